@@ -1,0 +1,107 @@
+// Database access on big schemas and long results (SQLite, in a temporary
+// folder): the catalogue of thousands of tables, the column list of a wide
+// table, and reading many rows.
+#include "db/ADOConnection.h"
+#include "db/ADOQuery.h"
+#include "db/SampleDatabase.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+using namespace quillary;
+
+namespace {
+
+QTemporaryDir* g_dir = nullptr;
+
+QString MakeDatabase(const QString& name, const QString& script) {
+    const QString path = QDir(g_dir->path()).filePath(name);
+    if (QFile::exists(path)) return path;
+    sqlite3* db = nullptr;
+    sqlite3_open(QFile::encodeName(path).constData(), &db);
+    sqlite3_exec(db, script.toUtf8().constData(), nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    return path;
+}
+
+QString ManyTables(int count) {
+    QString script = QStringLiteral("begin;");
+    for (int i = 0; i < count; ++i)
+        script +=
+            QStringLiteral("create table t%1 (id integer primary key, name varchar(20), d date);")
+                .arg(i);
+    return MakeDatabase(QStringLiteral("tables-%1.db").arg(count),
+                        script + QStringLiteral("commit;"));
+}
+
+void BM_CatalogueOfManyTables(benchmark::State& state) {
+    TADOConnection c(SqliteConnectionString(ManyTables(int(state.range(0)))));
+    c.Open();
+    QStringList names;
+    for (auto _ : state) {
+        c.GetTableNames(names, false);
+        benchmark::DoNotOptimize(names.size());
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_CatalogueOfManyTables)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+void BM_FieldDefsOfWideTable(benchmark::State& state) {
+    const int columns = int(state.range(0));
+    QString create = QStringLiteral("create table wide (c0 integer");
+    for (int i = 1; i < columns; ++i)
+        create += QStringLiteral(", c%1 %2")
+                      .arg(i)
+                      .arg(i % 3 == 0   ? "varchar(10)"
+                           : i % 3 == 1 ? "date"
+                                        : "real");
+    const QString path =
+        MakeDatabase(QStringLiteral("wide-%1.db").arg(columns), create + QStringLiteral(");"));
+    TADOConnection c(SqliteConnectionString(path));
+    TADOQuery q;
+    q.SetConnection(&c);
+    q.SQL() = QStringList{QStringLiteral("select * from wide where 1=0")};
+    for (auto _ : state) {
+        q.Open();
+        benchmark::DoNotOptimize(q.FieldDefs().Count());
+        q.Close();
+    }
+}
+BENCHMARK(BM_FieldDefsOfWideTable)->Arg(500)->Unit(benchmark::kMicrosecond);
+
+void BM_ReadAllRows(benchmark::State& state) {
+    const int rows = int(state.range(0));
+    const QString path =
+        MakeDatabase(QStringLiteral("rows-%1.db").arg(rows),
+                     QStringLiteral("create table r (id integer, name varchar(20), amount real);"
+                                    "insert into r with recursive s(n) as (select 1 union all "
+                                    "select n + 1 from s where n < %1) "
+                                    "select n, 'name ' || n, n * 1.5 from s;")
+                         .arg(rows));
+    TADOConnection c(SqliteConnectionString(path));
+    TADOQuery q;
+    q.SetConnection(&c);
+    q.SQL() = QStringList{QStringLiteral("select * from r")};
+    for (auto _ : state) {
+        q.Open();
+        benchmark::DoNotOptimize(q.RecordCount());
+        q.Close();
+    }
+    state.SetItemsProcessed(state.iterations() * rows);
+}
+BENCHMARK(BM_ReadAllRows)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QTemporaryDir dir;
+    g_dir = &dir;
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

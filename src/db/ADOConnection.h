@@ -1,0 +1,98 @@
+#pragma once
+// A database connection opened from an ADO-style connection string.
+//
+// Providers: "SQLite" (Data Source = database file), ODBC ("MSDASQL" or no
+// provider; DSN= / Data Source= names a data source, or Driver={...}), and
+// "PostgreSQL" (Data Source/Server = host, Port, Initial Catalog/Database).
+// Any other provider is reported by Provider() but cannot be opened.
+// A string "File Name=<path>" reads the connection string from a data-link file.
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+namespace quillary {
+
+class TADOQuery;
+class TConnectionString;
+
+enum TEventStatus : int {
+    esOK = 0,
+    esErrorsOccured = 1,
+    esCantDeny = 2,
+    esCancel = 3,
+    esUnsurpressed = 4,
+};
+
+enum TConnectOption : int { coConnectUnspecified = -1, coAsyncConnect = 16 };
+
+enum class TProviderKind { SQLite, Odbc, PostgreSQL, Unknown };
+
+class TADOConnection {
+public:
+    // Called before every connection attempt with the connection string and,
+    // by reference, the user ID and password taken from it, the connect
+    // options and the status. Setting the status to esCancel makes the attempt
+    // fail.
+    using TWillConnectEvent = std::function<void(
+        TADOConnection* connection, const QString& connectionString, QString& userID,
+        QString& password, int& connectOptions, TEventStatus& eventStatus)>;
+
+    TADOConnection();
+    explicit TADOConnection(const QString& connectionString);
+    ~TADOConnection();
+    TADOConnection(const TADOConnection&) = delete;
+    TADOConnection& operator=(const TADOConnection&) = delete;
+
+    QString ConnectionString() const { return m_connectionString; }
+    // An open connection is closed first.
+    void SetConnectionString(const QString& connectionString);
+
+    // The provider named in the connection string; "MSDASQL" (ODBC) when none is.
+    QString Provider() const;
+    TProviderKind ProviderKind() const;
+
+    // A connection property as text: "Data Source", "User ID", "Password",
+    // "Initial Catalog", "Provider", or any key of the string. A property that
+    // cannot be read gives an empty text.
+    QString PropertyValue(const QString& name) const;
+
+    bool LoginPrompt() const { return m_loginPrompt; }
+    // Kept for compatibility: the connection itself never shows a login
+    // dialog; OnWillConnect is the place to ask for one.
+    void SetLoginPrompt(bool value) { m_loginPrompt = value; }
+
+    bool Connected() const { return m_connected; }
+    // true connects (throwing EDatabaseError with the database's message on
+    // failure); false closes.
+    void SetConnected(bool value);
+    void Open();
+    void Close();
+
+    TWillConnectEvent OnWillConnect;
+
+    // Names of the tables and views, system tables included when asked.
+    // Connects first when needed. Throws EDatabaseError on failure.
+    void GetTableNames(QStringList& list, bool systemTables = false);
+
+    // The Qt SQL connection name while connected (for queries of this layer).
+    QString QtConnectionName() const { return m_qtName; }
+
+private:
+    friend class TADOQuery;
+    void Attach(TADOQuery* query);
+    void Detach(TADOQuery* query);
+    // The connection string with a data-link file resolved; throws when the
+    // file cannot be read or the text is malformed.
+    TConnectionString Effective() const;
+
+    QString m_connectionString;
+    QString m_qtName;
+    TProviderKind m_openKind = TProviderKind::Unknown;
+    bool m_loginPrompt = true;
+    bool m_connected = false;
+    QList<TADOQuery*> m_queries;
+};
+
+} // namespace quillary

@@ -1,0 +1,238 @@
+#include "db/ADOQuery.h"
+#include "db/ADOConnection.h"
+#include "db/DatabaseError.h"
+#include "db/Providers.h"
+
+#include <QDateTime>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlField>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace quillary {
+
+int TFieldDefs::IndexOf(const QString& name) const {
+    for (int i = 0; i < m_items.size(); ++i)
+        if (m_items[i].Name.compare(name, Qt::CaseInsensitive) == 0) return i;
+    return -1;
+}
+
+QString TField::FieldName() const {
+    return m_query->m_fieldDefs[m_index].Name;
+}
+
+TFieldType TField::DataType() const {
+    return m_query->m_fieldDefs[m_index].DataType;
+}
+
+QVariant TField::Value() const {
+    if (!m_query->m_active || m_query->m_rows.empty()) return {};
+    return m_query->ValueAt(m_query->m_position, m_index);
+}
+
+bool TField::IsNull() const {
+    return Value().isNull();
+}
+
+QString TField::AsString() const {
+    return TADOQuery::DisplayText(Value(), DataType());
+}
+
+TADOQuery::TADOQuery(QObject* parent) : QObject(parent) {}
+
+TADOQuery::~TADOQuery() {
+    Close();
+    if (m_connection) m_connection->Detach(this);
+}
+
+void TADOQuery::SetConnection(TADOConnection* connection) {
+    if (connection == m_connection) return;
+    Close();
+    if (m_connection) m_connection->Detach(this);
+    m_connection = connection;
+    if (m_connection) {
+        m_connection->Attach(this);
+        m_connectionString.clear();
+    }
+}
+
+void TADOQuery::SetConnectionString(const QString& connectionString) {
+    Close();
+    if (m_connection) m_connection->Detach(this);
+    m_connection = nullptr;
+    m_connectionString = connectionString;
+}
+
+void TADOQuery::ConnectionGone() {
+    Close();
+    m_connection = nullptr;
+}
+
+TADOConnection* TADOQuery::WorkingConnection() {
+    if (m_connection) return m_connection;
+    if (m_connectionString.isEmpty())
+        throw EDatabaseError(QStringLiteral("The query has no connection"));
+    if (!m_ownConnection || m_ownConnection->ConnectionString() != m_connectionString) {
+        m_ownConnection = std::make_unique<TADOConnection>(m_connectionString);
+        m_ownConnection->SetLoginPrompt(false);
+    }
+    return m_ownConnection.get();
+}
+
+void TADOQuery::SetActive(bool value) {
+    if (value)
+        Open();
+    else
+        Close();
+}
+
+void TADOQuery::Open() {
+    const QString text = SQLText();
+    if (m_active && text == m_openedSql) return;
+    Close();
+    if (text.trimmed().isEmpty())
+        throw EDatabaseError(QStringLiteral("The query has no SQL statement"));
+    TADOConnection* connection = WorkingConnection();
+    connection->Open();
+
+    auto cursor =
+        std::make_unique<QSqlQuery>(QSqlDatabase::database(connection->QtConnectionName(), false));
+    cursor->setForwardOnly(true);
+    if (!cursor->exec(text)) throw EDatabaseError(provider::ErrorText(cursor->lastError()));
+    if (!cursor->isSelect()) {
+        cursor->finish();
+        throw EDatabaseError(QStringLiteral("CommandText does not return a result set"));
+    }
+
+    m_fieldDefs.Clear();
+    const QSqlRecord record = cursor->record();
+    for (int i = 0; i < record.count(); ++i) {
+        TFieldDef def;
+        def.Name = record.fieldName(i);
+        def.DataType = provider::ColumnType(connection->m_openKind, *cursor, record, i);
+        def.Size = std::max(0, record.field(i).length());
+        m_fieldDefs.Add(def);
+    }
+    m_cursor = std::move(cursor);
+    m_rows.clear();
+    m_allFetched = false;
+    m_active = true;
+    m_openedSql = text;
+    First();
+    emit AfterOpen();
+}
+
+int TADOQuery::ExecSQL() {
+    const QString text = SQLText();
+    if (text.trimmed().isEmpty())
+        throw EDatabaseError(QStringLiteral("The query has no SQL statement"));
+    Close();
+    TADOConnection* connection = WorkingConnection();
+    connection->Open();
+    return provider::Execute(connection->m_openKind, connection->QtConnectionName(), text);
+}
+
+void TADOQuery::Close() {
+    if (!m_active) return;
+    if (m_cursor) m_cursor->finish();
+    m_cursor.reset();
+    m_rows.clear();
+    m_allFetched = true;
+    m_active = false;
+    m_position = 0;
+    m_eof = m_bof = true;
+    m_openedSql.clear();
+    emit AfterClose();
+}
+
+bool TADOQuery::FetchRow() const {
+    if (m_allFetched || !m_cursor) return false;
+    // A failing fetch (a dropped connection) ends the rows rather than
+    // raising inside a view's paint.
+    if (!m_cursor->next()) {
+        m_allFetched = true;
+        return false;
+    }
+    QList<QVariant> row;
+    const int columns = m_fieldDefs.Count();
+    row.reserve(columns);
+    for (int i = 0; i < columns; ++i)
+        row.append(m_cursor->value(i));
+    m_rows.push_back(std::move(row));
+    return true;
+}
+
+int TADOQuery::FetchMore(int count) const {
+    int fetched = 0;
+    while (fetched < count && FetchRow())
+        ++fetched;
+    return fetched;
+}
+
+QVariant TADOQuery::ValueAt(int row, int column) const {
+    if (row < 0 || column < 0 || column >= m_fieldDefs.Count()) return {};
+    while (size_t(row) >= m_rows.size())
+        if (!FetchRow()) return {};
+    const QList<QVariant>& values = m_rows[size_t(row)];
+    return column < values.size() ? values[column] : QVariant();
+}
+
+void TADOQuery::First() {
+    if (!m_active) return;
+    if (m_rows.empty()) FetchRow();
+    m_position = 0;
+    m_bof = true;
+    m_eof = m_rows.empty();
+}
+
+void TADOQuery::Next() {
+    if (!m_active || m_eof) return;
+    if (size_t(m_position) + 1 < m_rows.size() || FetchRow()) {
+        ++m_position;
+        m_bof = false;
+    } else {
+        m_eof = true;
+    }
+}
+
+bool TADOQuery::IsEmpty() const {
+    if (!m_active) return true;
+    if (m_rows.empty()) FetchRow();
+    return m_rows.empty();
+}
+
+int TADOQuery::RecordCount() const {
+    if (!m_active) return 0;
+    while (FetchRow()) {
+    }
+    return int(m_rows.size());
+}
+
+TField TADOQuery::FieldByName(const QString& name) const {
+    const int index = m_fieldDefs.IndexOf(name);
+    if (index < 0) throw EDatabaseError(QStringLiteral("Field '%1' not found").arg(name));
+    return TField(this, index);
+}
+
+QString TADOQuery::DisplayText(const QVariant& value, TFieldType type) {
+    if (value.isNull() || !value.isValid()) return {};
+    switch (value.typeId()) {
+    case QMetaType::Bool:
+        return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    case QMetaType::QDate:
+        return value.toDate().toString(Qt::ISODate);
+    case QMetaType::QTime:
+        return value.toTime().toString(QStringLiteral("hh:mm:ss"));
+    case QMetaType::QDateTime:
+        return value.toDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+    case QMetaType::QByteArray:
+        if (type == ftMemo || type == ftString || type == ftFixedChar || type == ftWideString)
+            return QString::fromUtf8(value.toByteArray());
+        return QStringLiteral("(BLOB)");
+    default:
+        return value.toString();
+    }
+}
+
+} // namespace quillary

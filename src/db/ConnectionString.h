@@ -1,0 +1,46 @@
+#pragma once
+// ADO-style connection strings: «Key=Value;Key=Value».
+// Keys are compared without regard to case and may be surrounded by blanks; a
+// literal "=" in a key is written "==". A value may be enclosed in double or
+// single quotes (the quote doubled inside stands for itself) or, as in ODBC, in
+// braces; otherwise it runs to the next ";" and loses its outer blanks.
+// When a key appears twice, the first occurrence counts.
+
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <initializer_list>
+
+namespace quillary {
+
+class TConnectionString {
+public:
+    using TItem = QPair<QString, QString>;
+
+    TConnectionString() = default;
+
+    // Throws EDatabaseError with the position and reason on malformed text.
+    static TConnectionString Parse(const QString& text);
+    // The same without raising: false and a reason on malformed text.
+    static bool TryParse(const QString& text, TConnectionString& result, QString* error = nullptr);
+
+    bool Contains(const QString& key) const;
+    // The value of the first of `keys` that is present (synonyms); empty when none.
+    QString Value(const QString& key) const;
+    QString Value(std::initializer_list<const char*> keys) const;
+    // Replaces the first occurrence, or appends.
+    void Set(const QString& key, const QString& value);
+    void Remove(const QString& key);
+
+    const QList<TItem>& Items() const { return m_items; }
+    bool IsEmpty() const { return m_items.isEmpty(); }
+
+    // Writes the items back, quoting values that need it.
+    QString ToString() const;
+    static QString QuoteValue(const QString& value);
+
+private:
+    QList<TItem> m_items;
+};
+
+} // namespace quillary

@@ -1,0 +1,331 @@
+#include "db/Providers.h"
+#include "db/ConnectionString.h"
+#include "db/DatabaseError.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlField>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QSqlResult>
+#include <QUrl>
+#include <sqlite3.h>
+
+Q_DECLARE_OPAQUE_POINTER(sqlite3*)
+Q_DECLARE_METATYPE(sqlite3*)
+Q_DECLARE_OPAQUE_POINTER(sqlite3_stmt*)
+Q_DECLARE_METATYPE(sqlite3_stmt*)
+
+namespace quillary::provider {
+
+namespace {
+
+constexpr int kConnectTimeoutSeconds = 15;
+
+[[noreturn]] void Fail(const QString& message) {
+    throw EDatabaseError(message);
+}
+
+QSqlDatabase Database(const QString& qtName) {
+    return QSqlDatabase::database(qtName, false);
+}
+
+QSqlDatabase AddDatabase(const char* driver, const QString& qtName) {
+    if (!QSqlDatabase::isDriverAvailable(QString::fromLatin1(driver)))
+        Fail(
+            QStringLiteral("The Qt SQL driver %1 is not installed").arg(QLatin1StringView(driver)));
+    return QSqlDatabase::addDatabase(QString::fromLatin1(driver), qtName);
+}
+
+void OpenOrFail(QSqlDatabase& db) {
+    if (!db.open()) Fail(ErrorText(db.lastError()));
+}
+
+sqlite3* SqliteHandle(const QString& qtName) {
+    const QVariant v = Database(qtName).driver()->handle();
+    if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0) return nullptr;
+    return *static_cast<sqlite3* const*>(v.constData());
+}
+
+void OpenSqlite(const TConnectionString& cs, const QString& qtName) {
+    const QString path = cs.Value({"Data Source", "Database", "DBQ"});
+    if (path.isEmpty())
+        Fail(QStringLiteral("The SQLite provider needs \"Data Source=\" with the path of a "
+                            "database file"));
+    QString uri;
+    const bool readOnly = cs.Value("Mode").compare(QLatin1String("Read"), Qt::CaseInsensitive) == 0;
+    if (path == QLatin1String(":memory:")) {
+        uri = QStringLiteral("file::memory:");
+    } else {
+        const QFileInfo info(path);
+        if (!info.exists()) Fail(QStringLiteral("Database file not found: %1").arg(path));
+        if (info.isDir()) Fail(QStringLiteral("%1 is a folder, not a database file").arg(path));
+        // A URI with mode=rw never creates a missing database behind our back.
+        uri = QUrl::fromLocalFile(info.absoluteFilePath()).toString(QUrl::FullyEncoded) +
+              (readOnly ? QStringLiteral("?mode=ro") : QStringLiteral("?mode=rw"));
+    }
+    QSqlDatabase db = AddDatabase("QSQLITE", qtName);
+    db.setDatabaseName(uri);
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
+    OpenOrFail(db);
+    // Opening is lazy: a file that is not a database only shows on first read.
+    QSqlQuery probe(db);
+    if (!probe.exec(QStringLiteral("select count(*) from sqlite_master"))) {
+        const QString message = ErrorText(probe.lastError());
+        probe = QSqlQuery();
+        db.close();
+        Fail(message);
+    }
+}
+
+// ODBC attribute values containing separators go in braces.
+QString OdbcValue(const QString& value) {
+    if (value.contains(QLatin1Char(';')) || value.contains(QLatin1Char('{')) ||
+        value.contains(QLatin1Char('}')) || value != value.trimmed()) {
+        QString v = value;
+        v.replace(QLatin1Char('}'), QStringLiteral("}}"));
+        return QLatin1Char('{') + v + QLatin1Char('}');
+    }
+    return value;
+}
+
+bool IsAdoOnlyKey(const QString& key) {
+    static const QStringList keys = {QStringLiteral("Provider"),
+                                     QStringLiteral("Persist Security Info"),
+                                     QStringLiteral("User ID"),
+                                     QStringLiteral("UID"),
+                                     QStringLiteral("Password"),
+                                     QStringLiteral("PWD"),
+                                     QStringLiteral("DSN"),
+                                     QStringLiteral("Data Source"),
+                                     QStringLiteral("Extended Properties")};
+    return keys.contains(key, Qt::CaseInsensitive);
+}
+
+void OpenOdbc(const TConnectionString& cs, const QString& user, const QString& password,
+              const QString& qtName) {
+    const QString driver = cs.Value("Driver");
+    const QString dsn = cs.Value({"DSN", "Data Source"});
+    QStringList attributes;
+    // ADO keeps ODBC attributes in "Extended Properties"; take them along.
+    const QString extended = cs.Value("Extended Properties");
+    if (!extended.isEmpty()) attributes << extended;
+    for (const auto& [key, value] : cs.Items())
+        if (!IsAdoOnlyKey(key) && key.compare(QLatin1String("Driver"), Qt::CaseInsensitive) != 0)
+            attributes << key + QLatin1Char('=') + OdbcValue(value);
+    if (!user.isEmpty()) attributes << QStringLiteral("UID=") + OdbcValue(user);
+    if (!password.isEmpty()) attributes << QStringLiteral("PWD=") + OdbcValue(password);
+
+    QString databaseName;
+    if (!driver.isEmpty()) {
+        QString d = driver;
+        d.replace(QLatin1Char('}'), QStringLiteral("}}"));
+        databaseName = QStringLiteral("DRIVER={") + d + QLatin1Char('}');
+        if (!dsn.isEmpty()) attributes.prepend(QStringLiteral("DSN=") + OdbcValue(dsn));
+    } else if (!dsn.isEmpty()) {
+        // Qt puts "DSN=" in front of a name that holds no DRIVER= itself.
+        databaseName = dsn;
+    } else {
+        Fail(QStringLiteral("The ODBC provider needs \"DSN=\" (or \"Data Source=\") naming a data "
+                            "source, or \"Driver={...}\""));
+    }
+    if (!attributes.isEmpty()) databaseName += QLatin1Char(';') + attributes.join(QLatin1Char(';'));
+
+    QSqlDatabase db = AddDatabase("QODBC", qtName);
+    db.setDatabaseName(databaseName);
+    db.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=%1").arg(kConnectTimeoutSeconds));
+    OpenOrFail(db);
+}
+
+void OpenPostgres(const TConnectionString& cs, const QString& user, const QString& password,
+                  const QString& qtName) {
+    QString host = cs.Value({"Data Source", "Server", "Host"});
+    QString port = cs.Value("Port");
+    // "host:port" or "host,port" when no Port key is given.
+    if (port.isEmpty()) {
+        const qsizetype sep =
+            std::max(host.lastIndexOf(QLatin1Char(':')), host.lastIndexOf(QLatin1Char(',')));
+        if (sep > 0 && !host.contains(QLatin1Char(']'), Qt::CaseInsensitive)) {
+            port = host.mid(sep + 1);
+            host.truncate(sep);
+        }
+    }
+    int portNumber = -1;
+    if (!port.isEmpty()) {
+        bool ok = false;
+        portNumber = port.trimmed().toInt(&ok);
+        if (!ok || portNumber <= 0 || portNumber > 65535)
+            Fail(QStringLiteral("Invalid port number: %1").arg(port));
+    }
+    QSqlDatabase db = AddDatabase("QPSQL", qtName);
+    if (!host.isEmpty()) db.setHostName(host);
+    if (portNumber > 0) db.setPort(portNumber);
+    db.setDatabaseName(cs.Value({"Initial Catalog", "Database"}));
+    db.setUserName(user);
+    db.setPassword(password);
+    QString options = QStringLiteral("connect_timeout=%1;application_name=Quillary")
+                          .arg(cs.Contains(QStringLiteral("Connect Timeout"))
+                                   ? cs.Value("Connect Timeout").toInt()
+                                   : kConnectTimeoutSeconds);
+    const QString sslMode = cs.Value({"SSL Mode", "sslmode"});
+    if (!sslMode.isEmpty()) options += QStringLiteral(";sslmode=") + sslMode;
+    db.setConnectOptions(options);
+    OpenOrFail(db);
+}
+
+QStringList QueryColumn(const QString& qtName, const QString& sql) {
+    QStringList names;
+    QSqlQuery q(Database(qtName));
+    q.setForwardOnly(true);
+    if (!q.exec(sql)) Fail(ErrorText(q.lastError()));
+    while (q.next())
+        names << q.value(0).toString();
+    return names;
+}
+
+} // namespace
+
+QString ErrorText(const QSqlError& error) {
+    QString text = error.databaseText().trimmed();
+    if (text.isEmpty()) text = error.driverText().trimmed();
+    if (text.isEmpty()) text = QStringLiteral("Unknown database error");
+    return text;
+}
+
+TProviderKind KindOf(const QString& providerName) {
+    const QString p = providerName.trimmed();
+    auto is = [&](const char* name) {
+        return p.compare(QLatin1StringView(name), Qt::CaseInsensitive) == 0 ||
+               p.startsWith(QLatin1StringView(name) + QLatin1Char('.'), Qt::CaseInsensitive);
+    };
+    if (is("SQLite") || is("SQLite3")) return TProviderKind::SQLite;
+    if (p.isEmpty() || is("MSDASQL") || is("ODBC")) return TProviderKind::Odbc;
+    if (is("PostgreSQL") || is("PGSQL")) return TProviderKind::PostgreSQL;
+    return TProviderKind::Unknown;
+}
+
+void Open(TProviderKind kind, const QString& providerName, const TConnectionString& cs,
+          const QString& user, const QString& password, const QString& qtName) {
+    try {
+        switch (kind) {
+        case TProviderKind::SQLite:
+            OpenSqlite(cs, qtName);
+            return;
+        case TProviderKind::Odbc:
+            OpenOdbc(cs, user, password, qtName);
+            return;
+        case TProviderKind::PostgreSQL:
+            OpenPostgres(cs, user, password, qtName);
+            return;
+        case TProviderKind::Unknown:
+            break;
+        }
+        Fail(QStringLiteral("Provider \"%1\" is not available: Quillary opens SQLite, ODBC "
+                            "(MSDASQL) and PostgreSQL data sources")
+                 .arg(providerName));
+    } catch (...) {
+        Close(qtName);
+        throw;
+    }
+}
+
+void Close(const QString& qtName) {
+    if (!QSqlDatabase::contains(qtName)) return;
+    {
+        QSqlDatabase db = Database(qtName);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(qtName);
+}
+
+QStringList TableNames(TProviderKind kind, const QString& qtName, bool systemTables) {
+    switch (kind) {
+    case TProviderKind::SQLite: {
+        QString sql =
+            QStringLiteral("select name from sqlite_master where type in ('table','view')");
+        if (!systemTables) sql += QStringLiteral(" and name not like 'sqlite\\_%' escape '\\'");
+        QStringList names = QueryColumn(qtName, sql + QStringLiteral(" order by name"));
+        if (systemTables) names.prepend(QStringLiteral("sqlite_master"));
+        return names;
+    }
+    case TProviderKind::PostgreSQL: {
+        // Names visible on the search path are given bare, as a statement can
+        // use them; others carry their schema.
+        QString sql = QStringLiteral(
+            "select case when pg_catalog.pg_table_is_visible(c.oid) then c.relname "
+            "else n.nspname || '.' || c.relname end "
+            "from pg_catalog.pg_class c join pg_catalog.pg_namespace n on n.oid = c.relnamespace "
+            "where c.relkind in ('r','p','v','m','f') and not c.relispartition "
+            "and n.nspname not like 'pg\\_toast%' and n.nspname not like 'pg\\_temp\\_%'");
+        if (!systemTables)
+            sql += QStringLiteral(" and n.nspname not in ('pg_catalog','information_schema')");
+        return QueryColumn(qtName, sql + QStringLiteral(" order by 1"));
+    }
+    case TProviderKind::Odbc: {
+        QSql::TableType types = QSql::TableType(QSql::Tables | QSql::Views);
+        if (systemTables) types = QSql::TableType(types | QSql::SystemTables);
+        QSqlDatabase db = Database(qtName);
+        QStringList names = db.tables(types);
+        if (db.lastError().isValid() && names.isEmpty()) Fail(ErrorText(db.lastError()));
+        return names;
+    }
+    case TProviderKind::Unknown:
+        break;
+    }
+    return {};
+}
+
+TFieldType ColumnType(TProviderKind kind, const QSqlQuery& query, const QSqlRecord& record,
+                      int column) {
+    const QSqlField field = record.field(column);
+    TFieldType type = ftUnknown;
+    switch (kind) {
+    case TProviderKind::SQLite: {
+        const QVariant h = query.result() ? query.result()->handle() : QVariant();
+        if (h.isValid() && qstrcmp(h.typeName(), "sqlite3_stmt*") == 0) {
+            sqlite3_stmt* stmt = *static_cast<sqlite3_stmt* const*>(h.constData());
+            if (stmt && column < sqlite3_column_count(stmt))
+                type = FieldTypeFromSqliteDeclaration(
+                    QString::fromUtf8(sqlite3_column_decltype(stmt, column)));
+        }
+        break;
+    }
+    case TProviderKind::Odbc:
+        type = FieldTypeFromOdbcType(field.typeID());
+        break;
+    case TProviderKind::PostgreSQL:
+        type = FieldTypeFromPostgresOid(field.typeID());
+        break;
+    case TProviderKind::Unknown:
+        break;
+    }
+    return type != ftUnknown ? type : FieldTypeFromMetaType(field.metaType());
+}
+
+int Execute(TProviderKind kind, const QString& qtName, const QString& sql) {
+    if (kind == TProviderKind::SQLite) {
+        // Qt runs only the first statement of a text; SQLite itself runs them all.
+        sqlite3* handle = SqliteHandle(qtName);
+        if (handle) {
+            const int before = sqlite3_total_changes(handle);
+            char* message = nullptr;
+            const QByteArray utf8 = sql.toUtf8();
+            if (sqlite3_exec(handle, utf8.constData(), nullptr, nullptr, &message) != SQLITE_OK) {
+                const QString text = message ? QString::fromUtf8(message)
+                                             : QString::fromUtf8(sqlite3_errmsg(handle));
+                sqlite3_free(message);
+                Fail(text);
+            }
+            return sqlite3_total_changes(handle) - before;
+        }
+    }
+    QSqlQuery q(Database(qtName));
+    if (!q.exec(sql)) Fail(ErrorText(q.lastError()));
+    const int affected = q.numRowsAffected();
+    return affected < 0 ? 0 : affected;
+}
+
+} // namespace quillary::provider

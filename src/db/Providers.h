@@ -1,0 +1,38 @@
+#pragma once
+// Provider-specific work behind TADOConnection and TADOQuery: opening,
+// catalogue, column types and multi-statement execution. Internal to the layer.
+
+#include "db/ADOConnection.h"
+#include "db/FieldType.h"
+
+#include <QString>
+#include <QStringList>
+
+class QSqlError;
+class QSqlQuery;
+class QSqlRecord;
+
+namespace quillary {
+class TConnectionString;
+}
+
+namespace quillary::provider {
+
+TProviderKind KindOf(const QString& providerName);
+
+// Opens the Qt SQL connection `qtName`. Throws EDatabaseError.
+void Open(TProviderKind kind, const QString& providerName, const TConnectionString& cs,
+          const QString& user, const QString& password, const QString& qtName);
+void Close(const QString& qtName);
+
+QStringList TableNames(TProviderKind kind, const QString& qtName, bool systemTables);
+// `record` is query.record(), passed in so that wide results stay linear.
+TFieldType ColumnType(TProviderKind kind, const QSqlQuery& query, const QSqlRecord& record,
+                      int column);
+// Runs every statement of `sql`; returns the rows affected. Throws EDatabaseError.
+int Execute(TProviderKind kind, const QString& qtName, const QString& sql);
+
+// The database's own text of an error, or the driver's when it has none.
+QString ErrorText(const QSqlError& error);
+
+} // namespace quillary::provider

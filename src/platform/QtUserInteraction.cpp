@@ -1,0 +1,107 @@
+#include "platform/QtUserInteraction.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace quillary {
+
+namespace {
+
+QMessageBox::StandardButtons ToQt(TMsgButtons buttons) {
+    switch (buttons) {
+    case TMsgButtons::Ok:
+        return QMessageBox::Ok;
+    case TMsgButtons::OkCancel:
+        return QMessageBox::Ok | QMessageBox::Cancel;
+    case TMsgButtons::YesNo:
+        return QMessageBox::Yes | QMessageBox::No;
+    case TMsgButtons::YesNoCancel:
+        return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case TMsgButtons::RetryCancel:
+        return QMessageBox::Retry | QMessageBox::Cancel;
+    case TMsgButtons::AbortRetryIgnore:
+        return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
+    }
+    return QMessageBox::Ok;
+}
+
+int FromQt(int button) {
+    switch (button) {
+    case QMessageBox::Ok:
+        return mrOk;
+    case QMessageBox::Cancel:
+        return mrCancel;
+    case QMessageBox::Yes:
+        return mrYes;
+    case QMessageBox::No:
+        return mrNo;
+    case QMessageBox::Abort:
+        return mrAbort;
+    case QMessageBox::Retry:
+        return mrRetry;
+    case QMessageBox::Ignore:
+        return mrIgnore;
+    default:
+        return mrCancel; // closed by the window manager
+    }
+}
+
+QMessageBox::Icon ToQt(TMsgIcon icon) {
+    switch (icon) {
+    case TMsgIcon::None:
+        return QMessageBox::NoIcon;
+    case TMsgIcon::Information:
+        return QMessageBox::Information;
+    case TMsgIcon::Warning:
+        return QMessageBox::Warning;
+    case TMsgIcon::Error:
+        return QMessageBox::Critical;
+    case TMsgIcon::Question:
+        return QMessageBox::Question;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QWidget* ActiveParent() {
+    return QApplication::activeWindow();
+}
+
+} // namespace
+
+int TQtUserInteraction::MessageBox(const QString& text, const QString& caption, TMsgButtons buttons,
+                                   TMsgIcon icon) {
+    QMessageBox box(ToQt(icon), caption, text, ToQt(buttons), ActiveParent());
+    return FromQt(box.exec());
+}
+
+bool TQtUserInteraction::InputQuery(const QString& caption, const QString& prompt, QString& value) {
+    bool ok = false;
+    const QString typed =
+        QInputDialog::getText(ActiveParent(), caption, prompt, QLineEdit::Normal, value, &ok);
+    if (ok) value = typed;
+    return ok;
+}
+
+QString TQtUserInteraction::OpenFileName(QWidget* parent, const QString& caption,
+                                         const QString& filter, const QString& initialPath) {
+    return QFileDialog::getOpenFileName(parent ? parent : ActiveParent(), caption, initialPath,
+                                        filter);
+}
+
+QString TQtUserInteraction::SaveFileName(QWidget* parent, const QString& caption,
+                                         const QString& filter, const QString& initialPath) {
+    return QFileDialog::getSaveFileName(parent ? parent : ActiveParent(), caption, initialPath,
+                                        filter);
+}
+
+int TQtUserInteraction::ShowModal(QDialog* form) {
+    if (!form) return mrCancel;
+    // accept() ends with 1 (mrOk); reject() and the close box end with 0.
+    const int result = form->exec();
+    return result == QDialog::Rejected ? mrCancel : result;
+}
+
+} // namespace quillary

@@ -1,0 +1,104 @@
+#include "db/DataLinkPrompt.h"
+#include "TestSupport.h"
+#include "db/ConnectionString.h"
+#include "db/SampleDatabase.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <gtest/gtest.h>
+
+using namespace quillary;
+
+class DataLinkPromptTest : public test::ScriptedUiTest {};
+
+TEST_F(DataLinkPromptTest, CancelReturnsTheInitialStringUnchanged) {
+    const QString initial = QStringLiteral("Provider=SQLOLEDB.1;Data Source=srv;Weird Key=\"a;b\"");
+    ui.AnswerModal([](QDialog* d) {
+        auto* dlg = qobject_cast<TDataLinkDialog*>(d);
+        EXPECT_NE(dlg, nullptr);
+        dlg->FileEdit->setText(QStringLiteral("/changed.db"));
+        return int(mrCancel);
+    });
+    EXPECT_EQ(PromptDataSource(nullptr, initial), initial);
+    EXPECT_EQ(ui.Log()[0].Caption, QStringLiteral("数据链接属性"));
+}
+
+TEST_F(DataLinkPromptTest, BuildsSqliteStringsWithAFileChooser) {
+    ui.AnswerModal([this](QDialog* d) {
+        auto* dlg = static_cast<TDataLinkDialog*>(d);
+        dlg->ProviderBox->setCurrentIndex(0);
+        EXPECT_FALSE(dlg->UserEdit->isEnabled()) << "a SQLite file has no login";
+        ui.AnswerOpenFile(QStringLiteral("/data/商店.db"));
+        dlg->BrowseButton->click();
+        return int(mrOk);
+    });
+    const TConnectionString cs = TConnectionString::Parse(PromptDataSource(nullptr, QString()));
+    EXPECT_EQ(cs.Value("Provider"), QStringLiteral("SQLite"));
+    EXPECT_EQ(cs.Value("Data Source"), QStringLiteral("/data/商店.db"));
+    EXPECT_EQ(cs.Value("Persist Security Info"), QStringLiteral("True"));
+}
+
+TEST_F(DataLinkPromptTest, PostgresFieldsAndThePasswordRule) {
+    ui.AnswerModal([](QDialog* d) {
+        auto* dlg = static_cast<TDataLinkDialog*>(d);
+        EXPECT_EQ(dlg->ProviderBox->currentIndex(), 2) << "pre-filled from the initial string";
+        EXPECT_EQ(dlg->HostEdit->text(), QStringLiteral("db.example"));
+        EXPECT_EQ(dlg->PortSpin->value(), 6543);
+        dlg->DatabaseEdit->setText(QStringLiteral("sales"));
+        dlg->UserEdit->setText(QStringLiteral("clerk"));
+        dlg->PasswordEdit->setText(QStringLiteral("s;cret"));
+        dlg->PersistCheck->setChecked(false);
+        return int(mrOk);
+    });
+    QString result = PromptDataSource(
+        nullptr,
+        QStringLiteral("Provider=PostgreSQL;Data Source=db.example;Port=6543;sslmode=require"));
+    TConnectionString cs = TConnectionString::Parse(result);
+    EXPECT_EQ(cs.Value("Provider"), QStringLiteral("PostgreSQL"));
+    EXPECT_EQ(cs.Value("Initial Catalog"), QStringLiteral("sales"));
+    EXPECT_EQ(cs.Value("User ID"), QStringLiteral("clerk"));
+    EXPECT_EQ(cs.Value("Persist Security Info"), QStringLiteral("False"));
+    EXPECT_FALSE(cs.Contains(QStringLiteral("Password"))) << "not kept unless allowed";
+    EXPECT_EQ(cs.Value("sslmode"), QStringLiteral("require"))
+        << "keys the dialog does not show are kept";
+
+    ui.AnswerModal([](QDialog* d) {
+        auto* dlg = static_cast<TDataLinkDialog*>(d);
+        dlg->PasswordEdit->setText(QStringLiteral("s;cret"));
+        dlg->PersistCheck->setChecked(true);
+        return int(mrOk);
+    });
+    cs = TConnectionString::Parse(PromptDataSource(nullptr, result));
+    EXPECT_EQ(cs.Value("Password"), QStringLiteral("s;cret"));
+    EXPECT_EQ(cs.Value("Persist Security Info"), QStringLiteral("True"));
+}
+
+TEST_F(DataLinkPromptTest, OdbcPageListsTheDataSources) {
+    ui.AnswerModal([](QDialog* d) {
+        auto* dlg = static_cast<TDataLinkDialog*>(d);
+        EXPECT_EQ(dlg->ProviderBox->currentIndex(), 1);
+        EXPECT_GE(dlg->DsnBox->findText(QStringLiteral("QuillaryUser")), 0);
+        dlg->DsnBox->setCurrentText(QStringLiteral("QuillaryUser"));
+        return int(mrOk);
+    });
+    const TConnectionString cs =
+        TConnectionString::Parse(PromptDataSource(nullptr, QStringLiteral("DSN=Old")));
+    EXPECT_EQ(cs.Value("Provider"), QStringLiteral("MSDASQL.1"));
+    EXPECT_EQ(cs.Value("Data Source"), QStringLiteral("QuillaryUser"));
+    EXPECT_FALSE(cs.Contains(QStringLiteral("DSN"))) << "the old spelling is replaced, not doubled";
+}
+
+TEST_F(DataLinkPromptTest, TestButtonReportsSuccessAndTheDatabasesOwnFailure) {
+    TDataLinkDialog dlg;
+    dlg.SetConnectionString(SqliteConnectionString(test::SharedSampleDatabase()));
+    ui.ExpectMessage(QStringLiteral("测试连接成功。"), QStringLiteral("数据链接属性"));
+    EXPECT_TRUE(dlg.TestConnection());
+
+    dlg.FileEdit->setText(QStringLiteral("/nonexistent/shop.db"));
+    ui.ExpectMessage(QStringLiteral("测试连接失败:\nDatabase file not found: /nonexistent/shop.db"),
+                     QStringLiteral("数据链接属性"));
+    dlg.TestButton->click();
+}

@@ -1,0 +1,132 @@
+#include "platform/ScriptedUserInteraction.h"
+#include "platform/QtUserInteraction.h"
+
+#include <QDialog>
+#include <QLineEdit>
+#include <gtest/gtest.h>
+
+using namespace quillary;
+
+namespace {
+
+// A scripted user whose problems are collected instead of failing the test,
+// so that the reporting itself can be checked.
+struct Recorder {
+    TScriptedUserInteraction ui;
+    QStringList problems;
+    Recorder() {
+        ui.OnUnexpected = [this](const QString& p) { problems << p; };
+        ui.Install();
+    }
+};
+
+} // namespace
+
+TEST(ScriptedUserInteraction, AnswersInOrderAndRecordsEverythingShown) {
+    Recorder r;
+    r.ui.AnswerMessage(mrYes)
+        .AnswerInput(QStringLiteral("t2"))
+        .AnswerOpenFile(QStringLiteral("/tmp/a.sql"))
+        .AnswerMessage(mrNo);
+
+    EXPECT_EQ(
+        Ui().MessageBox(QStringLiteral("改变连接？"), QStringLiteral("提示"), TMsgButtons::YesNo),
+        mrYes);
+    EXPECT_EQ(
+        Ui().InputBox(QStringLiteral("别名"), QStringLiteral("请输入别名"), QStringLiteral("t1")),
+        QStringLiteral("t2"));
+    EXPECT_EQ(
+        Ui().OpenFileName(nullptr, QStringLiteral("打开"), QStringLiteral("*.sql"), QString()),
+        QStringLiteral("/tmp/a.sql"));
+    EXPECT_EQ(
+        Ui().MessageBox(QStringLiteral("second"), QStringLiteral("提示!"), TMsgButtons::YesNo),
+        mrNo);
+
+    EXPECT_EQ(r.ui.MessageTexts(),
+              (QStringList{QStringLiteral("改变连接？"), QStringLiteral("second")}));
+    EXPECT_EQ(r.ui.Captions(), (QStringList{QStringLiteral("提示"), QStringLiteral("别名"),
+                                            QStringLiteral("打开"), QStringLiteral("提示!")}));
+    ASSERT_EQ(r.ui.Log().size(), 4);
+    EXPECT_EQ(r.ui.Log()[1].Value, QStringLiteral("t1")) << "the input default is recorded";
+    EXPECT_EQ(r.ui.Remaining(), 0);
+    EXPECT_TRUE(r.problems.isEmpty());
+}
+
+TEST(ScriptedUserInteraction, CancelledInputBoxGivesTheDefault) {
+    Recorder r;
+    r.ui.CancelInput();
+    EXPECT_EQ(Ui().InputBox(QStringLiteral("c"), QStringLiteral("p"), QStringLiteral("default")),
+              QStringLiteral("default"));
+    QString value = QStringLiteral("x");
+    r.ui.CancelInput();
+    EXPECT_FALSE(Ui().InputQuery(QStringLiteral("c"), QStringLiteral("p"), value));
+    EXPECT_EQ(value, QStringLiteral("x"));
+}
+
+TEST(ScriptedUserInteraction, ReportsInteractionsTheScriptDidNotExpect) {
+    Recorder r;
+    // Nothing scripted: the message box is reported and answered safely.
+    EXPECT_EQ(
+        Ui().MessageBox(QStringLiteral("是否保存?"), QStringLiteral("提示"), TMsgButtons::YesNo),
+        mrNo);
+    ASSERT_EQ(r.problems.size(), 1);
+    EXPECT_TRUE(r.problems[0].contains(QStringLiteral("是否保存?")));
+
+    // A different kind than scripted: reported, and the step stays for later.
+    r.ui.AnswerSaveFile(QStringLiteral("/tmp/x.sql"));
+    EXPECT_EQ(Ui().OpenFileName(nullptr, QStringLiteral("open"), QString(), QString()), QString());
+    ASSERT_EQ(r.problems.size(), 2);
+    EXPECT_TRUE(r.problems[1].contains(QStringLiteral("save dialog")));
+    EXPECT_EQ(r.ui.Remaining(), 1);
+    EXPECT_EQ(Ui().SaveFileName(nullptr, QStringLiteral("save"), QString(), QString()),
+              QStringLiteral("/tmp/x.sql"));
+}
+
+TEST(ScriptedUserInteraction, ChecksExpectedTextAndCaption) {
+    Recorder r;
+    r.ui.ExpectMessage(QStringLiteral("连接数据源失败!\r\n"), QStringLiteral("提示"))
+        .ExpectMessage(QStringLiteral("a"), QStringLiteral("提示"))
+        .ExpectMessage(QStringLiteral("b"), QStringLiteral("提示"));
+    Ui().MessageBox(QStringLiteral("连接数据源失败!\r\n"), QStringLiteral("提示"));
+    EXPECT_TRUE(r.problems.isEmpty());
+    Ui().MessageBox(QStringLiteral("a"), QStringLiteral("提示!"));
+    Ui().MessageBox(QStringLiteral("c"), QStringLiteral("提示"));
+    ASSERT_EQ(r.problems.size(), 2);
+    EXPECT_TRUE(r.problems[0].contains(QStringLiteral("caption «提示»")));
+    EXPECT_TRUE(r.problems[1].contains(QStringLiteral("text «b»")));
+}
+
+TEST(ScriptedUserInteraction, ModalFormIsHandedToTheScript) {
+    Recorder r;
+    QDialog form;
+    form.setObjectName(QStringLiteral("Form2"));
+    form.setWindowTitle(QStringLiteral("请输入数据库用户名和口令"));
+    auto* edit = new QLineEdit(&form);
+    edit->setObjectName(QStringLiteral("Edit1"));
+    r.ui.AnswerModal([](QDialog* d) {
+        d->findChild<QLineEdit*>(QStringLiteral("Edit1"))->setText(QStringLiteral("sa"));
+        return int(mrOk);
+    });
+    EXPECT_EQ(Ui().ShowModal(&form), mrOk);
+    EXPECT_EQ(edit->text(), QStringLiteral("sa"));
+    ASSERT_EQ(r.ui.Log().size(), 1);
+    EXPECT_EQ(r.ui.Log()[0].Caption, QStringLiteral("请输入数据库用户名和口令"));
+    EXPECT_EQ(r.ui.Log()[0].Value, QStringLiteral("Form2"));
+}
+
+TEST(ScriptedUserInteraction, InstallingAndRemovingRestoresThePreviousService) {
+    TUserInteraction* before = &Ui();
+    {
+        TScriptedUserInteraction outer;
+        outer.Install();
+        EXPECT_EQ(&Ui(), &outer);
+        {
+            TScriptedUserInteraction inner;
+            inner.Install();
+            EXPECT_EQ(&Ui(), &inner);
+        }
+        EXPECT_EQ(&Ui(), &outer);
+    }
+    EXPECT_EQ(&Ui(), before);
+    EXPECT_NE(dynamic_cast<TQtUserInteraction*>(&Ui()), nullptr);
+}

@@ -1,0 +1,56 @@
+#pragma once
+// Shared pieces of the test programs: the process-wide test environment (a
+// private folder, the sample database, the ODBC stores) and a fixture that
+// plays the user through the scripted interaction service.
+
+#include "platform/ScriptedUserInteraction.h"
+
+#include <QString>
+#include <gtest/gtest.h>
+
+namespace quillary::test {
+
+// The folder of this test process; removed when the process ends.
+QString TestDir();
+// A fresh copy of the sample database in TestDir(); every call makes a new file.
+QString CopyOfSampleDatabase();
+// The sample database that the ODBC data sources below point at (read only!).
+QString SharedSampleDatabase();
+// Creates an empty SQLite database file running `script` in it.
+QString CreateSqliteDatabase(const QString& script);
+
+// ODBC data sources of the test stores (ODBCSYSINI/ODBCINI point into TestDir()).
+//  system store: QuillarySystem (SQLite3, connectable), AccessLike (lookup only),
+//                BothStores (SQLite3 in system, "User Driver" in user store)
+//  user store:   QuillaryUser (SQLite3, connectable), AnywhereUser (lookup only),
+//                SectionOnly (no [ODBC Data Sources] entry, Driver=SQLite3)
+inline constexpr char kSystemDsn[] = "QuillarySystem";
+inline constexpr char kUserDsn[] = "QuillaryUser";
+inline constexpr char kAccessDsn[] = "AccessLike";
+inline constexpr char kAccessDriver[] = "Microsoft Access Driver (*.mdb)";
+inline constexpr char kAnywhereDsn[] = "AnywhereUser";
+inline constexpr char kAnywhereDriver[] = "Sybase SQL Anywhere 16.0";
+inline constexpr char kBothDsn[] = "BothStores";
+inline constexpr char kSectionOnlyDsn[] = "SectionOnly";
+inline constexpr char kSqliteOdbcDriver[] = "SQLite3";
+
+// Connection details of the PostgreSQL server that ctest starts.
+struct TPostgresServer {
+    QString Host, User, Password, Database;
+    int Port = 0;
+    bool Available = false;
+    QString Problem;
+    QString ConnectionString(bool withPassword = true) const;
+};
+const TPostgresServer& PostgresServer();
+
+// Installs a scripted user for the test; an unexpected interaction or an
+// unused step fails the test.
+class ScriptedUiTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    TScriptedUserInteraction ui;
+};
+
+} // namespace quillary::test
