@@ -1,0 +1,9 @@
+# The scanner sources of quillary_sqltext (QtCore only). Kept in one list so
+# that the fuzz build, which compiles them with clang, uses exactly these.
+set(QUILLARY_SQLTEXT_SCANNER_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/Common.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Common.h
+    ${CMAKE_CURRENT_LIST_DIR}/ScanCore.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ScanCore.h
+    ${CMAKE_CURRENT_LIST_DIR}/Scanners.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ClauseAnalysis.cpp)
