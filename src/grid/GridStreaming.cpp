@@ -1,0 +1,771 @@
+#include "grid/GridStreaming.h"
+
+#include "grid/StringGridEx.h"
+
+#include <QFont>
+#include <functional>
+#include <limits>
+#include <optional>
+
+namespace quillary {
+
+namespace {
+
+QString Where(int line) {
+    return line > 0 ? QStringLiteral(" on line %1").arg(line) : QString();
+}
+
+[[noreturn]] void ReadFail(const QString& what, int line) {
+    throw EReadError(what + Where(line));
+}
+
+[[noreturn]] void BadValue(const TFormProperty& p, const QString& detail = QString()) {
+    QString what = QStringLiteral("Invalid property value for %1").arg(p.Name);
+    if (!detail.isEmpty()) what += QStringLiteral(" (%1)").arg(detail);
+    ReadFail(what, p.Line ? p.Line : p.Value.Line);
+}
+
+qint64 ToInt64(const TFormProperty& p, qint64 lo, qint64 hi) {
+    if (p.Value.Kind != TFormValue::TKind::Integer) BadValue(p, QStringLiteral("integer expected"));
+    if (p.Value.Int < lo || p.Value.Int > hi) BadValue(p, QStringLiteral("out of range"));
+    return p.Value.Int;
+}
+
+int ToInt(const TFormProperty& p) {
+    return int(ToInt64(p, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()));
+}
+
+bool ToBool(const TFormProperty& p) {
+    if (p.Value.Kind == TFormValue::TKind::Ident) {
+        if (p.Value.Text.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0) return true;
+        if (p.Value.Text.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0) return false;
+    }
+    BadValue(p, QStringLiteral("True or False expected"));
+}
+
+QString ToString(const TFormProperty& p) {
+    if (p.Value.Kind != TFormValue::TKind::String) BadValue(p, QStringLiteral("string expected"));
+    return p.Value.Text;
+}
+
+// The identifier among `allowed` (in its own spelling); its index in *index.
+QString ToIdent(const TFormProperty& p, const QStringList& allowed, int* index = nullptr) {
+    if (p.Value.Kind != TFormValue::TKind::Ident)
+        BadValue(p, QStringLiteral("identifier expected"));
+    for (int i = 0; i < allowed.size(); ++i)
+        if (allowed.at(i).compare(p.Value.Text, Qt::CaseInsensitive) == 0) {
+            if (index) *index = i;
+            return allowed.at(i);
+        }
+    BadValue(p, p.Value.Text);
+}
+
+QStringList ToSet(const TFormProperty& p, const QStringList& allowed) {
+    if (p.Value.Kind != TFormValue::TKind::Set) BadValue(p, QStringLiteral("set expected"));
+    QStringList names;
+    for (const QString& member : p.Value.Names) {
+        bool found = false;
+        for (const QString& a : allowed)
+            if (a.compare(member, Qt::CaseInsensitive) == 0) {
+                if (!names.contains(a)) names.append(a);
+                found = true;
+            }
+        if (!found) BadValue(p, member);
+    }
+    // Canonical order: the order of the enumeration.
+    QStringList ordered;
+    for (const QString& a : allowed)
+        if (names.contains(a)) ordered.append(a);
+    return ordered;
+}
+
+TColor ToColor(const TFormProperty& p) {
+    if (p.Value.Kind == TFormValue::TKind::Ident) {
+        TColor color;
+        if (IdentToColor(p.Value.Text, color)) return color;
+        BadValue(p, p.Value.Text);
+    }
+    return TColor(quint32(
+        ToInt64(p, std::numeric_limits<qint32>::min(), std::numeric_limits<quint32>::max())));
+}
+
+TFormValue ColorValue(TColor color) {
+    const QString name = ColorToIdent(color);
+    return name.isEmpty() ? TFormValue::Integer(color) : TFormValue::Ident(name);
+}
+
+const QStringList& OptionNames() {
+    static const QStringList names = {
+        QStringLiteral("goFixedVertLine"), QStringLiteral("goFixedHorzLine"),
+        QStringLiteral("goVertLine"),      QStringLiteral("goHorzLine"),
+        QStringLiteral("goRangeSelect"),   QStringLiteral("goDrawFocusSelected"),
+        QStringLiteral("goRowSizing"),     QStringLiteral("goColSizing"),
+        QStringLiteral("goRowMoving"),     QStringLiteral("goColMoving"),
+        QStringLiteral("goEditing"),       QStringLiteral("goTabs"),
+        QStringLiteral("goRowSelect"),     QStringLiteral("goAlwaysShowEditor"),
+        QStringLiteral("goThumbTracking")};
+    return names;
+}
+
+const QStringList EditModeNames = {QStringLiteral("emSimple"), QStringLiteral("emPickList"),
+                                   QStringLiteral("emEllipsis"), QStringLiteral("emNoEdit")};
+const QStringList BorderStyleNames = {QStringLiteral("bsNone"), QStringLiteral("bsSingle")};
+const QStringList ScrollStyleNames = {QStringLiteral("ssNone"), QStringLiteral("ssHorizontal"),
+                                      QStringLiteral("ssVertical"), QStringLiteral("ssBoth")};
+const QStringList FontStyleNames = {QStringLiteral("fsBold"), QStringLiteral("fsItalic"),
+                                    QStringLiteral("fsUnderline"), QStringLiteral("fsStrikeOut")};
+
+TFormValue OptionsValue(TGridOptions options) {
+    QStringList names;
+    for (int i = 0; i < GridOptionCount; ++i)
+        if (options.Contains(TGridOption(i))) names.append(OptionNames().at(i));
+    return TFormValue::SetOf(names);
+}
+
+// What loading collects to apply at the end.
+struct TLoadState {
+    std::optional<int> Col;
+    std::optional<int> Row;
+};
+
+using TGetter = std::function<std::optional<TFormValue>(const TStringGridEx&)>;
+using TSetter = std::function<void(TStringGridEx&, const TFormProperty&, TLoadState&)>;
+
+struct TPropDesc {
+    QString Name;
+    TGetter Get;
+    std::optional<QString> Default; // no default: always stored
+    TSetter Set;
+};
+
+// A value the widget keeps for the file only; `check` validates and returns
+// its canonical form.
+TPropDesc Kept(const QString& name, const QString& defaultText,
+               std::function<TFormValue(const TFormProperty&)> check) {
+    TPropDesc d;
+    d.Name = name;
+    d.Default = defaultText;
+    d.Get = [name, defaultText](const TStringGridEx& g) -> std::optional<TFormValue> {
+        const QString text = g.StoredValue(name);
+        if (text.isEmpty())
+            return defaultText.isEmpty() ? std::nullopt
+                                         : std::optional(ParseFormValue(defaultText));
+        return ParseFormValue(text);
+    };
+    d.Set = [name, defaultText, check](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
+        const QString text = FormValueToText(check(p));
+        g.SetStoredValue(name, text == defaultText ? QString() : text);
+    };
+    return d;
+}
+
+std::function<TFormValue(const TFormProperty&)> IdentCheck(QStringList allowed) {
+    return [allowed](const TFormProperty& p) { return TFormValue::Ident(ToIdent(p, allowed)); };
+}
+
+std::function<TFormValue(const TFormProperty&)> AnyIdentCheck(bool allowInteger = false) {
+    return [allowInteger](const TFormProperty& p) {
+        if (allowInteger && p.Value.Kind == TFormValue::TKind::Integer)
+            return TFormValue::Integer(ToInt(p));
+        if (p.Value.Kind != TFormValue::TKind::Ident)
+            BadValue(p, QStringLiteral("identifier expected"));
+        return TFormValue::Ident(p.Value.Text);
+    };
+}
+
+TFormValue IntCheck(const TFormProperty& p) {
+    return TFormValue::Integer(ToInt(p));
+}
+
+TFormValue BoolCheck(const TFormProperty& p) {
+    return TFormValue::Boolean(ToBool(p));
+}
+
+TFormValue StringCheck(const TFormProperty& p) {
+    return TFormValue::String(ToString(p));
+}
+
+bool HasOwnFont(const TStringGridEx& g) {
+    return g.testAttribute(Qt::WA_SetFont) || g.FontColor() != clWindowText;
+}
+
+int FontPixelHeight(const TStringGridEx& g) {
+    const QFont f = g.font();
+    if (f.pixelSize() > 0) return f.pixelSize();
+    return qRound(f.pointSizeF() * g.logicalDpiY() / 72.0);
+}
+
+void SetOwnFont(TStringGridEx& g, QFont f) {
+    // Setting the family marks the font as the grid's own (not the parent's).
+    f.setFamily(f.family());
+    g.setFont(f);
+}
+
+TPropDesc Real(const QString& name, std::optional<QString> defaultText, TGetter get, TSetter set) {
+    return TPropDesc{name, std::move(get), std::move(defaultText), std::move(set)};
+}
+
+const std::vector<TPropDesc>& Descriptors() {
+    static const std::vector<TPropDesc> table = [] {
+        std::vector<TPropDesc> t;
+        const auto some = [](TFormValue v) { return std::optional<TFormValue>(std::move(v)); };
+        t.push_back(Real(
+            QStringLiteral("Left"), std::nullopt,
+            [some](const TStringGridEx& g) { return some(TFormValue::Integer(g.x())); },
+            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
+                g.move(ToInt(p), g.y());
+            }));
+        t.push_back(Real(
+            QStringLiteral("Top"), std::nullopt,
+            [some](const TStringGridEx& g) { return some(TFormValue::Integer(g.y())); },
+            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
+                g.move(g.x(), ToInt(p));
+            }));
+        t.push_back(Real(
+            QStringLiteral("Width"), std::nullopt,
+            [some](const TStringGridEx& g) { return some(TFormValue::Integer(g.width())); },
+            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
+                g.resize(int(ToInt64(p, 0, QWIDGETSIZE_MAX)), g.height());
+            }));
+        t.push_back(Real(
+            QStringLiteral("Height"), std::nullopt,
+            [some](const TStringGridEx& g) { return some(TFormValue::Integer(g.height())); },
+            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
+                g.resize(g.width(), int(ToInt64(p, 0, QWIDGETSIZE_MAX)));
+            }));
+        t.push_back(
+            Kept(QStringLiteral("Cursor"), QStringLiteral("crDefault"), AnyIdentCheck(true)));
+        t.push_back(Real(
+            QStringLiteral("Hint"), QStringLiteral("''"),
+            [some](const TStringGridEx& g) { return some(TFormValue::String(g.toolTip())); },
+            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
+                g.setToolTip(ToString(p));
+            }));
+        t.push_back(Kept(QStringLiteral("HelpType"), QStringLiteral("htContext"),
+                         IdentCheck({QStringLiteral("htKeyword"), QStringLiteral("htContext")})));
+        t.push_back(Kept(QStringLiteral("HelpKeyword"), QStringLiteral("''"), StringCheck));
+        t.push_back(Kept(QStringLiteral("HelpContext"), QStringLiteral("0"), IntCheck));
+        t.push_back(Real(
+            QStringLiteral("TabStop"), QStringLiteral("True"),
+            [some](const TStringGridEx& g) { return some(TFormValue::Boolean(g.TabStop())); },
+            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
+                g.SetTabStop(ToBool(p));
+            }));
+        t.push_back(Real(
+            QStringLiteral("Col"), std::nullopt,
+            [some](const TStringGridEx& g) { return some(TFormValue::Integer(g.Col())); },
+            [](TStringGridEx&, const TFormProperty& p, TLoadState& s) { s.Col = ToInt(p); }));
+        t.push_back(Real(
+            QStringLiteral("Row"), std::nullopt,
+            [some](const TStringGridEx& g) { return some(TFormValue::Integer(g.Row())); },
+            [](TStringGridEx&, const TFormProperty& p, TLoadState& s) { s.Row = ToInt(p); }));
+        t.push_back(Kept(QStringLiteral("Align"), QStringLiteral("alNone"),
+                         IdentCheck({QStringLiteral("alNone"), QStringLiteral("alTop"),
+                                     QStringLiteral("alBottom"), QStringLiteral("alLeft"),
+                                     QStringLiteral("alRight"), QStringLiteral("alClient"),
+                                     QStringLiteral("alCustom")})));
+        t.push_back(Kept(QStringLiteral("Anchors"), QStringLiteral("[akLeft, akTop]"),
+                         [](const TFormProperty& p) {
+                             return TFormValue::SetOf(
+                                 ToSet(p, {QStringLiteral("akLeft"), QStringLiteral("akTop"),
+                                           QStringLiteral("akRight"), QStringLiteral("akBottom")}));
+                         }));
+        t.push_back(
+            Kept(QStringLiteral("BiDiMode"), QStringLiteral("bdLeftToRight"),
+                 IdentCheck({QStringLiteral("bdLeftToRight"), QStringLiteral("bdRightToLeft"),
+                             QStringLiteral("bdRightToLeftNoAlign"),
+                             QStringLiteral("bdRightToLeftReadingOnly")})));
+        t.push_back(Real(
+            QStringLiteral("Color"), QStringLiteral("clWindow"),
+            [](const TStringGridEx& g) -> std::optional<TFormValue> {
+                if (g.ParentColor()) return std::nullopt;
+                return ColorValue(g.Color());
+            },
+            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) { g.SetColor(ToColor(p)); }));
+        for (const char* c : {"Constraints.MaxHeight", "Constraints.MaxWidth",
+                              "Constraints.MinHeight", "Constraints.MinWidth"})
+            t.push_back(Kept(QString::fromLatin1(c), QStringLiteral("0"), IntCheck));
+        t.push_back(Real(
+            QStringLiteral("Ctl3D"), QStringLiteral("True"),
+            [some](const TStringGridEx& g) { return some(TFormValue::Boolean(g.Ctl3D())); },
+            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) { g.SetCtl3D(ToBool(p)); }));
+        t.push_back(
+            Kept(QStringLiteral("DragCursor"), QStringLiteral("crDrag"), AnyIdentCheck(true)));
+        t.push_back(Kept(QStringLiteral("DragKind"), QStringLiteral("dkDrag"),
+                         IdentCheck({QStringLiteral("dkDrag"), QStringLiteral("dkDock")})));
+        t.push_back(Kept(QStringLiteral("DragMode"), QStringLiteral("dmManual"),
+                         IdentCheck({QStringLiteral("dmManual"), QStringLiteral("dmAutomatic")})));
+        t.push_back(Real(
+            QStringLiteral("Enabled"), QStringLiteral("True"),
+            [some](const TStringGridEx& g) {
+                return some(TFormValue::Boolean(!g.testAttribute(Qt::WA_ForceDisabled)));
+            },
+            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
+                g.setEnabled(ToBool(p));
+            }));
+        // The font, written whole when the grid has a font of its own.
+        t.push_back(Kept(QStringLiteral("Font.Charset"), QString(), AnyIdentCheck(true)));
+        t.back().Get = [](const TStringGridEx& g) -> std::optional<TFormValue> {
+            if (!HasOwnFont(g)) return std::nullopt;
+            const QString text = g.StoredValue(QStringLiteral("Font.Charset"));
+            return text.isEmpty() ? TFormValue::Ident(QStringLiteral("DEFAULT_CHARSET"))
+                                  : ParseFormValue(text);
+        };
+        t.back().Default.reset();
+        t.push_back(Real(
+            QStringLiteral("Font.Color"), std::nullopt,
+            [](const TStringGridEx& g) -> std::optional<TFormValue> {
+                if (!HasOwnFont(g)) return std::nullopt;
+                return ColorValue(g.FontColor());
+            },
+            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
+                g.SetFontColor(ToColor(p));
+                SetOwnFont(g, g.font());
+            }));
+        t.push_back(Real(
+            QStringLiteral("Font.Height"), std::nullopt,
+            [](const TStringGridEx& g) -> std::optional<TFormValue> {
+                if (!HasOwnFont(g)) return std::nullopt;
+                return TFormValue::Integer(-FontPixelHeight(g));
+            },
+            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
+                const int h = int(ToInt64(p, -4096, 4096));
+                QFont f = g.font();
+                if (h != 0) f.setPixelSize(h < 0 ? -h : h);
+                SetOwnFont(g, f);
+            }));
+        t.push_back(Real(
+            QStringLiteral("Font.Name"), std::nullopt,
+            [](const TStringGridEx& g) -> std::optional<TFormValue> {
+                if (!HasOwnFont(g)) return std::nullopt;
+                return TFormValue::String(g.font().family());
+            },
+            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
+                QFont f = g.font();
+                f.setFamily(ToString(p));
+                SetOwnFont(g, f);
+            }));
+        t.push_back(Real(
+            QStringLiteral("Font.Style"), std::nullopt,
+            [](const TStringGridEx& g) -> std::optional<TFormValue> {
+                if (!HasOwnFont(g)) return std::nullopt;
+                const QFont f = g.font();
+                QStringList s;
+                if (f.bold()) s << FontStyleNames.at(0);
+                if (f.italic()) s << FontStyleNames.at(1);
+                if (f.underline()) s << FontStyleNames.at(2);
+                if (f.strikeOut()) s << FontStyleNames.at(3);
+                return TFormValue::SetOf(s);
+            },
+            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
+                const QStringList s = ToSet(p, FontStyleNames);
+                QFont f = g.font();
+                f.setBold(s.contains(FontStyleNames.at(0)));
+                f.setItalic(s.contains(FontStyleNames.at(1)));
+                f.setUnderline(s.contains(FontStyleNames.at(2)));
+                f.setStrikeOut(s.contains(FontStyleNames.at(3)));
+                SetOwnFont(g, f);
+            }));
+        t.push_back(Kept(QStringLiteral("ParentBiDiMode"), QStringLiteral("True"), BoolCheck));
+        t.push_back(Real(
+            QStringLiteral("ParentColor"), QStringLiteral("False"),
+            [some](const TStringGridEx& g) { return some(TFormValue::Boolean(g.ParentColor())); },
+            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
+                g.SetParentColor(ToBool(p));
+            }));
+        t.push_back(Kept(QStringLiteral("ParentCtl3D"), QStringLiteral("True"), BoolCheck));
+        t.push_back(Real(
+            QStringLiteral("ParentFont"), QStringLiteral("True"),
+            [some](const TStringGridEx& g) { return some(TFormValue::Boolean(!HasOwnFont(g))); },
+            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
+                if (ToBool(p)) {
+                    g.setFont(QFont());
+                    g.SetFontColor(clWindowText);
+                } else {
+                    SetOwnFont(g, g.font());
+                }
+            }));
+        t.push_back(Kept(QStringLiteral("ParentShowHint"), QStringLiteral("True"), BoolCheck));
+        t.push_back(Kept(QStringLiteral("PopupMenu"), QStringLiteral("nil"), AnyIdentCheck()));
+        t.push_back(Kept(QStringLiteral("ShowHint"), QStringLiteral("False"), BoolCheck));
+        t.push_back(Kept(QStringLiteral("TabOrder"), QStringLiteral("-1"), IntCheck));
+        t.push_back(Real(
+            QStringLiteral("Visible"), QStringLiteral("True"),
+            [some](const TStringGridEx& g) {
+                return some(TFormValue::Boolean(g.VisibleProperty()));
+            },
+            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
+                g.setVisible(ToBool(p));
+            }));
+        t.push_back(Real(
+            QStringLiteral("BorderStyle"), QStringLiteral("bsNone"),
+            [some](const TStringGridEx& g) {
+                return some(TFormValue::Ident(BorderStyleNames.at(g.BorderStyle())));
+            },
+            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
+                int i = 0;
+                ToIdent(p, BorderStyleNames, &i);
+                g.SetBorderStyle(TBorderStyle(i));
+            }));
+        t.push_back(Real(
+            QStringLiteral("DefaultColWidth"), QStringLiteral("64"),
+            [some](const TStringGridEx& g) {
+                return some(TFormValue::Integer(g.DefaultColWidth()));
+            },
+            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
+                g.SetDefaultColWidth(ToInt(p));
+            }));
+        t.push_back(Real(
+            QStringLiteral("DefaultRowHeight"), QStringLiteral("24"),
+            [some](const TStringGridEx& g) {
+                return some(TFormValue::Integer(g.DefaultRowHeight()));
+            },
+            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
+                g.SetDefaultRowHeight(ToInt(p));
+            }));
+        t.push_back(Real(
+            QStringLiteral("DefaultDrawing"), QStringLiteral("True"),
+            [some](const TStringGridEx& g) {
+                return some(TFormValue::Boolean(g.DefaultDrawing()));
+            },
+            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
+                g.SetDefaultDrawing(ToBool(p));
+            }));
+        t.push_back(Real(
+            QStringLiteral("FixedColor"), QStringLiteral("clBtnFace"),
+            [some](const TStringGridEx& g) { return some(ColorValue(g.FixedColor())); },
+            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
+                g.SetFixedColor(ToColor(p));
+            }));
+        t.push_back(Real(
+            QStringLiteral("RowCount"), QStringLiteral("5"),
+            [some](const TStringGridEx& g) { return some(TFormValue::Integer(g.RowCount())); },
+            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
+                g.SetRowCount(ToInt(p));
+            }));
+        t.push_back(Real(
+            QStringLiteral("ColCount"), QStringLiteral("5"),
+            [some](const TStringGridEx& g) { return some(TFormValue::Integer(g.ColCount())); },
+            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
+                g.SetColCount(ToInt(p));
+            }));
+        t.push_back(Real(
+            QStringLiteral("GridLineWidth"), QStringLiteral("1"),
+            [some](const TStringGridEx& g) { return some(TFormValue::Integer(g.GridLineWidth())); },
+            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
+                g.SetGridLineWidth(int(ToInt64(p, 0, 1000)));
+            }));
+        t.push_back(Real(
+            QStringLiteral("Options"),
+            FormValueToText(OptionsValue(TGridOptions{goFixedVertLine, goFixedHorzLine, goVertLine,
+                                                      goHorzLine, goRangeSelect})),
+            [some](const TStringGridEx& g) { return some(OptionsValue(g.Options())); },
+            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
+                const QStringList names = ToSet(p, OptionNames());
+                TGridOptions options;
+                for (const QString& n : names)
+                    options.Include(TGridOption(OptionNames().indexOf(n)));
+                g.SetOptions(options);
+            }));
+        t.push_back(Real(
+            QStringLiteral("ScrollBars"), QStringLiteral("ssBoth"),
+            [some](const TStringGridEx& g) {
+                return some(TFormValue::Ident(ScrollStyleNames.at(g.ScrollBars())));
+            },
+            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
+                int i = 0;
+                ToIdent(p, ScrollStyleNames, &i);
+                g.SetScrollBars(TScrollStyle(i));
+            }));
+        for (const char* e :
+             {"OnClick",     "OnColumnMoved",    "OnDblClick",        "OnDragDrop",
+              "OnDragOver",  "OnDrawCell",       "OnEndDock",         "OnEndDrag",
+              "OnEnter",     "OnExit",           "OnGetEditMask",     "OnGetEditText",
+              "OnKeyDown",   "OnKeyPress",       "OnKeyUp",           "OnMouseDown",
+              "OnMouseMove", "OnMouseUp",        "OnMouseWheelDown",  "OnMouseWheelUp",
+              "OnRowMoved",  "OnSelectCell",     "OnSetEditText",     "OnStartDock",
+              "OnStartDrag", "OnTopLeftChanged", "OnEditButtonClick", "OnCellChange"})
+            t.push_back(Kept(QString::fromLatin1(e), QString(), AnyIdentCheck()));
+        t.push_back(Real(
+            QStringLiteral("FixedTitleRow"), QStringLiteral("True"),
+            [some](const TStringGridEx& g) { return some(TFormValue::Boolean(g.FixedTitleRow())); },
+            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
+                g.SetFixedTitleRow(ToBool(p));
+            }));
+        t.push_back(Real(
+            QStringLiteral("TitleNameColumn"), QStringLiteral("''"),
+            [some](const TStringGridEx& g) {
+                return some(TFormValue::String(g.TitleNameColumn()));
+            },
+            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
+                g.SetTitleNameColumn(ToString(p));
+            }));
+        t.push_back(Real(
+            QStringLiteral("TitleValueColumn"), QStringLiteral("''"),
+            [some](const TStringGridEx& g) {
+                return some(TFormValue::String(g.TitleValueColumn()));
+            },
+            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
+                g.SetTitleValueColumn(ToString(p));
+            }));
+        // PropValues and ClientAutoFit are handled below (the collection needs
+        // its own comparison with an ancestor).
+        return t;
+    }();
+    return table;
+}
+
+TFormValue PropValuesValue(const TCellValueProps& props) {
+    TFormValue value;
+    value.Kind = TFormValue::TKind::Collection;
+    for (int i = 0; i < props.Count(); ++i) {
+        const TCellValueProp* d = props.GetCellValueProp(i);
+        TFormItem item;
+        auto add = [&item](const char* name, TFormValue v) {
+            item.Properties.push_back(TFormProperty{QString::fromLatin1(name), std::move(v), 0});
+        };
+        if (d->DropDownRows() != 7) add("DropDownRows", TFormValue::Integer(d->DropDownRows()));
+        if (d->Tag() != 0) add("Tag", TFormValue::Integer(d->Tag()));
+        if (d->EditMode() != emSimple)
+            add("EditMode", TFormValue::Ident(EditModeNames.at(d->EditMode())));
+        if (d->PickListIfAny() && !d->PickListIfAny()->isEmpty()) {
+            std::vector<TFormValue> strings;
+            for (const QString& s : *d->PickListIfAny())
+                strings.push_back(TFormValue::String(s));
+            add("PickList.Strings", TFormValue::ListOf(std::move(strings)));
+        }
+        if (!d->PropertyLabel().isEmpty())
+            add("PropertyLabel", TFormValue::String(d->PropertyLabel()));
+        if (!d->PropertyValue().isEmpty())
+            add("PropertyValue", TFormValue::String(d->PropertyValue()));
+        value.Elements.push_back(std::move(item));
+    }
+    return value;
+}
+
+void ReadPropValues(TStringGridEx& grid, const TFormProperty& p) {
+    if (p.Value.Kind != TFormValue::TKind::Collection)
+        BadValue(p, QStringLiteral("collection expected"));
+    TCellValueProps props(nullptr);
+    for (const TFormItem& item : p.Value.Elements) {
+        TCellValueProp* d = props.Add();
+        for (const TFormProperty& ip : item.Properties) {
+            const QString& name = ip.Name;
+            if (name == QLatin1String("DropDownRows")) {
+                d->SetDropDownRows(unsigned(ToInt64(ip, 0, std::numeric_limits<quint32>::max())));
+            } else if (name == QLatin1String("Tag")) {
+                d->SetTag(ToInt(ip));
+            } else if (name == QLatin1String("EditMode")) {
+                int i = 0;
+                ToIdent(ip, EditModeNames, &i);
+                d->SetEditMode(TPropEditMode(i));
+            } else if (name == QLatin1String("PickList.Strings")) {
+                if (ip.Value.Kind != TFormValue::TKind::List)
+                    BadValue(ip, QStringLiteral("list expected"));
+                QStringList list;
+                for (const TFormValue& v : ip.Value.Items) {
+                    if (v.Kind != TFormValue::TKind::String)
+                        BadValue(ip, QStringLiteral("string expected"));
+                    list.append(v.Text);
+                }
+                d->SetPickList(list);
+            } else if (name == QLatin1String("PropertyLabel")) {
+                d->SetPropertyLabel(ToString(ip));
+            } else if (name == QLatin1String("PropertyValue")) {
+                d->SetPropertyValue(ToString(ip));
+            } else {
+                ReadFail(QStringLiteral("Property %1 does not exist").arg(name), ip.Line);
+            }
+        }
+    }
+    grid.SetPropValues(props);
+}
+
+} // namespace
+
+// --- the engine's defined properties ----------------------------------------------------------
+
+TFormValue TCustomPrGrid::WriteColWidths() const {
+    std::vector<TFormValue> items;
+    items.reserve(std::size_t(m_colCount));
+    for (int i = 0; i < m_colCount; ++i)
+        items.push_back(TFormValue::Integer(ColWidths(i)));
+    return TFormValue::ListOf(std::move(items));
+}
+
+TFormValue TCustomPrGrid::WriteRowHeights() const {
+    std::vector<TFormValue> items;
+    items.reserve(std::size_t(m_rowCount));
+    for (int i = 0; i < m_rowCount; ++i)
+        items.push_back(TFormValue::Integer(RowHeights(i)));
+    return TFormValue::ListOf(std::move(items));
+}
+
+namespace {
+
+// Reads exactly `count` integers; `set` stores each one as it is read.
+void ReadExtents(const char* name, const TFormValue& value, int count,
+                 const std::function<void(int, int)>& set) {
+    if (value.Kind != TFormValue::TKind::List)
+        ReadFail(QStringLiteral("%1: a list of integers expected").arg(QLatin1String(name)),
+                 value.Line);
+    const int n = int(value.Items.size());
+    for (int i = 0; i < count; ++i) {
+        if (i >= n)
+            ReadFail(QStringLiteral("%1: integer %2 of %3 expected, the list ends")
+                         .arg(QLatin1String(name))
+                         .arg(i + 1)
+                         .arg(count),
+                     value.Line);
+        const TFormValue& item = value.Items[std::size_t(i)];
+        if (item.Kind != TFormValue::TKind::Integer ||
+            item.Int < std::numeric_limits<qint32>::min() ||
+            item.Int > std::numeric_limits<qint32>::max())
+            ReadFail(QStringLiteral("%1: integer %2 is not a valid extent")
+                         .arg(QLatin1String(name))
+                         .arg(i + 1),
+                     item.Line ? item.Line : value.Line);
+        set(i, int(item.Int));
+    }
+    if (n > count)
+        ReadFail(QStringLiteral("%1: end of list expected after %2 integers")
+                     .arg(QLatin1String(name))
+                     .arg(count),
+                 value.Items[std::size_t(count)].Line ? value.Items[std::size_t(count)].Line
+                                                      : value.Line);
+}
+
+} // namespace
+
+void TCustomPrGrid::ReadColWidths(const TFormValue& Value) {
+    ReadExtents("ColWidths", Value, m_colCount, [this](int i, int w) { SetColWidths(i, w); });
+}
+
+void TCustomPrGrid::ReadRowHeights(const TFormValue& Value) {
+    ReadExtents("RowHeights", Value, m_rowCount, [this](int i, int h) { SetRowHeights(i, h); });
+}
+
+void TCustomPrGrid::DefineProperties(std::vector<TFormProperty>& props,
+                                     const TCustomPrGrid* Ancestor) const {
+    if (!m_saveCellExtents) return;
+    bool doColWidths = m_hasColWidths;
+    bool doRowHeights = m_hasRowHeights;
+    if (Ancestor) {
+        doColWidths = !(Ancestor->m_hasColWidths == m_hasColWidths &&
+                        (!m_hasColWidths || Ancestor->m_colWidths == m_colWidths));
+        doRowHeights = !(Ancestor->m_hasRowHeights == m_hasRowHeights &&
+                         (!m_hasRowHeights || Ancestor->m_rowHeights == m_rowHeights));
+    }
+    if (doColWidths)
+        props.push_back(TFormProperty{QStringLiteral("ColWidths"), WriteColWidths(), 0});
+    if (doRowHeights)
+        props.push_back(TFormProperty{QStringLiteral("RowHeights"), WriteRowHeights(), 0});
+}
+
+// --- writing
+// --------------------------------------------------------------------------------------
+
+TFormObject GridToFormObject(const TStringGridEx& grid, const TStringGridEx* ancestor) {
+    TFormObject object;
+    object.Keyword = ancestor ? QStringLiteral("inherited") : QStringLiteral("object");
+    object.Name = grid.objectName();
+    object.ClassName = QString::fromLatin1(StringGridExClassName);
+    for (const TPropDesc& d : Descriptors()) {
+        std::optional<TFormValue> value = d.Get(grid);
+        if (!value) continue;
+        const QString text = FormValueToText(*value);
+        if (ancestor) {
+            const std::optional<TFormValue> theirs = d.Get(*ancestor);
+            if (theirs && FormValueToText(*theirs) == text) continue;
+        } else if (d.Default && *d.Default == text) {
+            continue;
+        }
+        object.Properties.push_back(TFormProperty{d.Name, std::move(*value), 0});
+    }
+    if (!ancestor || !grid.PropValues()->SameAs(*ancestor->PropValues()))
+        object.Properties.push_back(
+            TFormProperty{QStringLiteral("PropValues"), PropValuesValue(*grid.PropValues()), 0});
+    if (!ancestor || ancestor->ClientAutoFit() != grid.ClientAutoFit())
+        object.Properties.push_back(TFormProperty{QStringLiteral("ClientAutoFit"),
+                                                  TFormValue::Boolean(grid.ClientAutoFit()), 0});
+    grid.DefineProperties(object.Properties, ancestor);
+    return object;
+}
+
+QString WriteGridText(const TStringGridEx& grid, const TStringGridEx* ancestor) {
+    return WriteFormText(GridToFormObject(grid, ancestor));
+}
+
+QByteArray WriteGridBinary(const TStringGridEx& grid, const TStringGridEx* ancestor) {
+    return WriteFormBinary(GridToFormObject(grid, ancestor));
+}
+
+// --- reading
+// --------------------------------------------------------------------------------------
+
+void LoadGridFromForm(const TFormObject& form, TStringGridEx& grid) {
+    if (form.ClassName.compare(QLatin1String(StringGridExClassName), Qt::CaseInsensitive) != 0)
+        ReadFail(QStringLiteral("Class %1 is not %2")
+                     .arg(form.ClassName, QLatin1String(StringGridExClassName)),
+                 form.Line);
+    if (!form.Children.empty())
+        ReadFail(QStringLiteral("%1 cannot hold the component %2")
+                     .arg(QLatin1String(StringGridExClassName), form.Children.front().Name),
+                 form.Children.front().Line);
+    if (!form.Name.isEmpty()) grid.setObjectName(form.Name);
+
+    TLoadState state;
+    for (const TFormProperty& p : form.Properties) {
+        if (p.Name == QLatin1String("PropValues")) {
+            ReadPropValues(grid, p);
+        } else if (p.Name == QLatin1String("ClientAutoFit")) {
+            grid.SetClientAutoFit(ToBool(p));
+        } else if (p.Name == QLatin1String("ColWidths") && grid.SaveCellExtents()) {
+            grid.ReadColWidths(p.Value);
+        } else if (p.Name == QLatin1String("RowHeights") && grid.SaveCellExtents()) {
+            grid.ReadRowHeights(p.Value);
+        } else {
+            const TPropDesc* desc = nullptr;
+            for (const TPropDesc& d : Descriptors())
+                if (d.Name.compare(p.Name, Qt::CaseInsensitive) == 0) {
+                    desc = &d;
+                    break;
+                }
+            if (!desc) ReadFail(QStringLiteral("Property %1 does not exist").arg(p.Name), p.Line);
+            desc->Set(grid, p, state);
+        }
+    }
+    // The current cell last: the counts are known by now.
+    const int col = state.Col.value_or(grid.Col());
+    const int row = state.Row.value_or(grid.Row());
+    if (col < 0 || col >= grid.ColCount() || row < 0 || row >= grid.RowCount())
+        ReadFail(
+            QStringLiteral("The current cell (%1, %2) lies outside the grid").arg(col).arg(row),
+            form.Line);
+    if (col != grid.Col()) grid.SetCol(col);
+    if (row != grid.Row()) grid.SetRow(row);
+}
+
+void ReadGridText(const QString& text, TStringGridEx& grid) {
+    LoadGridFromForm(ParseFormText(text), grid);
+}
+
+void ReadGridBinary(const QByteArray& data, TStringGridEx& grid) {
+    LoadGridFromForm(ReadFormBinary(data), grid);
+}
+
+void ReadGrid(const QByteArray& data, TStringGridEx& grid) {
+    if (IsFormBinary(data))
+        ReadGridBinary(data, grid);
+    else
+        ReadGridText(QString::fromUtf8(data), grid);
+}
+
+std::unique_ptr<TStringGridEx> CreateGridFromText(const QString& text, QWidget* parent) {
+    const TFormObject form = ParseFormText(text);
+    auto grid = std::make_unique<TStringGridEx>(parent);
+    LoadGridFromForm(form, *grid);
+    return grid;
+}
+
+} // namespace quillary

@@ -1,0 +1,374 @@
+// Keyboard and mouse navigation on a shown grid: moving the current cell,
+// range selection, tabbing, the editor keys, dragging with the scroll timer,
+// sizing and moving rows and columns, the wheel and the scroll bars.
+#include "GridTestSupport.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QTest>
+#include <QVBoxLayout>
+#include <gtest/gtest.h>
+
+using namespace quillary;
+using namespace quillary::test;
+
+TEST(GridKeyboard, ArrowsPagesHomeAndEndMoveTheCurrentCell) {
+    auto grid = ShownGrid(6, 50, 400, 200);
+    EXPECT_EQ(grid->Col(), 1);
+    EXPECT_EQ(grid->Row(), 1);
+    PressKey(Qt::Key_Right);
+    PressKey(Qt::Key_Down);
+    EXPECT_EQ(grid->Col(), 2);
+    EXPECT_EQ(grid->Row(), 2);
+    PressKey(Qt::Key_Up);
+    PressKey(Qt::Key_Up); // the fixed row stops it
+    PressKey(Qt::Key_Left);
+    PressKey(Qt::Key_Left);
+    EXPECT_EQ(grid->Col(), 1);
+    EXPECT_EQ(grid->Row(), 1);
+
+    PressKey(Qt::Key_End);
+    EXPECT_EQ(grid->Col(), 5);
+    PressKey(Qt::Key_Home);
+    EXPECT_EQ(grid->Col(), 1);
+
+    const int page = grid->VisibleRowCount() - 1;
+    PressKey(Qt::Key_PageDown);
+    EXPECT_EQ(grid->Row(), 1 + page);
+    EXPECT_EQ(grid->TopRow(), 1 + page);
+    PressKey(Qt::Key_PageUp);
+    EXPECT_EQ(grid->Row(), 1);
+    EXPECT_EQ(grid->TopRow(), 1);
+
+    PressKey(Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(grid->Col(), 5);
+    EXPECT_EQ(grid->Row(), 49);
+    EXPECT_LE(grid->Row(), grid->TopRow() + grid->VisibleRowCount() - 1); // scrolled into view
+    PressKey(Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(grid->Col(), 1);
+    EXPECT_EQ(grid->Row(), 1);
+
+    // Ctrl+Down scrolls without moving the cell.
+    PressKey(Qt::Key_Down, Qt::ControlModifier);
+    EXPECT_EQ(grid->TopRow(), 2);
+    EXPECT_EQ(grid->Row(), 1);
+}
+
+TEST(GridKeyboard, ShiftExtendsTheSelectionOnlyWithRangeSelect) {
+    auto grid = ShownGrid(6, 20);
+    PressKey(Qt::Key_Down, Qt::ShiftModifier);
+    PressKey(Qt::Key_Right, Qt::ShiftModifier);
+    PressKey(Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(grid->GetSelection(), (TGridRect{1, 1, 3, 2}));
+    EXPECT_EQ(grid->Anchor(), (TGridCoord{1, 1}));
+    PressKey(Qt::Key_Down); // a plain move collapses it
+    EXPECT_EQ(grid->GetSelection(), (TGridRect{3, 3, 3, 3}));
+
+    grid->SetOptions(grid->Options() - goRangeSelect);
+    PressKey(Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(grid->GetSelection(), (TGridRect{3, 4, 3, 4}));
+}
+
+TEST(GridKeyboard, TabMovesThroughCellsOnlyWithGoTabs) {
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* grid = new TStringGridEx;
+    auto* after = new QLineEdit;
+    layout->addWidget(grid);
+    layout->addWidget(after);
+    grid->SetColCount(4);
+    grid->SetRowCount(4);
+    ShowActive(&window);
+    grid->setFocus();
+    QCoreApplication::processEvents();
+
+    grid->SetOptions(grid->Options() + goTabs);
+    grid->SetCol(3);
+    PressKey(Qt::Key_Tab); // wraps to the next row
+    EXPECT_EQ(grid->Col(), 1);
+    EXPECT_EQ(grid->Row(), 2);
+    PressKey(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(grid->Col(), 3);
+    EXPECT_EQ(grid->Row(), 1);
+    PressKey(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(grid->Col(), 2);
+    EXPECT_EQ(grid->GetSelection(), (TGridRect{2, 1, 2, 1})); // no range from Shift+Tab
+
+    grid->SetTabStops(3, false);
+    PressKey(Qt::Key_Tab); // column 3 is skipped
+    EXPECT_EQ(grid->Col(), 1);
+    EXPECT_EQ(grid->Row(), 2);
+
+    grid->SetOptions(grid->Options() - goTabs);
+    PressKey(Qt::Key_Tab);
+    EXPECT_TRUE(after->hasFocus());
+    EXPECT_EQ(grid->Col(), 1);
+}
+
+TEST(GridKeyboard, F2EnterAndTypingOpenTheEditor) {
+    auto grid = ShownGrid(3, 5);
+    grid->SetOptions(grid->Options() + goEditing);
+    grid->SetCells(1, 1, QStringLiteral("abc"));
+    EXPECT_EQ(grid->InplaceEditor(), nullptr);
+
+    PressKey(Qt::Key_F2);
+    ASSERT_NE(grid->InplaceEditor(), nullptr);
+    EXPECT_TRUE(grid->EditorMode());
+    EXPECT_TRUE(grid->InplaceEditor()->isVisible());
+    EXPECT_EQ(grid->InplaceEditor()->text(), QStringLiteral("abc"));
+    EXPECT_FALSE(grid->InplaceEditor()->hasSelectedText()); // F2: caret at the end
+    EXPECT_EQ(grid->InplaceEditor()->geometry(), grid->CellRect(1, 1));
+    EXPECT_TRUE(grid->InplaceEditor()->hasFocus());
+
+    PressKey(Qt::Key_Return); // Enter closes it again
+    EXPECT_FALSE(grid->EditorMode());
+    EXPECT_FALSE(grid->InplaceEditor()->isVisible());
+    EXPECT_TRUE(grid->hasFocus());
+    PressKey(Qt::Key_Return); // and opens it
+    EXPECT_TRUE(grid->InplaceEditor()->isVisible());
+    EXPECT_TRUE(grid->InplaceEditor()->hasSelectedText());
+    PressKey(Qt::Key_Return);
+
+    // Typing on the grid replaces the cell with what is typed.
+    TypeText(QStringLiteral("xy"));
+    EXPECT_TRUE(grid->InplaceEditor()->isVisible());
+    EXPECT_EQ(grid->InplaceEditor()->text(), QStringLiteral("xy"));
+    EXPECT_EQ(grid->GetCells(1, 1), QStringLiteral("xy"));
+
+    // Moving away ends editing (without goAlwaysShowEditor).
+    PressKey(Qt::Key_Down);
+    EXPECT_EQ(grid->Row(), 2);
+    EXPECT_FALSE(grid->EditorMode());
+    EXPECT_FALSE(grid->InplaceEditor()->isVisible());
+
+    // Without goEditing typing does nothing to the cells.
+    grid->SetOptions(grid->Options() - goEditing);
+    TypeText(QStringLiteral("q"));
+    EXPECT_EQ(grid->GetCells(1, 2), QString());
+    EXPECT_FALSE(grid->InplaceEditor()->isVisible());
+}
+
+TEST(GridKeyboard, KeyEventsReachTheHandlers) {
+    auto grid = ShownGrid(3, 5);
+    QStringList seen;
+    grid->OnKeyDown = [&](QObject*, int& key, Qt::KeyboardModifiers) {
+        if (key == Qt::Key_Down) {
+            seen << "down";
+            key = 0; // swallowed: the grid does not move
+        }
+    };
+    grid->OnKeyPress = [&](QObject*, QChar& ch) { seen << QString(ch); };
+    grid->OnKeyUp = [&](QObject*, int& key, Qt::KeyboardModifiers) {
+        if (key == Qt::Key_A) seen << "up";
+    };
+    PressKey(Qt::Key_Down);
+    EXPECT_EQ(grid->Row(), 1);
+    TypeText(QStringLiteral("a"));
+    EXPECT_EQ(seen, (QStringList{"down", "a", "up"}));
+}
+
+TEST(GridMouse, ClickDragAndShiftClickSelect) {
+    auto grid = ShownGrid(6, 20, 560, 300);
+    int clicks = 0;
+    grid->OnClick = [&](QObject*) { ++clicks; };
+    ClickCell(*grid, 3, 4);
+    EXPECT_EQ(grid->Col(), 3);
+    EXPECT_EQ(grid->Row(), 4);
+    EXPECT_EQ(clicks, 1);
+
+    // Drag from (1,2) to (2,5): the current cell stays where the press was.
+    QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, CellCenter(*grid, 1, 2));
+    EXPECT_EQ(grid->GridState(), gsSelecting);
+    QTest::mouseMove(grid->viewport(), CellCenter(*grid, 2, 5));
+    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, CellCenter(*grid, 2, 5));
+    EXPECT_EQ(grid->GridState(), gsNormal);
+    EXPECT_EQ(grid->GetSelection(), (TGridRect{1, 2, 2, 5}));
+    EXPECT_EQ(grid->Col(), 1);
+    EXPECT_EQ(grid->Row(), 2);
+
+    ClickCell(*grid, 4, 6, Qt::ShiftModifier);
+    EXPECT_EQ(grid->GetSelection(), (TGridRect{1, 2, 4, 6}));
+
+    // A click on a half-visible cell scrolls it into view and selects it alone.
+    grid->resize(380, 300);
+    QCoreApplication::processEvents();
+    ClickCell(*grid, 4, 3);
+    EXPECT_EQ(grid->GetSelection(), (TGridRect{4, 3, 4, 3}));
+    EXPECT_GT(grid->LeftCol(), 1);
+    grid->resize(560, 300);
+    QCoreApplication::processEvents();
+    ClickCell(*grid, 1, 2);
+    EXPECT_EQ(grid->LeftCol(), 1);
+
+    // Fixed cells are not selectable.
+    ClickCell(*grid, 0, 3);
+    ClickCell(*grid, 2, 0);
+    EXPECT_EQ(grid->Col(), 1);
+    EXPECT_EQ(grid->Row(), 2);
+
+    int doubles = 0;
+    grid->OnDblClick = [&](QObject*) { ++doubles; };
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, CellCenter(*grid, 2, 2));
+    EXPECT_EQ(doubles, 1);
+}
+
+TEST(GridMouse, DraggingBelowTheCellsScrollsOnATimer) {
+    auto grid = ShownGrid(4, 100, 300, 150);
+    const QPoint start = CellCenter(*grid, 1, 2);
+    QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, start);
+    const QPoint below(start.x(), grid->viewport()->height() + 20);
+    QTest::mouseMove(grid->viewport(), below);
+    const int anchorBefore = grid->Anchor().Y;
+    // A few ticks of the 60 ms timer.
+    QTest::qWait(6 * TCustomPrGrid::ScrollTimerInterval);
+    EXPECT_GT(grid->Anchor().Y, anchorBefore);
+    EXPECT_GT(grid->TopRow(), 1);
+    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, below);
+    const int anchorAfter = grid->Anchor().Y;
+    QTest::qWait(3 * TCustomPrGrid::ScrollTimerInterval);
+    EXPECT_EQ(grid->Anchor().Y, anchorAfter); // the timer stopped
+    EXPECT_EQ(grid->GetSelection().Top, 2);
+}
+
+TEST(GridMouse, ColumnAndRowSizing) {
+    auto grid = ShownGrid(4, 10);
+    // Without goColSizing a press on the line selects nothing special.
+    const QRect title = grid->CellRect(1, 0);
+    const QPoint line(title.right() + 1, title.center().y());
+    QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, line);
+    EXPECT_EQ(grid->GridState(), gsNormal);
+    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, line);
+
+    grid->SetOptions(grid->Options() + goColSizing + goRowSizing);
+    QTest::mouseMove(grid->viewport(), line);
+    EXPECT_EQ(grid->viewport()->cursor().shape(), Qt::SplitHCursor);
+    QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, line);
+    EXPECT_EQ(grid->GridState(), gsColSizing);
+    QTest::mouseMove(grid->viewport(), line + QPoint(25, 0));
+    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, line + QPoint(25, 0));
+    EXPECT_EQ(grid->GridState(), gsNormal);
+    EXPECT_EQ(grid->ColWidths(1), 80 + 25);
+    EXPECT_EQ(grid->ColWidths(2), 80);
+
+    const QRect fixedCell = grid->CellRect(0, 2);
+    const QPoint rowLine(fixedCell.center().x(), fixedCell.bottom() + 1);
+    QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, rowLine);
+    EXPECT_EQ(grid->GridState(), gsRowSizing);
+    QTest::mouseMove(grid->viewport(), rowLine + QPoint(0, 10));
+    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, rowLine + QPoint(0, 10));
+    EXPECT_EQ(grid->RowHeights(2), 27);
+
+    // A size of one pixel or less is refused.
+    const QRect c2 = grid->CellRect(2, 0);
+    const QPoint line2(c2.right() + 1, c2.center().y());
+    QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, line2);
+    QTest::mouseMove(grid->viewport(), QPoint(c2.left(), line2.y()));
+    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, QPoint(c2.left(), line2.y()));
+    EXPECT_EQ(grid->ColWidths(2), 80);
+}
+
+TEST(GridMouse, MovingRowsAndColumnsByTheirFixedCells) {
+    auto grid = ShownGrid(4, 8);
+    FillColumn(*grid, 1, 1, {"A", "B", "C", "D"});
+    grid->SetOptions(grid->Options() + goRowMoving + goColMoving);
+    int rowMoves = 0;
+    grid->OnRowMoved = [&](QObject*, int from, int to) {
+        ++rowMoves;
+        EXPECT_EQ(from, 1);
+        EXPECT_EQ(to, 3);
+    };
+    QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, CellCenter(*grid, 0, 1));
+    EXPECT_EQ(grid->GridState(), gsRowMoving);
+    QTest::mouseMove(grid->viewport(), CellCenter(*grid, 0, 3));
+    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, CellCenter(*grid, 0, 3));
+    EXPECT_EQ(rowMoves, 1);
+    EXPECT_EQ(ColumnTexts(*grid, 1, 1, 4), (QStringList{"B", "C", "A", "D"}));
+
+    grid->SetCells(2, 1, QStringLiteral("col2"));
+    QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, CellCenter(*grid, 2, 0));
+    EXPECT_EQ(grid->GridState(), gsColMoving);
+    QTest::mouseMove(grid->viewport(), CellCenter(*grid, 1, 0));
+    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, CellCenter(*grid, 1, 0));
+    EXPECT_EQ(grid->GetCells(1, 1), QStringLiteral("col2"));
+    EXPECT_EQ(grid->GetCells(2, 1), QStringLiteral("B"));
+
+    // Released where it started: nothing moves.
+    QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, CellCenter(*grid, 0, 2));
+    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, CellCenter(*grid, 0, 2));
+    EXPECT_EQ(rowMoves, 1);
+}
+
+TEST(GridMouse, RowSelectSelectsWholeRowsAndScrollsSideways) {
+    auto grid = ShownGrid(12, 20, 300, 200);
+    grid->SetOptions(TGridOptions{goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine,
+                                  goRangeSelect, goColSizing, goRowSelect});
+    ClickCell(*grid, 2, 3);
+    EXPECT_EQ(grid->GetSelection(), (TGridRect{1, 3, 11, 3}));
+    PressKey(Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(grid->GetSelection(), (TGridRect{1, 3, 11, 4}));
+    PressKey(Qt::Key_Right);
+    EXPECT_EQ(grid->LeftCol(), 2);
+    EXPECT_EQ(grid->Col(), 1);
+    // No editor in row-select mode, even when asked for.
+    grid->SetOptions(grid->Options() + goEditing + goAlwaysShowEditor);
+    EXPECT_FALSE(grid->Options().Contains(goAlwaysShowEditor));
+    PressKey(Qt::Key_F2);
+    EXPECT_TRUE(!grid->InplaceEditor() || !grid->InplaceEditor()->isVisible());
+}
+
+TEST(GridMouse, WheelMovesTheCurrentRowAndScrollBarsScroll) {
+    auto grid = ShownGrid(3, 60, 300, 200);
+    QWheelEvent down(QPointF(50, 50), grid->viewport()->mapToGlobal(QPointF(50, 50)), QPoint(),
+                     QPoint(0, -240), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(grid->viewport(), &down);
+    EXPECT_EQ(grid->Row(), 3);
+    QWheelEvent up(QPointF(50, 50), grid->viewport()->mapToGlobal(QPointF(50, 50)), QPoint(),
+                   QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(grid->viewport(), &up);
+    EXPECT_EQ(grid->Row(), 2);
+
+    bool handled = false;
+    grid->OnMouseWheelDown = [&](QObject*, Qt::KeyboardModifiers, const QPoint&, bool& h) {
+        h = true;
+        handled = true;
+    };
+    QApplication::sendEvent(grid->viewport(), &down);
+    EXPECT_TRUE(handled);
+    EXPECT_EQ(grid->Row(), 2);
+
+    QScrollBar* bar = grid->verticalScrollBar();
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_EQ(bar->minimum(), 0);
+    EXPECT_GT(bar->maximum(), 40);
+    bar->setValue(10);
+    EXPECT_EQ(grid->TopRow(), 11);
+    grid->SetTopRow(20);
+    EXPECT_EQ(bar->value(), 19);
+    // All rows fit: no vertical scroll range.
+    grid->SetRowCount(3);
+    EXPECT_EQ(bar->maximum(), 0);
+    EXPECT_EQ(grid->TopRow(), 1);
+}
+
+TEST(GridFocus, EnterAndExitFollowTheFocusAcrossTheEditor) {
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* grid = new TStringGridEx;
+    auto* other = new QLineEdit;
+    layout->addWidget(grid);
+    layout->addWidget(other);
+    grid->SetOptions(grid->Options() + goEditing);
+    ShowActive(&window);
+    QStringList events;
+    grid->OnEnter = [&](QObject*) { events << "enter"; };
+    grid->OnExit = [&](QObject*) { events << "exit"; };
+    other->setFocus();
+    grid->setFocus();
+    PressKey(Qt::Key_F2); // the editor takes the focus: still inside the grid
+    ASSERT_TRUE(grid->InplaceEditor()->hasFocus());
+    other->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(events, (QStringList{"enter", "exit"}));
+    EXPECT_FALSE(grid->EditorMode()); // leaving ends editing
+    EXPECT_FALSE(grid->InplaceEditor()->isVisible());
+}

@@ -1,0 +1,385 @@
+// Storing grids in form files: the union panel's grid, round trips in both
+// encodings, what is and is not written, ancestors, and malformed input.
+#include "GridTestSupport.h"
+
+#include "grid/GridStreaming.h"
+#include "grid/StringPrGridStrings.h"
+
+#include <QObject>
+#include <gtest/gtest.h>
+
+using namespace quillary;
+using namespace quillary::test;
+
+namespace {
+
+// The union panel's grid as the designer stores it.
+const char UnionGridText[] = R"(object UnionGrid: TStringGridEx
+  Left = 4
+  Top = 20
+  Width = 169
+  Height = 81
+  Col = 0
+  Row = 1
+  BorderStyle = bsSingle
+  DefaultColWidth = 80
+  DefaultRowHeight = 17
+  RowCount = 2
+  ColCount = 4
+  Options = [goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goRangeSelect, goDrawFocusSelected, goColSizing, goEditing, goAlwaysShowEditor]
+  PropValues = <
+    item
+      PropertyLabel = '('
+    end
+    item
+      PropertyLabel = #32852#21512
+    end
+    item
+      PropertyLabel = ')'
+    end
+    item
+      DropDownRows = 4
+      EditMode = emPickList
+      PickList.Strings = (
+        'union'
+        'union all'
+        'minus'
+        'intersect')
+      PropertyLabel = #20851#38190#35789
+    end>
+  ClientAutoFit = False
+  ColWidths = (
+    21
+    54
+    24
+    64)
+end
+)";
+
+QString UnionText() {
+    return QString::fromUtf8(UnionGridText);
+}
+
+// The message of the EFilerError `op` raises (empty when none).
+template <class Op> QString FilerError(Op op) {
+    try {
+        op();
+    } catch (const EFilerError& e) {
+        return e.Message();
+    }
+    return QString();
+}
+
+} // namespace
+
+TEST(GridStreaming, TheUnionGridLoadsFromItsStoredText) {
+    std::unique_ptr<TStringGridEx> grid = CreateGridFromText(UnionText());
+    EXPECT_EQ(grid->objectName(), QStringLiteral("UnionGrid"));
+    EXPECT_EQ(grid->ColCount(), 4);
+    EXPECT_EQ(grid->RowCount(), 2);
+    EXPECT_EQ(grid->PropValues()->Count(), 4);
+    EXPECT_EQ(grid->Rows(0)->ToStringList(), (QStringList{"(", "联合", ")", "关键词"}));
+    TCellValueProp* keyword = grid->PropValues()->Items(3);
+    EXPECT_EQ(keyword->EditMode(), emPickList);
+    EXPECT_EQ(keyword->DropDownRows(), 4u);
+    EXPECT_EQ(*keyword->PickList(), (QStringList{"union", "union all", "minus", "intersect"}));
+    EXPECT_EQ(grid->PropValues()->Items(0)->EditMode(), emSimple);
+    EXPECT_EQ(grid->BorderStyle(), bsSingle);
+    EXPECT_EQ(grid->DefaultColWidth(), 80);
+    EXPECT_EQ(grid->DefaultRowHeight(), 17);
+    EXPECT_TRUE(grid->Options().Contains(goAlwaysShowEditor));
+    EXPECT_TRUE(grid->Options().Contains(goColSizing));
+    EXPECT_FALSE(grid->Options().Contains(goRowSelect));
+    EXPECT_FALSE(grid->ClientAutoFit());
+    EXPECT_EQ(grid->ColWidths(0), 21);
+    EXPECT_EQ(grid->ColWidths(1), 54);
+    EXPECT_EQ(grid->ColWidths(2), 24);
+    EXPECT_EQ(grid->ColWidths(3), 64);
+    EXPECT_EQ(grid->Col(), 0);
+    EXPECT_EQ(grid->Row(), 1);
+    EXPECT_EQ(grid->FixedRows(), 1);
+    EXPECT_EQ(grid->geometry(), QRect(4, 20, 169, 81));
+    EXPECT_TRUE(grid->EditorMode());
+
+    // Written back, it is the same text.
+    EXPECT_EQ(WriteGridText(*grid), UnionText());
+
+    // The union rows the designer adds are ordinary cells.
+    grid->SetCells(1, 1, QStringLiteral("union0"));
+    grid->SetRowCount(3);
+    grid->SetCells(3, 1, QStringLiteral("union"));
+    EXPECT_EQ(grid->PropValues()->Count(), 4);
+    EXPECT_EQ(grid->GetCells(1, 1), QStringLiteral("union0"));
+}
+
+TEST(GridStreaming, FreshGridWritesTheConstructorValuesButNoWidths) {
+    TStringGridEx grid;
+    grid.setObjectName(QStringLiteral("Grid1"));
+    const QString text = WriteGridText(grid);
+    EXPECT_TRUE(text.startsWith(QStringLiteral("object Grid1: TStringGridEx\n")));
+    for (const char* line :
+         {"  DefaultColWidth = 80\n", "  DefaultRowHeight = 17\n", "  RowCount = 8\n",
+          "  ColCount = 2\n", "  Col = 1\n", "  Row = 1\n", "  ClientAutoFit = False\n"})
+        EXPECT_TRUE(text.contains(QString::fromLatin1(line))) << line;
+    for (const char* absent : {"ColWidths", "RowHeights", "Options", "FixedTitleRow", "Color",
+                               "BorderStyle", "TabStop", "Font", "OnClick"})
+        EXPECT_FALSE(text.contains(QString::fromLatin1(absent))) << absent;
+    // Two empty definitions.
+    EXPECT_TRUE(
+        text.contains(QStringLiteral("  PropValues = <\n    item\n    end\n    item\n    end>\n")));
+    // Cells are never stored.
+    grid.SetCells(1, 1, QStringLiteral("cell text"));
+    EXPECT_FALSE(WriteGridText(grid).contains(QStringLiteral("cell text")));
+
+    grid.SetColWidths(1, 90);
+    EXPECT_TRUE(WriteGridText(grid).contains(QStringLiteral("  ColWidths = (\n    80\n    90)\n")));
+    grid.SetDefaultColWidth(70);
+    EXPECT_FALSE(WriteGridText(grid).contains(QStringLiteral("ColWidths")));
+    grid.SetRowHeights(2, 30);
+    EXPECT_TRUE(WriteGridText(grid).contains(QStringLiteral("RowHeights")));
+    grid.SetSaveCellExtents(false);
+    EXPECT_FALSE(WriteGridText(grid).contains(QStringLiteral("RowHeights")));
+}
+
+TEST(GridStreaming, EverythingStoredComesBackInBothEncodings) {
+    TStringGridEx grid;
+    grid.setObjectName(QStringLiteral("ConditionList"));
+    grid.SetRowCount(9);
+    grid.PropValues()->Items(0)->SetPropertyLabel(QStringLiteral("字段名或表达式"));
+    grid.PropValues()->Items(1)->SetPropertyLabel(QStringLiteral("关系运算符"));
+    grid.PropValues()->Items(1)->SetPickList(QStringList{"=", "like", "not like", ""});
+    grid.PropValues()->Items(1)->SetEditMode(emPickList);
+    grid.PropValues()->Items(1)->SetTag(-3);
+    grid.AddPropertyCol(QStringLiteral("表达式"), QStringLiteral("it's \"quoted\"\nnext line"),
+                        emEllipsis);
+    grid.AddPropertyCol(QString(72, QLatin1Char('L')) + QStringLiteral("😀"), QString(), emNoEdit);
+    grid.SetColWidths(0, 248);
+    grid.SetColWidths(1, 90);
+    grid.SetRowHeights(3, 30);
+    grid.SetOptions(TGridOptions{goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine,
+                                 goRangeSelect, goDrawFocusSelected, goColSizing, goEditing, goTabs,
+                                 goAlwaysShowEditor, goThumbTracking});
+    grid.SetBorderStyle(bsSingle);
+    grid.SetScrollBars(ssVertical);
+    grid.SetColor(clInfoBk);
+    grid.SetFixedColor(0x00C0DCC0);
+    grid.SetGridLineWidth(2);
+    grid.SetDefaultDrawing(false);
+    grid.SetCtl3D(false);
+    grid.SetTabStop(false);
+    grid.SetClientAutoFit(false);
+    grid.setToolTip(QStringLiteral("条件"));
+    QFont font(QStringLiteral("WenQuanYi Micro Hei"));
+    font.setPixelSize(12);
+    font.setBold(true);
+    grid.setFont(font);
+    grid.SetFontColor(clNavy);
+    grid.SetStoredValue(QStringLiteral("OnDblClick"), QStringLiteral("DisplayListDblClick"));
+    grid.SetStoredValue(QStringLiteral("PopupMenu"), QStringLiteral("PopupMenu1"));
+    grid.SetStoredValue(QStringLiteral("Align"), QStringLiteral("alClient"));
+    grid.SetStoredValue(QStringLiteral("TabOrder"), QStringLiteral("2"));
+    grid.SetSelection(TGridRect{2, 4, 2, 4});
+
+    const QString text = WriteGridText(grid);
+    auto fromText = CreateGridFromText(text);
+    EXPECT_EQ(WriteGridText(*fromText), text);
+
+    TStringGridEx fromBinary;
+    ReadGrid(WriteGridBinary(grid), fromBinary);
+    EXPECT_EQ(WriteGridText(fromBinary), text);
+    EXPECT_TRUE(WriteGridBinary(grid).startsWith("TPF0"));
+
+    for (const TStringGridEx* g : {fromText.get(), &fromBinary}) {
+        EXPECT_EQ(g->ColCount(), 4);
+        EXPECT_EQ(g->RowCount(), 9);
+        EXPECT_EQ(g->PropValues()->Items(2)->PropertyValue(),
+                  QStringLiteral("it's \"quoted\"\nnext line"));
+        EXPECT_EQ(g->PropValues()->Items(3)->PropertyLabel(),
+                  QString(72, QLatin1Char('L')) + QStringLiteral("😀"));
+        EXPECT_EQ(g->PropValues()->Items(1)->Tag(), -3);
+        EXPECT_EQ(*g->PropValues()->Items(1)->PickListIfAny(),
+                  (QStringList{"=", "like", "not like", ""}));
+        EXPECT_EQ(g->ColWidths(0), 248);
+        EXPECT_EQ(g->RowHeights(3), 30);
+        EXPECT_EQ(g->Options(), grid.Options());
+        EXPECT_EQ(g->Color(), clInfoBk);
+        EXPECT_EQ(g->FixedColor(), 0x00C0DCC0);
+        EXPECT_EQ(g->FontColor(), clNavy);
+        EXPECT_TRUE(g->font().bold());
+        EXPECT_EQ(g->font().pixelSize(), 12);
+        EXPECT_FALSE(g->TabStop());
+        EXPECT_EQ(g->ScrollBars(), ssVertical);
+        EXPECT_EQ(g->StoredValue(QStringLiteral("OnDblClick")),
+                  QStringLiteral("DisplayListDblClick"));
+        EXPECT_EQ(g->StoredValue(QStringLiteral("Align")), QStringLiteral("alClient"));
+        EXPECT_EQ(g->Col(), 2);
+        EXPECT_EQ(g->Row(), 4);
+        EXPECT_EQ(g->toolTip(), QStringLiteral("条件"));
+    }
+    // Long strings are broken into pieces joined by '+'; quotes become codes.
+    EXPECT_TRUE(text.contains(QStringLiteral("' +\n")));
+    EXPECT_TRUE(text.contains(QStringLiteral("'it'#39's \"quoted\"'#10'next line'")));
+    EXPECT_TRUE(text.contains(QStringLiteral("#128512")));
+}
+
+TEST(GridStreaming, LoadingReplacesTheDefinitionsAndTakesTheirCount) {
+    // ColCount says 6 but three items follow: the items win.
+    const QString text =
+        QStringLiteral("object G: TStringGridEx\n  RowCount = 3\n  ColCount = 6\n  PropValues = <\n"
+                       "    item\n      PropertyLabel = 'a'\n    end\n    item\n    end\n"
+                       "    item\n      PropertyLabel = 'c'\n    end>\nend\n");
+    TStringGridEx grid;
+    grid.AddPropertyCol(QStringLiteral("old"), QString(), emPickList);
+    ReadGridText(text, grid);
+    EXPECT_EQ(grid.ColCount(), 3);
+    EXPECT_EQ(grid.PropValues()->Count(), 3);
+    EXPECT_EQ(grid.Rows(0)->ToStringList(), (QStringList{"a", "", "c"}));
+    EXPECT_EQ(grid.PropValues()->Items(2)->EditMode(), emSimple);
+
+    // Lists in the text may be written freely: any layout, '' and #39 alike.
+    TStringGridEx loose;
+    ReadGridText(QStringLiteral("object X:TStringGridEx RowCount=2 PropValues=<item "
+                                "PickList.Strings=('a''b' #39'c'#$41 + 'd') end> end"),
+                 loose);
+    EXPECT_EQ(*loose.PropValues()->Items(0)->PickList(), (QStringList{"a'b", "'cAd"}));
+    EXPECT_EQ(loose.ColCount(), 1);
+}
+
+TEST(GridStreaming, AnAncestorLimitsWhatIsWritten) {
+    auto ancestor = CreateGridFromText(UnionText());
+    auto derived = CreateGridFromText(UnionText());
+    QString text = WriteGridText(*derived, ancestor.get());
+    EXPECT_EQ(text, QStringLiteral("inherited UnionGrid: TStringGridEx\nend\n"));
+
+    derived->SetColWidths(2, 30);
+    derived->SetRowCount(4);
+    text = WriteGridText(*derived, ancestor.get());
+    EXPECT_TRUE(text.contains(QStringLiteral("RowCount = 4")));
+    EXPECT_TRUE(text.contains(QStringLiteral("ColWidths")));
+    EXPECT_FALSE(text.contains(QStringLiteral("PropValues")));
+    EXPECT_FALSE(text.contains(QStringLiteral("BorderStyle")));
+
+    // Applied onto a copy of the ancestor, it restores the derived grid.
+    auto restored = CreateGridFromText(UnionText());
+    ReadGridText(text, *restored);
+    EXPECT_EQ(WriteGridText(*restored), WriteGridText(*derived));
+}
+
+TEST(GridStreaming, MalformedTextIsRejectedWithTheLine) {
+    struct Case {
+        const char* text;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"", "'object' expected on line 1"},
+        {"hello", "'object' expected on line 1"},
+        {"object G: TStringGridEx\n  RowCount = 3\n", "'end' expected on line 3"},
+        {"object G: TStringGridEx\n  RowCount 3\nend", "'=' expected on line 2"},
+        {"object G: TStringGridEx\n  Hint = 'open\nend", "Unterminated string on line 2"},
+        {"object G: TStringGridEx\n  Options = [goEditing,\nend", "',' expected on line 3"},
+        {"object G: TStringGridEx\n  Options = [goEditing, 'x']\nend",
+         "Identifier expected on line 2"},
+        {"object G: TStringGridEx\n  RowCount = ]\nend", "Invalid property value on line 2"},
+        {"object G: TStringGridEx\nend\nend", "End of text expected on line 3"},
+        {"object G: TStringGridEx\n  Hint = #99999999\nend", "Invalid character code on line 2"},
+        {"object G: TStringGridEx\n  PropValues = <\n    thing\n  >\nend",
+         "'item' expected on line 3"},
+    };
+    for (const Case& c : cases) {
+        TStringGridEx grid;
+        QString message;
+        try {
+            ReadGridText(QString::fromUtf8(c.text), grid);
+        } catch (const EParserError& e) {
+            message = e.Message();
+        }
+        EXPECT_EQ(message, QString::fromUtf8(c.expected)) << c.text;
+    }
+    // Deeply nested lists are refused, not followed into a stack overflow.
+    const QString deep = QStringLiteral("object G: TStringGridEx\n  X = ") +
+                         QString(100000, QLatin1Char('(')) + QStringLiteral("\nend");
+    EXPECT_TRUE(FilerError([&] { CreateGridFromText(deep); }).contains(QStringLiteral("nested")));
+}
+
+TEST(GridStreaming, ContentThatDoesNotFitTheGridIsRejected) {
+    const QString head = QStringLiteral("object G: TStringGridEx\n");
+    auto load = [&](const QString& body) {
+        TStringGridEx grid;
+        return FilerError([&] { ReadGridText(head + body + "end\n", grid); });
+    };
+    EXPECT_EQ(load(QStringLiteral("  Colour = clRed\n")),
+              QStringLiteral("Property Colour does not exist on line 2"));
+    EXPECT_EQ(load(QStringLiteral("  Options = [goEditing, goBogus]\n")),
+              QStringLiteral("Invalid property value for Options (goBogus) on line 2"));
+    EXPECT_EQ(load(QStringLiteral("  RowCount = 'ten'\n")),
+              QStringLiteral("Invalid property value for RowCount (integer expected) on line 2"));
+    EXPECT_EQ(load(QStringLiteral("  RowCount = 99999999999\n")),
+              QStringLiteral("Invalid property value for RowCount (out of range) on line 2"));
+    EXPECT_EQ(
+        load(QStringLiteral("  TabStop = Yes\n")),
+        QStringLiteral("Invalid property value for TabStop (True or False expected) on line 2"));
+    EXPECT_EQ(load(QStringLiteral("  Color = clPlaid\n")),
+              QStringLiteral("Invalid property value for Color (clPlaid) on line 2"));
+    EXPECT_EQ(load(QStringLiteral("  Align = alMiddle\n")),
+              QStringLiteral("Invalid property value for Align (alMiddle) on line 2"));
+    EXPECT_EQ(load(QStringLiteral("  PropValues = <\n    item\n      Caption = 'x'\n    end>\n")),
+              QStringLiteral("Property Caption does not exist on line 4"));
+    EXPECT_EQ(
+        load(QStringLiteral("  PropValues = <\n    item\n      EditMode = emCombo\n    end>\n")),
+        QStringLiteral("Invalid property value for EditMode (emCombo) on line 4"));
+    EXPECT_EQ(
+        load(QStringLiteral("  PropValues = <\n    item\n      DropDownRows = -1\n    end>\n")),
+        QStringLiteral("Invalid property value for DropDownRows (out of range) on line 4"));
+    EXPECT_EQ(
+        load(QStringLiteral("  PropValues = 3\n")),
+        QStringLiteral("Invalid property value for PropValues (collection expected) on line 2"));
+    EXPECT_EQ(load(QStringLiteral("  Row = 40\n")),
+              QStringLiteral("The current cell (1, 40) lies outside the grid on line 1"));
+    const QString props = QStringLiteral(
+        "  PropValues = <\n    item\n    end\n    item\n    end\n    item\n    end>\n");
+    EXPECT_EQ(load(props + QStringLiteral("  ColWidths = (\n    21\n    54)\n")),
+              QStringLiteral("ColWidths: integer 3 of 3 expected, the list ends on line 9"));
+    EXPECT_EQ(load(props + QStringLiteral("  ColWidths = (\n    1\n    2\n    3\n    4)\n")),
+              QStringLiteral("ColWidths: end of list expected after 3 integers on line 13"));
+    EXPECT_EQ(load(props + QStringLiteral("  ColWidths = (\n    1\n    'two'\n    3)\n")),
+              QStringLiteral("ColWidths: integer 2 is not a valid extent on line 11"));
+    EXPECT_EQ(load(QStringLiteral("  RowHeights = 7\n")),
+              QStringLiteral("RowHeights: a list of integers expected on line 2"));
+    EXPECT_EQ(load(QString()), QString());
+
+    TStringGridEx grid;
+    EXPECT_EQ(FilerError([&] { ReadGridText(QStringLiteral("object G: TStringGrid\nend"), grid); }),
+              QStringLiteral("Class TStringGrid is not TStringGridEx on line 1"));
+    EXPECT_EQ(FilerError([&] {
+                  ReadGridText(QStringLiteral("object G: TStringGridEx\n  object B: TButton\n  "
+                                              "end\nend"),
+                               grid);
+              }),
+              QStringLiteral("TStringGridEx cannot hold the component B on line 2"));
+}
+
+TEST(GridStreaming, MalformedBinaryIsRejected) {
+    auto grid = CreateGridFromText(UnionText());
+    const QByteArray good = WriteGridBinary(*grid);
+    ASSERT_TRUE(IsFormBinary(good));
+    // Every truncation fails cleanly.
+    for (int n = 4; n < good.size(); n += 7) {
+        TStringGridEx target;
+        EXPECT_FALSE(FilerError([&] { ReadGridBinary(good.left(n), target); }).isEmpty()) << n;
+    }
+    TStringGridEx target;
+    EXPECT_EQ(FilerError([&] { ReadGridBinary(QByteArray("XPF0abc"), target); }),
+              QStringLiteral("Invalid stream format at offset 0"));
+    QByteArray extra = good + "!";
+    EXPECT_TRUE(FilerError([&] {
+                    ReadGridBinary(extra, target);
+                }).startsWith(QStringLiteral("Data after")));
+    QByteArray badType = good;
+    badType[badType.indexOf("RowCount") + 8] = char(99);
+    EXPECT_TRUE(FilerError([&] {
+                    ReadGridBinary(badType, target);
+                }).startsWith(QStringLiteral("Unsupported value type 99")));
+    // The two encodings convert into each other.
+    EXPECT_EQ(WriteFormText(ReadFormBinary(good)), UnionText());
+    EXPECT_EQ(WriteFormBinary(ParseFormText(UnionText())), good);
+}
