@@ -6,7 +6,7 @@
 //  - FROM of 1,000 joins
 //  - TrimExp and FindExpEnd on 1 MB of text (throughput shown as bytes per
 //    second, one character counted as one byte)
-// plus deep nesting and texts built to defeat shortcuts.
+// plus deep and left-nested parentheses and texts built to defeat shortcuts.
 #include "sqltext/Common.h"
 
 #include <benchmark/benchmark.h>
@@ -187,6 +187,25 @@ void BM_WhereOpenBrackets(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_WhereOpenBrackets)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond);
+
+// ((((c0 = 0 or c1 = 1) or c2 = 2) ...): every level holds all the others.
+void BM_WhereLeftNested(benchmark::State& state) {
+    static std::map<qsizetype, QString> cache;
+    const QString& text = Cached(cache, state.range(0), [](qsizetype n) {
+        QString s = QString(n - 1, u'(') + QStringLiteral("c0 = 0");
+        for (qsizetype i = 1; i < n; ++i)
+            s += QStringLiteral(" or c%1 = %1)").arg(i);
+        return s;
+    });
+    for (auto _ : state) {
+        ReleaseMemory(state);
+        QStringList rows;
+        AnalysisWhereClause(text, rows, QString(), QString(), QString());
+        benchmark::DoNotOptimize(rows.size());
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_WhereLeftNested)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 void BM_NestedParentheses(benchmark::State& state) {
     static std::map<qsizetype, QString> cache;

@@ -3,6 +3,7 @@
 #include "../../tests/sqltext/model/LiteralModel.h"
 #include "platform/DataLinkFile.h"
 #include "sqltext/Common.h"
+#include "sqltext/ScanCore.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -263,6 +264,9 @@ void RunSqlTextInput(const std::uint8_t* data, std::size_t size) {
     const QStringList keywords = KeywordList(listChoice, extra);
     const bool ignoreCase = options & 0x40;
     const int mode = (options >> 7) & 1;
+    // Every other input has its groups answered by the table at once.
+    const bool tableAtOnce = position & 1;
+    scan::PlainWalkAllowance() = tableAtOnce ? scan::WalkAllowance{0, 0} : scan::WalkAllowance{};
 
     Scanners(text, extra, start, endChar, (options & 0x0F) == 0x0F ? nullptr : &keywords,
              ignoreCase);

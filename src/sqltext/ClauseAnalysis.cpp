@@ -2,6 +2,9 @@
 // again in the same way; the pieces are views of the caller's text kept on
 // an explicit work stack, so machine-made statements with a hundred thousand
 // conditions need neither deep recursion nor copies of the remaining text.
+// The walks look at the top level only: a quoted, bracketed or parenthesised
+// group is stepped over whole (PieceScanner::GroupEnd), which keeps deeply
+// nested groups from being walked again at every level.
 #include "sqltext/Common.h"
 #include "sqltext/ScanCore.h"
 
@@ -64,7 +67,7 @@ QString AnalysisSQLClause(const QString& sql, const QString& keyword,
     keys.reserve(size_t(nextKeywords.size()));
     for (const QString& k : nextKeywords)
         keys.push_back(MakeExpKeyword(k));
-    EnclosingStripper stripper(tail);
+    PieceScanner scanner(tail);
     qsizetype current = clause.WordsEnd;
     while (current < tail.size()) {
         const ExpEnd end =
@@ -75,7 +78,7 @@ QString AnalysisSQLClause(const QString& sql, const QString& keyword,
             error.append(QStringLiteral("】后有语法错误！"));
             return error;
         }
-        items.append(stripper.Strip(tail.sliced(current, end.Result - current)).Text.toString());
+        items.append(scanner.Strip(tail.sliced(current, end.Result - current)).Text.toString());
         if (end.Keyword >= 0) {
             nextKeyword = nextKeywords.at(end.Keyword);
             nextPos = int(offset + end.KeyPos + 1);
@@ -88,29 +91,28 @@ QString AnalysisSQLClause(const QString& sql, const QString& keyword,
 
 void AnalysisUnionClause(const QString& sql, QStringList& list, const QString& openCarry,
                          const QString& closeCarry, const QString& nextOperator) {
-    EnclosingStripper stripper(sql);
+    PieceScanner scanner(sql);
     std::vector<Piece> pieces{{sql, {true, 0}, {true, 0}, -1}};
     while (!pieces.empty()) {
         const Piece piece = pieces.back();
         pieces.pop_back();
-        const EnclosingStripper::Result stripped = stripper.Strip(piece.Text);
+        const PieceScanner::Stripped stripped = scanner.Strip(piece.Text);
         const QStringView s = stripped.Text;
         if (s.isEmpty()) continue;
         const Carry open = Plus(piece.Open, stripped.Pairs);
         const Carry close = Plus(piece.Close, stripped.Pairs);
-        MarkStack marks;
         bool split = false;
         bool unbalanced = false;
         qsizetype i = 0;
         while (i < s.size() && !split && !unbalanced) {
             const char16_t c = s[i].unicode();
-            if (IsMarkChar(c)) {
-                const MarkStep step = ApplyMark(s, i, marks);
-                unbalanced = step == MarkStep::Unmatched;
-                i += step == MarkStep::Doubled ? 2 : 1;
+            if (c == u'(' || c == u'\'' || c == u'"' || c == u'[') {
+                const qsizetype end = scanner.GroupEnd(s, i);
+                i = end < 0 ? s.size() : end + 1;
                 continue;
             }
-            if (!marks.IsEmpty() || !IsSeparator(c)) {
+            unbalanced = c == u')';
+            if (!IsSeparator(c)) {
                 ++i;
                 continue;
             }
@@ -138,12 +140,12 @@ void AnalysisWhereClause(const QString& cond, QStringList& list, const QString& 
                          const QString& closeCarry, const QString& nextConnector) {
     static const QString kNot = QStringLiteral("not");
     const ExpKeyword connectors[] = {MakeExpKeyword(sLogical[0]), MakeExpKeyword(sLogical[1])};
-    EnclosingStripper stripper(cond);
+    PieceScanner scanner(cond);
     std::vector<Piece> pieces{{cond, {true, 0}, {true, 0}, -1}};
     while (!pieces.empty()) {
         const Piece piece = pieces.back();
         pieces.pop_back();
-        const EnclosingStripper::Result stripped = stripper.Strip(piece.Text);
+        const PieceScanner::Stripped stripped = scanner.Strip(piece.Text);
         const QStringView s = stripped.Text;
         const qsizetype n = s.size();
         const Carry open = Plus(piece.Open, stripped.Pairs);
@@ -176,20 +178,20 @@ void AnalysisWhereClause(const QString& cond, QStringList& list, const QString& 
         // "not ..." reads no word operator; the word stays in the first row.
         PhraseMatch negation;
         const bool negated = MatchPhrase(s, 0, kNot, true, negation);
-        MarkStack marks;
         bool done = false;
         bool unbalanced = false;
         qsizetype i = negated ? negation.Next : 0;
         while (i < n && !done && !unbalanced) {
             const char16_t c = s[i].unicode();
-            if (c == u'(' || c == u')' || c == u'\'') {
-                const MarkStep step = ApplyMark(s, i, marks, false);
-                unbalanced = step == MarkStep::Unmatched;
-                i += step == MarkStep::Doubled ? 2 : 1;
+            // Only quotes and parentheses count here; double quotes and
+            // brackets are plain characters of a condition.
+            if (c == u'(' || c == u'\'') {
+                const qsizetype end = scanner.GroupEnd(s, i);
+                i = end < 0 ? n : end + 1;
                 continue;
             }
-            if (!marks.IsEmpty()) {
-                ++i;
+            if (c == u')') {
+                unbalanced = true;
                 continue;
             }
             if (IsSeparator(c)) {
@@ -252,7 +254,6 @@ constexpr int kOnRecord = 9;
 struct FromFrame {
     QStringView S;
     qsizetype Walk = 0;
-    MarkStack Marks;
     std::vector<JoinRecord> Joins;
     bool SeenJoin = false;
     bool Done = false;
@@ -264,7 +265,7 @@ struct FromFrame {
 class FromAnalysis {
 public:
     FromAnalysis(const QString& from, QStringList& joins, QStringList& tables)
-        : FStripper(from), FJoinList(joins), FTableList(tables) {
+        : FScanner(from), FJoinList(joins), FTableList(tables) {
         Open(from);
         // Every piece is analysed before the text after it, as a recursive
         // reading would; the frames only keep that order without recursion.
@@ -283,7 +284,7 @@ public:
 private:
     void Open(QStringView text) {
         auto frame = std::make_unique<FromFrame>();
-        frame->S = FStripper.Strip(text).Text;
+        frame->S = FScanner.Strip(text).Text;
         FFrames.push_back(std::move(frame));
     }
 
@@ -299,16 +300,16 @@ private:
         while (f.Walk < n) {
             const qsizetype i = f.Walk;
             const char16_t c = s[i].unicode();
-            if (IsMarkChar(c)) {
-                const MarkStep step = ApplyMark(s, i, f.Marks);
-                if (step == MarkStep::Unmatched) {
-                    f.Done = true; // nothing further from this text
-                    return;
-                }
-                f.Walk += step == MarkStep::Doubled ? 2 : 1;
+            if (c == u'(' || c == u'\'' || c == u'"' || c == u'[') {
+                const qsizetype end = FScanner.GroupEnd(s, i);
+                f.Walk = end < 0 ? n : end + 1;
                 continue;
             }
-            if (!f.Marks.IsEmpty() || !IsSeparator(c)) {
+            if (c == u')') {
+                f.Done = true; // nothing further from this text
+                return;
+            }
+            if (!IsSeparator(c)) {
                 ++f.Walk;
                 continue;
             }
@@ -379,16 +380,16 @@ private:
             if (end.Keyword < 0) {
                 const QStringView last =
                     from < condition.size() ? condition.sliced(from) : QStringView();
-                FJoinList.append(digit + FStripper.Strip(last).Text.toString());
+                FJoinList.append(digit + FScanner.Strip(last).Text.toString());
                 return;
             }
             FJoinList.append(
-                digit + FStripper.Strip(condition.sliced(from, end.KeyPos - from)).Text.toString());
+                digit + FScanner.Strip(condition.sliced(from, end.KeyPos - from)).Text.toString());
             from = end.KeyPos + kAnd.size();
         }
     }
 
-    EnclosingStripper FStripper;
+    PieceScanner FScanner;
     QStringList& FJoinList;
     QStringList& FTableList;
     std::vector<std::unique_ptr<FromFrame>> FFrames;

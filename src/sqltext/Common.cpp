@@ -56,8 +56,8 @@ QString RTrimSQLElement(const QString& s) {
 }
 
 QString TrimSQLElement2(const QString& s, QString& left, QString& right) {
-    scan::EnclosingStripper stripper(s);
-    const scan::EnclosingStripper::Result stripped = stripper.Strip(s);
+    scan::PieceScanner scanner(s);
+    const scan::PieceScanner::Stripped stripped = scanner.Strip(s);
     left = QString(stripped.Pairs, u'(');
     right = QString(stripped.Pairs, u')');
     if (stripped.Text.size() == s.size()) return s; // shares the caller's text

@@ -118,19 +118,20 @@ ExpEnd FindExpEndIn(QStringView s, char16_t endChar, bool hasEndChar, const ExpK
     return result;
 }
 
-CloseFinder::CloseFinder(QStringView text) : FText(text) {
+GroupTable::GroupTable(QStringView text) : FText(text) {
     using Index = std::int32_t;
     const qsizetype n = text.size();
     // Where each walk mode ends when it starts at index q (-1: never):
-    //  quote    - inside '...': the closing quote (doubled quotes skipped)
-    //  dquote   - inside "...": the closing double quote
-    //  bracket  - inside [...]: the closing bracket
-    //  paren    - inside (...): the ")" that pops it
-    //  topClose - at the top level: the first ")" met with an empty stack
+    //  quote       - inside '...': the closing quote (doubled quotes skipped)
+    //  doubleQuote - inside "...": the closing double quote
+    //  bracket     - inside [...]: the closing bracket
+    //  paren       - inside (...): the ")" that pops it
+    //  topClose    - at the top level: the first ")" met with an empty stack
     // A quote opened inside any mode runs to its own end before that mode
     // goes on; so each value is either q itself or a value further right.
-    std::vector<Index> quote(size_t(n) + 2, -1), dquote(size_t(n) + 2, -1),
-        bracket(size_t(n) + 2, -1), paren(size_t(n) + 2, -1), topClose(size_t(n) + 2, -1);
+    const size_t size = size_t(n) + 2;
+    std::vector<Index> quote(size, -1), doubleQuote(size, -1), bracket(size, -1), paren(size, -1),
+        topClose(size, -1);
     auto after = [](const std::vector<Index>& mode, Index close) -> Index {
         return close < 0 ? -1 : mode[size_t(close) + 1];
     };
@@ -143,7 +144,9 @@ CloseFinder::CloseFinder(QStringView text) : FText(text) {
         else
             quote[u] = quote[u + 1];
         const Index quoteEnd = c == u'\'' ? quote[u + 1] : -1;
-        dquote[u] = c == u'"' ? self : c == u'\'' ? after(dquote, quoteEnd) : dquote[u + 1];
+        doubleQuote[u] = c == u'"'    ? self
+                         : c == u'\'' ? after(doubleQuote, quoteEnd)
+                                      : doubleQuote[u + 1];
         bracket[u] = c == u']' ? self : c == u'\'' ? after(bracket, quoteEnd) : bracket[u + 1];
         switch (c) {
         case u')':
@@ -160,7 +163,7 @@ CloseFinder::CloseFinder(QStringView text) : FText(text) {
             break;
         case u'"':
             paren[u] = paren[u + 1];
-            topClose[u] = after(topClose, dquote[u + 1]);
+            topClose[u] = after(topClose, doubleQuote[u + 1]);
             break;
         case u'[':
             paren[u] = paren[u + 1];
@@ -172,50 +175,113 @@ CloseFinder::CloseFinder(QStringView text) : FText(text) {
             break;
         }
     }
+    FQuote = std::move(quote);
+    FDoubleQuote = std::move(doubleQuote);
+    FBracket = std::move(bracket);
+    FParen = std::move(paren);
     FTopClose = std::move(topClose);
 }
 
-qsizetype CloseFinder::From(qsizetype index) const {
-    if (index < 0 || index >= FText.size()) return -1;
-    return FTopClose[size_t(index)];
+qsizetype GroupTable::At(const std::vector<std::int32_t>& table, qsizetype index) {
+    if (index < 0 || size_t(index) >= table.size()) return -1;
+    return table[size_t(index)];
 }
 
-EnclosingStripper::EnclosingStripper(QStringView root)
-    : FRoot(root), FBudget(4 * root.size() + 4096) {}
-
-EnclosingStripper::~EnclosingStripper() = default;
-
-qsizetype EnclosingStripper::FirstTopClose(QStringView s) {
-    if (!FFinder) {
-        const bool canIndex = FRoot.size() < std::numeric_limits<std::int32_t>::max() - 2;
-        MarkStack marks;
-        qsizetype i = 1;
-        const qsizetype n = s.size();
-        while (i < n) {
-            if (--FBudget < 0 && canIndex) break;
-            switch (ApplyMark(s, i, marks)) {
-            case MarkStep::Unmatched:
-                return i;
-            case MarkStep::Doubled:
-                i += 2;
-                break;
-            default:
-                ++i;
-                break;
-            }
-        }
-        if (i >= n) return -1;
-        // Plain walks have cost a few times the root's length: from here on
-        // every question is answered by the table.
-        FFinder = std::make_unique<CloseFinder>(FRoot);
+qsizetype GroupTable::CloseOf(char16_t opener, qsizetype index) const {
+    switch (opener) {
+    case u'(':
+        return At(FParen, index);
+    case u'\'':
+        return At(FQuote, index);
+    case u'"':
+        return At(FDoubleQuote, index);
+    case u'[':
+        return At(FBracket, index);
+    default:
+        return -1;
     }
-    const qsizetype offset = s.data() - FRoot.data();
-    const qsizetype close = FFinder->From(offset + 1);
-    if (close < 0 || close - offset >= s.size()) return -1;
-    return close - offset;
 }
 
-QStringView EnclosingStripper::Trim(QStringView s) {
+qsizetype GroupTable::TopClose(qsizetype index) const {
+    return At(FTopClose, index);
+}
+
+WalkAllowance& PlainWalkAllowance() {
+    static WalkAllowance allowance;
+    return allowance;
+}
+
+PieceScanner::PieceScanner(QStringView root)
+    : FRoot(root),
+      FBudget(PlainWalkAllowance().PerCharacter * root.size() + PlainWalkAllowance().Fixed) {}
+
+PieceScanner::~PieceScanner() = default;
+
+bool PieceScanner::Spend() {
+    if (FTable) return false;
+    if (--FBudget >= 0) return true;
+    if (FRoot.size() >= std::numeric_limits<std::int32_t>::max() - 2) {
+        FBudget = std::numeric_limits<qsizetype>::max(); // too long to index: walk on
+        return true;
+    }
+    FTable = std::make_unique<GroupTable>(FRoot);
+    return false;
+}
+
+qsizetype PieceScanner::InView(QStringView s, qsizetype offset, qsizetype absolute) {
+    // Beyond the view (or never closing in the whole text) the view's own
+    // end decides, which the table does not know.
+    if (absolute < 0 || absolute - offset >= s.size()) return -2;
+    return absolute - offset;
+}
+
+qsizetype PieceScanner::GroupEnd(QStringView s, qsizetype i) {
+    const qsizetype n = s.size();
+    MarkStack marks;
+    ApplyMark(s, i, marks);
+    qsizetype k = i + 1;
+    bool spending = true;
+    while (k < n) {
+        if (spending && !Spend()) {
+            const qsizetype offset = s.data() - FRoot.data();
+            const qsizetype close =
+                InView(s, offset, FTable->CloseOf(s[i].unicode(), offset + i + 1));
+            if (close >= 0) return close;
+            spending = false; // rare: finish the walk by hand
+        }
+        const MarkStep step = ApplyMark(s, k, marks);
+        if (marks.IsEmpty()) return k;
+        k += step == MarkStep::Doubled ? 2 : 1;
+    }
+    return -1;
+}
+
+qsizetype PieceScanner::FirstTopClose(QStringView s) {
+    const qsizetype n = s.size();
+    MarkStack marks;
+    qsizetype i = 1;
+    while (i < n) {
+        if (!Spend()) {
+            // s ends with ")", so the table's answer holds for s when it lies inside.
+            const qsizetype offset = s.data() - FRoot.data();
+            const qsizetype close = FTable->TopClose(offset + 1);
+            return close < 0 || close - offset >= n ? -1 : close - offset;
+        }
+        switch (ApplyMark(s, i, marks)) {
+        case MarkStep::Unmatched:
+            return i;
+        case MarkStep::Doubled:
+            i += 2;
+            break;
+        default:
+            ++i;
+            break;
+        }
+    }
+    return -1;
+}
+
+QStringView PieceScanner::Trim(QStringView s) {
     s = TrimLeftBlanks(s);
     if (s.isEmpty() || !IsBlank(s.back().unicode())) return s;
     // Many pieces of one text share its end; a long blank run there is
@@ -232,8 +298,8 @@ QStringView EnclosingStripper::Trim(QStringView s) {
     return trimmed;
 }
 
-EnclosingStripper::Result EnclosingStripper::Strip(QStringView s) {
-    Result result{s, 0};
+PieceScanner::Stripped PieceScanner::Strip(QStringView s) {
+    Stripped result{s, 0};
     QStringView current = s;
     for (;;) {
         current = Trim(current);

@@ -151,48 +151,76 @@ ExpKeyword MakeExpKeyword(QStringView text);
 ExpEnd FindExpEndIn(QStringView s, char16_t endChar, bool hasEndChar, const ExpKeyword* keywords,
                     qsizetype keywordCount, qsizetype from);
 
-// For every index of a text, the first ")" that a walk starting there with
-// an empty mark stack meets while the stack is empty. Computed right to
-// left in one pass, so any number of questions costs linear time in all.
-// The answer also holds for a view of the text that ends with a ")": a walk
-// there behaves the same up to that ")" (only a quote looks at the character
-// after it), so the view's answer is this one when it lies inside the view,
-// else none.
-class CloseFinder {
+// Where every mark of a text closes, computed right to left in one pass, so
+// that any number of questions costs linear time in all: for each index,
+// where a walk that starts there inside a quote, a double quote, a bracket
+// or a parenthesis leaves it again, and where a walk that starts there at
+// the top level meets its first ")" with an empty stack.
+// The answers also hold for a view of the text that ends at or after the
+// answer: a walk there behaves the same up to that point (only a quote
+// looks at the character after it, and a quote that closes at the last
+// position of the view closes there in the text too).
+class GroupTable {
 public:
-    explicit CloseFinder(QStringView text);
-    // -1 when the walk reaches the end of the text first.
-    qsizetype From(qsizetype index) const;
+    explicit GroupTable(QStringView text);
     QStringView Text() const { return FText; }
+    // The index that closes a mark opened just before index (a "(", "'",
+    // '"' or "[" named by opener), -1 when it stays open to the end.
+    qsizetype CloseOf(char16_t opener, qsizetype index) const;
+    // The first ")" met with an empty stack by a walk from index, -1 if none.
+    qsizetype TopClose(qsizetype index) const;
 
 private:
+    static qsizetype At(const std::vector<std::int32_t>& table, qsizetype index);
+
     QStringView FText;
-    std::vector<std::int32_t> FTopClose;
+    std::vector<std::int32_t> FQuote, FDoubleQuote, FBracket, FParen, FTopClose;
 };
 
-// TrimSQLElement2 on views of one root text. Enclosing pairs are found by
-// plain walks while they are cheap; once the walks have cost a few times the
-// root's length, one CloseFinder answers all further questions.
-class EnclosingStripper {
-public:
-    explicit EnclosingStripper(QStringView root);
-    ~EnclosingStripper();
+// How many steps of plain walking a PieceScanner may take, per character of
+// its root text plus a fixed amount, before it builds its GroupTable. The
+// tests and the fuzz target set both to 0 so that every answer comes from
+// the table; both ways must give the same results.
+struct WalkAllowance {
+    qsizetype PerCharacter = 4;
+    qsizetype Fixed = 4096;
+};
+WalkAllowance& PlainWalkAllowance();
 
-    struct Result {
+// Reads the pieces of one root text the way the clause analysers cut it:
+// strips enclosing parentheses (TrimSQLElement2) and steps over quoted,
+// bracketed and parenthesised groups. Plain walks answer while they are
+// cheap; once they have cost a few times the root's length, one GroupTable
+// answers everything else, so no text is walked over and over again.
+class PieceScanner {
+public:
+    explicit PieceScanner(QStringView root);
+    ~PieceScanner();
+
+    struct Stripped {
         QStringView Text;
         qsizetype Pairs = 0;
     };
     // s must be a view into the root text.
-    Result Strip(QStringView s);
+    Stripped Strip(QStringView s);
+    // s[i] opens a mark on an empty stack ("(", "'", and with all marks '"'
+    // and "["): the index in s of the character that closes it, -1 when it
+    // stays open to the end of s. Inside a group both kinds of walk follow
+    // the same rules, so one answer serves both.
+    qsizetype GroupEnd(QStringView s, qsizetype i);
 
 private:
     // The index in s of the first top-level ")" of a walk from index 1, -1 if none.
     qsizetype FirstTopClose(QStringView s);
     QStringView Trim(QStringView s);
+    // Spends budget on a plain walk of one step; false once the table is built.
+    bool Spend();
+    // The table's answer for an absolute index turned into one for s.
+    static qsizetype InView(QStringView s, qsizetype offset, qsizetype absolute);
 
     QStringView FRoot;
     qsizetype FBudget;
-    std::unique_ptr<CloseFinder> FFinder;
+    std::unique_ptr<GroupTable> FTable;
     // End of a view -> end of the same view without its trailing blanks.
     std::unordered_map<const QChar*, const QChar*> FTrimmedEnds;
 };

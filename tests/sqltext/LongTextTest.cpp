@@ -115,6 +115,31 @@ TEST(LongText, DeepNestingNeedsNoDeepCalls) {
     EXPECT_EQ(start, depth + 1);
 }
 
+TEST(LongText, LeftNestedGroupsAreNotWalkedAgainAtEveryLevel) {
+    // ((((c0 = 0 or c1 = 1) or c2 = 2) ...) as some generators write it;
+    // every level's walk steps over the group it holds.
+    const int depth = 30000;
+    const int parts = 3000;
+    QString where = QString(depth - 1, u'(') + QStringLiteral("c0 = 0");
+    for (int i = 1; i < depth; ++i)
+        where += QStringLiteral(" or c%1 = %1)").arg(i);
+    QString sql = QString(parts - 1, u'(') + QStringLiteral("select 0");
+    for (int i = 1; i < parts; ++i)
+        sql += QStringLiteral(" union select %1)").arg(i);
+    QStringList rows;
+    AnalysisWhereClause(where, rows, QString(), QString(), QString());
+    ASSERT_EQ(rows.size(), 6 * depth);
+    EXPECT_EQ(Group(rows, 0, 6),
+              QStringList({QString(depth - 1, u'('), "c0 ", "=", " 0", "", "or"}));
+    EXPECT_EQ(Group(rows, depth - 1, 6), QStringList({"", "c29999 ", "=", " 29999", ")", ""}));
+
+    QStringList list;
+    AnalysisUnionClause(sql, list, QString(), QString(), QString());
+    ASSERT_EQ(list.size(), 4 * parts);
+    EXPECT_EQ(Group(list, 0, 4), QStringList({QString(parts - 1, u'('), "select 0", "", "union"}));
+    EXPECT_EQ(Group(list, parts - 1, 4), QStringList({"", "select 2999", ")", ""}));
+}
+
 TEST(LongText, MegabyteTextsForTheScanners) {
     const QString chunk = QStringLiteral("f(a,  'x -- y')   --c\r\n[a  b]  ");
     const qsizetype chunks = (1 << 20) / chunk.size() + 1;
