@@ -52,7 +52,13 @@ int PrintCatalogue(const QString& connectionString, QTextStream& out, QTextStrea
 
 } // namespace
 
+namespace quillary {
+int RunGridDemo(int& argc, char** argv); // app/GridDemo.cpp
+}
+
 int main(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i)
+        if (qstrcmp(argv[i], "--grid-demo") == 0) return quillary::RunGridDemo(argc, argv);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quillary"));
     QCoreApplication::setOrganizationName(QStringLiteral("Quillary"));

@@ -154,7 +154,7 @@ void TCustomPrGrid::ChangeSize(int NewColCount, int NewRowCount) {
     InvalidateGrid();
     UpdateScrollRange();
     SizeChanged(oldColCount, oldRowCount);
-    if (m_inplaceEdit && m_inplaceEdit->Visible()) UpdateEdit();
+    if (m_inplaceEdit) UpdateEdit();
 }
 
 void TCustomPrGrid::SetFixedCols(int Value) {
@@ -187,7 +187,7 @@ void TCustomPrGrid::InitializeCells() {
     if (m_options.Contains(goRowSelect)) m_anchor.X = m_colCount - 1;
     if (m_scrollTimer) {
         UpdateScrollRange();
-        if (m_inplaceEdit && m_inplaceEdit->Visible()) UpdateEdit();
+        if (m_inplaceEdit) UpdateEdit();
     }
 }
 
@@ -264,7 +264,7 @@ void TCustomPrGrid::SetGridLineWidth(int Value) {
     m_gridLineWidth = Value;
     InvalidateGrid();
     UpdateScrollRange();
-    if (m_inplaceEdit && m_inplaceEdit->Visible()) UpdateEdit();
+    if (m_inplaceEdit) UpdateEdit();
 }
 
 // --- options and appearance -------------------------------------------------
@@ -404,7 +404,7 @@ void TCustomPrGrid::SetSelection(const TGridRect& Value) {
     m_anchor = TGridCoord{Value.Left, Value.Top};
     m_current = TGridCoord{Value.Right, Value.Bottom};
     SelectionMoved(oldSel);
-    if (m_current != oldCurrent && m_inplaceEdit && m_inplaceEdit->Visible()) UpdateEdit();
+    if (m_current != oldCurrent && m_inplaceEdit) UpdateEdit();
 }
 
 void TCustomPrGrid::SetTopRow(int Value) {

@@ -671,7 +671,7 @@ void TCustomPrGrid::DoExit() {
 void TCustomPrGrid::resizeEvent(QResizeEvent* e) {
     QAbstractScrollArea::resizeEvent(e);
     UpdateScrollRange();
-    if (m_inplaceEdit && m_inplaceEdit->Visible()) UpdateEdit();
+    if (m_inplaceEdit) UpdateEdit();
     Resize();
 }
 

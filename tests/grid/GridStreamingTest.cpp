@@ -104,6 +104,15 @@ TEST(GridStreaming, TheUnionGridLoadsFromItsStoredText) {
     // Written back, it is the same text.
     EXPECT_EQ(WriteGridText(*grid), UnionText());
 
+    // Shown, its editor stands on the current cell at once.
+    ShowActive(grid.get());
+    ASSERT_NE(grid->InplaceEditor(), nullptr);
+    EXPECT_TRUE(grid->InplaceEditor()->isVisible());
+    EXPECT_EQ(grid->InplaceEditor()->geometry(), grid->CellRect(0, 1));
+    grid->SetCol(3);
+    EXPECT_EQ(grid->InplaceEditor()->EditMode(), emPickList);
+    grid->hide();
+
     // The union rows the designer adds are ordinary cells.
     grid->SetCells(1, 1, QStringLiteral("union0"));
     grid->SetRowCount(3);

@@ -7,6 +7,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QTest>
+#include <QVBoxLayout>
 #include <gtest/gtest.h>
 
 using namespace quillary;
@@ -427,4 +428,26 @@ TEST(InplaceEditMask, ComponentLibraryMasksBecomeInputMasks) {
     EXPECT_EQ(EditMaskToInputMask(QStringLiteral("AaCc#")), QStringLiteral("NnXx#;_"));
     // Characters special only to Qt are escaped; escaped ones stay literal.
     EXPECT_EQ(EditMaskToInputMask(QStringLiteral("D-\\L0")), QStringLiteral("\\D-\\L9;_"));
+}
+
+TEST(InplaceEditPlacement, EditorFollowsTheGridWhenALayoutSizesIt) {
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* grid = new TStringGridEx;
+    grid->SetOptions(grid->Options() + goEditing + goAlwaysShowEditor);
+    grid->resize(0, 0); // sized by the layout only after it is shown
+    layout->addWidget(grid);
+    window.resize(300, 200);
+    ShowActive(&window);
+    QCoreApplication::processEvents();
+    ASSERT_NE(grid->InplaceEditor(), nullptr);
+    EXPECT_TRUE(grid->InplaceEditor()->isVisible());
+    EXPECT_EQ(grid->InplaceEditor()->geometry(), grid->CellRect(1, 1));
+
+    // Scrolled out of view and back, the editor hides and returns.
+    grid->SetRowCount(100);
+    grid->SetTopRow(50);
+    EXPECT_FALSE(grid->InplaceEditor()->isVisible());
+    grid->SetTopRow(1);
+    EXPECT_TRUE(grid->InplaceEditor()->isVisible());
 }

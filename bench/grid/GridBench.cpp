@@ -1,0 +1,237 @@
+// The property grid at scale (Qt offscreen):
+//  - memory: a grid of 1,000,000 rows and 1,000 columns with no cells written
+//    against one of 100 rows, then the heap growth per cell written;
+//  - 100,000 cell writes and 100,000 cell reads;
+//  - painting one screen of a grid of 100 rows and of 1,000,000 rows, with
+//    the ratio of the two measured in the same run (limit 1.5);
+//  - moving one row in grids of 1,000 and 100,000 rows with 10, 100 and 1,000
+//    columns: the cost follows the columns, not the rows.
+// The memory figures come from the C library's heap statistics, so they count
+// every allocation (Qt's string data included).
+#include "grid/StringGridEx.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <cstdio>
+#include <malloc.h>
+#include <memory>
+
+using namespace quillary;
+
+namespace {
+
+long long HeapInUse() {
+    const struct mallinfo2 info = mallinfo2();
+    return (long long)(info.uordblks + info.hblkhd);
+}
+
+std::unique_ptr<TStringGridEx> MakeGrid(int cols, int rows) {
+    auto grid = std::make_unique<TStringGridEx>();
+    grid->SetColCount(cols);
+    grid->SetRowCount(rows); // brings the column definitions to `cols`
+    return grid;
+}
+
+// Cell i of a scattered pattern over the whole grid.
+inline int CellCol(int i, int cols) {
+    return 1 + (i * 7) % (cols - 1);
+}
+inline int CellRow(int i, int rows) {
+    return 1 + int((long long)(i)*9973 % (rows - 1));
+}
+
+void BM_EmptyGridMemory(benchmark::State& state) {
+    const int rows = int(state.range(0));
+    long long grown = 0;
+    for (auto _ : state) {
+        const long long before = HeapInUse();
+        auto grid = MakeGrid(1000, rows);
+        grown = HeapInUse() - before;
+        benchmark::DoNotOptimize(grid.get());
+    }
+    state.counters["heap_bytes"] = double(grown);
+    state.counters["row_lists"] = 1; // row 0 holds the (empty) labels
+}
+BENCHMARK(BM_EmptyGridMemory)->Arg(100)->Arg(1000000)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+// Heap growth per cell: scattered (every cell in a row of its own, the worst
+// case: each row list takes a section of 256 slots in a grid this wide) and
+// dense (whole rows filled).
+void BM_HeapPerWrittenCell(benchmark::State& state) {
+    const int cells = int(state.range(0));
+    const bool dense = state.range(1) != 0;
+    constexpr int cols = 1000;
+    constexpr int rows = 1000000;
+    double perCell = 0;
+    for (auto _ : state) {
+        auto grid = MakeGrid(cols, rows);
+        const long long before = HeapInUse();
+        for (int i = 0; i < cells; ++i) {
+            const int col = dense ? i % cols : CellCol(i, cols);
+            const int row = dense ? 1 + i / cols : CellRow(i, rows);
+            grid->SetCells(col, row, QStringLiteral("字段%1").arg(i));
+        }
+        perCell = double(HeapInUse() - before) / cells;
+    }
+    state.counters["heap_bytes_per_cell"] = perCell;
+    state.SetLabel(dense ? "dense rows" : "scattered cells");
+}
+BENCHMARK(BM_HeapPerWrittenCell)
+    ->Args({1000, 0})
+    ->Args({100000, 0})
+    ->Args({100000, 1})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+
+void BM_WriteCells(benchmark::State& state) {
+    constexpr int cols = 1000;
+    constexpr int rows = 1000000;
+    constexpr int cells = 100000;
+    const QString text = QStringLiteral("orders.订购日期");
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto grid = MakeGrid(cols, rows);
+        state.ResumeTiming();
+        for (int i = 0; i < cells; ++i)
+            grid->SetCells(CellCol(i, cols), CellRow(i, rows), text);
+        state.PauseTiming();
+        grid.reset();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * cells);
+}
+BENCHMARK(BM_WriteCells)->Unit(benchmark::kMillisecond);
+
+void BM_ReadCells(benchmark::State& state) {
+    constexpr int cols = 1000;
+    constexpr int rows = 1000000;
+    constexpr int cells = 100000;
+    auto grid = MakeGrid(cols, rows);
+    for (int i = 0; i < cells; ++i)
+        grid->SetCells(CellCol(i, cols), CellRow(i, rows), QStringLiteral("v%1").arg(i));
+    const bool written = state.range(0) != 0;
+    for (auto _ : state) {
+        qsizetype total = 0;
+        for (int i = 0; i < cells; ++i) {
+            // Unwritten cells: the neighbour row of each written one.
+            const int row = CellRow(i, rows) + (written ? 0 : 1);
+            total += grid->GetCells(CellCol(i, cols), row).size();
+        }
+        benchmark::DoNotOptimize(total);
+    }
+    state.SetItemsProcessed(state.iterations() * cells);
+    state.SetLabel(written ? "written cells" : "unwritten cells");
+}
+BENCHMARK(BM_ReadCells)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+
+// A shown 640x400 grid with a screen of cells filled from `top`.
+std::unique_ptr<TStringGridEx> PaintGrid(int rows, int top) {
+    auto grid = MakeGrid(8, rows);
+    grid->SetOptions(grid->Options() + goEditing);
+    grid->resize(640, 400);
+    grid->show();
+    QCoreApplication::processEvents();
+    if (top > 1) grid->SetTopRow(top);
+    for (int r = top; r < top + 30 && r < rows; ++r)
+        for (int c = 0; c < 8; ++c)
+            grid->SetCells(c, r, QStringLiteral("单元%1-%2").arg(c).arg(r - top));
+    grid->SetSelection(TGridRect{2, top + 2, 5, top + 6});
+    QCoreApplication::processEvents();
+    return grid;
+}
+
+double PaintSeconds(TStringGridEx& grid, QImage& image, int times) {
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < times; ++i)
+        grid.viewport()->render(&image);
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+void BM_PaintScreen(benchmark::State& state) {
+    const int rows = int(state.range(0));
+    const int top = int(state.range(1));
+    auto grid = PaintGrid(rows, top);
+    QImage image(grid->viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state)
+        grid->viewport()->render(&image);
+    state.SetLabel(QStringLiteral("%1 rows, top row %2").arg(rows).arg(top).toStdString());
+}
+BENCHMARK(BM_PaintScreen)
+    ->Args({100, 1})
+    ->Args({1000000, 1})
+    ->Args({1000000, 500000})
+    ->Unit(benchmark::kMicrosecond);
+
+// Both sizes painted alternately in one run; the ratio must stay at or below 1.5.
+void BM_PaintRatio(benchmark::State& state) {
+    auto small = PaintGrid(100, 1);
+    auto large = PaintGrid(1000000, 500000);
+    QImage image(small->viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+    double smallTime = 0;
+    double largeTime = 0;
+    for (auto _ : state) {
+        smallTime += PaintSeconds(*small, image, 20);
+        largeTime += PaintSeconds(*large, image, 20);
+    }
+    state.counters["ratio_1M_to_100"] = largeTime / smallTime;
+}
+BENCHMARK(BM_PaintRatio)->Iterations(25)->Unit(benchmark::kMillisecond);
+
+// One MoveDown and one MoveUp of a one-row selection in the middle of the grid.
+void BM_MoveRow(benchmark::State& state) {
+    const int rows = int(state.range(0));
+    const int cols = int(state.range(1));
+    auto grid = MakeGrid(cols, rows);
+    const int middle = rows / 2;
+    for (int r = middle - 5; r <= middle + 5; ++r)
+        for (int c = 0; c < cols; ++c)
+            grid->SetCells(c, r, QStringLiteral("r%1c%2").arg(r).arg(c));
+    grid->SetSelection(TGridRect{1, middle, 1, middle});
+    for (auto _ : state) {
+        grid->MoveDown();
+        grid->MoveUp();
+    }
+    state.SetItemsProcessed(state.iterations() * 2);
+    state.SetLabel(QStringLiteral("%1 rows x %2 columns").arg(rows).arg(cols).toStdString());
+}
+BENCHMARK(BM_MoveRow)
+    ->Args({1000, 10})
+    ->Args({100000, 10})
+    ->Args({1000, 100})
+    ->Args({100000, 100})
+    ->Args({1000, 1000})
+    ->Args({100000, 1000})
+    ->Unit(benchmark::kMicrosecond);
+
+// The engine's MoveRow of one row to the next position (storage rotation).
+void BM_EngineMoveRow(benchmark::State& state) {
+    const int rows = int(state.range(0));
+    const int cols = int(state.range(1));
+    auto grid = MakeGrid(cols, rows);
+    const int middle = rows / 2;
+    for (int c = 0; c < cols; ++c)
+        grid->SetCells(c, middle, QStringLiteral("x"));
+    grid->SetRowHeights(middle, 30);
+    for (auto _ : state) {
+        grid->MoveRow(middle, middle + 1);
+        grid->MoveRow(middle + 1, middle);
+    }
+    state.SetItemsProcessed(state.iterations() * 2);
+    state.SetLabel(QStringLiteral("%1 rows x %2 columns").arg(rows).arg(cols).toStdString());
+}
+BENCHMARK(BM_EngineMoveRow)->Args({1000, 100})->Args({100000, 100})->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
