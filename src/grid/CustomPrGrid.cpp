@@ -5,6 +5,7 @@
 #include "grid/PropertyInplaceEdit.h"
 
 #include <QApplication>
+#include <QMenu>
 #include <QScrollBar>
 #include <QTimer>
 #include <algorithm>
@@ -354,6 +355,15 @@ void TCustomPrGrid::SetDefaultDrawing(bool Value) {
 void TCustomPrGrid::SetTabStop(bool Value) {
     m_tabStop = Value;
     UpdateFocusPolicy();
+}
+
+QMenu* TCustomPrGrid::PopupMenu() const {
+    return m_popupMenuGuard ? m_popupMenu : nullptr;
+}
+
+void TCustomPrGrid::SetPopupMenu(QMenu* Value) {
+    m_popupMenu = Value;
+    m_popupMenuGuard = Value;
 }
 
 void TCustomPrGrid::UpdateFocusPolicy() {

@@ -18,10 +18,12 @@
 #include <QAbstractScrollArea>
 #include <QMap>
 #include <QPoint>
+#include <QPointer>
 #include <QRect>
 #include <memory>
 #include <vector>
 
+class QMenu;
 class QPainter;
 class QTimer;
 
@@ -116,6 +118,9 @@ public:
     void SetDefaultDrawing(bool Value);
     bool TabStop() const { return m_tabStop; }
     void SetTabStop(bool Value);
+    // Shown on a right click on the grid or its editor (not owned).
+    QMenu* PopupMenu() const;
+    void SetPopupMenu(QMenu* Value);
     // Design mode: sizing is always allowed, no editor, no focus rectangle.
     bool Designing() const { return m_designing; }
     void SetDesigning(bool Value);
@@ -300,6 +305,7 @@ protected:
     void focusInEvent(QFocusEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
     void changeEvent(QEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
     void scrollContentsBy(int dx, int dy) override;
     bool focusNextPrevChild(bool next) override;
 
@@ -408,6 +414,8 @@ private:
     bool m_inside = false; // focus is in the grid or its editor (for OnEnter/OnExit)
     bool m_visibleProperty = true;
     QMap<QString, QString> m_storedValues;
+    QMenu* m_popupMenu = nullptr;
+    QPointer<QObject> m_popupMenuGuard; // forgets the menu when it is deleted
 };
 
 } // namespace quillary

@@ -6,6 +6,8 @@
 #include "grid/PropertyInplaceEdit.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -681,6 +683,15 @@ void TCustomPrGrid::showEvent(QShowEvent* e) {
     QAbstractScrollArea::showEvent(e);
     UpdateScrollRange();
     UpdateEdit();
+}
+
+void TCustomPrGrid::contextMenuEvent(QContextMenuEvent* e) {
+    if (PopupMenu() && !m_designing) {
+        PopupMenu()->popup(e->globalPos());
+        e->accept();
+        return;
+    }
+    QAbstractScrollArea::contextMenuEvent(e);
 }
 
 void TCustomPrGrid::changeEvent(QEvent* e) {

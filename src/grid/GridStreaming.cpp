@@ -3,6 +3,7 @@
 #include "grid/StringGridEx.h"
 
 #include <QFont>
+#include <QMenu>
 #include <functional>
 #include <limits>
 #include <optional>
@@ -387,6 +388,13 @@ const std::vector<TPropDesc>& Descriptors() {
             }));
         t.push_back(Kept(QStringLiteral("ParentShowHint"), QStringLiteral("True"), BoolCheck));
         t.push_back(Kept(QStringLiteral("PopupMenu"), QStringLiteral("nil"), AnyIdentCheck()));
+        // A menu given to the grid is stored by its name.
+        t.back().Get = [](const TStringGridEx& g) -> std::optional<TFormValue> {
+            if (g.PopupMenu() && !g.PopupMenu()->objectName().isEmpty())
+                return TFormValue::Ident(g.PopupMenu()->objectName());
+            const QString text = g.StoredValue(QStringLiteral("PopupMenu"));
+            return ParseFormValue(text.isEmpty() ? QStringLiteral("nil") : text);
+        };
         t.push_back(Kept(QStringLiteral("ShowHint"), QStringLiteral("False"), BoolCheck));
         t.push_back(Kept(QStringLiteral("TabOrder"), QStringLiteral("-1"), IntCheck));
         t.push_back(Real(

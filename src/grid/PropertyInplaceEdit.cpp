@@ -321,6 +321,7 @@ TPropertyInplaceEdit::TPropertyInplaceEdit(QWidget* Owner) : QLineEdit(Owner) {
 }
 
 TPropertyInplaceEdit::~TPropertyInplaceEdit() {
+    m_grid = nullptr;
     m_listVisible = false;
     delete m_pickList;
     m_pickList = nullptr;
@@ -967,6 +968,12 @@ void TPropertyInplaceEdit::focusOutEvent(QFocusEvent* e) {
 }
 
 void TPropertyInplaceEdit::contextMenuEvent(QContextMenuEvent* e) {
+    // The grid's menu serves its editor too (its commands act on the editor).
+    if (m_grid && m_grid->PopupMenu()) {
+        m_grid->PopupMenu()->popup(e->globalPos());
+        e->accept();
+        return;
+    }
     QMenu* menu = createStandardContextMenu();
     if (!EditCanModify()) {
         for (QAction* action : menu->actions()) {

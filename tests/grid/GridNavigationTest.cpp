@@ -4,6 +4,8 @@
 #include "GridTestSupport.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QTest>
@@ -371,4 +373,28 @@ TEST(GridFocus, EnterAndExitFollowTheFocusAcrossTheEditor) {
     EXPECT_EQ(events, (QStringList{"enter", "exit"}));
     EXPECT_FALSE(grid->EditorMode()); // leaving ends editing
     EXPECT_FALSE(grid->InplaceEditor()->isVisible());
+}
+
+TEST(GridMouse, RightClickShowsThePopupMenuOnGridAndEditor) {
+    auto grid = ShownGrid(3, 5);
+    QMenu menu;
+    menu.setObjectName(QStringLiteral("PopupMenu1"));
+    menu.addAction(QStringLiteral("复制"));
+    const QPoint p = CellCenter(*grid, 2, 3);
+    QContextMenuEvent onGrid(QContextMenuEvent::Mouse, p, grid->viewport()->mapToGlobal(p));
+    QApplication::sendEvent(grid->viewport(), &onGrid);
+    EXPECT_FALSE(menu.isVisible()); // no menu given yet
+
+    grid->SetPopupMenu(&menu);
+    QApplication::sendEvent(grid->viewport(), &onGrid);
+    EXPECT_TRUE(menu.isVisible());
+    menu.hide();
+
+    grid->SetOptions(grid->Options() + goEditing + goAlwaysShowEditor);
+    ASSERT_TRUE(grid->InplaceEditor()->isVisible());
+    QContextMenuEvent onEditor(QContextMenuEvent::Mouse, QPoint(2, 2),
+                               grid->InplaceEditor()->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(grid->InplaceEditor(), &onEditor);
+    EXPECT_TRUE(menu.isVisible());
+    menu.hide();
 }

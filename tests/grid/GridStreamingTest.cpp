@@ -5,6 +5,7 @@
 #include "grid/GridStreaming.h"
 #include "grid/StringPrGridStrings.h"
 
+#include <QMenu>
 #include <QObject>
 #include <gtest/gtest.h>
 
@@ -184,7 +185,9 @@ TEST(GridStreaming, EverythingStoredComesBackInBothEncodings) {
     grid.setFont(font);
     grid.SetFontColor(clNavy);
     grid.SetStoredValue(QStringLiteral("OnDblClick"), QStringLiteral("DisplayListDblClick"));
-    grid.SetStoredValue(QStringLiteral("PopupMenu"), QStringLiteral("PopupMenu1"));
+    QMenu menu;
+    menu.setObjectName(QStringLiteral("PopupMenu1"));
+    grid.SetPopupMenu(&menu); // written by its name
     grid.SetStoredValue(QStringLiteral("Align"), QStringLiteral("alClient"));
     grid.SetStoredValue(QStringLiteral("TabOrder"), QStringLiteral("2"));
     grid.SetSelection(TGridRect{2, 4, 2, 4});
@@ -221,6 +224,7 @@ TEST(GridStreaming, EverythingStoredComesBackInBothEncodings) {
         EXPECT_EQ(g->StoredValue(QStringLiteral("OnDblClick")),
                   QStringLiteral("DisplayListDblClick"));
         EXPECT_EQ(g->StoredValue(QStringLiteral("Align")), QStringLiteral("alClient"));
+        EXPECT_EQ(g->StoredValue(QStringLiteral("PopupMenu")), QStringLiteral("PopupMenu1"));
         EXPECT_EQ(g->Col(), 2);
         EXPECT_EQ(g->Row(), 4);
         EXPECT_EQ(g->toolTip(), QStringLiteral("条件"));
