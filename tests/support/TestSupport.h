@@ -33,6 +33,12 @@ inline constexpr char kAnywhereDriver[] = "Sybase SQL Anywhere 16.0";
 inline constexpr char kBothDsn[] = "BothStores";
 inline constexpr char kSectionOnlyDsn[] = "SectionOnly";
 inline constexpr char kSqliteOdbcDriver[] = "SQLite3";
+// Data sources that announce another kind of database in [ODBC Data Sources]
+// but are served by the SQLite driver on the sample database, so that the
+// designer's per-kind behaviour runs against a real connection.
+inline constexpr char kExcelDsn[] = "ExcelLike";         // "Microsoft Excel Driver (*.xls)"
+inline constexpr char kOracleDsn[] = "OracleLike";       // "Oracle ODBC Driver"
+inline constexpr char kSqlServerDsn[] = "SqlServerLike"; // "SQL Server"
 
 // Connection details of the PostgreSQL server that ctest starts.
 struct TPostgresServer {

@@ -1,0 +1,172 @@
+// The form's data source: its kind, the table list, switching to another
+// source and saving the connection string.
+#include "db/ADOConnection.h"
+#include "db/ADOQuery.h"
+#include "db/DataLinkPrompt.h"
+#include "db/DatabaseError.h"
+#include "designer/DataSource.h"
+#include "designer/Frm_Quillary.h"
+#include "designer/QuillaryDialog.h"
+#include "platform/SettingsStore.h"
+#include "platform/UserInteraction.h"
+#include "sqltext/Common.h"
+
+#include <QCheckBox>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <memory>
+
+namespace quillary {
+
+namespace {
+
+// The Oracle catalogue with system tables: tables, views and synonyms of the
+// logged-in user and public ones by bare name, all others as owner.name.
+QString OracleSystemCatalogue(const QString& user) {
+    return QStringLiteral("select decode(OWNER,'") + user +
+           QStringLiteral("',TABLE_NAME,'PUBLIC',TABLE_NAME,OWNER||'.'||TABLE_NAME) TName ") +
+           QStringLiteral("from dba_Tables ") + QStringLiteral("union ") +
+           QStringLiteral("select decode(OWNER,'") + user +
+           QStringLiteral(
+               "',VIEW_NAME,'PUBLIC',VIEW_NAME,OWNER||'.'||VIEW_NAME) TName from dba_Views ") +
+           QStringLiteral("union ") + QStringLiteral("select decode(OWNER,'") + user +
+           QStringLiteral(
+               "',SYNONYM_NAME,'PUBLIC',SYNONYM_NAME,OWNER||'.'||SYNONYM_NAME) TName from "
+               "dba_synonyms ") +
+           QStringLiteral("order by 1 ");
+}
+
+// Runs `sql` and collects its field TName; false when the query fails.
+bool CollectNames(TADOConnection* connection, const QString& sql, QStringList& names) {
+    TADOQuery query;
+    query.SetConnection(connection);
+    query.SQL() = QStringList{sql};
+    try {
+        query.Open();
+        while (!query.Eof()) {
+            names << query.FieldByName(QStringLiteral("TName")).AsString();
+            query.Next();
+        }
+        return true;
+    } catch (const EDatabaseError&) {
+        query.Close();
+        names.clear();
+        return false;
+    }
+}
+
+// Table names sort as a list box of the platform does: ignoring case.
+class TTableItem : public QListWidgetItem {
+public:
+    using QListWidgetItem::QListWidgetItem;
+    bool operator<(const QListWidgetItem& other) const override {
+        const int c = text().compare(other.text(), Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : text() < other.text();
+    }
+};
+
+} // namespace
+
+int TFrm_Quillary::GetDSN() {
+    if (m_dsn == dsNone) m_dsn = GetDataSourceType(m_dialog->GetConn());
+    return m_dsn;
+}
+
+void TFrm_Quillary::GetTablesList(bool systemTables) {
+    QBTables->clear();
+    TADOConnection* connection = m_dialog->GetConn();
+    QStringList names;
+    auto tableNames = [&](bool system) {
+        try {
+            if (connection) connection->GetTableNames(names, system);
+        } catch (const EDatabaseError&) {
+            names.clear(); // an unreadable catalogue leaves the list empty
+        }
+    };
+    if (GetDSN() != dsOracle) {
+        tableNames(systemTables);
+    } else if (!systemTables) {
+        if (!CollectNames(connection, QStringLiteral("select TName from tab"), names))
+            tableNames(false);
+    } else {
+        const QString user = connection->PropertyValue(QStringLiteral("User ID")).toUpper();
+        if (!CollectNames(connection, OracleSystemCatalogue(user), names) &&
+            !CollectNames(connection, QStringLiteral("select TName from tab"), names))
+            tableNames(true);
+    }
+    for (const QString& name : names)
+        new TTableItem(name, QBTables);
+    QBTables->sortItems();
+}
+
+void TFrm_Quillary::QuoteTableList() {
+    for (int i = 0; i < QBTables->count(); ++i)
+        QBTables->item(i)->setText(QLatin1Char('"') + QBTables->item(i)->text() + QLatin1Char('"'));
+}
+
+int TFrm_Quillary::ChangeCSN(const QString& connectionString) {
+    if (m_dialog->GetCSN() == connectionString) return 0;
+    auto connection = std::make_unique<TADOConnection>();
+    connection->SetLoginPrompt(false);
+    connection->SetConnectionString(connectionString);
+    const QString persist =
+        GetProperty(connectionString, QStringLiteral("PERSIST SECURITY INFO")).toLower();
+    TQuillaryDialog* dialog = m_dialog;
+    try {
+        if (persist == QLatin1String("true")) {
+            connection->SetConnected(true);
+        } else {
+            dialog->LoginCancelled = false;
+            connection->OnWillConnect = [dialog](TADOConnection* c, const QString& cs,
+                                                 QString& user, QString& password, int& options,
+                                                 TEventStatus& status) {
+                dialog->ADOConnectionWillConnect(c, cs, user, password, options, status);
+            };
+            connection->SetConnected(true);
+        }
+    } catch (const EDatabaseError& e) {
+        if (persist == QLatin1String("true"))
+            Ui().MessageBox(QString::fromUtf8(kConnectFailedMessage) + e.Message(),
+                            QStringLiteral("提示"));
+        else if (!dialog->LoginCancelled)
+            Ui().MessageBox(QString::fromUtf8(kConnectFailedMessage), QStringLiteral("提示"));
+        return -1;
+    }
+
+    // The switch: the old own connection goes, the new one takes its place.
+    ResQuery->SetConnection(nullptr);
+    if (dialog->OwnConnection) {
+        dialog->OwnConnection->Close();
+        delete dialog->OwnConnection;
+        dialog->OwnConnection = nullptr;
+    }
+    dialog->SetConnectionString(connectionString);
+    dialog->OwnConnection = connection.release();
+
+    m_dsn = GetDataSourceType(dialog->GetConn());
+    if (m_dsn == dsExcel) dialog->SystemTable = true;
+    GetTablesList(dialog->SystemTable);
+    if (m_dsn == dsExcel) QuoteTableList();
+    CheckBox2->setChecked(dialog->SystemTable);
+    ResQuery->SetConnection(dialog->GetConn());
+    Init();
+    return 1;
+}
+
+void TFrm_Quillary::TB_OPENSOURCEClick() {
+    Memo1->setPlainText(GetSQL());
+    const QString text = Memo1->toPlainText();
+    if (text != m_dialog->SavedSQL && !text.isEmpty() &&
+        Ui().MessageBox(QStringLiteral("SQL语句已经被改写,是否还是要改变数据库连接？"),
+                        QStringLiteral("提示"), TMsgButtons::YesNo, TMsgIcon::Question) != mrYes)
+        return;
+    ChangeCSN(PromptDataSource(this, m_dialog->GetCSN()));
+}
+
+void TFrm_Quillary::TB_SaveCSNClick() {
+    // A store that cannot be written is skipped without a word.
+    TSettingsStore::WriteString(TSettingsScope::Machine, QString::fromLatin1(kForgeKey),
+                                QString::fromLatin1(kConnectionStringValue), m_dialog->GetCSN());
+}
+
+} // namespace quillary

@@ -1,0 +1,407 @@
+// The designer window's shell: start-up, reset, page switch, the table list
+// panel, dropped files and closing.
+#include "db/ADOQuery.h"
+#include "db/DatabaseError.h"
+#include "designer/DataSource.h"
+#include "designer/Frm_Quillary.h"
+#include "designer/QBArea.h"
+#include "designer/QBTable.h"
+#include "designer/QuillaryDialog.h"
+#include "grid/StringGridEx.h"
+#include "platform/Clipboard.h"
+#include "platform/TextFile.h"
+#include "platform/UserInteraction.h"
+#include "sqltext/Common.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+
+// Resources of a library that may be linked statically are registered by hand.
+static void InitDesignerResources() {
+    Q_INIT_RESOURCE(designer);
+}
+
+namespace quillary {
+
+TFrm_Quillary::TFrm_Quillary(TQuillaryDialog* dialog, QWidget* parent)
+    : QDialog(parent), m_dialog(dialog) {
+    InitDesignerResources();
+    setObjectName(QStringLiteral("Frm_Quillary"));
+    setWindowTitle(QString::fromUtf8(kDefaultDesignerCaption));
+    setWindowFlags(Qt::Window | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                   Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint);
+    resize(714, 533);
+    CreateLayout();
+    ConnectHandlers();
+    FormCreate();
+}
+
+TFrm_Quillary::~TFrm_Quillary() {
+    // Queries first: the connections they use belong to the dialog.
+    ResQuery->Close();
+}
+
+void TFrm_Quillary::ConnectHandlers() {
+    connect(N_InitWin, &QAction::triggered, this, &TFrm_Quillary::N_InitWinClick);
+    connect(TB_OPENSOURCE, &QToolButton::clicked, this, &TFrm_Quillary::TB_OPENSOURCEClick);
+    connect(TB_SaveCSN, &QToolButton::clicked, this, &TFrm_Quillary::TB_SaveCSNClick);
+    connect(TB_JOIN, &QToolButton::clicked, this, &TFrm_Quillary::TB_JOINClick);
+    connect(TB_CopySQL, &QToolButton::clicked, this, &TFrm_Quillary::N_CopySQLClick);
+    connect(N_CopySQL, &QAction::triggered, this, &TFrm_Quillary::N_CopySQLClick);
+    connect(tb_ToolBox, &QToolButton::clicked, this, &TFrm_Quillary::tb_ToolBoxClick);
+    connect(Tb_Tablist, &QToolButton::clicked, this, &TFrm_Quillary::Tb_TablistClick);
+    connect(SpeedButton11, &QToolButton::clicked, this, &TFrm_Quillary::SpeedButton11Click);
+    connect(SpeedButton5, &QToolButton::clicked, this, &TFrm_Quillary::SpeedButton5Click);
+    connect(CheckBox2, &QCheckBox::toggled, this, &TFrm_Quillary::CheckBox2Click);
+    connect(Edit2, &QLineEdit::textChanged, this, &TFrm_Quillary::Edit2Change);
+    connect(QBTables, &QListWidget::itemDoubleClicked, this, &TFrm_Quillary::QBTablesDblClick);
+    connect(Button1, &QPushButton::clicked, this, [this] { done(mrOk); });
+    connect(Button2, &QPushButton::clicked, this, &TFrm_Quillary::reject);
+    connect(PageControl1, &QTabWidget::currentChanged, this, &TFrm_Quillary::PageControl1Change);
+    connect(Sp_up, &QToolButton::clicked, this, [this] {
+        if (m_upAction) m_upAction();
+    });
+    connect(sp_down, &QToolButton::clicked, this, [this] {
+        if (m_downAction) m_downAction();
+    });
+    connect(Sp_Select, &QToolButton::clicked, this, [this] {
+        if (m_selectAction) m_selectAction();
+    });
+    connect(btn_Close, &QPushButton::clicked, this, &TFrm_Quillary::btn_CloseClick);
+    connect(N_Copy2, &QAction::triggered, Memo1, &QPlainTextEdit::copy);
+    connect(N_Cut2, &QAction::triggered, Memo1, &QPlainTextEdit::cut);
+    connect(N_Paste2, &QAction::triggered, Memo1, &QPlainTextEdit::paste);
+    connect(N5, &QAction::triggered, Memo1, &QPlainTextEdit::selectAll);
+    // "应用所作修改" is offered exactly while the apply button is.
+    connect(PopupMenu2, &QMenu::aboutToShow, this, [this] {
+        const bool apply = !Sp_ApplySQL->isHidden();
+        N_ApplySQL->setVisible(apply);
+        N_ApplySQLLine->setVisible(apply);
+    });
+    connect(Memo1, &QPlainTextEdit::customContextMenuRequested, this,
+            [this](const QPoint& at) { PopupMenu2->popup(Memo1->mapToGlobal(at)); });
+    Edit2->installEventFilter(this);
+    QBTables->installEventFilter(this);
+    // File drops belong to the window, not to the text boxes under the cursor.
+    for (QPlainTextEdit* memo : {Memo1, Memo2, MExcuteSQL})
+        memo->viewport()->installEventFilter(this);
+}
+
+void TFrm_Quillary::FormCreate() {
+    m_nextTableX = 10;
+    m_nextTableY = 10;
+    UnionGrid->SetRowCount(2);
+    UnionGrid->SetCells(1, 1, QStringLiteral("union0"));
+    m_viewName.clear();
+    m_fileName.clear();
+    setAcceptDrops(true);
+}
+
+void TFrm_Quillary::FormShow() {
+    PageControl1->setCurrentIndex(pgConditionGroup);
+    HideDisplayDataColumns();
+}
+
+void TFrm_Quillary::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (m_shownOnce) return;
+    m_shownOnce = true;
+    // The table list 180 wide, the tool box 162 high.
+    Splitter1->setSizes({std::max(100, width() - 182), 180});
+    Splitter3->setSizes({std::max(100, Splitter3->height() - 166), 162});
+    FormShow();
+}
+
+void TFrm_Quillary::Init() {
+    // Closing a box removes it from the canvas at once, so walk a snapshot.
+    for (TQBTable* box : m_canvas->Tables())
+        box->_CloseBtn();
+    // The union sets are the dialogs this form owns.
+    for (TQuillaryDialog* set : findChildren<TQuillaryDialog*>(Qt::FindDirectChildrenOnly))
+        delete set;
+    OrderList->clear();
+    OrderColumn->clear();
+    GroupList->clear();
+    GroupColumn->clear();
+    ClearPageGrids();
+    Memo1->clear();
+    setWindowTitle(m_dialog->Caption);
+    m_dialog->SavedSQL.clear();
+    m_fileName.clear();
+    Sp_ApplySQL->hide();
+    ResQuery->Close();
+    m_nextTableX = 10;
+    m_nextTableY = 10;
+}
+
+void TFrm_Quillary::PageControl1Change(int index) {
+    m_upAction = m_downAction = m_selectAction = nullptr;
+    Sp_Select->setCheckable(true);
+    Sp_Select->setChecked(false);
+    switch (index) {
+    case pgOrder:
+        m_upAction = [this] { SpeedButton1Click(); };
+        m_downAction = [this] { SpeedButton2Click(); };
+        break;
+    case pgGroup:
+        m_upAction = [this] { SpeedButton3Click(); };
+        m_downAction = [this] { SpeedButton4Click(); };
+        break;
+    case pgCondition:
+    case pgConditionGroup:
+    case pgCompute:
+    case pgDisplay:
+        m_upAction = [this] { Sp_UpDownClick(true); };
+        m_downAction = [this] { Sp_UpDownClick(false); };
+        m_selectAction = [this] { Sp_SelectClick(); };
+        Sp_Select->setChecked(!GridAllowsEditing(PageGrid(index)));
+        break;
+    case pgSQL:
+        Memo1->setPlainText(GetSQL());
+        break;
+    case pgExecute:
+        Sp_Select->setCheckable(false);
+        m_selectAction = [this] { ExecuteStatement(); };
+        break;
+    default:
+        break;
+    }
+}
+
+void TFrm_Quillary::CheckBox2Click() {
+    if (!m_dialog->GetConnected()) return;
+    GetTablesList(CheckBox2->isChecked());
+    if (GetDSN() == dsExcel) QuoteTableList();
+}
+
+void TFrm_Quillary::Tb_TablistClick() {
+    Panel1->setVisible(Tb_Tablist->isChecked());
+    m_canvas->MenuItem(TQBArea::kMenuTableList)->setVisible(Panel1->isHidden());
+}
+
+void TFrm_Quillary::tb_ToolBoxClick() {
+    P_bottom->setVisible(tb_ToolBox->isChecked());
+    m_canvas->MenuItem(TQBArea::kMenuToolBox)->setVisible(P_bottom->isHidden());
+}
+
+void TFrm_Quillary::SpeedButton11Click() {
+    Tb_Tablist->setChecked(false);
+    Tb_TablistClick();
+}
+
+void TFrm_Quillary::SpeedButton5Click() {
+    tb_ToolBox->setChecked(false);
+    tb_ToolBoxClick();
+}
+
+void TFrm_Quillary::Button2Click() {
+    m_dialog->IsCreateView = false;
+}
+
+void TFrm_Quillary::TB_EXITClick() {
+    close();
+}
+
+void TFrm_Quillary::TB_JOINClick() {
+    m_canvas->_OpenUnion();
+}
+
+void TFrm_Quillary::SetUnionMenuVisible(bool visible) {
+    m_canvas->MenuItem(TQBArea::kMenuUnion)->setVisible(visible);
+}
+
+void TFrm_Quillary::N_InitWinClick() {
+    Memo1->setPlainText(GetSQL());
+    const QString text = Memo1->toPlainText();
+    if (text == m_dialog->SavedSQL || text.isEmpty() ||
+        Ui().MessageBox(QStringLiteral("SQL语句已经被改写,是否还是要初始化界面？"),
+                        QStringLiteral("提示"), TMsgButtons::YesNo, TMsgIcon::Question) == mrYes)
+        Init();
+}
+
+void TFrm_Quillary::PlaceNextAfter(const QRect& box) {
+    if (m_nextTableX + 150 > 500) m_nextTableY = (box.top() + box.height() + 10) % 400;
+    m_nextTableX = (box.left() + box.width() + 10) % 500;
+    if (m_nextTableX < 160) m_nextTableX = 10;
+}
+
+void TFrm_Quillary::QBTablesDblClick() {
+    QListWidgetItem* item = QBTables->currentItem();
+    if (!item || !item->isSelected()) return;
+    if (TQBTable* box = m_canvas->InsertTable(m_nextTableX, m_nextTableY))
+        PlaceNextAfter(box->geometry());
+}
+
+void TFrm_Quillary::Edit2Change(const QString& text) {
+    if (text.isEmpty()) return;
+    const QString wanted = text.toLower();
+    auto matches = [&](int row) {
+        return QBTables->item(row)->text().toLower().startsWith(wanted);
+    };
+    const int current = QBTables->currentRow();
+    if (current >= 0 && QBTables->item(current)->isSelected() && matches(current)) return;
+    for (int i = 0; i < QBTables->count(); ++i) {
+        if (!matches(i)) continue;
+        // Passing by the far end first scrolls the match into view.
+        QBTables->setCurrentRow(i == 0 ? QBTables->count() - 1 : 0);
+        QBTables->setCurrentRow(i);
+        return;
+    }
+}
+
+void TFrm_Quillary::Edit2KeyDown(int key) {
+    const int current = QBTables->currentRow();
+    if (key == Qt::Key_Up) {
+        if (current > 0) QBTables->setCurrentRow(current - 1);
+    } else if (key == Qt::Key_Down) {
+        if (current < QBTables->count() - 1) QBTables->setCurrentRow(current + 1);
+    }
+}
+
+void TFrm_Quillary::DropFiles(const QStringList& files) {
+    if (files.isEmpty()) return;
+    const QString path = files.first();
+    const QString extension = QLatin1Char('.') + QFileInfo(path).suffix().toUpper();
+    if (extension != QLatin1String(".SQL") && extension != QLatin1String(".TXT")) {
+        Ui().MessageBox(QStringLiteral("仅支持SQL文件和文本文件的自动拖放！"),
+                        QStringLiteral("提示！"));
+        return;
+    }
+    if (!m_dialog->GetConnected()) {
+        Ui().MessageBox(QStringLiteral("请先连接数据源"), QStringLiteral("提示！"));
+        return;
+    }
+    Memo1->setPlainText(GetSQL());
+    const QString current = Memo1->toPlainText();
+    if (current != m_dialog->SavedSQL && !current.isEmpty() &&
+        Ui().MessageBox(QStringLiteral("SQL语句已经被改写,是否还是要打开新的文件？"),
+                        QStringLiteral("提示"), TMsgButtons::YesNo, TMsgIcon::Question) != mrYes)
+        return;
+    QString text;
+    QString error;
+    if (!ReadTextFile(path, text, &error)) {
+        Ui().MessageBox(error, QStringLiteral("提示！"));
+        return;
+    }
+    Forge(text);
+    m_fileName = path;
+    m_dialog->SavedSQL = Memo1->toPlainText();
+    setWindowTitle(m_dialog->Caption + QStringLiteral("--") + path);
+}
+
+void TFrm_Quillary::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void TFrm_Quillary::dropEvent(QDropEvent* event) {
+    QStringList files;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile()) files << url.toLocalFile();
+    if (files.isEmpty()) return;
+    event->acceptProposedAction();
+    DropFiles(files);
+}
+
+bool TFrm_Quillary::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (watched == Edit2) Edit2KeyDown(key); // and the edit still gets the key
+        if (watched == QBTables && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+            QBTablesDblClick();
+            return true;
+        }
+    }
+    if ((event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) &&
+        static_cast<QDropEvent*>(event)->mimeData()->hasUrls() && watched != QBTables) {
+        static_cast<QDropEvent*>(event)->ignore(); // passes on to the window
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+bool TFrm_Quillary::FormCloseQuery() {
+    if (!m_dialog->IsCreateView) return true;
+    Memo1->setPlainText(GetSQL());
+    TADOConnection* connection = m_dialog->GetConn();
+    for (;;) {
+        QString name = m_viewName;
+        if (!Ui().InputQuery(QStringLiteral("提示！"), QStringLiteral("请输入视图名称： "), name))
+            return true;
+        m_viewName = name;
+        if (name.isEmpty()) continue;
+        TADOQuery query;
+        query.SetConnection(connection);
+        query.SQL() = QStringList{QStringLiteral("Create View ") + name + QStringLiteral(" as ") +
+                                  Memo1->toPlainText()};
+        try {
+            query.ExecSQL();
+            return true;
+        } catch (const EDatabaseError&) {
+        }
+        query.SQL() = QStringList{Memo1->toPlainText()};
+        try {
+            query.ExecSQL();
+        } catch (const EDatabaseError&) {
+            // The statement itself is wrong: back to the designer, or leave.
+            return Ui().MessageBox(QStringLiteral("查询语句发生错误，是否修改这个错误？"),
+                                   QStringLiteral("提示！"), TMsgButtons::YesNo,
+                                   TMsgIcon::Question) != mrYes;
+        }
+        // The statement runs, so the name is the problem.
+        if (Ui().MessageBox(QStringLiteral("试图名称被占用或者其他原因，是否重新输入名称?"),
+                            QStringLiteral("提示！"), TMsgButtons::YesNo,
+                            TMsgIcon::Question) != mrYes)
+            return true;
+    }
+}
+
+void TFrm_Quillary::done(int result) {
+    if (!FormCloseQuery()) return;
+    ReleaseCursor();
+    QDialog::done(result);
+}
+
+void TFrm_Quillary::reject() {
+    Button2Click();
+    done(mrCancel);
+}
+
+void TFrm_Quillary::closeEvent(QCloseEvent* event) {
+    // The close box ends the run like "取消" does, without switching off
+    // create-view mode.
+    event->ignore();
+    done(mrCancel);
+}
+
+void TFrm_Quillary::ExecuteStatement() {
+    if (TrimExp(MExcuteSQL->toPlainText()).trimmed().isEmpty()) return;
+    ResQuery->Close();
+    ResQuery->SQL() = QStringList{MExcuteSQL->toPlainText()};
+    try {
+        ResQuery->ExecSQL();
+    } catch (const EDatabaseError& e) {
+        Ui().MessageBox(e.Message(), windowTitle(), TMsgButtons::Ok, TMsgIcon::Error);
+    }
+}
+
+void TFrm_Quillary::N_CopySQLClick() {
+    if (!Memo1->toPlainText().trimmed().isEmpty()) TClipboard::SetAsText(Memo1->toPlainText());
+}
+
+} // namespace quillary

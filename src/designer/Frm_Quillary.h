@@ -1,0 +1,298 @@
+#pragma once
+// TFrm_Quillary: the designer window of one TQuillaryDialog::Execute run —
+// tool bar, table list, canvas, the bottom tool box with its nine pages, and
+// the floating union panel. Its operations live in files named after what
+// they do (form shell, catalogue, union panel, ...).
+
+#include <QDialog>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+#include <functional>
+
+class QAction;
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QSplitter;
+class QTabWidget;
+class QTableView;
+class QToolBar;
+class QToolButton;
+
+namespace quillary {
+
+// Every chosen sort column begins with this marker; a tick means descending.
+inline constexpr char kDescendingMarker[] = "降序        ";
+
+class TADOConnection;
+class TADOQuery;
+class TADOQueryModel;
+class TQBArea;
+class TQBTable;
+class TQuillaryDialog;
+class TStringGridEx;
+
+class TFrm_Quillary : public QDialog {
+    Q_OBJECT
+public:
+    // Page indexes of PageControl1.
+    enum TPage {
+        pgOrder = 0,
+        pgGroup = 1,
+        pgCondition = 2,
+        pgConditionGroup = 3,
+        pgCompute = 4,
+        pgDisplay = 5,
+        pgSQL = 6,
+        pgQuery = 7,
+        pgExecute = 8,
+    };
+
+    explicit TFrm_Quillary(TQuillaryDialog* dialog, QWidget* parent = nullptr);
+    ~TFrm_Quillary() override;
+
+    TQuillaryDialog* Dialog() const { return m_dialog; }
+    TQBArea* Canvas() const { return m_canvas; }
+
+    // --- data source and catalogue -------------------------------------
+    int GetDSN();
+    void SetDSN(int kind) { m_dsn = kind; }
+    void GetTablesList(bool systemTables);
+    // Excel sources: every table list entry in double quotes.
+    void QuoteTableList();
+    // 0: same string, nothing done; 1: switched; -1: connection failed.
+    int ChangeCSN(const QString& connectionString);
+    void TB_OPENSOURCEClick();
+    void TB_SaveCSNClick();
+
+    // --- shell ------------------------------------------------------------
+    void FormCreate();
+    void FormShow();
+    void Init();
+    void PageControl1Change(int index);
+    void CheckBox2Click();
+    void Tb_TablistClick();
+    void tb_ToolBoxClick();
+    void SpeedButton11Click();
+    void SpeedButton5Click();
+    void Button2Click();
+    void N_InitWinClick();
+    void TB_EXITClick();
+    void QBTablesDblClick();
+    void Edit2Change(const QString& text);
+    // Up/Down in the search box move the table list selection.
+    void Edit2KeyDown(int key);
+    // Moves the next placement point on after a box landed at `box`.
+    void PlaceNextAfter(const QRect& box);
+    QPoint NextTablePos() const { return {m_nextTableX, m_nextTableY}; }
+    void SetNextTablePos(const QPoint& p) {
+        m_nextTableX = p.x();
+        m_nextTableY = p.y();
+    }
+    // Dropped files: only the first is considered.
+    void DropFiles(const QStringList& files);
+    // Closing in create-view mode; false keeps the form open.
+    bool FormCloseQuery();
+    void SetUnionMenuVisible(bool visible);
+    void TB_JOINClick();
+
+    // --- union panel --------------------------------------------------------
+    // Shows the floating panel on the canvas, in front.
+    void ShowUnionPanel();
+    void btn_CloseClick();
+    void ReleaseCursor();
+    void Pan_UnionMouseDown(const QPoint& globalPos);
+    void Pan_UnionMouseMove(const QPoint& globalPos);
+    void Pan_UnionMouseUp(const QPoint& globalPos);
+
+    // --- column candidates kept for the pages ------------------------------
+    // A column designation (name.column) offered for grouping and conditions.
+    void AddColumnCandidate(const QString& designation);
+    // Removes every candidate that begins with `prefix` (name + ".").
+    void RemoveColumnCandidates(const QString& prefix);
+
+    // --- side buttons of the grid pages -------------------------------------
+    void Sp_UpDownClick(bool up);
+    void Sp_SelectClick();
+    void SpeedButton1Click();
+    void SpeedButton2Click();
+    void SpeedButton3Click();
+    void SpeedButton4Click();
+    // Page 8: runs the statement typed there.
+    void ExecuteStatement();
+    void N_CopySQLClick();
+
+    // --- statement (filled in by SQL generation, state text and rebuild) ----
+    QString GetSQL();
+    QStringList GetSQLSet();
+    // Restores the design from the dialog's state text, or rebuilds it from
+    // its SQL text, when there is one.
+    void RestoreDesign();
+    // Rebuilds the design from SQL text.
+    void Forge(const QString& text);
+
+    QString CurrentFileName() const { return m_fileName; }
+    QString ViewName() const { return m_viewName; }
+
+    // --- controls, by their designer names -------------------------------
+    QToolBar* ToolBar1;
+    QToolButton* TB_NEW;
+    QMenu* PopupMenu3;
+    QAction* N_InitWin;
+    QAction* N_NewWin;
+    QToolButton* TB_SAVE;
+    QToolButton* TB_CopySQL;
+    QToolButton* TB_SAVEModel;
+    QToolButton* TB_SaveCSN;
+    QToolButton* Tb_Quillary;
+    QToolButton* TB_OPEN;
+    QToolButton* TB_OPENSOURCE;
+    QToolButton* TB_JOIN;
+    QToolButton* TB_HELP;
+    QToolButton* tb_ToolBox;
+    QToolButton* Tb_Tablist;
+    QToolButton* TB_CreateView;
+
+    QSplitter* Splitter1; // between the canvas column and the table list
+    QSplitter* Splitter3; // between the canvas and the bottom tool box
+    QFrame* Panel1;
+    QFrame* Panel2;
+    QCheckBox* CheckBox2;
+    QToolButton* SpeedButton11;
+    QFrame* Panel8;
+    QLineEdit* Edit2;
+    QListWidget* QBTables;
+    QFrame* Panel10;
+    QPushButton* Button1;
+    QPushButton* Button2;
+
+    QFrame* P_bottom;
+    QTabWidget* PageControl1;
+    QWidget* TS_Order;
+    QWidget* TS_Group;
+    QWidget* TS_Condition;
+    QWidget* TS_ConditionGroup;
+    QWidget* TS_Compute;
+    QWidget* TS_Display;
+    QWidget* TS_SQL;
+    QWidget* TS_Query;
+    QWidget* TS_ExcuteSQL;
+    QListWidget* OrderList;
+    QListWidget* OrderColumn;
+    QListWidget* GroupList;
+    QListWidget* GroupColumn;
+    TStringGridEx* ConditionList;
+    TStringGridEx* ConditionListGroup;
+    TStringGridEx* ComputeColumnList;
+    TStringGridEx* DisplayList;
+    QPlainTextEdit* Memo1;
+    QCheckBox* CheckBox1;
+    QLabel* Label3; // the vertical caption beside CheckBox1
+    QToolButton* Sp_ApplySQL;
+    QTableView* DBGrid1;
+    QFrame* Panel3;
+    QLabel* Panel3Text;
+    QPlainTextEdit* Memo2;
+    QPlainTextEdit* MExcuteSQL;
+    QFrame* Panel22;
+    QToolButton* Sp_up;
+    QToolButton* sp_down;
+    QToolButton* SpeedButton5;
+    QToolBar* ToolBar2;
+    QToolButton* Sp_Select;
+
+    QFrame* Pan_Union;
+    QFrame* Panel11;
+    TStringGridEx* UnionGrid;
+    QPushButton* btn_New;
+    QPushButton* btn_Open;
+    QPushButton* btn_Delete;
+    QPushButton* btn_Close;
+
+    QMenu* PopupMenu1;
+    QAction* N_Copy;
+    QAction* N_Cut;
+    QAction* N_Paste;
+    QAction* N_PasteFun;
+    QAction* N_PasteColumn;
+    QAction* N_PasteSQL;
+    QMenu* N_InsLine;
+    QAction* N_InsUp;
+    QAction* N_InsDown;
+    QMenu* N_ClearLine;
+    QAction* N_ClearSingleLine;
+    QAction* N_ClearMultiLine;
+    QMenu* N_Delete;
+    QAction* N_DeleteSingle;
+    QAction* N_DeleteMulti;
+    QAction* M_Line;
+    QAction* ReForge;
+    QMenu* PopupMenu2;
+    QAction* N_CopySQL;
+    QAction* N_Copy2;
+    QAction* N_Paste2;
+    QAction* N_Cut2;
+    QAction* N5;
+    QAction* N_ApplySQLLine;
+    QAction* N_ApplySQL;
+    QAction* MenuItem2;
+    QAction* MenuItem3;
+
+    TADOQuery* ResQuery;
+    TADOQueryModel* DataSource1;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void done(int result) override;
+    // Escape: the "取消" button.
+    void reject() override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateLayout();
+    QWidget* CreateToolBar();
+    QWidget* CreateTablePanel();
+    QWidget* CreateBottomToolBox();
+    void CreateUnionPanel();
+    // UnionGrid, loaded from its stored form.
+    TStringGridEx* CreateUnionGrid(QWidget* parent);
+    void CreatePageGrids();
+    void CreateMenus();
+    void ConnectHandlers();
+    // Empties the page grids as a new design starts.
+    void ClearPageGrids();
+    // Columns 0 and 3 of DisplayList hold hidden data.
+    void HideDisplayDataColumns();
+    bool GridAllowsEditing(TStringGridEx* grid) const;
+    // The grid whose page is active (pages 2 to 5), or null.
+    TStringGridEx* PageGrid(int page) const;
+    void UpdateSelectButton(int page);
+
+    TQuillaryDialog* m_dialog;
+    TQBArea* m_canvas = nullptr;
+    int m_nextTableX = 10;
+    int m_nextTableY = 10;
+    int m_dsn = -1;
+    QString m_fileName;
+    QString m_viewName;
+    bool m_shownOnce = false;
+    // Side button actions, rebound on every page switch.
+    std::function<void()> m_upAction, m_downAction, m_selectAction;
+
+    // Union panel drag state.
+    bool m_unionDragging = false;
+    QPoint m_unionDragStart;
+    QRect m_unionDragRect;
+    QWidget* m_unionOutline = nullptr;
+};
+
+} // namespace quillary

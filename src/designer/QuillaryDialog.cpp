@@ -1,0 +1,194 @@
+#include "designer/QuillaryDialog.h"
+#include "db/DataLinkPrompt.h"
+#include "db/DatabaseError.h"
+#include "designer/DataSource.h"
+#include "designer/Frm_Quillary.h"
+#include "designer/LoginParm.h"
+#include "platform/UserInteraction.h"
+#include "sqltext/Common.h"
+
+#include "db/ADOQuery.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QListWidget>
+#include <QTabWidget>
+#include <QToolBar>
+
+namespace quillary {
+
+TQuillaryDialog::TQuillaryDialog(QObject* owner) : QObject(owner) {}
+
+TQuillaryDialog::~TQuillaryDialog() {
+    delete m_form;
+    FreeOwnConnection();
+}
+
+void TQuillaryDialog::FreeOwnConnection() {
+    if (!OwnConnection) return;
+    OwnConnection->Close();
+    delete OwnConnection;
+    OwnConnection = nullptr;
+}
+
+bool TQuillaryDialog::GetConnected() const {
+    TADOConnection* connection = GetConn();
+    return connection && connection->Connected();
+}
+
+QString TQuillaryDialog::GetCSN() const {
+    return m_connection ? m_connection->ConnectionString() : m_connectionString;
+}
+
+void TQuillaryDialog::SetConnection(TADOConnection* connection) {
+    if (connection == m_connection) return;
+    m_connection = connection;
+    SQL.clear();
+    m_connectionString.clear();
+    FreeOwnConnection();
+}
+
+void TQuillaryDialog::SetConnectionString(const QString& connectionString) {
+    if (connectionString.toLower() != m_connectionString.toLower()) {
+        m_connectionString = connectionString;
+        SQL.clear();
+        SQLSet.clear();
+        if (OwnConnection) {
+            OwnConnection->Close();
+            OwnConnection->SetConnectionString(connectionString);
+        }
+    }
+    // The external component is no longer used.
+    m_connection = nullptr;
+}
+
+const QStringList& TQuillaryDialog::GetSQLS() {
+    m_sqls.clear();
+    if (!SQL.isEmpty()) {
+        // Lines as a text editor sees them: CR LF, LF or CR end a line.
+        QString text = SQL;
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+            .replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        if (text.endsWith(QLatin1Char('\n'))) text.chop(1);
+        m_sqls = text.split(QLatin1Char('\n'));
+    }
+    return m_sqls;
+}
+
+void TQuillaryDialog::FSetSQL(const QStringList& list) {
+    SQLSet = list;
+}
+
+void TQuillaryDialog::ADOConnectionWillConnect(TADOConnection*, const QString& connectionString,
+                                               QString& userID, QString& password, int&,
+                                               TEventStatus& eventStatus) {
+    LoginCancelled = false;
+    QString user = GetProperty(connectionString, QStringLiteral("USER ID"));
+    QString typedPassword;
+    if (GetLoginParm(user, typedPassword, connectionString)) {
+        eventStatus = esCancel;
+        LoginCancelled = true;
+        return;
+    }
+    userID = user;
+    password = typedPassword;
+    eventStatus = esOK;
+}
+
+bool TQuillaryDialog::Connect() {
+    TADOConnection* connection = GetConn();
+    LoginCancelled = false;
+    auto withLogin = [this](TADOConnection* c, const QString& cs, QString& user, QString& pw,
+                            int& options, TEventStatus& status) {
+        ADOConnectionWillConnect(c, cs, user, pw, options, status);
+    };
+    const QString persist =
+        GetProperty(GetCSN(), QStringLiteral("Persist Security Info").toUpper()).toLower();
+    try {
+        if (persist == QLatin1String("true")) {
+            // Try silently with the stored login first; ask only when that fails.
+            try {
+                connection->OnWillConnect = nullptr;
+                connection->SetConnected(true);
+                return true;
+            } catch (const EDatabaseError&) {
+                connection->OnWillConnect = withLogin;
+                connection->SetConnected(true);
+            }
+        } else {
+            connection->OnWillConnect = withLogin;
+            connection->SetConnected(true);
+        }
+        return true;
+    } catch (const EDatabaseError&) {
+        if (!LoginCancelled)
+            Ui().MessageBox(QString::fromUtf8(kConnectFailedMessage), QStringLiteral("提示"),
+                            TMsgButtons::Ok);
+        return false;
+    }
+}
+
+bool TQuillaryDialog::Execute() {
+    SavedSQL = SQL;
+    if (m_form) return false; // already running
+
+    // The form is freed on every path out of here.
+    struct TFormGuard {
+        QPointer<TFrm_Quillary>& form;
+        ~TFormGuard() {
+            delete form.data();
+            form = nullptr;
+        }
+    } guard{m_form};
+
+    m_form = new TFrm_Quillary(this);
+    TFrm_Quillary& form = *m_form;
+    form.SetDSN(dsNone);
+
+    if (Form_Width == 0) Form_Width = kDefaultFormWidth;
+    if (Form_Height == 0) Form_Height = kDefaultFormHeight;
+    form.move(Form_Left, Form_Top);
+    form.resize(Form_Width, Form_Height);
+
+    if (!GetConn()) OwnConnection = new TADOConnection;
+
+    if (!GetConnected()) {
+        GetConn()->SetLoginPrompt(false);
+        if (GetCSN().isEmpty() && !IsAllowChangeCSN) {
+            const QString chosen = PromptDataSource(nullptr, QString());
+            // The owned connection keeps the chosen string, and so does the
+            // component, so that the prompt has an effect.
+            if (m_connection)
+                m_connection->SetConnectionString(chosen);
+            else
+                m_connectionString = chosen;
+        }
+        if (OwnConnection) OwnConnection->SetConnectionString(m_connectionString);
+        if (!GetCSN().isEmpty() && !Connect() && OwnConnection) FreeOwnConnection();
+    }
+
+    if (GetConnected()) form.SetDSN(GetDataSourceType(GetConn()));
+    if (form.GetDSN() == dsExcel) SystemTable = true;
+    form.ResQuery->SetConnection(GetConn());
+    if (GetConnected()) form.GetTablesList(SystemTable);
+    if (form.GetDSN() == dsExcel) form.QuoteTableList();
+    form.CheckBox2->setChecked(SystemTable);
+    form.ToolBar1->setVisible(IsAllowChangeCSN);
+    form.setWindowTitle(Caption.isEmpty() ? QString::fromUtf8(kDefaultDesignerCaption) : Caption);
+    form.SetUnionMenuVisible(IsAllowUnion);
+    if (GetConnected()) form.RestoreDesign();
+    form.PageControl1->setTabVisible(TFrm_Quillary::pgOrder, IsAllowOrderBy);
+
+    const int result = Ui().ShowModal(&form);
+    const bool confirmed = result == mrOk;
+    if (confirmed) SQL = form.GetSQL();
+    Form_Left = form.x();
+    Form_Top = form.y();
+    Form_Width = form.width();
+    Form_Height = form.height();
+    SystemTable = form.CheckBox2->isChecked();
+    if (confirmed) SQLSet = form.GetSQLSet();
+    return confirmed;
+}
+
+} // namespace quillary

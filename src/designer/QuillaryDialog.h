@@ -1,0 +1,98 @@
+#pragma once
+// TQuillaryDialog: the component that opens the visual SQL query designer over
+// a database connection and hands back the SELECT statement the user designed,
+// together with the designer state text from which the design is restored in
+// the next run.
+
+#include "db/ADOConnection.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+
+namespace quillary {
+
+class TFrm_Quillary;
+
+class TQuillaryDialog : public QObject {
+    Q_OBJECT
+public:
+    explicit TQuillaryDialog(QObject* owner = nullptr);
+    ~TQuillaryDialog() override;
+
+    // Runs the designer modally; true when the user confirmed with "确定".
+    virtual bool Execute();
+
+    // The external connection (not owned), or null.
+    TADOConnection* GetConnection() const { return m_connection; }
+    // The working connection: the external one when set, else the own one.
+    TADOConnection* GetConn() const { return m_connection ? m_connection : OwnConnection; }
+    bool GetConnected() const;
+    // The connection string in use: the external connection's, else ConnectionString.
+    QString GetCSN() const;
+
+    // A different component replaces the connection and clears SQL,
+    // ConnectionString and the own connection; SQLSet stays.
+    void SetConnection(TADOConnection* connection);
+    QString ConnectionString() const { return m_connectionString; }
+    // A string that differs beyond letter case replaces the old one and clears
+    // SQL, SQLSet and the external connection.
+    void SetConnectionString(const QString& connectionString);
+
+    // SQL split into lines (a scratch list owned by the component).
+    const QStringList& GetSQLS();
+    // Copies `list` into SQLSet.
+    void FSetSQL(const QStringList& list);
+
+    // Before-connect handler: asks for the login.
+    void ADOConnectionWillConnect(TADOConnection* connection, const QString& connectionString,
+                                  QString& userID, QString& password, int& connectOptions,
+                                  TEventStatus& eventStatus);
+
+    // The open designer form, null while Execute is not running.
+    TFrm_Quillary* Form() const { return m_form; }
+
+    // Published fields.
+    bool IsCreateView = false;
+    bool IsAllowUnion = false;
+    bool IsAllowOrderBy = true;
+    bool IsAllowChangeCSN = false;
+    QString SQL;
+    QStringList SQLSet;
+    int Form_Left = 51;
+    int Form_Top = 56;
+    int Form_Width = 716;
+    int Form_Height = 532;
+    bool SystemTable = false;
+    QString Version = QStringLiteral("2.0");
+    QString Caption;
+
+    // Run-time state.
+    QString SavedSQL;
+    TADOConnection* OwnConnection = nullptr;
+    bool LoginCancelled = false;
+
+    // Stream defaults of the published properties (the constructor's
+    // geometry differs on purpose, so that the geometry is always stored).
+    static constexpr int kDefaultFormLeft = 50;
+    static constexpr int kDefaultFormTop = 50;
+    static constexpr int kDefaultFormWidth = 700;
+    static constexpr int kDefaultFormHeight = 500;
+
+private:
+    // Connects the working connection; false (after the message, unless the
+    // login was cancelled) when it fails.
+    bool Connect();
+    void FreeOwnConnection();
+
+    QString m_connectionString;
+    TADOConnection* m_connection = nullptr;
+    QStringList m_sqls;
+    QPointer<TFrm_Quillary> m_form;
+};
+
+inline constexpr char kDefaultDesignerCaption[] = "SQL语句生成器";
+inline constexpr char kConnectFailedMessage[] = "连接数据源失败!\r\n";
+
+} // namespace quillary

@@ -1,0 +1,73 @@
+#include "TestSupport.h"
+#include "designer/LoginParm.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+using namespace quillary;
+
+class LoginDialogTest : public test::ScriptedUiTest {};
+
+TEST_F(LoginDialogTest, ConfirmedLoginHandsBackTheTypedTexts) {
+    ui.AnswerModal([](QDialog* d) {
+        auto* form = qobject_cast<TForm2*>(d);
+        EXPECT_NE(form, nullptr);
+        EXPECT_EQ(form->windowTitle(), QStringLiteral("请输入数据库用户名和口令"));
+        EXPECT_EQ(form->Edit1->text(), QStringLiteral("sa"));
+        EXPECT_EQ(form->Edit2->echoMode(), QLineEdit::Password);
+        EXPECT_EQ(form->label3->toPlainText(), QStringLiteral("Provider=X;User ID=sa"));
+        form->Edit1->setText(QStringLiteral("scott"));
+        form->Edit2->setText(QStringLiteral("tiger"));
+        form->Button1->click();
+        return form->result();
+    });
+    QString user = QStringLiteral("sa"), password;
+    EXPECT_FALSE(GetLoginParm(user, password, QStringLiteral("Provider=X;User ID=sa")));
+    EXPECT_EQ(user, QStringLiteral("scott"));
+    EXPECT_EQ(password, QStringLiteral("tiger"));
+}
+
+TEST_F(LoginDialogTest, CancelKeepsTheArguments) {
+    ui.AnswerModal([](QDialog* d) {
+        auto* form = static_cast<TForm2*>(d);
+        form->Edit1->setText(QStringLiteral("typed"));
+        form->Button2->click();
+        return form->result() == QDialog::Rejected ? int(mrCancel) : form->result();
+    });
+    QString user = QStringLiteral("sa"), password = QStringLiteral("p");
+    EXPECT_TRUE(GetLoginParm(user, password, QString()));
+    EXPECT_EQ(user, QStringLiteral("sa"));
+    EXPECT_EQ(password, QStringLiteral("p"));
+}
+
+TEST(LoginDialog, FocusGoesToThePasswordWhenTheUserIsKnown) {
+    TForm2 form;
+    EXPECT_EQ(form.size(), QSize(217, 141));
+    form.Edit1->setText(QStringLiteral("sa"));
+    form.show();
+    QApplication::setActiveWindow(&form);
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::focusWidget(), form.Edit2);
+    EXPECT_TRUE(form.Button1->isDefault());
+}
+
+TEST(LoginDialog, QuestionMarkShowsTheConnectionStringWhileHovered) {
+    TForm2 form;
+    form.label3->setPlainText(QStringLiteral("Provider=PostgreSQL;Data Source=db"));
+    form.show();
+    QApplication::processEvents();
+    EXPECT_FALSE(form.label3->isVisible());
+    QEvent enter(QEvent::Enter);
+    QApplication::sendEvent(form.SpeedButton1, &enter);
+    EXPECT_TRUE(form.label3->isVisible());
+    QApplication::sendEvent(form.Edit1, &enter);
+    EXPECT_FALSE(form.label3->isVisible());
+    QApplication::sendEvent(form.SpeedButton1, &enter);
+    QTest::mouseMove(&form, QPoint(200, 5));
+    EXPECT_FALSE(form.label3->isVisible()) << "moving over the form hides it";
+}

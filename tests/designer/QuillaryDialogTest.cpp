@@ -1,0 +1,303 @@
+#include "DesignerTestSupport.h"
+
+#include "db/DataLinkPrompt.h"
+#include "designer/QBArea.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QSqlDatabase>
+#include <QTabWidget>
+#include <QToolBar>
+#include <gtest/gtest.h>
+
+using namespace quillary;
+using namespace quillary::test;
+
+// --- properties --------------------------------------------------------------
+
+TEST(QuillaryDialogProperties, ConstructorValues) {
+    TQuillaryDialog d;
+    EXPECT_EQ(d.Form_Left, 51);
+    EXPECT_EQ(d.Form_Top, 56);
+    EXPECT_EQ(d.Form_Width, 716);
+    EXPECT_EQ(d.Form_Height, 532);
+    EXPECT_NE(d.Form_Left, TQuillaryDialog::kDefaultFormLeft)
+        << "geometry differs from the stream default";
+    EXPECT_EQ(d.Version, QStringLiteral("2.0"));
+    EXPECT_TRUE(d.IsAllowOrderBy);
+    EXPECT_FALSE(d.IsAllowUnion);
+    EXPECT_FALSE(d.IsAllowChangeCSN);
+    EXPECT_FALSE(d.IsCreateView);
+    EXPECT_FALSE(d.SystemTable);
+    EXPECT_EQ(d.GetConn(), nullptr);
+    EXPECT_FALSE(d.GetConnected());
+    EXPECT_EQ(d.GetCSN(), QString());
+    EXPECT_EQ(d.Form(), nullptr);
+}
+
+TEST(QuillaryDialogProperties, ConnectionStringChangeClearsOnlyBeyondLetterCase) {
+    TQuillaryDialog d;
+    TADOConnection external(QStringLiteral("DSN=x"));
+    d.SetConnectionString(QStringLiteral("Provider=SQLite;Data Source=a.db"));
+    d.SQL = QStringLiteral("select 1");
+    d.SQLSet = QStringList{QStringLiteral("[a]")};
+    d.SetConnectionString(QStringLiteral("provider=sqlite;data source=A.DB"));
+    EXPECT_EQ(d.SQL, QStringLiteral("select 1"));
+    EXPECT_EQ(d.SQLSet.size(), 1);
+    EXPECT_EQ(d.ConnectionString(), QStringLiteral("Provider=SQLite;Data Source=a.db"))
+        << "case-only change keeps the old text";
+
+    d.SetConnectionString(QStringLiteral("Provider=SQLite;Data Source=b.db"));
+    EXPECT_EQ(d.SQL, QString());
+    EXPECT_TRUE(d.SQLSet.isEmpty());
+    EXPECT_EQ(d.GetCSN(), QStringLiteral("Provider=SQLite;Data Source=b.db"));
+}
+
+TEST(QuillaryDialogProperties, SettingTheConnectionStringDropsTheExternalConnection) {
+    TQuillaryDialog d;
+    TADOConnection external(QStringLiteral("DSN=x"));
+    d.SetConnection(&external);
+    d.SQL = QStringLiteral("select 1");
+    d.SetConnectionString(QString()); // same text as now (empty): nothing cleared
+    EXPECT_EQ(d.GetConnection(), nullptr) << "but the external component is no longer used";
+    EXPECT_EQ(d.SQL, QStringLiteral("select 1"));
+}
+
+TEST(QuillaryDialogProperties, SettingAConnectionClearsSqlAndStringButKeepsTheState) {
+    TQuillaryDialog d;
+    d.SetConnectionString(QStringLiteral("Provider=SQLite;Data Source=a.db"));
+    d.SQL = QStringLiteral("select 1");
+    d.SQLSet = QStringList{QStringLiteral("[a]")};
+    d.OwnConnection = new TADOConnection;
+    TADOConnection external(QStringLiteral("DSN=QuillarySystem"));
+    d.SetConnection(&external);
+    EXPECT_EQ(d.GetConnection(), &external);
+    EXPECT_EQ(d.GetConn(), &external);
+    EXPECT_EQ(d.SQL, QString());
+    EXPECT_EQ(d.ConnectionString(), QString());
+    EXPECT_EQ(d.OwnConnection, nullptr);
+    EXPECT_EQ(d.SQLSet.size(), 1);
+    EXPECT_EQ(d.GetCSN(), QStringLiteral("DSN=QuillarySystem"));
+    d.SQL = QStringLiteral("x");
+    d.SetConnection(&external); // the same component: nothing happens
+    EXPECT_EQ(d.SQL, QStringLiteral("x"));
+}
+
+TEST(QuillaryDialogProperties, SqlLinesAndStateCopies) {
+    TQuillaryDialog d;
+    d.SQL = QStringLiteral("select *\r\nfrom t\nwhere 1=1");
+    EXPECT_EQ(d.GetSQLS(), (QStringList{QStringLiteral("select *"), QStringLiteral("from t"),
+                                        QStringLiteral("where 1=1")}));
+    d.SQL.clear();
+    EXPECT_TRUE(d.GetSQLS().isEmpty());
+    QStringList state{QStringLiteral("[Form]"), QStringLiteral("a=1")};
+    d.FSetSQL(state);
+    state << QStringLiteral("b=2");
+    EXPECT_EQ(d.SQLSet.size(), 2) << "a copy, the caller keeps its list";
+}
+
+// --- Execute -------------------------------------------------------------------
+
+class ExecuteTest : public ScriptedUiTest {};
+
+TEST_F(ExecuteTest, SilentConnectOpensTheDesignerOnTheCatalogue) {
+    TQuillaryDialog d;
+    d.SetConnectionString(SampleCsn(true));
+    d.SQL = QStringLiteral("select * from orders");
+    ExpectDesigner(ui, [&](TFrm_Quillary& form) {
+        EXPECT_EQ(d.Form(), &form);
+        EXPECT_EQ(form.windowTitle(), QStringLiteral("SQL语句生成器"));
+        EXPECT_FALSE(form.ToolBar1->isVisibleTo(&form)) << "IsAllowChangeCSN is false";
+        EXPECT_FALSE(form.Canvas()->MenuItem(TQBArea::kMenuUnion)->isVisible());
+        EXPECT_TRUE(form.PageControl1->isTabVisible(TFrm_Quillary::pgOrder));
+        EXPECT_GE(form.QBTables->count(), 9);
+        EXPECT_FALSE(
+            form.QBTables->findItems(QStringLiteral("orders"), Qt::MatchExactly).isEmpty());
+        EXPECT_EQ(form.GetDSN(), dsOther);
+        EXPECT_EQ(form.pos(), QPoint(51, 56));
+        EXPECT_EQ(form.size(), QSize(716, 532));
+        EXPECT_EQ(d.SavedSQL, QStringLiteral("select * from orders"));
+        return int(mrOk);
+    });
+    EXPECT_TRUE(d.Execute());
+    EXPECT_EQ(d.SQL, QStringLiteral("select * from orders"));
+    EXPECT_TRUE(d.GetConnected()) << "the own connection stays open between runs";
+    EXPECT_EQ(d.Form(), nullptr) << "the form is freed";
+}
+
+TEST_F(ExecuteTest, WithoutPersistedLoginTheLoginDialogComesFirst) {
+    TQuillaryDialog d;
+    d.SetConnectionString(SampleCsn(false) + QStringLiteral(";User ID=clerk"));
+    QString shownUser;
+    ExpectLogin(ui, QStringLiteral("clerk"), QStringLiteral("pw"), true, &shownUser);
+    ExpectDesigner(ui, [](TFrm_Quillary& form) {
+        EXPECT_GT(form.QBTables->count(), 0);
+        return int(mrCancel);
+    });
+    EXPECT_FALSE(d.Execute());
+    EXPECT_EQ(shownUser, QStringLiteral("clerk")) << "the user id comes from the string";
+    EXPECT_TRUE(d.GetConnected());
+    EXPECT_FALSE(d.LoginCancelled);
+}
+
+TEST_F(ExecuteTest, CancelledLoginOpensUnconnectedWithoutAMessage) {
+    TQuillaryDialog d;
+    d.SetConnectionString(SampleCsn(false));
+    d.SQL = QStringLiteral("select 1");
+    ExpectLogin(ui, QString(), QString(), false);
+    ExpectDesigner(ui, [](TFrm_Quillary& form) {
+        EXPECT_EQ(form.QBTables->count(), 0);
+        EXPECT_EQ(form.GetDSN(), dsNone);
+        EXPECT_TRUE(form.Memo1->toPlainText().isEmpty()) << "no rebuild when unconnected";
+        return int(mrOk);
+    });
+    EXPECT_TRUE(d.Execute());
+    EXPECT_TRUE(d.LoginCancelled);
+    EXPECT_EQ(d.OwnConnection, nullptr) << "the failed own connection is discarded";
+    EXPECT_TRUE(ui.MessageTexts().isEmpty());
+}
+
+TEST_F(ExecuteTest, FailedSilentAttemptAsksForTheLoginThenReportsTheFailure) {
+    TQuillaryDialog d;
+    d.SetConnectionString(
+        QStringLiteral("Provider=SQLite;Persist Security Info=true;Data Source=/nonexistent/x.db"));
+    ExpectLogin(ui, QStringLiteral("sa"), QString());
+    ui.ExpectMessage(QStringLiteral("连接数据源失败!\r\n"), QStringLiteral("提示"));
+    ExpectDesigner(ui, [](TFrm_Quillary& form) {
+        EXPECT_EQ(form.QBTables->count(), 0);
+        return int(mrCancel);
+    });
+    EXPECT_FALSE(d.Execute());
+    EXPECT_EQ(d.OwnConnection, nullptr);
+    EXPECT_FALSE(d.LoginCancelled);
+}
+
+TEST_F(ExecuteTest, ReentranceIsRefused) {
+    TQuillaryDialog d;
+    d.SetConnectionString(SampleCsn());
+    ExpectDesigner(ui, [&](TFrm_Quillary&) {
+        EXPECT_FALSE(d.Execute());
+        return int(mrCancel);
+    });
+    EXPECT_FALSE(d.Execute());
+}
+
+TEST_F(ExecuteTest, GeometryAndSystemTablesAreStoredOnCancelButSqlIsKept) {
+    TQuillaryDialog d;
+    d.SetConnectionString(SampleCsn());
+    d.SQL = QStringLiteral("select 1");
+    d.SQLSet = QStringList{QStringLiteral("[Form]")};
+    d.Form_Width = 0;
+    d.Form_Height = 0;
+    ExpectDesigner(ui, [](TFrm_Quillary& form) {
+        EXPECT_EQ(form.size(), QSize(700, 500));
+        form.setGeometry(form.x(), form.y(), 800, 600);
+        form.move(120, 130);
+        form.CheckBox2->setChecked(true);
+        form.Memo1->setPlainText(QStringLiteral("select 2"));
+        return int(mrCancel);
+    });
+    EXPECT_FALSE(d.Execute());
+    EXPECT_EQ(d.Form_Left, 120);
+    EXPECT_EQ(d.Form_Top, 130);
+    EXPECT_EQ(d.Form_Width, 800);
+    EXPECT_EQ(d.Form_Height, 600);
+    EXPECT_TRUE(d.SystemTable);
+    EXPECT_EQ(d.SQL, QStringLiteral("select 1"));
+    EXPECT_EQ(d.SQLSet, QStringList{QStringLiteral("[Form]")});
+}
+
+TEST_F(ExecuteTest, ZeroSizeBecomesTheDefaultAndStays) {
+    TQuillaryDialog d;
+    d.Form_Width = 0;
+    d.Form_Height = 0;
+    d.IsAllowChangeCSN = true; // no data-link prompt
+    ExpectDesigner(ui, [&](TFrm_Quillary& form) {
+        EXPECT_EQ(d.Form_Width, 700);
+        EXPECT_EQ(d.Form_Height, 500);
+        EXPECT_TRUE(form.ToolBar1->isVisibleTo(&form));
+        return int(mrCancel);
+    });
+    d.Execute();
+}
+
+TEST_F(ExecuteTest, CaptionUnionItemAndOrderPageFollowTheProperties) {
+    TQuillaryDialog d;
+    d.SetConnectionString(SampleCsn());
+    d.Caption = QStringLiteral("订单查询");
+    d.IsAllowUnion = true;
+    d.IsAllowOrderBy = false;
+    ExpectDesigner(ui, [](TFrm_Quillary& form) {
+        EXPECT_EQ(form.windowTitle(), QStringLiteral("订单查询"));
+        EXPECT_TRUE(form.Canvas()->MenuItem(TQBArea::kMenuUnion)->isVisible());
+        EXPECT_FALSE(form.PageControl1->isTabVisible(TFrm_Quillary::pgOrder));
+        return int(mrCancel);
+    });
+    d.Execute();
+}
+
+TEST_F(ExecuteTest, ExcelSourcesQuoteTableNamesAndForceSystemTables) {
+    TQuillaryDialog d;
+    d.SetConnectionString(
+        QStringLiteral("Provider=MSDASQL.1;Persist Security Info=True;Data Source=ExcelLike"));
+    ExpectDesigner(ui, [](TFrm_Quillary& form) {
+        EXPECT_EQ(form.GetDSN(), dsExcel);
+        EXPECT_TRUE(form.CheckBox2->isChecked());
+        EXPECT_GT(form.QBTables->count(), 0);
+        for (int i = 0; i < form.QBTables->count(); ++i) {
+            const QString name = form.QBTables->item(i)->text();
+            EXPECT_TRUE(name.startsWith(QLatin1Char('"')) && name.endsWith(QLatin1Char('"')))
+                << name.toStdString();
+            EXPECT_FALSE(name.startsWith(QStringLiteral("\"\""))) << "quoted once";
+        }
+        return int(mrOk);
+    });
+    EXPECT_TRUE(d.Execute());
+    EXPECT_TRUE(d.SystemTable);
+}
+
+TEST_F(ExecuteTest, ExternalConnectionIsUsedAndNotOwned) {
+    TADOConnection external(SampleCsn());
+    external.Open();
+    TQuillaryDialog d;
+    d.SetConnection(&external);
+    ExpectDesigner(ui, [](TFrm_Quillary& form) {
+        EXPECT_GT(form.QBTables->count(), 0);
+        return int(mrOk);
+    });
+    EXPECT_TRUE(d.Execute());
+    EXPECT_EQ(d.OwnConnection, nullptr);
+    EXPECT_TRUE(external.Connected());
+}
+
+TEST_F(ExecuteTest, DataLinkPromptChoiceIsKeptWhenTheToolBarIsHidden) {
+    TQuillaryDialog d; // no string, no connection, IsAllowChangeCSN false
+    const QString chosen = SampleCsn();
+    ui.AnswerModal([&](QDialog* dlg) {
+        EXPECT_NE(qobject_cast<TDataLinkDialog*>(dlg), nullptr);
+        static_cast<TDataLinkDialog*>(dlg)->SetConnectionString(chosen);
+        return int(mrOk);
+    });
+    ExpectDesigner(ui, [](TFrm_Quillary& form) {
+        EXPECT_GT(form.QBTables->count(), 0);
+        return int(mrCancel);
+    });
+    d.Execute();
+    EXPECT_TRUE(d.GetConnected());
+    EXPECT_EQ(d.ConnectionString(), chosen);
+}
+
+TEST_F(ExecuteTest, DestroyingTheDialogFreesItsOwnConnection) {
+    auto d = std::make_unique<TQuillaryDialog>();
+    d->SetConnectionString(SampleCsn());
+    ExpectDesigner(ui, [](TFrm_Quillary&) { return int(mrOk); });
+    d->Execute();
+    ASSERT_NE(d->OwnConnection, nullptr);
+    const QString qtName = d->OwnConnection->QtConnectionName();
+    ASSERT_TRUE(QSqlDatabase::contains(qtName));
+    d.reset();
+    EXPECT_FALSE(QSqlDatabase::contains(qtName)) << "the connection was closed and released";
+}
