@@ -98,9 +98,12 @@ void TQuillaryDialog::ADOConnectionWillConnect(TADOConnection*, const QString& c
 bool TQuillaryDialog::Connect() {
     TADOConnection* connection = GetConn();
     LoginCancelled = false;
-    auto withLogin = [this](TADOConnection* c, const QString& cs, QString& user, QString& pw,
-                            int& options, TEventStatus& status) {
-        ADOConnectionWillConnect(c, cs, user, pw, options, status);
+    // The handler stays on the connection after the run; an external
+    // connection may outlive this component, so it holds a guarded pointer.
+    auto withLogin = [self = QPointer<TQuillaryDialog>(this)](TADOConnection* c, const QString& cs,
+                                                              QString& user, QString& pw,
+                                                              int& options, TEventStatus& status) {
+        if (self) self->ADOConnectionWillConnect(c, cs, user, pw, options, status);
     };
     const QString persist =
         GetProperty(GetCSN(), QStringLiteral("Persist Security Info").toUpper()).toLower();

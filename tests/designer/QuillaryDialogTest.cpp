@@ -125,6 +125,8 @@ TEST_F(ExecuteTest, SilentConnectOpensTheDesignerOnTheCatalogue) {
     EXPECT_TRUE(d.Execute());
     EXPECT_EQ(d.SQL, QStringLiteral("select * from orders"));
     EXPECT_TRUE(d.GetConnected()) << "the own connection stays open between runs";
+    EXPECT_EQ(d.Form_Left, 51);
+    EXPECT_EQ(d.Form_Width, 716);
     EXPECT_EQ(d.Form(), nullptr) << "the form is freed";
 }
 
@@ -257,6 +259,36 @@ TEST_F(ExecuteTest, ExcelSourcesQuoteTableNamesAndForceSystemTables) {
     });
     EXPECT_TRUE(d.Execute());
     EXPECT_TRUE(d.SystemTable);
+}
+
+TEST_F(ExecuteTest, ConfirmingStoresGeometryAndSystemTables) {
+    TQuillaryDialog d;
+    d.SetConnectionString(SampleCsn());
+    ExpectDesigner(ui, [](TFrm_Quillary& form) {
+        form.move(200, 210);
+        form.resize(820, 610);
+        form.CheckBox2->setChecked(true);
+        return int(mrOk);
+    });
+    EXPECT_TRUE(d.Execute());
+    EXPECT_EQ(QRect(d.Form_Left, d.Form_Top, d.Form_Width, d.Form_Height),
+              QRect(200, 210, 820, 610));
+    EXPECT_TRUE(d.SystemTable);
+}
+
+TEST_F(ExecuteTest, LoginHandlerLeftOnAnExternalConnectionOutlivesTheDialog) {
+    TADOConnection external(SampleCsn(false));
+    {
+        TQuillaryDialog d;
+        d.SetConnection(&external);
+        ExpectLogin(ui, QStringLiteral("u"), QString());
+        ExpectDesigner(ui, [](TFrm_Quillary&) { return int(mrCancel); });
+        d.Execute();
+        EXPECT_TRUE(external.Connected());
+    }
+    external.Close();
+    external.Open(); // the dialog is gone: its handler no longer asks
+    EXPECT_TRUE(external.Connected());
 }
 
 TEST_F(ExecuteTest, ExternalConnectionIsUsedAndNotOwned) {
