@@ -7,9 +7,9 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
-#include <QMenu>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QTimer>

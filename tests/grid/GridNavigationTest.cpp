@@ -5,8 +5,8 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
-#include <QMenu>
 #include <QLineEdit>
+#include <QMenu>
 #include <QScrollBar>
 #include <QTest>
 #include <QVBoxLayout>
@@ -397,4 +397,26 @@ TEST(GridMouse, RightClickShowsThePopupMenuOnGridAndEditor) {
     QApplication::sendEvent(grid->InplaceEditor(), &onEditor);
     EXPECT_TRUE(menu.isVisible());
     menu.hide();
+}
+
+TEST(GridMouse, DesignModeSizesColumnsButNeverEdits) {
+    auto grid = ShownGrid(4, 6);
+    grid->SetOptions(grid->Options() + goEditing + goAlwaysShowEditor);
+    ASSERT_TRUE(grid->InplaceEditor()->isVisible());
+    grid->SetDesigning(true);
+    EXPECT_FALSE(grid->InplaceEditor()->isVisible());
+    // Sizing works without goColSizing while designing.
+    ASSERT_FALSE(grid->Options().Contains(goColSizing));
+    const QRect title = grid->CellRect(2, 0);
+    const QPoint line(title.right() + 1, title.center().y());
+    QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, line);
+    EXPECT_EQ(grid->GridState(), gsColSizing);
+    QTest::mouseMove(grid->viewport(), line + QPoint(-20, 0));
+    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, line + QPoint(-20, 0));
+    EXPECT_EQ(grid->ColWidths(2), 60);
+    ClickCell(*grid, 1, 2);
+    EXPECT_FALSE(grid->InplaceEditor()->isVisible());
+    grid->SetDesigning(false);
+    ClickCell(*grid, 1, 3);
+    EXPECT_TRUE(grid->InplaceEditor()->isVisible());
 }
