@@ -303,10 +303,17 @@ QString AnalysisSQLClause(const QString& sql, const QString& keyword,
     int endPos = 0;
     const int p = IsBeginWith(keyword, tail, endPos, 1);
     if (p == 0) return QStringLiteral("not Found KeyWord \"") + keyword + QStringLiteral("\" ");
-    // Just after the last letter of the keyword.
-    int current = endPos;
-    while (current - 1 >= p && IsBlank(tail[current - 2]))
-        --current;
+    // Just after the last character of the keyword's last (non-empty) word.
+    int current = p;
+    int afterKeyword = p;
+    const QStringList words = keyword.split(u' ');
+    for (qsizetype w = 0; w < words.size(); ++w) {
+        current += int(words[w].size());
+        if (!words[w].isEmpty()) afterKeyword = current;
+        while (w + 1 < words.size() && current <= tail.size() && IsBlank(tail[current - 1]))
+            ++current;
+    }
+    current = afterKeyword;
     while (current <= tail.size()) {
         QString found;
         int keyPos = 0;
