@@ -260,7 +260,7 @@ void TCustomPrGrid::SetTabStops(int Index, bool Value) {
 }
 
 void TCustomPrGrid::SetGridLineWidth(int Value) {
-    Value = std::max(0, Value);
+    Value = std::clamp(Value, 0, MaxGridLineWidth);
     if (m_gridLineWidth == Value) return;
     m_gridLineWidth = Value;
     InvalidateGrid();
@@ -575,7 +575,7 @@ void TCustomPrGrid::CalcFixedInfo(TGridDrawInfo& DrawInfo) const {
                                 int firstCell, int cellCount, TGetExtentsFunc getExtent) {
         axis.EffectiveLineWidth = (lineOptions * m_options).Empty() ? 0 : m_gridLineWidth;
         axis.FixedBoundary = 0;
-        for (int i = 0; i < fixedCount; ++i)
+        for (int i = 0; i < fixedCount && axis.FixedBoundary <= MaxFixedExtent; ++i)
             axis.FixedBoundary += std::max(0, (this->*getExtent)(i) + axis.EffectiveLineWidth);
         axis.FixedCellCount = fixedCount;
         axis.FirstGridCell = firstCell;
@@ -693,7 +693,7 @@ TGridCoord TCustomPrGrid::CalcCoordFromPoint(int X, int Y, const TGridDrawInfo& 
             stop = axis.GridCellCount - 1;
             line = axis.FixedBoundary;
         }
-        if (n < 0) return -1;
+        if (n < 0 || n > MaxFixedExtent) return -1;
         for (int i = start; i <= stop; ++i) {
             line += std::max(0, (this->*axis.GetExtent)(i) + axis.EffectiveLineWidth);
             if (n < line) return i;
@@ -990,6 +990,8 @@ void TCustomPrGrid::UpdateProps() {
         m_propValues->EndUpdate();
         SetColCount(m_propValues->Count());
     } else if (m_propValues->Count() < m_colCount) {
+        // One definition per column: as for the extent arrays, there is a limit.
+        if (m_colCount >= MaxGridExtents) InvalidOp(SGridTooLarge);
         m_propValues->BeginUpdate();
         while (m_propValues->Count() < m_colCount)
             m_propValues->Add();

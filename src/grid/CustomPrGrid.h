@@ -20,6 +20,7 @@
 #include <QPoint>
 #include <QPointer>
 #include <QRect>
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -56,6 +57,11 @@ struct TGridDrawInfo {
 
 // Arrays of per-column or per-row values beyond this many entries are refused.
 inline constexpr int MaxGridExtents = 134217726;
+// Geometry takes no cell wider or taller than this, and stops adding fixed
+// cells beyond the second bound, so that pixel sums stay within an int.
+inline constexpr int MaxCellExtent = 1 << 24;
+inline constexpr int MaxFixedExtent = 1 << 26;
+inline constexpr int MaxGridLineWidth = 1000;
 
 class TCustomPrGrid : public QAbstractScrollArea {
     Q_OBJECT
@@ -331,8 +337,8 @@ private:
     friend class TPropertyInplaceEdit;
     friend class TPopupListbox;
 
-    int GetColWidthsFunc(int Index) const { return ColWidths(Index); }
-    int GetRowHeightsFunc(int Index) const { return RowHeights(Index); }
+    int GetColWidthsFunc(int Index) const { return std::min(ColWidths(Index), MaxCellExtent); }
+    int GetRowHeightsFunc(int Index) const { return std::min(RowHeights(Index), MaxCellExtent); }
     void InitializeCells();
     void ChangeSize(int NewColCount, int NewRowCount);
     void CheckExtentsSize(int NewColCount, int NewRowCount) const;

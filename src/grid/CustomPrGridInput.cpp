@@ -270,8 +270,8 @@ void TCustomPrGrid::mousePressEvent(QMouseEvent* e) {
 void TCustomPrGrid::mouseDoubleClickEvent(QMouseEvent* e) {
     const QPoint p = e->position().toPoint();
     m_lastMouse = p;
+    // The press of this second click has already been handled.
     if (e->button() == Qt::LeftButton) DblClick();
-    if (OnMouseDown) OnMouseDown(this, e->button(), ShiftState(e->modifiers()), p.x(), p.y());
     e->accept();
 }
 
@@ -439,7 +439,8 @@ void TCustomPrGrid::MouseUp(Qt::MouseButton Button, Qt::KeyboardModifiers Shift,
         StopScrollTimer();
         throw;
     }
-    m_gridState = gsNormal;
+    // Another button let go during a left-button drag does not end the drag.
+    if (Button == Qt::LeftButton) m_gridState = gsNormal;
 }
 
 void TCustomPrGrid::MoveAndScroll(int Mouse, int CellHit, TGridDrawInfo& DrawInfo, bool Vertical,

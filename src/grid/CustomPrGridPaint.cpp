@@ -154,12 +154,12 @@ void TCustomPrGrid::DrawCells(int ACol, int ARow, int StartX, int StartY, int St
     int curRow = ARow;
     int top = StartY;
     while (top < StopY && curRow < m_rowCount) {
-        const int rowHeight = RowHeights(curRow);
+        const int rowHeight = GetRowHeightsFunc(curRow);
         const int bottom = top + std::max(0, rowHeight);
         int curCol = ACol;
         int left = StartX;
         while (left < StopX && curCol < m_colCount) {
-            const int right = left + std::max(0, ColWidths(curCol));
+            const int right = left + std::max(0, GetColWidthsFunc(curCol));
             const QRect where(QPoint(left, top), QPoint(right - 1, bottom - 1));
             if (right > left && bottom > top && Clip.intersects(where)) {
                 TGridDrawState state = IncludeDrawState;

@@ -1,5 +1,6 @@
 #include "grid/FormStream.h"
 
+#include <QStringDecoder>
 #include <QtEndian>
 #include <cmath>
 #include <limits>
@@ -724,6 +725,21 @@ public:
     }
 };
 
+// Byte strings of the older stream format are in the writer's code page;
+// for the Chinese forms this system reads that is GBK.
+QString AnsiString(const QByteArray& bytes) {
+    bool ascii = true;
+    for (char c : bytes)
+        if (quint8(c) > 127) ascii = false;
+    if (ascii) return QString::fromLatin1(bytes);
+    QStringDecoder gbk("GBK");
+    if (gbk.isValid()) {
+        const QString text = gbk.decode(bytes);
+        if (!gbk.hasError()) return text;
+    }
+    return QString::fromLatin1(bytes);
+}
+
 class TBinaryReader {
 public:
     explicit TBinaryReader(const QByteArray& data) : m_data(data) {}
@@ -791,11 +807,11 @@ private:
         }
         case vaString: {
             const quint8 n = Byte();
-            return TFormValue::String(QString::fromLatin1(Bytes(n)));
+            return TFormValue::String(AnsiString(Bytes(n)));
         }
         case vaLString: {
             const qint32 n = Raw<qint32>();
-            return TFormValue::String(QString::fromLatin1(Bytes(n)));
+            return TFormValue::String(AnsiString(Bytes(n)));
         }
         case vaUTF8String: {
             const qint32 n = Raw<qint32>();

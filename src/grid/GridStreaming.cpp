@@ -4,6 +4,7 @@
 
 #include <QFont>
 #include <QMenu>
+#include <QStringDecoder>
 #include <functional>
 #include <limits>
 #include <optional>
@@ -11,6 +12,9 @@
 namespace quillary {
 
 namespace {
+
+// More columns than a stored property grid may have.
+constexpr qint64 MaxStoredColumns = 65536;
 
 QString Where(int line) {
     return line > 0 ? QStringLiteral(" on line %1").arg(line) : QString();
@@ -455,7 +459,10 @@ const std::vector<TPropDesc>& Descriptors() {
             QStringLiteral("ColCount"), QStringLiteral("5"),
             [some](const TStringGridEx& g) { return some(TFormValue::Integer(g.ColCount())); },
             [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
-                g.SetColCount(ToInt(p));
+                // Every column gets a definition object: a stored grid may
+                // not ask for millions of them.
+                g.SetColCount(
+                    int(ToInt64(p, std::numeric_limits<qint32>::min(), MaxStoredColumns)));
             }));
         t.push_back(Real(
             QStringLiteral("GridLineWidth"), QStringLiteral("1"),
@@ -618,6 +625,14 @@ void ReadExtents(const char* name, const TFormValue& value, int count,
         ReadFail(QStringLiteral("%1: a list of integers expected").arg(QLatin1String(name)),
                  value.Line);
     const int n = int(value.Items.size());
+    // A short list fails before anything is stored: a huge count with a
+    // short list must not allocate the extents first.
+    if (n < count)
+        ReadFail(QStringLiteral("%1: integer %2 of %3 expected, the list ends")
+                     .arg(QLatin1String(name))
+                     .arg(n + 1)
+                     .arg(count),
+                 value.Line);
     for (int i = 0; i < count; ++i) {
         if (i >= n)
             ReadFail(QStringLiteral("%1: integer %2 of %3 expected, the list ends")
@@ -763,10 +778,21 @@ void ReadGridBinary(const QByteArray& data, TStringGridEx& grid) {
 }
 
 void ReadGrid(const QByteArray& data, TStringGridEx& grid) {
-    if (IsFormBinary(data))
+    if (IsFormBinary(data)) {
         ReadGridBinary(data, grid);
-    else
-        ReadGridText(QString::fromUtf8(data), grid);
+        return;
+    }
+    // UTF-8, or GBK for forms saved on older Chinese Windows machines.
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8.decode(data);
+    if (utf8.hasError()) {
+        QStringDecoder gbk("GBK");
+        if (gbk.isValid()) {
+            const QString fromGbk = gbk.decode(data);
+            if (!gbk.hasError()) text = fromGbk;
+        }
+    }
+    ReadGridText(text, grid);
 }
 
 std::unique_ptr<TStringGridEx> CreateGridFromText(const QString& text, QWidget* parent) {

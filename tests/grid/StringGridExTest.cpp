@@ -7,6 +7,7 @@
 
 #include <QSignalSpy>
 #include <gtest/gtest.h>
+#include <limits>
 
 using namespace quillary;
 using namespace quillary::test;
@@ -404,4 +405,28 @@ TEST(StringGridEx, GeometryQueries) {
     EXPECT_EQ(grid.VisibleColCount(), 3);
     grid.SetGridLineWidth(3);
     EXPECT_EQ(grid.CellRect(1, 0), QRect(83, 0, 80, 17));
+}
+
+TEST(StringGridEx, ExtremeExtentsAndPointsStayWithinRange) {
+    auto grid = ShownGrid(6, 10, 300, 200);
+    grid->SetFixedCols(4);
+    grid->SetDefaultColWidth(std::numeric_limits<int>::max());
+    grid->SetRowHeights(3, std::numeric_limits<int>::max());
+    grid->SetGridLineWidth(std::numeric_limits<int>::max());
+    EXPECT_EQ(grid->GridLineWidth(), MaxGridLineWidth);
+    grid->SetGridLineWidth(1);
+    grid->viewport()->repaint();
+    int c = 0, r = 0;
+    grid->MouseToCell(std::numeric_limits<int>::max(), std::numeric_limits<int>::max(), c, r);
+    EXPECT_EQ(c, -1);
+    grid->MouseToCell(std::numeric_limits<int>::min(), 5, c, r);
+    EXPECT_EQ(c, -1);
+    EXPECT_FALSE(grid->CellRect(0, 0).isEmpty());
+    EXPECT_GE(grid->VisibleColCount(), 0);
+    PressKey(Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(grid->Row(), 9);
+    grid->SetDefaultColWidth(-50); // negative widths hide columns
+    grid->viewport()->repaint();
+    grid->MouseToCell(10, 10, c, r);
+    EXPECT_EQ(c, -1);
 }
