@@ -7,7 +7,9 @@
 //  - moving one row in grids of 1,000 and 100,000 rows with 10, 100 and 1,000
 //    columns: the cost follows the columns, not the rows.
 // The memory figures come from the C library's heap statistics, so they count
-// every allocation (Qt's string data included).
+// every allocation (Qt's string data included). The ratio benchmarks report an
+// error when a target is missed: paint 1M/100 rows above 1.5, unwritten-grid
+// memory 1M/100 rows above 1.1, row move 100k/1k rows above 1.5.
 #include "grid/StringGridEx.h"
 
 #include <QApplication>
@@ -55,6 +57,23 @@ void BM_EmptyGridMemory(benchmark::State& state) {
     state.counters["heap_bytes"] = double(grown);
     state.counters["row_lists"] = 1; // row 0 holds the (empty) labels
 }
+// The heap of an unwritten 1,000,000-row grid against a 100-row one.
+void BM_EmptyGridMemoryRatio(benchmark::State& state) {
+    double ratio = 0;
+    for (auto _ : state) {
+        long long before = HeapInUse();
+        auto small = MakeGrid(1000, 100);
+        const long long smallBytes = HeapInUse() - before;
+        before = HeapInUse();
+        auto large = MakeGrid(1000, 1000000);
+        const long long largeBytes = HeapInUse() - before;
+        ratio = double(largeBytes) / double(smallBytes);
+    }
+    state.counters["ratio_1M_to_100"] = ratio;
+    if (ratio > 1.1) state.SkipWithError("an unwritten grid's memory grows with its rows");
+}
+BENCHMARK(BM_EmptyGridMemoryRatio)->Iterations(3)->Unit(benchmark::kMillisecond);
+
 BENCHMARK(BM_EmptyGridMemory)->Arg(100)->Arg(1000000)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 // Heap growth per cell: scattered (every cell in a row of its own, the worst
@@ -176,7 +195,9 @@ void BM_PaintRatio(benchmark::State& state) {
         smallTime += PaintSeconds(*small, image, 20);
         largeTime += PaintSeconds(*large, image, 20);
     }
-    state.counters["ratio_1M_to_100"] = largeTime / smallTime;
+    const double ratio = largeTime / smallTime;
+    state.counters["ratio_1M_to_100"] = ratio;
+    if (ratio > 1.5) state.SkipWithError("painting 1,000,000 rows costs more than 1.5x 100 rows");
 }
 BENCHMARK(BM_PaintRatio)->Iterations(25)->Unit(benchmark::kMillisecond);
 
@@ -205,6 +226,36 @@ BENCHMARK(BM_MoveRow)
     ->Args({1000, 1000})
     ->Args({100000, 1000})
     ->Unit(benchmark::kMicrosecond);
+
+// One row moved down and up again: 100,000 rows against 1,000 (same cost),
+// and 1,000 columns against 10 (about 100 times the cost).
+double MoveSeconds(int rows, int cols, int times) {
+    auto grid = MakeGrid(cols, rows);
+    const int middle = rows / 2;
+    for (int r = middle - 2; r <= middle + 2; ++r)
+        for (int c = 0; c < cols; ++c)
+            grid->SetCells(c, r, QStringLiteral("r%1c%2").arg(r).arg(c));
+    grid->SetSelection(TGridRect{1, middle, 1, middle});
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < times; ++i) {
+        grid->MoveDown();
+        grid->MoveUp();
+    }
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+void BM_MoveRowScaling(benchmark::State& state) {
+    double rowsRatio = 0;
+    double colsRatio = 0;
+    for (auto _ : state) {
+        rowsRatio = MoveSeconds(100000, 100, 200) / MoveSeconds(1000, 100, 200);
+        colsRatio = MoveSeconds(1000, 1000, 20) / MoveSeconds(1000, 10, 20);
+    }
+    state.counters["rows_100k_to_1k"] = rowsRatio;
+    state.counters["cols_1000_to_10"] = colsRatio;
+    if (rowsRatio > 1.5) state.SkipWithError("moving a row costs more in a grid of more rows");
+}
+BENCHMARK(BM_MoveRowScaling)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 // The engine's MoveRow of one row to the next position (storage rotation).
 void BM_EngineMoveRow(benchmark::State& state) {
