@@ -451,3 +451,20 @@ TEST(InplaceEditPlacement, EditorFollowsTheGridWhenALayoutSizesIt) {
     grid->SetTopRow(1);
     EXPECT_TRUE(grid->InplaceEditor()->isVisible());
 }
+
+TEST(InplaceEditEvents, CellChangeFiresOncePerChangeEvenWhenBoundBeforeTheEditor) {
+    TStringGridEx grid;
+    int changes = 0;
+    grid.OnCellChange = [&](QObject*) { ++changes; }; // before the editor exists
+    grid.SetOptions(grid.Options() + goEditing + goAlwaysShowEditor);
+    grid.resize(300, 200);
+    ShowActive(&grid);
+    ASSERT_NE(grid.InplaceEditor(), nullptr);
+    int ownChanges = 0;
+    grid.InplaceEditor()->OnChange = [&](QObject*) { ++ownChanges; };
+    changes = 0;
+    TypeText(QStringLiteral("abc"));
+    EXPECT_EQ(changes, 3);
+    EXPECT_EQ(ownChanges, 3); // the editor's own handler runs after the grid's
+    EXPECT_EQ(grid.GetCells(1, 1), QStringLiteral("abc"));
+}
