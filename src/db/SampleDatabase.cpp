@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <atomic>
 #include <sqlite3.h>
 
 extern const char* const quillary_sample_sql;
@@ -32,9 +33,11 @@ bool EnsureSampleDatabase(const QString& path, QString* error) {
             *error = QStringLiteral("Cannot create the folder %1").arg(target.absolutePath());
         return false;
     }
+    // A name of its own per builder, so that concurrent builders never meet.
+    static std::atomic<quint64> builds{0};
     const QString temporary =
         target.absoluteFilePath() +
-        QStringLiteral(".building-%1").arg(QCoreApplication::applicationPid());
+        QStringLiteral(".building-%1-%2").arg(QCoreApplication::applicationPid()).arg(++builds);
     QFile::remove(temporary);
     sqlite3* db = nullptr;
     const QByteArray file = QFile::encodeName(temporary);
@@ -47,10 +50,12 @@ bool EnsureSampleDatabase(const QString& path, QString* error) {
         reason = message ? QString::fromUtf8(message) : QString::fromUtf8(sqlite3_errstr(rc));
     sqlite3_free(message);
     sqlite3_close(db);
-    if (rc == SQLITE_OK && !QFile::rename(temporary, target.absoluteFilePath()))
+    // Another process may have finished first: its file is as good as ours.
+    if (rc == SQLITE_OK && !QFile::rename(temporary, target.absoluteFilePath()) &&
+        !QFileInfo::exists(target.absoluteFilePath()))
         reason = QStringLiteral("Cannot move the new database to %1").arg(path);
+    QFile::remove(temporary); // left over only when another process won
     if (!reason.isEmpty()) {
-        QFile::remove(temporary);
         if (error) *error = reason;
         return false;
     }
