@@ -24,12 +24,17 @@ using namespace quillary;
 
 namespace {
 
+// Numbers of one width, so that ten times the count is ten times the text.
+QString N(qsizetype i) {
+    return QString::number(i).rightJustified(7, u'0');
+}
+
 QString WhereText(int conditions) {
     QString s;
     s.reserve(conditions * 24);
     for (int i = 0; i < conditions; ++i) {
         if (i) s += QStringLiteral(" or ");
-        s += QStringLiteral("t.c%1 = '值%1'").arg(i);
+        s += QStringLiteral("t.c%1 = '值%1'").arg(N(i));
     }
     return s;
 }
@@ -38,7 +43,7 @@ QString UnionText(int parts) {
     QString s;
     for (int i = 0; i < parts; ++i) {
         if (i) s += i % 2 ? QStringLiteral(" union all ") : QStringLiteral(" union ");
-        s += QStringLiteral("select a%1, b from t%1 where b = 'x union y'").arg(i);
+        s += QStringLiteral("select a%1, b from t%1 where b = 'x union y'").arg(N(i));
     }
     return s;
 }
@@ -46,7 +51,7 @@ QString UnionText(int parts) {
 QString FromText(int joins) {
     QString s = QStringLiteral("t0");
     for (int i = 1; i <= joins; ++i)
-        s += QStringLiteral(" left join t%1 on t%1.id = t%2.id and t%1.k = %1").arg(i).arg(i - 1);
+        s += QStringLiteral(" left join t%1 on t%1.id = t%2.id and t%1.k = %1").arg(N(i), N(i - 1));
     return s;
 }
 
@@ -158,7 +163,7 @@ void BM_WhereParenthesised(benchmark::State& state) {
     const QString& text = Cached(cache, state.range(0), [](qsizetype n) {
         QString s = QStringLiteral("(");
         for (qsizetype i = 0; i < n; ++i)
-            s += (i ? QStringLiteral(" or (c = %1)") : QStringLiteral("(c = %1)")).arg(i);
+            s += (i ? QStringLiteral(" or (c = %1)") : QStringLiteral("(c = %1)")).arg(N(i));
         return s + u')';
     });
     for (auto _ : state) {
@@ -194,7 +199,7 @@ void BM_WhereLeftNested(benchmark::State& state) {
     const QString& text = Cached(cache, state.range(0), [](qsizetype n) {
         QString s = QString(n - 1, u'(') + QStringLiteral("c0 = 0");
         for (qsizetype i = 1; i < n; ++i)
-            s += QStringLiteral(" or c%1 = %1)").arg(i);
+            s += QStringLiteral(" or c%1 = %1)").arg(N(i));
         return s;
     });
     for (auto _ : state) {
@@ -213,6 +218,7 @@ void BM_NestedParentheses(benchmark::State& state) {
         return QString(n, u'(') + QStringLiteral("a = 1") + QString(n, u')');
     });
     for (auto _ : state) {
+        ReleaseMemory(state);
         QString left, right;
         benchmark::DoNotOptimize(TrimSQLElement2(text, left, right).size());
     }

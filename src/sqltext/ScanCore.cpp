@@ -59,7 +59,8 @@ bool MatchPhrase(QStringView s, qsizetype from, QStringView phrase, bool ignoreC
 }
 
 ExpKeyword MakeExpKeyword(QStringView text) {
-    return {text, !text.isEmpty() && IsSeparator(text[0].unicode())};
+    if (text.isEmpty()) return {text, false, 0};
+    return {text, IsSeparator(text[0].unicode()), FoldAscii(text[0].unicode())};
 }
 
 ExpEnd FindExpEndIn(QStringView s, char16_t endChar, bool hasEndChar, const ExpKeyword* keywords,
@@ -95,11 +96,13 @@ ExpEnd FindExpEndIn(QStringView s, char16_t endChar, bool hasEndChar, const ExpK
         }
         if (keywordCount > 0 && IsSeparator(c)) {
             const qsizetype next = SkipBlanks(s, i + 1);
+            const char16_t first = next < n ? FoldAscii(s[next].unicode()) : 0;
             for (qsizetype k = 0; k < keywordCount; ++k) {
                 PhraseMatch match;
                 if (keywords[k].AtBlank) {
                     match.Begin = i;
-                } else if (!MatchPhrase(s, next, keywords[k].Text, true, match)) {
+                } else if (keywords[k].First != first ||
+                           !MatchPhrase(s, next, keywords[k].Text, true, match)) {
                     continue;
                 }
                 result.Result = i;
@@ -118,92 +121,57 @@ ExpEnd FindExpEndIn(QStringView s, char16_t endChar, bool hasEndChar, const ExpK
     return result;
 }
 
-GroupTable::GroupTable(QStringView text) : FText(text) {
+GroupTable::GroupTable(QStringView text)
+    : FText(text), FSize(text.size() + 2),
+      FEntries(std::make_unique_for_overwrite<Entry[]>(size_t(FSize))) {
     using Index = std::int32_t;
     const qsizetype n = text.size();
     // Where each walk mode ends when it starts at index q (-1: never):
-    //  quote       - inside '...': the closing quote (doubled quotes skipped)
-    //  doubleQuote - inside "...": the closing double quote
-    //  bracket     - inside [...]: the closing bracket
-    //  paren       - inside (...): the ")" that pops it
-    //  topClose    - at the top level: the first ")" met with an empty stack
+    //  Quote       - inside '...': the closing quote (doubled quotes skipped)
+    //  DoubleQuote - inside "...": the closing double quote
+    //  Bracket     - inside [...]: the closing bracket
+    //  Paren       - inside (...): the ")" that pops it
     // A quote opened inside any mode runs to its own end before that mode
     // goes on; so each value is either q itself or a value further right.
-    const size_t size = size_t(n) + 2;
-    std::vector<Index> quote(size, -1), doubleQuote(size, -1), bracket(size, -1), paren(size, -1),
-        topClose(size, -1);
-    auto after = [](const std::vector<Index>& mode, Index close) -> Index {
-        return close < 0 ? -1 : mode[size_t(close) + 1];
+    Entry* e = FEntries.get();
+    e[n] = e[n + 1] = Entry{-1, -1, -1, -1}; // past the end nothing closes
+    auto after = [e](Index close, Index Entry::*mode) -> Index {
+        return close < 0 ? -1 : e[close + 1].*mode;
     };
     for (qsizetype q = n - 1; q >= 0; --q) {
-        const size_t u = size_t(q);
         const Index self = Index(q);
         const char16_t c = text[q].unicode();
-        if (c == u'\'')
-            quote[u] = (q + 1 < n && text[q + 1] == u'\'') ? quote[u + 2] : self;
-        else
-            quote[u] = quote[u + 1];
-        const Index quoteEnd = c == u'\'' ? quote[u + 1] : -1;
-        doubleQuote[u] = c == u'"'    ? self
-                         : c == u'\'' ? after(doubleQuote, quoteEnd)
-                                      : doubleQuote[u + 1];
-        bracket[u] = c == u']' ? self : c == u'\'' ? after(bracket, quoteEnd) : bracket[u + 1];
-        switch (c) {
-        case u')':
-            paren[u] = self;
-            topClose[u] = self;
-            break;
-        case u'(':
-            paren[u] = after(paren, paren[u + 1]);
-            topClose[u] = after(topClose, paren[u + 1]);
-            break;
-        case u'\'':
-            paren[u] = after(paren, quoteEnd);
-            topClose[u] = after(topClose, quoteEnd);
-            break;
-        case u'"':
-            paren[u] = paren[u + 1];
-            topClose[u] = after(topClose, doubleQuote[u + 1]);
-            break;
-        case u'[':
-            paren[u] = paren[u + 1];
-            topClose[u] = after(topClose, bracket[u + 1]);
-            break;
-        default:
-            paren[u] = paren[u + 1];
-            topClose[u] = topClose[u + 1];
-            break;
+        Entry& here = e[q];
+        const Entry& next = e[q + 1];
+        if (c == u'\'') {
+            here.Quote = (q + 1 < n && text[q + 1] == u'\'') ? e[q + 2].Quote : self;
+            here.DoubleQuote = after(next.Quote, &Entry::DoubleQuote);
+            here.Bracket = after(next.Quote, &Entry::Bracket);
+            here.Paren = after(next.Quote, &Entry::Paren);
+            continue;
         }
+        here.Quote = next.Quote;
+        here.DoubleQuote = c == u'"' ? self : next.DoubleQuote;
+        here.Bracket = c == u']' ? self : next.Bracket;
+        here.Paren = c == u')' ? self : c == u'(' ? after(next.Paren, &Entry::Paren) : next.Paren;
     }
-    FQuote = std::move(quote);
-    FDoubleQuote = std::move(doubleQuote);
-    FBracket = std::move(bracket);
-    FParen = std::move(paren);
-    FTopClose = std::move(topClose);
-}
-
-qsizetype GroupTable::At(const std::vector<std::int32_t>& table, qsizetype index) {
-    if (index < 0 || size_t(index) >= table.size()) return -1;
-    return table[size_t(index)];
 }
 
 qsizetype GroupTable::CloseOf(char16_t opener, qsizetype index) const {
+    if (index < 0 || index >= FSize) return -1;
+    const Entry& entry = FEntries[size_t(index)];
     switch (opener) {
     case u'(':
-        return At(FParen, index);
+        return entry.Paren;
     case u'\'':
-        return At(FQuote, index);
+        return entry.Quote;
     case u'"':
-        return At(FDoubleQuote, index);
+        return entry.DoubleQuote;
     case u'[':
-        return At(FBracket, index);
+        return entry.Bracket;
     default:
         return -1;
     }
-}
-
-qsizetype GroupTable::TopClose(qsizetype index) const {
-    return At(FTopClose, index);
 }
 
 WalkAllowance& PlainWalkAllowance() {
@@ -217,22 +185,25 @@ PieceScanner::PieceScanner(QStringView root)
 
 PieceScanner::~PieceScanner() = default;
 
-bool PieceScanner::Spend() {
-    if (FTable) return false;
-    if (--FBudget >= 0) return true;
+// Called when the budget of plain walking is used up: builds the table, or,
+// for a text too long to index, lets plain walking go on; true then.
+bool PieceScanner::BuildTable() {
     if (FRoot.size() >= std::numeric_limits<std::int32_t>::max() - 2) {
-        FBudget = std::numeric_limits<qsizetype>::max(); // too long to index: walk on
+        FBudget = std::numeric_limits<qsizetype>::max();
         return true;
     }
     FTable = std::make_unique<GroupTable>(FRoot);
     return false;
 }
 
-qsizetype PieceScanner::InView(QStringView s, qsizetype offset, qsizetype absolute) {
-    // Beyond the view (or never closing in the whole text) the view's own
-    // end decides, which the table does not know.
-    if (absolute < 0 || absolute - offset >= s.size()) return -2;
-    return absolute - offset;
+qsizetype PieceScanner::InView(QStringView s, qsizetype offset, qsizetype absolute,
+                               char16_t opener) {
+    if (absolute >= 0 && absolute - offset < s.size()) return absolute - offset;
+    // The text goes on past s (or the group never closes in it): s is read
+    // the same way up to its last character, and only a quote there, which
+    // always closes at the end of s, could close a quoted group in s alone.
+    if (opener != u'\'' || s.back() != u'\'') return -1;
+    return -2; // not known: walk
 }
 
 qsizetype PieceScanner::GroupEnd(QStringView s, qsizetype i) {
@@ -244,9 +215,10 @@ qsizetype PieceScanner::GroupEnd(QStringView s, qsizetype i) {
     while (k < n) {
         if (spending && !Spend()) {
             const qsizetype offset = s.data() - FRoot.data();
+            const char16_t opener = s[i].unicode();
             const qsizetype close =
-                InView(s, offset, FTable->CloseOf(s[i].unicode(), offset + i + 1));
-            if (close >= 0) return close;
+                InView(s, offset, FTable->CloseOf(opener, offset + i + 1), opener);
+            if (close >= -1) return close;
             spending = false; // rare: finish the walk by hand
         }
         const MarkStep step = ApplyMark(s, k, marks);
@@ -257,26 +229,20 @@ qsizetype PieceScanner::GroupEnd(QStringView s, qsizetype i) {
 }
 
 qsizetype PieceScanner::FirstTopClose(QStringView s) {
+    // The top level of s after its first character; groups are stepped over.
     const qsizetype n = s.size();
-    MarkStack marks;
     qsizetype i = 1;
     while (i < n) {
-        if (!Spend()) {
-            // s ends with ")", so the table's answer holds for s when it lies inside.
-            const qsizetype offset = s.data() - FRoot.data();
-            const qsizetype close = FTable->TopClose(offset + 1);
-            return close < 0 || close - offset >= n ? -1 : close - offset;
+        const char16_t c = s[i].unicode();
+        if (c == u')') return i;
+        if (c == u'(' || c == u'\'' || c == u'"' || c == u'[') {
+            const qsizetype end = GroupEnd(s, i);
+            if (end < 0) return -1;
+            i = end + 1;
+            continue;
         }
-        switch (ApplyMark(s, i, marks)) {
-        case MarkStep::Unmatched:
-            return i;
-        case MarkStep::Doubled:
-            i += 2;
-            break;
-        default:
-            ++i;
-            break;
-        }
+        Spend();
+        ++i; // a "]" with nothing open changes nothing either
     }
     return -1;
 }

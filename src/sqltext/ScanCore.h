@@ -141,6 +141,7 @@ bool MatchPhrase(QStringView s, qsizetype from, QStringView phrase, bool ignoreC
 struct ExpKeyword {
     QStringView Text;
     bool AtBlank = false;
+    char16_t First = 0; // the first character, case folded: a quick test
 };
 struct ExpEnd {
     qsizetype Result = 0;   // the 1-based result of FindExpEnd
@@ -154,8 +155,7 @@ ExpEnd FindExpEndIn(QStringView s, char16_t endChar, bool hasEndChar, const ExpK
 // Where every mark of a text closes, computed right to left in one pass, so
 // that any number of questions costs linear time in all: for each index,
 // where a walk that starts there inside a quote, a double quote, a bracket
-// or a parenthesis leaves it again, and where a walk that starts there at
-// the top level meets its first ")" with an empty stack.
+// or a parenthesis leaves it again.
 // The answers also hold for a view of the text that ends at or after the
 // answer: a walk there behaves the same up to that point (only a quote
 // looks at the character after it, and a quote that closes at the last
@@ -167,14 +167,18 @@ public:
     // The index that closes a mark opened just before index (a "(", "'",
     // '"' or "[" named by opener), -1 when it stays open to the end.
     qsizetype CloseOf(char16_t opener, qsizetype index) const;
-    // The first ")" met with an empty stack by a walk from index, -1 if none.
-    qsizetype TopClose(qsizetype index) const;
 
 private:
-    static qsizetype At(const std::vector<std::int32_t>& table, qsizetype index);
+    // What is known about one index; kept together because the table is
+    // built and read one index at a time. The pass writes every entry, so
+    // the storage is not filled first.
+    struct Entry {
+        std::int32_t Quote, DoubleQuote, Bracket, Paren;
+    };
 
     QStringView FText;
-    std::vector<std::int32_t> FQuote, FDoubleQuote, FBracket, FParen, FTopClose;
+    qsizetype FSize;
+    std::unique_ptr<Entry[]> FEntries;
 };
 
 // How many steps of plain walking a PieceScanner may take, per character of
@@ -214,9 +218,11 @@ private:
     qsizetype FirstTopClose(QStringView s);
     QStringView Trim(QStringView s);
     // Spends budget on a plain walk of one step; false once the table is built.
-    bool Spend();
-    // The table's answer for an absolute index turned into one for s.
-    static qsizetype InView(QStringView s, qsizetype offset, qsizetype absolute);
+    bool Spend() { return !FTable && (--FBudget >= 0 || !BuildTable()); }
+    bool BuildTable();
+    // The table's answer for an absolute index turned into one for s; -2
+    // when only a walk of s can tell.
+    static qsizetype InView(QStringView s, qsizetype offset, qsizetype absolute, char16_t opener);
 
     QStringView FRoot;
     qsizetype FBudget;
