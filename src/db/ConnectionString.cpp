@@ -142,7 +142,10 @@ QString TConnectionString::QuoteValue(const QString& value) {
     const bool needsQuotes =
         value.contains(QLatin1Char(';')) || value.startsWith(QLatin1Char('"')) ||
         value.startsWith(QLatin1Char('\'')) || value.startsWith(QLatin1Char('{')) ||
-        (!value.isEmpty() && (IsBlank(value.front()) || IsBlank(value.back())));
+        // "k==v" would read as a key with a literal "=".
+        value.startsWith(QLatin1Char('=')) ||
+        // Unquoted values lose their outer white space when read.
+        (!value.isEmpty() && (value.front().isSpace() || value.back().isSpace()));
     if (!needsQuotes) return value;
     QString quoted = value;
     quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));

@@ -780,6 +780,32 @@ private:
         const quint8 n = Byte();
         return QString::fromUtf8(Bytes(n));
     }
+    // Names and identifiers as the text form can carry them: letters, digits
+    // and "_", not starting with a digit; a property name may be qualified
+    // with dots; none may be a word of the text form's own structure.
+    static bool IsIdentifier(const QString& s) {
+        if (s.isEmpty() || !(s.front().isLetter() || s.front() == QLatin1Char('_'))) return false;
+        for (QChar c : s)
+            if (!c.isLetterOrNumber() && c != QLatin1Char('_')) return false;
+        return true;
+    }
+    static bool IsStructureWord(const QString& s) {
+        for (const char* word : {"object", "inherited", "inline", "end", "item"})
+            if (s.compare(QLatin1String(word), Qt::CaseInsensitive) == 0) return true;
+        return false;
+    }
+    QString Identifier(const char* what, bool dotted = false, bool allowEmpty = false) {
+        const int at = m_pos;
+        const QString s = ShortString();
+        if (allowEmpty && s.isEmpty()) return s;
+        const QStringList parts = dotted ? s.split(QLatin1Char('.')) : QStringList{s};
+        for (const QString& part : parts)
+            if (!IsIdentifier(part) || IsStructureWord(part)) {
+                m_pos = at;
+                Fail(QStringLiteral("Invalid %1 \"%2\"").arg(QLatin1String(what), s));
+            }
+        return s;
+    }
     TFormValue Value(int depth) {
         if (depth > 64) Fail(QStringLiteral("Values nested too deeply"));
         TFormValue v;
@@ -828,7 +854,7 @@ private:
             return TFormValue::String(s);
         }
         case vaIdent:
-            return TFormValue::Ident(ShortString());
+            return TFormValue::Ident(Identifier("identifier"));
         case vaFalse:
             return TFormValue::Boolean(false);
         case vaTrue:
@@ -838,7 +864,7 @@ private:
         case vaSet: {
             v.Kind = TFormValue::TKind::Set;
             for (;;) {
-                const QString name = ShortString();
+                const QString name = Identifier("set member", false, true);
                 if (name.isEmpty()) break;
                 v.Names.append(name);
             }
@@ -877,7 +903,7 @@ private:
         std::vector<TFormProperty> props;
         while (PeekByte() != vaNull) {
             TFormProperty p;
-            p.Name = ShortString();
+            p.Name = Identifier("property name", true);
             p.Value = Value(depth);
             props.push_back(std::move(p));
         }
@@ -893,9 +919,9 @@ private:
             if (flags & ffInline) o.Keyword = QStringLiteral("inline");
             if (flags & 2) Value(depth); // child position
         }
-        o.ClassName = ShortString();
-        if (o.ClassName.isEmpty()) Fail(QStringLiteral("Class name expected"));
-        o.Name = ShortString();
+        if (PeekByte() == 0) Fail(QStringLiteral("Class name expected"));
+        o.ClassName = Identifier("class name");
+        o.Name = Identifier("component name", false, true);
         o.Properties = Properties(depth);
         while (PeekByte() != vaNull)
             o.Children.push_back(Object(depth + 1));

@@ -73,6 +73,7 @@ TEST(ConnectionString, WritesBackWhatItReads) {
     cs.Set(QStringLiteral("Password"), QStringLiteral("p;\"w"));
     cs.Set(QStringLiteral("Data Source"), QStringLiteral(" host "));
     cs.Set(QStringLiteral("k=ey"), QStringLiteral("v"));
+    cs.Set(QStringLiteral("Options"), QStringLiteral("=starts with equals"));
     cs.Set(QStringLiteral("provider"), QStringLiteral("SQLite"));
     const QString text = cs.ToString();
     EXPECT_TRUE(text.startsWith(QStringLiteral("Provider=SQLite;"))) << text.toStdString();
