@@ -2,17 +2,22 @@
 #include "platform/TextFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStringEncoder>
 
 namespace quillary {
 
 QString ReadDataLinkFile(const QString& path) {
-    QFile file(path);
-    // A data-link file is a few hundred bytes; refuse anything absurd.
+    // A data-link file is a regular file of a few hundred bytes: devices and
+    // pipes (which never end) and anything absurdly large are refused.
     constexpr qint64 kMaxSize = 1 << 20;
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly) || file.size() > kMaxSize) return {};
-    const QString text = DecodeText(file.readAll());
+    if (path.isEmpty() || !QFileInfo(path).isFile()) return {};
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    const QByteArray bytes = file.read(kMaxSize + 1);
+    if (bytes.size() > kMaxSize) return {};
+    const QString text = DecodeText(bytes);
     const QStringList lines = text.split(QLatin1Char('\n'));
     const QLatin1StringView marker(kDataLinkMarker);
     for (qsizetype i = 0; i < lines.size(); ++i) {

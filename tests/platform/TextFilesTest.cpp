@@ -90,6 +90,7 @@ TEST(DataLinkFile, AnythingElseGivesAnEmptyText) {
     EXPECT_EQ(ReadDataLinkFile(QString()), QString());
     EXPECT_EQ(ReadDataLinkFile(dir.filePath(QStringLiteral("missing.udl"))), QString());
     EXPECT_EQ(ReadDataLinkFile(dir.path()), QString()) << "a folder";
+    EXPECT_EQ(ReadDataLinkFile(QStringLiteral("/dev/zero")), QString()) << "a device never ends";
     EXPECT_EQ(
         ReadDataLinkFile(WriteBytes(dir, QStringLiteral("nomarker.udl"),
                                     Utf16Le(QStringLiteral("[oledb]\r\nProvider=X\r\n"), true))),
