@@ -390,7 +390,10 @@ void TFrm_Quillary::closeEvent(QCloseEvent* event) {
 }
 
 void TFrm_Quillary::ExecuteStatement() {
-    if (TrimExp(MExcuteSQL->toPlainText()).trimmed().isEmpty()) return;
+    // Comments end at a carriage return; the editor's lines end in LF only.
+    QString text = MExcuteSQL->toPlainText();
+    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    if (TrimExp(text).trimmed().isEmpty()) return;
     ResQuery->Close();
     ResQuery->SQL() = QStringList{MExcuteSQL->toPlainText()};
     try {

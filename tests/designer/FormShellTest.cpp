@@ -321,7 +321,8 @@ TEST_F(FormTest, ExecutePageRunsTheTypedStatement) {
     form->PageControl1->setCurrentIndex(TFrm_Quillary::pgExecute);
     form->MExcuteSQL->setPlainText(QStringLiteral("-- only a comment"));
     form->Sp_Select->click(); // nothing to run
-    form->MExcuteSQL->setPlainText(QStringLiteral("create table notes (n varchar(10))"));
+    form->MExcuteSQL->setPlainText(
+        QStringLiteral("-- a note first\ncreate table notes (n varchar(10))"));
     form->Sp_Select->click();
     QStringList names;
     dialog.GetConn()->GetTableNames(names, false);
