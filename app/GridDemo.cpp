@@ -3,9 +3,11 @@
 // no-edit column, a fixed row-number column), the buttons the designer puts
 // beside its grids, the union panel's grid loaded from its stored text, and
 // the stored text of the first grid, which can be edited and loaded back.
+#include "designer/DesignerFont.h"
 #include "grid/GridStreaming.h"
 #include "grid/PropertyInplaceEdit.h"
 #include "grid/StringGridEx.h"
+#include "grid/UnionGridForm.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -22,56 +24,6 @@
 namespace quillary {
 
 namespace {
-
-const char UnionGridText[] = R"(object UnionGrid: TStringGridEx
-  Col = 0
-  Row = 1
-  BorderStyle = bsSingle
-  DefaultColWidth = 80
-  DefaultRowHeight = 17
-  RowCount = 2
-  ColCount = 4
-  Options = [goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goRangeSelect, goDrawFocusSelected, goColSizing, goEditing, goAlwaysShowEditor]
-  PropValues = <
-    item
-      PropertyLabel = '('
-    end
-    item
-      PropertyLabel = #32852#21512
-    end
-    item
-      PropertyLabel = ')'
-    end
-    item
-      DropDownRows = 4
-      EditMode = emPickList
-      PickList.Strings = (
-        'union'
-        'union all'
-        'minus'
-        'intersect')
-      PropertyLabel = #20851#38190#35789
-    end>
-  ClientAutoFit = False
-  ColWidths = (
-    21
-    54
-    24
-    64)
-end
-)";
-
-QFont CjkFont() {
-    QFont font;
-    const QStringList families = QFontDatabase::families();
-    for (const char* candidate : {"SimSun", "WenQuanYi Micro Hei", "Noto Sans CJK SC"})
-        if (families.contains(QString::fromUtf8(candidate), Qt::CaseInsensitive)) {
-            font.setFamily(QString::fromUtf8(candidate));
-            break;
-        }
-    font.setPointSize(9);
-    return font;
-}
 
 // Editing options and row-selection options, as the designer switches them.
 const TGridOptions EditOptions{goFixedVertLine, goFixedHorzLine,   goVertLine,
@@ -124,7 +76,7 @@ public:
         auto* unionBox = new QWidget;
         auto* unionLayout = new QHBoxLayout(unionBox);
         unionLayout->setContentsMargins(0, 0, 0, 0);
-        UnionGrid = CreateGridFromText(QString::fromUtf8(UnionGridText)).release();
+        UnionGrid = CreateGridFromText(UnionGridFormText()).release();
         UnionGrid->SetCells(1, 1, QStringLiteral("union0"));
         UnionGrid->setMinimumHeight(60);
         unionLayout->addWidget(new QLabel(QStringLiteral(" 联合")));
@@ -255,7 +207,7 @@ private:
 
 int RunGridDemo(int& argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setFont(CjkFont());
+    QApplication::setFont(DesignerFont());
     TGridDemo demo;
     demo.show();
     // QUILLARY_GRID_DEMO_SNAPSHOT=<file.png>: save a picture of the window and quit.

@@ -4,6 +4,7 @@
 #include "designer/QBArea.h"
 #include "grid/GridStreaming.h"
 #include "grid/StringGridEx.h"
+#include "grid/UnionGridForm.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -50,52 +51,12 @@ private:
     TFrm_Quillary* m_form;
 };
 
-// The union grid as the window stores it: four property columns "(", "联合",
-// ")" and "关键词", the last with the set operators to pick from.
-const char kUnionGridForm[] = R"(object UnionGrid: TStringGridEx
-  Col = 0
-  Row = 1
-  BorderStyle = bsSingle
-  DefaultColWidth = 80
-  DefaultRowHeight = 17
-  RowCount = 2
-  ColCount = 4
-  Options = [goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goRangeSelect, goDrawFocusSelected, goColSizing, goEditing, goAlwaysShowEditor]
-  PropValues = <
-    item
-      PropertyLabel = '('
-    end
-    item
-      PropertyLabel = #32852#21512
-    end
-    item
-      PropertyLabel = ')'
-    end
-    item
-      DropDownRows = 4
-      EditMode = emPickList
-      PickList.Strings = (
-        'union'
-        'union all'
-        'minus'
-        'intersect')
-      PropertyLabel = #20851#38190#35789
-    end>
-  ClientAutoFit = False
-  ColWidths = (
-    21
-    54
-    24
-    64)
-end
-)";
-
 } // namespace
 
 TStringGridEx* TFrm_Quillary::CreateUnionGrid(QWidget* parent) {
     auto* grid = new TStringGridEx(parent);
     grid->setObjectName(QStringLiteral("UnionGrid"));
-    ReadGridText(QString::fromUtf8(kUnionGridForm), *grid);
+    ReadGridText(UnionGridFormText(), *grid);
     grid->SetFixedCols(0); // brackets are typed into column 0
     return grid;
 }

@@ -2,6 +2,8 @@
 // Value types shared by the property grid: cell coordinates and rectangles,
 // the option and state sets, edit modes, colours and the grid's exceptions.
 
+#include "platform/Exception.h"
+
 #include <QByteArray>
 #include <QColor>
 #include <QPoint>
@@ -175,16 +177,9 @@ extern const char* const SInvalidStringGridOp;
 extern const char* const SListIndexError; // "List index out of bounds (%1)"
 
 // Base of the errors raised by the grid and its lists; carries the message.
-class EGridException : public std::exception {
+class EGridException : public Exception {
 public:
-    explicit EGridException(const QString& message)
-        : m_message(message), m_utf8(message.toUtf8()) {}
-    const QString& Message() const noexcept { return m_message; }
-    const char* what() const noexcept override { return m_utf8.constData(); }
-
-private:
-    QString m_message;
-    QByteArray m_utf8;
+    using Exception::Exception;
 };
 
 // Misuse of the grid (bad index, fixed count too big, row/column views).

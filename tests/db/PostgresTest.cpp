@@ -12,19 +12,7 @@
 #include <unistd.h>
 
 using namespace quillary;
-
-namespace {
-
-QString ErrorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const EDatabaseError& e) {
-        return e.Message();
-    }
-    return QStringLiteral("<no error>");
-}
-
-} // namespace
+using quillary::test::ErrorOf;
 
 class PostgresTest : public ::testing::Test {
 protected:

@@ -12,18 +12,10 @@
 using namespace quillary;
 using quillary::test::CopyOfSampleDatabase;
 using quillary::test::CreateSqliteDatabase;
+using quillary::test::ErrorOf;
 using quillary::test::TestDir;
 
 namespace {
-
-QString ErrorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const EDatabaseError& e) {
-        return e.Message();
-    }
-    return QStringLiteral("<no error>");
-}
 
 QString Sqlite(const QString& path) {
     return SqliteConnectionString(path);

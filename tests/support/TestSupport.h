@@ -3,12 +3,24 @@
 // private folder, the sample database, the ODBC stores) and a fixture that
 // plays the user through the scripted interaction service.
 
+#include "platform/Exception.h"
 #include "platform/ScriptedUserInteraction.h"
 
 #include <QString>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace quillary::test {
+
+// The message of the error `action` raises, or "<no error>".
+inline QString ErrorOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const Exception& e) {
+        return e.Message();
+    }
+    return QStringLiteral("<no error>");
+}
 
 // The folder of this test process; removed when the process ends.
 QString TestDir();
