@@ -109,23 +109,16 @@ int TFrm_Quillary::ChangeCSN(const QString& connectionString) {
     auto connection = std::make_unique<TADOConnection>();
     connection->SetLoginPrompt(false);
     connection->SetConnectionString(connectionString);
-    const QString persist =
-        GetProperty(connectionString, QStringLiteral("PERSIST SECURITY INFO")).toLower();
+    const bool persist = TQuillaryDialog::PersistsSecurityInfo(connectionString);
     TQuillaryDialog* dialog = m_dialog;
     try {
-        if (persist == QLatin1String("true")) {
-            connection->SetConnected(true);
-        } else {
+        if (!persist) {
             dialog->LoginCancelled = false;
-            connection->OnWillConnect = [dialog](TADOConnection* c, const QString& cs,
-                                                 QString& user, QString& password, int& options,
-                                                 TEventStatus& status) {
-                dialog->ADOConnectionWillConnect(c, cs, user, password, options, status);
-            };
-            connection->SetConnected(true);
+            connection->OnWillConnect = dialog->LoginHandler();
         }
+        connection->SetConnected(true);
     } catch (const EDatabaseError& e) {
-        if (persist == QLatin1String("true"))
+        if (persist)
             Ui().MessageBox(QString::fromUtf8(kConnectFailedMessage) + e.Message(),
                             QStringLiteral("提示"));
         else if (!dialog->LoginCancelled)
@@ -154,11 +147,7 @@ int TFrm_Quillary::ChangeCSN(const QString& connectionString) {
 }
 
 void TFrm_Quillary::TB_OPENSOURCEClick() {
-    Memo1->setPlainText(GetSQL());
-    const QString text = Memo1->toPlainText();
-    if (text != m_dialog->SavedSQL && !text.isEmpty() &&
-        Ui().MessageBox(QStringLiteral("SQL语句已经被改写,是否还是要改变数据库连接？"),
-                        QStringLiteral("提示"), TMsgButtons::YesNo, TMsgIcon::Question) != mrYes)
+    if (!GoOnDespiteRewrittenSql(QStringLiteral("SQL语句已经被改写,是否还是要改变数据库连接？")))
         return;
     ChangeCSN(PromptDataSource(this, m_dialog->GetCSN()));
 }

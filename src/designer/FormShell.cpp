@@ -226,13 +226,16 @@ void TFrm_Quillary::SetUnionMenuVisible(bool visible) {
     m_canvas->MenuItem(TQBArea::kMenuUnion)->setVisible(visible);
 }
 
-void TFrm_Quillary::N_InitWinClick() {
+bool TFrm_Quillary::GoOnDespiteRewrittenSql(const QString& question) {
     Memo1->setPlainText(GetSQL());
     const QString text = Memo1->toPlainText();
-    if (text == m_dialog->SavedSQL || text.isEmpty() ||
-        Ui().MessageBox(QStringLiteral("SQL语句已经被改写,是否还是要初始化界面？"),
-                        QStringLiteral("提示"), TMsgButtons::YesNo, TMsgIcon::Question) == mrYes)
-        Init();
+    return text == m_dialog->SavedSQL || text.isEmpty() ||
+           Ui().MessageBox(question, QStringLiteral("提示"), TMsgButtons::YesNo,
+                           TMsgIcon::Question) == mrYes;
+}
+
+void TFrm_Quillary::N_InitWinClick() {
+    if (GoOnDespiteRewrittenSql(QStringLiteral("SQL语句已经被改写,是否还是要初始化界面？"))) Init();
 }
 
 void TFrm_Quillary::PlaceNextAfter(const QRect& box) {
@@ -287,11 +290,7 @@ void TFrm_Quillary::DropFiles(const QStringList& files) {
         Ui().MessageBox(QStringLiteral("请先连接数据源"), QStringLiteral("提示！"));
         return;
     }
-    Memo1->setPlainText(GetSQL());
-    const QString current = Memo1->toPlainText();
-    if (current != m_dialog->SavedSQL && !current.isEmpty() &&
-        Ui().MessageBox(QStringLiteral("SQL语句已经被改写,是否还是要打开新的文件？"),
-                        QStringLiteral("提示"), TMsgButtons::YesNo, TMsgIcon::Question) != mrYes)
+    if (!GoOnDespiteRewrittenSql(QStringLiteral("SQL语句已经被改写,是否还是要打开新的文件？")))
         return;
     QString text;
     QString error;

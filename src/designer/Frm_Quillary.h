@@ -83,6 +83,9 @@ public:
     void SpeedButton5Click();
     void Button2Click();
     void N_InitWinClick();
+    // Puts GetSQL() into the SQL page; when that text differs from the saved
+    // statement and is not empty, asks `question`. True: go on.
+    bool GoOnDespiteRewrittenSql(const QString& question);
     void TB_EXITClick();
     void QBTablesDblClick();
     void Edit2Change(const QString& text);

@@ -95,20 +95,25 @@ void TQuillaryDialog::ADOConnectionWillConnect(TADOConnection*, const QString& c
     eventStatus = esOK;
 }
 
+TADOConnection::TWillConnectEvent TQuillaryDialog::LoginHandler() {
+    return [self = QPointer<TQuillaryDialog>(this)](TADOConnection* c, const QString& cs,
+                                                    QString& user, QString& pw, int& options,
+                                                    TEventStatus& status) {
+        if (self) self->ADOConnectionWillConnect(c, cs, user, pw, options, status);
+    };
+}
+
+bool TQuillaryDialog::PersistsSecurityInfo(const QString& connectionString) {
+    return GetProperty(connectionString, QStringLiteral("PERSIST SECURITY INFO")).toLower() ==
+           QLatin1String("true");
+}
+
 bool TQuillaryDialog::Connect() {
     TADOConnection* connection = GetConn();
     LoginCancelled = false;
-    // The handler stays on the connection after the run; an external
-    // connection may outlive this component, so it holds a guarded pointer.
-    auto withLogin = [self = QPointer<TQuillaryDialog>(this)](TADOConnection* c, const QString& cs,
-                                                              QString& user, QString& pw,
-                                                              int& options, TEventStatus& status) {
-        if (self) self->ADOConnectionWillConnect(c, cs, user, pw, options, status);
-    };
-    const QString persist =
-        GetProperty(GetCSN(), QStringLiteral("Persist Security Info").toUpper()).toLower();
+    const auto withLogin = LoginHandler();
     try {
-        if (persist == QLatin1String("true")) {
+        if (PersistsSecurityInfo(GetCSN())) {
             // Try silently with the stored login first; ask only when that fails.
             try {
                 connection->OnWillConnect = nullptr;

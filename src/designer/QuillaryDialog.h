@@ -50,6 +50,13 @@ public:
                                   QString& userID, QString& password, int& connectOptions,
                                   TEventStatus& eventStatus);
 
+    // ADOConnectionWillConnect as a connection's before-connect handler. It
+    // may stay on a connection that outlives this component, so it holds a
+    // guarded pointer and does nothing once the component is gone.
+    TADOConnection::TWillConnectEvent LoginHandler();
+    // Whether `connectionString` says "Persist Security Info=true" (any case).
+    static bool PersistsSecurityInfo(const QString& connectionString);
+
     // The open designer form, null while Execute is not running.
     TFrm_Quillary* Form() const { return m_form; }
 

@@ -197,12 +197,7 @@ public:
         } else {
             object.ClassName = first;
         }
-        if (IsSymbol('[')) {
-            Next();
-            if (m_token != TToken::Integer) Fail(QStringLiteral("Number expected"));
-            Next();
-            ExpectSymbol(']');
-        }
+        SkipIndex();
         for (;;) {
             if (m_token == TToken::End) Fail(QStringLiteral("'end' expected"));
             if (m_token != TToken::Ident) Fail(QStringLiteral("Identifier expected"));
@@ -335,12 +330,7 @@ private:
                     m_tokenText.compare(QLatin1String("item"), Qt::CaseInsensitive) != 0)
                     Fail(QStringLiteral("'item' expected"));
                 Next();
-                if (IsSymbol('[')) {
-                    Next();
-                    if (m_token != TToken::Integer) Fail(QStringLiteral("Number expected"));
-                    Next();
-                    ExpectSymbol(']');
-                }
+                SkipIndex();
                 for (;;) {
                     if (m_token == TToken::End) Fail(QStringLiteral("'end' expected"));
                     if (m_token == TToken::Ident &&
@@ -371,6 +361,15 @@ private:
         return s;
     }
 
+    // An optional "[n]" after an object or item header (its position among
+    // its siblings), which carries nothing we keep.
+    void SkipIndex() {
+        if (!IsSymbol('[')) return;
+        Next();
+        if (m_token != TToken::Integer) Fail(QStringLiteral("Number expected"));
+        Next();
+        ExpectSymbol(']');
+    }
     void ExpectSymbol(char c) {
         if (!IsSymbol(c)) Fail(QStringLiteral("'%1' expected").arg(QLatin1Char(c)));
         Next();

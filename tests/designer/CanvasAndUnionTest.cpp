@@ -18,24 +18,16 @@
 using namespace quillary;
 using namespace quillary::test;
 
-class CanvasTest : public ScriptedUiTest {
+class CanvasTest : public DesignerFormTest {
 protected:
     void Open(bool connect = true) {
-        const QString csn = SampleCsn();
-        dialog.SetConnectionString(csn);
-        if (connect) {
-            dialog.OwnConnection = new TADOConnection(csn);
-            dialog.OwnConnection->Open();
-        }
-        form = std::make_unique<TFrm_Quillary>(&dialog);
+        OpenForm(SampleCsn(), connect);
         if (connect) form->GetTablesList(false);
         form->resize(900, 650);
         form->show();
         QApplication::processEvents();
     }
     TQBArea* canvas() const { return form->Canvas(); }
-    TQuillaryDialog dialog;
-    std::unique_ptr<TFrm_Quillary> form;
 };
 
 TEST_F(CanvasTest, SurfaceColourHintAndMenu) {

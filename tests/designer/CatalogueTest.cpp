@@ -19,15 +19,9 @@
 using namespace quillary;
 using namespace quillary::test;
 
-class CatalogueTest : public ScriptedUiTest {
+class CatalogueTest : public DesignerFormTest {
 protected:
-    void Open(const QString& csn) {
-        dialog.SetConnectionString(csn);
-        dialog.OwnConnection = new TADOConnection(csn);
-        dialog.OwnConnection->Open();
-        form = std::make_unique<TFrm_Quillary>(&dialog);
-        form->ResQuery->SetConnection(dialog.GetConn());
-    }
+    void Open(const QString& csn) { OpenForm(csn); }
     void Exec(const QString& sql) {
         TADOQuery q;
         q.SetConnection(dialog.GetConn());
@@ -40,8 +34,6 @@ protected:
             names << form->QBTables->item(i)->text();
         return names;
     }
-    TQuillaryDialog dialog;
-    std::unique_ptr<TFrm_Quillary> form;
 };
 
 TEST_F(CatalogueTest, KindIsComputedOnceAndCached) {

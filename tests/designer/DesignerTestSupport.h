@@ -1,10 +1,13 @@
 #pragma once
 #include "TestSupport.h"
+#include "db/ADOQuery.h"
+
 #include "db/SampleDatabase.h"
 #include "designer/DataSource.h"
 #include "designer/Frm_Quillary.h"
 #include "designer/LoginParm.h"
 #include "designer/QuillaryDialog.h"
+#include <memory>
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -43,5 +46,23 @@ inline void ExpectLogin(TScriptedUserInteraction& ui, const QString& user, const
         return int(mrOk);
     });
 }
+
+// A designer window without the modal loop, on a dialog whose own
+// connection is open (unless `connect` is false), so that a test drives it
+// like a user.
+class DesignerFormTest : public ScriptedUiTest {
+protected:
+    void OpenForm(const QString& csn, bool connect = true) {
+        dialog.SetConnectionString(csn);
+        if (connect) {
+            dialog.OwnConnection = new TADOConnection(csn);
+            dialog.OwnConnection->Open();
+        }
+        form = std::make_unique<TFrm_Quillary>(&dialog);
+        form->ResQuery->SetConnection(dialog.GetConn());
+    }
+    TQuillaryDialog dialog;
+    std::unique_ptr<TFrm_Quillary> form;
+};
 
 } // namespace quillary::test

@@ -23,16 +23,11 @@
 using namespace quillary;
 using namespace quillary::test;
 
-// A designer window on a connected copy of the sample database, without the
-// modal loop, so that the test drives it like a user.
-class FormTest : public ScriptedUiTest {
+// The designer on a connected copy of the sample database, its tables listed.
+class FormTest : public DesignerFormTest {
 protected:
     void Open(const QString& csn = SampleCsn()) {
-        dialog.SetConnectionString(csn);
-        dialog.OwnConnection = new TADOConnection(csn);
-        dialog.OwnConnection->Open();
-        form = std::make_unique<TFrm_Quillary>(&dialog);
-        form->ResQuery->SetConnection(dialog.GetConn());
+        OpenForm(csn);
         form->GetTablesList(false);
     }
     void Select(const QString& table) {
@@ -43,8 +38,6 @@ protected:
     QString DatabasePath() const {
         return dialog.OwnConnection->PropertyValue(QStringLiteral("Data Source"));
     }
-    TQuillaryDialog dialog;
-    std::unique_ptr<TFrm_Quillary> form;
 };
 
 // --- layout -----------------------------------------------------------------
