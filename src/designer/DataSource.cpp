@@ -38,42 +38,7 @@ constexpr std::array<TKindName, 11> kDrivers = {{
     {"Microsoft Excel Driver (*.xls)", dsExcel},
 }};
 
-constexpr std::array<const char*, 5> kClassNames = {"字符型", "整型", "浮点型", "日期型", "布尔型"};
-constexpr std::array<const char*, 5> kClassCodes = {"1", "3", "6", "11", "5"};
-
-int ClassOf(TFieldType type) {
-    switch (type) {
-    case ftString:
-    case ftFixedChar:
-    case ftWideString:
-        return 0;
-    case ftSmallint:
-    case ftInteger:
-    case ftWord:
-    case ftLargeint:
-        return 1;
-    case ftFloat:
-    case ftCurrency:
-        return 2;
-    case ftDate:
-    case ftTime:
-    case ftDateTime:
-        return 3;
-    case ftBoolean:
-        return 4;
-    default:
-        return -1;
-    }
-}
-
 } // namespace
-
-const QStringList sReservedWords = {
-    QStringLiteral("select"), QStringLiteral("from"),   QStringLiteral("where"),
-    QStringLiteral("group"),  QStringLiteral("having"), QStringLiteral("order"),
-    QStringLiteral("desc"),   QStringLiteral("asc"),    QStringLiteral("and"),
-    QStringLiteral("or"),     QStringLiteral("not"),    QStringLiteral("in"),
-    QStringLiteral("as")};
 
 int DataSourceTypeOfDriver(const QString& odbcDriver) {
     for (const TKindName& d : kDrivers) {
@@ -92,33 +57,6 @@ int GetDataSourceType(TADOConnection* connection) {
     // Treated as ODBC: the data source's driver decides.
     const QString dsn = connection->PropertyValue(QStringLiteral("Data Source"));
     return DataSourceTypeOfDriver(OdbcDriverOfDsn(dsn));
-}
-
-void GetDataType(TFieldType type, int mode, QString& result) {
-    if (mode != 1 && mode != 2) {
-        result.clear();
-        return;
-    }
-    const int cls = ClassOf(type);
-    if (cls < 0) return;
-    result = QString::fromUtf8(mode == 1 ? kClassNames[size_t(cls)] : kClassCodes[size_t(cls)]);
-}
-
-bool IsValidByName(const QString& name, int mode) {
-    if (name.isEmpty()) return false;
-    const QString lower = name.toLower();
-    // "as" (the last reserved word) stays usable as an alias.
-    for (qsizetype i = 0; i + 1 < sReservedWords.size(); ++i)
-        if (lower == sReservedWords[i]) return false;
-    if (name.startsWith(QLatin1Char('"')) && name.endsWith(QLatin1Char('"'))) return true;
-    if (mode < 2 && name.startsWith(QLatin1Char('[')) && name.endsWith(QLatin1Char(']')))
-        return true;
-    auto letter = [](QChar c) { return c >= QLatin1Char('a') && c <= QLatin1Char('z'); };
-    auto digit = [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); };
-    if (!letter(lower[0])) return false;
-    for (qsizetype i = 1; i < lower.size(); ++i)
-        if (!letter(lower[i]) && !digit(lower[i])) return false;
-    return true;
 }
 
 } // namespace quillary

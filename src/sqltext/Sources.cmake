@@ -6,4 +6,6 @@ set(QUILLARY_SQLTEXT_SCANNER_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/ScanCore.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ScanCore.h
     ${CMAKE_CURRENT_LIST_DIR}/Scanners.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/ClauseAnalysis.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/ClauseAnalysis.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/DataSourceKind.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/DataSourceKind.h)

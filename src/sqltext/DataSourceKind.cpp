@@ -1,0 +1,29 @@
+#include "sqltext/DataSourceKind.h"
+
+namespace quillary {
+
+const QStringList sReservedWords = {
+    QStringLiteral("select"), QStringLiteral("from"),   QStringLiteral("where"),
+    QStringLiteral("group"),  QStringLiteral("having"), QStringLiteral("order"),
+    QStringLiteral("desc"),   QStringLiteral("asc"),    QStringLiteral("and"),
+    QStringLiteral("or"),     QStringLiteral("not"),    QStringLiteral("in"),
+    QStringLiteral("as")};
+
+bool IsValidByName(const QString& name, int mode) {
+    if (name.isEmpty()) return false;
+    const QString lower = name.toLower();
+    // "as" (the last reserved word) stays usable as an alias.
+    for (qsizetype i = 0; i + 1 < sReservedWords.size(); ++i)
+        if (lower == sReservedWords[i]) return false;
+    if (name.startsWith(QLatin1Char('"')) && name.endsWith(QLatin1Char('"'))) return true;
+    if (mode < 2 && name.startsWith(QLatin1Char('[')) && name.endsWith(QLatin1Char(']')))
+        return true;
+    auto letter = [](QChar c) { return c >= QLatin1Char('a') && c <= QLatin1Char('z'); };
+    auto digit = [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); };
+    if (!letter(lower[0])) return false;
+    for (qsizetype i = 1; i < lower.size(); ++i)
+        if (!letter(lower[i]) && !digit(lower[i])) return false;
+    return true;
+}
+
+} // namespace quillary
