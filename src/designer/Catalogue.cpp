@@ -4,7 +4,7 @@
 #include "db/ADOQuery.h"
 #include "db/DataLinkPrompt.h"
 #include "db/DatabaseError.h"
-#include "designer/DataSource.h"
+#include "db/Dialect.h"
 #include "designer/Frm_Quillary.h"
 #include "designer/QuillaryDialog.h"
 #include "platform/SettingsStore.h"
@@ -19,22 +19,6 @@
 namespace quillary {
 
 namespace {
-
-// The Oracle catalogue with system tables: tables, views and synonyms of the
-// logged-in user and public ones by bare name, all others as owner.name.
-QString OracleSystemCatalogue(const QString& user) {
-    return QStringLiteral("select decode(OWNER,'") + user +
-           QStringLiteral("',TABLE_NAME,'PUBLIC',TABLE_NAME,OWNER||'.'||TABLE_NAME) TName ") +
-           QStringLiteral("from dba_Tables ") + QStringLiteral("union ") +
-           QStringLiteral("select decode(OWNER,'") + user +
-           QStringLiteral(
-               "',VIEW_NAME,'PUBLIC',VIEW_NAME,OWNER||'.'||VIEW_NAME) TName from dba_Views ") +
-           QStringLiteral("union ") + QStringLiteral("select decode(OWNER,'") + user +
-           QStringLiteral(
-               "',SYNONYM_NAME,'PUBLIC',SYNONYM_NAME,OWNER||'.'||SYNONYM_NAME) TName from "
-               "dba_synonyms ") +
-           QStringLiteral("order by 1 ");
-}
 
 // Runs `sql` and collects its field TName; false when the query fails.
 bool CollectNames(TADOConnection* connection, const QString& sql, QStringList& names) {
@@ -86,16 +70,16 @@ void TFrm_Quillary::GetTablesList(bool systemTables) {
     if (GetDSN() != dsOracle) {
         tableNames(systemTables);
     } else if (!systemTables) {
-        if (!CollectNames(connection, QStringLiteral("select TName from tab"), names))
-            tableNames(false);
+        if (!CollectNames(connection, dialect::OracleTables(), names)) tableNames(false);
     } else {
         const QString user = connection->PropertyValue(QStringLiteral("User ID")).toUpper();
-        if (!CollectNames(connection, OracleSystemCatalogue(user), names) &&
-            !CollectNames(connection, QStringLiteral("select TName from tab"), names))
+        if (!CollectNames(connection, dialect::OracleSystemTables(user), names) &&
+            !CollectNames(connection, dialect::OracleTables(), names))
             tableNames(true);
     }
+    // Names that are not plain identifiers are listed as statements need them.
     for (const QString& name : names)
-        new TTableItem(name, QBTables);
+        new TTableItem(dialect::TableNameForStatements(connection, GetDSN(), name), QBTables);
     QBTables->sortItems();
 }
 
@@ -128,13 +112,10 @@ int TFrm_Quillary::ChangeCSN(const QString& connectionString) {
 
     // The switch: the old own connection goes, the new one takes its place.
     ResQuery->SetConnection(nullptr);
-    if (dialog->OwnConnection) {
-        dialog->OwnConnection->Close();
-        delete dialog->OwnConnection;
-        dialog->OwnConnection = nullptr;
-    }
+    dialog->SetOwnConnection(nullptr);
+    dialog->SetConnection(nullptr);
     dialog->SetConnectionString(connectionString);
-    dialog->OwnConnection = connection.release();
+    dialog->SetOwnConnection(std::move(connection));
 
     m_dsn = GetDataSourceType(dialog->GetConn());
     if (m_dsn == dsExcel) dialog->SystemTable = true;

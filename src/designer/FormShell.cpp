@@ -2,7 +2,7 @@
 // panel, dropped files and closing.
 #include "db/ADOQuery.h"
 #include "db/DatabaseError.h"
-#include "designer/DataSource.h"
+#include "db/Dialect.h"
 #include "designer/Frm_Quillary.h"
 #include "designer/QBArea.h"
 #include "designer/QBTable.h"

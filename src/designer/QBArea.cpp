@@ -1,5 +1,5 @@
 #include "designer/QBArea.h"
-#include "designer/DataSource.h"
+#include "db/Dialect.h"
 #include "designer/Frm_Quillary.h"
 #include "designer/QBTable.h"
 #include "designer/QuillaryDialog.h"

@@ -1,7 +1,7 @@
 #include "designer/QBTable.h"
 #include "db/ADOQuery.h"
 #include "db/DatabaseError.h"
-#include "designer/DataSource.h"
+#include "db/Dialect.h"
 #include "designer/DesignerFont.h"
 #include "designer/Frm_Quillary.h"
 #include "designer/QBArea.h"
@@ -99,48 +99,9 @@ void TQBTable::resizeEvent(QResizeEvent* event) {
 
 void TQBTable::DetectView() {
     TFrm_Quillary* form = m_canvas->Form();
-    const int kind = form->GetDSN();
-    if (kind != dsSqlServer && kind != dsOracle) return;
-    TADOConnection* connection = form->Dialog()->GetConn();
-    const qsizetype dot = TableName.lastIndexOf(QLatin1Char('.'));
-    const QString view = TableName.mid(dot + 1);
-    TADOQuery query;
-    query.SetConnection(connection);
-    try {
-        if (kind == dsSqlServer) {
-            query.SQL() = QStringList{
-                QStringLiteral("select def.text,o.name from sysobjects o,syscomments def where "
-                               "def.id=o.id and o.xtype='V' and o.name='") +
-                view + QLatin1Char('\'')};
-            query.Open();
-            if (query.IsEmpty()) return;
-            const QString text = query.FieldByName(QStringLiteral("text")).AsString();
-            int end = 0;
-            if (IsBeginWithPhrase(QStringLiteral("create view"), text, end, 1, true) == 0) return;
-            const int as = FindKeyWord(text, QStringLiteral("as"), end);
-            if (as <= 0) return;
-            SourceText = text.mid(as + 3 - 1);
-            Kind = 'V';
-        } else {
-            QString owner;
-            if (dot >= 0) {
-                owner = TableName.left(dot);
-                owner = owner.mid(owner.lastIndexOf(QLatin1Char('.')) + 1);
-            } else {
-                owner =
-                    connection ? connection->PropertyValue(QStringLiteral("User ID")) : QString();
-            }
-            query.SQL() = QStringList{QStringLiteral("select Text from dba_views where owner='") +
-                                      owner.toUpper() + QStringLiteral("' and VIEW_NAME='") + view +
-                                      QLatin1Char('\'')};
-            query.Open();
-            if (query.IsEmpty()) return;
-            SourceText = query.FieldByName(QStringLiteral("text")).AsString();
-            Kind = 'V';
-        }
-    } catch (const EDatabaseError&) {
-        // A data source without these catalogues simply has no views to detect.
-    }
+    // A catalogue that cannot tell leaves the box a table.
+    if (dialect::ViewSource(form->Dialog()->GetConn(), form->GetDSN(), TableName, SourceText))
+        Kind = 'V';
 }
 
 bool TQBTable::LoadColumns(const QString& sql) {
@@ -201,8 +162,7 @@ bool TQBTable::Activate(const QString& tableName, const QString& alias, int left
     SourceText.clear();
     Kind = 'T';
     DetectView();
-    if (!LoadColumns(QStringLiteral("select * from ") + tableName + QStringLiteral(" where 1=0")))
-        return false;
+    if (!LoadColumns(dialect::ColumnsOf(tableName))) return false;
     SizeToContents();
     UpdateTitle();
     show();

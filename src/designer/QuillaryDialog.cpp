@@ -1,7 +1,7 @@
 #include "designer/QuillaryDialog.h"
 #include "db/DataLinkPrompt.h"
 #include "db/DatabaseError.h"
-#include "designer/DataSource.h"
+#include "db/Dialect.h"
 #include "designer/Frm_Quillary.h"
 #include "designer/LoginParm.h"
 #include "platform/UserInteraction.h"
@@ -21,14 +21,12 @@ TQuillaryDialog::TQuillaryDialog(QObject* owner) : QObject(owner) {}
 
 TQuillaryDialog::~TQuillaryDialog() {
     delete m_form;
-    FreeOwnConnection();
+    SetOwnConnection(nullptr);
 }
 
-void TQuillaryDialog::FreeOwnConnection() {
-    if (!OwnConnection) return;
-    OwnConnection->Close();
-    delete OwnConnection;
-    OwnConnection = nullptr;
+void TQuillaryDialog::SetOwnConnection(std::unique_ptr<TADOConnection> connection) {
+    if (m_ownConnection) m_ownConnection->Close();
+    m_ownConnection = std::move(connection);
 }
 
 bool TQuillaryDialog::GetConnected() const {
@@ -45,18 +43,18 @@ void TQuillaryDialog::SetConnection(TADOConnection* connection) {
     m_connection = connection;
     SQL.clear();
     m_connectionString.clear();
-    FreeOwnConnection();
+    SetOwnConnection(nullptr);
 }
 
 void TQuillaryDialog::SetConnectionString(const QString& connectionString) {
-    if (connectionString.toLower() != m_connectionString.toLower()) {
-        m_connectionString = connectionString;
-        SQL.clear();
-        SQLSet.clear();
-        if (OwnConnection) {
-            OwnConnection->Close();
-            OwnConnection->SetConnectionString(connectionString);
-        }
+    // The same text, in any letter case, changes nothing.
+    if (connectionString.toLower() == m_connectionString.toLower()) return;
+    m_connectionString = connectionString;
+    SQL.clear();
+    SQLSet.clear();
+    if (m_ownConnection) {
+        m_ownConnection->Close();
+        m_ownConnection->SetConnectionString(connectionString);
     }
     // The external component is no longer used.
     m_connection = nullptr;
@@ -158,7 +156,7 @@ bool TQuillaryDialog::Execute() {
     form.move(Form_Left, Form_Top);
     form.resize(Form_Width, Form_Height);
 
-    if (!GetConn()) OwnConnection = new TADOConnection;
+    if (!GetConn()) SetOwnConnection(std::make_unique<TADOConnection>());
 
     if (!GetConnected()) {
         GetConn()->SetLoginPrompt(false);
@@ -171,8 +169,8 @@ bool TQuillaryDialog::Execute() {
             else
                 m_connectionString = chosen;
         }
-        if (OwnConnection) OwnConnection->SetConnectionString(m_connectionString);
-        if (!GetCSN().isEmpty() && !Connect() && OwnConnection) FreeOwnConnection();
+        if (m_ownConnection) m_ownConnection->SetConnectionString(m_connectionString);
+        if (!GetCSN().isEmpty() && !Connect()) SetOwnConnection(nullptr);
     }
 
     if (GetConnected()) form.SetDSN(GetDataSourceType(GetConn()));

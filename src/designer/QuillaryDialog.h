@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 namespace quillary {
 
@@ -27,7 +28,7 @@ public:
     // The external connection (not owned), or null.
     TADOConnection* GetConnection() const { return m_connection; }
     // The working connection: the external one when set, else the own one.
-    TADOConnection* GetConn() const { return m_connection ? m_connection : OwnConnection; }
+    TADOConnection* GetConn() const { return m_connection ? m_connection : m_ownConnection.get(); }
     bool GetConnected() const;
     // The connection string in use: the external connection's, else ConnectionString.
     QString GetCSN() const;
@@ -75,9 +76,14 @@ public:
     QString Version = QStringLiteral("2.0");
     QString Caption;
 
+    // The connection the component made itself, or null.
+    TADOConnection* OwnConnection() const { return m_ownConnection.get(); }
+    // Makes `connection` the component's own connection; the previous one is
+    // closed and freed. Null only frees.
+    void SetOwnConnection(std::unique_ptr<TADOConnection> connection);
+
     // Run-time state.
     QString SavedSQL;
-    TADOConnection* OwnConnection = nullptr;
     bool LoginCancelled = false;
 
     // Stream defaults of the published properties (the constructor's
@@ -91,10 +97,10 @@ private:
     // Connects the working connection; false (after the message, unless the
     // login was cancelled) when it fails.
     bool Connect();
-    void FreeOwnConnection();
 
     QString m_connectionString;
     TADOConnection* m_connection = nullptr;
+    std::unique_ptr<TADOConnection> m_ownConnection;
     QStringList m_sqls;
     QPointer<TFrm_Quillary> m_form;
 };

@@ -123,7 +123,7 @@ TEST_F(CanvasTest, SubQueryAndUnionNeedAConnection) {
     form->TB_JOIN->click();
     EXPECT_FALSE(form->Pan_Union->isVisible());
 
-    dialog.OwnConnection = new TADOConnection(dialog.GetCSN()); // there, but closed
+    dialog.SetOwnConnection(std::make_unique<TADOConnection>(dialog.GetCSN())); // there, but closed
     ui.ExpectMessage(QStringLiteral("数据源尚未连接成功"), QStringLiteral("提示"));
     canvas()->_InsertQTable();
     ui.ExpectMessage(QStringLiteral("数据源尚未连接成功"), QStringLiteral("提示"));

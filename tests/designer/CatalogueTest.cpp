@@ -136,7 +136,7 @@ TEST_F(CatalogueTest, FailedSwitchKeepsConnectionDesignAndList) {
     Open(SampleCsn());
     form->GetTablesList(false);
     const QStringList before = Listed();
-    TADOConnection* old = dialog.OwnConnection;
+    TADOConnection* old = dialog.OwnConnection();
     form->Canvas()->InsertQTable(10, 10, QStringLiteral("q"), QStringLiteral("select 1 as a"));
 
     ui.ExpectMessage(
@@ -145,7 +145,7 @@ TEST_F(CatalogueTest, FailedSwitchKeepsConnectionDesignAndList) {
     EXPECT_EQ(form->ChangeCSN(QStringLiteral(
                   "Provider=SQLite;Persist Security Info=True;Data Source=/nonexistent/a.db")),
               -1);
-    EXPECT_EQ(dialog.OwnConnection, old);
+    EXPECT_EQ(dialog.OwnConnection(), old);
     EXPECT_TRUE(old->Connected());
     EXPECT_EQ(Listed(), before);
     EXPECT_EQ(form->Canvas()->Tables().size(), 1);
@@ -157,7 +157,7 @@ TEST_F(CatalogueTest, FailedSwitchKeepsConnectionDesignAndList) {
     // ...and a cancelled login none at all.
     ExpectLogin(ui, QString(), QString(), false);
     EXPECT_EQ(form->ChangeCSN(QStringLiteral("Provider=SQLite;Data Source=/nonexistent/c.db")), -1);
-    EXPECT_EQ(dialog.OwnConnection, old);
+    EXPECT_EQ(dialog.OwnConnection(), old);
 }
 
 TEST_F(CatalogueTest, SuccessfulSwitchReplacesConnectionListAndDesign) {

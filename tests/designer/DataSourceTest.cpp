@@ -1,6 +1,7 @@
-#include "designer/DataSource.h"
 #include "TestSupport.h"
 #include "db/ADOConnection.h"
+#include "db/Dialect.h"
+#include "query/FieldClass.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 #include "TestSupport.h"
 #include "db/ADOQuery.h"
 
+#include "db/Dialect.h"
 #include "db/SampleDatabase.h"
-#include "designer/DataSource.h"
 #include "designer/Frm_Quillary.h"
 #include "designer/LoginParm.h"
 #include "designer/QuillaryDialog.h"
@@ -55,8 +55,8 @@ protected:
     void OpenForm(const QString& csn, bool connect = true) {
         dialog.SetConnectionString(csn);
         if (connect) {
-            dialog.OwnConnection = new TADOConnection(csn);
-            dialog.OwnConnection->Open();
+            dialog.SetOwnConnection(std::make_unique<TADOConnection>(csn));
+            dialog.OwnConnection()->Open();
         }
         form = std::make_unique<TFrm_Quillary>(&dialog);
         form->ResQuery->SetConnection(dialog.GetConn());

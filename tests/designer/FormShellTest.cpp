@@ -36,7 +36,7 @@ protected:
         form->QBTables->setCurrentItem(found.first());
     }
     QString DatabasePath() const {
-        return dialog.OwnConnection->PropertyValue(QStringLiteral("Data Source"));
+        return dialog.OwnConnection()->PropertyValue(QStringLiteral("Data Source"));
     }
 };
 
@@ -414,7 +414,7 @@ TEST_F(DropTest, OtherFilesAndUnconnectedDesignersRefuse) {
     form->DropFiles({doc, Write(QStringLiteral("ok.sql"), QStringLiteral("select 1"))});
     EXPECT_TRUE(form->Memo1->toPlainText().isEmpty());
 
-    dialog.OwnConnection->Close();
+    dialog.OwnConnection()->Close();
     ui.ExpectMessage(QStringLiteral("请先连接数据源"), QStringLiteral("提示！"));
     form->DropFiles({Write(QStringLiteral("a.SqL"), QStringLiteral("select 1"))});
     EXPECT_TRUE(form->Memo1->toPlainText().isEmpty());

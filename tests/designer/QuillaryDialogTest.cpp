@@ -61,9 +61,12 @@ TEST(QuillaryDialogProperties, SettingTheConnectionStringDropsTheExternalConnect
     TADOConnection external(QStringLiteral("DSN=x"));
     d.SetConnection(&external);
     d.SQL = QStringLiteral("select 1");
-    d.SetConnectionString(QString()); // same text as now (empty): nothing cleared
-    EXPECT_EQ(d.GetConnection(), nullptr) << "but the external component is no longer used";
+    d.SetConnectionString(QString()); // same text as now (empty): nothing changes
+    EXPECT_EQ(d.GetConnection(), &external);
     EXPECT_EQ(d.SQL, QStringLiteral("select 1"));
+    d.SetConnectionString(QStringLiteral("DSN=y"));
+    EXPECT_EQ(d.GetConnection(), nullptr) << "another string: the external component goes";
+    EXPECT_EQ(d.SQL, QString());
 }
 
 TEST(QuillaryDialogProperties, SettingAConnectionClearsSqlAndStringButKeepsTheState) {
@@ -71,14 +74,14 @@ TEST(QuillaryDialogProperties, SettingAConnectionClearsSqlAndStringButKeepsTheSt
     d.SetConnectionString(QStringLiteral("Provider=SQLite;Data Source=a.db"));
     d.SQL = QStringLiteral("select 1");
     d.SQLSet = QStringList{QStringLiteral("[a]")};
-    d.OwnConnection = new TADOConnection;
+    d.SetOwnConnection(std::make_unique<TADOConnection>());
     TADOConnection external(QStringLiteral("DSN=QuillarySystem"));
     d.SetConnection(&external);
     EXPECT_EQ(d.GetConnection(), &external);
     EXPECT_EQ(d.GetConn(), &external);
     EXPECT_EQ(d.SQL, QString());
     EXPECT_EQ(d.ConnectionString(), QString());
-    EXPECT_EQ(d.OwnConnection, nullptr);
+    EXPECT_EQ(d.OwnConnection(), nullptr);
     EXPECT_EQ(d.SQLSet.size(), 1);
     EXPECT_EQ(d.GetCSN(), QStringLiteral("DSN=QuillarySystem"));
     d.SQL = QStringLiteral("x");
@@ -158,7 +161,7 @@ TEST_F(ExecuteTest, CancelledLoginOpensUnconnectedWithoutAMessage) {
     });
     EXPECT_TRUE(d.Execute());
     EXPECT_TRUE(d.LoginCancelled);
-    EXPECT_EQ(d.OwnConnection, nullptr) << "the failed own connection is discarded";
+    EXPECT_EQ(d.OwnConnection(), nullptr) << "the failed own connection is discarded";
     EXPECT_TRUE(ui.MessageTexts().isEmpty());
 }
 
@@ -173,7 +176,7 @@ TEST_F(ExecuteTest, FailedSilentAttemptAsksForTheLoginThenReportsTheFailure) {
         return int(mrCancel);
     });
     EXPECT_FALSE(d.Execute());
-    EXPECT_EQ(d.OwnConnection, nullptr);
+    EXPECT_EQ(d.OwnConnection(), nullptr);
     EXPECT_FALSE(d.LoginCancelled);
 }
 
@@ -301,7 +304,7 @@ TEST_F(ExecuteTest, ExternalConnectionIsUsedAndNotOwned) {
         return int(mrOk);
     });
     EXPECT_TRUE(d.Execute());
-    EXPECT_EQ(d.OwnConnection, nullptr);
+    EXPECT_EQ(d.OwnConnection(), nullptr);
     EXPECT_TRUE(external.Connected());
 }
 
@@ -327,8 +330,8 @@ TEST_F(ExecuteTest, DestroyingTheDialogFreesItsOwnConnection) {
     d->SetConnectionString(SampleCsn());
     ExpectDesigner(ui, [](TFrm_Quillary&) { return int(mrOk); });
     d->Execute();
-    ASSERT_NE(d->OwnConnection, nullptr);
-    const QString qtName = d->OwnConnection->QtConnectionName();
+    ASSERT_NE(d->OwnConnection(), nullptr);
+    const QString qtName = d->OwnConnection()->QtConnectionName();
     ASSERT_TRUE(QSqlDatabase::contains(qtName));
     d.reset();
     EXPECT_FALSE(QSqlDatabase::contains(qtName)) << "the connection was closed and released";

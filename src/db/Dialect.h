@@ -1,0 +1,66 @@
+#pragma once
+// Everything that differs by kind of data source: recognising the kind, the
+// catalogue statements, finding the SELECT text behind a view, the
+// statements that change a view, and writing table names the data source
+// can read.
+
+#include "db/FieldType.h"
+#include "sqltext/DataSourceKind.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace quillary {
+
+class TADOConnection;
+
+// The kind of the data source behind `connection`: by provider name, else by
+// the ODBC driver of the data source (-1 without a connection).
+int GetDataSourceType(TADOConnection* connection);
+// The kind an ODBC driver name stands for (99 when none).
+int DataSourceTypeOfDriver(const QString& odbcDriver);
+
+namespace dialect {
+
+// Oracle: the user's own tables, views and synonyms.
+QString OracleTables();
+// Oracle with system tables: the user's and public objects by bare name, all
+// others as owner.name. `user` is the upper-cased login.
+QString OracleSystemTables(const QString& user);
+
+// The statement that reads the columns of a table without rows.
+QString ColumnsOf(const QString& tableName);
+
+// The SELECT text behind the view `tableName`, for the kinds that can tell
+// (SQL Server, Oracle); false when it is no view, the kind cannot tell, or
+// the catalogue cannot be read.
+bool ViewSource(TADOConnection* connection, int kind, const QString& tableName, QString& source);
+
+// The statement that gives the view `name` a new SELECT text; empty for the
+// kinds where a view is changed in the design only.
+QString AlterView(int kind, const QString& name, const QString& select);
+QString CreateView(const QString& name, const QString& select);
+
+// `name` as the data source reads it: quoted when it is not a plain
+// identifier there (blanks, separators, and for PostgreSQL upper-case
+// letters). Schema-qualified names are quoted part by part. Names of kinds
+// whose catalogue already hands out usable names come back unchanged.
+QString TableNameForStatements(TADOConnection* connection, int kind, const QString& name);
+
+// The columns of many tables at once, for listings: one read of the
+// catalogue where the provider has one, else one zero-row statement per
+// table. A table that cannot be read has Error set.
+struct TCatalogueColumn {
+    QString Name;
+    TFieldType Type = ftUnknown;
+};
+struct TCatalogueTable {
+    QString Name;
+    QList<TCatalogueColumn> Columns;
+    QString Error;
+};
+QList<TCatalogueTable> ReadColumns(TADOConnection* connection, const QStringList& tables);
+
+} // namespace dialect
+} // namespace quillary
