@@ -27,6 +27,11 @@ constexpr int kDefaultPostgresPort = 5432;
 const char kCaption[] = "数据链接属性";
 
 enum TPage { SqlitePage, OdbcPage, PostgresPage };
+// The providers offered by name; an unknown provider of the initial string
+// is added after them.
+constexpr int kKnownProviders = 3;
+// Item data of ProviderBox: the page that edits the provider's string.
+constexpr int kPageRole = Qt::UserRole + 1;
 
 // Keys the dialog edits itself; everything else of the initial string is kept.
 const char* const kOwnKeys[] = {"Provider",
@@ -59,6 +64,8 @@ TDataLinkDialog::TDataLinkDialog(QWidget* parent) : QDialog(parent) {
     ProviderBox->addItem(QStringLiteral("SQLite 数据库文件"), QStringLiteral("SQLite"));
     ProviderBox->addItem(QStringLiteral("ODBC 数据源"), QStringLiteral("MSDASQL.1"));
     ProviderBox->addItem(QStringLiteral("PostgreSQL 服务器"), QStringLiteral("PostgreSQL"));
+    for (int page : {SqlitePage, OdbcPage, PostgresPage})
+        ProviderBox->setItemData(page, page, kPageRole);
 
     m_pages = new QStackedWidget(this);
 
@@ -140,7 +147,7 @@ TDataLinkDialog::TDataLinkDialog(QWidget* parent) : QDialog(parent) {
 }
 
 void TDataLinkDialog::ProviderChanged() {
-    const int page = std::max(0, ProviderBox->currentIndex());
+    const int page = ProviderBox->currentData(kPageRole).toInt();
     m_pages->setCurrentIndex(page);
     // A SQLite file has no login.
     const bool login = page != SqlitePage;
@@ -157,62 +164,117 @@ void TDataLinkDialog::Browse() {
     if (!file.isEmpty()) FileEdit->setText(file);
 }
 
+TDataLinkDialog::TShown TDataLinkDialog::Shown() const {
+    return {ProviderBox->currentIndex(), FileEdit->text(),       DsnBox->currentText(),
+            HostEdit->text(),            DatabaseEdit->text(),   UserEdit->text(),
+            PasswordEdit->text(),        PortSpin->value(),      PersistCheck->isChecked()};
+}
+
 void TDataLinkDialog::SetConnectionString(const QString& connectionString) {
     m_initial = connectionString;
+    // A provider the dialog does not know stays selectable under its own name.
+    while (ProviderBox->count() > kKnownProviders)
+        ProviderBox->removeItem(ProviderBox->count() - 1);
     TConnectionString cs;
-    if (!TConnectionString::TryParse(connectionString, cs)) return;
-    switch (provider::KindOf(cs.Value("Provider"))) {
-    case TProviderKind::SQLite:
-        ProviderBox->setCurrentIndex(SqlitePage);
-        FileEdit->setText(cs.Value({"Data Source", "Database"}));
-        break;
-    case TProviderKind::PostgreSQL:
-        ProviderBox->setCurrentIndex(PostgresPage);
-        HostEdit->setText(cs.Value({"Data Source", "Server", "Host"}));
-        if (const int port = cs.Value("Port").toInt(); port > 0 && port <= 65535)
-            PortSpin->setValue(port);
-        DatabaseEdit->setText(cs.Value({"Initial Catalog", "Database"}));
-        break;
-    case TProviderKind::Odbc:
-    case TProviderKind::Unknown:
-        ProviderBox->setCurrentIndex(OdbcPage);
-        DsnBox->setCurrentText(cs.Value({"Data Source", "DSN"}));
-        break;
+    if (TConnectionString::TryParse(connectionString, cs)) {
+        const QString provider = cs.Value("Provider");
+        switch (provider::KindOf(provider)) {
+        case TProviderKind::SQLite:
+            ProviderBox->setCurrentIndex(SqlitePage);
+            FileEdit->setText(cs.Value({"Data Source", "Database"}));
+            break;
+        case TProviderKind::PostgreSQL:
+            ProviderBox->setCurrentIndex(PostgresPage);
+            HostEdit->setText(cs.Value({"Data Source", "Server", "Host"}));
+            if (const int port = cs.Value("Port").toInt(); port > 0 && port <= 65535)
+                PortSpin->setValue(port);
+            DatabaseEdit->setText(cs.Value({"Initial Catalog", "Database"}));
+            break;
+        case TProviderKind::Unknown:
+            ProviderBox->addItem(provider + QStringLiteral(" (其他提供程序)"), provider);
+            ProviderBox->setItemData(ProviderBox->count() - 1, int(OdbcPage), kPageRole);
+            ProviderBox->setCurrentIndex(ProviderBox->count() - 1);
+            DsnBox->setCurrentText(cs.Value({"Data Source", "DSN"}));
+            break;
+        case TProviderKind::Odbc:
+            ProviderBox->setCurrentIndex(OdbcPage);
+            DsnBox->setCurrentText(cs.Value({"Data Source", "DSN"}));
+            break;
+        }
+        UserEdit->setText(cs.Value({"User ID", "UID", "User"}));
+        PasswordEdit->setText(cs.Value({"Password", "PWD"}));
+        PersistCheck->setChecked(IsTrue(cs.Value("Persist Security Info")));
     }
-    UserEdit->setText(cs.Value({"User ID", "UID", "User"}));
-    PasswordEdit->setText(cs.Value({"Password", "PWD"}));
-    PersistCheck->setChecked(IsTrue(cs.Value("Persist Security Info")));
+    m_initialShown = Shown();
 }
 
 QString TDataLinkDialog::ConnectionString() const {
-    TConnectionString kept;
-    TConnectionString::TryParse(m_initial, kept);
-    for (const char* key : kOwnKeys)
-        kept.Remove(QString::fromLatin1(key));
+    const TShown now = Shown();
+    // Nothing changed: the string comes back exactly as it came in, so that
+    // the designer sees the same data source.
+    if (now == m_initialShown) return m_initial;
 
     TConnectionString cs;
-    const int page = ProviderBox->currentIndex();
-    cs.Set(QStringLiteral("Provider"), ProviderBox->currentData().toString());
+    const bool parsed = TConnectionString::TryParse(m_initial, cs);
+    const int page = ProviderBox->currentData(kPageRole).toInt();
+    // Changes go into the key the string already spells, else the usual one.
+    auto put = [&](std::initializer_list<const char*> synonyms, const QString& value) {
+        for (const char* key : synonyms)
+            if (cs.Contains(QString::fromLatin1(key))) {
+                cs.Set(QString::fromLatin1(key), value);
+                return;
+            }
+        cs.Set(QString::fromLatin1(*synonyms.begin()), value);
+    };
+    const bool providerChanged = !parsed || now.Provider != m_initialShown.Provider;
+    if (providerChanged) {
+        // Another provider: the keys this dialog edits start afresh.
+        for (const char* key : kOwnKeys)
+            cs.Remove(QString::fromLatin1(key));
+        TConnectionString fresh;
+        fresh.Set(QStringLiteral("Provider"), ProviderBox->currentData().toString());
+        for (const auto& [key, value] : cs.Items())
+            fresh.Set(key, value);
+        cs = fresh;
+    }
+    auto changed = [&](auto member) { return providerChanged || now.*member != m_initialShown.*member; };
+
     if (page == SqlitePage) {
-        cs.Set(QStringLiteral("Persist Security Info"), QStringLiteral("True"));
-        cs.Set(QStringLiteral("Data Source"), FileEdit->text().trimmed());
+        if (providerChanged) cs.Set(QStringLiteral("Persist Security Info"), QStringLiteral("True"));
+        if (changed(&TShown::File)) put({"Data Source", "Database"}, now.File.trimmed());
+        return cs.ToString();
+    }
+    if (changed(&TShown::Persist) || changed(&TShown::Password))
+        put({"Persist Security Info"}, now.Persist ? QStringLiteral("True") : QStringLiteral("False"));
+    if (changed(&TShown::User)) {
+        if (now.User.isEmpty())
+            for (const char* key : {"User ID", "UID", "User"})
+                cs.Remove(QString::fromLatin1(key));
+        else
+            put({"User ID", "UID", "User"}, now.User);
+    }
+    if (changed(&TShown::Persist) || changed(&TShown::Password)) {
+        // The password stays in the string only when the user allows it.
+        for (const char* key : {"Password", "PWD"})
+            cs.Remove(QString::fromLatin1(key));
+        if (now.Persist) cs.Set(QStringLiteral("Password"), now.Password);
+    }
+    if (page == OdbcPage) {
+        if (changed(&TShown::Dsn)) {
+            cs.Remove(QStringLiteral("DSN"));
+            cs.Set(QStringLiteral("Data Source"), now.Dsn.trimmed());
+        }
     } else {
-        const bool persist = PersistCheck->isChecked();
-        cs.Set(QStringLiteral("Persist Security Info"),
-               persist ? QStringLiteral("True") : QStringLiteral("False"));
-        if (!UserEdit->text().isEmpty()) cs.Set(QStringLiteral("User ID"), UserEdit->text());
-        if (persist) cs.Set(QStringLiteral("Password"), PasswordEdit->text());
-        if (page == OdbcPage) {
-            cs.Set(QStringLiteral("Data Source"), DsnBox->currentText().trimmed());
-        } else {
-            cs.Set(QStringLiteral("Data Source"), HostEdit->text().trimmed());
-            cs.Set(QStringLiteral("Port"), QString::number(PortSpin->value()));
-            if (!DatabaseEdit->text().trimmed().isEmpty())
-                cs.Set(QStringLiteral("Initial Catalog"), DatabaseEdit->text().trimmed());
+        if (changed(&TShown::Host)) put({"Data Source", "Server", "Host"}, now.Host.trimmed());
+        if (changed(&TShown::Port)) cs.Set(QStringLiteral("Port"), QString::number(now.Port));
+        if (changed(&TShown::Database)) {
+            if (now.Database.trimmed().isEmpty())
+                for (const char* key : {"Initial Catalog", "Database"})
+                    cs.Remove(QString::fromLatin1(key));
+            else
+                put({"Initial Catalog", "Database"}, now.Database.trimmed());
         }
     }
-    for (const auto& [key, value] : kept.Items())
-        cs.Set(key, value);
     return cs.ToString();
 }
 

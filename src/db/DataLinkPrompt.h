@@ -41,9 +41,19 @@ public:
     QPushButton* CancelButton;
 
 private:
+    // What the fields show, to tell which of them the user changed.
+    struct TShown {
+        int Provider = -1;
+        QString File, Dsn, Host, Database, User, Password;
+        int Port = 0;
+        bool Persist = false;
+        bool operator==(const TShown&) const = default;
+    };
+    TShown Shown() const;
     void ProviderChanged();
     void Browse();
     QString m_initial;
+    TShown m_initialShown;
     QStackedWidget* m_pages;
 };
 

@@ -26,6 +26,37 @@ TEST_F(DataLinkPromptTest, CancelReturnsTheInitialStringUnchanged) {
     EXPECT_EQ(ui.Log()[0].Caption, QStringLiteral("数据链接属性"));
 }
 
+TEST_F(DataLinkPromptTest, ConfirmingWithoutChangesReturnsTheInitialStringExactly) {
+    const char* initials[] = {
+        "Provider=SQLOLEDB.1;Integrated Security=SSPI;Initial Catalog=Northwind;Data Source=srv",
+        "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\\db\\shop.mdb",
+        "Provider=SQLite;Data Source=/tmp/a.db",
+        "provider=postgresql;server=h;port=5433;database=d;user id=u;sslmode=require",
+        "DSN=QuillaryUser;UID=me",
+        "Driver={SQLite3};Database=/tmp/x.db",
+        "",
+    };
+    for (const char* initial : initials) {
+        ui.AnswerModal([](QDialog*) { return int(mrOk); });
+        EXPECT_EQ(PromptDataSource(nullptr, QString::fromUtf8(initial)), QString::fromUtf8(initial));
+    }
+}
+
+TEST_F(DataLinkPromptTest, AnEditKeepsTheProviderAndKeysTheDialogDoesNotShow) {
+    ui.AnswerModal([](QDialog* d) {
+        auto* dlg = static_cast<TDataLinkDialog*>(d);
+        EXPECT_EQ(dlg->ProviderBox->currentData().toString(), QStringLiteral("SQLOLEDB.1"));
+        dlg->UserEdit->setText(QStringLiteral("sa"));
+        return int(mrOk);
+    });
+    const TConnectionString cs = TConnectionString::Parse(PromptDataSource(
+        nullptr, QStringLiteral("Provider=SQLOLEDB.1;Initial Catalog=Northwind;Data Source=srv")));
+    EXPECT_EQ(cs.Value("Provider"), QStringLiteral("SQLOLEDB.1"));
+    EXPECT_EQ(cs.Value("Initial Catalog"), QStringLiteral("Northwind"));
+    EXPECT_EQ(cs.Value("Data Source"), QStringLiteral("srv"));
+    EXPECT_EQ(cs.Value("User ID"), QStringLiteral("sa"));
+}
+
 TEST_F(DataLinkPromptTest, BuildsSqliteStringsWithAFileChooser) {
     ui.AnswerModal([this](QDialog* d) {
         auto* dlg = static_cast<TDataLinkDialog*>(d);
@@ -86,7 +117,7 @@ TEST_F(DataLinkPromptTest, OdbcPageListsTheDataSources) {
     });
     const TConnectionString cs =
         TConnectionString::Parse(PromptDataSource(nullptr, QStringLiteral("DSN=Old")));
-    EXPECT_EQ(cs.Value("Provider"), QStringLiteral("MSDASQL.1"));
+    EXPECT_FALSE(cs.Contains(QStringLiteral("Provider"))) << "ODBC stays the default provider";
     EXPECT_EQ(cs.Value("Data Source"), QStringLiteral("QuillaryUser"));
     EXPECT_FALSE(cs.Contains(QStringLiteral("DSN"))) << "the old spelling is replaced, not doubled";
 }

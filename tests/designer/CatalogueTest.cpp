@@ -130,6 +130,12 @@ TEST_F(CatalogueTest, ChangingToTheSameStringDoesNothing) {
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(form->ChangeCSN(csn), 0);
     EXPECT_EQ(form->Canvas()->Tables().size(), 1) << "the design stays";
+
+    // "打开连接" confirmed without a change hands back the same string.
+    ui.AnswerModal([](QDialog*) { return int(mrOk); });
+    form->TB_OPENSOURCE->click();
+    EXPECT_EQ(dialog.GetCSN(), csn);
+    EXPECT_EQ(form->Canvas()->Tables().size(), 1) << "the design stays";
 }
 
 TEST_F(CatalogueTest, FailedSwitchKeepsConnectionDesignAndList) {
