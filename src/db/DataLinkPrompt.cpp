@@ -165,9 +165,9 @@ void TDataLinkDialog::Browse() {
 }
 
 TDataLinkDialog::TShown TDataLinkDialog::Shown() const {
-    return {ProviderBox->currentIndex(), FileEdit->text(),       DsnBox->currentText(),
-            HostEdit->text(),            DatabaseEdit->text(),   UserEdit->text(),
-            PasswordEdit->text(),        PortSpin->value(),      PersistCheck->isChecked()};
+    return {ProviderBox->currentIndex(), FileEdit->text(), DsnBox->currentText(), HostEdit->text(),
+            DatabaseEdit->text(),        UserEdit->text(), PasswordEdit->text(),  PortSpin->value(),
+            PersistCheck->isChecked()};
 }
 
 void TDataLinkDialog::SetConnectionString(const QString& connectionString) {
@@ -237,15 +237,19 @@ QString TDataLinkDialog::ConnectionString() const {
             fresh.Set(key, value);
         cs = fresh;
     }
-    auto changed = [&](auto member) { return providerChanged || now.*member != m_initialShown.*member; };
+    auto changed = [&](auto member) {
+        return providerChanged || now.*member != m_initialShown.*member;
+    };
 
     if (page == SqlitePage) {
-        if (providerChanged) cs.Set(QStringLiteral("Persist Security Info"), QStringLiteral("True"));
+        if (providerChanged)
+            cs.Set(QStringLiteral("Persist Security Info"), QStringLiteral("True"));
         if (changed(&TShown::File)) put({"Data Source", "Database"}, now.File.trimmed());
         return cs.ToString();
     }
     if (changed(&TShown::Persist) || changed(&TShown::Password))
-        put({"Persist Security Info"}, now.Persist ? QStringLiteral("True") : QStringLiteral("False"));
+        put({"Persist Security Info"},
+            now.Persist ? QStringLiteral("True") : QStringLiteral("False"));
     if (changed(&TShown::User)) {
         if (now.User.isEmpty())
             for (const char* key : {"User ID", "UID", "User"})

@@ -93,7 +93,8 @@ int TFrm_Quillary::ChangeCSN(const QString& connectionString) {
     auto connection = std::make_unique<TADOConnection>();
     connection->SetLoginPrompt(false);
     connection->SetConnectionString(connectionString);
-    const bool persist = TQuillaryDialog::PersistsSecurityInfo(connectionString);
+    const bool persist = TQuillaryDialog::PersistsSecurityInfo(connectionString) ||
+                         TQuillaryDialog::HasNoLogin(connectionString);
     TQuillaryDialog* dialog = m_dialog;
     try {
         if (!persist) {
@@ -134,9 +135,12 @@ void TFrm_Quillary::TB_OPENSOURCEClick() {
 }
 
 void TFrm_Quillary::TB_SaveCSNClick() {
-    // A store that cannot be written is skipped without a word.
-    TSettingsStore::WriteString(TSettingsScope::Machine, QString::fromLatin1(kForgeKey),
-                                QString::fromLatin1(kConnectionStringValue), m_dialog->GetCSN());
+    // The machine store when it can be written (not so for most users), else
+    // the user's own; a store that cannot be written is skipped without a word.
+    const QString key = QString::fromLatin1(kForgeKey);
+    const QString value = QString::fromLatin1(kConnectionStringValue);
+    if (!TSettingsStore::WriteString(TSettingsScope::Machine, key, value, m_dialog->GetCSN()))
+        TSettingsStore::WriteString(TSettingsScope::User, key, value, m_dialog->GetCSN());
 }
 
 } // namespace quillary

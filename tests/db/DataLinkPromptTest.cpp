@@ -38,7 +38,8 @@ TEST_F(DataLinkPromptTest, ConfirmingWithoutChangesReturnsTheInitialStringExactl
     };
     for (const char* initial : initials) {
         ui.AnswerModal([](QDialog*) { return int(mrOk); });
-        EXPECT_EQ(PromptDataSource(nullptr, QString::fromUtf8(initial)), QString::fromUtf8(initial));
+        EXPECT_EQ(PromptDataSource(nullptr, QString::fromUtf8(initial)),
+                  QString::fromUtf8(initial));
     }
 }
 

@@ -6,6 +6,7 @@
 #include "platform/SettingsStore.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -156,13 +157,19 @@ TEST_F(CatalogueTest, FailedSwitchKeepsConnectionDesignAndList) {
     EXPECT_EQ(Listed(), before);
     EXPECT_EQ(form->Canvas()->Tables().size(), 1);
 
+    // A file database never asks for a login, stored or not.
+    ui.ExpectMessage(
+        QStringLiteral("连接数据源失败!\r\nDatabase file not found: /nonexistent/b.db"),
+        QStringLiteral("提示"));
+    EXPECT_EQ(form->ChangeCSN(QStringLiteral("Provider=SQLite;Data Source=/nonexistent/b.db")), -1);
+
     // Through the login dialog: a failure shows the bare message...
     ExpectLogin(ui, QStringLiteral("u"), QStringLiteral("p"));
     ui.ExpectMessage(QStringLiteral("连接数据源失败!\r\n"), QStringLiteral("提示"));
-    EXPECT_EQ(form->ChangeCSN(QStringLiteral("Provider=SQLite;Data Source=/nonexistent/b.db")), -1);
+    EXPECT_EQ(form->ChangeCSN(QStringLiteral("Provider=MSDASQL.1;Data Source=NoSuchDsn")), -1);
     // ...and a cancelled login none at all.
     ExpectLogin(ui, QString(), QString(), false);
-    EXPECT_EQ(form->ChangeCSN(QStringLiteral("Provider=SQLite;Data Source=/nonexistent/c.db")), -1);
+    EXPECT_EQ(form->ChangeCSN(QStringLiteral("Provider=MSDASQL.1;Data Source=NoSuchDsn2")), -1);
     EXPECT_EQ(dialog.OwnConnection(), old);
 }
 
@@ -209,14 +216,25 @@ TEST_F(CatalogueTest, OpenSourceAsksFirstWhenTheSqlChanged) {
     EXPECT_EQ(dialog.GetCSN(), before) << "a cancelled prompt changes nothing";
 }
 
-TEST_F(CatalogueTest, SaveConnectionWritesTheMachineStoreQuietly) {
+TEST_F(CatalogueTest, SaveConnectionWritesTheMachineStoreElseTheUserStoreQuietly) {
     QTemporaryDir dir;
     TSettingsStore::SetLocationOverride(dir.path());
     Open(SampleCsn());
+    auto saved = [](TSettingsScope scope) {
+        return TSettingsStore::ReadString(scope, QString::fromLatin1(kForgeKey),
+                                          QString::fromLatin1(kConnectionStringValue));
+    };
     form->TB_SaveCSN->click();
-    EXPECT_EQ(TSettingsStore::ReadString(TSettingsScope::Machine, QString::fromLatin1(kForgeKey),
-                                         QString::fromLatin1(kConnectionStringValue)),
-              dialog.GetCSN());
+    EXPECT_EQ(saved(TSettingsScope::Machine), dialog.GetCSN());
+    EXPECT_EQ(saved(TSettingsScope::User), QString());
+
+    // A machine store that cannot be written (a folder stands in its place):
+    // the user's store takes the string.
+    QTemporaryDir second;
+    TSettingsStore::SetLocationOverride(second.path());
+    ASSERT_TRUE(QDir(second.path()).mkdir(QStringLiteral("machine.ini")));
+    form->TB_SaveCSN->click();
+    EXPECT_EQ(saved(TSettingsScope::User), dialog.GetCSN());
     // A store that cannot be written (a file stands where its folder should).
     QFile blocker(dir.filePath(QStringLiteral("blocker")));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));

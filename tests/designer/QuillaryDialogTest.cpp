@@ -104,7 +104,15 @@ TEST(QuillaryDialogProperties, SqlLinesAndStateCopies) {
 
 // --- Execute -------------------------------------------------------------------
 
-class ExecuteTest : public ScriptedUiTest {};
+class ExecuteTest : public ScriptedUiTest {
+protected:
+    // A data source that asks for a login (an ODBC source; its SQLite driver
+    // takes any user).
+    static QString LoginCsn() {
+        return QStringLiteral("Provider=MSDASQL.1;Persist Security Info=False;Data Source=") +
+               QString::fromLatin1(kSystemDsn);
+    }
+};
 
 TEST_F(ExecuteTest, SilentConnectOpensTheDesignerOnTheCatalogue) {
     TQuillaryDialog d;
@@ -135,7 +143,7 @@ TEST_F(ExecuteTest, SilentConnectOpensTheDesignerOnTheCatalogue) {
 
 TEST_F(ExecuteTest, WithoutPersistedLoginTheLoginDialogComesFirst) {
     TQuillaryDialog d;
-    d.SetConnectionString(SampleCsn(false) + QStringLiteral(";User ID=clerk"));
+    d.SetConnectionString(LoginCsn() + QStringLiteral(";User ID=clerk"));
     QString shownUser;
     ExpectLogin(ui, QStringLiteral("clerk"), QStringLiteral("pw"), true, &shownUser);
     ExpectDesigner(ui, [](TFrm_Quillary& form) {
@@ -150,7 +158,7 @@ TEST_F(ExecuteTest, WithoutPersistedLoginTheLoginDialogComesFirst) {
 
 TEST_F(ExecuteTest, CancelledLoginOpensUnconnectedWithoutAMessage) {
     TQuillaryDialog d;
-    d.SetConnectionString(SampleCsn(false));
+    d.SetConnectionString(LoginCsn());
     d.SQL = QStringLiteral("select 1");
     ExpectLogin(ui, QString(), QString(), false);
     ExpectDesigner(ui, [](TFrm_Quillary& form) {
@@ -167,8 +175,9 @@ TEST_F(ExecuteTest, CancelledLoginOpensUnconnectedWithoutAMessage) {
 
 TEST_F(ExecuteTest, FailedSilentAttemptAsksForTheLoginThenReportsTheFailure) {
     TQuillaryDialog d;
-    d.SetConnectionString(
-        QStringLiteral("Provider=SQLite;Persist Security Info=true;Data Source=/nonexistent/x.db"));
+    // A server that refuses at once.
+    d.SetConnectionString(QStringLiteral(
+        "Provider=PostgreSQL;Persist Security Info=true;Data Source=127.0.0.1;Port=1"));
     ExpectLogin(ui, QStringLiteral("sa"), QString());
     ui.ExpectMessage(QStringLiteral("连接数据源失败!\r\n"), QStringLiteral("提示"));
     ExpectDesigner(ui, [](TFrm_Quillary& form) {
@@ -178,6 +187,25 @@ TEST_F(ExecuteTest, FailedSilentAttemptAsksForTheLoginThenReportsTheFailure) {
     EXPECT_FALSE(d.Execute());
     EXPECT_EQ(d.OwnConnection(), nullptr);
     EXPECT_FALSE(d.LoginCancelled);
+}
+
+TEST_F(ExecuteTest, AFileDatabaseNeverAsksForALogin) {
+    for (const bool persist : {false, true}) {
+        TQuillaryDialog d;
+        d.SetConnectionString(SampleCsn(persist));
+        ExpectDesigner(ui, [](TFrm_Quillary& form) {
+            EXPECT_GT(form.QBTables->count(), 0);
+            return int(mrCancel);
+        });
+        d.Execute();
+        EXPECT_TRUE(d.GetConnected());
+
+        d.SetConnectionString(QStringLiteral("Provider=SQLite;Data Source=/nonexistent/x.db"));
+        ui.ExpectMessage(QStringLiteral("连接数据源失败!\r\n"), QStringLiteral("提示"));
+        ExpectDesigner(ui, [](TFrm_Quillary&) { return int(mrCancel); });
+        d.Execute();
+        EXPECT_FALSE(d.GetConnected());
+    }
 }
 
 TEST_F(ExecuteTest, ReentranceIsRefused) {
@@ -280,7 +308,7 @@ TEST_F(ExecuteTest, ConfirmingStoresGeometryAndSystemTables) {
 }
 
 TEST_F(ExecuteTest, LoginHandlerLeftOnAnExternalConnectionOutlivesTheDialog) {
-    TADOConnection external(SampleCsn(false));
+    TADOConnection external(LoginCsn());
     {
         TQuillaryDialog d;
         d.SetConnection(&external);

@@ -71,7 +71,9 @@ void InitTestEnvironment() {
                                       "AnywhereUser=Sybase SQL Anywhere 16.0\n"
                                       "BothStores=User Driver\n\n"
                                       "[QuillaryUser]\nDriver=SQLite3\nDatabase=%1\n\n"
-                                      "[AnywhereUser]\nDriver=Sybase SQL Anywhere 16.0\n\n"
+                                      // Its own section names another driver, so that
+                                      // only the [ODBC Data Sources] entry gives the right one.
+                                      "[AnywhereUser]\nDriver=Section Driver\n\n"
                                       "[SectionOnly]\nDriver=SQLite3\nDatabase=%1\n")
                            .arg(g_sample));
     qputenv("ODBCSYSINI", QFile::encodeName(odbcDir));
