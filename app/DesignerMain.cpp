@@ -6,7 +6,9 @@
 
 #include "db/ADOConnection.h"
 #include "db/ADOQuery.h"
+#include "db/ConnectionString.h"
 #include "db/DatabaseError.h"
+#include "db/Dialect.h"
 #include "db/SampleDatabase.h"
 #include "designer/DesignerFont.h"
 #include "designer/Frm_Quillary.h"
@@ -19,11 +21,14 @@
 #include <QCommandLineParser>
 #include <QDialog>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QStandardPaths>
 #include <QTextStream>
+#include <memory>
+#include <unistd.h>
 
 namespace quillary {
 
@@ -78,42 +83,92 @@ bool HasDisplay() {
            !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
-int PrintCatalogue(const QString& connectionString) {
-    QTextStream out(stdout);
+// Columns a terminal gives `text`: East Asian wide characters take two.
+int DisplayWidth(const QString& text) {
+    int width = 0;
+    for (const char32_t c : text.toUcs4()) {
+        const bool wide = (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) ||
+                          (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) ||
+                          (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
+                          (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x20000 && c <= 0x3FFFD);
+        width += wide ? 2 : 1;
+    }
+    return width;
+}
+
+QString PadToWidth(const QString& text, int width) {
+    return text + QString(std::max(0, width - DisplayWidth(text)), QLatin1Char(' '));
+}
+
+// Opens `connectionString` without anybody to ask: a source that would need
+// a login is refused with a word on what to do. False after the reason went
+// to standard error.
+bool ConnectUnattended(TADOConnection& connection, const QString& connectionString) {
     QTextStream err(stderr);
-    TADOConnection connection(connectionString);
+    TConnectionString parsed;
+    QString error;
+    if (!TConnectionString::TryParse(connectionString, parsed, &error)) {
+        err << "quillary: " << error << Qt::endl;
+        return false;
+    }
+    if (!TQuillaryDialog::HasNoLogin(connectionString) &&
+        !TQuillaryDialog::PersistsSecurityInfo(connectionString) &&
+        parsed.Value({"Password", "PWD"}).isEmpty()) {
+        err << "quillary: the data source asks for a user name and password, and there is nobody "
+               "to answer; put \"Persist Security Info=True;User ID=...;Password=...\" into the "
+               "connection string"
+            << Qt::endl;
+        return false;
+    }
     connection.SetLoginPrompt(false);
-    QStringList names;
     try {
+        connection.SetConnectionString(connectionString);
         connection.Open();
-        connection.GetTableNames(names, false);
+        return true;
     } catch (const EDatabaseError& e) {
         err << "quillary: " << e.Message() << Qt::endl;
+        return false;
+    }
+}
+
+int PrintCatalogue(const QString& connectionString) {
+    QTextStream out(stdout);
+    TADOConnection connection;
+    if (!ConnectUnattended(connection, connectionString)) return 1;
+    QStringList names;
+    try {
+        connection.GetTableNames(names, false);
+    } catch (const EDatabaseError& e) {
+        QTextStream(stderr) << "quillary: " << e.Message() << Qt::endl;
         return 1;
     }
     names.sort(Qt::CaseInsensitive);
     out << "Data source: " << connection.PropertyValue(QStringLiteral("Data Source")) << " ("
         << connection.Provider() << ")\n"
         << names.size() << " tables and views\n";
-    TADOQuery query;
-    query.SetConnection(&connection);
-    for (const QString& name : names) {
-        out << "\n" << name << "\n";
-        query.SQL() =
-            QStringList{QStringLiteral("select * from ") + name + QStringLiteral(" where 1=0")};
-        try {
-            query.Open();
-            const TFieldDefs& defs = query.FieldDefs();
-            for (int i = 0; i < defs.Count(); ++i)
-                out << "  " << defs[i].Name.leftJustified(24) << ' '
-                    << FieldTypeName(defs[i].DataType) << "\n";
-            query.Close();
-        } catch (const EDatabaseError& e) {
-            out << "  (" << e.Message() << ")\n";
-        }
+    QString text;
+    for (const dialect::TCatalogueTable& table : dialect::ReadColumns(&connection, names)) {
+        text += QLatin1Char('\n') + table.Name + QLatin1Char('\n');
+        if (!table.Error.isEmpty())
+            text += QStringLiteral("  (") + table.Error + QStringLiteral(")\n");
+        for (const dialect::TCatalogueColumn& column : table.Columns)
+            text += QStringLiteral("  ") + PadToWidth(column.Name, 24) + QLatin1Char(' ') +
+                    FieldTypeName(column.Type) + QLatin1Char('\n');
     }
+    out << text;
     out.flush();
     return 0;
+}
+
+// The offscreen platform's notes on what it cannot do are no news to the user.
+void QuietPlatformMessages(QtMsgType type, const QMessageLogContext& context,
+                           const QString& message) {
+    if (type != QtFatalMsg &&
+        (message.startsWith(QLatin1String("This plugin does not support")) ||
+         QByteArray(context.category ? context.category : "").startsWith("qt.qpa")))
+        return;
+    QTextStream(stderr) << qFormatLogMessage(type, context, message) << Qt::endl;
+    if (type == QtFatalMsg) abort();
 }
 
 } // namespace
@@ -133,10 +188,30 @@ int RunDesigner(int argc, char* argv[]) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
 
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("quillary"));
-    QApplication::setOrganizationName(QStringLiteral("Quillary"));
-    QApplication::setFont(DesignerFont());
+    // Qt warns when the run-time folder is not set; a private one will do.
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        const QString runtime = QDir::tempPath() + QStringLiteral("/quillary-runtime-") +
+                                QString::number(quint64(getuid()));
+        QDir().mkpath(runtime);
+        QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                           QFileDevice::ExeOwner);
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
+    }
+    if (headless) qInstallMessageHandler(QuietPlatformMessages);
+
+    // A listing needs no windows: it starts without the GUI.
+    bool listing = false;
+    for (int i = 1; i < argc; ++i)
+        listing = listing || QByteArray(argv[i]) == "--list";
+    std::unique_ptr<QCoreApplication> application;
+    if (listing)
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    else
+        application = std::make_unique<QApplication>(argc, argv);
+    QCoreApplication& app = *application;
+    QCoreApplication::setApplicationName(QStringLiteral("quillary"));
+    QCoreApplication::setOrganizationName(QStringLiteral("Quillary"));
+    if (!listing) QApplication::setFont(DesignerFont());
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Quillary visual SQL query designer"));
@@ -173,12 +248,18 @@ int RunDesigner(int argc, char* argv[]) {
     }
     if (parser.isSet(listOption)) return PrintCatalogue(connectionString);
 
+    TADOConnection unattended;
     TQuillaryDialog dialog;
     dialog.IsAllowChangeCSN = true;
     dialog.IsAllowUnion = true;
     dialog.SetConnectionString(connectionString);
 
     if (headless) {
+        // Nobody can answer a login or read a message box: a data source that
+        // cannot be opened unattended ends the run with the reason. The open
+        // connection then serves the designer, so that it asks nothing.
+        if (!ConnectUnattended(unattended, connectionString)) return 1;
+        dialog.SetConnection(&unattended);
         screenshot = parser.value(screenshotOption);
         if (screenshot.isEmpty())
             screenshot = QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))

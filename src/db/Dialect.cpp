@@ -213,6 +213,136 @@ QString TableNameForStatements(TADOConnection* connection, int kind, const QStri
     return quote(name);
 }
 
+bool ColumnsOfCreateTable(const QString& sql, QList<TCatalogueColumn>& columns) {
+    columns.clear();
+    const qsizetype n = sql.size();
+    // Quoted names and literals are skipped whole; "[...]" quotes in SQLite too.
+    auto skipQuoted = [&](qsizetype i) {
+        const QChar open = sql[i];
+        const QChar close = open == QLatin1Char('[') ? QLatin1Char(']') : open;
+        for (++i; i < n; ++i)
+            if (sql[i] == close) {
+                if (close != QLatin1Char(']') && i + 1 < n && sql[i + 1] == close) {
+                    ++i;
+                    continue;
+                }
+                return i + 1;
+            }
+        return qsizetype(-1);
+    };
+    auto isQuote = [](QChar c) {
+        return c == QLatin1Char('"') || c == QLatin1Char('\'') || c == QLatin1Char('`') ||
+               c == QLatin1Char('[');
+    };
+    // The column list: from the first "(" outside quotes to its partner.
+    qsizetype open = -1;
+    for (qsizetype i = 0; i < n && open < 0;) {
+        if (isQuote(sql[i])) {
+            i = skipQuoted(i);
+            if (i < 0) return false;
+        } else if (sql[i] == QLatin1Char('(')) {
+            open = i;
+        } else {
+            ++i;
+        }
+    }
+    if (open < 0) return false; // CREATE TABLE ... AS SELECT
+    QStringList parts;
+    int depth = 0;
+    qsizetype start = open + 1;
+    qsizetype close = -1;
+    for (qsizetype i = open + 1; i < n && close < 0;) {
+        const QChar c = sql[i];
+        if (isQuote(c)) {
+            i = skipQuoted(i);
+            if (i < 0) return false;
+            continue;
+        }
+        if (c == QLatin1Char('(')) {
+            ++depth;
+        } else if (c == QLatin1Char(')')) {
+            if (depth == 0) {
+                parts << sql.mid(start, i - start);
+                close = i;
+            }
+            --depth;
+        } else if (c == QLatin1Char(',') && depth == 0) {
+            parts << sql.mid(start, i - start);
+            start = i + 1;
+        } else if (c == QLatin1Char('-') && i + 1 < n && sql[i + 1] == QLatin1Char('-')) {
+            return false; // comments inside: leave it to the database
+        } else if (c == QLatin1Char('/') && i + 1 < n && sql[i + 1] == QLatin1Char('*')) {
+            return false;
+        }
+        ++i;
+    }
+    if (close < 0) return false;
+
+    static const QStringList tableConstraints = {
+        QStringLiteral("constraint"), QStringLiteral("primary"), QStringLiteral("unique"),
+        QStringLiteral("check"), QStringLiteral("foreign")};
+    static const QStringList typeEnds = {
+        QStringLiteral("constraint"), QStringLiteral("primary"), QStringLiteral("not"),
+        QStringLiteral("null"),       QStringLiteral("unique"),  QStringLiteral("check"),
+        QStringLiteral("default"),    QStringLiteral("collate"), QStringLiteral("references"),
+        QStringLiteral("generated"),  QStringLiteral("as"),      QStringLiteral("on")};
+    for (const QString& raw : std::as_const(parts)) {
+        const QString part = raw.trimmed();
+        if (part.isEmpty()) return false;
+        // The column name: quoted, or a word.
+        QString name;
+        qsizetype i = 0;
+        if (isQuote(part[0])) {
+            const QChar q = part[0];
+            const QChar qc = q == QLatin1Char('[') ? QLatin1Char(']') : q;
+            for (i = 1; i < part.size(); ++i) {
+                if (part[i] == qc) {
+                    if (qc != QLatin1Char(']') && i + 1 < part.size() && part[i + 1] == qc) {
+                        name += qc;
+                        ++i;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                name += part[i];
+            }
+        } else {
+            while (i < part.size() && !part[i].isSpace() && part[i] != QLatin1Char('('))
+                ++i;
+            name = part.left(i);
+            if (tableConstraints.contains(name, Qt::CaseInsensitive)) break;
+        }
+        // The declared type: the words up to the first column constraint,
+        // with a "(n[,m])" size.
+        QStringList words;
+        const QString rest = part.mid(i).simplified();
+        qsizetype j = 0;
+        while (j < rest.size()) {
+            if (rest[j] == QLatin1Char(' ')) {
+                ++j;
+                continue;
+            }
+            if (rest[j] == QLatin1Char('(')) {
+                const qsizetype end = rest.indexOf(QLatin1Char(')'), j);
+                if (end < 0) return false;
+                words << rest.mid(j, end - j + 1);
+                j = end + 1;
+                break;
+            }
+            qsizetype k = j;
+            while (k < rest.size() && rest[k] != QLatin1Char(' ') && rest[k] != QLatin1Char('('))
+                ++k;
+            const QString word = rest.mid(j, k - j);
+            if (typeEnds.contains(word, Qt::CaseInsensitive) || isQuote(word[0])) break;
+            words << word;
+            j = k;
+        }
+        columns.append({name, FieldTypeFromSqliteDeclaration(words.join(QLatin1Char(' ')))});
+    }
+    return !columns.isEmpty();
+}
+
 QList<TCatalogueTable> ReadColumns(TADOConnection* connection, const QStringList& tables) {
     QList<TCatalogueTable> result;
     result.reserve(tables.size());
@@ -222,44 +352,58 @@ QList<TCatalogueTable> ReadColumns(TADOConnection* connection, const QStringList
 
     QSqlDatabase db = QSqlDatabase::database(connection->QtConnectionName(), false);
     if (connection->ProviderKind() == TProviderKind::SQLite && db.isValid()) {
-        // One read of the catalogue gives every declared column; only columns
-        // without a declared type (view expressions) need a look at a value.
+        // One read of the catalogue: the columns of a table come from its
+        // CREATE TABLE text. Views and tables whose text says too little ask
+        // the database; a column without a declared type (a view expression)
+        // takes the type of its first value.
         QHash<QString, qsizetype> index;
         for (qsizetype i = 0; i < tables.size(); ++i)
             index.insert(tables[i], i);
+        QList<qsizetype> askDatabase;
         QSqlQuery q(db);
         q.setForwardOnly(true);
-        if (q.exec(QStringLiteral("select m.name, p.name, p.type from sqlite_master m "
-                                  "join pragma_table_info(m.name) p "
-                                  "where m.type in ('table','view') order by m.name, p.cid"))) {
-            QSet<qsizetype> untyped;
+        if (q.exec(QStringLiteral("select name, type, sql from sqlite_master "
+                                  "where type in ('table','view')"))) {
             while (q.next()) {
                 const auto it = index.constFind(q.value(0).toString());
                 if (it == index.constEnd()) continue;
-                const QString declared = q.value(2).toString();
-                result[*it].Columns.append(
-                    {q.value(1).toString(), FieldTypeFromSqliteDeclaration(declared)});
-                if (declared.isEmpty()) untyped.insert(*it);
+                if (q.value(1).toString() != QLatin1String("table") ||
+                    !ColumnsOfCreateTable(q.value(2).toString(), result[*it].Columns))
+                    askDatabase << *it;
             }
             q.finish();
-            for (qsizetype i : untyped) {
-                QSqlQuery values(db);
-                values.setForwardOnly(true);
-                if (!values.exec(QStringLiteral("select * from ") +
-                                 TableNameForStatements(connection, dsOther, tables[i]) +
-                                 QStringLiteral(" limit 1")) ||
-                    !values.next())
-                    continue;
-                const QSqlRecord record = values.record();
-                QList<TCatalogueColumn>& columns = result[i].Columns;
-                for (int c = 0; c < record.count() && c < columns.size(); ++c)
-                    if (columns[c].Type == ftUnknown)
-                        columns[c].Type = FieldTypeFromMetaType(values.value(c).metaType());
-            }
-            for (TCatalogueTable& table : result)
-                if (table.Columns.isEmpty()) table.Error = QStringLiteral("无法读取该表的列");
-            return result;
         }
+        for (qsizetype i : std::as_const(askDatabase)) {
+            QSqlQuery info(db);
+            info.setForwardOnly(true);
+            // table_xinfo lists generated columns too, as "select *" does.
+            info.prepare(QStringLiteral(
+                "select name, type from pragma_table_xinfo(?) where hidden <> 1 order by cid"));
+            info.addBindValue(tables[i]);
+            bool untyped = false;
+            if (info.exec())
+                while (info.next()) {
+                    const QString declared = info.value(1).toString();
+                    result[i].Columns.append(
+                        {info.value(0).toString(), FieldTypeFromSqliteDeclaration(declared)});
+                    untyped = untyped || declared.isEmpty();
+                }
+            if (!untyped) continue;
+            QSqlQuery values(db);
+            values.setForwardOnly(true);
+            if (!values.exec(QStringLiteral("select * from ") +
+                             TableNameForStatements(connection, dsOther, tables[i]) +
+                             QStringLiteral(" limit 1")) ||
+                !values.next())
+                continue;
+            QList<TCatalogueColumn>& columns = result[i].Columns;
+            for (int c = 0; c < values.record().count() && c < columns.size(); ++c)
+                if (columns[c].Type == ftUnknown)
+                    columns[c].Type = FieldTypeFromMetaType(values.value(c).metaType());
+        }
+        for (TCatalogueTable& table : result)
+            if (table.Columns.isEmpty()) table.Error = QStringLiteral("无法读取该表的列");
+        return result;
     }
 
     // Elsewhere: each table's columns from a statement without rows, all in

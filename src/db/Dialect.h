@@ -61,6 +61,9 @@ struct TCatalogueTable {
     QString Error;
 };
 QList<TCatalogueTable> ReadColumns(TADOConnection* connection, const QStringList& tables);
+// The columns of a SQLite CREATE TABLE text with their declared types; false
+// when the text does not say them plainly (AS SELECT, comments inside, ...).
+bool ColumnsOfCreateTable(const QString& sql, QList<TCatalogueColumn>& columns);
 
 } // namespace dialect
 } // namespace quillary

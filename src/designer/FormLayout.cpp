@@ -195,7 +195,18 @@ QWidget* TFrm_Quillary::CreateBottomToolBox() {
     TS_Query = page("TS_Query", "查询结果");
     TS_ExcuteSQL = page("TS_ExcuteSQL", "执行SQL语句");
 
-    // Pages 0 and 1: pairs of lists.
+    CreateListPages();
+    CreatePageGrids();
+    CreateSqlPage();
+    CreateQueryPage();
+    CreateExecutePage();
+    layout->addWidget(PageControl1, 1);
+    layout->addWidget(CreateSideButtons());
+    return P_bottom;
+}
+
+// Pages 0 and 1: pairs of lists between which columns move.
+void TFrm_Quillary::CreateListPages() {
     OrderList = List("OrderList");
     OrderColumn = List("OrderColumn");
     GroupList = List("GroupList");
@@ -216,86 +227,84 @@ QWidget* TFrm_Quillary::CreateBottomToolBox() {
          CaptionedList(QStringLiteral("已选择的排序字段（请用鼠标拖动或双击）"), OrderColumn));
     pair(TS_Group, CaptionedList(QStringLiteral("供分组字段（请用鼠标拖动或双击）"), GroupList),
          CaptionedList(QStringLiteral("已选择的分组字段（请用鼠标拖动或双击）"), GroupColumn));
+}
 
-    // Pages 2 to 5: the property grids.
-    CreatePageGrids();
+// Page 6: the statement, the distinct box and the apply button.
+void TFrm_Quillary::CreateSqlPage() {
+    auto* l = new QHBoxLayout(TS_SQL);
+    l->setContentsMargins(0, 0, 0, 0);
+    l->setSpacing(2);
+    Memo1 = new QPlainTextEdit;
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setContextMenuPolicy(Qt::CustomContextMenu);
+    l->addWidget(Memo1, 1);
+    auto* side = new QVBoxLayout;
+    side->setSpacing(2);
+    CheckBox1 = new QCheckBox;
+    CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
+    Label3 = new QLabel(QStringLiteral("记\n录\n取\n唯\n一\n值"));
+    Label3->setObjectName(QStringLiteral("Label3"));
+    Label3->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    Label3->setBuddy(CheckBox1);
+    auto* distinct = new QHBoxLayout;
+    distinct->setSpacing(0);
+    distinct->addWidget(CheckBox1, 0, Qt::AlignTop);
+    distinct->addWidget(Label3, 0, Qt::AlignTop);
+    side->addLayout(distinct);
+    side->addStretch(1);
+    Sp_ApplySQL = new QToolButton;
+    Sp_ApplySQL->setObjectName(QStringLiteral("Sp_ApplySQL"));
+    Sp_ApplySQL->setText(QStringLiteral("应用"));
+    Sp_ApplySQL->setIcon(Icon("apply"));
+    Sp_ApplySQL->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    Sp_ApplySQL->hide();
+    side->addWidget(Sp_ApplySQL);
+    l->addLayout(side);
+}
 
-    // Page 6: the statement.
-    {
-        auto* l = new QHBoxLayout(TS_SQL);
-        l->setContentsMargins(0, 0, 0, 0);
-        l->setSpacing(2);
-        Memo1 = new QPlainTextEdit;
-        Memo1->setObjectName(QStringLiteral("Memo1"));
-        Memo1->setContextMenuPolicy(Qt::CustomContextMenu);
-        l->addWidget(Memo1, 1);
-        auto* side = new QVBoxLayout;
-        side->setSpacing(2);
-        CheckBox1 = new QCheckBox;
-        CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
-        Label3 = new QLabel(QStringLiteral("记\n录\n取\n唯\n一\n值"));
-        Label3->setObjectName(QStringLiteral("Label3"));
-        Label3->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-        Label3->setBuddy(CheckBox1);
-        auto* distinct = new QHBoxLayout;
-        distinct->setSpacing(0);
-        distinct->addWidget(CheckBox1, 0, Qt::AlignTop);
-        distinct->addWidget(Label3, 0, Qt::AlignTop);
-        side->addLayout(distinct);
-        side->addStretch(1);
-        Sp_ApplySQL = new QToolButton;
-        Sp_ApplySQL->setObjectName(QStringLiteral("Sp_ApplySQL"));
-        Sp_ApplySQL->setText(QStringLiteral("应用"));
-        Sp_ApplySQL->setIcon(Icon("apply"));
-        Sp_ApplySQL->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-        Sp_ApplySQL->hide();
-        side->addWidget(Sp_ApplySQL);
-        l->addLayout(side);
-    }
+// Page 7: the rows of the statement, with a status panel below.
+void TFrm_Quillary::CreateQueryPage() {
+    auto* l = new QVBoxLayout(TS_Query);
+    l->setContentsMargins(0, 0, 0, 0);
+    l->setSpacing(0);
+    ResQuery = new TADOQuery(this);
+    ResQuery->setObjectName(QStringLiteral("ResQuery"));
+    DataSource1 = new TADOQueryModel(this);
+    DataSource1->setObjectName(QStringLiteral("DataSource1"));
+    DataSource1->SetQuery(ResQuery);
+    DBGrid1 = new QTableView;
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    DBGrid1->setModel(DataSource1);
+    DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    DBGrid1->verticalHeader()->setDefaultSectionSize(18);
+    l->addWidget(DBGrid1, 1);
+    Panel3 = Panel("Panel3");
+    Panel3->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Panel3->setFixedHeight(25);
+    auto* status = new QVBoxLayout(Panel3);
+    status->setContentsMargins(4, 2, 4, 2);
+    Panel3Text = new QLabel;
+    Panel3Text->setObjectName(QStringLiteral("Panel3Text"));
+    status->addWidget(Panel3Text);
+    Memo2 = new QPlainTextEdit;
+    Memo2->setObjectName(QStringLiteral("Memo2"));
+    Memo2->setReadOnly(true);
+    Memo2->hide();
+    status->addWidget(Memo2, 1);
+    l->addWidget(Panel3);
+}
 
-    // Page 7: the rows of the statement, with a status panel below.
-    {
-        auto* l = new QVBoxLayout(TS_Query);
-        l->setContentsMargins(0, 0, 0, 0);
-        l->setSpacing(0);
-        ResQuery = new TADOQuery(this);
-        ResQuery->setObjectName(QStringLiteral("ResQuery"));
-        DataSource1 = new TADOQueryModel(this);
-        DataSource1->setObjectName(QStringLiteral("DataSource1"));
-        DataSource1->SetQuery(ResQuery);
-        DBGrid1 = new QTableView;
-        DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
-        DBGrid1->setModel(DataSource1);
-        DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-        DBGrid1->verticalHeader()->setDefaultSectionSize(18);
-        l->addWidget(DBGrid1, 1);
-        Panel3 = Panel("Panel3");
-        Panel3->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        Panel3->setFixedHeight(25);
-        auto* status = new QVBoxLayout(Panel3);
-        status->setContentsMargins(4, 2, 4, 2);
-        Panel3Text = new QLabel;
-        Panel3Text->setObjectName(QStringLiteral("Panel3Text"));
-        status->addWidget(Panel3Text);
-        Memo2 = new QPlainTextEdit;
-        Memo2->setObjectName(QStringLiteral("Memo2"));
-        Memo2->setReadOnly(true);
-        Memo2->hide();
-        status->addWidget(Memo2, 1);
-        l->addWidget(Panel3);
-    }
+// Page 8: any statement.
+void TFrm_Quillary::CreateExecutePage() {
+    auto* l = new QVBoxLayout(TS_ExcuteSQL);
+    l->setContentsMargins(0, 0, 0, 0);
+    MExcuteSQL = new QPlainTextEdit;
+    MExcuteSQL->setObjectName(QStringLiteral("MExcuteSQL"));
+    l->addWidget(MExcuteSQL);
+}
 
-    // Page 8: any statement.
-    {
-        auto* l = new QVBoxLayout(TS_ExcuteSQL);
-        l->setContentsMargins(0, 0, 0, 0);
-        MExcuteSQL = new QPlainTextEdit;
-        MExcuteSQL->setObjectName(QStringLiteral("MExcuteSQL"));
-        l->addWidget(MExcuteSQL);
-    }
-    layout->addWidget(PageControl1, 1);
-
-    // Side buttons.
+// Right of the pages: close, row up and down, and the row selection switch.
+QWidget* TFrm_Quillary::CreateSideButtons() {
     Panel22 = Panel("Panel22");
     Panel22->setFixedWidth(30);
     auto* side = new QVBoxLayout(Panel22);
@@ -322,8 +331,7 @@ QWidget* TFrm_Quillary::CreateBottomToolBox() {
     ToolBar2->addWidget(Sp_Select);
     side->addWidget(ToolBar2);
     side->addStretch(1);
-    layout->addWidget(Panel22);
-    return P_bottom;
+    return Panel22;
 }
 
 void TFrm_Quillary::CreateMenus() {
@@ -387,24 +395,26 @@ void TFrm_Quillary::CreateLayout() {
     root->setSpacing(0);
     root->addWidget(CreateToolBar());
 
+    // The canvas with the table list on its right, and below both the tool
+    // box across the whole width, so that its nine pages have room.
     Splitter1 = new QSplitter(Qt::Horizontal);
     Splitter1->setObjectName(QStringLiteral("Splitter1"));
     Splitter1->setHandleWidth(2);
     Splitter1->setChildrenCollapsible(false);
+    m_canvas = new TQBArea(this);
+    Splitter1->addWidget(m_canvas);
+    Splitter1->addWidget(CreateTablePanel());
+    Splitter1->setStretchFactor(0, 1);
+    Splitter1->setStretchFactor(1, 0);
     Splitter3 = new QSplitter(Qt::Vertical);
     Splitter3->setObjectName(QStringLiteral("Splitter3"));
     Splitter3->setHandleWidth(4);
     Splitter3->setChildrenCollapsible(false);
-    m_canvas = new TQBArea(this);
-    Splitter3->addWidget(m_canvas);
+    Splitter3->addWidget(Splitter1);
     Splitter3->addWidget(CreateBottomToolBox());
     Splitter3->setStretchFactor(0, 1);
     Splitter3->setStretchFactor(1, 0);
-    Splitter1->addWidget(Splitter3);
-    Splitter1->addWidget(CreateTablePanel());
-    Splitter1->setStretchFactor(0, 1);
-    Splitter1->setStretchFactor(1, 0);
-    root->addWidget(Splitter1, 1);
+    root->addWidget(Splitter3, 1);
     CreateUnionPanel();
 }
 

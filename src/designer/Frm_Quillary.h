@@ -265,6 +265,11 @@ private:
     QWidget* CreateToolBar();
     QWidget* CreateTablePanel();
     QWidget* CreateBottomToolBox();
+    void CreateListPages();
+    void CreateSqlPage();
+    void CreateQueryPage();
+    void CreateExecutePage();
+    QWidget* CreateSideButtons();
     void CreateUnionPanel();
     // UnionGrid, loaded from its stored form.
     TStringGridEx* CreateUnionGrid(QWidget* parent);

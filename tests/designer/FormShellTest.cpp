@@ -14,6 +14,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QSplitter>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
@@ -41,6 +42,20 @@ protected:
 };
 
 // --- layout -----------------------------------------------------------------
+
+TEST_F(FormTest, AtTheDefaultSizeEveryTabAndEveryConditionColumnIsInSight) {
+    Open();
+    form->resize(700, 500);
+    form->show();
+    form->PageControl1->setCurrentIndex(TFrm_Quillary::pgCondition);
+    QApplication::processEvents();
+    const QTabBar* tabs = form->PageControl1->tabBar();
+    EXPECT_LE(tabs->tabRect(8).right(), tabs->width()) << "no scroll arrows needed";
+    int columns = 0;
+    for (int c = 0; c < 4; ++c)
+        columns += form->ConditionList->ColWidths(c);
+    EXPECT_LE(columns, form->ConditionList->width() - 20) << "all four columns in sight";
+}
 
 TEST_F(FormTest, WindowHoldsItsControlsInOrder) {
     Open();
