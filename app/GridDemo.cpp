@@ -7,7 +7,7 @@
 #include "grid/GridStreaming.h"
 #include "grid/PropertyInplaceEdit.h"
 #include "grid/StringGridEx.h"
-#include "grid/UnionGridForm.h"
+#include "designer/UnionGridForm.h"
 
 #include <QApplication>
 #include <QFontDatabase>

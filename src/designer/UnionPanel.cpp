@@ -4,7 +4,7 @@
 #include "designer/QBArea.h"
 #include "grid/GridStreaming.h"
 #include "grid/StringGridEx.h"
-#include "grid/UnionGridForm.h"
+#include "designer/UnionGridForm.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

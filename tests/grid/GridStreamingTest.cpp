@@ -4,7 +4,7 @@
 
 #include "grid/GridStreaming.h"
 #include "grid/StringPrGridStrings.h"
-#include "grid/UnionGridForm.h"
+#include "designer/UnionGridForm.h"
 
 #include <QMenu>
 #include <QObject>

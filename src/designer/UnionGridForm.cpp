@@ -1,4 +1,4 @@
-#include "grid/UnionGridForm.h"
+#include "designer/UnionGridForm.h"
 
 namespace quillary {
 
