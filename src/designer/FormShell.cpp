@@ -346,8 +346,7 @@ bool TFrm_Quillary::FormCloseQuery() {
         if (name.isEmpty()) continue;
         TADOQuery query;
         query.SetConnection(connection);
-        query.SQL() = QStringList{QStringLiteral("Create View ") + name + QStringLiteral(" as ") +
-                                  Memo1->toPlainText()};
+        query.SQL() = QStringList{dialect::CreateView(name, Memo1->toPlainText())};
         try {
             query.ExecSQL();
             return true;
