@@ -202,6 +202,7 @@ QWidget* TFrm_Quillary::CreateBottomToolBox() {
     CreateExecutePage();
     layout->addWidget(PageControl1, 1);
     layout->addWidget(CreateSideButtons());
+    ConnectPageHandlers();
     return P_bottom;
 }
 

@@ -36,6 +36,7 @@ class TADOQueryModel;
 class TQBArea;
 class TQBTable;
 class TQuillaryDialog;
+class TPropertyInplaceEdit;
 class TStringGridEx;
 
 class TFrm_Quillary : public QDialog {
@@ -127,6 +128,40 @@ public:
     void SpeedButton2Click();
     void SpeedButton3Click();
     void SpeedButton4Click();
+    // --- column pages: sort and group columns, display list, grid lines -----
+    void OrderListDblClick();
+    void OrderColumnDblClick();
+    bool OrderListDragOver(QObject* source) const;
+    void OrderListDragDrop(QObject* source);
+    bool OrderColumnDragOver(QObject* source) const;
+    void OrderColumnDragDrop(QObject* source);
+    void GroupListDblClick();
+    void GroupColumnDblClick();
+    bool GroupListDragOver(QObject* source) const;
+    void GroupListDragDrop(QObject* source);
+    bool GroupColumnDragOver(QObject* source) const;
+    void GroupColumnDragDrop(QObject* source);
+    // Only the alias column of the display list can be selected.
+    void DisplayListSelectCell(int col, int row, bool& canSelect);
+    // A double click on any page grid toggles row selection.
+    void DisplayListDblClick(TStringGridEx* grid);
+    // The page grid that has the focus (or holds it in its cell editor), or null.
+    TStringGridEx* ActiveGrid() const;
+    // The open cell editor of the active grid, or null.
+    TPropertyInplaceEdit* ActiveCellEditor() const;
+    // The bracketed sub-select of the cell editor's text that holds the caret.
+    bool SubSelectAtCaret(int& sqlStart, int& sqlEnd) const;
+    // "上面一行" / "下面一行": `sender` tells which.
+    void N_InsUpClick(QObject* sender);
+    void N_DeleteClick();
+    void N_DeleteMultiClick();
+    void N_ClearSingleLineClick();
+    void N_ClearMultiLineClick();
+    void N_CopyClick();
+    void N_CutClick();
+    void N_PasteClick();
+    void PopupMenu1Change();
+
     // Page 8: runs the statement typed there.
     void ExecuteStatement();
     void N_CopySQLClick();
@@ -274,6 +309,7 @@ private:
     // UnionGrid, loaded from its stored form.
     TStringGridEx* CreateUnionGrid(QWidget* parent);
     void CreatePageGrids();
+    void ConnectPageHandlers();
     void CreateMenus();
     void ConnectHandlers();
     // Empties the page grids as a new design starts.

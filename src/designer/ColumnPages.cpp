@@ -1,0 +1,322 @@
+// The commands of the column pages: choosing sort and group columns, the
+// display list's selection rule, and the line commands of the grid menu.
+#include "designer/Frm_Quillary.h"
+#include "grid/PropertyInplaceEdit.h"
+#include "grid/StringGridEx.h"
+#include "sqltext/Common.h"
+
+#include <QAction>
+#include <QDropEvent>
+#include <QListWidget>
+#include <QMenu>
+#include <QTabWidget>
+#include <QToolButton>
+
+namespace quillary {
+
+namespace {
+
+QString Marker() {
+    return QString::fromUtf8(kDescendingMarker);
+}
+
+// The selected item of a non-empty list, or null.
+QListWidgetItem* Selected(QListWidget* list) {
+    if (list->count() == 0) return nullptr;
+    QListWidgetItem* item = list->currentItem();
+    return item && item->isSelected() ? item : nullptr;
+}
+
+bool Holds(const QListWidget* list, const QString& text) {
+    for (int i = 0; i < list->count(); ++i)
+        if (list->item(i)->text() == text) return true;
+    return false;
+}
+
+QListWidgetItem* AddChecked(QListWidget* list, const QString& text) {
+    auto* item = new QListWidgetItem(text, list);
+    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+    item->setCheckState(Qt::Unchecked);
+    return item;
+}
+
+// Drags between the lists of a page carry items by the form's own rules:
+// Qt's own moving of items is never used.
+class TListDrop : public QObject {
+public:
+    TListDrop(QListWidget* list, std::function<bool(QObject*)> over,
+              std::function<void(QObject*)> drop)
+        : QObject(list), m_over(std::move(over)), m_drop(std::move(drop)) {
+        list->viewport()->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto* e = static_cast<QDropEvent*>(event);
+            if (m_over(e->source()))
+                e->acceptProposedAction();
+            else
+                e->ignore();
+            return true;
+        }
+        case QEvent::Drop: {
+            auto* e = static_cast<QDropEvent*>(event);
+            if (m_over(e->source())) {
+                e->setDropAction(Qt::CopyAction); // nothing for the source to remove
+                e->accept();
+                m_drop(e->source());
+            }
+            return true;
+        }
+        default:
+            return false;
+        }
+    }
+
+private:
+    std::function<bool(QObject*)> m_over;
+    std::function<void(QObject*)> m_drop;
+};
+
+} // namespace
+
+// --- sort and group columns -------------------------------------------------
+
+void TFrm_Quillary::OrderListDblClick() {
+    QListWidgetItem* item = Selected(OrderList);
+    if (!item) return;
+    const QString chosen = Marker() + item->text();
+    if (Holds(OrderColumn, chosen)) return; // chosen already: it stays offered
+    AddChecked(OrderColumn, chosen);
+    delete OrderList->takeItem(OrderList->row(item));
+}
+
+void TFrm_Quillary::OrderColumnDblClick() {
+    QListWidgetItem* item = Selected(OrderColumn);
+    if (!item) return;
+    OrderList->addItem(item->text().mid(Marker().size()));
+    delete OrderColumn->takeItem(OrderColumn->row(item));
+}
+
+bool TFrm_Quillary::OrderListDragOver(QObject* source) const {
+    return source == OrderColumn;
+}
+
+void TFrm_Quillary::OrderListDragDrop(QObject* source) {
+    if (OrderListDragOver(source)) OrderColumnDblClick();
+}
+
+bool TFrm_Quillary::OrderColumnDragOver(QObject* source) const {
+    return source == OrderList || source == OrderColumn;
+}
+
+void TFrm_Quillary::OrderColumnDragDrop(QObject* source) {
+    if (source == OrderList) OrderListDblClick();
+}
+
+void TFrm_Quillary::GroupListDblClick() {
+    QListWidgetItem* item = Selected(GroupList);
+    if (!item || Holds(GroupColumn, item->text())) return;
+    GroupColumn->addItem(item->text());
+    delete GroupList->takeItem(GroupList->row(item));
+}
+
+void TFrm_Quillary::GroupColumnDblClick() {
+    QListWidgetItem* item = Selected(GroupColumn);
+    if (!item) return;
+    GroupList->addItem(item->text());
+    delete GroupColumn->takeItem(GroupColumn->row(item));
+}
+
+bool TFrm_Quillary::GroupListDragOver(QObject* source) const {
+    return source == GroupColumn;
+}
+
+void TFrm_Quillary::GroupListDragDrop(QObject* source) {
+    if (GroupListDragOver(source)) GroupColumnDblClick();
+}
+
+bool TFrm_Quillary::GroupColumnDragOver(QObject* source) const {
+    return source == GroupList;
+}
+
+void TFrm_Quillary::GroupColumnDragDrop(QObject* source) {
+    if (GroupColumnDragOver(source)) GroupListDblClick();
+}
+
+// --- the display list and row selection ---------------------------------------
+
+void TFrm_Quillary::DisplayListSelectCell(int col, int, bool& canSelect) {
+    canSelect = col == 2; // only the alias is the user's to type
+}
+
+void TFrm_Quillary::DisplayListDblClick(TStringGridEx* grid) {
+    Sp_Select->setChecked(!Sp_Select->isChecked());
+    Sp_SelectClick();
+    if (grid == DisplayList && GridAllowsEditing(DisplayList)) {
+        TGridRect cell{2, DisplayList->Row(), 2, DisplayList->Row()};
+        DisplayList->SetSelection(cell);
+    }
+}
+
+// --- line commands of the grid menu -------------------------------------------
+
+TStringGridEx* TFrm_Quillary::ActiveGrid() const {
+    for (QWidget* w = focusWidget(); w; w = w->parentWidget())
+        if (auto* grid = qobject_cast<TStringGridEx*>(w)) return grid;
+    return nullptr;
+}
+
+namespace {
+
+bool RowIsBlank(const TStringGridEx* grid, int row) {
+    for (int col = 0; col < grid->ColCount(); ++col)
+        if (!grid->GetCells(col, row).trimmed().isEmpty()) return false;
+    return true;
+}
+
+void CopyRow(TStringGridEx* grid, int from, int to) {
+    for (int col = 0; col < grid->ColCount(); ++col)
+        grid->SetCells(col, to, grid->GetCells(col, from));
+}
+
+void ClearRow(TStringGridEx* grid, int row) {
+    for (int col = 0; col < grid->ColCount(); ++col)
+        grid->SetCells(col, row, QString());
+}
+
+// Rows after `last` move up by `count`, and the grid loses `count` rows.
+void DeleteRows(TStringGridEx* grid, int first, int last) {
+    const int count = last - first + 1;
+    if (first < 1 || count <= 0 || last >= grid->RowCount()) return;
+    grid->SetEditorMode(false);
+    for (int row = last + 1; row < grid->RowCount(); ++row)
+        CopyRow(grid, row, row - count);
+    for (int row = grid->RowCount() - count; row < grid->RowCount(); ++row)
+        ClearRow(grid, row);
+    grid->SetRowCount(grid->RowCount() - count);
+}
+
+} // namespace
+
+void TFrm_Quillary::N_InsUpClick(QObject* sender) {
+    TStringGridEx* grid = ActiveGrid();
+    if (!grid) return;
+    const bool above = sender == N_InsUp;
+    const int current = grid->Row();
+    const int last = grid->RowCount() - 1;
+    grid->SetEditorMode(false);
+    // A blank last row is reused: the move below pushes it out.
+    if (grid->GetSelection().Top == last || !RowIsBlank(grid, last))
+        grid->SetRowCount(grid->RowCount() + 1);
+    const int blank = above ? current : current + 1;
+    for (int row = grid->RowCount() - 1; row > blank; --row)
+        CopyRow(grid, row - 1, row);
+    ClearRow(grid, blank);
+    grid->SetRow(blank);
+}
+
+void TFrm_Quillary::N_DeleteClick() {
+    if (TStringGridEx* grid = ActiveGrid()) DeleteRows(grid, grid->Row(), grid->Row());
+}
+
+void TFrm_Quillary::N_DeleteMultiClick() {
+    if (TStringGridEx* grid = ActiveGrid()) {
+        const TGridRect sel = grid->GetSelection();
+        DeleteRows(grid, sel.Top, sel.Bottom);
+    }
+}
+
+void TFrm_Quillary::N_ClearSingleLineClick() {
+    if (TStringGridEx* grid = ActiveGrid()) ClearRow(grid, grid->Row());
+}
+
+void TFrm_Quillary::N_ClearMultiLineClick() {
+    if (TStringGridEx* grid = ActiveGrid()) {
+        const TGridRect sel = grid->GetSelection();
+        for (int row = sel.Top; row <= sel.Bottom; ++row)
+            ClearRow(grid, row);
+    }
+}
+
+void TFrm_Quillary::N_CopyClick() {
+    if (TPropertyInplaceEdit* editor = ActiveCellEditor()) editor->copy();
+}
+
+void TFrm_Quillary::N_CutClick() {
+    if (TPropertyInplaceEdit* editor = ActiveCellEditor()) editor->cut();
+}
+
+void TFrm_Quillary::N_PasteClick() {
+    if (TPropertyInplaceEdit* editor = ActiveCellEditor()) editor->paste();
+}
+
+TPropertyInplaceEdit* TFrm_Quillary::ActiveCellEditor() const {
+    TStringGridEx* grid = ActiveGrid();
+    if (!grid || !grid->EditorMode()) return nullptr;
+    TPropertyInplaceEdit* editor = grid->InplaceEditor();
+    return editor && editor->isVisible() ? editor : nullptr;
+}
+
+bool TFrm_Quillary::SubSelectAtCaret(int& sqlStart, int& sqlEnd) const {
+    TPropertyInplaceEdit* editor = ActiveCellEditor();
+    if (!editor) return false;
+    const QString text = editor->text();
+    const int caret = editor->cursorPosition();
+    for (int from = 1; from <= text.size();) {
+        if (!FindSQLInExp(text, from, sqlStart, sqlEnd)) return false;
+        if (caret >= sqlStart && caret <= sqlEnd) return true;
+        from = sqlEnd + 2;
+    }
+    return false;
+}
+
+void TFrm_Quillary::PopupMenu1Change() {
+    int sqlStart = 0, sqlEnd = 0;
+    const bool inside = SubSelectAtCaret(sqlStart, sqlEnd);
+    ReForge->setVisible(inside);
+    M_Line->setVisible(inside);
+}
+
+// --- wiring ---------------------------------------------------------------------
+
+void TFrm_Quillary::ConnectPageHandlers() {
+    connect(OrderList, &QListWidget::itemDoubleClicked, this, [this] { OrderListDblClick(); });
+    connect(OrderColumn, &QListWidget::itemDoubleClicked, this, [this] { OrderColumnDblClick(); });
+    connect(GroupList, &QListWidget::itemDoubleClicked, this, [this] { GroupListDblClick(); });
+    connect(GroupColumn, &QListWidget::itemDoubleClicked, this, [this] { GroupColumnDblClick(); });
+    new TListDrop(
+        OrderList, [this](QObject* s) { return OrderListDragOver(s); },
+        [this](QObject* s) { OrderListDragDrop(s); });
+    new TListDrop(
+        OrderColumn, [this](QObject* s) { return OrderColumnDragOver(s); },
+        [this](QObject* s) { OrderColumnDragDrop(s); });
+    new TListDrop(
+        GroupList, [this](QObject* s) { return GroupListDragOver(s); },
+        [this](QObject* s) { GroupListDragDrop(s); });
+    new TListDrop(
+        GroupColumn, [this](QObject* s) { return GroupColumnDragOver(s); },
+        [this](QObject* s) { GroupColumnDragDrop(s); });
+
+    DisplayList->OnSelectCell = [this](QObject*, int col, int row, bool& canSelect) {
+        DisplayListSelectCell(col, row, canSelect);
+    };
+    for (TStringGridEx* grid : {ConditionList, ConditionListGroup, ComputeColumnList, DisplayList})
+        grid->OnDblClick = [this, grid](QObject*) { DisplayListDblClick(grid); };
+
+    connect(N_InsUp, &QAction::triggered, this, [this] { N_InsUpClick(N_InsUp); });
+    connect(N_InsDown, &QAction::triggered, this, [this] { N_InsUpClick(N_InsDown); });
+    connect(N_DeleteSingle, &QAction::triggered, this, &TFrm_Quillary::N_DeleteClick);
+    connect(N_DeleteMulti, &QAction::triggered, this, &TFrm_Quillary::N_DeleteMultiClick);
+    connect(N_ClearSingleLine, &QAction::triggered, this, &TFrm_Quillary::N_ClearSingleLineClick);
+    connect(N_ClearMultiLine, &QAction::triggered, this, &TFrm_Quillary::N_ClearMultiLineClick);
+    connect(N_Copy, &QAction::triggered, this, &TFrm_Quillary::N_CopyClick);
+    connect(N_Cut, &QAction::triggered, this, &TFrm_Quillary::N_CutClick);
+    connect(N_Paste, &QAction::triggered, this, &TFrm_Quillary::N_PasteClick);
+    connect(PopupMenu1, &QMenu::aboutToShow, this, &TFrm_Quillary::PopupMenu1Change);
+}
+
+} // namespace quillary
