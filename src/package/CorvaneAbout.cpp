@@ -20,9 +20,10 @@ struct TSqlPropertyState {
     QString Cached;
 };
 
+// Never destroyed: the package's finalisation frees what it holds.
 TSqlPropertyState& SqlState() {
-    static TSqlPropertyState state;
-    return state;
+    static auto* state = new TSqlPropertyState;
+    return *state;
 }
 
 void ShowMessage(const QString& text) {

@@ -7,9 +7,10 @@ namespace quillary {
 
 namespace {
 
+// Never destroyed: a host may unload the package after static destruction began.
 QList<TRegistration>& Table() {
-    static QList<TRegistration> table;
-    return table;
+    static auto* table = new QList<TRegistration>;
+    return *table;
 }
 
 QString ShortClassName(const char* className) {

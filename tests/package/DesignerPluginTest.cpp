@@ -9,6 +9,7 @@
 #include <QDesignerFormEditorInterface>
 #include <QDesignerTaskMenuExtension>
 #include <QExtensionManager>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPluginLoader>
@@ -17,6 +18,12 @@
 
 namespace quillary::test {
 namespace {
+
+// Qt Designer's core as the host gives it to plugins: with an extension manager.
+class TCore : public QDesignerFormEditorInterface {
+public:
+    TCore() { setExtensionManager(new QExtensionManager(this)); }
+};
 
 class DesignerPlugin : public ScriptedUiTest {
 protected:
@@ -27,9 +34,13 @@ protected:
         ASSERT_NE(collection, nullptr) << loader.errorString().toStdString();
         for (QDesignerCustomWidgetInterface* w : collection->customWidgets())
             widgets[w->name()] = w;
-        core.setExtensionManager(new QExtensionManager(&core));
         for (QDesignerCustomWidgetInterface* w : std::as_const(widgets))
             w->initialize(&core);
+    }
+    // The plugin instance lives as long as the process, and so does its host.
+    static TCore& Core() {
+        static TCore* core = new TCore;
+        return *core;
     }
     QDesignerTaskMenuExtension* TaskMenu(QWidget* widget) {
         return qt_extension<QDesignerTaskMenuExtension*>(core.extensionManager(), widget);
@@ -42,7 +53,7 @@ protected:
     }
     QPluginLoader loader;
     QMap<QString, QDesignerCustomWidgetInterface*> widgets;
-    QDesignerFormEditorInterface core;
+    TCore& core = Core();
 };
 
 TEST_F(DesignerPlugin, PutsBothComponentsOnTheCorvanePage) {
@@ -104,6 +115,7 @@ TEST_F(DesignerPlugin, TaskMenuListsAndRunsTheDialogVerbs) {
     EXPECT_EQ(verbs, QStringList({"Test Dialog", "Edit ConnectionString"}));
     ASSERT_NE(menu->preferredEditAction(), nullptr);
 
+    standIn->setProperty("ConnectionString", SampleCsn());
     const QString file = CopyOfSampleDatabase();
     QString chosen;
     ui.AnswerModal([&](QDialog* d) {

@@ -58,7 +58,9 @@ TPublishedProperty Property(const QObject* component, const QString& name) {
 void ExpectDesignerWith(TScriptedUserInteraction& ui, const QString& caption, const QString& sql,
                         int result, TQuillaryDialog** seen = nullptr) {
     ExpectDesigner(ui, [=](TFrm_Quillary& form) {
-        if (!caption.isEmpty()) EXPECT_EQ(form.windowTitle(), caption);
+        if (!caption.isEmpty()) {
+            EXPECT_EQ(form.windowTitle(), caption);
+        }
         if (seen) *seen = form.Dialog();
         form.Memo1->setPlainText(sql);
         return result;
