@@ -70,7 +70,8 @@ private:
         QApplication::processEvents();
         int x = 10;
         for (const char* table : {"customers", "orders", "order_items"}) {
-            const auto found = form.QBTables->findItems(QString::fromLatin1(table), Qt::MatchExactly);
+            const auto found =
+                form.QBTables->findItems(QString::fromLatin1(table), Qt::MatchExactly);
             if (found.isEmpty()) continue;
             form.QBTables->setCurrentItem(found.first());
             TQBTable* box = form.Canvas()->InsertTable(x, 10);

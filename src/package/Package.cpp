@@ -52,7 +52,8 @@ void RegisterQuillaryDialog() {
     const QString dialog = QStringLiteral("TQuillaryDialog");
     RegisterComponents(QString::fromLatin1(kPalettePage), {dialog});
     RegisterComponentEditor(dialog, ComponentEditorClass<TQuillaryEditor>());
-    RegisterComponentEditor(QStringLiteral("TADOQuery"), ComponentEditorClass<TQueryEditor_Quillary>());
+    RegisterComponentEditor(QStringLiteral("TADOQuery"),
+                            ComponentEditorClass<TQueryEditor_Quillary>());
     RegisterPropertyEditor(QStringLiteral("WideString"), dialog, QStringLiteral("ConnectionString"),
                            PropertyEditorClass<TCNSProperty>());
     RegisterPropertyEditor(QStringLiteral("String"), dialog, QStringLiteral("Version"),

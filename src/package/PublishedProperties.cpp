@@ -31,20 +31,28 @@ QList<TPublishedProperty> DialogProperties() {
         Field("IsAllowUnion", "Boolean", &TDialog::IsAllowUnion),
         Field("IsAllowOrderBy", "Boolean", &TDialog::IsAllowOrderBy),
         Field("IsAllowChangeCSN", "Boolean", &TDialog::IsAllowChangeCSN),
-        {QStringLiteral("Connected"), QStringLiteral("Boolean"),
-         [](const QObject* o) { return QVariant(D(o)->GetConnected()); }, {}},
-        {QStringLiteral("CSN"), QStringLiteral("WideString"),
-         [](const QObject* o) { return QVariant(D(o)->GetCSN()); }, {}},
+        {QStringLiteral("Connected"),
+         QStringLiteral("Boolean"),
+         [](const QObject* o) { return QVariant(D(o)->GetConnected()); },
+         {}},
+        {QStringLiteral("CSN"),
+         QStringLiteral("WideString"),
+         [](const QObject* o) { return QVariant(D(o)->GetCSN()); },
+         {}},
         {QStringLiteral("Connection"), QStringLiteral("TADOConnection"),
-         [](const QObject* o) { return QVariant::fromValue(static_cast<void*>(D(o)->GetConnection())); },
+         [](const QObject* o) {
+             return QVariant::fromValue(static_cast<void*>(D(o)->GetConnection()));
+         },
          [](QObject* o, const QVariant& v) {
              D(o)->SetConnection(static_cast<TADOConnection*>(v.value<void*>()));
          }},
         {QStringLiteral("ConnectionString"), QStringLiteral("WideString"),
          [](const QObject* o) { return QVariant(D(o)->ConnectionString()); },
          [](QObject* o, const QVariant& v) { D(o)->SetConnectionString(v.toString()); }},
-        {QStringLiteral("SQLS"), QStringLiteral("TStrings"),
-         [](const QObject* o) { return QVariant(const_cast<TDialog*>(D(o))->GetSQLS()); }, {}},
+        {QStringLiteral("SQLS"),
+         QStringLiteral("TStrings"),
+         [](const QObject* o) { return QVariant(const_cast<TDialog*>(D(o))->GetSQLS()); },
+         {}},
         Field("SQL", "String", &TDialog::SQL),
         {QStringLiteral("SQLSet"), QStringLiteral("TStrings"),
          [](const QObject* o) { return QVariant(D(o)->SQLSet); },
@@ -69,7 +77,9 @@ const TADOQuery* Q(const QObject* o) {
 QList<TPublishedProperty> QueryProperties() {
     return {
         {QStringLiteral("Connection"), QStringLiteral("TADOConnection"),
-         [](const QObject* o) { return QVariant::fromValue(static_cast<void*>(Q(o)->Connection())); },
+         [](const QObject* o) {
+             return QVariant::fromValue(static_cast<void*>(Q(o)->Connection()));
+         },
          [](QObject* o, const QVariant& v) {
              Q(o)->SetConnection(static_cast<TADOConnection*>(v.value<void*>()));
          }},

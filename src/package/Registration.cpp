@@ -83,14 +83,24 @@ void RegisterComponents(const QString& Page, const QStringList& ComponentClasses
 }
 
 void RegisterComponentEditor(const QString& ComponentClass, TComponentEditorClass ComponentEditor) {
-    Table().append({TRegistration::ComponentEditor, {}, ComponentClass, {}, {},
-                    std::move(ComponentEditor), {}});
+    Table().append({TRegistration::ComponentEditor,
+                    {},
+                    ComponentClass,
+                    {},
+                    {},
+                    std::move(ComponentEditor),
+                    {}});
 }
 
 void RegisterPropertyEditor(const QString& PropertyType, const QString& ComponentClass,
                             const QString& PropertyName, TPropertyEditorClass EditorClass) {
-    Table().append({TRegistration::PropertyEditor, {}, ComponentClass, PropertyType, PropertyName,
-                    {}, std::move(EditorClass)});
+    Table().append({TRegistration::PropertyEditor,
+                    {},
+                    ComponentClass,
+                    PropertyType,
+                    PropertyName,
+                    {},
+                    std::move(EditorClass)});
 }
 
 const QList<TRegistration>& Registrations() {

@@ -49,8 +49,7 @@ QString HelpFileName(const QString& executableFolder) {
     return name + QLatin1String(kHelpFile);
 }
 
-quintptr HtmlHelp(quintptr callerWindow, const QString& fileName, quint32 command,
-                  quintptr data) {
+quintptr HtmlHelp(quintptr callerWindow, const QString& fileName, quint32 command, quintptr data) {
     THelpState& state = State();
     if (!state.Library) {
         auto library = std::make_unique<QLibrary>(
@@ -59,8 +58,7 @@ quintptr HtmlHelp(quintptr callerWindow, const QString& fileName, quint32 comman
         // them, so the code stays mapped after it is freed.
         library->setLoadHints(QLibrary::PreventUnloadHint);
         // A failed load leaves the state empty, so that the next call tries again.
-        if (!library->load())
-            throw Exception(QString::fromLatin1(kHelpNotInstalledMessage));
+        if (!library->load()) throw Exception(QString::fromLatin1(kHelpNotInstalledMessage));
         state.Library = std::move(library);
         state.Entry = reinterpret_cast<THtmlHelpEntry>(state.Library->resolve(kHelpViewerEntry));
         if (state.Entry) state.Entry(0, nullptr, HH_INITIALIZE, quintptr(&state.Cookie));

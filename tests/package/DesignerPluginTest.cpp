@@ -30,7 +30,8 @@ protected:
     void SetUp() override {
         ScriptedUiTest::SetUp();
         loader.setFileName(QUILLARY_DESIGNER_PLUGIN);
-        auto* collection = qobject_cast<QDesignerCustomWidgetCollectionInterface*>(loader.instance());
+        auto* collection =
+            qobject_cast<QDesignerCustomWidgetCollectionInterface*>(loader.instance());
         ASSERT_NE(collection, nullptr) << loader.errorString().toStdString();
         for (QDesignerCustomWidgetInterface* w : collection->customWidgets())
             widgets[w->name()] = w;
@@ -69,7 +70,8 @@ TEST_F(DesignerPlugin, PutsBothComponentsOnTheCorvanePage) {
         EXPECT_FALSE(w->isContainer());
         EXPECT_FALSE(w->toolTip().isEmpty());
         EXPECT_TRUE(w->icon().availableSizes().contains(expected[w->name()].second));
-        EXPECT_TRUE(QFileInfo::exists(QStringLiteral(QUILLARY_SOURCE_DIR "/src/") + w->includeFile()));
+        EXPECT_TRUE(
+            QFileInfo::exists(QStringLiteral(QUILLARY_SOURCE_DIR "/src/") + w->includeFile()));
         std::unique_ptr<QWidget> made(w->createWidget(nullptr));
         ASSERT_NE(made, nullptr);
         EXPECT_EQ(QString::fromLatin1(made->metaObject()->className()), w->name());
@@ -86,7 +88,8 @@ TEST_F(DesignerPlugin, PutsBothComponentsOnTheCorvanePage) {
 }
 
 TEST_F(DesignerPlugin, StandInCarriesTheDialogPropertiesAndHidesAtRunTime) {
-    std::unique_ptr<QWidget> made(widgets["quillary::TQuillaryDialogStandIn"]->createWidget(nullptr));
+    std::unique_ptr<QWidget> made(
+        widgets["quillary::TQuillaryDialogStandIn"]->createWidget(nullptr));
     auto* standIn = qobject_cast<TQuillaryDialogStandIn*>(made.get());
     ASSERT_NE(standIn, nullptr);
     EXPECT_EQ(standIn->property("Form_Width").toInt(), 716);
@@ -105,7 +108,8 @@ TEST_F(DesignerPlugin, TaskMenuListsAndRunsTheDialogVerbs) {
     std::unique_ptr<QWidget> grid(widgets["quillary::TStringGridEx"]->createWidget(nullptr));
     EXPECT_EQ(TaskMenu(grid.get()), nullptr) << "the grid has no component editor";
 
-    std::unique_ptr<QWidget> made(widgets["quillary::TQuillaryDialogStandIn"]->createWidget(nullptr));
+    std::unique_ptr<QWidget> made(
+        widgets["quillary::TQuillaryDialogStandIn"]->createWidget(nullptr));
     auto* standIn = qobject_cast<TQuillaryDialogStandIn*>(made.get());
     QDesignerTaskMenuExtension* menu = TaskMenu(standIn);
     ASSERT_NE(menu, nullptr);

@@ -1,10 +1,10 @@
 // The package: unit order, what it registers, the component editors on a
 // real dialog and a real query over SQLite, and the property editors.
+#include "package/Package.h"
 #include "../designer/DesignerTestSupport.h"
 #include "db/DataLinkPrompt.h"
 #include "grid/StringGridEx.h"
 #include "package/CorvaneAbout.h"
-#include "package/Package.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -123,21 +123,25 @@ TEST_F(PackageRegistration, EditorsAreFoundByClassAndProperty) {
     TADOQuery query;
     TQueryDescendant descendant;
     TStringGridEx grid;
-    EXPECT_NE(dynamic_cast<TQuillaryEditor*>(GetComponentEditor(&dialog, &designer).get()), nullptr);
+    EXPECT_NE(dynamic_cast<TQuillaryEditor*>(GetComponentEditor(&dialog, &designer).get()),
+              nullptr);
     EXPECT_NE(dynamic_cast<TQueryEditor_Quillary*>(GetComponentEditor(&query, &designer).get()),
               nullptr);
-    EXPECT_NE(dynamic_cast<TQueryEditor_Quillary*>(GetComponentEditor(&descendant, &designer).get()),
-              nullptr);
+    EXPECT_NE(
+        dynamic_cast<TQueryEditor_Quillary*>(GetComponentEditor(&descendant, &designer).get()),
+        nullptr);
     // No editor of its own: the default one, whose double click opens the default event.
     auto gridEditor = GetComponentEditor(&grid, &designer);
     EXPECT_EQ(gridEditor->GetVerbCount(), 0);
     gridEditor->Edit();
     EXPECT_EQ(designer.DefaultEvents, QList<QObject*>({&grid}));
 
-    EXPECT_NE(dynamic_cast<TCNSProperty*>(GetPropertyEditor(&dialog, "ConnectionString", &designer).get()),
+    EXPECT_NE(dynamic_cast<TCNSProperty*>(
+                  GetPropertyEditor(&dialog, "ConnectionString", &designer).get()),
               nullptr);
-    EXPECT_NE(dynamic_cast<TVersionProperty*>(GetPropertyEditor(&dialog, "Version", &designer).get()),
-              nullptr);
+    EXPECT_NE(
+        dynamic_cast<TVersionProperty*>(GetPropertyEditor(&dialog, "Version", &designer).get()),
+        nullptr);
     // The SQL editor is available, not registered.
     auto sql = GetPropertyEditor(&dialog, "SQL", &designer);
     ASSERT_NE(sql, nullptr);
@@ -150,9 +154,10 @@ TEST_F(PackageRegistration, DialogEditorVerbs) {
     TQuillaryDialog dialog;
     auto editor = GetComponentEditor(&dialog, &designer);
     EXPECT_EQ(editor->GetVerbCount(), 2);
-    const QList<QPair<int, QString>> verbs = {
-        {0, "Test Dialog"}, {1, "Edit ConnectionString"}, {2, "Edit ConnectionString"},
-        {-1, "Edit ConnectionString"}};
+    const QList<QPair<int, QString>> verbs = {{0, "Test Dialog"},
+                                              {1, "Edit ConnectionString"},
+                                              {2, "Edit ConnectionString"},
+                                              {-1, "Edit ConnectionString"}};
     for (const auto& [index, text] : verbs)
         EXPECT_EQ(editor->GetVerb(index), text) << index;
     auto queryEditor = std::make_unique<TQueryEditor_Quillary>(nullptr, &designer);
@@ -295,10 +300,14 @@ TEST_F(PackageRegistration, VersionEditorShowsFromTheVAndTellsWhoOwnsIt) {
     auto property = GetPropertyEditor(&dialog, "Version", &designer);
     const TPropertyAttributes attributes = property->GetAttributes();
     EXPECT_TRUE(attributes.testFlags(paDialog | paReadOnly | paMultiSelect | paRevertable));
-    const QList<QPair<QString, QString>> values = {
-        {"2.0", "2.0"},           {"Quillary v2.0", "v2.0"}, {"a v1 b v2", "v1 b v2"},
-        {"x  v3", "v3"},          {"v2.0", "v2.0"},          {" v", "v"},
-        {"", ""},                 {"Quillary V2", "Quillary V2"}};
+    const QList<QPair<QString, QString>> values = {{"2.0", "2.0"},
+                                                   {"Quillary v2.0", "v2.0"},
+                                                   {"a v1 b v2", "v1 b v2"},
+                                                   {"x  v3", "v3"},
+                                                   {"v2.0", "v2.0"},
+                                                   {" v", "v"},
+                                                   {"", ""},
+                                                   {"Quillary V2", "Quillary V2"}};
     for (const auto& [stored, shown] : values) {
         dialog.Version = stored;
         EXPECT_EQ(property->GetValue(), shown) << stored.toStdString();

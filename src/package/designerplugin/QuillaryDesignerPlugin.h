@@ -3,12 +3,12 @@
 // widget-box group "Corvane", and the component editors' verbs in the
 // designer's context menu (task menu).
 
-#include <QtUiPlugin/QDesignerCustomWidgetCollectionInterface>
-#include <QtUiPlugin/QDesignerCustomWidgetInterface>
 #include <QDesignerTaskMenuExtension>
 #include <QExtensionFactory>
 #include <QIcon>
 #include <QPointer>
+#include <QtUiPlugin/QDesignerCustomWidgetCollectionInterface>
+#include <QtUiPlugin/QDesignerCustomWidgetInterface>
 #include <functional>
 
 class QAction;

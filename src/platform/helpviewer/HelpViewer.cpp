@@ -57,8 +57,9 @@ THelpViewer::THelpViewer(const QString& helpFile, const QString& collectionFile)
     connect(IndexFilter, &QLineEdit::textChanged, this,
             [this](const QString& text) { Index->filterIndices(text); });
     connect(IndexFilter, &QLineEdit::returnPressed, Index, &QHelpIndexWidget::activateCurrentItem);
-    connect(Index, &QHelpIndexWidget::documentActivated, this,
-            [this](const QHelpLink& document, const QString&) { Browser->setSource(document.url); });
+    connect(
+        Index, &QHelpIndexWidget::documentActivated, this,
+        [this](const QHelpLink& document, const QString&) { Browser->setSource(document.url); });
     connect(Index, &QHelpIndexWidget::documentsActivated, this,
             [this](const QList<QHelpLink>& documents, const QString&) {
                 if (!documents.isEmpty()) Browser->setSource(documents.first().url);
