@@ -168,7 +168,8 @@ int RunManualPictures(int argc, char* argv[]) {
     login.show();
     taker.Save(&login, QStringLiteral("login"));
     TDataLinkDialog link;
-    link.SetConnectionString(csn);
+    // A path that reads well and stays the same between retakes.
+    link.SetConnectionString(QStringLiteral("Provider=SQLite;Data Source=/home/user/sample.db"));
     link.show();
     taker.Save(&link, QStringLiteral("datalink"));
     SetUi(previous);

@@ -137,9 +137,34 @@ TEST_F(HelpViewer, OpensTheManualAtItsIndexOnce) {
     auto* browser = viewer->findChild<QTextBrowser*>();
     EXPECT_TRUE(QTest::qWaitFor([&] { return !browser->toPlainText().isEmpty(); }, 10000));
 
-    EXPECT_EQ(Show(QUILLARY_HELP_FILE, HH_DISPLAY_INDEX), viewer) << "one viewer per help file";
-    EXPECT_EQ(Show(QUILLARY_HELP_FILE, HH_DISPLAY_TOC), viewer);
+    EXPECT_EQ(Show(QUILLARY_HELP_FILE, HH_DISPLAY_TOC), viewer) << "one viewer per help file";
     EXPECT_EQ(tabs->currentIndex(), 0);
+    // A keyword narrows the index down to it.
+    EXPECT_EQ(Show(QUILLARY_HELP_FILE, HH_DISPLAY_INDEX, "联合"), viewer);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return index->model()->rowCount() < 5; }, 10000));
+    ASSERT_GT(index->model()->rowCount(), 0);
+    EXPECT_EQ(index->model()->index(0, 0).data().toString(), QString::fromUtf8("联合"));
+}
+
+TEST_F(HelpViewer, FiltersTheIndexByAKeywordGivenBeforeItIsReady) {
+    QWidget* viewer = Show(QUILLARY_HELP_FILE, HH_DISPLAY_INDEX, "视图");
+    ASSERT_NE(viewer, nullptr);
+    auto* index = viewer->findChild<QTabWidget*>()->currentWidget()->findChild<QListView*>();
+    const auto entries = [&] {
+        QStringList shown;
+        for (int row = 0; row < index->model()->rowCount(); ++row)
+            shown << index->model()->index(row, 0).data().toString();
+        return shown;
+    };
+    // Only entries with the keyword, the keyword itself among them.
+    const QString keyword = QString::fromUtf8("视图");
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            const QStringList shown = entries();
+            return shown.contains(keyword) && shown.filter(keyword) == shown;
+        },
+        10000))
+        << entries().join(' ').toStdString();
 }
 
 TEST_F(HelpViewer, ReportsAMissingHelpFile) {

@@ -88,6 +88,13 @@ THelpViewer::THelpViewer(const QString& helpFile, const QString& collectionFile)
     connect(Engine->contentModel(), &QHelpContentModel::contentsCreated, this, [this] {
         if (Browser->source().isEmpty()) ShowTopic();
     });
+    // A keyword asked for before the index was ready filters it once it is.
+    connect(
+        Engine->indexModel(), &QHelpIndexModel::indexCreated, this,
+        [this] {
+            if (!IndexFilter->text().isEmpty()) Index->filterIndices(IndexFilter->text());
+        },
+        Qt::QueuedConnection);
     // Qt builds the models in a thread of its own; ask once more in case the
     // set-up above did not.
     Engine->contentModel()->createContents(QString());
