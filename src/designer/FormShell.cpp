@@ -9,11 +9,14 @@
 #include "designer/QuillaryDialog.h"
 #include "grid/StringGridEx.h"
 #include "platform/Clipboard.h"
+#include "platform/Exception.h"
+#include "platform/HtmlHelp.h"
 #include "platform/TextFile.h"
 #include "platform/UserInteraction.h"
 #include "sqltext/Common.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
@@ -62,6 +65,7 @@ void TFrm_Quillary::ConnectHandlers() {
     connect(TB_OPENSOURCE, &QToolButton::clicked, this, &TFrm_Quillary::TB_OPENSOURCEClick);
     connect(TB_SaveCSN, &QToolButton::clicked, this, &TFrm_Quillary::TB_SaveCSNClick);
     connect(TB_JOIN, &QToolButton::clicked, this, &TFrm_Quillary::TB_JOINClick);
+    connect(TB_HELP, &QToolButton::clicked, this, &TFrm_Quillary::TB_HELPClick);
     connect(TB_CopySQL, &QToolButton::clicked, this, &TFrm_Quillary::N_CopySQLClick);
     connect(N_CopySQL, &QAction::triggered, this, &TFrm_Quillary::N_CopySQLClick);
     connect(tb_ToolBox, &QToolButton::clicked, this, &TFrm_Quillary::tb_ToolBoxClick);
@@ -216,6 +220,17 @@ void TFrm_Quillary::Button2Click() {
 
 void TFrm_Quillary::TB_EXITClick() {
     close();
+}
+
+void TFrm_Quillary::TB_HELPClick() {
+    try {
+        HtmlHelp(quintptr(this), HelpFileName(QCoreApplication::applicationDirPath()),
+                 HH_DISPLAY_INDEX, 0);
+    } catch (const Exception& e) {
+        // What the application does with an error nobody caught: show it.
+        Ui().MessageBox(e.Message(), QGuiApplication::applicationDisplayName(), TMsgButtons::Ok,
+                        TMsgIcon::Error);
+    }
 }
 
 void TFrm_Quillary::TB_JOINClick() {

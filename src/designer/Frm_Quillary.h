@@ -105,6 +105,8 @@ public:
     bool FormCloseQuery();
     void SetUnionMenuVisible(bool visible);
     void TB_JOINClick();
+    // Opens the help file beside the program at its index.
+    void TB_HELPClick();
 
     // --- union panel --------------------------------------------------------
     // Shows the floating panel on the canvas, in front.
