@@ -29,6 +29,10 @@ void TQuillaryDialog::SetOwnConnection(std::unique_ptr<TADOConnection> connectio
     m_ownConnection = std::move(connection);
 }
 
+TFrm_Quillary* TQuillaryDialog::Form() const {
+    return m_form;
+}
+
 bool TQuillaryDialog::GetConnected() const {
     TADOConnection* connection = GetConn();
     return connection && connection->Connected();

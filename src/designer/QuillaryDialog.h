@@ -61,7 +61,7 @@ public:
     static bool HasNoLogin(const QString& connectionString);
 
     // The open designer form, null while Execute is not running.
-    TFrm_Quillary* Form() const { return m_form; }
+    TFrm_Quillary* Form() const;
 
     // Published fields.
     bool IsCreateView = false;
