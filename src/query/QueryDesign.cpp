@@ -8,4 +8,32 @@ int QueryDesign::FindTable(const QString& name) const {
     return -1;
 }
 
+bool HasBoxes(const QueryDesign& design, const TDesignLink& link) {
+    const qsizetype n = design.Boxes.size();
+    return link.Table1 >= 0 && link.Table1 < n && link.Table2 >= 0 && link.Table2 < n;
+}
+
+QString GridCell(const QList<QStringList>& rows, int row, int col) {
+    if (row < 1 || row > rows.size() || col < 0) return {};
+    const QStringList& cells = rows[row - 1];
+    return col < cells.size() ? cells[col] : QString();
+}
+
+void SetGridCell(QList<QStringList>& rows, int row, int col, const QString& text, int width) {
+    if (row < 1 || col < 0) return;
+    EnsureGridRows(rows, row, width);
+    QStringList& cells = rows[row - 1];
+    while (cells.size() <= col)
+        cells.append(QString());
+    cells[col] = text;
+}
+
+void EnsureGridRows(QList<QStringList>& rows, int count, int width) {
+    if (rows.size() >= count) return;
+    rows.reserve(count);
+    const QStringList blank(width, QString());
+    while (rows.size() < count)
+        rows.append(blank);
+}
+
 } // namespace quillary

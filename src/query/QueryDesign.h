@@ -105,4 +105,23 @@ struct QueryDesign {
     bool operator==(const QueryDesign&) const = default;
 };
 
+// Whether both ends of a link name boxes of the design (links of a damaged
+// design that do not are passed over).
+bool HasBoxes(const QueryDesign& design, const TDesignLink& link);
+
+// Grid rows as QueryDesign keeps them: `row` is the grid row (data from 1),
+// `col` the column. Cells beyond the rows or the cells held read as empty.
+QString GridCell(const QList<QStringList>& rows, int row, int col);
+// Writes one cell, adding rows of `width` empty cells (and cells to the row)
+// as needed.
+void SetGridCell(QList<QStringList>& rows, int row, int col, const QString& text, int width);
+// Grows `rows` to at least `count` data rows of `width` empty cells.
+void EnsureGridRows(QList<QStringList>& rows, int count, int width);
+
+// Cells per row of the grids.
+inline constexpr int kConditionWidth = 4;
+inline constexpr int kComputeWidth = 2;
+inline constexpr int kDisplayWidth = 4;
+inline constexpr int kUnionWidth = 4;
+
 } // namespace quillary

@@ -1,0 +1,202 @@
+#include "query/ColumnPages.h"
+#include "query/DesignTexts.h"
+#include "sqltext/DataSourceKind.h"
+
+#include <QHash>
+#include <QSet>
+
+#include <list>
+
+namespace quillary {
+
+namespace {
+
+// Keys of the display list are found as a string list finds them: ignoring case.
+QString Folded(const QString& key) {
+    return key.toCaseFolded();
+}
+
+// The non-empty compute rows: trimmed expressions and their trimmed aliases.
+void ComputedColumns(const QueryDesign& design, QStringList& expressions, QStringList& aliases) {
+    for (const QStringList& row : design.ComputeRows) {
+        const QString e = TrimCell(row.value(0));
+        if (e.isEmpty()) continue;
+        expressions << e;
+        aliases << TrimCell(row.value(1));
+    }
+}
+
+// Compute rows up to the first empty expression, trimmed.
+QStringList LeadingExpressions(const QueryDesign& design) {
+    QStringList list;
+    for (const QStringList& row : design.ComputeRows) {
+        const QString e = TrimCell(row.value(0));
+        if (e.isEmpty()) break;
+        list << e;
+    }
+    return list;
+}
+
+const QStringList kTightOperators{"=", ">", "<", ">=", "<=", "<>"};
+
+} // namespace
+
+QStringList GetCheckedItems(const QueryDesign& design, bool bare) {
+    QStringList items;
+    for (const TDesignBox& box : design.Boxes) {
+        const QString prefix = box.GetTableName() + QLatin1Char('.');
+        for (const TDesignField& f : box.Fields)
+            if (f.Checked) items << (bare ? f.Name : prefix + f.Name);
+    }
+    return items;
+}
+
+bool IsMatch(const QueryDesign& design) {
+    QStringList keys;
+    for (const QString& item : GetCheckedItems(design, false))
+        keys << QLatin1Char('1') + item;
+    const qsizetype fields = keys.size();
+    QStringList expressions, aliases;
+    ComputedColumns(design, expressions, aliases);
+    for (const QString& e : expressions)
+        keys << QLatin1Char('0') + e;
+    if (design.DisplayRows.size() != keys.size()) return false;
+
+    QHash<QString, qsizetype> first;
+    for (qsizetype i = keys.size() - 1; i >= 0; --i) // the first occurrence wins
+        first.insert(Folded(keys[i]), i);
+    for (const QStringList& row : design.DisplayRows) {
+        const qsizetype at = first.value(Folded(row.value(0) + row.value(1)), -1);
+        if (at < 0) return false;
+        if (row.value(0) == QLatin1String("0") &&
+            (at < fields || row.value(2) != aliases[at - fields]))
+            return false;
+    }
+    return true;
+}
+
+void TS_DisplayEnter(QueryDesign& design) {
+    if (IsMatch(design)) return;
+
+    struct Entry {
+        QString Key, Alias;
+        char Status;
+    };
+    using Iter = std::list<Entry>::iterator;
+    std::list<Entry> entries;
+    QHash<QString, Iter> index; // first entry of each key
+    const auto find = [&](const QString& key) { return index.value(Folded(key), entries.end()); };
+    const auto add = [&](Iter before, Entry e) {
+        const QString folded = Folded(e.Key);
+        const Iter it = entries.insert(before, std::move(e));
+        if (!index.contains(folded)) index.insert(folded, it);
+    };
+
+    for (const QStringList& row : design.DisplayRows)
+        add(entries.end(), {row.value(0) + row.value(1), row.value(2), '0'});
+
+    const QStringList fields = GetCheckedItems(design, false);
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        const QString key = QLatin1Char('1') + fields[i];
+        if (const Iter it = find(key); it != entries.end()) {
+            it->Status = '1';
+            continue;
+        }
+        Iter at = entries.begin();
+        if (i == 0) {
+            if (fields.size() > 1)
+                if (const Iter second = find(QLatin1Char('1') + fields[1]); second != entries.end())
+                    at = second;
+        } else if (const Iter prev = find(QLatin1Char('1') + fields[i - 1]);
+                   prev != entries.end()) {
+            at = std::next(prev);
+        }
+        add(at, {key, QString(), '2'});
+    }
+
+    QStringList expressions, aliases;
+    ComputedColumns(design, expressions, aliases);
+    for (qsizetype j = 0; j < expressions.size(); ++j) {
+        const QString key = QLatin1Char('0') + expressions[j];
+        if (const Iter it = find(key); it != entries.end()) {
+            it->Status = '1';
+            if (it->Alias.isEmpty()) it->Alias = aliases[j];
+            continue;
+        }
+        Iter at = entries.end();
+        if (j == 0) {
+            if (expressions.size() > 1)
+                if (const Iter second = find(QLatin1Char('0') + expressions[1]);
+                    second != entries.end())
+                    at = second;
+        } else if (const Iter prev = find(QLatin1Char('0') + expressions[j - 1]);
+                   prev != entries.end()) {
+            at = std::next(prev);
+        }
+        add(at, {key, aliases[j], '2'});
+    }
+
+    QList<QStringList> rows;
+    for (const Entry& e : entries) {
+        if (e.Status == '0') continue;
+        // The hidden last column keeps what its grid row held.
+        rows.append({e.Key.left(1), e.Key.mid(1), e.Alias,
+                     GridCell(design.DisplayRows, int(rows.size()) + 1, 3)});
+    }
+    if (rows.isEmpty()) rows.append(QStringList(kDisplayWidth, QString()));
+    design.DisplayRows = rows;
+}
+
+int IsValidDisplayCol(const QueryDesign& design, int kind) {
+    QSet<QString> seen;
+    bool repeated = false;
+    for (const QStringList& row : design.DisplayRows) {
+        const QString alias = row.value(2);
+        if (alias.isEmpty()) continue;
+        if (!IsValidByName(alias, kind)) return -1;
+        const QString trimmed = TrimCell(alias);
+        if (seen.contains(trimmed)) repeated = true;
+        seen.insert(trimmed);
+    }
+    return repeated ? -2 : 0;
+}
+
+int IsValidExpression(const QList<QStringList>& rows, int row) {
+    int empty = 0;
+    for (int col = 0; col < 3; ++col)
+        if (TrimCell(GridCell(rows, row, col)).isEmpty()) ++empty;
+    if (row > 1 && TrimCell(GridCell(rows, row - 1, 3)).isEmpty()) ++empty;
+    return empty == 4 ? -1 : empty == 0 ? 0 : 1;
+}
+
+QString GetExpression(const QList<QStringList>& rows, int row) {
+    const QString connector = row > 1 ? TrimCell(GridCell(rows, row - 1, 3)) : QString();
+    QString text = connector.isEmpty() ? GridCell(rows, row, 0)
+                                       : connector + QLatin1Char(' ') + GridCell(rows, row, 0);
+    const QString op = TrimCell(GridCell(rows, row, 1));
+    const QString value = TrimCell(GridCell(rows, row, 2));
+    if (kTightOperators.contains(op))
+        text += op + value;
+    else
+        text += QLatin1Char(' ') + op + QLatin1Char(' ') + value;
+    return text;
+}
+
+void TS_OrderEnter(QueryDesign& design) {
+    const QString computed = ComputedMarker();
+    const QString chosen = DescendingMarker() + computed;
+    design.OrderList.removeIf([&](const QString& s) { return s.startsWith(computed); });
+    const QStringList expressions = LeadingExpressions(design);
+    QStringList chosenTexts;
+    for (const TCheckedItem& item : design.OrderColumn)
+        chosenTexts << item.Text;
+    for (const QString& e : expressions)
+        if (!HoldsText(design.OrderList, computed + e) && !HoldsText(chosenTexts, chosen + e))
+            design.OrderList << computed + e;
+    design.OrderColumn.removeIf([&](const TCheckedItem& item) {
+        return item.Text.startsWith(chosen) &&
+               !HoldsText(expressions, item.Text.mid(chosen.size()));
+    });
+}
+
+} // namespace quillary

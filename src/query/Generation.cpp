@@ -1,0 +1,288 @@
+#include "query/Generation.h"
+#include "query/ColumnPages.h"
+#include "query/DesignTexts.h"
+#include "query/JoinClause.h"
+#include "sqltext/Common.h"
+#include "sqltext/DataSourceKind.h"
+
+#include <QHash>
+
+namespace quillary {
+
+namespace {
+
+const QString kLineBreak = QString::fromLatin1(kCrLf);
+
+TSqlResult Refusal(const char* text, int page = -1) {
+    return {QString(), QString::fromUtf8(text), QString::fromUtf8(kHintCaption), page};
+}
+
+QString QualifiedField(const QueryDesign& design, int box, const QString& field) {
+    return design.Boxes[box].GetTableName() + QLatin1Char('.') + field;
+}
+
+void DropLastComma(QString& s) {
+    if (s.endsWith(QLatin1Char(','))) s.chop(1);
+}
+
+// The row limit as the data source writes it at the head of the select list.
+QString TopClause(const QueryDesign& design, int kind) {
+    const QString limit = TrimCell(design.RowLimit);
+    if (kind != dsSqlServer || limit.isEmpty()) return {};
+    return QLatin1String("top ") + limit + QLatin1Char(' ');
+}
+
+// ... or as the last line of the statement.
+QString LimitLine(const QueryDesign& design, int kind) {
+    const QString limit = TrimCell(design.RowLimit);
+    if (kind != dsOther || limit.isEmpty()) return {};
+    QString line = QLatin1String("limit ") + limit;
+    const QString offset = TrimCell(design.RowOffset);
+    if (!offset.isEmpty()) line += QLatin1String(" offset ") + offset;
+    return line;
+}
+
+// A decimal number as the platform's float conversion reads it.
+bool IsNumber(const QString& s) {
+    const QString t = TrimCell(s);
+    qsizetype i = 0;
+    if (i < t.size() && (t[i] == QLatin1Char('+') || t[i] == QLatin1Char('-'))) ++i;
+    qsizetype digits = 0;
+    while (i < t.size() && t[i].isDigit() && t[i].unicode() < 128)
+        ++i, ++digits;
+    if (i < t.size() && t[i] == QLatin1Char('.')) {
+        ++i;
+        while (i < t.size() && t[i].isDigit() && t[i].unicode() < 128)
+            ++i, ++digits;
+    }
+    if (digits == 0) return false;
+    if (i < t.size() && (t[i] == QLatin1Char('e') || t[i] == QLatin1Char('E'))) {
+        ++i;
+        if (i < t.size() && (t[i] == QLatin1Char('+') || t[i] == QLatin1Char('-'))) ++i;
+        qsizetype exponent = 0;
+        while (i < t.size() && t[i].isDigit() && t[i].unicode() < 128)
+            ++i, ++exponent;
+        if (exponent == 0) return false;
+    }
+    return i == t.size();
+}
+
+// The select list, wrapped so that no line grows much beyond 55 characters.
+// Returns false when no column was written.
+bool WriteSelectList(const QueryDesign& design, int kind, QString& select,
+                     QStringList& displayColumns) {
+    qsizetype lineLength = select.size();
+    const bool blankAlias = kind == dsSqlServer || kind == dsSybase || kind == dsOracle;
+    for (const QStringList& row : design.DisplayRows) {
+        const QString column = TrimCell(row.value(1));
+        if (column.isEmpty()) break;
+        displayColumns << column;
+        const QString alias = TrimCell(row.value(2));
+        QString item = column;
+        if (!alias.isEmpty())
+            item += (blankAlias ? QStringLiteral(" ") : QStringLiteral(" as ")) + alias;
+        item += QLatin1Char(',');
+        if (lineLength > 50 || lineLength + item.size() > 55) {
+            select += kLineBreak;
+            lineLength = 0;
+        }
+        select += item;
+        lineLength += item.size();
+    }
+    DropLastComma(select);
+    return !displayColumns.isEmpty();
+}
+
+// Joins written as WHERE conditions in the old outer-join styles of Sybase
+// and Oracle.
+void WriteOldStyleJoins(const QueryDesign& design, int kind, QString& where) {
+    static const char* const sybase[] = {"=", "*=", "=*", "*=*"};
+    for (const TDesignLink& link : design.Links) {
+        if (link.JoinType < 0 || !HasBoxes(design, link)) continue;
+        const QString first = QualifiedField(design, link.Table1, link.Field1);
+        const QString second = QualifiedField(design, link.Table2, link.Field2);
+        if (kind == dsSybase) {
+            // The longer spellings join as their short forms do.
+            where +=
+                first + QLatin1String(sybase[link.JoinType % 4]) + second + QLatin1String(" and ");
+        } else if (link.JoinType == 0) {
+            where += first + QLatin1Char('=') + second + QLatin1String(" and ");
+        } else if (link.JoinType == 1) {
+            where += first + QLatin1Char('=') + second + QLatin1String("(+) and ");
+        } else if (link.JoinType == 2) {
+            where += first + QLatin1String("(+)=") + second + QLatin1String(" and ");
+        }
+    }
+}
+
+// The FROM clause as a comma list of every box.
+void WriteTableList(const QueryDesign& design, QString& join) {
+    for (qsizetype i = 0; i < design.Boxes.size(); ++i) {
+        const TDesignBox& box = design.Boxes[i];
+        join += i == 0 ? QStringLiteral(" from ") : QStringLiteral(",");
+        if (box.Kind == 'Q') {
+            join += QLatin1String(" (") + box.SourceText + QLatin1String(") ") + box.TableName;
+        } else {
+            join += box.TableName;
+            if (!box.Alias.isEmpty()) join += QLatin1Char(' ') + box.Alias;
+        }
+    }
+}
+
+// The boxes that no link touches, after the join text.
+void WriteUnlinkedBoxes(const QueryDesign& design, QString& join) {
+    QList<bool> linked(design.Boxes.size(), false);
+    for (const TDesignLink& link : design.Links) {
+        if (!HasBoxes(design, link)) continue;
+        linked[link.Table1] = true;
+        linked[link.Table2] = true;
+    }
+    for (qsizetype i = 0; i < design.Boxes.size(); ++i) {
+        if (linked[i]) continue;
+        const TDesignBox& box = design.Boxes[i];
+        join += QLatin1Char(',');
+        if (box.Kind == 'Q') join += QLatin1Char('(') + box.SourceText + QLatin1String(") ");
+        join += box.TableName;
+        if (!box.Alias.isEmpty()) join += QLatin1Char(' ') + box.Alias;
+    }
+}
+
+// The predicates of the complete rows from row 1, each followed by a blank.
+void AppendConditions(const QList<QStringList>& rows, QString& text) {
+    for (int row = 1; row <= rows.size() && IsValidExpression(rows, row) == 0; ++row)
+        text += GetExpression(rows, row) + QLatin1Char(' ');
+}
+
+// Link conditions followed by no complete row leave a connector behind.
+void DropDanglingConnector(QString& where) {
+    for (const QLatin1String connector : {QLatin1String(" and"), QLatin1String(" or")})
+        if (where.endsWith(connector)) {
+            where.chop(connector.size());
+            return;
+        }
+}
+
+QString OrderByText(const QueryDesign& design, const QStringList& displayColumns) {
+    const QString marker = DescendingMarker();
+    const QString computed = ComputedMarker();
+    QHash<QString, qsizetype> position;
+    for (qsizetype p = displayColumns.size() - 1; p >= 0; --p)
+        position.insert(displayColumns[p].toCaseFolded(), p);
+    QString order = QStringLiteral("order by ");
+    bool any = false;
+    for (const TCheckedItem& item : design.OrderColumn) {
+        QString column = item.Text;
+        if (column.startsWith(marker)) column.remove(0, marker.size());
+        if (column.startsWith(computed)) column.remove(0, computed.size());
+        if (!design.UnionSets.isEmpty() || IsNumber(column)) {
+            const qsizetype p = position.value(column.toCaseFolded(), -1);
+            if (p >= 0) column = QString::number(p + 1);
+        }
+        order += column + (item.Checked ? QStringLiteral(" desc,") : QStringLiteral(","));
+        any = true;
+    }
+    if (!any) return {};
+    DropLastComma(order);
+    return order;
+}
+
+QString GroupByText(const QueryDesign& design) {
+    if (design.GroupColumn.isEmpty()) return {};
+    return QStringLiteral("group by ") + design.GroupColumn.join(QLatin1Char(','));
+}
+
+// The union sets after the statement so far, each between its brackets and
+// after the set operator of the row before it.
+void AppendUnionParts(const QueryDesign& design, QString& sql) {
+    const QList<QStringList>& rows = design.UnionRows;
+    for (int k = 1; k <= design.UnionSets.size(); ++k) {
+        const QString& part = design.UnionSets[k - 1].SQL;
+        if (TrimCell(part).isEmpty()) continue;
+        if (k == 1) sql = GridCell(rows, 1, 0) + sql + GridCell(rows, 1, 2);
+        sql += kLineBreak + GridCell(rows, k, 3) + kLineBreak + GridCell(rows, k + 1, 0) + part +
+               GridCell(rows, k + 1, 2);
+    }
+}
+
+} // namespace
+
+TSqlResult GetSQL(QueryDesign& design, int kind, const TConfirm& confirm) {
+    const QString singleTable = design.Boxes.size() == 1 ? design.Boxes[0].TableName : QString();
+    QString select = QStringLiteral("select ");
+    if (design.Distinct) select += QLatin1String("distinct ");
+    select += TopClause(design, kind);
+
+    if (!IsMatch(design)) TS_DisplayEnter(design);
+    switch (IsValidDisplayCol(design, kind)) {
+    case -1:
+        return Refusal("别名不符合命名规范", kDisplayPage);
+    case -2:
+        return Refusal("别名重复", kDisplayPage);
+    default:
+        break;
+    }
+    QStringList displayColumns;
+    if (!WriteSelectList(design, kind, select, displayColumns)) return {};
+
+    QString where = QStringLiteral(" where ");
+    QString join;
+    bool joined = false;
+    if (kind != dsSybase && kind != dsOracle) {
+        const QString clause = GetJoinClause(design);
+        if (clause == QLatin1String("-1")) return Refusal("链接有闭路！");
+        if (clause == QLatin1String("-2"))
+            return Refusal("至少有两个以上的链接星形网络之间没有关联");
+        if (clause == QLatin1String("0")) {
+            for (const TDesignLink& link : design.Links)
+                if (HasBoxes(design, link))
+                    where += QualifiedField(design, link.Table1, link.Field1) + QLatin1Char('=') +
+                             QualifiedField(design, link.Table2, link.Field2) +
+                             QLatin1String(" and ");
+        } else if (!clause.isEmpty()) {
+            join = QStringLiteral(" from ") + TrimCell(clause);
+            joined = true;
+        }
+    } else {
+        const QString clause = GetJoinClause(design);
+        if (clause == QLatin1String("-1") &&
+            !Ask(confirm, QStringLiteral("链接有闭路！是否继续？")))
+            return {};
+        if (clause == QLatin1String("-2") &&
+            !Ask(confirm, QStringLiteral("至少有两个以上的链接星形网络之间没有关联！是否继续？")))
+            return {};
+        WriteOldStyleJoins(design, kind, where);
+    }
+    if (joined)
+        WriteUnlinkedBoxes(design, join);
+    else
+        WriteTableList(design, join);
+    DropLastComma(join);
+    if (TrimCell(join) == QLatin1String("from")) return {};
+
+    AppendConditions(design.ConditionRows, where);
+    if (TrimCell(where) == QLatin1String("where")) where.clear();
+    where = TrimCell(where);
+    DropDanglingConnector(where);
+
+    QString groupBy = GroupByText(design);
+    QString having = QStringLiteral("having ");
+    AppendConditions(design.HavingRows, having);
+    if (TrimCell(having) == QLatin1String("having")) having.clear();
+    QString orderBy = OrderByText(design, displayColumns);
+
+    if (!singleTable.isEmpty()) {
+        const QString prefix = singleTable + QLatin1Char('.');
+        for (QString* text : {&select, &where, &groupBy, &having, &orderBy})
+            *text = ReplaceAll(*text, prefix, QString());
+    }
+
+    QString sql = TrimCell(select) + kLineBreak + TrimCell(join);
+    for (const QString* text : {&where, &groupBy, &having})
+        if (const QString t = TrimCell(*text); !t.isEmpty()) sql += kLineBreak + t;
+    AppendUnionParts(design, sql);
+    if (const QString t = TrimCell(orderBy); !t.isEmpty()) sql += kLineBreak + t;
+    if (const QString limit = LimitLine(design, kind); !limit.isEmpty()) sql += kLineBreak + limit;
+    return {sql, {}, {}, -1};
+}
+
+} // namespace quillary

@@ -1,0 +1,58 @@
+#include "query/IniReader.h"
+#include "query/DesignTexts.h"
+
+namespace quillary {
+
+namespace {
+
+QString Unquoted(const QString& value) {
+    if (value.size() >= 2 && value.startsWith(QLatin1Char('\'')) &&
+        value.endsWith(QLatin1Char('\'')))
+        return value.mid(1, value.size() - 2);
+    return value;
+}
+
+} // namespace
+
+TIniText::TIniText(const QStringList& lines) {
+    qsizetype current = -1; // none: before any header, or in a repeated section
+    for (QString line : lines) {
+        if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
+        const QString trimmed = TrimCell(line);
+        if (trimmed.startsWith(QLatin1Char('['))) {
+            const qsizetype close = trimmed.indexOf(QLatin1Char(']'));
+            if (close < 0) continue;
+            const QString name = TrimCell(trimmed.mid(1, close - 1)).toCaseFolded();
+            if (FIndex.contains(name)) {
+                current = -1;
+            } else {
+                current = FSections.size();
+                FIndex.insert(name, current);
+                FSections.append(QList<TEntry>());
+            }
+            continue;
+        }
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        if (eq < 0 || current < 0) continue;
+        FSections[current].append({TrimCell(line.left(eq)), Unquoted(line.mid(eq + 1)), line});
+    }
+}
+
+bool TIniText::HasSection(const QString& section) const {
+    return FIndex.contains(section.toCaseFolded());
+}
+
+const QList<TIniText::TEntry>& TIniText::Entries(const QString& section) const {
+    static const QList<TEntry> none;
+    const qsizetype i = FIndex.value(section.toCaseFolded(), -1);
+    return i < 0 ? none : FSections[i];
+}
+
+QString TIniText::ReadString(const QString& section, const QString& key,
+                             const QString& defaultValue) const {
+    for (const TEntry& e : Entries(section))
+        if (e.Key.compare(key, Qt::CaseInsensitive) == 0) return e.Value;
+    return defaultValue;
+}
+
+} // namespace quillary

@@ -1,0 +1,38 @@
+#pragma once
+// An in-memory reader of INI-style text with the reading rules of the
+// designer state text: sections by name (the text between "[" and "]" of a
+// header line, letter case ignored), only the first occurrence of a section
+// name is read, keys compared without regard to letter case, one pair of
+// enclosing single quotes removed from a value, and every line that is
+// neither a header nor an entry ("key=value") ignored.
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace quillary {
+
+class TIniText {
+public:
+    struct TEntry {
+        QString Key;
+        QString Value; // enclosing quotes removed
+        QString Line;  // the line as written
+    };
+
+    explicit TIniText(const QStringList& lines);
+
+    bool HasSection(const QString& section) const;
+    // The entries of the section in text order, whatever their keys.
+    const QList<TEntry>& Entries(const QString& section) const;
+    // The value of the first entry with this key, or `defaultValue`.
+    QString ReadString(const QString& section, const QString& key,
+                       const QString& defaultValue = {}) const;
+
+private:
+    QList<QList<TEntry>> FSections;
+    QHash<QString, qsizetype> FIndex; // folded name -> section
+};
+
+} // namespace quillary

@@ -1,0 +1,22 @@
+#pragma once
+// The FROM clause written with nested JOIN ... ON from the links, and the
+// checks of the link graph made on the way.
+
+#include "query/QueryDesign.h"
+
+#include <QString>
+
+namespace quillary {
+
+// The join text (without the word from), or a code: "0" every link is an
+// inner join (the joins go into the WHERE clause), "-1" a closed loop or two
+// links between the same boxes that do not agree, "-2" link networks that
+// are not connected; an empty text when there is no link. Links are taken
+// in design order.
+QString GetJoinClause(const QueryDesign& design);
+
+// The join keyword of a join type; types outside the keyword table write
+// as an inner join.
+QString JoinKeyword(int joinType);
+
+} // namespace quillary

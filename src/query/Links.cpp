@@ -1,0 +1,170 @@
+#include "query/Links.h"
+#include "query/FieldClass.h"
+#include "sqltext/Common.h"
+#include "sqltext/DataSourceKind.h"
+
+namespace quillary {
+
+namespace {
+
+QString ClassName(const TDesignBox& box, int row) {
+    QString name;
+    if (row < box.Fields.size()) GetDataType(box.Fields[row].FieldType, 1, name);
+    return name;
+}
+
+QString FieldName(const TDesignBox& box, int row) {
+    return row < box.Fields.size() ? box.Fields[row].Name : QString();
+}
+
+bool SameColumns(const TDesignLink& a, const TDesignLink& b) {
+    return (a.Table1 == b.Table1 && a.Row1 == b.Row1 && a.Table2 == b.Table2 && a.Row2 == b.Row2) ||
+           (a.Table1 == b.Table2 && a.Row1 == b.Row2 && a.Table2 == b.Table1 && a.Row2 == b.Row1);
+}
+
+// Oracle's outer-join mark "(+)" at the end of an operand.
+bool TakeOuterMark(QString& operand) {
+    if (operand.size() <= 3 || !operand.endsWith(QLatin1String("(+)"))) return false;
+    operand = TrimSQLElement(operand.left(operand.size() - 3));
+    return true;
+}
+
+} // namespace
+
+TLinkRefusal CheckNewLink(const TDesignBox& box1, const TDesignBox& box2, bool sameBox, int row1,
+                          int row2) {
+    if (row1 < 0 || row2 < 0)
+        return {true, QStringLiteral("无法插入链接！链接的字段已不存在！"),
+                QStringLiteral("提示!")};
+    if (row1 == 0 || row2 == 0) return {true, {}, {}};
+    if (sameBox) return {true, QStringLiteral("表不能与自身建立链接！"), {}};
+    // A row beyond its box is not compared: the link is made with that end
+    // marked missing.
+    const bool inside = row1 < box1.Fields.size() && row2 < box2.Fields.size();
+    const QString class1 = ClassName(box1, row1);
+    const QString class2 = ClassName(box2, row2);
+    if (inside && class1 != class2)
+        return {true,
+                QStringLiteral("链接字段类型必须一致！\r\n") + box1.GetTableName() +
+                    QStringLiteral("的字段") + FieldName(box1, row1) +
+                    QStringLiteral("数据类型是") + class1 + QStringLiteral(",\r\n而") +
+                    box2.GetTableName() + QStringLiteral("的字段") + FieldName(box2, row2) +
+                    QStringLiteral("数据类型是") + class2,
+                {}};
+    return {};
+}
+
+int InsertLink(QueryDesign& design, int table1, int table2, int row1, int row2,
+               const TDesignHooks& hooks) {
+    if (table1 < 0 || table2 < 0 || table1 >= design.Boxes.size() || table2 >= design.Boxes.size())
+        return -1;
+    const TLinkRefusal refusal =
+        CheckNewLink(design.Boxes[table1], design.Boxes[table2], table1 == table2, row1, row2);
+    if (refusal.Refused) {
+        if (!refusal.Text.isEmpty()) ShowMessage(hooks, refusal.Text, refusal.Caption);
+        return -1;
+    }
+    TDesignLink link;
+    link.Table1 = table1;
+    link.Table2 = table2;
+    const auto placeEnd = [&](int table, int row, int& keptRow, QString& field) {
+        const TDesignBox& box = design.Boxes[table];
+        if (row < box.Fields.size()) {
+            keptRow = row;
+            field = box.Fields[row].Name;
+            return;
+        }
+        keptRow = -1;
+        field.clear();
+        ShowMessage(hooks,
+                    QStringLiteral("表") + box.GetTableName() + QStringLiteral("不存在第") +
+                        QString::number(qint64(row) + 1) + QStringLiteral("列！"),
+                    QStringLiteral("提示！"));
+    };
+    placeEnd(table1, row1, link.Row1, link.Field1);
+    placeEnd(table2, row2, link.Row2, link.Field2);
+    design.Links.append(link);
+    const int index = int(design.Links.size()) - 1;
+    if (FindLink(design, index)) {
+        ShowMessage(hooks, QStringLiteral("These tables are already linked."), QString());
+        design.Links.removeLast();
+        return -1;
+    }
+    return index;
+}
+
+bool FindLink(const QueryDesign& design, int index) {
+    if (index < 0 || index >= design.Links.size()) return false;
+    for (qsizetype i = 0; i < design.Links.size(); ++i)
+        if (i != index && SameColumns(design.Links[i], design.Links[index])) return true;
+    return false;
+}
+
+bool FindOtherLink(const QueryDesign& design, int index, int table, int row) {
+    for (qsizetype i = 0; i < design.Links.size(); ++i) {
+        if (i == index) continue;
+        const TDesignLink& l = design.Links[i];
+        if ((l.Table1 == table && l.Row1 == row) || (l.Table2 == table && l.Row2 == row))
+            return true;
+    }
+    return false;
+}
+
+int IsLinkList(QueryDesign& design, const QStringList& elements, int kind, int joinType,
+               const TDesignHooks& hooks) {
+    if (elements.size() != 6) return -2;
+    if (TrimSQLElement(elements[5]).compare(QLatin1String("or"), Qt::CaseInsensitive) == 0 ||
+        !TrimSQLElement(elements[0] + elements[4]).isEmpty())
+        return -1;
+    const QString op = TrimSQLElement(elements[2]);
+    const bool oldStyle = kind == dsSqlServer || kind == dsSybase;
+    if (op != QLatin1String("=") &&
+        !(oldStyle && (op == QLatin1String("*=") || op == QLatin1String("=*"))))
+        return -1;
+
+    QString left = elements[1];
+    QString right = elements[3];
+    int oracleType = 0;
+    if (kind == dsOracle) {
+        if (TakeOuterMark(left))
+            oracleType = 2;
+        else if (TakeOuterMark(right))
+            oracleType = 1;
+    }
+
+    int leftBox = -1, leftRow = -1, rightBox = -1, rightRow = -1;
+    for (qsizetype b = design.Boxes.size() - 1; b >= 0 && (leftBox < 0 || rightBox < 0); --b) {
+        const TDesignBox& box = design.Boxes[b];
+        const QString prefix = box.GetTableName() + QLatin1Char('.');
+        for (qsizetype f = 0; f < box.Fields.size(); ++f) {
+            const QString& name = box.Fields[f].Name;
+            const auto matches = [&](const QString& operand) {
+                return operand.compare(name, Qt::CaseInsensitive) == 0 ||
+                       operand.compare(prefix + name, Qt::CaseInsensitive) == 0;
+            };
+            if (leftBox < 0 && matches(left)) {
+                leftBox = int(b), leftRow = int(f);
+                break;
+            }
+            if (rightBox < 0 && matches(right)) {
+                rightBox = int(b), rightRow = int(f);
+                break;
+            }
+        }
+    }
+    if (leftBox < 0 || rightBox < 0 || leftBox == rightBox) return -1;
+
+    const int link = InsertLink(design, leftBox, rightBox, leftRow, rightRow, hooks);
+    if (link < 0) return -1;
+    int type = 0;
+    if (joinType != -1)
+        type = joinType;
+    else if (oldStyle)
+        type = op == QLatin1String("*=") ? 1 : op == QLatin1String("=*") ? 2 : 0;
+    else if (kind == dsOracle)
+        type = oracleType;
+    design.Links[link].JoinType = type;
+    return type;
+}
+
+} // namespace quillary

@@ -1,0 +1,48 @@
+#pragma once
+// The rules by which two columns may be linked, and the reading of one
+// condition as a link.
+
+#include "query/DesignHooks.h"
+#include "query/QueryDesign.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace quillary {
+
+// Why a new link is refused. Refused with an empty Text is the silent
+// refusal of the "*" row; an empty Caption is the plain message box.
+struct TLinkRefusal {
+    bool Refused = false;
+    QString Text;
+    QString Caption;
+};
+
+// The checks made before a link between row1 of box1 and row2 of box2 is
+// created: missing columns, the "*" row, a box linked to itself, and
+// columns of different type classes.
+TLinkRefusal CheckNewLink(const TDesignBox& box1, const TDesignBox& box2, bool sameBox, int row1,
+                          int row2);
+
+// Links row1 of box table1 to row2 of box table2 with join type 0. Every
+// refusal is shown through hooks.Message; returns the new link's index, or
+// -1 when the link was refused. A row beyond its box's columns still makes
+// the link, with that end marked missing (-1), after a message.
+int InsertLink(QueryDesign& design, int table1, int table2, int row1, int row2,
+               const TDesignHooks& hooks);
+
+// True when another link joins the same two columns as link `index`, in
+// either direction.
+bool FindLink(const QueryDesign& design, int index);
+// True when a link other than `index` has box `table` and row `row` at an end.
+bool FindOtherLink(const QueryDesign& design, int index, int table, int row);
+
+// Reads one condition (opening brackets, left operand, operator, right
+// operand, closing brackets, connector) as a link between fields of two
+// boxes of data source `kind`. Makes the link (InsertLink) and returns its
+// join type: `joinType` when not -1, else the one the operator gives. -1
+// when the condition is no link, -2 when `elements` does not hold six texts.
+int IsLinkList(QueryDesign& design, const QStringList& elements, int kind, int joinType,
+               const TDesignHooks& hooks);
+
+} // namespace quillary

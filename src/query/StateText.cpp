@@ -1,0 +1,342 @@
+#include "query/StateText.h"
+#include "query/ColumnPages.h"
+#include "query/DesignTexts.h"
+#include "query/IniReader.h"
+#include "query/Links.h"
+#include "query/TableBox.h"
+#include "sqltext/Common.h"
+#include "sqltext/DataSourceKind.h"
+
+#include <QHash>
+
+namespace quillary {
+
+namespace {
+
+// Section names and their header lines, in the order they are written.
+struct TSection {
+    const char* Name;
+    const char* Header;
+};
+const TSection kTable{"Table", "[Table]\t\t\t#原表：名称"};
+const TSection kByName{"ByName", "[ByName]\t\t\t#原表别名"};
+const TSection kLink{"Link", "[Link]\t\t\t#原表间的链接"};
+const TSection kColumn{"Column", "[Column]\t\t#源表列"};
+const TSection kCompute{"ComputeColumn", "[ComputeColumn]\t\t#计算列"};
+const TSection kWhere{"Where", "[Where]\t\t\t#where条件"};
+const TSection kGroup{"Group", "[Group]\t\t\t#分组列"};
+const TSection kHaving{"Having", "[Having]\t\t#组内条件"};
+const TSection kOrder{"Order", "[Order]\t\t\t#排序列"};
+const TSection kSql{"SQL", "[SQL]\t\t\t#SQL语法"};
+// The sections a union set's own text is made of, numbered in the main text.
+const TSection* const kUnionSetSections[] = {&kTable, &kLink,   &kColumn, &kCompute, &kWhere,
+                                             &kGroup, &kHaving, &kOrder,  &kSql};
+
+const char kUnionHeader[] = "[Union]   #联合的数目";
+const char kUnionPartsLine[] = "#下面是联合语句部分";
+const QString kSeparator = QStringLiteral("|||");
+const QString kLimitKey = QStringLiteral("RowLimit");
+const QString kOffsetKey = QStringLiteral("RowOffset");
+const QString kDistinctKey = QStringLiteral("Distinct");
+
+QString Header(const TSection& s) {
+    return QString::fromUtf8(s.Header);
+}
+
+// A value the way the reader gives it back: one line, and an extra pair of
+// quotes where the reader would take the value's own quotes away.
+QString Stored(QString value) {
+    if (value.contains(QLatin1Char('\r')) || value.contains(QLatin1Char('\n'))) {
+        value.replace(QLatin1String("\r\n"), QLatin1String(" "));
+        value.replace(QLatin1Char('\r'), QLatin1Char(' '));
+        value.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    }
+    if (value.size() >= 2 && value.startsWith(QLatin1Char('\'')) &&
+        value.endsWith(QLatin1Char('\'')))
+        return QLatin1Char('\'') + value + QLatin1Char('\'');
+    return value;
+}
+
+QString Entry(const QString& key, const QString& value) {
+    return key + QLatin1Char('=') + Stored(value);
+}
+
+QString ConditionValue(const QList<QStringList>& rows, int row) {
+    QStringList cells;
+    for (int c = 0; c < kConditionWidth; ++c)
+        cells << GridCell(rows, row, c);
+    return cells.join(kSeparator);
+}
+
+void WriteConditions(QStringList& out, const TSection& section, const char* key,
+                     const QList<QStringList>& rows) {
+    out << Header(section);
+    for (int r = 1; r <= kStoredConditionRows && IsValidExpression(rows, r) == 0; ++r)
+        out << Entry(QLatin1String(key) + QString::number(r), ConditionValue(rows, r));
+}
+
+// A union set's own text, its section names numbered k.
+void WriteUnionBlock(QStringList& out, const QStringList& lines, int k) {
+    for (const QString& line : lines) {
+        QString copy = line;
+        for (const TSection* s : kUnionSetSections) {
+            const QString plain = QLatin1Char('[') + QLatin1String(s->Name) + QLatin1Char(']');
+            if (line.startsWith(plain)) {
+                copy = QLatin1Char('[') + QLatin1String(s->Name) + QString::number(k) +
+                       line.mid(plain.size() - 1);
+                break;
+            }
+        }
+        out << copy;
+    }
+    out << QString();
+}
+
+// The text after "select " of a statement, lower case, as the reader
+// decides DISTINCT from it.
+bool ReadsAsDistinct(const QString& sql) {
+    return TrimCell(TrimCell(sql).mid(7)).left(9).toLower() == QLatin1String("distinct ");
+}
+
+// ---- reading ---------------------------------------------------------------
+
+// Splits at the first `parts - 1` separators.
+QStringList SplitCells(const QString& value, int parts) {
+    QStringList cells;
+    qsizetype from = 0;
+    while (cells.size() < parts - 1) {
+        const qsizetype at = value.indexOf(kSeparator, from);
+        if (at < 0) break;
+        cells << value.mid(from, at - from);
+        from = at + kSeparator.size();
+    }
+    cells << value.mid(from);
+    while (cells.size() < parts)
+        cells << QString();
+    return cells;
+}
+
+int Coordinate(const QStringList& parts, qsizetype i, int fallback) {
+    bool ok = false;
+    const int v = i < parts.size() ? TrimCell(parts[i]).toInt(&ok) : 0;
+    return ok ? v : fallback;
+}
+
+void ReadBoxes(QueryDesign& design, const TIniText& ini, const TDesignHooks& hooks) {
+    QHash<QString, int> columns; // ticked designations still to be placed
+    for (const TIniText::TEntry& e : ini.Entries(QLatin1String(kColumn.Name)))
+        ++columns[e.Value.toCaseFolded()];
+    const QList<TIniText::TEntry>& tables = ini.Entries(QLatin1String(kTable.Name));
+    for (qsizetype p = 0; p < tables.size(); ++p) {
+        const QStringList parts = tables[p].Value.split(QLatin1Char(','));
+        TDesignBox box;
+        box.TableName = parts[0];
+        box.Left = Coordinate(parts, 1, int(qMin<qsizetype>(p, 1 << 20)) * 150 + 20);
+        box.Top = Coordinate(parts, 2, 50);
+        box.SourceText =
+            parts.size() > 3 ? QStringList(parts.mid(3)).join(QLatin1Char(',')) : QString();
+        if (box.SourceText.isEmpty())
+            box.Alias = ini.ReadString(QLatin1String(kByName.Name),
+                                       QLatin1Char('B') + QString::number(p + 1));
+        else
+            box.Kind = 'Q';
+        if (!LoadBox(hooks, box)) continue;
+        const QString prefix = box.GetTableName() + QLatin1Char('.');
+        for (TDesignField& f : box.Fields) {
+            const auto it = columns.find((prefix + f.Name).toCaseFolded());
+            if (it == columns.end() || *it == 0) continue;
+            --*it;
+            f.Checked = true;
+        }
+        UpdateOrderColumn(design, ActivateBox(design, box));
+    }
+}
+
+int FieldRow(const TDesignBox& box, const QString& field) {
+    for (qsizetype f = 0; f < box.Fields.size(); ++f)
+        if (box.Fields[f].Name.compare(field, Qt::CaseInsensitive) == 0) return int(f);
+    return -1;
+}
+
+void ReadLinks(QueryDesign& design, const TIniText& ini, const TDesignHooks& hooks) {
+    for (const TIniText::TEntry& e : ini.Entries(QLatin1String(kLink.Name))) {
+        const QStringList parts = e.Value.split(QLatin1Char(','));
+        if (parts.size() < 4) continue;
+        const int box1 = design.FindTable(parts[0]);
+        const int box2 = design.FindTable(parts[2]);
+        if (box1 < 0 || box2 < 0) continue;
+        int rows[2] = {FieldRow(design.Boxes[box1], parts[1]),
+                       FieldRow(design.Boxes[box2], parts[3])};
+        bool missing = false;
+        for (int end = 0; end < 2 && !missing; ++end) {
+            if (rows[end] >= 0) continue;
+            ShowMessage(hooks,
+                        QStringLiteral("表“") + parts[end * 2] + QStringLiteral("”的") +
+                            parts[end * 2 + 1] + QStringLiteral("字段已不存在！无法插入链接！"),
+                        QStringLiteral("提示!"));
+            missing = true;
+        }
+        if (missing) continue;
+        // A join type that is not one of the join keywords reads as inner.
+        bool ok = false;
+        int type = parts.size() > 4 ? TrimCell(parts[4]).toInt(&ok) : 0;
+        if (!ok || type < 0 || type >= sOuterJoin.size()) type = 0;
+        const int link = InsertLink(design, box1, box2, rows[0], rows[1], hooks);
+        if (link >= 0) design.Links[link].JoinType = type;
+    }
+}
+
+void ReadPages(QueryDesign& design, const TIniText& ini) {
+    // Compute rows without expression hold nothing: they are not read.
+    int row = 0;
+    for (const TIniText::TEntry& e : ini.Entries(QLatin1String(kCompute.Name))) {
+        const qsizetype at = e.Value.indexOf(kSeparator);
+        const QString expression = at < 0 ? e.Value : e.Value.left(at);
+        if (TrimCell(expression).isEmpty()) continue;
+        SetGridCell(design.ComputeRows, ++row, 0, expression, kComputeWidth);
+        if (at >= 0)
+            SetGridCell(design.ComputeRows, row, 1, e.Value.mid(at + kSeparator.size()),
+                        kComputeWidth);
+    }
+    // The condition grids hold the rows the writer keeps.
+    const auto readConditions = [&](const TSection& s, QList<QStringList>& rows) {
+        const QList<TIniText::TEntry>& entries = ini.Entries(QLatin1String(s.Name));
+        for (int p = 0; p < entries.size() && p < kStoredConditionRows; ++p) {
+            const QStringList cells = SplitCells(entries[p].Value, kConditionWidth);
+            for (int c = 0; c < kConditionWidth; ++c)
+                SetGridCell(rows, p + 1, c, cells[c], kConditionWidth);
+        }
+    };
+    readConditions(kWhere, design.ConditionRows);
+    readConditions(kHaving, design.HavingRows);
+    for (const TIniText::TEntry& e : ini.Entries(QLatin1String(kGroup.Name)))
+        design.GroupColumn << e.Value;
+    const QString marker = DescendingMarker();
+    for (const TIniText::TEntry& e : ini.Entries(QLatin1String(kOrder.Name)))
+        design.OrderColumn.append({marker + e.Value.mid(1), e.Value.startsWith(QLatin1Char('1'))});
+}
+
+void ReadStatement(QueryDesign& design, const TIniText& ini) {
+    const QString section = QLatin1String(kSql.Name);
+    const QString distinct = ini.ReadString(section, kDistinctKey);
+    if (distinct.isEmpty() ? ReadsAsDistinct(ini.ReadString(section, QStringLiteral("SQL")))
+                           : distinct != QLatin1String("0"))
+        design.Distinct = true;
+    if (const QString limit = ini.ReadString(section, kLimitKey); !TrimCell(limit).isEmpty()) {
+        design.RowLimit = limit;
+        design.RowOffset = ini.ReadString(section, kOffsetKey);
+    }
+}
+
+void ReadUnionSets(QueryDesign& design, const TIniText& ini, qsizetype lineCount) {
+    bool ok = false;
+    qsizetype count = TrimCell(ini.ReadString(QStringLiteral("Union"), QStringLiteral("Count"),
+                                              QStringLiteral("0")))
+                          .toLongLong(&ok);
+    // Every union set takes at least a line of the text: more cannot be meant.
+    if (!ok || count < 0) count = 0;
+    count = qMin(count, lineCount);
+    for (qsizetype k = 1; k <= count; ++k) {
+        const QString number = QString::number(k);
+        TUnionSet set;
+        set.SQL = ini.ReadString(QLatin1String(kSql.Name) + number, QStringLiteral("SQL"));
+        for (const TSection* s : kUnionSetSections) {
+            set.SQLSet << Header(*s);
+            for (const TIniText::TEntry& e : ini.Entries(QLatin1String(s->Name) + number))
+                set.SQLSet << e.Line;
+        }
+        design.UnionSets.append(set);
+    }
+    // The union grid names a row for every part.
+    for (qsizetype r = design.UnionRows.size(); r <= design.UnionSets.size(); ++r)
+        design.UnionRows.append(
+            {QString(), QStringLiteral("union") + QString::number(r), QString(), QString()});
+}
+
+} // namespace
+
+QStringList GetSQLSet(const QueryDesign& design, const QString& sql, int kind) {
+    const QString statement = TrimExp(sql);
+    if (TrimCell(statement).isEmpty()) return {};
+    QStringList out;
+
+    out << Header(kTable);
+    for (qsizetype n = 0; n < design.Boxes.size(); ++n) {
+        const TDesignBox& box = design.Boxes[n];
+        out << Entry(QLatin1Char('T') + QString::number(n + 1),
+                     QStringList{box.TableName, QString::number(box.Left), QString::number(box.Top),
+                                 TrimExp(box.SourceText)}
+                         .join(QLatin1Char(',')));
+    }
+    out << Header(kByName);
+    for (qsizetype n = 0; n < design.Boxes.size(); ++n)
+        out << Entry(QLatin1Char('B') + QString::number(n + 1), design.Boxes[n].Alias);
+    out << Header(kLink);
+    int n = 0;
+    for (const TDesignLink& link : design.Links) {
+        if (link.JoinType < 0 || !HasBoxes(design, link)) continue;
+        out << Entry(QLatin1Char('L') + QString::number(++n),
+                     QStringList{design.Boxes[link.Table1].GetTableName(), link.Field1,
+                                 design.Boxes[link.Table2].GetTableName(), link.Field2,
+                                 QString::number(link.JoinType)}
+                         .join(QLatin1Char(',')));
+    }
+    out << Header(kColumn);
+    const QStringList checked = GetCheckedItems(design, false);
+    for (qsizetype i = 0; i < checked.size(); ++i)
+        out << Entry(QLatin1Char('C') + QString::number(i), checked[i]);
+    out << Header(kCompute);
+    for (int r = 1; r <= design.ComputeRows.size(); ++r) {
+        const QString expression = GridCell(design.ComputeRows, r, 0);
+        if (TrimCell(expression).isEmpty()) break;
+        const QString alias = GridCell(design.ComputeRows, r, 1);
+        out << Entry(QLatin1Char('C') + QString::number(r),
+                     TrimCell(alias).isEmpty() ? expression : expression + kSeparator + alias);
+    }
+    WriteConditions(out, kWhere, "W", design.ConditionRows);
+    out << Header(kGroup);
+    for (qsizetype i = 0; i < design.GroupColumn.size(); ++i)
+        out << Entry(QLatin1Char('G') + QString::number(i), design.GroupColumn[i]);
+    WriteConditions(out, kHaving, "H", design.HavingRows);
+    out << Header(kOrder);
+    const QString marker = DescendingMarker();
+    for (qsizetype i = 0; i < design.OrderColumn.size(); ++i) {
+        const TCheckedItem& item = design.OrderColumn[i];
+        const QString text =
+            item.Text.startsWith(marker) ? item.Text.mid(marker.size()) : item.Text;
+        out << Entry(QLatin1Char('O') + QString::number(i),
+                     (item.Checked ? QLatin1Char('1') : QLatin1Char('0')) + text);
+    }
+    out << QString();
+
+    if (!design.UnionSets.isEmpty()) {
+        out << QString::fromUtf8(kUnionPartsLine);
+        for (qsizetype k = 0; k < design.UnionSets.size(); ++k)
+            WriteUnionBlock(out, design.UnionSets[k].SQLSet, int(k + 1));
+        out << QString::fromUtf8(kUnionHeader);
+        out << QStringLiteral("Count=") + QString::number(design.UnionSets.size());
+        if (kind == dsOracle) out << QStringLiteral("UnionType=union");
+    }
+    out << Header(kSql);
+    out << Entry(QStringLiteral("SQL"), statement);
+    if (!design.Distinct && ReadsAsDistinct(statement))
+        out << Entry(kDistinctKey, QStringLiteral("0"));
+    if (!TrimCell(design.RowLimit).isEmpty()) {
+        out << Entry(kLimitKey, design.RowLimit);
+        if (!TrimCell(design.RowOffset).isEmpty()) out << Entry(kOffsetKey, design.RowOffset);
+    }
+    return out;
+}
+
+void SetSQLSet(QueryDesign& design, const QStringList& lines, int kind, const TDesignHooks& hooks) {
+    Q_UNUSED(kind); // the union type of Oracle texts is read by nobody
+    if (lines.isEmpty()) return;
+    const TIniText ini(lines);
+    ReadBoxes(design, ini, hooks);
+    ReadLinks(design, ini, hooks);
+    ReadPages(design, ini);
+    ReadStatement(design, ini);
+    ReadUnionSets(design, ini, lines.size());
+}
+
+} // namespace quillary

@@ -1,0 +1,36 @@
+#pragma once
+// The designer state text: the INI-style lines that describe a whole design
+// (boxes with their places, aliases, ticks, links and the pages), from
+// which the design is rebuilt in a later run.
+
+#include "query/DesignHooks.h"
+#include "query/QueryDesign.h"
+
+#include <QStringList>
+
+namespace quillary {
+
+// The state text of `design`, whose statement `sql` the caller got from
+// GetSQL; an empty list when that statement is blank. Union sets are
+// embedded with their section names numbered. A row limit, and the lack of
+// DISTINCT where the select list itself begins with that word, are kept as
+// further entries of the SQL section.
+QStringList GetSQLSet(const QueryDesign& design, const QString& sql, int kind);
+
+// Adds the design described by `lines` to `design`: boxes through
+// hooks.LoadBox (a box that cannot be loaded is dropped, and links to it
+// are skipped), ticks, links (a missing field is reported through
+// hooks.Message), compute, condition and group-condition rows, group and
+// order columns, distinct, row limit and union sets. Nothing happens for
+// empty lines.
+//
+// A "T" value is name,left,top,source. A value without comma is a name in
+// the older form, placed at left p*150+20, top 50 (p counting the entries
+// from 0); a left or top that is missing or not an integer takes that same
+// place, and the box is loaded as usual.
+void SetSQLSet(QueryDesign& design, const QStringList& lines, int kind, const TDesignHooks& hooks);
+
+// The number of condition rows the state text keeps.
+inline constexpr int kStoredConditionRows = 8;
+
+} // namespace quillary

@@ -1,0 +1,92 @@
+#include "query/TableBox.h"
+#include "query/DesignTexts.h"
+
+namespace quillary {
+
+int ActivateBox(QueryDesign& design, const TDesignBox& box) {
+    design.Boxes.append(box);
+    const QString prefix = box.GetTableName() + QLatin1Char('.');
+    for (qsizetype f = 1; f < box.Fields.size(); ++f) {
+        design.GroupList << prefix + box.Fields[f].Name;
+        design.ConditionPickList << prefix + box.Fields[f].Name;
+    }
+    return int(design.Boxes.size()) - 1;
+}
+
+void UpdateOrderColumn(QueryDesign& design, int index) {
+    if (index < 0 || index >= design.Boxes.size()) return;
+    const TDesignBox& box = design.Boxes[index];
+    const QString prefix = box.GetTableName() + QLatin1Char('.');
+    const QString marker = DescendingMarker();
+    for (qsizetype f = 1; f < box.Fields.size(); ++f) {
+        const QString c = prefix + box.Fields[f].Name;
+        const QString d = marker + c;
+        qsizetype chosen = -1;
+        for (qsizetype i = 0; i < design.OrderColumn.size() && chosen < 0; ++i)
+            if (design.OrderColumn[i].Text.compare(d, Qt::CaseInsensitive) == 0) chosen = i;
+        if (box.Fields[f].Checked) {
+            if (chosen < 0 && !HoldsText(design.OrderList, c)) design.OrderList << c;
+        } else {
+            RemoveText(design.OrderList, c);
+            if (chosen >= 0) design.OrderColumn.removeAt(chosen);
+        }
+    }
+}
+
+void UpdateCriterList(QueryDesign& design, const QString& oldName, const QString& newName) {
+    const QString from = oldName + QLatin1Char('.');
+    const QString to = newName + QLatin1Char('.');
+    const auto rename = [&](QString& s, qsizetype at) {
+        if (s.mid(at).startsWith(from)) s.replace(at, from.size(), to);
+    };
+    for (QStringList* list :
+         {&design.OrderList, &design.GroupList, &design.GroupColumn, &design.ConditionPickList})
+        for (QString& s : *list)
+            rename(s, 0);
+    const qsizetype marker = DescendingMarker().size();
+    for (TCheckedItem& item : design.OrderColumn)
+        rename(item.Text, marker);
+}
+
+void CloseBox(QueryDesign& design, int index) {
+    if (index < 0 || index >= design.Boxes.size()) return;
+    for (qsizetype i = design.Links.size() - 1; i >= 0; --i) {
+        const TDesignLink& link = design.Links[i];
+        if (link.Table1 == index || link.Table2 == index) design.Links.removeAt(i);
+    }
+    for (TDesignLink& link : design.Links) {
+        if (link.Table1 > index) --link.Table1;
+        if (link.Table2 > index) --link.Table2;
+    }
+    const QString prefix = design.Boxes[index].GetTableName() + QLatin1Char('.');
+    for (QStringList* list :
+         {&design.OrderList, &design.GroupList, &design.GroupColumn, &design.ConditionPickList})
+        list->removeIf([&](const QString& s) { return s.startsWith(prefix); });
+    const qsizetype marker = DescendingMarker().size();
+    design.OrderColumn.removeIf(
+        [&](const TCheckedItem& item) { return item.Text.mid(marker).startsWith(prefix); });
+    design.Boxes.removeAt(index);
+}
+
+void Init(QueryDesign& design) {
+    while (!design.Boxes.isEmpty())
+        CloseBox(design, 0);
+    design.UnionSets.clear();
+    design.OrderList.clear();
+    design.OrderColumn.clear();
+    design.GroupList.clear();
+    design.GroupColumn.clear();
+    const auto empty = [](QList<QStringList>& rows, std::initializer_list<int> cols) {
+        for (QStringList& row : rows)
+            for (int c : cols)
+                if (c < row.size()) row[c].clear();
+    };
+    empty(design.ComputeRows, {0, 1});
+    empty(design.ConditionRows, {0, 1, 2, 3});
+    empty(design.HavingRows, {0, 1, 2, 3});
+    empty(design.DisplayRows, {1, 2});
+    design.DisplayRows = design.DisplayRows.mid(0, 1);
+    EnsureGridRows(design.DisplayRows, 1, kDisplayWidth);
+}
+
+} // namespace quillary

@@ -1,0 +1,33 @@
+#pragma once
+// What a table box does to the rest of the design when it arrives, changes
+// its ticks or name, and leaves: the pick lists and sort lists follow it.
+
+#include "query/QueryDesign.h"
+
+#include <QString>
+
+namespace quillary {
+
+// Puts a loaded box on the canvas (at the end of the canvas order) and
+// offers its columns as group candidates and condition operands. Returns
+// the box's index.
+int ActivateBox(QueryDesign& design, const TDesignBox& box);
+
+// Brings the sort lists into line with all ticks of box `index`: a ticked
+// column is offered for sorting, an unticked one leaves both sort lists.
+void UpdateOrderColumn(QueryDesign& design, int index);
+
+// Renames the prefix old + "." to new + "." in the candidate, group and
+// pick lists and in the chosen sort columns. Grid cells are not rewritten.
+void UpdateCriterList(QueryDesign& design, const QString& oldName, const QString& newName);
+
+// Closes box `index`: its links go, its columns leave the lists, and the
+// boxes after it move up (links are renumbered).
+void CloseBox(QueryDesign& design, int index);
+
+// An empty design as the designer resets it: every box closed, no union set,
+// empty sort and group lists, grid cells emptied (the grids keep their rows;
+// the display list keeps one), union grid and distinct left alone.
+void Init(QueryDesign& design);
+
+} // namespace quillary

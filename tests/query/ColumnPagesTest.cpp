@@ -1,0 +1,103 @@
+#include "DesignBuilder.h"
+
+#include "query/ColumnPages.h"
+#include "sqltext/DataSourceKind.h"
+
+#include <gtest/gtest.h>
+
+using namespace quillary;
+using namespace quillary::test;
+
+namespace {
+
+TCatalogue Tables() {
+    TCatalogue c;
+    c.Table("T", {"a", "b", "c", "d"});
+    return c;
+}
+
+// Display rows as "kind column alias" texts.
+QStringList Shown(const QueryDesign& d) {
+    QStringList list;
+    for (const QStringList& row : d.DisplayRows)
+        list << QStringList(row.mid(0, 3)).join(QLatin1Char(' '));
+    return list;
+}
+
+} // namespace
+
+TEST(IsValidExpression, CountsTheEmptyCellsAndThePreviousConnector) {
+    const QList<QStringList> rows{{"a", "=", "1", "and"},
+                                  {"b", "", "2", ""},
+                                  {" ", "", "", ""},
+                                  {"c", ">", "0", ""},
+                                  {"", "", " ", ""}};
+    const int expected[] = {0, 1, -1, 1, -1, -1};
+    for (int row = 1; row <= 6; ++row)
+        EXPECT_EQ(IsValidExpression(rows, row), expected[row - 1]) << row;
+    EXPECT_EQ(IsValidExpression({{"", "", "", ""}}, 1), 1); // a blank first row is incomplete
+}
+
+TEST(GetExpression, JoinsTheConnectorOfThePreviousRowAndTheOperator) {
+    const QList<QStringList> rows{{"a.qty", " >= ", " 10 ", " or "},
+                                  {"a.name ", "not like", "'X%'", ""}};
+    EXPECT_EQ(GetExpression(rows, 1), QStringLiteral("a.qty>=10"));
+    EXPECT_EQ(GetExpression(rows, 2), QStringLiteral("or a.name  not like 'X%'"));
+}
+
+TEST(TS_DisplayEnter, KeepsTheUsersRowsAndPlacesNewOnesByTheirNeighbours) {
+    const TCatalogue c = Tables();
+    TDesignBuilder b(c);
+    b.Box("T").Tick("T.a").Tick("T.c").Compute("a+1", "x");
+    b.Display("1", "T.c", "cc").Display("0", "a+1", "y").Display("1", "T.a");
+    TS_DisplayEnter(b);
+    EXPECT_EQ(Shown(b), QStringList({"1 T.c cc", "0 a+1 y", "1 T.a "})) << "matching rows stay";
+
+    b.Tick("T.b").Tick("T.d").Compute("c*2");
+    TS_DisplayEnter(b);
+    // T.b after the previous ticked field T.a; T.d after T.c; c*2 after a+1.
+    EXPECT_EQ(Shown(b),
+              QStringList({"1 T.c cc", "1 T.d ", "0 a+1 y", "0 c*2 ", "1 T.a ", "1 T.b "}));
+
+    for (TDesignField& f : b.Design().Boxes[0].Fields)
+        f.Checked = false;
+    b.Design().ComputeRows.clear();
+    TS_DisplayEnter(b);
+    EXPECT_EQ(b.Design().DisplayRows, QList<QStringList>{QStringList(4, QString())});
+}
+
+TEST(TS_DisplayEnter, AFirstNewFieldGoesBeforeTheSecondAndComputedColumnsAfterTheFields) {
+    const TCatalogue c = Tables();
+    TDesignBuilder b(c);
+    b.Box("T").Tick("T.a").Tick("T.b").Compute("1", "one").Display("1", "T.b");
+    TS_DisplayEnter(b);
+    EXPECT_EQ(Shown(b), QStringList({"1 T.a ", "1 T.b ", "0 1 one"}));
+    EXPECT_TRUE(IsMatch(b));
+}
+
+TEST(IsValidDisplayCol, ChecksEveryAliasByKind) {
+    const struct {
+        QStringList aliases;
+        int kind, result;
+    } cases[] = {{{"x", "y"}, dsAccess, 0},    {{"x", "1y"}, dsAccess, -1},
+                 {{"x", "x"}, dsAccess, -2},   {{"x", " x "}, dsAccess, -1},
+                 {{"[a b]", ""}, dsAccess, 0}, {{"[a b]", ""}, dsOracle, -1},
+                 {{"", ""}, dsAccess, 0}};
+    for (const auto& k : cases) {
+        QueryDesign d;
+        for (const QString& a : k.aliases)
+            d.DisplayRows.append({"1", "T.a", a, ""});
+        EXPECT_EQ(IsValidDisplayCol(d, k.kind), k.result) << k.aliases.join(',').toStdString();
+    }
+}
+
+TEST(TS_OrderEnter, OffersComputedColumnsOnceAndForgetsRemovedOnes) {
+    QueryDesign d;
+    d.ComputeRows = {{"sum(a)", ""}, {"max(b)", ""}, {"", ""}, {"min(c)", ""}};
+    d.OrderList = {"T.a", "计算列：old"};
+    d.OrderColumn = {{"降序        计算列：max(b)", true}, {"降序        计算列：gone", false}};
+    TS_OrderEnter(d);
+    EXPECT_EQ(d.OrderList, QStringList({"T.a", "计算列：sum(a)"}));
+    const QList<TCheckedItem> chosen{{"降序        计算列：max(b)", true}};
+    EXPECT_EQ(d.OrderColumn, chosen);
+}

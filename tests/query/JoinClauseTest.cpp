@@ -1,0 +1,98 @@
+#include "DesignBuilder.h"
+
+#include "query/JoinClause.h"
+
+#include <gtest/gtest.h>
+
+using namespace quillary;
+using namespace quillary::test;
+
+namespace {
+
+TCatalogue Chain() {
+    TCatalogue c;
+    for (const char* t : {"A", "B", "C", "D", "E", "F"})
+        c.Table(t, {"id:3", "aid:3", "bid:3", "did:3", "k:3"});
+    return c;
+}
+
+struct LinkSpec {
+    const char* from;
+    const char* to;
+    int type;
+};
+
+QString Clause(const QList<LinkSpec>& links,
+               const QStringList& boxes = {"A", "B", "C", "D", "E", "F"}) {
+    static const TCatalogue c = Chain();
+    TDesignBuilder b(c);
+    for (const QString& box : boxes)
+        b.Box(box);
+    for (const LinkSpec& l : links)
+        b.Link(l.from, l.to, l.type);
+    return GetJoinClause(b);
+}
+
+} // namespace
+
+TEST(GetJoinClause, CodesForNoLinksAndOnlyInnerLinks) {
+    EXPECT_EQ(Clause({}), QString());
+    // Inner links only: a ring is not looked at.
+    EXPECT_EQ(Clause({{"A.id", "B.aid", 0}, {"B.id", "C.bid", 0}, {"C.id", "A.aid", 0}}),
+              QStringLiteral("0"));
+}
+
+TEST(GetJoinClause, NestsALinkInsideTheTableItShares) {
+    EXPECT_EQ(Clause({{"A.id", "B.aid", 1}, {"B.did", "D.id", 0}}),
+              QStringLiteral("A LEFT JOIN (B INNER JOIN D on B.did=D.id) on A.id=B.aid"));
+}
+
+TEST(GetJoinClause, PositionsAfterAReplacedAnchorFollowTheGrowth) {
+    // C joins A, which stands before B: B's place must move with the text,
+    // so that the third link nests around B itself.
+    EXPECT_EQ(Clause({{"A.id", "B.aid", 1}, {"C.id", "A.k", 2}, {"B.id", "D.bid", 0}}),
+              QStringLiteral("(C RIGHT JOIN A on C.id=A.k) LEFT JOIN (B INNER JOIN D on "
+                             "B.id=D.bid) on A.id=B.aid"));
+}
+
+TEST(GetJoinClause, LinksReachedOnlyLaterAreStillJoined) {
+    // D-E and E-F wait until B-F has brought F in.
+    EXPECT_EQ(
+        Clause(
+            {{"A.id", "B.aid", 1}, {"D.id", "E.did", 0}, {"E.id", "F.k", 0}, {"B.id", "F.bid", 0}}),
+        QStringLiteral("A LEFT JOIN (B INNER JOIN ((D INNER JOIN E on D.id=E.did) INNER "
+                       "JOIN F on E.id=F.k) on B.id=F.bid) on A.id=B.aid"));
+}
+
+TEST(GetJoinClause, LoopsAndSeparateNetworks) {
+    EXPECT_EQ(Clause({{"A.id", "B.aid", 1}, {"B.id", "C.bid", 0}, {"C.id", "A.k", 0}}),
+              QStringLiteral("-1"));
+    EXPECT_EQ(Clause({{"A.id", "B.aid", 1}, {"D.id", "E.did", 0}}), QStringLiteral("-2"));
+}
+
+TEST(GetJoinClause, SeveralLinksBetweenTwoTables) {
+    const struct {
+        LinkSpec second;
+        const char* expected;
+    } cases[] = {
+        {{"A.k", "B.k", 1}, "A LEFT JOIN B on A.id=B.aid and A.k=B.k"},
+        {{"A.k", "B.k", 2}, "-1"},
+        {{"B.k", "A.k", 2}, "A LEFT JOIN B on A.id=B.aid and A.k=B.k"},
+        {{"B.k", "A.k", 0}, "A LEFT JOIN B on A.id=B.aid and A.k=B.k"},
+        {{"B.k", "A.k", 3}, "-1"},
+    };
+    for (const auto& k : cases)
+        EXPECT_EQ(Clause({{"A.id", "B.aid", 1}, k.second}), QString::fromUtf8(k.expected))
+            << k.second.from << " " << k.second.type;
+    EXPECT_EQ(Clause({{"A.id", "B.aid", 3}, {"B.k", "A.k", 3}}), QStringLiteral("-1"));
+    EXPECT_EQ(Clause({{"A.id", "B.aid", 2}, {"B.k", "A.k", 3}}),
+              QStringLiteral("A RIGHT JOIN B on A.id=B.aid and A.k=B.k"));
+}
+
+TEST(GetJoinClause, SubQueriesAndAliasesStandAsInFromClauses) {
+    TCatalogue c = Chain();
+    TDesignBuilder b(c);
+    b.Box("A", "x").SubQuery("Q1", "select id from B").Link("x.id", "Q1.id", 5);
+    EXPECT_EQ(GetJoinClause(b),
+              QStringLiteral("A x LEFT OUTER JOIN (select id from B) Q1 on x.id=Q1.id"));
+}

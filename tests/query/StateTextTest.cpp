@@ -1,0 +1,176 @@
+#include "DesignBuilder.h"
+
+#include "query/DesignTexts.h"
+#include "query/Generation.h"
+#include "query/IniReader.h"
+#include "query/StateText.h"
+#include "sqltext/DataSourceKind.h"
+
+#include <QPoint>
+#include <gtest/gtest.h>
+
+using namespace quillary;
+using namespace quillary::test;
+
+namespace {
+
+TCatalogue Shop() {
+    TCatalogue c;
+    c.Table("Emp", {"id:3", "name", "dept:3"}).Table("Dept", {"id:3", "title"});
+    return c;
+}
+
+QStringList StateOf(QueryDesign& design, int kind = dsAccess) {
+    return GetSQLSet(design, GetSQL(design, kind).SQL, kind);
+}
+
+QueryDesign Restored(const QStringList& lines, const TCatalogue& c, QStringList* messages = nullptr,
+                     int kind = dsAccess) {
+    QueryDesign d;
+    SetSQLSet(d, lines, kind, c.Hooks(messages));
+    return d;
+}
+
+} // namespace
+
+TEST(GetSQLSet, WritesTheWorkedExampleLineByLine) {
+    const TCatalogue c = Shop();
+    TDesignBuilder b(c);
+    b.Box("Emp", "e", 20, 50).Tick("e.id").Tick("e.name");
+    EXPECT_EQ(StateOf(b),
+              QStringList({"[Table]\t\t\t#原表：名称", "T1=Emp,20,50,", "[ByName]\t\t\t#原表别名",
+                           "B1=e", "[Link]\t\t\t#原表间的链接", "[Column]\t\t#源表列", "C0=e.id",
+                           "C1=e.name", "[ComputeColumn]\t\t#计算列", "[Where]\t\t\t#where条件",
+                           "[Group]\t\t\t#分组列", "[Having]\t\t#组内条件", "[Order]\t\t\t#排序列",
+                           "", "[SQL]\t\t\t#SQL语法", "SQL=select e.id,e.name from Emp e"}));
+    EXPECT_EQ(GetSQLSet(b, QStringLiteral(" \r\n "), dsAccess), QStringList());
+}
+
+TEST(GetSQLSet, KeepsCompleteConditionRowsUpToTheEighthAndQuotesQuotedValues) {
+    const TCatalogue c = Shop();
+    TDesignBuilder b(c);
+    b.Box("Emp").Tick("Emp.id").Compute("'abc'").Compute("'abc'", "x").Group("'g'");
+    for (int i = 1; i <= 9; ++i)
+        b.Where({"Emp.id", "<>", QString::number(i), "and"});
+    const QStringList lines = StateOf(b);
+    const auto section = [&](const char* header, const char* next) {
+        const qsizetype from = lines.indexOf(QString::fromUtf8(header)) + 1;
+        return lines.mid(from, lines.indexOf(QString::fromUtf8(next)) - from);
+    };
+    EXPECT_EQ(section("[ComputeColumn]\t\t#计算列", "[Where]\t\t\t#where条件"),
+              QStringList({"C1=''abc''", "C2='abc'|||x"}));
+    EXPECT_EQ(section("[Where]\t\t\t#where条件", "[Group]\t\t\t#分组列").size(), 8);
+    EXPECT_EQ(section("[Group]\t\t\t#分组列", "[Having]\t\t#组内条件"), QStringList{"G0=''g''"});
+
+    b.Design().ConditionRows[2][3].clear(); // row 3 has no connector: row 4 is not complete
+    const QStringList cut = StateOf(b);
+    EXPECT_EQ(cut.mid(cut.indexOf("[Where]\t\t\t#where条件") + 1, 4),
+              QStringList({"W1=Emp.id|||<>|||1|||and", "W2=Emp.id|||<>|||2|||and",
+                           "W3=Emp.id|||<>|||3|||", "[Group]\t\t\t#分组列"}));
+
+    const QueryDesign back = Restored(lines, c);
+    EXPECT_EQ(back.ComputeRows, QList<QStringList>({{"'abc'", ""}, {"'abc'", "x"}}));
+    EXPECT_EQ(back.GroupColumn, QStringList{"'g'"});
+    EXPECT_EQ(back.ConditionRows.size(), kStoredConditionRows);
+}
+
+TEST(StateText, RestoresARichDesign) {
+    const TCatalogue c = Shop();
+    TDesignBuilder nested(c);
+    nested.Box("Dept").Tick("Dept.title");
+    QStringList nestedState; // as a union set holds it once it was restored
+    bool inByName = false;
+    for (const QString& line : StateOf(nested)) {
+        if (line.startsWith('[')) inByName = line.startsWith("[ByName]");
+        if (!inByName && !line.isEmpty()) nestedState << line;
+    }
+
+    TDesignBuilder b(c);
+    b.Box("Emp", "e", 10, 10).Box("Dept", {}, 170, 10).SubQuery("Q1", "select id from Emp");
+    b.Tick("e.id").Tick("e.name").Tick("Dept.title").Tick("Q1.id").Tick("e.*");
+    b.Link("e.dept", "Dept.id", 1).Link("e.id", "Q1.id", 0);
+    b.Compute("count(*)", "n").Compute("'x'");
+    b.Where({"e.name", "like", "'A%'", "or"}).Where({"Dept.id", ">", "3", ""});
+    b.Group("e.id").Group("e.name").Group("Dept.title");
+    b.Having({"count(*)", ">", "1", ""});
+    b.Order("e.name", true).Order("Dept.title");
+    b.Union("select title from Dept").Distinct();
+    b.Design().UnionSets[0].SQLSet = nestedState;
+    b.Design().RowLimit = "5";
+    b.Design().RowOffset = "2";
+
+    const QStringList lines = StateOf(b, dsOracle);
+    EXPECT_TRUE(lines.contains("[Table1]\t\t\t#原表：名称"));
+    EXPECT_TRUE(lines.contains("[SQL1]\t\t\t#SQL语法"));
+    EXPECT_EQ(lines.mid(lines.indexOf("[Union]   #联合的数目"), 3),
+              QStringList({"[Union]   #联合的数目", "Count=1", "UnionType=union"}));
+    EXPECT_EQ(lines.at(lines.indexOf("[Table1]\t\t\t#原表：名称") - 1), "#下面是联合语句部分");
+
+    QueryDesign back = Restored(lines, c, nullptr, dsOracle);
+    EXPECT_EQ(GetSQL(back, dsOracle).SQL, GetSQL(b, dsOracle).SQL);
+    // A chosen order column stays offered too; the union grid is the form's.
+    EXPECT_TRUE(back.OrderList.contains("e.name"));
+    back.OrderList = b.Design().OrderList;
+    back.UnionRows = b.Design().UnionRows;
+    EXPECT_EQ(back, b.Design());
+}
+
+TEST(TIniText, ReadsWithTheRulesOfTheStateText) {
+    const TIniText ini({"x=before any section", "[One] comment", "B=2", "a=1", "not an entry",
+                        " A = 3", "[one]", "a=4", "[Two]", "q='quoted'", "r=''", "s='", "[bad",
+                        "t=5\r"});
+    EXPECT_EQ(ini.ReadString("ONE", "a"), "1");
+    QStringList keys;
+    for (const TIniText::TEntry& e : ini.Entries("one"))
+        keys << e.Key + "=" + e.Value;
+    EXPECT_EQ(keys, QStringList({"B=2", "a=1", "A= 3"})); // text order, first section only
+    EXPECT_EQ(ini.ReadString("Two", "Q"), "quoted");
+    EXPECT_EQ(ini.ReadString("Two", "r"), "");
+    EXPECT_EQ(ini.ReadString("Two", "s"), "'");
+    EXPECT_EQ(ini.ReadString("Two", "t"), "5");
+    EXPECT_EQ(ini.ReadString("Three", "a", "d"), "d");
+}
+
+TEST(SetSQLSet, PlacesOlderAndDamagedTableEntries) {
+    const TCatalogue c = Shop();
+    const QueryDesign d =
+        Restored({"[Table]", "T1=Emp", "T2=Dept,30,40", "T3=Emp,x,7", "T4=Dept,12", "T5=Emp,1,2,",
+                  "[ByName]", "B1=e", "B3=f", "B4=d"},
+                 c);
+    QList<QPoint> places;
+    QStringList names;
+    for (const TDesignBox& box : d.Boxes)
+        places << QPoint(box.Left, box.Top), names << box.GetTableName();
+    EXPECT_EQ(places, QList<QPoint>({{20, 50}, {30, 40}, {320, 7}, {12, 50}, {1, 2}}));
+    EXPECT_EQ(names, QStringList({"e", "Dept", "f", "d", "Emp"}));
+}
+
+TEST(SetSQLSet, DropsWhatNoLongerExists) {
+    const TCatalogue c = Shop();
+    QStringList messages;
+    const QueryDesign d = Restored({"[Table]", "T1=Gone,1,1,", "T2=Emp,1,1,", "T3=Dept,1,1,",
+                                    "[Link]", "L1=Gone,id,Emp,id,1", "L2=Emp,zz,Dept,id,1",
+                                    "L3=Emp,id,Dept,qq", "L4=Emp,dept,Dept,id,9", "[Column]",
+                                    "C0=Gone.id", "C1=emp.NAME", "[Union]", "Count=99999999"},
+                                   c, &messages);
+    EXPECT_EQ(d.Boxes.size(), 2);
+    EXPECT_EQ(messages, QStringList({"提示!|表“Emp”的zz字段已不存在！无法插入链接！",
+                                     "提示!|表“Dept”的qq字段已不存在！无法插入链接！"}));
+    ASSERT_EQ(d.Links.size(), 1);
+    EXPECT_EQ(d.Links[0].JoinType, 0); // not a join keyword's type
+    EXPECT_TRUE(d.Boxes[0].Fields[2].Checked);
+    EXPECT_LE(d.UnionSets.size(), 14);
+}
+
+TEST(SetSQLSet, TakesDistinctFromTheStatementUnlessTold) {
+    const TCatalogue c = Shop();
+    EXPECT_TRUE(Restored({"[SQL]", "SQL= select   DISTINCT a from t"}, c).Distinct);
+    EXPECT_FALSE(Restored({"[SQL]", "SQL=select distinctive from t"}, c).Distinct);
+    EXPECT_FALSE(Restored({"[SQL]", "SQL=select distinct a from t", "Distinct=0"}, c).Distinct);
+
+    TDesignBuilder b(c);
+    b.Box("Emp").Compute("distinct id");
+    const QStringList lines = StateOf(b);
+    EXPECT_EQ(lines.last(), "Distinct=0");
+    EXPECT_FALSE(Restored(lines, c).Distinct);
+}
