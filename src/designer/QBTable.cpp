@@ -72,7 +72,6 @@ TQBTable::TQBTable(TQBArea* canvas) : QFrame(nullptr), m_canvas(canvas) {
     // Raised bevels and a border: three pixels to take hold of when resizing.
     setFrameStyle(QFrame::Panel | QFrame::Raised);
     setLineWidth(2);
-    setContentsMargins(1, 1, 1, 1);
     setMouseTracking(true);
     hide(); // until loaded
     SetParent(canvas);
@@ -201,7 +200,7 @@ void TQBTable::paintEvent(QPaintEvent* event) {
 
 void TQBTable::resizeEvent(QResizeEvent* event) {
     QFrame::resizeEvent(event);
-    const QRect inner = contentsRect();
+    const QRect inner = rect().adjusted(kBorder, kBorder, -kBorder, -kBorder);
     Title->setGeometry(inner.left(), inner.top(), inner.width(), kTitleHeight);
     FieldList->setGeometry(inner.left(), inner.top() + kTitleHeight, inner.width(),
                            inner.height() - kTitleHeight);
