@@ -31,7 +31,7 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override {
         QPainter painter(this);
-        m_canvas->PaintLinks(painter, event->rect());
+        m_canvas->PaintLinks(painter, event->region());
     }
 
 private:
@@ -63,6 +63,7 @@ void TQBArea::Create() {
     setWidgetResizable(false);
     setToolTip(QString::fromUtf8(kCanvasHint));
 
+    m_linkOwner = new QObject(this);
     m_surface = new TQBSurface(this);
     m_surface->setObjectName(QStringLiteral("QBAreaSurface"));
     m_surface->setAutoFillBackground(true);
@@ -118,9 +119,19 @@ void TQBArea::Repaint(const QRegion& region) {
     m_surface->update(region);
 }
 
-void TQBArea::PaintLinks(QPainter& painter, const QRect& area) const {
+void TQBArea::RepaintLink(const TQBLink* link) {
+    // Boxes are opaque and lie above the links: what a box covers needs no
+    // repaint, which would only make the box paint itself again.
+    QRegion region = link->PaintRegion();
+    const QRect bounds = region.boundingRect();
+    for (const TQBTable* box : m_tables)
+        if (box->isVisible() && bounds.intersects(box->geometry())) region -= box->geometry();
+    if (!region.isEmpty()) m_surface->update(region);
+}
+
+void TQBArea::PaintLinks(QPainter& painter, const QRegion& area) const {
     for (const TQBLink* link : m_links)
-        if (link->Geometry().adjusted(-4, -4, 4, 4).intersects(area)) link->Paint(painter);
+        if (area.intersects(link->Geometry().adjusted(-4, -4, 4, 4))) link->Paint(painter);
 }
 
 bool TQBArea::eventFilter(QObject* watched, QEvent* event) {
@@ -361,10 +372,11 @@ bool TQBArea::FindOtherLink(const TQBLink* link, const TQBTable* table, int row)
 }
 
 void TQBArea::ReboundLink(TQBLink* link) {
-    const QRegion before = link->PaintRegion();
+    RepaintLink(link);
     TQBTable* a = link->Table1;
     TQBTable* b = link->Table2;
-    link->mnuLinkName->setText(a->TableName + QStringLiteral(" :: ") + b->TableName);
+    const QString caption = a->TableName + QStringLiteral(" :: ") + b->TableName;
+    if (link->mnuLinkName->text() != caption) link->mnuLinkName->setText(caption);
     const int la = a->x(), wa = a->width(), lb = b->x(), wb = b->width();
     int left = 0, right = 0;
     if (a == b) {
@@ -396,7 +408,7 @@ void TQBArea::ReboundLink(TQBLink* link) {
         top = yb - 7, bottom = ya + 7, link->VerticalCase = 2;
     }
     link->SetGeometry(QRect(left, top, right - left, bottom - top));
-    Repaint(before + link->PaintRegion());
+    RepaintLink(link);
 }
 
 void TQBArea::ReboundLinks4Table(TQBTable* table) {
@@ -506,7 +518,6 @@ void TQBArea::SetOptions(QObject* sender) {
     change(dialog.ComboBox2, t2, link->Row2, link->Field2);
     link->JoinType = dialog.RadioType->ItemIndex();
     ReboundLink(link);
-    Repaint(link->PaintRegion());
     ReboundLinks4Table(t1);
     if (t2 != t1) ReboundLinks4Table(t2);
     t1->update();

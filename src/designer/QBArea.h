@@ -111,6 +111,10 @@ public:
     static constexpr int kMenuToolBox = 2;
     static constexpr int kMenuTableList = 3;
 
+    // The owner of the links: not a widget, so that the widget machinery
+    // never walks them.
+    QObject* LinkOwner() const { return m_linkOwner; }
+
     // Called by the boxes as they come and go.
     void AddTable(TQBTable* box);
     void TableGone(TQBTable* box);
@@ -140,11 +144,13 @@ private:
     void RemoveLink(TQBLink* link);
     void ClearBold(TQBLink* link, TQBTable* table, int row);
     void Repaint(const QRegion& region);
-    void PaintLinks(QPainter& painter, const QRect& area) const;
+    void RepaintLink(const TQBLink* link);
+    void PaintLinks(QPainter& painter, const QRegion& area) const;
 
     std::unique_ptr<TCanvasHost> m_ownHost;
     TCanvasHost* m_host;
     QWidget* m_surface = nullptr;
+    QObject* m_linkOwner = nullptr;
     QList<QAction*> m_items;
     QList<TQBTable*> m_tables;
     QList<TQBLink*> m_links;

@@ -8,7 +8,7 @@
 namespace quillary {
 
 TQBLink::TQBLink(TQBArea* canvas, TQBTable* table1, TQBTable* table2)
-    : QObject(canvas), Table1(table1), Table2(table2), m_canvas(canvas), m_bounds(0, 0, 105, 105),
+    : QObject(canvas->LinkOwner()), Table1(table1), Table2(table2), m_canvas(canvas), m_bounds(0, 0, 105, 105),
       m_hit(QRect(0, 0, 15, 15)) {
     setObjectName(QStringLiteral("QBLink"));
     // The menu is a window of its own; the link frees it.
@@ -71,6 +71,23 @@ void TQBLink::ComputeShape() {
     const QRect t1 = Table1->geometry();
     const bool onEdge = p0.x() == t1.left() || p0.x() == t1.left() + t1.width();
     m_p0IsTable1 = onEdge && p0.y() >= t1.top() && p0.y() <= t1.top() + t1.height();
+
+    // Strips along the segments rather than the whole rectangle, so that a
+    // long diagonal does not repaint everything beneath it.
+    m_region = QRegion();
+    auto strip = [&](const QPoint& a, const QPoint& b) {
+        const QPoint delta = b - a;
+        const int steps = std::max(1, std::max(std::abs(delta.x()), std::abs(delta.y())) / 48);
+        for (int i = 0; i < steps; ++i) {
+            const QPoint from = a + delta * i / steps;
+            const QPoint to = a + delta * (i + 1) / steps;
+            m_region += QRect(from, to).normalized().adjusted(-4, -4, 4, 4);
+        }
+    };
+    strip(m_points[0], m_points[1]);
+    strip(m_points[1], m_points[2]);
+    strip(m_points[2], m_points[3]);
+    m_region.translate(m_bounds.topLeft());
 }
 
 bool TQBLink::MarkAtP0() const {
@@ -105,25 +122,6 @@ void TQBLink::Paint(QPainter& painter) const {
         painter.drawPolyline(mark.data(), int(mark.size()));
     }
     painter.restore();
-}
-
-QRegion TQBLink::PaintRegion() const {
-    // Strips along the segments rather than the whole rectangle, so that a
-    // long diagonal does not repaint everything beneath it.
-    QRegion region;
-    auto strip = [&](const QPoint& a, const QPoint& b) {
-        const QPoint delta = b - a;
-        const int steps = std::max(1, std::max(std::abs(delta.x()), std::abs(delta.y())) / 24);
-        for (int i = 0; i < steps; ++i) {
-            const QPoint from = a + delta * i / steps;
-            const QPoint to = a + delta * (i + 1) / steps;
-            region += QRect(from, to).normalized().adjusted(-4, -4, 4, 4);
-        }
-    };
-    strip(m_points[0], m_points[1]);
-    strip(m_points[1], m_points[2]);
-    strip(m_points[2], m_points[3]);
-    return region.translated(m_bounds.topLeft());
 }
 
 void TQBLink::WMRButtonDown(const QPoint& globalPos) {

@@ -69,7 +69,7 @@ public:
     // Draws the line and its marks, in canvas coordinates.
     void Paint(QPainter& painter) const;
     // The canvas area the drawing touches.
-    QRegion PaintRegion() const;
+    const QRegion& PaintRegion() const { return m_region; }
     // Right button: the menu pops up at the click.
     void WMRButtonDown(const QPoint& globalPos);
 
@@ -80,6 +80,7 @@ private:
     QRect m_bounds;
     std::array<QPoint, 4> m_points{};
     QPolygon m_hit;
+    QRegion m_region;
     bool m_p0IsTable1 = true;
 };
 

@@ -73,6 +73,9 @@ TQBTable::TQBTable(TQBArea* canvas) : QFrame(nullptr), m_canvas(canvas) {
     setFrameStyle(QFrame::Panel | QFrame::Raised);
     setLineWidth(2);
     setMouseTracking(true);
+    // Opaque, so that moving a box shifts its pixels instead of repainting
+    // it and everything beneath.
+    setAutoFillBackground(true);
     hide(); // until loaded
     SetParent(canvas);
 
