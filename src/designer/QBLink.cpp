@@ -8,8 +8,8 @@
 namespace quillary {
 
 TQBLink::TQBLink(TQBArea* canvas, TQBTable* table1, TQBTable* table2)
-    : QObject(canvas->LinkOwner()), Table1(table1), Table2(table2), m_canvas(canvas), m_bounds(0, 0, 105, 105),
-      m_hit(QRect(0, 0, 15, 15)) {
+    : QObject(canvas->LinkOwner()), Table1(table1), Table2(table2), m_canvas(canvas),
+      m_bounds(0, 0, 105, 105), m_hit(QRect(0, 0, 15, 15)) {
     setObjectName(QStringLiteral("QBLink"));
     // The menu is a window of its own; the link frees it.
     mnu = new QMenu;

@@ -116,6 +116,8 @@ TQBTable::TQBTable(TQBArea* canvas) : QFrame(nullptr), m_canvas(canvas) {
 TQBTable::~TQBTable() {
     delete m_outline;
     if (!m_closed) m_canvas->TableGone(this);
+    // The list goes while the box is whole: its signals reach the box.
+    delete FieldList;
 }
 
 void TQBTable::CreateMenu() {
@@ -207,7 +209,7 @@ void TQBTable::resizeEvent(QResizeEvent* event) {
     Title->setGeometry(inner.left(), inner.top(), inner.width(), kTitleHeight);
     FieldList->setGeometry(inner.left(), inner.top() + kTitleHeight, inner.width(),
                            inner.height() - kTitleHeight);
-    UnlinkButton->move(width() - 19, 2 + kBorder - 1);
+    UnlinkButton->move(width() - 19, kBorder + 1); // centred in the title bar
 }
 
 void TQBTable::DetectView() {
