@@ -1,27 +1,70 @@
 #include "designer/QBArea.h"
-#include "db/Dialect.h"
+#include "designer/CanvasHost.h"
 #include "designer/Frm_Quillary.h"
+#include "designer/LinkDialog.h"
+#include "designer/LinkRules.h"
+#include "designer/QBLink.h"
 #include "designer/QBTable.h"
 #include "designer/QuillaryDialog.h"
 #include "platform/UserInteraction.h"
+#include "query/QueryDesign.h"
+#include "sqltext/DataSourceKind.h"
 
-#include <QCheckBox>
+#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QListWidget>
+#include <QHash>
+#include <QLabel>
 #include <QMenu>
-#include <QToolButton>
+#include <QPaintEvent>
+#include <QPainter>
 
 namespace quillary {
 
-TQBArea::TQBArea(TFrm_Quillary* form) : QScrollArea(form), m_form(form) {
+// The widget beneath the boxes: it draws the links, which therefore always
+// lie under the boxes.
+class TQBSurface final : public QWidget {
+public:
+    explicit TQBSurface(TQBArea* canvas) : m_canvas(canvas) {}
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        QPainter painter(this);
+        m_canvas->PaintLinks(painter, event->region());
+    }
+
+private:
+    TQBArea* m_canvas;
+};
+
+TQBArea::TQBArea(TFrm_Quillary* form)
+    : QScrollArea(form), m_ownHost(std::make_unique<TFormCanvasHost>(form)),
+      m_host(m_ownHost.get()) {
+    Create();
+}
+
+TQBArea::TQBArea(TCanvasHost* host, QWidget* parent) : QScrollArea(parent), m_host(host) {
+    Create();
+}
+
+TQBArea::~TQBArea() {
+    // Boxes and links go first, while the canvas they report to is whole.
+    m_closing = true;
+    qDeleteAll(m_links);
+    m_links.clear();
+    m_tables.clear();
+    delete takeWidget();
+}
+
+void TQBArea::Create() {
     setObjectName(QStringLiteral("QBArea"));
     setFrameShape(QFrame::StyledPanel);
     setWidgetResizable(false);
     setToolTip(QString::fromUtf8(kCanvasHint));
 
-    m_surface = new QWidget;
+    m_linkOwner = new QObject(this);
+    m_surface = new TQBSurface(this);
     m_surface->setObjectName(QStringLiteral("QBAreaSurface"));
     m_surface->setAutoFillBackground(true);
     QPalette palette = m_surface->palette();
@@ -50,7 +93,11 @@ TQBArea::TQBArea(TFrm_Quillary* form) : QScrollArea(form), m_form(form) {
     UpdateSurfaceSize();
 }
 
-TQBArea::~TQBArea() = default;
+TQBArea* TQBArea::OfSurface(const QWidget* widget) {
+    const QWidget* viewport = widget ? widget->parentWidget() : nullptr;
+    auto* canvas = viewport ? qobject_cast<TQBArea*>(viewport->parentWidget()) : nullptr;
+    return canvas && canvas->m_surface == widget ? canvas : nullptr;
+}
 
 void TQBArea::resizeEvent(QResizeEvent* event) {
     QScrollArea::resizeEvent(event);
@@ -58,11 +105,33 @@ void TQBArea::resizeEvent(QResizeEvent* event) {
 }
 
 void TQBArea::UpdateSurfaceSize() {
+    if (!m_surface) return;
     QRect bounds(QPoint(0, 0), viewport()->size());
-    for (QWidget* child : m_surface->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-        if (child->isVisibleTo(m_surface))
-            bounds = bounds.united(child->geometry().adjusted(0, 0, 10, 10));
-    m_surface->resize(bounds.size());
+    for (const TQBTable* box : m_tables)
+        if (box->isVisibleTo(m_surface))
+            bounds = bounds.united(box->geometry().adjusted(0, 0, 10, 10));
+    for (const TQBLink* link : m_links)
+        bounds = bounds.united(link->Geometry().adjusted(0, 0, 10, 10));
+    if (m_surface->size() != bounds.size()) m_surface->resize(bounds.size());
+}
+
+void TQBArea::Repaint(const QRegion& region) {
+    m_surface->update(region);
+}
+
+void TQBArea::RepaintLink(const TQBLink* link) {
+    // Boxes are opaque and lie above the links: what a box covers needs no
+    // repaint, which would only make the box paint itself again.
+    QRegion region = link->PaintRegion();
+    const QRect bounds = region.boundingRect();
+    for (const TQBTable* box : m_tables)
+        if (box->isVisible() && bounds.intersects(box->geometry())) region -= box->geometry();
+    if (!region.isEmpty()) m_surface->update(region);
+}
+
+void TQBArea::PaintLinks(QPainter& painter, const QRegion& area) const {
+    for (const TQBLink* link : m_links)
+        if (area.intersects(link->Geometry().adjusted(-4, -4, 4, 4))) link->Paint(painter);
 }
 
 bool TQBArea::eventFilter(QObject* watched, QEvent* event) {
@@ -70,12 +139,16 @@ bool TQBArea::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
     case QEvent::ContextMenu: {
         auto* e = static_cast<QContextMenuEvent*>(event);
-        mnu->popup(e->globalPos());
+        if (TQBLink* link = LinkAt(e->pos()))
+            link->WMRButtonDown(e->globalPos());
+        else
+            mnu->popup(e->globalPos());
         return true;
     }
     case QEvent::DragEnter:
     case QEvent::DragMove: {
-        // Only tables dragged from the form's own table list are taken.
+        // Only tables dragged from the form's own table list are taken, also
+        // when they are let go over a link line.
         auto* e = static_cast<QDragMoveEvent*>(event);
         if (_DragOver(e->source()))
             e->acceptProposedAction();
@@ -90,10 +163,6 @@ bool TQBArea::eventFilter(QObject* watched, QEvent* event) {
         _DragDrop(e->source(), e->position().toPoint());
         return true;
     }
-    case QEvent::ChildRemoved:
-    case QEvent::ChildAdded:
-        UpdateSurfaceSize();
-        break;
     default:
         break;
     }
@@ -101,25 +170,44 @@ bool TQBArea::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool TQBArea::_DragOver(QObject* source) const {
-    return source && source == m_form->QBTables;
+    return m_host->IsTableList(source);
 }
 
 void TQBArea::_DragDrop(QObject* source, const QPoint& at) {
     if (_DragOver(source)) InsertTable(at.x(), at.y());
 }
 
-QList<TQBTable*> TQBArea::Tables() const {
-    QList<TQBTable*> tables;
-    for (QObject* child : m_surface->children())
-        if (auto* t = qobject_cast<TQBTable*>(child)) tables << t;
-    return tables;
+TQBLink* TQBArea::LinkAt(const QPoint& at) const {
+    for (qsizetype i = m_links.size() - 1; i >= 0; --i)
+        if (m_links[i]->CMHitTest(at - m_links[i]->Geometry().topLeft())) return m_links[i];
+    return nullptr;
+}
+
+TQBLbx* TQBArea::ListAt(const QPoint& globalPos) const {
+    if (!viewport()->rect().contains(viewport()->mapFromGlobal(globalPos))) return nullptr;
+    for (QWidget* w = m_surface->childAt(m_surface->mapFromGlobal(globalPos)); w && w != m_surface;
+         w = w->parentWidget())
+        if (auto* list = qobject_cast<TQBLbx*>(w)) return list;
+    return nullptr;
+}
+
+// --- boxes -------------------------------------------------------------------
+
+void TQBArea::AddTable(TQBTable* box) {
+    m_tables.append(box);
+}
+
+void TQBArea::TableGone(TQBTable* box) {
+    if (m_closing || !m_tables.contains(box)) return;
+    UnlinkTable(box);
+    m_tables.removeOne(box);
+    UpdateSurfaceSize();
+    emit TableClosed(box->GetTableName());
 }
 
 TQBTable* TQBArea::FindTable(const QString& name) const {
-    const QObjectList& children = m_surface->children();
-    for (qsizetype i = children.size() - 1; i >= 0; --i)
-        if (auto* t = qobject_cast<TQBTable*>(children[i]))
-            if (t->GetTableName().compare(name, Qt::CaseInsensitive) == 0) return t;
+    for (qsizetype i = m_tables.size() - 1; i >= 0; --i)
+        if (m_tables[i]->GetTableName().compare(name, Qt::CaseInsensitive) == 0) return m_tables[i];
     return nullptr;
 }
 
@@ -130,13 +218,14 @@ void TQBArea::Activated(TQBTable* box) {
         if (TQBTable* previous = FindTable(ActiveName); previous && previous != box)
             previous->SetActive(false);
     ActiveName = name;
+    emit TableInserted(box);
 }
 
 QString TQBArea::AskAlias(const QString& caption, const QString& prompt) {
     const QString retry = QStringLiteral("请重新输入   ");
     QString answer = Ui().InputBox(caption, prompt, QString());
     for (;;) {
-        if (!IsValidByName(answer, m_form->GetDSN()))
+        if (!IsValidByName(answer, m_host->GetDSN()))
             answer = Ui().InputBox(QString::fromUtf8(kInvalidAliasMessage), retry, answer);
         else if (FindTable(answer))
             answer = Ui().InputBox(QStringLiteral("你输入的别名与以选择的表的别名或表名重复！"),
@@ -147,14 +236,13 @@ QString TQBArea::AskAlias(const QString& caption, const QString& prompt) {
 }
 
 TQBTable* TQBArea::InsertTable(int x, int y) {
-    QListWidgetItem* selected = m_form->QBTables->currentItem();
-    if (!selected || !selected->isSelected()) return nullptr;
-    const QString name = selected->text();
+    const QString name = m_host->SelectedTable();
+    if (name.isEmpty()) return nullptr;
     QString alias;
     if (FindTable(name)) {
         if (Ui().MessageBox(
                 QStringLiteral("这张表已经选择过,是否要加入?若加入，请给该表加一个别名"),
-                QStringLiteral("提示!"), TMsgButtons::YesNo, TMsgIcon::Question) != mrYes)
+                QStringLiteral("提示!"), TMsgButtons::YesNoDefaultNo, TMsgIcon::Question) != mrYes)
             return nullptr;
         alias = AskAlias(QString(), QStringLiteral("请输入别名：  "));
     }
@@ -164,7 +252,6 @@ TQBTable* TQBArea::InsertTable(int x, int y) {
         return nullptr;
     }
     Activated(box);
-    UpdateSurfaceSize();
     return box;
 }
 
@@ -175,13 +262,12 @@ TQBTable* TQBArea::InsertQTable(int x, int y, const QString& name, const QString
         return nullptr;
     }
     Activated(box);
-    UpdateSurfaceSize();
     return box;
 }
 
 void TQBArea::_InsertQTable() {
-    TQuillaryDialog* owner = m_form->Dialog();
-    if (!owner->GetConn()) {
+    TQuillaryDialog* owner = m_host->Dialog();
+    if (!owner || !owner->GetConn()) {
         Ui().MessageBox(QStringLiteral("数据源尚未选择"), QStringLiteral("提示"));
         return;
     }
@@ -190,24 +276,24 @@ void TQBArea::_InsertQTable() {
         return;
     }
     TQuillaryDialog nested;
-    nested.SystemTable = m_form->CheckBox2->isChecked();
+    nested.SystemTable = m_host->SystemTablesShown();
     nested.SetConnection(owner->GetConn());
-    nested.Form_Left = m_form->x() + 10;
-    nested.Form_Top = m_form->y() + 10;
+    nested.Form_Left = window()->x() + 10;
+    nested.Form_Top = window()->y() + 10;
     nested.Caption = QStringLiteral("SQL语句生成器--插入子查询表");
     nested.IsAllowUnion = true;
     if (!nested.Execute()) return;
     const QString sql = nested.SQL.trimmed();
     if (sql.isEmpty()) return;
     const QString name = AskAlias(QStringLiteral("请输入别名："), QStringLiteral("别名： "));
-    const QPoint next = m_form->NextTablePos();
+    const QPoint next = m_host->NextTablePos();
     if (TQBTable* box = InsertQTable(next.x(), next.y(), name, sql))
-        m_form->PlaceNextAfter(box->geometry());
+        m_host->PlaceNextAfter(box->geometry());
 }
 
 void TQBArea::_OpenUnion() {
-    TQuillaryDialog* owner = m_form->Dialog();
-    if (!owner->GetConn()) {
+    TQuillaryDialog* owner = m_host->Dialog();
+    if (!owner || !owner->GetConn()) {
         Ui().MessageBox(QStringLiteral("源数据源尚未选择！"), QStringLiteral("提示！"));
         return;
     }
@@ -215,17 +301,272 @@ void TQBArea::_OpenUnion() {
         Ui().MessageBox(QStringLiteral("数据源尚未连接成功"), QStringLiteral("提示"));
         return;
     }
-    m_form->ShowUnionPanel();
+    m_host->OpenUnionPanel();
 }
 
 void TQBArea::_OpenToolBox() {
-    m_form->tb_ToolBox->setChecked(true);
-    m_form->tb_ToolBoxClick();
+    m_host->OpenToolBox();
 }
 
 void TQBArea::_OpenTableList() {
-    m_form->Tb_Tablist->setChecked(true);
-    m_form->Tb_TablistClick();
+    m_host->OpenTableList();
+}
+
+// --- links -------------------------------------------------------------------
+
+TQBLink* TQBArea::InsertLink(TQBTable* table1, TQBTable* table2, int row1, int row2) {
+    if (!table1 || !table2) return nullptr;
+    QHash<const TQBTable*, int> position;
+    for (qsizetype i = 0; i < m_tables.size(); ++i)
+        position.insert(m_tables[i], int(i));
+    QList<TDesignLink> existing;
+    existing.reserve(m_links.size());
+    for (const TQBLink* l : m_links)
+        existing.append(TDesignLink{position.value(l->Table1, -1), position.value(l->Table2, -1),
+                                    l->Row1, l->Row2, QString(), QString(), l->JoinType});
+    const TLinkVerdict verdict =
+        JudgeNewLink(table1->Design(), position.value(table1, -1), table2->Design(),
+                     position.value(table2, -1), row1, row2, existing);
+    for (const TLinkMessage& notice : verdict.Notices)
+        Ui().MessageBox(notice.Text, notice.Caption);
+    if (verdict.Refused) {
+        if (!verdict.Refusal.Text.isEmpty())
+            Ui().MessageBox(verdict.Refusal.Text, verdict.Refusal.Caption);
+        return nullptr;
+    }
+    auto* link = new TQBLink(this, table1, table2);
+    link->Row1 = verdict.Row1;
+    link->Row2 = verdict.Row2;
+    link->Field1 = verdict.Field1;
+    link->Field2 = verdict.Field2;
+    m_links.append(link);
+    for (auto [table, row] : {std::pair{table1, link->Row1}, std::pair{table2, link->Row2}}) {
+        if (row == -1) continue;
+        table->FieldList->SelectItemBold(row);
+        table->FieldList->viewport()->update();
+    }
+    ReboundLink(link);
+    UpdateSurfaceSize();
+    emit LinkInserted(link);
+    return link;
+}
+
+bool TQBArea::FindLink(const TQBLink* link) const {
+    for (const TQBLink* l : m_links) {
+        if (l == link) continue;
+        const bool same = l->Table1 == link->Table1 && l->Row1 == link->Row1 &&
+                          l->Table2 == link->Table2 && l->Row2 == link->Row2;
+        const bool crossed = l->Table1 == link->Table2 && l->Row1 == link->Row2 &&
+                             l->Table2 == link->Table1 && l->Row2 == link->Row1;
+        if (same || crossed) return true;
+    }
+    return false;
+}
+
+bool TQBArea::FindOtherLink(const TQBLink* link, const TQBTable* table, int row) const {
+    for (const TQBLink* l : m_links)
+        if (l != link &&
+            ((l->Table1 == table && l->Row1 == row) || (l->Table2 == table && l->Row2 == row)))
+            return true;
+    return false;
+}
+
+void TQBArea::ReboundLink(TQBLink* link) {
+    RepaintLink(link);
+    TQBTable* a = link->Table1;
+    TQBTable* b = link->Table2;
+    const QString caption = a->TableName + QStringLiteral(" :: ") + b->TableName;
+    if (link->mnuLinkName->text() != caption) link->mnuLinkName->setText(caption);
+    const int la = a->x(), wa = a->width(), lb = b->x(), wb = b->width();
+    int left = 0, right = 0;
+    if (a == b) {
+        left = la + wa;
+        right = left + 15;
+    } else if (lb > la) {
+        if (la + wa + 15 < lb) {
+            left = la + wa, right = lb, link->HorizontalCase = 1;
+        } else if (la + wa > lb + wb) {
+            left = lb + wb, right = la + wa + 15, link->HorizontalCase = 3;
+        } else {
+            left = la + wa, right = lb + wb + 15, link->HorizontalCase = 2;
+        }
+    } else {
+        if (lb + wb + 15 <= la) {
+            left = lb + wb, right = la, link->HorizontalCase = 4;
+        } else if (lb + wb > la + wa) {
+            left = la + wa, right = lb + wb + 15, link->HorizontalCase = 2;
+        } else {
+            left = lb + wb, right = la + wa + 15, link->HorizontalCase = 3;
+        }
+    }
+    const int ya = a->GetRowY(link->Row1);
+    const int yb = b->GetRowY(link->Row2);
+    int top, bottom;
+    if (yb > ya) {
+        top = ya - 7, bottom = yb + 7, link->VerticalCase = 1;
+    } else {
+        top = yb - 7, bottom = ya + 7, link->VerticalCase = 2;
+    }
+    link->SetGeometry(QRect(left, top, right - left, bottom - top));
+    RepaintLink(link);
+}
+
+void TQBArea::ReboundLinks4Table(TQBTable* table) {
+    for (qsizetype i = 0; i < m_links.size();) {
+        TQBLink* link = m_links[i];
+        if (link->Table1 != table && link->Table2 != table) {
+            ++i;
+            continue;
+        }
+        link->Row1 = link->Table1->FieldList->IndexOfText(link->Field1);
+        link->Row2 = link->Table2->FieldList->IndexOfText(link->Field2);
+        if (link->Row1 == -1 || link->Row2 == -1) {
+            RemoveLink(link); // the walk goes on at the same place
+            continue;
+        }
+        ReboundLink(link);
+        ++i;
+    }
+}
+
+void TQBArea::MarkLinkedRows(TQBTable* table) {
+    for (const TQBLink* link : m_links) {
+        if (link->Table1 == table) table->FieldList->SelectItemBold(link->Row1);
+        if (link->Table2 == table) table->FieldList->SelectItemBold(link->Row2);
+    }
+    table->FieldList->viewport()->update();
+}
+
+void TQBArea::ClearBold(TQBLink* link, TQBTable* table, int row) {
+    if (row == -1 || FindOtherLink(link, table, row)) return;
+    table->FieldList->UnSelectItemBold(row);
+    table->FieldList->viewport()->update();
+}
+
+void TQBArea::RemoveLink(TQBLink* link) {
+    if (!m_links.removeOne(link)) return;
+    ClearBold(link, link->Table1, link->Row1);
+    ClearBold(link, link->Table2, link->Row2);
+    Repaint(link->PaintRegion());
+    // Its own menu may be the one that asked for the removal.
+    link->deleteLater();
+    emit LinkRemoved();
+}
+
+void TQBArea::UnlinkTable(TQBTable* table) {
+    for (qsizetype i = m_links.size() - 1; i >= 0; --i)
+        if (m_links[i]->Table1 == table || m_links[i]->Table2 == table) RemoveLink(m_links[i]);
+}
+
+TQBLink* TQBArea::LinkOf(QObject* sender) const {
+    for (TQBLink* link : m_links)
+        if (sender == link || sender == link->mnu || sender == link->mnuOptions ||
+            sender == link->mnuUnlink)
+            return link;
+    return nullptr;
+}
+
+void TQBArea::Unlink(QObject* sender) {
+    if (TQBLink* link = LinkOf(sender)) RemoveLink(link);
+}
+
+void TQBArea::SetOptions(QObject* sender) {
+    TQBLink* link = LinkOf(sender);
+    if (!link) return;
+    TQBTable* t1 = link->Table1;
+    TQBTable* t2 = link->Table2;
+    auto nameOf = [](const TQBTable* t) {
+        return t->Alias.isEmpty() ? t->TableName
+                                  : t->TableName + QLatin1Char('(') + t->Alias + QLatin1Char(')');
+    };
+    const QString lname = nameOf(t1);
+    const QString rname = nameOf(t2);
+    Tfrm_link dialog(window());
+    dialog.Label1->setText(QStringLiteral("左表名称 ") + lname);
+    dialog.Label1->adjustSize();
+    dialog.Label2->setText(QStringLiteral("右表名称 ") + rname);
+    dialog.Label2->adjustSize();
+    auto fill = [](QComboBox* combo, const TQBTable* table, int row) {
+        for (int i = 1; i < table->FieldList->count(); ++i)
+            combo->addItem(table->FieldList->item(i)->text());
+        combo->setCurrentIndex(row >= 1 ? row - 1 : -1);
+    };
+    fill(dialog.ComboBox1, t1, link->Row1);
+    fill(dialog.ComboBox2, t2, link->Row2);
+    auto allOf = [](const QString& all, const QString& matching) {
+        return QStringLiteral("包括所有表") + QLatin1Char('\'') + all + QLatin1Char('\'') +
+               QStringLiteral("的记录和那些连接字段相同的") + QLatin1Char('\'') + matching +
+               QLatin1Char('\'') + QStringLiteral("记录");
+    };
+    dialog.RadioType->SetItem(1, allOf(lname, rname));
+    dialog.RadioType->SetItem(2, allOf(rname, lname));
+    // A full outer join only where the data source writes one.
+    if (m_host->GetDSN() >= 2) dialog.RadioType->RemoveItem(3);
+    dialog.RadioType->SetItemIndex(link->JoinType);
+    if (Ui().ShowModal(&dialog) != mrOk) return;
+
+    auto change = [&](QComboBox* combo, TQBTable* table, int& row, QString& field) {
+        const int chosen = combo->currentIndex();
+        if (chosen < 0 || chosen + 1 == row) return;
+        ClearBold(link, table, row);
+        row = chosen + 1;
+        table->FieldList->SelectItemBold(row);
+        field = combo->currentText();
+        table->FieldList->viewport()->update();
+    };
+    change(dialog.ComboBox1, t1, link->Row1, link->Field1);
+    change(dialog.ComboBox2, t2, link->Row2, link->Field2);
+    link->JoinType = dialog.RadioType->ItemIndex();
+    ReboundLink(link);
+    ReboundLinks4Table(t1);
+    if (t2 != t1) ReboundLinks4Table(t2);
+    t1->update();
+    t2->update();
+    emit LinkChanged(link);
+}
+
+// --- the design as a value ---------------------------------------------------
+
+void TQBArea::ReadDesign(QueryDesign& design) const {
+    design.Boxes.clear();
+    design.Links.clear();
+    QHash<const TQBTable*, int> position;
+    for (qsizetype i = 0; i < m_tables.size(); ++i) {
+        position.insert(m_tables[i], int(i));
+        design.Boxes.append(m_tables[i]->Design());
+    }
+    for (const TQBLink* l : m_links)
+        design.Links.append(TDesignLink{position.value(l->Table1, -1),
+                                        position.value(l->Table2, -1), l->Row1, l->Row2, l->Field1,
+                                        l->Field2, l->JoinType});
+}
+
+void TQBArea::ApplyDesign(const QueryDesign& design) {
+    QList<TQBTable*> made;
+    for (const TDesignBox& b : design.Boxes) {
+        auto* box = new TQBTable(this);
+        if (!box->ActivateFrom(b)) {
+            box->_CloseBtn();
+            box = nullptr;
+        }
+        made.append(box);
+    }
+    for (const TDesignLink& l : design.Links) {
+        TQBTable* t1 = made.value(l.Table1);
+        TQBTable* t2 = made.value(l.Table2);
+        if (!t1 || !t2) continue;
+        auto* link = new TQBLink(this, t1, t2);
+        link->Row1 = l.Row1;
+        link->Row2 = l.Row2;
+        link->Field1 = l.Field1;
+        link->Field2 = l.Field2;
+        link->JoinType = l.JoinType;
+        m_links.append(link);
+        if (l.Row1 >= 1) t1->FieldList->SelectItemBold(l.Row1);
+        if (l.Row2 >= 1) t2->FieldList->SelectItemBold(l.Row2);
+        ReboundLink(link);
+    }
+    UpdateSurfaceSize();
 }
 
 } // namespace quillary

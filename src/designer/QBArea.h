@@ -1,29 +1,41 @@
 #pragma once
-// TQBArea: the scrollable design surface. It owns the table boxes and links
-// (children of its surface widget, in creation order), remembers the active
-// box, accepts tables dragged from the table list and inserts sub-query tables.
+// TQBArea: the scrollable design surface. It owns the table boxes (children
+// of its surface widget) and the links (drawn by the surface beneath the
+// boxes), keeps both in creation order, remembers the active box, accepts
+// tables dragged from the table list, inserts sub-query tables, and keeps the
+// link geometry in step with the boxes.
 
 #include <QList>
 #include <QScrollArea>
 #include <QStringList>
+#include <memory>
 
 class QAction;
 class QMenu;
 
 namespace quillary {
 
+class TCanvasHost;
 class TFrm_Quillary;
+class TQBLbx;
+class TQBLink;
 class TQBTable;
+struct QueryDesign;
 
 class TQBArea : public QScrollArea {
     Q_OBJECT
 public:
+    // A canvas on the designer form, which it reaches through the form's host.
     explicit TQBArea(TFrm_Quillary* form);
+    // A canvas with another host (not owned).
+    TQBArea(TCanvasHost* host, QWidget* parent);
     ~TQBArea() override;
 
-    TFrm_Quillary* Form() const { return m_form; }
-    // The widget that parents the boxes and links.
+    TCanvasHost* Host() const { return m_host; }
+    // The widget that parents the boxes and draws the links.
     QWidget* Surface() const { return m_surface; }
+    // The canvas whose surface `widget` is; null when it is none.
+    static TQBArea* OfSurface(const QWidget* widget);
 
     // The pop-up menu "mnu" and its four items (all named mnuInsertQTable).
     QMenu* mnu;
@@ -34,16 +46,48 @@ public:
     // Working list of the union panel.
     QStringList UnionList;
 
+    // --- boxes ----------------------------------------------------------
     // Inserts the table selected in the form's table list at (x, y).
     TQBTable* InsertTable(int x, int y);
     // Inserts a sub-query table.
     TQBTable* InsertQTable(int x, int y, const QString& name, const QString& sql);
     // The box whose GetTableName() equals `name` ignoring case, latest first.
     TQBTable* FindTable(const QString& name) const;
-    // The table boxes in creation order.
-    QList<TQBTable*> Tables() const;
+    // The boxes and the links in creation order, whatever was raised since.
+    const QList<TQBTable*>& Tables() const { return m_tables; }
+    const QList<TQBLink*>& Links() const { return m_links; }
 
-    // Menu actions.
+    // --- links ----------------------------------------------------------
+    // Links row1 of table1 to row2 of table2; null (after the message) when
+    // a rule refuses it.
+    TQBLink* InsertLink(TQBTable* table1, TQBTable* table2, int row1, int row2);
+    // Whether another link joins the same two columns, in either direction.
+    bool FindLink(const TQBLink* link) const;
+    // Whether a link other than `link` has `table` and `row` at an end.
+    bool FindOtherLink(const TQBLink* link, const TQBTable* table, int row) const;
+    // Recomputes the link's menu caption, cases and rectangle.
+    void ReboundLink(TQBLink* link);
+    // The link properties dialog, for the link `sender` is or whose menu
+    // `sender` belongs to.
+    void SetOptions(QObject* sender);
+    // Removes the link `sender` is or whose menu `sender` belongs to.
+    void Unlink(QObject* sender);
+    // Brings every link of `table` up to date; links whose columns vanished
+    // are removed.
+    void ReboundLinks4Table(TQBTable* table);
+    // Removes every link that touches `table`.
+    void UnlinkTable(TQBTable* table);
+    // The columns of `table` that its links use are drawn in bold.
+    void MarkLinkedRows(TQBTable* table);
+
+    // --- the design as a value ------------------------------------------
+    // The boxes and links, in canvas order (links name boxes by position).
+    void ReadDesign(QueryDesign& design) const;
+    // Creates the boxes and links of `design`, silently, without touching
+    // the designer's lists.
+    void ApplyDesign(const QueryDesign& design);
+
+    // --- menu and drops ---------------------------------------------------
     void _InsertQTable();
     void _OpenUnion();
     void _OpenToolBox();
@@ -54,7 +98,12 @@ public:
     bool _DragOver(QObject* source) const;
     void _DragDrop(QObject* source, const QPoint& at);
 
-    // Keeps the surface large enough for every child and the viewport.
+    // The topmost link whose hit region holds `at` (surface coordinates).
+    TQBLink* LinkAt(const QPoint& at) const;
+    // The column list under a screen point, or null.
+    TQBLbx* ListAt(const QPoint& globalPos) const;
+
+    // Keeps the surface large enough for every box and the viewport.
     void UpdateSurfaceSize();
 
     static constexpr int kMenuInsertQTable = 0;
@@ -62,20 +111,52 @@ public:
     static constexpr int kMenuToolBox = 2;
     static constexpr int kMenuTableList = 3;
 
+    // The owner of the links: not a widget, so that the widget machinery
+    // never walks them.
+    QObject* LinkOwner() const { return m_linkOwner; }
+
+    // Called by the boxes as they come and go.
+    void AddTable(TQBTable* box);
+    void TableGone(TQBTable* box);
+
+signals:
+    void TableInserted(TQBTable* box);
+    void TableClosed(const QString& name);
+    void AliasChanged(TQBTable* box, const QString& oldName, const QString& newName);
+    void ColumnTicked(TQBTable* box, int row, bool ticked);
+    void LinkInserted(TQBLink* link);
+    void LinkChanged(TQBLink* link);
+    void LinkRemoved();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void Create();
     // Applies the activation rule for a newly inserted box.
     void Activated(TQBTable* box);
-    // Asks for an alias until it is valid and unused; empty when the user
-    // gives up (only possible at the first question).
+    // Asks for an alias until it is valid and unused.
     QString AskAlias(const QString& caption, const QString& prompt);
+    TQBLink* LinkOf(QObject* sender) const;
+    // Takes a link off the canvas: its columns lose their bold marks unless
+    // another link uses them.
+    void RemoveLink(TQBLink* link);
+    void ClearBold(TQBLink* link, TQBTable* table, int row);
+    void Repaint(const QRegion& region);
+    void RepaintLink(const TQBLink* link);
+    void PaintLinks(QPainter& painter, const QRegion& area) const;
 
-    TFrm_Quillary* m_form;
-    QWidget* m_surface;
+    std::unique_ptr<TCanvasHost> m_ownHost;
+    TCanvasHost* m_host;
+    QWidget* m_surface = nullptr;
+    QObject* m_linkOwner = nullptr;
     QList<QAction*> m_items;
+    QList<TQBTable*> m_tables;
+    QList<TQBLink*> m_links;
+    bool m_closing = false;
+
+    friend class TQBSurface;
 };
 
 inline constexpr char kCanvasHint[] = "弹出菜单：插入SQL查询表\r\n              联合";

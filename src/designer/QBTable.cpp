@@ -2,37 +2,82 @@
 #include "db/ADOQuery.h"
 #include "db/DatabaseError.h"
 #include "db/Dialect.h"
+#include "designer/CanvasHost.h"
 #include "designer/DesignerFont.h"
 #include "designer/Frm_Quillary.h"
 #include "designer/QBArea.h"
 #include "designer/QuillaryDialog.h"
+#include "platform/Exception.h"
 #include "platform/UserInteraction.h"
-#include "sqltext/Common.h"
+#include "sqltext/DataSourceKind.h"
 
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QMenu>
+#include <QMouseEvent>
+#include <QRubberBand>
+#include <QSet>
 #include <QStyle>
 #include <QToolButton>
 
 namespace quillary {
 
-TQBLbx::TQBLbx(TQBTable* owner) : QListWidget(owner), m_box(owner) {
-    setObjectName(QStringLiteral("FieldList"));
-    // Set in full, so that the box's bold measuring font does not reach it.
-    QFont font = DesignerFont();
-    font.setBold(false);
-    setFont(font);
-    setFocusPolicy(Qt::ClickFocus);
-    setFrameShape(QFrame::NoFrame);
-    setUniformItemSizes(true);
+namespace {
+
+// Title colours of the classic desktop scheme: active and inactive captions.
+const QColor kActiveCaption(10, 36, 106);
+const QColor kActiveCaptionText(Qt::white);
+const QColor kInactiveCaption(128, 128, 128);
+const QColor kInactiveCaptionText(212, 208, 200);
+
+QFont MeasuringFont() {
+    QFont bold = DesignerFont();
+    bold.setBold(true);
+    bold.setPointSize(8);
+    return bold;
 }
 
-TQBTable::TQBTable(TQBArea* canvas) : QFrame(canvas->Surface()), m_canvas(canvas) {
+QFont ListFont() {
+    QFont font = DesignerFont();
+    font.setBold(false);
+    return font;
+}
+
+// The size of a box listing `items` under the title `tableName`.
+QSize NaturalSize(const QStringList& items, const QString& tableName) {
+    const QFont listFont = ListFont();
+    const int itemHeight = TQBLbx::ItemHeightFor(listFont);
+    const int rows = std::min(int(items.size()), TQBTable::kMaxVisibleItems);
+    const int listHeight = itemHeight * rows + 4;
+    // Items are measured in the font the list draws them with, so that no
+    // column name is cut off; the widest counts as at least 110 pixels.
+    const QFontMetrics metrics(listFont);
+    int widest = 110;
+    for (const QString& item : items)
+        widest = std::max(widest, metrics.horizontalAdvance(item));
+    int width = TQBLbx::CheckWidth() + 20 + widest;
+    if (items.size() > TQBTable::kMaxVisibleItems)
+        width += QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const int titleWidth = QFontMetrics(MeasuringFont()).horizontalAdvance(tableName);
+    if (titleWidth > width - 34) width = titleWidth + 34;
+    return {width, listHeight + 2 * TQBTable::kBorder + TQBTable::kTitleHeight};
+}
+
+} // namespace
+
+TQBTable::TQBTable(TQBArea* canvas) : QFrame(nullptr), m_canvas(canvas) {
     setObjectName(QStringLiteral("QBTable"));
+    // Raised bevels and a border: three pixels to take hold of when resizing.
     setFrameStyle(QFrame::Panel | QFrame::Raised);
-    setLineWidth(1);
+    setLineWidth(2);
+    setMouseTracking(true);
+    // Opaque, so that moving a box shifts its pixels instead of repainting
+    // it and everything beneath.
+    setAutoFillBackground(true);
     hide(); // until loaded
+    SetParent(canvas);
 
     Title = new QLabel(this);
     Title->setObjectName(QStringLiteral("Title"));
@@ -41,13 +86,17 @@ TQBTable::TQBTable(TQBArea* canvas) : QFrame(canvas->Surface()), m_canvas(canvas
     Title->setFont(titleFont);
     Title->setAutoFillBackground(true);
     Title->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Title->setLineWidth(1);
     Title->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    Title->setCursor(Qt::ArrowCursor);
+    Title->installEventFilter(this);
 
     FieldList = new TQBLbx(this);
 
     CloseButton = new QToolButton(this);
     CloseButton->setObjectName(QStringLiteral("CloseButton"));
     CloseButton->setToolTip(QStringLiteral("关闭表"));
+    CloseButton->setIcon(QIcon(QStringLiteral(":/quillary/designer/icons/close.svg")));
     CloseButton->hide(); // closing goes through the pop-up menu
     UnlinkButton = new QToolButton(this);
     UnlinkButton->setObjectName(QStringLiteral("UnlinkButton"));
@@ -56,30 +105,97 @@ TQBTable::TQBTable(TQBArea* canvas) : QFrame(canvas->Surface()), m_canvas(canvas
     UnlinkButton->setFixedSize(12, 12);
     UnlinkButton->setIcon(QIcon(QStringLiteral(":/quillary/designer/icons/unlink.svg")));
     UnlinkButton->setIconSize(QSize(10, 10));
+    UnlinkButton->setCursor(Qt::ArrowCursor);
+    connect(UnlinkButton, &QToolButton::clicked, this, &TQBTable::_UnlinkBtn);
 
-    PopupMenu = new QMenu(this);
+    CreateMenu();
     SetActive(false);
+    m_canvas->AddTable(this);
 }
 
-TQBTable::~TQBTable() = default;
+TQBTable::~TQBTable() {
+    delete m_outline;
+    if (!m_closed) m_canvas->TableGone(this);
+    // The list goes while the box is whole: its signals reach the box.
+    delete FieldList;
+}
+
+void TQBTable::CreateMenu() {
+    PopupMenu = new QMenu(this);
+    PopupMenu->setObjectName(QStringLiteral("PopupMenu"));
+    struct TItem {
+        const char* Caption;
+        const char* Name;
+        void (TQBTable::*Action)();
+    };
+    const TItem items[] = {
+        {"全选", "mnuSelectAll", &TQBTable::_SelectAll},
+        {"全不选", "mnuUnSelectAll", &TQBTable::_UnSelectAll},
+        {nullptr, nullptr, nullptr},
+        {"别名", "mnuByName", &TQBTable::_InputByName},
+        {"取消别名", "mnuByName", &TQBTable::_CancelByName},
+        {nullptr, nullptr, nullptr},
+        {"重新生成子查询表", "mnuByName", &TQBTable::_BuildSubQuery},
+        {nullptr, nullptr, nullptr},
+        {"取消链接", "mnuUnLink", &TQBTable::_UnlinkBtn},
+        {"关闭表", "mnuClose", &TQBTable::_CloseBtn},
+    };
+    for (const TItem& item : items) {
+        if (!item.Caption) {
+            m_items << PopupMenu->addSeparator();
+            continue;
+        }
+        QAction* action = PopupMenu->addAction(QString::fromUtf8(item.Caption));
+        action->setObjectName(QString::fromLatin1(item.Name));
+        connect(action, &QAction::triggered, this, item.Action);
+        m_items << action;
+    }
+    connect(PopupMenu, &QMenu::aboutToShow, this, &TQBTable::PopupMenuOnChange);
+}
+
+void TQBTable::PopupMenuOnChange() {
+    m_items[miCancelByName]->setVisible(!Alias.isEmpty());
+    const bool nested = Kind == 'Q' || Kind == 'V';
+    m_items[miBuildSubQuery]->setVisible(nested);
+    m_items[miBuildSeparator]->setVisible(nested);
+    if (Kind == 'Q') m_items[miBuildSubQuery]->setText(QStringLiteral("重建子查询表"));
+    if (Kind == 'V') m_items[miBuildSubQuery]->setText(QStringLiteral("编辑视图"));
+}
+
+void TQBTable::SetParent(QWidget* parent) {
+    if (!parent) {
+        setParent(nullptr);
+        return;
+    }
+    TQBArea* canvas = qobject_cast<TQBArea*>(parent);
+    if (!canvas) canvas = TQBArea::OfSurface(parent);
+    if (!canvas) throw Exception(QString::fromUtf8(kBoxParentMessage));
+    setParent(canvas->Surface());
+}
 
 void TQBTable::SetActive(bool active) {
     m_active = active;
     QPalette p = Title->palette();
-    const QPalette system = palette();
-    if (active) {
-        p.setColor(QPalette::Window, system.color(QPalette::Active, QPalette::Highlight));
-        p.setColor(QPalette::WindowText, Qt::white);
-        raise();
-    } else {
-        p.setColor(QPalette::Window, system.color(QPalette::Inactive, QPalette::Mid));
-        p.setColor(QPalette::WindowText, system.color(QPalette::Inactive, QPalette::WindowText));
-    }
+    p.setColor(QPalette::Window, active ? kActiveCaption : kInactiveCaption);
+    p.setColor(QPalette::WindowText, active ? kActiveCaptionText : kInactiveCaptionText);
     Title->setPalette(p);
+    if (active) raise(); // painting order only; the canvas keeps creation order
+}
+
+void TQBTable::ApplyActivationRule() {
+    if (m_active) return;
+    SetActive(true);
+    const QString name = GetTableName();
+    QString& active = m_canvas->ActiveName;
+    if (!active.isEmpty() && active != name)
+        if (TQBTable* previous = m_canvas->FindTable(active); previous && previous != this)
+            previous->SetActive(false);
+    active = name;
 }
 
 void TQBTable::UpdateTitle() {
-    Title->setText(QLatin1Char(' ') + TableName + QLatin1Char(' ') + Alias);
+    const QString text = QLatin1Char(' ') + TableName + QLatin1Char(' ') + Alias;
+    if (Title->text() != text) Title->setText(text);
 }
 
 void TQBTable::paintEvent(QPaintEvent* event) {
@@ -89,25 +205,24 @@ void TQBTable::paintEvent(QPaintEvent* event) {
 
 void TQBTable::resizeEvent(QResizeEvent* event) {
     QFrame::resizeEvent(event);
-    const QRect inner = contentsRect();
+    const QRect inner = rect().adjusted(kBorder, kBorder, -kBorder, -kBorder);
     Title->setGeometry(inner.left(), inner.top(), inner.width(), kTitleHeight);
     FieldList->setGeometry(inner.left(), inner.top() + kTitleHeight, inner.width(),
                            inner.height() - kTitleHeight);
-    UnlinkButton->move(inner.right() - 19 + 2, inner.top() + 2);
-    UnlinkButton->raise();
+    UnlinkButton->move(width() - 19, kBorder + 1); // centred in the title bar
 }
 
 void TQBTable::DetectView() {
-    TFrm_Quillary* form = m_canvas->Form();
+    TCanvasHost* host = m_canvas->Host();
+    TADOConnection* connection = host->Dialog() ? host->Dialog()->GetConn() : nullptr;
     // A catalogue that cannot tell leaves the box a table.
-    if (dialect::ViewSource(form->Dialog()->GetConn(), form->GetDSN(), TableName, SourceText))
-        Kind = 'V';
+    if (dialect::ViewSource(connection, host->GetDSN(), TableName, SourceText)) Kind = 'V';
 }
 
 bool TQBTable::LoadColumns(const QString& sql) {
-    TFrm_Quillary* form = m_canvas->Form();
+    TCanvasHost* host = m_canvas->Host();
     TADOQuery query;
-    query.SetConnection(form->Dialog()->GetConn());
+    query.SetConnection(host->Dialog() ? host->Dialog()->GetConn() : nullptr);
     query.SQL() = QStringList{sql};
     try {
         query.Open();
@@ -115,47 +230,46 @@ bool TQBTable::LoadColumns(const QString& sql) {
         Ui().MessageBox(e.Message(), QString());
         return false;
     }
-    FieldList->clear();
-    FieldList->addItem(QStringLiteral("*"));
+    QSet<QString> listed;
+    for (int i = 1; i < FieldList->count(); ++i)
+        listed.insert(FieldList->item(i)->text());
+    QList<TDesignField> fields{{QStringLiteral("*"), 0, false}};
     const TFieldDefs& defs = query.FieldDefs();
-    for (int i = 0; i < defs.Count(); ++i) {
-        auto* item = new QListWidgetItem(defs[i].Name, FieldList);
-        item->setData(TQBLbx::FieldTypeRole, int(defs[i].DataType));
-        form->AddColumnCandidate(GetTableName() + QLatin1Char('.') + defs[i].Name);
-    }
-    for (int i = 0; i < FieldList->count(); ++i) {
-        QListWidgetItem* item = FieldList->item(i);
-        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        item->setCheckState(Qt::Unchecked);
-    }
+    for (int i = 0; i < defs.Count(); ++i)
+        fields.append({defs[i].Name, int(defs[i].DataType), false});
+    FieldList->SetFields(fields);
+    // A reload registers only the columns that are new, so that the
+    // designer's lists hold each column once.
+    for (int i = 0; i < defs.Count(); ++i)
+        if (!listed.contains(defs[i].Name))
+            host->AddColumnCandidate(GetTableName() + QLatin1Char('.') + defs[i].Name);
+    FieldList->AllocArrBold();
     return true;
 }
 
-void TQBTable::SizeToContents() {
-    QFont bold = DesignerFont();
-    bold.setBold(true);
-    bold.setPointSize(8);
-    setFont(bold);
-    // Items are measured in the font the list draws them with, so that no
-    // column name is cut off.
-    const QFontMetrics metrics(FieldList->font());
-    const int itemHeight = std::max(1, FieldList->sizeHintForRow(0));
-    const int rows = std::min(FieldList->count(), kMaxVisibleItems);
-    const int listHeight = itemHeight * rows + 4;
-    int widest = 0;
+void TQBTable::Show() {
+    QStringList items;
     for (int i = 0; i < FieldList->count(); ++i)
-        widest = std::max(widest, metrics.horizontalAdvance(FieldList->item(i)->text()));
-    const int checkWidth = style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, FieldList);
-    int width = std::max(110, checkWidth + 20 + widest);
-    if (FieldList->count() > kMaxVisibleItems)
-        width += style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, FieldList);
-    const int titleWidth = QFontMetrics(bold).horizontalAdvance(TableName);
-    if (titleWidth > width - 34) width = titleWidth + 34;
-    resize(width, listHeight + 22);
+        items << FieldList->item(i)->text();
+    resize(NaturalSize(items, TableName));
+    CloseButton->hide();
+    UnlinkButton->raise();
+    UpdateTitle();
+    show();
+    m_canvas->UpdateSurfaceSize();
+}
+
+QSize TQBTable::SizeFor(const TDesignBox& design) {
+    QStringList items;
+    for (const TDesignField& field : design.Fields)
+        items << field.Name;
+    if (items.isEmpty() || items.first() != QLatin1String("*")) items.prepend(QStringLiteral("*"));
+    return NaturalSize(items, design.TableName);
 }
 
 bool TQBTable::Activate(const QString& tableName, const QString& alias, int left, int top) {
     move(left, top);
+    setFont(MeasuringFont());
     setToolTip(tableName);
     TableName = tableName;
     Alias = alias;
@@ -163,36 +277,387 @@ bool TQBTable::Activate(const QString& tableName, const QString& alias, int left
     Kind = 'T';
     DetectView();
     if (!LoadColumns(dialect::ColumnsOf(tableName))) return false;
-    SizeToContents();
-    UpdateTitle();
-    show();
+    Show();
     return true;
 }
 
 bool TQBTable::ActivateQ(const QString& name, int left, int top, const QString& sql) {
     move(left, top);
+    setFont(MeasuringFont());
     setToolTip(sql);
     TableName = name;
     Alias.clear();
     SourceText = sql;
     Kind = 'Q';
     if (!LoadColumns(sql)) return false;
-    SizeToContents();
-    UpdateTitle();
-    show();
+    Show();
     return true;
+}
+
+bool TQBTable::ActivateFrom(const TDesignBox& design) {
+    if (design.TableName.isEmpty()) return false;
+    move(design.Left, design.Top);
+    setFont(MeasuringFont());
+    TableName = design.TableName;
+    Alias = design.Alias;
+    SourceText = design.SourceText;
+    Kind = design.Kind;
+    setToolTip(Kind == 'Q' ? SourceText : TableName);
+    QList<TDesignField> fields = design.Fields;
+    if (fields.isEmpty() || fields.first().Name != QLatin1String("*"))
+        fields.prepend({QStringLiteral("*"), 0, false});
+    FieldList->SetFields(fields);
+    FieldList->AllocArrBold();
+    Show();
+    if (design.Width > 0 && design.Height > 0) resize(design.Width, design.Height);
+    return true;
+}
+
+TDesignBox TQBTable::Design() const {
+    TDesignBox design;
+    design.TableName = TableName;
+    design.Alias = Alias;
+    design.Kind = Kind;
+    design.SourceText = SourceText;
+    design.Left = x();
+    design.Top = y();
+    design.Width = width();
+    design.Height = height();
+    design.Fields.reserve(FieldList->count());
+    for (int i = 0; i < FieldList->count(); ++i) {
+        const QListWidgetItem* item = FieldList->item(i);
+        design.Fields.append({item->text(), item->data(TQBLbx::FieldTypeRole).toInt(),
+                              item->checkState() == Qt::Checked});
+    }
+    return design;
+}
+
+int TQBTable::GetRowY(int row) const {
+    const int top = FieldList->TopIndex();
+    const QRect list = FieldList->geometry();
+    int y;
+    if (row < top) {
+        y = list.top() + FieldList->GetItemY(-1);
+    } else {
+        y = list.top() + FieldList->GetItemY(row - top);
+        if (y > list.top() + list.height()) y = list.top() + list.height();
+    }
+    return y + this->y();
+}
+
+// --- the designer's lists ---------------------------------------------------
+
+void TQBTable::UpdateOrderColumn() {
+    TCanvasHost* host = m_canvas->Host();
+    for (int i = 1; i < FieldList->count(); ++i)
+        host->SortCandidateTicked(GetTableName() + QLatin1Char('.') + FieldList->item(i)->text(),
+                                  FieldList->IsChecked(i));
+}
+
+void TQBTable::UpdateCriterList(const QString& oldName, const QString& newName) {
+    m_canvas->Host()->RenameColumnPrefix(oldName, newName);
+}
+
+void TQBTable::_SelectAll() {
+    for (int i = 0; i < FieldList->count(); ++i)
+        FieldList->SetChecked(i, true);
+    UpdateOrderColumn();
+}
+
+void TQBTable::_UnSelectAll() {
+    for (int i = 0; i < FieldList->count(); ++i)
+        FieldList->SetChecked(i, false);
+    UpdateOrderColumn();
+}
+
+// --- aliases ----------------------------------------------------------------
+
+QString TQBTable::AskName(const QString& prefilled) {
+    const QString retry = QStringLiteral("请重新输入   ");
+    QString answer =
+        Ui().InputBox(QStringLiteral("请输入别名："), QStringLiteral("别名： "), prefilled);
+    while (!answer.isEmpty()) {
+        TQBTable* other = m_canvas->FindTable(answer);
+        if (!IsValidByName(answer, m_canvas->Host()->GetDSN()))
+            answer = Ui().InputBox(QString::fromUtf8(kInvalidAliasMessage), retry, answer);
+        else if (other && other != this)
+            answer = Ui().InputBox(QStringLiteral("你输入的别名与以选择的表的别名或表名重复！"),
+                                   retry, answer);
+        else
+            return answer;
+    }
+    return {};
+}
+
+void TQBTable::_InputByName() {
+    const QString oldName = GetTableName();
+    // A sub-query's name is its alias.
+    const QString answer = AskName(Kind == 'Q' ? TableName : Alias);
+    if (answer.isEmpty()) return;
+    if (Kind == 'Q')
+        TableName = answer;
+    else
+        Alias = answer;
+    if (m_active) m_canvas->ActiveName = answer;
+    UpdateCriterList(oldName, answer);
+    UpdateTitle();
+    update();
+    m_canvas->ReboundLinks4Table(this); // link menus name the boxes
+    emit m_canvas->AliasChanged(this, oldName, answer);
+}
+
+void TQBTable::_CancelByName() {
+    if (Alias.isEmpty()) return;
+    if (TQBTable* other = m_canvas->FindTable(TableName); other && other != this) {
+        Ui().MessageBox(QStringLiteral("别名不能取消,因为该表表名\r\n已被另一个表的别名或标名占用"),
+                        QStringLiteral("提示"));
+        return;
+    }
+    const QString oldName = Alias;
+    UpdateCriterList(Alias, TableName);
+    Alias.clear();
+    m_canvas->ActiveName = TableName;
+    UpdateTitle();
+    update();
+    emit m_canvas->AliasChanged(this, oldName, TableName);
+}
+
+// --- reloading --------------------------------------------------------------
+
+void TQBTable::_BuildSubQuery() {
+    if (Kind != 'Q' && Kind != 'V') return;
+    TCanvasHost* host = m_canvas->Host();
+    TQuillaryDialog* owner = host->Dialog();
+    if (!owner) return;
+    TQuillaryDialog nested;
+    nested.SetConnection(owner->GetConn());
+    nested.IsAllowChangeCSN = false;
+    nested.IsAllowUnion = true;
+    nested.SQL = SourceText;
+    nested.Caption = (Kind == 'Q' ? QStringLiteral("SQL语句生成器--子查询表:")
+                                  : QStringLiteral("SQL语句生成器--编辑视图:")) +
+                     TableName;
+    if (!nested.Execute()) return;
+    SourceText = nested.SQL;
+    if (Kind == 'V') {
+        const QString statement = dialect::AlterView(host->GetDSN(), TableName, SourceText);
+        if (!statement.isEmpty()) {
+            TADOQuery query;
+            query.SetConnection(owner->GetConn());
+            query.SQL() = QStringList{statement};
+            try {
+                query.ExecSQL();
+            } catch (const EDatabaseError& e) {
+                Ui().MessageBox(e.Message(), QString(), TMsgButtons::Ok, TMsgIcon::Error);
+                return;
+            }
+        }
+    }
+    Refresh_new();
+}
+
+void TQBTable::Refresh_new() {
+    const QStringList ticked = FieldList->GetCheckedItem();
+    const bool loaded = Kind == 'Q' ? ActivateQ(TableName, x(), y(), SourceText)
+                                    : Activate(TableName, Alias, x(), y());
+    if (!loaded) return;
+    for (int i = 0; i < FieldList->count(); ++i)
+        if (ticked.contains(FieldList->item(i)->text())) FieldList->SetChecked(i, true);
+    m_canvas->ReboundLinks4Table(this);
+    // The links that survived the reload mark their columns again.
+    m_canvas->MarkLinkedRows(this);
+}
+
+// --- removal ----------------------------------------------------------------
+
+void TQBTable::_UnlinkBtn() {
+    m_canvas->UnlinkTable(this);
 }
 
 void TQBTable::_CloseBtn() {
     if (m_closed) return;
-    m_closed = true;
-    TFrm_Quillary* form = m_canvas->Form();
-    form->RemoveColumnCandidates((Alias.isEmpty() ? TableName : Alias) + QLatin1Char('.'));
+    m_canvas->UnlinkTable(this);
+    // A box that never loaded registered nothing (and may share its name
+    // with a box that did).
+    if (FieldList->count() > 0)
+        m_canvas->Host()->RemoveColumnCandidates(GetTableName() + QLatin1Char('.'));
     m_canvas->ActiveName.clear();
+    m_closed = true;
+    m_canvas->TableGone(this);
     hide();
-    setParent(nullptr);
     deleteLater();
+}
+
+// --- mouse ------------------------------------------------------------------
+
+bool TQBTable::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != Title) return QFrame::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
+        auto* e = static_cast<QMouseEvent*>(event);
+        TitleMouseDown(e->button(), e->globalPosition().toPoint());
+        return true;
+    }
+    case QEvent::MouseMove:
+        TitleMouseMove(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+        return true;
+    case QEvent::MouseButtonRelease:
+        TitleMouseUp(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+        return true;
+    default:
+        return QFrame::eventFilter(watched, event);
+    }
+}
+
+void TQBTable::contextMenuEvent(QContextMenuEvent* event) {
+    PopupMenu->popup(event->globalPos());
+}
+
+QPoint TQBTable::ClampToCanvas(const QPoint& globalPos) const {
+    const QWidget* area = m_canvas->viewport();
+    const QRect bounds(area->mapToGlobal(QPoint(0, 0)), area->size());
+    return {std::clamp(globalPos.x(), bounds.left(), bounds.right()),
+            std::clamp(globalPos.y(), bounds.top(), bounds.bottom())};
+}
+
+void TQBTable::TitleMouseDown(Qt::MouseButton button, const QPoint& globalPos) {
+    ApplyActivationRule();
+    if (button != Qt::LeftButton) return;
+    m_moving = true;
+    m_pressPoint = ClampToCanvas(globalPos);
+    m_outlineRect = geometry();
+    if (!m_outline) m_outline = new QRubberBand(QRubberBand::Rectangle, m_canvas->Surface());
+    m_outline->setGeometry(m_outlineRect);
+    m_outline->show();
+    m_outline->raise();
+}
+
+void TQBTable::TitleMouseMove(const QPoint& globalPos) {
+    if (!m_moving) return;
+    m_outlineRect = geometry().translated(ClampToCanvas(globalPos) - m_pressPoint);
+    m_outline->setGeometry(m_outlineRect);
+}
+
+void TQBTable::TitleMouseUp(const QPoint& globalPos) {
+    if (m_moving) EndMove(globalPos);
+}
+
+void TQBTable::EndMove(const QPoint& globalPos) {
+    TitleMouseMove(globalPos);
+    m_moving = false;
+    m_outline->hide();
+    if (m_outlineRect.topLeft() != pos()) {
+        move(m_outlineRect.topLeft());
+        m_canvas->UpdateSurfaceSize();
+    }
+    m_canvas->ReboundLinks4Table(this);
+}
+
+int TQBTable::ZoneAt(const QPoint& at, const QSize& size) {
+    const int x = at.x(), y = at.y(), w = size.width(), h = size.height();
+    auto within = [](int v, int low, int high) { return v >= low && v <= high; };
+    if (x < 5 && y < 5) return 1;
+    if (within(y, -5, 5) && x > 5 && x < w - 5) return 2;
+    if (within(y, -5, 5) && within(x, w - 5, w + 5)) return 3;
+    if (within(x, w - 5, w + 5) && y >= 6 && y < h - 5) return 4;
+    if (within(x, w - 5, w + 5) && within(y, h - 5, h + 5)) return 5;
+    if (x > 5 && x < w - 5 && within(y, h - 5, h + 5)) return 6;
+    if (within(x, -5, 5) && within(y, h - 5, h + 5)) return 7;
+    if (within(x, -5, 5) && y >= 6 && y < h - 5) return 8;
+    return 0;
+}
+
+Qt::CursorShape TQBTable::ZoneCursor(int zone) {
+    switch (zone) {
+    case 1:
+    case 5:
+        return Qt::SizeFDiagCursor;
+    case 2:
+    case 6:
+        return Qt::SizeVerCursor;
+    case 3:
+    case 7:
+        return Qt::SizeBDiagCursor;
+    case 4:
+    case 8:
+        return Qt::SizeHorCursor;
+    default:
+        return Qt::ArrowCursor;
+    }
+}
+
+int TQBTable::MinimumResizeHeight() const {
+    return FieldList->ItemHeight() + Title->geometry().bottom() + 1 + 2;
+}
+
+void TQBTable::MouseDown(Qt::MouseButton button, const QPoint& at) {
+    ApplyActivationRule();
+    if (button == Qt::LeftButton) m_zone = ZoneAt(at, size());
+}
+
+void TQBTable::MouseMove(Qt::MouseButtons buttons, const QPoint& at) {
+    if (m_zone == 0) {
+        if (buttons == Qt::NoButton) setCursor(ZoneCursor(ZoneAt(at, size())));
+        return;
+    }
+    const int x = at.x(), y = at.y();
+    const int minHeight = MinimumResizeHeight();
+    const bool left = m_zone == 1 || m_zone == 7 || m_zone == 8;
+    const bool top = m_zone == 1 || m_zone == 2 || m_zone == 3;
+    const bool right = m_zone == 3 || m_zone == 4 || m_zone == 5;
+    const bool bottom = m_zone == 5 || m_zone == 6 || m_zone == 7;
+    QRect g = geometry();
+    // A left or top edge moves with the mouse while the rest stays above the
+    // minimum; a right or bottom edge follows it beyond the minimum.
+    if (left && g.width() - x > kMinimumWidth) g.setLeft(g.left() + x);
+    if (top && g.height() - y > minHeight) g.setTop(g.top() + y);
+    if (right && x > kMinimumWidth) g.setWidth(x);
+    if (bottom && y > minHeight) g.setHeight(y);
+    if (g == geometry()) return;
+    setGeometry(g);
+    m_canvas->ReboundLinks4Table(this);
+}
+
+void TQBTable::MouseUp(const QPoint& at) {
+    m_zone = 0;
+    if (m_moving) EndMove(mapToGlobal(at));
     m_canvas->UpdateSurfaceSize();
+    m_canvas->ReboundLinks4Table(this);
+}
+
+void TQBTable::mousePressEvent(QMouseEvent* event) {
+    QFrame::mousePressEvent(event);
+    MouseDown(event->button(), event->position().toPoint());
+}
+
+void TQBTable::mouseMoveEvent(QMouseEvent* event) {
+    MouseMove(event->buttons(), event->position().toPoint());
+}
+
+void TQBTable::mouseReleaseEvent(QMouseEvent* event) {
+    MouseUp(event->position().toPoint());
+}
+
+// --- column drags -----------------------------------------------------------
+
+bool TQBTable::_DragOver(QObject* source) const {
+    const auto* list = qobject_cast<const TQBLbx*>(source);
+    return list && list->Box() && list->Box()->Canvas() == m_canvas;
+}
+
+void TQBTable::_DragDrop(QObject* source, int, int y) {
+    auto* list = qobject_cast<TQBLbx*>(source);
+    if (!list || !_DragOver(source)) return;
+    const int itemHeight = FieldList->ItemHeight();
+    int row = itemHeight ? y / itemHeight : 0;
+    if (row > FieldList->count() - 1) row = FieldList->count() - 1;
+    row += FieldList->TopIndex();
+    TQBTable* from = list->Box();
+    if (from != this)
+        m_canvas->InsertLink(from, this, list->currentRow(), row);
+    else if (row != FieldList->currentRow())
+        m_canvas->InsertLink(this, this, FieldList->currentRow(), row);
 }
 
 } // namespace quillary

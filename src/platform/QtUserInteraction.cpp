@@ -17,6 +17,7 @@ QMessageBox::StandardButtons ToQt(TMsgButtons buttons) {
     case TMsgButtons::OkCancel:
         return QMessageBox::Ok | QMessageBox::Cancel;
     case TMsgButtons::YesNo:
+    case TMsgButtons::YesNoDefaultNo:
         return QMessageBox::Yes | QMessageBox::No;
     case TMsgButtons::YesNoCancel:
         return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
@@ -74,6 +75,7 @@ QWidget* ActiveParent() {
 int TQtUserInteraction::MessageBox(const QString& text, const QString& caption, TMsgButtons buttons,
                                    TMsgIcon icon) {
     QMessageBox box(ToQt(icon), caption, text, ToQt(buttons), ActiveParent());
+    if (buttons == TMsgButtons::YesNoDefaultNo) box.setDefaultButton(QMessageBox::No);
     return FromQt(box.exec());
 }
 

@@ -133,8 +133,11 @@ bool TScriptedUserInteraction::Next(TKind kind, const TRecord& record, TStep& st
 int TScriptedUserInteraction::MessageBox(const QString& text, const QString& caption,
                                          TMsgButtons buttons, TMsgIcon) {
     TStep step;
-    if (!Next(TKind::Message, {TKind::Message, caption, text, {}}, step))
-        return buttons == TMsgButtons::Ok ? mrOk : buttons == TMsgButtons::YesNo ? mrNo : mrCancel;
+    if (!Next(TKind::Message, {TKind::Message, caption, text, {}, buttons}, step)) {
+        if (buttons == TMsgButtons::Ok) return mrOk;
+        const bool yesNo = buttons == TMsgButtons::YesNo || buttons == TMsgButtons::YesNoDefaultNo;
+        return yesNo ? mrNo : mrCancel;
+    }
     return step.Result;
 }
 

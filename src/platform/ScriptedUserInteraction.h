@@ -23,6 +23,7 @@ public:
         QString Caption;
         QString Text;  // message text, input prompt, dialog filter, or form class name
         QString Value; // input default / initial path / form object name
+        TMsgButtons Buttons = TMsgButtons::Ok; // the buttons of a message box
     };
 
     using TModalScript = std::function<int(QDialog*)>;

@@ -22,7 +22,15 @@ enum TModalResult : int {
     mrNo = 7,
 };
 
-enum class TMsgButtons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel, AbortRetryIgnore };
+enum class TMsgButtons {
+    Ok,
+    OkCancel,
+    YesNo,
+    YesNoCancel,
+    RetryCancel,
+    AbortRetryIgnore,
+    YesNoDefaultNo, // Yes and No, with No as the default (Enter) button
+};
 enum class TMsgIcon { None, Information, Warning, Error, Question };
 
 class TUserInteraction {

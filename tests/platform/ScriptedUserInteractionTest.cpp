@@ -1,8 +1,11 @@
 #include "platform/ScriptedUserInteraction.h"
 #include "platform/QtUserInteraction.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QLineEdit>
+#include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace quillary;
@@ -129,4 +132,30 @@ TEST(ScriptedUserInteraction, InstallingAndRemovingRestoresThePreviousService) {
     }
     EXPECT_EQ(&Ui(), before);
     EXPECT_NE(dynamic_cast<TQtUserInteraction*>(&Ui()), nullptr);
+}
+
+TEST(QtUserInteraction, EnterAnswersTheDefaultButton) {
+    struct Case {
+        TMsgButtons Buttons;
+        int Enter;
+    };
+    for (const Case& c :
+         {Case{TMsgButtons::YesNo, mrYes}, Case{TMsgButtons::YesNoDefaultNo, mrNo}}) {
+        TQtUserInteraction service;
+        TUserInteraction& qt = service;
+        QTimer::singleShot(0, [] {
+            if (QWidget* box = QApplication::activeModalWidget())
+                QTest::keyClick(box, Qt::Key_Return);
+        });
+        EXPECT_EQ(qt.MessageBox(QStringLiteral("加入?"), QStringLiteral("提示!"), c.Buttons),
+                  c.Enter);
+    }
+}
+
+TEST(ScriptedUserInteraction, RecordsTheButtonsOfAMessage) {
+    Recorder r;
+    r.ui.AnswerMessage(mrNo);
+    Ui().MessageBox(QStringLiteral("加入?"), QStringLiteral("提示!"), TMsgButtons::YesNoDefaultNo);
+    ASSERT_EQ(r.ui.Log().size(), 1);
+    EXPECT_EQ(r.ui.Log()[0].Buttons, TMsgButtons::YesNoDefaultNo);
 }

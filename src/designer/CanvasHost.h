@@ -1,0 +1,82 @@
+#pragma once
+// What the canvas needs from the designer around it: the data source, the
+// table list and the placement point, the side panels, and the designer's
+// lists of column designations that the boxes keep in step with their
+// columns. The canvas and its boxes reach the form only through this.
+
+#include <QPoint>
+#include <QRect>
+#include <QString>
+
+class QObject;
+
+namespace quillary {
+
+class TFrm_Quillary;
+class TQuillaryDialog;
+
+class TCanvasHost {
+public:
+    virtual ~TCanvasHost() = default;
+
+    // --- data source -----------------------------------------------------
+    virtual int GetDSN() = 0;
+    // The component whose working connection the canvas uses; nested
+    // designers copy its settings. May be null (no designer around).
+    virtual TQuillaryDialog* Dialog() const = 0;
+    // Whether the table list shows system tables.
+    virtual bool SystemTablesShown() const = 0;
+
+    // --- table list and placement ---------------------------------------
+    // The selected entry of the table list; empty when none is selected.
+    virtual QString SelectedTable() const = 0;
+    virtual bool IsTableList(const QObject* source) const = 0;
+    virtual QPoint NextTablePos() const = 0;
+    // Moves the placement point on after a box landed at `box`.
+    virtual void PlaceNextAfter(const QRect& box) = 0;
+
+    // --- lists of column designations (name.column) ---------------------
+    // Offers a column for grouping and in the condition pick lists.
+    virtual void AddColumnCandidate(const QString& designation) = 0;
+    // Removes every entry of a box (prefix name + "."), sort entries included.
+    virtual void RemoveColumnCandidates(const QString& prefix) = 0;
+    // Entries beginning with oldName + "." begin with newName + "." after.
+    virtual void RenameColumnPrefix(const QString& oldName, const QString& newName) = 0;
+    // A ticked column is offered for sorting unless it is offered or chosen
+    // already; an unticked one leaves both sort lists.
+    virtual void SortCandidateTicked(const QString& designation, bool ticked) = 0;
+    // A tick changed: the statement shown on the SQL page is written again.
+    virtual void ColumnTickChanged() = 0;
+
+    // --- side panels ----------------------------------------------------
+    virtual void OpenToolBox() = 0;
+    virtual void OpenTableList() = 0;
+    virtual void OpenUnionPanel() = 0;
+};
+
+// The designer form as the canvas's host.
+class TFormCanvasHost final : public TCanvasHost {
+public:
+    explicit TFormCanvasHost(TFrm_Quillary* form) : m_form(form) {}
+
+    int GetDSN() override;
+    TQuillaryDialog* Dialog() const override;
+    bool SystemTablesShown() const override;
+    QString SelectedTable() const override;
+    bool IsTableList(const QObject* source) const override;
+    QPoint NextTablePos() const override;
+    void PlaceNextAfter(const QRect& box) override;
+    void AddColumnCandidate(const QString& designation) override;
+    void RemoveColumnCandidates(const QString& prefix) override;
+    void RenameColumnPrefix(const QString& oldName, const QString& newName) override;
+    void SortCandidateTicked(const QString& designation, bool ticked) override;
+    void ColumnTickChanged() override;
+    void OpenToolBox() override;
+    void OpenTableList() override;
+    void OpenUnionPanel() override;
+
+private:
+    TFrm_Quillary* m_form;
+};
+
+} // namespace quillary
