@@ -23,6 +23,7 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -98,6 +99,15 @@ void TFrm_Quillary::ConnectHandlers() {
         N_ApplySQL->setVisible(apply);
         N_ApplySQLLine->setVisible(apply);
     });
+    connect(CheckBox1, &QCheckBox::clicked, this, &TFrm_Quillary::CheckBox1Click);
+    connect(Sp_ApplySQL, &QToolButton::clicked, this, &TFrm_Quillary::Sp_ApplySQLClick);
+    connect(N_ApplySQL, &QAction::triggered, this, &TFrm_Quillary::Sp_ApplySQLClick);
+    connect(ReForge, &QAction::triggered, this, &TFrm_Quillary::ReForgeClick);
+    // Only the user's edits offer "应用": text set by the designer starts a
+    // fresh undo history.
+    connect(Memo1, &QPlainTextEdit::textChanged, this, [this] {
+        if (Memo1->document()->isUndoAvailable()) Memo1Change();
+    });
     connect(Memo1, &QPlainTextEdit::customContextMenuRequested, this,
             [this](const QPoint& at) { PopupMenu2->popup(Memo1->mapToGlobal(at)); });
     Edit2->installEventFilter(this);
@@ -160,6 +170,7 @@ void TFrm_Quillary::PageControl1Change(int index) {
     Sp_Select->setChecked(false);
     switch (index) {
     case pgOrder:
+        TS_OrderEnter();
         m_upAction = [this] { SpeedButton1Click(); };
         m_downAction = [this] { SpeedButton2Click(); };
         break;
@@ -171,13 +182,17 @@ void TFrm_Quillary::PageControl1Change(int index) {
     case pgConditionGroup:
     case pgCompute:
     case pgDisplay:
+        if (index == pgDisplay) TS_DisplayEnter();
         m_upAction = [this] { Sp_UpDownClick(true); };
         m_downAction = [this] { Sp_UpDownClick(false); };
         m_selectAction = [this] { Sp_SelectClick(); };
         Sp_Select->setChecked(!GridAllowsEditing(PageGrid(index)));
         break;
     case pgSQL:
-        Memo1->setPlainText(GetSQL());
+        TS_SQLEnter();
+        break;
+    case pgQuery:
+        TS_QueryEnter();
         break;
     case pgExecute:
         Sp_Select->setCheckable(false);
@@ -400,6 +415,31 @@ void TFrm_Quillary::closeEvent(QCloseEvent* event) {
     // create-view mode.
     event->ignore();
     done(mrCancel);
+}
+
+void TFrm_Quillary::TS_QueryEnter() {
+    Memo2->hide();
+    Panel3->setFixedHeight(25);
+    const QString sql = GetSQL();
+    if (sql.isEmpty()) {
+        Panel3Text->clear();
+        return;
+    }
+    ResQuery->Close();
+    ResQuery->SQL() = QStringList{sql};
+    try {
+        ResQuery->Open();
+        Panel3Text->setText(ResQuery->IsEmpty() ? QStringLiteral("未查到任何记录")
+                                                : QStringLiteral("共") +
+                                                      QString::number(ResQuery->RecordCount()) +
+                                                      QStringLiteral("条记录"));
+    } catch (const EDatabaseError& e) {
+        // The error takes the page.
+        Panel3->setFixedHeight(TS_Query->height());
+        Panel3Text->clear();
+        Memo2->setPlainText(e.Message());
+        Memo2->show();
+    }
 }
 
 void TFrm_Quillary::ExecuteStatement() {

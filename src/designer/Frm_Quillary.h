@@ -34,6 +34,9 @@ class TADOConnection;
 class TADOQuery;
 class TADOQueryModel;
 class TQBArea;
+struct QueryDesign;
+struct TDesignBox;
+struct TDesignHooks;
 class TQBTable;
 class TQuillaryDialog;
 class TPropertyInplaceEdit;
@@ -168,14 +171,46 @@ public:
     void ExecuteStatement();
     void N_CopySQLClick();
 
-    // --- statement (filled in by SQL generation, state text and rebuild) ----
+    // --- the design as a value ---------------------------------------------
+    // The canvas, the pages, the distinct box, the row limit and the union
+    // sets as one value.
+    QueryDesign ReadDesign() const;
+    // Replaces everything the design holds (boxes, links, pages, union sets).
+    void ApplyDesign(const QueryDesign& design);
+    // The union sets: the dialogs this form owns, in creation order.
+    QList<TQuillaryDialog*> UnionSets() const;
+    // A union set on the designer's connection, owned by the form.
+    TQuillaryDialog* NewUnionSet();
+    // The form's messages, questions and database for the design functions.
+    TDesignHooks Hooks();
+    // The columns and size of a box from the database; false (silently) when
+    // its source cannot be read.
+    bool LoadBox(TDesignBox& box);
+
+    // --- statement, state text and rebuild -----------------------------------
+    // The SELECT statement of the design; empty (after the message) when the
+    // design is refused.
     QString GetSQL();
+    void TS_SQLEnter();
+    void CheckBox1Click();
+    void TS_DisplayEnter();
+    void TS_OrderEnter();
+    // Page 7: runs the statement and shows its rows.
+    void TS_QueryEnter();
     QStringList GetSQLSet();
+    // Adds the design of the dialog's state text.
+    void SetSQLSet();
     // Restores the design from the dialog's state text, or rebuilds it from
     // its SQL text, when there is one.
     void RestoreDesign();
-    // Rebuilds the design from SQL text.
-    void Forge(const QString& text);
+    // Rebuilds the design from SQL text; false after a message.
+    bool Forge(const QString& text);
+    void Sp_ApplySQLClick();
+    void Memo1Change();
+    void ReForgeClick();
+    // The row limit of the statement (TOP n, LIMIT n OFFSET m); empty for none.
+    QString RowLimit() const { return m_rowLimit; }
+    QString RowOffset() const { return m_rowOffset; }
 
     QString CurrentFileName() const { return m_fileName; }
     QString ViewName() const { return m_viewName; }
@@ -311,6 +346,7 @@ private:
     // UnionGrid, loaded from its stored form.
     TStringGridEx* CreateUnionGrid(QWidget* parent);
     void CreatePageGrids();
+    void ApplyPages(const QueryDesign& design);
     void ConnectPageHandlers();
     void CreateMenus();
     void ConnectHandlers();
@@ -330,6 +366,8 @@ private:
     int m_dsn = -1;
     QString m_fileName;
     QString m_viewName;
+    QString m_rowLimit;
+    QString m_rowOffset;
     bool m_shownOnce = false;
     // Side button actions, rebound on every page switch.
     std::function<void()> m_upAction, m_downAction, m_selectAction;

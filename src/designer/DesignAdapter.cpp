@@ -1,0 +1,321 @@
+// The design as a value and back: the form reads a QueryDesign from its
+// canvas and pages, hands it to the functions that write the statement, the
+// state text and the rebuild, and applies the designs they give back. The
+// operations of the form with those names are the adapters: they show the
+// messages and switch the pages.
+#include "db/ADOQuery.h"
+#include "db/DatabaseError.h"
+#include "db/Dialect.h"
+#include "designer/Frm_Quillary.h"
+#include "designer/QBArea.h"
+#include "designer/QBTable.h"
+#include "designer/QuillaryDialog.h"
+#include "grid/PropertyInplaceEdit.h"
+#include "grid/StringGridEx.h"
+#include "platform/UserInteraction.h"
+#include "query/ColumnPages.h"
+#include "query/Generation.h"
+#include "query/Rebuild.h"
+#include "query/StateText.h"
+#include "sqltext/Common.h"
+
+#include <QCheckBox>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QSignalBlocker>
+#include <QTabWidget>
+#include <QToolButton>
+
+namespace quillary {
+
+namespace {
+
+QStringList Texts(const QListWidget* list) {
+    QStringList texts;
+    texts.reserve(list->count());
+    for (int i = 0; i < list->count(); ++i)
+        texts << list->item(i)->text();
+    return texts;
+}
+
+QList<TCheckedItem> CheckedItems(const QListWidget* list) {
+    QList<TCheckedItem> items;
+    items.reserve(list->count());
+    for (int i = 0; i < list->count(); ++i)
+        items.append({list->item(i)->text(), list->item(i)->checkState() == Qt::Checked});
+    return items;
+}
+
+void SetTexts(QListWidget* list, const QStringList& texts) {
+    list->clear();
+    list->addItems(texts);
+}
+
+void SetCheckedItems(QListWidget* list, const QList<TCheckedItem>& items) {
+    list->clear();
+    for (const TCheckedItem& i : items) {
+        auto* item = new QListWidgetItem(i.Text, list);
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(i.Checked ? Qt::Checked : Qt::Unchecked);
+    }
+}
+
+// Data rows (from row 1) with `columns` cells each.
+QList<QStringList> GridRows(const TStringGridEx* grid, int columns) {
+    QList<QStringList> rows;
+    for (int row = 1; row < grid->RowCount(); ++row) {
+        QStringList cells;
+        for (int col = 0; col < columns; ++col)
+            cells << grid->GetCells(col, row);
+        rows.append(cells);
+    }
+    return rows;
+}
+
+void SetGridRows(TStringGridEx* grid, const QList<QStringList>& rows, int columns) {
+    grid->SetEditorMode(false);
+    grid->SetRowCount(std::max(1, int(rows.size()) + 1));
+    if (!rows.isEmpty()) grid->SetFixedTitleRow(true);
+    for (int row = 1; row < grid->RowCount(); ++row)
+        for (int col = 0; col < columns; ++col)
+            grid->SetCells(col, row, rows[row - 1].value(col));
+}
+
+} // namespace
+
+// --- the design as a value ------------------------------------------------------
+
+QList<TQuillaryDialog*> TFrm_Quillary::UnionSets() const {
+    return findChildren<TQuillaryDialog*>(Qt::FindDirectChildrenOnly);
+}
+
+QueryDesign TFrm_Quillary::ReadDesign() const {
+    QueryDesign design;
+    m_canvas->ReadDesign(design);
+    design.OrderList = Texts(OrderList);
+    design.OrderColumn = CheckedItems(OrderColumn);
+    design.GroupList = Texts(GroupList);
+    design.GroupColumn = Texts(GroupColumn);
+    design.ConditionPickList = *ConditionList->PropValues()->Items(0)->PickList();
+    design.ConditionRows = GridRows(ConditionList, 4);
+    design.HavingRows = GridRows(ConditionListGroup, 4);
+    design.ComputeRows = GridRows(ComputeColumnList, 2);
+    design.DisplayRows = GridRows(DisplayList, 4);
+    design.Distinct = CheckBox1->isChecked();
+    design.RowLimit = m_rowLimit;
+    design.RowOffset = m_rowOffset;
+    design.UnionRows = GridRows(UnionGrid, 4);
+    for (const TQuillaryDialog* set : UnionSets())
+        design.UnionSets.append({set->SQL, set->SQLSet});
+    return design;
+}
+
+void TFrm_Quillary::ApplyDesign(const QueryDesign& design) {
+    for (TQBTable* box : m_canvas->Tables())
+        box->_CloseBtn();
+    for (TQuillaryDialog* set : UnionSets())
+        delete set;
+    m_canvas->ApplyDesign(design);
+    ApplyPages(design);
+    for (const TUnionSet& set : design.UnionSets) {
+        auto* component = NewUnionSet();
+        component->SQL = set.SQL;
+        component->SQLSet = set.SQLSet;
+    }
+}
+
+void TFrm_Quillary::ApplyPages(const QueryDesign& design) {
+    SetTexts(OrderList, design.OrderList);
+    SetCheckedItems(OrderColumn, design.OrderColumn);
+    SetTexts(GroupList, design.GroupList);
+    SetTexts(GroupColumn, design.GroupColumn);
+    for (TStringGridEx* grid : {ConditionList, ConditionListGroup})
+        *grid->PropValues()->Items(0)->PickList() = design.ConditionPickList;
+    SetGridRows(ConditionList, design.ConditionRows, 4);
+    SetGridRows(ConditionListGroup, design.HavingRows, 4);
+    SetGridRows(ComputeColumnList, design.ComputeRows, 2);
+    SetGridRows(DisplayList, design.DisplayRows, 4);
+    {
+        const QSignalBlocker quiet(CheckBox1); // no statement is written meanwhile
+        CheckBox1->setChecked(design.Distinct);
+    }
+    m_rowLimit = design.RowLimit;
+    m_rowOffset = design.RowOffset;
+    if (!design.UnionRows.isEmpty()) SetGridRows(UnionGrid, design.UnionRows, 4);
+}
+
+TQuillaryDialog* TFrm_Quillary::NewUnionSet() {
+    auto* set = new TQuillaryDialog(this);
+    set->SetConnection(m_dialog->GetConn());
+    set->IsAllowChangeCSN = false;
+    set->IsAllowUnion = false;
+    set->IsAllowOrderBy = false;
+    return set;
+}
+
+TDesignHooks TFrm_Quillary::Hooks() {
+    TDesignHooks hooks;
+    hooks.Message = [](const QString& text, const QString& caption) {
+        Ui().MessageBox(text, caption);
+    };
+    hooks.Confirm = [](const QString& question) {
+        return Ui().MessageBox(question, QStringLiteral("提示"), TMsgButtons::YesNo,
+                               TMsgIcon::Question) == mrYes;
+    };
+    hooks.LoadBox = [this](TDesignBox& box) { return LoadBox(box); };
+    hooks.TestRun = [this](const QString& statement) {
+        ResQuery->Close();
+        ResQuery->SQL() = QStringList{statement};
+        try {
+            ResQuery->Open();
+            return true;
+        } catch (const EDatabaseError& e) {
+            Ui().MessageBox(e.Message(), QString());
+            return false;
+        }
+    };
+    return hooks;
+}
+
+bool TFrm_Quillary::LoadBox(TDesignBox& box) {
+    TADOConnection* connection = m_dialog->GetConn();
+    if (box.Kind != 'Q') {
+        box.Kind = 'T';
+        if (dialect::ViewSource(connection, GetDSN(), box.TableName, box.SourceText))
+            box.Kind = 'V';
+    }
+    TADOQuery query;
+    query.SetConnection(connection);
+    query.SQL() =
+        QStringList{box.Kind == 'Q' ? box.SourceText : dialect::ColumnsOf(box.TableName)};
+    try {
+        query.Open();
+    } catch (const EDatabaseError&) {
+        return false; // a source that went away is left out of the design
+    }
+    box.Fields = {TDesignField{QStringLiteral("*"), 0, false}};
+    const TFieldDefs& defs = query.FieldDefs();
+    for (int i = 0; i < defs.Count(); ++i)
+        box.Fields.append({defs[i].Name, int(defs[i].DataType), false});
+    const QSize size = TQBTable::SizeFor(box);
+    box.Width = size.width();
+    box.Height = size.height();
+    return true;
+}
+
+// --- the statement ------------------------------------------------------------------
+
+QString TFrm_Quillary::GetSQL() {
+    QueryDesign design = ReadDesign();
+    const QList<QStringList> shown = design.DisplayRows;
+    const TSqlResult result = quillary::GetSQL(design, GetDSN(), Hooks().Confirm);
+    if (design.DisplayRows != shown) SetGridRows(DisplayList, design.DisplayRows, 4);
+    if (result.Refused()) {
+        Ui().MessageBox(result.Message, result.Caption);
+        PageControl1->setCurrentIndex(result.Page);
+        DisplayList->setFocus();
+        return {};
+    }
+    return result.SQL;
+}
+
+void TFrm_Quillary::TS_SQLEnter() {
+    Memo1->setPlainText(GetSQL());
+    Sp_ApplySQL->hide();
+}
+
+void TFrm_Quillary::CheckBox1Click() {
+    TS_SQLEnter();
+}
+
+void TFrm_Quillary::TS_DisplayEnter() {
+    QueryDesign design = ReadDesign();
+    if (IsMatch(design)) return;
+    quillary::TS_DisplayEnter(design);
+    SetGridRows(DisplayList, design.DisplayRows, 4);
+}
+
+void TFrm_Quillary::TS_OrderEnter() {
+    QueryDesign design = ReadDesign();
+    quillary::TS_OrderEnter(design);
+    SetTexts(OrderList, design.OrderList);
+    SetCheckedItems(OrderColumn, design.OrderColumn);
+}
+
+// --- the state text ---------------------------------------------------------------------
+
+QStringList TFrm_Quillary::GetSQLSet() {
+    const QString sql = GetSQL();
+    return quillary::GetSQLSet(ReadDesign(), sql, GetDSN());
+}
+
+void TFrm_Quillary::SetSQLSet() {
+    if (m_dialog->SQLSet.isEmpty()) return;
+    QueryDesign design = ReadDesign();
+    quillary::SetSQLSet(design, m_dialog->SQLSet, GetDSN(), Hooks());
+    ApplyDesign(design);
+    Memo1->setPlainText(GetSQL());
+}
+
+// --- the rebuild ----------------------------------------------------------------------
+
+bool TFrm_Quillary::Forge(const QString& text) {
+    const TForgeResult result = quillary::Forge(text, GetDSN(), ReadDesign(), Hooks());
+    if (!result.Ok) return false;
+    if (!result.Rebuilt) return true;
+    // The test run's rows stay on the result page through the reset.
+    const bool open = ResQuery->Active();
+    const QStringList statement = ResQuery->SQL();
+    Init();
+    ApplyDesign(result.Design);
+    if (open) {
+        ResQuery->SQL() = statement;
+        try {
+            ResQuery->Open();
+        } catch (const EDatabaseError&) {
+        }
+    }
+    Memo1->setPlainText(GetSQL());
+    return true;
+}
+
+void TFrm_Quillary::RestoreDesign() {
+    if (!m_dialog->SQLSet.isEmpty()) {
+        SetSQLSet();
+        m_dialog->SavedSQL = Memo1->toPlainText();
+    } else if (!TrimSQLElement(m_dialog->SQL).isEmpty()) {
+        Forge(m_dialog->SQL);
+        m_dialog->SavedSQL = Memo1->toPlainText();
+    }
+}
+
+void TFrm_Quillary::Sp_ApplySQLClick() {
+    if (!m_dialog->GetConnected()) return;
+    if (Forge(Memo1->toPlainText())) {
+        Memo1->setPlainText(GetSQL());
+        Sp_ApplySQL->hide();
+    }
+}
+
+void TFrm_Quillary::Memo1Change() {
+    Sp_ApplySQL->show();
+}
+
+void TFrm_Quillary::ReForgeClick() {
+    int sqlStart = 0, sqlEnd = 0;
+    if (!SubSelectAtCaret(sqlStart, sqlEnd)) return;
+    TPropertyInplaceEdit* editor = ActiveCellEditor();
+    const QString text = editor->text();
+    TQuillaryDialog nested;
+    nested.IsAllowChangeCSN = false;
+    nested.IsAllowUnion = true;
+    nested.SetConnection(m_dialog->GetConn());
+    nested.SQL = text.mid(sqlStart - 1, sqlEnd - sqlStart + 1);
+    nested.Caption = QStringLiteral("SQL语句生成器--重建子查询");
+    nested.Execute();
+    // The text is replaced whether or not the nested designer was confirmed.
+    if (ActiveCellEditor() == editor)
+        editor->setText(text.left(sqlStart - 1) + TrimExp(nested.SQL) + text.mid(sqlEnd));
+}
+
+} // namespace quillary
