@@ -29,19 +29,25 @@ public:
     }
 
     void Tick(const QString& c, const QString& d) {
-        if (FOffered.value(c.toCaseFolded()) > 0 || FChosen.value(d.toCaseFolded()) > 0) return;
+        const QString folded = c.toCaseFolded();
+        if (FOffered.value(folded) > 0 ||
+            (!FChosen.isEmpty() && FChosen.value(d.toCaseFolded()) > 0))
+            return;
         FDesign.OrderList << c;
-        ++FOffered[c.toCaseFolded()];
+        ++FOffered[folded];
     }
 
     void Untick(const QString& c, const QString& d) {
-        if (int& n = FOffered[c.toCaseFolded()]; n > 0 && RemoveText(FDesign.OrderList, c)) --n;
-        int& n = FChosen[d.toCaseFolded()];
-        if (n == 0) return;
+        if (const auto it = FOffered.find(c.toCaseFolded());
+            it != FOffered.end() && *it > 0 && RemoveText(FDesign.OrderList, c))
+            --*it;
+        if (FChosen.isEmpty()) return;
+        const auto it = FChosen.find(d.toCaseFolded());
+        if (it == FChosen.end() || *it == 0) return;
         for (qsizetype i = 0; i < FDesign.OrderColumn.size(); ++i)
             if (FDesign.OrderColumn[i].Text.compare(d, Qt::CaseInsensitive) == 0) {
                 FDesign.OrderColumn.removeAt(i);
-                --n;
+                --*it;
                 return;
             }
     }
