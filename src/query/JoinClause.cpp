@@ -4,6 +4,7 @@
 #include <QHash>
 
 #include <cstdlib>
+#include <deque>
 #include <vector>
 
 namespace quillary {
@@ -19,99 +20,113 @@ QString BoxText(const TDesignBox& box) {
     return text;
 }
 
-struct Placed {
-    qsizetype Pos = 0; // 1-based start in the join text
-    qsizetype Len = 0;
-};
-
 struct Pending {
     int Link;
-    int Visits = 0;
+    int Visited = -1; // the round in which the walk passed it without progress
 };
 
-// One pass of the writer over the pending links.
+// The join text is built as nested slots: a table stands in a slot of its
+// own, so that the bracketed join that takes its place is put into the slot
+// instead of rewriting the text. The text is written once at the end.
+struct Piece {
+    QString Text;
+    int Slot = -1; // >= 0: the contents of that slot stand here
+};
+
 class JoinWriter {
 public:
     JoinWriter(const QueryDesign& design, const std::vector<Pending>& pending)
-        : FDesign(design), FPending(pending) {}
+        : FDesign(design), FPending(pending.begin(), pending.end()), FNames(design.Links.size()),
+          FPairs(design.Links.size()) {
+        for (const Pending& p : pending) {
+            const TDesignLink& link = design.Links[p.Link];
+            const QString a = Name(link.Table1);
+            const QString b = Name(link.Table2);
+            FNames[p.Link] = {a, b};
+            FPairs[p.Link] = a < b ? a + QChar(0) + b : b + QChar(0) + a;
+            FBetween[FPairs[p.Link]].push_back(p.Link);
+        }
+    }
 
     QString Run() {
-        if (!WriteLink(0, 0, FText)) return QStringLiteral("-1");
+        FSlots.emplace_back(); // slot 0: the first join
+        std::vector<Piece> first;
+        if (!WriteLink(0, first)) return QStringLiteral("-1");
+        FSlots[0] = std::move(first);
         Record();
         std::size_t k = 0;
         while (!FPending.empty()) {
             if (k >= FPending.size()) k = 0;
-            const TDesignLink& link = FDesign.Links[FPending[k].Link];
-            const QString name1 = Name(link.Table1);
-            const QString name2 = Name(link.Table2);
+            const auto& [name1, name2] = FNames[FPending[k].Link];
             const bool has1 = FPlaced.contains(name1);
             const bool has2 = FPlaced.contains(name2);
             if (has1 && has2) return QStringLiteral("-1");
             if (!has1 && !has2) {
-                if (FPending[k].Visits > 0) return QStringLiteral("-2");
-                FPending[k].Visits = 1;
+                if (FPending[k].Visited == FRound) return QStringLiteral("-2");
+                FPending[k].Visited = FRound;
                 k = (k + 1) % FPending.size();
                 continue;
             }
-            // The table already written is the anchor: its text gives way to
-            // the bracketed join, which repeats it.
-            const Placed anchor = FPlaced.value(has1 ? name1 : name2);
-            QString written;
-            const qsizetype before = anchor.Pos - 1;
-            if (!WriteLink(k, anchor.Pos, written)) return QStringLiteral("-1");
-            const qsizetype growth = written.size() + 2 - anchor.Len;
-            FText = FText.left(before) + QLatin1Char('(') + written + QLatin1Char(')') +
-                    FText.mid(before + anchor.Len);
-            Shift(anchor.Pos, growth);
+            // The table already written is the anchor: the bracketed join,
+            // which repeats it, takes its place.
+            const int anchor = FPlaced.value(has1 ? name1 : name2);
+            std::vector<Piece> written{{QStringLiteral("("), -1}};
+            if (!WriteLink(k, written)) return QStringLiteral("-1");
+            written.push_back({QStringLiteral(")"), -1});
+            FSlots[anchor] = std::move(written);
             Record();
-            // Progress was made: every link may be reachable again.
-            for (Pending& p : FPending)
-                p.Visits = 0;
+            ++FRound; // progress: every link may be reachable again
         }
-        return FText;
+        return Text();
     }
 
 private:
     QString Name(int box) const { return FDesign.Boxes[box].GetTableName(); }
 
-    // Writes pending link p (and the other links between the same two boxes)
-    // as if it began at position base + 1. The tables' places are kept in
-    // FNew until Record(). False when two links between the boxes disagree.
-    bool WriteLink(std::size_t p, qsizetype base, QString& text) {
-        const TDesignLink link = FDesign.Links[FPending[p].Link];
-        const TDesignBox& box1 = FDesign.Boxes[link.Table1];
-        const TDesignBox& box2 = FDesign.Boxes[link.Table2];
-        const QString name1 = box1.GetTableName();
-        const QString name2 = box2.GetTableName();
-        text = BoxText(box1);
-        FNew[0] = {name1, {base + 1, text.size()}};
-        text += QLatin1Char(' ') + JoinKeyword(link.JoinType) + QLatin1Char(' ');
-        const qsizetype s = text.size();
-        const QString second = BoxText(box2);
-        FNew[1] = {name2, {base + 1 + s, second.size()}};
-        text += second + QLatin1String(" on ") + Condition(name1, link.Field1, name2, link.Field2);
-        FPending.erase(FPending.begin() + std::ptrdiff_t(p));
+    int NewSlot(const QString& text) {
+        FSlots.push_back({{text, -1}});
+        return int(FSlots.size()) - 1;
+    }
 
-        for (std::size_t i = 0; i < FPending.size();) {
-            const TDesignLink& other = FDesign.Links[FPending[i].Link];
-            const QString other1 = Name(other.Table1);
-            const QString other2 = Name(other.Table2);
+    // Appends pending link p (and the other links between the same two
+    // boxes) to `pieces`, each table in a new slot kept in FNew until
+    // Record(). False when two links between the boxes disagree.
+    bool WriteLink(std::size_t p, std::vector<Piece>& pieces) {
+        const int index = FPending[p].Link;
+        const TDesignLink& link = FDesign.Links[index];
+        const auto& [name1, name2] = FNames[index];
+        FNew[0] = {name1, NewSlot(BoxText(FDesign.Boxes[link.Table1]))};
+        FNew[1] = {name2, NewSlot(BoxText(FDesign.Boxes[link.Table2]))};
+        QString on = QLatin1String(" on ") + Condition(name1, link.Field1, name2, link.Field2);
+
+        // The other links between the same two tables, in pending order.
+        std::vector<int>& between = FBetween[FPairs[index]];
+        for (const int o : between) {
+            if (o == index) continue;
+            const TDesignLink& other = FDesign.Links[o];
+            const auto& [other1, other2] = FNames[o];
             if (other1 == name1 && other2 == name2) {
                 if (other.JoinType != link.JoinType) return false;
-                text +=
-                    QLatin1String(" and ") + Condition(name1, other.Field1, name2, other.Field2);
-            } else if (other1 == name2 && other2 == name1) {
+                on += QLatin1String(" and ") + Condition(name1, other.Field1, name2, other.Field2);
+            } else {
                 const bool agree = (other.JoinType == 0 && link.JoinType == 0) ||
                                    std::abs(other.JoinType - link.JoinType) == 1;
                 if (!agree) return false;
-                text +=
+                on +=
                     QLatin1String(" and ") + Condition(other2, other.Field2, other1, other.Field1);
-            } else {
-                ++i;
-                continue;
             }
-            FPending.erase(FPending.begin() + std::ptrdiff_t(i));
         }
+        const bool several = between.size() > 1;
+        between.clear();
+        if (several)
+            std::erase_if(FPending,
+                          [&](const Pending& e) { return FPairs[e.Link] == FPairs[index]; });
+        else
+            FPending.erase(FPending.begin() + std::ptrdiff_t(p));
+        pieces.push_back({QString(), FNew[0].second});
+        pieces.push_back({QLatin1Char(' ') + JoinKeyword(link.JoinType) + QLatin1Char(' '), -1});
+        pieces.push_back({QString(), FNew[1].second});
+        pieces.push_back({on, -1});
         return true;
     }
 
@@ -120,22 +135,39 @@ private:
         return n1 + QLatin1Char('.') + f1 + QLatin1Char('=') + n2 + QLatin1Char('.') + f2;
     }
 
-    // Tables that stood after the replaced anchor move by the growth.
-    void Shift(qsizetype anchorPos, qsizetype growth) {
-        for (Placed& placed : FPlaced)
-            if (placed.Pos > anchorPos) placed.Pos += growth;
+    void Record() {
+        for (const auto& [name, slot] : FNew)
+            FPlaced.insert(name, slot);
     }
 
-    void Record() {
-        for (const auto& [name, placed] : FNew)
-            FPlaced.insert(name, placed);
+    // The slots written out from the first one, without recursion.
+    QString Text() const {
+        QString text;
+        std::vector<std::pair<int, std::size_t>> stack{{0, 0}};
+        while (!stack.empty()) {
+            auto& [slot, next] = stack.back();
+            if (next == FSlots[slot].size()) {
+                stack.pop_back();
+                continue;
+            }
+            const Piece& piece = FSlots[slot][next++];
+            if (piece.Slot >= 0)
+                stack.push_back({piece.Slot, 0});
+            else
+                text += piece.Text;
+        }
+        return text;
     }
 
     const QueryDesign& FDesign;
-    std::vector<Pending> FPending;
-    QHash<QString, Placed> FPlaced;
-    std::pair<QString, Placed> FNew[2];
-    QString FText;
+    std::deque<Pending> FPending;           // erased mostly at the front
+    std::vector<std::vector<Piece>> FSlots; // slot 0 holds the first join
+    QHash<QString, int> FPlaced;            // table name -> the slot where it stands now
+    std::pair<QString, int> FNew[2];
+    std::vector<std::pair<QString, QString>> FNames; // of every link: its two table names
+    std::vector<QString> FPairs;                     // ... in either order, as one key
+    QHash<QString, std::vector<int>> FBetween;       // pending links by that key
+    int FRound = 0;
 };
 
 } // namespace

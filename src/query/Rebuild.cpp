@@ -121,13 +121,15 @@ QString ConditionText(const QString& statement, int start, const QStringList& ne
 }
 
 // Steps of the analysis that can refuse the text; false after a message.
-bool Analyse(const QString& statement, int kind, const TDesignHooks& hooks, TStatement& st) {
+// `tried` is the statement as the test run sends it to the database.
+bool Analyse(const QString& statement, const QString& tried, const TDesignHooks& hooks,
+             TStatement& st) {
     int pos = 0;
     QString keyword;
     const QString error = AnalysisSQLClause(statement, QStringLiteral("select"),
                                             {QStringLiteral("from")}, pos, keyword, st.Items, 1);
     if (!error.isEmpty()) return ShowMessage(hooks, error, kCaption), false;
-    if (!TestRun(hooks, statement)) return false;
+    if (!TestRun(hooks, tried)) return false;
     if (keyword.isEmpty()) return true; // a select list without FROM clause
 
     QStringList from;
@@ -155,7 +157,6 @@ bool Analyse(const QString& statement, int kind, const TDesignHooks& hooks, TSta
             ConditionText(statement, pos + 6, {QStringLiteral("order by")}, keyword, pos), false);
     if (keyword == QLatin1String("order by"))
         AnalysisSQLClause(statement, QString(keyword), {}, pos, keyword, st.Order, pos);
-    Q_UNUSED(kind);
     return true;
 }
 
@@ -402,7 +403,14 @@ TForgeResult Forge(const QString& sql, int kind, const QueryDesign& current,
         return result;
     }
     TStatement st;
-    if (!Analyse(TrimExp(parts[1]), kind, hooks, st)) return result;
+    const QString statement = TrimExp(parts[1]);
+    // A single statement is tried with its row limit, as it will run.
+    QString tried = statement;
+    if (!limit.isEmpty() && parts.size() == 4) {
+        tried += QLatin1String(" limit ") + limit;
+        if (!offset.isEmpty()) tried += QLatin1String(" offset ") + offset;
+    }
+    if (!Analyse(statement, tried, hooks, st)) return result;
     ReadSelectItems(st, kind);
 
     QueryDesign& design = result.Design;

@@ -127,14 +127,17 @@ void ReadBoxes(QueryDesign& design, const TIniText& ini, const TDesignHooks& hoo
     for (const TIniText::TEntry& e : ini.Entries(QLatin1String(kColumn.Name)))
         ++columns[e.Value.toCaseFolded()];
     const QList<TIniText::TEntry>& tables = ini.Entries(QLatin1String(kTable.Name));
+    const int first = int(design.Boxes.size());
     for (qsizetype p = 0; p < tables.size(); ++p) {
         const QStringList parts = tables[p].Value.split(QLatin1Char(','));
         TDesignBox box;
         box.TableName = parts[0];
         box.Left = Coordinate(parts, 1, int(qMin<qsizetype>(p, 1 << 20)) * 150 + 20);
         box.Top = Coordinate(parts, 2, 50);
-        box.SourceText =
-            parts.size() > 3 ? QStringList(parts.mid(3)).join(QLatin1Char(',')) : QString();
+        // The source as the writer keeps it, whoever wrote the text.
+        box.SourceText = parts.size() > 3
+                             ? TrimExp(QStringList(parts.mid(3)).join(QLatin1Char(',')))
+                             : QString();
         if (box.SourceText.isEmpty())
             box.Alias = ini.ReadString(QLatin1String(kByName.Name),
                                        QLatin1Char('B') + QString::number(p + 1));
@@ -148,8 +151,10 @@ void ReadBoxes(QueryDesign& design, const TIniText& ini, const TDesignHooks& hoo
             --*it;
             f.Checked = true;
         }
-        UpdateOrderColumn(design, ActivateBox(design, box));
+        ActivateBox(design, box);
     }
+    // Each box brings its own columns into the sort lists, box after box.
+    UpdateOrderColumns(design, first, int(design.Boxes.size()));
 }
 
 int FieldRow(const TDesignBox& box, const QString& field) {
@@ -159,11 +164,14 @@ int FieldRow(const TDesignBox& box, const QString& field) {
 }
 
 void ReadLinks(QueryDesign& design, const TIniText& ini, const TDesignHooks& hooks) {
+    QHash<QString, int> byName; // as FindTable finds them: the last box of a name
+    for (qsizetype i = 0; i < design.Boxes.size(); ++i)
+        byName.insert(design.Boxes[i].GetTableName().toCaseFolded(), int(i));
     for (const TIniText::TEntry& e : ini.Entries(QLatin1String(kLink.Name))) {
         const QStringList parts = e.Value.split(QLatin1Char(','));
         if (parts.size() < 4) continue;
-        const int box1 = design.FindTable(parts[0]);
-        const int box2 = design.FindTable(parts[2]);
+        const int box1 = byName.value(parts[0].toCaseFolded(), -1);
+        const int box2 = byName.value(parts[2].toCaseFolded(), -1);
         if (box1 < 0 || box2 < 0) continue;
         int rows[2] = {FieldRow(design.Boxes[box1], parts[1]),
                        FieldRow(design.Boxes[box2], parts[3])};

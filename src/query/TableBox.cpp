@@ -1,6 +1,8 @@
 #include "query/TableBox.h"
 #include "query/DesignTexts.h"
 
+#include <QHash>
+
 namespace quillary {
 
 int ActivateBox(QueryDesign& design, const TDesignBox& box) {
@@ -13,22 +15,66 @@ int ActivateBox(QueryDesign& design, const TDesignBox& box) {
     return int(design.Boxes.size()) - 1;
 }
 
+namespace {
+
+// The two sort lists with their entries found by text, ignoring case, as
+// the lists search them.
+class TSortLists {
+public:
+    explicit TSortLists(QueryDesign& design) : FDesign(design) {
+        for (const QString& c : design.OrderList)
+            ++FOffered[c.toCaseFolded()];
+        for (const TCheckedItem& item : design.OrderColumn)
+            ++FChosen[item.Text.toCaseFolded()];
+    }
+
+    void Tick(const QString& c, const QString& d) {
+        const QString folded = c.toCaseFolded();
+        if (FOffered.value(folded) > 0 ||
+            (!FChosen.isEmpty() && FChosen.value(d.toCaseFolded()) > 0))
+            return;
+        FDesign.OrderList << c;
+        ++FOffered[folded];
+    }
+
+    void Untick(const QString& c, const QString& d) {
+        if (const auto it = FOffered.find(c.toCaseFolded());
+            it != FOffered.end() && *it > 0 && RemoveText(FDesign.OrderList, c))
+            --*it;
+        if (FChosen.isEmpty()) return;
+        const auto it = FChosen.find(d.toCaseFolded());
+        if (it == FChosen.end() || *it == 0) return;
+        for (qsizetype i = 0; i < FDesign.OrderColumn.size(); ++i)
+            if (FDesign.OrderColumn[i].Text.compare(d, Qt::CaseInsensitive) == 0) {
+                FDesign.OrderColumn.removeAt(i);
+                --*it;
+                return;
+            }
+    }
+
+private:
+    QueryDesign& FDesign;
+    QHash<QString, int> FOffered, FChosen;
+};
+
+} // namespace
+
 void UpdateOrderColumn(QueryDesign& design, int index) {
-    if (index < 0 || index >= design.Boxes.size()) return;
-    const TDesignBox& box = design.Boxes[index];
-    const QString prefix = box.GetTableName() + QLatin1Char('.');
+    UpdateOrderColumns(design, index, index + 1);
+}
+
+void UpdateOrderColumns(QueryDesign& design, int first, int end) {
+    TSortLists lists(design);
     const QString marker = DescendingMarker();
-    for (qsizetype f = 1; f < box.Fields.size(); ++f) {
-        const QString c = prefix + box.Fields[f].Name;
-        const QString d = marker + c;
-        qsizetype chosen = -1;
-        for (qsizetype i = 0; i < design.OrderColumn.size() && chosen < 0; ++i)
-            if (design.OrderColumn[i].Text.compare(d, Qt::CaseInsensitive) == 0) chosen = i;
-        if (box.Fields[f].Checked) {
-            if (chosen < 0 && !HoldsText(design.OrderList, c)) design.OrderList << c;
-        } else {
-            RemoveText(design.OrderList, c);
-            if (chosen >= 0) design.OrderColumn.removeAt(chosen);
+    for (int index = qMax(first, 0); index < end && index < design.Boxes.size(); ++index) {
+        const TDesignBox& box = design.Boxes[index];
+        const QString prefix = box.GetTableName() + QLatin1Char('.');
+        for (qsizetype f = 1; f < box.Fields.size(); ++f) {
+            const QString c = prefix + box.Fields[f].Name;
+            if (box.Fields[f].Checked)
+                lists.Tick(c, marker + c);
+            else
+                lists.Untick(c, marker + c);
         }
     }
 }

@@ -16,6 +16,8 @@ int ActivateBox(QueryDesign& design, const TDesignBox& box);
 // Brings the sort lists into line with all ticks of box `index`: a ticked
 // column is offered for sorting, an unticked one leaves both sort lists.
 void UpdateOrderColumn(QueryDesign& design, int index);
+// The same for the boxes from `first` up to (not including) `end`, in order.
+void UpdateOrderColumns(QueryDesign& design, int first, int end);
 
 // Renames the prefix old + "." to new + "." in the candidate, group and
 // pick lists and in the chosen sort columns. Grid cells are not rewritten.

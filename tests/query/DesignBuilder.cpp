@@ -96,46 +96,15 @@ TDesignBuilder& TDesignBuilder::Link(const QString& from, const QString& to, int
     return *this;
 }
 
-TDesignBuilder& TDesignBuilder::Where(const QStringList& cells) {
-    FDesign.ConditionRows.append(cells);
-    return *this;
-}
-
-TDesignBuilder& TDesignBuilder::Having(const QStringList& cells) {
-    FDesign.HavingRows.append(cells);
-    return *this;
-}
-
-TDesignBuilder& TDesignBuilder::Compute(const QString& expression, const QString& alias) {
-    FDesign.ComputeRows.append({expression, alias});
-    return *this;
-}
-
-TDesignBuilder& TDesignBuilder::Group(const QString& item) {
-    FDesign.GroupColumn << item;
-    return *this;
-}
-
 TDesignBuilder& TDesignBuilder::Order(const QString& column, bool descending) {
     RemoveText(FDesign.OrderList, column);
     FDesign.OrderColumn.append({DescendingMarker() + column, descending});
     return *this;
 }
 
-TDesignBuilder& TDesignBuilder::Display(const QString& kind, const QString& column,
-                                        const QString& alias) {
-    FDesign.DisplayRows.append({kind, column, alias, QString()});
-    return *this;
-}
-
 TDesignBuilder& TDesignBuilder::Union(const QString& sql, const QStringList& unionRow) {
     FDesign.UnionSets.append({sql, {}});
     if (!unionRow.isEmpty()) FDesign.UnionRows.append(unionRow);
-    return *this;
-}
-
-TDesignBuilder& TDesignBuilder::Distinct() {
-    FDesign.Distinct = true;
     return *this;
 }
 

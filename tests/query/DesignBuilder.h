@@ -6,36 +6,11 @@
 #include "query/DesignHooks.h"
 #include "query/QueryDesign.h"
 
+#include "../sqltext/SqlTextTestUtil.h" // readable texts and lists in failures
+
 #include <QMap>
 #include <QString>
 #include <QStringList>
-
-#include <ostream>
-
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os) {
-    *os << '"';
-    for (QChar c : s) {
-        if (c == QLatin1Char('\r'))
-            *os << "\\r";
-        else if (c == QLatin1Char('\n'))
-            *os << "\\n";
-        else if (c == QLatin1Char('\t'))
-            *os << "\\t";
-        else
-            *os << QString(c).toStdString();
-    }
-    *os << '"';
-}
-inline void PrintTo(const QStringList& list, std::ostream* os) {
-    *os << '[';
-    for (qsizetype i = 0; i < list.size(); ++i) {
-        if (i) *os << ", ";
-        PrintTo(list[i], os);
-    }
-    *os << ']';
-}
-QT_END_NAMESPACE
 
 namespace quillary::test {
 
@@ -68,15 +43,21 @@ public:
     TDesignBuilder& Tick(const QString& designation);
     // Links two designations ("a.id") with a join type.
     TDesignBuilder& Link(const QString& from, const QString& to, int joinType = 0);
-    TDesignBuilder& Where(const QStringList& cells);
-    TDesignBuilder& Having(const QStringList& cells);
-    TDesignBuilder& Compute(const QString& expression, const QString& alias = {});
-    TDesignBuilder& Group(const QString& item);
+    TDesignBuilder& Where(const QStringList& cells) {
+        return FDesign.ConditionRows << cells, *this;
+    }
+    TDesignBuilder& Having(const QStringList& cells) { return FDesign.HavingRows << cells, *this; }
+    TDesignBuilder& Compute(const QString& expression, const QString& alias = {}) {
+        return FDesign.ComputeRows << QStringList{expression, alias}, *this;
+    }
+    TDesignBuilder& Group(const QString& item) { return FDesign.GroupColumn << item, *this; }
     // Chooses a sort column (the text without marker), descending when asked.
     TDesignBuilder& Order(const QString& column, bool descending = false);
-    TDesignBuilder& Display(const QString& kind, const QString& column, const QString& alias = {});
+    TDesignBuilder& Display(const QString& kind, const QString& column, const QString& alias = {}) {
+        return FDesign.DisplayRows << QStringList{kind, column, alias, QString()}, *this;
+    }
     TDesignBuilder& Union(const QString& sql, const QStringList& unionRow = {});
-    TDesignBuilder& Distinct();
+    TDesignBuilder& Distinct() { return FDesign.Distinct = true, *this; }
 
     QueryDesign& Design() { return FDesign; }
     operator QueryDesign&() { return FDesign; }

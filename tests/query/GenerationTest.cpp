@@ -3,6 +3,7 @@
 #include "query/Generation.h"
 #include "sqltext/DataSourceKind.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace quillary;
@@ -40,6 +41,8 @@ TDesignBuilder TwoTables(const TCatalogue& c) {
 TEST(GetSQL, WritesTheWorkedExampleOnThreeLines) {
     const TCatalogue c = Shop();
     TDesignBuilder b = TwoTables(c);
+    // Link conditions alone leave no connector behind.
+    EXPECT_EQ(Sql(b), Lines({"select a.name,B.qty as q", "from A a,B", "where a.id=B.aid"}));
     b.Where({"a.name", "like", "'X%'", ""});
     EXPECT_EQ(Sql(b), Lines({"select a.name,B.qty as q", "from A a,B",
                              "where a.id=B.aid and a.name like 'X%'"}));
@@ -56,56 +59,53 @@ TEST(GetSQL, WritesAliasesAfterABlankForSqlServerSybaseAndOracle) {
     }
 }
 
-TEST(GetSQL, ComputedColumnWithoutBoxHasNoFromClause) {
+TEST(GetSQL, StatementsOfOneBox) {
     const TCatalogue c = Shop();
-    TDesignBuilder b(c);
-    b.Compute("getdate()");
-    EXPECT_EQ(Sql(b), QStringLiteral("select getdate()\r\n"));
-}
-
-TEST(GetSQL, NothingSelectedGivesNoStatementEvenWithDistinct) {
-    const TCatalogue c = Shop();
-    TDesignBuilder b(c);
-    b.Box("A").Distinct();
-    const TSqlResult r = GetSQL(b, dsAccess);
-    EXPECT_EQ(r.SQL, QString());
-    EXPECT_FALSE(r.Refused());
-}
-
-TEST(GetSQL, SingleTableLosesItsPrefixOutsideTheFromClauseButAnAliasStays) {
-    const TCatalogue c = Shop();
-    TDesignBuilder plain(c);
-    plain.Box("Emp").Tick("Emp.id").Tick("Emp.name").Where({"Emp.id", ">", "3", ""});
-    plain.Group("Emp.name").Order("Emp.name", true);
-    EXPECT_EQ(Sql(plain), Lines({"select id,name", "from Emp", "where id>3", "group by name",
-                                 "order by name desc"}));
-
-    TDesignBuilder aliased(c);
-    aliased.Box("Emp", "e").Tick("e.id").Tick("e.name");
-    EXPECT_EQ(Sql(aliased), Lines({"select e.id,e.name", "from Emp e"}));
-}
-
-TEST(GetSQL, ConditionsStopAtTheFirstIncompleteRow) {
-    const TCatalogue c = Shop();
-    TDesignBuilder blankFirst(c);
-    blankFirst.Box("Emp").Tick("Emp.id").Where({"", "", "", "and"}).Where({"id", "=", "1", ""});
-    EXPECT_EQ(Sql(blankFirst), Lines({"select id", "from Emp"}));
-
-    TDesignBuilder operators(c);
-    operators.Box("Emp").Tick("Emp.id").Where({"id", "in", "(1,2)", "or"});
-    operators.Where({" id", " <> ", " 7 ", ""}).Where({"name", "=", "", ""});
-    EXPECT_EQ(Sql(operators), Lines({"select id", "from Emp", "where id in (1,2) or  id<>7"}));
-}
-
-TEST(GetSQL, LinkConditionsEndWithoutDanglingConnector) {
-    const TCatalogue c = Shop();
-    TDesignBuilder b = TwoTables(c);
-    EXPECT_EQ(Sql(b), Lines({"select a.name,B.qty as q", "from A a,B", "where a.id=B.aid"}));
-
-    // A last operand ending in the letters of a connector stays whole.
-    TDesignBuilder brand(c);
-    brand.Box("A").Box("B").Tick("A.name").Where({"A.name", "=", "B.brand", ""});
-    EXPECT_TRUE(Sql(brand).endsWith(QStringLiteral("where A.name=B.brand")));
+    using Build = std::function<void(TDesignBuilder&)>;
+    const Build limited = [](TDesignBuilder& b) {
+        b.Box("Emp").Tick("Emp.id").Distinct().Order("Emp.id");
+        b.Design().RowLimit = "10";
+        b.Design().RowOffset = "20";
+    };
+    const struct {
+        Build build;
+        QStringList lines;
+        int kind = dsAccess;
+    } cases[] = {
+        {[](auto& b) { b.Compute("getdate()"); }, {"select getdate()", ""}},
+        {[](auto& b) { b.Box("A").Distinct(); }, {}}, // nothing selected
+        // Without alias the table's prefix goes, except from the FROM clause.
+        {[](auto& b) {
+             b.Box("Emp").Tick("Emp.id").Tick("Emp.name").Where({"Emp.id", ">", "3", ""});
+             b.Group("Emp.name").Order("Emp.name", true);
+         },
+         {"select id,name", "from Emp", "where id>3", "group by name", "order by name desc"}},
+        {[](auto& b) { b.Box("Emp", "e").Tick("e.id").Tick("e.name"); },
+         {"select e.id,e.name", "from Emp e"}},
+        // Conditions end before the first row that is not complete.
+        {[](auto& b) {
+             b.Box("Emp").Tick("Emp.id").Where({"", "", "", "and"}).Where({"id", "=", "1", ""});
+         },
+         {"select id", "from Emp"}},
+        {[](auto& b) {
+             b.Box("Emp").Tick("Emp.id").Where({"id", "in", "(1,2)", "or"});
+             b.Where({" id", " <> ", " 7 ", ""}).Where({"name", "=", "", ""});
+         },
+         {"select id", "from Emp", "where id in (1,2) or  id<>7"}},
+        // A last operand ending in the letters of a connector stays whole.
+        {[](auto& b) {
+             b.Box("B").Tick("B.qty").Where({"B.color", "=", "B.brand", ""});
+         },
+         {"select qty", "from B", "where color=brand"}},
+        {limited, {"select distinct top 10 id", "from Emp", "order by id"}, dsSqlServer},
+        {limited, {"select distinct id", "from Emp", "order by id", "limit 10 offset 20"}, dsOther},
+        {limited, {"select distinct id", "from Emp", "order by id"}, dsAccess},
+    };
+    for (const auto& k : cases) {
+        TDesignBuilder b(c);
+        k.build(b);
+        EXPECT_EQ(Sql(b, k.kind), Lines(k.lines)) << Lines(k.lines).toStdString();
+    }
 }
 
 TEST(GetSQL, LongSelectItemsStandOnLinesOfTheirOwn) {
@@ -228,16 +228,4 @@ TEST(GetSQL, OuterJoinsGoIntoTheFromClauseWithTheUnlinkedBoxes) {
               Lines({"select A.id", "from A LEFT JOIN B on A.id=B.aid,Emp,(select id from D) Q1"}));
     b.Design().Links.clear();
     EXPECT_EQ(Sql(b), Lines({"select A.id", "from A,B,Emp, (select id from D) Q1"}));
-}
-
-TEST(GetSQL, RowLimitByKind) {
-    const TCatalogue c = Shop();
-    TDesignBuilder b(c);
-    b.Box("Emp").Tick("Emp.id").Distinct().Order("Emp.id");
-    b.Design().RowLimit = "10";
-    b.Design().RowOffset = "20";
-    EXPECT_EQ(Sql(b, dsSqlServer), Lines({"select distinct top 10 id", "from Emp", "order by id"}));
-    EXPECT_EQ(Sql(b, dsOther),
-              Lines({"select distinct id", "from Emp", "order by id", "limit 10 offset 20"}));
-    EXPECT_EQ(Sql(b, dsAccess), Lines({"select distinct id", "from Emp", "order by id"}));
 }

@@ -153,7 +153,13 @@ TEST(Forge, GivesBackTheStatementsItReads) {
         EXPECT_EQ(run.Result.Sql.SQL, QString::fromUtf8(k.sql)) << k.sql;
         EXPECT_EQ(run.Messages, QStringList());
     }
-    const QueryDesign limited = Rebuild("select id from Emp limit 5", dsOther).Result.Design;
+    // LIMIT is the row limit, never a table alias; the test run keeps it.
+    QString tried;
+    const TCatalogue c = Shop();
+    TDesignHooks hooks = c.Hooks();
+    hooks.TestRun = [&](const QString& statement) { return tried = statement, true; };
+    const QueryDesign limited = Forge("select id from Emp  LIMIT 5", dsOther, {}, hooks).Design;
     EXPECT_EQ(limited.Boxes.value(0).Alias, QString());
     EXPECT_EQ(limited.RowLimit, "5");
+    EXPECT_EQ(tried, "select id from Emp limit 5");
 }

@@ -1,0 +1,190 @@
+// The query layer on machine-made designs and statements. Every case runs at
+// a base size and at ten times that size; at the end the ratio of the two
+// CPU times is printed per case: linear work gives about 10.
+//  - GetSQL (display list merged afresh) and GetJoinClause on 500 boxes
+//    chained by 499 links, every tenth an outer join, two ticked fields per
+//    box and 2,000 condition rows
+//  - the state text of that design written and read back
+//  - Forge on a 100 KB and a 1 MB statement over 20 joined tables
+#include "query/Generation.h"
+#include "query/JoinClause.h"
+#include "query/Links.h"
+#include "query/Rebuild.h"
+#include "query/StateText.h"
+#include "query/TableBox.h"
+#include "sqltext/DataSourceKind.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <string>
+
+using namespace quillary;
+
+namespace {
+
+const QStringList kColumns{"id", "k", "name", "v"};
+
+bool LoadColumns(TDesignBox& box) {
+    box.Fields = {TDesignField{QStringLiteral("*")}};
+    for (qsizetype c = 0; c < 50; ++c)
+        box.Fields.append({QStringLiteral("c%1").arg(c), 3});
+    for (const QString& c : kColumns)
+        box.Fields.append({c, c == QLatin1String("name") ? 1 : 3});
+    box.Width = 150;
+    box.Height = 120;
+    return true;
+}
+
+TDesignHooks Hooks() {
+    TDesignHooks hooks;
+    hooks.LoadBox = LoadColumns;
+    return hooks;
+}
+
+// Boxes T0..Tn-1 chained by links Ti.k = Ti+1.id, 4n condition rows.
+QueryDesign ChainDesign(int boxes) {
+    QueryDesign d;
+    for (int i = 0; i < boxes; ++i) {
+        TDesignBox box;
+        box.TableName = QStringLiteral("T%1").arg(i);
+        box.Left = 10 + i % 4 * 160;
+        box.Top = 10 + i / 4 * 130;
+        LoadColumns(box);
+        box.Fields[53].Checked = true; // name
+        box.Fields[54].Checked = true; // v
+        ActivateBox(d, box);
+    }
+    UpdateOrderColumns(d, 0, boxes);
+    for (int i = 0; i + 1 < boxes; ++i) {
+        const int link = InsertLink(d, i, i + 1, 52, 51, {});
+        d.Links[link].JoinType = i % 10 == 0 ? 1 : 0;
+    }
+    for (int r = 0; r < 4 * boxes; ++r)
+        d.ConditionRows.append({QStringLiteral("T%1.v").arg(r % boxes), QStringLiteral(">"),
+                                QString::number(r), QStringLiteral("and")});
+    d.ConditionRows.last()[3].clear();
+    d.ComputeRows = {{QStringLiteral("count(*)"), QStringLiteral("n")}};
+    return d;
+}
+
+const QueryDesign& Cached(int boxes) {
+    static std::map<int, QueryDesign> cache;
+    auto it = cache.find(boxes);
+    if (it == cache.end()) it = cache.emplace(boxes, ChainDesign(boxes)).first;
+    return it->second;
+}
+
+// A statement of about `size` characters: 20 tables joined, a long select
+// list of fields and computed columns, and a long WHERE clause.
+QString Statement(qsizetype size) {
+    QString from = QStringLiteral("T0");
+    for (int t = 1; t < 20; ++t)
+        from += QStringLiteral(" %1 join T%2 on T%3.k = T%2.id")
+                    .arg(t % 3 ? QStringLiteral("inner") : QStringLiteral("left"))
+                    .arg(t)
+                    .arg(t - 1);
+    QString select = QStringLiteral("select T0.id");
+    QString where;
+    for (qsizetype i = 0; select.size() + where.size() < size - from.size(); ++i) {
+        select += i % 2
+                      ? QStringLiteral(", T%1.c%2").arg(i % 20).arg(i / 20 % 50)
+                      : QStringLiteral(", T%1.c%2 * 2 + %3 as x%3").arg(i % 20).arg(i % 50).arg(i);
+        where += QStringLiteral("%1T%2.v > %3")
+                     .arg(i ? QStringLiteral(" and ") : QString())
+                     .arg(i % 20)
+                     .arg(i);
+    }
+    return select + QStringLiteral("\r\nfrom ") + from + QStringLiteral("\r\nwhere ") + where +
+           QStringLiteral("\r\ngroup by T0.id, T1.name\r\norder by T0.id desc");
+}
+
+void BM_GetSQL(benchmark::State& state) {
+    const QueryDesign& base = Cached(int(state.range(0)));
+    for (auto _ : state) {
+        state.PauseTiming();
+        QueryDesign d = base;
+        state.ResumeTiming();
+        const TSqlResult r = GetSQL(d, dsAccess);
+        if (r.SQL.isEmpty()) state.SkipWithError("no statement");
+        benchmark::DoNotOptimize(r.SQL.size());
+    }
+}
+BENCHMARK(BM_GetSQL)->Arg(500)->Arg(5000)->Unit(benchmark::kMillisecond);
+
+void BM_GetJoinClause(benchmark::State& state) {
+    const QueryDesign& d = Cached(int(state.range(0)));
+    for (auto _ : state) {
+        const QString clause = GetJoinClause(d);
+        if (clause.size() < 10) state.SkipWithError("no join text");
+        benchmark::DoNotOptimize(clause.size());
+    }
+}
+BENCHMARK(BM_GetJoinClause)->Arg(500)->Arg(5000)->Unit(benchmark::kMillisecond);
+
+void BM_StateText(benchmark::State& state) {
+    QueryDesign d = Cached(int(state.range(0)));
+    const QString sql = GetSQL(d, dsAccess).SQL;
+    for (auto _ : state) {
+        const QStringList lines = GetSQLSet(d, sql, dsAccess);
+        QueryDesign back;
+        SetSQLSet(back, lines, dsAccess, Hooks());
+        if (back.Links.size() != d.Links.size()) state.SkipWithError("links lost");
+    }
+}
+BENCHMARK(BM_StateText)->Arg(500)->Arg(5000)->Unit(benchmark::kMillisecond);
+
+void BM_Forge(benchmark::State& state) {
+    static std::map<qsizetype, QString> cache;
+    auto it = cache.find(state.range(0));
+    if (it == cache.end()) it = cache.emplace(state.range(0), Statement(state.range(0))).first;
+    const QString& sql = it->second;
+    for (auto _ : state) {
+        const TForgeResult r = Forge(sql, dsAccess, {}, Hooks());
+        if (!r.Ok || r.Design.Boxes.size() != 20) state.SkipWithError("not rebuilt");
+        benchmark::DoNotOptimize(r.Sql.SQL.size());
+    }
+    state.SetBytesProcessed(state.iterations() * sql.size());
+}
+BENCHMARK(BM_Forge)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+// Prints the runs and then, per case, the CPU time at 10x over that at 1x.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs)
+            if (!run.error_occurred && run.run_type == Run::RT_Iteration) {
+                double& best = FTimes[run.run_name.function_name][std::stoll(run.run_name.args)];
+                const double t =
+                    run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+                best = best == 0 ? t : std::min(best, t);
+            }
+        ConsoleReporter::ReportRuns(runs);
+    }
+    void PrintRatios() const {
+        std::printf("\n%-18s %9s %11s %11s %7s\n", "case (CPU time)", "1x size", "1x", "10x",
+                    "ratio");
+        for (const auto& [name, bySize] : FTimes)
+            for (const auto& [size, t] : bySize)
+                if (const auto ten = bySize.find(size * 10); ten != bySize.end())
+                    std::printf("%-18s %9lld %9.2fms %9.2fms %7.2f\n", name.c_str(), size, t * 1e3,
+                                ten->second * 1e3, ten->second / t);
+    }
+
+private:
+    std::map<std::string, std::map<long long, double>> FTimes;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.PrintRatios();
+    benchmark::Shutdown();
+    return 0;
+}
