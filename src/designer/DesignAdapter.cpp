@@ -186,8 +186,7 @@ bool TFrm_Quillary::LoadBox(TDesignBox& box) {
     }
     TADOQuery query;
     query.SetConnection(connection);
-    query.SQL() =
-        QStringList{box.Kind == 'Q' ? box.SourceText : dialect::ColumnsOf(box.TableName)};
+    query.SQL() = QStringList{box.Kind == 'Q' ? box.SourceText : dialect::ColumnsOf(box.TableName)};
     try {
         query.Open();
     } catch (const EDatabaseError&) {

@@ -429,10 +429,10 @@ void TFrm_Quillary::TS_QueryEnter() {
     ResQuery->SQL() = QStringList{sql};
     try {
         ResQuery->Open();
-        Panel3Text->setText(ResQuery->IsEmpty() ? QStringLiteral("未查到任何记录")
-                                                : QStringLiteral("共") +
-                                                      QString::number(ResQuery->RecordCount()) +
-                                                      QStringLiteral("条记录"));
+        Panel3Text->setText(ResQuery->IsEmpty()
+                                ? QStringLiteral("未查到任何记录")
+                                : QStringLiteral("共") + QString::number(ResQuery->RecordCount()) +
+                                      QStringLiteral("条记录"));
     } catch (const EDatabaseError& e) {
         // The error takes the page.
         Panel3->setFixedHeight(TS_Query->height());

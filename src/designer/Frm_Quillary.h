@@ -4,6 +4,8 @@
 // the floating union panel. Its operations live in files named after what
 // they do (form shell, catalogue, union panel, ...).
 
+#include "query/DesignTexts.h"
+
 #include <QDialog>
 #include <QPoint>
 #include <QRect>
@@ -26,9 +28,6 @@ class QToolBar;
 class QToolButton;
 
 namespace quillary {
-
-// Every chosen sort column begins with this marker; a tick means descending.
-inline constexpr char kDescendingMarker[] = "降序        ";
 
 class TADOConnection;
 class TADOQuery;

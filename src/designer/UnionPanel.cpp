@@ -2,9 +2,9 @@
 // with the mouse within the canvas.
 #include "designer/Frm_Quillary.h"
 #include "designer/QBArea.h"
+#include "designer/UnionGridForm.h"
 #include "grid/GridStreaming.h"
 #include "grid/StringGridEx.h"
-#include "designer/UnionGridForm.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -98,7 +98,7 @@ TEST_F(CanvasTest, SubQueryTableThroughANestedDesigner) {
         EXPECT_EQ(nested.windowTitle(), QStringLiteral("SQL语句生成器--插入子查询表"));
         EXPECT_TRUE(nested.Canvas()->MenuItem(TQBArea::kMenuUnion)->isVisible());
         EXPECT_FALSE(nested.ToolBar1->isVisibleTo(&nested));
-        nested.Memo1->setPlainText(QStringLiteral("  select CustomerID, City from customers  "));
+        EXPECT_TRUE(nested.Forge(QStringLiteral("  select CustomerID, City from customers  ")));
         return int(mrOk);
     });
     ui.AnswerInput(QStringLiteral("select")).AnswerInput(QStringLiteral("big"));
@@ -106,8 +106,8 @@ TEST_F(CanvasTest, SubQueryTableThroughANestedDesigner) {
     ASSERT_EQ(canvas()->Tables().size(), 1);
     TQBTable* box = canvas()->Tables()[0];
     EXPECT_EQ(box->GetTableName(), QStringLiteral("big"));
-    EXPECT_EQ(box->SourceText, QStringLiteral("select CustomerID, City from customers"))
-        << "trimmed";
+    EXPECT_EQ(box->SourceText, QStringLiteral("select CustomerID,City\r\nfrom customers"))
+        << "the nested design's statement";
     EXPECT_EQ(box->pos(), QPoint(10, 10));
     EXPECT_EQ(ui.Log()[1].Caption, QStringLiteral("请输入别名："));
     EXPECT_EQ(ui.Log()[1].Text, QStringLiteral("别名： "));

@@ -292,14 +292,14 @@ TEST_F(BoxTest, ViewsAreFoundInTheCatalogueOfTheirKind) {
     ExpectDesigner(ui, [](TFrm_Quillary& nested) {
         EXPECT_EQ(nested.windowTitle(),
                   QStringLiteral("SQL语句生成器--编辑视图:main.v_order_totals"));
-        nested.Memo1->setPlainText(QStringLiteral("select OrderID, Quantity from order_items"));
+        EXPECT_TRUE(nested.Forge(QStringLiteral("select OrderID, Quantity from order_items")));
         return int(mrOk);
     });
     ui.AnswerMessage(mrOk); // SQLite cannot alter a view: the database's message
     view->_BuildSubQuery();
     EXPECT_TRUE(ui.Log().last().Text.contains(QStringLiteral("View")))
         << ui.Log().last().Text.toStdString();
-    EXPECT_EQ(view->SourceText, QStringLiteral("select OrderID, Quantity from order_items"));
+    EXPECT_EQ(view->SourceText, QStringLiteral("select OrderID,Quantity\r\nfrom order_items"));
 }
 
 TEST_F(BoxTest, RebuildingASubQueryKeepsTicksAndDropsLinksOfVanishedColumns) {
@@ -315,11 +315,11 @@ TEST_F(BoxTest, RebuildingASubQueryKeepsTicksAndDropsLinksOfVanishedColumns) {
     ASSERT_NE(canvas()->InsertLink(q, orders, 2, shipCity), nullptr);
     ExpectDesigner(ui, [](TFrm_Quillary& nested) {
         EXPECT_EQ(nested.windowTitle(), QStringLiteral("SQL语句生成器--子查询表:q"));
-        nested.Memo1->setPlainText(QStringLiteral("select Region, CustomerID from customers"));
+        EXPECT_TRUE(nested.Forge(QStringLiteral("select Region, CustomerID from customers")));
         return int(mrOk);
     });
     q->MenuItem(TQBTable::miBuildSubQuery)->trigger();
-    EXPECT_EQ(q->SourceText, QStringLiteral("select Region, CustomerID from customers"));
+    EXPECT_EQ(q->SourceText, QStringLiteral("select Region,CustomerID\r\nfrom customers"));
     EXPECT_EQ(q->FieldList->GetCheckedItem(), QStringList{QStringLiteral("CustomerID")});
     ASSERT_EQ(canvas()->Links().size(), 1);
     EXPECT_EQ(canvas()->Links()[0]->Row1, 2) << "the row follows the column";

@@ -204,7 +204,7 @@ TEST_F(CatalogueTest, SwitchingToExcelForcesSystemTablesAndQuotes) {
 
 TEST_F(CatalogueTest, OpenSourceAsksFirstWhenTheSqlChanged) {
     Open(SampleCsn());
-    form->Memo1->setPlainText(QStringLiteral("select * from orders")); // differs from SavedSQL
+    ASSERT_TRUE(form->Forge(QStringLiteral("select * from orders"))); // differs from SavedSQL
     ui.ExpectMessage(QStringLiteral("SQL语句已经被改写,是否还是要改变数据库连接？"),
                      QStringLiteral("提示"), mrNo);
     form->TB_OPENSOURCE->click();

@@ -384,12 +384,12 @@ TEST_F(FormTest, ReinitialisingAsksOnlyWhenTheSqlChanged) {
     EXPECT_TRUE(form->Canvas()->Tables().isEmpty());
 
     form->QBTablesDblClick();
-    form->Memo1->setPlainText(QStringLiteral("select * from orders"));
+    form->Canvas()->Tables().first()->FieldList->item(1)->setCheckState(Qt::Checked);
     ui.ExpectMessage(QStringLiteral("SQL语句已经被改写,是否还是要初始化界面？"),
                      QStringLiteral("提示"), mrNo);
     form->N_InitWin->trigger();
     EXPECT_EQ(form->Canvas()->Tables().size(), 1);
-    dialog.SavedSQL = QStringLiteral("select * from orders"); // untouched design
+    dialog.SavedSQL = form->Memo1->toPlainText(); // as saved: untouched
     form->N_InitWin->trigger();
     EXPECT_TRUE(form->Canvas()->Tables().isEmpty());
 }
@@ -415,9 +415,11 @@ TEST_F(DropTest, OnlyTheFirstSqlOrTextFileIsOpened) {
     const QString second =
         Write(QStringLiteral("second.SQL"), QStringLiteral("select * from customers"));
     form->DropFiles({first, second});
-    EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("select * from orders"));
+    EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("select *\nfrom orders"));
+    ASSERT_EQ(form->Canvas()->Tables().size(), 1);
+    EXPECT_EQ(form->Canvas()->Tables().first()->TableName, QStringLiteral("orders"));
     EXPECT_EQ(form->CurrentFileName(), first);
-    EXPECT_EQ(dialog.SavedSQL, QStringLiteral("select * from orders"));
+    EXPECT_EQ(dialog.SavedSQL, form->Memo1->toPlainText());
     EXPECT_EQ(form->windowTitle(), QStringLiteral("设计--") + first);
 }
 
@@ -437,20 +439,22 @@ TEST_F(DropTest, OtherFilesAndUnconnectedDesignersRefuse) {
 
 TEST_F(DropTest, ChangedSqlIsOnlyReplacedWhenTheUserAgrees) {
     Open();
-    form->Memo1->setPlainText(QStringLiteral("select 1"));
-    const QString file = Write(QStringLiteral("q.sql"), QStringLiteral("select 2"));
+    ASSERT_TRUE(form->Forge(QStringLiteral("select CategoryID from categories")));
+    const QString file =
+        Write(QStringLiteral("q.sql"), QStringLiteral("select ProductID from products"));
     ui.ExpectMessage(QStringLiteral("SQL语句已经被改写,是否还是要打开新的文件？"),
                      QStringLiteral("提示"), mrNo);
     form->DropFiles({file});
-    EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("select 1"));
+    EXPECT_EQ(form->Canvas()->Tables().first()->TableName, QStringLiteral("categories"));
     ui.AnswerMessage(mrYes);
     form->DropFiles({file});
-    EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("select 2"));
+    EXPECT_EQ(form->Canvas()->Tables().first()->TableName, QStringLiteral("products"));
 }
 
 TEST_F(DropTest, ARealDropEventReachesTheWindow) {
     Open();
-    const QString file = Write(QStringLiteral("dropped.sql"), QStringLiteral("select 3"));
+    const QString file =
+        Write(QStringLiteral("dropped.sql"), QStringLiteral("select OrderID from orders"));
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(file)});
     QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
@@ -459,7 +463,7 @@ TEST_F(DropTest, ARealDropEventReachesTheWindow) {
     static_cast<QObject*>(form.get())->event(&enter);
     EXPECT_TRUE(enter.isAccepted());
     static_cast<QObject*>(form.get())->event(&drop);
-    EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("select 3"));
+    EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("select OrderID\nfrom orders"));
 }
 
 // --- closing in create-view mode -------------------------------------------------
@@ -476,7 +480,7 @@ protected:
 TEST_F(CreateViewTest, ConfirmingCreatesTheView) {
     Open();
     dialog.IsCreateView = true;
-    form->Memo1->setPlainText(QStringLiteral("select * from orders"));
+    ASSERT_TRUE(form->Forge(QStringLiteral("select * from orders")));
     ui.AnswerInput(QString()).AnswerInput(QStringLiteral("v_orders_all")); // empty asks again
     form->Button1->click();
     EXPECT_TRUE(ViewExists(QStringLiteral("v_orders_all")));
@@ -489,7 +493,7 @@ TEST_F(CreateViewTest, ConfirmingCreatesTheView) {
 TEST_F(CreateViewTest, ATakenNameCanBeReplaced) {
     Open();
     dialog.IsCreateView = true;
-    form->Memo1->setPlainText(QStringLiteral("select * from customers"));
+    ASSERT_TRUE(form->Forge(QStringLiteral("select * from customers")));
     ui.AnswerInput(QStringLiteral("v_order_totals"))
         .ExpectMessage(QStringLiteral("试图名称被占用或者其他原因，是否重新输入名称?"),
                        QStringLiteral("提示！"), mrYes)
@@ -519,7 +523,7 @@ TEST_F(CreateViewTest, ABrokenQueryKeepsTheFormOpenWhenTheUserWantsToFixIt) {
 TEST_F(CreateViewTest, CancelInTheNameBoxOrTheCancelButtonCreatesNothing) {
     Open();
     dialog.IsCreateView = true;
-    form->Memo1->setPlainText(QStringLiteral("select * from orders"));
+    ASSERT_TRUE(form->Forge(QStringLiteral("select * from orders")));
     ui.CancelInput();
     form->Button1->click();
     EXPECT_EQ(form->result(), int(mrOk));
@@ -532,7 +536,7 @@ TEST_F(CreateViewTest, TheCloseBoxAlsoCreatesTheView) {
     Open();
     dialog.IsCreateView = true;
     form->show();
-    form->Memo1->setPlainText(QStringLiteral("select * from suppliers"));
+    ASSERT_TRUE(form->Forge(QStringLiteral("select * from suppliers")));
     ui.AnswerInput(QStringLiteral("v_suppliers"));
     form->close();
     EXPECT_TRUE(ViewExists(QStringLiteral("v_suppliers")));

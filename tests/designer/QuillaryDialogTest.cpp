@@ -2,6 +2,7 @@
 
 #include "db/DataLinkPrompt.h"
 #include "designer/QBArea.h"
+#include "designer/QBTable.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -117,10 +118,10 @@ protected:
 TEST_F(ExecuteTest, SilentConnectOpensTheDesignerOnTheCatalogue) {
     TQuillaryDialog d;
     d.SetConnectionString(SampleCsn(true));
-    d.SQL = QStringLiteral("select * from orders");
+    d.SQL = QStringLiteral("select OrderID from orders");
+    QString designed;
     ExpectDesigner(ui, [&](TFrm_Quillary& form) {
         EXPECT_EQ(d.Form(), &form);
-        EXPECT_EQ(form.windowTitle(), QStringLiteral("SQL语句生成器"));
         EXPECT_FALSE(form.ToolBar1->isVisibleTo(&form)) << "IsAllowChangeCSN is false";
         EXPECT_FALSE(form.Canvas()->MenuItem(TQBArea::kMenuUnion)->isVisible());
         EXPECT_TRUE(form.PageControl1->isTabVisible(TFrm_Quillary::pgOrder));
@@ -130,11 +131,20 @@ TEST_F(ExecuteTest, SilentConnectOpensTheDesignerOnTheCatalogue) {
         EXPECT_EQ(form.GetDSN(), dsOther);
         EXPECT_EQ(form.pos(), QPoint(51, 56));
         EXPECT_EQ(form.size(), QSize(716, 532));
-        EXPECT_EQ(d.SavedSQL, QStringLiteral("select * from orders"));
+        // The statement was rebuilt into the design and written again.
+        EXPECT_EQ(form.Canvas()->Tables().size(), 1);
+        EXPECT_EQ(d.SavedSQL, form.Memo1->toPlainText());
+        // The user ticks one more column: the statement that comes back is
+        // the design's, not the one the run started with.
+        TQBTable* orders = form.Canvas()->Tables().first();
+        orders->FieldList->item(2)->setCheckState(Qt::Checked);
+        designed = form.GetSQL();
         return int(mrOk);
     });
     EXPECT_TRUE(d.Execute());
-    EXPECT_EQ(d.SQL, QStringLiteral("select * from orders"));
+    EXPECT_EQ(d.SQL, QStringLiteral("select OrderID,CustomerID\r\nfrom orders"));
+    EXPECT_EQ(d.SQL, designed);
+    EXPECT_FALSE(d.SQLSet.isEmpty()) << "the state text of the design";
     EXPECT_TRUE(d.GetConnected()) << "the own connection stays open between runs";
     EXPECT_EQ(d.Form_Left, 51);
     EXPECT_EQ(d.Form_Width, 716);
@@ -230,7 +240,9 @@ TEST_F(ExecuteTest, GeometryAndSystemTablesAreStoredOnCancelButSqlIsKept) {
         form.setGeometry(form.x(), form.y(), 800, 600);
         form.move(120, 130);
         form.CheckBox2->setChecked(true);
-        form.Memo1->setPlainText(QStringLiteral("select 2"));
+        // A design whose statement and state text differ from the stored ones.
+        EXPECT_TRUE(form.Forge(QStringLiteral("select OrderID from orders")));
+        EXPECT_FALSE(form.GetSQLSet().isEmpty());
         return int(mrCancel);
     });
     EXPECT_FALSE(d.Execute());

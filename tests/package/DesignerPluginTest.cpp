@@ -135,19 +135,20 @@ TEST_F(DesignerPlugin, TaskMenuListsAndRunsTheDialogVerbs) {
 
     ExpectDesigner(ui, [](TFrm_Quillary& form) {
         EXPECT_EQ(form.windowTitle(), QString::fromUtf8(kTestDialogCaption));
-        form.Memo1->setPlainText("select * from employees");
+        EXPECT_TRUE(form.Forge("select * from employees"));
         return int(mrOk);
     });
-    ui.ExpectMessage(QString::fromUtf8(kSqlSyntaxPrefix) + "select * from employees", QString());
+    ui.ExpectMessage(QString::fromUtf8(kSqlSyntaxPrefix) + "select *\r\nfrom employees",
+                     QString());
     Verb(menu, "Test Dialog")->trigger();
-    EXPECT_EQ(standIn->property("SQL").toString(), "select * from employees");
+    EXPECT_EQ(standIn->property("SQL").toString(), "select *\r\nfrom employees");
     EXPECT_EQ(standIn->property("Caption").toString(), QString::fromUtf8(kTestDialogCaption));
     EXPECT_TRUE(standIn->property("IsAllowUnion").toBool());
 
     // A double click runs Edit: the same run, cancelled this time.
     ExpectDesigner(ui, [](TFrm_Quillary&) { return int(mrCancel); });
     menu->preferredEditAction()->trigger();
-    EXPECT_EQ(standIn->property("SQL").toString(), "select * from employees");
+    EXPECT_EQ(standIn->property("SQL").toString(), "select *\r\nfrom employees");
 }
 
 } // namespace

@@ -53,8 +53,8 @@ TPublishedProperty Property(const QObject* component, const QString& name) {
     return {};
 }
 
-// Scripts the designer: checks its caption, puts `sql` on the SQL page and
-// ends with `result`.
+// Scripts the designer: checks its caption, designs `sql` (rebuilt from its
+// text) and ends with `result`.
 void ExpectDesignerWith(TScriptedUserInteraction& ui, const QString& caption, const QString& sql,
                         int result, TQuillaryDialog** seen = nullptr) {
     ExpectDesigner(ui, [=](TFrm_Quillary& form) {
@@ -62,7 +62,7 @@ void ExpectDesignerWith(TScriptedUserInteraction& ui, const QString& caption, co
             EXPECT_EQ(form.windowTitle(), caption);
         }
         if (seen) *seen = form.Dialog();
-        form.Memo1->setPlainText(sql);
+        EXPECT_TRUE(form.Forge(sql));
         return result;
     });
 }
@@ -171,16 +171,16 @@ TEST_F(PackageRegistration, TestDialogShowsTheConfirmedStatementAndKeepsItsChang
     dialog.SetConnectionString(SampleCsn());
     auto editor = GetComponentEditor(&dialog, &designer);
     ExpectDesignerWith(ui, U("SQL语句生成器，欢迎你使用！"), "select * from customers", mrOk);
-    ui.ExpectMessage(U("SQL语法：select * from customers"), QString());
+    ui.ExpectMessage(U("SQL语法：select *\r\nfrom customers"), QString());
     editor->ExecuteVerb(0);
-    EXPECT_EQ(dialog.SQL, "select * from customers");
+    EXPECT_EQ(dialog.SQL, "select *\r\nfrom customers");
 
     // Cancelled: no message; the caption and the union switch stay all the same.
     dialog.Caption = "other";
     dialog.IsAllowUnion = false;
     ExpectDesignerWith(ui, U("SQL语句生成器，欢迎你使用！"), "select 1", mrCancel);
     editor->Edit();
-    EXPECT_EQ(dialog.SQL, "select * from customers");
+    EXPECT_EQ(dialog.SQL, "select *\r\nfrom customers");
     EXPECT_EQ(dialog.Caption, U("SQL语句生成器，欢迎你使用！"));
     EXPECT_TRUE(dialog.IsAllowUnion);
 }
@@ -226,7 +226,7 @@ TEST_F(QueryEditor, ReplacesTheStatementOnlyOnConfirmation) {
         EXPECT_FALSE(form.ToolBar1->isHidden()) << "the data source may be changed";
         EXPECT_TRUE(form.Dialog()->IsAllowUnion);
         EXPECT_EQ(form.Dialog()->SQL, "select * from orders");
-        form.Memo1->setPlainText("select CustomerID\nfrom customers");
+        EXPECT_TRUE(form.Forge("select CustomerID from customers"));
         return int(mrOk);
     });
     editor->ExecuteVerb(0);
@@ -335,12 +335,12 @@ TEST_F(PackageRegistration, SqlEditorSharesOneDialogForQueries) {
     ExpectDesigner(ui, [&](TFrm_Quillary& form) {
         secondRun = form.Dialog();
         EXPECT_EQ(secondRun->GetCSN(), secondCsn);
-        form.Memo1->setPlainText("select * from products");
+        EXPECT_TRUE(form.Forge("select * from products"));
         return int(mrOk);
     });
     onSecond.Edit();
     EXPECT_EQ(firstRun, secondRun);
-    EXPECT_EQ(second.SQL(), QStringList({"select * from products"}));
+    EXPECT_EQ(second.SQL(), QStringList({"select *", "from products"}));
 
     // On a dialog: that dialog, and the query is left alone; the cache follows.
     TQuillaryDialog dialog;
@@ -349,7 +349,7 @@ TEST_F(PackageRegistration, SqlEditorSharesOneDialogForQueries) {
     ExpectDesignerWith(ui, QString(), "select * from customers", mrOk, &firstRun);
     onDialog.Edit();
     EXPECT_EQ(firstRun, &dialog);
-    EXPECT_EQ(onDialog.GetValue(), "select * from customers");
+    EXPECT_EQ(onDialog.GetValue(), "select *\r\nfrom customers");
     FinalizeCorvaneAbout();
 }
 
