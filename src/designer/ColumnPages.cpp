@@ -316,6 +316,13 @@ void TFrm_Quillary::ConnectPageHandlers() {
     connect(N_Copy, &QAction::triggered, this, &TFrm_Quillary::N_CopyClick);
     connect(N_Cut, &QAction::triggered, this, &TFrm_Quillary::N_CutClick);
     connect(N_Paste, &QAction::triggered, this, &TFrm_Quillary::N_PasteClick);
+    connect(N_PasteFun, &QAction::triggered, this, &TFrm_Quillary::N_PasteFunClick);
+    connect(N_PasteColumn, &QAction::triggered, this, &TFrm_Quillary::N_PasteColumnClick);
+    connect(N_PasteSQL, &QAction::triggered, this, &TFrm_Quillary::N_PasteSQLClick);
+    // Ctrl+F reaches "粘贴函数" from the grids and their cell editors.
+    N_PasteFun->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    for (TStringGridEx* grid : {ConditionList, ConditionListGroup, ComputeColumnList})
+        grid->addAction(N_PasteFun);
     connect(PopupMenu1, &QMenu::aboutToShow, this, &TFrm_Quillary::PopupMenu1Change);
 }
 

@@ -166,6 +166,14 @@ public:
     void N_PasteClick();
     void PopupMenu1Change();
 
+    // --- paste commands of the grid menu -------------------------------------
+    void N_PasteFunClick();
+    void N_PasteColumnClick();
+    void N_PasteSQLClick();
+    // A non-empty text goes to the clipboard, and from there in at the caret
+    // of the active grid's open cell editor.
+    void PasteIntoCellEditor(const QString& text);
+
     // Page 8: runs the statement typed there.
     void ExecuteStatement();
     void N_CopySQLClick();

@@ -110,6 +110,8 @@ void TFrm_Quillary::CreatePageGrids() {
                             {"", emNoEdit, {}, 3}},
                            TS_Display);
     for (TStringGridEx* grid : {ConditionList, ConditionListGroup, ComputeColumnList}) {
+        // The menu serves the open cell editor too: its commands act at the caret.
+        grid->SetPopupMenu(PopupMenu1);
         grid->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(grid, &QWidget::customContextMenuRequested, this,
                 [this, grid](const QPoint& at) { PopupMenu1->popup(grid->mapToGlobal(at)); });
