@@ -284,14 +284,14 @@ TEST_F(PasteCommandTest, StatementFromANestedDesigner) {
         EXPECT_TRUE(nested.CheckBox2->isChecked()) << "system tables as in the designer";
         EXPECT_TRUE(nested.Canvas()->MenuItem(TQBArea::kMenuUnion)->isVisible());
         EXPECT_EQ(nested.Dialog()->GetConn(), dialog.GetConn());
-        nested.Memo1->setPlainText(QStringLiteral("select   CustomerID\n  from\tcustomers"));
+        EXPECT_TRUE(nested.Forge(QStringLiteral("select   CustomerID\n  from\tcustomers")));
         return int(mrOk);
     });
     form->N_PasteSQL->trigger();
     EXPECT_EQ(editor->text(), QStringLiteral("in select CustomerID from customers"));
 
     ExpectDesigner(ui, [](TFrm_Quillary& nested) {
-        nested.Memo1->setPlainText(QStringLiteral("select 1"));
+        EXPECT_TRUE(nested.Forge(QStringLiteral("select OrderID from orders")));
         return int(mrCancel);
     });
     form->N_PasteSQL->trigger();
