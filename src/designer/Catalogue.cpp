@@ -125,6 +125,7 @@ int TFrm_Quillary::ChangeCSN(const QString& connectionString) {
     CheckBox2->setChecked(dialog->SystemTable);
     ResQuery->SetConnection(dialog->GetConn());
     Init();
+    ClearHistory(); // another data source: nothing to go back to
     return 1;
 }
 

@@ -114,6 +114,9 @@ QWidget* TFrm_Quillary::CreateToolBar() {
     Tb_Tablist->setCheckable(true);
     Tb_Tablist->setChecked(true);
     TB_CreateView = add("TB_CreateView", "createview", "创建视图");
+    ToolBar1->addSeparator();
+    TB_Undo = add("TB_Undo", "undo", "撤销");
+    TB_Redo = add("TB_Redo", "redo", "重做");
     return ToolBar1;
 }
 

@@ -13,6 +13,7 @@
 #include "platform/HtmlHelp.h"
 #include "platform/TextFile.h"
 #include "platform/UserInteraction.h"
+#include "query/DesignHistory.h"
 #include "sqltext/Common.h"
 
 #include <QAction>
@@ -53,6 +54,7 @@ TFrm_Quillary::TFrm_Quillary(TQuillaryDialog* dialog, QWidget* parent)
     resize(714, 533);
     CreateLayout();
     ConnectHandlers();
+    CreateUndoRedo();
     FormCreate();
 }
 
@@ -140,6 +142,8 @@ void TFrm_Quillary::showEvent(QShowEvent* event) {
     Splitter1->setSizes({std::max(100, width() - 182), 180});
     Splitter3->setSizes({std::max(100, Splitter3->height() - 166), 162});
     FormShow();
+    // The design as the window opens is where undoing ends.
+    ClearHistory();
 }
 
 void TFrm_Quillary::Init() {
@@ -265,7 +269,10 @@ bool TFrm_Quillary::GoOnDespiteRewrittenSql(const QString& question) {
 }
 
 void TFrm_Quillary::N_InitWinClick() {
-    if (GoOnDespiteRewrittenSql(QStringLiteral("SQL语句已经被改写,是否还是要初始化界面？"))) Init();
+    if (!GoOnDespiteRewrittenSql(QStringLiteral("SQL语句已经被改写,是否还是要初始化界面？")))
+        return;
+    Init();
+    ClearHistory(); // a new design starts a new history
 }
 
 void TFrm_Quillary::PlaceNextAfter(const QRect& box) {

@@ -11,6 +11,7 @@
 #include <QRect>
 #include <QString>
 #include <functional>
+#include <memory>
 
 class QAction;
 class QCheckBox;
@@ -33,6 +34,7 @@ class TADOConnection;
 class TADOQuery;
 class TADOQueryModel;
 class TQBArea;
+class TDesignHistory;
 struct QueryDesign;
 struct TDesignBox;
 struct TDesignHooks;
@@ -194,6 +196,18 @@ public:
     // its source cannot be read.
     bool LoadBox(TDesignBox& box);
 
+    // --- undo and redo of design edits ----------------------------------------
+    // Takes the design as a step of the history when it changed.
+    void Checkpoint();
+    // A checkpoint once the current action (and any dialog it opened) is over.
+    void ScheduleCheckpoint(int delay = 0);
+    void UndoClick();
+    void RedoClick();
+    bool CanUndo() const;
+    bool CanRedo() const;
+    // Starts the history afresh from the current design.
+    void ClearHistory();
+
     // --- statement, state text and rebuild -----------------------------------
     // The SELECT statement of the design; empty (after the message) when the
     // design is refused.
@@ -240,6 +254,8 @@ public:
     QToolButton* tb_ToolBox;
     QToolButton* Tb_Tablist;
     QToolButton* TB_CreateView;
+    QToolButton* TB_Undo;
+    QToolButton* TB_Redo;
 
     QSplitter* Splitter1; // between the canvas column and the table list
     QSplitter* Splitter3; // between the canvas and the bottom tool box
@@ -354,6 +370,9 @@ private:
     TStringGridEx* CreateUnionGrid(QWidget* parent);
     void CreatePageGrids();
     void ApplyPages(const QueryDesign& design);
+    void CreateUndoRedo();
+    void RestoreSnapshot(const QueryDesign& design);
+    void UpdateUndoButtons();
     void ConnectPageHandlers();
     void CreateMenus();
     void ConnectHandlers();
@@ -375,6 +394,9 @@ private:
     QString m_viewName;
     QString m_rowLimit;
     QString m_rowOffset;
+    std::unique_ptr<TDesignHistory> m_history;
+    bool m_restoringHistory = false;
+    bool m_checkpointPending = false;
     bool m_shownOnce = false;
     // Side button actions, rebound on every page switch.
     std::function<void()> m_upAction, m_downAction, m_selectAction;
