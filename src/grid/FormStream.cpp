@@ -511,7 +511,9 @@ private:
             const quint64 v = m_text.mid(digits, m_pos - digits).toULongLong(&ok, 16);
             if (!ok || m_pos - digits > 16) Fail(QStringLiteral("Invalid number"));
             m_token = TToken::Integer;
-            m_int = negative ? -qint64(v) : qint64(v);
+            // Hex digits are the 64 bits themselves; negating in unsigned
+            // arithmetic keeps -$8000000000000000 defined.
+            m_int = qint64(negative ? 0 - v : v);
             return;
         }
         while (m_pos < n && m_text.at(m_pos).isDigit())

@@ -11,6 +11,7 @@
 #include <QRandomGenerator>
 #include <QStringEncoder>
 #include <gtest/gtest.h>
+#include <limits>
 
 using namespace quillary;
 using namespace quillary::test;
@@ -296,6 +297,25 @@ TEST(GridStreaming, MalformedTextIsRejectedWithTheLine) {
     const QString deep = QStringLiteral("object G: TStringGridEx\n  X = ") +
                          QString(100000, QLatin1Char('(')) + QStringLiteral("\nend");
     EXPECT_TRUE(FilerError([&] { CreateGridFromText(deep); }).contains(QStringLiteral("nested")));
+}
+
+TEST(GridStreaming, IntegersAtTheLimitsOfSixtyFourBits) {
+    struct Case {
+        const char* text;
+        qint64 value;
+    };
+    const Case cases[] = {
+        {"-$8000000000000000", std::numeric_limits<qint64>::min()},
+        {"$7FFFFFFFFFFFFFFF", std::numeric_limits<qint64>::max()},
+        {"$FFFFFFFFFFFFFFFF", -1},
+        {"-$1", -1},
+        {"-9223372036854775808", std::numeric_limits<qint64>::min()},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ParseFormValue(QString::fromLatin1(c.text)).Int, c.value) << c.text;
+    for (const char* bad : {"$10000000000000000", "9223372036854775808", "-$"})
+        EXPECT_FALSE(FilerError([&] { ParseFormValue(QString::fromLatin1(bad)); }).isEmpty())
+            << bad;
 }
 
 TEST(GridStreaming, ContentThatDoesNotFitTheGridIsRejected) {
