@@ -68,7 +68,7 @@ QString ToIdent(const TFormProperty& p, const QStringList& allowed, int* index =
 QStringList ToSet(const TFormProperty& p, const QStringList& allowed) {
     if (p.Value.Kind != TFormValue::TKind::Set) BadValue(p, QStringLiteral("set expected"));
     QStringList names;
-    for (const QString& member : p.Value.Names) {
+    for (const QString& member : p.Value.Names()) {
         bool found = false;
         for (const QString& a : allowed)
             if (a.compare(member, Qt::CaseInsensitive) == 0) {
@@ -553,7 +553,7 @@ TFormValue PropValuesValue(const TCellValueProps& props) {
             add("PropertyLabel", TFormValue::String(d->PropertyLabel()));
         if (!d->PropertyValue().isEmpty())
             add("PropertyValue", TFormValue::String(d->PropertyValue()));
-        value.Elements.push_back(std::move(item));
+        value.Elements().push_back(std::move(item));
     }
     return value;
 }
@@ -561,8 +561,12 @@ TFormValue PropValuesValue(const TCellValueProps& props) {
 void ReadPropValues(TStringGridEx& grid, const TFormProperty& p) {
     if (p.Value.Kind != TFormValue::TKind::Collection)
         BadValue(p, QStringLiteral("collection expected"));
+    // Each item is a column: no more than ColCount may ask for, so that what
+    // loads can be written and read again.
+    if (qint64(p.Value.Elements().size()) > MaxStoredColumns)
+        BadValue(p, QStringLiteral("more than %1 items").arg(MaxStoredColumns));
     TCellValueProps props(nullptr);
-    for (const TFormItem& item : p.Value.Elements) {
+    for (const TFormItem& item : p.Value.Elements()) {
         TCellValueProp* d = props.Add();
         for (const TFormProperty& ip : item.Properties) {
             const QString& name = ip.Name;
@@ -578,7 +582,8 @@ void ReadPropValues(TStringGridEx& grid, const TFormProperty& p) {
                 if (ip.Value.Kind != TFormValue::TKind::List)
                     BadValue(ip, QStringLiteral("list expected"));
                 QStringList list;
-                for (const TFormValue& v : ip.Value.Items) {
+                for (qsizetype i = 0; i < ip.Value.ItemCount(); ++i) {
+                    const TFormValue v = ip.Value.Item(i);
                     if (v.Kind != TFormValue::TKind::String)
                         BadValue(ip, QStringLiteral("string expected"));
                     list.append(v.Text);
@@ -618,13 +623,12 @@ TFormValue TCustomPrGrid::WriteRowHeights() const {
 
 namespace {
 
-// Reads exactly `count` integers; `set` stores each one as it is read.
-void ReadExtents(const char* name, const TFormValue& value, int count,
-                 const std::function<void(int, int)>& set) {
+// Reads exactly `count` integers.
+std::vector<int> ReadExtents(const char* name, const TFormValue& value, int count) {
     if (value.Kind != TFormValue::TKind::List)
         ReadFail(QStringLiteral("%1: a list of integers expected").arg(QLatin1String(name)),
                  value.Line);
-    const int n = int(value.Items.size());
+    const qsizetype n = value.ItemCount();
     // A short list fails before anything is stored: a huge count with a
     // short list must not allocate the extents first.
     if (n < count)
@@ -633,14 +637,10 @@ void ReadExtents(const char* name, const TFormValue& value, int count,
                      .arg(n + 1)
                      .arg(count),
                  value.Line);
+    std::vector<int> extents;
+    extents.reserve(std::size_t(count));
     for (int i = 0; i < count; ++i) {
-        if (i >= n)
-            ReadFail(QStringLiteral("%1: integer %2 of %3 expected, the list ends")
-                         .arg(QLatin1String(name))
-                         .arg(i + 1)
-                         .arg(count),
-                     value.Line);
-        const TFormValue& item = value.Items[std::size_t(i)];
+        const TFormValue item = value.Item(i);
         if (item.Kind != TFormValue::TKind::Integer ||
             item.Int < std::numeric_limits<qint32>::min() ||
             item.Int > std::numeric_limits<qint32>::max())
@@ -648,24 +648,36 @@ void ReadExtents(const char* name, const TFormValue& value, int count,
                          .arg(QLatin1String(name))
                          .arg(i + 1),
                      item.Line ? item.Line : value.Line);
-        set(i, int(item.Int));
+        extents.push_back(int(item.Int));
     }
     if (n > count)
         ReadFail(QStringLiteral("%1: end of list expected after %2 integers")
                      .arg(QLatin1String(name))
                      .arg(count),
-                 value.Items[std::size_t(count)].Line ? value.Items[std::size_t(count)].Line
-                                                      : value.Line);
+                 value.Item(count).Line ? value.Item(count).Line : value.Line);
+    return extents;
 }
 
 } // namespace
 
+// All extents in one step: the geometry is brought up to date once, not
+// once per cell.
 void TCustomPrGrid::ReadColWidths(const TFormValue& Value) {
-    ReadExtents("ColWidths", Value, m_colCount, [this](int i, int w) { SetColWidths(i, w); });
+    std::vector<int> widths = ReadExtents("ColWidths", Value, m_colCount);
+    if (m_colCount >= MaxGridExtents) InvalidOp(SGridTooLarge);
+    m_colWidths = std::move(widths);
+    m_hasColWidths = true;
+    InvalidateGrid();
+    ColWidthsChanged();
 }
 
 void TCustomPrGrid::ReadRowHeights(const TFormValue& Value) {
-    ReadExtents("RowHeights", Value, m_rowCount, [this](int i, int h) { SetRowHeights(i, h); });
+    std::vector<int> heights = ReadExtents("RowHeights", Value, m_rowCount);
+    if (m_rowCount >= MaxGridExtents) InvalidOp(SGridTooLarge);
+    m_rowHeights = std::move(heights);
+    m_hasRowHeights = true;
+    InvalidateGrid();
+    RowHeightsChanged();
 }
 
 void TCustomPrGrid::DefineProperties(std::vector<TFormProperty>& props,
