@@ -1,10 +1,6 @@
 #include "SqlTextTestUtil.h"
-#include "platform/DataLinkFile.h"
 #include "sqltext/Common.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace quillary;
@@ -124,36 +120,25 @@ TEST(GetProperty, ReadsPlainConnectionStrings) {
     EXPECT_EQ(GetProperty("Provider=SQLOLEDB.1", "USER ID"), QString());
 }
 
-TEST(GetProperty, ReadsTheConnectionStringOfADataLinkFile) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString udl = dir.filePath(QStringLiteral("客户库.udl"));
-    ASSERT_TRUE(WriteDataLinkFile(udl, "Provider=SQLite;User ID=张三;Data Source=/srv/shop.db"));
-    EXPECT_EQ(GetProperty("File Name=" + udl, "USER ID"), QStringLiteral("张三"));
-    EXPECT_EQ(GetProperty("FILE NAME=" + udl, "DATA SOURCE"), QStringLiteral("/srv/shop.db"));
-    EXPECT_EQ(GetProperty("file name=" + udl, "PASSWORD"), QString());
+TEST(GetProperty, ReadsADataLinkFileThroughTheInstalledReader) {
+    // The path is the text after "FILE NAME=" (any case), at most 260
+    // characters; the reader's answer is read like a connection string.
+    QStringList asked;
+    SetDataLinkReader([&](const QString& path) {
+        asked << path;
+        return path.endsWith(QLatin1String(".udl"))
+                   ? QStringLiteral("Provider=SQLite;User ID=张三;Data Source=/srv/shop.db")
+                   : QString();
+    });
+    EXPECT_EQ(GetProperty("File Name=/srv/客户库.udl", "USER ID"), QStringLiteral("张三"));
+    EXPECT_EQ(GetProperty("FILE NAME=/srv/a.udl", "DATA SOURCE"), QStringLiteral("/srv/shop.db"));
+    EXPECT_EQ(GetProperty("file name=/srv/a.udl", "PASSWORD"), QString());
+    EXPECT_EQ(GetProperty("File Name=/srv/a.txt", "USER ID"), QString()) << "nothing read";
+    const QString longPath = QLatin1Char('/') + QString(300, QLatin1Char('x'));
+    GetProperty("File Name=" + longPath, "USER ID");
+    EXPECT_EQ(asked, (QStringList{"/srv/客户库.udl", "/srv/a.udl", "/srv/a.udl", "/srv/a.txt",
+                                  longPath.left(260)}));
 
-    // A UTF-8 file written by hand works as well.
-    const QString utf8 = dir.filePath(QStringLiteral("hand.udl"));
-    QFile file(utf8);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(QByteArray("[oledb]\n") + kDataLinkMarker + "\nProvider=PostgreSQL;User ID=王五\n");
-    file.close();
-    EXPECT_EQ(GetProperty("File Name=" + utf8, "USER ID"), QStringLiteral("王五"));
-}
-
-TEST(GetProperty, GivesNothingWhenTheDataLinkFileCannotBeRead) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    EXPECT_EQ(GetProperty("File Name=" + dir.filePath("missing.udl"), "USER ID"), QString());
-    EXPECT_EQ(GetProperty("File Name=" + dir.path(), "USER ID"), QString()) << "a folder";
-    EXPECT_EQ(GetProperty("File Name=", "USER ID"), QString());
-    // A device that never ends must not keep us reading.
-    EXPECT_EQ(GetProperty("File Name=/dev/zero", "USER ID"), QString());
-    const QString plain = dir.filePath("plain.txt");
-    QFile file(plain);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("User ID=sa\n");
-    file.close();
-    EXPECT_EQ(GetProperty("File Name=" + plain, "USER ID"), QString()) << "no marker line";
+    SetDataLinkReader(nullptr);
+    EXPECT_EQ(GetProperty("File Name=/srv/a.udl", "USER ID"), QString()) << "no reader";
 }
