@@ -77,7 +77,9 @@ void RunFormInput(const std::uint8_t* data, std::size_t size) {
         Fail("the written form of a loaded grid does not load", bytes);
     }
     TFormObject second = GridToFormObject(again);
-    for (const auto& [name, start] : startValues) {
+    for (const auto& startValue : startValues) {
+        const char* name = startValue.first;
+        const int start = startValue.second;
         if (has(first, name)) continue;
         auto& props = second.Properties;
         const auto it = std::find_if(props.begin(), props.end(), [&](const TFormProperty& p) {
