@@ -7,11 +7,11 @@
 namespace quillary {
 
 QString ReadDataLinkFile(const QString& path, QString* error) {
-    // A data-link file is a regular file of a few hundred bytes: devices and
-    // pipes (which never end) and anything absurdly large are refused.
-    constexpr qint64 kMaxSize = 1 << 20;
+    // Devices and pipes (which never end) and anything absurdly large are
+    // refused, as for any text file from outside.
     QByteArray bytes;
-    if (!ReadRegularFile(path, kMaxSize, bytes, error, QStringLiteral("数据链接文件"))) return {};
+    if (!ReadRegularFile(path, kMaxTextFileSize, bytes, error, QStringLiteral("数据链接文件")))
+        return {};
     const QString text = DecodeText(bytes);
     const QStringList lines = text.split(QLatin1Char('\n'));
     const QLatin1StringView marker(kDataLinkMarker);
