@@ -350,10 +350,10 @@ TEST(GridStreaming, ContentThatDoesNotFitTheGridIsRejected) {
         load(QStringLiteral("  PropValues = 3\n")),
         QStringLiteral("Invalid property value for PropValues (collection expected) on line 2"));
     // One column per item, and no more than ColCount may ask for.
-    EXPECT_EQ(load(QStringLiteral("  PropValues = <") +
-                   QStringLiteral(" item end").repeated(65537) + QStringLiteral(">\n")),
-              QStringLiteral(
-                  "Invalid property value for PropValues (more than 65536 items) on line 2"));
+    EXPECT_EQ(
+        load(QStringLiteral("  PropValues = <") + QStringLiteral(" item end").repeated(65537) +
+             QStringLiteral(">\n")),
+        QStringLiteral("Invalid property value for PropValues (more than 65536 items) on line 2"));
     EXPECT_EQ(load(QStringLiteral("  Row = 40\n")),
               QStringLiteral("The current cell (1, 40) lies outside the grid on line 1"));
     const QString props = QStringLiteral(
