@@ -5,11 +5,15 @@
 //  - painting one screen of a grid of 100 rows and of 1,000,000 rows, with
 //    the ratio of the two measured in the same run (limit 1.5);
 //  - moving one row in grids of 1,000 and 100,000 rows with 10, 100 and 1,000
-//    columns: the cost follows the columns, not the rows.
+//    columns: the cost follows the columns, not the rows;
+//  - loading hostile stored forms of up to 1 MB (huge counts with zero
+//    extents, a megabyte of definitions, extents, pick lists or string),
+//    then showing and painting the grid: each within a quarter second.
 // The memory figures come from the C library's heap statistics, so they count
 // every allocation (Qt's string data included). The ratio benchmarks report an
 // error when a target is missed: paint 1M/100 rows above 1.5, unwritten-grid
 // memory 1M/100 rows above 1.1, row move 100k/1k rows above 1.5.
+#include "grid/GridStreaming.h"
 #include "grid/StringGridEx.h"
 
 #include <QApplication>
@@ -18,8 +22,10 @@
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <malloc.h>
 #include <memory>
+#include <vector>
 
 using namespace quillary;
 
@@ -274,6 +280,110 @@ void BM_EngineMoveRow(benchmark::State& state) {
     state.SetLabel(QStringLiteral("%1 rows x %2 columns").arg(rows).arg(cols).toStdString());
 }
 BENCHMARK(BM_EngineMoveRow)->Args({1000, 100})->Args({100000, 100})->Unit(benchmark::kMicrosecond);
+
+// Stored forms of up to 1 MB that push the loader and the geometry: they
+// load or are refused, and a loaded one shows and paints, each well under a
+// second.
+struct THostileForm {
+    const char* Label;
+    QByteArray Data;
+};
+
+QByteArray Repeated(const char* piece, int times) {
+    QByteArray out;
+    out.reserve(int(qstrlen(piece)) * times);
+    for (int i = 0; i < times; ++i)
+        out += piece;
+    return out;
+}
+
+const std::vector<THostileForm>& HostileForms() {
+    static const std::vector<THostileForm> forms = [] {
+        const QByteArray head = "object G: TStringGridEx\n";
+        const QByteArray noLines = "  Options = []\n  GridLineWidth = 0\n";
+        std::vector<THostileForm> f;
+        f.push_back({"2^31-1 rows of height 0",
+                     head + "  DefaultRowHeight = 0\n  RowCount = 2147483647\nend\n"});
+        f.push_back({"2^31-1 rows of height 0 without lines",
+                     head + noLines + "  DefaultRowHeight = 0\n  RowCount = 2147483647\nend\n"});
+        f.push_back({"65536 columns of width 0, 2^31-1 rows of height 0, no lines",
+                     head + noLines +
+                         "  DefaultColWidth = 0\n  DefaultRowHeight = 0\n  RowCount = 2147483647\n"
+                         "  ColCount = 65536\nend\n"});
+        f.push_back({"2^31-1 rows of height 1",
+                     head + "  DefaultRowHeight = 1\n  RowCount = 2147483647\nend\n"});
+        f.push_back({"110,000 column definitions",
+                     head + "  PropValues = <" + Repeated(" item end", 110000) + ">\nend\n"});
+        f.push_back({"65,536 columns of width 0",
+                     head + "  PropValues = <" + Repeated(" item end", 65536) +
+                         ">\n  ColWidths = (" + Repeated(" 0", 65536) + ")\nend\n"});
+        f.push_back({"400,000 rows with heights", head + "  RowCount = 400000\n  RowHeights = (" +
+                                                      Repeated(" 0", 400000) + ")\nend\n"});
+        f.push_back({"a pick list of 100,000 entries",
+                     head + "  PropValues = < item PickList.Strings = (" +
+                         Repeated(" 'abcdefg'", 100000) + ") end>\nend\n"});
+        f.push_back({"a pick list of 330,000 empty entries",
+                     head + "  PropValues = < item PickList.Strings = (" + Repeated(" ''", 330000) +
+                         ") end>\nend\n"});
+        f.push_back({"500,000 identifiers in a list",
+                     head + "  RowHeights = (" + Repeated(" a", 500000) + ")\nend\n"});
+        f.push_back({"330,000 empty lists in a list",
+                     head + "  RowHeights = (" + Repeated(" ()", 330000) + ")\nend\n"});
+        f.push_back(
+            {"a hint of 1 MB", head + "  Hint = '" + QByteArray(1 << 20, 'x') + "'\nend\n"});
+        f.push_back({"a hint of 250,000 character codes",
+                     head + "  Hint = " + Repeated("#20320", 170000) + "\nend\n"});
+        // The largest of them again in the binary encoding.
+        TStringGridEx grid;
+        ReadGrid(f.at(5).Data, grid);
+        f.push_back({"65,536 columns of width 0, binary", WriteGridBinary(grid)});
+        return f;
+    }();
+    return forms;
+}
+
+void BM_LoadHostileForm(benchmark::State& state) {
+    const THostileForm& form = HostileForms().at(std::size_t(state.range(0)));
+    const bool paint = state.range(1) != 0;
+    double slowest = 0;
+    bool loaded = false;
+    // Processor time of this thread: other work on a shared machine does not
+    // count, the page faults of the load do.
+    const auto cpuSeconds = [] {
+        timespec t{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+        return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+    };
+    for (auto _ : state) {
+        const double start = cpuSeconds();
+        TStringGridEx grid;
+        try {
+            ReadGrid(form.Data, grid);
+            loaded = true;
+        } catch (const EGridException&) {
+            loaded = false;
+        }
+        if (paint) {
+            grid.resize(640, 400);
+            grid.show();
+            QImage image(grid.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+            grid.viewport()->render(&image);
+            grid.SetRow(grid.RowCount() - 1);
+            grid.viewport()->render(&image);
+            grid.hide();
+        }
+        slowest = std::max(slowest, cpuSeconds() - start);
+    }
+    state.counters["bytes"] = double(form.Data.size());
+    state.counters["slowest_cpu_s"] = slowest;
+    state.SetLabel(std::string(form.Label) + (loaded ? ", loaded" : ", refused") +
+                   (paint ? ", shown and painted" : ""));
+    if (slowest > 0.25) state.SkipWithError("a stored form took more than a quarter second");
+}
+BENCHMARK(BM_LoadHostileForm)
+    ->ArgsProduct({benchmark::CreateDenseRange(0, 13, 1), {0, 1}})
+    ->Iterations(2)
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -6,7 +6,11 @@
 //  - FROM of 1,000 joins
 //  - TrimExp and FindExpEnd on 1 MB of text (throughput shown as bytes per
 //    second, one character counted as one byte)
-// plus deep and left-nested parentheses and texts built to defeat shortcuts.
+// plus deep and left-nested parentheses and texts built to defeat shortcuts,
+// and the three clause analysers on statements of 1 MB (bytes per second,
+// one character counted as one byte) next to a plain loop over the same
+// characters: each analyser should reach 100 MB/s, within 15x of the loop
+// (the ratio is measured with both run alternately).
 #include "sqltext/Common.h"
 
 #include <benchmark/benchmark.h>
@@ -17,6 +21,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <map>
 #include <string>
 
@@ -225,6 +230,123 @@ void BM_NestedParentheses(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_NestedParentheses)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+// Statements of at least `characters` characters, whole conditions, parts
+// or joins.
+QString WhereOf(qsizetype characters) {
+    return WhereText(int(characters / 24 + 1));
+}
+QString UnionOf(qsizetype characters) {
+    return UnionText(int(characters / 56 + 1));
+}
+QString FromOf(qsizetype characters) {
+    return FromText(int(characters / 50 + 1));
+}
+
+const QString& Statement(int which) {
+    static const QString texts[] = {WhereOf(1 << 20), UnionOf(1 << 20), FromOf(1 << 20)};
+    return texts[which];
+}
+const char* const StatementNames[] = {"WHERE", "UNION", "FROM"};
+
+// The reference: one pass that looks at every character once, telling
+// quoted text from blanks at the top level.
+void BM_PlainLoop(benchmark::State& state) {
+    const QString& text = Statement(int(state.range(0)));
+    for (auto _ : state) {
+        qsizetype blanks = 0;
+        bool quoted = false;
+        for (const QChar ch : text) {
+            const char16_t c = ch.unicode();
+            if (c == u'\'')
+                quoted = !quoted;
+            else if (!quoted && (c == 32 || c == 9 || c == 13 || c == 8))
+                ++blanks;
+        }
+        benchmark::DoNotOptimize(blanks);
+    }
+    state.SetBytesProcessed(state.iterations() * text.size());
+    state.SetLabel(StatementNames[state.range(0)]);
+}
+BENCHMARK(BM_PlainLoop)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+
+void RunAnalyser(int which, const QString& text) {
+    QStringList a, b;
+    switch (which) {
+    case 0:
+        AnalysisWhereClause(text, a, QString(), QString(), QString());
+        break;
+    case 1:
+        AnalysisUnionClause(text, a, QString(), QString(), QString());
+        break;
+    default:
+        AnalysisFromClause(text, a, b);
+        break;
+    }
+    benchmark::DoNotOptimize(a.size());
+}
+
+// With the heap warm, as in a designer that has been running, and with the
+// memory given back to the system after every statement (as the scaling
+// cases above do), which makes every result pay for fresh pages.
+void BM_AnalyserThroughput(benchmark::State& state) {
+    const int which = int(state.range(0));
+    const bool release = state.range(1) != 0;
+    const QString& text = Statement(which);
+    for (auto _ : state) {
+        if (release) ReleaseMemory(state);
+        RunAnalyser(which, text);
+    }
+    state.SetBytesProcessed(state.iterations() * text.size());
+    state.SetLabel(std::string(StatementNames[which]) + (release ? ", memory given back" : ""));
+}
+BENCHMARK(BM_AnalyserThroughput)->ArgsProduct({{0, 1, 2}, {0, 1}})->Unit(benchmark::kMillisecond);
+
+double ThreadSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+
+// Analyser time over plain-loop time on the same statement, the two run
+// alternately so that a busy machine slows both alike; the limit is 15.
+void BM_AnalyserToPlainLoopRatio(benchmark::State& state) {
+    const int which = int(state.range(0));
+    const QString& text = Statement(which);
+    double analyser = 0;
+    double loop = 0;
+    for (auto _ : state) {
+        for (int k = 0; k < 20; ++k) {
+            double start = ThreadSeconds();
+            RunAnalyser(which, text);
+            analyser += ThreadSeconds() - start;
+            start = ThreadSeconds();
+            for (int r = 0; r < 4; ++r) {
+                qsizetype blanks = 0;
+                bool quoted = false;
+                for (const QChar ch : text) {
+                    const char16_t c = ch.unicode();
+                    if (c == u'\'')
+                        quoted = !quoted;
+                    else if (!quoted && (c == 32 || c == 9 || c == 13 || c == 8))
+                        ++blanks;
+                }
+                benchmark::DoNotOptimize(blanks);
+            }
+            loop += (ThreadSeconds() - start) / 4;
+        }
+    }
+    const double ratio = analyser / loop;
+    state.counters["ratio"] = ratio;
+    state.counters["analyser_MB_per_s"] =
+        double(text.size()) * 20 * double(state.iterations()) / analyser / 1e6;
+    state.SetLabel(StatementNames[which]);
+    if (ratio > 15) state.SkipWithError("the analyser takes more than 15x a plain loop");
+}
+BENCHMARK(BM_AnalyserToPlainLoopRatio)
+    ->DenseRange(0, 2)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 
 // Prints the runs as usual and then, per case, time at 10x / time at 1x
 // (the fastest repetition of each; use --benchmark_repetitions=3 or more).

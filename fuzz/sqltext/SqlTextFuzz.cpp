@@ -1,12 +1,8 @@
 #include "SqlTextFuzz.h"
 
 #include "../../tests/sqltext/model/LiteralModel.h"
-#include "platform/DataLinkFile.h"
 #include "sqltext/Common.h"
 #include "sqltext/ScanCore.h"
-
-#include <QDir>
-#include <QTemporaryDir>
 
 #include <cstdio>
 #include <cstdlib>
@@ -157,20 +153,18 @@ void Helpers(const QString& text, const QString& extra, const QString& extra2, i
 }
 
 void DataLinkFile(const QString& text, const QString& extra) {
-    static QTemporaryDir dir;
-    if (!dir.isValid()) return;
-    const QString path = dir.filePath(QStringLiteral("fuzz.udl"));
-    if (!WriteDataLinkFile(path, text)) return;
-    // The stored string is the first line after the marker line; the file
-    // ends that line with CR LF.
-    QString line = text;
-    if (text.contains(u'\n')) {
-        line = text.section(u'\n', 0, 0);
-        if (line.endsWith(u'\r')) line.chop(1);
-    }
+    // GetProperty hands the path after "File Name=" (at most 260
+    // characters) to the installed reader and reads the string it returns.
+    QString asked;
+    SetDataLinkReader([&](const QString& path) {
+        asked = path;
+        return text;
+    });
     const QString name = extra.toUpper();
-    Same("GetProperty (data-link file)", GetProperty(QStringLiteral("File Name=") + path, name),
-         line.isEmpty() ? QString() : ExtractProperty(line, name));
+    Same("GetProperty (data-link file)", GetProperty(QStringLiteral("File Name=") + extra, name),
+         ExtractProperty(text, name));
+    Same("GetProperty (data-link path)", asked, extra.left(260));
+    SetDataLinkReader(nullptr);
 }
 
 void Clauses(const QString& text, const QString& extra, const QString& extra2, int start,

@@ -4,12 +4,20 @@
 #include "db/DatabaseError.h"
 #include "db/Providers.h"
 #include "platform/DataLinkFile.h"
+#include "sqltext/Common.h"
 
 #include <atomic>
 
 namespace quillary {
 
 namespace {
+
+// GetProperty of the SQL text unit reads "FILE NAME=" strings with this
+// layer's reader, from the moment the layer is loaded.
+[[maybe_unused]] const bool kDataLinkReaderInstalled = [] {
+    SetDataLinkReader([](const QString& path) { return ReadDataLinkFile(path); });
+    return true;
+}();
 
 QString NextQtConnectionName() {
     static std::atomic<quint64> counter{0};
@@ -43,11 +51,20 @@ TConnectionString TADOConnection::Effective() const {
     if (!IsDataLinkString(m_connectionString)) return TConnectionString::Parse(m_connectionString);
     const TConnectionString outer = TConnectionString::Parse(m_connectionString);
     const QString file = outer.Value("File Name");
-    const QString stored = ReadDataLinkFile(file);
-    if (stored.isEmpty())
+    QString error;
+    const QString stored = ReadDataLinkFile(file, &error);
+    if (stored.isEmpty()) throw EDatabaseError(error);
+    // A data-link file leads to a data source, not to another file (or to
+    // itself).
+    if (IsDataLinkString(stored))
         throw EDatabaseError(
-            QStringLiteral("Cannot read a connection string from the data-link file %1").arg(file));
-    return TConnectionString::Parse(stored);
+            QStringLiteral("数据链接文件“%1”中的连接字符串又指向一个数据链接文件：%2")
+                .arg(file, stored.trimmed()));
+    try {
+        return TConnectionString::Parse(stored);
+    } catch (const EDatabaseError& e) {
+        throw EDatabaseError(QStringLiteral("数据链接文件“%1”中的%2").arg(file, e.Message()));
+    }
 }
 
 QString TADOConnection::Provider() const {
@@ -104,6 +121,8 @@ void TADOConnection::SetConnected(bool value) {
 void TADOConnection::Open() {
     if (m_connected) return;
     const TConnectionString cs = Effective();
+    if (cs.IsEmpty())
+        throw EDatabaseError(QStringLiteral("连接字符串是空的：没有指明要连接的数据源"));
     const QString providerName = Provider();
     const TProviderKind kind = provider::KindOf(providerName);
 
@@ -112,8 +131,7 @@ void TADOConnection::Open() {
     int options = coConnectUnspecified;
     TEventStatus status = esOK;
     if (OnWillConnect) OnWillConnect(this, m_connectionString, userID, password, options, status);
-    if (status == esCancel)
-        throw EDatabaseError(QStringLiteral("Connection cancelled by the user"));
+    if (status == esCancel) throw EDatabaseError(QStringLiteral("用户取消了登录，没有连接数据源"));
 
     const QString qtName = NextQtConnectionName();
     provider::Open(kind, providerName, cs, userID, password, qtName);

@@ -72,7 +72,8 @@ void TADOQuery::ConnectionGone() {
 TADOConnection* TADOQuery::WorkingConnection() {
     if (m_connection) return m_connection;
     if (m_connectionString.isEmpty())
-        throw EDatabaseError(QStringLiteral("The query has no connection"));
+        throw EDatabaseError(QStringLiteral(
+            "查询没有数据库连接：既没有给出 Connection，也没有给出 ConnectionString"));
     if (!m_ownConnection || m_ownConnection->ConnectionString() != m_connectionString) {
         m_ownConnection = std::make_unique<TADOConnection>(m_connectionString);
         m_ownConnection->SetLoginPrompt(false);
@@ -91,8 +92,7 @@ void TADOQuery::Open() {
     const QString text = SQLText();
     if (m_active && text == m_openedSql) return;
     Close();
-    if (text.trimmed().isEmpty())
-        throw EDatabaseError(QStringLiteral("The query has no SQL statement"));
+    if (text.trimmed().isEmpty()) throw EDatabaseError(QStringLiteral("查询没有要执行的 SQL 语句"));
     TADOConnection* connection = WorkingConnection();
     connection->Open();
 
@@ -102,7 +102,9 @@ void TADOQuery::Open() {
     if (!cursor->exec(text)) throw EDatabaseError(provider::ErrorText(cursor->lastError()));
     if (!cursor->isSelect()) {
         cursor->finish();
-        throw EDatabaseError(QStringLiteral("CommandText does not return a result set"));
+        throw EDatabaseError(
+            QStringLiteral("这条 SQL 语句不返回结果集，不能用 Open 打开（请用 ExecSQL 执行）：%1")
+                .arg(text.trimmed().left(200)));
     }
 
     m_fieldDefs.Clear();
@@ -125,8 +127,7 @@ void TADOQuery::Open() {
 
 int TADOQuery::ExecSQL() {
     const QString text = SQLText();
-    if (text.trimmed().isEmpty())
-        throw EDatabaseError(QStringLiteral("The query has no SQL statement"));
+    if (text.trimmed().isEmpty()) throw EDatabaseError(QStringLiteral("查询没有要执行的 SQL 语句"));
     Close();
     TADOConnection* connection = WorkingConnection();
     connection->Open();
@@ -211,7 +212,7 @@ int TADOQuery::RecordCount() const {
 
 TField TADOQuery::FieldByName(const QString& name) const {
     const int index = m_fieldDefs.IndexOf(name);
-    if (index < 0) throw EDatabaseError(QStringLiteral("Field '%1' not found").arg(name));
+    if (index < 0) throw EDatabaseError(QStringLiteral("查询结果中没有字段“%1”").arg(name));
     return TField(this, index);
 }
 

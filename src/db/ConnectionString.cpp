@@ -1,6 +1,8 @@
 #include "db/ConnectionString.h"
 #include "db/DatabaseError.h"
 
+#include <QSet>
+
 namespace quillary {
 
 namespace {
@@ -14,85 +16,96 @@ bool IsBlank(QChar c) {
 
 bool TConnectionString::TryParse(const QString& text, TConnectionString& result, QString* error) {
     result.m_items.clear();
-    const qsizetype n = text.size();
+    const QStringView s(text);
+    const qsizetype n = s.size();
     qsizetype i = 0;
+    // The keys met so far, case folded: one look-up per key keeps a string of
+    // a hundred thousand keys linear.
+    QSet<QString> seen;
     auto fail = [&](const QString& reason) {
         if (error)
-            *error = QStringLiteral("Malformed connection string at character %1: %2")
-                         .arg(i + 1)
-                         .arg(reason);
+            *error = QStringLiteral("连接字符串有误（第 %1 个字符）：%2").arg(i + 1).arg(reason);
         result.m_items.clear();
         return false;
     };
 
     while (i < n) {
-        while (i < n && (IsBlank(text[i]) || text[i] == QLatin1Char(';')))
+        while (i < n && (IsBlank(s[i]) || s[i] == QLatin1Char(';')))
             ++i;
         if (i >= n) break;
 
-        // Key, up to a single "=" ("==" is a literal "=").
+        // Key, up to a single "=" ("==" is a literal "="); copied in runs.
         QString key;
         bool haveEquals = false;
+        qsizetype run = i;
         while (i < n) {
-            const QChar c = text[i];
+            const QChar c = s[i];
             if (c == QLatin1Char('=')) {
-                if (i + 1 < n && text[i + 1] == QLatin1Char('=')) {
-                    key += c;
+                if (i + 1 < n && s[i + 1] == QLatin1Char('=')) {
+                    key.append(s.sliced(run, i + 1 - run));
                     i += 2;
+                    run = i;
                     continue;
                 }
                 haveEquals = true;
-                ++i;
                 break;
             }
             if (c == QLatin1Char(';')) break;
-            key += c;
             ++i;
         }
+        key.append(s.sliced(run, i - run));
+        if (haveEquals) ++i;
         key = key.trimmed();
-        if (!haveEquals) return fail(QStringLiteral("«%1» has no value (missing \"=\")").arg(key));
-        if (key.isEmpty()) return fail(QStringLiteral("a value has no key"));
+        if (!haveEquals) return fail(QStringLiteral("“%1”后面缺少“=”和值").arg(key));
+        if (key.isEmpty()) return fail(QStringLiteral("有一个值前面没有键名"));
 
-        while (i < n && IsBlank(text[i]))
+        while (i < n && IsBlank(s[i]))
             ++i;
         QString value;
-        if (i < n && (text[i] == QLatin1Char('"') || text[i] == QLatin1Char('\'') ||
-                      text[i] == QLatin1Char('{'))) {
-            const QChar open = text[i];
+        if (i < n &&
+            (s[i] == QLatin1Char('"') || s[i] == QLatin1Char('\'') || s[i] == QLatin1Char('{'))) {
+            const QChar open = s[i];
             const QChar close = open == QLatin1Char('{') ? QLatin1Char('}') : open;
             const qsizetype start = i;
             ++i;
+            run = i;
             bool closed = false;
             while (i < n) {
-                if (text[i] == close) {
-                    if (i + 1 < n && text[i + 1] == close) {
-                        value += close;
-                        i += 2;
-                        continue;
-                    }
-                    closed = true;
+                if (s[i] != close) {
                     ++i;
-                    break;
+                    continue;
                 }
-                value += text[i++];
+                if (i + 1 < n && s[i + 1] == close) { // doubled: one stands for itself
+                    value.append(s.sliced(run, i + 1 - run));
+                    i += 2;
+                    run = i;
+                    continue;
+                }
+                value.append(s.sliced(run, i - run));
+                closed = true;
+                ++i;
+                break;
             }
             if (!closed) {
                 i = start;
-                return fail(QStringLiteral("the value of «%1» opens with %2 but is never closed")
-                                .arg(key, QString(open)));
+                return fail(QStringLiteral("“%1”的值以 %2 开头，却没有结束的 %3")
+                                .arg(key, QString(open), QString(close)));
             }
-            while (i < n && IsBlank(text[i]))
+            while (i < n && IsBlank(s[i]))
                 ++i;
-            if (i < n && text[i] != QLatin1Char(';'))
-                return fail(
-                    QStringLiteral("unexpected text after the quoted value of «%1»").arg(key));
+            if (i < n && s[i] != QLatin1Char(';'))
+                return fail(QStringLiteral("“%1”带引号的值后面还有别的文字").arg(key));
         } else {
             const qsizetype start = i;
-            while (i < n && text[i] != QLatin1Char(';'))
+            while (i < n && s[i] != QLatin1Char(';'))
                 ++i;
-            value = text.mid(start, i - start).trimmed();
+            value = s.sliced(start, i - start).trimmed().toString();
         }
-        if (!result.Contains(key)) result.m_items.append({key, value});
+        const QString folded = key.toCaseFolded();
+        if (!seen.contains(folded)) {
+            seen.insert(folded);
+            result.m_items.append({key, value});
+        }
     }
     return true;
 }

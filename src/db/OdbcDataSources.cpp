@@ -15,14 +15,15 @@ struct TConfigModeScope {
     ~TConfigModeScope() { SQLSetConfigMode(ODBC_BOTH_DSN); }
 };
 
-QString ReadValue(UWORD mode, const QString& section, const QString& entry) {
+QString ReadValue(UWORD mode, const QString& section, const QString& entry,
+                  const char* file = "odbc.ini") {
     if (section.isEmpty() || entry.isEmpty()) return {};
     TConfigModeScope scope(mode);
     QByteArray buffer(kBufferSize, '\0');
     const QByteArray s = section.toLocal8Bit();
     const QByteArray e = entry.toLocal8Bit();
     const int n = SQLGetPrivateProfileString(s.constData(), e.constData(), "", buffer.data(),
-                                             buffer.size(), "odbc.ini");
+                                             buffer.size(), file);
     if (n <= 0) return {};
     return QString::fromLocal8Bit(buffer.constData(), std::min(n, int(buffer.size()))).trimmed();
 }
@@ -64,6 +65,27 @@ QString OdbcDriverOfDsn(const QString& dsn) {
         if (!driver.isEmpty()) return driver;
     }
     return {};
+}
+
+QString OdbcDsnValue(const QString& dsn, const QString& entry) {
+    const QString name = dsn.trimmed();
+    for (UWORD mode : {UWORD(ODBC_SYSTEM_DSN), UWORD(ODBC_USER_DSN)}) {
+        const QString value = ReadValue(mode, name, entry);
+        if (!value.isEmpty()) return value;
+    }
+    return {};
+}
+
+bool IsFileDatabaseOdbcDriver(const QString& driver) {
+    const QString name = driver.trimmed();
+    if (name.isEmpty()) return false;
+    const auto saysSqlite = [](const QString& text) {
+        return text.contains(QLatin1String("sqlite"), Qt::CaseInsensitive);
+    };
+    if (saysSqlite(name)) return true;
+    // unixODBC also takes the driver library's own path as the driver.
+    if (name.contains(QLatin1Char('/'))) return false;
+    return saysSqlite(ReadValue(ODBC_BOTH_DSN, name, QStringLiteral("Driver"), "odbcinst.ini"));
 }
 
 QStringList OdbcDataSourceNames() {

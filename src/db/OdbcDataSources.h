@@ -17,4 +17,14 @@ QString OdbcDriverOfDsn(const QString& dsn);
 // Every data source name of both stores, sorted, without duplicates.
 QStringList OdbcDataSourceNames();
 
+// An entry of a data source's own section ("Driver", "Database", ...): the
+// system store's, else the user store's; empty when there is none.
+QString OdbcDsnValue(const QString& dsn, const QString& entry);
+
+// Whether an ODBC driver keeps its database in a single file that it would
+// create, empty, when the file is missing: the SQLite drivers, recognised
+// by a name or a driver library (odbcinst.ini, or a path given as the
+// driver) that says SQLite.
+bool IsFileDatabaseOdbcDriver(const QString& driver);
+
 } // namespace quillary

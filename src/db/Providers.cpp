@@ -1,6 +1,7 @@
 #include "db/Providers.h"
 #include "db/ConnectionString.h"
 #include "db/DatabaseError.h"
+#include "db/OdbcDataSources.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -24,6 +25,7 @@ namespace quillary::provider {
 namespace {
 
 constexpr int kConnectTimeoutSeconds = 15;
+const QLatin1StringView kConnectTimeoutKey("Connect Timeout");
 
 [[noreturn]] void Fail(const QString& message) {
     throw EDatabaseError(message);
@@ -35,13 +37,34 @@ QSqlDatabase Database(const QString& qtName) {
 
 QSqlDatabase AddDatabase(const char* driver, const QString& qtName) {
     if (!QSqlDatabase::isDriverAvailable(QString::fromLatin1(driver)))
-        Fail(
-            QStringLiteral("The Qt SQL driver %1 is not installed").arg(QLatin1StringView(driver)));
+        Fail(QStringLiteral("没有安装 Qt 的数据库驱动 %1，无法打开这类数据源")
+                 .arg(QLatin1StringView(driver)));
     return QSqlDatabase::addDatabase(QString::fromLatin1(driver), qtName);
 }
 
-void OpenOrFail(QSqlDatabase& db) {
-    if (!db.open()) Fail(ErrorText(db.lastError()));
+// `what` names the data source: "SQLite 数据库“/srv/shop.db”", ...
+void OpenOrFail(QSqlDatabase& db, const QString& what) {
+    if (!db.open()) Fail(QStringLiteral("无法打开 %1：\n").arg(what) + ErrorText(db.lastError()));
+}
+
+// The seconds to wait for a connection: "Connect Timeout" when given, which
+// must then be a positive whole number (0 would mean waiting for ever).
+int ConnectTimeout(const TConnectionString& cs) {
+    if (!cs.Contains(kConnectTimeoutKey)) return kConnectTimeoutSeconds;
+    const QString value = cs.Value(kConnectTimeoutKey);
+    bool ok = false;
+    const int seconds = value.trimmed().toInt(&ok);
+    if (!ok || seconds <= 0)
+        Fail(QStringLiteral("连接字符串中“%1”的值“%2”不是正整数（等待连接的秒数）")
+                 .arg(kConnectTimeoutKey, value));
+    return seconds;
+}
+
+// A database file that must exist: nothing creates an empty one behind our back.
+void RequireDatabaseFile(const QString& path, const QString& owner) {
+    const QFileInfo info(path);
+    if (!info.exists()) Fail(QStringLiteral("%1的数据库文件“%2”不存在").arg(owner, path));
+    if (info.isDir()) Fail(QStringLiteral("%1的数据库文件“%2”是一个文件夹").arg(owner, path));
 }
 
 sqlite3* SqliteHandle(const QString& qtName) {
@@ -53,16 +76,14 @@ sqlite3* SqliteHandle(const QString& qtName) {
 void OpenSqlite(const TConnectionString& cs, const QString& qtName) {
     const QString path = cs.Value({"Data Source", "Database", "DBQ"});
     if (path.isEmpty())
-        Fail(QStringLiteral("The SQLite provider needs \"Data Source=\" with the path of a "
-                            "database file"));
+        Fail(QStringLiteral("SQLite 数据源需要用“Data Source=”给出数据库文件的路径"));
     QString uri;
     const bool readOnly = cs.Value("Mode").compare(QLatin1String("Read"), Qt::CaseInsensitive) == 0;
     if (path == QLatin1String(":memory:")) {
         uri = QStringLiteral("file::memory:");
     } else {
+        RequireDatabaseFile(path, QStringLiteral("SQLite 数据源"));
         const QFileInfo info(path);
-        if (!info.exists()) Fail(QStringLiteral("Database file not found: %1").arg(path));
-        if (info.isDir()) Fail(QStringLiteral("%1 is a folder, not a database file").arg(path));
         // A URI with mode=rw never creates a missing database behind our back.
         uri = QUrl::fromLocalFile(info.absoluteFilePath()).toString(QUrl::FullyEncoded) +
               (readOnly ? QStringLiteral("?mode=ro") : QStringLiteral("?mode=rw"));
@@ -70,14 +91,15 @@ void OpenSqlite(const TConnectionString& cs, const QString& qtName) {
     QSqlDatabase db = AddDatabase("QSQLITE", qtName);
     db.setDatabaseName(uri);
     db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
-    OpenOrFail(db);
+    const QString what = QStringLiteral("SQLite 数据库“%1”").arg(path);
+    OpenOrFail(db, what);
     // Opening is lazy: a file that is not a database only shows on first read.
     QSqlQuery probe(db);
     if (!probe.exec(QStringLiteral("select count(*) from sqlite_master"))) {
         const QString message = ErrorText(probe.lastError());
         probe = QSqlQuery();
         db.close();
-        Fail(message);
+        Fail(QStringLiteral("无法读取 %1：\n").arg(what) + message);
     }
 }
 
@@ -101,7 +123,8 @@ bool IsAdoOnlyKey(const QString& key) {
                                      QStringLiteral("PWD"),
                                      QStringLiteral("DSN"),
                                      QStringLiteral("Data Source"),
-                                     QStringLiteral("Extended Properties")};
+                                     QStringLiteral("Extended Properties"),
+                                     QString(kConnectTimeoutKey)};
     return keys.contains(key, Qt::CaseInsensitive);
 }
 
@@ -129,15 +152,27 @@ void OpenOdbc(const TConnectionString& cs, const QString& user, const QString& p
         // Qt puts "DSN=" in front of a name that holds no DRIVER= itself.
         databaseName = dsn;
     } else {
-        Fail(QStringLiteral("The ODBC provider needs \"DSN=\" (or \"Data Source=\") naming a data "
-                            "source, or \"Driver={...}\""));
+        Fail(QStringLiteral("ODBC 数据源需要用“DSN=”（或“Data Source=”）给出数据源名称，"
+                            "或者用“Driver={...}”给出驱动程序"));
+    }
+    // Drivers that keep the database in one file create a missing one,
+    // empty: refuse it first, as for the SQLite provider.
+    const QString driverName =
+        !driver.isEmpty() ? driver : OdbcDsnValue(dsn, QStringLiteral("Driver"));
+    if (IsFileDatabaseOdbcDriver(driverName)) {
+        QString file = cs.Value("Database");
+        if (file.isEmpty() && driver.isEmpty())
+            file = OdbcDsnValue(dsn, QStringLiteral("Database"));
+        if (!file.isEmpty() && file != QLatin1String(":memory:"))
+            RequireDatabaseFile(file, QStringLiteral("ODBC 驱动程序“%1”").arg(driverName));
     }
     if (!attributes.isEmpty()) databaseName += QLatin1Char(';') + attributes.join(QLatin1Char(';'));
 
     QSqlDatabase db = AddDatabase("QODBC", qtName);
     db.setDatabaseName(databaseName);
-    db.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=%1").arg(kConnectTimeoutSeconds));
-    OpenOrFail(db);
+    db.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=%1").arg(ConnectTimeout(cs)));
+    OpenOrFail(db, !driver.isEmpty() ? QStringLiteral("ODBC 驱动程序“%1”的数据源").arg(driver)
+                                     : QStringLiteral("ODBC 数据源“%1”").arg(dsn));
 }
 
 void OpenPostgres(const TConnectionString& cs, const QString& user, const QString& password,
@@ -158,7 +193,7 @@ void OpenPostgres(const TConnectionString& cs, const QString& user, const QStrin
         bool ok = false;
         portNumber = port.trimmed().toInt(&ok);
         if (!ok || portNumber <= 0 || portNumber > 65535)
-            Fail(QStringLiteral("Invalid port number: %1").arg(port));
+            Fail(QStringLiteral("连接字符串中的端口“%1”不是 1 到 65535 之间的整数").arg(port));
     }
     QSqlDatabase db = AddDatabase("QPSQL", qtName);
     if (!host.isEmpty()) db.setHostName(host);
@@ -166,14 +201,16 @@ void OpenPostgres(const TConnectionString& cs, const QString& user, const QStrin
     db.setDatabaseName(cs.Value({"Initial Catalog", "Database"}));
     db.setUserName(user);
     db.setPassword(password);
-    QString options = QStringLiteral("connect_timeout=%1;application_name=Quillary")
-                          .arg(cs.Contains(QStringLiteral("Connect Timeout"))
-                                   ? cs.Value("Connect Timeout").toInt()
-                                   : kConnectTimeoutSeconds);
+    QString options =
+        QStringLiteral("connect_timeout=%1;application_name=Quillary").arg(ConnectTimeout(cs));
     const QString sslMode = cs.Value({"SSL Mode", "sslmode"});
     if (!sslMode.isEmpty()) options += QStringLiteral(";sslmode=") + sslMode;
     db.setConnectOptions(options);
-    OpenOrFail(db);
+    QString what = QStringLiteral("PostgreSQL 数据库“%1”").arg(db.databaseName());
+    if (!host.isEmpty())
+        what += QStringLiteral("（服务器 %1%2）")
+                    .arg(host, portNumber > 0 ? QStringLiteral(":%1").arg(portNumber) : QString());
+    OpenOrFail(db, what);
 }
 
 QStringList QueryColumn(const QString& qtName, const QString& sql) {
@@ -191,7 +228,7 @@ QStringList QueryColumn(const QString& qtName, const QString& sql) {
 QString ErrorText(const QSqlError& error) {
     QString text = error.databaseText().trimmed();
     if (text.isEmpty()) text = error.driverText().trimmed();
-    if (text.isEmpty()) text = QStringLiteral("Unknown database error");
+    if (text.isEmpty()) text = QStringLiteral("数据库报告了错误，但没有给出说明");
     return text;
 }
 
@@ -210,6 +247,7 @@ TProviderKind KindOf(const QString& providerName) {
 void Open(TProviderKind kind, const QString& providerName, const TConnectionString& cs,
           const QString& user, const QString& password, const QString& qtName) {
     try {
+        if (kind != TProviderKind::Unknown) ConnectTimeout(cs); // a bad value is refused by all
         switch (kind) {
         case TProviderKind::SQLite:
             OpenSqlite(cs, qtName);
@@ -223,8 +261,8 @@ void Open(TProviderKind kind, const QString& providerName, const TConnectionStri
         case TProviderKind::Unknown:
             break;
         }
-        Fail(QStringLiteral("Provider \"%1\" is not available: Quillary opens SQLite, ODBC "
-                            "(MSDASQL) and PostgreSQL data sources")
+        Fail(QStringLiteral("无法打开提供程序“%1”的数据源：这里只能打开 SQLite、ODBC（MSDASQL）"
+                            "和 PostgreSQL 数据源")
                  .arg(providerName));
     } catch (...) {
         Close(qtName);

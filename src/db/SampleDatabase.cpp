@@ -30,7 +30,7 @@ bool EnsureSampleDatabase(const QString& path, QString* error) {
     const QFileInfo target(path);
     if (!QDir().mkpath(target.absolutePath())) {
         if (error)
-            *error = QStringLiteral("Cannot create the folder %1").arg(target.absolutePath());
+            *error = QStringLiteral("无法为示例数据库创建文件夹“%1”").arg(target.absolutePath());
         return false;
     }
     // A name of its own per builder, so that concurrent builders never meet.
@@ -47,13 +47,14 @@ bool EnsureSampleDatabase(const QString& path, QString* error) {
     if (rc == SQLITE_OK) rc = sqlite3_exec(db, quillary_sample_sql, nullptr, nullptr, &message);
     QString reason;
     if (rc != SQLITE_OK)
-        reason = message ? QString::fromUtf8(message) : QString::fromUtf8(sqlite3_errstr(rc));
+        reason = QStringLiteral("无法建立示例数据库“%1”：\n").arg(path) +
+                 (message ? QString::fromUtf8(message) : QString::fromUtf8(sqlite3_errstr(rc)));
     sqlite3_free(message);
     sqlite3_close(db);
     // Another process may have finished first: its file is as good as ours.
     if (rc == SQLITE_OK && !QFile::rename(temporary, target.absoluteFilePath()) &&
         !QFileInfo::exists(target.absoluteFilePath()))
-        reason = QStringLiteral("Cannot move the new database to %1").arg(path);
+        reason = QStringLiteral("无法把新建的示例数据库移到“%1”").arg(path);
     QFile::remove(temporary); // left over only when another process won
     if (!reason.isEmpty()) {
         if (error) *error = reason;

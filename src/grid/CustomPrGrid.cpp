@@ -510,23 +510,44 @@ void TCustomPrGrid::ClampInView(const TGridCoord& Coord) {
     }
 }
 
+int TCustomPrGrid::NextCellTakingRoom(const TGridAxisDrawInfo& Axis, int From, int To,
+                                      int Extra) const {
+    const bool own =
+        Axis.GetExtent == &TCustomPrGrid::GetRowHeightsFunc ? m_hasRowHeights : m_hasColWidths;
+    if (!own) return From < To && (this->*Axis.GetExtent)(From) + Extra > 0 ? From : To;
+    for (int i = From; i < To; ++i)
+        if ((this->*Axis.GetExtent)(i) + Extra > 0) return i;
+    return To;
+}
+
+int TCustomPrGrid::PrevCellTakingRoom(const TGridAxisDrawInfo& Axis, int From, int DownTo,
+                                      int Extra) const {
+    const bool own =
+        Axis.GetExtent == &TCustomPrGrid::GetRowHeightsFunc ? m_hasRowHeights : m_hasColWidths;
+    if (!own)
+        return From >= DownTo && (this->*Axis.GetExtent)(From) + Extra > 0 ? From : DownTo - 1;
+    for (int i = From; i >= DownTo; --i)
+        if ((this->*Axis.GetExtent)(i) + Extra > 0) return i;
+    return DownTo - 1;
+}
+
 TGridCoord TCustomPrGrid::CalcMaxTopLeft(const TGridCoord& Coord,
                                          const TGridDrawInfo& DrawInfo) const {
     auto calcMaxCell = [this](const TGridAxisDrawInfo& axis, int start) {
         int result = start;
         int line = axis.GridExtent + axis.EffectiveLineWidth;
-        for (int i = start; i >= axis.FixedCellCount; --i) {
-            const int extent = (this->*axis.GetExtent)(i);
-            if (extent > 0) {
-                line -= extent + axis.EffectiveLineWidth;
-                if (line < axis.FixedBoundary) {
-                    if (result == start && (this->*axis.GetExtent)(start) <= 0) result = i;
-                    break;
-                }
-                result = i;
+        const int fixed = axis.FixedCellCount;
+        // Only cells of a positive extent count.
+        for (int i = PrevCellTakingRoom(axis, start, fixed, 0); i >= fixed;
+             i = PrevCellTakingRoom(axis, i - 1, fixed, 0)) {
+            line -= (this->*axis.GetExtent)(i) + axis.EffectiveLineWidth;
+            if (line < axis.FixedBoundary) {
+                if (result == start && (this->*axis.GetExtent)(start) <= 0) result = i;
+                break;
             }
+            result = i;
         }
-        return std::max(result, axis.FixedCellCount);
+        return std::max(result, fixed);
     };
     return TGridCoord{calcMaxCell(DrawInfo.Horz, Coord.X), calcMaxCell(DrawInfo.Vert, Coord.Y)};
 }
@@ -601,7 +622,15 @@ void TCustomPrGrid::CalcDrawInfoXY(TGridDrawInfo& DrawInfo, int UseWidth, int Us
         axis.FullVisBoundary = axis.FixedBoundary;
         axis.LastFullVisibleCell = axis.FirstGridCell;
         for (int i = axis.FirstGridCell; i < axis.GridCellCount; ++i) {
-            axis.GridBoundary += std::max(0, (this->*axis.GetExtent)(i) + axis.EffectiveLineWidth);
+            const int step = std::max(0, (this->*axis.GetExtent)(i) + axis.EffectiveLineWidth);
+            if (step == 0 && axis.GridBoundary <= axis.GridExtent + axis.EffectiveLineWidth) {
+                // A run of cells that take no room is wholly visible.
+                i = NextCellTakingRoom(axis, i, axis.GridCellCount, axis.EffectiveLineWidth) - 1;
+                axis.LastFullVisibleCell = i;
+                axis.FullVisBoundary = axis.GridBoundary;
+                continue;
+            }
+            axis.GridBoundary += step;
             if (axis.GridBoundary > axis.GridExtent + axis.EffectiveLineWidth) {
                 axis.GridBoundary = axis.GridExtent;
                 break;
@@ -632,7 +661,10 @@ void TCustomPrGrid::GridRectToScreenRect(TGridRect GridRect, int& left, int& top
             start = axis.FirstGridCell;
         }
         for (int i = start; i < line; ++i) {
-            result += std::max(0, (this->*axis.GetExtent)(i) + axis.EffectiveLineWidth);
+            if (result > axis.GridExtent) return 0;
+            i = NextCellTakingRoom(axis, i, line, axis.EffectiveLineWidth);
+            if (i >= line) break;
+            result += (this->*axis.GetExtent)(i) + axis.EffectiveLineWidth;
             if (result > axis.GridExtent) return 0;
         }
         return result;
@@ -695,7 +727,10 @@ TGridCoord TCustomPrGrid::CalcCoordFromPoint(int X, int Y, const TGridDrawInfo& 
         }
         if (n < 0 || n > MaxFixedExtent) return -1;
         for (int i = start; i <= stop; ++i) {
-            line += std::max(0, (this->*axis.GetExtent)(i) + axis.EffectiveLineWidth);
+            // Cells that take no room cannot hold the point.
+            i = NextCellTakingRoom(axis, i, stop + 1, axis.EffectiveLineWidth);
+            if (i > stop) break;
+            line += (this->*axis.GetExtent)(i) + axis.EffectiveLineWidth;
             if (n < line) return i;
         }
         return -1;

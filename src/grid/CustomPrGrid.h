@@ -339,6 +339,14 @@ private:
 
     int GetColWidthsFunc(int Index) const { return std::min(ColWidths(Index), MaxCellExtent); }
     int GetRowHeightsFunc(int Index) const { return std::min(RowHeights(Index), MaxCellExtent); }
+    // Cells whose extent plus Extra is not positive take no room, and the
+    // walks over an axis step over runs of them at once: a stored grid may
+    // hold two billion rows of height 0. Without extents of their own all
+    // cells of an axis share the default, so no walk is needed then.
+    // The first such cell in [From, To), else To:
+    int NextCellTakingRoom(const TGridAxisDrawInfo& Axis, int From, int To, int Extra) const;
+    // The last one in [DownTo, From], else DownTo - 1:
+    int PrevCellTakingRoom(const TGridAxisDrawInfo& Axis, int From, int DownTo, int Extra) const;
     void InitializeCells();
     void ChangeSize(int NewColCount, int NewRowCount);
     void CheckExtentsSize(int NewColCount, int NewRowCount) const;

@@ -381,8 +381,11 @@ void TCustomPrGrid::MouseUp(Qt::MouseButton Button, Qt::KeyboardModifiers Shift,
     const TGridState state = Button == Qt::LeftButton ? m_gridState : gsNormal;
     auto resizeLine = [this](const TGridAxisDrawInfo& axis) {
         int result = axis.FixedBoundary;
-        for (int i = axis.FirstGridCell; i < m_sizingIndex; ++i)
-            result += std::max(0, (this->*axis.GetExtent)(i) + axis.EffectiveLineWidth);
+        for (int i = axis.FirstGridCell; i < m_sizingIndex; ++i) {
+            i = NextCellTakingRoom(axis, i, m_sizingIndex, axis.EffectiveLineWidth);
+            if (i >= m_sizingIndex) break;
+            result += (this->*axis.GetExtent)(i) + axis.EffectiveLineWidth;
+        }
         return m_sizingPos - result;
     };
     try {
@@ -496,6 +499,7 @@ void TCustomPrGrid::CalcSizingState(int X, int Y, TGridState& State, int& Index,
             back = (range - axis.EffectiveLineWidth) >> 1;
         }
         for (int i = axis.FirstGridCell; i < axis.GridCellCount; ++i) {
+            const int lineBefore = line;
             line += std::max(0, (this->*axis.GetExtent)(i));
             if (line > axis.GridBoundary) break;
             if (pos >= line - back && pos <= line - back + range) {
@@ -506,6 +510,8 @@ void TCustomPrGrid::CalcSizingState(int X, int Y, TGridState& State, int& Index,
                 return;
             }
             line += axis.EffectiveLineWidth;
+            // Further cells that take no room would repeat this test.
+            if (line == lineBefore) i = NextCellTakingRoom(axis, i + 1, axis.GridCellCount, 0) - 1;
         }
         if (axis.GridBoundary == axis.GridExtent && pos >= axis.GridExtent - back &&
             pos <= axis.GridExtent) {

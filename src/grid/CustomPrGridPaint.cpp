@@ -117,7 +117,10 @@ void TCustomPrGrid::DrawLines(const TGridDrawInfo& DrawInfo, bool DoHorz, bool D
         const int stopMajor = (vertical ? StopX : StopY) + lw;
         for (; cell <= lastCell; ++cell) {
             const int extent = (this->*axis.GetExtent)(cell);
-            if (extent + lw <= 0) continue;
+            if (extent + lw <= 0) {
+                cell = NextCellTakingRoom(axis, cell, lastCell + 1, lw) - 1;
+                continue;
+            }
             const int line = pos + std::max(0, extent);
             if (line > stopMajor) break;
             if (vertical)
@@ -153,12 +156,23 @@ void TCustomPrGrid::DrawCells(int ACol, int ARow, int StartX, int StartY, int St
 
     int curRow = ARow;
     int top = StartY;
+    const int vertLine = DrawInfo.Vert.EffectiveLineWidth;
+    const int horzLine = DrawInfo.Horz.EffectiveLineWidth;
     while (top < StopY && curRow < m_rowCount) {
+        // Rows and columns that take no room draw nothing and move nothing.
+        if (vertLine == 0) {
+            curRow = NextCellTakingRoom(DrawInfo.Vert, curRow, m_rowCount, 0);
+            if (curRow >= m_rowCount) break;
+        }
         const int rowHeight = GetRowHeightsFunc(curRow);
         const int bottom = top + std::max(0, rowHeight);
         int curCol = ACol;
         int left = StartX;
         while (left < StopX && curCol < m_colCount) {
+            if (horzLine == 0) {
+                curCol = NextCellTakingRoom(DrawInfo.Horz, curCol, m_colCount, 0);
+                if (curCol >= m_colCount) break;
+            }
             const int right = left + std::max(0, GetColWidthsFunc(curCol));
             const QRect where(QPoint(left, top), QPoint(right - 1, bottom - 1));
             if (right > left && bottom > top && Clip.intersects(where)) {

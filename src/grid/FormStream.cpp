@@ -7,6 +7,91 @@
 
 namespace quillary {
 
+struct TFormValue::TParts {
+    QStringList Names;
+    std::vector<qint64> Numbers;
+    std::vector<int> NumberLines;
+    std::vector<TFormValue> Items; // once an element is not an integer
+    std::vector<TFormItem> Elements;
+    QByteArray Data;
+};
+
+TFormValue::TFormValue() = default;
+TFormValue::TFormValue(TFormValue&& other) noexcept = default;
+TFormValue& TFormValue::operator=(TFormValue&& other) noexcept = default;
+TFormValue::~TFormValue() = default;
+
+TFormValue::TFormValue(const TFormValue& other)
+    : Kind(other.Kind), Line(other.Line), Int(other.Int), Float(other.Float), Text(other.Text),
+      m_parts(other.m_parts ? std::make_unique<TParts>(*other.m_parts) : nullptr) {}
+
+TFormValue& TFormValue::operator=(const TFormValue& other) {
+    if (this != &other) *this = TFormValue(other);
+    return *this;
+}
+
+TFormValue::TParts& TFormValue::Parts() {
+    if (!m_parts) m_parts = std::make_unique<TParts>();
+    return *m_parts;
+}
+
+const TFormValue::TParts& TFormValue::NoParts() {
+    static const TParts none;
+    return none;
+}
+
+const QStringList& TFormValue::Names() const {
+    return m_parts ? m_parts->Names : NoParts().Names;
+}
+QStringList& TFormValue::Names() {
+    return Parts().Names;
+}
+qsizetype TFormValue::ItemCount() const {
+    if (!m_parts) return 0;
+    return qsizetype(m_parts->Numbers.size() + m_parts->Items.size());
+}
+
+TFormValue TFormValue::Item(qsizetype index) const {
+    const TParts& parts = m_parts ? *m_parts : NoParts();
+    if (!parts.Numbers.empty()) {
+        TFormValue v = Integer(parts.Numbers.at(std::size_t(index)));
+        v.Line = parts.NumberLines.at(std::size_t(index));
+        return v;
+    }
+    return parts.Items.at(std::size_t(index));
+}
+
+void TFormValue::AppendItem(TFormValue item) {
+    TParts& parts = Parts();
+    if (item.Kind == TKind::Integer && parts.Items.empty()) {
+        parts.Numbers.push_back(item.Int);
+        parts.NumberLines.push_back(item.Line);
+        return;
+    }
+    if (!parts.Numbers.empty()) {
+        parts.Items.reserve(parts.Numbers.size() + 1);
+        for (std::size_t i = 0; i < parts.Numbers.size(); ++i) {
+            parts.Items.push_back(Integer(parts.Numbers[i]));
+            parts.Items.back().Line = parts.NumberLines[i];
+        }
+        parts.Numbers = {};
+        parts.NumberLines = {};
+    }
+    parts.Items.push_back(std::move(item));
+}
+const std::vector<TFormItem>& TFormValue::Elements() const {
+    return m_parts ? m_parts->Elements : NoParts().Elements;
+}
+std::vector<TFormItem>& TFormValue::Elements() {
+    return Parts().Elements;
+}
+const QByteArray& TFormValue::Data() const {
+    return m_parts ? m_parts->Data : NoParts().Data;
+}
+QByteArray& TFormValue::Data() {
+    return Parts().Data;
+}
+
 TFormValue TFormValue::Integer(qint64 v) {
     TFormValue value;
     value.Kind = TKind::Integer;
@@ -35,14 +120,15 @@ TFormValue TFormValue::Boolean(bool b) {
 TFormValue TFormValue::SetOf(const QStringList& names) {
     TFormValue value;
     value.Kind = TKind::Set;
-    value.Names = names;
+    value.Names() = names;
     return value;
 }
 
 TFormValue TFormValue::ListOf(std::vector<TFormValue> items) {
     TFormValue value;
     value.Kind = TKind::List;
-    value.Items = std::move(items);
+    for (TFormValue& item : items)
+        value.AppendItem(std::move(item));
     return value;
 }
 
@@ -115,28 +201,28 @@ void WriteValue(QString& out, const TFormValue& value, int level) {
         out += value.Text;
         break;
     case TFormValue::TKind::Set:
-        out += QLatin1Char('[') + value.Names.join(QStringLiteral(", ")) + QLatin1Char(']');
+        out += QLatin1Char('[') + value.Names().join(QStringLiteral(", ")) + QLatin1Char(']');
         break;
     case TFormValue::TKind::List:
         out += QLatin1Char('(');
-        for (const TFormValue& item : value.Items) {
+        for (qsizetype i = 0; i < value.ItemCount(); ++i) {
             out += QLatin1Char('\n') + Indent(level);
-            WriteValue(out, item, level + 1);
+            WriteValue(out, value.Item(i), level + 1);
         }
         out += QLatin1Char(')');
         break;
     case TFormValue::TKind::Collection:
         out += QLatin1Char('<');
-        for (std::size_t i = 0; i < value.Elements.size(); ++i) {
+        for (std::size_t i = 0; i < value.Elements().size(); ++i) {
             out += QLatin1Char('\n') + Indent(level) + QStringLiteral("item\n");
-            WriteProperties(out, value.Elements[i].Properties, level + 1);
+            WriteProperties(out, value.Elements()[i].Properties, level + 1);
             out += Indent(level) + QStringLiteral("end");
         }
         out += QLatin1Char('>');
         break;
     case TFormValue::TKind::Binary: {
         out += QLatin1Char('{');
-        const QByteArray hex = value.Data.toHex().toUpper();
+        const QByteArray hex = value.Data().toHex().toUpper();
         for (int i = 0; i < hex.size(); i += LineLength) {
             out += QLatin1Char('\n') + Indent(level);
             out += QString::fromLatin1(hex.mid(i, LineLength));
@@ -302,7 +388,7 @@ private:
             Next();
             if (!IsSymbol(']')) {
                 for (;;) {
-                    value.Names.append(ExpectIdent());
+                    value.Names().append(ExpectIdent());
                     if (IsSymbol(']')) break;
                     ExpectSymbol(',');
                 }
@@ -315,7 +401,7 @@ private:
             Next();
             while (!IsSymbol(')')) {
                 if (m_token == TToken::End) Fail(QStringLiteral("')' expected"));
-                value.Items.push_back(ParseValue());
+                value.AppendItem(ParseValue());
             }
             Next();
             return value;
@@ -340,14 +426,14 @@ private:
                     }
                     item.Properties.push_back(ParseProperty());
                 }
-                value.Elements.push_back(std::move(item));
+                value.Elements().push_back(std::move(item));
             }
             Next();
             return value;
         }
         if (symbol == QLatin1Char('{')) {
             value.Kind = TFormValue::TKind::Binary;
-            value.Data = ReadBinaryBlock();
+            value.Data() = ReadBinaryBlock();
             Next();
             return value;
         }
@@ -511,7 +597,9 @@ private:
             const quint64 v = m_text.mid(digits, m_pos - digits).toULongLong(&ok, 16);
             if (!ok || m_pos - digits > 16) Fail(QStringLiteral("Invalid number"));
             m_token = TToken::Integer;
-            m_int = negative ? -qint64(v) : qint64(v);
+            // Hex digits are the 64 bits themselves; negating in unsigned
+            // arithmetic keeps -$8000000000000000 defined.
+            m_int = qint64(negative ? 0 - v : v);
             return;
         }
         while (m_pos < n && m_text.at(m_pos).isDigit())
@@ -678,19 +766,19 @@ public:
             break;
         case TFormValue::TKind::Set:
             Byte(vaSet);
-            for (const QString& name : v.Names)
+            for (const QString& name : v.Names())
                 ShortString(name);
             Byte(0);
             break;
         case TFormValue::TKind::List:
             Byte(vaList);
-            for (const TFormValue& item : v.Items)
-                Value(item);
+            for (qsizetype i = 0; i < v.ItemCount(); ++i)
+                Value(v.Item(i));
             Byte(vaNull);
             break;
         case TFormValue::TKind::Collection:
             Byte(vaCollection);
-            for (const TFormItem& item : v.Elements) {
+            for (const TFormItem& item : v.Elements()) {
                 Byte(vaList);
                 Properties(item.Properties);
             }
@@ -698,8 +786,8 @@ public:
             break;
         case TFormValue::TKind::Binary:
             Byte(vaBinary);
-            Raw<qint32>(qint32(v.Data.size()));
-            Data.append(v.Data);
+            Raw<qint32>(qint32(v.Data().size()));
+            Data.append(v.Data());
             break;
         }
     }
@@ -865,14 +953,14 @@ private:
             for (;;) {
                 const QString name = Identifier("set member", false, true);
                 if (name.isEmpty()) break;
-                v.Names.append(name);
+                v.Names().append(name);
             }
             return v;
         }
         case vaList: {
             v.Kind = TFormValue::TKind::List;
             while (PeekByte() != vaNull)
-                v.Items.push_back(Value(depth + 1));
+                v.AppendItem(Value(depth + 1));
             Byte();
             return v;
         }
@@ -884,14 +972,14 @@ private:
                 if (Byte() != vaList) Fail(QStringLiteral("Collection item expected"));
                 TFormItem item;
                 item.Properties = Properties(depth + 1);
-                v.Elements.push_back(std::move(item));
+                v.Elements().push_back(std::move(item));
             }
             Byte();
             return v;
         }
         case vaBinary: {
             v.Kind = TFormValue::TKind::Binary;
-            v.Data = Bytes(Raw<qint32>());
+            v.Data() = Bytes(Raw<qint32>());
             return v;
         }
         default:

@@ -23,6 +23,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <vector>
 
 namespace quillary {
@@ -49,16 +50,34 @@ public:
 struct TFormItem;
 
 struct TFormValue {
-    enum class TKind { Integer, Float, String, Ident, Set, List, Collection, Binary };
+    enum class TKind : quint8 { Integer, Float, String, Ident, Set, List, Collection, Binary };
     TKind Kind = TKind::Integer;
+    int Line = 0;
     qint64 Int = 0;
     double Float = 0;
-    QString Text;                    // String; Ident (True, False, nil, names)
-    QStringList Names;               // Set members
-    std::vector<TFormValue> Items;   // List elements
-    std::vector<TFormItem> Elements; // Collection items
-    QByteArray Data;                 // Binary
-    int Line = 0;
+    QString Text; // String; Ident (True, False, nil, names)
+
+    // Set members, list elements, collection items and binary data live in a
+    // block of their own, made when first written to: a value in a long list
+    // stays small (a stored form of a megabyte may hold half a million).
+    const QStringList& Names() const;
+    QStringList& Names();
+    // List elements. While every element is an integer (the extents of a
+    // grid) they are kept as plain numbers with their lines.
+    qsizetype ItemCount() const;
+    TFormValue Item(qsizetype index) const;
+    void AppendItem(TFormValue item);
+    const std::vector<TFormItem>& Elements() const;
+    std::vector<TFormItem>& Elements();
+    const QByteArray& Data() const;
+    QByteArray& Data();
+
+    TFormValue();
+    TFormValue(const TFormValue& other);
+    TFormValue(TFormValue&& other) noexcept;
+    TFormValue& operator=(const TFormValue& other);
+    TFormValue& operator=(TFormValue&& other) noexcept;
+    ~TFormValue();
 
     static TFormValue Integer(qint64 v);
     static TFormValue String(const QString& s);
@@ -66,6 +85,12 @@ struct TFormValue {
     static TFormValue Boolean(bool b);
     static TFormValue SetOf(const QStringList& names);
     static TFormValue ListOf(std::vector<TFormValue> items);
+
+private:
+    struct TParts;
+    TParts& Parts();
+    static const TParts& NoParts();
+    std::unique_ptr<TParts> m_parts;
 };
 
 struct TFormProperty {

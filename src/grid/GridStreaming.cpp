@@ -8,6 +8,7 @@
 #include <functional>
 #include <limits>
 #include <optional>
+#include <type_traits>
 
 namespace quillary {
 
@@ -68,7 +69,7 @@ QString ToIdent(const TFormProperty& p, const QStringList& allowed, int* index =
 QStringList ToSet(const TFormProperty& p, const QStringList& allowed) {
     if (p.Value.Kind != TFormValue::TKind::Set) BadValue(p, QStringLiteral("set expected"));
     QStringList names;
-    for (const QString& member : p.Value.Names) {
+    for (const QString& member : p.Value.Names()) {
         bool found = false;
         for (const QString& a : allowed)
             if (a.compare(member, Qt::CaseInsensitive) == 0) {
@@ -206,325 +207,287 @@ void SetOwnFont(TStringGridEx& g, QFont f) {
     g.setFont(f);
 }
 
-TPropDesc Real(const QString& name, std::optional<QString> defaultText, TGetter get, TSetter set) {
-    return TPropDesc{name, std::move(get), std::move(defaultText), std::move(set)};
+TPropDesc Real(const char* name, const char* defaultText, TGetter get, TSetter set) {
+    return TPropDesc{QString::fromLatin1(name), std::move(get),
+                     defaultText ? std::optional(QString::fromLatin1(defaultText)) : std::nullopt,
+                     std::move(set)};
 }
 
+// Rows of the table for properties the grid reads and writes through its own
+// accessors (member pointers or small lambdas). A default of nullptr means
+// the property is always written.
+template <class Get, class Set>
+TPropDesc IntProp(const char* name, const char* defaultText, Get get, Set set,
+                  qint64 lo = std::numeric_limits<qint32>::min(),
+                  qint64 hi = std::numeric_limits<qint32>::max()) {
+    return Real(
+        name, defaultText,
+        [get](const TStringGridEx& g) -> std::optional<TFormValue> {
+            return TFormValue::Integer(std::invoke(get, g));
+        },
+        [set, lo, hi](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
+            std::invoke(set, g, int(ToInt64(p, lo, hi)));
+        });
+}
+
+template <class Get, class Set>
+TPropDesc BoolProp(const char* name, const char* defaultText, Get get, Set set) {
+    return Real(
+        name, defaultText,
+        [get](const TStringGridEx& g) -> std::optional<TFormValue> {
+            return TFormValue::Boolean(std::invoke(get, g));
+        },
+        [set](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
+            std::invoke(set, g, ToBool(p));
+        });
+}
+
+template <class Get, class Set> TPropDesc StringProp(const char* name, Get get, Set set) {
+    return Real(
+        name, "''",
+        [get](const TStringGridEx& g) -> std::optional<TFormValue> {
+            return TFormValue::String(std::invoke(get, g));
+        },
+        [set](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
+            std::invoke(set, g, ToString(p));
+        });
+}
+
+// An enumeration stored by the names of its values, in their order.
+template <class Get, class Set>
+TPropDesc EnumProp(const char* name, const char* defaultText, const QStringList& names, Get get,
+                   Set set) {
+    using TEnum = std::decay_t<std::invoke_result_t<Get, const TStringGridEx&>>;
+    return Real(
+        name, defaultText,
+        [get, names](const TStringGridEx& g) -> std::optional<TFormValue> {
+            return TFormValue::Ident(names.at(int(std::invoke(get, g))));
+        },
+        [set, names](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
+            int i = 0;
+            ToIdent(p, names, &i);
+            std::invoke(set, g, TEnum(i));
+        });
+}
+
+template <class Get, class Set>
+TPropDesc ColorProp(const char* name, const char* defaultText, Get get, Set set) {
+    return Real(
+        name, defaultText,
+        [get](const TStringGridEx& g) -> std::optional<TFormValue> {
+            const std::optional<TColor> color = std::invoke(get, g);
+            if (!color) return std::nullopt;
+            return ColorValue(*color);
+        },
+        [set](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
+            std::invoke(set, g, ToColor(p));
+        });
+}
+
+// A value the widget keeps for the file only, validated by `check`.
+TPropDesc Kept(const char* name, const char* defaultText,
+               std::function<TFormValue(const TFormProperty&)> check) {
+    return Kept(QString::fromLatin1(name), QString::fromLatin1(defaultText), std::move(check));
+}
+
+// A part of the font, written only when the grid has a font of its own
+// (which its setter makes it, except the character set).
+TPropDesc FontProp(const char* name, std::function<TFormValue(const TStringGridEx&)> get,
+                   std::function<void(TStringGridEx&, const TFormProperty&)> set) {
+    return Real(
+        name, nullptr,
+        [get](const TStringGridEx& g) -> std::optional<TFormValue> {
+            if (!HasOwnFont(g)) return std::nullopt;
+            return get(g);
+        },
+        [set](TStringGridEx& g, const TFormProperty& p, TLoadState&) { set(g, p); });
+}
+
+const QStringList AlignNames = {QStringLiteral("alNone"),   QStringLiteral("alTop"),
+                                QStringLiteral("alBottom"), QStringLiteral("alLeft"),
+                                QStringLiteral("alRight"),  QStringLiteral("alClient"),
+                                QStringLiteral("alCustom")};
+const QStringList AnchorNames = {QStringLiteral("akLeft"), QStringLiteral("akTop"),
+                                 QStringLiteral("akRight"), QStringLiteral("akBottom")};
+const QStringList BiDiModeNames = {QStringLiteral("bdLeftToRight"), QStringLiteral("bdRightToLeft"),
+                                   QStringLiteral("bdRightToLeftNoAlign"),
+                                   QStringLiteral("bdRightToLeftReadingOnly")};
+const char* const EventNames[] = {
+    "OnClick",          "OnColumnMoved",     "OnDblClick",    "OnDragDrop",       "OnDragOver",
+    "OnDrawCell",       "OnEndDock",         "OnEndDrag",     "OnEnter",          "OnExit",
+    "OnGetEditMask",    "OnGetEditText",     "OnKeyDown",     "OnKeyPress",       "OnKeyUp",
+    "OnMouseDown",      "OnMouseMove",       "OnMouseUp",     "OnMouseWheelDown", "OnMouseWheelUp",
+    "OnRowMoved",       "OnSelectCell",      "OnSetEditText", "OnStartDock",      "OnStartDrag",
+    "OnTopLeftChanged", "OnEditButtonClick", "OnCellChange"};
+
+// The published properties in the order they are stored. PropValues and
+// ClientAutoFit follow them (the collection needs its own comparison with an
+// ancestor), then the extents.
 const std::vector<TPropDesc>& Descriptors() {
     static const std::vector<TPropDesc> table = [] {
-        std::vector<TPropDesc> t;
-        const auto some = [](TFormValue v) { return std::optional<TFormValue>(std::move(v)); };
-        t.push_back(Real(
-            QStringLiteral("Left"), std::nullopt,
-            [some](const TStringGridEx& g) { return some(TFormValue::Integer(g.x())); },
-            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
-                g.move(ToInt(p), g.y());
-            }));
-        t.push_back(Real(
-            QStringLiteral("Top"), std::nullopt,
-            [some](const TStringGridEx& g) { return some(TFormValue::Integer(g.y())); },
-            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
-                g.move(g.x(), ToInt(p));
-            }));
-        t.push_back(Real(
-            QStringLiteral("Width"), std::nullopt,
-            [some](const TStringGridEx& g) { return some(TFormValue::Integer(g.width())); },
-            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
-                g.resize(int(ToInt64(p, 0, QWIDGETSIZE_MAX)), g.height());
-            }));
-        t.push_back(Real(
-            QStringLiteral("Height"), std::nullopt,
-            [some](const TStringGridEx& g) { return some(TFormValue::Integer(g.height())); },
-            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
-                g.resize(g.width(), int(ToInt64(p, 0, QWIDGETSIZE_MAX)));
-            }));
-        t.push_back(
-            Kept(QStringLiteral("Cursor"), QStringLiteral("crDefault"), AnyIdentCheck(true)));
-        t.push_back(Real(
-            QStringLiteral("Hint"), QStringLiteral("''"),
-            [some](const TStringGridEx& g) { return some(TFormValue::String(g.toolTip())); },
-            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
-                g.setToolTip(ToString(p));
-            }));
-        t.push_back(Kept(QStringLiteral("HelpType"), QStringLiteral("htContext"),
-                         IdentCheck({QStringLiteral("htKeyword"), QStringLiteral("htContext")})));
-        t.push_back(Kept(QStringLiteral("HelpKeyword"), QStringLiteral("''"), StringCheck));
-        t.push_back(Kept(QStringLiteral("HelpContext"), QStringLiteral("0"), IntCheck));
-        t.push_back(Real(
-            QStringLiteral("TabStop"), QStringLiteral("True"),
-            [some](const TStringGridEx& g) { return some(TFormValue::Boolean(g.TabStop())); },
-            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
-                g.SetTabStop(ToBool(p));
-            }));
-        t.push_back(Real(
-            QStringLiteral("Col"), std::nullopt,
-            [some](const TStringGridEx& g) { return some(TFormValue::Integer(g.Col())); },
-            [](TStringGridEx&, const TFormProperty& p, TLoadState& s) { s.Col = ToInt(p); }));
-        t.push_back(Real(
-            QStringLiteral("Row"), std::nullopt,
-            [some](const TStringGridEx& g) { return some(TFormValue::Integer(g.Row())); },
-            [](TStringGridEx&, const TFormProperty& p, TLoadState& s) { s.Row = ToInt(p); }));
-        t.push_back(Kept(QStringLiteral("Align"), QStringLiteral("alNone"),
-                         IdentCheck({QStringLiteral("alNone"), QStringLiteral("alTop"),
-                                     QStringLiteral("alBottom"), QStringLiteral("alLeft"),
-                                     QStringLiteral("alRight"), QStringLiteral("alClient"),
-                                     QStringLiteral("alCustom")})));
-        t.push_back(Kept(QStringLiteral("Anchors"), QStringLiteral("[akLeft, akTop]"),
-                         [](const TFormProperty& p) {
-                             return TFormValue::SetOf(
-                                 ToSet(p, {QStringLiteral("akLeft"), QStringLiteral("akTop"),
-                                           QStringLiteral("akRight"), QStringLiteral("akBottom")}));
-                         }));
-        t.push_back(
-            Kept(QStringLiteral("BiDiMode"), QStringLiteral("bdLeftToRight"),
-                 IdentCheck({QStringLiteral("bdLeftToRight"), QStringLiteral("bdRightToLeft"),
-                             QStringLiteral("bdRightToLeftNoAlign"),
-                             QStringLiteral("bdRightToLeftReadingOnly")})));
-        t.push_back(Real(
-            QStringLiteral("Color"), QStringLiteral("clWindow"),
-            [](const TStringGridEx& g) -> std::optional<TFormValue> {
-                if (g.ParentColor()) return std::nullopt;
-                return ColorValue(g.Color());
-            },
-            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) { g.SetColor(ToColor(p)); }));
-        for (const char* c : {"Constraints.MaxHeight", "Constraints.MaxWidth",
-                              "Constraints.MinHeight", "Constraints.MinWidth"})
-            t.push_back(Kept(QString::fromLatin1(c), QStringLiteral("0"), IntCheck));
-        t.push_back(Real(
-            QStringLiteral("Ctl3D"), QStringLiteral("True"),
-            [some](const TStringGridEx& g) { return some(TFormValue::Boolean(g.Ctl3D())); },
-            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) { g.SetCtl3D(ToBool(p)); }));
-        t.push_back(
-            Kept(QStringLiteral("DragCursor"), QStringLiteral("crDrag"), AnyIdentCheck(true)));
-        t.push_back(Kept(QStringLiteral("DragKind"), QStringLiteral("dkDrag"),
-                         IdentCheck({QStringLiteral("dkDrag"), QStringLiteral("dkDock")})));
-        t.push_back(Kept(QStringLiteral("DragMode"), QStringLiteral("dmManual"),
-                         IdentCheck({QStringLiteral("dmManual"), QStringLiteral("dmAutomatic")})));
-        t.push_back(Real(
-            QStringLiteral("Enabled"), QStringLiteral("True"),
-            [some](const TStringGridEx& g) {
-                return some(TFormValue::Boolean(!g.testAttribute(Qt::WA_ForceDisabled)));
-            },
-            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
-                g.setEnabled(ToBool(p));
-            }));
-        // The font, written whole when the grid has a font of its own.
-        t.push_back(Kept(QStringLiteral("Font.Charset"), QString(), AnyIdentCheck(true)));
-        t.back().Get = [](const TStringGridEx& g) -> std::optional<TFormValue> {
-            if (!HasOwnFont(g)) return std::nullopt;
-            const QString text = g.StoredValue(QStringLiteral("Font.Charset"));
-            return text.isEmpty() ? TFormValue::Ident(QStringLiteral("DEFAULT_CHARSET"))
-                                  : ParseFormValue(text);
-        };
-        t.back().Default.reset();
-        t.push_back(Real(
-            QStringLiteral("Font.Color"), std::nullopt,
-            [](const TStringGridEx& g) -> std::optional<TFormValue> {
-                if (!HasOwnFont(g)) return std::nullopt;
-                return ColorValue(g.FontColor());
-            },
-            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
-                g.SetFontColor(ToColor(p));
-                SetOwnFont(g, g.font());
-            }));
-        t.push_back(Real(
-            QStringLiteral("Font.Height"), std::nullopt,
-            [](const TStringGridEx& g) -> std::optional<TFormValue> {
-                if (!HasOwnFont(g)) return std::nullopt;
-                return TFormValue::Integer(-FontPixelHeight(g));
-            },
-            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
-                const int h = int(ToInt64(p, -4096, 4096));
-                QFont f = g.font();
-                if (h != 0) f.setPixelSize(h < 0 ? -h : h);
-                SetOwnFont(g, f);
-            }));
-        t.push_back(Real(
-            QStringLiteral("Font.Name"), std::nullopt,
-            [](const TStringGridEx& g) -> std::optional<TFormValue> {
-                if (!HasOwnFont(g)) return std::nullopt;
-                return TFormValue::String(g.font().family());
-            },
-            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
-                QFont f = g.font();
-                f.setFamily(ToString(p));
-                SetOwnFont(g, f);
-            }));
-        t.push_back(Real(
-            QStringLiteral("Font.Style"), std::nullopt,
-            [](const TStringGridEx& g) -> std::optional<TFormValue> {
-                if (!HasOwnFont(g)) return std::nullopt;
-                const QFont f = g.font();
-                QStringList s;
-                if (f.bold()) s << FontStyleNames.at(0);
-                if (f.italic()) s << FontStyleNames.at(1);
-                if (f.underline()) s << FontStyleNames.at(2);
-                if (f.strikeOut()) s << FontStyleNames.at(3);
-                return TFormValue::SetOf(s);
-            },
-            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
-                const QStringList s = ToSet(p, FontStyleNames);
-                QFont f = g.font();
-                f.setBold(s.contains(FontStyleNames.at(0)));
-                f.setItalic(s.contains(FontStyleNames.at(1)));
-                f.setUnderline(s.contains(FontStyleNames.at(2)));
-                f.setStrikeOut(s.contains(FontStyleNames.at(3)));
-                SetOwnFont(g, f);
-            }));
-        t.push_back(Kept(QStringLiteral("ParentBiDiMode"), QStringLiteral("True"), BoolCheck));
-        t.push_back(Real(
-            QStringLiteral("ParentColor"), QStringLiteral("False"),
-            [some](const TStringGridEx& g) { return some(TFormValue::Boolean(g.ParentColor())); },
-            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
-                g.SetParentColor(ToBool(p));
-            }));
-        t.push_back(Kept(QStringLiteral("ParentCtl3D"), QStringLiteral("True"), BoolCheck));
-        t.push_back(Real(
-            QStringLiteral("ParentFont"), QStringLiteral("True"),
-            [some](const TStringGridEx& g) { return some(TFormValue::Boolean(!HasOwnFont(g))); },
-            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
-                if (ToBool(p)) {
-                    g.setFont(QFont());
-                    g.SetFontColor(clWindowText);
-                } else {
-                    SetOwnFont(g, g.font());
-                }
-            }));
-        t.push_back(Kept(QStringLiteral("ParentShowHint"), QStringLiteral("True"), BoolCheck));
-        t.push_back(Kept(QStringLiteral("PopupMenu"), QStringLiteral("nil"), AnyIdentCheck()));
-        // A menu given to the grid is stored by its name.
-        t.back().Get = [](const TStringGridEx& g) -> std::optional<TFormValue> {
-            if (g.PopupMenu() && !g.PopupMenu()->objectName().isEmpty())
-                return TFormValue::Ident(g.PopupMenu()->objectName());
-            const QString text = g.StoredValue(QStringLiteral("PopupMenu"));
-            return ParseFormValue(text.isEmpty() ? QStringLiteral("nil") : text);
-        };
-        t.push_back(Kept(QStringLiteral("ShowHint"), QStringLiteral("False"), BoolCheck));
-        t.push_back(Kept(QStringLiteral("TabOrder"), QStringLiteral("-1"), IntCheck));
-        t.push_back(Real(
-            QStringLiteral("Visible"), QStringLiteral("True"),
-            [some](const TStringGridEx& g) {
-                return some(TFormValue::Boolean(g.VisibleProperty()));
-            },
-            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
-                g.setVisible(ToBool(p));
-            }));
-        t.push_back(Real(
-            QStringLiteral("BorderStyle"), QStringLiteral("bsNone"),
-            [some](const TStringGridEx& g) {
-                return some(TFormValue::Ident(BorderStyleNames.at(g.BorderStyle())));
-            },
-            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
-                int i = 0;
-                ToIdent(p, BorderStyleNames, &i);
-                g.SetBorderStyle(TBorderStyle(i));
-            }));
-        t.push_back(Real(
-            QStringLiteral("DefaultColWidth"), QStringLiteral("64"),
-            [some](const TStringGridEx& g) {
-                return some(TFormValue::Integer(g.DefaultColWidth()));
-            },
-            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
-                g.SetDefaultColWidth(ToInt(p));
-            }));
-        t.push_back(Real(
-            QStringLiteral("DefaultRowHeight"), QStringLiteral("24"),
-            [some](const TStringGridEx& g) {
-                return some(TFormValue::Integer(g.DefaultRowHeight()));
-            },
-            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
-                g.SetDefaultRowHeight(ToInt(p));
-            }));
-        t.push_back(Real(
-            QStringLiteral("DefaultDrawing"), QStringLiteral("True"),
-            [some](const TStringGridEx& g) {
-                return some(TFormValue::Boolean(g.DefaultDrawing()));
-            },
-            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
-                g.SetDefaultDrawing(ToBool(p));
-            }));
-        t.push_back(Real(
-            QStringLiteral("FixedColor"), QStringLiteral("clBtnFace"),
-            [some](const TStringGridEx& g) { return some(ColorValue(g.FixedColor())); },
-            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
-                g.SetFixedColor(ToColor(p));
-            }));
-        t.push_back(Real(
-            QStringLiteral("RowCount"), QStringLiteral("5"),
-            [some](const TStringGridEx& g) { return some(TFormValue::Integer(g.RowCount())); },
-            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
-                g.SetRowCount(ToInt(p));
-            }));
-        t.push_back(Real(
-            QStringLiteral("ColCount"), QStringLiteral("5"),
-            [some](const TStringGridEx& g) { return some(TFormValue::Integer(g.ColCount())); },
-            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
-                // Every column gets a definition object: a stored grid may
-                // not ask for millions of them.
-                g.SetColCount(
-                    int(ToInt64(p, std::numeric_limits<qint32>::min(), MaxStoredColumns)));
-            }));
-        t.push_back(Real(
-            QStringLiteral("GridLineWidth"), QStringLiteral("1"),
-            [some](const TStringGridEx& g) { return some(TFormValue::Integer(g.GridLineWidth())); },
-            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
-                g.SetGridLineWidth(int(ToInt64(p, 0, 1000)));
-            }));
-        t.push_back(Real(
-            QStringLiteral("Options"),
+        using G = TStringGridEx;
+        constexpr qint64 int32Min = std::numeric_limits<qint32>::min();
+        // The options the engine starts with.
+        static const QByteArray defaultOptions =
             FormValueToText(OptionsValue(TGridOptions{goFixedVertLine, goFixedHorzLine, goVertLine,
-                                                      goHorzLine, goRangeSelect})),
-            [some](const TStringGridEx& g) { return some(OptionsValue(g.Options())); },
-            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
-                const QStringList names = ToSet(p, OptionNames());
-                TGridOptions options;
-                for (const QString& n : names)
-                    options.Include(TGridOption(OptionNames().indexOf(n)));
-                g.SetOptions(options);
-            }));
-        t.push_back(Real(
-            QStringLiteral("ScrollBars"), QStringLiteral("ssBoth"),
-            [some](const TStringGridEx& g) {
-                return some(TFormValue::Ident(ScrollStyleNames.at(g.ScrollBars())));
-            },
-            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
-                int i = 0;
-                ToIdent(p, ScrollStyleNames, &i);
-                g.SetScrollBars(TScrollStyle(i));
-            }));
-        for (const char* e :
-             {"OnClick",     "OnColumnMoved",    "OnDblClick",        "OnDragDrop",
-              "OnDragOver",  "OnDrawCell",       "OnEndDock",         "OnEndDrag",
-              "OnEnter",     "OnExit",           "OnGetEditMask",     "OnGetEditText",
-              "OnKeyDown",   "OnKeyPress",       "OnKeyUp",           "OnMouseDown",
-              "OnMouseMove", "OnMouseUp",        "OnMouseWheelDown",  "OnMouseWheelUp",
-              "OnRowMoved",  "OnSelectCell",     "OnSetEditText",     "OnStartDock",
-              "OnStartDrag", "OnTopLeftChanged", "OnEditButtonClick", "OnCellChange"})
-            t.push_back(Kept(QString::fromLatin1(e), QString(), AnyIdentCheck()));
-        t.push_back(Real(
-            QStringLiteral("FixedTitleRow"), QStringLiteral("True"),
-            [some](const TStringGridEx& g) { return some(TFormValue::Boolean(g.FixedTitleRow())); },
-            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
-                g.SetFixedTitleRow(ToBool(p));
-            }));
-        t.push_back(Real(
-            QStringLiteral("TitleNameColumn"), QStringLiteral("''"),
-            [some](const TStringGridEx& g) {
-                return some(TFormValue::String(g.TitleNameColumn()));
-            },
-            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
-                g.SetTitleNameColumn(ToString(p));
-            }));
-        t.push_back(Real(
-            QStringLiteral("TitleValueColumn"), QStringLiteral("''"),
-            [some](const TStringGridEx& g) {
-                return some(TFormValue::String(g.TitleValueColumn()));
-            },
-            [](TStringGridEx& g, const TFormProperty& p, TLoadState&) {
-                g.SetTitleValueColumn(ToString(p));
-            }));
-        // PropValues and ClientAutoFit are handled below (the collection needs
-        // its own comparison with an ancestor).
+                                                      goHorzLine, goRangeSelect}))
+                .toLatin1();
+        std::vector<TPropDesc> t = {
+            IntProp("Left", nullptr, &G::x, [](G& g, int v) { g.move(v, g.y()); }),
+            IntProp("Top", nullptr, &G::y, [](G& g, int v) { g.move(g.x(), v); }),
+            IntProp(
+                "Width", nullptr, &G::width, [](G& g, int v) { g.resize(v, g.height()); }, 0,
+                QWIDGETSIZE_MAX),
+            IntProp(
+                "Height", nullptr, &G::height, [](G& g, int v) { g.resize(g.width(), v); }, 0,
+                QWIDGETSIZE_MAX),
+            Kept("Cursor", "crDefault", AnyIdentCheck(true)),
+            StringProp("Hint", &G::toolTip, &G::setToolTip),
+            Kept("HelpType", "htContext",
+                 IdentCheck({QStringLiteral("htKeyword"), QStringLiteral("htContext")})),
+            Kept("HelpKeyword", "''", StringCheck),
+            Kept("HelpContext", "0", IntCheck),
+            BoolProp("TabStop", "True", &G::TabStop, &G::SetTabStop),
+            Real(
+                "Col", nullptr,
+                [](const G& g) { return std::optional(TFormValue::Integer(g.Col())); },
+                [](G&, const TFormProperty& p, TLoadState& s) { s.Col = ToInt(p); }),
+            Real(
+                "Row", nullptr,
+                [](const G& g) { return std::optional(TFormValue::Integer(g.Row())); },
+                [](G&, const TFormProperty& p, TLoadState& s) { s.Row = ToInt(p); }),
+            Kept("Align", "alNone", IdentCheck(AlignNames)),
+            Kept("Anchors", "[akLeft, akTop]",
+                 [](const TFormProperty& p) { return TFormValue::SetOf(ToSet(p, AnchorNames)); }),
+            Kept("BiDiMode", "bdLeftToRight", IdentCheck(BiDiModeNames)),
+            ColorProp(
+                "Color", "clWindow",
+                [](const G& g) {
+                    return g.ParentColor() ? std::nullopt : std::optional(g.Color());
+                },
+                &G::SetColor),
+            Kept("Constraints.MaxHeight", "0", IntCheck),
+            Kept("Constraints.MaxWidth", "0", IntCheck),
+            Kept("Constraints.MinHeight", "0", IntCheck),
+            Kept("Constraints.MinWidth", "0", IntCheck),
+            BoolProp("Ctl3D", "True", &G::Ctl3D, &G::SetCtl3D),
+            Kept("DragCursor", "crDrag", AnyIdentCheck(true)),
+            Kept("DragKind", "dkDrag",
+                 IdentCheck({QStringLiteral("dkDrag"), QStringLiteral("dkDock")})),
+            Kept("DragMode", "dmManual",
+                 IdentCheck({QStringLiteral("dmManual"), QStringLiteral("dmAutomatic")})),
+            BoolProp(
+                "Enabled", "True",
+                [](const G& g) { return !g.testAttribute(Qt::WA_ForceDisabled); }, &G::setEnabled),
+            // The font, written whole when the grid has a font of its own.
+            FontProp(
+                "Font.Charset",
+                [](const G& g) {
+                    const QString text = g.StoredValue(QStringLiteral("Font.Charset"));
+                    return text.isEmpty() ? TFormValue::Ident(QStringLiteral("DEFAULT_CHARSET"))
+                                          : ParseFormValue(text);
+                },
+                [](G& g, const TFormProperty& p) {
+                    const QString text = FormValueToText(AnyIdentCheck(true)(p));
+                    g.SetStoredValue(QStringLiteral("Font.Charset"), text);
+                }),
+            FontProp(
+                "Font.Color", [](const G& g) { return ColorValue(g.FontColor()); },
+                [](G& g, const TFormProperty& p) {
+                    g.SetFontColor(ToColor(p));
+                    SetOwnFont(g, g.font());
+                }),
+            FontProp(
+                "Font.Height", [](const G& g) { return TFormValue::Integer(-FontPixelHeight(g)); },
+                [](G& g, const TFormProperty& p) {
+                    const int h = int(ToInt64(p, -4096, 4096));
+                    QFont f = g.font();
+                    if (h != 0) f.setPixelSize(h < 0 ? -h : h);
+                    SetOwnFont(g, f);
+                }),
+            FontProp(
+                "Font.Name", [](const G& g) { return TFormValue::String(g.font().family()); },
+                [](G& g, const TFormProperty& p) {
+                    QFont f = g.font();
+                    f.setFamily(ToString(p));
+                    SetOwnFont(g, f);
+                }),
+            FontProp(
+                "Font.Style",
+                [](const G& g) {
+                    const QFont f = g.font();
+                    const bool on[] = {f.bold(), f.italic(), f.underline(), f.strikeOut()};
+                    QStringList s;
+                    for (int i = 0; i < FontStyleNames.size(); ++i)
+                        if (on[i]) s << FontStyleNames.at(i);
+                    return TFormValue::SetOf(s);
+                },
+                [](G& g, const TFormProperty& p) {
+                    const QStringList s = ToSet(p, FontStyleNames);
+                    QFont f = g.font();
+                    f.setBold(s.contains(FontStyleNames.at(0)));
+                    f.setItalic(s.contains(FontStyleNames.at(1)));
+                    f.setUnderline(s.contains(FontStyleNames.at(2)));
+                    f.setStrikeOut(s.contains(FontStyleNames.at(3)));
+                    SetOwnFont(g, f);
+                }),
+            Kept("ParentBiDiMode", "True", BoolCheck),
+            BoolProp("ParentColor", "False", &G::ParentColor, &G::SetParentColor),
+            Kept("ParentCtl3D", "True", BoolCheck),
+            BoolProp(
+                "ParentFont", "True", [](const G& g) { return !HasOwnFont(g); },
+                [](G& g, bool parent) {
+                    if (parent) {
+                        g.setFont(QFont());
+                        g.SetFontColor(clWindowText);
+                    } else {
+                        SetOwnFont(g, g.font());
+                    }
+                }),
+            Kept("ParentShowHint", "True", BoolCheck),
+            [] {
+                // A menu given to the grid is stored by its name.
+                TPropDesc d = Kept("PopupMenu", "nil", AnyIdentCheck());
+                d.Get = [](const G& g) -> std::optional<TFormValue> {
+                    if (g.PopupMenu() && !g.PopupMenu()->objectName().isEmpty())
+                        return TFormValue::Ident(g.PopupMenu()->objectName());
+                    const QString text = g.StoredValue(QStringLiteral("PopupMenu"));
+                    return ParseFormValue(text.isEmpty() ? QStringLiteral("nil") : text);
+                };
+                return d;
+            }(),
+            Kept("ShowHint", "False", BoolCheck),
+            Kept("TabOrder", "-1", IntCheck),
+            BoolProp("Visible", "True", &G::VisibleProperty, &G::setVisible),
+            EnumProp("BorderStyle", "bsNone", BorderStyleNames, &G::BorderStyle,
+                     &G::SetBorderStyle),
+            IntProp("DefaultColWidth", "64", &G::DefaultColWidth, &G::SetDefaultColWidth),
+            IntProp("DefaultRowHeight", "24", &G::DefaultRowHeight, &G::SetDefaultRowHeight),
+            BoolProp("DefaultDrawing", "True", &G::DefaultDrawing, &G::SetDefaultDrawing),
+            ColorProp(
+                "FixedColor", "clBtnFace", [](const G& g) { return std::optional(g.FixedColor()); },
+                &G::SetFixedColor),
+            IntProp("RowCount", "5", &G::RowCount, &G::SetRowCount),
+            // Every column gets a definition object: a stored grid may not
+            // ask for millions of them.
+            IntProp("ColCount", "5", &G::ColCount, &G::SetColCount, int32Min, MaxStoredColumns),
+            IntProp("GridLineWidth", "1", &G::GridLineWidth, &G::SetGridLineWidth, 0, 1000),
+            Real(
+                "Options", defaultOptions.constData(),
+                [](const G& g) { return std::optional(OptionsValue(g.Options())); },
+                [](G& g, const TFormProperty& p, TLoadState&) {
+                    TGridOptions options;
+                    for (const QString& n : ToSet(p, OptionNames()))
+                        options.Include(TGridOption(OptionNames().indexOf(n)));
+                    g.SetOptions(options);
+                }),
+            EnumProp("ScrollBars", "ssBoth", ScrollStyleNames, &G::ScrollBars, &G::SetScrollBars),
+        };
+        for (const char* e : EventNames)
+            t.push_back(Kept(e, "", AnyIdentCheck()));
+        t.push_back(BoolProp("FixedTitleRow", "True", &G::FixedTitleRow, &G::SetFixedTitleRow));
+        t.push_back(StringProp("TitleNameColumn", &G::TitleNameColumn, &G::SetTitleNameColumn));
+        t.push_back(StringProp("TitleValueColumn", &G::TitleValueColumn, &G::SetTitleValueColumn));
         return t;
     }();
     return table;
@@ -553,7 +516,7 @@ TFormValue PropValuesValue(const TCellValueProps& props) {
             add("PropertyLabel", TFormValue::String(d->PropertyLabel()));
         if (!d->PropertyValue().isEmpty())
             add("PropertyValue", TFormValue::String(d->PropertyValue()));
-        value.Elements.push_back(std::move(item));
+        value.Elements().push_back(std::move(item));
     }
     return value;
 }
@@ -561,8 +524,12 @@ TFormValue PropValuesValue(const TCellValueProps& props) {
 void ReadPropValues(TStringGridEx& grid, const TFormProperty& p) {
     if (p.Value.Kind != TFormValue::TKind::Collection)
         BadValue(p, QStringLiteral("collection expected"));
+    // Each item is a column: no more than ColCount may ask for, so that what
+    // loads can be written and read again.
+    if (qint64(p.Value.Elements().size()) > MaxStoredColumns)
+        BadValue(p, QStringLiteral("more than %1 items").arg(MaxStoredColumns));
     TCellValueProps props(nullptr);
-    for (const TFormItem& item : p.Value.Elements) {
+    for (const TFormItem& item : p.Value.Elements()) {
         TCellValueProp* d = props.Add();
         for (const TFormProperty& ip : item.Properties) {
             const QString& name = ip.Name;
@@ -578,7 +545,8 @@ void ReadPropValues(TStringGridEx& grid, const TFormProperty& p) {
                 if (ip.Value.Kind != TFormValue::TKind::List)
                     BadValue(ip, QStringLiteral("list expected"));
                 QStringList list;
-                for (const TFormValue& v : ip.Value.Items) {
+                for (qsizetype i = 0; i < ip.Value.ItemCount(); ++i) {
+                    const TFormValue v = ip.Value.Item(i);
                     if (v.Kind != TFormValue::TKind::String)
                         BadValue(ip, QStringLiteral("string expected"));
                     list.append(v.Text);
@@ -618,13 +586,12 @@ TFormValue TCustomPrGrid::WriteRowHeights() const {
 
 namespace {
 
-// Reads exactly `count` integers; `set` stores each one as it is read.
-void ReadExtents(const char* name, const TFormValue& value, int count,
-                 const std::function<void(int, int)>& set) {
+// Reads exactly `count` integers.
+std::vector<int> ReadExtents(const char* name, const TFormValue& value, int count) {
     if (value.Kind != TFormValue::TKind::List)
         ReadFail(QStringLiteral("%1: a list of integers expected").arg(QLatin1String(name)),
                  value.Line);
-    const int n = int(value.Items.size());
+    const qsizetype n = value.ItemCount();
     // A short list fails before anything is stored: a huge count with a
     // short list must not allocate the extents first.
     if (n < count)
@@ -633,14 +600,10 @@ void ReadExtents(const char* name, const TFormValue& value, int count,
                      .arg(n + 1)
                      .arg(count),
                  value.Line);
+    std::vector<int> extents;
+    extents.reserve(std::size_t(count));
     for (int i = 0; i < count; ++i) {
-        if (i >= n)
-            ReadFail(QStringLiteral("%1: integer %2 of %3 expected, the list ends")
-                         .arg(QLatin1String(name))
-                         .arg(i + 1)
-                         .arg(count),
-                     value.Line);
-        const TFormValue& item = value.Items[std::size_t(i)];
+        const TFormValue item = value.Item(i);
         if (item.Kind != TFormValue::TKind::Integer ||
             item.Int < std::numeric_limits<qint32>::min() ||
             item.Int > std::numeric_limits<qint32>::max())
@@ -648,24 +611,36 @@ void ReadExtents(const char* name, const TFormValue& value, int count,
                          .arg(QLatin1String(name))
                          .arg(i + 1),
                      item.Line ? item.Line : value.Line);
-        set(i, int(item.Int));
+        extents.push_back(int(item.Int));
     }
     if (n > count)
         ReadFail(QStringLiteral("%1: end of list expected after %2 integers")
                      .arg(QLatin1String(name))
                      .arg(count),
-                 value.Items[std::size_t(count)].Line ? value.Items[std::size_t(count)].Line
-                                                      : value.Line);
+                 value.Item(count).Line ? value.Item(count).Line : value.Line);
+    return extents;
 }
 
 } // namespace
 
+// All extents in one step: the geometry is brought up to date once, not
+// once per cell.
 void TCustomPrGrid::ReadColWidths(const TFormValue& Value) {
-    ReadExtents("ColWidths", Value, m_colCount, [this](int i, int w) { SetColWidths(i, w); });
+    std::vector<int> widths = ReadExtents("ColWidths", Value, m_colCount);
+    if (m_colCount >= MaxGridExtents) InvalidOp(SGridTooLarge);
+    m_colWidths = std::move(widths);
+    m_hasColWidths = true;
+    InvalidateGrid();
+    ColWidthsChanged();
 }
 
 void TCustomPrGrid::ReadRowHeights(const TFormValue& Value) {
-    ReadExtents("RowHeights", Value, m_rowCount, [this](int i, int h) { SetRowHeights(i, h); });
+    std::vector<int> heights = ReadExtents("RowHeights", Value, m_rowCount);
+    if (m_rowCount >= MaxGridExtents) InvalidOp(SGridTooLarge);
+    m_rowHeights = std::move(heights);
+    m_hasRowHeights = true;
+    InvalidateGrid();
+    RowHeightsChanged();
 }
 
 void TCustomPrGrid::DefineProperties(std::vector<TFormProperty>& props,

@@ -1,32 +1,30 @@
 #include "platform/DataLinkFile.h"
 #include "platform/TextFile.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QSaveFile>
 #include <QStringEncoder>
 
 namespace quillary {
 
-QString ReadDataLinkFile(const QString& path) {
-    // A data-link file is a regular file of a few hundred bytes: devices and
-    // pipes (which never end) and anything absurdly large are refused.
-    constexpr qint64 kMaxSize = 1 << 20;
-    if (path.isEmpty() || !QFileInfo(path).isFile()) return {};
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    const QByteArray bytes = file.read(kMaxSize + 1);
-    if (bytes.size() > kMaxSize) return {};
+QString ReadDataLinkFile(const QString& path, QString* error) {
+    // Devices and pipes (which never end) and anything absurdly large are
+    // refused, as for any text file from outside.
+    QByteArray bytes;
+    if (!ReadRegularFile(path, kMaxTextFileSize, bytes, error, QStringLiteral("数据链接文件")))
+        return {};
     const QString text = DecodeText(bytes);
     const QStringList lines = text.split(QLatin1Char('\n'));
     const QLatin1StringView marker(kDataLinkMarker);
     for (qsizetype i = 0; i < lines.size(); ++i) {
         if (!lines[i].startsWith(marker)) continue;
-        if (i + 1 >= lines.size()) return {};
-        QString connection = lines[i + 1];
+        QString connection = lines.value(i + 1);
         if (connection.endsWith(QLatin1Char('\r'))) connection.chop(1);
+        if (connection.trimmed().isEmpty()) break;
         return connection;
     }
+    if (error)
+        *error = QStringLiteral("数据链接文件“%1”中没有连接字符串（应在“%2”这一行的下一行）")
+                     .arg(path, marker);
     return {};
 }
 

@@ -8,7 +8,8 @@
 #include "sqltext/Common.h"
 #include "sqltext/ScanCore.h"
 
-#include <memory>
+#include <algorithm>
+#include <deque>
 #include <vector>
 
 namespace quillary {
@@ -40,6 +41,81 @@ QString ClosingText(const Carry& carry, const QString& callerText) {
 Carry Plus(Carry carry, qsizetype parens) {
     carry.Parens += parens;
     return carry;
+}
+
+// A keyword table with the first character of each entry, so that a walk
+// tries only the entries that can begin at the next word.
+template <std::size_t N> struct Keywords {
+    explicit Keywords(const QStringList& table) {
+        for (std::size_t k = 0; k < N; ++k)
+            Entries[k] = MakeExpKeyword(table[qsizetype(k)]);
+    }
+    ExpKeyword Entries[N];
+};
+
+// The folded first character of the word that begins at `next`, 0 at the end.
+char16_t FirstOf(QStringView s, qsizetype next) {
+    return next < s.size() ? FoldAscii(s[next].unicode()) : 0;
+}
+
+// How many keywords of one or two tables a walk of s can meet at most: the
+// separator blanks followed by a first character of one of them. One quick
+// pass without branches, so that a result list grows once instead of step
+// by step.
+template <std::size_t N, std::size_t M = 1>
+std::pair<qsizetype, qsizetype> KeywordCandidates(QStringView s, const Keywords<N>& first,
+                                                  const Keywords<M>* second = nullptr) {
+    unsigned char classes[128] = {};
+    for (char16_t c : {8, 9, 13, 32})
+        classes[c] = 1;
+    const auto mark = [&](const ExpKeyword* entries, std::size_t count, unsigned char bit) {
+        for (std::size_t k = 0; k < count; ++k) {
+            const char16_t c = entries[k].First;
+            if (c >= 128) continue;
+            classes[c] |= bit;
+            if (c >= u'a' && c <= u'z') classes[c - 32] |= bit;
+        }
+    };
+    mark(first.Entries, N, 2);
+    if (second) mark(second->Entries, M, 4);
+    qsizetype counts[2] = {};
+    unsigned afterBlank = 0;
+    for (const QChar ch : s) {
+        const char16_t c = ch.unicode();
+        const unsigned cls = c < 128 ? classes[c] : 0;
+        counts[0] += afterBlank & (cls >> 1);
+        counts[1] += afterBlank & (cls >> 2);
+        afterBlank = cls & 1;
+    }
+    return {counts[0], counts[1]};
+}
+
+// The characters a walk has to look at; every other one it passes over in a
+// tight loop (all characters beyond ASCII are ordinary).
+struct CharSet {
+    constexpr CharSet(std::initializer_list<char16_t> chars) {
+        for (char16_t c : chars)
+            In[c] = true;
+    }
+    bool In[128] = {};
+};
+constexpr CharSet kStatementChars{u'(', u')', u'\'', u'"', u'[', 8, 9, 13, 32};
+constexpr CharSet kConditionChars{u'(', u')', u'\'', 8, 9, 13, 32, u'=', u'*', u'<', u'>', u'!'};
+
+qsizetype SkipOrdinary(QStringView s, qsizetype i, const CharSet& set) {
+    const qsizetype n = s.size();
+    while (i < n) {
+        const char16_t c = s[i].unicode();
+        if (c < 128 && set.In[c]) break;
+        ++i;
+    }
+    return i;
+}
+
+// Room for `items` more entries; a generous guess costs only address space.
+void Reserve(QStringList& list, qsizetype items) {
+    constexpr qsizetype kMost = qsizetype(1) << 22;
+    list.reserve(list.size() + std::min(items, kMost));
 }
 
 // A piece still to analyse; Next indexes the keyword table, -1 standing
@@ -91,6 +167,8 @@ QString AnalysisSQLClause(const QString& sql, const QString& keyword,
 
 void AnalysisUnionClause(const QString& sql, QStringList& list, const QString& openCarry,
                          const QString& closeCarry, const QString& nextOperator) {
+    static const Keywords<4> operators(sUnion);
+    Reserve(list, 4 * (KeywordCandidates(sql, operators).first + 1));
     PieceScanner scanner(sql);
     std::vector<Piece> pieces{{sql, {true, 0}, {true, 0}, -1}};
     while (!pieces.empty()) {
@@ -104,7 +182,9 @@ void AnalysisUnionClause(const QString& sql, QStringList& list, const QString& o
         bool split = false;
         bool unbalanced = false;
         qsizetype i = 0;
-        while (i < s.size() && !split && !unbalanced) {
+        while (!split && !unbalanced) {
+            i = SkipOrdinary(s, i, kStatementChars);
+            if (i >= s.size()) break;
             const char16_t c = s[i].unicode();
             if (c == u'(' || c == u'\'' || c == u'"' || c == u'[') {
                 const qsizetype end = scanner.GroupEnd(s, i);
@@ -117,9 +197,12 @@ void AnalysisUnionClause(const QString& sql, QStringList& list, const QString& o
                 continue;
             }
             const qsizetype next = SkipBlanks(s, i + 1);
+            const char16_t first = FirstOf(s, next);
             for (qsizetype k = 0; k < sUnion.size() && !split; ++k) {
                 PhraseMatch op;
-                if (!MatchPhrase(s, next, sUnion[k], true, op)) continue;
+                if (operators.Entries[k].First != first ||
+                    !MatchPhrase(s, next, sUnion[k], true, op))
+                    continue;
                 // The right-hand side splits itself further; the left is
                 // analysed first because it comes first in the list.
                 pieces.push_back({s.sliced(op.Next), {}, close, piece.Next});
@@ -139,7 +222,10 @@ void AnalysisUnionClause(const QString& sql, QStringList& list, const QString& o
 void AnalysisWhereClause(const QString& cond, QStringList& list, const QString& openCarry,
                          const QString& closeCarry, const QString& nextConnector) {
     static const QString kNot = QStringLiteral("not");
-    const ExpKeyword connectors[] = {MakeExpKeyword(sLogical[0]), MakeExpKeyword(sLogical[1])};
+    static const Keywords<2> logical(sLogical);
+    static const Keywords<5> wordOperators(sRelaCh2);
+    const ExpKeyword* connectors = logical.Entries;
+    Reserve(list, 6 * (KeywordCandidates(cond, logical).first + 1));
     PieceScanner scanner(cond);
     std::vector<Piece> pieces{{cond, {true, 0}, {true, 0}, -1}};
     while (!pieces.empty()) {
@@ -181,7 +267,9 @@ void AnalysisWhereClause(const QString& cond, QStringList& list, const QString& 
         bool done = false;
         bool unbalanced = false;
         qsizetype i = negated ? negation.Next : 0;
-        while (i < n && !done && !unbalanced) {
+        while (!done && !unbalanced) {
+            i = SkipOrdinary(s, i, kConditionChars);
+            if (i >= n) break;
             const char16_t c = s[i].unicode();
             // Only quotes and parentheses count here; double quotes and
             // brackets are plain characters of a condition.
@@ -196,22 +284,30 @@ void AnalysisWhereClause(const QString& cond, QStringList& list, const QString& 
             }
             if (IsSeparator(c)) {
                 const qsizetype next = SkipBlanks(s, i + 1);
+                const char16_t first = FirstOf(s, next);
                 PhraseMatch word;
                 for (qsizetype k = 0; k < sLogical.size() && !done; ++k) {
-                    if (!MatchPhrase(s, next, sLogical[k], true, word)) continue;
+                    if (connectors[k].First != first ||
+                        !MatchPhrase(s, next, sLogical[k], true, word))
+                        continue;
                     pieces.push_back({s.sliced(word.Next), {}, close, piece.Next});
                     pieces.push_back({s.first(i), open, {}, k});
                     done = true;
                 }
                 for (qsizetype k = 0; k < sRelaCh2.size() && !done && !negated; ++k) {
-                    if (!MatchPhrase(s, next, sRelaCh2[k], true, word)) continue;
+                    if (wordOperators.Entries[k].First != first ||
+                        !MatchPhrase(s, next, sRelaCh2[k], true, word))
+                        continue;
                     condition(i, sRelaCh2[k], word.Next);
                     done = true;
                 }
                 i = next; // the other blanks of the run would see the same words
                 continue;
             }
-            for (const QString& op : sRelaCh1) {
+            // Only these characters begin a symbol operator.
+            const bool symbol = c == u'=' || c == u'*' || c == u'<' || c == u'>' || c == u'!';
+            for (qsizetype k = 0; symbol && k < sRelaCh1.size(); ++k) {
+                const QString& op = sRelaCh1[k];
                 if (c != op[0].unicode()) continue;
                 qsizetype opEnd = i + 1;
                 if (op.size() == 2) {
@@ -266,15 +362,18 @@ class FromAnalysis {
 public:
     FromAnalysis(const QString& from, QStringList& joins, QStringList& tables)
         : FScanner(from), FJoinList(joins), FTableList(tables) {
+        const auto [joinCount, andCount] = KeywordCandidates(from, JoinKeywords(), &AndKeyword());
+        Reserve(FTableList, joinCount + 1);
+        Reserve(FJoinList, joinCount + andCount);
         Open(from);
         // Every piece is analysed before the text after it, as a recursive
         // reading would; the frames only keep that order without recursion.
-        while (!FFrames.empty()) {
-            FromFrame& frame = *FFrames.back();
+        while (FDepth > 0) {
+            FromFrame& frame = FFrames[std::size_t(FDepth - 1)];
             if (frame.NextPiece < frame.PieceCount) {
                 Open(frame.Pieces[frame.NextPiece++]);
             } else if (frame.Done) {
-                FFrames.pop_back();
+                --FDepth;
             } else {
                 Walk(frame);
             }
@@ -282,10 +381,27 @@ public:
     }
 
 private:
+    static const Keywords<8>& JoinKeywords() {
+        static const Keywords<8> table(sOuterJoin);
+        return table;
+    }
+    static const Keywords<1>& AndKeyword() {
+        static const Keywords<1> table(QStringList{QStringLiteral("and")});
+        return table;
+    }
+
+    // Frames are used again, with the room their join stacks already have;
+    // a deque keeps the frames in place while it grows.
     void Open(QStringView text) {
-        auto frame = std::make_unique<FromFrame>();
-        frame->S = FScanner.Strip(text).Text;
-        FFrames.push_back(std::move(frame));
+        if (FDepth == qsizetype(FFrames.size())) FFrames.emplace_back();
+        FromFrame& frame = FFrames[std::size_t(FDepth++)];
+        frame.S = FScanner.Strip(text).Text;
+        frame.Walk = 0;
+        frame.Joins.clear();
+        frame.SeenJoin = false;
+        frame.Done = false;
+        frame.PieceCount = 0;
+        frame.NextPiece = 0;
     }
 
     // Walks on until a join closes (its pieces are then analysed first) or
@@ -297,7 +413,9 @@ private:
             f.Done = true;
             return;
         }
-        while (f.Walk < n) {
+        for (;;) {
+            f.Walk = SkipOrdinary(s, f.Walk, kStatementChars);
+            if (f.Walk >= n) break;
             const qsizetype i = f.Walk;
             const char16_t c = s[i].unicode();
             if (c == u'(' || c == u'\'' || c == u'"' || c == u'[') {
@@ -314,12 +432,16 @@ private:
                 continue;
             }
             const qsizetype next = SkipBlanks(s, i + 1);
+            const char16_t first = FirstOf(s, next);
             PhraseMatch keyword;
             int kind = 0;
+            const ExpKeyword* joins = JoinKeywords().Entries;
             for (qsizetype k = 0; k < sOuterJoin.size() && kind == 0; ++k)
-                if (MatchPhrase(s, next, sOuterJoin[k], true, keyword)) kind = int(k) + 1;
-            if (kind == 0 && !f.Joins.empty() &&
-                MatchPhrase(s, next, QStringLiteral("on"), true, keyword))
+                if (joins[k].First == first && MatchPhrase(s, next, sOuterJoin[k], true, keyword))
+                    kind = int(k) + 1;
+            static const QString kOn = QStringLiteral("on");
+            if (kind == 0 && first == u'o' && !f.Joins.empty() &&
+                MatchPhrase(s, next, kOn, true, keyword))
                 kind = kOnRecord;
             if (kind == 0) {
                 f.Walk = next;
@@ -372,19 +494,26 @@ private:
     // One join item per top-level AND term of an ON condition.
     void AppendJoinTerms(QStringView condition, int kind) {
         static const QString kAnd = QStringLiteral("and");
-        const ExpKeyword andKeyword = MakeExpKeyword(kAnd);
-        const QString digit = QString::number(kind);
+        const ExpKeyword& andKeyword = AndKeyword().Entries[0];
+        const QChar digit(u'0' + kind);
+        // One string per item: the kind digit, then the term.
+        const auto item = [&](QStringView term) {
+            const QStringView text = FScanner.Strip(term).Text;
+            QString joined;
+            joined.reserve(text.size() + 1);
+            joined.append(digit).append(text);
+            return joined;
+        };
         qsizetype from = 0;
         for (;;) {
             const ExpEnd end = FindExpEndIn(condition, 0, false, &andKeyword, 1, from);
             if (end.Keyword < 0) {
                 const QStringView last =
                     from < condition.size() ? condition.sliced(from) : QStringView();
-                FJoinList.append(digit + FScanner.Strip(last).Text.toString());
+                FJoinList.append(item(last));
                 return;
             }
-            FJoinList.append(
-                digit + FScanner.Strip(condition.sliced(from, end.KeyPos - from)).Text.toString());
+            FJoinList.append(item(condition.sliced(from, end.KeyPos - from)));
             from = end.KeyPos + kAnd.size();
         }
     }
@@ -392,7 +521,8 @@ private:
     PieceScanner FScanner;
     QStringList& FJoinList;
     QStringList& FTableList;
-    std::vector<std::unique_ptr<FromFrame>> FFrames;
+    std::deque<FromFrame> FFrames;
+    qsizetype FDepth = 0;
 };
 
 } // namespace

@@ -1,10 +1,7 @@
 // Keyword tables, the two stacks, blank trimming, enclosing parentheses,
 // aliases, replacement and connection string properties.
 #include "sqltext/Common.h"
-#include "platform/DataLinkFile.h"
 #include "sqltext/ScanCore.h"
-
-#include <QFileInfo>
 
 namespace quillary {
 
@@ -160,6 +157,19 @@ QString ExtractProperty(const QString& text, const QString& name) {
     return text.mid(valueStart);
 }
 
+namespace {
+
+TDataLinkReader& DataLinkReader() {
+    static TDataLinkReader reader;
+    return reader;
+}
+
+} // namespace
+
+void SetDataLinkReader(TDataLinkReader reader) {
+    DataLinkReader() = std::move(reader);
+}
+
 QString GetProperty(const QString& connection, const QString& name) {
     static const QLatin1StringView kFileName("FILE NAME=");
     if (connection.size() >= kFileName.size() &&
@@ -167,9 +177,9 @@ QString GetProperty(const QString& connection, const QString& name) {
             0) {
         constexpr qsizetype kMaxPath = 260;
         const QString path = connection.mid(kFileName.size(), kMaxPath);
-        // Only plain files: a device or pipe named here must not block us.
-        if (!QFileInfo(path).isFile()) return QString();
-        const QString stored = ReadDataLinkFile(path);
+        const TDataLinkReader& reader = DataLinkReader();
+        if (!reader) return QString();
+        const QString stored = reader(path);
         if (stored.isEmpty()) return QString();
         return ExtractProperty(stored, name);
     }

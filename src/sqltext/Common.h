@@ -15,11 +15,13 @@
 //  * No function throws; malformed text gives the "not found" value (0,
 //    false or an empty text). Long input is analysed without recursion.
 //
-// Depends on QtCore only (plus the data-link file reader for GetProperty).
+// Depends on QtCore only: the data-link files GetProperty reads come in
+// through a reader installed from outside (SetDataLinkReader).
 
 #include <QChar>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace quillary {
 
@@ -110,8 +112,14 @@ void GetByName(const QString& item, QString& name, QString& alias, int mode);
 // re-reading inserted text. An empty from changes nothing.
 QString ReplaceAll(const QString& s, const QString& from, const QString& to);
 // The value of property name (upper case, e.g. "USER ID") in a connection
-// string; a "FILE NAME=" string is read from its data-link file.
+// string; a "FILE NAME=" string is read from its data-link file. Empty when
+// the file cannot be read or no reader is installed.
 QString GetProperty(const QString& connection, const QString& name);
+// Reads the connection string stored in a data-link file (empty when it
+// cannot). The database layer installs its reader when it is loaded; a
+// program or test without it installs one itself.
+using TDataLinkReader = std::function<QString(const QString& path)>;
+void SetDataLinkReader(TDataLinkReader reader);
 // The value of property name in a "NAME=value;NAME=value" text.
 QString ExtractProperty(const QString& text, const QString& name);
 

@@ -87,7 +87,10 @@ ExpEnd FindExpEndIn(QStringView s, char16_t endChar, bool hasEndChar, const ExpK
             }
         }
         if (!marks.IsEmpty()) {
+            // Inside a group only the marks count.
             ++i;
+            while (i < n && !IsMarkChar(s[i].unicode()))
+                ++i;
             continue;
         }
         if (hasEndChar && c == endChar) {

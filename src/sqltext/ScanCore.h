@@ -40,16 +40,32 @@ QStringView TrimRightBlanks(QStringView s);
 
 // The marks that tell top-level text from text inside quotes, brackets and
 // parentheses. The stack only ever holds parentheses with at most one quote
-// on top, or a double quote / bracket / quote at the bottom.
+// on top, or a double quote / bracket / quote at the bottom. The first marks
+// live in the object itself: a scan of a short piece allocates nothing.
 class MarkStack {
 public:
-    bool IsEmpty() const { return FMarks.empty(); }
-    char16_t Top() const { return FMarks.empty() ? 0 : FMarks.back(); }
-    void Push(char16_t c) { FMarks.push_back(c); }
-    void Pop() { FMarks.pop_back(); }
+    bool IsEmpty() const { return FSize == 0; }
+    char16_t Top() const {
+        if (FSize == 0) return 0;
+        return FSize <= kInline ? FInline[FSize - 1] : FMore.back();
+    }
+    void Push(char16_t c) {
+        if (FSize < kInline)
+            FInline[FSize] = c;
+        else
+            FMore.push_back(c);
+        ++FSize;
+    }
+    void Pop() {
+        if (FSize > kInline) FMore.pop_back();
+        --FSize;
+    }
 
 private:
-    std::vector<char16_t> FMarks;
+    static constexpr qsizetype kInline = 32;
+    char16_t FInline[kInline];
+    qsizetype FSize = 0;
+    std::vector<char16_t> FMore;
 };
 
 enum class MarkStep : unsigned char {

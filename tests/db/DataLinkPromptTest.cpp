@@ -130,7 +130,8 @@ TEST_F(DataLinkPromptTest, TestButtonReportsSuccessAndTheDatabasesOwnFailure) {
     EXPECT_TRUE(dlg.TestConnection());
 
     dlg.FileEdit->setText(QStringLiteral("/nonexistent/shop.db"));
-    ui.ExpectMessage(QStringLiteral("测试连接失败:\nDatabase file not found: /nonexistent/shop.db"),
-                     QStringLiteral("数据链接属性"));
+    ui.ExpectMessage(
+        QStringLiteral("测试连接失败:\nSQLite 数据源的数据库文件“/nonexistent/shop.db”不存在"),
+        QStringLiteral("数据链接属性"));
     dlg.TestButton->click();
 }

@@ -140,7 +140,13 @@ TEST_F(PostgresTest, ClosedPortAndBadPortFailWithoutHanging) {
 
     cs.Set(QStringLiteral("Port"), QStringLiteral("99999"));
     TADOConnection bad(cs.ToString());
-    EXPECT_EQ(ErrorOf([&] { bad.Open(); }), QStringLiteral("Invalid port number: 99999"));
+    EXPECT_EQ(ErrorOf([&] { bad.Open(); }),
+              QStringLiteral("连接字符串中的端口“99999”不是 1 到 65535 之间的整数"));
+    cs.Set(QStringLiteral("Port"), QString::number(server.Port));
+    cs.Set(QStringLiteral("Connect Timeout"), QStringLiteral("abc"));
+    TADOConnection waiting(cs.ToString());
+    EXPECT_EQ(ErrorOf([&] { waiting.Open(); }),
+              QStringLiteral("连接字符串中“Connect Timeout”的值“abc”不是正整数（等待连接的秒数）"));
 }
 
 TEST_F(PostgresTest, RefusedStatementsAndMultipleStatements) {

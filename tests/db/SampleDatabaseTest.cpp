@@ -68,5 +68,5 @@ TEST(SampleDatabase, UnwritablePlaceIsReported) {
     f.close();
     QString error;
     EXPECT_FALSE(EnsureSampleDatabase(blocker + QStringLiteral("/sub/sample.db"), &error));
-    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(error, QStringLiteral("无法为示例数据库创建文件夹“%1/sub”").arg(blocker));
 }

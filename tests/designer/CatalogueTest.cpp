@@ -147,7 +147,7 @@ TEST_F(CatalogueTest, FailedSwitchKeepsConnectionDesignAndList) {
     form->Canvas()->InsertQTable(10, 10, QStringLiteral("q"), QStringLiteral("select 1 as a"));
 
     ui.ExpectMessage(
-        QStringLiteral("连接数据源失败!\r\nDatabase file not found: /nonexistent/a.db"),
+        QStringLiteral("连接数据源失败!\r\nSQLite 数据源的数据库文件“/nonexistent/a.db”不存在"),
         QStringLiteral("提示"));
     EXPECT_EQ(form->ChangeCSN(QStringLiteral(
                   "Provider=SQLite;Persist Security Info=True;Data Source=/nonexistent/a.db")),
@@ -159,7 +159,7 @@ TEST_F(CatalogueTest, FailedSwitchKeepsConnectionDesignAndList) {
 
     // A file database never asks for a login, stored or not.
     ui.ExpectMessage(
-        QStringLiteral("连接数据源失败!\r\nDatabase file not found: /nonexistent/b.db"),
+        QStringLiteral("连接数据源失败!\r\nSQLite 数据源的数据库文件“/nonexistent/b.db”不存在"),
         QStringLiteral("提示"));
     EXPECT_EQ(form->ChangeCSN(QStringLiteral("Provider=SQLite;Data Source=/nonexistent/b.db")), -1);
 

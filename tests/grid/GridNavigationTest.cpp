@@ -1,7 +1,10 @@
 // Keyboard and mouse navigation on a shown grid: moving the current cell,
 // range selection, tabbing, the editor keys, dragging with the scroll timer,
-// sizing and moving rows and columns, the wheel and the scroll bars.
+// sizing and moving rows and columns, the wheel and the scroll bars, and
+// cells that take no room.
 #include "GridTestSupport.h"
+
+#include "grid/GridStreaming.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -419,4 +422,32 @@ TEST(GridMouse, DesignModeSizesColumnsButNeverEdits) {
     grid->SetDesigning(false);
     ClickCell(*grid, 1, 3);
     EXPECT_TRUE(grid->InplaceEditor()->isVisible());
+}
+
+TEST(GridGeometry, CellsOfNoExtentTakeNoRoom) {
+    // Rows 2..4 of height 0 without grid lines: never hit, and row 5
+    // follows row 1 directly.
+    auto grid = ShownGrid(3, 8);
+    grid->SetGridLineWidth(0);
+    grid->SetDefaultRowHeight(20);
+    for (int r = 2; r <= 4; ++r)
+        grid->SetRowHeights(r, 0);
+    EXPECT_EQ(grid->CellRect(1, 5).top(), grid->CellRect(1, 1).bottom() + 1);
+    EXPECT_TRUE(grid->CellRect(1, 3).isEmpty());
+    EXPECT_EQ(grid->MouseCoord(CellCenter(*grid, 1, 5).x(), CellCenter(*grid, 1, 5).y()),
+              (TGridCoord{1, 5}));
+
+    // Two billion rows of height 0: all of them fit, none can be hit, and
+    // the last one can be made current.
+    TStringGridEx huge;
+    ReadGridText(QStringLiteral("object G: TStringGridEx\n  DefaultRowHeight = 0\n"
+                                "  RowCount = 2147483647\n  GridLineWidth = 0\nend\n"),
+                 huge);
+    huge.resize(300, 200);
+    ShowActive(&huge);
+    EXPECT_EQ(huge.VisibleRowCount(), huge.RowCount() - huge.TopRow());
+    EXPECT_EQ(huge.MouseCoord(40, 100).Y, -1);
+    huge.SetRow(huge.RowCount() - 1);
+    EXPECT_EQ(huge.Row(), huge.RowCount() - 1);
+    EXPECT_FALSE(huge.grab().isNull());
 }

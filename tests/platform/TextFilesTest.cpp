@@ -6,6 +6,8 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace quillary;
 
@@ -55,9 +57,10 @@ TEST(TextFile, WritesUtf8AndNeverLosesTheOldFileOnFailure) {
     ASSERT_TRUE(raw.open(QIODevice::ReadOnly));
     EXPECT_EQ(raw.readAll(), QStringLiteral("select 1 -- 一").toUtf8());
 
-    EXPECT_FALSE(WriteTextFile(dir.filePath(QStringLiteral("missing/folder/x.sql")),
-                               QStringLiteral("x"), &error));
-    EXPECT_FALSE(error.isEmpty());
+    const QString nowhere = dir.filePath(QStringLiteral("missing/folder/x.sql"));
+    EXPECT_FALSE(WriteTextFile(nowhere, QStringLiteral("x"), &error));
+    EXPECT_TRUE(error.startsWith(QStringLiteral("无法写入文件“%1”：").arg(nowhere)))
+        << error.toStdString();
     EXPECT_FALSE(ReadTextFile(dir.filePath(QStringLiteral("nothing.sql")), text, &error));
     EXPECT_EQ(text, QStringLiteral("select 1 -- 一")) << "a failed read leaves the text alone";
 }
@@ -85,24 +88,74 @@ TEST(DataLinkFile, ReadsTheConnectionStringAfterTheMarker) {
         QStringLiteral("DSN=a"));
 }
 
-TEST(DataLinkFile, AnythingElseGivesAnEmptyText) {
+TEST(DataLinkFile, AnythingElseGivesAnEmptyTextAndTheReason) {
     QTemporaryDir dir;
-    EXPECT_EQ(ReadDataLinkFile(QString()), QString());
-    EXPECT_EQ(ReadDataLinkFile(dir.filePath(QStringLiteral("missing.udl"))), QString());
-    EXPECT_EQ(ReadDataLinkFile(dir.path()), QString()) << "a folder";
-    EXPECT_EQ(ReadDataLinkFile(QStringLiteral("/dev/zero")), QString()) << "a device never ends";
-    EXPECT_EQ(
-        ReadDataLinkFile(WriteBytes(dir, QStringLiteral("nomarker.udl"),
-                                    Utf16Le(QStringLiteral("[oledb]\r\nProvider=X\r\n"), true))),
-        QString());
-    EXPECT_EQ(ReadDataLinkFile(WriteBytes(
-                  dir, QStringLiteral("last.udl"),
-                  Utf16Le(QStringLiteral(
-                              "[oledb]\r\n; Everything after this line is an OLE DB initstring"),
-                          true))),
-              QString())
-        << "marker on the last line";
-    EXPECT_EQ(ReadDataLinkFile(
-                  WriteBytes(dir, QStringLiteral("binary.udl"), QByteArray("\x00\x01\x02\xff", 4))),
-              QString());
+    const QString noMarker = WriteBytes(dir, QStringLiteral("nomarker.udl"),
+                                        Utf16Le(QStringLiteral("[oledb]\r\nProvider=X\r\n"), true));
+    const QString last = WriteBytes(
+        dir, QStringLiteral("last.udl"),
+        Utf16Le(QStringLiteral("[oledb]\r\n; Everything after this line is an OLE DB initstring"),
+                true));
+    const QString binary =
+        WriteBytes(dir, QStringLiteral("binary.udl"), QByteArray("\x00\x01\x02\xff", 4));
+    const QString marker = QString::fromLatin1(kDataLinkMarker);
+    const std::pair<QString, QString> cases[] = {
+        {QString(), QStringLiteral("没有给出数据链接文件的路径")},
+        {dir.path(), QStringLiteral("无法读取数据链接文件“%1”：这是一个文件夹").arg(dir.path())},
+        {QStringLiteral("/dev/zero"),
+         QStringLiteral(
+             "无法读取数据链接文件“/dev/zero”：这不是普通文件（而是设备、管道或套接字）")},
+        {noMarker, QStringLiteral("数据链接文件“%1”中没有连接字符串（应在“%2”这一行的下一行）")
+                       .arg(noMarker, marker)},
+        {last, QStringLiteral("数据链接文件“%1”中没有连接字符串（应在“%2”这一行的下一行）")
+                   .arg(last, marker)},
+        {binary, QStringLiteral("数据链接文件“%1”中没有连接字符串（应在“%2”这一行的下一行）")
+                     .arg(binary, marker)},
+    };
+    for (const auto& [path, reason] : cases) {
+        QString error;
+        EXPECT_EQ(ReadDataLinkFile(path, &error), QString()) << path.toStdString();
+        EXPECT_EQ(error.toStdString(), reason.toStdString());
+    }
+}
+
+TEST(TextFile, OnlyRegularFilesOfAtMost64MegabytesAreRead) {
+    // A pipe named like an SQL file would block for ever, a device never
+    // ends: both are refused at once, as is a file too large to be a script.
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(QStringLiteral("waiting.sql"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString large = dir.filePath(QStringLiteral("large.sql"));
+    QFile file(large);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(file.resize(kMaxTextFileSize + 1)); // sparse: costs no disk
+    file.close();
+    const QString locked = WriteBytes(dir, QStringLiteral("locked.sql"), "select 1");
+    QFile::setPermissions(locked, QFileDevice::WriteOwner);
+    const std::pair<QString, QString> cases[] = {
+        {fifo,
+         QStringLiteral("无法读取文件“%1”：这不是普通文件（而是设备、管道或套接字）").arg(fifo)},
+        {QStringLiteral("/dev/zero"),
+         QStringLiteral("无法读取文件“/dev/zero”：这不是普通文件（而是设备、管道或套接字）")},
+        {large,
+         QStringLiteral("无法读取文件“%1”：它有 67108865 字节，超过了 64 MB 的上限").arg(large)},
+        {dir.path(), QStringLiteral("无法读取文件“%1”：这是一个文件夹").arg(dir.path())},
+        {dir.filePath(QStringLiteral("none.sql")),
+         QStringLiteral("无法读取文件“%1”：文件不存在")
+             .arg(dir.filePath(QStringLiteral("none.sql")))},
+        {QString(), QStringLiteral("没有给出文件的路径")},
+    };
+    for (const auto& [path, reason] : cases) {
+        QString text = QStringLiteral("unchanged");
+        QString error;
+        EXPECT_FALSE(ReadTextFile(path, text, &error)) << path.toStdString();
+        EXPECT_EQ(error.toStdString(), reason.toStdString());
+        EXPECT_EQ(text, QStringLiteral("unchanged"));
+    }
+    // Without read permission (root reads everything).
+    if (::geteuid() != 0) {
+        QString text, error;
+        EXPECT_FALSE(ReadTextFile(locked, text, &error));
+        EXPECT_EQ(error, QStringLiteral("无法读取文件“%1”：没有读取它的权限").arg(locked));
+    }
 }

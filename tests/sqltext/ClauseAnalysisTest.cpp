@@ -109,190 +109,129 @@ TEST(AnalysisSQLClause, NeedsASeparatorBlankBeforeTheNextKeyword) {
     EXPECT_EQ(Cut("select [a from] from t", "select", kFromWhere).Items, QStringList({"[a from]"}));
 }
 
-TEST(AnalysisUnionClause, SplitsStatementsAtTheirSetOperators) {
-    const QStringList list =
-        Union("(select a from t union select b from u) union all select c from v");
-    ASSERT_EQ(list.size(), 12);
-    EXPECT_EQ(Group(list, 0, 4), QStringList({"(", "select a from t", "", "union"}));
-    EXPECT_EQ(Group(list, 1, 4), QStringList({"", "select b from u", ")", "union all"}));
-    EXPECT_EQ(Group(list, 2, 4), QStringList({"", "select c from v", "", ""}));
-
-    EXPECT_EQ(Union("select a from t MINUS\tselect a from u INTERSECT (select b from v)"),
-              QStringList({"", "select a from t", "", "minus", "", "select a from u", "",
-                           "intersect", "(", "select b from v", ")", ""}));
+TEST(AnalysisUnionClause, SplitsStatementsAtTopLevelSetOperators) {
+    // opening parentheses, statement, closing parentheses, operator
+    const std::pair<const char*, QStringList> cases[] = {
+        {"(select a from t union select b from u) union all select c from v",
+         {"(", "select a from t", "", "union", "", "select b from u", ")", "union all", "",
+          "select c from v", "", ""}},
+        {"select a from t MINUS\tselect a from u INTERSECT (select b from v)",
+         {"", "select a from t", "", "minus", "", "select a from u", "", "intersect", "(",
+          "select b from v", ")", ""}},
+        {"select a from (select b union select c) x",
+         {"", "select a from (select b union select c) x", "", ""}},
+        {"select 'a union b' from t", {"", "select 'a union b' from t", "", ""}},
+        {"select reunion from t", {"", "select reunion from t", "", ""}},
+        {"select a union allx select b",
+         {"", "select a", "", "union", "", "allx select b", "", ""}},
+        {"((select a))", {"((", "select a", "))", ""}},
+        {"", {}},
+        {"()", {}},
+        {"select a) union select b", {}},
+        // What came before an unmatched parenthesis stays.
+        {"select a union select b) x", {"", "select a", "", "union"}},
+    };
+    for (const auto& [sql, list] : cases)
+        EXPECT_EQ(Union(QString::fromUtf8(sql)), list) << sql;
+    QStringList carried;
+    AnalysisUnionClause("a union b", carried, "[", "]", "x");
+    EXPECT_EQ(carried, QStringList({"[", "a", "", "union", "", "b", "]", "x"}));
 }
 
-TEST(AnalysisUnionClause, LeavesOperatorsInsideQuotesParenthesesAndWordsAlone) {
-    EXPECT_EQ(Union("select a from (select b union select c) x"),
-              QStringList({"", "select a from (select b union select c) x", "", ""}));
-    EXPECT_EQ(Union("select 'a union b' from t"),
-              QStringList({"", "select 'a union b' from t", "", ""}));
-    EXPECT_EQ(Union("select reunion from t"), QStringList({"", "select reunion from t", "", ""}));
-    EXPECT_EQ(Union("select a union allx select b"),
-              QStringList({"", "select a", "", "union", "", "allx select b", "", ""}));
-    EXPECT_EQ(Union("((select a))"), QStringList({"((", "select a", "))", ""}));
+TEST(AnalysisFromClause, GivesTablesAndOneJoinPerAndTermOfEachOnCondition) {
+    // tables, then joins: the sOuterJoin number, then the term
+    const std::tuple<const char*, QStringList, QStringList> cases[] = {
+        {"t1 x, t2 y", {"t1 x, t2 y"}, {}},
+        {"  ([order items] i)  ", {"[order items] i"}, {}},
+        {"a 'x join y' b", {"a 'x join y' b"}, {}},
+        {"", {}, {}},
+        {"a left join b on a.id = b.id and a.k = b.k", {"a", "b"}, {"2a.id = b.id", "2a.k = b.k"}},
+        {"a join b on (a.x = b.x and a.y = b.y)", {"a", "b"}, {"5a.x = b.x and a.y = b.y"}},
+        {"a join b on a.n = 'x and y' AND (a.m = b.m)",
+         {"a", "b"},
+         {"5a.n = 'x and y'", "5a.m = b.m"}},
+        {"a INNER JOIN b ON x RIGHT JOIN c ON y FULL JOIN d ON z "
+         "LEFT OUTER JOIN e ON u RIGHT  OUTER\tJOIN f ON v FULL OUTER JOIN g ON w",
+         {"a", "b", "c", "d", "e", "f", "g"},
+         {"1x", "3y", "4z", "6u", "7v", "8w"}},
+        // Joins close in the order they end.
+        {"a join b on x join c on y", {"a", "b", "c"}, {"5x", "5y"}},
+        {"a join b join c on x on y", {"b", "c", "a"}, {"5x", "5y"}},
+        {"(a join b on x) join c on y", {"a", "b", "c"}, {"5y", "5x"}},
+        {"订单 o join 客户 c on o.客户号 = c.编号", {"订单 o", "客户 c"}, {"5o.客户号 = c.编号"}},
+        // A join without ON adds nothing, nor does a second ON.
+        {"a join b", {}, {}},
+        {"a join b on x join c", {"a", "b"}, {"5x"}},
+        {"a join b on x on y join c on z", {"a", "b", "c"}, {"5x", "5z"}},
+        // An unmatched parenthesis ends the analysis.
+        {"a) join b on x", {}, {}},
+        {"a join b on x join c on y) z", {"a", "b"}, {"5x"}},
+    };
+    for (const auto& [from, tables, joins] : cases) {
+        const From f = Tables(QString::fromUtf8(from));
+        EXPECT_EQ(f.Tables, tables) << from;
+        EXPECT_EQ(f.Joins, joins) << from;
+    }
 }
 
-TEST(AnalysisUnionClause, CarriesTheCallersParenthesesAndOperator) {
-    QStringList list;
-    AnalysisUnionClause("a union b", list, "[", "]", "x");
-    EXPECT_EQ(list, QStringList({"[", "a", "", "union", "", "b", "]", "x"}));
-}
-
-TEST(AnalysisUnionClause, AddsNothingForEmptyOrUnbalancedText) {
-    EXPECT_EQ(Union(QString()), QStringList());
-    EXPECT_EQ(Union("()"), QStringList());
-    EXPECT_EQ(Union("select a) union select b"), QStringList());
-    EXPECT_EQ(Union("select a union select b) x"), QStringList({"", "select a", "", "union"}))
-        << "what came before the unmatched parenthesis stays";
-}
-
-TEST(AnalysisFromClause, KeepsACommaListAsOneTable) {
-    const From f = Tables("t1 x, t2 y");
-    EXPECT_EQ(f.Tables, QStringList({"t1 x, t2 y"}));
-    EXPECT_TRUE(f.Joins.isEmpty());
-    EXPECT_EQ(Tables("  ([order items] i)  ").Tables, QStringList({"[order items] i"}));
-    EXPECT_EQ(Tables("a 'x join y' b").Tables, QStringList({"a 'x join y' b"}));
-    EXPECT_EQ(Tables(QString()).Tables, QStringList());
-}
-
-TEST(AnalysisFromClause, TurnsEachAndTermOfAnOnConditionIntoAJoin) {
-    const From f = Tables("a left join b on a.id = b.id and a.k = b.k");
-    EXPECT_EQ(f.Tables, QStringList({"a", "b"}));
-    EXPECT_EQ(f.Joins, QStringList({"2a.id = b.id", "2a.k = b.k"}));
-    const From g = Tables("a join b on (a.x = b.x and a.y = b.y)");
-    EXPECT_EQ(g.Joins, QStringList({"5a.x = b.x and a.y = b.y"}))
-        << "an AND inside parentheses does not cut";
-    const From h = Tables("a join b on a.n = 'x and y' AND (a.m = b.m)");
-    EXPECT_EQ(h.Joins, QStringList({"5a.n = 'x and y'", "5a.m = b.m"}));
-}
-
-TEST(AnalysisFromClause, NumbersTheJoinKindAfterTheKeywordTable) {
-    const From f =
-        Tables("a INNER JOIN b ON x RIGHT JOIN c ON y FULL JOIN d ON z "
-               "LEFT OUTER JOIN e ON u RIGHT  OUTER\tJOIN f ON v FULL OUTER JOIN g ON w");
-    EXPECT_EQ(f.Tables, QStringList({"a", "b", "c", "d", "e", "f", "g"}));
-    EXPECT_EQ(f.Joins, QStringList({"1x", "3y", "4z", "6u", "7v", "8w"}));
-}
-
-TEST(AnalysisFromClause, ClosesJoinsInTheOrderTheyEnd) {
-    From f = Tables("a join b on x join c on y");
-    EXPECT_EQ(f.Tables, QStringList({"a", "b", "c"}));
-    EXPECT_EQ(f.Joins, QStringList({"5x", "5y"}));
-
-    f = Tables("a join b join c on x on y");
-    EXPECT_EQ(f.Tables, QStringList({"b", "c", "a"}));
-    EXPECT_EQ(f.Joins, QStringList({"5x", "5y"}));
-
-    f = Tables("(a join b on x) join c on y");
-    EXPECT_EQ(f.Tables, QStringList({"a", "b", "c"}));
-    EXPECT_EQ(f.Joins, QStringList({"5y", "5x"})) << "a join's own term before its pieces' joins";
-
-    f = Tables("订单 o join 客户 c on o.客户号 = c.编号");
-    EXPECT_EQ(f.Tables, QStringList({"订单 o", "客户 c"}));
-    EXPECT_EQ(f.Joins, QStringList({"5o.客户号 = c.编号"}));
-}
-
-TEST(AnalysisFromClause, AddsNothingForAJoinWithoutOnOrAnOnWithoutJoin) {
-    EXPECT_EQ(Tables("a join b").Tables, QStringList());
-    EXPECT_EQ(Tables("a join b on x join c").Tables, QStringList({"a", "b"}));
-    const From f = Tables("a join b on x on y join c on z");
-    EXPECT_EQ(f.Tables, QStringList({"a", "b", "c"}));
-    EXPECT_EQ(f.Joins, QStringList({"5x", "5z"})) << "the stray condition is dropped";
-}
-
-TEST(AnalysisFromClause, StopsAtAnUnmatchedParenthesis) {
-    EXPECT_EQ(Tables("a) join b on x").Tables, QStringList());
-    const From f = Tables("a join b on x join c on y) z");
-    EXPECT_EQ(f.Tables, QStringList({"a", "b"}));
-    EXPECT_EQ(f.Joins, QStringList({"5x"}));
-}
-
-TEST(AnalysisWhereClause, MakesOneRowPerConditionWithItsConnector) {
-    const QStringList rows = Where("(a = 1 or b = 2) and c = 3");
-    ASSERT_EQ(rows.size(), 18);
-    EXPECT_EQ(Group(rows, 0, 6), QStringList({"(", "a ", "=", " 1", "", "or"}));
-    EXPECT_EQ(Group(rows, 1, 6), QStringList({"", "b ", "=", " 2", ")", "and"}));
-    EXPECT_EQ(Group(rows, 2, 6), QStringList({"", "c ", "=", " 3", "", ""}));
-
-    const QStringList chain = Where("a = 1 or b = 2 and c = 3");
-    ASSERT_EQ(chain.size(), 18);
-    EXPECT_EQ(chain[5], QStringLiteral("or"));
-    EXPECT_EQ(chain[11], QStringLiteral("and"));
-    EXPECT_EQ(chain[17], QString());
-}
-
-TEST(AnalysisWhereClause, CarriesParenthesesAcrossNestedGroups) {
-    EXPECT_EQ(Where("((a = 1 or b = 2) and c = 3) or d = 4"),
-              QStringList({"((", "a ", "=", " 1", "",  "or",  //
-                           "",   "b ", "=", " 2", ")", "and", //
-                           "",   "c ", "=", " 3", ")", "or",  //
-                           "",   "d ", "=", " 4", "",  ""}));
-    QStringList list;
-    AnalysisWhereClause("a = 1", list, "((", "))", "and");
-    EXPECT_EQ(list, QStringList({"((", "a ", "=", " 1", "))", "and"}));
-}
-
-TEST(AnalysisWhereClause, ReadsWordOperatorsOnlyBetweenBlanks) {
-    EXPECT_EQ(Where("x not like 'a%'"), QStringList({"", "x", "not like", "'a%'", "", ""}));
-    EXPECT_EQ(Where("name in ('a', 'b')"), QStringList({"", "name", "in", "('a', 'b')", "", ""}));
-    EXPECT_EQ(Where("name in('a')"), QStringList({"", "name in('a')", "", "", "", ""}));
-    EXPECT_EQ(
-        Where("a NOT IN (1, 2) or b IS not null"),
-        QStringList({"", "a", "not in", "(1, 2)", "", "or", "", "b", "is", "not null", "", ""}));
-    EXPECT_EQ(Where("名称 like '%公司%'   and 城市 = '北京'"),
-              QStringList({"", "名称", "like", "'%公司%'  ", "", "and", "", "城市 ", "=", " '北京'",
-                           "", ""}));
-}
-
-TEST(AnalysisWhereClause, ReadsSymbolOperatorsEvenWithBlanksInside) {
-    EXPECT_EQ(Where("a =* b"), QStringList({"", "a ", "=*", " b", "", ""}));
-    EXPECT_EQ(Where("a *= b"), QStringList({"", "a ", "*=", " b", "", ""}));
-    EXPECT_EQ(Where("a < > b"), QStringList({"", "a ", "<>", " b", "", ""}));
-    EXPECT_EQ(Where("a > = b"), QStringList({"", "a ", ">=", " b", "", ""}));
-    EXPECT_EQ(Where("a ! = b"), QStringList({"", "a ", "!=", " b", "", ""}));
-    EXPECT_EQ(Where("a<b"), QStringList({"", "a", "<", "b", "", ""}));
-    EXPECT_EQ(Where("a < b"), QStringList({"", "a ", "<", " b", "", ""}));
-    EXPECT_EQ(Where("[a>b] = 1"), QStringList({"", "[a", ">", "b] = 1", "", ""}))
-        << "brackets are not tracked in conditions";
-}
-
-TEST(AnalysisWhereClause, KeepsConnectorsInsideQuotesAndParentheses) {
-    EXPECT_EQ(
-        Where("a = 'x or y' and b = 'it''s'"),
-        QStringList({"", "a ", "=", " 'x or y'", "", "and", "", "b ", "=", " 'it''s'", "", ""}));
-    EXPECT_EQ(Where("a = f(b or c) or d = 1"),
-              QStringList({"", "a ", "=", " f(b or c)", "", "or", "", "d ", "=", " 1", "", ""}));
-    // The value's connector is looked for with quotes and brackets tracked.
-    EXPECT_EQ(Where("a = \"x or y\" or b = 1"),
-              QStringList({"", "a ", "=", " \"x or y\"", "", "or", "", "b ", "=", " 1", "", ""}));
-}
-
-TEST(AnalysisWhereClause, KeepsTheNegationInTheFirstRow) {
-    EXPECT_EQ(Where("not exists (select 1 from t where t.a = b) and b = 1"),
-              QStringList({"", "not exists (select 1 from t where t.a = b)", "", "", "", "and", "",
-                           "b ", "=", " 1", "", ""}));
-    EXPECT_EQ(Where("NOT a = 1"), QStringList({"", "NOT a ", "=", " 1", "", ""}));
-    EXPECT_EQ(Where("not a like 'x' or b = 2"),
-              QStringList({"", "not a like 'x'", "", "", "", "or", "", "b ", "=", " 2", "", ""}))
-        << "no word operator in a negated condition";
-    EXPECT_EQ(Where("nota like 'x'"), QStringList({"", "nota", "like", "'x'", "", ""}));
-}
-
-TEST(AnalysisWhereClause, NeedsSeparatorBlanksAroundConnectors) {
-    EXPECT_EQ(Where("a = 1\nor b = 2"), QStringList({"", "a ", "=", " 1\nor b = 2", "", ""}));
-    // The value stops before the blank right before the connector.
-    EXPECT_EQ(Where("a = 1\r\nor b = 2"),
-              QStringList({"", "a ", "=", " 1\r", "", "or", "", "b ", "=", " 2", "", ""}));
-    EXPECT_EQ(Where("exists (select 1) or(b = 1)"),
-              QStringList({"", "exists (select 1) or(b = 1)", "", "", "", ""}));
-}
-
-TEST(AnalysisWhereClause, HandlesEmptyAndUnbalancedText) {
-    EXPECT_EQ(Where(QString()), QStringList({"", "", "", "", "", ""}));
-    EXPECT_EQ(Where("x) or y = 1"), QStringList());
-    EXPECT_EQ(Where("a = 1 and"), QStringList({"", "a ", "=", " 1", "", "and", //
-                                               "", "", "", "", "", ""}));
-    EXPECT_EQ(Where("a = 1) or b = 2"), QStringList({"", "a ", "=", " 1) or b = 2", "", ""}))
-        << "the connector search stops at the unmatched parenthesis";
+TEST(AnalysisWhereClause, MakesOneRowOfSixItemsPerCondition) {
+    // opening parentheses, left operand, operator, value, closing
+    // parentheses, connector
+    const std::pair<const char*, QStringList> cases[] = {
+        {"(a = 1 or b = 2) and c = 3",
+         {"(", "a ", "=", " 1", "", "or", "", "b ", "=", " 2", ")", "and", "", "c ", "=", " 3", "",
+          ""}},
+        {"a = 1 or b = 2 and c = 3",
+         {"", "a ", "=", " 1", "", "or", "", "b ", "=", " 2", "", "and", "", "c ", "=", " 3", "",
+          ""}},
+        {"((a = 1 or b = 2) and c = 3) or d = 4",
+         {"((", "a ", "=", " 1", "",  "or", "", "b ", "=", " 2", ")", "and",
+          "",   "c ", "=", " 3", ")", "or", "", "d ", "=", " 4", "",  ""}},
+        // Word operators only between blanks.
+        {"x not like 'a%'", {"", "x", "not like", "'a%'", "", ""}},
+        {"name in ('a', 'b')", {"", "name", "in", "('a', 'b')", "", ""}},
+        {"name in('a')", {"", "name in('a')", "", "", "", ""}},
+        {"a NOT IN (1, 2) or b IS not null",
+         {"", "a", "not in", "(1, 2)", "", "or", "", "b", "is", "not null", "", ""}},
+        {"名称 like '%公司%'   and 城市 = '北京'",
+         {"", "名称", "like", "'%公司%'  ", "", "and", "", "城市 ", "=", " '北京'", "", ""}},
+        // Symbol operators, blanks inside removed; brackets are not tracked.
+        {"a =* b", {"", "a ", "=*", " b", "", ""}},
+        {"a *= b", {"", "a ", "*=", " b", "", ""}},
+        {"a < > b", {"", "a ", "<>", " b", "", ""}},
+        {"a > = b", {"", "a ", ">=", " b", "", ""}},
+        {"a ! = b", {"", "a ", "!=", " b", "", ""}},
+        {"a<b", {"", "a", "<", "b", "", ""}},
+        {"[a>b] = 1", {"", "[a", ">", "b] = 1", "", ""}},
+        // Connectors inside quotes and parentheses stay in the value.
+        {"a = 'x or y' and b = 'it''s'",
+         {"", "a ", "=", " 'x or y'", "", "and", "", "b ", "=", " 'it''s'", "", ""}},
+        {"a = f(b or c) or d = 1",
+         {"", "a ", "=", " f(b or c)", "", "or", "", "d ", "=", " 1", "", ""}},
+        {"a = \"x or y\" or b = 1",
+         {"", "a ", "=", " \"x or y\"", "", "or", "", "b ", "=", " 1", "", ""}},
+        // A negation stays in the first row; no word operator after it.
+        {"not exists (select 1 from t where t.a = b) and b = 1",
+         {"", "not exists (select 1 from t where t.a = b)", "", "", "", "and", "", "b ", "=", " 1",
+          "", ""}},
+        {"NOT a = 1", {"", "NOT a ", "=", " 1", "", ""}},
+        {"not a like 'x' or b = 2",
+         {"", "not a like 'x'", "", "", "", "or", "", "b ", "=", " 2", "", ""}},
+        {"nota like 'x'", {"", "nota", "like", "'x'", "", ""}},
+        // Connectors need separator blanks; the value stops before the one
+        // right before the connector.
+        {"a = 1\nor b = 2", {"", "a ", "=", " 1\nor b = 2", "", ""}},
+        {"a = 1\r\nor b = 2", {"", "a ", "=", " 1\r", "", "or", "", "b ", "=", " 2", "", ""}},
+        {"exists (select 1) or(b = 1)", {"", "exists (select 1) or(b = 1)", "", "", "", ""}},
+        // Empty and unbalanced text.
+        {"", {"", "", "", "", "", ""}},
+        {"x) or y = 1", {}},
+        {"a = 1 and", {"", "a ", "=", " 1", "", "and", "", "", "", "", "", ""}},
+        {"a = 1) or b = 2", {"", "a ", "=", " 1) or b = 2", "", ""}},
+    };
+    for (const auto& [cond, rows] : cases)
+        EXPECT_EQ(Where(QString::fromUtf8(cond)), rows) << cond;
+    QStringList carried;
+    AnalysisWhereClause("a = 1", carried, "((", "))", "and");
+    EXPECT_EQ(carried, QStringList({"((", "a ", "=", " 1", "))", "and"}));
 }

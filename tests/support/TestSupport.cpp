@@ -48,8 +48,9 @@ void InitTestEnvironment() {
     dir.mkpath(odbcDir);
     const QString driver = QStringLiteral(QUILLARY_SQLITE_ODBC_DRIVER);
     WriteFile(odbcDir + QStringLiteral("/odbcinst.ini"),
-              QStringLiteral("[SQLite3]\nDescription=SQLite3 ODBC Driver\nDriver=%1\nSetup=%1\n")
-                  .arg(driver));
+              QStringLiteral("[SQLite3]\nDescription=SQLite3 ODBC Driver\nDriver=%1\nSetup=%1\n\n"
+                             "[%2]\nDriver=%1\n")
+                  .arg(driver, QString::fromUtf8(kFileDriver)));
     WriteFile(odbcDir + QStringLiteral("/odbc.ini"),
               QStringLiteral("[ODBC Data Sources]\n"
                              "QuillarySystem=SQLite3\n"
@@ -74,8 +75,10 @@ void InitTestEnvironment() {
                                       // Its own section names another driver, so that
                                       // only the [ODBC Data Sources] entry gives the right one.
                                       "[AnywhereUser]\nDriver=Section Driver\n\n"
-                                      "[SectionOnly]\nDriver=SQLite3\nDatabase=%1\n")
-                           .arg(g_sample));
+                                      "[SectionOnly]\nDriver=SQLite3\nDatabase=%1\n\n"
+                                      "[%2]\nDriver=SQLite3\nDatabase=%3\n")
+                           .arg(g_sample, QString::fromUtf8(kMissingFileDsn),
+                                dir.filePath(QStringLiteral("gone.db"))));
     qputenv("ODBCSYSINI", QFile::encodeName(odbcDir));
     qputenv("ODBCINI", QFile::encodeName(userIni));
     // Settings of the program never go to the real user's files.

@@ -36,7 +36,8 @@ QString CreateSqliteDatabase(const QString& script);
 //  system store: QuillarySystem (SQLite3, connectable), AccessLike (lookup only),
 //                BothStores (SQLite3 in system, "User Driver" in user store)
 //  user store:   QuillaryUser (SQLite3, connectable), AnywhereUser (lookup only),
-//                SectionOnly (no [ODBC Data Sources] entry, Driver=SQLite3)
+//                SectionOnly (no [ODBC Data Sources] entry, Driver=SQLite3),
+//                NoFileUser (SQLite3 on a database file that does not exist)
 inline constexpr char kSystemDsn[] = "QuillarySystem";
 inline constexpr char kUserDsn[] = "QuillaryUser";
 inline constexpr char kAccessDsn[] = "AccessLike";
@@ -45,7 +46,10 @@ inline constexpr char kAnywhereDsn[] = "AnywhereUser";
 inline constexpr char kAnywhereDriver[] = "Sybase SQL Anywhere 16.0";
 inline constexpr char kBothDsn[] = "BothStores";
 inline constexpr char kSectionOnlyDsn[] = "SectionOnly";
+inline constexpr char kMissingFileDsn[] = "NoFileUser";
 inline constexpr char kSqliteOdbcDriver[] = "SQLite3";
+// The same driver library under a name that does not say what it is.
+inline constexpr char kFileDriver[] = "Embedded File Driver";
 // Data sources that announce another kind of database in [ODBC Data Sources]
 // but are served by the SQLite driver on the sample database, so that the
 // designer's per-kind behaviour runs against a real connection.
