@@ -86,9 +86,10 @@ QList<TForeignKey> SqliteKeys(QSqlDatabase db, const QString& table) {
     };
     const QString name = NameParts(table).back();
     QSqlQuery out(db);
-    out.prepare(QStringLiteral("select ?, id, \"table\", \"from\", \"to\" "
-                               "from pragma_foreign_key_list(?) order by id, seq"));
-    out.addBindValue(name);
+    out.prepare(QStringLiteral("select m.name, p.id, p.\"table\", p.\"from\", p.\"to\" "
+                               "from sqlite_master m join pragma_foreign_key_list(m.name) p "
+                               "where m.type = 'table' and m.name = ? collate nocase "
+                               "order by p.id, p.seq"));
     out.addBindValue(name);
     if (out.exec()) read(out);
     QSqlQuery in(db);
