@@ -4,6 +4,7 @@
 #include "designer/DesignerFont.h"
 #include "designer/Frm_Quillary.h"
 #include "designer/QBArea.h"
+#include "designer/SqlHighlighter.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -241,6 +242,7 @@ void TFrm_Quillary::CreateSqlPage() {
     Memo1 = new QPlainTextEdit;
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setContextMenuPolicy(Qt::CustomContextMenu);
+    TSqlHighlighter::Attach(Memo1);
     l->addWidget(Memo1, 1);
     auto* side = new QVBoxLayout;
     side->setSpacing(2);
@@ -304,6 +306,7 @@ void TFrm_Quillary::CreateExecutePage() {
     l->setContentsMargins(0, 0, 0, 0);
     MExcuteSQL = new QPlainTextEdit;
     MExcuteSQL->setObjectName(QStringLiteral("MExcuteSQL"));
+    TSqlHighlighter::Attach(MExcuteSQL);
     l->addWidget(MExcuteSQL);
 }
 

@@ -1,4 +1,5 @@
 #include "designer/QBArea.h"
+#include "designer/AutoLink.h"
 #include "designer/CanvasHost.h"
 #include "designer/Frm_Quillary.h"
 #include "designer/LinkDialog.h"
@@ -90,6 +91,7 @@ void TQBArea::Create() {
     connect(m_items[kMenuTableList], &QAction::triggered, this, &TQBArea::_OpenTableList);
     m_items[kMenuToolBox]->setVisible(false);
     m_items[kMenuTableList]->setVisible(false);
+    mnuAutoLink = CreateAutoLinkItem(this);
     UpdateSurfaceSize();
 }
 
@@ -252,6 +254,7 @@ TQBTable* TQBArea::InsertTable(int x, int y) {
         return nullptr;
     }
     Activated(box);
+    AutoLinkPlacedTable(this, box);
     return box;
 }
 
@@ -282,6 +285,7 @@ void TQBArea::_InsertQTable() {
     nested.Form_Top = window()->y() + 10;
     nested.Caption = QStringLiteral("SQL语句生成器--插入子查询表");
     nested.IsAllowUnion = true;
+    nested.IsAutoLink = owner->IsAutoLink;
     if (!nested.Execute()) return;
     const QString sql = nested.SQL.trimmed();
     if (sql.isEmpty()) return;

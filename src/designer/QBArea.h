@@ -40,6 +40,8 @@ public:
     // The pop-up menu "mnu" and its four items (all named mnuInsertQTable).
     QMenu* mnu;
     QAction* MenuItem(int index) const { return m_items.value(index); }
+    // The check item after them that switches joins from foreign keys.
+    QAction* mnuAutoLink = nullptr;
 
     // GetTableName() of the active box; empty when none.
     QString ActiveName;

@@ -77,6 +77,9 @@ public:
     bool SystemTable = false;
     QString Version = QStringLiteral("2.0");
     QString Caption;
+    // Placing a table links it along the foreign keys between its table and
+    // the tables already on the canvas.
+    bool IsAutoLink = true;
 
     // The connection the component made itself, or null.
     TADOConnection* OwnConnection() const { return m_ownConnection.get(); }

@@ -64,6 +64,7 @@ QList<TPublishedProperty> DialogProperties() {
         Field("SystemTable", "Boolean", &TDialog::SystemTable),
         Field("Version", "String", &TDialog::Version),
         Field("Caption", "String", &TDialog::Caption),
+        Field("IsAutoLink", "Boolean", &TDialog::IsAutoLink),
     };
 }
 

@@ -33,6 +33,7 @@ class TQuillaryDialogStandIn : public QWidget {
     Q_PROPERTY(bool SystemTable READ SystemTable WRITE setSystemTable)
     Q_PROPERTY(QString Version READ Version WRITE setVersion)
     Q_PROPERTY(QString Caption READ Caption WRITE setCaption)
+    Q_PROPERTY(bool IsAutoLink READ IsAutoLink WRITE setIsAutoLink)
 
 public:
     explicit TQuillaryDialogStandIn(QWidget* parent = nullptr);
@@ -51,6 +52,8 @@ public:
     void setIsAllowUnion(bool v) { m_dialog->IsAllowUnion = v; }
     bool IsAllowOrderBy() const { return m_dialog->IsAllowOrderBy; }
     void setIsAllowOrderBy(bool v) { m_dialog->IsAllowOrderBy = v; }
+    bool IsAutoLink() const { return m_dialog->IsAutoLink; }
+    void setIsAutoLink(bool v) { m_dialog->IsAutoLink = v; }
     bool IsAllowChangeCSN() const { return m_dialog->IsAllowChangeCSN; }
     void setIsAllowChangeCSN(bool v) { m_dialog->IsAllowChangeCSN = v; }
     bool Connected() const { return m_dialog->GetConnected(); }

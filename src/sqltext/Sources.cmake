@@ -8,4 +8,8 @@ set(QUILLARY_SQLTEXT_SCANNER_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/Scanners.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ClauseAnalysis.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DataSourceKind.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/DataSourceKind.h)
+    ${CMAKE_CURRENT_LIST_DIR}/DataSourceKind.h
+    ${CMAKE_CURRENT_LIST_DIR}/SqlKeywords.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/SqlKeywords.h
+    ${CMAKE_CURRENT_LIST_DIR}/SqlLexer.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/SqlLexer.h)

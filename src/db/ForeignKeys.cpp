@@ -1,0 +1,230 @@
+#include "db/ForeignKeys.h"
+#include "db/ADOConnection.h"
+#include "db/Dialect.h"
+
+#include <QSqlDatabase>
+#include <QSqlDriver>
+#include <QSqlQuery>
+#include <QVariant>
+#include <sql.h>
+#include <sqlext.h>
+
+namespace quillary::dialect {
+
+namespace {
+
+// The parts of a dotted name, each without its quotes.
+QStringList NameParts(const QString& name) {
+    QStringList parts;
+    QString part;
+    QChar close;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const QChar c = name[i];
+        if (!close.isNull()) {
+            if (c == close) {
+                if (i + 1 < name.size() && name[i + 1] == close && close != QLatin1Char(']')) {
+                    part += c;
+                    ++i;
+                } else {
+                    close = QChar();
+                }
+            } else {
+                part += c;
+            }
+        } else if (c == QLatin1Char('"') || c == QLatin1Char('`')) {
+            close = c;
+        } else if (c == QLatin1Char('[')) {
+            close = QLatin1Char(']');
+        } else if (c == QLatin1Char('.')) {
+            parts << part.trimmed();
+            part.clear();
+        } else {
+            part += c;
+        }
+    }
+    parts << part.trimmed();
+    return parts;
+}
+
+bool Same(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+QList<TForeignKey> SqliteKeys(QSqlDatabase db, const QString& table) {
+    // A key may leave out the columns it refers to: then they are the
+    // referred table's primary key.
+    auto primaryKey = [&db](const QString& name) {
+        QStringList columns;
+        QSqlQuery q(db);
+        q.prepare(QStringLiteral("select name from pragma_table_info(?) where pk > 0 order by pk"));
+        q.addBindValue(name);
+        if (q.exec())
+            while (q.next())
+                columns << q.value(0).toString();
+        return columns;
+    };
+    QList<TForeignKey> keys;
+    auto read = [&](QSqlQuery& q) {
+        // Rows: referring table, key id, referred table, column, referred column.
+        QString lastTable;
+        int lastId = -1;
+        while (q.next()) {
+            const QString from = q.value(0).toString();
+            const int id = q.value(1).toInt();
+            if (keys.isEmpty() || from != lastTable || id != lastId) {
+                TForeignKey key;
+                key.Table = from;
+                key.RefTable = q.value(2).toString();
+                keys.append(key);
+                lastTable = from;
+                lastId = id;
+            }
+            keys.back().Columns << q.value(3).toString();
+            keys.back().RefColumns << q.value(4).toString();
+        }
+        q.finish();
+    };
+    const QString name = NameParts(table).back();
+    QSqlQuery out(db);
+    out.prepare(QStringLiteral("select m.name, p.id, p.\"table\", p.\"from\", p.\"to\" "
+                               "from sqlite_master m join pragma_foreign_key_list(m.name) p "
+                               "where m.type = 'table' and m.name = ? collate nocase "
+                               "order by p.id, p.seq"));
+    out.addBindValue(name);
+    if (out.exec()) read(out);
+    QSqlQuery in(db);
+    in.prepare(QStringLiteral(
+        "select m.name, p.id, p.\"table\", p.\"from\", p.\"to\" "
+        "from sqlite_master m join pragma_foreign_key_list(m.name) p "
+        "where m.type = 'table' and p.\"table\" = ? collate nocase and m.name <> ? collate nocase "
+        "order by m.name, p.id, p.seq"));
+    in.addBindValue(name);
+    in.addBindValue(name);
+    if (in.exec()) read(in);
+    for (TForeignKey& key : keys)
+        if (std::all_of(key.RefColumns.begin(), key.RefColumns.end(),
+                        [](const QString& c) { return c.isEmpty(); }))
+            key.RefColumns = primaryKey(key.RefTable);
+    keys.removeIf([](const TForeignKey& k) { return k.Columns.size() != k.RefColumns.size(); });
+    return keys;
+}
+
+QList<TForeignKey> PostgresKeys(TADOConnection* connection, QSqlDatabase db, const QString& table) {
+    const QString name = TableNameForStatements(connection, dsOther, table);
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral(
+        "select k.oid, fn.nspname, fc.relname, pg_catalog.pg_table_is_visible(fc.oid), "
+        "pn.nspname, pc.relname, pg_catalog.pg_table_is_visible(pc.oid), fa.attname, pa.attname "
+        "from pg_catalog.pg_constraint k "
+        "cross join lateral unnest(k.conkey, k.confkey) with ordinality as u(fk, pk, ord) "
+        "join pg_catalog.pg_class fc on fc.oid = k.conrelid "
+        "join pg_catalog.pg_namespace fn on fn.oid = fc.relnamespace "
+        "join pg_catalog.pg_class pc on pc.oid = k.confrelid "
+        "join pg_catalog.pg_namespace pn on pn.oid = pc.relnamespace "
+        "join pg_catalog.pg_attribute fa on fa.attrelid = k.conrelid and fa.attnum = u.fk "
+        "join pg_catalog.pg_attribute pa on pa.attrelid = k.confrelid and pa.attnum = u.pk "
+        "where k.contype = 'f' and (k.conrelid = pg_catalog.to_regclass(?) "
+        "or k.confrelid = pg_catalog.to_regclass(?)) "
+        "order by k.oid, u.ord"));
+    q.addBindValue(name);
+    q.addBindValue(name);
+    QList<TForeignKey> keys;
+    if (!q.exec()) return keys;
+    qlonglong lastOid = -1;
+    while (q.next()) {
+        if (q.value(0).toLongLong() != lastOid) {
+            lastOid = q.value(0).toLongLong();
+            keys.append(TForeignKey{q.value(1).toString(),
+                                    q.value(2).toString(),
+                                    q.value(3).toBool(),
+                                    {},
+                                    q.value(4).toString(),
+                                    q.value(5).toString(),
+                                    q.value(6).toBool(),
+                                    {}});
+        }
+        keys.back().Columns << q.value(7).toString();
+        keys.back().RefColumns << q.value(8).toString();
+    }
+    return keys;
+}
+
+QString OdbcText(SQLHSTMT statement, SQLUSMALLINT column) {
+    char buffer[512];
+    SQLLEN length = 0;
+    if (!SQL_SUCCEEDED(SQLGetData(statement, column, SQL_C_CHAR, buffer, sizeof buffer, &length)) ||
+        length == SQL_NULL_DATA)
+        return {};
+    return QString::fromUtf8(buffer,
+                             qsizetype(std::min<SQLLEN>(length, SQLLEN(sizeof buffer) - 1)));
+}
+
+QList<TForeignKey> OdbcKeys(QSqlDatabase db, const QString& table) {
+    QList<TForeignKey> keys;
+    const QVariant handle = db.driver()->handle();
+    if (handle.metaType() != QMetaType::fromType<void*>()) return keys;
+    SQLHDBC connection = *static_cast<const SQLHDBC*>(handle.constData());
+    SQLUSMALLINT offered = SQL_FALSE;
+    if (!connection ||
+        !SQL_SUCCEEDED(SQLGetFunctions(connection, SQL_API_SQLFOREIGNKEYS, &offered)) || !offered)
+        return keys;
+    QByteArray name = NameParts(table).back().toUtf8();
+    auto* text = reinterpret_cast<SQLCHAR*>(name.data());
+    // Keys that refer to the table, then keys of the table.
+    for (const bool referred : {true, false}) {
+        SQLHSTMT statement = SQL_NULL_HSTMT;
+        if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, connection, &statement))) break;
+        const SQLRETURN rc = referred ? SQLForeignKeys(statement, nullptr, 0, nullptr, 0, text,
+                                                       SQL_NTS, nullptr, 0, nullptr, 0, nullptr, 0)
+                                      : SQLForeignKeys(statement, nullptr, 0, nullptr, 0, nullptr,
+                                                       0, nullptr, 0, nullptr, 0, text, SQL_NTS);
+        while (SQL_SUCCEEDED(rc) && SQL_SUCCEEDED(SQLFetch(statement))) {
+            const QString refTable = OdbcText(statement, 3);
+            const QString from = OdbcText(statement, 7);
+            // A key of the table that refers to itself came with the first call.
+            if (!referred && Same(refTable, from)) continue;
+            if (OdbcText(statement, 9).toInt() <= 1 || keys.isEmpty() ||
+                keys.back().Table != from || keys.back().RefTable != refTable)
+                keys.append(TForeignKey{OdbcText(statement, 6),
+                                        from,
+                                        true,
+                                        {},
+                                        OdbcText(statement, 2),
+                                        refTable,
+                                        true,
+                                        {}});
+            keys.back().Columns << OdbcText(statement, 8);
+            keys.back().RefColumns << OdbcText(statement, 4);
+        }
+        SQLFreeHandle(SQL_HANDLE_STMT, statement);
+    }
+    return keys;
+}
+
+} // namespace
+
+QList<TForeignKey> ForeignKeysOf(TADOConnection* connection, const QString& table) {
+    if (!connection || !connection->Connected() || table.isEmpty()) return {};
+    QSqlDatabase db = QSqlDatabase::database(connection->QtConnectionName(), false);
+    if (!db.isValid() || !db.isOpen()) return {};
+    switch (connection->ProviderKind()) {
+    case TProviderKind::SQLite:
+        return SqliteKeys(db, table);
+    case TProviderKind::PostgreSQL:
+        return PostgresKeys(connection, db, table);
+    case TProviderKind::Odbc:
+        return OdbcKeys(db, table);
+    case TProviderKind::Unknown:
+        break;
+    }
+    return {};
+}
+
+bool NamesTable(const QString& name, const QString& schema, const QString& table, bool visible) {
+    const QStringList parts = NameParts(name);
+    if (parts.size() >= 2)
+        return Same(parts[parts.size() - 2], schema) && Same(parts.back(), table);
+    return visible && Same(parts.back(), table);
+}
+
+} // namespace quillary::dialect

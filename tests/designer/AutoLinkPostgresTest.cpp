@@ -1,0 +1,81 @@
+// Joins from foreign keys on PostgreSQL (a server started by ctest): tables
+// off the search path, a name in mixed case (listed quoted), a composite key.
+#include "DesignerTestSupport.h"
+#include "db/ADOQuery.h"
+#include "designer/QBArea.h"
+#include "designer/QBLink.h"
+#include "designer/QBTable.h"
+
+#include <QListWidget>
+#include <gtest/gtest.h>
+
+namespace quillary::test {
+namespace {
+
+class AutoLinkPostgresTest : public DesignerFormTest {
+protected:
+    static void SetUpTestSuite() {
+        const auto& server = PostgresServer();
+        ASSERT_TRUE(server.Available) << server.Problem.toStdString();
+        TADOConnection c(server.ConnectionString());
+        TADOQuery q;
+        q.SetConnection(&c);
+        // Test processes share the server: made once, under a lock.
+        q.SQL() = QStringList{QStringLiteral(
+            "select pg_advisory_xact_lock(4713);"
+            "create schema if not exists autolink;"
+            "create table if not exists autolink.\"Customers\" (\"Id\" integer primary key, "
+            "  name text);"
+            "create table if not exists autolink.orders (id integer primary key, "
+            "  customer integer references autolink.\"Customers\" (\"Id\"));"
+            "create table if not exists autolink.lines (order_id integer references "
+            "  autolink.orders (id), line_no integer, primary key (order_id, line_no));"
+            "create table if not exists autolink.shipments (id integer primary key, "
+            "  order_id integer, line_no integer, "
+            "  foreign key (order_id, line_no) references autolink.lines);")};
+        q.ExecSQL();
+    }
+    void SetUp() override {
+        DesignerFormTest::SetUp();
+        OpenForm(PostgresServer().ConnectionString());
+        form->GetTablesList(false);
+        form->show();
+    }
+    TQBTable* Place(const QString& table) {
+        const auto found = form->QBTables->findItems(table, Qt::MatchExactly);
+        EXPECT_EQ(found.size(), 1) << table.toStdString();
+        if (found.isEmpty()) return nullptr;
+        form->QBTables->setCurrentItem(found.first());
+        form->QBTablesDblClick();
+        return form->Canvas()->Tables().last();
+    }
+    QStringList Links() const {
+        QStringList out;
+        for (const TQBLink* l : form->Canvas()->Links())
+            out << l->Table1->GetTableName() + QLatin1Char('.') + l->Field1 + QLatin1Char('=') +
+                       l->Table2->GetTableName() + QLatin1Char('.') + l->Field2;
+        return out;
+    }
+};
+
+TEST_F(AutoLinkPostgresTest, PlacedTablesJoinAlongTheirKeys) {
+    Place(QStringLiteral("autolink.orders"));
+    Place(QStringLiteral("autolink.\"Customers\""));
+    EXPECT_EQ(Links(), QStringList({"autolink.orders.customer=autolink.\"Customers\".Id"}));
+    Place(QStringLiteral("autolink.shipments"));
+    EXPECT_EQ(Links().size(), 1) << "no key between orders and shipments";
+    Place(QStringLiteral("autolink.lines"));
+    EXPECT_EQ(Links().mid(1), QStringList({"autolink.orders.id=autolink.lines.order_id",
+                                           "autolink.shipments.order_id=autolink.lines.order_id",
+                                           "autolink.shipments.line_no=autolink.lines.line_no"}));
+}
+
+TEST_F(AutoLinkPostgresTest, SwitchedOffPlacingLinksNothing) {
+    dialog.IsAutoLink = false;
+    Place(QStringLiteral("autolink.\"Customers\""));
+    Place(QStringLiteral("autolink.orders"));
+    EXPECT_TRUE(Links().isEmpty());
+}
+
+} // namespace
+} // namespace quillary::test
