@@ -52,14 +52,15 @@ TEST_F(DesignToStatement, AFourTableJoinWithPagesIsWrittenShownReturnedAndRuns) 
         TQBTable* items = Place(form, "order_items");
         TQBTable* products = Place(form, "products");
         TQBArea* canvas = form.Canvas();
-        // Every customer, with orders or not; the rest inner joins.
-        TQBLink* outer = canvas->InsertLink(customers, orders, Row(customers, "CustomerID"),
-                                            Row(orders, "CustomerID"));
-        EXPECT_TRUE(outer && canvas->InsertLink(orders, items, Row(orders, "OrderID"),
-                                                Row(items, "OrderID")));
-        EXPECT_TRUE(canvas->InsertLink(items, products, Row(items, "ProductID"),
-                                       Row(products, "ProductID")));
-        if (outer) outer->JoinType = 1;
+        // The sample database declares its foreign keys: placing the tables
+        // joined them. Every customer, with orders or not; the rest inner.
+        EXPECT_EQ(canvas->Links().size(), 3);
+        if (canvas->Links().isEmpty()) return int(mrCancel);
+        TQBLink* outer = canvas->Links().first();
+        EXPECT_EQ(outer->Table1, customers);
+        outer->JoinType = 1;
+        Q_UNUSED(orders);
+        Q_UNUSED(items);
         Tick(customers, "City");
         Tick(products, "ProductName");
         form.ComputeColumnList->SetCells(0, 1, QStringLiteral("sum(order_items.Quantity)"));
