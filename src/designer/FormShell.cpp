@@ -211,7 +211,7 @@ void TFrm_Quillary::PageControl1Change(int index) {
         break;
     case pgExecute:
         Sp_Select->setCheckable(false);
-        m_selectAction = [this] { ExecuteStatement(); };
+        m_selectAction = [this] { Sp_SelectClick(); };
         break;
     default:
         break;
