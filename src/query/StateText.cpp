@@ -283,6 +283,8 @@ void ReadUnionRows(QueryDesign& design, const TIniText& ini, qsizetype before) {
         else
             rows.append(row);
     }
+    // Rows left from union sets that are gone belong to no part.
+    rows.resize(design.UnionSets.size() + 1);
 }
 
 void ReadUnionSets(QueryDesign& design, const TIniText& ini, qsizetype lineCount) {

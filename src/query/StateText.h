@@ -26,7 +26,8 @@ QStringList GetSQLSet(const QueryDesign& design, const QString& sql, int kind);
 // empty lines. The union grid gets a row for every union set read: the
 // stored row when the text keeps one, else a row named after its part; an
 // empty set operator before a part read becomes "union". The stored row of
-// the main statement is taken only when the design had no union set yet.
+// the main statement is taken only when the design had no union set yet,
+// and rows beyond the parts (left from union sets that are gone) go.
 //
 // A "T" value is name,left,top,source. A value without comma is a name in
 // the older form, placed at left p*150+20, top 50 (p counting the entries

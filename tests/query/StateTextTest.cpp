@@ -208,7 +208,8 @@ TEST(StateText, UnionSetsWithoutStoredRowsAreJoinedByUnion) {
                                "[Table1]", "[SQL1]",       "SQL=select 1", "[Table2]",
                                "[SQL2]",   "SQL=select 2", "[Union]",      "Count=2"};
     QueryDesign d;
-    d.UnionRows = {{"", "union0", "", ""}}; // as a fresh designer holds it
+    // As a designer holds it after its union sets were freed.
+    d.UnionRows = {{"", "union0", "", ""}, {"(", "union1", "", ""}, {"", "union2", "", ""}, {}};
     SetSQLSet(d, older, dsAccess, c.Hooks());
     EXPECT_EQ(d.UnionRows, QList<QStringList>({{"", "union0", "", "union"},
                                                {"", "union1", "", "union"},
