@@ -6,6 +6,8 @@
 //    box and 2,000 condition rows
 //  - the state text of that design written and read back
 //  - Forge on a 100 KB and a 1 MB statement over 20 joined tables
+//  - GetSQL on 100 boxes joined by 99 outer links, as a chain and as a star,
+//    and GetJoinClause on chains of 10, 100 and 300 outer links
 #include "query/Generation.h"
 #include "query/JoinClause.h"
 #include "query/Links.h"
@@ -70,6 +72,25 @@ QueryDesign ChainDesign(int boxes) {
     return d;
 }
 
+// `boxes` boxes with two ticked fields each, joined by left outer links: a
+// chain (Ti.k = Ti+1.id) or a star (T0.k = Ti.id).
+QueryDesign OuterDesign(int boxes, bool star) {
+    QueryDesign d;
+    for (int i = 0; i < boxes; ++i) {
+        TDesignBox box;
+        box.TableName = QStringLiteral("T%1").arg(i);
+        LoadColumns(box);
+        box.Fields[53].Checked = true;
+        box.Fields[54].Checked = true;
+        ActivateBox(d, box);
+    }
+    for (int i = 0; i + 1 < boxes; ++i) {
+        const int link = InsertLink(d, star ? 0 : i, i + 1, 52, 51, {});
+        d.Links[link].JoinType = 1;
+    }
+    return d;
+}
+
 const QueryDesign& Cached(int boxes) {
     static std::map<int, QueryDesign> cache;
     auto it = cache.find(boxes);
@@ -124,6 +145,30 @@ void BM_GetJoinClause(benchmark::State& state) {
 }
 BENCHMARK(BM_GetJoinClause)->Arg(500)->Arg(5000)->Unit(benchmark::kMillisecond);
 
+void BM_GetSQL_OuterChainAndStar(benchmark::State& state) {
+    const QueryDesign base = OuterDesign(100, state.range(0) == 1);
+    state.SetLabel(state.range(0) == 1 ? "star" : "chain");
+    for (auto _ : state) {
+        state.PauseTiming();
+        QueryDesign d = base;
+        state.ResumeTiming();
+        const TSqlResult r = GetSQL(d, dsOther);
+        if (r.SQL.isEmpty()) state.SkipWithError("no statement");
+        benchmark::DoNotOptimize(r.SQL.size());
+    }
+}
+BENCHMARK(BM_GetSQL_OuterChainAndStar)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+void BM_GetJoinClause_OuterLinks(benchmark::State& state) {
+    const QueryDesign d = OuterDesign(int(state.range(0)) + 1, false);
+    for (auto _ : state) {
+        const QString clause = GetJoinClause(d);
+        if (clause.size() < 10) state.SkipWithError("no join text");
+        benchmark::DoNotOptimize(clause.size());
+    }
+}
+BENCHMARK(BM_GetJoinClause_OuterLinks)->Arg(10)->Arg(100)->Arg(300)->Unit(benchmark::kMicrosecond);
+
 void BM_StateText(benchmark::State& state) {
     QueryDesign d = Cached(int(state.range(0)));
     const QString sql = GetSQL(d, dsAccess).SQL;
@@ -168,7 +213,7 @@ public:
                     "ratio");
         for (const auto& [name, bySize] : FTimes)
             for (const auto& [size, t] : bySize)
-                if (const auto ten = bySize.find(size * 10); ten != bySize.end())
+                if (const auto ten = bySize.find(size * 10); size > 0 && ten != bySize.end())
                     std::printf("%-18s %9lld %9.2fms %9.2fms %7.2f\n", name.c_str(), size, t * 1e3,
                                 ten->second * 1e3, ten->second / t);
     }

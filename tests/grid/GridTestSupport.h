@@ -6,17 +6,12 @@
 #include "grid/PropertyInplaceEdit.h"
 #include "grid/StringGridEx.h"
 
+#include "QtPrinters.h"
 #include <QPoint>
 #include <QStringList>
 #include <memory>
-#include <ostream>
 
 class QWidget;
-
-// Readable QStrings in test failure messages.
-inline void PrintTo(const QString& s, std::ostream* os) {
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace quillary::test {
 

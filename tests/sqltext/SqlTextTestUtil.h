@@ -5,27 +5,7 @@
 #include <QString>
 #include <QStringList>
 
-#include <ostream>
-
-inline void PrintTo(const QString& s, std::ostream* os) {
-    *os << '"';
-    for (QChar c : s) {
-        if (c.unicode() < 32)
-            *os << "\\x" << std::hex << int(c.unicode()) << std::dec;
-        else
-            *os << QString(c).toStdString();
-    }
-    *os << '"';
-}
-
-inline void PrintTo(const QStringList& list, std::ostream* os) {
-    *os << '[';
-    for (qsizetype i = 0; i < list.size(); ++i) {
-        if (i) *os << ", ";
-        PrintTo(list[i], os);
-    }
-    *os << ']';
-}
+#include "QtPrinters.h"
 
 namespace quillary::test {
 

@@ -3,6 +3,7 @@
 // private folder, the sample database, the ODBC stores) and a fixture that
 // plays the user through the scripted interaction service.
 
+#include "QtPrinters.h"
 #include "platform/Exception.h"
 #include "platform/ScriptedUserInteraction.h"
 
