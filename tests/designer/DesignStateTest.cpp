@@ -2,8 +2,6 @@
 // templates saved and opened.
 #include "DesignerTestSupport.h"
 
-#include "../sqltext/SqlTextTestUtil.h" // readable texts and lists in failures
-
 #include "designer/QBArea.h"
 #include "designer/QBLink.h"
 #include "designer/QBTable.h"
