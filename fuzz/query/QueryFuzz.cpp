@@ -81,7 +81,7 @@ QStringList Reread(const QStringList& lines, int kind) {
 // Cells joined by "|||" cannot be told apart again when a cell ends or
 // begins with "|": the format has no escape for that.
 bool Ambiguous(const QStringList& lines) {
-    static const QRegularExpression cells(QStringLiteral("^[CWH]\\d+=.*\\|\\|\\|\\|"));
+    static const QRegularExpression cells(QStringLiteral("^(?:[CWH]|Row)\\d+=.*\\|\\|\\|\\|"));
     for (const QString& line : lines)
         if (cells.match(line).hasMatch()) return true;
     return false;
@@ -102,14 +102,27 @@ void RunQueryInput(const std::uint8_t* data, std::size_t size) {
         // The rebuilt design is not one read from a state text: its text is.
         first = Reread(StateOf(r.Design, kind), kind);
     } else {
+        const QStringList lines = text.split(QLatin1Char('\n'));
         QueryDesign design;
-        SetSQLSet(design, text.split(QLatin1Char('\n')), kind, Hooks());
+        SetSQLSet(design, lines, kind, Hooks());
         first = StateOf(design, kind);
+        // The same lines as a template: whatever connection it names.
+        QString named;
+        TemplateConnection(lines, named);
     }
     if (Ambiguous(first)) return;
     const QStringList second = Reread(first, kind);
     if (second != first)
         Fail("the state text of a design read from text changes", input, first, second);
+    // Saved as a template, the design and its connection come back.
+    const QString csn = QStringLiteral("Provider=SQLite;Data Source=") + QString::number(size);
+    const QStringList saved = TemplateLines(first, csn);
+    QString named;
+    if (!TemplateConnection(saved, named) || named != csn)
+        Fail("a template does not name its connection", input, {csn}, {named});
+    const QStringList reopened = Reread(saved, kind);
+    if (reopened != first)
+        Fail("the design of a template differs from its state text", input, first, reopened);
 }
 
 } // namespace quillary::fuzz

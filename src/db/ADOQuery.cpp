@@ -107,6 +107,11 @@ void TADOQuery::Open() {
                 .arg(text.trimmed().left(200)));
     }
 
+    Adopt(std::move(cursor), connection, text);
+}
+
+void TADOQuery::Adopt(std::unique_ptr<QSqlQuery> cursor, TADOConnection* connection,
+                      const QString& text) {
     m_fieldDefs.Clear();
     const QSqlRecord record = cursor->record();
     for (int i = 0; i < record.count(); ++i) {
@@ -123,6 +128,31 @@ void TADOQuery::Open() {
     m_openedSql = text;
     First();
     emit AfterOpen();
+}
+
+bool TADOQuery::Run(int& affected) {
+    affected = 0;
+    const QString text = SQLText();
+    Close();
+    if (text.trimmed().isEmpty())
+        throw EDatabaseError(QStringLiteral("The query has no SQL statement"));
+    TADOConnection* connection = WorkingConnection();
+    connection->Open();
+    const QString qtName = connection->QtConnectionName();
+    if (!provider::MayReturnRows(connection->m_openKind, qtName, text)) {
+        affected = provider::Execute(connection->m_openKind, qtName, text);
+        return false;
+    }
+    auto cursor = std::make_unique<QSqlQuery>(QSqlDatabase::database(qtName, false));
+    cursor->setForwardOnly(true);
+    if (!cursor->exec(text)) throw EDatabaseError(provider::ErrorText(cursor->lastError()));
+    if (!cursor->isSelect()) {
+        affected = std::max(0, cursor->numRowsAffected());
+        cursor->finish();
+        return false;
+    }
+    Adopt(std::move(cursor), connection, text);
+    return true;
 }
 
 int TADOQuery::ExecSQL() {

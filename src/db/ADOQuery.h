@@ -79,6 +79,12 @@ public:
     // Runs a statement that returns no rows (several statements where the
     // database allows it). Returns the number of rows affected.
     int ExecSQL();
+    // Runs the statement once, whatever it is. True when it returns rows:
+    // the query is then open on them, as after Open. False when it returns
+    // none: `affected` holds the rows it changed (a script of several
+    // statements runs whole where the database allows it). Throws
+    // EDatabaseError with the database's message.
+    bool Run(int& affected);
     void Close();
     bool Active() const { return m_active; }
     void SetActive(bool value);
@@ -117,6 +123,8 @@ private:
     TADOConnection* WorkingConnection();
     void ConnectionGone(); // the connection is being destroyed
     bool FetchRow() const;
+    // Takes over the cursor of a statement that returned rows.
+    void Adopt(std::unique_ptr<QSqlQuery> cursor, TADOConnection* connection, const QString& text);
 
     TADOConnection* m_connection = nullptr;
     QString m_connectionString;

@@ -343,6 +343,35 @@ TFieldType ColumnType(TProviderKind kind, const QSqlQuery& query, const QSqlReco
     return type != ftUnknown ? type : FieldTypeFromMetaType(field.metaType());
 }
 
+bool MayReturnRows(TProviderKind kind, const QString& qtName, const QString& sql) {
+    if (kind != TProviderKind::SQLite) return true;
+    sqlite3* handle = SqliteHandle(qtName);
+    if (!handle) return true;
+    const QByteArray utf8 = sql.toUtf8();
+    sqlite3_stmt* statement = nullptr;
+    const char* tail = nullptr;
+    // A statement SQLite refuses goes to the cursor, which reports the error.
+    if (sqlite3_prepare_v2(handle, utf8.constData(), int(utf8.size()), &statement, &tail) !=
+        SQLITE_OK)
+        return true;
+    const bool columns = statement && sqlite3_column_count(statement) > 0;
+    sqlite3_finalize(statement);
+    // Only blanks, semicolons or comments after the first statement: one statement.
+    QByteArray rest = tail ? QByteArray(tail).trimmed() : QByteArray();
+    bool more = false;
+    while (!rest.isEmpty() && !more) {
+        sqlite3_stmt* next = nullptr;
+        const char* nextTail = nullptr;
+        more = sqlite3_prepare_v2(handle, rest.constData(), int(rest.size()), &next, &nextTail) !=
+                   SQLITE_OK ||
+               next != nullptr;
+        sqlite3_finalize(next);
+        if (!nextTail || nextTail == rest.constData()) break; // nothing consumed
+        rest = QByteArray(nextTail).trimmed();
+    }
+    return columns && !more;
+}
+
 int Execute(TProviderKind kind, const QString& qtName, const QString& sql) {
     if (kind == TProviderKind::SQLite) {
         // Qt runs only the first statement of a text; SQLite itself runs them all.

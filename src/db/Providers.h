@@ -32,6 +32,12 @@ TFieldType ColumnType(TProviderKind kind, const QSqlQuery& query, const QSqlReco
 // Runs every statement of `sql`; returns the rows affected. Throws EDatabaseError.
 int Execute(TProviderKind kind, const QString& qtName, const QString& sql);
 
+// Whether `sql` is one statement that may return rows, so that it can run
+// on a cursor. False for a script of several statements where the database
+// runs those whole (SQLite), and for a statement SQLite knows to return no
+// columns; other databases tell only once the statement ran.
+bool MayReturnRows(TProviderKind kind, const QString& qtName, const QString& sql);
+
 // The database's own text of an error, or the driver's when it has none.
 QString ErrorText(const QSqlError& error);
 

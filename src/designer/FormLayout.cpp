@@ -289,9 +289,16 @@ void TFrm_Quillary::CreateQueryPage() {
     Panel3->setFixedHeight(25);
     auto* status = new QVBoxLayout(Panel3);
     status->setContentsMargins(4, 2, 4, 2);
+    auto* line = new QHBoxLayout;
+    line->setSpacing(12);
     Panel3Text = new QLabel;
     Panel3Text->setObjectName(QStringLiteral("Panel3Text"));
-    status->addWidget(Panel3Text);
+    line->addWidget(Panel3Text, 1);
+    Panel3Fetched = new QLabel;
+    Panel3Fetched->setObjectName(QStringLiteral("Panel3Fetched"));
+    Panel3Fetched->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    line->addWidget(Panel3Fetched);
+    status->addLayout(line);
     Memo2 = new QPlainTextEdit;
     Memo2->setObjectName(QStringLiteral("Memo2"));
     Memo2->setReadOnly(true);

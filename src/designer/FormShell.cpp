@@ -3,6 +3,7 @@
 #include "db/ADOQuery.h"
 #include "db/DatabaseError.h"
 #include "db/Dialect.h"
+#include "db/QueryModel.h"
 #include "designer/Frm_Quillary.h"
 #include "designer/QBArea.h"
 #include "designer/QBTable.h"
@@ -90,17 +91,31 @@ void TFrm_Quillary::ConnectHandlers() {
     connect(Sp_Select, &QToolButton::clicked, this, [this] {
         if (m_selectAction) m_selectAction();
     });
+    connect(TB_SAVE, &QToolButton::clicked, this, &TFrm_Quillary::TB_SAVEClick);
+    connect(TB_SAVEModel, &QToolButton::clicked, this, &TFrm_Quillary::TB_SAVEModelClick);
+    connect(TB_OPEN, &QToolButton::clicked, this, &TFrm_Quillary::TB_OPENClick);
+    connect(Tb_Quillary, &QToolButton::clicked, this, &TFrm_Quillary::Tb_QuillaryClick);
+    connect(TB_CreateView, &QToolButton::clicked, this, &TFrm_Quillary::TB_CreateViewClick);
+    connect(btn_New, &QPushButton::clicked, this, &TFrm_Quillary::btn_NewClick);
+    connect(btn_Open, &QPushButton::clicked, this, &TFrm_Quillary::btn_OpenClick);
+    connect(btn_Delete, &QPushButton::clicked, this, &TFrm_Quillary::btn_DeleteClick);
     connect(btn_Close, &QPushButton::clicked, this, &TFrm_Quillary::btn_CloseClick);
-    connect(N_Copy2, &QAction::triggered, Memo1, &QPlainTextEdit::copy);
-    connect(N_Cut2, &QAction::triggered, Memo1, &QPlainTextEdit::cut);
-    connect(N_Paste2, &QAction::triggered, Memo1, &QPlainTextEdit::paste);
-    connect(N5, &QAction::triggered, Memo1, &QPlainTextEdit::selectAll);
-    // "应用所作修改" is offered exactly while the apply button is.
-    connect(PopupMenu2, &QMenu::aboutToShow, this, [this] {
-        const bool apply = !Sp_ApplySQL->isHidden();
-        N_ApplySQL->setVisible(apply);
-        N_ApplySQLLine->setVisible(apply);
-    });
+    connect(N_Copy2, &QAction::triggered, this, &TFrm_Quillary::N_Copy2Click);
+    connect(N_Cut2, &QAction::triggered, this, &TFrm_Quillary::N_Cut2Click);
+    connect(N_Paste2, &QAction::triggered, this, &TFrm_Quillary::N_Paste2Click);
+    connect(N5, &QAction::triggered, this, &TFrm_Quillary::N5Click);
+    connect(PopupMenu2, &QMenu::aboutToShow, this, &TFrm_Quillary::PopupMenu2Change);
+    connect(MenuItem2, &QAction::triggered, this, &TFrm_Quillary::MenuItem2Click);
+    connect(MenuItem3, &QAction::triggered, this, &TFrm_Quillary::MenuItem3Click);
+    // The memo's own keys cover copy, cut, paste and select all; these are
+    // the menu's further shortcuts.
+    for (QAction* a : {N_CopySQL, MenuItem2, MenuItem3}) {
+        a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        Memo1->addAction(a);
+    }
+    connect(DataSource1, &QAbstractItemModel::rowsInserted, this,
+            &TFrm_Quillary::UpdateFetchedRows);
+    connect(DataSource1, &QAbstractItemModel::modelReset, this, &TFrm_Quillary::UpdateFetchedRows);
     connect(CheckBox1, &QCheckBox::clicked, this, &TFrm_Quillary::CheckBox1Click);
     connect(Sp_ApplySQL, &QToolButton::clicked, this, &TFrm_Quillary::Sp_ApplySQLClick);
     connect(N_ApplySQL, &QAction::triggered, this, &TFrm_Quillary::Sp_ApplySQLClick);
@@ -200,7 +215,7 @@ void TFrm_Quillary::PageControl1Change(int index) {
         break;
     case pgExecute:
         Sp_Select->setCheckable(false);
-        m_selectAction = [this] { ExecuteStatement(); };
+        m_selectAction = [this] { Sp_SelectClick(); };
         break;
     default:
         break;
@@ -329,16 +344,7 @@ void TFrm_Quillary::DropFiles(const QStringList& files) {
     }
     if (!GoOnDespiteRewrittenSql(QStringLiteral("SQL语句已经被改写,是否还是要打开新的文件？")))
         return;
-    QString text;
-    QString error;
-    if (!ReadTextFile(path, text, &error)) {
-        Ui().MessageBox(error, QStringLiteral("提示！"));
-        return;
-    }
-    Forge(text);
-    m_fileName = path;
-    m_dialog->SavedSQL = Memo1->toPlainText();
-    setWindowTitle(m_dialog->Caption + QStringLiteral("--") + path);
+    OpenSqlFile(path);
 }
 
 void TFrm_Quillary::dragEnterEvent(QDragEnterEvent* event) {
@@ -355,6 +361,7 @@ void TFrm_Quillary::dropEvent(QDropEvent* event) {
 }
 
 bool TFrm_Quillary::eventFilter(QObject* watched, QEvent* event) {
+    if (m_unionHeld && HoldPointerEvent(watched, event)) return true;
     if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (watched == Edit2) Edit2KeyDown(key); // and the edit still gets the key
@@ -422,49 +429,6 @@ void TFrm_Quillary::closeEvent(QCloseEvent* event) {
     // create-view mode.
     event->ignore();
     done(mrCancel);
-}
-
-void TFrm_Quillary::TS_QueryEnter() {
-    Memo2->hide();
-    Panel3->setFixedHeight(25);
-    const QString sql = GetSQL();
-    if (sql.isEmpty()) {
-        Panel3Text->clear();
-        return;
-    }
-    ResQuery->Close();
-    ResQuery->SQL() = QStringList{sql};
-    try {
-        ResQuery->Open();
-        Panel3Text->setText(ResQuery->IsEmpty()
-                                ? QStringLiteral("未查到任何记录")
-                                : QStringLiteral("共") + QString::number(ResQuery->RecordCount()) +
-                                      QStringLiteral("条记录"));
-    } catch (const EDatabaseError& e) {
-        // The error takes the page.
-        Panel3->setFixedHeight(TS_Query->height());
-        Panel3Text->clear();
-        Memo2->setPlainText(e.Message());
-        Memo2->show();
-    }
-}
-
-void TFrm_Quillary::ExecuteStatement() {
-    // Comments end at a carriage return; the editor's lines end in LF only.
-    QString text = MExcuteSQL->toPlainText();
-    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    if (TrimExp(text).trimmed().isEmpty()) return;
-    ResQuery->Close();
-    ResQuery->SQL() = QStringList{MExcuteSQL->toPlainText()};
-    try {
-        ResQuery->ExecSQL();
-    } catch (const EDatabaseError& e) {
-        Ui().MessageBox(e.Message(), windowTitle(), TMsgButtons::Ok, TMsgIcon::Error);
-    }
-}
-
-void TFrm_Quillary::N_CopySQLClick() {
-    if (!Memo1->toPlainText().trimmed().isEmpty()) TClipboard::SetAsText(Memo1->toPlainText());
 }
 
 } // namespace quillary

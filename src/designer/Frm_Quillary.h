@@ -113,10 +113,12 @@ public:
     void TB_HELPClick();
 
     // --- union panel --------------------------------------------------------
-    // Shows the floating panel on the canvas, in front.
+    // Shows the floating panel on the canvas, in front, holding the pointer:
+    // until it is released, the pointer does nothing elsewhere in the window.
     void ShowUnionPanel();
     void btn_CloseClick();
     void ReleaseCursor();
+    bool HoldsPointer() const { return m_unionHeld; }
     void Pan_UnionMouseDown(const QPoint& globalPos);
     void Pan_UnionMouseMove(const QPoint& globalPos);
     void Pan_UnionMouseUp(const QPoint& globalPos);
@@ -176,9 +178,33 @@ public:
     // of the active grid's open cell editor.
     void PasteIntoCellEditor(const QString& text);
 
-    // Page 8: runs the statement typed there.
+    // Page 8: runs the statement typed there; rows go to the result page.
     void ExecuteStatement();
     void N_CopySQLClick();
+
+    // --- file commands -------------------------------------------------------
+    void TB_SAVEClick();
+    void TB_SAVEModelClick();
+    void TB_OPENClick();
+    void Tb_QuillaryClick();
+    // Rebuilds the design from an SQL or text file; false (after a message
+    // naming the file) when it cannot be read.
+    bool OpenSqlFile(const QString& path);
+
+    // --- union sets -------------------------------------------------------------
+    void btn_NewClick();
+    void btn_OpenClick();
+    void btn_DeleteClick();
+
+    // --- the SQL memo's menu and views -------------------------------------------
+    void N_Copy2Click();
+    void N_Cut2Click();
+    void N_Paste2Click();
+    void N5Click();
+    void PopupMenu2Change();
+    void MenuItem2Click();
+    void MenuItem3Click();
+    void TB_CreateViewClick();
 
     // --- the design as a value ---------------------------------------------
     // The canvas, the pages, the distinct box, the row limit and the union
@@ -296,6 +322,7 @@ public:
     QTableView* DBGrid1;
     QFrame* Panel3;
     QLabel* Panel3Text;
+    QLabel* Panel3Fetched; // rows fetched so far, beside the status text
     QPlainTextEdit* Memo2;
     QPlainTextEdit* MExcuteSQL;
     QFrame* Panel22;
@@ -384,6 +411,14 @@ private:
     // The grid whose page is active (pages 2 to 5), or null.
     TStringGridEx* PageGrid(int page) const;
     void UpdateSelectButton(int page);
+    // The result page: the rows of the open ResQuery, counted by `count`
+    // (-1: unknown, the rows fetched so far stand for it).
+    void ShowResultCount(int count);
+    void UpdateFetchedRows();
+    // Saves the memo as a script; the bookkeeping of a saved file on success.
+    bool SaveScript(const QString& path);
+    // Hands the panel's buttons and grid the pointer, nothing else in the window.
+    bool HoldPointerEvent(QObject* watched, QEvent* event);
 
     TQuillaryDialog* m_dialog;
     TQBArea* m_canvas = nullptr;
@@ -406,6 +441,12 @@ private:
     QPoint m_unionDragStart;
     QRect m_unionDragRect;
     QWidget* m_unionOutline = nullptr;
+    bool m_unionHeld = false;
+
+    // Result page: the count is taken from the rows fetched (the count
+    // query failed); the next entry of the page keeps the rows shown.
+    bool m_countFetched = false;
+    bool m_keepResult = false;
 };
 
 } // namespace quillary

@@ -170,6 +170,11 @@ void TFrm_Quillary::Sp_UpDownClick(bool up) {
 }
 
 void TFrm_Quillary::Sp_SelectClick() {
+    // On the execute page the button runs the typed statement.
+    if (PageControl1->currentIndex() == pgExecute) {
+        ExecuteStatement();
+        return;
+    }
     TStringGridEx* grid = PageGrid(PageControl1->currentIndex());
     if (!grid) return;
     grid->SetOptions(Sp_Select->isChecked() ? kRowSelectOptions : kEditingOptions);

@@ -6,6 +6,9 @@
 #include "grid/GridStreaming.h"
 #include "grid/StringGridEx.h"
 
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QCursor>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
@@ -17,23 +20,11 @@ namespace quillary {
 
 namespace {
 
-// The caption bar " 联合": pressing it with the left button moves the panel.
-class TUnionCaption : public QFrame {
+// A part of the panel that moves it when pressed with the left button: the
+// panel itself and its caption bar.
+class TUnionGrip : public QFrame {
 public:
-    TUnionCaption(TFrm_Quillary* form, QWidget* parent) : QFrame(parent), m_form(form) {
-        setObjectName(QStringLiteral("Panel11"));
-        setFrameStyle(QFrame::Panel | QFrame::Raised);
-        setAutoFillBackground(true);
-        QPalette p = palette();
-        p.setColor(QPalette::Window, p.color(QPalette::Active, QPalette::Highlight));
-        p.setColor(QPalette::WindowText, Qt::white);
-        setPalette(p);
-        setFixedHeight(18);
-        setCursor(Qt::SizeAllCursor);
-        auto* layout = new QHBoxLayout(this);
-        layout->setContentsMargins(2, 0, 2, 0);
-        layout->addWidget(new QLabel(QStringLiteral(" 联合"), this));
-    }
+    TUnionGrip(TFrm_Quillary* form, QWidget* parent) : QFrame(parent), m_form(form) {}
 
 protected:
     void mousePressEvent(QMouseEvent* e) override {
@@ -51,6 +42,25 @@ private:
     TFrm_Quillary* m_form;
 };
 
+// The caption bar " 联合".
+class TUnionCaption : public TUnionGrip {
+public:
+    TUnionCaption(TFrm_Quillary* form, QWidget* parent) : TUnionGrip(form, parent) {
+        setObjectName(QStringLiteral("Panel11"));
+        setFrameStyle(QFrame::Panel | QFrame::Raised);
+        setAutoFillBackground(true);
+        QPalette p = palette();
+        p.setColor(QPalette::Window, p.color(QPalette::Active, QPalette::Highlight));
+        p.setColor(QPalette::WindowText, Qt::white);
+        setPalette(p);
+        setFixedHeight(18);
+        setCursor(Qt::SizeAllCursor);
+        auto* layout = new QHBoxLayout(this);
+        layout->setContentsMargins(2, 0, 2, 0);
+        layout->addWidget(new QLabel(QStringLiteral(" 联合"), this));
+    }
+};
+
 } // namespace
 
 TStringGridEx* TFrm_Quillary::CreateUnionGrid(QWidget* parent) {
@@ -62,7 +72,7 @@ TStringGridEx* TFrm_Quillary::CreateUnionGrid(QWidget* parent) {
 }
 
 void TFrm_Quillary::CreateUnionPanel() {
-    Pan_Union = new QFrame(m_canvas->viewport());
+    Pan_Union = new TUnionGrip(this, m_canvas->viewport());
     Pan_Union->setObjectName(QStringLiteral("Pan_Union"));
     Pan_Union->setFrameStyle(QFrame::Panel | QFrame::Raised);
     Pan_Union->setAutoFillBackground(true);
@@ -97,6 +107,10 @@ void TFrm_Quillary::ShowUnionPanel() {
         Pan_Union->setParent(m_canvas->viewport());
     Pan_Union->show();
     Pan_Union->raise();
+    if (!m_unionHeld) {
+        m_unionHeld = true;
+        qApp->installEventFilter(this);
+    }
 }
 
 void TFrm_Quillary::btn_CloseClick() {
@@ -105,16 +119,52 @@ void TFrm_Quillary::btn_CloseClick() {
 }
 
 void TFrm_Quillary::ReleaseCursor() {
-    if (!m_unionDragging) return;
-    m_unionDragging = false;
-    Panel11->releaseMouse();
-    if (m_unionOutline) m_unionOutline->hide();
+    if (m_unionDragging) {
+        m_unionDragging = false;
+        Pan_Union->releaseMouse();
+        if (m_unionOutline) m_unionOutline->hide();
+    }
+    if (m_unionHeld) {
+        m_unionHeld = false;
+        qApp->removeEventFilter(this);
+    }
+}
+
+bool TFrm_Quillary::HoldPointerEvent(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
+        break;
+    case QEvent::ContextMenu:
+        if (static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Mouse) break;
+        return false;
+    default:
+        return false;
+    }
+    auto* widget = qobject_cast<QWidget*>(watched);
+    // Other windows (message boxes, nested designers) and the panel itself
+    // keep the pointer; a drag of the panel goes where its grab sends it.
+    if (!widget || m_unionDragging || widget->window() != this || widget == Pan_Union ||
+        Pan_Union->isAncestorOf(widget))
+        return false;
+    if (event->type() == QEvent::MouseMove) {
+        // The pointer goes back over the panel, as far as the platform lets us.
+        const QRect panel(Pan_Union->mapToGlobal(QPoint(0, 0)), Pan_Union->size());
+        const QPoint at = QCursor::pos();
+        const QPoint inside(std::clamp(at.x(), panel.left(), panel.right()),
+                            std::clamp(at.y(), panel.top(), panel.bottom()));
+        if (inside != at) QCursor::setPos(inside);
+    }
+    return true;
 }
 
 void TFrm_Quillary::Pan_UnionMouseDown(const QPoint& globalPos) {
     m_unionDragging = true;
     m_unionDragStart = globalPos;
-    Panel11->grabMouse();
+    Pan_Union->grabMouse();
     // The outline lives on the canvas, where the panel may go.
     QWidget* area = m_canvas->viewport();
     m_unionDragRect = Pan_Union->geometry();
@@ -138,9 +188,11 @@ void TFrm_Quillary::Pan_UnionMouseMove(const QPoint& globalPos) {
 void TFrm_Quillary::Pan_UnionMouseUp(const QPoint& globalPos) {
     if (!m_unionDragging) return;
     Pan_UnionMouseMove(globalPos);
-    const QPoint target = m_unionDragRect.topLeft();
-    ReleaseCursor();
-    Pan_Union->move(target);
+    m_unionDragging = false;
+    Pan_Union->releaseMouse();
+    m_unionOutline->hide();
+    // The panel, in its new place, holds the pointer again.
+    Pan_Union->move(m_unionDragRect.topLeft());
 }
 
 } // namespace quillary

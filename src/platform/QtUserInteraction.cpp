@@ -72,6 +72,30 @@ QWidget* ActiveParent() {
 
 } // namespace
 
+QString QtFileFilter(const QString& filter) {
+    if (!filter.contains(QLatin1Char('|'))) return filter;
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList entries;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString description = parts[i].trimmed();
+        // The description's own "(...)" would repeat the patterns.
+        if (description.endsWith(QLatin1Char(')')) && description.contains(QLatin1Char('(')))
+            description = description.left(description.lastIndexOf(QLatin1Char('('))).trimmed();
+        QStringList patterns;
+        for (const QString& p : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            const QString pattern = p.trimmed();
+            for (const QString& variant :
+                 {pattern == QLatin1String("*.*") ? QStringLiteral("*") : pattern,
+                  pattern.toUpper(), pattern.toLower()})
+                if (variant != QLatin1String("*.*") && !patterns.contains(variant))
+                    patterns << variant;
+        }
+        entries << description + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
+                       QLatin1Char(')');
+    }
+    return entries.join(QStringLiteral(";;"));
+}
+
 int TQtUserInteraction::MessageBox(const QString& text, const QString& caption, TMsgButtons buttons,
                                    TMsgIcon icon) {
     QMessageBox box(ToQt(icon), caption, text, ToQt(buttons), ActiveParent());
@@ -90,13 +114,13 @@ bool TQtUserInteraction::InputQuery(const QString& caption, const QString& promp
 QString TQtUserInteraction::OpenFileName(QWidget* parent, const QString& caption,
                                          const QString& filter, const QString& initialPath) {
     return QFileDialog::getOpenFileName(parent ? parent : ActiveParent(), caption, initialPath,
-                                        filter);
+                                        QtFileFilter(filter));
 }
 
 QString TQtUserInteraction::SaveFileName(QWidget* parent, const QString& caption,
                                          const QString& filter, const QString& initialPath) {
     return QFileDialog::getSaveFileName(parent ? parent : ActiveParent(), caption, initialPath,
-                                        filter);
+                                        QtFileFilter(filter));
 }
 
 int TQtUserInteraction::ShowModal(QDialog* form) {

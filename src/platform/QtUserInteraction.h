@@ -1,7 +1,16 @@
 #pragma once
 #include "platform/UserInteraction.h"
 
+#include <QString>
+
 namespace quillary {
+
+// A file filter for Qt's file dialogs. The designer's filters are written as
+// pairs "description|patterns|description|patterns"; they become
+// "description (patterns)" entries, each pattern in both letter cases (file
+// names here are case-sensitive) and "*.*" as "*". A filter without "|" is
+// one of Qt's already and stays as it is.
+QString QtFileFilter(const QString& filter);
 
 // Qt dialogs, parented to the active window.
 class TQtUserInteraction final : public TUserInteraction {

@@ -38,6 +38,9 @@ const QString kSeparator = QStringLiteral("|||");
 const QString kLimitKey = QStringLiteral("RowLimit");
 const QString kOffsetKey = QStringLiteral("RowOffset");
 const QString kDistinctKey = QStringLiteral("Distinct");
+// The union grid's rows are further entries of the union section.
+const QString kUnionRowKey = QStringLiteral("Row");
+const QString kUnionOperator = QStringLiteral("union");
 
 QString Header(const TSection& s) {
     return QString::fromUtf8(s.Header);
@@ -236,6 +239,54 @@ void ReadStatement(QueryDesign& design, const TIniText& ini) {
     }
 }
 
+// The union grid rows kept in the union section, in text order.
+QList<QStringList> StoredUnionRows(const TIniText& ini) {
+    QList<QStringList> rows;
+    for (const TIniText::TEntry& e : ini.Entries(QStringLiteral("Union"))) {
+        if (!e.Key.startsWith(kUnionRowKey, Qt::CaseInsensitive)) continue;
+        bool number = false;
+        e.Key.mid(kUnionRowKey.size()).toInt(&number);
+        if (number) rows.append(SplitCells(e.Value, kUnionWidth));
+    }
+    return rows;
+}
+
+// Gives the grid a row for every part: rows stored with the union sets
+// where the text has them; rows it lacks are named after their part and
+// join it with "union", so that the statement stays valid.
+void ReadUnionRows(QueryDesign& design, const TIniText& ini, qsizetype before) {
+    const qsizetype added = design.UnionSets.size() - before;
+    const QList<QStringList> stored = StoredUnionRows(ini);
+    QList<QStringList>& rows = design.UnionRows;
+    const auto name = [](qsizetype part) {
+        return QStringLiteral("union") + QString::number(part);
+    };
+    for (qsizetype r = rows.size(); r <= before; ++r)
+        rows.append({QString(), name(r), QString(), QString()});
+    if (before == 0 && !stored.isEmpty()) {
+        rows[0] = stored[0];
+    } else if (TrimCell(GridCell(rows, int(before + 1), 3)).isEmpty()) {
+        SetGridCell(rows, int(before + 1), 3, kUnionOperator, kUnionWidth);
+    }
+    for (qsizetype k = 1; k <= added; ++k) {
+        QStringList row;
+        if (k < stored.size())
+            row = stored[k];
+        else
+            row << QString() << name(before + k) << QString()
+                << (k < added ? kUnionOperator : QString());
+        // Parts added behind parts already there take the names of their rows.
+        if (before > 0) row[1] = name(before + k);
+        const qsizetype at = before + k;
+        if (at < rows.size())
+            rows[at] = row;
+        else
+            rows.append(row);
+    }
+    // Rows left from union sets that are gone belong to no part.
+    rows.resize(design.UnionSets.size() + 1);
+}
+
 void ReadUnionSets(QueryDesign& design, const TIniText& ini, qsizetype lineCount) {
     bool ok = false;
     qsizetype count = TrimCell(ini.ReadString(QStringLiteral("Union"), QStringLiteral("Count"),
@@ -244,6 +295,7 @@ void ReadUnionSets(QueryDesign& design, const TIniText& ini, qsizetype lineCount
     // Every union set takes at least a line of the text: more cannot be meant.
     if (!ok || count < 0) count = 0;
     count = qMin(count, lineCount);
+    const qsizetype before = design.UnionSets.size();
     for (qsizetype k = 1; k <= count; ++k) {
         const QString number = QString::number(k);
         TUnionSet set;
@@ -255,10 +307,7 @@ void ReadUnionSets(QueryDesign& design, const TIniText& ini, qsizetype lineCount
         }
         design.UnionSets.append(set);
     }
-    // The union grid names a row for every part.
-    for (qsizetype r = design.UnionRows.size(); r <= design.UnionSets.size(); ++r)
-        design.UnionRows.append(
-            {QString(), QStringLiteral("union") + QString::number(r), QString(), QString()});
+    if (count > 0) ReadUnionRows(design, ini, before);
 }
 
 } // namespace
@@ -324,6 +373,14 @@ QStringList GetSQLSet(const QueryDesign& design, const QString& sql, int kind) {
         out << QString::fromUtf8(kUnionHeader);
         out << QStringLiteral("Count=") + QString::number(design.UnionSets.size());
         if (kind == dsOracle) out << QStringLiteral("UnionType=union");
+        // The grid row of the main statement and of every union set.
+        for (qsizetype r = 1; r <= qMin(design.UnionRows.size(), design.UnionSets.size() + 1);
+             ++r) {
+            QStringList cells;
+            for (int c = 0; c < kUnionWidth; ++c)
+                cells << GridCell(design.UnionRows, int(r), c);
+            out << Entry(kUnionRowKey + QString::number(r), cells.join(kSeparator));
+        }
     }
     out << Header(kSql);
     out << Entry(QStringLiteral("SQL"), statement);
@@ -345,6 +402,21 @@ void SetSQLSet(QueryDesign& design, const QStringList& lines, int kind, const TD
     ReadPages(design, ini);
     ReadStatement(design, ini);
     ReadUnionSets(design, ini, lines.size());
+}
+
+QStringList TemplateLines(const QStringList& state, const QString& connectionString) {
+    return state +
+           QStringList{QStringLiteral("[CONNECTION]"), QStringLiteral("CSN=") + connectionString};
+}
+
+bool TemplateConnection(const QStringList& lines, QString& connectionString) {
+    for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
+        if (TrimCell(lines[i]).compare(QLatin1String("[Connection]"), Qt::CaseInsensitive) != 0)
+            continue;
+        connectionString = lines[i + 1].mid(4);
+        return true;
+    }
+    return false;
 }
 
 } // namespace quillary

@@ -74,3 +74,35 @@ TEST_F(QueryModelTest, ATableViewShowsTheRows) {
     QApplication::processEvents();
     EXPECT_EQ(view.model()->rowCount(), 0);
 }
+
+// Run executes once: rows stay on the cursor, anything else reports its changes.
+TEST_F(QueryModelTest, RunOpensRowsOrCountsChangesOnce) {
+    struct TCase {
+        const char* Sql;
+        bool Rows;
+        int Affected;
+    };
+    const TCase cases[] = {
+        {"select CategoryName from categories order by 1", true, 0},
+        {"update categories set Description = Description where CategoryID <= 3", false, 3},
+        {"insert into categories (CategoryName) values ('x');\n"
+         "insert into categories (CategoryName) values ('y'); -- a script",
+         false, 2},
+        {"create table t_run (a integer)", false, 0},
+        {"select 1 as one; ", true, 0},
+    };
+    for (const TCase& c : cases) {
+        query.SQL() = QStringList{QString::fromUtf8(c.Sql)};
+        int affected = -1;
+        EXPECT_EQ(query.Run(affected), c.Rows) << c.Sql;
+        EXPECT_EQ(affected, c.Affected) << c.Sql;
+        EXPECT_EQ(query.Active(), c.Rows) << c.Sql;
+    }
+    query.SQL() = QStringList{
+        QStringLiteral("select count(*) from categories where CategoryName in ('x','y')")};
+    query.Open();
+    EXPECT_EQ(query.Fields(0).AsString(), QStringLiteral("2")) << "the script ran once";
+    query.SQL() = QStringList{QStringLiteral("select * from nowhere")};
+    int affected = 0;
+    EXPECT_NE(test::ErrorOf([&] { query.Run(affected); }).indexOf(QStringLiteral("nowhere")), -1);
+}

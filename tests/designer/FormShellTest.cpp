@@ -331,6 +331,7 @@ TEST_F(FormTest, ExecutePageRunsTheTypedStatement) {
     form->Sp_Select->click(); // nothing to run
     form->MExcuteSQL->setPlainText(
         QStringLiteral("-- a note first\ncreate table notes (n varchar(10))"));
+    ui.ExpectMessage(QStringLiteral("语句已执行，影响了0条记录"), QStringLiteral("提示"));
     form->Sp_Select->click();
     QStringList names;
     dialog.GetConn()->GetTableNames(names, false);

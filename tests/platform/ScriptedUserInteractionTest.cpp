@@ -159,3 +159,13 @@ TEST(ScriptedUserInteraction, RecordsTheButtonsOfAMessage) {
     ASSERT_EQ(r.ui.Log().size(), 1);
     EXPECT_EQ(r.ui.Log()[0].Buttons, TMsgButtons::YesNoDefaultNo);
 }
+
+TEST(QtFileFilter, TurnsDescriptionPatternPairsIntoQtFilters) {
+    EXPECT_EQ(QtFileFilter(
+                  QStringLiteral("SQL脚本(*.SQL)|*.SQL|文本文件(*.txt)|*.txt|所有文件(*.*)|*.*")),
+              QStringLiteral("SQL脚本 (*.SQL *.sql);;文本文件 (*.txt *.TXT);;所有文件 (*)"));
+    EXPECT_EQ(QtFileFilter(QStringLiteral("界面摸班|*.tmb;*.x")),
+              QStringLiteral("界面摸班 (*.tmb *.TMB *.x *.X)"));
+    const QString qtFilter = QStringLiteral("SQLite 数据库 (*.db);;所有文件 (*)");
+    EXPECT_EQ(QtFileFilter(qtFilter), qtFilter);
+}

@@ -95,6 +95,7 @@ TEST(StateText, RestoresARichDesign) {
     b.Having({"count(*)", ">", "1", ""});
     b.Order("e.name", true).Order("Dept.title");
     b.Union("select title from Dept").Distinct();
+    b.Design().UnionRows = {{"", "union0", "", "union"}, {"", "union1", "", ""}};
     b.Design().UnionSets[0].SQLSet = nestedState;
     b.Design().RowLimit = "5";
     b.Design().RowOffset = "2";
@@ -108,10 +109,9 @@ TEST(StateText, RestoresARichDesign) {
 
     QueryDesign back = Restored(lines, c, nullptr, dsOracle);
     EXPECT_EQ(GetSQL(back, dsOracle).SQL, GetSQL(b, dsOracle).SQL);
-    // A chosen order column stays offered too; the union grid is the form's.
+    // A chosen order column stays offered too.
     EXPECT_TRUE(back.OrderList.contains("e.name"));
     back.OrderList = b.Design().OrderList;
-    back.UnionRows = b.Design().UnionRows;
     EXPECT_EQ(back, b.Design());
 }
 
@@ -173,4 +173,68 @@ TEST(SetSQLSet, TakesDistinctFromTheStatementUnlessTold) {
     const QStringList lines = StateOf(b);
     EXPECT_EQ(lines.last(), "Distinct=0");
     EXPECT_FALSE(Restored(lines, c).Distinct);
+}
+
+TEST(StateText, KeepsTheUnionGridRowsWithTheUnionSets) {
+    const TCatalogue c = Shop();
+    TDesignBuilder b(c);
+    b.Box("Emp").Tick("Emp.id");
+    b.Design().UnionRows = {{"(", "union0", "", "union all"}};
+    b.Union("select id from Dept", {"", "union1", ")", "minus"});
+    b.Union("select 3", {"", "union2", "", ""});
+    for (TUnionSet& set : b.Design().UnionSets)
+        set.SQLSet = QStringList{"[SQL]\t\t\t#SQL语法", "SQL=" + set.SQL};
+    const QStringList lines = StateOf(b, dsOracle);
+    EXPECT_EQ(lines.mid(lines.indexOf("[Union]   #联合的数目"), 6),
+              QStringList({"[Union]   #联合的数目", "Count=2", "UnionType=union",
+                           "Row1=(|||union0||||||union all", "Row2=|||union1|||)|||minus",
+                           "Row3=|||union2||||||"}));
+    const QueryDesign back = Restored(lines, c, nullptr, dsOracle);
+    EXPECT_EQ(back.UnionRows, b.Design().UnionRows);
+    QueryDesign copy = back;
+    EXPECT_EQ(GetSQL(copy, dsOracle).SQL,
+              "(select id\r\nfrom Emp\r\nunion all\r\nselect id from Dept)\r\nminus\r\nselect 3");
+
+    // A design without union sets writes no union section at all.
+    TDesignBuilder plain(c);
+    plain.Box("Emp").Tick("Emp.id");
+    plain.Design().UnionRows = {{"(", "union0", ")", "union"}};
+    EXPECT_FALSE(StateOf(plain).join('\n').contains("Union"));
+}
+
+TEST(StateText, UnionSetsWithoutStoredRowsAreJoinedByUnion) {
+    const TCatalogue c = Shop();
+    const QStringList older = {"[Table]",  "T1=Emp,1,1,",  "[Column]",     "C0=Emp.id",
+                               "[Table1]", "[SQL1]",       "SQL=select 1", "[Table2]",
+                               "[SQL2]",   "SQL=select 2", "[Union]",      "Count=2"};
+    QueryDesign d;
+    // As a designer holds it after its union sets were freed.
+    d.UnionRows = {{"", "union0", "", ""}, {"(", "union1", "", ""}, {"", "union2", "", ""}, {}};
+    SetSQLSet(d, older, dsAccess, c.Hooks());
+    EXPECT_EQ(d.UnionRows, QList<QStringList>({{"", "union0", "", "union"},
+                                               {"", "union1", "", "union"},
+                                               {"", "union2", "", ""}}));
+    EXPECT_EQ(GetSQL(d, dsAccess).SQL,
+              "select id\r\nfrom Emp\r\nunion\r\nselect 1\r\nunion\r\nselect 2");
+
+    // Read again into the same design: the new parts follow the old ones.
+    SetSQLSet(d, older, dsAccess, c.Hooks());
+    ASSERT_EQ(d.UnionRows.size(), 5);
+    EXPECT_EQ(d.UnionRows[2], QStringList({"", "union2", "", "union"}));
+    EXPECT_EQ(d.UnionRows[4], QStringList({"", "union4", "", ""}));
+}
+
+TEST(Template, NamesItsConnectionAfterTheStateText) {
+    const QStringList state = {"[SQL]\t\t\t#SQL语法", "SQL=select 1"};
+    const QStringList lines = TemplateLines(state, "Provider=SQLite;Data Source=a.db");
+    EXPECT_EQ(lines.mid(2), QStringList({"[CONNECTION]", "CSN=Provider=SQLite;Data Source=a.db"}));
+    QString csn;
+    EXPECT_TRUE(TemplateConnection(lines, csn));
+    EXPECT_EQ(csn, "Provider=SQLite;Data Source=a.db");
+    EXPECT_TRUE(TemplateConnection({" [connection] ", "csn=Data Source=b.db"}, csn));
+    EXPECT_EQ(csn, "Data Source=b.db");
+    csn = "kept";
+    EXPECT_FALSE(TemplateConnection({"SQL=1", "[Connection]"}, csn)) << "nothing follows";
+    EXPECT_FALSE(TemplateConnection(state, csn));
+    EXPECT_EQ(csn, "kept");
 }

@@ -1,0 +1,146 @@
+// The result page on a table of 1,000,000 rows (SQLite, Qt offscreen):
+//  - entering the page until its first screen of rows is laid out and
+//    painted, in milliseconds (target: under 200 ms), with the rows read to
+//    show it and the count the status panel gives;
+//  - memory: the growth of the resident set over entering the page and
+//    scrolling down ten screens, with the rows read by then (bounded by what
+//    was shown, not by the table).
+// A benchmark reports an error when its target is missed.
+#include "db/ADOConnection.h"
+#include "db/ADOQuery.h"
+#include "db/QueryModel.h"
+#include "designer/Frm_Quillary.h"
+#include "designer/QuillaryDialog.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <memory>
+#include <sqlite3.h>
+
+using namespace quillary;
+
+namespace {
+
+constexpr int kRows = 1000000;
+
+// Resident set size of this process in kilobytes.
+long ResidentKb() {
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly)) return 0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toLong() * 4 : 0;
+}
+
+// A designer on a database holding the table big, its design "select id,
+// name from big"; made once, the table takes a few seconds to fill.
+class TBigDesigner {
+public:
+    TBigDesigner() {
+        const QString file = m_dir.path() + QStringLiteral("/big.db");
+        sqlite3* db = nullptr;
+        sqlite3_open(QFile::encodeName(file).constData(), &db);
+        sqlite3_exec(db,
+                     "create table big (id integer primary key, name text, price real);"
+                     "with recursive n(i) as (select 1 union all select i + 1 from n where i < "
+                     "1000000) insert into big select i, 'row ' || i, i * 0.5 from n;",
+                     nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+        m_dialog.SetConnectionString(QStringLiteral("Provider=SQLite;Data Source=") + file);
+        m_dialog.SetOwnConnection(std::make_unique<TADOConnection>(m_dialog.ConnectionString()));
+        m_dialog.OwnConnection()->Open();
+        m_form = std::make_unique<TFrm_Quillary>(&m_dialog);
+        m_form->ResQuery->SetConnection(m_dialog.GetConn());
+        m_form->GetTablesList(false);
+        m_form->resize(900, 650);
+        m_form->show();
+        m_form->Forge(QStringLiteral("select id, name, price from big"));
+        QApplication::processEvents();
+    }
+    TFrm_Quillary& Form() { return *m_form; }
+
+private:
+    QTemporaryDir m_dir;
+    TQuillaryDialog m_dialog;
+    std::unique_ptr<TFrm_Quillary> m_form;
+};
+
+// Made on first use, gone before the application object.
+std::unique_ptr<TBigDesigner> g_designer;
+TBigDesigner& Designer() {
+    if (!g_designer) g_designer = std::make_unique<TBigDesigner>();
+    return *g_designer;
+}
+
+// Enters the result page from the SQL page and lets the view show its rows.
+double EnterResultPage(TFrm_Quillary& form) {
+    form.PageControl1->setCurrentIndex(TFrm_Quillary::pgSQL);
+    form.ResQuery->Close();
+    QApplication::processEvents();
+    const auto start = std::chrono::steady_clock::now();
+    form.PageControl1->setCurrentIndex(TFrm_Quillary::pgQuery);
+    form.DBGrid1->repaint(); // the first screen, laid out and painted
+    QApplication::processEvents();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+        .count();
+}
+
+void BM_ResultPageFirstScreen(benchmark::State& state) {
+    TFrm_Quillary& form = Designer().Form();
+    double worst = 0;
+    for (auto _ : state) {
+        const double ms = EnterResultPage(form);
+        worst = std::max(worst, ms);
+        state.SetIterationTime(ms / 1000);
+    }
+    state.counters["worst_ms"] = worst;
+    state.counters["rows_read"] = form.ResQuery->FetchedCount();
+    state.counters["counted"] = form.Panel3Text->text() == QStringLiteral("共1000000条记录");
+    if (form.Panel3Text->text() != QStringLiteral("共1000000条记录"))
+        state.SkipWithError("the status panel does not count the million rows");
+    else if (worst >= 200)
+        state.SkipWithError("the first screen took 200 ms or more");
+}
+BENCHMARK(BM_ResultPageFirstScreen)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
+
+void BM_ResultPageMemory(benchmark::State& state) {
+    TFrm_Quillary& form = Designer().Form();
+    long growth = 0;
+    for (auto _ : state) {
+        form.PageControl1->setCurrentIndex(TFrm_Quillary::pgSQL);
+        form.ResQuery->Close();
+        QApplication::processEvents();
+        const long before = ResidentKb();
+        EnterResultPage(form);
+        QScrollBar* bar = form.DBGrid1->verticalScrollBar();
+        for (int screen = 0; screen < 10; ++screen) {
+            bar->setValue(bar->maximum());
+            QApplication::processEvents();
+        }
+        growth = ResidentKb() - before;
+    }
+    const int read = form.ResQuery->FetchedCount();
+    state.counters["rss_growth_kb"] = double(growth);
+    state.counters["rows_read"] = read;
+    if (read >= kRows / 10) state.SkipWithError("scrolling ten screens read the table");
+}
+BENCHMARK(BM_ResultPageMemory)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    g_designer.reset();
+    return 0;
+}

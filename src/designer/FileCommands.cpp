@@ -1,0 +1,130 @@
+// The designer's files: SQL scripts saved and opened, and interface
+// templates (the state text of a design with the connection it was made on).
+#include "db/ADOConnection.h"
+#include "designer/Frm_Quillary.h"
+#include "designer/QuillaryDialog.h"
+#include "platform/TextFile.h"
+#include "platform/UserInteraction.h"
+#include "query/StateText.h"
+
+#include <QFileInfo>
+#include <QPlainTextEdit>
+#include <QRegularExpression>
+#include <QToolButton>
+
+namespace quillary {
+
+namespace {
+
+const QString kScriptFilter =
+    QStringLiteral("SQL脚本(*.SQL)|*.SQL|文本文件(*.txt)|*.txt|所有文件(*.*)|*.*");
+const QString kTemplateSaveFilter = QStringLiteral("界面模板(*.tmb)|*.tmb");
+const QString kTemplateOpenFilter = QStringLiteral("界面模版(*.tmb)|*.tmb");
+
+// A name typed without extension gets the dialog's default one.
+QString WithDefaultSuffix(const QString& path, const char* suffix) {
+    if (path.isEmpty() || !QFileInfo(path).suffix().isEmpty()) return path;
+    return path + QLatin1Char('.') + QLatin1String(suffix);
+}
+
+// The text of a file, or nothing after a message that names the file.
+bool ReadFile(const QString& path, QString& text) {
+    QString error;
+    if (ReadTextFile(path, text, &error)) return true;
+    Ui().MessageBox(QStringLiteral("无法读取文件“") + path + QStringLiteral("”：") + error,
+                    QStringLiteral("提示！"));
+    return false;
+}
+
+// Lines as a text file holds them: a line break at the end ends the last line.
+QStringList Lines(const QString& text) {
+    QStringList lines = text.split(QRegularExpression(QStringLiteral("\r\n|\n|\r")));
+    if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
+    return lines;
+}
+
+QString FileText(const QStringList& lines) {
+    return lines.isEmpty() ? QString() : lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
+} // namespace
+
+bool TFrm_Quillary::SaveScript(const QString& path) {
+    const QString text = Memo1->toPlainText();
+    if (!WriteTextFile(path, FileText(Lines(text)))) return false;
+    m_fileName = path;
+    m_dialog->SavedSQL = text;
+    setWindowTitle(m_dialog->Caption + QStringLiteral("--") + path);
+    return true;
+}
+
+void TFrm_Quillary::TB_SAVEClick() {
+    Memo1->setPlainText(GetSQL());
+    Sp_ApplySQL->hide();
+    const bool blank = Memo1->toPlainText().trimmed().isEmpty();
+    const auto askTarget = [&] {
+        if (blank) return QString();
+        return WithDefaultSuffix(
+            Ui().SaveFileName(this, TB_SAVE->toolTip(), kScriptFilter, QString()), "SQL");
+    };
+    const QString target = m_fileName.isEmpty() ? askTarget() : m_fileName;
+    if (target.isEmpty() || SaveScript(target)) return;
+    if (Ui().MessageBox(QStringLiteral("可能因为文件只读，不能保存!另存为...？"),
+                        QStringLiteral("提示！"), TMsgButtons::YesNo, TMsgIcon::Question) != mrYes)
+        return;
+    const QString other = askTarget();
+    if (!other.isEmpty() && !SaveScript(other))
+        Ui().MessageBox(QStringLiteral("可能因为文件只读，还是不能保存!"),
+                        QStringLiteral("提示！"));
+}
+
+void TFrm_Quillary::TB_SAVEModelClick() {
+    TADOConnection* connection = m_dialog->GetConn();
+    const QStringList lines = TemplateLines(GetSQLSet(), connection ? connection->ConnectionString()
+                                                                    : m_dialog->GetCSN());
+    const QString path = WithDefaultSuffix(
+        Ui().SaveFileName(this, TB_SAVEModel->toolTip(), kTemplateSaveFilter, QString()), "tmb");
+    if (path.isEmpty()) return;
+    QString error;
+    if (!WriteTextFile(path, FileText(lines), &error))
+        Ui().MessageBox(QStringLiteral("无法保存文件“") + path + QStringLiteral("”：") + error,
+                        QStringLiteral("提示！"));
+}
+
+void TFrm_Quillary::TB_OPENClick() {
+    const QString path =
+        Ui().OpenFileName(this, TB_OPEN->toolTip(), kTemplateOpenFilter, QString());
+    QString text;
+    if (path.isEmpty() || !ReadFile(path, text)) return;
+    const QStringList lines = Lines(text);
+    m_dialog->SQLSet = lines;
+    QString connectionString;
+    // A template that names no connection, or one that cannot be opened,
+    // stays in the state text without being shown.
+    if (!TemplateConnection(lines, connectionString) || ChangeCSN(connectionString) < 0) return;
+    m_dialog->SQLSet = lines; // a switch of connection emptied it
+    SetSQLSet();
+}
+
+void TFrm_Quillary::Tb_QuillaryClick() {
+    if (!m_dialog->GetConnected()) {
+        Ui().MessageBox(QStringLiteral("请先连接数据源"), QString());
+        return;
+    }
+    if (!GoOnDespiteRewrittenSql(QStringLiteral("SQL语句已经被改写,是否还是要打开新的文件？")))
+        return;
+    const QString path = Ui().OpenFileName(this, Tb_Quillary->toolTip(), kScriptFilter, QString());
+    if (!path.isEmpty()) OpenSqlFile(path);
+}
+
+bool TFrm_Quillary::OpenSqlFile(const QString& path) {
+    QString text;
+    if (!ReadFile(path, text)) return false;
+    Forge(text);
+    m_fileName = path;
+    m_dialog->SavedSQL = Memo1->toPlainText();
+    setWindowTitle(m_dialog->Caption + QStringLiteral("--") + path);
+    return true;
+}
+
+} // namespace quillary

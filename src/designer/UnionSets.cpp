@@ -1,0 +1,86 @@
+// Union sets: further statements, each designed in a nested designer and
+// listed on the union panel, whose grid joins them to the main statement.
+#include "designer/Frm_Quillary.h"
+#include "designer/QuillaryDialog.h"
+#include "grid/StringGridEx.h"
+#include "platform/Exception.h"
+#include "platform/UserInteraction.h"
+
+#include <QCheckBox>
+
+namespace quillary {
+
+namespace {
+
+// Gives a union set the place and settings of a nested run from this form.
+void PrepareRun(TQuillaryDialog& set, const TFrm_Quillary& form, const char* caption) {
+    set.Form_Left = form.x() + 10;
+    set.Form_Top = form.y() + 10;
+    set.SystemTable = form.CheckBox2->isChecked();
+    set.Caption = QString::fromUtf8(caption);
+    set.IsAllowUnion = false;
+}
+
+} // namespace
+
+void TFrm_Quillary::btn_NewClick() {
+    if (!m_dialog->GetConn()) {
+        Ui().MessageBox(QStringLiteral("源数据源尚未选择！"), QStringLiteral("提示！"));
+        return;
+    }
+    if (!m_dialog->GetConnected()) {
+        Ui().MessageBox(QStringLiteral("数据源尚未连接成功"), QStringLiteral("提示"));
+        return;
+    }
+    TQuillaryDialog* set = NewUnionSet();
+    PrepareRun(*set, *this, "SQL语句生成器--新建联合子句");
+    Pan_Union->hide();
+    ReleaseCursor();
+    bool confirmed = false;
+    try {
+        confirmed = set->Execute();
+    } catch (const Exception& e) {
+        // What the application does with an error nobody caught: show it.
+        ReleaseCursor();
+        delete set;
+        Ui().MessageBox(e.Message(), windowTitle(), TMsgButtons::Ok, TMsgIcon::Error);
+        return;
+    }
+    if (!confirmed) {
+        delete set;
+        return;
+    }
+    // The part before joins the new one with "union"; the new last row has none.
+    const int last = UnionGrid->RowCount() - 1;
+    UnionGrid->SetCells(3, last, QStringLiteral("union"));
+    UnionGrid->SetRowCount(last + 2);
+    const int row = last + 1;
+    UnionGrid->SetCells(0, row, QString());
+    UnionGrid->SetCells(1, row,
+                        QStringLiteral("union") + QString::number(UnionGrid->RowCount() - 2));
+    UnionGrid->SetCells(2, row, QString());
+    UnionGrid->SetCells(3, row, QString());
+}
+
+void TFrm_Quillary::btn_OpenClick() {
+    const int row = UnionGrid->Row();
+    const QList<TQuillaryDialog*> sets = UnionSets();
+    if (row < 2 || row - 2 >= sets.size()) return; // row 1 is the main statement
+    TQuillaryDialog* set = sets[row - 2];
+    PrepareRun(*set, *this, "SQL语句生成器--打开联合子句");
+    Pan_Union->hide();
+    ReleaseCursor();
+    set->Execute();
+}
+
+void TFrm_Quillary::btn_DeleteClick() {
+    const int row = UnionGrid->Row();
+    const QList<TQuillaryDialog*> sets = UnionSets();
+    if (row < 2 || row - 2 >= sets.size()) return;
+    delete sets[row - 2];
+    UnionGrid->SetEditorMode(false);
+    UnionGrid->DeleteRow(row);
+    UnionGrid->SetCells(3, UnionGrid->RowCount() - 1, QString());
+}
+
+} // namespace quillary
