@@ -1,5 +1,6 @@
 // The commands of the column pages: choosing sort and group columns, the
 // display list's selection rule, and the line commands of the grid menu.
+#include "designer/DropFilter.h"
 #include "designer/Frm_Quillary.h"
 #include "grid/PropertyInplaceEdit.h"
 #include "grid/StringGridEx.h"
@@ -39,47 +40,6 @@ QListWidgetItem* AddChecked(QListWidget* list, const QString& text) {
     item->setCheckState(Qt::Unchecked);
     return item;
 }
-
-// Drags between the lists of a page carry items by the form's own rules:
-// Qt's own moving of items is never used.
-class TListDrop : public QObject {
-public:
-    TListDrop(QListWidget* list, std::function<bool(QObject*)> over,
-              std::function<void(QObject*)> drop)
-        : QObject(list), m_over(std::move(over)), m_drop(std::move(drop)) {
-        list->viewport()->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        switch (event->type()) {
-        case QEvent::DragEnter:
-        case QEvent::DragMove: {
-            auto* e = static_cast<QDropEvent*>(event);
-            if (m_over(e->source()))
-                e->acceptProposedAction();
-            else
-                e->ignore();
-            return true;
-        }
-        case QEvent::Drop: {
-            auto* e = static_cast<QDropEvent*>(event);
-            if (m_over(e->source())) {
-                e->setDropAction(Qt::CopyAction); // nothing for the source to remove
-                e->accept();
-                m_drop(e->source());
-            }
-            return true;
-        }
-        default:
-            return false;
-        }
-    }
-
-private:
-    std::function<bool(QObject*)> m_over;
-    std::function<void(QObject*)> m_drop;
-};
 
 } // namespace
 
@@ -288,18 +248,17 @@ void TFrm_Quillary::ConnectPageHandlers() {
     connect(OrderColumn, &QListWidget::itemDoubleClicked, this, [this] { OrderColumnDblClick(); });
     connect(GroupList, &QListWidget::itemDoubleClicked, this, [this] { GroupListDblClick(); });
     connect(GroupColumn, &QListWidget::itemDoubleClicked, this, [this] { GroupColumnDblClick(); });
-    new TListDrop(
-        OrderList, [this](QObject* s) { return OrderListDragOver(s); },
-        [this](QObject* s) { OrderListDragDrop(s); });
-    new TListDrop(
-        OrderColumn, [this](QObject* s) { return OrderColumnDragOver(s); },
-        [this](QObject* s) { OrderColumnDragDrop(s); });
-    new TListDrop(
-        GroupList, [this](QObject* s) { return GroupListDragOver(s); },
-        [this](QObject* s) { GroupListDragDrop(s); });
-    new TListDrop(
-        GroupColumn, [this](QObject* s) { return GroupColumnDragOver(s); },
-        [this](QObject* s) { GroupColumnDragDrop(s); });
+    // Drags between the lists of a page carry items by the form's rules.
+    auto drops = [this](QListWidget* list, bool (TFrm_Quillary::*over)(QObject*) const,
+                        void (TFrm_Quillary::*drop)(QObject*)) {
+        new TDropFilter(
+            list->viewport(), [this, over](QObject* s) { return (this->*over)(s); },
+            [this, drop](QObject* s, const QPoint&) { (this->*drop)(s); });
+    };
+    drops(OrderList, &TFrm_Quillary::OrderListDragOver, &TFrm_Quillary::OrderListDragDrop);
+    drops(OrderColumn, &TFrm_Quillary::OrderColumnDragOver, &TFrm_Quillary::OrderColumnDragDrop);
+    drops(GroupList, &TFrm_Quillary::GroupListDragOver, &TFrm_Quillary::GroupListDragDrop);
+    drops(GroupColumn, &TFrm_Quillary::GroupColumnDragOver, &TFrm_Quillary::GroupColumnDragDrop);
 
     DisplayList->OnSelectCell = [this](QObject*, int col, int row, bool& canSelect) {
         DisplayListSelectCell(col, row, canSelect);

@@ -1,6 +1,7 @@
 #include "designer/QBArea.h"
 #include "designer/AutoLink.h"
 #include "designer/CanvasHost.h"
+#include "designer/DropFilter.h"
 #include "designer/Frm_Quillary.h"
 #include "designer/LinkDialog.h"
 #include "designer/LinkRules.h"
@@ -73,6 +74,11 @@ void TQBArea::Create() {
     m_surface->setPalette(palette);
     m_surface->setAcceptDrops(true);
     m_surface->installEventFilter(this);
+    // Only tables dragged from the form's own table list are taken, also
+    // when they are let go over a link line.
+    new TDropFilter(
+        m_surface, [this](QObject* source) { return _DragOver(source); },
+        [this](QObject* source, const QPoint& at) { _DragDrop(source, at); });
     setWidget(m_surface);
     viewport()->setAutoFillBackground(true);
     viewport()->setPalette(palette);
@@ -145,24 +151,6 @@ bool TQBArea::eventFilter(QObject* watched, QEvent* event) {
             link->WMRButtonDown(e->globalPos());
         else
             mnu->popup(e->globalPos());
-        return true;
-    }
-    case QEvent::DragEnter:
-    case QEvent::DragMove: {
-        // Only tables dragged from the form's own table list are taken, also
-        // when they are let go over a link line.
-        auto* e = static_cast<QDragMoveEvent*>(event);
-        if (_DragOver(e->source()))
-            e->acceptProposedAction();
-        else
-            e->ignore();
-        return true;
-    }
-    case QEvent::Drop: {
-        auto* e = static_cast<QDropEvent*>(event);
-        if (!_DragOver(e->source())) return false;
-        e->acceptProposedAction();
-        _DragDrop(e->source(), e->position().toPoint());
         return true;
     }
     default:
