@@ -8,6 +8,7 @@
 #include "db/Dialect.h"
 #include "designer/Frm_Quillary.h"
 #include "designer/QBArea.h"
+#include "designer/QBLink.h"
 #include "designer/QBTable.h"
 #include "designer/QuillaryDialog.h"
 #include "grid/PropertyInplaceEdit.h"
@@ -15,6 +16,8 @@
 #include "platform/UserInteraction.h"
 #include "query/ColumnPages.h"
 #include "query/Generation.h"
+#include "query/JoinClause.h"
+#include "query/Links.h"
 #include "query/Rebuild.h"
 #include "query/StateText.h"
 #include "sqltext/Common.h"
@@ -204,6 +207,46 @@ bool TFrm_Quillary::LoadBox(TDesignBox& box) {
 
 // --- the statement ------------------------------------------------------------------
 
+int IsValidExpression(int row, const TStringGridEx* grid) {
+    return quillary::IsValidExpression(GridRows(grid, 4), row);
+}
+
+QString GetExpression(int row, const TStringGridEx* grid) {
+    return quillary::GetExpression(GridRows(grid, 4), row);
+}
+
+QString TFrm_Quillary::GetJoinClause() {
+    return quillary::GetJoinClause(ReadDesign());
+}
+
+QStringList TFrm_Quillary::GetCheckedItems(bool bare) {
+    return quillary::GetCheckedItems(ReadDesign(), bare);
+}
+
+bool TFrm_Quillary::IsMatch() {
+    return quillary::IsMatch(ReadDesign());
+}
+
+int TFrm_Quillary::IsValidDisplayCol() {
+    return quillary::IsValidDisplayCol(ReadDesign(), GetDSN());
+}
+
+int TFrm_Quillary::IsLinkList(const QStringList& elements, int kind, int joinType) {
+    // The design finds the columns; the canvas draws the link by its rules.
+    QueryDesign design = ReadDesign();
+    const qsizetype before = design.Links.size();
+    const int type = quillary::IsLinkList(design, elements, kind, joinType, {});
+    if (type < 0 || design.Links.size() == before) return type;
+    const TDesignLink& found = design.Links.last();
+    const QList<TQBTable*>& boxes = m_canvas->Tables();
+    TQBLink* link =
+        m_canvas->InsertLink(boxes[found.Table1], boxes[found.Table2], found.Row1, found.Row2);
+    if (!link) return -1;
+    link->JoinType = type;
+    m_canvas->ReboundLink(link);
+    return type;
+}
+
 QString TFrm_Quillary::GetSQL() {
     QueryDesign design = ReadDesign();
     const QList<QStringList> shown = design.DisplayRows;
@@ -229,7 +272,7 @@ void TFrm_Quillary::CheckBox1Click() {
 
 void TFrm_Quillary::TS_DisplayEnter() {
     QueryDesign design = ReadDesign();
-    if (IsMatch(design)) return;
+    if (quillary::IsMatch(design)) return;
     quillary::TS_DisplayEnter(design);
     SetGridRows(DisplayList, design.DisplayRows, 4);
 }

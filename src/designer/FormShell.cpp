@@ -296,6 +296,10 @@ void TFrm_Quillary::PlaceNextAfter(const QRect& box) {
     if (m_nextTableX < 160) m_nextTableX = 10;
 }
 
+void TFrm_Quillary::QBTablesKeyDown(int key) {
+    if (key == 13) QBTablesDblClick();
+}
+
 void TFrm_Quillary::QBTablesDblClick() {
     QListWidgetItem* item = QBTables->currentItem();
     if (!item || !item->isSelected()) return;
@@ -366,7 +370,7 @@ bool TFrm_Quillary::eventFilter(QObject* watched, QEvent* event) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (watched == Edit2) Edit2KeyDown(key); // and the edit still gets the key
         if (watched == QBTables && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
-            QBTablesDblClick();
+            QBTablesKeyDown(13);
             return true;
         }
     }

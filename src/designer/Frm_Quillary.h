@@ -43,6 +43,11 @@ class TQuillaryDialog;
 class TPropertyInplaceEdit;
 class TStringGridEx;
 
+// One row of a condition grid (rows from 1): 0 complete, 1 incomplete,
+// -1 empty; and the predicate it stands for, led by the previous connector.
+int IsValidExpression(int row, const TStringGridEx* grid);
+QString GetExpression(int row, const TStringGridEx* grid);
+
 class TFrm_Quillary : public QDialog {
     Q_OBJECT
 public:
@@ -92,7 +97,12 @@ public:
     // statement and is not empty, asks `question`. True: go on.
     bool GoOnDespiteRewrittenSql(const QString& question);
     void TB_EXITClick();
+    // "新窗口" and the spare tool button: nothing to do.
+    void N_NewWinClick() {}
+    void ToolButton2Click() {}
     void QBTablesDblClick();
+    // Enter (13) in the table list places the selected table.
+    void QBTablesKeyDown(int key);
     void Edit2Change(const QString& text);
     // Up/Down in the search box move the table list selection.
     void Edit2KeyDown(int key);
@@ -105,6 +115,7 @@ public:
     }
     // Dropped files: only the first is considered.
     void DropFiles(const QStringList& files);
+    void WMDrops(const QStringList& files) { DropFiles(files); }
     // Closing in create-view mode; false keeps the form open.
     bool FormCloseQuery();
     void SetUnionMenuVisible(bool visible);
@@ -238,6 +249,14 @@ public:
     // The SELECT statement of the design; empty (after the message) when the
     // design is refused.
     QString GetSQL();
+    // The join text of the links, or "0", "-1", "-2", "" (no link).
+    QString GetJoinClause();
+    // Reads one condition (six texts) as a link between two boxes and draws
+    // it; the join type given, -1 when it is no link, -2 for a wrong size.
+    int IsLinkList(const QStringList& elements, int kind, int joinType);
+    QStringList GetCheckedItems(bool bare);
+    bool IsMatch();
+    int IsValidDisplayCol();
     void TS_SQLEnter();
     void CheckBox1Click();
     void TS_DisplayEnter();

@@ -1,5 +1,5 @@
 #include "designer/LinkRules.h"
-#include "query/FieldClass.h"
+#include "query/Links.h"
 
 namespace quillary {
 
@@ -7,12 +7,6 @@ namespace {
 
 bool Lists(const TDesignBox& box, int row) {
     return row >= 0 && row < box.Fields.size();
-}
-
-QString ClassName(const TDesignBox& box, int row) {
-    QString name;
-    GetDataType(box.Fields[row].FieldType, 1, name);
-    return name;
 }
 
 } // namespace
@@ -38,24 +32,9 @@ TLinkVerdict JudgeNewLink(const TDesignBox& box1, int table1, const TDesignBox& 
         verdict.Refusal = {text, caption};
         return verdict;
     };
-    if (row1 < 0 || row2 < 0)
-        return refuse(QString::fromUtf8(kLinkedColumnGone), QStringLiteral("提示!"));
-    if (row1 == 0 || row2 == 0) return refuse(QString(), QString());
-    if (table1 == table2) return refuse(QString::fromUtf8(kLinkToItself), QString());
-    // A row beyond the columns has no type to compare; it becomes a missing
-    // end below.
-    if (Lists(box1, row1) && Lists(box2, row2)) {
-        const QString class1 = ClassName(box1, row1);
-        const QString class2 = ClassName(box2, row2);
-        if (class1 != class2)
-            return refuse(QStringLiteral("链接字段类型必须一致！\r\n") + box1.TableName +
-                              QStringLiteral("的字段") + box1.Fields[row1].Name +
-                              QStringLiteral("数据类型是") + class1 + QStringLiteral(",") +
-                              QStringLiteral("\r") + QStringLiteral("\n") + QStringLiteral("而") +
-                              box2.TableName + QStringLiteral("的字段") + box2.Fields[row2].Name +
-                              QStringLiteral("数据类型是") + class2,
-                          QString());
-    }
+    // Missing columns, the "*" row, a box with itself, different type classes.
+    const TLinkRefusal refusal = CheckNewLink(box1, box2, table1 == table2, row1, row2);
+    if (refusal.Refused) return refuse(refusal.Text, refusal.Caption);
     auto keep = [&](const TDesignBox& box, int row, int& kept, QString& field) {
         if (Lists(box, row)) {
             kept = row;

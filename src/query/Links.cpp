@@ -45,10 +45,10 @@ TLinkRefusal CheckNewLink(const TDesignBox& box1, const TDesignBox& box2, bool s
     const QString class2 = ClassName(box2, row2);
     if (inside && class1 != class2)
         return {true,
-                QStringLiteral("链接字段类型必须一致！\r\n") + box1.GetTableName() +
+                QStringLiteral("链接字段类型必须一致！\r\n") + box1.TableName +
                     QStringLiteral("的字段") + FieldName(box1, row1) +
                     QStringLiteral("数据类型是") + class1 + QStringLiteral(",\r\n而") +
-                    box2.GetTableName() + QStringLiteral("的字段") + FieldName(box2, row2) +
+                    box2.TableName + QStringLiteral("的字段") + FieldName(box2, row2) +
                     QStringLiteral("数据类型是") + class2,
                 {}};
     return {};

@@ -4,6 +4,7 @@
 
 #include "db/ADOQuery.h"
 #include "designer/QBArea.h"
+#include "designer/QBLbx.h"
 #include "designer/QBLink.h"
 #include "designer/QBTable.h"
 #include "grid/StringGridEx.h"
@@ -96,4 +97,44 @@ TEST_F(DesignToStatement, AFourTableJoinWithPagesIsWrittenShownReturnedAndRuns) 
     q.SQL() = QStringList{d.SQL};
     q.Open(); // throws when SQLite refuses it
     EXPECT_GT(q.RecordCount(), 10);
+}
+
+class FormOperations : public DesignerFormTest {};
+
+TEST_F(FormOperations, TheFormAnswersForItsDesign) {
+    OpenForm(SampleCsn());
+    dialog.IsAutoLink = false;
+    form->GetTablesList(false);
+    TQBTable* customers = Place(*form, "customers");
+    TQBTable* orders = Place(*form, "orders");
+    ASSERT_TRUE(customers && orders);
+    EXPECT_EQ(form->GetJoinClause(), QString()) << "no link yet";
+    // A condition that equates columns of two boxes is drawn as a link.
+    EXPECT_EQ(form->IsLinkList({"", "customers.CustomerID", "*=", "orders.CustomerID", "", ""},
+                               dsSqlServer, -1),
+              1);
+    ASSERT_EQ(form->Canvas()->Links().size(), 1);
+    EXPECT_EQ(form->Canvas()->Links().first()->JoinType, 1);
+    EXPECT_TRUE(orders->FieldList->IsItemBold(Row(orders, "CustomerID")));
+    EXPECT_EQ(form->IsLinkList({"", "customers.City", "=", "'北京'", "", ""}, dsOther, -1), -1);
+    EXPECT_EQ(form->IsLinkList({"a", "b"}, dsOther, -1), -2);
+    EXPECT_EQ(
+        form->GetJoinClause(),
+        QStringLiteral("customers LEFT JOIN orders on customers.CustomerID=orders.CustomerID"));
+
+    Tick(customers, "City");
+    EXPECT_EQ(form->GetCheckedItems(false), QStringList{QStringLiteral("customers.City")});
+    EXPECT_EQ(form->GetCheckedItems(true), QStringList{QStringLiteral("City")});
+    EXPECT_FALSE(form->IsMatch()) << "the display list has not followed the tick yet";
+    form->TS_DisplayEnter();
+    EXPECT_TRUE(form->IsMatch());
+    form->DisplayList->SetCells(2, 1, QStringLiteral("1x"));
+    EXPECT_EQ(form->IsValidDisplayCol(), -1);
+
+    form->ConditionList->SetCells(0, 1, QStringLiteral("customers.City"));
+    EXPECT_EQ(IsValidExpression(1, form->ConditionList), 1);
+    form->ConditionList->SetCells(1, 1, QStringLiteral("like"));
+    form->ConditionList->SetCells(2, 1, QStringLiteral("'北%'"));
+    EXPECT_EQ(IsValidExpression(1, form->ConditionList), 0);
+    EXPECT_EQ(GetExpression(1, form->ConditionList), QStringLiteral("customers.City like '北%'"));
 }
