@@ -18,10 +18,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
-#include <cstdio>
 #include <map>
-#include <string>
 
 using namespace quillary;
 
@@ -195,41 +192,4 @@ void BM_Forge(benchmark::State& state) {
 }
 BENCHMARK(BM_Forge)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
-// Prints the runs and then, per case, the CPU time at 10x over that at 1x.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (!run.error_occurred && run.run_type == Run::RT_Iteration) {
-                double& best = FTimes[run.run_name.function_name][std::stoll(run.run_name.args)];
-                const double t =
-                    run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
-                best = best == 0 ? t : std::min(best, t);
-            }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void PrintRatios() const {
-        std::printf("\n%-18s %9s %11s %11s %7s\n", "case (CPU time)", "1x size", "1x", "10x",
-                    "ratio");
-        for (const auto& [name, bySize] : FTimes)
-            for (const auto& [size, t] : bySize)
-                if (const auto ten = bySize.find(size * 10); size > 0 && ten != bySize.end())
-                    std::printf("%-18s %9lld %9.2fms %9.2fms %7.2f\n", name.c_str(), size, t * 1e3,
-                                ten->second * 1e3, ten->second / t);
-    }
-
-private:
-    std::map<std::string, std::map<long long, double>> FTimes;
-};
-
 } // namespace
-
-int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatios();
-    benchmark::Shutdown();
-    return 0;
-}

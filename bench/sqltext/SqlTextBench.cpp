@@ -19,8 +19,6 @@
 #include <malloc.h>
 #endif
 
-#include <algorithm>
-#include <cstdio>
 #include <ctime>
 #include <map>
 #include <string>
@@ -92,48 +90,55 @@ const QString& Cached(std::map<qsizetype, QString>& cache, qsizetype size, Make 
     return it->second;
 }
 
-void BM_WhereOrConditions(benchmark::State& state) {
+// One scaling case: `analyse` on the text of state.range(0) items, the
+// memory of the last iteration given back outside the timing. `analyse`
+// returns the count it found, checked against `expected` when that is set.
+template <typename Make, typename Analyse>
+void Scaling(benchmark::State& state, Make make, Analyse analyse, qsizetype expected = -1) {
     static std::map<qsizetype, QString> cache;
-    const QString& text =
-        Cached(cache, state.range(0), [](qsizetype n) { return WhereText(int(n)); });
+    const QString& text = Cached(cache, state.range(0), make);
     for (auto _ : state) {
-        ReleaseMemory(state); // what the last iteration freed
-        QStringList rows;
-        AnalysisWhereClause(text, rows, QString(), QString(), QString());
-        benchmark::DoNotOptimize(rows.size());
-        if (rows.size() != 6 * state.range(0)) state.SkipWithError("wrong row count");
+        ReleaseMemory(state);
+        const qsizetype found = analyse(text);
+        benchmark::DoNotOptimize(found);
+        if (expected >= 0 && found != expected) state.SkipWithError("wrong count");
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+qsizetype WhereRows(const QString& text) {
+    QStringList rows;
+    AnalysisWhereClause(text, rows, QString(), QString(), QString());
+    return rows.size();
+}
+
+qsizetype UnionParts(const QString& text) {
+    QStringList parts;
+    AnalysisUnionClause(text, parts, QString(), QString(), QString());
+    return parts.size();
+}
+
+qsizetype FromTables(const QString& text) {
+    QStringList joins, tables;
+    AnalysisFromClause(text, joins, tables);
+    return tables.size();
+}
+
+void BM_WhereOrConditions(benchmark::State& state) {
+    Scaling(
+        state, [](qsizetype n) { return WhereText(int(n)); }, WhereRows, 6 * state.range(0));
 }
 BENCHMARK(BM_WhereOrConditions)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 void BM_UnionParts(benchmark::State& state) {
-    static std::map<qsizetype, QString> cache;
-    const QString& text =
-        Cached(cache, state.range(0), [](qsizetype n) { return UnionText(int(n)); });
-    for (auto _ : state) {
-        ReleaseMemory(state); // what the last iteration freed
-        QStringList parts;
-        AnalysisUnionClause(text, parts, QString(), QString(), QString());
-        benchmark::DoNotOptimize(parts.size());
-        if (parts.size() != 4 * state.range(0)) state.SkipWithError("wrong part count");
-    }
-    state.SetItemsProcessed(state.iterations() * state.range(0));
+    Scaling(
+        state, [](qsizetype n) { return UnionText(int(n)); }, UnionParts, 4 * state.range(0));
 }
 BENCHMARK(BM_UnionParts)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond);
 
 void BM_FromJoins(benchmark::State& state) {
-    static std::map<qsizetype, QString> cache;
-    const QString& text =
-        Cached(cache, state.range(0), [](qsizetype n) { return FromText(int(n)); });
-    for (auto _ : state) {
-        ReleaseMemory(state); // what the last iteration freed
-        QStringList joins, tables;
-        AnalysisFromClause(text, joins, tables);
-        benchmark::DoNotOptimize(tables.size());
-        if (tables.size() != state.range(0) + 1) state.SkipWithError("wrong table count");
-    }
-    state.SetItemsProcessed(state.iterations() * state.range(0));
+    Scaling(
+        state, [](qsizetype n) { return FromText(int(n)); }, FromTables, state.range(0) + 1);
 }
 BENCHMARK(BM_FromJoins)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
@@ -164,70 +169,52 @@ BENCHMARK(BM_FindExpEnd)->Arg(1 << 20)->Arg(10 << 20)->Unit(benchmark::kMillisec
 // The whole condition list inside one pair of parentheses, each condition
 // in its own: every piece starts and ends with a parenthesis.
 void BM_WhereParenthesised(benchmark::State& state) {
-    static std::map<qsizetype, QString> cache;
-    const QString& text = Cached(cache, state.range(0), [](qsizetype n) {
-        QString s = QStringLiteral("(");
-        for (qsizetype i = 0; i < n; ++i)
-            s += (i ? QStringLiteral(" or (c = %1)") : QStringLiteral("(c = %1)")).arg(N(i));
-        return s + u')';
-    });
-    for (auto _ : state) {
-        ReleaseMemory(state);
-        QStringList rows;
-        AnalysisWhereClause(text, rows, QString(), QString(), QString());
-        benchmark::DoNotOptimize(rows.size());
-    }
-    state.SetItemsProcessed(state.iterations() * state.range(0));
+    Scaling(
+        state,
+        [](qsizetype n) {
+            QString s = QStringLiteral("(");
+            for (qsizetype i = 0; i < n; ++i)
+                s += (i ? QStringLiteral(" or (c = %1)") : QStringLiteral("(c = %1)")).arg(N(i));
+            return s + u')';
+        },
+        WhereRows);
 }
 BENCHMARK(BM_WhereParenthesised)->Arg(50000)->Arg(500000)->Unit(benchmark::kMillisecond);
 
 // Conditions with an unclosed bracket: each piece's search for its
 // enclosing parenthesis would run to the end of the text.
 void BM_WhereOpenBrackets(benchmark::State& state) {
-    static std::map<qsizetype, QString> cache;
-    const QString& text = Cached(cache, state.range(0), [](qsizetype n) {
-        return QStringLiteral("([x = 1) or ").repeated(n - 1) + QStringLiteral("([x = 1)");
-    });
-    for (auto _ : state) {
-        ReleaseMemory(state);
-        QStringList rows;
-        AnalysisWhereClause(text, rows, QString(), QString(), QString());
-        benchmark::DoNotOptimize(rows.size());
-    }
-    state.SetItemsProcessed(state.iterations() * state.range(0));
+    Scaling(
+        state,
+        [](qsizetype n) {
+            return QStringLiteral("([x = 1) or ").repeated(n - 1) + QStringLiteral("([x = 1)");
+        },
+        WhereRows);
 }
 BENCHMARK(BM_WhereOpenBrackets)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond);
 
 // ((((c0 = 0 or c1 = 1) or c2 = 2) ...): every level holds all the others.
 void BM_WhereLeftNested(benchmark::State& state) {
-    static std::map<qsizetype, QString> cache;
-    const QString& text = Cached(cache, state.range(0), [](qsizetype n) {
-        QString s = QString(n - 1, u'(') + QStringLiteral("c0 = 0");
-        for (qsizetype i = 1; i < n; ++i)
-            s += QStringLiteral(" or c%1 = %1)").arg(N(i));
-        return s;
-    });
-    for (auto _ : state) {
-        ReleaseMemory(state);
-        QStringList rows;
-        AnalysisWhereClause(text, rows, QString(), QString(), QString());
-        benchmark::DoNotOptimize(rows.size());
-    }
-    state.SetItemsProcessed(state.iterations() * state.range(0));
+    Scaling(
+        state,
+        [](qsizetype n) {
+            QString s = QString(n - 1, u'(') + QStringLiteral("c0 = 0");
+            for (qsizetype i = 1; i < n; ++i)
+                s += QStringLiteral(" or c%1 = %1)").arg(N(i));
+            return s;
+        },
+        WhereRows);
 }
 BENCHMARK(BM_WhereLeftNested)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 void BM_NestedParentheses(benchmark::State& state) {
-    static std::map<qsizetype, QString> cache;
-    const QString& text = Cached(cache, state.range(0), [](qsizetype n) {
-        return QString(n, u'(') + QStringLiteral("a = 1") + QString(n, u')');
-    });
-    for (auto _ : state) {
-        ReleaseMemory(state);
-        QString left, right;
-        benchmark::DoNotOptimize(TrimSQLElement2(text, left, right).size());
-    }
-    state.SetItemsProcessed(state.iterations() * state.range(0));
+    Scaling(
+        state,
+        [](qsizetype n) { return QString(n, u'(') + QStringLiteral("a = 1") + QString(n, u')'); },
+        [](const QString& text) {
+            QString left, right;
+            return TrimSQLElement2(text, left, right).size();
+        });
 }
 BENCHMARK(BM_NestedParentheses)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
@@ -251,20 +238,23 @@ const char* const StatementNames[] = {"WHERE", "UNION", "FROM"};
 
 // The reference: one pass that looks at every character once, telling
 // quoted text from blanks at the top level.
+qsizetype PlainLoop(const QString& text) {
+    qsizetype blanks = 0;
+    bool quoted = false;
+    for (const QChar ch : text) {
+        const char16_t c = ch.unicode();
+        if (c == u'\'')
+            quoted = !quoted;
+        else if (!quoted && (c == 32 || c == 9 || c == 13 || c == 8))
+            ++blanks;
+    }
+    return blanks;
+}
+
 void BM_PlainLoop(benchmark::State& state) {
     const QString& text = Statement(int(state.range(0)));
-    for (auto _ : state) {
-        qsizetype blanks = 0;
-        bool quoted = false;
-        for (const QChar ch : text) {
-            const char16_t c = ch.unicode();
-            if (c == u'\'')
-                quoted = !quoted;
-            else if (!quoted && (c == 32 || c == 9 || c == 13 || c == 8))
-                ++blanks;
-        }
-        benchmark::DoNotOptimize(blanks);
-    }
+    for (auto _ : state)
+        benchmark::DoNotOptimize(PlainLoop(text));
     state.SetBytesProcessed(state.iterations() * text.size());
     state.SetLabel(StatementNames[state.range(0)]);
 }
@@ -321,18 +311,8 @@ void BM_AnalyserToPlainLoopRatio(benchmark::State& state) {
             RunAnalyser(which, text);
             analyser += ThreadSeconds() - start;
             start = ThreadSeconds();
-            for (int r = 0; r < 4; ++r) {
-                qsizetype blanks = 0;
-                bool quoted = false;
-                for (const QChar ch : text) {
-                    const char16_t c = ch.unicode();
-                    if (c == u'\'')
-                        quoted = !quoted;
-                    else if (!quoted && (c == 32 || c == 9 || c == 13 || c == 8))
-                        ++blanks;
-                }
-                benchmark::DoNotOptimize(blanks);
-            }
+            for (int r = 0; r < 4; ++r)
+                benchmark::DoNotOptimize(PlainLoop(text));
             loop += (ThreadSeconds() - start) / 4;
         }
     }
@@ -348,55 +328,4 @@ BENCHMARK(BM_AnalyserToPlainLoopRatio)
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
 
-// Prints the runs as usual and then, per case, time at 10x / time at 1x
-// (the fastest repetition of each; use --benchmark_repetitions=3 or more).
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.error_occurred || run.run_type != Run::RT_Iteration) continue;
-            Times& best = FTimes[run.run_name.function_name][std::stoll(run.run_name.args)];
-            const double unit = benchmark::GetTimeUnitMultiplier(run.time_unit);
-            Keep(best.Cpu, run.GetAdjustedCPUTime() / unit);
-            Keep(best.Real, run.GetAdjustedRealTime() / unit);
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-    // CPU time is the cost; wall time also counts waiting for a shared CPU.
-    void PrintRatios() const {
-        std::printf("\n%-22s %9s %11s %11s %9s %10s\n", "case (CPU time)", "1x size", "1x", "10x",
-                    "ratio", "wall ratio");
-        for (const auto& [name, bySize] : FTimes) {
-            for (const auto& [size, times] : bySize) {
-                const auto tenfold = bySize.find(size * 10);
-                if (tenfold == bySize.end()) continue;
-                const double ratio = tenfold->second.Cpu / times.Cpu;
-                std::printf("%-22s %9lld %9.2fms %9.2fms %9.2f %10.2f%s\n", name.c_str(), size,
-                            times.Cpu * 1e3, tenfold->second.Cpu * 1e3, ratio,
-                            tenfold->second.Real / times.Real, ratio > 12 ? "  above 12!" : "");
-            }
-        }
-    }
-
-private:
-    struct Times {
-        double Cpu = 0, Real = 0;
-    };
-    static void Keep(double& best, double seconds) {
-        best = best == 0 ? seconds : std::min(best, seconds);
-    }
-    std::map<std::string, std::map<long long, Times>> FTimes;
-};
-
 } // namespace
-
-int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatios();
-    benchmark::Shutdown();
-    return 0;
-}
