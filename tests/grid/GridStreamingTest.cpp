@@ -148,33 +148,12 @@ TEST(GridStreaming, EverythingStoredComesBackInBothEncodings) {
     EXPECT_TRUE(WriteGridBinary(grid).startsWith("TPF0"));
 
     // Each property is written (so the round trip above covers it) and read.
-    for (const char* name : {"ColCount",
-                             "RowCount",
-                             "Col",
-                             "Row",
-                             "PropValues",
-                             "Tag",
-                             "PickList.Strings",
-                             "ColWidths",
-                             "RowHeights",
-                             "Options",
-                             "BorderStyle",
-                             "ScrollBars",
-                             "Color",
-                             "FixedColor",
-                             "GridLineWidth",
-                             "DefaultDrawing",
-                             "Ctl3D",
-                             "TabStop",
-                             "Hint",
-                             "Font.Color",
-                             "Font.Height",
-                             "Font.Style",
-                             "OnDblClick",
-                             "PopupMenu",
-                             "Align",
-                             "TabOrder"})
-        EXPECT_TRUE(text.contains(QStringLiteral("  %1 = ").arg(QLatin1String(name)))) << name;
+    const QString names = QStringLiteral(
+        "ColCount RowCount Col Row PropValues Tag PickList.Strings ColWidths RowHeights Options "
+        "BorderStyle ScrollBars Color FixedColor GridLineWidth DefaultDrawing Ctl3D TabStop Hint "
+        "Font.Color Font.Height Font.Style OnDblClick PopupMenu Align TabOrder");
+    for (const QString& name : names.split(QLatin1Char(' ')))
+        EXPECT_TRUE(text.contains(QStringLiteral("  %1 = ").arg(name))) << name.toStdString();
     EXPECT_EQ(fromBinary.PropValues()->Items(2)->PropertyValue(),
               QStringLiteral("it's \"quoted\"\nnext line"));
     EXPECT_EQ(fromBinary.Options(), grid.Options());
