@@ -154,13 +154,26 @@ TEST(GridStreaming, EverythingStoredComesBackInBothEncodings) {
         "Font.Color Font.Height Font.Style OnDblClick PopupMenu Align TabOrder");
     for (const QString& name : names.split(QLatin1Char(' ')))
         EXPECT_TRUE(text.contains(QStringLiteral("  %1 = ").arg(name))) << name.toStdString();
-    EXPECT_EQ(fromBinary.PropValues()->Items(2)->PropertyValue(),
-              QStringLiteral("it's \"quoted\"\nnext line"));
-    EXPECT_EQ(fromBinary.Options(), grid.Options());
-    EXPECT_EQ(fromBinary.Color(), clInfoBk);
-    EXPECT_EQ(fromBinary.font().pixelSize(), 12);
-    EXPECT_EQ(fromBinary.StoredValue(QStringLiteral("PopupMenu")), QStringLiteral("PopupMenu1"));
-    EXPECT_EQ(Current(fromBinary), (TGridCoord{2, 4}));
+    // The values themselves, so that a writer's mistake cannot cancel out.
+    const TStringGridEx& g = fromBinary;
+    const TCellValueProps& p = *g.PropValues();
+    EXPECT_EQ(std::make_tuple(p.Items(1)->Tag(), *p.Items(1)->PickListIfAny(),
+                              p.Items(2)->PropertyValue(), p.Items(3)->PropertyLabel()),
+              std::make_tuple(-3, QStringList{"=", "like", "not like", ""},
+                              QStringLiteral("it's \"quoted\"\nnext line"),
+                              QString(72, QLatin1Char('L')) + QStringLiteral("😀")));
+    EXPECT_EQ(std::make_tuple(g.ColCount(), g.RowCount(), g.ColWidths(0), g.RowHeights(3),
+                              g.Color(), g.FixedColor(), g.FontColor(), g.TabStop(), g.ScrollBars(),
+                              g.font().bold(), g.font().pixelSize()),
+              std::make_tuple(4, 9, 248, 30, TColor(clInfoBk), TColor(0x00C0DCC0), TColor(clNavy),
+                              false, ssVertical, true, 12));
+    EXPECT_EQ(g.Options(), grid.Options());
+    EXPECT_EQ(Current(g), (TGridCoord{2, 4}));
+    EXPECT_EQ(g.toolTip(), QStringLiteral("条件"));
+    for (const auto& [name, value] :
+         {std::pair{"OnDblClick", "DisplayListDblClick"}, std::pair{"Align", "alClient"},
+          std::pair{"PopupMenu", "PopupMenu1"}})
+        EXPECT_EQ(g.StoredValue(QLatin1String(name)), QLatin1String(value)) << name;
     // Long strings are broken into pieces joined by '+'; quotes become codes.
     EXPECT_TRUE(text.contains(QStringLiteral("' +\n")));
     EXPECT_TRUE(text.contains(QStringLiteral("'it'#39's \"quoted\"'#10'next line'")));

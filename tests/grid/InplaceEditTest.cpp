@@ -290,6 +290,12 @@ TEST_F(EditorFixture, PickListHeightWidthAndPlacement) {
     OpenList();
     const QPoint editorTop = editor()->mapToGlobal(QPoint(0, 0));
     EXPECT_EQ(list()->geometry().bottom(), editorTop.y() - 1);
+    editor()->CloseUp(false);
+
+    // The list highlights the column's value.
+    d->SetPropertyValue(QStringLiteral("like"));
+    OpenList();
+    EXPECT_EQ(list()->currentItem()->text(), QStringLiteral("like"));
 }
 
 TEST_F(EditorFixture, IncrementalSearchInTheOpenList) {

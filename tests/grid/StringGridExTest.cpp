@@ -18,6 +18,8 @@ TEST(StringGridEx, ReadingCreatesNothingWritingCreatesOneRow) {
     // large as its cells and holds none.
     TStringGridEx grid;
     EXPECT_EQ(grid.size(), QSize(2 * 80, 8 * 17));
+    EXPECT_EQ(std::make_tuple(grid.FixedRows(), grid.FixedCols(), grid.FixedTitleRow()),
+              std::make_tuple(1, 1, true));
     EXPECT_EQ(grid.DataRowCount(), 0);
     EXPECT_EQ(grid.GetCells(3, 100), QString());
     EXPECT_EQ(grid.GetObjects(3, 100), nullptr);
