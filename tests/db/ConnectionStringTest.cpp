@@ -6,35 +6,30 @@
 
 using namespace quillary;
 
-TEST(ConnectionString, ParsesKeysWithoutRegardToCaseAndTrimsBlanks) {
-    const TConnectionString cs = TConnectionString::Parse(QStringLiteral(
-        " Provider = MSDASQL.1 ;Persist Security Info=False; User ID=sa;Data Source=销售;;"));
-    EXPECT_EQ(cs.Items().size(), 4);
-    EXPECT_EQ(cs.Value(QStringLiteral("provider")), QStringLiteral("MSDASQL.1"));
-    EXPECT_EQ(cs.Value(QStringLiteral("USER ID")), QStringLiteral("sa"));
-    EXPECT_EQ(cs.Value(QStringLiteral("Data Source")), QStringLiteral("销售"));
-    EXPECT_EQ(cs.Value(QStringLiteral("Password")), QString());
+TEST(ConnectionString, ParsesKeysWithoutRegardToCaseTrimsBlanksAndKeepsQuotedValues) {
+    // text, item count, key, value
+    const std::tuple<const char*, int, const char*, const char*> cases[] = {
+        {" Provider = MSDASQL.1 ;Persist Security Info=False; User ID=sa;Data Source=销售;;", 4,
+         "provider", "MSDASQL.1"},
+        {"Provider=X; User ID=sa", 2, "USER ID", "sa"},
+        {"Data Source=销售;", 1, "Data Source", "销售"},
+        {"User ID=sa", 1, "Password", ""},
+        {"Password=\"a;b\"\"c\"", 1, "Password", "a;b\"c"},
+        {"Extended Properties='DSN=x;UID=''y'''", 1, "Extended Properties", "DSN=x;UID='y'"},
+        {"Driver={SQLite3 {x}}}", 1, "Driver", "SQLite3 {x}"},
+        {"Data Source=\" padded \"", 1, "Data Source", " padded "},
+        // A doubled '=' belongs to the key; the first occurrence of a key wins.
+        {"a==b=1", 1, "a=b", "1"},
+        {"User ID=first;user id=second", 1, "User ID", "first"},
+    };
+    for (const auto& [text, count, key, value] : cases) {
+        const TConnectionString cs = TConnectionString::Parse(QString::fromUtf8(text));
+        EXPECT_EQ(cs.Items().size(), count) << text;
+        EXPECT_EQ(cs.Value(QString::fromUtf8(key)), QString::fromUtf8(value)) << text;
+    }
+    const TConnectionString cs = TConnectionString::Parse(QStringLiteral("User ID=sa"));
     EXPECT_FALSE(cs.Contains(QStringLiteral("Password")));
-    EXPECT_EQ(cs.Value({"UID", "User ID"}), QStringLiteral("sa"))
-        << "synonyms: the first present one";
-}
-
-TEST(ConnectionString, QuotedAndBracedValuesKeepSeparatorsAndBlanks) {
-    const TConnectionString cs = TConnectionString::Parse(
-        QStringLiteral("Password=\"a;b\"\"c\"; Extended Properties='DSN=x;UID=''y'''; "
-                       "Driver={SQLite3 {x}}}; Data Source=\" padded \""));
-    EXPECT_EQ(cs.Value(QStringLiteral("Password")), QStringLiteral("a;b\"c"));
-    EXPECT_EQ(cs.Value(QStringLiteral("Extended Properties")), QStringLiteral("DSN=x;UID='y'"));
-    EXPECT_EQ(cs.Value(QStringLiteral("Driver")), QStringLiteral("SQLite3 {x}"));
-    EXPECT_EQ(cs.Value(QStringLiteral("Data Source")), QStringLiteral(" padded "));
-}
-
-TEST(ConnectionString, DoubledEqualsInKeyAndFirstOccurrenceWins) {
-    const TConnectionString cs =
-        TConnectionString::Parse(QStringLiteral("a==b=1;User ID=first;user id=second"));
-    EXPECT_EQ(cs.Value(QStringLiteral("a=b")), QStringLiteral("1"));
-    EXPECT_EQ(cs.Value(QStringLiteral("User ID")), QStringLiteral("first"));
-    EXPECT_EQ(cs.Items().size(), 2);
+    EXPECT_EQ(cs.Value({"UID", "User ID"}), QStringLiteral("sa")) << "synonyms: the first present";
 }
 
 TEST(ConnectionString, MalformedTextIsRefusedWithAReason) {
@@ -81,14 +76,9 @@ TEST(ConnectionString, WritesBackWhatItReads) {
 }
 
 TEST(FieldTypes, OrdinalsAreTheDesignerClassCodes) {
-    EXPECT_EQ(int(ftString), 1);
-    EXPECT_EQ(int(ftInteger), 3);
-    EXPECT_EQ(int(ftBoolean), 5);
-    EXPECT_EQ(int(ftFloat), 6);
-    EXPECT_EQ(int(ftDateTime), 11);
-    EXPECT_EQ(int(ftFixedChar), 23);
-    EXPECT_EQ(int(ftWideString), 24);
-    EXPECT_EQ(int(ftLargeint), 25);
+    EXPECT_EQ((std::vector<int>{ftString, ftInteger, ftBoolean, ftFloat, ftDateTime, ftFixedChar,
+                                ftWideString, ftLargeint}),
+              (std::vector<int>{1, 3, 5, 6, 11, 23, 24, 25}));
     EXPECT_EQ(FieldTypeName(ftBCD), QStringLiteral("ftBCD"));
     EXPECT_EQ(FieldTypeName(TFieldType(999)), QStringLiteral("ftUnknown"));
 }
@@ -128,16 +118,15 @@ TEST(FieldTypes, SqliteDeclarationsMapToTheirNaturalClass) {
 }
 
 TEST(FieldTypes, OdbcAndPostgresCodes) {
-    EXPECT_EQ(FieldTypeFromOdbcType(12), ftString);
-    EXPECT_EQ(FieldTypeFromOdbcType(-9), ftWideString);
-    EXPECT_EQ(FieldTypeFromOdbcType(91), ftDate);
-    EXPECT_EQ(FieldTypeFromOdbcType(93), ftDateTime);
-    EXPECT_EQ(FieldTypeFromOdbcType(-7), ftBoolean);
-    EXPECT_EQ(FieldTypeFromOdbcType(3), ftBCD);
-    EXPECT_EQ(FieldTypeFromOdbcType(12345), ftUnknown);
-    EXPECT_EQ(FieldTypeFromPostgresOid(1043), ftString);
-    EXPECT_EQ(FieldTypeFromPostgresOid(1184), ftDateTime);
-    EXPECT_EQ(FieldTypeFromPostgresOid(0), ftUnknown);
-    EXPECT_EQ(FieldTypeFromMetaType(QMetaType(QMetaType::QDate)), ftDate);
-    EXPECT_EQ(FieldTypeFromMetaType(QMetaType()), ftUnknown);
+    EXPECT_EQ((std::vector<TFieldType>{FieldTypeFromOdbcType(12), FieldTypeFromOdbcType(-9),
+                                       FieldTypeFromOdbcType(91), FieldTypeFromOdbcType(93),
+                                       FieldTypeFromOdbcType(-7), FieldTypeFromOdbcType(3),
+                                       FieldTypeFromOdbcType(12345)}),
+              (std::vector<TFieldType>{ftString, ftWideString, ftDate, ftDateTime, ftBoolean, ftBCD,
+                                       ftUnknown}));
+    EXPECT_EQ((std::vector<TFieldType>{FieldTypeFromPostgresOid(1043),
+                                       FieldTypeFromPostgresOid(1184), FieldTypeFromPostgresOid(0),
+                                       FieldTypeFromMetaType(QMetaType(QMetaType::QDate)),
+                                       FieldTypeFromMetaType(QMetaType())}),
+              (std::vector<TFieldType>{ftString, ftDateTime, ftUnknown, ftDate, ftUnknown}));
 }

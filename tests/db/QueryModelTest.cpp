@@ -46,33 +46,25 @@ TEST_F(QueryModelTest, FetchesRowsInBatchesAsTheViewAsks) {
     EXPECT_FALSE(model.data(model.index(5000, 0)).isValid());
 }
 
-TEST_F(QueryModelTest, FollowsTheQueryThroughReopenAndClose) {
+TEST_F(QueryModelTest, ATableViewFollowsTheQueryThroughReopenAndClose) {
     QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
-    query.SQL() = QStringList{QStringLiteral("select CategoryName from categories order by 1")};
-    query.Open();
-    EXPECT_EQ(model.columnCount(), 1);
-    query.SQL() = QStringList{QStringLiteral("select CompanyName, City from suppliers")};
-    query.Open();
-    EXPECT_EQ(model.columnCount(), 2);
-    query.Close();
-    EXPECT_EQ(model.rowCount(), 0);
-    EXPECT_GE(resets.count(), 3);
-}
-
-TEST_F(QueryModelTest, ATableViewShowsTheRows) {
-    query.SQL() = QStringList{
-        QStringLiteral("select ProductName, UnitPrice from products order by ProductID")};
-    query.Open();
     QTableView view;
     view.setModel(&model);
     view.resize(400, 300);
     view.show();
+    query.SQL() = QStringList{QStringLiteral("select CategoryName from categories order by 1")};
+    query.Open();
+    EXPECT_EQ(model.columnCount(), 1);
+    query.SQL() = QStringList{
+        QStringLiteral("select ProductName, UnitPrice from products order by ProductID")};
+    query.Open();
     QApplication::processEvents();
-    EXPECT_GT(model.rowCount(), 0);
+    EXPECT_EQ(model.columnCount(), 2);
     EXPECT_EQ(model.data(model.index(0, 0)).toString(), QStringLiteral("苹果汁"));
     query.Close();
     QApplication::processEvents();
     EXPECT_EQ(view.model()->rowCount(), 0);
+    EXPECT_GE(resets.count(), 3);
 }
 
 // Run executes once: rows stay on the cursor, anything else reports its changes.

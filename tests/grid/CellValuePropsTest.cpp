@@ -11,9 +11,8 @@ TEST(CellValueProp, DefaultsPickListAndAssignment) {
     TCellValueProps props;
     EXPECT_EQ(props.Count(), 0); // without a grid, no definitions to start with
     TCellValueProp* d = props.Add();
-    EXPECT_EQ(d->DropDownRows(), 7u);
-    EXPECT_EQ(d->EditMode(), emSimple);
-    EXPECT_EQ(d->Tag(), 0);
+    EXPECT_EQ(std::make_tuple(d->DropDownRows(), d->Tag(), d->EditMode()),
+              std::make_tuple(7u, 0, emSimple));
     EXPECT_FALSE(d->HasPickList());
     EXPECT_TRUE(d->PickList()->isEmpty()); // reading creates it
     EXPECT_TRUE(d->HasPickList());
@@ -25,10 +24,8 @@ TEST(CellValueProp, DefaultsPickListAndAssignment) {
     EXPECT_EQ(d->Index(), 0);
 
     TCellValueProp* e = props.AddInfo(4, 9, emEllipsis, &ops);
-    EXPECT_EQ(e->DropDownRows(), 4u);
-    EXPECT_EQ(e->Tag(), 9);
-    EXPECT_EQ(e->EditMode(), emEllipsis);
-    EXPECT_EQ(*e->PickList(), ops);
+    EXPECT_EQ(std::make_tuple(e->DropDownRows(), e->Tag(), e->EditMode(), *e->PickList()),
+              std::make_tuple(4u, 9, emEllipsis, ops));
     EXPECT_FALSE(props.AddInfo(7, 0, emSimple, nullptr)->HasPickList());
 
     d->SetPropertyLabel(QStringLiteral("字段"));
@@ -40,11 +37,13 @@ TEST(CellValueProp, DefaultsPickListAndAssignment) {
 
     EXPECT_THROW(props.Items(3), EListError);
     EXPECT_THROW(props.Delete(-1), EListError);
+    QString message;
     try {
         props.GetCellValueProp(5);
     } catch (const EListError& error) {
-        EXPECT_EQ(error.Message(), QStringLiteral("List index out of bounds (5)"));
+        message = error.Message();
     }
+    EXPECT_EQ(message, QStringLiteral("List index out of bounds (5)"));
 }
 
 TEST(PropertyColumns, ColCountFollowsTheDefinitionsAndRowZeroTheLabels) {
@@ -107,18 +106,17 @@ TEST(PropertyColumns, EveryLabelChangeRunsTheRefreshOnce) {
 
 TEST(PropertyColumns, AddChangeAndDeletePropertyColumns) {
     TStringGridEx grid;
+    auto column2 = [&] {
+        const TCellValueProp* d = grid.PropValues()->Items(2);
+        return std::make_tuple(grid.ColCount(), grid.GetCells(2, 0), d->EditMode(),
+                               d->PropertyValue());
+    };
     grid.AddPropertyCol(QStringLiteral("关系运算符"), QStringLiteral("="), emPickList);
-    EXPECT_EQ(grid.ColCount(), 3);
-    EXPECT_EQ(grid.PropValues()->Count(), 3);
-    EXPECT_EQ(grid.GetCells(2, 0), QStringLiteral("关系运算符"));
-    TCellValueProp* d = grid.PropValues()->Items(2);
-    EXPECT_EQ(d->EditMode(), emPickList);
-    EXPECT_EQ(d->PropertyValue(), QStringLiteral("="));
-
+    EXPECT_EQ(column2(),
+              std::make_tuple(3, QStringLiteral("关系运算符"), emPickList, QStringLiteral("=")));
     grid.ChangePropertyCol(2, QStringLiteral("运算符"), QStringLiteral("<>"), emEllipsis);
-    EXPECT_EQ(grid.GetCells(2, 0), QStringLiteral("运算符"));
-    EXPECT_EQ(d->EditMode(), emEllipsis);
-    EXPECT_EQ(d->PropertyValue(), QStringLiteral("<>"));
+    EXPECT_EQ(column2(),
+              std::make_tuple(3, QStringLiteral("运算符"), emEllipsis, QStringLiteral("<>")));
     EXPECT_THROW(grid.ChangePropertyCol(7, QString(), QString(), emSimple), EListError);
 
     // Deleting leaves the cells under their column numbers.
@@ -143,16 +141,9 @@ TEST(PropertyColumns, AddChangeAndDeletePropertyColumns) {
     EXPECT_EQ(one.ColCount(), 1);
 }
 
-TEST(PropertyColumns, LabelsGoToRowZeroEvenWhenItIsNotFixed) {
-    TStringGridEx grid;
-    grid.SetFixedTitleRow(false);
-    grid.PropValues()->Items(1)->SetPropertyLabel(QStringLiteral("标题"));
-    EXPECT_EQ(grid.GetCells(1, 0), QStringLiteral("标题"));
-    EXPECT_EQ(grid.FixedRows(), 0);
-}
-
 TEST(PropertyColumns, TitleColumns) {
     TStringGridEx grid;
+    grid.SetFixedTitleRow(false); // labels go to row 0 even when it is not fixed
     grid.PropValues()->Items(1)->SetPropertyLabel(QStringLiteral("值"));
     grid.SetTitleNameColumn(QStringLiteral("属性"));
     EXPECT_EQ(grid.TitleNameColumn(), QStringLiteral("属性"));

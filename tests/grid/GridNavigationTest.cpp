@@ -18,46 +18,55 @@
 using namespace quillary;
 using namespace quillary::test;
 
+namespace {
+
+// A grid above a line edit in one shown window, so the focus can leave it.
+struct GridAndEdit {
+    QWidget window;
+    TStringGridEx* grid = new TStringGridEx;
+    QLineEdit* after = new QLineEdit;
+    explicit GridAndEdit(TGridOptions extra) {
+        auto* layout = new QVBoxLayout(&window);
+        layout->addWidget(grid);
+        layout->addWidget(after);
+        grid->SetColCount(4);
+        grid->SetRowCount(4);
+        grid->SetOptions(grid->Options() + extra);
+        ShowActive(&window);
+        grid->setFocus();
+        QCoreApplication::processEvents();
+    }
+};
+
+} // namespace
+
 TEST(GridKeyboard, ArrowsPagesHomeAndEndMoveTheCurrentCell) {
     auto grid = ShownGrid(6, 50, 400, 200);
-    EXPECT_EQ(grid->Col(), 1);
-    EXPECT_EQ(grid->Row(), 1);
-    PressKey(Qt::Key_Right);
-    PressKey(Qt::Key_Down);
-    EXPECT_EQ(grid->Col(), 2);
-    EXPECT_EQ(grid->Row(), 2);
-    PressKey(Qt::Key_Up);
-    PressKey(Qt::Key_Up); // the fixed row stops it
-    PressKey(Qt::Key_Left);
-    PressKey(Qt::Key_Left);
-    EXPECT_EQ(grid->Col(), 1);
-    EXPECT_EQ(grid->Row(), 1);
-
-    PressKey(Qt::Key_End);
-    EXPECT_EQ(grid->Col(), 5);
-    PressKey(Qt::Key_Home);
-    EXPECT_EQ(grid->Col(), 1);
-
     const int page = grid->VisibleRowCount() - 1;
-    PressKey(Qt::Key_PageDown);
-    EXPECT_EQ(grid->Row(), 1 + page);
-    EXPECT_EQ(grid->TopRow(), 1 + page);
-    PressKey(Qt::Key_PageUp);
-    EXPECT_EQ(grid->Row(), 1);
-    EXPECT_EQ(grid->TopRow(), 1);
-
-    PressKey(Qt::Key_End, Qt::ControlModifier);
-    EXPECT_EQ(grid->Col(), 5);
-    EXPECT_EQ(grid->Row(), 49);
-    EXPECT_LE(grid->Row(), grid->TopRow() + grid->VisibleRowCount() - 1); // scrolled into view
-    PressKey(Qt::Key_Home, Qt::ControlModifier);
-    EXPECT_EQ(grid->Col(), 1);
-    EXPECT_EQ(grid->Row(), 1);
-
-    // Ctrl+Down scrolls without moving the cell.
-    PressKey(Qt::Key_Down, Qt::ControlModifier);
-    EXPECT_EQ(grid->TopRow(), 2);
-    EXPECT_EQ(grid->Row(), 1);
+    // key, modifiers, current cell after it, top row after it (0: not checked)
+    const std::tuple<int, Qt::KeyboardModifiers, TGridCoord, int> steps[] = {
+        {Qt::Key_Right, {}, {2, 1}, 0},
+        {Qt::Key_Down, {}, {2, 2}, 0},
+        {Qt::Key_Up, {}, {2, 1}, 0},
+        {Qt::Key_Up, {}, {2, 1}, 0}, // the fixed row stops it
+        {Qt::Key_Left, {}, {1, 1}, 0},
+        {Qt::Key_Left, {}, {1, 1}, 0},
+        {Qt::Key_End, {}, {5, 1}, 0},
+        {Qt::Key_Home, {}, {1, 1}, 0},
+        {Qt::Key_PageDown, {}, {1, 1 + page}, 1 + page},
+        {Qt::Key_PageUp, {}, {1, 1}, 1},
+        {Qt::Key_End, Qt::ControlModifier, {5, 49}, 0},
+        {Qt::Key_Home, Qt::ControlModifier, {1, 1}, 1},
+        {Qt::Key_Down, Qt::ControlModifier, {1, 1}, 2}, // scrolls without moving the cell
+    };
+    int step = 0;
+    for (const auto& [key, mods, cell, top] : steps) {
+        PressKey(key, mods);
+        SCOPED_TRACE(step++);
+        EXPECT_EQ(Current(*grid), cell);
+        if (top) EXPECT_EQ(grid->TopRow(), top);
+        EXPECT_LE(grid->Row(), grid->TopRow() + grid->VisibleRowCount() - 1);
+    }
 }
 
 TEST(GridKeyboard, ShiftExtendsTheSelectionOnlyWithRangeSelect) {
@@ -76,38 +85,23 @@ TEST(GridKeyboard, ShiftExtendsTheSelectionOnlyWithRangeSelect) {
 }
 
 TEST(GridKeyboard, TabMovesThroughCellsOnlyWithGoTabs) {
-    QWidget window;
-    auto* layout = new QVBoxLayout(&window);
-    auto* grid = new TStringGridEx;
-    auto* after = new QLineEdit;
-    layout->addWidget(grid);
-    layout->addWidget(after);
-    grid->SetColCount(4);
-    grid->SetRowCount(4);
-    ShowActive(&window);
-    grid->setFocus();
-    QCoreApplication::processEvents();
-
-    grid->SetOptions(grid->Options() + goTabs);
+    GridAndEdit w(TGridOptions{goTabs});
+    TStringGridEx* grid = w.grid;
     grid->SetCol(3);
     PressKey(Qt::Key_Tab); // wraps to the next row
-    EXPECT_EQ(grid->Col(), 1);
-    EXPECT_EQ(grid->Row(), 2);
+    EXPECT_EQ(Current(*grid), (TGridCoord{1, 2}));
     PressKey(Qt::Key_Backtab, Qt::ShiftModifier);
-    EXPECT_EQ(grid->Col(), 3);
-    EXPECT_EQ(grid->Row(), 1);
+    EXPECT_EQ(Current(*grid), (TGridCoord{3, 1}));
     PressKey(Qt::Key_Backtab, Qt::ShiftModifier);
-    EXPECT_EQ(grid->Col(), 2);
     EXPECT_EQ(grid->GetSelection(), (TGridRect{2, 1, 2, 1})); // no range from Shift+Tab
 
     grid->SetTabStops(3, false);
     PressKey(Qt::Key_Tab); // column 3 is skipped
-    EXPECT_EQ(grid->Col(), 1);
-    EXPECT_EQ(grid->Row(), 2);
+    EXPECT_EQ(Current(*grid), (TGridCoord{1, 2}));
 
     grid->SetOptions(grid->Options() - goTabs);
     PressKey(Qt::Key_Tab);
-    EXPECT_TRUE(after->hasFocus());
+    EXPECT_TRUE(w.after->hasFocus());
     EXPECT_EQ(grid->Col(), 1);
 }
 
@@ -118,40 +112,41 @@ TEST(GridKeyboard, F2EnterAndTypingOpenTheEditor) {
     EXPECT_EQ(grid->InplaceEditor(), nullptr);
 
     PressKey(Qt::Key_F2);
-    ASSERT_NE(grid->InplaceEditor(), nullptr);
+    TPropertyInplaceEdit* editor = grid->InplaceEditor();
+    ASSERT_NE(editor, nullptr);
     EXPECT_TRUE(grid->EditorMode());
-    EXPECT_TRUE(grid->InplaceEditor()->isVisible());
-    EXPECT_EQ(grid->InplaceEditor()->text(), QStringLiteral("abc"));
-    EXPECT_FALSE(grid->InplaceEditor()->hasSelectedText()); // F2: caret at the end
-    EXPECT_EQ(grid->InplaceEditor()->geometry(), grid->CellRect(1, 1));
-    EXPECT_TRUE(grid->InplaceEditor()->hasFocus());
+    EXPECT_TRUE(editor->isVisible());
+    EXPECT_EQ(editor->text(), QStringLiteral("abc"));
+    EXPECT_FALSE(editor->hasSelectedText()); // F2: caret at the end
+    EXPECT_EQ(editor->geometry(), grid->CellRect(1, 1));
+    EXPECT_TRUE(editor->hasFocus());
 
     PressKey(Qt::Key_Return); // Enter closes it again
     EXPECT_FALSE(grid->EditorMode());
-    EXPECT_FALSE(grid->InplaceEditor()->isVisible());
+    EXPECT_FALSE(editor->isVisible());
     EXPECT_TRUE(grid->hasFocus());
     PressKey(Qt::Key_Return); // and opens it
-    EXPECT_TRUE(grid->InplaceEditor()->isVisible());
-    EXPECT_TRUE(grid->InplaceEditor()->hasSelectedText());
+    EXPECT_TRUE(editor->isVisible());
+    EXPECT_TRUE(editor->hasSelectedText());
     PressKey(Qt::Key_Return);
 
     // Typing on the grid replaces the cell with what is typed.
     TypeText(QStringLiteral("xy"));
-    EXPECT_TRUE(grid->InplaceEditor()->isVisible());
-    EXPECT_EQ(grid->InplaceEditor()->text(), QStringLiteral("xy"));
+    EXPECT_TRUE(editor->isVisible());
+    EXPECT_EQ(editor->text(), QStringLiteral("xy"));
     EXPECT_EQ(grid->GetCells(1, 1), QStringLiteral("xy"));
 
     // Moving away ends editing (without goAlwaysShowEditor).
     PressKey(Qt::Key_Down);
     EXPECT_EQ(grid->Row(), 2);
     EXPECT_FALSE(grid->EditorMode());
-    EXPECT_FALSE(grid->InplaceEditor()->isVisible());
+    EXPECT_FALSE(editor->isVisible());
 
     // Without goEditing typing does nothing to the cells.
     grid->SetOptions(grid->Options() - goEditing);
     TypeText(QStringLiteral("q"));
     EXPECT_EQ(grid->GetCells(1, 2), QString());
-    EXPECT_FALSE(grid->InplaceEditor()->isVisible());
+    EXPECT_FALSE(editor->isVisible());
 }
 
 TEST(GridKeyboard, KeyEventsReachTheHandlers) {
@@ -175,11 +170,11 @@ TEST(GridKeyboard, KeyEventsReachTheHandlers) {
 
 TEST(GridMouse, ClickDragAndShiftClickSelect) {
     auto grid = ShownGrid(6, 20, 560, 300);
-    int clicks = 0;
+    int clicks = 0, doubles = 0;
     grid->OnClick = [&](QObject*) { ++clicks; };
+    grid->OnDblClick = [&](QObject*) { ++doubles; };
     ClickCell(*grid, 3, 4);
-    EXPECT_EQ(grid->Col(), 3);
-    EXPECT_EQ(grid->Row(), 4);
+    EXPECT_EQ(Current(*grid), (TGridCoord{3, 4}));
     EXPECT_EQ(clicks, 1);
 
     // Drag from (1,2) to (2,5): the current cell stays where the press was.
@@ -189,8 +184,7 @@ TEST(GridMouse, ClickDragAndShiftClickSelect) {
     QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, CellCenter(*grid, 2, 5));
     EXPECT_EQ(grid->GridState(), gsNormal);
     EXPECT_EQ(grid->GetSelection(), (TGridRect{1, 2, 2, 5}));
-    EXPECT_EQ(grid->Col(), 1);
-    EXPECT_EQ(grid->Row(), 2);
+    EXPECT_EQ(Current(*grid), (TGridCoord{1, 2}));
 
     ClickCell(*grid, 4, 6, Qt::ShiftModifier);
     EXPECT_EQ(grid->GetSelection(), (TGridRect{1, 2, 4, 6}));
@@ -209,11 +203,8 @@ TEST(GridMouse, ClickDragAndShiftClickSelect) {
     // Fixed cells are not selectable.
     ClickCell(*grid, 0, 3);
     ClickCell(*grid, 2, 0);
-    EXPECT_EQ(grid->Col(), 1);
-    EXPECT_EQ(grid->Row(), 2);
+    EXPECT_EQ(Current(*grid), (TGridCoord{1, 2}));
 
-    int doubles = 0;
-    grid->OnDblClick = [&](QObject*) { ++doubles; };
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, CellCenter(*grid, 2, 2));
     EXPECT_EQ(doubles, 1);
 }
@@ -225,8 +216,7 @@ TEST(GridMouse, DraggingBelowTheCellsScrollsOnATimer) {
     const QPoint below(start.x(), grid->viewport()->height() + 20);
     QTest::mouseMove(grid->viewport(), below);
     const int anchorBefore = grid->Anchor().Y;
-    // A few ticks of the 60 ms timer.
-    QTest::qWait(6 * TCustomPrGrid::ScrollTimerInterval);
+    QTest::qWait(6 * TCustomPrGrid::ScrollTimerInterval); // a few ticks
     EXPECT_GT(grid->Anchor().Y, anchorBefore);
     EXPECT_GT(grid->TopRow(), 1);
     QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, below);
@@ -238,14 +228,13 @@ TEST(GridMouse, DraggingBelowTheCellsScrollsOnATimer) {
 
 TEST(GridMouse, ColumnAndRowSizing) {
     auto grid = ShownGrid(4, 10);
-    // Without goColSizing a press on the line selects nothing special.
-    const QRect title = grid->CellRect(1, 0);
-    const QPoint line(title.right() + 1, title.center().y());
-    QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, line);
+    // Without goColSizing a press on the line is no sizing.
+    QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, ColLine(*grid, 1));
     EXPECT_EQ(grid->GridState(), gsNormal);
-    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, line);
+    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, ColLine(*grid, 1));
 
     grid->SetOptions(grid->Options() + goColSizing + goRowSizing);
+    const QPoint line = ColLine(*grid, 1);
     QTest::mouseMove(grid->viewport(), line);
     EXPECT_EQ(grid->viewport()->cursor().shape(), Qt::SplitHCursor);
     QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, line);
@@ -256,20 +245,12 @@ TEST(GridMouse, ColumnAndRowSizing) {
     EXPECT_EQ(grid->ColWidths(1), 80 + 25);
     EXPECT_EQ(grid->ColWidths(2), 80);
 
-    const QRect fixedCell = grid->CellRect(0, 2);
-    const QPoint rowLine(fixedCell.center().x(), fixedCell.bottom() + 1);
-    QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, rowLine);
-    EXPECT_EQ(grid->GridState(), gsRowSizing);
-    QTest::mouseMove(grid->viewport(), rowLine + QPoint(0, 10));
-    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, rowLine + QPoint(0, 10));
+    Drag(grid->viewport(), RowLine(*grid, 2), RowLine(*grid, 2) + QPoint(0, 10));
     EXPECT_EQ(grid->RowHeights(2), 27);
 
     // A size of one pixel or less is refused.
-    const QRect c2 = grid->CellRect(2, 0);
-    const QPoint line2(c2.right() + 1, c2.center().y());
-    QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, line2);
-    QTest::mouseMove(grid->viewport(), QPoint(c2.left(), line2.y()));
-    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, QPoint(c2.left(), line2.y()));
+    const QPoint line2 = ColLine(*grid, 2);
+    Drag(grid->viewport(), line2, QPoint(grid->CellRect(2, 0).left(), line2.y()));
     EXPECT_EQ(grid->ColWidths(2), 80);
 }
 
@@ -277,31 +258,21 @@ TEST(GridMouse, MovingRowsAndColumnsByTheirFixedCells) {
     auto grid = ShownGrid(4, 8);
     FillColumn(*grid, 1, 1, {"A", "B", "C", "D"});
     grid->SetOptions(grid->Options() + goRowMoving + goColMoving);
-    int rowMoves = 0;
-    grid->OnRowMoved = [&](QObject*, int from, int to) {
-        ++rowMoves;
-        EXPECT_EQ(from, 1);
-        EXPECT_EQ(to, 3);
-    };
+    std::vector<std::pair<int, int>> rowMoves;
+    grid->OnRowMoved = [&](QObject*, int from, int to) { rowMoves.emplace_back(from, to); };
     QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, CellCenter(*grid, 0, 1));
     EXPECT_EQ(grid->GridState(), gsRowMoving);
     QTest::mouseMove(grid->viewport(), CellCenter(*grid, 0, 3));
     QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, CellCenter(*grid, 0, 3));
-    EXPECT_EQ(rowMoves, 1);
     EXPECT_EQ(ColumnTexts(*grid, 1, 1, 4), (QStringList{"B", "C", "A", "D"}));
 
     grid->SetCells(2, 1, QStringLiteral("col2"));
-    QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, CellCenter(*grid, 2, 0));
-    EXPECT_EQ(grid->GridState(), gsColMoving);
-    QTest::mouseMove(grid->viewport(), CellCenter(*grid, 1, 0));
-    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, CellCenter(*grid, 1, 0));
-    EXPECT_EQ(grid->GetCells(1, 1), QStringLiteral("col2"));
-    EXPECT_EQ(grid->GetCells(2, 1), QStringLiteral("B"));
+    Drag(grid->viewport(), CellCenter(*grid, 2, 0), CellCenter(*grid, 1, 0));
+    EXPECT_EQ(grid->Rows(1)->ToStringList().mid(1, 2), (QStringList{"col2", "B"}));
 
     // Released where it started: nothing moves.
-    QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, CellCenter(*grid, 0, 2));
-    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, CellCenter(*grid, 0, 2));
-    EXPECT_EQ(rowMoves, 1);
+    Drag(grid->viewport(), CellCenter(*grid, 0, 2), CellCenter(*grid, 0, 2));
+    EXPECT_EQ(rowMoves, (std::vector<std::pair<int, int>>{{1, 3}}));
 }
 
 TEST(GridMouse, RowSelectSelectsWholeRowsAndScrollsSideways) {
@@ -324,21 +295,21 @@ TEST(GridMouse, RowSelectSelectsWholeRowsAndScrollsSideways) {
 
 TEST(GridMouse, WheelMovesTheCurrentRowAndScrollBarsScroll) {
     auto grid = ShownGrid(3, 60, 300, 200);
-    QWheelEvent down(QPointF(50, 50), grid->viewport()->mapToGlobal(QPointF(50, 50)), QPoint(),
-                     QPoint(0, -240), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(grid->viewport(), &down);
+    auto wheel = [&](int delta) {
+        QWheelEvent e(QPointF(50, 50), grid->viewport()->mapToGlobal(QPointF(50, 50)), QPoint(),
+                      QPoint(0, delta), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(grid->viewport(), &e);
+    };
+    wheel(-240);
     EXPECT_EQ(grid->Row(), 3);
-    QWheelEvent up(QPointF(50, 50), grid->viewport()->mapToGlobal(QPointF(50, 50)), QPoint(),
-                   QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(grid->viewport(), &up);
+    wheel(120);
     EXPECT_EQ(grid->Row(), 2);
 
     bool handled = false;
     grid->OnMouseWheelDown = [&](QObject*, Qt::KeyboardModifiers, const QPoint&, bool& h) {
-        h = true;
-        handled = true;
+        h = handled = true;
     };
-    QApplication::sendEvent(grid->viewport(), &down);
+    wheel(-240);
     EXPECT_TRUE(handled);
     EXPECT_EQ(grid->Row(), 2);
 
@@ -350,29 +321,22 @@ TEST(GridMouse, WheelMovesTheCurrentRowAndScrollBarsScroll) {
     EXPECT_EQ(grid->TopRow(), 11);
     grid->SetTopRow(20);
     EXPECT_EQ(bar->value(), 19);
-    // All rows fit: no vertical scroll range.
-    grid->SetRowCount(3);
+    grid->SetRowCount(3); // all rows fit: no vertical scroll range
     EXPECT_EQ(bar->maximum(), 0);
     EXPECT_EQ(grid->TopRow(), 1);
 }
 
 TEST(GridFocus, EnterAndExitFollowTheFocusAcrossTheEditor) {
-    QWidget window;
-    auto* layout = new QVBoxLayout(&window);
-    auto* grid = new TStringGridEx;
-    auto* other = new QLineEdit;
-    layout->addWidget(grid);
-    layout->addWidget(other);
-    grid->SetOptions(grid->Options() + goEditing);
-    ShowActive(&window);
+    GridAndEdit w(TGridOptions{goEditing});
+    TStringGridEx* grid = w.grid;
     QStringList events;
     grid->OnEnter = [&](QObject*) { events << "enter"; };
     grid->OnExit = [&](QObject*) { events << "exit"; };
-    other->setFocus();
+    w.after->setFocus();
     grid->setFocus();
     PressKey(Qt::Key_F2); // the editor takes the focus: still inside the grid
     ASSERT_TRUE(grid->InplaceEditor()->hasFocus());
-    other->setFocus(Qt::TabFocusReason);
+    w.after->setFocus(Qt::TabFocusReason);
     EXPECT_EQ(events, (QStringList{"enter", "exit"}));
     EXPECT_FALSE(grid->EditorMode()); // leaving ends editing
     EXPECT_FALSE(grid->InplaceEditor()->isVisible());
@@ -381,25 +345,20 @@ TEST(GridFocus, EnterAndExitFollowTheFocusAcrossTheEditor) {
 TEST(GridMouse, RightClickShowsThePopupMenuOnGridAndEditor) {
     auto grid = ShownGrid(3, 5);
     QMenu menu;
-    menu.setObjectName(QStringLiteral("PopupMenu1"));
     menu.addAction(QStringLiteral("复制"));
-    const QPoint p = CellCenter(*grid, 2, 3);
-    QContextMenuEvent onGrid(QContextMenuEvent::Mouse, p, grid->viewport()->mapToGlobal(p));
-    QApplication::sendEvent(grid->viewport(), &onGrid);
-    EXPECT_FALSE(menu.isVisible()); // no menu given yet
-
+    auto rightClick = [&](QWidget* w, QPoint p) {
+        QContextMenuEvent e(QContextMenuEvent::Mouse, p, w->mapToGlobal(p));
+        QApplication::sendEvent(w, &e);
+        const bool shown = menu.isVisible();
+        menu.hide();
+        return shown;
+    };
+    EXPECT_FALSE(rightClick(grid->viewport(), CellCenter(*grid, 2, 3))); // no menu given yet
     grid->SetPopupMenu(&menu);
-    QApplication::sendEvent(grid->viewport(), &onGrid);
-    EXPECT_TRUE(menu.isVisible());
-    menu.hide();
-
+    EXPECT_TRUE(rightClick(grid->viewport(), CellCenter(*grid, 2, 3)));
     grid->SetOptions(grid->Options() + goEditing + goAlwaysShowEditor);
     ASSERT_TRUE(grid->InplaceEditor()->isVisible());
-    QContextMenuEvent onEditor(QContextMenuEvent::Mouse, QPoint(2, 2),
-                               grid->InplaceEditor()->mapToGlobal(QPoint(2, 2)));
-    QApplication::sendEvent(grid->InplaceEditor(), &onEditor);
-    EXPECT_TRUE(menu.isVisible());
-    menu.hide();
+    EXPECT_TRUE(rightClick(grid->InplaceEditor(), QPoint(2, 2)));
 }
 
 TEST(GridMouse, DesignModeSizesColumnsButNeverEdits) {
@@ -410,12 +369,7 @@ TEST(GridMouse, DesignModeSizesColumnsButNeverEdits) {
     EXPECT_FALSE(grid->InplaceEditor()->isVisible());
     // Sizing works without goColSizing while designing.
     ASSERT_FALSE(grid->Options().Contains(goColSizing));
-    const QRect title = grid->CellRect(2, 0);
-    const QPoint line(title.right() + 1, title.center().y());
-    QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, line);
-    EXPECT_EQ(grid->GridState(), gsColSizing);
-    QTest::mouseMove(grid->viewport(), line + QPoint(-20, 0));
-    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, line + QPoint(-20, 0));
+    Drag(grid->viewport(), ColLine(*grid, 2), ColLine(*grid, 2) + QPoint(-20, 0));
     EXPECT_EQ(grid->ColWidths(2), 60);
     ClickCell(*grid, 1, 2);
     EXPECT_FALSE(grid->InplaceEditor()->isVisible());
@@ -434,8 +388,8 @@ TEST(GridGeometry, CellsOfNoExtentTakeNoRoom) {
         grid->SetRowHeights(r, 0);
     EXPECT_EQ(grid->CellRect(1, 5).top(), grid->CellRect(1, 1).bottom() + 1);
     EXPECT_TRUE(grid->CellRect(1, 3).isEmpty());
-    EXPECT_EQ(grid->MouseCoord(CellCenter(*grid, 1, 5).x(), CellCenter(*grid, 1, 5).y()),
-              (TGridCoord{1, 5}));
+    const QPoint p = CellCenter(*grid, 1, 5);
+    EXPECT_EQ(grid->MouseCoord(p.x(), p.y()), (TGridCoord{1, 5}));
 
     // Two billion rows of height 0: all of them fit, none can be hit, and
     // the last one can be made current.

@@ -1,15 +1,9 @@
 // Painting: draw states, the focus rectangle (never on a no-edit column),
-// batched repaints, visiting only visible cells, and a picture of a grid with
-// its pick list open (saved for a look; QUILLARY_GRID_SNAPSHOTS=<dir> keeps it).
+// batched repaints and visiting only visible cells.
 #include "GridTestSupport.h"
-#include "TestSupport.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QImage>
-#include <QPainter>
-#include <QPixmap>
-#include <QTest>
 #include <gtest/gtest.h>
 #include <map>
 
@@ -58,12 +52,12 @@ TEST(GridPaint, DrawStatesOfFixedFocusedAndSelectedCells) {
     auto grid = ShownGrid(4, 6);
     grid->SetSelection(TGridRect{1, 2, 2, 3});
     TStates states = PaintStates(*grid);
-    EXPECT_EQ(At(states, 0, 0), TGridDrawState{gdFixed});
-    EXPECT_EQ(At(states, 2, 0), TGridDrawState{gdFixed});
-    EXPECT_EQ(At(states, 0, 4), TGridDrawState{gdFixed});
-    EXPECT_EQ(At(states, 1, 2), TGridDrawState{gdSelected});
-    EXPECT_EQ((At(states, 2, 3)), (TGridDrawState{gdSelected, gdFocused}));
-    EXPECT_EQ(At(states, 3, 5), TGridDrawState{});
+    const std::tuple<int, int, TGridDrawState> cells[] = {
+        {0, 0, {gdFixed}},    {2, 0, {gdFixed}}, {0, 4, {gdFixed}},
+        {1, 2, {gdSelected}}, {3, 5, {}},        {2, 3, {gdSelected, gdFocused}},
+    };
+    for (const auto& [c, r, state] : cells)
+        EXPECT_EQ(At(states, c, r), state) << c << "," << r;
 
     // The cell under an open editor is not drawn at all.
     grid->SetOptions(grid->Options() + goEditing);
@@ -139,79 +133,4 @@ TEST(GridPaint, OnlyVisibleCellsArePainted) {
     EXPECT_GT(drawn, 0);
     EXPECT_LE(drawn, visible);
     EXPECT_LT(maxRow, 500000 + grid->VisibleRowCount() + 2);
-}
-
-TEST(GridPaint, PictureOfAGridWithItsPickListOpen) {
-    QWidget window;
-    window.resize(520, 300);
-    auto* grid = new TStringGridEx(&window);
-    grid->setGeometry(10, 10, 500, 200);
-    grid->SetBorderStyle(bsSingle);
-    grid->SetRowCount(9);
-    grid->PropValues()->Items(0)->SetPropertyLabel(QStringLiteral("字段名或表达式"));
-    grid->PropValues()->Items(1)->SetPropertyLabel(QStringLiteral("关系运算符"));
-    grid->PropValues()->Items(1)->SetEditMode(emPickList);
-    grid->PropValues()->Items(1)->SetPropertyValue(QStringLiteral("like"));
-    grid->PropValues()->Items(1)->SetPickList(
-        QStringList{"=", ">", "<", ">=", "<=", "<>", "like", "not like", "is", "in", "not in", ""});
-    grid->AddPropertyCol(QStringLiteral("表达式"), QString(), emEllipsis);
-    grid->AddPropertyCol(QStringLiteral("逻辑运算符"), QStringLiteral("and"), emPickList);
-    grid->PropValues()->Items(3)->SetPickList(QStringList{"and", "or"});
-    grid->SetFixedCols(0);
-    grid->SetColWidths(0, 160);
-    grid->SetColWidths(1, 90);
-    grid->SetColWidths(2, 160);
-    grid->SetColWidths(3, 77);
-    grid->SetOptions(TGridOptions{goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine,
-                                  goRangeSelect, goDrawFocusSelected, goColSizing, goEditing,
-                                  goTabs, goAlwaysShowEditor});
-    const QStringList fields{"产品.产品名称", "订单.订购日期", "客户.公司名称"};
-    for (int r = 0; r < fields.size(); ++r) {
-        grid->SetCells(0, r + 1, fields.at(r));
-        grid->SetCells(1, r + 1, QStringLiteral("="));
-        grid->SetCells(2, r + 1, QStringLiteral("'值%1'").arg(r + 1));
-        grid->SetCells(3, r + 1, QStringLiteral("and"));
-    }
-    ShowActive(&window);
-    grid->setFocus();
-    grid->SetCol(1);
-    grid->SetRow(2);
-    TPropertyInplaceEdit* editor = grid->InplaceEditor();
-    ASSERT_NE(editor, nullptr);
-    ASSERT_TRUE(editor->isVisible());
-    QTest::mouseClick(editor, Qt::LeftButton, {}, editor->ButtonRect().center());
-    ASSERT_TRUE(editor->ListVisible());
-    TPopupListbox* list = editor->ActiveList();
-    QCoreApplication::processEvents();
-
-    // The window with the list drawn where it stands on the screen.
-    const QRect listRect(window.mapFromGlobal(list->geometry().topLeft()), list->size());
-    QImage picture(window.size().expandedTo(QSize(listRect.right() + 1, listRect.bottom() + 1)),
-                   QImage::Format_RGB32);
-    picture.fill(Qt::darkGray);
-    {
-        QPainter p(&picture);
-        p.drawPixmap(0, 0, window.grab());
-        p.drawPixmap(listRect.topLeft(), list->grab());
-    }
-    const QString dir = qEnvironmentVariableIsSet("QUILLARY_GRID_SNAPSHOTS")
-                            ? qEnvironmentVariable("QUILLARY_GRID_SNAPSHOTS")
-                            : TestDir();
-    QDir().mkpath(dir);
-    EXPECT_TRUE(picture.save(QDir(dir).filePath(QStringLiteral("grid-picklist-open.png"))));
-    EXPECT_TRUE(window.grab().save(QDir(dir).filePath(QStringLiteral("grid-picklist.png"))));
-
-    // The list hangs below the editor, as wide as the column at least, and
-    // highlights the column's value.
-    const QRect editorRect(window.mapFromGlobal(editor->mapToGlobal(QPoint(0, 0))), editor->size());
-    EXPECT_EQ(listRect.top(), editorRect.bottom() + 1);
-    EXPECT_EQ(listRect.left(), editorRect.left());
-    EXPECT_GE(list->viewport()->width(), grid->ColWidths(1));
-    EXPECT_EQ(list->currentItem()->text(), QStringLiteral("like"));
-    const QImage listImage = list->grab().toImage();
-    const QRect current = list->visualItemRect(list->currentItem());
-    const QPoint inCurrent =
-        list->viewport()->mapTo(list, QPoint(current.right() - 3, current.center().y()));
-    EXPECT_EQ(listImage.pixelColor(inCurrent), list->palette().color(QPalette::Highlight));
-    editor->CloseUp(false);
 }

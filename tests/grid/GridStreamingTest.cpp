@@ -2,9 +2,9 @@
 // encodings, what is and is not written, ancestors, and malformed input.
 #include "GridTestSupport.h"
 
+#include "designer/UnionGridForm.h"
 #include "grid/GridStreaming.h"
 #include "grid/StringPrGridStrings.h"
-#include "designer/UnionGridForm.h"
 
 #include <QMenu>
 #include <QObject>
@@ -18,7 +18,6 @@ using namespace quillary::test;
 namespace {
 
 // The union panel's grid as the designer stores it.
-
 QString UnionText() {
     return UnionGridFormText();
 }
@@ -36,36 +35,21 @@ template <class Op> QString FilerError(Op op) {
 } // namespace
 
 TEST(GridStreaming, TheUnionGridLoadsFromItsStoredText) {
+    // Written back, it is the same text; what it holds reaches the grid.
     std::unique_ptr<TStringGridEx> grid = CreateGridFromText(UnionText());
-    EXPECT_EQ(grid->objectName(), QStringLiteral("UnionGrid"));
-    EXPECT_EQ(grid->ColCount(), 4);
-    EXPECT_EQ(grid->RowCount(), 2);
-    EXPECT_EQ(grid->PropValues()->Count(), 4);
+    EXPECT_EQ(WriteGridText(*grid), UnionText());
     EXPECT_EQ(grid->Rows(0)->ToStringList(), (QStringList{"(", "联合", ")", "关键词"}));
     TCellValueProp* keyword = grid->PropValues()->Items(3);
     EXPECT_EQ(keyword->EditMode(), emPickList);
     EXPECT_EQ(keyword->DropDownRows(), 4u);
     EXPECT_EQ(*keyword->PickList(), (QStringList{"union", "union all", "minus", "intersect"}));
-    EXPECT_EQ(grid->PropValues()->Items(0)->EditMode(), emSimple);
-    EXPECT_EQ(grid->BorderStyle(), bsSingle);
-    EXPECT_EQ(grid->DefaultColWidth(), 80);
-    EXPECT_EQ(grid->DefaultRowHeight(), 17);
     EXPECT_TRUE(grid->Options().Contains(goAlwaysShowEditor));
-    EXPECT_TRUE(grid->Options().Contains(goColSizing));
-    EXPECT_FALSE(grid->Options().Contains(goRowSelect));
-    EXPECT_FALSE(grid->ClientAutoFit());
-    EXPECT_EQ(grid->ColWidths(0), 21);
-    EXPECT_EQ(grid->ColWidths(1), 54);
-    EXPECT_EQ(grid->ColWidths(2), 24);
-    EXPECT_EQ(grid->ColWidths(3), 64);
-    EXPECT_EQ(grid->Col(), 0);
-    EXPECT_EQ(grid->Row(), 1);
-    EXPECT_EQ(grid->FixedRows(), 1);
+    EXPECT_EQ((QList<int>{grid->ColWidths(0), grid->ColWidths(1), grid->ColWidths(2),
+                          grid->ColWidths(3)}),
+              (QList<int>{21, 54, 24, 64}));
+    EXPECT_EQ(Current(*grid), (TGridCoord{0, 1}));
     EXPECT_EQ(grid->geometry(), QRect(4, 20, 169, 81));
     EXPECT_TRUE(grid->EditorMode());
-
-    // Written back, it is the same text.
-    EXPECT_EQ(WriteGridText(*grid), UnionText());
 
     // Shown, its editor stands on the current cell at once.
     ShowActive(grid.get());
@@ -163,34 +147,33 @@ TEST(GridStreaming, EverythingStoredComesBackInBothEncodings) {
     EXPECT_EQ(WriteGridText(fromBinary), text);
     EXPECT_TRUE(WriteGridBinary(grid).startsWith("TPF0"));
 
-    for (const TStringGridEx* g : {fromText.get(), &fromBinary}) {
-        EXPECT_EQ(g->ColCount(), 4);
-        EXPECT_EQ(g->RowCount(), 9);
-        EXPECT_EQ(g->PropValues()->Items(2)->PropertyValue(),
-                  QStringLiteral("it's \"quoted\"\nnext line"));
-        EXPECT_EQ(g->PropValues()->Items(3)->PropertyLabel(),
-                  QString(72, QLatin1Char('L')) + QStringLiteral("😀"));
-        EXPECT_EQ(g->PropValues()->Items(1)->Tag(), -3);
-        EXPECT_EQ(*g->PropValues()->Items(1)->PickListIfAny(),
-                  (QStringList{"=", "like", "not like", ""}));
-        EXPECT_EQ(g->ColWidths(0), 248);
-        EXPECT_EQ(g->RowHeights(3), 30);
-        EXPECT_EQ(g->Options(), grid.Options());
-        EXPECT_EQ(g->Color(), clInfoBk);
-        EXPECT_EQ(g->FixedColor(), 0x00C0DCC0);
-        EXPECT_EQ(g->FontColor(), clNavy);
-        EXPECT_TRUE(g->font().bold());
-        EXPECT_EQ(g->font().pixelSize(), 12);
-        EXPECT_FALSE(g->TabStop());
-        EXPECT_EQ(g->ScrollBars(), ssVertical);
-        EXPECT_EQ(g->StoredValue(QStringLiteral("OnDblClick")),
-                  QStringLiteral("DisplayListDblClick"));
-        EXPECT_EQ(g->StoredValue(QStringLiteral("Align")), QStringLiteral("alClient"));
-        EXPECT_EQ(g->StoredValue(QStringLiteral("PopupMenu")), QStringLiteral("PopupMenu1"));
-        EXPECT_EQ(g->Col(), 2);
-        EXPECT_EQ(g->Row(), 4);
-        EXPECT_EQ(g->toolTip(), QStringLiteral("条件"));
-    }
+    // Each property is written (so the round trip above covers it) and read.
+    const QString names = QStringLiteral(
+        "ColCount RowCount Col Row PropValues Tag PickList.Strings ColWidths RowHeights Options "
+        "BorderStyle ScrollBars Color FixedColor GridLineWidth DefaultDrawing Ctl3D TabStop Hint "
+        "Font.Color Font.Height Font.Style OnDblClick PopupMenu Align TabOrder");
+    for (const QString& name : names.split(QLatin1Char(' ')))
+        EXPECT_TRUE(text.contains(QStringLiteral("  %1 = ").arg(name))) << name.toStdString();
+    // The values themselves, so that a writer's mistake cannot cancel out.
+    const TStringGridEx& g = fromBinary;
+    const TCellValueProps& p = *g.PropValues();
+    EXPECT_EQ(std::make_tuple(p.Items(1)->Tag(), *p.Items(1)->PickListIfAny(),
+                              p.Items(2)->PropertyValue(), p.Items(3)->PropertyLabel()),
+              std::make_tuple(-3, QStringList{"=", "like", "not like", ""},
+                              QStringLiteral("it's \"quoted\"\nnext line"),
+                              QString(72, QLatin1Char('L')) + QStringLiteral("😀")));
+    EXPECT_EQ(std::make_tuple(g.ColCount(), g.RowCount(), g.ColWidths(0), g.RowHeights(3),
+                              g.Color(), g.FixedColor(), g.FontColor(), g.TabStop(), g.ScrollBars(),
+                              g.font().bold(), g.font().pixelSize()),
+              std::make_tuple(4, 9, 248, 30, TColor(clInfoBk), TColor(0x00C0DCC0), TColor(clNavy),
+                              false, ssVertical, true, 12));
+    EXPECT_EQ(g.Options(), grid.Options());
+    EXPECT_EQ(Current(g), (TGridCoord{2, 4}));
+    EXPECT_EQ(g.toolTip(), QStringLiteral("条件"));
+    for (const auto& [name, value] :
+         {std::pair{"OnDblClick", "DisplayListDblClick"}, std::pair{"Align", "alClient"},
+          std::pair{"PopupMenu", "PopupMenu1"}})
+        EXPECT_EQ(g.StoredValue(QLatin1String(name)), QLatin1String(value)) << name;
     // Long strings are broken into pieces joined by '+'; quotes become codes.
     EXPECT_TRUE(text.contains(QStringLiteral("' +\n")));
     EXPECT_TRUE(text.contains(QStringLiteral("'it'#39's \"quoted\"'#10'next line'")));
@@ -318,65 +301,51 @@ TEST(GridStreaming, IntegersAtTheLimitsOfSixtyFourBits) {
 }
 
 TEST(GridStreaming, ContentThatDoesNotFitTheGridIsRejected) {
-    const QString head = QStringLiteral("object G: TStringGridEx\n");
-    auto load = [&](const QString& body) {
-        TStringGridEx grid;
-        return FilerError([&] { ReadGridText(head + body + "end\n", grid); });
-    };
-    EXPECT_EQ(load(QStringLiteral("  Colour = clRed\n")),
-              QStringLiteral("Property Colour does not exist on line 2"));
-    EXPECT_EQ(load(QStringLiteral("  Options = [goEditing, goBogus]\n")),
-              QStringLiteral("Invalid property value for Options (goBogus) on line 2"));
-    EXPECT_EQ(load(QStringLiteral("  RowCount = 'ten'\n")),
-              QStringLiteral("Invalid property value for RowCount (integer expected) on line 2"));
-    EXPECT_EQ(load(QStringLiteral("  RowCount = 99999999999\n")),
-              QStringLiteral("Invalid property value for RowCount (out of range) on line 2"));
-    EXPECT_EQ(
-        load(QStringLiteral("  TabStop = Yes\n")),
-        QStringLiteral("Invalid property value for TabStop (True or False expected) on line 2"));
-    EXPECT_EQ(load(QStringLiteral("  Color = clPlaid\n")),
-              QStringLiteral("Invalid property value for Color (clPlaid) on line 2"));
-    EXPECT_EQ(load(QStringLiteral("  Align = alMiddle\n")),
-              QStringLiteral("Invalid property value for Align (alMiddle) on line 2"));
-    EXPECT_EQ(load(QStringLiteral("  PropValues = <\n    item\n      Caption = 'x'\n    end>\n")),
-              QStringLiteral("Property Caption does not exist on line 4"));
-    EXPECT_EQ(
-        load(QStringLiteral("  PropValues = <\n    item\n      EditMode = emCombo\n    end>\n")),
-        QStringLiteral("Invalid property value for EditMode (emCombo) on line 4"));
-    EXPECT_EQ(
-        load(QStringLiteral("  PropValues = <\n    item\n      DropDownRows = -1\n    end>\n")),
-        QStringLiteral("Invalid property value for DropDownRows (out of range) on line 4"));
-    EXPECT_EQ(
-        load(QStringLiteral("  PropValues = 3\n")),
-        QStringLiteral("Invalid property value for PropValues (collection expected) on line 2"));
-    // One column per item, and no more than ColCount may ask for.
-    EXPECT_EQ(
-        load(QStringLiteral("  PropValues = <") + QStringLiteral(" item end").repeated(65537) +
-             QStringLiteral(">\n")),
-        QStringLiteral("Invalid property value for PropValues (more than 65536 items) on line 2"));
-    EXPECT_EQ(load(QStringLiteral("  Row = 40\n")),
-              QStringLiteral("The current cell (1, 40) lies outside the grid on line 1"));
-    const QString props = QStringLiteral(
+    const QString item = QStringLiteral("  PropValues = <\n    item\n      %1\n    end>\n");
+    const QString three = QStringLiteral(
         "  PropValues = <\n    item\n    end\n    item\n    end\n    item\n    end>\n");
-    EXPECT_EQ(load(props + QStringLiteral("  ColWidths = (\n    21\n    54)\n")),
-              QStringLiteral("ColWidths: integer 3 of 3 expected, the list ends on line 9"));
-    EXPECT_EQ(load(props + QStringLiteral("  ColWidths = (\n    1\n    2\n    3\n    4)\n")),
-              QStringLiteral("ColWidths: end of list expected after 3 integers on line 13"));
-    EXPECT_EQ(load(props + QStringLiteral("  ColWidths = (\n    1\n    'two'\n    3)\n")),
-              QStringLiteral("ColWidths: integer 2 is not a valid extent on line 11"));
-    EXPECT_EQ(load(QStringLiteral("  RowHeights = 7\n")),
-              QStringLiteral("RowHeights: a list of integers expected on line 2"));
-    EXPECT_EQ(load(QString()), QString());
-
-    TStringGridEx grid;
-    EXPECT_EQ(FilerError([&] { ReadGridText(QStringLiteral("object G: TStringGrid\nend"), grid); }),
-              QStringLiteral("Class TStringGrid is not TStringGridEx on line 1"));
-    EXPECT_EQ(FilerError([&] {
-                  ReadGridText(QStringLiteral("object G: TStringGridEx\n  object B: TButton\n  "
-                                              "end\nend"),
-                               grid);
-              }),
-              QStringLiteral("TStringGridEx cannot hold the component B on line 2"));
+    const QString head = QStringLiteral("object G: TStringGridEx\n");
+    const std::pair<QString, const char*> cases[] = {
+        {head + "  Colour = clRed\n", "Property Colour does not exist on line 2"},
+        {head + "  Options = [goEditing, goBogus]\n",
+         "Invalid property value for Options (goBogus) on line 2"},
+        {head + "  RowCount = 'ten'\n",
+         "Invalid property value for RowCount (integer expected) on line 2"},
+        {head + "  RowCount = 99999999999\n",
+         "Invalid property value for RowCount (out of range) on line 2"},
+        {head + "  TabStop = Yes\n",
+         "Invalid property value for TabStop (True or False expected) on line 2"},
+        {head + "  Color = clPlaid\n", "Invalid property value for Color (clPlaid) on line 2"},
+        {head + "  Align = alMiddle\n", "Invalid property value for Align (alMiddle) on line 2"},
+        {head + item.arg("Caption = 'x'"), "Property Caption does not exist on line 4"},
+        {head + item.arg("EditMode = emCombo"),
+         "Invalid property value for EditMode (emCombo) on line 4"},
+        {head + item.arg("DropDownRows = -1"),
+         "Invalid property value for DropDownRows (out of range) on line 4"},
+        {head + "  PropValues = 3\n",
+         "Invalid property value for PropValues (collection expected) on line 2"},
+        // One column per item, and no more than ColCount may ask for.
+        {head + "  PropValues = <" + QStringLiteral(" item end").repeated(65537) + ">\n",
+         "Invalid property value for PropValues (more than 65536 items) on line 2"},
+        {head + "  Row = 40\n", "The current cell (1, 40) lies outside the grid on line 1"},
+        {head + three + "  ColWidths = (\n    21\n    54)\n",
+         "ColWidths: integer 3 of 3 expected, the list ends on line 9"},
+        {head + three + "  ColWidths = (\n    1\n    2\n    3\n    4)\n",
+         "ColWidths: end of list expected after 3 integers on line 13"},
+        {head + three + "  ColWidths = (\n    1\n    'two'\n    3)\n",
+         "ColWidths: integer 2 is not a valid extent on line 11"},
+        {head + "  RowHeights = 7\n", "RowHeights: a list of integers expected on line 2"},
+        {head, ""},
+        {"object G: TStringGrid\n", "Class TStringGrid is not TStringGridEx on line 1"},
+        {head + "  object B: TButton\n  end\n",
+         "TStringGridEx cannot hold the component B on line 2"},
+    };
+    for (const auto& [text, message] : cases) {
+        TStringGridEx grid;
+        EXPECT_EQ(FilerError([&] { ReadGridText(text + "end\n", grid); }),
+                  QString::fromUtf8(message))
+            << text.left(80).toStdString();
+    }
 }
 
 TEST(GridStreaming, MalformedBinaryIsRejected) {

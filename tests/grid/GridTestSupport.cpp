@@ -31,6 +31,22 @@ QPoint CellCenter(const TCustomPrGrid& grid, int col, int row) {
     return grid.CellRect(col, row).center();
 }
 
+QPoint ColLine(const TCustomPrGrid& grid, int col) {
+    const QRect r = grid.CellRect(col, 0);
+    return {r.right() + 1, r.center().y()};
+}
+
+QPoint RowLine(const TCustomPrGrid& grid, int row) {
+    const QRect r = grid.CellRect(0, row);
+    return {r.center().x(), r.bottom() + 1};
+}
+
+void Drag(QWidget* w, QPoint from, QPoint to) {
+    QTest::mousePress(w, Qt::LeftButton, {}, from);
+    QTest::mouseMove(w, to);
+    QTest::mouseRelease(w, Qt::LeftButton, {}, to);
+}
+
 void PressKey(int key, Qt::KeyboardModifiers mods) {
     QWidget* target = QApplication::focusWidget();
     if (QWidget* popup = QApplication::activePopupWidget()) target = popup;

@@ -13,14 +13,19 @@ using namespace quillary::test;
 namespace {
 
 // Rows 1.. hold the given texts in columns 0 and 1 ("A" and "a", ...).
-std::unique_ptr<TStringGridEx> GridWithRows(const QStringList& rows, int extraRows = 0) {
+std::unique_ptr<TStringGridEx> GridWithRows(const QStringList& rows) {
     auto grid = std::make_unique<TStringGridEx>();
-    grid->SetRowCount(int(rows.size()) + 1 + extraRows);
+    grid->SetRowCount(int(rows.size()) + 1);
     for (int i = 0; i < rows.size(); ++i) {
         grid->SetCells(0, i + 1, rows.at(i));
         grid->SetCells(1, i + 1, rows.at(i).toLower());
     }
     return grid;
+}
+
+// "ABC" as {"A", "B", "C"}.
+QStringList Letters(const QString& s) {
+    return s.split(QString(), Qt::SkipEmptyParts);
 }
 
 void SelectRows(TStringGridEx& grid, int top, int bottom) {
@@ -29,69 +34,44 @@ void SelectRows(TStringGridEx& grid, int top, int bottom) {
 
 } // namespace
 
-TEST(MoveSelectedRow, MoveUpSwapsWithTheRowAbove) {
-    auto grid = GridWithRows({"A", "B", "C", "D"});
-    SelectRows(*grid, 3, 3);
-    grid->MoveUp();
-    EXPECT_EQ(ColumnTexts(*grid, 0, 1, 4), (QStringList{"A", "C", "B", "D"}));
-    EXPECT_EQ(ColumnTexts(*grid, 1, 1, 4), (QStringList{"a", "c", "b", "d"}));
-    EXPECT_EQ(grid->GetSelection(), (TGridRect{1, 2, 1, 2}));
-    EXPECT_EQ(grid->Row(), 2);
-    grid->MoveDown();
-    EXPECT_EQ(ColumnTexts(*grid, 0, 1, 4), (QStringList{"A", "B", "C", "D"}));
-    EXPECT_EQ(grid->Row(), 3);
-}
-
-TEST(MoveSelectedRow, UpWithOverlapKeepsTheDisplacedRowsInOrder) {
-    auto grid = GridWithRows({"A", "B", "C", "D"});
-    SelectRows(*grid, 2, 3);
-    grid->MoveSelectedRow(1);
-    EXPECT_EQ(ColumnTexts(*grid, 0, 1, 4), (QStringList{"B", "C", "A", "D"}));
-    EXPECT_EQ(grid->GetSelection(), (TGridRect{1, 1, 1, 2}));
-
-    auto g2 = GridWithRows({"A", "B", "C", "D", "E"});
-    SelectRows(*g2, 3, 5);
-    g2->MoveSelectedRow(1);
-    EXPECT_EQ(ColumnTexts(*g2, 0, 1, 5), (QStringList{"C", "D", "E", "A", "B"}));
-    EXPECT_EQ(ColumnTexts(*g2, 1, 1, 5), (QStringList{"c", "d", "e", "a", "b"}));
-    EXPECT_EQ(g2->GetSelection(), (TGridRect{1, 1, 1, 3}));
-    EXPECT_EQ(g2->Row(), 3); // the current cell is the block's last row
-}
-
-TEST(MoveSelectedRow, DownWithOverlapAndWithoutOverlap) {
-    auto grid = GridWithRows({"A", "B", "C", "D", "E"});
-    SelectRows(*grid, 1, 2);
-    grid->MoveSelectedRow(2); // down by one with overlap
-    EXPECT_EQ(ColumnTexts(*grid, 0, 1, 5), (QStringList{"C", "A", "B", "D", "E"}));
-    EXPECT_EQ(grid->GetSelection(), (TGridRect{1, 2, 1, 3}));
-    grid->MoveSelectedRow(3);
-    EXPECT_EQ(ColumnTexts(*grid, 0, 1, 5), (QStringList{"C", "D", "A", "B", "E"}));
-
-    // No overlap: the two blocks trade places.
-    auto g2 = GridWithRows({"A", "B", "C", "D"});
-    SelectRows(*g2, 1, 1);
-    g2->MoveSelectedRow(3);
-    EXPECT_EQ(ColumnTexts(*g2, 0, 1, 4), (QStringList{"C", "B", "A", "D"}));
-    EXPECT_EQ(g2->GetSelection(), (TGridRect{1, 3, 1, 3}));
-}
-
-TEST(MoveSelectedRow, TargetsOutsideTheRowsDoNothing) {
-    auto grid = GridWithRows({"A", "B", "C"});
-    SelectRows(*grid, 1, 1);
-    grid->MoveUp(); // row 0 is the fixed title row
-    EXPECT_EQ(ColumnTexts(*grid, 0, 1, 3), (QStringList{"A", "B", "C"}));
-    EXPECT_EQ(grid->Row(), 1);
-    SelectRows(*grid, 3, 3);
-    grid->MoveDown();
-    EXPECT_EQ(ColumnTexts(*grid, 0, 1, 3), (QStringList{"A", "B", "C"}));
-    EXPECT_EQ(grid->Row(), 3);
-    grid->MoveSelectedRow(-5);
-    grid->MoveSelectedRow(3); // onto itself
-    // A block that would run past the last row stays.
-    SelectRows(*grid, 2, 3);
-    grid->MoveDown();
-    EXPECT_EQ(ColumnTexts(*grid, 0, 1, 3), (QStringList{"A", "B", "C"}));
-    EXPECT_EQ(grid->GetSelection(), (TGridRect{1, 2, 1, 3}));
+TEST(MoveSelectedRow, BlocksMoveAndTheRowsTheyPassCloseTheGap) {
+    // Rows "A".. with the selection top..bottom; `to` is the row the block's
+    // first row moves to (Up: -1, Down: -2); then the rows and the selection.
+    struct Case {
+        QString rows;
+        int top, bottom, to;
+        QString after;
+        int newTop, newBottom;
+    };
+    const Case cases[] = {
+        {"ABCD", 3, 3, -1, "ACBD", 2, 2},  // up swaps with the row above
+        {"ABCD", 2, 2, -2, "ACBD", 3, 3},  // down with the row below
+        {"ABCD", 2, 3, 1, "BCAD", 1, 2},   // up with overlap
+        {"ABCDE", 3, 5, 1, "CDEAB", 1, 3}, // the displaced rows keep their order
+        {"ABCDE", 1, 2, 2, "CABDE", 2, 3}, // down with overlap
+        {"ABCD", 1, 1, 3, "CBAD", 3, 3},   // no overlap: the blocks trade places
+        {"ABC", 1, 1, -1, "ABC", 1, 1},    // row 0 is the fixed title row
+        {"ABC", 3, 3, -2, "ABC", 3, 3},    // past the last row
+        {"ABC", 2, 3, -2, "ABC", 2, 3},    // a block that would run past it stays
+        {"ABC", 2, 2, -5, "ABC", 2, 2},    {"ABC", 2, 2, 2, "ABC", 2, 2}, // onto itself
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rows.toStdString() + " " + std::to_string(c.top) + ".." +
+                     std::to_string(c.bottom) + " to " + std::to_string(c.to));
+        auto grid = GridWithRows(Letters(c.rows));
+        SelectRows(*grid, c.top, c.bottom);
+        if (c.to == -1)
+            grid->MoveUp();
+        else if (c.to == -2)
+            grid->MoveDown();
+        else
+            grid->MoveSelectedRow(c.to);
+        const int last = int(c.rows.size());
+        EXPECT_EQ(ColumnTexts(*grid, 0, 1, last), Letters(c.after));
+        EXPECT_EQ(ColumnTexts(*grid, 1, 1, last), Letters(c.after.toLower()));
+        EXPECT_EQ(grid->GetSelection(), (TGridRect{1, c.newTop, 1, c.newBottom}));
+        EXPECT_EQ(grid->Row(), c.newBottom); // the current cell is the block's last row
+    }
 }
 
 TEST(MoveSelectedRow, ObjectsStayWithTheirRowNumbers) {

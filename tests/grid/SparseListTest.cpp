@@ -14,6 +14,15 @@ struct Item {
     int value;
 };
 
+// Which of `items` stands at each of the given positions (-1: none).
+template <class List>
+std::vector<int> At(const List& list, Item* items, std::initializer_list<int> positions) {
+    std::vector<int> out;
+    for (int p : positions)
+        out.push_back(list.Get(p) ? int(list.Get(p) - items) : -1);
+    return out;
+}
+
 } // namespace
 
 TEST(SparsePointerArray, AllocatesOnlyTheSectionsWritten) {
@@ -40,17 +49,15 @@ TEST(SparsePointerArray, AllocatesOnlyTheSectionsWritten) {
     EXPECT_EQ(small.SectionCount(), 1u);
     EXPECT_THROW(small.Put(-1, &a), EListError);
     EXPECT_EQ(small.Get(-1), nullptr);
-}
 
-TEST(SparsePointerArray, CacheFollowsWrites) {
-    TSparsePointerArray<Item> array(TSPAQuantum::SPASmall);
-    Item a{1}, b{2};
-    array.Put(7, &a);
-    EXPECT_EQ(array.Get(7), &a); // cached now
-    array.Put(7, &b);
-    EXPECT_EQ(array.Get(7), &b);
-    array.Put(7, nullptr);
-    EXPECT_EQ(array.Get(7), nullptr);
+    // The read cache follows writes.
+    Item b{2};
+    small.Put(7, &a);
+    EXPECT_EQ(small.Get(7), &a); // cached now
+    small.Put(7, &b);
+    EXPECT_EQ(small.Get(7), &b);
+    small.Put(7, nullptr);
+    EXPECT_EQ(small.Get(7), nullptr);
 }
 
 TEST(SparsePointerArray, ForAllVisitsInOrderAndStopsOnNonZero) {
@@ -78,51 +85,31 @@ TEST(SparseList, DeleteInsertExchangeAndMoveShiftLikeAList) {
 
     list.Delete(10); // items behind move down by one
     EXPECT_EQ(list.Count(), 40);
-    EXPECT_EQ(list.Get(10), nullptr);
-    EXPECT_EQ(list.Get(19), &items[2]);
-    EXPECT_EQ(list.Get(39), &items[4]);
-
+    EXPECT_EQ(At(list, items, {0, 10, 19, 39}), (std::vector<int>{0, -1, 2, 4}));
     list.Insert(0, &items[1]); // everything moves up again
-    EXPECT_EQ(list.Get(0), &items[1]);
-    EXPECT_EQ(list.Get(1), &items[0]);
-    EXPECT_EQ(list.Get(20), &items[2]);
-    EXPECT_EQ(list.Get(40), &items[4]);
-
+    EXPECT_EQ(At(list, items, {0, 1, 20, 40}), (std::vector<int>{1, 0, 2, 4}));
     list.Exchange(0, 1);
-    EXPECT_EQ(list.Get(0), &items[0]);
-    EXPECT_EQ(list.Get(1), &items[1]);
+    EXPECT_EQ(At(list, items, {0, 1}), (std::vector<int>{0, 1}));
     EXPECT_THROW(list.Delete(-1), EListError);
     EXPECT_THROW(list.Delete(list.Count()), EListError);
-}
 
-TEST(SparseList, MoveRotatesOnlyTheRangeBetween) {
-    TSparseList<Item> list(TSPAQuantum::SPASmall);
-    Item a{0}, b{1}, c{2}, d{3};
-    list.Put(0, &a);
-    list.Put(1, &b);
-    list.Put(2, &c);
-    list.Put(3, &d);
-    list.Move(0, 2); // a to 2: b, c, a, d
-    EXPECT_EQ(list.Get(0), &b);
-    EXPECT_EQ(list.Get(1), &c);
-    EXPECT_EQ(list.Get(2), &a);
-    EXPECT_EQ(list.Get(3), &d);
-    list.Move(3, 0); // d to 0: d, b, c, a
-    EXPECT_EQ(list.Get(0), &d);
-    EXPECT_EQ(list.Get(1), &b);
-    EXPECT_EQ(list.Get(3), &a);
+    // Move rotates only the range between.
+    TSparseList<Item> four(TSPAQuantum::SPASmall);
+    for (int i = 0; i < 4; ++i)
+        four.Put(i, &items[i]);
+    four.Move(0, 2);
+    EXPECT_EQ(At(four, items, {0, 1, 2, 3}), (std::vector<int>{1, 2, 0, 3}));
+    four.Move(3, 0);
+    EXPECT_EQ(At(four, items, {0, 1, 2, 3}), (std::vector<int>{3, 1, 2, 0}));
 
     // Far apart in a sparse list: empty positions move as well.
     TSparseList<Item> sparse(TSPAQuantum::SPALarge);
-    sparse.Put(5, &a);
-    sparse.Put(100000, &b);
+    sparse.Put(5, &items[0]);
+    sparse.Put(100000, &items[1]);
     sparse.Move(5, 99999);
-    EXPECT_EQ(sparse.Get(5), nullptr);
-    EXPECT_EQ(sparse.Get(99999), &a);
-    EXPECT_EQ(sparse.Get(100000), &b);
+    EXPECT_EQ(At(sparse, items, {5, 99999, 100000}), (std::vector<int>{-1, 0, 1}));
     sparse.Move(100000, 0);
-    EXPECT_EQ(sparse.Get(0), &b);
-    EXPECT_EQ(sparse.Get(100000), &a);
+    EXPECT_EQ(At(sparse, items, {0, 100000}), (std::vector<int>{1, 0}));
     EXPECT_EQ(sparse.Count(), 100001);
 }
 

@@ -30,7 +30,9 @@ TEST(ScriptedUserInteraction, AnswersInOrderAndRecordsEverythingShown) {
     r.ui.AnswerMessage(mrYes)
         .AnswerInput(QStringLiteral("t2"))
         .AnswerOpenFile(QStringLiteral("/tmp/a.sql"))
-        .AnswerMessage(mrNo);
+        .AnswerMessage(mrNo)
+        .CancelInput()
+        .CancelInput();
 
     EXPECT_EQ(
         Ui().MessageBox(QStringLiteral("改变连接？"), QStringLiteral("提示"), TMsgButtons::YesNo),
@@ -41,29 +43,24 @@ TEST(ScriptedUserInteraction, AnswersInOrderAndRecordsEverythingShown) {
     EXPECT_EQ(
         Ui().OpenFileName(nullptr, QStringLiteral("打开"), QStringLiteral("*.sql"), QString()),
         QStringLiteral("/tmp/a.sql"));
-    EXPECT_EQ(
-        Ui().MessageBox(QStringLiteral("second"), QStringLiteral("提示!"), TMsgButtons::YesNo),
-        mrNo);
-
-    EXPECT_EQ(r.ui.MessageTexts(),
-              (QStringList{QStringLiteral("改变连接？"), QStringLiteral("second")}));
-    EXPECT_EQ(r.ui.Captions(), (QStringList{QStringLiteral("提示"), QStringLiteral("别名"),
-                                            QStringLiteral("打开"), QStringLiteral("提示!")}));
-    ASSERT_EQ(r.ui.Log().size(), 4);
-    EXPECT_EQ(r.ui.Log()[1].Value, QStringLiteral("t1")) << "the input default is recorded";
-    EXPECT_EQ(r.ui.Remaining(), 0);
-    EXPECT_TRUE(r.problems.isEmpty());
-}
-
-TEST(ScriptedUserInteraction, CancelledInputBoxGivesTheDefault) {
-    Recorder r;
-    r.ui.CancelInput();
+    EXPECT_EQ(Ui().MessageBox(QStringLiteral("second"), QStringLiteral("提示!"),
+                              TMsgButtons::YesNoDefaultNo),
+              mrNo);
+    // A cancelled input box gives the default; a cancelled query keeps the value.
     EXPECT_EQ(Ui().InputBox(QStringLiteral("c"), QStringLiteral("p"), QStringLiteral("default")),
               QStringLiteral("default"));
     QString value = QStringLiteral("x");
-    r.ui.CancelInput();
     EXPECT_FALSE(Ui().InputQuery(QStringLiteral("c"), QStringLiteral("p"), value));
     EXPECT_EQ(value, QStringLiteral("x"));
+
+    EXPECT_EQ(r.ui.MessageTexts(),
+              (QStringList{QStringLiteral("改变连接？"), QStringLiteral("second")}));
+    EXPECT_EQ(r.ui.Captions(), (QStringList{"提示", "别名", "打开", "提示!", "c", "c"}));
+    ASSERT_EQ(r.ui.Log().size(), 6);
+    EXPECT_EQ(r.ui.Log()[1].Value, QStringLiteral("t1")) << "the input default is recorded";
+    EXPECT_EQ(r.ui.Log()[3].Buttons, TMsgButtons::YesNoDefaultNo);
+    EXPECT_EQ(r.ui.Remaining(), 0);
+    EXPECT_TRUE(r.problems.isEmpty());
 }
 
 TEST(ScriptedUserInteraction, ReportsInteractionsTheScriptDidNotExpect) {
@@ -150,14 +147,6 @@ TEST(QtUserInteraction, EnterAnswersTheDefaultButton) {
         EXPECT_EQ(qt.MessageBox(QStringLiteral("加入?"), QStringLiteral("提示!"), c.Buttons),
                   c.Enter);
     }
-}
-
-TEST(ScriptedUserInteraction, RecordsTheButtonsOfAMessage) {
-    Recorder r;
-    r.ui.AnswerMessage(mrNo);
-    Ui().MessageBox(QStringLiteral("加入?"), QStringLiteral("提示!"), TMsgButtons::YesNoDefaultNo);
-    ASSERT_EQ(r.ui.Log().size(), 1);
-    EXPECT_EQ(r.ui.Log()[0].Buttons, TMsgButtons::YesNoDefaultNo);
 }
 
 TEST(QtFileFilter, TurnsDescriptionPatternPairsIntoQtFilters) {

@@ -98,19 +98,19 @@ TEST(DataLinkFile, AnythingElseGivesAnEmptyTextAndTheReason) {
                 true));
     const QString binary =
         WriteBytes(dir, QStringLiteral("binary.udl"), QByteArray("\x00\x01\x02\xff", 4));
-    const QString marker = QString::fromLatin1(kDataLinkMarker);
+    auto noString = [](const QString& path) {
+        return QStringLiteral("数据链接文件“%1”中没有连接字符串（应在“%2”这一行的下一行）")
+            .arg(path, QString::fromLatin1(kDataLinkMarker));
+    };
     const std::pair<QString, QString> cases[] = {
         {QString(), QStringLiteral("没有给出数据链接文件的路径")},
         {dir.path(), QStringLiteral("无法读取数据链接文件“%1”：这是一个文件夹").arg(dir.path())},
         {QStringLiteral("/dev/zero"),
          QStringLiteral(
              "无法读取数据链接文件“/dev/zero”：这不是普通文件（而是设备、管道或套接字）")},
-        {noMarker, QStringLiteral("数据链接文件“%1”中没有连接字符串（应在“%2”这一行的下一行）")
-                       .arg(noMarker, marker)},
-        {last, QStringLiteral("数据链接文件“%1”中没有连接字符串（应在“%2”这一行的下一行）")
-                   .arg(last, marker)},
-        {binary, QStringLiteral("数据链接文件“%1”中没有连接字符串（应在“%2”这一行的下一行）")
-                     .arg(binary, marker)},
+        {noMarker, noString(noMarker)},
+        {last, noString(last)},
+        {binary, noString(binary)},
     };
     for (const auto& [path, reason] : cases) {
         QString error;

@@ -48,65 +48,66 @@ const QStringList kFromWhere{QStringLiteral("from"), QStringLiteral("where")};
 } // namespace
 
 TEST(AnalysisSQLClause, CutsTheItemsUpToTheNextKeyword) {
-    const QString sql = QStringLiteral("select a, sum(b) total, 'x,y' from t");
-    const Clause c = Cut(sql, "select", kFromWhere);
-    EXPECT_EQ(c.Message, QString());
-    EXPECT_EQ(c.Items, QStringList({"a", "sum(b) total", "'x,y'"}));
-    EXPECT_EQ(c.Next, QStringLiteral("from"));
-    EXPECT_EQ(c.NextPos, 31);
-}
-
-TEST(AnalysisSQLClause, StartsAtTheGivenPositionAndReportsPositionsInTheWholeText) {
-    const QString sql = QStringLiteral("select a from t GROUP   BY a, (b) ORDER BY a");
-    const int start = int(sql.indexOf("GROUP")) + 1;
-    const Clause c = Cut(sql, "group by", {"having", "order by"}, start);
-    EXPECT_EQ(c.Items, QStringList({"a", "b"})) << "items trimmed of blanks and parentheses";
-    EXPECT_EQ(c.Next, QStringLiteral("order by"));
-    EXPECT_EQ(c.NextPos, int(sql.indexOf("ORDER")) + 1);
-
-    const Clause last = Cut(sql, "order by", {}, c.NextPos);
-    EXPECT_EQ(last.Items, QStringList({"a"}));
-    EXPECT_EQ(last.Next, QString()) << "the items ran to the end";
-    EXPECT_EQ(last.NextPos, 0);
-}
-
-TEST(AnalysisSQLClause, KeepsEmptyItemsBetweenCommas) {
-    EXPECT_EQ(Cut("select a,,b from t", "select", kFromWhere).Items, QStringList({"a", "", "b"}));
-    const Clause c = Cut("select a, from t", "select", kFromWhere);
-    EXPECT_EQ(c.Items, QStringList({"a", ""}));
-    EXPECT_EQ(c.Next, QStringLiteral("from"));
-    EXPECT_EQ(Cut("select a,", "select", kFromWhere).Items, QStringList({"a"}));
-    EXPECT_EQ(Cut("select", "select", kFromWhere).Items, QStringList());
-}
-
-TEST(AnalysisSQLClause, ReportsAMissingKeyword) {
-    const Clause c = Cut("select a from t", "where", {"group by", "order by"});
-    EXPECT_EQ(c.Message, QStringLiteral("not Found KeyWord \"where\" "));
-    EXPECT_TRUE(c.Items.isEmpty());
-    EXPECT_EQ(Cut("selec a from t", "select", kFromWhere).Message,
-              QStringLiteral("not Found KeyWord \"select\" "));
-    EXPECT_EQ(Cut("select a from t", "select", kFromWhere, 100).Message,
-              QStringLiteral("not Found KeyWord \"select\" "));
-    EXPECT_EQ(Cut("selectx from t", "select", kFromWhere).Message,
-              QStringLiteral("not Found KeyWord \"select\" "));
-}
-
-TEST(AnalysisSQLClause, QuotesTheTextBeforeAnItemItCannotRead) {
-    Clause c = Cut("select a, (b from t", "select", kFromWhere);
-    EXPECT_EQ(c.Message, QStringLiteral("在【select a, 】后有语法错误！"));
-    EXPECT_EQ(c.Items, QStringList({"a"})) << "items before the error stay";
-    c = Cut("select 名称, '北京 from 客户", "select", kFromWhere);
-    EXPECT_EQ(c.Message, QStringLiteral("在【select 名称, 】后有语法错误！"));
-    c = Cut("select a) from t", "select", kFromWhere);
-    EXPECT_EQ(c.Message, QStringLiteral("在【select 】后有语法错误！"));
-}
-
-TEST(AnalysisSQLClause, NeedsASeparatorBlankBeforeTheNextKeyword) {
-    // Texts pass through TrimExp first; a bare line feed does not end a clause.
-    const Clause c = Cut("select a\nfrom t", "select", kFromWhere);
-    EXPECT_EQ(c.Items, QStringList({"a\nfrom t"}));
-    EXPECT_EQ(c.Next, QString());
-    EXPECT_EQ(Cut("select [a from] from t", "select", kFromWhere).Items, QStringList({"[a from]"}));
+    const QString notFound = QStringLiteral("not Found KeyWord \"%1\" ");
+    const QString syntax = QStringLiteral("在【%1】后有语法错误！");
+    const QString grouped = QStringLiteral("select a from t GROUP   BY a, (b) ORDER BY a");
+    struct Case {
+        QString sql, keyword;
+        QStringList next;
+        int start;
+        QString message;
+        QStringList items;
+        QString found;
+        int foundPos;
+    };
+    const Case cases[] = {
+        {"select a, sum(b) total, 'x,y' from t",
+         "select",
+         kFromWhere,
+         1,
+         "",
+         {"a", "sum(b) total", "'x,y'"},
+         "from",
+         31},
+        // From a given start, positions in the whole text; items trimmed of
+        // blanks and parentheses; the last clause runs to the end.
+        {grouped, "group by", {"having", "order by"}, 17, "", {"a", "b"}, "order by", 35},
+        {grouped, "order by", {}, 35, "", {"a"}, "", 0},
+        // Empty items between commas stay, not one after a final comma.
+        {"select a,,b from t", "select", kFromWhere, 1, "", {"a", "", "b"}, "from", 13},
+        {"select a, from t", "select", kFromWhere, 1, "", {"a", ""}, "from", 11},
+        {"select a,", "select", kFromWhere, 1, "", {"a"}, "", 0},
+        {"select", "select", kFromWhere, 1, "", {}, "", 0},
+        // A bare line feed does not end a clause (texts pass through TrimExp).
+        {"select a\nfrom t", "select", kFromWhere, 1, "", {"a\nfrom t"}, "", 0},
+        {"select [a from] from t", "select", kFromWhere, 1, "", {"[a from]"}, "from", 17},
+        // A missing keyword.
+        {"select a from t", "where", {"group by", "order by"}, 1, notFound.arg("where"), {}, "", 0},
+        {"selec a from t", "select", kFromWhere, 1, notFound.arg("select"), {}, "", 0},
+        {"select a from t", "select", kFromWhere, 100, notFound.arg("select"), {}, "", 0},
+        {"selectx from t", "select", kFromWhere, 1, notFound.arg("select"), {}, "", 0},
+        // The text before an item it cannot read is quoted; earlier items stay.
+        {"select a, (b from t", "select", kFromWhere, 1, syntax.arg("select a, "), {"a"}, "", 0},
+        {"select 名称, '北京 from 客户",
+         "select",
+         kFromWhere,
+         1,
+         syntax.arg("select 名称, "),
+         {"名称"},
+         "",
+         0},
+        {"select a) from t", "select", kFromWhere, 1, syntax.arg("select "), {}, "", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.sql.toStdString() + " / " + c.keyword.toStdString());
+        const Clause got = Cut(c.sql, c.keyword, c.next, c.start);
+        EXPECT_EQ(got.Message, c.message);
+        EXPECT_EQ(got.Items, c.items);
+        if (c.message.isEmpty()) {
+            EXPECT_EQ(got.Next, c.found);
+            EXPECT_EQ(got.NextPos, c.foundPos);
+        }
+    }
 }
 
 TEST(AnalysisUnionClause, SplitsStatementsAtTopLevelSetOperators) {

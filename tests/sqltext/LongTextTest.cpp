@@ -41,8 +41,10 @@ QString JoinChain(int joins) {
 
 } // namespace
 
-TEST(LongText, WhereWithAHundredThousandConditions) {
-    const int count = 100000;
+TEST(LongText, ClausesOfVeryManyItems) {
+    // A hundred thousand conditions, fifty thousand groups inside one group,
+    // twenty thousand union parts and a thousand joins.
+    const int count = 100000, groups = 50000, parts = 20000, joins = 1000;
     QStringList rows;
     AnalysisWhereClause(Conditions(count), rows, QString(), QString(), QString());
     ASSERT_EQ(rows.size(), 6 * count);
@@ -50,22 +52,16 @@ TEST(LongText, WhereWithAHundredThousandConditions) {
     EXPECT_EQ(Group(rows, 2, 6), QStringList({"", "t2.c2 ", "=", " '值2'", "", "and"}));
     EXPECT_EQ(Group(rows, count - 1, 6),
               QStringList({"", "t99999.c99999 ", "=", " '值99999'", "", ""}));
-}
 
-TEST(LongText, WhereOfParenthesisedConditionsInsideOneGroup) {
-    const int count = 50000;
     QString cond;
-    for (int i = 0; i < count; ++i)
+    for (int i = 0; i < groups; ++i)
         cond += (i ? QStringLiteral(" or (c = %1)") : QStringLiteral("(c = %1)")).arg(i);
-    QStringList rows;
+    rows.clear();
     AnalysisWhereClause("(" + cond + ")", rows, QString(), QString(), QString());
-    ASSERT_EQ(rows.size(), 6 * count);
+    ASSERT_EQ(rows.size(), 6 * groups);
     EXPECT_EQ(Group(rows, 0, 6), QStringList({"((", "c ", "=", " 0", ")", "or"}));
-    EXPECT_EQ(Group(rows, count - 1, 6), QStringList({"(", "c ", "=", " 49999", "))", ""}));
-}
+    EXPECT_EQ(Group(rows, groups - 1, 6), QStringList({"(", "c ", "=", " 49999", "))", ""}));
 
-TEST(LongText, UnionOfTwentyThousandParts) {
-    const int parts = 20000;
     QStringList list;
     AnalysisUnionClause(UnionOf(parts), list, QString(), QString(), QString());
     ASSERT_EQ(list.size(), 4 * parts);
@@ -73,10 +69,7 @@ TEST(LongText, UnionOfTwentyThousandParts) {
               QStringList({"(", "select a0 from t0 where b = 'x union y'", ")", "union all"}));
     EXPECT_EQ(Group(list, parts - 1, 4),
               QStringList({"(", "select a19999 from t19999 where b = 'x union y'", ")", ""}));
-}
 
-TEST(LongText, FromWithAThousandJoins) {
-    const int joins = 1000;
     QStringList joinList, tables;
     AnalysisFromClause(JoinChain(joins), joinList, tables);
     ASSERT_EQ(tables.size(), joins + 1);

@@ -124,21 +124,13 @@ void CompareClauses(const QString& s, int start) {
 
 } // namespace
 
-TEST(ModelComparison, ScannersAgreeOnGeneratedTexts) {
-    TextGenerator generator(20261205);
+TEST(ModelComparison, ScannersAndClauseAnalysersAgreeOnGeneratedTexts) {
+    TextGenerator scanned(20261205), analysed(4121);
     for (int round = 0; round < 1500 && !HasFailure(); ++round) {
-        const QString s = generator.Next();
-        SCOPED_TRACE(s.toStdString());
-        CompareScanners(s, generator.Pick(s.size() + 3));
-    }
-}
-
-TEST(ModelComparison, ClauseAnalysersAgreeOnGeneratedTexts) {
-    TextGenerator generator(4121);
-    for (int round = 0; round < 1500 && !HasFailure(); ++round) {
-        const QString s = generator.Next();
-        SCOPED_TRACE(s.toStdString());
-        CompareClauses(s, generator.Pick(s.size() + 3));
+        const QString s = scanned.Next(), t = analysed.Next();
+        SCOPED_TRACE(s.toStdString() + " / " + t.toStdString());
+        CompareScanners(s, scanned.Pick(s.size() + 3));
+        CompareClauses(t, analysed.Pick(t.size() + 3));
     }
 }
 

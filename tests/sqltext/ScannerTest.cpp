@@ -68,12 +68,11 @@ TEST(FindExpEnd, EndsAtTheEndCharacterOrBeforeAKeywordAtTheTopLevel) {
         QString found = QStringLiteral("?");
         int keyPos = -1;
         const QChar endChar = c.endChar ? QChar(c.endChar) : QChar();
-        EXPECT_EQ(
-            FindExpEnd(QString::fromUtf8(c.text), endChar, c.keywords, found, keyPos, c.start),
-            c.result)
+        const int result =
+            FindExpEnd(QString::fromUtf8(c.text), endChar, c.keywords, found, keyPos, c.start);
+        EXPECT_EQ(std::tie(result, found, keyPos),
+                  std::make_tuple(c.result, QString::fromUtf8(c.found), c.keyPos))
             << c.text;
-        EXPECT_EQ(found, QString::fromUtf8(c.found)) << c.text;
-        EXPECT_EQ(keyPos, c.keyPos) << c.text;
     }
 }
 
@@ -120,11 +119,10 @@ TEST(IsBeginWithPhrase, MatchesWholeWordsSeparatedByAnyBlanks) {
     };
     for (const Case& c : cases) {
         int endPos = -1;
-        EXPECT_EQ(IsBeginWithPhrase(QString::fromUtf8(c.phrase), QString::fromUtf8(c.text), endPos,
-                                    c.start, c.ignoreCase),
-                  c.result)
+        const int result = IsBeginWithPhrase(QString::fromUtf8(c.phrase), QString::fromUtf8(c.text),
+                                             endPos, c.start, c.ignoreCase);
+        EXPECT_EQ(std::tie(result, endPos), std::tie(c.result, c.endPos))
             << c.phrase << " in " << c.text;
-        EXPECT_EQ(endPos, c.endPos) << c.phrase << " in " << c.text;
     }
     int endPos = -1;
     EXPECT_EQ(IsBeginWith("select", "  SELECT a", endPos, 1, false), 3) << "always ignores case";
@@ -150,8 +148,7 @@ TEST(FindSQLInExp, FindsTheInnermostParenthesisedSubSelectFirst) {
     };
     for (const auto& [text, start, found, sqlStart, sqlEnd] : cases) {
         int s = -1, e = -1;
-        EXPECT_EQ(FindSQLInExp(QString::fromUtf8(text), start, s, e), found) << text;
-        EXPECT_EQ(s, sqlStart) << text;
-        EXPECT_EQ(e, sqlEnd) << text;
+        const bool result = FindSQLInExp(QString::fromUtf8(text), start, s, e);
+        EXPECT_EQ(std::tie(result, s, e), std::tie(found, sqlStart, sqlEnd)) << text;
     }
 }
