@@ -5,6 +5,7 @@
 #include "GridTestSupport.h"
 
 #include "grid/GridStreaming.h"
+#include "grid/StringPrGridStrings.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -64,7 +65,9 @@ TEST(GridKeyboard, ArrowsPagesHomeAndEndMoveTheCurrentCell) {
         PressKey(key, mods);
         SCOPED_TRACE(step++);
         EXPECT_EQ(Current(*grid), cell);
-        if (top) EXPECT_EQ(grid->TopRow(), top);
+        if (top) {
+            EXPECT_EQ(grid->TopRow(), top);
+        }
         EXPECT_LE(grid->Row(), grid->TopRow() + grid->VisibleRowCount() - 1);
     }
 }
