@@ -332,10 +332,10 @@ TEST(GridMouse, WheelMovesTheCurrentRowAndScrollBarsScroll) {
 TEST(GridFocus, EnterAndExitFollowTheFocusAcrossTheEditor) {
     GridAndEdit w(TGridOptions{goEditing});
     TStringGridEx* grid = w.grid;
+    w.after->setFocus();
     QStringList events;
     grid->OnEnter = [&](QObject*) { events << "enter"; };
     grid->OnExit = [&](QObject*) { events << "exit"; };
-    w.after->setFocus();
     grid->setFocus();
     PressKey(Qt::Key_F2); // the editor takes the focus: still inside the grid
     ASSERT_TRUE(grid->InplaceEditor()->hasFocus());
