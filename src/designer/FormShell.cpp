@@ -62,6 +62,9 @@ TFrm_Quillary::TFrm_Quillary(TQuillaryDialog* dialog, QWidget* parent)
 TFrm_Quillary::~TFrm_Quillary() {
     // Queries first: the connections they use belong to the dialog.
     ResQuery->Close();
+    // The result model resets when its query goes with the children, after
+    // this form has stopped being one.
+    disconnect(DataSource1, nullptr, this, nullptr);
 }
 
 void TFrm_Quillary::ConnectHandlers() {
