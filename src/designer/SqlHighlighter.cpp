@@ -65,6 +65,8 @@ TSqlHighlighter* TSqlHighlighter::Attach(QPlainTextEdit* editor) {
     if (TSqlHighlighter* existing = Of(editor)) return existing;
     auto* highlighter = new TSqlHighlighter(editor->document(), editor);
     highlighter->m_editor = editor;
+    highlighter->m_editorObject = editor;
+    highlighter->m_viewportObject = editor->viewport();
     highlighter->SetPalette(editor->palette());
     highlighter->m_refresh = new QTimer(highlighter);
     highlighter->m_refresh->setSingleShot(true);
@@ -86,9 +88,11 @@ TSqlHighlighter* TSqlHighlighter::Of(const QPlainTextEdit* editor) {
 }
 
 bool TSqlHighlighter::eventFilter(QObject* watched, QEvent* event) {
-    if (m_editor && watched == m_editor && event->type() == QEvent::PaletteChange)
-        SetPalette(m_editor->palette());
-    else if (m_editor && watched == m_editor->viewport() &&
+    // Compared as plain objects: the editor may already be half destroyed
+    // when its last focus change comes through here.
+    if (m_editor && watched == m_editorObject && event->type() == QEvent::PaletteChange)
+        SetPalette(static_cast<QWidget*>(watched)->palette());
+    else if (m_editor && watched == m_viewportObject &&
              (event->type() == QEvent::Resize || event->type() == QEvent::Show))
         m_refresh->start();
     return QSyntaxHighlighter::eventFilter(watched, event);

@@ -80,6 +80,8 @@ private:
     int m_visibleTo = 0;
     bool m_visibleKnown = false;
     QPlainTextEdit* m_editor = nullptr;
+    const QObject* m_editorObject = nullptr;
+    const QObject* m_viewportObject = nullptr;
     QTimer* m_refresh = nullptr;
     std::pair<int, int> m_markedPair{-1, -1};
 };

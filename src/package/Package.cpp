@@ -12,7 +12,9 @@ bool g_initialized = false;
 } // namespace
 
 const QList<TPackageUnit>& GetPackageInfoTable() {
-    static const QList<TPackageUnit> units = {
+    // Never destroyed: a plugin may finalize from its own exit handlers,
+    // after this library's statics are gone.
+    static const auto& units = *new QList<TPackageUnit>{
         {QStringLiteral("u_link")},
         {QStringLiteral("Paste")},
         {QStringLiteral("LoginParm")},
