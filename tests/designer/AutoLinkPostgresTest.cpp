@@ -59,12 +59,12 @@ protected:
 };
 
 TEST_F(AutoLinkPostgresTest, PlacedTablesJoinAlongTheirKeys) {
-    Place(QStringLiteral("autolink.orders"));
-    Place(QStringLiteral("autolink.\"Customers\""));
+    Place("autolink.orders");
+    Place("autolink.\"Customers\"");
     EXPECT_EQ(Links(), QStringList({"autolink.orders.customer=autolink.\"Customers\".Id"}));
-    Place(QStringLiteral("autolink.shipments"));
+    Place("autolink.shipments");
     EXPECT_EQ(Links().size(), 1) << "no key between orders and shipments";
-    Place(QStringLiteral("autolink.lines"));
+    Place("autolink.lines");
     EXPECT_EQ(Links().mid(1), QStringList({"autolink.orders.id=autolink.lines.order_id",
                                            "autolink.shipments.order_id=autolink.lines.order_id",
                                            "autolink.shipments.line_no=autolink.lines.line_no"}));
@@ -72,8 +72,8 @@ TEST_F(AutoLinkPostgresTest, PlacedTablesJoinAlongTheirKeys) {
 
 TEST_F(AutoLinkPostgresTest, SwitchedOffPlacingLinksNothing) {
     dialog.IsAutoLink = false;
-    Place(QStringLiteral("autolink.\"Customers\""));
-    Place(QStringLiteral("autolink.orders"));
+    Place("autolink.\"Customers\"");
+    Place("autolink.orders");
     EXPECT_TRUE(Links().isEmpty());
 }
 

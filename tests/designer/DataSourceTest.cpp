@@ -29,15 +29,14 @@ TEST(DataSourceKind, ProvidersAreRecognisedWithoutLookingAtOdbc) {
 
 TEST(DataSourceKind, OdbcDataSourcesByTheirDriver) {
     const std::pair<QString, int> cases[] = {
-        {QStringLiteral("Provider=MSDASQL.1;Data Source=AccessLike"), dsAccess},
-        {QStringLiteral("DSN=AnywhereUser"),
-         dsSybase}, // user store only, driver name with a version
-        {QStringLiteral("Data Source=ExcelLike"), dsExcel},
-        {QStringLiteral("Data Source=OracleLike"), dsOracle},
-        {QStringLiteral("Data Source=SqlServerLike"), dsSqlServer},
-        {QStringLiteral("Data Source=QuillarySystem"), dsOther},
-        {QStringLiteral("Data Source=NoSuchDsn"), dsOther},
-        {QStringLiteral("Provider=MSDASQL.1;Data Source=\"broken"), dsOther},
+        {"Provider=MSDASQL.1;Data Source=AccessLike", dsAccess},
+        {"DSN=AnywhereUser", dsSybase}, // user store only, driver name with a version
+        {"Data Source=ExcelLike", dsExcel},
+        {"Data Source=OracleLike", dsOracle},
+        {"Data Source=SqlServerLike", dsSqlServer},
+        {"Data Source=QuillarySystem", dsOther},
+        {"Data Source=NoSuchDsn", dsOther},
+        {"Provider=MSDASQL.1;Data Source=\"broken", dsOther},
     };
     for (const auto& [cs, kind] : cases) {
         TADOConnection c(cs);
@@ -92,33 +91,32 @@ TEST(FieldTypeClass, OtherTypesLeaveTheResultAndBadModesEmptyIt) {
         EXPECT_EQ(result, QString());
         GetDataType(type, 2, result);
         EXPECT_EQ(result, QString());
-        result = QStringLiteral("kept");
+        result = "kept";
         GetDataType(type, 2, result);
-        EXPECT_EQ(result, QStringLiteral("kept")) << "the text is left as the caller passed it";
+        EXPECT_EQ(result, "kept") << "the text is left as the caller passed it";
     }
-    QString result = QStringLiteral("x");
+    QString result = "x";
     GetDataType(ftString, 3, result);
     EXPECT_EQ(result, QString());
-    result = QStringLiteral("x");
+    result = "x";
     GetDataType(ftString, 0, result);
     EXPECT_EQ(result, QString());
 }
 
 TEST(AliasRule, AcceptsAndRefuses) {
-    EXPECT_TRUE(IsValidByName(QStringLiteral("T1"), dsOther));
-    EXPECT_TRUE(IsValidByName(QStringLiteral("emp"), dsOracle));
-    EXPECT_TRUE(IsValidByName(QStringLiteral("as"), dsOther)) << "the thirteenth word is allowed";
-    EXPECT_TRUE(IsValidByName(QStringLiteral("\"my table\""), dsOracle));
-    EXPECT_TRUE(IsValidByName(QStringLiteral("[order details]"), dsSqlServer));
-    EXPECT_TRUE(IsValidByName(QStringLiteral("[order details]"), dsAccess));
-    EXPECT_TRUE(IsValidByName(QStringLiteral("[x y]"), dsNone));
-    EXPECT_FALSE(IsValidByName(QStringLiteral("[order details]"), dsSybase))
-        << "brackets only below kind 2";
-    EXPECT_FALSE(IsValidByName(QStringLiteral("[order details]"), dsOther));
+    EXPECT_TRUE(IsValidByName("T1", dsOther));
+    EXPECT_TRUE(IsValidByName("emp", dsOracle));
+    EXPECT_TRUE(IsValidByName("as", dsOther)) << "the thirteenth word is allowed";
+    EXPECT_TRUE(IsValidByName("\"my table\"", dsOracle));
+    EXPECT_TRUE(IsValidByName("[order details]", dsSqlServer));
+    EXPECT_TRUE(IsValidByName("[order details]", dsAccess));
+    EXPECT_TRUE(IsValidByName("[x y]", dsNone));
+    EXPECT_FALSE(IsValidByName("[order details]", dsSybase)) << "brackets only below kind 2";
+    EXPECT_FALSE(IsValidByName("[order details]", dsOther));
     for (const char* bad :
          {"1T", "t-1", "Where", "SELECT", "desc", "in", "t 1", "_t", "客户", "t_1"})
         EXPECT_FALSE(IsValidByName(QString::fromUtf8(bad), dsOther)) << bad;
     EXPECT_FALSE(IsValidByName(QString(), dsOther));
     EXPECT_EQ(sReservedWords.size(), 13);
-    EXPECT_EQ(sReservedWords.last(), QStringLiteral("as"));
+    EXPECT_EQ(sReservedWords.last(), "as");
 }

@@ -27,7 +27,7 @@ TEST(QuillaryDialogProperties, ConstructorValues) {
     EXPECT_EQ(d.Form_Height, 532);
     EXPECT_NE(d.Form_Left, TQuillaryDialog::kDefaultFormLeft)
         << "geometry differs from the stream default";
-    EXPECT_EQ(d.Version, QStringLiteral("2.0"));
+    EXPECT_EQ(d.Version, "2.0");
     EXPECT_TRUE(d.IsAllowOrderBy);
     EXPECT_FALSE(d.IsAllowUnion);
     EXPECT_FALSE(d.IsAllowChangeCSN);
@@ -41,42 +41,42 @@ TEST(QuillaryDialogProperties, ConstructorValues) {
 
 TEST(QuillaryDialogProperties, ConnectionStringChangeClearsOnlyBeyondLetterCase) {
     TQuillaryDialog d;
-    TADOConnection external(QStringLiteral("DSN=x"));
-    d.SetConnectionString(QStringLiteral("Provider=SQLite;Data Source=a.db"));
-    d.SQL = QStringLiteral("select 1");
-    d.SQLSet = QStringList{QStringLiteral("[a]")};
-    d.SetConnectionString(QStringLiteral("provider=sqlite;data source=A.DB"));
-    EXPECT_EQ(d.SQL, QStringLiteral("select 1"));
+    TADOConnection external("DSN=x");
+    d.SetConnectionString("Provider=SQLite;Data Source=a.db");
+    d.SQL = "select 1";
+    d.SQLSet = QStringList{"[a]"};
+    d.SetConnectionString("provider=sqlite;data source=A.DB");
+    EXPECT_EQ(d.SQL, "select 1");
     EXPECT_EQ(d.SQLSet.size(), 1);
-    EXPECT_EQ(d.ConnectionString(), QStringLiteral("Provider=SQLite;Data Source=a.db"))
+    EXPECT_EQ(d.ConnectionString(), "Provider=SQLite;Data Source=a.db")
         << "case-only change keeps the old text";
 
-    d.SetConnectionString(QStringLiteral("Provider=SQLite;Data Source=b.db"));
+    d.SetConnectionString("Provider=SQLite;Data Source=b.db");
     EXPECT_EQ(d.SQL, QString());
     EXPECT_TRUE(d.SQLSet.isEmpty());
-    EXPECT_EQ(d.GetCSN(), QStringLiteral("Provider=SQLite;Data Source=b.db"));
+    EXPECT_EQ(d.GetCSN(), "Provider=SQLite;Data Source=b.db");
 }
 
 TEST(QuillaryDialogProperties, SettingTheConnectionStringDropsTheExternalConnection) {
     TQuillaryDialog d;
-    TADOConnection external(QStringLiteral("DSN=x"));
+    TADOConnection external("DSN=x");
     d.SetConnection(&external);
-    d.SQL = QStringLiteral("select 1");
+    d.SQL = "select 1";
     d.SetConnectionString(QString()); // same text as now (empty): nothing changes
     EXPECT_EQ(d.GetConnection(), &external);
-    EXPECT_EQ(d.SQL, QStringLiteral("select 1"));
-    d.SetConnectionString(QStringLiteral("DSN=y"));
+    EXPECT_EQ(d.SQL, "select 1");
+    d.SetConnectionString("DSN=y");
     EXPECT_EQ(d.GetConnection(), nullptr) << "another string: the external component goes";
     EXPECT_EQ(d.SQL, QString());
 }
 
 TEST(QuillaryDialogProperties, SettingAConnectionClearsSqlAndStringButKeepsTheState) {
     TQuillaryDialog d;
-    d.SetConnectionString(QStringLiteral("Provider=SQLite;Data Source=a.db"));
-    d.SQL = QStringLiteral("select 1");
-    d.SQLSet = QStringList{QStringLiteral("[a]")};
+    d.SetConnectionString("Provider=SQLite;Data Source=a.db");
+    d.SQL = "select 1";
+    d.SQLSet = QStringList{"[a]"};
     d.SetOwnConnection(std::make_unique<TADOConnection>());
-    TADOConnection external(QStringLiteral("DSN=QuillarySystem"));
+    TADOConnection external("DSN=QuillarySystem");
     d.SetConnection(&external);
     EXPECT_EQ(d.GetConnection(), &external);
     EXPECT_EQ(d.GetConn(), &external);
@@ -84,22 +84,21 @@ TEST(QuillaryDialogProperties, SettingAConnectionClearsSqlAndStringButKeepsTheSt
     EXPECT_EQ(d.ConnectionString(), QString());
     EXPECT_EQ(d.OwnConnection(), nullptr);
     EXPECT_EQ(d.SQLSet.size(), 1);
-    EXPECT_EQ(d.GetCSN(), QStringLiteral("DSN=QuillarySystem"));
-    d.SQL = QStringLiteral("x");
+    EXPECT_EQ(d.GetCSN(), "DSN=QuillarySystem");
+    d.SQL = "x";
     d.SetConnection(&external); // the same component: nothing happens
-    EXPECT_EQ(d.SQL, QStringLiteral("x"));
+    EXPECT_EQ(d.SQL, "x");
 }
 
 TEST(QuillaryDialogProperties, SqlLinesAndStateCopies) {
     TQuillaryDialog d;
-    d.SQL = QStringLiteral("select *\r\nfrom t\nwhere 1=1");
-    EXPECT_EQ(d.GetSQLS(), (QStringList{QStringLiteral("select *"), QStringLiteral("from t"),
-                                        QStringLiteral("where 1=1")}));
+    d.SQL = "select *\r\nfrom t\nwhere 1=1";
+    EXPECT_EQ(d.GetSQLS(), (QStringList{"select *", "from t", "where 1=1"}));
     d.SQL.clear();
     EXPECT_TRUE(d.GetSQLS().isEmpty());
-    QStringList state{QStringLiteral("[Form]"), QStringLiteral("a=1")};
+    QStringList state{"[Form]", "a=1"};
     d.FSetSQL(state);
-    state << QStringLiteral("b=2");
+    state << "b=2";
     EXPECT_EQ(d.SQLSet.size(), 2) << "a copy, the caller keeps its list";
 }
 
@@ -110,7 +109,7 @@ protected:
     // A data source that asks for a login (an ODBC source; its SQLite driver
     // takes any user).
     static QString LoginCsn() {
-        return QStringLiteral("Provider=MSDASQL.1;Persist Security Info=False;Data Source=") +
+        return "Provider=MSDASQL.1;Persist Security Info=False;Data Source=" +
                QString::fromLatin1(kSystemDsn);
     }
 };
@@ -118,7 +117,7 @@ protected:
 TEST_F(ExecuteTest, SilentConnectOpensTheDesignerOnTheCatalogue) {
     TQuillaryDialog d;
     d.SetConnectionString(SampleCsn(true));
-    d.SQL = QStringLiteral("select OrderID from orders");
+    d.SQL = "select OrderID from orders";
     QString designed;
     ExpectDesigner(ui, [&](TFrm_Quillary& form) {
         EXPECT_EQ(d.Form(), &form);
@@ -126,8 +125,7 @@ TEST_F(ExecuteTest, SilentConnectOpensTheDesignerOnTheCatalogue) {
         EXPECT_FALSE(form.Canvas()->MenuItem(TQBArea::kMenuUnion)->isVisible());
         EXPECT_TRUE(form.PageControl1->isTabVisible(TFrm_Quillary::pgOrder));
         EXPECT_GE(form.QBTables->count(), 9);
-        EXPECT_FALSE(
-            form.QBTables->findItems(QStringLiteral("orders"), Qt::MatchExactly).isEmpty());
+        EXPECT_FALSE(form.QBTables->findItems("orders", Qt::MatchExactly).isEmpty());
         EXPECT_EQ(form.GetDSN(), dsOther);
         EXPECT_EQ(form.pos(), QPoint(51, 56));
         EXPECT_EQ(form.size(), QSize(716, 532));
@@ -142,7 +140,7 @@ TEST_F(ExecuteTest, SilentConnectOpensTheDesignerOnTheCatalogue) {
         return int(mrOk);
     });
     EXPECT_TRUE(d.Execute());
-    EXPECT_EQ(d.SQL, QStringLiteral("select OrderID,CustomerID\r\nfrom orders"));
+    EXPECT_EQ(d.SQL, "select OrderID,CustomerID\r\nfrom orders");
     EXPECT_EQ(d.SQL, designed);
     EXPECT_FALSE(d.SQLSet.isEmpty()) << "the state text of the design";
     EXPECT_TRUE(d.GetConnected()) << "the own connection stays open between runs";
@@ -153,15 +151,15 @@ TEST_F(ExecuteTest, SilentConnectOpensTheDesignerOnTheCatalogue) {
 
 TEST_F(ExecuteTest, WithoutPersistedLoginTheLoginDialogComesFirst) {
     TQuillaryDialog d;
-    d.SetConnectionString(LoginCsn() + QStringLiteral(";User ID=clerk"));
+    d.SetConnectionString(LoginCsn() + ";User ID=clerk");
     QString shownUser;
-    ExpectLogin(ui, QStringLiteral("clerk"), QStringLiteral("pw"), true, &shownUser);
+    ExpectLogin(ui, "clerk", "pw", true, &shownUser);
     ExpectDesigner(ui, [](TFrm_Quillary& form) {
         EXPECT_GT(form.QBTables->count(), 0);
         return int(mrCancel);
     });
     EXPECT_FALSE(d.Execute());
-    EXPECT_EQ(shownUser, QStringLiteral("clerk")) << "the user id comes from the string";
+    EXPECT_EQ(shownUser, "clerk") << "the user id comes from the string";
     EXPECT_TRUE(d.GetConnected());
     EXPECT_FALSE(d.LoginCancelled);
 }
@@ -169,7 +167,7 @@ TEST_F(ExecuteTest, WithoutPersistedLoginTheLoginDialogComesFirst) {
 TEST_F(ExecuteTest, CancelledLoginOpensUnconnectedWithoutAMessage) {
     TQuillaryDialog d;
     d.SetConnectionString(LoginCsn());
-    d.SQL = QStringLiteral("select 1");
+    d.SQL = "select 1";
     ExpectLogin(ui, QString(), QString(), false);
     ExpectDesigner(ui, [](TFrm_Quillary& form) {
         EXPECT_EQ(form.QBTables->count(), 0);
@@ -188,8 +186,8 @@ TEST_F(ExecuteTest, FailedSilentAttemptAsksForTheLoginThenReportsTheFailure) {
     // A server that refuses at once.
     d.SetConnectionString(QStringLiteral(
         "Provider=PostgreSQL;Persist Security Info=true;Data Source=127.0.0.1;Port=1"));
-    ExpectLogin(ui, QStringLiteral("sa"), QString());
-    ui.ExpectMessage(QStringLiteral("连接数据源失败!\r\n"), QStringLiteral("提示"));
+    ExpectLogin(ui, "sa", QString());
+    ui.ExpectMessage("连接数据源失败!\r\n", "提示");
     ExpectDesigner(ui, [](TFrm_Quillary& form) {
         EXPECT_EQ(form.QBTables->count(), 0);
         return int(mrCancel);
@@ -210,8 +208,8 @@ TEST_F(ExecuteTest, AFileDatabaseNeverAsksForALogin) {
         d.Execute();
         EXPECT_TRUE(d.GetConnected());
 
-        d.SetConnectionString(QStringLiteral("Provider=SQLite;Data Source=/nonexistent/x.db"));
-        ui.ExpectMessage(QStringLiteral("连接数据源失败!\r\n"), QStringLiteral("提示"));
+        d.SetConnectionString("Provider=SQLite;Data Source=/nonexistent/x.db");
+        ui.ExpectMessage("连接数据源失败!\r\n", "提示");
         ExpectDesigner(ui, [](TFrm_Quillary&) { return int(mrCancel); });
         d.Execute();
         EXPECT_FALSE(d.GetConnected());
@@ -231,8 +229,8 @@ TEST_F(ExecuteTest, ReentranceIsRefused) {
 TEST_F(ExecuteTest, GeometryAndSystemTablesAreStoredOnCancelButSqlIsKept) {
     TQuillaryDialog d;
     d.SetConnectionString(SampleCsn());
-    d.SQL = QStringLiteral("select 1");
-    d.SQLSet = QStringList{QStringLiteral("[Form]")};
+    d.SQL = "select 1";
+    d.SQLSet = QStringList{"[Form]"};
     d.Form_Width = 0;
     d.Form_Height = 0;
     ExpectDesigner(ui, [](TFrm_Quillary& form) {
@@ -241,7 +239,7 @@ TEST_F(ExecuteTest, GeometryAndSystemTablesAreStoredOnCancelButSqlIsKept) {
         form.move(120, 130);
         form.CheckBox2->setChecked(true);
         // A design whose statement and state text differ from the stored ones.
-        EXPECT_TRUE(form.Forge(QStringLiteral("select OrderID from orders")));
+        EXPECT_TRUE(form.Forge("select OrderID from orders"));
         EXPECT_FALSE(form.GetSQLSet().isEmpty());
         return int(mrCancel);
     });
@@ -251,8 +249,8 @@ TEST_F(ExecuteTest, GeometryAndSystemTablesAreStoredOnCancelButSqlIsKept) {
     EXPECT_EQ(d.Form_Width, 800);
     EXPECT_EQ(d.Form_Height, 600);
     EXPECT_TRUE(d.SystemTable);
-    EXPECT_EQ(d.SQL, QStringLiteral("select 1"));
-    EXPECT_EQ(d.SQLSet, QStringList{QStringLiteral("[Form]")});
+    EXPECT_EQ(d.SQL, "select 1");
+    EXPECT_EQ(d.SQLSet, QStringList{"[Form]"});
 }
 
 TEST_F(ExecuteTest, ZeroSizeBecomesTheDefaultAndStays) {
@@ -272,11 +270,11 @@ TEST_F(ExecuteTest, ZeroSizeBecomesTheDefaultAndStays) {
 TEST_F(ExecuteTest, CaptionUnionItemAndOrderPageFollowTheProperties) {
     TQuillaryDialog d;
     d.SetConnectionString(SampleCsn());
-    d.Caption = QStringLiteral("订单查询");
+    d.Caption = "订单查询";
     d.IsAllowUnion = true;
     d.IsAllowOrderBy = false;
     ExpectDesigner(ui, [](TFrm_Quillary& form) {
-        EXPECT_EQ(form.windowTitle(), QStringLiteral("订单查询"));
+        EXPECT_EQ(form.windowTitle(), "订单查询");
         EXPECT_TRUE(form.Canvas()->MenuItem(TQBArea::kMenuUnion)->isVisible());
         EXPECT_FALSE(form.PageControl1->isTabVisible(TFrm_Quillary::pgOrder));
         return int(mrCancel);
@@ -286,8 +284,7 @@ TEST_F(ExecuteTest, CaptionUnionItemAndOrderPageFollowTheProperties) {
 
 TEST_F(ExecuteTest, ExcelSourcesQuoteTableNamesAndForceSystemTables) {
     TQuillaryDialog d;
-    d.SetConnectionString(
-        QStringLiteral("Provider=MSDASQL.1;Persist Security Info=True;Data Source=ExcelLike"));
+    d.SetConnectionString("Provider=MSDASQL.1;Persist Security Info=True;Data Source=ExcelLike");
     ExpectDesigner(ui, [](TFrm_Quillary& form) {
         EXPECT_EQ(form.GetDSN(), dsExcel);
         EXPECT_TRUE(form.CheckBox2->isChecked());
@@ -296,7 +293,7 @@ TEST_F(ExecuteTest, ExcelSourcesQuoteTableNamesAndForceSystemTables) {
             const QString name = form.QBTables->item(i)->text();
             EXPECT_TRUE(name.startsWith(QLatin1Char('"')) && name.endsWith(QLatin1Char('"')))
                 << name.toStdString();
-            EXPECT_FALSE(name.startsWith(QStringLiteral("\"\""))) << "quoted once";
+            EXPECT_FALSE(name.startsWith("\"\"")) << "quoted once";
         }
         return int(mrOk);
     });
@@ -324,7 +321,7 @@ TEST_F(ExecuteTest, LoginHandlerLeftOnAnExternalConnectionOutlivesTheDialog) {
     {
         TQuillaryDialog d;
         d.SetConnection(&external);
-        ExpectLogin(ui, QStringLiteral("u"), QString());
+        ExpectLogin(ui, "u", QString());
         ExpectDesigner(ui, [](TFrm_Quillary&) { return int(mrCancel); });
         d.Execute();
         EXPECT_TRUE(external.Connected());

@@ -76,7 +76,7 @@ TEST(InsertLink, AColumnBeyondTheBoxIsLinkedAsMissing) {
     const TDesignLink& link = b.Design().Links[0];
     EXPECT_EQ(link.Row2, -1);
     EXPECT_EQ(link.Field2, QString());
-    EXPECT_EQ(link.Field1, QStringLiteral("id"));
+    EXPECT_EQ(link.Field1, "id");
 }
 
 TEST(IsLinkList, DecidesWhichConditionsAreLinks) {
