@@ -29,31 +29,21 @@ protected:
         q.SQL() = QStringList{sql};
         q.ExecSQL();
     }
-    QStringList Listed() const {
-        QStringList names;
-        for (int i = 0; i < form->QBTables->count(); ++i)
-            names << form->QBTables->item(i)->text();
-        return names;
-    }
+    QStringList Listed() const { return Texts(form->QBTables); }
 };
 
-TEST_F(CatalogueTest, KindIsComputedOnceAndCached) {
+TEST_F(CatalogueTest, KindIsCachedAndTheListSorted) {
     Open(SampleCsn());
     EXPECT_EQ(form->GetDSN(), dsOther);
     form->SetDSN(dsOracle);
     EXPECT_EQ(form->GetDSN(), dsOracle) << "cached until reset to -1";
     form->SetDSN(dsNone);
     EXPECT_EQ(form->GetDSN(), dsOther);
-}
-
-TEST_F(CatalogueTest, ListIsSorted) {
-    Open(SampleCsn());
     form->GetTablesList(false);
-    QStringList names = Listed();
-    QStringList sorted = names;
+    QStringList sorted = Listed();
     sorted.sort(Qt::CaseInsensitive);
-    EXPECT_EQ(names, sorted);
-    EXPECT_TRUE(names.contains("产品销售汇总"));
+    EXPECT_EQ(Listed(), sorted);
+    EXPECT_TRUE(Listed().contains("产品销售汇总"));
 }
 
 TEST_F(CatalogueTest, OracleReadsItsCatalogueQueriesAndFallsBack) {
@@ -182,18 +172,13 @@ TEST_F(CatalogueTest, SuccessfulSwitchReplacesConnectionListAndDesign) {
     EXPECT_EQ(Listed(), QStringList{"货品"});
     EXPECT_TRUE(form->Canvas()->Tables().isEmpty());
     EXPECT_EQ(form->ResQuery->Connection(), dialog.GetConn());
-}
 
-TEST_F(CatalogueTest, SwitchingToExcelForcesSystemTablesAndQuotes) {
-    Open(SampleCsn());
-    EXPECT_EQ(form->ChangeCSN(QStringLiteral(
-                  "Provider=MSDASQL.1;Persist Security Info=True;Data Source=ExcelLike")),
+    // Excel: system tables are forced on, and names quoted.
+    EXPECT_EQ(form->ChangeCSN("Provider=MSDASQL.1;Persist Security Info=True;Data Source=ExcelLike"),
               1);
     EXPECT_EQ(form->GetDSN(), dsExcel);
-    EXPECT_TRUE(dialog.SystemTable);
-    EXPECT_TRUE(form->CheckBox2->isChecked());
-    ASSERT_GT(form->QBTables->count(), 0);
-    EXPECT_TRUE(form->QBTables->item(0)->text().startsWith(QLatin1Char('"')));
+    EXPECT_TRUE(dialog.SystemTable && form->CheckBox2->isChecked());
+    EXPECT_TRUE(Listed().value(0).startsWith('"'));
 }
 
 TEST_F(CatalogueTest, OpenSourceAsksFirstWhenTheSqlChanged) {

@@ -21,13 +21,6 @@ namespace {
 
 const QString kAll = QString::fromUtf8(kAllTables);
 
-QStringList Items(const QListWidget* list) {
-    QStringList texts;
-    for (int i = 0; i < list->count(); ++i)
-        texts << list->item(i)->text();
-    return texts;
-}
-
 // Scripts the paste dialog: `work` receives it and returns the modal result.
 void ExpectPaste(TScriptedUserInteraction& ui, std::function<int(TFrm_Paste&)> work) {
     ui.AnswerModal([work](QDialog* d) {
@@ -47,7 +40,7 @@ void ChooseTable(TFrm_Paste& form, int index) {
 int Choose(TFrm_Paste& form, const QString& text) {
     const auto found = form.ListBox1->findItems(text, Qt::MatchExactly);
     EXPECT_EQ(found.size(), 1) << text.toStdString() << " in "
-                               << Items(form.ListBox1).join(',').toStdString();
+                               << Texts(form.ListBox1).join(',').toStdString();
     if (found.isEmpty()) return mrCancel;
     form.ListBox1->setCurrentItem(found.first(), QItemSelectionModel::ClearAndSelect);
     form.Button1Click();
@@ -125,7 +118,7 @@ TEST_F(PasteDialogTest, TwoTablesOfferAllColumnsOrOneTablesColumnsBare) {
         EXPECT_EQ(form.ComboBox1->currentText(), kAll);
         EXPECT_EQ(form.ComboBox1->count(), 3) << "the tables, then all tables";
         EXPECT_EQ(columns.size(), 4) << "the blank first line is out while the dialog runs";
-        EXPECT_EQ(Items(form.ListBox1), columns);
+        EXPECT_EQ(Texts(form.ListBox1), columns);
         return Choose(form, "o.id");
     });
     EXPECT_EQ(PasteColumn(columns, tables), "o.id");
@@ -133,11 +126,11 @@ TEST_F(PasteDialogTest, TwoTablesOfferAllColumnsOrOneTablesColumnsBare) {
 
     ExpectPaste(ui, [&](TFrm_Paste& form) {
         ChooseTable(form, 1);
-        EXPECT_EQ(Items(form.ListBox1), (QStringList{"qty", "id"}));
+        EXPECT_EQ(Texts(form.ListBox1), (QStringList{"qty", "id"}));
         ChooseTable(form, 2);
-        EXPECT_EQ(Items(form.ListBox1), columns) << "all tables again";
+        EXPECT_EQ(Texts(form.ListBox1), columns) << "all tables again";
         ChooseTable(form, 0);
-        EXPECT_EQ(Items(form.ListBox1), (QStringList{"id", "total"}));
+        EXPECT_EQ(Texts(form.ListBox1), (QStringList{"id", "total"}));
         return Choose(form, "id");
     });
     EXPECT_EQ(PasteColumn(columns, tables), "o.id");
@@ -147,7 +140,7 @@ TEST_F(PasteDialogTest, SingleTablePreselectedAndClosingWithoutChoiceGivesNothin
     QStringList columns = {"items.qty", "items.price"};
     ExpectPaste(ui, [](TFrm_Paste& form) {
         EXPECT_EQ(form.ComboBox1->count(), 1) << "no all-tables entry";
-        EXPECT_EQ(Items(form.ListBox1), (QStringList{"qty", "price"}));
+        EXPECT_EQ(Texts(form.ListBox1), (QStringList{"qty", "price"}));
         return Choose(form, "qty");
     });
     EXPECT_EQ(PasteColumn(columns, {"items"}), "items.qty");
