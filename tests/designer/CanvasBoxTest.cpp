@@ -49,17 +49,22 @@ protected:
 };
 
 TEST_F(BoxTest, FourTablesPlacedInARowDoNotOverlap) {
-    QList<TQBTable*> boxes;
-    for (const char* table : {"customers", "orders", "order_items", "products"})
-        boxes << Place(QString::fromLatin1(table));
+    form->QBTables->setCurrentRow(-1);
+    form->QBTablesDblClick();
+    EXPECT_TRUE(canvas()->Tables().isEmpty()) << "nothing selected";
+    QList<TQBTable*> boxes{Place("customers")};
+    form->QBTables->setCurrentItem(form->QBTables->findItems("orders", Qt::MatchExactly)[0]);
+    QTest::keyClick(form->QBTables, Qt::Key_Return); // Enter places too
+    boxes << canvas()->Tables().last() << Place("order_items") << Place("products");
     ASSERT_EQ(canvas()->Tables().size(), 4);
     EXPECT_EQ(boxes[0]->pos(), QPoint(10, 10));
+    EXPECT_EQ(boxes[1]->pos(), QPoint(boxes[0]->geometry().right() + 11, 10)) << "beside the first";
     for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(boxes[i]->IsActive(), i == 3) << "only the latest box is active";
         EXPECT_GE(boxes[i]->width(), boxes[i]->FieldList->GetCheckW() + 130);
         for (int j = i + 1; j < 4; ++j)
             EXPECT_FALSE(boxes[i]->geometry().intersects(boxes[j]->geometry())) << i << " " << j;
     }
-    EXPECT_EQ(boxes[1]->y(), 10) << "the second box stands beside the first";
     // The columns of each box are offered for grouping and conditions.
     EXPECT_TRUE(Texts(form->GroupList).contains("order_items.ProductID"));
     EXPECT_TRUE(PickList().contains("customers.City"));
@@ -110,9 +115,10 @@ TEST_F(BoxTest, ASecondCopyOfATableNeedsAnAliasAndNoIsTheDefault) {
     QStringList asked;
     for (const auto& step : ui.Log().mid(2))
         asked << step.Caption + "|" + step.Text + "|" + step.Value;
-    EXPECT_EQ(asked, QStringList({"|请输入别名：  |",
-                                  "你输入的别名与以选择的表的别名或表名重复！|请重新输入   |Customers",
-                                  "表的别名必须以字母开头中间可含有数字和字母！|请重新输入   |2c"}));
+    EXPECT_EQ(asked,
+              QStringList({"|请输入别名：  |",
+                           "你输入的别名与以选择的表的别名或表名重复！|请重新输入   |Customers",
+                           "表的别名必须以字母开头中间可含有数字和字母！|请重新输入   |2c"}));
     EXPECT_TRUE(PickList().contains("c2.City"));
 }
 

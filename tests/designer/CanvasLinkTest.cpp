@@ -35,8 +35,9 @@ protected:
 
 // The rules themselves are judged widget-free; here they reach the user.
 TEST_F(LinkTest, TheLinkRulesRefuseWithAMessageOrLink) {
-    ui.ExpectMessage("链接字段类型必须一致！\r\nA的字段id数据类型是整型,\r\n而B的字段price数据类型是浮点型",
-                     QString());
+    ui.ExpectMessage(
+        "链接字段类型必须一致！\r\nA的字段id数据类型是整型,\r\n而B的字段price数据类型是浮点型",
+        QString());
     EXPECT_EQ(canvas()->InsertLink(a, b, 1, 2), nullptr);
     ui.ExpectMessage("表不能与自身建立链接！", QString());
     EXPECT_EQ(canvas()->InsertLink(a, a, 1, 2), nullptr);

@@ -174,8 +174,8 @@ TEST_F(CatalogueTest, SuccessfulSwitchReplacesConnectionListAndDesign) {
     EXPECT_EQ(form->ResQuery->Connection(), dialog.GetConn());
 
     // Excel: system tables are forced on, and names quoted.
-    EXPECT_EQ(form->ChangeCSN("Provider=MSDASQL.1;Persist Security Info=True;Data Source=ExcelLike"),
-              1);
+    EXPECT_EQ(
+        form->ChangeCSN("Provider=MSDASQL.1;Persist Security Info=True;Data Source=ExcelLike"), 1);
     EXPECT_EQ(form->GetDSN(), dsExcel);
     EXPECT_TRUE(dialog.SystemTable && form->CheckBox2->isChecked());
     EXPECT_TRUE(Listed().value(0).startsWith('"'));

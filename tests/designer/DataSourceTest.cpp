@@ -113,6 +113,7 @@ TEST(AliasRule, AcceptsAndRefuses) {
     };
     for (const auto& [alias, kind, valid] : cases)
         EXPECT_EQ(IsValidByName(alias, kind), valid) << alias << " kind " << kind;
-    for (const char* bad : {"1T", "t-1", "Where", "SELECT", "desc", "in", "t 1", "_t", "客户", "t_1"})
+    for (const char* bad :
+         {"1T", "t-1", "Where", "SELECT", "desc", "in", "t 1", "_t", "客户", "t_1"})
         EXPECT_FALSE(IsValidByName(bad, dsOther)) << bad;
 }

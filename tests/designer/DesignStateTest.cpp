@@ -128,10 +128,15 @@ TEST_F(DesignStateTest, ARichDesignComesBackInTheNextRun) {
 
 TEST_F(DesignStateTest, WhatNoLongerExistsIsLeftOut) {
     Open();
-    dialog.SQLSet = QStringList{"[Table]", "T1=gone,10,10,", "T2=orders,200,10,",
-                                "T3=customers,10,200,", "[Link]", "L1=gone,id,orders,OrderID,0",
+    dialog.SQLSet = QStringList{"[Table]",
+                                "T1=gone,10,10,",
+                                "T2=orders,200,10,",
+                                "T3=customers,10,200,",
+                                "[Link]",
+                                "L1=gone,id,orders,OrderID,0",
                                 "L2=orders,Lost,customers,CustomerID,1",
-                                "L3=orders,CustomerID,customers,CustomerID,1", "[Column]",
+                                "L3=orders,CustomerID,customers,CustomerID,1",
+                                "[Column]",
                                 "C0=orders.OrderID"};
     ui.ExpectMessage("表“orders”的Lost字段已不存在！无法插入链接！", "提示!");
     form->SetSQLSet();
@@ -166,7 +171,7 @@ TEST_F(DesignStateTest, ScriptsAreSavedAsUtf8AndOpenedAsUtf8OrGbk) {
     QStringEncoder gbk("GBK");
     const QString older =
         WriteTestFile("old.txt", gbk.encode(QStringLiteral("select ProductName from products "
-                                                   "where ProductName='苹果汁'")));
+                                                           "where ProductName='苹果汁'")));
     form->Canvas()->Tables().first()->FieldList->SetChecked(1, true);
     ui.ExpectMessage("SQL语句已经被改写,是否还是要打开新的文件？", "提示", mrYes)
         .AnswerOpenFile(older);

@@ -108,29 +108,6 @@ TEST(PlacementRule, RowsOfBoxesWrapAtTheRightEdge) {
     EXPECT_EQ(form.NextTablePos(), QPoint(10, 50));
 }
 
-TEST_F(FormTest, DoubleClickOrEnterPlacesTheSelectedTableAtTheNextPlace) {
-    Open();
-    form->QBTables->setCurrentRow(-1);
-    form->QBTablesDblClick();
-    EXPECT_TRUE(form->Canvas()->Tables().isEmpty()) << "nothing selected";
-    Select("orders");
-    form->QBTablesDblClick();
-    ASSERT_EQ(form->Canvas()->Tables().size(), 1);
-    TQBTable* first = form->Canvas()->Tables()[0];
-    EXPECT_EQ(first->pos(), QPoint(10, 10));
-    EXPECT_TRUE(first->IsActive());
-    EXPECT_EQ(form->Canvas()->ActiveName, "orders");
-    const QPoint next = form->NextTablePos();
-    EXPECT_EQ(next, QPoint(first->x() + first->width() + 10, 10));
-
-    Select("customers");
-    QTest::keyClick(form->QBTables, Qt::Key_Return);
-    ASSERT_EQ(form->Canvas()->Tables().size(), 2);
-    EXPECT_EQ(form->Canvas()->Tables()[1]->pos(), next);
-    EXPECT_TRUE(form->Canvas()->Tables()[1]->IsActive());
-    EXPECT_FALSE(first->IsActive()) << "the previously active box is released";
-}
-
 TEST_F(FormTest, TableThatCannotBeReadLeavesNoBox) {
     Open();
     form->QBTables->addItem("no_such_table");

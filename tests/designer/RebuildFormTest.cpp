@@ -76,13 +76,6 @@ TEST_F(RebuildFormTest, RefusedTextsLeaveTheDesignAsItWas) {
     EXPECT_EQ(form->GetSQL(), before) << "an empty text changes nothing";
 }
 
-TEST_F(RebuildFormTest, RowLimitsAreKeptAndWrittenBack) {
-    ASSERT_TRUE(form->Forge("select OrderID from orders order by 1 limit 5 offset 2"));
-    EXPECT_EQ(form->RowLimit(), "5");
-    EXPECT_EQ(form->Canvas()->Tables().size(), 1) << "limit never becomes an alias";
-    EXPECT_TRUE(form->GetSQL().endsWith("limit 5 offset 2")) << form->GetSQL().toStdString();
-}
-
 TEST_F(RebuildFormTest, EditedTextIsAppliedFromTheSqlPage) {
     form->PageControl1->setCurrentIndex(TFrm_Quillary::pgSQL);
     EXPECT_TRUE(form->Sp_ApplySQL->isHidden()) << "text set by the designer offers nothing";

@@ -124,7 +124,8 @@ TEST_F(WholeStatementTest, TheResultPageCountsAMillionRowsAndReadsOnlyWhatIsShow
     QApplication::processEvents();
     EXPECT_GT(form->DataSource1->rowCount(), shown) << "scrolling reads on";
     EXPECT_LT(form->ResQuery->FetchedCount(), 10 * TADOQueryModel::kBatchSize);
-    EXPECT_EQ(form->Panel3Fetched->text(), QStringLiteral("已读取%1条").arg(form->DataSource1->rowCount()));
+    EXPECT_EQ(form->Panel3Fetched->text(),
+              QStringLiteral("已读取%1条").arg(form->DataSource1->rowCount()));
 
     ASSERT_TRUE(form->Forge("select id from big where id < 0"));
     form->TS_QueryEnter();

@@ -28,7 +28,8 @@ QStringList RecordedCalls() {
 }
 
 QString Call(quint32 command, quintptr caller, quintptr data, const QString& file) {
-    return QStringLiteral("%1 caller=%2 data=%3 file=%4").arg(command ? "0x" + QString::number(command, 16) : "0")
+    return QStringLiteral("%1 caller=%2 data=%3 file=%4")
+        .arg(command ? "0x" + QString::number(command, 16) : "0")
         .arg(caller ? "0x" + QString::number(caller, 16) : "0")
         .arg(data ? "0x" + QString::number(data, 16) : "0")
         .arg(file);

@@ -118,34 +118,30 @@ TEST_F(PackageRegistration, RegistersComponentsAndEditorsInOrder) {
                                  "2||TQuillaryDialog|String|Version"}));
 }
 
+template <class TEditor, class TMade> bool Is(const TMade& made) {
+    return dynamic_cast<TEditor*>(made.get()) != nullptr;
+}
+
 TEST_F(PackageRegistration, EditorsAreFoundByClassAndProperty) {
     TQuillaryDialog dialog;
     TADOQuery query;
     TQueryDescendant descendant;
     TStringGridEx grid;
-    EXPECT_NE(dynamic_cast<TQuillaryEditor*>(GetComponentEditor(&dialog, &designer).get()),
-              nullptr);
-    EXPECT_NE(dynamic_cast<TQueryEditor_Quillary*>(GetComponentEditor(&query, &designer).get()),
-              nullptr);
-    EXPECT_NE(
-        dynamic_cast<TQueryEditor_Quillary*>(GetComponentEditor(&descendant, &designer).get()),
-        nullptr);
+    EXPECT_TRUE(Is<TQuillaryEditor>(GetComponentEditor(&dialog, &designer)));
+    EXPECT_TRUE(Is<TQueryEditor_Quillary>(GetComponentEditor(&query, &designer)));
+    EXPECT_TRUE(Is<TQueryEditor_Quillary>(GetComponentEditor(&descendant, &designer)));
     // No editor of its own: the default one, whose double click opens the default event.
     auto gridEditor = GetComponentEditor(&grid, &designer);
     EXPECT_EQ(gridEditor->GetVerbCount(), 0);
     gridEditor->Edit();
     EXPECT_EQ(designer.DefaultEvents, QList<QObject*>({&grid}));
 
-    EXPECT_NE(dynamic_cast<TCNSProperty*>(
-                  GetPropertyEditor(&dialog, "ConnectionString", &designer).get()),
-              nullptr);
-    EXPECT_NE(
-        dynamic_cast<TVersionProperty*>(GetPropertyEditor(&dialog, "Version", &designer).get()),
-        nullptr);
+    EXPECT_TRUE(Is<TCNSProperty>(GetPropertyEditor(&dialog, "ConnectionString", &designer)));
+    EXPECT_TRUE(Is<TVersionProperty>(GetPropertyEditor(&dialog, "Version", &designer)));
     // The SQL editor is available, not registered.
     auto sql = GetPropertyEditor(&dialog, "SQL", &designer);
     ASSERT_NE(sql, nullptr);
-    EXPECT_EQ(dynamic_cast<TSQLProperty*>(sql.get()), nullptr);
+    EXPECT_FALSE(Is<TSQLProperty>(sql));
     EXPECT_EQ(GetPropertyEditor(&dialog, "NoSuchProperty", &designer), nullptr);
     EXPECT_EQ(GetPropertyEditor(&query, "Version", &designer), nullptr);
 }
