@@ -61,7 +61,9 @@ inline void ExpectDesigner(TScriptedUserInteraction& ui, std::function<int(TFrm_
 inline void ExpectNestedDesign(TScriptedUserInteraction& ui, const QString& caption,
                                const QString& sql, int result = mrOk) {
     ExpectDesigner(ui, [=](TFrm_Quillary& nested) {
-        if (!caption.isEmpty()) EXPECT_EQ(nested.windowTitle(), caption);
+        if (!caption.isEmpty()) {
+            EXPECT_EQ(nested.windowTitle(), caption);
+        }
         EXPECT_TRUE(nested.Forge(sql));
         return result;
     });

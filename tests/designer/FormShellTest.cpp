@@ -344,7 +344,9 @@ protected:
     void OpenOn(const QString& sql) {
         Open();
         dialog.IsCreateView = true;
-        if (!sql.isEmpty()) ASSERT_TRUE(form->Forge(sql));
+        if (!sql.isEmpty()) {
+            ASSERT_TRUE(form->Forge(sql));
+        }
     }
     bool ViewExists(const QString& name) {
         QStringList names;
