@@ -37,17 +37,7 @@ protected:
     }
     void SetUp() override {
         DesignerFormTest::SetUp();
-        OpenForm(PostgresServer().ConnectionString());
-        form->GetTablesList(false);
-        form->show();
-    }
-    TQBTable* Place(const QString& table) {
-        const auto found = form->QBTables->findItems(table, Qt::MatchExactly);
-        EXPECT_EQ(found.size(), 1) << table.toStdString();
-        if (found.isEmpty()) return nullptr;
-        form->QBTables->setCurrentItem(found.first());
-        form->QBTablesDblClick();
-        return form->Canvas()->Tables().last();
+        Open(PostgresServer().ConnectionString());
     }
     QStringList Links() const {
         QStringList out;

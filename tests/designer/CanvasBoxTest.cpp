@@ -272,11 +272,8 @@ TEST_F(BoxTest, ViewsAreFoundInTheCatalogueOfTheirKind) {
     form->SetDSN(dsSqlServer);
     auto* view = new TQBTable(canvas());
     ASSERT_TRUE(view->Activate("main.v_order_totals", QString(), 10, 10));
-    ExpectDesigner(ui, [](TFrm_Quillary& nested) {
-        EXPECT_EQ(nested.windowTitle(), "SQL语句生成器--编辑视图:main.v_order_totals");
-        EXPECT_TRUE(nested.Forge("select OrderID, Quantity from order_items"));
-        return int(mrOk);
-    });
+    ExpectNestedDesign(ui, "SQL语句生成器--编辑视图:main.v_order_totals",
+                       "select OrderID, Quantity from order_items");
     ui.AnswerMessage(mrOk); // SQLite cannot alter a view: the database's message
     view->_BuildSubQuery();
     EXPECT_TRUE(ui.Log().last().Text.contains("View")) << ui.Log().last().Text.toStdString();
@@ -293,11 +290,7 @@ TEST_F(BoxTest, RebuildingASubQueryKeepsTicksAndDropsLinksOfVanishedColumns) {
     const int customerId = Row(orders, "CustomerID");
     ASSERT_NE(canvas()->InsertLink(q, orders, 1, customerId), nullptr);
     ASSERT_NE(canvas()->InsertLink(q, orders, 2, shipCity), nullptr);
-    ExpectDesigner(ui, [](TFrm_Quillary& nested) {
-        EXPECT_EQ(nested.windowTitle(), "SQL语句生成器--子查询表:q");
-        EXPECT_TRUE(nested.Forge("select Region, CustomerID from customers"));
-        return int(mrOk);
-    });
+    ExpectNestedDesign(ui, "SQL语句生成器--子查询表:q", "select Region, CustomerID from customers");
     q->MenuItem(TQBTable::miBuildSubQuery)->trigger();
     EXPECT_EQ(q->SourceText, "select Region,CustomerID\r\nfrom customers");
     EXPECT_EQ(q->FieldList->GetCheckedItem(), QStringList{"CustomerID"});

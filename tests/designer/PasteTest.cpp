@@ -283,10 +283,7 @@ TEST_F(PasteCommandTest, StatementFromANestedDesigner) {
     form->N_PasteSQL->trigger();
     EXPECT_EQ(editor->text(), "in select CustomerID from customers");
 
-    ExpectDesigner(ui, [](TFrm_Quillary& nested) {
-        EXPECT_TRUE(nested.Forge("select OrderID from orders"));
-        return int(mrCancel);
-    });
+    ExpectNestedDesign(ui, QString(), "select OrderID from orders", mrCancel);
     form->N_PasteSQL->trigger();
     EXPECT_EQ(editor->text(), "in select CustomerID from customers");
 }
