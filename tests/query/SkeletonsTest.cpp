@@ -42,26 +42,18 @@ TEST(InsertSkeleton, RefusesWithoutExactlyOneTableWithTicks) {
     EXPECT_EQ(InsertSkeleton(unticked).Message, "没有选中列");
 }
 
-TEST(UpdateSkeleton, OneTableLineByLine) {
+TEST(UpdateSkeleton, OneTableAndALinkedOneLineByLine) {
     const TCatalogue c = Shop();
     TDesignBuilder b(c);
     b.Box("Emp").Tick("Emp.id").Tick("Emp.name").Where({"id", "=", "1", ""});
-    EXPECT_EQ(Lines(UpdateSkeleton(b, dsAccess)),
-              QStringList({"Update Emp set ", "id=,", "name=", "where id=1"}));
-}
-
-TEST(UpdateSkeleton, LinkedTableOnSqlServerLineByLine) {
-    const TCatalogue c = Shop();
-    TDesignBuilder b(c);
-    b.Box("Emp").Box("Dept").Tick("Emp.id").Tick("Emp.name").Link("Emp.did", "Dept.id");
-    b.Where({"id", "=", "1", ""});
+    const QStringList set = {"Update Emp set ", "id=,", "name="};
+    EXPECT_EQ(Lines(UpdateSkeleton(b, dsAccess)), set + QStringList{"where id=1"});
+    b.Box("Dept").Link("Emp.did", "Dept.id");
     EXPECT_EQ(Lines(UpdateSkeleton(b, dsSqlServer)),
-              QStringList({"Update Emp set ", "id=,", "name=", "from  Dept ",
-                           "where Emp.did=Dept.id and (id=1)"}));
+              set + QStringList({"from  Dept ", "where Emp.did=Dept.id and (id=1)"}));
     // Access: no FROM line, the link still restricts.
-    EXPECT_EQ(
-        Lines(UpdateSkeleton(b, dsAccess)),
-        QStringList({"Update Emp set ", "id=,", "name=", "where Emp.did=Dept.id and (id=1)"}));
+    EXPECT_EQ(Lines(UpdateSkeleton(b, dsAccess)),
+              set + QStringList{"where Emp.did=Dept.id and (id=1)"});
 }
 
 TEST(UpdateSkeleton, FromListOnSybaseNamesTablesAndBracketsSubQueries) {
