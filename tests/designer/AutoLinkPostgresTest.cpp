@@ -37,17 +37,7 @@ protected:
     }
     void SetUp() override {
         DesignerFormTest::SetUp();
-        OpenForm(PostgresServer().ConnectionString());
-        form->GetTablesList(false);
-        form->show();
-    }
-    TQBTable* Place(const QString& table) {
-        const auto found = form->QBTables->findItems(table, Qt::MatchExactly);
-        EXPECT_EQ(found.size(), 1) << table.toStdString();
-        if (found.isEmpty()) return nullptr;
-        form->QBTables->setCurrentItem(found.first());
-        form->QBTablesDblClick();
-        return form->Canvas()->Tables().last();
+        Open(PostgresServer().ConnectionString());
     }
     QStringList Links() const {
         QStringList out;
@@ -59,12 +49,12 @@ protected:
 };
 
 TEST_F(AutoLinkPostgresTest, PlacedTablesJoinAlongTheirKeys) {
-    Place(QStringLiteral("autolink.orders"));
-    Place(QStringLiteral("autolink.\"Customers\""));
+    Place("autolink.orders");
+    Place("autolink.\"Customers\"");
     EXPECT_EQ(Links(), QStringList({"autolink.orders.customer=autolink.\"Customers\".Id"}));
-    Place(QStringLiteral("autolink.shipments"));
+    Place("autolink.shipments");
     EXPECT_EQ(Links().size(), 1) << "no key between orders and shipments";
-    Place(QStringLiteral("autolink.lines"));
+    Place("autolink.lines");
     EXPECT_EQ(Links().mid(1), QStringList({"autolink.orders.id=autolink.lines.order_id",
                                            "autolink.shipments.order_id=autolink.lines.order_id",
                                            "autolink.shipments.line_no=autolink.lines.line_no"}));
@@ -72,8 +62,8 @@ TEST_F(AutoLinkPostgresTest, PlacedTablesJoinAlongTheirKeys) {
 
 TEST_F(AutoLinkPostgresTest, SwitchedOffPlacingLinksNothing) {
     dialog.IsAutoLink = false;
-    Place(QStringLiteral("autolink.\"Customers\""));
-    Place(QStringLiteral("autolink.orders"));
+    Place("autolink.\"Customers\"");
+    Place("autolink.orders");
     EXPECT_TRUE(Links().isEmpty());
 }
 

@@ -14,7 +14,7 @@ class AutoLinkTest : public CanvasFixture {
 protected:
     // The canvas on a database made by `script`.
     void OpenOn(const QString& script) {
-        OpenForm(QStringLiteral("Provider=SQLite;Data Source=") + CreateSqliteDatabase(script));
+        OpenForm("Provider=SQLite;Data Source=" + CreateSqliteDatabase(script));
         form->GetTablesList(false);
         form->show();
     }
@@ -32,38 +32,37 @@ protected:
 
 TEST_F(AutoLinkTest, PlacingTablesOfTheSampleJoinsThemAlongItsKeys) {
     Open(true, true);
-    TQBTable* customers = Place(QStringLiteral("customers"));
+    TQBTable* customers = Place("customers");
     EXPECT_TRUE(Links().isEmpty());
-    TQBTable* orders = Place(QStringLiteral("orders"));
-    Place(QStringLiteral("order_items"));
+    TQBTable* orders = Place("orders");
+    Place("order_items");
     EXPECT_EQ(Links(), QStringList({"customers.CustomerID=orders.CustomerID",
                                     "orders.OrderID=order_items.OrderID"}));
     // Either direction: products is referred to by a box already there.
-    Place(QStringLiteral("categories"));
-    Place(QStringLiteral("products"));
-    Place(QStringLiteral("employees"));
+    Place("categories");
+    Place("products");
+    Place("employees");
     QStringList later = Links().mid(2);
     later.sort();
     EXPECT_EQ(later, QStringList({"categories.CategoryID=products.CategoryID",
                                   "order_items.ProductID=products.ProductID",
                                   "orders.EmployeeID=employees.EmployeeID"}));
     // Through InsertLink: the linked columns are drawn in bold.
-    EXPECT_TRUE(customers->FieldList->IsItemBold(Row(customers, QStringLiteral("CustomerID"))));
-    EXPECT_TRUE(orders->FieldList->IsItemBold(Row(orders, QStringLiteral("EmployeeID"))));
-    EXPECT_FALSE(orders->FieldList->IsItemBold(Row(orders, QStringLiteral("OrderDate"))));
+    EXPECT_TRUE(customers->FieldList->IsItemBold(Row(customers, "CustomerID")));
+    EXPECT_TRUE(orders->FieldList->IsItemBold(Row(orders, "EmployeeID")));
+    EXPECT_FALSE(orders->FieldList->IsItemBold(Row(orders, "OrderDate")));
 }
 
 TEST_F(AutoLinkTest, ASecondCopyOfATableThatRefersToItselfIsItsReferredRow) {
     Open(true, true);
-    Place(QStringLiteral("employees"));
-    ui.ExpectMessage(QStringLiteral("这张表已经选择过,是否要加入?若加入，请给该表加一个别名"),
-                     QStringLiteral("提示!"), mrYes)
-        .AnswerInput(QStringLiteral("boss"));
-    Place(QStringLiteral("employees"));
+    Place("employees");
+    ui.ExpectMessage("这张表已经选择过,是否要加入?若加入，请给该表加一个别名", "提示!", mrYes)
+        .AnswerInput("boss");
+    Place("employees");
     EXPECT_EQ(Links(), QStringList({"employees.ReportsTo=boss.EmployeeID"}));
     // A third copy joins the latest one placed before it.
-    ui.AnswerMessage(mrYes).AnswerInput(QStringLiteral("top"));
-    Place(QStringLiteral("employees"));
+    ui.AnswerMessage(mrYes).AnswerInput("top");
+    Place("employees");
     EXPECT_EQ(Links().mid(1), QStringList({"boss.ReportsTo=top.EmployeeID"}));
 }
 
@@ -76,17 +75,17 @@ TEST_F(AutoLinkTest, CompositeKeysWholeRefusedKeysSilentlyNotAtAll) {
         "create table mismatch (id integer primary key, kind_code varchar(5) references kind (id));"
         "create table implied (id integer primary key, k integer references kind);"
         "create table other (id integer primary key, child_id integer references child (id));"));
-    Place(QStringLiteral("parent"));
-    Place(QStringLiteral("mismatch"));
+    Place("parent");
+    Place("mismatch");
     EXPECT_TRUE(Links().isEmpty()) << "keys to tables not on the canvas";
-    Place(QStringLiteral("child"));
+    Place("child");
     EXPECT_EQ(Links(), QStringList({"parent.p1=child.p1", "parent.p2=child.p2"}));
     // A text column referring to an integer one: the link rules refuse it,
     // without a message (the script has none to give).
-    Place(QStringLiteral("kind"));
+    Place("kind");
     EXPECT_EQ(Links().size(), 2);
     // A key that names no columns refers to the primary key.
-    Place(QStringLiteral("implied"));
+    Place("implied");
     EXPECT_EQ(Links().mid(2), QStringList({"kind.id=implied.k"}));
 }
 
@@ -102,19 +101,19 @@ TEST_F(AutoLinkTest, TheMenuItemAndThePropertySwitchIt) {
     EXPECT_TRUE(item->isChecked());
     item->trigger();
     EXPECT_FALSE(dialog.IsAutoLink);
-    Place(QStringLiteral("customers"));
-    Place(QStringLiteral("orders"));
+    Place("customers");
+    Place("orders");
     EXPECT_TRUE(Links().isEmpty());
     dialog.IsAutoLink = true;
     emit canvas()->mnu->aboutToShow();
     EXPECT_TRUE(item->isChecked());
-    Place(QStringLiteral("order_items"));
+    Place("order_items");
     EXPECT_EQ(Links(), QStringList({"orders.OrderID=order_items.OrderID"}));
 }
 
 TEST_F(AutoLinkTest, TheRebuildAndTheStateTextAddNoLinksOfTheirOwn) {
     Open(true, true);
-    ASSERT_TRUE(form->Forge(QStringLiteral("select * from customers, orders, order_items")));
+    ASSERT_TRUE(form->Forge("select * from customers, orders, order_items"));
     EXPECT_EQ(canvas()->Tables().size(), 3);
     EXPECT_TRUE(Links().isEmpty());
     ASSERT_TRUE(form->Forge(QStringLiteral(

@@ -22,24 +22,11 @@ protected:
     // links themselves, so placing a table links nothing by itself.
     void Open(bool connect = true, bool autoLink = false) {
         dialog.IsAutoLink = autoLink;
-        OpenForm(SampleCsn(), connect);
-        if (connect) form->GetTablesList(false);
+        DesignerFormTest::Open(SampleCsn(), connect);
         form->resize(1000, 700);
-        form->show();
         QApplication::processEvents();
     }
     TQBArea* canvas() const { return form->Canvas(); }
-
-    // Double-clicks `table` in the table list.
-    TQBTable* Place(const QString& table) {
-        const auto found = form->QBTables->findItems(table, Qt::MatchExactly);
-        EXPECT_EQ(found.size(), 1) << table.toStdString();
-        if (found.isEmpty()) return nullptr;
-        form->QBTables->setCurrentItem(found.first());
-        const qsizetype before = canvas()->Tables().size();
-        form->QBTablesDblClick();
-        return canvas()->Tables().size() > before ? canvas()->Tables().last() : nullptr;
-    }
 
     // A box built from values: columns "*" then `columns` (name, field type).
     TQBTable* Box(const QString& name, const QRect& geometry,
@@ -81,10 +68,6 @@ protected:
         Mouse(sv, QEvent::MouseMove, start + QPoint(0, 2));
         Mouse(sv, QEvent::MouseMove, endInSource);
         Mouse(sv, QEvent::MouseButtonRelease, endInSource, Qt::LeftButton, Qt::NoButton);
-    }
-
-    static int Row(const TQBTable* box, const QString& column) {
-        return box->FieldList->IndexOfText(column);
     }
 };
 

@@ -29,31 +29,21 @@ protected:
         q.SQL() = QStringList{sql};
         q.ExecSQL();
     }
-    QStringList Listed() const {
-        QStringList names;
-        for (int i = 0; i < form->QBTables->count(); ++i)
-            names << form->QBTables->item(i)->text();
-        return names;
-    }
+    QStringList Listed() const { return Texts(form->QBTables); }
 };
 
-TEST_F(CatalogueTest, KindIsComputedOnceAndCached) {
+TEST_F(CatalogueTest, KindIsCachedAndTheListSorted) {
     Open(SampleCsn());
     EXPECT_EQ(form->GetDSN(), dsOther);
     form->SetDSN(dsOracle);
     EXPECT_EQ(form->GetDSN(), dsOracle) << "cached until reset to -1";
     form->SetDSN(dsNone);
     EXPECT_EQ(form->GetDSN(), dsOther);
-}
-
-TEST_F(CatalogueTest, ListIsSorted) {
-    Open(SampleCsn());
     form->GetTablesList(false);
-    QStringList names = Listed();
-    QStringList sorted = names;
+    QStringList sorted = Listed();
     sorted.sort(Qt::CaseInsensitive);
-    EXPECT_EQ(names, sorted);
-    EXPECT_TRUE(names.contains(QStringLiteral("产品销售汇总")));
+    EXPECT_EQ(Listed(), sorted);
+    EXPECT_TRUE(Listed().contains("产品销售汇总"));
 }
 
 TEST_F(CatalogueTest, OracleReadsItsCatalogueQueriesAndFallsBack) {
@@ -61,22 +51,22 @@ TEST_F(CatalogueTest, OracleReadsItsCatalogueQueriesAndFallsBack) {
     form->SetDSN(dsOracle);
     // No "tab" view here: the plain catalogue of the connection serves.
     form->GetTablesList(false);
-    EXPECT_TRUE(Listed().contains(QStringLiteral("orders")));
+    EXPECT_TRUE(Listed().contains("orders"));
 
     // With a "tab" the list comes from it, with and without system tables
     // (the system query uses decode(), which fails here, so "tab" is next).
     Exec(QStringLiteral(
         "create table tab (TName varchar(30)); insert into tab values ('EMP'), ('DEPT')"));
     form->GetTablesList(false);
-    EXPECT_EQ(Listed(), (QStringList{QStringLiteral("DEPT"), QStringLiteral("EMP")}));
+    EXPECT_EQ(Listed(), (QStringList{"DEPT", "EMP"}));
     form->GetTablesList(true);
-    EXPECT_EQ(Listed(), (QStringList{QStringLiteral("DEPT"), QStringLiteral("EMP")}));
+    EXPECT_EQ(Listed(), (QStringList{"DEPT", "EMP"}));
 
     // Neither works: the connection's own list, with system tables.
-    Exec(QStringLiteral("drop table tab"));
+    Exec("drop table tab");
     form->GetTablesList(true);
-    EXPECT_TRUE(Listed().contains(QStringLiteral("sqlite_master")));
-    EXPECT_TRUE(Listed().contains(QStringLiteral("orders")));
+    EXPECT_TRUE(Listed().contains("sqlite_master"));
+    EXPECT_TRUE(Listed().contains("orders"));
 }
 
 // Oracle's decode(expr, search, result, ..., default), so that the system
@@ -100,7 +90,7 @@ static void Decode(sqlite3_context* context, int argc, sqlite3_value** argv) {
 }
 
 TEST_F(CatalogueTest, OracleSystemCatalogueNamesOwnAndPublicObjectsBare) {
-    Open(SampleCsn(true) + QStringLiteral(";User ID=scott"));
+    Open(SampleCsn(true) + ";User ID=scott");
     form->SetDSN(dsOracle);
     const QVariant handle =
         QSqlDatabase::database(dialog.GetConn()->QtConnectionName()).driver()->handle();
@@ -117,17 +107,14 @@ TEST_F(CatalogueTest, OracleSystemCatalogueNamesOwnAndPublicObjectsBare) {
         "insert into dba_Views values ('SCOTT', 'V_EMP'), ('HR', 'V_JOBS');"
         "insert into dba_synonyms values ('PUBLIC', 'DUAL'), ('HR', 'JOBS');"));
     form->GetTablesList(true);
-    EXPECT_EQ(Listed(),
-              (QStringList{QStringLiteral("DUAL"), QStringLiteral("EMP"), QStringLiteral("HR.JOBS"),
-                           QStringLiteral("HR.V_JOBS"), QStringLiteral("PLAN_TABLE"),
-                           QStringLiteral("SYS.OBJ$"), QStringLiteral("V_EMP")}));
+    EXPECT_EQ(Listed(), (QStringList{"DUAL", "EMP", "HR.JOBS", "HR.V_JOBS", "PLAN_TABLE",
+                                     "SYS.OBJ$", "V_EMP"}));
 }
 
 TEST_F(CatalogueTest, ChangingToTheSameStringDoesNothing) {
     const QString csn = SampleCsn();
     Open(csn);
-    TQBTable* box =
-        form->Canvas()->InsertQTable(10, 10, QStringLiteral("q"), QStringLiteral("select 1 as a"));
+    TQBTable* box = form->Canvas()->InsertQTable(10, 10, "q", "select 1 as a");
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(form->ChangeCSN(csn), 0);
     EXPECT_EQ(form->Canvas()->Tables().size(), 1) << "the design stays";
@@ -144,11 +131,10 @@ TEST_F(CatalogueTest, FailedSwitchKeepsConnectionDesignAndList) {
     form->GetTablesList(false);
     const QStringList before = Listed();
     TADOConnection* old = dialog.OwnConnection();
-    form->Canvas()->InsertQTable(10, 10, QStringLiteral("q"), QStringLiteral("select 1 as a"));
+    form->Canvas()->InsertQTable(10, 10, "q", "select 1 as a");
 
-    ui.ExpectMessage(
-        QStringLiteral("连接数据源失败!\r\nSQLite 数据源的数据库文件“/nonexistent/a.db”不存在"),
-        QStringLiteral("提示"));
+    ui.ExpectMessage("连接数据源失败!\r\nSQLite 数据源的数据库文件“/nonexistent/a.db”不存在",
+                     "提示");
     EXPECT_EQ(form->ChangeCSN(QStringLiteral(
                   "Provider=SQLite;Persist Security Info=True;Data Source=/nonexistent/a.db")),
               -1);
@@ -158,55 +144,47 @@ TEST_F(CatalogueTest, FailedSwitchKeepsConnectionDesignAndList) {
     EXPECT_EQ(form->Canvas()->Tables().size(), 1);
 
     // A file database never asks for a login, stored or not.
-    ui.ExpectMessage(
-        QStringLiteral("连接数据源失败!\r\nSQLite 数据源的数据库文件“/nonexistent/b.db”不存在"),
-        QStringLiteral("提示"));
-    EXPECT_EQ(form->ChangeCSN(QStringLiteral("Provider=SQLite;Data Source=/nonexistent/b.db")), -1);
+    ui.ExpectMessage("连接数据源失败!\r\nSQLite 数据源的数据库文件“/nonexistent/b.db”不存在",
+                     "提示");
+    EXPECT_EQ(form->ChangeCSN("Provider=SQLite;Data Source=/nonexistent/b.db"), -1);
 
     // Through the login dialog: a failure shows the bare message...
-    ExpectLogin(ui, QStringLiteral("u"), QStringLiteral("p"));
-    ui.ExpectMessage(QStringLiteral("连接数据源失败!\r\n"), QStringLiteral("提示"));
-    EXPECT_EQ(form->ChangeCSN(QStringLiteral("Provider=MSDASQL.1;Data Source=NoSuchDsn")), -1);
+    ExpectLogin(ui, "u", "p");
+    ui.ExpectMessage("连接数据源失败!\r\n", "提示");
+    EXPECT_EQ(form->ChangeCSN("Provider=MSDASQL.1;Data Source=NoSuchDsn"), -1);
     // ...and a cancelled login none at all.
     ExpectLogin(ui, QString(), QString(), false);
-    EXPECT_EQ(form->ChangeCSN(QStringLiteral("Provider=MSDASQL.1;Data Source=NoSuchDsn2")), -1);
+    EXPECT_EQ(form->ChangeCSN("Provider=MSDASQL.1;Data Source=NoSuchDsn2"), -1);
     EXPECT_EQ(dialog.OwnConnection(), old);
 }
 
 TEST_F(CatalogueTest, SuccessfulSwitchReplacesConnectionListAndDesign) {
     Open(SampleCsn());
-    dialog.SQL = QStringLiteral("select 1");
-    form->Canvas()->InsertQTable(10, 10, QStringLiteral("q"), QStringLiteral("select 1 as a"));
-    const QString other =
-        QStringLiteral("Provider=SQLite;Persist Security Info=True;Data Source=") +
-        CreateSqliteDatabase(QStringLiteral("create table 货品 (id int);"));
+    dialog.SQL = "select 1";
+    form->Canvas()->InsertQTable(10, 10, "q", "select 1 as a");
+    const QString other = "Provider=SQLite;Persist Security Info=True;Data Source=" +
+                          CreateSqliteDatabase("create table 货品 (id int);");
     EXPECT_EQ(form->ChangeCSN(other), 1);
     EXPECT_EQ(dialog.GetCSN(), other);
     EXPECT_EQ(dialog.ConnectionString(), other);
     EXPECT_TRUE(dialog.SQL.isEmpty());
     EXPECT_TRUE(dialog.GetConnected());
-    EXPECT_EQ(Listed(), QStringList{QStringLiteral("货品")});
+    EXPECT_EQ(Listed(), QStringList{"货品"});
     EXPECT_TRUE(form->Canvas()->Tables().isEmpty());
     EXPECT_EQ(form->ResQuery->Connection(), dialog.GetConn());
-}
 
-TEST_F(CatalogueTest, SwitchingToExcelForcesSystemTablesAndQuotes) {
-    Open(SampleCsn());
-    EXPECT_EQ(form->ChangeCSN(QStringLiteral(
-                  "Provider=MSDASQL.1;Persist Security Info=True;Data Source=ExcelLike")),
-              1);
+    // Excel: system tables are forced on, and names quoted.
+    EXPECT_EQ(
+        form->ChangeCSN("Provider=MSDASQL.1;Persist Security Info=True;Data Source=ExcelLike"), 1);
     EXPECT_EQ(form->GetDSN(), dsExcel);
-    EXPECT_TRUE(dialog.SystemTable);
-    EXPECT_TRUE(form->CheckBox2->isChecked());
-    ASSERT_GT(form->QBTables->count(), 0);
-    EXPECT_TRUE(form->QBTables->item(0)->text().startsWith(QLatin1Char('"')));
+    EXPECT_TRUE(dialog.SystemTable && form->CheckBox2->isChecked());
+    EXPECT_TRUE(Listed().value(0).startsWith('"'));
 }
 
 TEST_F(CatalogueTest, OpenSourceAsksFirstWhenTheSqlChanged) {
     Open(SampleCsn());
-    ASSERT_TRUE(form->Forge(QStringLiteral("select * from orders"))); // differs from SavedSQL
-    ui.ExpectMessage(QStringLiteral("SQL语句已经被改写,是否还是要改变数据库连接？"),
-                     QStringLiteral("提示"), mrNo);
+    ASSERT_TRUE(form->Forge("select * from orders")); // differs from SavedSQL
+    ui.ExpectMessage("SQL语句已经被改写,是否还是要改变数据库连接？", "提示", mrNo);
     form->TB_OPENSOURCE->click();
     EXPECT_EQ(ui.Remaining(), 0);
 
@@ -232,14 +210,14 @@ TEST_F(CatalogueTest, SaveConnectionWritesTheMachineStoreElseTheUserStoreQuietly
     // the user's store takes the string.
     QTemporaryDir second;
     TSettingsStore::SetLocationOverride(second.path());
-    ASSERT_TRUE(QDir(second.path()).mkdir(QStringLiteral("machine.ini")));
+    ASSERT_TRUE(QDir(second.path()).mkdir("machine.ini"));
     form->TB_SaveCSN->click();
     EXPECT_EQ(saved(TSettingsScope::User), dialog.GetCSN());
     // A store that cannot be written (a file stands where its folder should).
-    QFile blocker(dir.filePath(QStringLiteral("blocker")));
+    QFile blocker(dir.filePath("blocker"));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    TSettingsStore::SetLocationOverride(blocker.fileName() + QStringLiteral("/inner"));
+    TSettingsStore::SetLocationOverride(blocker.fileName() + "/inner");
     form->TB_SaveCSN->click(); // no message: the scripted user would fail the test
     TSettingsStore::SetLocationOverride(QString());
 }

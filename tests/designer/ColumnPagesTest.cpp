@@ -18,13 +18,6 @@ namespace {
 
 const QString kMarker = QString::fromUtf8(kDescendingMarker);
 
-QStringList Texts(const QListWidget* list) {
-    QStringList texts;
-    for (int i = 0; i < list->count(); ++i)
-        texts << list->item(i)->text();
-    return texts;
-}
-
 void Select(QListWidget* list, const QString& text) {
     const auto found = list->findItems(text, Qt::MatchExactly);
     ASSERT_FALSE(found.isEmpty()) << text.toStdString();
@@ -62,26 +55,26 @@ protected:
 };
 
 TEST_F(ColumnPagesTest, SortColumnsAreChosenOnceAndComeBackBare) {
-    form->OrderList->addItems({QStringLiteral("t.a"), QStringLiteral("t.b")});
-    Select(form->OrderList, QStringLiteral("t.a"));
+    form->OrderList->addItems({"t.a", "t.b"});
+    Select(form->OrderList, "t.a");
     form->OrderListDblClick();
-    EXPECT_EQ(Texts(form->OrderColumn), QStringList{kMarker + QStringLiteral("t.a")});
+    EXPECT_EQ(Texts(form->OrderColumn), QStringList{kMarker + "t.a"});
     EXPECT_EQ(form->OrderColumn->item(0)->checkState(), Qt::Unchecked) << "ascending";
-    EXPECT_EQ(Texts(form->OrderList), QStringList{QStringLiteral("t.b")});
+    EXPECT_EQ(Texts(form->OrderList), QStringList{"t.b"});
 
     // Offered again although chosen: the second choice leaves it offered.
-    form->OrderList->addItem(QStringLiteral("t.a"));
-    Select(form->OrderList, QStringLiteral("t.a"));
+    form->OrderList->addItem("t.a");
+    Select(form->OrderList, "t.a");
     form->OrderListDblClick();
     EXPECT_EQ(form->OrderColumn->count(), 1);
-    EXPECT_TRUE(Texts(form->OrderList).contains(QStringLiteral("t.a")));
+    EXPECT_TRUE(Texts(form->OrderList).contains("t.a"));
 
     // Un-choosing a descending column returns the bare text, the tick gone.
     form->OrderColumn->item(0)->setCheckState(Qt::Checked);
-    Select(form->OrderColumn, kMarker + QStringLiteral("t.a"));
+    Select(form->OrderColumn, kMarker + "t.a");
     form->OrderListDragDrop(form->OrderColumn);
     EXPECT_EQ(form->OrderColumn->count(), 0);
-    EXPECT_EQ(Texts(form->OrderList).count(QStringLiteral("t.a")), 2);
+    EXPECT_EQ(Texts(form->OrderList).count("t.a"), 2);
 
     // Drags come only from the partner list; a drop on itself changes nothing.
     EXPECT_FALSE(form->OrderListDragOver(form->OrderList));
@@ -95,13 +88,13 @@ TEST_F(ColumnPagesTest, SortColumnsAreChosenOnceAndComeBackBare) {
 }
 
 TEST_F(ColumnPagesTest, GroupColumnsMoveBothWays) {
-    form->GroupList->addItems({QStringLiteral("t.a"), QStringLiteral("t.b")});
-    Select(form->GroupList, QStringLiteral("t.b"));
+    form->GroupList->addItems({"t.a", "t.b"});
+    Select(form->GroupList, "t.b");
     form->GroupColumnDragDrop(form->GroupList);
-    EXPECT_EQ(Texts(form->GroupColumn), QStringList{QStringLiteral("t.b")});
-    Select(form->GroupColumn, QStringLiteral("t.b"));
+    EXPECT_EQ(Texts(form->GroupColumn), QStringList{"t.b"});
+    Select(form->GroupColumn, "t.b");
     form->GroupColumnDblClick();
-    EXPECT_EQ(Texts(form->GroupList), (QStringList{QStringLiteral("t.a"), QStringLiteral("t.b")}));
+    EXPECT_EQ(Texts(form->GroupList), (QStringList{"t.a", "t.b"}));
     EXPECT_FALSE(form->GroupColumnDragOver(form->OrderList));
 }
 
@@ -137,7 +130,7 @@ TEST_F(ColumnPagesTest, RowsAreDeletedAndCleared) {
     EXPECT_EQ(grid->RowCount(), 1) << "only the caption row is left";
 
     grid = Grid({"A", "B", "C"}, 1);
-    grid->SetCells(2, 2, QStringLiteral("x"));
+    grid->SetCells(2, 2, "x");
     grid->SetSelection(TGridRect{0, 2, 3, 3});
     form->N_ClearMultiLine->trigger();
     EXPECT_EQ(Column0(grid), (QStringList{"A", "", ""}));
@@ -156,7 +149,7 @@ TEST_F(ColumnPagesTest, SubQueryItemOnlyWithTheCaretInsideABracketedSelect) {
     grid->SetEditorMode(true);
     TPropertyInplaceEdit* editor = grid->InplaceEditor();
     ASSERT_NE(editor, nullptr);
-    editor->setText(QStringLiteral("a > (select max(x) from t) and b in (1)"));
+    editor->setText("a > (select max(x) from t) and b in (1)");
     for (const auto& [caret, shown] : {std::pair{12, true}, {2, false}, {37, false}}) {
         editor->setCursorPosition(caret);
         form->PopupMenu1Change();

@@ -36,23 +36,6 @@ const char kRichSql[] =
     "having count(*)>0\r\n"
     "order by c.CompanyName desc,o.OrderID";
 
-// A nested designer that builds `sql` and is confirmed.
-void ExpectNestedDesign(TScriptedUserInteraction& ui, const QString& caption, const QString& sql) {
-    ExpectDesigner(ui, [=](TFrm_Quillary& nested) {
-        EXPECT_EQ(nested.windowTitle(), caption);
-        EXPECT_TRUE(nested.Forge(sql));
-        return int(mrOk);
-    });
-}
-
-QString Write(const QString& name, const QByteArray& bytes) {
-    const QString path = QDir(TestDir()).filePath(name);
-    QFile file(path);
-    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    file.write(bytes);
-    return path;
-}
-
 QString Read(const QString& path) {
     QString text;
     ReadTextFile(path, text);
@@ -61,38 +44,31 @@ QString Read(const QString& path) {
 
 // A path no one can write: its folder is a regular file.
 QString Unwritable(const QString& name) {
-    return Write(QStringLiteral("not-a-folder"), "x") + QLatin1Char('/') + name;
+    return WriteTestFile("not-a-folder", "x") + QLatin1Char('/') + name;
 }
 
 } // namespace
 
 class DesignStateTest : public DesignerFormTest {
 protected:
-    void Open(const QString& csn = SampleCsn()) {
-        OpenForm(csn);
-        form->GetTablesList(false);
-        form->resize(900, 650);
-        form->show();
-    }
     // The rich design: every join type, aliases, ticks, computed columns,
     // conditions, groups, descending orders, a box moved, two union sets.
     void DesignRichQuery() {
         ASSERT_TRUE(form->Forge(QString::fromUtf8(kRichSql)));
-        TQBTable* customers = form->Canvas()->FindTable(QStringLiteral("c"));
+        TQBTable* customers = form->Canvas()->FindTable("c");
         ASSERT_NE(customers, nullptr);
         customers->move(333, 222);
         customers->FieldList->SetChecked(customers->FieldList->IndexOfText("City"), true);
         form->TB_JOIN->click();
-        ExpectNestedDesign(ui, QStringLiteral("SQL语句生成器--新建联合子句"),
-                           QStringLiteral("select OrderID from orders where OrderID<10010"));
+        ExpectNestedDesign(ui, "SQL语句生成器--新建联合子句",
+                           "select OrderID from orders where OrderID<10010");
         form->btn_New->click();
         form->TB_JOIN->click();
-        ExpectNestedDesign(ui, QStringLiteral("SQL语句生成器--新建联合子句"),
-                           QStringLiteral("select CategoryID from categories"));
+        ExpectNestedDesign(ui, "SQL语句生成器--新建联合子句", "select CategoryID from categories");
         form->btn_New->click();
-        form->UnionGrid->SetCells(3, 1, QStringLiteral("union all"));
-        form->UnionGrid->SetCells(0, 2, QStringLiteral("("));
-        form->UnionGrid->SetCells(2, 3, QStringLiteral(")"));
+        form->UnionGrid->SetCells(3, 1, "union all");
+        form->UnionGrid->SetCells(0, 2, "(");
+        form->UnionGrid->SetCells(2, 3, ")");
     }
 };
 
@@ -106,7 +82,7 @@ TEST_F(DesignStateTest, ARichDesignComesBackInTheNextRun) {
     EXPECT_EQ(types, QList<int>({0, 1, 2, 3, 5}));
     const QString sql = form->GetSQL();
     const QStringList state = form->GetSQLSet();
-    ASSERT_TRUE(sql.contains(QStringLiteral("union all\r\n(select"))) << sql.toStdString();
+    ASSERT_TRUE(sql.contains("union all\r\n(select")) << sql.toStdString();
 
     // The next run on the same connection restores it from the state text.
     // Union statements come back as their state text keeps them, on one line,
@@ -119,7 +95,7 @@ TEST_F(DesignStateTest, ARichDesignComesBackInTheNextRun) {
         next.SQLSet = lines;
         next.IsAllowUnion = true;
         ExpectDesigner(ui, [&](TFrm_Quillary& again) {
-            EXPECT_EQ(again.Canvas()->FindTable(QStringLiteral("c"))->pos(), QPoint(333, 222));
+            EXPECT_EQ(again.Canvas()->FindTable("c")->pos(), QPoint(333, 222));
             EXPECT_EQ(again.UnionSets().size(), 2);
             EXPECT_EQ(again.Memo1->toPlainText(), again.GetSQL().replace("\r\n", "\n"));
             return int(mrOk);
@@ -129,18 +105,18 @@ TEST_F(DesignStateTest, ARichDesignComesBackInTheNextRun) {
         restoredState = next.SQLSet;
     };
     nextRun(state);
-    const qsizetype unionAt = sql.indexOf(QStringLiteral("union all"));
+    const qsizetype unionAt = sql.indexOf("union all");
     EXPECT_EQ(restoredSql.left(unionAt), sql.left(unionAt));
     EXPECT_EQ(TrimExp(restoredSql), TrimExp(sql));
     const auto mainSections = [](QStringList lines) {
-        const qsizetype from = lines.indexOf(QStringLiteral("#下面是联合语句部分"));
-        const qsizetype to = lines.indexOf(QStringLiteral("[Union]   #联合的数目"));
+        const qsizetype from = lines.indexOf("#下面是联合语句部分");
+        const qsizetype to = lines.indexOf("[Union]   #联合的数目");
         lines.remove(from, to - from);
         return lines;
     };
     EXPECT_EQ(mainSections(restoredState), mainSections(state));
-    EXPECT_EQ(restoredState.indexOf(QStringLiteral("[Table2]\t\t\t#原表：名称")),
-              state.indexOf(QStringLiteral("[Table2]\t\t\t#原表：名称")) - 3);
+    EXPECT_EQ(restoredState.indexOf("[Table2]\t\t\t#原表：名称"),
+              state.indexOf("[Table2]\t\t\t#原表：名称") - 3);
 
     // From then on the design and its text stay exactly as they are.
     const QString once = restoredSql;
@@ -148,26 +124,6 @@ TEST_F(DesignStateTest, ARichDesignComesBackInTheNextRun) {
     nextRun(onceState);
     EXPECT_EQ(restoredSql, once);
     EXPECT_EQ(restoredState, onceState);
-}
-
-TEST_F(DesignStateTest, TheWorkedExampleLineByLine) {
-    Open(QStringLiteral("Provider=SQLite;Data Source=") +
-         CreateSqliteDatabase(QStringLiteral("create table Emp (id integer, name text);")));
-    form->SetDSN(dsAccess);
-    form->Canvas()->InsertTable(20, 50); // nothing selected: nothing placed
-    form->QBTables->setCurrentRow(0);
-    TQBTable* emp = form->Canvas()->InsertTable(20, 50);
-    ASSERT_NE(emp, nullptr);
-    ui.AnswerInput(QStringLiteral("e"));
-    emp->_InputByName();
-    emp->FieldList->SetChecked(1, true);
-    emp->FieldList->SetChecked(2, true);
-    EXPECT_EQ(form->GetSQLSet(),
-              QStringList({"[Table]\t\t\t#原表：名称", "T1=Emp,20,50,", "[ByName]\t\t\t#原表别名",
-                           "B1=e", "[Link]\t\t\t#原表间的链接", "[Column]\t\t#源表列", "C0=e.id",
-                           "C1=e.name", "[ComputeColumn]\t\t#计算列", "[Where]\t\t\t#where条件",
-                           "[Group]\t\t\t#分组列", "[Having]\t\t#组内条件", "[Order]\t\t\t#排序列",
-                           "", "[SQL]\t\t\t#SQL语法", "SQL=select e.id,e.name from Emp e"}));
 }
 
 TEST_F(DesignStateTest, WhatNoLongerExistsIsLeftOut) {
@@ -182,89 +138,77 @@ TEST_F(DesignStateTest, WhatNoLongerExistsIsLeftOut) {
                                 "L3=orders,CustomerID,customers,CustomerID,1",
                                 "[Column]",
                                 "C0=orders.OrderID"};
-    ui.ExpectMessage(QStringLiteral("表“orders”的Lost字段已不存在！无法插入链接！"),
-                     QStringLiteral("提示!"));
+    ui.ExpectMessage("表“orders”的Lost字段已不存在！无法插入链接！", "提示!");
     form->SetSQLSet();
-    const QueryDesign design = form->ReadDesign();
-    ASSERT_EQ(design.Boxes.size(), 2);
-    EXPECT_EQ(design.Boxes[0].TableName, QStringLiteral("orders"));
-    ASSERT_EQ(design.Links.size(), 1);
-    EXPECT_EQ(design.Links[0].JoinType, 1);
-    EXPECT_EQ(form->Memo1->toPlainText(),
-              QStringLiteral("select orders.OrderID\nfrom orders LEFT JOIN customers on "
-                             "orders.CustomerID=customers.CustomerID"));
+    EXPECT_EQ(form->Memo1->toPlainText(), "select orders.OrderID\nfrom orders LEFT JOIN customers "
+                                          "on orders.CustomerID=customers.CustomerID");
 }
 
 // --- SQL scripts ------------------------------------------------------------------------
 
 TEST_F(DesignStateTest, ScriptsAreSavedAsUtf8AndOpenedAsUtf8OrGbk) {
     OpenForm(SampleCsn(), false);
-    ui.ExpectMessage(QStringLiteral("请先连接数据源"), QString());
+    ui.ExpectMessage("请先连接数据源", QString());
     form->Tb_QuillaryClick();
     Open();
-    dialog.Caption = QStringLiteral("查询");
-    ASSERT_TRUE(form->Forge(QStringLiteral("select CompanyName from customers where City='北京'")));
-    const QString typed = QDir(TestDir()).filePath(QStringLiteral("客户"));
+    dialog.Caption = "查询";
+    ASSERT_TRUE(form->Forge("select CompanyName from customers where City='北京'"));
+    const QString typed = QDir(TestDir()).filePath("客户");
     ui.AnswerSaveFile(typed);
     form->TB_SAVE->click();
-    const QString path = typed + QStringLiteral(".SQL");
-    EXPECT_EQ(ui.Log().last().Text,
-              QStringLiteral("SQL脚本(*.SQL)|*.SQL|文本文件(*.txt)|*.txt|所有文件(*.*)|*.*"));
+    const QString path = typed + ".SQL";
+    EXPECT_EQ(ui.Log().last().Text, "SQL脚本(*.SQL)|*.SQL|文本文件(*.txt)|*.txt|所有文件(*.*)|*.*");
     EXPECT_EQ(form->CurrentFileName(), path);
-    EXPECT_EQ(form->windowTitle(), QStringLiteral("查询--") + path);
+    EXPECT_EQ(form->windowTitle(), "查询--" + path);
     QFile saved(path);
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     EXPECT_EQ(QString::fromUtf8(saved.readAll()),
-              QStringLiteral("select CompanyName\nfrom customers\nwhere City='北京'\n"));
+              "select CompanyName\nfrom customers\nwhere City='北京'\n");
     EXPECT_EQ(dialog.SavedSQL, form->Memo1->toPlainText());
     form->TB_SAVE->click(); // the current file again, without asking
 
     // An older script in GBK; the changed design asks first.
     QStringEncoder gbk("GBK");
-    const QString older = Write(QStringLiteral("old.txt"),
-                                gbk.encode(QStringLiteral("select ProductName from products "
-                                                          "where ProductName='苹果汁'")));
+    const QString older =
+        WriteTestFile("old.txt", gbk.encode(QStringLiteral("select ProductName from products "
+                                                           "where ProductName='苹果汁'")));
     form->Canvas()->Tables().first()->FieldList->SetChecked(1, true);
-    ui.ExpectMessage(QStringLiteral("SQL语句已经被改写,是否还是要打开新的文件？"),
-                     QStringLiteral("提示"), mrYes)
+    ui.ExpectMessage("SQL语句已经被改写,是否还是要打开新的文件？", "提示", mrYes)
         .AnswerOpenFile(older);
     form->Tb_QuillaryClick();
     EXPECT_EQ(form->CurrentFileName(), older);
-    EXPECT_TRUE(form->Memo1->toPlainText().contains(QStringLiteral("'苹果汁'")));
+    EXPECT_TRUE(form->Memo1->toPlainText().contains("'苹果汁'"));
     EXPECT_EQ(dialog.SavedSQL, form->Memo1->toPlainText());
 
     // A file that cannot be read is named, and the design stays.
-    const QString missing = QDir(TestDir()).filePath(QStringLiteral("missing.sql"));
+    const QString missing = QDir(TestDir()).filePath("missing.sql");
     ui.AnswerOpenFile(missing).AnswerMessage(mrOk);
     form->Tb_QuillaryClick();
     EXPECT_TRUE(ui.Log().last().Text.contains(missing));
-    EXPECT_EQ(ui.Log().last().Caption, QStringLiteral("提示！"));
+    EXPECT_EQ(ui.Log().last().Caption, "提示！");
     EXPECT_EQ(form->CurrentFileName(), older);
 }
 
 TEST_F(DesignStateTest, AScriptThatCannotBeWrittenOffersSaveAs) {
     Open();
-    ASSERT_TRUE(form->Forge(QStringLiteral("select * from orders")));
-    const QString blocked = Unwritable(QStringLiteral("a.sql"));
+    ASSERT_TRUE(form->Forge("select * from orders"));
+    const QString blocked = Unwritable("a.sql");
     ui.AnswerSaveFile(blocked)
-        .ExpectMessage(QStringLiteral("可能因为文件只读，不能保存!另存为...？"),
-                       QStringLiteral("提示！"), mrYes)
-        .AnswerSaveFile(Unwritable(QStringLiteral("b.sql")))
-        .ExpectMessage(QStringLiteral("可能因为文件只读，还是不能保存!"), QStringLiteral("提示！"));
+        .ExpectMessage("可能因为文件只读，不能保存!另存为...？", "提示！", mrYes)
+        .AnswerSaveFile(Unwritable("b.sql"))
+        .ExpectMessage("可能因为文件只读，还是不能保存!", "提示！");
     form->TB_SAVE->click();
     EXPECT_EQ(form->CurrentFileName(), QString());
 
-    const QString good = QDir(TestDir()).filePath(QStringLiteral("good.sql"));
+    const QString good = QDir(TestDir()).filePath("good.sql");
     ui.AnswerSaveFile(blocked)
-        .ExpectMessage(QStringLiteral("可能因为文件只读，不能保存!另存为...？"),
-                       QStringLiteral("提示！"), mrYes)
+        .ExpectMessage("可能因为文件只读，不能保存!另存为...？", "提示！", mrYes)
         .AnswerSaveFile(good);
     form->TB_SAVE->click();
     EXPECT_EQ(form->CurrentFileName(), good);
-    EXPECT_EQ(Read(good), QStringLiteral("select *\nfrom orders\n"));
+    EXPECT_EQ(Read(good), "select *\nfrom orders\n");
 
-    ui.ExpectMessage(QStringLiteral("可能因为文件只读，不能保存!另存为...？"),
-                     QStringLiteral("提示！"), mrNo);
+    ui.ExpectMessage("可能因为文件只读，不能保存!另存为...？", "提示！", mrNo);
     QFile::remove(good);
     QDir().mkdir(good); // the current file is now a folder
     form->TB_SAVE->click();
@@ -277,36 +221,35 @@ TEST_F(DesignStateTest, ATemplateReopensItsDesignOnItsOwnConnection) {
     DesignRichQuery();
     const QString sql = form->GetSQL();
     const QString csn = dialog.GetCSN();
-    const QString file = QDir(TestDir()).filePath(QStringLiteral("rich"));
+    const QString file = QDir(TestDir()).filePath("rich");
     ui.AnswerSaveFile(file);
     form->TB_SAVEModel->click();
-    EXPECT_EQ(ui.Log().last().Text, QStringLiteral("界面模板(*.tmb)|*.tmb"));
-    const QStringList saved = Read(file + QStringLiteral(".tmb")).split('\n');
-    EXPECT_EQ(saved.mid(saved.size() - 3),
-              QStringList({"[CONNECTION]", QStringLiteral("CSN=") + csn, ""}));
+    EXPECT_EQ(ui.Log().last().Text, "界面模板(*.tmb)|*.tmb");
+    const QStringList saved = Read(file + ".tmb").split('\n');
+    EXPECT_EQ(saved.mid(saved.size() - 3), QStringList({"[CONNECTION]", "CSN=" + csn, ""}));
 
     // A fresh designer on another database switches to the template's.
     Open();
     ASSERT_NE(dialog.GetCSN(), csn);
-    ui.AnswerOpenFile(file + QStringLiteral(".tmb"));
+    ui.AnswerOpenFile(file + ".tmb");
     form->TB_OPEN->click();
-    EXPECT_EQ(ui.Log().last().Text, QStringLiteral("界面模版(*.tmb)|*.tmb"));
+    EXPECT_EQ(ui.Log().last().Text, "界面模版(*.tmb)|*.tmb");
     EXPECT_EQ(dialog.GetCSN(), csn);
     EXPECT_EQ(TrimExp(form->GetSQL()), TrimExp(sql));
     EXPECT_EQ(dialog.SQLSet, saved.mid(0, saved.size() - 1));
 
     // Same connection: the design is added to what is on the canvas.
-    ui.AnswerOpenFile(file + QStringLiteral(".tmb"));
+    ui.AnswerOpenFile(file + ".tmb");
     form->TB_OPEN->click();
     EXPECT_EQ(form->Canvas()->Tables().size(), 12);
 }
 
 TEST_F(DesignStateTest, ATemplateThatCannotBeShownStaysInTheStateText) {
     Open();
-    ASSERT_TRUE(form->Forge(QStringLiteral("select * from orders")));
+    ASSERT_TRUE(form->Forge("select * from orders"));
     const QStringList noConnection = {"[Table]", "T1=customers,1,1,", "[SQL]",
                                       "SQL=select * from customers"};
-    const QString plain = Write(QStringLiteral("plain.tmb"), noConnection.join('\n').toUtf8());
+    const QString plain = WriteTestFile("plain.tmb", noConnection.join('\n').toUtf8());
     ui.AnswerOpenFile(plain);
     form->TB_OPEN->click();
     EXPECT_EQ(dialog.SQLSet, noConnection);
@@ -315,17 +258,17 @@ TEST_F(DesignStateTest, ATemplateThatCannotBeShownStaysInTheStateText) {
         noConnection +
         QStringList{"[Connection]",
                     "CSN=Provider=SQLite;Persist Security Info=True;Data Source=/nonexistent/x.db"};
-    ui.AnswerOpenFile(Write(QStringLiteral("broken.tmb"), broken.join("\r\n").toUtf8()));
+    ui.AnswerOpenFile(WriteTestFile("broken.tmb", broken.join("\r\n").toUtf8()));
     ui.AnswerMessage(mrOk); // the connection failed
     form->TB_OPEN->click();
-    EXPECT_TRUE(ui.Log().last().Text.startsWith(QStringLiteral("连接数据源失败!\r\n")));
+    EXPECT_TRUE(ui.Log().last().Text.startsWith("连接数据源失败!\r\n"));
     EXPECT_EQ(dialog.SQLSet, broken);
 
-    const QString missing = QDir(TestDir()).filePath(QStringLiteral("missing.tmb"));
+    const QString missing = QDir(TestDir()).filePath("missing.tmb");
     ui.AnswerOpenFile(missing).AnswerMessage(mrOk);
     form->TB_OPEN->click();
     EXPECT_TRUE(ui.Log().last().Text.contains(missing));
     EXPECT_EQ(dialog.SQLSet, broken);
-    EXPECT_EQ(form->Canvas()->Tables().first()->TableName, QStringLiteral("orders"))
+    EXPECT_EQ(form->Canvas()->Tables().first()->TableName, "orders")
         << "the design on the canvas stays";
 }

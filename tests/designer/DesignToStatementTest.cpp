@@ -19,24 +19,11 @@ using namespace quillary::test;
 
 namespace {
 
-TQBTable* Place(TFrm_Quillary& form, const char* table) {
-    const auto found = form.QBTables->findItems(QString::fromLatin1(table), Qt::MatchExactly);
-    EXPECT_EQ(found.size(), 1) << table;
-    if (found.isEmpty()) return nullptr;
-    form.QBTables->setCurrentItem(found.first());
+// Places `table` on the form's canvas by a double click in the table list.
+TQBTable* PlaceOn(TFrm_Quillary& form, const char* table) {
+    form.QBTables->setCurrentItem(form.QBTables->findItems(table, Qt::MatchExactly).value(0));
     form.QBTablesDblClick();
-    return form.Canvas()->Tables().last();
-}
-
-int Row(const TQBTable* box, const char* column) {
-    for (int i = 0; i < box->FieldList->count(); ++i)
-        if (box->FieldList->item(i)->text() == QLatin1String(column)) return i;
-    ADD_FAILURE() << "no column " << column;
-    return -1;
-}
-
-void Tick(TQBTable* box, const char* column) {
-    box->FieldList->item(Row(box, column))->setCheckState(Qt::Checked);
+    return form.Canvas()->Tables().value(form.Canvas()->Tables().size() - 1);
 }
 
 } // namespace
@@ -48,10 +35,10 @@ TEST_F(DesignToStatement, AFourTableJoinWithPagesIsWrittenShownReturnedAndRuns) 
     d.SetConnectionString(SampleCsn());
     QString shown;
     ExpectDesigner(ui, [&](TFrm_Quillary& form) {
-        TQBTable* customers = Place(form, "customers");
-        TQBTable* orders = Place(form, "orders");
-        TQBTable* items = Place(form, "order_items");
-        TQBTable* products = Place(form, "products");
+        TQBTable* customers = PlaceOn(form, "customers");
+        TQBTable* orders = PlaceOn(form, "orders");
+        TQBTable* items = PlaceOn(form, "order_items");
+        TQBTable* products = PlaceOn(form, "products");
         TQBArea* canvas = form.Canvas();
         // The sample database declares its foreign keys: placing the tables
         // joined them. Every customer, with orders or not; the rest inner.
@@ -62,15 +49,14 @@ TEST_F(DesignToStatement, AFourTableJoinWithPagesIsWrittenShownReturnedAndRuns) 
         outer->JoinType = 1;
         Q_UNUSED(orders);
         Q_UNUSED(items);
-        Tick(customers, "City");
-        Tick(products, "ProductName");
-        form.ComputeColumnList->SetCells(0, 1, QStringLiteral("sum(order_items.Quantity)"));
-        form.ComputeColumnList->SetCells(1, 1, QStringLiteral("pieces"));
-        form.ConditionList->SetCells(0, 1, QStringLiteral("products.UnitPrice"));
-        form.ConditionList->SetCells(1, 1, QStringLiteral(">"));
-        form.ConditionList->SetCells(2, 1, QStringLiteral("10"));
-        form.GroupColumn->addItems(
-            {QStringLiteral("customers.City"), QStringLiteral("products.ProductName")});
+        for (auto [box, column] : {std::pair{customers, "City"}, {products, "ProductName"}})
+            box->FieldList->item(box->FieldList->IndexOfText(column))->setCheckState(Qt::Checked);
+        form.ComputeColumnList->SetCells(0, 1, "sum(order_items.Quantity)");
+        form.ComputeColumnList->SetCells(1, 1, "pieces");
+        form.ConditionList->SetCells(0, 1, "products.UnitPrice");
+        form.ConditionList->SetCells(1, 1, ">");
+        form.ConditionList->SetCells(2, 1, "10");
+        form.GroupColumn->addItems({"customers.City", "products.ProductName"});
         form.PageControl1->setCurrentIndex(TFrm_Quillary::pgOrder);
         form.OrderList->setCurrentRow(0, QItemSelectionModel::ClearAndSelect);
         form.OrderListDblClick();
@@ -89,8 +75,7 @@ TEST_F(DesignToStatement, AFourTableJoinWithPagesIsWrittenShownReturnedAndRuns) 
         "group by customers.City,products.ProductName\r\n"
         "order by customers.City");
     EXPECT_EQ(d.SQL, expected);
-    EXPECT_EQ(shown, QString(expected).replace(QStringLiteral("\r\n"), QStringLiteral("\n")))
-        << "the SQL page shows the statement";
+    EXPECT_EQ(shown, QString(expected).replace("\r\n", "\n")) << "the SQL page shows the statement";
 
     TADOQuery q;
     q.SetConnection(d.GetConn());
@@ -102,11 +87,10 @@ TEST_F(DesignToStatement, AFourTableJoinWithPagesIsWrittenShownReturnedAndRuns) 
 class FormOperations : public DesignerFormTest {};
 
 TEST_F(FormOperations, TheFormAnswersForItsDesign) {
-    OpenForm(SampleCsn());
     dialog.IsAutoLink = false;
-    form->GetTablesList(false);
-    TQBTable* customers = Place(*form, "customers");
-    TQBTable* orders = Place(*form, "orders");
+    Open();
+    TQBTable* customers = Place("customers");
+    TQBTable* orders = Place("orders");
     ASSERT_TRUE(customers && orders);
     EXPECT_EQ(form->GetJoinClause(), QString()) << "no link yet";
     // A condition that equates columns of two boxes is drawn as a link.
@@ -118,23 +102,22 @@ TEST_F(FormOperations, TheFormAnswersForItsDesign) {
     EXPECT_TRUE(orders->FieldList->IsItemBold(Row(orders, "CustomerID")));
     EXPECT_EQ(form->IsLinkList({"", "customers.City", "=", "'北京'", "", ""}, dsOther, -1), -1);
     EXPECT_EQ(form->IsLinkList({"a", "b"}, dsOther, -1), -2);
-    EXPECT_EQ(
-        form->GetJoinClause(),
-        QStringLiteral("customers LEFT JOIN orders on customers.CustomerID=orders.CustomerID"));
+    EXPECT_EQ(form->GetJoinClause(),
+              "customers LEFT JOIN orders on customers.CustomerID=orders.CustomerID");
 
     Tick(customers, "City");
-    EXPECT_EQ(form->GetCheckedItems(false), QStringList{QStringLiteral("customers.City")});
-    EXPECT_EQ(form->GetCheckedItems(true), QStringList{QStringLiteral("City")});
+    EXPECT_EQ(form->GetCheckedItems(false), QStringList{"customers.City"});
+    EXPECT_EQ(form->GetCheckedItems(true), QStringList{"City"});
     EXPECT_FALSE(form->IsMatch()) << "the display list has not followed the tick yet";
     form->TS_DisplayEnter();
     EXPECT_TRUE(form->IsMatch());
-    form->DisplayList->SetCells(2, 1, QStringLiteral("1x"));
+    form->DisplayList->SetCells(2, 1, "1x");
     EXPECT_EQ(form->IsValidDisplayCol(), -1);
 
-    form->ConditionList->SetCells(0, 1, QStringLiteral("customers.City"));
+    form->ConditionList->SetCells(0, 1, "customers.City");
     EXPECT_EQ(IsValidExpression(1, form->ConditionList), 1);
-    form->ConditionList->SetCells(1, 1, QStringLiteral("like"));
-    form->ConditionList->SetCells(2, 1, QStringLiteral("'北%'"));
+    form->ConditionList->SetCells(1, 1, "like");
+    form->ConditionList->SetCells(2, 1, "'北%'");
     EXPECT_EQ(IsValidExpression(1, form->ConditionList), 0);
-    EXPECT_EQ(GetExpression(1, form->ConditionList), QStringLiteral("customers.City like '北%'"));
+    EXPECT_EQ(GetExpression(1, form->ConditionList), "customers.City like '北%'");
 }

@@ -21,13 +21,6 @@ namespace {
 
 const QString kAll = QString::fromUtf8(kAllTables);
 
-QStringList Items(const QListWidget* list) {
-    QStringList texts;
-    for (int i = 0; i < list->count(); ++i)
-        texts << list->item(i)->text();
-    return texts;
-}
-
 // Scripts the paste dialog: `work` receives it and returns the modal result.
 void ExpectPaste(TScriptedUserInteraction& ui, std::function<int(TFrm_Paste&)> work) {
     ui.AnswerModal([work](QDialog* d) {
@@ -47,7 +40,7 @@ void ChooseTable(TFrm_Paste& form, int index) {
 int Choose(TFrm_Paste& form, const QString& text) {
     const auto found = form.ListBox1->findItems(text, Qt::MatchExactly);
     EXPECT_EQ(found.size(), 1) << text.toStdString() << " in "
-                               << Items(form.ListBox1).join(',').toStdString();
+                               << Texts(form.ListBox1).join(',').toStdString();
     if (found.isEmpty()) return mrCancel;
     form.ListBox1->setCurrentItem(found.first(), QItemSelectionModel::ClearAndSelect);
     form.Button1Click();
@@ -83,10 +76,10 @@ TEST(PasteTextRulesTest, FunctionListsByKind) {
     const QStringList oracle = FunctionNames(dsOracle);
     EXPECT_EQ(sqlServer.size(), 17);
     EXPECT_EQ(sybase.mid(14, 3), (QStringList{"right", "sign", "substring"}));
-    sybase.removeOne(QStringLiteral("sign"));
+    sybase.removeOne("sign");
     EXPECT_EQ(sybase, sqlServer) << "Sybase: SQL Server's list and sign";
     EXPECT_EQ(oracle.size(), 42);
-    EXPECT_TRUE(oracle.contains(QStringLiteral("greatetest"))) << "spelled with te twice";
+    EXPECT_TRUE(oracle.contains("greatetest")) << "spelled with te twice";
     EXPECT_TRUE(SortedAndUnique(oracle) && SortedAndUnique(sqlServer));
     for (int kind : {dsNone, dsAccess, dsParadox, dsDBase, dsExcel, dsOther})
         EXPECT_TRUE(FunctionNames(kind).isEmpty()) << kind;
@@ -96,9 +89,9 @@ class PasteDialogTest : public ScriptedUiTest {};
 
 TEST_F(PasteDialogTest, FunctionModeAsksToChooseFirstAndTakesADoubleClick) {
     ExpectPaste(ui, [this](TFrm_Paste& form) {
-        EXPECT_EQ(form.windowTitle(), QStringLiteral("请选择一个函数"));
+        EXPECT_EQ(form.windowTitle(), "请选择一个函数");
         EXPECT_FALSE(form.ColumnMode());
-        ui.ExpectMessage(QStringLiteral("请先选择!"), QStringLiteral("提示"));
+        ui.ExpectMessage("请先选择!", "提示");
         form.Button1Click(); // Access: nothing to choose from
         return int(mrCancel);
     });
@@ -106,7 +99,7 @@ TEST_F(PasteDialogTest, FunctionModeAsksToChooseFirstAndTakesADoubleClick) {
 
     ExpectPaste(ui, [](TFrm_Paste& form) {
         form.show();
-        QListWidgetItem* nvl = form.ListBox1->findItems(QStringLiteral("nvl"), Qt::MatchExactly)[0];
+        QListWidgetItem* nvl = form.ListBox1->findItems("nvl", Qt::MatchExactly)[0];
         form.ListBox1->scrollToItem(nvl);
         const QPoint at = form.ListBox1->visualItemRect(nvl).center();
         QTest::mouseClick(form.ListBox1->viewport(), Qt::LeftButton, {}, at);
@@ -114,43 +107,43 @@ TEST_F(PasteDialogTest, FunctionModeAsksToChooseFirstAndTakesADoubleClick) {
         EXPECT_FALSE(form.isVisible()) << "the choice closes the dialog";
         return form.result();
     });
-    EXPECT_EQ(PasteFunction(dsOracle), QStringLiteral("nvl"));
+    EXPECT_EQ(PasteFunction(dsOracle), "nvl");
 }
 
 TEST_F(PasteDialogTest, TwoTablesOfferAllColumnsOrOneTablesColumnsBare) {
     QStringList columns = {"  ", "o.id", "o.total", "items.qty", "items.id"};
     const QStringList tables = {"orders(o)", "items"};
     ExpectPaste(ui, [&](TFrm_Paste& form) {
-        EXPECT_EQ(form.windowTitle(), QStringLiteral("请选择一个字段"));
+        EXPECT_EQ(form.windowTitle(), "请选择一个字段");
         EXPECT_EQ(form.ComboBox1->currentText(), kAll);
         EXPECT_EQ(form.ComboBox1->count(), 3) << "the tables, then all tables";
         EXPECT_EQ(columns.size(), 4) << "the blank first line is out while the dialog runs";
-        EXPECT_EQ(Items(form.ListBox1), columns);
-        return Choose(form, QStringLiteral("o.id"));
+        EXPECT_EQ(Texts(form.ListBox1), columns);
+        return Choose(form, "o.id");
     });
-    EXPECT_EQ(PasteColumn(columns, tables), QStringLiteral("o.id"));
+    EXPECT_EQ(PasteColumn(columns, tables), "o.id");
     EXPECT_EQ(columns.first(), QString()) << "and back afterwards";
 
     ExpectPaste(ui, [&](TFrm_Paste& form) {
         ChooseTable(form, 1);
-        EXPECT_EQ(Items(form.ListBox1), (QStringList{"qty", "id"}));
+        EXPECT_EQ(Texts(form.ListBox1), (QStringList{"qty", "id"}));
         ChooseTable(form, 2);
-        EXPECT_EQ(Items(form.ListBox1), columns) << "all tables again";
+        EXPECT_EQ(Texts(form.ListBox1), columns) << "all tables again";
         ChooseTable(form, 0);
-        EXPECT_EQ(Items(form.ListBox1), (QStringList{"id", "total"}));
-        return Choose(form, QStringLiteral("id"));
+        EXPECT_EQ(Texts(form.ListBox1), (QStringList{"id", "total"}));
+        return Choose(form, "id");
     });
-    EXPECT_EQ(PasteColumn(columns, tables), QStringLiteral("o.id"));
+    EXPECT_EQ(PasteColumn(columns, tables), "o.id");
 }
 
 TEST_F(PasteDialogTest, SingleTablePreselectedAndClosingWithoutChoiceGivesNothing) {
     QStringList columns = {"items.qty", "items.price"};
     ExpectPaste(ui, [](TFrm_Paste& form) {
         EXPECT_EQ(form.ComboBox1->count(), 1) << "no all-tables entry";
-        EXPECT_EQ(Items(form.ListBox1), (QStringList{"qty", "price"}));
-        return Choose(form, QStringLiteral("qty"));
+        EXPECT_EQ(Texts(form.ListBox1), (QStringList{"qty", "price"}));
+        return Choose(form, "qty");
     });
-    EXPECT_EQ(PasteColumn(columns, {"items"}), QStringLiteral("items.qty"));
+    EXPECT_EQ(PasteColumn(columns, {"items"}), "items.qty");
     EXPECT_EQ(columns.first(), QString()) << "a list without a blank first line gets one";
 
     ExpectPaste(ui, [](TFrm_Paste&) { return int(mrCancel); }); // the system menu's close
@@ -164,8 +157,8 @@ TEST_F(PasteDialogTest, SingleTablePreselectedAndClosingWithoutChoiceGivesNothin
 }
 
 TEST(DatabaseFunctionsTest, SqliteNamesItsFunctionsDirectlyAndThroughOdbc) {
-    for (const QString& csn : {SampleCsn(), QStringLiteral("Provider=MSDASQL.1;Data Source=") +
-                                                QString::fromLatin1(kSystemDsn)}) {
+    for (const QString& csn :
+         {SampleCsn(), "Provider=MSDASQL.1;Data Source=" + QString::fromLatin1(kSystemDsn)}) {
         TADOConnection connection(csn);
         EXPECT_TRUE(DatabaseFunctionNames(&connection).isEmpty()) << "not connected";
         connection.Open();
@@ -224,51 +217,51 @@ TEST_F(PasteCommandTest, FunctionGoesInAtTheCaretOfTheOpenCellEditor) {
           {"a = now() + 1", 4, 5, "a = getdate + 1"}}) {
         TPropertyInplaceEdit* editor = EditCell(2, QString::fromLatin1(before), start, length);
         ASSERT_NE(editor, nullptr);
-        ExpectPaste(ui, [](TFrm_Paste& form) { return Choose(form, QStringLiteral("getdate")); });
+        ExpectPaste(ui, [](TFrm_Paste& form) { return Choose(form, "getdate"); });
         form->N_PasteFun->trigger();
         EXPECT_EQ(editor->text(), QString::fromLatin1(after)) << before;
         EXPECT_EQ(editor->cursorPosition(), start + 7);
     }
     // Without an open cell editor the name stays on the clipboard only.
     form->Memo1->setFocus();
-    ExpectPaste(ui, [](TFrm_Paste& form) { return Choose(form, QStringLiteral("len")); });
+    ExpectPaste(ui, [](TFrm_Paste& form) { return Choose(form, "len"); });
     form->N_PasteFun->trigger();
-    EXPECT_EQ(TClipboard::AsText(), QStringLiteral("len"));
+    EXPECT_EQ(TClipboard::AsText(), "len");
     EXPECT_EQ(form->Memo1->toPlainText(), QString());
     // Nothing chosen: the clipboard is left alone.
     ExpectPaste(ui, [](TFrm_Paste&) { return int(mrCancel); });
     form->N_PasteFun->trigger();
-    EXPECT_EQ(TClipboard::AsText(), QStringLiteral("len"));
+    EXPECT_EQ(TClipboard::AsText(), "len");
 }
 
 TEST_F(PasteCommandTest, CtrlFInACellEditorOffersTheDatabasesOwnFunctions) {
     Open(); // SQLite: kind 99
-    TPropertyInplaceEdit* editor = EditCell(0, QStringLiteral("x"), 1);
+    TPropertyInplaceEdit* editor = EditCell(0, "x", 1);
     ASSERT_NE(editor, nullptr);
     QApplication::setActiveWindow(form.get());
-    ExpectPaste(ui, [](TFrm_Paste& form) { return Choose(form, QStringLiteral("upper")); });
+    ExpectPaste(ui, [](TFrm_Paste& form) { return Choose(form, "upper"); });
     QTest::keyClick(editor, Qt::Key_F, Qt::ControlModifier);
-    EXPECT_EQ(editor->text(), QStringLiteral("xupper"));
+    EXPECT_EQ(editor->text(), "xupper");
 }
 
 TEST_F(PasteCommandTest, ColumnOfAnAliasedBoxFromTheConditionPickList) {
     Open();
-    Place(QStringLiteral("orders"));
-    ui.AnswerMessage(mrYes).AnswerInput(QStringLiteral("o"));
-    Place(QStringLiteral("orders"));
+    Place("orders");
+    ui.AnswerMessage(mrYes).AnswerInput("o");
+    Place("orders");
     QStringList* pick = form->ConditionList->PropValues()->Items(0)->PickList();
     const QStringList before = *pick;
-    ASSERT_TRUE(before.contains(QStringLiteral("o.CustomerID")));
-    TPropertyInplaceEdit* editor = EditCell(0, QStringLiteral("()"), 1);
+    ASSERT_TRUE(before.contains("o.CustomerID"));
+    TPropertyInplaceEdit* editor = EditCell(0, "()", 1);
     ASSERT_NE(editor, nullptr);
     ExpectPaste(ui, [&](TFrm_Paste& form) {
-        EXPECT_EQ(form.ComboBox1->itemText(1), QStringLiteral("orders(o)"));
+        EXPECT_EQ(form.ComboBox1->itemText(1), "orders(o)");
         ChooseTable(form, 1);
         EXPECT_EQ(form.ListBox1->count(), before.size() / 2);
-        return Choose(form, QStringLiteral("CustomerID"));
+        return Choose(form, "CustomerID");
     });
     form->N_PasteColumn->trigger();
-    EXPECT_EQ(editor->text(), QStringLiteral("(o.CustomerID)"));
+    EXPECT_EQ(editor->text(), "(o.CustomerID)");
     EXPECT_EQ(*pick, QStringList{""} + before) << "the pick list keeps a blank first line";
 }
 
@@ -276,24 +269,21 @@ TEST_F(PasteCommandTest, StatementFromANestedDesigner) {
     Open();
     form->move(120, 80);
     form->CheckBox2->setChecked(true);
-    TPropertyInplaceEdit* editor = EditCell(2, QStringLiteral("in "), 3);
+    TPropertyInplaceEdit* editor = EditCell(2, "in ", 3);
     ASSERT_NE(editor, nullptr);
     ExpectDesigner(ui, [this](TFrm_Quillary& nested) {
-        EXPECT_EQ(nested.windowTitle(), QStringLiteral("SQL语句生成器--粘贴SQL语句"));
+        EXPECT_EQ(nested.windowTitle(), "SQL语句生成器--粘贴SQL语句");
         EXPECT_EQ(nested.pos(), form->pos() + QPoint(10, 10));
         EXPECT_TRUE(nested.CheckBox2->isChecked()) << "system tables as in the designer";
         EXPECT_TRUE(nested.Canvas()->MenuItem(TQBArea::kMenuUnion)->isVisible());
         EXPECT_EQ(nested.Dialog()->GetConn(), dialog.GetConn());
-        EXPECT_TRUE(nested.Forge(QStringLiteral("select   CustomerID\n  from\tcustomers")));
+        EXPECT_TRUE(nested.Forge("select   CustomerID\n  from\tcustomers"));
         return int(mrOk);
     });
     form->N_PasteSQL->trigger();
-    EXPECT_EQ(editor->text(), QStringLiteral("in select CustomerID from customers"));
+    EXPECT_EQ(editor->text(), "in select CustomerID from customers");
 
-    ExpectDesigner(ui, [](TFrm_Quillary& nested) {
-        EXPECT_TRUE(nested.Forge(QStringLiteral("select OrderID from orders")));
-        return int(mrCancel);
-    });
+    ExpectNestedDesign(ui, QString(), "select OrderID from orders", mrCancel);
     form->N_PasteSQL->trigger();
-    EXPECT_EQ(editor->text(), QStringLiteral("in select CustomerID from customers"));
+    EXPECT_EQ(editor->text(), "in select CustomerID from customers");
 }

@@ -79,18 +79,18 @@ TEST(SqlHighlighter, ColoursEachKindOfToken) {
 
 TEST(SqlHighlighter, OpeningACommentColoursTheLinesAfterItAndClosingItUndoesThat) {
     Editor e;
-    e.Set(QStringLiteral("select a\nfrom t\nwhere b = 1\norder by a"));
-    const int where = int(e.edit.toPlainText().indexOf(QStringLiteral("where")));
+    e.Set("select a\nfrom t\nwhere b = 1\norder by a");
+    const int where = int(e.edit.toPlainText().indexOf("where"));
     ASSERT_EQ(ShownKind(*e.highlighter, where), int(K::Keyword));
     QTextCursor cursor(e.edit.document());
     cursor.setPosition(7);
-    cursor.insertText(QStringLiteral("/*"));
+    cursor.insertText("/*");
     QApplication::processEvents();
     EXPECT_EQ(ShownKind(*e.highlighter, where + 2), int(K::Comment));
-    cursor.setPosition(int(e.edit.toPlainText().indexOf(QStringLiteral("order"))));
-    cursor.insertText(QStringLiteral("*/ "));
+    cursor.setPosition(int(e.edit.toPlainText().indexOf("order")));
+    cursor.insertText("*/ ");
     QApplication::processEvents();
-    const int order = int(e.edit.toPlainText().indexOf(QStringLiteral("order")));
+    const int order = int(e.edit.toPlainText().indexOf("order"));
     EXPECT_EQ(ShownKind(*e.highlighter, where + 2), int(K::Comment));
     EXPECT_EQ(ShownKind(*e.highlighter, order), int(K::Keyword));
     e.edit.undo();
@@ -102,7 +102,7 @@ TEST(SqlHighlighter, OpeningACommentColoursTheLinesAfterItAndClosingItUndoesThat
 TEST(SqlHighlighter, MarksTheParenthesisPairAtTheCaret) {
     Editor e;
     //                      0123456789012345678
-    e.Set(QStringLiteral("f((a), ')' , b) (x"));
+    e.Set("f((a), ')' , b) (x");
     struct Case {
         int caret;
         std::pair<int, int> pair;
@@ -156,7 +156,7 @@ TEST(SqlHighlighter, ALongStatementIsColouredWhereItIsShown) {
     for (int line = 0; line < 6000; ++line)
         text += QStringLiteral("select c%1 from t%1 where x = 'v' -- row\n").arg(line);
     e.Set(text);
-    const int last = int(text.lastIndexOf(QStringLiteral("select")));
+    const int last = int(text.lastIndexOf("select"));
     ASSERT_GT(last, TSqlHighlighter::kMostVisible + 2 * TSqlHighlighter::kMargin);
     EXPECT_EQ(ShownKind(*e.highlighter, 0), int(K::Keyword));
     EXPECT_EQ(ShownKind(*e.highlighter, last), kNone) << "far from the screen";

@@ -43,35 +43,32 @@ TEST_F(UndoRedoTest, EveryKindOfEditIsUndoneAndRedoneExactly) {
     TQBTable* orders = nullptr;
     TQBTable* customers = nullptr;
     const std::vector<std::pair<const char*, std::function<void()>>> edits = {
-        {"place a table", [&] { orders = Place(QStringLiteral("orders")); }},
-        {"place another", [&] { customers = Place(QStringLiteral("customers")); }},
+        {"place a table", [&] { orders = Place("orders"); }},
+        {"place another", [&] { customers = Place("customers"); }},
         {"tick columns",
          [&] {
-             orders->FieldList->item(Row(orders, QStringLiteral("OrderID")))
-                 ->setCheckState(Qt::Checked);
-             customers->FieldList->item(Row(customers, QStringLiteral("City")))
-                 ->setCheckState(Qt::Checked);
+             orders->FieldList->item(Row(orders, "OrderID"))->setCheckState(Qt::Checked);
+             customers->FieldList->item(Row(customers, "City"))->setCheckState(Qt::Checked);
          }},
         {"link them",
          [&] {
-             canvas()->InsertLink(customers, orders, Row(customers, QStringLiteral("CustomerID")),
-                                  Row(orders, QStringLiteral("CustomerID")));
+             canvas()->InsertLink(customers, orders, Row(customers, "CustomerID"),
+                                  Row(orders, "CustomerID"));
          }},
         {"make the link outer", [&] { canvas()->Links().first()->JoinType = 1; }},
         {"give an alias",
          [&] {
-             ui.AnswerInput(QStringLiteral("c"));
+             ui.AnswerInput("c");
              customers->_InputByName();
          }},
         {"move a box", [&] { orders->move(orders->x() + 40, orders->y() + 30); }},
         {"a condition",
          [&] {
-             form->ConditionList->SetCells(0, 1, QStringLiteral("orders.Freight"));
-             form->ConditionList->SetCells(1, 1, QStringLiteral(">"));
-             form->ConditionList->SetCells(2, 1, QStringLiteral("5"));
+             form->ConditionList->SetCells(0, 1, "orders.Freight");
+             form->ConditionList->SetCells(1, 1, ">");
+             form->ConditionList->SetCells(2, 1, "5");
          }},
-        {"a computed column",
-         [&] { form->ComputeColumnList->SetCells(0, 1, QStringLiteral("count(*)")); }},
+        {"a computed column", [&] { form->ComputeColumnList->SetCells(0, 1, "count(*)"); }},
         {"a group column",
          [&] {
              form->GroupList->setCurrentRow(0, QItemSelectionModel::ClearAndSelect);
@@ -86,11 +83,10 @@ TEST_F(UndoRedoTest, EveryKindOfEditIsUndoneAndRedoneExactly) {
         {"a union set",
          [&] {
              TQuillaryDialog* set = form->NewUnionSet();
-             set->SQL = QStringLiteral("select City from suppliers");
+             set->SQL = "select City from suppliers";
          }},
         {"close a box", [&] { orders->_CloseBtn(); }},
-        {"rebuild from text",
-         [&] { form->Forge(QStringLiteral("select ProductName from products order by 1")); }},
+        {"rebuild from text", [&] { form->Forge("select ProductName from products order by 1"); }},
     };
     std::vector<TState> states{State()};
     for (const auto& [what, edit] : edits) {
@@ -117,7 +113,7 @@ TEST_F(UndoRedoTest, EveryKindOfEditIsUndoneAndRedoneExactly) {
 TEST_F(UndoRedoTest, AFinishedMouseActionIsOneStepAndTheKeysUndoIt) {
     Open();
     QApplication::setActiveWindow(form.get());
-    TQBTable* box = Place(QStringLiteral("orders"));
+    TQBTable* box = Place("orders");
     form->Checkpoint();
     const QPoint before = box->pos();
     // A move by the title: many steps of the mouse, one edit.

@@ -36,32 +36,17 @@ const QString& MillionRows() {
     return path;
 }
 
-QStringList Row(const TStringGridEx* grid, int row) {
+QStringList GridRow(const TStringGridEx* grid, int row) {
     QStringList cells;
     for (int c = 0; c < 4; ++c)
         cells << grid->GetCells(c, row);
     return cells;
 }
 
-void ExpectNestedDesign(TScriptedUserInteraction& ui, const QString& caption, const QString& sql) {
-    ExpectDesigner(ui, [=](TFrm_Quillary& nested) {
-        EXPECT_EQ(nested.windowTitle(), caption);
-        EXPECT_TRUE(nested.Forge(sql));
-        return int(mrOk);
-    });
-}
-
 } // namespace
 
 class WholeStatementTest : public DesignerFormTest {
 protected:
-    void Open(const QString& csn = SampleCsn()) {
-        OpenForm(csn);
-        form->GetTablesList(false);
-        form->resize(900, 650);
-        form->show();
-        QApplication::processEvents();
-    }
     void SelectGridRow(int row) { form->UnionGrid->SetRow(row); }
 };
 
@@ -69,14 +54,14 @@ protected:
 
 TEST_F(WholeStatementTest, UnionSetsAreAddedReopenedDeletedAndJoinedIntoTheStatement) {
     Open();
-    ASSERT_TRUE(form->Forge(QStringLiteral("select CategoryName from categories")));
+    ASSERT_TRUE(form->Forge("select CategoryName from categories"));
     form->TB_JOIN->click();
-    const QString added = QStringLiteral("SQL语句生成器--新建联合子句");
-    ExpectNestedDesign(ui, added, QStringLiteral("select CompanyName from suppliers"));
+    const QString added = "SQL语句生成器--新建联合子句";
+    ExpectNestedDesign(ui, added, "select CompanyName from suppliers");
     form->btn_New->click();
     EXPECT_FALSE(form->Pan_Union->isVisible()) << "hidden while the nested designer runs";
     form->TB_JOIN->click();
-    ExpectNestedDesign(ui, added, QStringLiteral("select CompanyName from customers"));
+    ExpectNestedDesign(ui, added, "select CompanyName from customers");
     form->btn_New->click();
     ExpectDesigner(ui, [](TFrm_Quillary&) { return int(mrCancel); });
     form->btn_New->click(); // cancelled: nothing added
@@ -84,9 +69,9 @@ TEST_F(WholeStatementTest, UnionSetsAreAddedReopenedDeletedAndJoinedIntoTheState
     EXPECT_EQ(form->UnionSets()[0]->Form_Left, form->x() + 10);
     EXPECT_FALSE(form->UnionSets()[0]->IsAllowOrderBy);
     EXPECT_EQ(form->UnionGrid->RowCount(), 4);
-    EXPECT_EQ(Row(form->UnionGrid, 1), QStringList({"", "union0", "", "union"}));
-    EXPECT_EQ(Row(form->UnionGrid, 2), QStringList({"", "union1", "", "union"}));
-    EXPECT_EQ(Row(form->UnionGrid, 3), QStringList({"", "union2", "", ""}));
+    EXPECT_EQ(GridRow(form->UnionGrid, 1), QStringList({"", "union0", "", "union"}));
+    EXPECT_EQ(GridRow(form->UnionGrid, 2), QStringList({"", "union1", "", "union"}));
+    EXPECT_EQ(GridRow(form->UnionGrid, 3), QStringList({"", "union2", "", ""}));
     EXPECT_EQ(form->GetSQL(), QStringLiteral("select CategoryName\r\nfrom categories\r\nunion\r\n"
                                              "select CompanyName\r\nfrom suppliers\r\nunion\r\n"
                                              "select CompanyName\r\nfrom customers"));
@@ -95,13 +80,13 @@ TEST_F(WholeStatementTest, UnionSetsAreAddedReopenedDeletedAndJoinedIntoTheState
     form->TB_JOIN->click();
     SelectGridRow(2);
     ExpectDesigner(ui, [](TFrm_Quillary& nested) {
-        EXPECT_EQ(nested.windowTitle(), QStringLiteral("SQL语句生成器--打开联合子句"));
-        EXPECT_EQ(nested.GetSQL(), QStringLiteral("select CompanyName\r\nfrom suppliers"));
-        EXPECT_TRUE(nested.Forge(QStringLiteral("select City from suppliers")));
+        EXPECT_EQ(nested.windowTitle(), "SQL语句生成器--打开联合子句");
+        EXPECT_EQ(nested.GetSQL(), "select CompanyName\r\nfrom suppliers");
+        EXPECT_TRUE(nested.Forge("select City from suppliers"));
         return int(mrOk);
     });
     form->btn_Open->click();
-    EXPECT_EQ(form->UnionSets()[0]->SQL, QStringLiteral("select City\r\nfrom suppliers"));
+    EXPECT_EQ(form->UnionSets()[0]->SQL, "select City\r\nfrom suppliers");
     EXPECT_EQ(form->UnionGrid->RowCount(), 4);
 
     // Row 1 is the main statement: nothing to open or delete.
@@ -112,65 +97,25 @@ TEST_F(WholeStatementTest, UnionSetsAreAddedReopenedDeletedAndJoinedIntoTheState
     EXPECT_EQ(form->UnionSets().size(), 2);
 
     QPointer<TQuillaryDialog> first = form->UnionSets()[0];
-    form->UnionGrid->SetCells(0, 3, QStringLiteral("("));
+    form->UnionGrid->SetCells(0, 3, "(");
     SelectGridRow(2);
     form->btn_Delete->click();
     EXPECT_TRUE(first.isNull());
     EXPECT_TRUE(form->Pan_Union->isVisible()) << "the panel stays";
     EXPECT_EQ(form->UnionGrid->RowCount(), 3);
-    EXPECT_EQ(Row(form->UnionGrid, 2), QStringList({"(", "union2", "", ""}));
+    EXPECT_EQ(GridRow(form->UnionGrid, 2), QStringList({"(", "union2", "", ""}));
     EXPECT_EQ(form->GetSQL(), QStringLiteral("select CategoryName\r\nfrom categories\r\nunion\r\n"
                                              "(select CompanyName\r\nfrom customers"));
-}
-
-TEST_F(WholeStatementTest, NewUnionSetsNeedAWorkingConnection) {
-    OpenForm(SampleCsn(), false);
-    ui.ExpectMessage(QStringLiteral("源数据源尚未选择！"), QStringLiteral("提示！"));
-    form->btn_New->click();
-    dialog.SetOwnConnection(std::make_unique<TADOConnection>(dialog.GetCSN()));
-    ui.ExpectMessage(QStringLiteral("数据源尚未连接成功"), QStringLiteral("提示"));
-    form->btn_New->click();
-    EXPECT_TRUE(form->UnionSets().isEmpty());
-}
-
-TEST_F(WholeStatementTest, ThePanelHoldsThePointerUntilAButtonLeavesIt) {
-    Open();
-    QListWidget* list = form->QBTables;
-    const QPoint onFirst = list->visualItemRect(list->item(0)).center();
-    form->TB_JOIN->click();
-    ASSERT_TRUE(form->HoldsPointer());
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, onFirst);
-    EXPECT_EQ(list->currentRow(), -1) << "the click outside the panel did nothing";
-
-    // Moved by its body as well as by its caption bar; still holding after.
-    const QPoint start = form->Pan_Union->pos();
-    const QPoint grip(1, form->Pan_Union->height() / 2);
-    QTest::mousePress(form->Pan_Union, Qt::LeftButton, Qt::NoModifier, grip);
-    QMouseEvent move(QEvent::MouseMove, QPointF(grip + QPoint(30, 20)),
-                     form->Pan_Union->mapToGlobal(QPointF(grip + QPoint(30, 20))), Qt::NoButton,
-                     Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(form->Pan_Union, &move);
-    QTest::mouseRelease(form->Pan_Union, Qt::LeftButton, Qt::NoModifier, grip + QPoint(30, 20));
-    EXPECT_EQ(form->Pan_Union->pos(), start + QPoint(30, 20));
-    EXPECT_TRUE(form->HoldsPointer());
-
-    SelectGridRow(1);
-    form->btn_Delete->click(); // stays on the panel
-    EXPECT_TRUE(form->HoldsPointer());
-    form->btn_Close->click();
-    EXPECT_FALSE(form->HoldsPointer());
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, onFirst);
-    EXPECT_EQ(list->currentRow(), 0);
 }
 
 // --- result and execute pages ---------------------------------------------------------------
 
 TEST_F(WholeStatementTest, TheResultPageCountsAMillionRowsAndReadsOnlyWhatIsShown) {
-    Open(QStringLiteral("Provider=SQLite;Data Source=") + MillionRows());
-    ASSERT_TRUE(form->Forge(QStringLiteral("select id, name from big")));
+    Open("Provider=SQLite;Data Source=" + MillionRows());
+    ASSERT_TRUE(form->Forge("select id, name from big"));
     form->PageControl1->setCurrentIndex(TFrm_Quillary::pgQuery);
     QApplication::processEvents();
-    EXPECT_EQ(form->Panel3Text->text(), QStringLiteral("共1000000条记录"));
+    EXPECT_EQ(form->Panel3Text->text(), "共1000000条记录");
     const int shown = form->DataSource1->rowCount();
     EXPECT_GT(shown, 0);
     EXPECT_LE(form->ResQuery->FetchedCount(), 2 * TADOQueryModel::kBatchSize);
@@ -182,89 +127,74 @@ TEST_F(WholeStatementTest, TheResultPageCountsAMillionRowsAndReadsOnlyWhatIsShow
     EXPECT_EQ(form->Panel3Fetched->text(),
               QStringLiteral("已读取%1条").arg(form->DataSource1->rowCount()));
 
-    ASSERT_TRUE(form->Forge(QStringLiteral("select id from big where id < 0")));
+    ASSERT_TRUE(form->Forge("select id from big where id < 0"));
     form->TS_QueryEnter();
-    EXPECT_EQ(form->Panel3Text->text(), QStringLiteral("未查到任何记录"));
+    EXPECT_EQ(form->Panel3Text->text(), "未查到任何记录");
 
-    // The table goes away behind the designer's back: the error takes the page.
-    ASSERT_TRUE(form->Forge(QStringLiteral("select id from big")));
-    TADOQuery drop;
-    drop.SetConnection(dialog.GetConn());
-    drop.SQL() = QStringList{QStringLiteral("drop table big")};
+    // A table goes away behind the designer's back: the error takes the page.
+    TADOQuery change;
+    change.SetConnection(dialog.GetConn());
+    change.SQL() = QStringList{"create table gone (id integer)"};
+    change.ExecSQL();
+    ASSERT_TRUE(form->Forge("select id from gone"));
     form->ResQuery->Close();
-    const QString copy = MillionRows() + QStringLiteral(".kept");
-    QFile::copy(MillionRows(), copy);
-    drop.ExecSQL();
+    change.SQL() = QStringList{"drop table gone"};
+    change.ExecSQL();
     form->TS_QueryEnter();
     EXPECT_FALSE(form->Memo2->isHidden());
-    EXPECT_TRUE(form->Memo2->toPlainText().contains(QStringLiteral("no such table")));
+    EXPECT_TRUE(form->Memo2->toPlainText().contains("no such table"));
     EXPECT_EQ(form->Panel3->height(), form->TS_Query->height());
-    form->ResQuery->Close();
-    dialog.GetConn()->Close();
-    QFile::remove(MillionRows());
-    QFile::rename(copy, MillionRows());
 }
 
 TEST_F(WholeStatementTest, TheExecutePageShowsRowsOrSaysWhatChanged) {
     Open();
     form->PageControl1->setCurrentIndex(TFrm_Quillary::pgExecute);
-    form->MExcuteSQL->setPlainText(QStringLiteral("-- nothing\n  -- at all"));
+    form->MExcuteSQL->setPlainText("-- nothing\n  -- at all");
     form->Sp_Select->click();
     EXPECT_EQ(form->PageControl1->currentIndex(), int(TFrm_Quillary::pgExecute));
 
-    form->MExcuteSQL->setPlainText(QStringLiteral("update products set UnitPrice = UnitPrice "
-                                                  "where CategoryID = 1"));
-    ui.ExpectMessage(QStringLiteral("语句已执行，影响了12条记录"), QStringLiteral("提示"));
+    // A comment before a statement does not make it a comment.
+    form->MExcuteSQL->setPlainText("-- a note first\nupdate products set UnitPrice = UnitPrice "
+                                   "where CategoryID = 1");
+    ui.ExpectMessage("语句已执行，影响了12条记录", "提示");
     form->Sp_Select->click();
 
-    form->MExcuteSQL->setPlainText(QStringLiteral("select ProductName from products;"));
+    form->MExcuteSQL->setPlainText("select ProductName from products;");
     form->Sp_Select->click();
     EXPECT_EQ(form->PageControl1->currentIndex(), int(TFrm_Quillary::pgQuery));
     EXPECT_EQ(form->ResQuery->SQLText(), form->MExcuteSQL->toPlainText());
-    EXPECT_EQ(form->Panel3Text->text(), QStringLiteral("共77条记录"));
+    EXPECT_EQ(form->Panel3Text->text(), "共77条记录");
 
     // A statement the count cannot wrap: the rows read so far stand for it.
     form->PageControl1->setCurrentIndex(TFrm_Quillary::pgExecute);
-    form->MExcuteSQL->setPlainText(QStringLiteral("pragma table_info(categories)"));
+    form->MExcuteSQL->setPlainText("pragma table_info(categories)");
     form->Sp_Select->click();
     QApplication::processEvents(); // the view reads its rows
-    EXPECT_EQ(form->Panel3Text->text(), QStringLiteral("共3条记录"));
+    EXPECT_EQ(form->Panel3Text->text(), "共3条记录");
 
     form->PageControl1->setCurrentIndex(TFrm_Quillary::pgExecute);
-    form->MExcuteSQL->setPlainText(QStringLiteral("delete from nowhere"));
-    ui.ExpectMessage(QStringLiteral("no such table: nowhere"), QString());
+    form->MExcuteSQL->setPlainText("delete from nowhere");
+    ui.ExpectMessage("no such table: nowhere", QString());
     form->Sp_Select->click();
 }
 
 // --- the SQL memo's menu ------------------------------------------------------------------
 
 TEST_F(WholeStatementTest, TheMemoMenuCopiesAndConvertsTheDesign) {
-    Open(QStringLiteral("Provider=SQLite;Data Source=") +
+    Open("Provider=SQLite;Data Source=" +
          CreateSqliteDatabase(QStringLiteral("create table Emp (id integer, name text, did int);"
                                              "create table Dept (id integer, title text);")));
     form->PopupMenu2Change();
     EXPECT_FALSE(form->N_ApplySQL->isVisible());
-    ui.ExpectMessage(QStringLiteral("没有选择表"), QStringLiteral("提示!"));
+    ui.ExpectMessage("没有选择表", "提示!");
     form->MenuItem2->trigger();
 
-    ASSERT_TRUE(form->Forge(QStringLiteral("select name, id from Emp where id = 1")));
+    ASSERT_TRUE(form->Forge("select name, id from Emp where id = 1"));
     form->MenuItem2->trigger();
-    EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("Insert into Emp (id,name) values()"));
+    EXPECT_EQ(form->Memo1->toPlainText(), "Insert into Emp (id,name) values()");
     EXPECT_TRUE(form->Sp_ApplySQL->isHidden());
     form->MenuItem3->trigger();
-    EXPECT_EQ(form->Memo1->toPlainText(),
-              QStringLiteral("Update Emp set \nid=,\nname=\nwhere id=1"));
-
-    form->SetDSN(dsSqlServer);
-    ASSERT_TRUE(form->Forge(QStringLiteral(
-        "select Emp.id, Emp.name from Emp, Dept where Emp.did = Dept.id and Emp.id = 1")));
-    form->ConditionList->SetCells(0, 1, QStringLiteral("id")); // as the example has it
-    ui.ExpectMessage(QStringLiteral("只能选择一张表"), QStringLiteral("提示!"));
-    form->MenuItem2->trigger();
-    form->MenuItem3->trigger();
-    EXPECT_EQ(form->Memo1->toPlainText(),
-              QStringLiteral("Update Emp set \nid=,\nname=\nfrom  Dept \n"
-                             "where Emp.did=Dept.id and (id=1)"));
+    EXPECT_EQ(form->Memo1->toPlainText(), "Update Emp set \nid=,\nname=\nwhere id=1");
 
     form->N5->trigger();
     form->N_Cut2->trigger();
@@ -273,14 +203,14 @@ TEST_F(WholeStatementTest, TheMemoMenuCopiesAndConvertsTheDesign) {
     form->PopupMenu2Change();
     EXPECT_TRUE(form->N_ApplySQL->isVisible());
     form->N_Paste2->trigger();
-    EXPECT_TRUE(form->Memo1->toPlainText().startsWith(QStringLiteral("Update Emp set")));
-    TClipboard::SetAsText(QStringLiteral("kept"));
-    form->Memo1->setPlainText(QStringLiteral("  \n "));
+    EXPECT_TRUE(form->Memo1->toPlainText().startsWith("Update Emp set"));
+    TClipboard::SetAsText("kept");
+    form->Memo1->setPlainText("  \n ");
     form->N_CopySQL->trigger(); // a blank memo is not copied
-    EXPECT_EQ(TClipboard::AsText(), QStringLiteral("kept"));
-    form->Memo1->setPlainText(QStringLiteral("select 1"));
+    EXPECT_EQ(TClipboard::AsText(), "kept");
+    form->Memo1->setPlainText("select 1");
     form->TB_CopySQL->click();
-    EXPECT_EQ(TClipboard::AsText(), QStringLiteral("select 1"));
+    EXPECT_EQ(TClipboard::AsText(), "select 1");
 }
 
 // --- views ------------------------------------------------------------------------------------
@@ -288,19 +218,17 @@ TEST_F(WholeStatementTest, TheMemoMenuCopiesAndConvertsTheDesign) {
 TEST_F(WholeStatementTest, ANewViewIsDesignedCreatedAndListed) {
     Open();
     ExpectDesigner(ui, [](TFrm_Quillary& nested) {
-        EXPECT_EQ(nested.windowTitle(), QStringLiteral("SQL语句生成器，创建新视图"));
+        EXPECT_EQ(nested.windowTitle(), "SQL语句生成器，创建新视图");
         EXPECT_TRUE(nested.Dialog()->IsCreateView);
-        EXPECT_TRUE(nested.Forge(QStringLiteral("select ProductName, UnitPrice from products")));
+        EXPECT_TRUE(nested.Forge("select ProductName, UnitPrice from products"));
         nested.Button1->click(); // asks for the name, creates the view
         return nested.result();
     });
-    ui.AnswerInput(QStringLiteral("v_prices"));
+    ui.AnswerInput("v_prices");
     form->TB_CreateView->click();
-    ASSERT_EQ(form->QBTables->findItems(QStringLiteral("v_prices"), Qt::MatchExactly).size(), 1);
-    form->QBTables->setCurrentItem(form->QBTables->findItems("v_prices", Qt::MatchExactly)[0]);
-    form->QBTablesDblClick();
-    ASSERT_EQ(form->Canvas()->Tables().size(), 1);
-    EXPECT_EQ(form->Canvas()->Tables()[0]->FieldList->count(), 3) << "*, ProductName, UnitPrice";
+    TQBTable* view = Place("v_prices");
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(Texts(view->FieldList), QStringList({"*", "ProductName", "UnitPrice"}));
 
     ExpectDesigner(ui, [](TFrm_Quillary&) { return int(mrCancel); });
     form->TB_CreateView->click(); // cancelled: nothing reloaded, nothing created

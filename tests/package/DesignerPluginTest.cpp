@@ -138,8 +138,7 @@ TEST_F(DesignerPlugin, TaskMenuListsAndRunsTheDialogVerbs) {
         EXPECT_TRUE(form.Forge("select * from employees"));
         return int(mrOk);
     });
-    ui.ExpectMessage(QString::fromUtf8(kSqlSyntaxPrefix) + "select *\r\nfrom employees",
-                     QString());
+    ui.ExpectMessage(QString::fromUtf8(kSqlSyntaxPrefix) + "select *\r\nfrom employees", QString());
     Verb(menu, "Test Dialog")->trigger();
     EXPECT_EQ(standIn->property("SQL").toString(), "select *\r\nfrom employees");
     EXPECT_EQ(standIn->property("Caption").toString(), QString::fromUtf8(kTestDialogCaption));

@@ -41,8 +41,8 @@ TEST(IsValidExpression, CountsTheEmptyCellsAndThePreviousConnector) {
 TEST(GetExpression, JoinsTheConnectorOfThePreviousRowAndTheOperator) {
     const QList<QStringList> rows{{"a.qty", " >= ", " 10 ", " or "},
                                   {"a.name ", "not like", "'X%'", ""}};
-    EXPECT_EQ(GetExpression(rows, 1), QStringLiteral("a.qty>=10"));
-    EXPECT_EQ(GetExpression(rows, 2), QStringLiteral("or a.name  not like 'X%'"));
+    EXPECT_EQ(GetExpression(rows, 1), "a.qty>=10");
+    EXPECT_EQ(GetExpression(rows, 2), "or a.name  not like 'X%'");
 }
 
 TEST(TS_DisplayEnter, KeepsTheUsersRowsAndPlacesNewOnesByTheirNeighbours) {

@@ -9,7 +9,7 @@
 namespace quillary::test {
 
 TCatalogue& TCatalogue::Table(const QString& name, const QStringList& columns) {
-    QList<TDesignField> fields{TDesignField{QStringLiteral("*")}};
+    QList<TDesignField> fields{TDesignField{"*"}};
     for (const QString& c : columns) {
         const QStringList parts = c.split(QLatin1Char(':'));
         fields.append({parts[0], parts.size() > 1 ? parts[1].toInt() : int(ftString)});
@@ -22,7 +22,7 @@ bool TCatalogue::Load(TDesignBox& box) const {
     QString table = box.TableName;
     if (box.Kind == 'Q') {
         const QStringList words = box.SourceText.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-        const qsizetype from = words.indexOf(QStringLiteral("from"));
+        const qsizetype from = words.indexOf("from");
         table = from >= 0 && from + 1 < words.size() ? words[from + 1] : QString();
     }
     const auto it = FTables.find(table.toLower());

@@ -13,8 +13,7 @@ namespace {
 QueryDesign WithRows(int rows) {
     QueryDesign d;
     for (int i = 0; i < rows; ++i)
-        d.ConditionRows.append(
-            {QStringLiteral("t.a"), QStringLiteral("="), QString::number(i), {}});
+        d.ConditionRows.append({"t.a", "=", QString::number(i), {}});
     return d;
 }
 
@@ -48,7 +47,7 @@ TEST(DesignHistory, WhatTheDesignerDerivesIsNoStepOfItsOwn) {
     ASSERT_NE(merged, b.Design());
     EXPECT_FALSE(h.Record(merged)) << "entering the display page is no edit";
     EXPECT_EQ(h.Current(), merged);
-    merged.DisplayRows[0][2] = QStringLiteral("alias");
+    merged.DisplayRows[0][2] = "alias";
     EXPECT_TRUE(h.Record(merged)) << "an alias typed there is";
 }
 

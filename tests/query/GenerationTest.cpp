@@ -25,7 +25,7 @@ QString Sql(QueryDesign& design, int kind = dsAccess, const TConfirm& confirm = 
 }
 
 QString Lines(const QStringList& lines) {
-    return lines.join(QStringLiteral("\r\n"));
+    return lines.join("\r\n");
 }
 
 // The two-table design of the worked example, before its condition rows.
@@ -55,7 +55,7 @@ TEST(GetSQL, WritesAliasesAfterABlankForSqlServerSybaseAndOracle) {
                                                  {dsOther, "B.qty as q"},  {dsExcel, "B.qty as q"}};
     for (const auto& [kind, item] : cases) {
         TDesignBuilder b = TwoTables(c);
-        EXPECT_TRUE(Sql(b, kind).startsWith(QStringLiteral("select a.name,") + item)) << kind;
+        EXPECT_TRUE(Sql(b, kind).startsWith(QString("select a.name,") + item)) << kind;
     }
 }
 
@@ -110,10 +110,8 @@ TEST(GetSQL, StatementsOfOneBox) {
 
 TEST(GetSQL, LongSelectItemsStandOnLinesOfTheirOwn) {
     const TCatalogue c = Shop();
-    const QString longA =
-        QStringLiteral("coalesce(a.name, 'a rather long default text here') || 'x'");
-    const QString longB =
-        QStringLiteral("coalesce(a.name, 'another long default text here') || 'y'");
+    const QString longA = "coalesce(a.name, 'a rather long default text here') || 'x'";
+    const QString longB = "coalesce(a.name, 'another long default text here') || 'y'";
     TDesignBuilder b(c);
     b.Box("A", "a").Tick("a.id").Tick("a.name").Compute(longA).Compute(longB).Compute("a.price*2");
     EXPECT_EQ(Sql(b),
@@ -128,8 +126,8 @@ TEST(GetSQL, OrderColumnsBecomePositionsWithUnionSetsOrWhenNumeric) {
         .Tick("a.name")
         .Compute("2")
         .Order("a.name", true)
-        .Order(QStringLiteral("计算列：2"));
-    EXPECT_TRUE(Sql(plain).endsWith(QStringLiteral("order by a.name desc,3")));
+        .Order("计算列：2");
+    EXPECT_TRUE(Sql(plain).endsWith("order by a.name desc,3"));
 
     TDesignBuilder unioned(c);
     unioned.Box("A", "a").Tick("a.id").Tick("a.name").Order("a.name", true).Order("a.price");
@@ -168,7 +166,7 @@ TEST(GetSQL, RefusalsNameTheirMessageAndThePage) {
         const TSqlResult r = GetSQL(b, dsAccess);
         EXPECT_EQ(r.SQL, QString());
         EXPECT_EQ(r.Message, QString::fromUtf8(k.message));
-        EXPECT_EQ(r.Caption, QStringLiteral("提示"));
+        EXPECT_EQ(r.Caption, "提示");
         EXPECT_EQ(r.Page, kDisplayPage);
     }
 }
@@ -178,7 +176,7 @@ TEST(GetSQL, LinkGraphFaultsAreRefusedOrAskedAboutByKind) {
     TDesignBuilder ring(c);
     ring.Box("A").Box("B").Box("D").Tick("A.id");
     ring.Link("A.id", "B.aid", 1).Link("B.qty", "D.bid").Link("D.id", "A.did");
-    EXPECT_EQ(GetSQL(ring, dsAccess).Message, QStringLiteral("链接有闭路！"));
+    EXPECT_EQ(GetSQL(ring, dsAccess).Message, "链接有闭路！");
 
     QStringList asked;
     const auto answer = [&](bool yes) {
@@ -193,8 +191,7 @@ TEST(GetSQL, LinkGraphFaultsAreRefusedOrAskedAboutByKind) {
     TDesignBuilder apart(c);
     apart.Box("A").Box("B").Box("D").Box("Emp").Tick("A.id");
     apart.Link("A.id", "B.aid", 2).Link("D.id", "Emp.id");
-    EXPECT_EQ(GetSQL(apart, dsSqlServer).Message,
-              QStringLiteral("至少有两个以上的链接星形网络之间没有关联"));
+    EXPECT_EQ(GetSQL(apart, dsSqlServer).Message, "至少有两个以上的链接星形网络之间没有关联");
     asked.clear();
     EXPECT_EQ(Sql(apart, dsSybase, answer(true)),
               Lines({"select A.id", "from A,B,D,Emp", "where A.id=*B.aid and D.id=Emp.id"}));
@@ -213,8 +210,8 @@ TEST(GetSQL, OldStyleJoinsByJoinType) {
     for (const Case& k : cases) {
         TDesignBuilder b(c);
         b.Box("A").Box("B").Tick("A.id").Link("A.id", "B.aid", k.type);
-        const QString expected = Lines({"select A.id", "from A,B"}) +
-                                 (*k.where ? QStringLiteral("\r\n") + k.where : QString());
+        const QString expected =
+            Lines({"select A.id", "from A,B"}) + (*k.where ? QString("\r\n") + k.where : QString());
         EXPECT_EQ(Sql(b, k.kind), expected) << k.kind << " " << k.type;
     }
 }

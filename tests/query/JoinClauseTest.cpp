@@ -38,13 +38,12 @@ QString Clause(const QList<LinkSpec>& links,
 TEST(GetJoinClause, CodesForNoLinksAndOnlyInnerLinks) {
     EXPECT_EQ(Clause({}), QString());
     // Inner links only: a ring is not looked at.
-    EXPECT_EQ(Clause({{"A.id", "B.aid", 0}, {"B.id", "C.bid", 0}, {"C.id", "A.aid", 0}}),
-              QStringLiteral("0"));
+    EXPECT_EQ(Clause({{"A.id", "B.aid", 0}, {"B.id", "C.bid", 0}, {"C.id", "A.aid", 0}}), "0");
 }
 
 TEST(GetJoinClause, NestsALinkInsideTheTableItShares) {
     EXPECT_EQ(Clause({{"A.id", "B.aid", 1}, {"B.did", "D.id", 0}}),
-              QStringLiteral("A LEFT JOIN (B INNER JOIN D on B.did=D.id) on A.id=B.aid"));
+              "A LEFT JOIN (B INNER JOIN D on B.did=D.id) on A.id=B.aid");
 }
 
 TEST(GetJoinClause, PositionsAfterAReplacedAnchorFollowTheGrowth) {
@@ -65,9 +64,8 @@ TEST(GetJoinClause, LinksReachedOnlyLaterAreStillJoined) {
 }
 
 TEST(GetJoinClause, LoopsAndSeparateNetworks) {
-    EXPECT_EQ(Clause({{"A.id", "B.aid", 1}, {"B.id", "C.bid", 0}, {"C.id", "A.k", 0}}),
-              QStringLiteral("-1"));
-    EXPECT_EQ(Clause({{"A.id", "B.aid", 1}, {"D.id", "E.did", 0}}), QStringLiteral("-2"));
+    EXPECT_EQ(Clause({{"A.id", "B.aid", 1}, {"B.id", "C.bid", 0}, {"C.id", "A.k", 0}}), "-1");
+    EXPECT_EQ(Clause({{"A.id", "B.aid", 1}, {"D.id", "E.did", 0}}), "-2");
 }
 
 TEST(GetJoinClause, SeveralLinksBetweenTwoTables) {
@@ -84,15 +82,14 @@ TEST(GetJoinClause, SeveralLinksBetweenTwoTables) {
     for (const auto& k : cases)
         EXPECT_EQ(Clause({{"A.id", "B.aid", 1}, k.second}), QString::fromUtf8(k.expected))
             << k.second.from << " " << k.second.type;
-    EXPECT_EQ(Clause({{"A.id", "B.aid", 3}, {"B.k", "A.k", 3}}), QStringLiteral("-1"));
+    EXPECT_EQ(Clause({{"A.id", "B.aid", 3}, {"B.k", "A.k", 3}}), "-1");
     EXPECT_EQ(Clause({{"A.id", "B.aid", 2}, {"B.k", "A.k", 3}}),
-              QStringLiteral("A RIGHT JOIN B on A.id=B.aid and A.k=B.k"));
+              "A RIGHT JOIN B on A.id=B.aid and A.k=B.k");
 }
 
 TEST(GetJoinClause, SubQueriesAndAliasesStandAsInFromClauses) {
     TCatalogue c = Chain();
     TDesignBuilder b(c);
     b.Box("A", "x").SubQuery("Q1", "select id from B").Link("x.id", "Q1.id", 5);
-    EXPECT_EQ(GetJoinClause(b),
-              QStringLiteral("A x LEFT OUTER JOIN (select id from B) Q1 on x.id=Q1.id"));
+    EXPECT_EQ(GetJoinClause(b), "A x LEFT OUTER JOIN (select id from B) Q1 on x.id=Q1.id");
 }

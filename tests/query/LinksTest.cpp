@@ -38,6 +38,10 @@ TEST(CheckNewLink, RefusesWithTheTextsOfEachRule) {
         {false, 1, 2,
          "链接字段类型必须一致！\r\nA的字段id数据类型是整型,\r\n而B的字段cost数据类型是浮点型", "",
          true},
+        {false, 0, -1, "无法插入链接！链接的字段已不存在！", "提示!", true},
+        {false, 2, 1,
+         "链接字段类型必须一致！\r\nA的字段name数据类型是字符型,\r\n而B的字段aid数据类型是整型", "",
+         true},
         {false, 4, 3, "", "", false}, // two memo columns: no class on either side
         {false, 1, 1, "", "", false},
     };
@@ -76,7 +80,7 @@ TEST(InsertLink, AColumnBeyondTheBoxIsLinkedAsMissing) {
     const TDesignLink& link = b.Design().Links[0];
     EXPECT_EQ(link.Row2, -1);
     EXPECT_EQ(link.Field2, QString());
-    EXPECT_EQ(link.Field1, QStringLiteral("id"));
+    EXPECT_EQ(link.Field1, "id");
 }
 
 TEST(IsLinkList, DecidesWhichConditionsAreLinks) {

@@ -67,7 +67,7 @@ TEST(Forge, StarAndComputedColumnsWithGroupConditions) {
         Rebuild("select count(*) n from t group by k having count(*) > 1").Result.Design;
     EXPECT_EQ(d.ComputeRows.value(0), QStringList({"count(*)", "n"}));
     EXPECT_EQ(d.DisplayRows, QList<QStringList>({{"0", "count(*)", "n", ""}}));
-    EXPECT_TRUE(d.OrderList.contains(QStringLiteral("计算列：count(*)")));
+    EXPECT_TRUE(d.OrderList.contains("计算列：count(*)"));
     EXPECT_EQ(d.HavingRows.value(0), QStringList({"count(*) ", ">", " 1", ""}));
     EXPECT_EQ(d.GroupColumn, QStringList{"t.k"});
     EXPECT_FALSE(d.GroupList.contains("t.k"));

@@ -43,7 +43,7 @@ TEST(GetSQLSet, WritesTheWorkedExampleLineByLine) {
                            "C1=e.name", "[ComputeColumn]\t\t#计算列", "[Where]\t\t\t#where条件",
                            "[Group]\t\t\t#分组列", "[Having]\t\t#组内条件", "[Order]\t\t\t#排序列",
                            "", "[SQL]\t\t\t#SQL语法", "SQL=select e.id,e.name from Emp e"}));
-    EXPECT_EQ(GetSQLSet(b, QStringLiteral(" \r\n "), dsAccess), QStringList());
+    EXPECT_EQ(GetSQLSet(b, " \r\n ", dsAccess), QStringList());
 }
 
 TEST(GetSQLSet, KeepsCompleteConditionRowsUpToTheEighthAndQuotesQuotedValues) {

@@ -53,9 +53,8 @@ protected:
         connection->Open();
         for (const char* sql : kSchema)
             Exec(QString::fromUtf8(sql));
-        for (const dialect::TCatalogueTable& table : dialect::ReadColumns(
-                 connection.get(), {QStringLiteral("st_dept"), QStringLiteral("st_emp"),
-                                    QStringLiteral("st_proj")})) {
+        for (const dialect::TCatalogueTable& table :
+             dialect::ReadColumns(connection.get(), {"st_dept", "st_emp", "st_proj"})) {
             QStringList columns;
             for (const dialect::TCatalogueColumn& c : table.Columns)
                 columns << c.Name + QLatin1Char(':') + QString::number(int(c.Type));
@@ -89,7 +88,7 @@ protected:
             QStringList values;
             for (int i = 0; i < q.FieldCount(); ++i) {
                 const QVariant v = q.Fields(i).Value();
-                values << (v.isNull() ? QStringLiteral("<null>") : v.toString());
+                values << (v.isNull() ? "<null>" : v.toString());
             }
             rows << values.join(QLatin1Char('|'));
         }
@@ -162,11 +161,10 @@ TEST_P(StatementsRun, GroupsWithHavingAndComputedColumnsWithAliases) {
 TEST_P(StatementsRun, OrderByPositionAfterAUnion) {
     TDesignBuilder b(catalogue);
     b.Box("st_dept").Tick("st_dept.name").Order("st_dept.name", true);
-    b.Union(QStringLiteral("select title from st_proj"),
-            {QString(), QStringLiteral("union0"), QString(), QStringLiteral("union")});
+    b.Union("select title from st_proj", {QString(), "union0", QString(), "union"});
     QueryDesign& design = b;
     const QString sql = GetSQL(design, dsOther).SQL;
-    EXPECT_TRUE(sql.endsWith(QStringLiteral("order by 1 desc"))) << sql.toStdString();
+    EXPECT_TRUE(sql.endsWith("order by 1 desc")) << sql.toStdString();
     ExpectSameRows(b, "select name from st_dept union select title from st_proj order by 1 desc",
                    true);
 }
