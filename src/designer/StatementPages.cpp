@@ -16,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QToolButton>
+#include <QToolTip>
 
 namespace quillary {
 
@@ -124,9 +125,11 @@ void TFrm_Quillary::ExecuteStatement() {
         return;
     }
     if (!rows) {
-        Ui().MessageBox(QStringLiteral("语句已执行，影响了") + QString::number(affected) +
-                            QStringLiteral("条记录"),
-                        QStringLiteral("提示"));
+        // Said beside the button: a message box would stop every statement run.
+        QToolTip::showText(Sp_Select->mapToGlobal(QPoint(0, Sp_Select->height())),
+                           QStringLiteral("语句已执行，影响了") + QString::number(affected) +
+                               QStringLiteral("条记录"),
+                           Sp_Select);
         return;
     }
     Memo2->hide();

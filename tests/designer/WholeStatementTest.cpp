@@ -20,6 +20,7 @@
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>
+#include <QToolTip>
 #include <gtest/gtest.h>
 
 using namespace quillary;
@@ -156,8 +157,8 @@ TEST_F(WholeStatementTest, TheExecutePageShowsRowsOrSaysWhatChanged) {
     // A comment before a statement does not make it a comment.
     form->MExcuteSQL->setPlainText("-- a note first\nupdate products set UnitPrice = UnitPrice "
                                    "where CategoryID = 1");
-    ui.ExpectMessage("语句已执行，影响了12条记录", "提示");
     form->Sp_Select->click();
+    EXPECT_EQ(QToolTip::text(), "语句已执行，影响了12条记录");
 
     form->MExcuteSQL->setPlainText("select ProductName from products;");
     form->Sp_Select->click();
