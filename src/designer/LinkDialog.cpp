@@ -87,7 +87,7 @@ Tfrm_link::Tfrm_link(QWidget* parent) : QDialog(parent) {
         auto* c = new QComboBox(this);
         c->setObjectName(QString::fromLatin1(name));
         c->setEditable(false);
-        c->setGeometry(x, 32 - 2, 107, 22);
+        c->setGeometry(x, 32, 107, 22);
         return c;
     };
     ComboBox1 = combo("ComboBox1", 72);

@@ -11,7 +11,6 @@
 #include "platform/UserInteraction.h"
 #include "sqltext/DataSourceKind.h"
 
-#include <QApplication>
 #include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QLabel>
@@ -19,7 +18,6 @@
 #include <QMouseEvent>
 #include <QRubberBand>
 #include <QSet>
-#include <QStyle>
 #include <QToolButton>
 
 namespace quillary {
@@ -58,8 +56,6 @@ QSize NaturalSize(const QStringList& items, const QString& tableName) {
     for (const QString& item : items)
         widest = std::max(widest, metrics.horizontalAdvance(item));
     int width = TQBLbx::CheckWidth() + 20 + widest;
-    if (items.size() > TQBTable::kMaxVisibleItems)
-        width += QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     const int titleWidth = QFontMetrics(MeasuringFont()).horizontalAdvance(tableName);
     if (titleWidth > width - 34) width = titleWidth + 34;
     return {width, listHeight + 2 * TQBTable::kBorder + TQBTable::kTitleHeight};

@@ -77,7 +77,7 @@ int InsertLink(QueryDesign& design, int table1, int table2, int row1, int row2,
         keptRow = -1;
         field.clear();
         ShowMessage(hooks,
-                    QStringLiteral("表") + box.GetTableName() + QStringLiteral("不存在第") +
+                    QStringLiteral("表") + box.TableName + QStringLiteral("不存在第") +
                         QString::number(qint64(row) + 1) + QStringLiteral("列！"),
                     QStringLiteral("提示！"));
     };

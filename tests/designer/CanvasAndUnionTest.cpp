@@ -46,7 +46,7 @@ TEST_F(CanvasTest, BoxesListStarThenColumnsSizeToThemAndAreFoundByAnyCase) {
     EXPECT_EQ(Texts(box->FieldList), QStringList({"*", "a", "b", "c"}));
     const int itemHeight = box->FieldList->sizeHintForRow(0);
     EXPECT_EQ(box->height(), itemHeight * 4 + 4 + 22);
-    EXPECT_GE(box->width(), 110);
+    EXPECT_EQ(box->width(), box->FieldList->GetCheckW() + 20 + 110) << "short names: 110 wide";
     EXPECT_EQ(box->Kind, 'Q');
     EXPECT_EQ(canvas()->FindTable("emp"), box);
     EXPECT_EQ(canvas()->FindTable("EMP"), box);
@@ -58,6 +58,7 @@ TEST_F(CanvasTest, BoxesListStarThenColumnsSizeToThemAndAreFoundByAnyCase) {
     TQBTable* wide = canvas()->InsertQTable(200, 10, "w", "select " + many.join(','));
     ASSERT_NE(wide, nullptr);
     EXPECT_EQ(wide->height(), itemHeight * 10 + 4 + 22) << "at most ten rows shown";
+    EXPECT_EQ(wide->width(), box->width()) << "a scrolling list is no wider";
 }
 
 TEST_F(CanvasTest, DroppingFromTheTableListInsertsAtThePoint) {

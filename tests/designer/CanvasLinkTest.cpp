@@ -213,6 +213,7 @@ TEST_F(LinkTest, LinkDialogChangesColumnsAndJoinType) {
         EXPECT_EQ(dialog->Label1->text(), "左表名称 A");
         EXPECT_EQ(dialog->Label2->text(), "右表名称 B(bb)");
         EXPECT_EQ(dialog->ComboBox1->count(), 6) << "every column but *";
+        EXPECT_EQ(dialog->ComboBox2->geometry().topLeft(), QPoint(297, 32));
         EXPECT_EQ(dialog->ComboBox1->currentText(), "id");
         EXPECT_EQ(dialog->RadioType->Items(),
                   (QStringList{"只包含来自两个表的连接字段相等处的行",

@@ -74,9 +74,9 @@ TEST(InsertLink, AColumnBeyondTheBoxIsLinkedAsMissing) {
     const TCatalogue c = Tables();
     QStringList messages;
     TDesignBuilder b(c);
-    b.Box("A").Box("B");
+    b.Box("A").Box("B", "bb");
     EXPECT_EQ(InsertLink(b, 0, 1, 1, 9, c.Hooks(&messages)), 0);
-    EXPECT_EQ(messages, QStringList{"提示！|表B不存在第10列！"});
+    EXPECT_EQ(messages, QStringList{"提示！|表B不存在第10列！"}) << "named by table, not alias";
     const TDesignLink& link = b.Design().Links[0];
     EXPECT_EQ(link.Row2, -1);
     EXPECT_EQ(link.Field2, QString());
