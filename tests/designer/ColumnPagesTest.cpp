@@ -128,6 +128,10 @@ TEST_F(ColumnPagesTest, RowsAreDeletedAndCleared) {
     EXPECT_EQ(Column0(grid), QStringList{"D"});
     form->N_DeleteSingle->trigger();
     EXPECT_EQ(grid->RowCount(), 1) << "only the caption row is left";
+    form->N_InsUp->trigger();
+    EXPECT_EQ(grid->RowCount(), 2);
+    EXPECT_EQ(grid->Row(), 1);
+    EXPECT_EQ(grid->GetCells(0, 0), "字段名或表达式") << "the caption row stays";
 
     grid = Grid({"A", "B", "C"}, 1);
     grid->SetCells(2, 2, "x");
