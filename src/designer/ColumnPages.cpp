@@ -28,9 +28,10 @@ QListWidgetItem* Selected(QListWidget* list) {
     return item && item->isSelected() ? item : nullptr;
 }
 
+// List-box searches ignore letter case.
 bool Holds(const QListWidget* list, const QString& text) {
     for (int i = 0; i < list->count(); ++i)
-        if (list->item(i)->text() == text) return true;
+        if (list->item(i)->text().compare(text, Qt::CaseInsensitive) == 0) return true;
     return false;
 }
 

@@ -92,6 +92,11 @@ TEST_F(ColumnPagesTest, GroupColumnsMoveBothWays) {
     Select(form->GroupList, "t.b");
     form->GroupColumnDragDrop(form->GroupList);
     EXPECT_EQ(Texts(form->GroupColumn), QStringList{"t.b"});
+    form->GroupList->addItem("T.B"); // chosen already, in other letter case
+    Select(form->GroupList, "T.B");
+    form->GroupListDblClick();
+    EXPECT_EQ(Texts(form->GroupList), (QStringList{"t.a", "T.B"}));
+    delete form->GroupList->takeItem(1);
     Select(form->GroupColumn, "t.b");
     form->GroupColumnDblClick();
     EXPECT_EQ(Texts(form->GroupList), (QStringList{"t.a", "t.b"}));
