@@ -28,9 +28,10 @@ QListWidgetItem* Selected(QListWidget* list) {
     return item && item->isSelected() ? item : nullptr;
 }
 
+// List-box searches ignore letter case.
 bool Holds(const QListWidget* list, const QString& text) {
     for (int i = 0; i < list->count(); ++i)
-        if (list->item(i)->text() == text) return true;
+        if (list->item(i)->text().compare(text, Qt::CaseInsensitive) == 0) return true;
     return false;
 }
 
@@ -172,7 +173,9 @@ void TFrm_Quillary::N_InsUpClick(QObject* sender) {
     // A blank last row is reused: the move below pushes it out.
     if (grid->GetSelection().Top == last || !RowIsBlank(grid, last))
         grid->SetRowCount(grid->RowCount() + 1);
-    const int blank = above ? current : current + 1;
+    // With no data row left the current row is the caption row: the new row
+    // is the first data row either way.
+    const int blank = std::max(1, above ? current : current + 1);
     for (int row = grid->RowCount() - 1; row > blank; --row)
         CopyRow(grid, row - 1, row);
     ClearRow(grid, blank);

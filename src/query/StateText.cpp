@@ -78,8 +78,12 @@ void WriteConditions(QStringList& out, const TSection& section, const char* key,
         out << Entry(QLatin1String(key) + QString::number(r), ConditionValue(rows, r));
 }
 
-// A union set's own text, its section names numbered k.
-void WriteUnionBlock(QStringList& out, const QStringList& lines, int k) {
+// A union set's own text, its section names numbered k. A union set that
+// has no text of its own (one rebuilt from a statement) keeps its statement.
+void WriteUnionBlock(QStringList& out, const TUnionSet& set, int k) {
+    QStringList lines = set.SQLSet;
+    if (lines.isEmpty() && !TrimCell(set.SQL).isEmpty())
+        lines = {Header(kSql), Entry(QStringLiteral("SQL"), TrimExp(set.SQL))};
     for (const QString& line : lines) {
         QString copy = line;
         for (const TSection* s : kUnionSetSections) {
@@ -369,7 +373,7 @@ QStringList GetSQLSet(const QueryDesign& design, const QString& sql, int kind) {
     if (!design.UnionSets.isEmpty()) {
         out << QString::fromUtf8(kUnionPartsLine);
         for (qsizetype k = 0; k < design.UnionSets.size(); ++k)
-            WriteUnionBlock(out, design.UnionSets[k].SQLSet, int(k + 1));
+            WriteUnionBlock(out, design.UnionSets[k], int(k + 1));
         out << QString::fromUtf8(kUnionHeader);
         out << QStringLiteral("Count=") + QString::number(design.UnionSets.size());
         if (kind == dsOracle) out << QStringLiteral("UnionType=union");

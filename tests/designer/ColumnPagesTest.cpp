@@ -92,6 +92,11 @@ TEST_F(ColumnPagesTest, GroupColumnsMoveBothWays) {
     Select(form->GroupList, "t.b");
     form->GroupColumnDragDrop(form->GroupList);
     EXPECT_EQ(Texts(form->GroupColumn), QStringList{"t.b"});
+    form->GroupList->addItem("T.B"); // chosen already, in other letter case
+    Select(form->GroupList, "T.B");
+    form->GroupListDblClick();
+    EXPECT_EQ(Texts(form->GroupList), (QStringList{"t.a", "T.B"}));
+    delete form->GroupList->takeItem(1);
     Select(form->GroupColumn, "t.b");
     form->GroupColumnDblClick();
     EXPECT_EQ(Texts(form->GroupList), (QStringList{"t.a", "t.b"}));
@@ -128,6 +133,10 @@ TEST_F(ColumnPagesTest, RowsAreDeletedAndCleared) {
     EXPECT_EQ(Column0(grid), QStringList{"D"});
     form->N_DeleteSingle->trigger();
     EXPECT_EQ(grid->RowCount(), 1) << "only the caption row is left";
+    form->N_InsUp->trigger();
+    EXPECT_EQ(grid->RowCount(), 2);
+    EXPECT_EQ(grid->Row(), 1);
+    EXPECT_EQ(grid->GetCells(0, 0), "字段名或表达式") << "the caption row stays";
 
     grid = Grid({"A", "B", "C"}, 1);
     grid->SetCells(2, 2, "x");

@@ -182,8 +182,7 @@ TEST(StateText, KeepsTheUnionGridRowsWithTheUnionSets) {
     b.Design().UnionRows = {{"(", "union0", "", "union all"}};
     b.Union("select id from Dept", {"", "union1", ")", "minus"});
     b.Union("select 3", {"", "union2", "", ""});
-    for (TUnionSet& set : b.Design().UnionSets)
-        set.SQLSet = QStringList{"[SQL]\t\t\t#SQL语法", "SQL=" + set.SQL};
+    // As rebuilt from a statement: no state text of their own, only the statement.
     const QStringList lines = StateOf(b, dsOracle);
     EXPECT_EQ(lines.mid(lines.indexOf("[Union]   #联合的数目"), 6),
               QStringList({"[Union]   #联合的数目", "Count=2", "UnionType=union",
