@@ -146,6 +146,14 @@ TEST_F(FormTest, UpAndDownInTheSearchBoxMoveTheSelection) {
     form->QBTables->setCurrentRow(form->QBTables->count() - 1);
     QTest::keyClick(form->Edit2, Qt::Key_Down);
     EXPECT_EQ(form->QBTables->currentRow(), form->QBTables->count() - 1) << "not beyond the last";
+    // The handler itself takes the virtual-key codes; "&" typed shares the
+    // code of Up and moves nothing.
+    form->Edit2KeyDown(38);
+    EXPECT_EQ(form->QBTables->currentRow(), form->QBTables->count() - 2);
+    QTest::keyClick(form->Edit2, '&');
+    EXPECT_EQ(form->QBTables->currentRow(), form->QBTables->count() - 2);
+    form->Edit2KeyDown(40);
+    EXPECT_EQ(form->QBTables->currentRow(), form->QBTables->count() - 1);
 }
 
 TEST_F(FormTest, SystemTablesCheckBoxRefillsTheList) {
