@@ -182,6 +182,9 @@ void TFrm_Quillary::Init() {
     m_fileName.clear();
     Sp_ApplySQL->hide();
     ResQuery->Close();
+    // The row limit belongs to the design that is gone.
+    m_rowLimit.clear();
+    m_rowOffset.clear();
     m_nextTableX = 10;
     m_nextTableY = 10;
 }

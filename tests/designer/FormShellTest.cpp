@@ -250,6 +250,7 @@ TEST_F(FormTest, OrderAndGroupButtonsMoveTheChosenItems) {
 
 TEST_F(FormTest, InitEmptiesTheDesign) {
     Open();
+    ASSERT_TRUE(form->Forge("select ProductName from products limit 5"));
     dialog.Caption = "我的查询";
     Select("orders");
     form->QBTablesDblClick();
@@ -280,6 +281,7 @@ TEST_F(FormTest, InitEmptiesTheDesign) {
     EXPECT_EQ(form->windowTitle(), "我的查询");
     EXPECT_TRUE(dialog.SavedSQL.isEmpty());
     EXPECT_EQ(form->NextTablePos(), QPoint(10, 10));
+    EXPECT_TRUE(form->RowLimit().isEmpty()) << "the row limit went with the design";
 }
 
 TEST_F(FormTest, ReinitialisingAsksOnlyWhenTheSqlChanged) {
