@@ -182,6 +182,9 @@ void TFrm_Quillary::Init() {
     m_fileName.clear();
     Sp_ApplySQL->hide();
     ResQuery->Close();
+    // The row limit belongs to the design that is gone.
+    m_rowLimit.clear();
+    m_rowOffset.clear();
     m_nextTableX = 10;
     m_nextTableY = 10;
 }
@@ -300,7 +303,7 @@ void TFrm_Quillary::PlaceNextAfter(const QRect& box) {
 }
 
 void TFrm_Quillary::QBTablesKeyDown(int key) {
-    if (key == 13) QBTablesDblClick();
+    if (key == kKeyReturn) QBTablesDblClick();
 }
 
 void TFrm_Quillary::QBTablesDblClick() {
@@ -329,9 +332,9 @@ void TFrm_Quillary::Edit2Change(const QString& text) {
 
 void TFrm_Quillary::Edit2KeyDown(int key) {
     const int current = QBTables->currentRow();
-    if (key == Qt::Key_Up) {
+    if (key == kKeyUp) {
         if (current > 0) QBTables->setCurrentRow(current - 1);
-    } else if (key == Qt::Key_Down) {
+    } else if (key == kKeyDown) {
         if (current < QBTables->count() - 1) QBTables->setCurrentRow(current + 1);
     }
 }
@@ -371,9 +374,11 @@ bool TFrm_Quillary::eventFilter(QObject* watched, QEvent* event) {
     if (m_unionHeld && HoldPointerEvent(watched, event)) return true;
     if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
-        if (watched == Edit2) Edit2KeyDown(key); // and the edit still gets the key
+        // The key handlers take the virtual-key codes.
+        if (watched == Edit2 && (key == Qt::Key_Up || key == Qt::Key_Down))
+            Edit2KeyDown(key == Qt::Key_Up ? kKeyUp : kKeyDown); // and the edit still gets the key
         if (watched == QBTables && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
-            QBTablesKeyDown(13);
+            QBTablesKeyDown(kKeyReturn);
             return true;
         }
     }

@@ -101,10 +101,14 @@ public:
     void N_NewWinClick() {}
     void ToolButton2Click() {}
     void QBTablesDblClick();
-    // Enter (13) in the table list places the selected table.
+    // Virtual-key codes of the keys the table list panel handles.
+    static constexpr int kKeyReturn = 13;
+    static constexpr int kKeyUp = 38;
+    static constexpr int kKeyDown = 40;
+    // Enter (kKeyReturn) in the table list places the selected table.
     void QBTablesKeyDown(int key);
     void Edit2Change(const QString& text);
-    // Up/Down in the search box move the table list selection.
+    // Up/Down (kKeyUp, kKeyDown) in the search box move the table list selection.
     void Edit2KeyDown(int key);
     // Moves the next placement point on after a box landed at `box`.
     void PlaceNextAfter(const QRect& box);

@@ -118,6 +118,8 @@ void Init(QueryDesign& design) {
     while (!design.Boxes.isEmpty())
         CloseBox(design, 0);
     design.UnionSets.clear();
+    design.RowLimit.clear();
+    design.RowOffset.clear();
     design.OrderList.clear();
     design.OrderColumn.clear();
     design.GroupList.clear();

@@ -27,9 +27,10 @@ void UpdateCriterList(QueryDesign& design, const QString& oldName, const QString
 // boxes after it move up (links are renumbered).
 void CloseBox(QueryDesign& design, int index);
 
-// An empty design as the designer resets it: every box closed, no union set,
-// empty sort and group lists, grid cells emptied (the grids keep their rows;
-// the display list keeps one), union grid and distinct left alone.
+// An empty design as the designer resets it: every box closed, no union set
+// and no row limit, empty sort and group lists, grid cells emptied (the grids
+// keep their rows; the display list keeps one), union grid and distinct left
+// alone.
 void Init(QueryDesign& design);
 
 } // namespace quillary
