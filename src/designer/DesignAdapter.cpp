@@ -254,8 +254,12 @@ QString TFrm_Quillary::GetSQL() {
     if (design.DisplayRows != shown) SetGridRows(DisplayList, design.DisplayRows, 4);
     if (result.Refused()) {
         Ui().MessageBox(result.Message, result.Caption);
-        PageControl1->setCurrentIndex(result.Page);
-        DisplayList->setFocus();
+        // Only an alias fault sends the user to the display list; a link
+        // fault is told where the user stands.
+        if (result.Page >= 0) {
+            PageControl1->setCurrentIndex(result.Page);
+            DisplayList->setFocus();
+        }
         return {};
     }
     return result.SQL;

@@ -9,6 +9,7 @@
 #include "designer/QBTable.h"
 #include "grid/StringGridEx.h"
 
+#include <QApplication>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QTabWidget>
@@ -120,4 +121,26 @@ TEST_F(FormOperations, TheFormAnswersForItsDesign) {
     form->ConditionList->SetCells(2, 1, "'北%'");
     EXPECT_EQ(IsValidExpression(1, form->ConditionList), 0);
     EXPECT_EQ(GetExpression(1, form->ConditionList), "customers.City like '北%'");
+}
+
+TEST_F(FormOperations, OnlyAnAliasFaultLeadsToTheDisplayList) {
+    Open();
+    ASSERT_TRUE(form->Forge("select customers.City from customers left join orders on "
+                            "customers.CustomerID=orders.CustomerID, categories, products"));
+    QApplication::setActiveWindow(form.get());
+    form->PageControl1->setCurrentIndex(form->PageControl1->indexOf(form->TS_SQL));
+    form->Memo1->setFocus();
+    ASSERT_EQ(form->IsLinkList({"", "categories.CategoryID", "=", "products.CategoryID", "", ""},
+                               dsOther, -1),
+              0);
+    ui.ExpectMessage("至少有两个以上的链接星形网络之间没有关联", "提示");
+    EXPECT_EQ(form->GetSQL(), QString());
+    EXPECT_EQ(form->PageControl1->currentWidget(), form->TS_SQL);
+    EXPECT_TRUE(form->Memo1->hasFocus()) << "a link fault leaves the user where he is";
+
+    form->DisplayList->SetCells(2, 1, "1x");
+    ui.ExpectMessage("别名不符合命名规范", "提示");
+    EXPECT_EQ(form->GetSQL(), QString());
+    EXPECT_EQ(form->PageControl1->currentWidget(), form->TS_Display);
+    EXPECT_TRUE(form->DisplayList->hasFocus());
 }
