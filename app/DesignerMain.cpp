@@ -16,6 +16,7 @@
 #include "designer/QBTable.h"
 #include "designer/QuillaryDialog.h"
 #include "platform/UserInteraction.h"
+#include "sqltext/Common.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -100,6 +101,21 @@ QString PadToWidth(const QString& text, int width) {
     return text + QString(std::max(0, width - DisplayWidth(text)), QLatin1Char(' '));
 }
 
+bool IsFileDatabase(const QString& connectionString) {
+    return TADOConnection(connectionString).ProviderKind() == TProviderKind::SQLite;
+}
+
+// A file database has no user or password: a string given without the key
+// gets the login stored, so that the designer connects without asking.
+QString WithStoredLogin(QString connectionString) {
+    if (!IsFileDatabase(connectionString) ||
+        !GetProperty(connectionString, QStringLiteral("PERSIST SECURITY INFO")).isEmpty())
+        return connectionString;
+    if (!connectionString.trimmed().endsWith(QLatin1Char(';')))
+        connectionString += QLatin1Char(';');
+    return connectionString + QStringLiteral("Persist Security Info=True");
+}
+
 // Opens `connectionString` without anybody to ask: a source that would need
 // a login is refused with a word on what to do. False after the reason went
 // to standard error.
@@ -111,7 +127,7 @@ bool ConnectUnattended(TADOConnection& connection, const QString& connectionStri
         err << "quillary: " << error << Qt::endl;
         return false;
     }
-    if (!TQuillaryDialog::HasNoLogin(connectionString) &&
+    if (!IsFileDatabase(connectionString) &&
         !TQuillaryDialog::PersistsSecurityInfo(connectionString) &&
         parsed.Value({"Password", "PWD"}).isEmpty()) {
         err << "quillary: the data source asks for a user name and password, and there is nobody "
@@ -246,6 +262,7 @@ int RunDesigner(int argc, char* argv[]) {
         }
         connectionString = SqliteConnectionString(path);
     }
+    connectionString = WithStoredLogin(connectionString);
     if (parser.isSet(listOption)) return PrintCatalogue(connectionString);
 
     TADOConnection unattended;

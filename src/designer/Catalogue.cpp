@@ -93,8 +93,7 @@ int TFrm_Quillary::ChangeCSN(const QString& connectionString) {
     auto connection = std::make_unique<TADOConnection>();
     connection->SetLoginPrompt(false);
     connection->SetConnectionString(connectionString);
-    const bool persist = TQuillaryDialog::PersistsSecurityInfo(connectionString) ||
-                         TQuillaryDialog::HasNoLogin(connectionString);
+    const bool persist = TQuillaryDialog::PersistsSecurityInfo(connectionString);
     TQuillaryDialog* dialog = m_dialog;
     try {
         if (!persist) {

@@ -110,19 +110,12 @@ bool TQuillaryDialog::PersistsSecurityInfo(const QString& connectionString) {
            QLatin1String("true");
 }
 
-bool TQuillaryDialog::HasNoLogin(const QString& connectionString) {
-    return TADOConnection(connectionString).ProviderKind() == TProviderKind::SQLite;
-}
-
 bool TQuillaryDialog::Connect() {
     TADOConnection* connection = GetConn();
     LoginCancelled = false;
     const auto withLogin = LoginHandler();
     try {
-        if (HasNoLogin(GetCSN())) {
-            connection->OnWillConnect = nullptr;
-            connection->SetConnected(true);
-        } else if (PersistsSecurityInfo(GetCSN())) {
+        if (PersistsSecurityInfo(GetCSN())) {
             // Try silently with the stored login first; ask only when that fails.
             try {
                 connection->OnWillConnect = nullptr;

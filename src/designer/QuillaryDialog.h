@@ -57,8 +57,6 @@ public:
     TADOConnection::TWillConnectEvent LoginHandler();
     // Whether `connectionString` says "Persist Security Info=true" (any case).
     static bool PersistsSecurityInfo(const QString& connectionString);
-    // A file database has no user or password: it never asks for a login.
-    static bool HasNoLogin(const QString& connectionString);
 
     // The open designer form, null while Execute is not running.
     TFrm_Quillary* Form() const;

@@ -248,7 +248,8 @@ TEST_F(QueryEditor, UsesTheQueryConnectionComponent) {
 TEST_F(QueryEditor, FreesTheDialogWhenTheConnectionFailsAndWhenAnErrorPasses) {
     query.SetConnectionString("Provider=SQLite;Data Source=" + TestDir() + "/missing.db");
     bool freed = false;
-    ui.ExpectMessage(U("连接数据源失败!\r\n"), U("提示")); // a file database asks no login
+    ExpectLogin(ui, U("u"), U("p"));
+    ui.ExpectMessage(U("连接数据源失败!\r\n"), U("提示"));
     ExpectDesigner(ui, [&](TFrm_Quillary& form) {
         QObject::connect(form.Dialog(), &QObject::destroyed, [&] { freed = true; });
         return int(mrCancel);
