@@ -242,7 +242,8 @@ QString TDataLinkDialog::ConnectionString() const {
     };
 
     if (page == SqlitePage) {
-        if (providerChanged)
+        // A file has no login: stored, so that connecting asks nothing.
+        if (providerChanged || !cs.Contains(QStringLiteral("Persist Security Info")))
             cs.Set(QStringLiteral("Persist Security Info"), QStringLiteral("True"));
         if (changed(&TShown::File)) put({"Data Source", "Database"}, now.File.trimmed());
         return cs.ToString();

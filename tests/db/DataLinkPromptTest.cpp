@@ -67,6 +67,16 @@ TEST_F(DataLinkPromptTest, BuildsSqliteStringsWithAFileChooser) {
     EXPECT_EQ(cs.Value("Provider"), QStringLiteral("SQLite"));
     EXPECT_EQ(cs.Value("Data Source"), QStringLiteral("/data/商店.db"));
     EXPECT_EQ(cs.Value("Persist Security Info"), QStringLiteral("True"));
+
+    // A SQLite string without the key gets it when its file changes.
+    ui.AnswerModal([](QDialog* d) {
+        static_cast<TDataLinkDialog*>(d)->FileEdit->setText(QStringLiteral("/data/b.db"));
+        return int(mrOk);
+    });
+    const TConnectionString edited = TConnectionString::Parse(
+        PromptDataSource(nullptr, QStringLiteral("Provider=SQLite;Data Source=/data/a.db")));
+    EXPECT_EQ(edited.Value("Data Source"), QStringLiteral("/data/b.db"));
+    EXPECT_EQ(edited.Value("Persist Security Info"), QStringLiteral("True"));
 }
 
 TEST_F(DataLinkPromptTest, PostgresFieldsAndThePasswordRule) {
