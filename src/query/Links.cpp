@@ -3,6 +3,10 @@
 #include "sqltext/Common.h"
 #include "sqltext/DataSourceKind.h"
 
+#include <algorithm>
+#include <climits>
+#include <functional>
+
 namespace quillary {
 
 namespace {
@@ -110,8 +114,39 @@ bool FindOtherLink(const QueryDesign& design, int index, int table, int row) {
     return false;
 }
 
+TFieldIndex::TFieldIndex(const QueryDesign& design) {
+    qsizetype fields = 0;
+    for (const TDesignBox& box : design.Boxes)
+        fields += box.Fields.size();
+    FNames.reserve(fields);
+    FQualified.reserve(fields);
+    for (qsizetype b = 0; b < design.Boxes.size(); ++b) {
+        const TDesignBox& box = design.Boxes[b];
+        const QString prefix = box.GetTableName() + QLatin1Char('.');
+        for (qsizetype f = 0; f < box.Fields.size(); ++f) {
+            const QString& name = box.Fields[f].Name;
+            FNames[name.toCaseFolded()].append({int(b), int(f)});
+            FQualified[(prefix + name).toCaseFolded()].append({int(b), int(f)});
+        }
+    }
+}
+
+QMap<int, int> TFieldIndex::Matches(const QString& operand) const {
+    QMap<int, int> first;
+    const QString key = operand.toCaseFolded();
+    for (const auto* list : {&FNames, &FQualified})
+        for (const auto& [box, row] : list->value(key)) {
+            auto it = first.find(box);
+            if (it == first.end())
+                first.insert(box, row);
+            else if (row < *it)
+                *it = row;
+        }
+    return first;
+}
+
 int IsLinkList(QueryDesign& design, const QStringList& elements, int kind, int joinType,
-               const TDesignHooks& hooks) {
+               const TDesignHooks& hooks, const TFieldIndex* index) {
     if (elements.size() != 6) return -2;
     if (TrimSQLElement(elements[5]).compare(QLatin1String("or"), Qt::CaseInsensitive) == 0 ||
         !TrimSQLElement(elements[0] + elements[4]).isEmpty())
@@ -132,25 +167,26 @@ int IsLinkList(QueryDesign& design, const QStringList& elements, int kind, int j
             oracleType = 1;
     }
 
+    // Boxes from the last to the first; in each, the first field that one of
+    // the operands still unmatched names (the left one first) is its match,
+    // so that both cannot match in the same box.
+    const TFieldIndex own = index ? TFieldIndex(QueryDesign()) : TFieldIndex(design);
+    const TFieldIndex& fields = index ? *index : own;
+    const QMap<int, int> lefts = fields.Matches(left);
+    const QMap<int, int> rights = fields.Matches(right);
+    QList<int> candidates = lefts.keys() + rights.keys();
+    std::sort(candidates.begin(), candidates.end(), std::greater<int>());
     int leftBox = -1, leftRow = -1, rightBox = -1, rightRow = -1;
-    for (qsizetype b = design.Boxes.size() - 1; b >= 0 && (leftBox < 0 || rightBox < 0); --b) {
-        const TDesignBox& box = design.Boxes[b];
-        const QString prefix = box.GetTableName() + QLatin1Char('.');
-        for (qsizetype f = 0; f < box.Fields.size(); ++f) {
-            const QString& name = box.Fields[f].Name;
-            const auto matches = [&](const QString& operand) {
-                return operand.compare(name, Qt::CaseInsensitive) == 0 ||
-                       operand.compare(prefix + name, Qt::CaseInsensitive) == 0;
-            };
-            if (leftBox < 0 && matches(left)) {
-                leftBox = int(b), leftRow = int(f);
-                break;
-            }
-            if (rightBox < 0 && matches(right)) {
-                rightBox = int(b), rightRow = int(f);
-                break;
-            }
-        }
+    for (const int b : candidates) {
+        if (leftBox >= 0 && rightBox >= 0) break;
+        if (b == leftBox || b == rightBox) continue;
+        const int l = leftBox < 0 ? lefts.value(b, INT_MAX) : INT_MAX;
+        const int r = rightBox < 0 ? rights.value(b, INT_MAX) : INT_MAX;
+        if (l == INT_MAX && r == INT_MAX) continue;
+        if (l <= r)
+            leftBox = b, leftRow = l;
+        else
+            rightBox = b, rightRow = r;
     }
     if (leftBox < 0 || rightBox < 0 || leftBox == rightBox) return -1;
 

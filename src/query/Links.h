@@ -5,6 +5,9 @@
 #include "query/DesignHooks.h"
 #include "query/QueryDesign.h"
 
+#include <QHash>
+#include <QMap>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 
@@ -37,12 +40,27 @@ bool FindLink(const QueryDesign& design, int index);
 // True when a link other than `index` has box `table` and row `row` at an end.
 bool FindOtherLink(const QueryDesign& design, int index, int table, int row);
 
+// The fields of a design's boxes by their names and by their qualified
+// names, letter case folded: reading many conditions against boxes that do
+// not change meanwhile looks each operand up instead of walking every field.
+class TFieldIndex {
+public:
+    explicit TFieldIndex(const QueryDesign& design);
+    // The first row of every box at which `operand` names a field, by box.
+    QMap<int, int> Matches(const QString& operand) const;
+
+private:
+    QHash<QString, QList<QPair<int, int>>> FNames;
+    QHash<QString, QList<QPair<int, int>>> FQualified;
+};
+
 // Reads one condition (opening brackets, left operand, operator, right
 // operand, closing brackets, connector) as a link between fields of two
 // boxes of data source `kind`. Makes the link (InsertLink) and returns its
 // join type: `joinType` when not -1, else the one the operator gives. -1
 // when the condition is no link, -2 when `elements` does not hold six texts.
+// `index`, when given, must be one of the design's boxes as they are now.
 int IsLinkList(QueryDesign& design, const QStringList& elements, int kind, int joinType,
-               const TDesignHooks& hooks);
+               const TDesignHooks& hooks, const TFieldIndex* index = nullptr);
 
 } // namespace quillary

@@ -10,6 +10,7 @@
 #include <QRegularExpression>
 
 #include <deque>
+#include <optional>
 
 namespace quillary {
 
@@ -275,6 +276,13 @@ private:
                                           QString()};
     }
 
+    // The boxes' fields, looked up by every join term and WHERE row: the
+    // boxes are all placed before the first.
+    const TFieldIndex& Fields() {
+        if (!FFields) FFields.emplace(FDesign);
+        return *FFields;
+    }
+
     void AddCondition(qsizetype& row, const QStringList& cells) {
         ++row;
         for (int c = 0; c < kConditionWidth; ++c)
@@ -291,7 +299,7 @@ private:
             const QString right = eq < 0 ? QString() : TrimSQLElement(term.mid(eq + 1));
             const QStringList condition{QString(), left,      QStringLiteral("="),
                                         right,     QString(), QString()};
-            if (IsLinkList(FDesign, condition, FKind, type, FHooks) >= 0) continue;
+            if (IsLinkList(FDesign, condition, FKind, type, FHooks, &Fields()) >= 0) continue;
             AddCondition(row, {left, QStringLiteral("="), right, QStringLiteral("and")});
         }
     }
@@ -299,7 +307,7 @@ private:
     void ReadWhere(qsizetype& row) {
         EnsureGridRows(FDesign.ConditionRows, int(row + FSt.Where.size()), kConditionWidth);
         for (const QStringList& c : FSt.Where) {
-            if (IsLinkList(FDesign, c, FKind, -1, FHooks) >= 0) continue;
+            if (IsLinkList(FDesign, c, FKind, -1, FHooks, &Fields()) >= 0) continue;
             AddCondition(row, {c[0] + c[1], c[2], c[3] + c[4], c[5]});
         }
     }
@@ -371,6 +379,7 @@ private:
     const TDesignHooks& FHooks;
     QList<bool> FTaken;
     QHash<QString, std::deque<qsizetype>> FByText; // lower-case item -> items not yet taken
+    std::optional<TFieldIndex> FFields;
 };
 
 void AddUnionSets(QueryDesign& design, const QStringList& parts) {
