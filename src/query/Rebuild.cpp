@@ -23,6 +23,22 @@ QString WithCrLf(const QString& text) {
     return copy.replace(breaks, QString::fromLatin1(kCrLf));
 }
 
+// The same outer join seen from its other table: left and right trade places.
+int MirroredJoin(int type) {
+    switch (type) {
+    case 1:
+        return 2;
+    case 2:
+        return 1;
+    case 5:
+        return 6;
+    case 6:
+        return 5;
+    default:
+        return type;
+    }
+}
+
 // Whether the parentheses outside quotes and brackets balance.
 bool ParenthesesBalance(const QString& text) {
     scan::MarkStack marks;
@@ -291,7 +307,14 @@ private:
             const QString right = eq < 0 ? QString() : TrimSQLElement(term.mid(eq + 1));
             const QStringList condition{QString(), left,      QStringLiteral("="),
                                         right,     QString(), QString()};
-            if (IsLinkList(FDesign, condition, FKind, type, FHooks) >= 0) continue;
+            if (IsLinkList(FDesign, condition, FKind, type, FHooks) >= 0) {
+                // The link runs from the first-named column; when that is the
+                // column of the joined table (on b.x = a.x), the outer side
+                // of the join is the other end of the link.
+                TDesignLink& link = FDesign.Links.last();
+                if (link.Table1 > link.Table2) link.JoinType = MirroredJoin(link.JoinType);
+                continue;
+            }
             AddCondition(row, {left, QStringLiteral("="), right, QStringLiteral("and")});
         }
     }
