@@ -306,10 +306,33 @@ private:
 
     void ReadWhere(qsizetype& row) {
         EnsureGridRows(FDesign.ConditionRows, int(row + FSt.Where.size()), kConditionWidth);
-        for (const QStringList& c : FSt.Where) {
+        for (qsizetype i = 0; i < FSt.Where.size(); ++i) {
+            QStringList c = FSt.Where[i];
+            if (i + 1 < FSt.Where.size() && JoinBetween(c, FSt.Where[i + 1])) ++i;
             if (IsLinkList(FDesign, c, FKind, -1, FHooks, &Fields()) >= 0) continue;
             AddCondition(row, {c[0] + c[1], c[2], c[3] + c[4], c[5]});
         }
+    }
+
+    // "x between a and b" comes out of the analysis as two rows without an
+    // operator, cut at its "and": one row again, the operator "between".
+    static bool JoinBetween(QStringList& c, const QStringList& next) {
+        static const QRegularExpression between(
+            QStringLiteral("^(.*\\S)\\s+((?:not\\s+)?between)\\s+(\\S.*)$"),
+            QRegularExpression::CaseInsensitiveOption |
+                QRegularExpression::DotMatchesEverythingOption);
+        const auto bare = [](const QStringList& row) {
+            return row[2].trimmed().isEmpty() && row[3].trimmed().isEmpty();
+        };
+        if (!bare(c) || !bare(next) || next[1].trimmed().isEmpty() ||
+            c[5].trimmed().compare(QLatin1String("and"), Qt::CaseInsensitive) != 0)
+            return false;
+        const QRegularExpressionMatch m = between.match(c[1]);
+        if (!m.hasMatch()) return false;
+        c = {c[0],          m.captured(1),
+             m.captured(2), m.captured(3) + QLatin1String(" and ") + next[1],
+             next[4],       next[5]};
+        return true;
     }
 
     void ReadGroups() {

@@ -163,3 +163,15 @@ TEST(Forge, GivesBackTheStatementsItReads) {
     EXPECT_EQ(limited.RowLimit, "5");
     EXPECT_EQ(tried, "select id from Emp limit 5");
 }
+TEST(Forge, BetweenStaysOneConditionWithTheConditionsAfterIt) {
+    const QPair<const char*, const char*> cases[] = {
+        {"select a.x from a where a.x between 1 and 5 and a.id = 2",
+         "select x\r\nfrom a\r\nwhere x between 1 and 5 and id=2"},
+        {"select a.x from a where (not a.x between 'a' and 'b') or a.id = 2",
+         "select x\r\nfrom a\r\nwhere (not x between 'a' and 'b') or id=2"},
+    };
+    for (const auto& [sql, expected] : cases) {
+        SCOPED_TRACE(sql);
+        EXPECT_EQ(Rebuild(sql).Result.Sql.SQL, expected);
+    }
+}

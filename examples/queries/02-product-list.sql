@@ -1,0 +1,2 @@
+-- Chosen columns of one table
+select ProductName, QuantityPerUnit, UnitPrice from products

@@ -1,0 +1,2 @@
+-- Distinct pairs of region and city
+select distinct Region, City from customers order by Region, City

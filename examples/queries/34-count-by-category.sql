@@ -1,0 +1,2 @@
+-- Number of products in each category
+select CategoryID, count(*) as Products from products group by CategoryID
