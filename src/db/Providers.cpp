@@ -227,7 +227,9 @@ QStringList QueryColumn(const QString& qtName, const QString& sql) {
 
 QString ErrorText(const QSqlError& error) {
     QString text = error.databaseText().trimmed();
-    if (text.isEmpty()) text = error.driverText().trimmed();
+    // SQLite's text for "no error": the driver refused the statement itself.
+    if (text.isEmpty() || text.compare(QLatin1String("not an error"), Qt::CaseInsensitive) == 0)
+        text = error.driverText().trimmed();
     if (text.isEmpty()) text = QStringLiteral("数据库报告了错误，但没有给出说明");
     return text;
 }

@@ -221,6 +221,11 @@ TEST_F(SqliteQuery, RefusedStatementsRaiseTheDatabaseText) {
     query.SQL() = QStringList{QStringLiteral("insert into categories values (1, 'dup', null)")};
     EXPECT_TRUE(
         ErrorOf([&] { query.ExecSQL(); }).contains(QStringLiteral("UNIQUE constraint failed")));
+    // Refused by the driver, not the database: the driver says why.
+    query.SQL() = QStringList{QStringLiteral("select 1; select 2")};
+    const QString several = ErrorOf([&] { query.Open(); });
+    EXPECT_FALSE(several.contains(QStringLiteral("not an error"))) << several.toStdString();
+    EXPECT_FALSE(several.isEmpty());
     Run(QStringLiteral("select 1 as a"));
     EXPECT_EQ(query.FindField(QStringLiteral("A")), 0);
 }
