@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <climits>
 #include <functional>
+#include <optional>
 
 namespace quillary {
 
@@ -114,34 +115,44 @@ bool FindOtherLink(const QueryDesign& design, int index, int table, int row) {
     return false;
 }
 
-TFieldIndex::TFieldIndex(const QueryDesign& design) {
+TFieldIndex::TFieldIndex(const QueryDesign& design) : FDesign(design) {
     qsizetype fields = 0;
     for (const TDesignBox& box : design.Boxes)
         fields += box.Fields.size();
-    FNames.reserve(fields);
-    FQualified.reserve(fields);
+    FFields.reserve(fields);
     for (qsizetype b = 0; b < design.Boxes.size(); ++b) {
         const TDesignBox& box = design.Boxes[b];
-        const QString prefix = box.GetTableName() + QLatin1Char('.');
-        for (qsizetype f = 0; f < box.Fields.size(); ++f) {
-            const QString& name = box.Fields[f].Name;
-            FNames[name.toCaseFolded()].append({int(b), int(f)});
-            FQualified[(prefix + name).toCaseFolded()].append({int(b), int(f)});
-        }
+        FBoxes[box.GetTableName().toCaseFolded()].append(int(b));
+        for (qsizetype f = 0; f < box.Fields.size(); ++f)
+            FFields[box.Fields[f].Name.toCaseFolded()].append({int(b), int(f)});
     }
 }
 
 QMap<int, int> TFieldIndex::Matches(const QString& operand) const {
     QMap<int, int> first;
+    const auto take = [&first](int box, int row) {
+        auto it = first.find(box);
+        if (it == first.end())
+            first.insert(box, row);
+        else if (row < *it)
+            *it = row;
+    };
     const QString key = operand.toCaseFolded();
-    for (const auto* list : {&FNames, &FQualified})
-        for (const auto& [box, row] : list->value(key)) {
-            auto it = first.find(box);
-            if (it == first.end())
-                first.insert(box, row);
-            else if (row < *it)
-                *it = row;
+    for (const auto& [box, row] : FFields.value(key))
+        take(box, row);
+    // "name.field", cut at any of its dots: names and fields may hold dots.
+    for (qsizetype dot = key.indexOf(QLatin1Char('.')); dot >= 0;
+         dot = key.indexOf(QLatin1Char('.'), dot + 1)) {
+        const QString field = key.mid(dot + 1);
+        for (const int box : FBoxes.value(key.left(dot))) {
+            const QList<TDesignField>& fields = FDesign.Boxes[box].Fields;
+            for (qsizetype f = 0; f < fields.size(); ++f)
+                if (fields[f].Name.toCaseFolded() == field) {
+                    take(box, int(f));
+                    break;
+                }
         }
+    }
     return first;
 }
 
@@ -170,8 +181,9 @@ int IsLinkList(QueryDesign& design, const QStringList& elements, int kind, int j
     // Boxes from the last to the first; in each, the first field that one of
     // the operands still unmatched names (the left one first) is its match,
     // so that both cannot match in the same box.
-    const TFieldIndex own = index ? TFieldIndex(QueryDesign()) : TFieldIndex(design);
-    const TFieldIndex& fields = index ? *index : own;
+    std::optional<TFieldIndex> own;
+    if (!index) own.emplace(design);
+    const TFieldIndex& fields = index ? *index : *own;
     const QMap<int, int> lefts = fields.Matches(left);
     const QMap<int, int> rights = fields.Matches(right);
     QList<int> candidates = lefts.keys() + rights.keys();

@@ -45,13 +45,15 @@ bool FindOtherLink(const QueryDesign& design, int index, int table, int row);
 // not change meanwhile looks each operand up instead of walking every field.
 class TFieldIndex {
 public:
+    // Keeps a reference to `design`, whose boxes must not change meanwhile.
     explicit TFieldIndex(const QueryDesign& design);
     // The first row of every box at which `operand` names a field, by box.
     QMap<int, int> Matches(const QString& operand) const;
 
 private:
-    QHash<QString, QList<QPair<int, int>>> FNames;
-    QHash<QString, QList<QPair<int, int>>> FQualified;
+    const QueryDesign& FDesign;
+    QHash<QString, QList<QPair<int, int>>> FFields; // field name -> (box, row)
+    QHash<QString, QList<int>> FBoxes;              // box name -> boxes
 };
 
 // Reads one condition (opening brackets, left operand, operator, right
