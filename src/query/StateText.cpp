@@ -377,14 +377,22 @@ QStringList GetSQLSet(const QueryDesign& design, const QString& sql, int kind) {
         out << QString::fromUtf8(kUnionHeader);
         out << QStringLiteral("Count=") + QString::number(design.UnionSets.size());
         if (kind == dsOracle) out << QStringLiteral("UnionType=union");
-        // The grid row of the main statement and of every union set.
-        for (qsizetype r = 1; r <= qMin(design.UnionRows.size(), design.UnionSets.size() + 1);
-             ++r) {
+        // The grid row of the main statement and of every union set, when
+        // they are not the rows reading gives a text without them.
+        const qsizetype parts = design.UnionSets.size();
+        QList<QStringList> rows;
+        bool plain = true;
+        for (qsizetype r = 1; r <= qMin(design.UnionRows.size(), parts + 1); ++r) {
             QStringList cells;
             for (int c = 0; c < kUnionWidth; ++c)
                 cells << GridCell(design.UnionRows, int(r), c);
-            out << Entry(kUnionRowKey + QString::number(r), cells.join(kSeparator));
+            plain =
+                plain && cells == QStringList{QString(), kUnionOperator + QString::number(r - 1),
+                                              QString(), r <= parts ? kUnionOperator : QString()};
+            rows << cells;
         }
+        for (qsizetype r = 0; !plain && r < rows.size(); ++r)
+            out << Entry(kUnionRowKey + QString::number(r + 1), rows[r].join(kSeparator));
     }
     out << Header(kSql);
     out << Entry(QStringLiteral("SQL"), statement);

@@ -194,6 +194,16 @@ TEST(StateText, KeepsTheUnionGridRowsWithTheUnionSets) {
     EXPECT_EQ(GetSQL(copy, dsOracle).SQL,
               "(select id\r\nfrom Emp\r\nunion all\r\nselect id from Dept)\r\nminus\r\nselect 3");
 
+    // Rows as reading makes them anyway are not written.
+    b.Design().UnionRows = {{"", "union0", "", "union"},
+                            {"", "union1", "", "union"},
+                            {"", "union2", "", ""}};
+    const QStringList usual = StateOf(b, dsAccess);
+    EXPECT_EQ(usual.mid(usual.indexOf("[Union]   #联合的数目"), 2),
+              QStringList({"[Union]   #联合的数目", "Count=2"}));
+    EXPECT_FALSE(usual.join('\n').contains("Row1="));
+    EXPECT_EQ(Restored(usual, c, nullptr, dsAccess).UnionRows, b.Design().UnionRows);
+
     // A design without union sets writes no union section at all.
     TDesignBuilder plain(c);
     plain.Box("Emp").Tick("Emp.id");
