@@ -3,6 +3,7 @@
 // Without a display, or with --screenshot, the designer is shown offscreen
 // and a picture of the window is saved instead.
 #include "DesignerMain.h"
+#include "Unattended.h"
 
 #include "db/ADOConnection.h"
 #include "db/ADOQuery.h"
@@ -36,37 +37,15 @@ namespace quillary {
 namespace {
 
 // The designer window is shown without a modal loop, photographed and closed.
-class TScreenshotUi final : public TUserInteraction {
+class TScreenshotUi final : public TUnattendedUi {
 public:
     explicit TScreenshotUi(const QString& file) : m_file(file) {}
-    // Nobody is there to answer: messages go to the terminal, questions get "no".
-    int MessageBox(const QString& text, const QString& caption, TMsgButtons buttons,
-                   TMsgIcon) override {
-        QTextStream(stderr) << caption << ": " << text << Qt::endl;
-        return buttons == TMsgButtons::Ok ? mrOk : buttons == TMsgButtons::YesNo ? mrNo : mrCancel;
-    }
-    bool InputQuery(const QString&, const QString&, QString&) override { return false; }
-    QString OpenFileName(QWidget*, const QString&, const QString&, const QString&) override {
-        return {};
-    }
-    QString SaveFileName(QWidget*, const QString&, const QString&, const QString&) override {
-        return {};
-    }
     int ShowModal(QDialog* form) override {
         auto* designer = qobject_cast<TFrm_Quillary*>(form);
         if (!designer) return mrCancel;
         designer->show();
         QApplication::processEvents();
-        // A few tables on the canvas show what the designer is about.
-        int x = 10;
-        for (const char* table : {"customers", "orders", "order_items"}) {
-            const auto found =
-                designer->QBTables->findItems(QString::fromLatin1(table), Qt::MatchExactly);
-            if (found.isEmpty()) continue;
-            designer->QBTables->setCurrentItem(found.first());
-            if (QWidget* box = designer->Canvas()->InsertTable(x, 10)) x += box->width() + 40;
-        }
-        designer->Edit2->setText(QStringLiteral("or"));
+        PlaceDemoTables(*designer);
         QApplication::processEvents();
         Saved = designer->grab().save(m_file);
         designer->hide();

@@ -4,10 +4,10 @@
 // beside its grids, the union panel's grid loaded from its stored text, and
 // the stored text of the first grid, which can be edited and loaded back.
 #include "designer/DesignerFont.h"
+#include "designer/UnionGridForm.h"
 #include "grid/GridStreaming.h"
 #include "grid/PropertyInplaceEdit.h"
 #include "grid/StringGridEx.h"
-#include "designer/UnionGridForm.h"
 
 #include <QApplication>
 #include <QFontDatabase>

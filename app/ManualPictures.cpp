@@ -1,6 +1,8 @@
 // quillary --manual-pictures FOLDER: takes the pictures of the user manual
 // from the real windows, offscreen, on the sample database. Run it again
 // whenever the windows change (tools/dev pictures).
+#include "Unattended.h"
+
 #include "db/ADOQuery.h"
 #include "db/DataLinkPrompt.h"
 #include "db/SampleDatabase.h"
@@ -27,21 +29,10 @@ namespace quillary {
 
 namespace {
 
-class TPictureTaker final : public TUserInteraction {
+class TPictureTaker final : public TUnattendedUi {
 public:
     explicit TPictureTaker(const QString& folder) : m_folder(folder) {}
 
-    int MessageBox(const QString& text, const QString& caption, TMsgButtons, TMsgIcon) override {
-        QTextStream(stderr) << "(message) " << caption << ": " << text << Qt::endl;
-        return mrCancel;
-    }
-    bool InputQuery(const QString&, const QString&, QString&) override { return false; }
-    QString OpenFileName(QWidget*, const QString&, const QString&, const QString&) override {
-        return {};
-    }
-    QString SaveFileName(QWidget*, const QString&, const QString&, const QString&) override {
-        return {};
-    }
     int ShowModal(QDialog* form) override {
         if (auto* designer = qobject_cast<TFrm_Quillary*>(form)) Photograph(*designer);
         return mrCancel;
@@ -68,20 +59,10 @@ private:
     void Photograph(TFrm_Quillary& form) {
         form.show();
         QApplication::processEvents();
-        int x = 10;
-        for (const char* table : {"customers", "orders", "order_items"}) {
-            const auto found =
-                form.QBTables->findItems(QString::fromLatin1(table), Qt::MatchExactly);
-            if (found.isEmpty()) continue;
-            form.QBTables->setCurrentItem(found.first());
-            TQBTable* box = form.Canvas()->InsertTable(x, 10);
-            if (!box) continue;
-            x += box->width() + 40;
-            // A few ticked columns, as a user would leave them.
+        // A few ticked columns, as a user would leave them.
+        for (TQBTable* box : PlaceDemoTables(form))
             for (int row = 1; row < std::min(4, box->FieldList->count()); ++row)
                 box->FieldList->item(row)->setCheckState(Qt::Checked);
-        }
-        form.Edit2->setText(QStringLiteral("or"));
         Save(&form, QStringLiteral("window"));
         Save(form.ToolBar1, QStringLiteral("toolbar"));
         Save(form.Panel1, QStringLiteral("tablelist"));

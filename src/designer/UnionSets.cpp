@@ -5,6 +5,7 @@
 #include "grid/StringGridEx.h"
 #include "platform/Exception.h"
 #include "platform/UserInteraction.h"
+#include "query/DesignTexts.h"
 
 #include <QCheckBox>
 
@@ -56,8 +57,7 @@ void TFrm_Quillary::btn_NewClick() {
     UnionGrid->SetRowCount(last + 2);
     const int row = last + 1;
     UnionGrid->SetCells(0, row, QString());
-    UnionGrid->SetCells(1, row,
-                        QStringLiteral("union") + QString::number(UnionGrid->RowCount() - 2));
+    UnionGrid->SetCells(1, row, UnionRowName(UnionGrid->RowCount() - 2));
     UnionGrid->SetCells(2, row, QString());
     UnionGrid->SetCells(3, row, QString());
 }

@@ -1,7 +1,7 @@
 #pragma once
 // Texts that several parts of the design share: the markers of the order
-// lists, the caption of the designer's messages, the line break of the
-// statements it writes, and the blank trimming of grid cells.
+// lists, the names of the union grid's rows, the caption of the designer's messages, the line break
+// of the statements it writes, and the blank trimming of grid cells.
 
 #include <QString>
 #include <QStringList>
@@ -20,6 +20,11 @@ inline QString DescendingMarker() {
 }
 inline QString ComputedMarker() {
     return QString::fromUtf8(kComputedMarker);
+}
+
+// The name of the union grid's row of `part` (0 the main statement).
+inline QString UnionRowName(qsizetype part) {
+    return QStringLiteral("union") + QString::number(part);
 }
 
 // s without the control characters and blanks (code 32 and below) at both

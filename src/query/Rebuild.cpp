@@ -408,8 +408,7 @@ private:
 void AddUnionSets(QueryDesign& design, const QStringList& parts) {
     design.UnionRows.clear();
     for (qsizetype k = 0; k + 4 <= parts.size(); k += 4) {
-        design.UnionRows.append({parts[k], QStringLiteral("union") + QString::number(k / 4),
-                                 parts[k + 2], parts[k + 3]});
+        design.UnionRows.append({parts[k], UnionRowName(k / 4), parts[k + 2], parts[k + 3]});
         if (k > 0) design.UnionSets.append({parts[k + 1], {}});
     }
 }

@@ -255,32 +255,31 @@ QList<QStringList> StoredUnionRows(const TIniText& ini) {
     return rows;
 }
 
+// The grid row of `part` (0 the main statement) among `parts` union sets as
+// a text without stored rows gives it: named after its part, joined to the
+// next part by "union", so that the statement stays valid.
+QStringList PlainUnionRow(qsizetype part, qsizetype parts) {
+    return {QString(), UnionRowName(part), QString(), part < parts ? kUnionOperator : QString()};
+}
+
 // Gives the grid a row for every part: rows stored with the union sets
-// where the text has them; rows it lacks are named after their part and
-// join it with "union", so that the statement stays valid.
+// where the text has them, plain rows where it lacks them.
 void ReadUnionRows(QueryDesign& design, const TIniText& ini, qsizetype before) {
     const qsizetype added = design.UnionSets.size() - before;
     const QList<QStringList> stored = StoredUnionRows(ini);
     QList<QStringList>& rows = design.UnionRows;
-    const auto name = [](qsizetype part) {
-        return QStringLiteral("union") + QString::number(part);
-    };
     for (qsizetype r = rows.size(); r <= before; ++r)
-        rows.append({QString(), name(r), QString(), QString()});
+        rows.append({QString(), UnionRowName(r), QString(), QString()});
     if (before == 0 && !stored.isEmpty()) {
         rows[0] = stored[0];
     } else if (TrimCell(GridCell(rows, int(before + 1), 3)).isEmpty()) {
         SetGridCell(rows, int(before + 1), 3, kUnionOperator, kUnionWidth);
     }
     for (qsizetype k = 1; k <= added; ++k) {
-        QStringList row;
-        if (k < stored.size())
-            row = stored[k];
-        else
-            row << QString() << name(before + k) << QString()
-                << (k < added ? kUnionOperator : QString());
+        QStringList row =
+            k < stored.size() ? stored[k] : PlainUnionRow(before + k, design.UnionSets.size());
         // Parts added behind parts already there take the names of their rows.
-        if (before > 0) row[1] = name(before + k);
+        if (before > 0) row[1] = UnionRowName(before + k);
         const qsizetype at = before + k;
         if (at < rows.size())
             rows[at] = row;
@@ -386,9 +385,7 @@ QStringList GetSQLSet(const QueryDesign& design, const QString& sql, int kind) {
             QStringList cells;
             for (int c = 0; c < kUnionWidth; ++c)
                 cells << GridCell(design.UnionRows, int(r), c);
-            plain =
-                plain && cells == QStringList{QString(), kUnionOperator + QString::number(r - 1),
-                                              QString(), r <= parts ? kUnionOperator : QString()};
+            plain = plain && cells == PlainUnionRow(r - 1, parts);
             rows << cells;
         }
         for (qsizetype r = 0; !plain && r < rows.size(); ++r)

@@ -17,14 +17,9 @@ using quillary::test::ErrorOf;
 class PostgresTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        const auto& server = test::PostgresServer();
-        ASSERT_TRUE(server.Available) << server.Problem.toStdString();
-        TADOConnection c(server.ConnectionString());
-        TADOQuery q;
-        q.SetConnection(&c);
         // Test processes run in parallel: the schema is made once, under a
         // transaction-scoped lock, and left for the others.
-        q.SQL() = QStringList{QStringLiteral(
+        test::RunOnPostgres(QStringLiteral(
             "select pg_advisory_xact_lock(4711);"
             "create table if not exists kinds (i2 smallint, i4 integer, i8 bigint, num "
             "numeric(10,2), "
@@ -35,8 +30,7 @@ protected:
             "  where not exists (select 1 from 客户);"
             "create or replace view v_kinds as select i4, vc from kinds;"
             "create schema if not exists sales;"
-            "create table if not exists sales.orders (id int, amount numeric);")};
-        q.ExecSQL();
+            "create table if not exists sales.orders (id int, amount numeric);"));
     }
     const test::TPostgresServer& server = test::PostgresServer();
 };

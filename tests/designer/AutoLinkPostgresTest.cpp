@@ -15,13 +15,8 @@ namespace {
 class AutoLinkPostgresTest : public DesignerFormTest {
 protected:
     static void SetUpTestSuite() {
-        const auto& server = PostgresServer();
-        ASSERT_TRUE(server.Available) << server.Problem.toStdString();
-        TADOConnection c(server.ConnectionString());
-        TADOQuery q;
-        q.SetConnection(&c);
         // Test processes share the server: made once, under a lock.
-        q.SQL() = QStringList{QStringLiteral(
+        RunOnPostgres(QStringLiteral(
             "select pg_advisory_xact_lock(4713);"
             "create schema if not exists autolink;"
             "create table if not exists autolink.\"Customers\" (\"Id\" integer primary key, "
@@ -32,8 +27,7 @@ protected:
             "  autolink.orders (id), line_no integer, primary key (order_id, line_no));"
             "create table if not exists autolink.shipments (id integer primary key, "
             "  order_id integer, line_no integer, "
-            "  foreign key (order_id, line_no) references autolink.lines);")};
-        q.ExecSQL();
+            "  foreign key (order_id, line_no) references autolink.lines);"));
     }
     void SetUp() override {
         DesignerFormTest::SetUp();

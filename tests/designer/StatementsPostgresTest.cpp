@@ -22,18 +22,12 @@ class StatementsPostgresTest : public DesignerFormTest {
 protected:
     void SetUp() override {
         DesignerFormTest::SetUp();
-        const TPostgresServer& server = PostgresServer();
-        ASSERT_TRUE(server.Available) << server.Problem.toStdString();
-        TADOConnection setup(server.ConnectionString());
-        TADOQuery q;
-        q.SetConnection(&setup);
-        q.SQL() = QStringList{QStringLiteral(
+        RunOnPostgres(QStringLiteral(
             "drop view if exists v_lots; drop table if exists lots;"
             "create table lots (id integer primary key, name text);"
-            "insert into lots select i, 'lot ' || i from generate_series(1, 5000) as i;")};
-        q.ExecSQL();
-        setup.Close();
-        Open(server.ConnectionString());
+            "insert into lots select i, 'lot ' || i from generate_series(1, 5000) as i;"));
+        if (HasFatalFailure()) return;
+        Open(PostgresServer().ConnectionString());
     }
 };
 

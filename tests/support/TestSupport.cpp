@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include "db/ADOConnection.h"
+#include "db/ADOQuery.h"
 #include "db/ConnectionString.h"
 #include "db/SampleDatabase.h"
 
@@ -165,6 +167,16 @@ const TPostgresServer& PostgresServer() {
         return s;
     }();
     return server;
+}
+
+void RunOnPostgres(const QString& script) {
+    const TPostgresServer& server = PostgresServer();
+    ASSERT_TRUE(server.Available) << server.Problem.toStdString();
+    TADOConnection connection(server.ConnectionString());
+    TADOQuery query;
+    query.SetConnection(&connection);
+    query.SQL() = QStringList{script};
+    query.ExecSQL();
 }
 
 void ScriptedUiTest::SetUp() {

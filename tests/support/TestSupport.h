@@ -66,6 +66,8 @@ struct TPostgresServer {
     QString ConnectionString(bool withPassword = true) const;
 };
 const TPostgresServer& PostgresServer();
+// Runs `script` on that server; fails the test when there is none.
+void RunOnPostgres(const QString& script);
 
 // Installs a scripted user for the test; an unexpected interaction or an
 // unused step fails the test.
