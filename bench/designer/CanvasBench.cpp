@@ -40,6 +40,7 @@ public:
         m_dialog.OwnConnection()->Open();
     }
     int GetDSN() override { return dsOther; }
+    TSqlDialect Dialect() override { return TSqlDialect::Sqlite(); }
     TQuillaryDialog* Dialog() const override { return const_cast<TQuillaryDialog*>(&m_dialog); }
     bool SystemTablesShown() const override { return false; }
     QString SelectedTable() const override { return {}; }

@@ -2,6 +2,7 @@
 #include "db/ADOQuery.h"
 #include "db/ConnectionString.h"
 #include "db/DatabaseError.h"
+#include "db/Dialect.h"
 #include "db/Providers.h"
 #include "platform/DataLinkFile.h"
 #include "sqltext/Common.h"
@@ -45,6 +46,7 @@ TADOConnection::~TADOConnection() {
 void TADOConnection::SetConnectionString(const QString& connectionString) {
     if (m_connected) Close();
     m_connectionString = connectionString;
+    m_dialect.reset();
 }
 
 TConnectionString TADOConnection::Effective() const {
@@ -147,12 +149,38 @@ void TADOConnection::Close() {
         query->Close();
     if (!m_qtName.isEmpty()) provider::Close(m_qtName);
     m_qtName.clear();
+    m_readOnlyRuns = 0;
     m_connected = false;
+}
+
+const TSqlDialect& TADOConnection::Dialect() const {
+    if (!m_dialect) m_dialect = dialect::DialectOf(const_cast<TADOConnection*>(this));
+    return *m_dialect;
 }
 
 void TADOConnection::GetTableNames(QStringList& list, bool systemTables) {
     Open();
-    list = provider::TableNames(m_openKind, m_qtName, systemTables);
+    const TSqlDialect& dialect = Dialect();
+    list.clear();
+    for (const QStringList& parts : provider::TableNames(m_openKind, m_qtName, systemTables))
+        list << dialect.QualifiedName(parts);
+}
+
+void TADOConnection::BeginReadOnly() {
+    if (m_openKind == TProviderKind::PostgreSQL && m_readOnlyRuns++ > 0) return;
+    provider::BeginReadOnly(m_openKind, m_qtName);
+}
+
+void TADOConnection::EndReadOnly() {
+    if (m_openKind == TProviderKind::PostgreSQL && (m_readOnlyRuns == 0 || --m_readOnlyRuns > 0))
+        return;
+    provider::EndReadOnly(m_openKind, m_qtName);
+}
+
+void TADOConnection::EndReadOnlyRuns() {
+    const QList<TADOQuery*> queries = m_queries;
+    for (TADOQuery* query : queries)
+        if (query->m_holdsReadOnly) query->Close();
 }
 
 void TADOConnection::Attach(TADOQuery* query) {

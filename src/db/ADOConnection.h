@@ -7,10 +7,13 @@
 // Any other provider is reported by Provider() but cannot be opened.
 // A string "File Name=<path>" reads the connection string from a data-link file.
 
+#include "sqltext/SqlDialect.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 namespace quillary {
 
@@ -49,6 +52,10 @@ public:
     // An open connection is closed first.
     void SetConnectionString(const QString& connectionString);
 
+    // How the data source writes names and reads quotes (by its provider and
+    // driver); kept until the connection string changes.
+    const TSqlDialect& Dialect() const;
+
     // The provider named in the connection string; "MSDASQL" (ODBC) when none is.
     QString Provider() const;
     TProviderKind ProviderKind() const;
@@ -72,8 +79,9 @@ public:
 
     TWillConnectEvent OnWillConnect;
 
-    // Names of the tables and views, system tables included when asked.
-    // Connects first when needed. Throws EDatabaseError on failure.
+    // Names of the tables and views, system tables included when asked, each
+    // as statements write it (quoted where the name needs it). Connects
+    // first when needed. Throws EDatabaseError on failure.
     void GetTableNames(QStringList& list, bool systemTables = false);
 
     // The Qt SQL connection name while connected (for queries of this layer).
@@ -83,6 +91,12 @@ private:
     friend class TADOQuery;
     void Attach(TADOQuery* query);
     void Detach(TADOQuery* query);
+    // Read-only runs of this connection's queries: the first begins what the
+    // database offers, the last ends it. A statement that may write ends
+    // every read-only run first.
+    void BeginReadOnly();
+    void EndReadOnly();
+    void EndReadOnlyRuns();
     // The connection string with a data-link file resolved; throws when the
     // file cannot be read or the text is malformed.
     TConnectionString Effective() const;
@@ -93,6 +107,8 @@ private:
     bool m_loginPrompt = true;
     bool m_connected = false;
     QList<TADOQuery*> m_queries;
+    int m_readOnlyRuns = 0;
+    mutable std::optional<TSqlDialect> m_dialect;
 };
 
 } // namespace quillary

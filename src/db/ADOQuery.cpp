@@ -2,6 +2,7 @@
 #include "db/ADOConnection.h"
 #include "db/DatabaseError.h"
 #include "db/Providers.h"
+#include "sqltext/SqlStatements.h"
 
 #include <QDateTime>
 #include <QSqlDatabase>
@@ -94,20 +95,35 @@ void TADOQuery::Open() {
     Close();
     if (text.trimmed().isEmpty()) throw EDatabaseError(QStringLiteral("查询没有要执行的 SQL 语句"));
     TADOConnection* connection = WorkingConnection();
+    if (const QString fault = SingleSelectFault(text, connection->Dialect().Readings());
+        !fault.isEmpty())
+        throw EDatabaseError(fault);
     connection->Open();
 
     auto cursor =
         std::make_unique<QSqlQuery>(QSqlDatabase::database(connection->QtConnectionName(), false));
     cursor->setForwardOnly(true);
-    if (!cursor->exec(text)) throw EDatabaseError(provider::ErrorText(cursor->lastError()));
+    if (m_readOnly) connection->BeginReadOnly();
+    const bool ran = cursor->exec(text);
+    // SQLite decides at the start of a statement whether it may write.
+    const bool lasting = m_readOnly && connection->m_openKind == TProviderKind::PostgreSQL;
+    if (m_readOnly && (!ran || !lasting)) {
+        const QSqlError error = cursor->lastError();
+        if (!ran) cursor.reset();
+        connection->EndReadOnly();
+        if (!ran) throw EDatabaseError(provider::ErrorText(error));
+    }
+    if (!ran) throw EDatabaseError(provider::ErrorText(cursor->lastError()));
     if (!cursor->isSelect()) {
         cursor->finish();
+        if (lasting) connection->EndReadOnly();
         throw EDatabaseError(
             QStringLiteral("这条 SQL 语句不返回结果集，不能用 Open 打开（请用 ExecSQL 执行）：%1")
                 .arg(text.trimmed().left(200)));
     }
 
     Adopt(std::move(cursor), connection, text);
+    m_holdsReadOnly = lasting;
 }
 
 void TADOQuery::Adopt(std::unique_ptr<QSqlQuery> cursor, TADOConnection* connection,
@@ -116,7 +132,7 @@ void TADOQuery::Adopt(std::unique_ptr<QSqlQuery> cursor, TADOConnection* connect
     const QSqlRecord record = cursor->record();
     for (int i = 0; i < record.count(); ++i) {
         TFieldDef def;
-        def.Name = record.fieldName(i);
+        def.Name = provider::ColumnName(connection->m_openKind, *cursor, record, i);
         def.DataType = provider::ColumnType(connection->m_openKind, *cursor, record, i);
         def.Size = std::max(0, record.field(i).length());
         m_fieldDefs.Add(def);
@@ -138,6 +154,7 @@ bool TADOQuery::Run(int& affected) {
         throw EDatabaseError(QStringLiteral("The query has no SQL statement"));
     TADOConnection* connection = WorkingConnection();
     connection->Open();
+    connection->EndReadOnlyRuns(); // what follows may write
     const QString qtName = connection->QtConnectionName();
     if (!provider::MayReturnRows(connection->m_openKind, qtName, text)) {
         affected = provider::Execute(connection->m_openKind, qtName, text);
@@ -161,6 +178,7 @@ int TADOQuery::ExecSQL() {
     Close();
     TADOConnection* connection = WorkingConnection();
     connection->Open();
+    connection->EndReadOnlyRuns(); // it may write
     return provider::Execute(connection->m_openKind, connection->QtConnectionName(), text);
 }
 
@@ -168,6 +186,11 @@ void TADOQuery::Close() {
     if (!m_active) return;
     if (m_cursor) m_cursor->finish();
     m_cursor.reset();
+    if (m_holdsReadOnly) {
+        m_holdsReadOnly = false;
+        if (TADOConnection* connection = m_connection ? m_connection : m_ownConnection.get())
+            connection->EndReadOnly();
+    }
     m_rows.clear();
     m_allFetched = true;
     m_active = false;

@@ -73,9 +73,16 @@ public:
     QString SQLText() const { return m_sql.join(QLatin1Char('\n')); }
 
     // Runs the statement and positions on the first row. A query that is open
-    // on the same statement stays as it is; changed SQL reopens it.
-    // Throws EDatabaseError with the database's message on failure.
+    // on the same statement stays as it is; changed SQL reopens it. Only one
+    // statement that begins with SELECT (or with brackets or WITH leading to
+    // one) is run: any other text is refused before it reaches the database.
+    // Throws EDatabaseError with the database's message (or that refusal).
     void Open();
+    // Whether Open runs the statement so that it cannot write where the
+    // database can promise it (SQLite: query_only; PostgreSQL: a read-only
+    // transaction that lasts while the query is open).
+    bool ReadOnly() const { return m_readOnly; }
+    void SetReadOnly(bool value) { m_readOnly = value; }
     // Runs a statement that returns no rows (several statements where the
     // database allows it). Returns the number of rows affected.
     int ExecSQL();
@@ -140,6 +147,8 @@ private:
     int m_position = 0;
     bool m_eof = true;
     bool m_bof = true;
+    bool m_readOnly = false;
+    bool m_holdsReadOnly = false; // a read-only transaction lasts while open
 };
 
 } // namespace quillary

@@ -66,38 +66,6 @@ bool FirstValue(TADOConnection* connection, const QString& sql, const QString& f
     }
 }
 
-// A name a statement can carry unquoted: letters (any script), digits after
-// the first character, "_" and "$", and no key word of the SQL we write.
-bool IsPlainIdentifier(const QString& name, bool caseSensitive) {
-    if (name.isEmpty()) return false;
-    for (qsizetype i = 0; i < name.size(); ++i) {
-        const QChar c = name[i];
-        if (c.unicode() >= 0x80) {
-            if (!c.isLetterOrNumber()) return false;
-            continue;
-        }
-        const bool lower = c >= QLatin1Char('a') && c <= QLatin1Char('z');
-        const bool upper = c >= QLatin1Char('A') && c <= QLatin1Char('Z');
-        const bool digit = c >= QLatin1Char('0') && c <= QLatin1Char('9');
-        if (upper && caseSensitive) return false;
-        if (!(lower || upper || c == QLatin1Char('_') || (i > 0 && (digit || c == '$'))))
-            return false;
-    }
-    static const QStringList keywords =
-        sReservedWords +
-        QStringList{QStringLiteral("by"),       QStringLiteral("on"),    QStringLiteral("join"),
-                    QStringLiteral("union"),    QStringLiteral("limit"), QStringLiteral("table"),
-                    QStringLiteral("distinct"), QStringLiteral("case"),  QStringLiteral("end")};
-    return !keywords.contains(name, Qt::CaseInsensitive);
-}
-
-bool IsQuoted(const QString& name) {
-    return name.size() >= 2 &&
-           ((name.front() == QLatin1Char('"') && name.back() == QLatin1Char('"')) ||
-            (name.front() == QLatin1Char('[') && name.back() == QLatin1Char(']')) ||
-            (name.front() == QLatin1Char('`') && name.back() == QLatin1Char('`')));
-}
-
 } // namespace
 
 int DataSourceTypeOfDriver(const QString& odbcDriver) {
@@ -120,6 +88,41 @@ int GetDataSourceType(TADOConnection* connection) {
 }
 
 namespace dialect {
+
+TSqlDialect DialectOf(TADOConnection* connection) {
+    if (!connection) return TSqlDialect(dsNone);
+    const int kind = GetDataSourceType(connection);
+    const auto as = [kind](const TSqlDialect& d) {
+        return TSqlDialect(kind, d.QuoteStyle(), d.NameCase(), d.Keywords());
+    };
+    switch (connection->ProviderKind()) {
+    case TProviderKind::SQLite:
+        return as(TSqlDialect::Sqlite());
+    case TProviderKind::PostgreSQL:
+        return as(TSqlDialect::Postgres());
+    case TProviderKind::Odbc: {
+        QString driver = connection->PropertyValue(QStringLiteral("Driver"));
+        if (driver.isEmpty())
+            driver = OdbcDriverOfDsn(connection->PropertyValue(QStringLiteral("Data Source")));
+        const auto says = [&driver](const char* word) {
+            return driver.contains(QLatin1StringView(word), Qt::CaseInsensitive);
+        };
+        if (IsFileDatabaseOdbcDriver(driver)) return as(TSqlDialect::Sqlite());
+        if (says("postgres") || says("psql")) return as(TSqlDialect::Postgres());
+        if (says("mysql") || says("mariadb")) return as(TSqlDialect::MySql());
+        break;
+    }
+    case TProviderKind::Unknown:
+        break;
+    }
+    return TSqlDialect(kind);
+}
+
+QString StringLiteral(const QString& text) {
+    QString escaped = text;
+    escaped.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return QLatin1Char('\'') + escaped + QLatin1Char('\'');
+}
 
 QString OracleTables() {
     return QStringLiteral("select TName from tab");
@@ -145,15 +148,17 @@ QString ColumnsOf(const QString& tableName) {
 
 bool ViewSource(TADOConnection* connection, int kind, const QString& tableName, QString& source) {
     if (!connection || (kind != dsSqlServer && kind != dsOracle)) return false;
-    // Views are looked up by their own name, without an owner prefix.
-    const qsizetype dot = tableName.lastIndexOf(QLatin1Char('.'));
-    const QString view = tableName.mid(dot + 1);
+    // Views are looked up by their own name, without an owner prefix; the
+    // name goes into the catalogue statement as a literal.
+    QStringList parts;
+    if (!DialectOf(connection).ReadName(tableName, parts)) parts = QStringList{tableName};
+    const QString view = parts.last();
     QString text;
     if (kind == dsSqlServer) {
         if (!FirstValue(connection,
                         QStringLiteral("select def.text,o.name from sysobjects o,syscomments def "
-                                       "where def.id=o.id and o.xtype='V' and o.name='") +
-                            view + QLatin1Char('\''),
+                                       "where def.id=o.id and o.xtype='V' and o.name=") +
+                            StringLiteral(view),
                         QStringLiteral("text"), text))
             return false;
         int end = 0;
@@ -163,16 +168,12 @@ bool ViewSource(TADOConnection* connection, int kind, const QString& tableName, 
         source = text.mid(as + 3 - 1);
         return true;
     }
-    QString owner;
-    if (dot >= 0) {
-        owner = tableName.left(dot);
-        owner = owner.mid(owner.lastIndexOf(QLatin1Char('.')) + 1);
-    } else {
-        owner = connection->PropertyValue(QStringLiteral("User ID"));
-    }
+    const QString owner = parts.size() > 1 ? parts[parts.size() - 2]
+                                           : connection->PropertyValue(QStringLiteral("User ID"));
     if (!FirstValue(connection,
-                    QStringLiteral("select Text from dba_views where owner='") + owner.toUpper() +
-                        QStringLiteral("' and VIEW_NAME='") + view + QLatin1Char('\''),
+                    QStringLiteral("select Text from dba_views where owner=") +
+                        StringLiteral(owner.toUpper()) + QStringLiteral(" and VIEW_NAME=") +
+                        StringLiteral(view),
                     QStringLiteral("text"), text))
         return false;
     source = text;
@@ -189,28 +190,6 @@ QString AlterView(int kind, const QString& name, const QString& select) {
 
 QString CreateView(const QString& name, const QString& select) {
     return QStringLiteral("Create View ") + name + QStringLiteral(" as ") + select;
-}
-
-QString TableNameForStatements(TADOConnection* connection, int kind, const QString& name) {
-    // Oracle hands out owner.name entries and Excel sheets are quoted whole.
-    if (!connection || kind == dsOracle || kind == dsExcel || IsQuoted(name)) return name;
-    const TProviderKind provider = connection->ProviderKind();
-    const bool caseSensitive = provider == TProviderKind::PostgreSQL;
-    const QSqlDatabase db = QSqlDatabase::database(connection->QtConnectionName(), false);
-    const QSqlDriver* driver = db.isValid() ? db.driver() : nullptr;
-    auto quote = [&](const QString& part) {
-        if (IsPlainIdentifier(part, caseSensitive)) return part;
-        if (driver) return driver->escapeIdentifier(part, QSqlDriver::TableName);
-        QString escaped = part;
-        escaped.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-        return QLatin1Char('"') + escaped + QLatin1Char('"');
-    };
-    // Only PostgreSQL lists names with their schema.
-    if (provider == TProviderKind::PostgreSQL) {
-        const qsizetype dot = name.indexOf(QLatin1Char('.'));
-        if (dot > 0) return quote(name.left(dot)) + QLatin1Char('.') + quote(name.mid(dot + 1));
-    }
-    return quote(name);
 }
 
 bool ColumnsOfCreateTable(const QString& sql, QList<TCatalogueColumn>& columns) {
@@ -356,9 +335,17 @@ QList<TCatalogueTable> ReadColumns(TADOConnection* connection, const QStringList
         // CREATE TABLE text. Views and tables whose text says too little ask
         // the database; a column without a declared type (a view expression)
         // takes the type of its first value.
+        // The list names tables as statements write them; the catalogue
+        // holds them as they are.
+        const TSqlDialect sqlite = TSqlDialect::Sqlite();
+        QStringList raw;
         QHash<QString, qsizetype> index;
-        for (qsizetype i = 0; i < tables.size(); ++i)
-            index.insert(tables[i], i);
+        for (qsizetype i = 0; i < tables.size(); ++i) {
+            QStringList parts;
+            raw << (sqlite.ReadName(tables[i], parts) && parts.size() == 1 ? parts.first()
+                                                                             : tables[i]);
+            index.insert(raw.last(), i);
+        }
         QList<qsizetype> askDatabase;
         QSqlQuery q(db);
         q.setForwardOnly(true);
@@ -379,7 +366,7 @@ QList<TCatalogueTable> ReadColumns(TADOConnection* connection, const QStringList
             // table_xinfo lists generated columns too, as "select *" does.
             info.prepare(QStringLiteral(
                 "select name, type from pragma_table_xinfo(?) where hidden <> 1 order by cid"));
-            info.addBindValue(tables[i]);
+            info.addBindValue(raw[i]);
             bool untyped = false;
             if (info.exec())
                 while (info.next()) {
@@ -391,8 +378,7 @@ QList<TCatalogueTable> ReadColumns(TADOConnection* connection, const QStringList
             if (!untyped) continue;
             QSqlQuery values(db);
             values.setForwardOnly(true);
-            if (!values.exec(QStringLiteral("select * from ") +
-                             TableNameForStatements(connection, dsOther, tables[i]) +
+            if (!values.exec(QStringLiteral("select * from ") + tables[i] +
                              QStringLiteral(" limit 1")) ||
                 !values.next())
                 continue;
@@ -409,11 +395,10 @@ QList<TCatalogueTable> ReadColumns(TADOConnection* connection, const QStringList
     // Elsewhere: each table's columns from a statement without rows, all in
     // one transaction where the data source offers one.
     const bool transaction = db.isValid() && db.transaction();
-    const int kind = GetDataSourceType(connection);
     TADOQuery query;
     query.SetConnection(connection);
     for (TCatalogueTable& table : result) {
-        query.SQL() = QStringList{ColumnsOf(TableNameForStatements(connection, kind, table.Name))};
+        query.SQL() = QStringList{ColumnsOf(table.Name)};
         try {
             query.Open();
             const TFieldDefs& defs = query.FieldDefs();

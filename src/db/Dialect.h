@@ -6,6 +6,7 @@
 
 #include "db/FieldType.h"
 #include "sqltext/DataSourceKind.h"
+#include "sqltext/SqlDialect.h"
 
 #include <QList>
 #include <QString>
@@ -23,30 +24,35 @@ int DataSourceTypeOfDriver(const QString& odbcDriver);
 
 namespace dialect {
 
+// How the data source behind `connection` writes names: by its provider, or
+// for ODBC by the driver behind the data source (SQLite, PostgreSQL and
+// MySQL drivers as their databases, others by the kind). The rules of kind
+// -1 without a connection.
+TSqlDialect DialectOf(TADOConnection* connection);
+
 // Oracle: the user's own tables, views and synonyms.
 QString OracleTables();
 // Oracle with system tables: the user's and public objects by bare name, all
 // others as owner.name. `user` is the upper-cased login.
 QString OracleSystemTables(const QString& user);
 
-// The statement that reads the columns of a table without rows.
+// The statement that reads the columns of a table without rows; `tableName`
+// as statements write it (the table list's names are).
 QString ColumnsOf(const QString& tableName);
 
-// The SELECT text behind the view `tableName`, for the kinds that can tell
-// (SQL Server, Oracle); false when it is no view, the kind cannot tell, or
-// the catalogue cannot be read.
+// The SELECT text behind the view `tableName` (as statements write it), for
+// the kinds that can tell (SQL Server, Oracle); false when it is no view,
+// the kind cannot tell, or the catalogue cannot be read.
 bool ViewSource(TADOConnection* connection, int kind, const QString& tableName, QString& source);
 
-// The statement that gives the view `name` a new SELECT text; empty for the
-// kinds where a view is changed in the design only.
+// The statement that gives the view `name` (as statements write it) a new
+// SELECT text; empty for the kinds where a view is changed in the design
+// only.
 QString AlterView(int kind, const QString& name, const QString& select);
 QString CreateView(const QString& name, const QString& select);
 
-// `name` as the data source reads it: quoted when it is not a plain
-// identifier there (blanks, separators, and for PostgreSQL upper-case
-// letters). Schema-qualified names are quoted part by part. Names of kinds
-// whose catalogue already hands out usable names come back unchanged.
-QString TableNameForStatements(TADOConnection* connection, int kind, const QString& name);
+// `text` as an SQL string literal: in single quotes, a quote inside doubled.
+QString StringLiteral(const QString& text);
 
 // The columns of many tables at once, for listings: one read of the
 // catalogue where the provider has one, else one zero-row statement per

@@ -109,8 +109,8 @@ QList<TForeignKey> SqliteKeys(QSqlDatabase db, const QString& table) {
     return keys;
 }
 
-QList<TForeignKey> PostgresKeys(TADOConnection* connection, QSqlDatabase db, const QString& table) {
-    const QString name = TableNameForStatements(connection, dsOther, table);
+QList<TForeignKey> PostgresKeys(QSqlDatabase db, const QString& table) {
+    const QString& name = table; // as statements write it, which to_regclass reads
     QSqlQuery q(db);
     q.prepare(QStringLiteral(
         "select k.oid, fn.nspname, fc.relname, pg_catalog.pg_table_is_visible(fc.oid), "
@@ -211,7 +211,7 @@ QList<TForeignKey> ForeignKeysOf(TADOConnection* connection, const QString& tabl
     case TProviderKind::SQLite:
         return SqliteKeys(db, table);
     case TProviderKind::PostgreSQL:
-        return PostgresKeys(connection, db, table);
+        return PostgresKeys(db, table);
     case TProviderKind::Odbc:
         return OdbcKeys(db, table);
     case TProviderKind::Unknown:

@@ -281,41 +281,85 @@ void Close(const QString& qtName) {
     QSqlDatabase::removeDatabase(qtName);
 }
 
-QStringList TableNames(TProviderKind kind, const QString& qtName, bool systemTables) {
+QList<QStringList> TableNames(TProviderKind kind, const QString& qtName, bool systemTables) {
+    QList<QStringList> names;
     switch (kind) {
     case TProviderKind::SQLite: {
         QString sql =
             QStringLiteral("select name from sqlite_master where type in ('table','view')");
         if (!systemTables) sql += QStringLiteral(" and name not like 'sqlite\\_%' escape '\\'");
-        QStringList names = QueryColumn(qtName, sql + QStringLiteral(" order by name"));
-        if (systemTables) names.prepend(QStringLiteral("sqlite_master"));
+        if (systemTables) names.append({QStringLiteral("sqlite_master")});
+        for (const QString& name : QueryColumn(qtName, sql + QStringLiteral(" order by name")))
+            names.append({name});
         return names;
     }
     case TProviderKind::PostgreSQL: {
-        // Names visible on the search path are given bare, as a statement can
-        // use them; others carry their schema.
+        // Tables visible on the search path are named bare, as a statement
+        // can use them; others with their schema. Schema and name come
+        // apart: either may hold a dot.
         QString sql = QStringLiteral(
-            "select case when pg_catalog.pg_table_is_visible(c.oid) then c.relname "
-            "else n.nspname || '.' || c.relname end "
+            "select pg_catalog.pg_table_is_visible(c.oid), n.nspname, c.relname "
             "from pg_catalog.pg_class c join pg_catalog.pg_namespace n on n.oid = c.relnamespace "
             "where c.relkind in ('r','p','v','m','f') and not c.relispartition "
             "and n.nspname not like 'pg\\_toast%' and n.nspname not like 'pg\\_temp\\_%'");
         if (!systemTables)
             sql += QStringLiteral(" and n.nspname not in ('pg_catalog','information_schema')");
-        return QueryColumn(qtName, sql + QStringLiteral(" order by 1"));
+        QSqlQuery q(Database(qtName));
+        q.setForwardOnly(true);
+        if (!q.exec(sql + QStringLiteral(" order by 3, 2"))) Fail(ErrorText(q.lastError()));
+        while (q.next())
+            names.append(q.value(0).toBool()
+                             ? QStringList{q.value(2).toString()}
+                             : QStringList{q.value(1).toString(), q.value(2).toString()});
+        return names;
     }
     case TProviderKind::Odbc: {
         QSql::TableType types = QSql::TableType(QSql::Tables | QSql::Views);
         if (systemTables) types = QSql::TableType(types | QSql::SystemTables);
         QSqlDatabase db = Database(qtName);
-        QStringList names = db.tables(types);
-        if (db.lastError().isValid() && names.isEmpty()) Fail(ErrorText(db.lastError()));
+        const QStringList tables = db.tables(types);
+        if (db.lastError().isValid() && tables.isEmpty()) Fail(ErrorText(db.lastError()));
+        for (const QString& name : tables)
+            names.append({name});
         return names;
     }
     case TProviderKind::Unknown:
         break;
     }
-    return {};
+    return names;
+}
+
+QString ColumnName(TProviderKind kind, const QSqlQuery& query, const QSqlRecord& record,
+                   int column) {
+    // Qt's SQLite driver takes the double quotes out of names: ask SQLite.
+    if (kind == TProviderKind::SQLite) {
+        const QVariant h = query.result() ? query.result()->handle() : QVariant();
+        if (h.isValid() && qstrcmp(h.typeName(), "sqlite3_stmt*") == 0) {
+            sqlite3_stmt* stmt = *static_cast<sqlite3_stmt* const*>(h.constData());
+            if (stmt && column < sqlite3_column_count(stmt))
+                if (const char* name = sqlite3_column_name(stmt, column))
+                    return QString::fromUtf8(name);
+        }
+    }
+    return record.fieldName(column);
+}
+
+void BeginReadOnly(TProviderKind kind, const QString& qtName) {
+    QSqlQuery q(Database(qtName));
+    if (kind == TProviderKind::SQLite) {
+        if (!q.exec(QStringLiteral("pragma query_only = 1"))) Fail(ErrorText(q.lastError()));
+    } else if (kind == TProviderKind::PostgreSQL) {
+        if (!q.exec(QStringLiteral("start transaction read only"))) Fail(ErrorText(q.lastError()));
+    }
+}
+
+void EndReadOnly(TProviderKind kind, const QString& qtName) {
+    if (!QSqlDatabase::contains(qtName)) return;
+    QSqlQuery q(Database(qtName));
+    if (kind == TProviderKind::SQLite)
+        q.exec(QStringLiteral("pragma query_only = 0"));
+    else if (kind == TProviderKind::PostgreSQL)
+        q.exec(QStringLiteral("rollback"));
 }
 
 TFieldType ColumnType(TProviderKind kind, const QSqlQuery& query, const QSqlRecord& record,

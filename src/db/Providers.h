@@ -25,7 +25,18 @@ void Open(TProviderKind kind, const QString& providerName, const TConnectionStri
           const QString& user, const QString& password, const QString& qtName);
 void Close(const QString& qtName);
 
-QStringList TableNames(TProviderKind kind, const QString& qtName, bool systemTables);
+// The tables and views, each as its name parts (schema, name where the
+// database has schemas and the table is not on the search path).
+QList<QStringList> TableNames(TProviderKind kind, const QString& qtName, bool systemTables);
+// The name of a result column exactly as the database gives it.
+QString ColumnName(TProviderKind kind, const QSqlQuery& query, const QSqlRecord& record,
+                   int column);
+
+// A run that cannot write, where the database can promise it: SQLite's
+// query_only while the statement starts, a read-only transaction on
+// PostgreSQL (ended by EndReadOnly). Throws EDatabaseError.
+void BeginReadOnly(TProviderKind kind, const QString& qtName);
+void EndReadOnly(TProviderKind kind, const QString& qtName);
 // `record` is query.record(), passed in so that wide results stay linear.
 TFieldType ColumnType(TProviderKind kind, const QSqlQuery& query, const QSqlRecord& record,
                       int column);

@@ -43,6 +43,10 @@ int TFormCanvasHost::GetDSN() {
     return m_form->GetDSN();
 }
 
+TSqlDialect TFormCanvasHost::Dialect() {
+    return m_form->Dialect();
+}
+
 TQuillaryDialog* TFormCanvasHost::Dialog() const {
     return m_form->Dialog();
 }

@@ -4,6 +4,8 @@
 // lists of column designations that the boxes keep in step with their
 // columns. The canvas and its boxes reach the form only through this.
 
+#include "sqltext/SqlDialect.h"
+
 #include <QPoint>
 #include <QRect>
 #include <QString>
@@ -21,6 +23,8 @@ public:
 
     // --- data source -----------------------------------------------------
     virtual int GetDSN() = 0;
+    // How the data source writes names (column designations go through it).
+    virtual TSqlDialect Dialect() = 0;
     // The component whose working connection the canvas uses; nested
     // designers copy its settings. May be null (no designer around).
     virtual TQuillaryDialog* Dialog() const = 0;
@@ -60,6 +64,7 @@ public:
     explicit TFormCanvasHost(TFrm_Quillary* form) : m_form(form) {}
 
     int GetDSN() override;
+    TSqlDialect Dialect() override;
     TQuillaryDialog* Dialog() const override;
     bool SystemTablesShown() const override;
     QString SelectedTable() const override;

@@ -56,6 +56,20 @@ int TFrm_Quillary::GetDSN() {
     return m_dsn;
 }
 
+TSqlDialect TFrm_Quillary::Dialect() {
+    TADOConnection* connection = m_dialog->GetConn();
+    const int kind = GetDSN();
+    if (!m_dialectKnown || m_dialectConnection != connection || m_dialect.Kind() != kind) {
+        const TSqlDialect found = dialect::DialectOf(connection);
+        m_dialect = connection ? TSqlDialect(kind, found.QuoteStyle(), found.NameCase(),
+                                             found.Keywords())
+                               : TSqlDialect(kind);
+        m_dialectConnection = connection;
+        m_dialectKnown = true;
+    }
+    return m_dialect;
+}
+
 void TFrm_Quillary::GetTablesList(bool systemTables) {
     QBTables->clear();
     TADOConnection* connection = m_dialog->GetConn();
@@ -77,15 +91,28 @@ void TFrm_Quillary::GetTablesList(bool systemTables) {
             !CollectNames(connection, dialect::OracleTables(), names))
             tableNames(true);
     }
-    // Names that are not plain identifiers are listed as statements need them.
-    for (const QString& name : names)
-        new TTableItem(dialect::TableNameForStatements(connection, GetDSN(), name), QBTables);
+    // The list names tables as statements write them. Oracle's own
+    // catalogue statements give owner.name texts: the parts are names.
+    const TSqlDialect oracle = Dialect();
+    for (const QString& name : names) {
+        if (GetDSN() != dsOracle) {
+            new TTableItem(name, QBTables);
+            continue;
+        }
+        const qsizetype dot = name.indexOf(QLatin1Char('.'));
+        new TTableItem(oracle.QualifiedName(dot < 0 ? QStringList{name}
+                                                    : QStringList{name.left(dot), name.mid(dot + 1)}),
+                       QBTables);
+    }
     QBTables->sortItems();
 }
 
 void TFrm_Quillary::QuoteTableList() {
+    // A name that needed quotes has them already.
     for (int i = 0; i < QBTables->count(); ++i)
-        QBTables->item(i)->setText(QLatin1Char('"') + QBTables->item(i)->text() + QLatin1Char('"'));
+        if (!QBTables->item(i)->text().startsWith(QLatin1Char('"')))
+            QBTables->item(i)->setText(QLatin1Char('"') + QBTables->item(i)->text() +
+                                       QLatin1Char('"'));
 }
 
 int TFrm_Quillary::ChangeCSN(const QString& connectionString) {
@@ -117,7 +144,7 @@ int TFrm_Quillary::ChangeCSN(const QString& connectionString) {
     dialog->SetConnectionString(connectionString);
     dialog->SetOwnConnection(std::move(connection));
 
-    m_dsn = GetDataSourceType(dialog->GetConn());
+    SetDSN(GetDataSourceType(dialog->GetConn()));
     if (m_dsn == dsExcel) dialog->SystemTable = true;
     GetTablesList(dialog->SystemTable);
     if (m_dsn == dsExcel) QuoteTableList();

@@ -166,6 +166,8 @@ TDesignHooks TFrm_Quillary::Hooks() {
                                TMsgIcon::Question) == mrYes;
     };
     hooks.LoadBox = [this](TDesignBox& box) { return LoadBox(box); };
+    for (int i = 0; i < QBTables->count(); ++i)
+        hooks.Tables << QBTables->item(i)->text();
     hooks.TestRun = [this](const QString& statement) {
         ResQuery->Close();
         ResQuery->SQL() = QStringList{statement};
@@ -189,6 +191,7 @@ bool TFrm_Quillary::LoadBox(TDesignBox& box) {
     }
     TADOQuery query;
     query.SetConnection(connection);
+    query.SetReadOnly(true);
     query.SQL() = QStringList{box.Kind == 'Q' ? box.SourceText : dialect::ColumnsOf(box.TableName)};
     try {
         query.Open();

@@ -275,6 +275,8 @@ void TFrm_Quillary::CreateQueryPage() {
     l->setSpacing(0);
     ResQuery = new TADOQuery(this);
     ResQuery->setObjectName(QStringLiteral("ResQuery"));
+    // The rows of the design and of a test run are read without writing.
+    ResQuery->SetReadOnly(true);
     DataSource1 = new TADOQueryModel(this);
     DataSource1->setObjectName(QStringLiteral("DataSource1"));
     DataSource1->SetQuery(ResQuery);

@@ -16,6 +16,7 @@
 #include "platform/UserInteraction.h"
 #include "query/DesignHistory.h"
 #include "sqltext/Common.h"
+#include "sqltext/SqlStatements.h"
 
 #include <QAction>
 #include <QApplication>
@@ -400,17 +401,23 @@ bool TFrm_Quillary::FormCloseQuery() {
             return true;
         m_viewName = name;
         if (name.isEmpty()) continue;
+        // The name is a name, whatever was typed; the view's text one query.
+        const QString select = Memo1->toPlainText();
         TADOQuery query;
         query.SetConnection(connection);
-        query.SQL() = QStringList{dialect::CreateView(name, Memo1->toPlainText())};
-        try {
-            query.ExecSQL();
-            return true;
-        } catch (const EDatabaseError&) {
+        if (SingleSelectFault(select, Dialect().Readings()).isEmpty()) {
+            query.SQL() = QStringList{dialect::CreateView(Dialect().NameFromText(name), select)};
+            try {
+                query.ExecSQL();
+                return true;
+            } catch (const EDatabaseError&) {
+            }
         }
-        query.SQL() = QStringList{Memo1->toPlainText()};
+        query.SetReadOnly(true);
+        query.SQL() = QStringList{select};
         try {
-            query.ExecSQL();
+            query.Open();
+            query.Close();
         } catch (const EDatabaseError&) {
             // The statement itself is wrong: back to the designer, or leave.
             return Ui().MessageBox(QStringLiteral("查询语句发生错误，是否修改这个错误？"),

@@ -5,6 +5,7 @@
 // they do (form shell, catalogue, union panel, ...).
 
 #include "query/DesignTexts.h"
+#include "sqltext/SqlDialect.h"
 
 #include <QDialog>
 #include <QPoint>
@@ -72,7 +73,13 @@ public:
 
     // --- data source and catalogue -------------------------------------
     int GetDSN();
-    void SetDSN(int kind) { m_dsn = kind; }
+    void SetDSN(int kind) {
+        m_dsn = kind;
+        m_dialectKnown = false;
+    }
+    // How the data source writes names: quotes, reserved words (its kind is
+    // GetDSN()).
+    TSqlDialect Dialect();
     void GetTablesList(bool systemTables);
     // Excel sources: every table list entry in double quotes.
     void QuoteTableList();
@@ -448,6 +455,9 @@ private:
     int m_nextTableX = 10;
     int m_nextTableY = 10;
     int m_dsn = -1;
+    TSqlDialect m_dialect;
+    bool m_dialectKnown = false;
+    const TADOConnection* m_dialectConnection = nullptr;
     QString m_fileName;
     QString m_viewName;
     QString m_rowLimit;

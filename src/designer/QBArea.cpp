@@ -520,6 +520,7 @@ void TQBArea::SetOptions(QObject* sender) {
 // --- the design as a value ---------------------------------------------------
 
 void TQBArea::ReadDesign(QueryDesign& design) const {
+    design.Dialect = m_host->Dialect();
     design.Boxes.clear();
     design.Links.clear();
     QHash<const TQBTable*, int> position;

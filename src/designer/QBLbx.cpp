@@ -172,7 +172,7 @@ void TQBLbx::ClickCheck(QListWidgetItem* changed) {
     // "*" is never a sort candidate.
     if (index > 0)
         canvas->Host()->SortCandidateTicked(
-            m_box->GetTableName() + QLatin1Char('.') + changed->text(), ticked);
+            canvas->Host()->Dialect().Designation(m_box->GetTableName(), changed->text()), ticked);
     canvas->Host()->ColumnTickChanged();
     emit canvas->ColumnTicked(m_box, index, ticked);
 }

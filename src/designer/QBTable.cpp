@@ -10,6 +10,7 @@
 #include "platform/Exception.h"
 #include "platform/UserInteraction.h"
 #include "sqltext/DataSourceKind.h"
+#include "sqltext/SqlStatements.h"
 
 #include <QContextMenuEvent>
 #include <QFontMetrics>
@@ -219,6 +220,7 @@ bool TQBTable::LoadColumns(const QString& sql) {
     TCanvasHost* host = m_canvas->Host();
     TADOQuery query;
     query.SetConnection(host->Dialog() ? host->Dialog()->GetConn() : nullptr);
+    query.SetReadOnly(true); // a sub-query's text may come from anywhere
     query.SQL() = QStringList{sql};
     try {
         query.Open();
@@ -236,9 +238,10 @@ bool TQBTable::LoadColumns(const QString& sql) {
     FieldList->SetFields(fields);
     // A reload registers only the columns that are new, so that the
     // designer's lists hold each column once.
+    const TSqlDialect dialect = host->Dialect();
     for (int i = 0; i < defs.Count(); ++i)
         if (!listed.contains(defs[i].Name))
-            host->AddColumnCandidate(GetTableName() + QLatin1Char('.') + defs[i].Name);
+            host->AddColumnCandidate(dialect.Designation(GetTableName(), defs[i].Name));
     FieldList->AllocArrBold();
     return true;
 }
@@ -345,8 +348,9 @@ int TQBTable::GetRowY(int row) const {
 
 void TQBTable::UpdateOrderColumn() {
     TCanvasHost* host = m_canvas->Host();
+    const TSqlDialect dialect = host->Dialect();
     for (int i = 1; i < FieldList->count(); ++i)
-        host->SortCandidateTicked(GetTableName() + QLatin1Char('.') + FieldList->item(i)->text(),
+        host->SortCandidateTicked(dialect.Designation(GetTableName(), FieldList->item(i)->text()),
                                   FieldList->IsChecked(i));
 }
 
@@ -437,6 +441,13 @@ void TQBTable::_BuildSubQuery() {
     SourceText = nested.SQL;
     if (Kind == 'V') {
         const QString statement = dialect::AlterView(host->GetDSN(), TableName, SourceText);
+        // The view's new text must be one query, or the statement would
+        // carry more than the view.
+        if (const QString fault = SingleSelectFault(SourceText, host->Dialect().Readings());
+            !statement.isEmpty() && !fault.isEmpty()) {
+            Ui().MessageBox(fault, QString(), TMsgButtons::Ok, TMsgIcon::Error);
+            return;
+        }
         if (!statement.isEmpty()) {
             TADOQuery query;
             query.SetConnection(owner->GetConn());

@@ -78,6 +78,9 @@ public:
     // Placing a table links it along the foreign keys between its table and
     // the tables already on the canvas.
     bool IsAutoLink = true;
+    // The execute page asks before a statement that removes or changes data
+    // wholesale (DROP, TRUNCATE, ALTER, DELETE or UPDATE without WHERE).
+    bool IsConfirmChanges = true;
 
     // The connection the component made itself, or null.
     TADOConnection* OwnConnection() const { return m_ownConnection.get(); }

@@ -9,6 +9,7 @@
 #include "platform/UserInteraction.h"
 #include "query/Skeletons.h"
 #include "sqltext/Common.h"
+#include "sqltext/SqlStatements.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -30,9 +31,13 @@ int CountRows(TADOConnection* connection, QString statement) {
     statement = statement.trimmed();
     while (statement.endsWith(QLatin1Char(';')))
         statement = statement.chopped(1).trimmed();
-    if (!connection || statement.isEmpty()) return -1;
+    // Only a single query can be wrapped; anything else is not counted.
+    if (!connection || statement.isEmpty() ||
+        !SingleSelectFault(statement, connection->Dialect().Readings()).isEmpty())
+        return -1;
     TADOQuery count;
     count.SetConnection(connection);
+    count.SetReadOnly(true);
     count.SQL() = QStringList{QStringLiteral("select count(*) from (\n") + statement +
                               QStringLiteral("\n) quillary_rows")};
     try {
@@ -112,6 +117,13 @@ void TFrm_Quillary::ExecuteStatement() {
     text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
     if (TrimExp(text).trimmed().isEmpty()) return;
     const QString statement = MExcuteSQL->toPlainText();
+    // Statements that sweep data away run only when the user says so, each
+    // asked before anything runs.
+    if (m_dialog->IsConfirmChanges)
+        for (const TSweepingStatement& s : SweepingStatements(statement, Dialect().Readings()))
+            if (Ui().MessageBox(SweepingQuestion(s), QStringLiteral("提示"),
+                                TMsgButtons::YesNoDefaultNo, TMsgIcon::Warning) != mrYes)
+                return;
     ResQuery->Close();
     // A statement the database can count is a query; counting runs nothing else.
     const int count = CountRows(ResQuery->Connection(), statement);

@@ -65,6 +65,7 @@ QList<TPublishedProperty> DialogProperties() {
         Field("Version", "String", &TDialog::Version),
         Field("Caption", "String", &TDialog::Caption),
         Field("IsAutoLink", "Boolean", &TDialog::IsAutoLink),
+        Field("IsConfirmChanges", "Boolean", &TDialog::IsConfirmChanges),
     };
 }
 

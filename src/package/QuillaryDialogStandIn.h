@@ -34,6 +34,7 @@ class TQuillaryDialogStandIn : public QWidget {
     Q_PROPERTY(QString Version READ Version WRITE setVersion)
     Q_PROPERTY(QString Caption READ Caption WRITE setCaption)
     Q_PROPERTY(bool IsAutoLink READ IsAutoLink WRITE setIsAutoLink)
+    Q_PROPERTY(bool IsConfirmChanges READ IsConfirmChanges WRITE setIsConfirmChanges)
 
 public:
     explicit TQuillaryDialogStandIn(QWidget* parent = nullptr);
@@ -54,6 +55,8 @@ public:
     void setIsAllowOrderBy(bool v) { m_dialog->IsAllowOrderBy = v; }
     bool IsAutoLink() const { return m_dialog->IsAutoLink; }
     void setIsAutoLink(bool v) { m_dialog->IsAutoLink = v; }
+    bool IsConfirmChanges() const { return m_dialog->IsConfirmChanges; }
+    void setIsConfirmChanges(bool v) { m_dialog->IsConfirmChanges = v; }
     bool IsAllowChangeCSN() const { return m_dialog->IsAllowChangeCSN; }
     void setIsAllowChangeCSN(bool v) { m_dialog->IsAllowChangeCSN = v; }
     bool Connected() const { return m_dialog->GetConnected(); }

@@ -43,11 +43,10 @@ const QStringList kTightOperators{"=", ">", "<", ">=", "<=", "<>"};
 
 QStringList GetCheckedItems(const QueryDesign& design, bool bare) {
     QStringList items;
-    for (const TDesignBox& box : design.Boxes) {
-        const QString prefix = box.GetTableName() + QLatin1Char('.');
+    for (const TDesignBox& box : design.Boxes)
         for (const TDesignField& f : box.Fields)
-            if (f.Checked) items << (bare ? f.Name : prefix + f.Name);
-    }
+            if (f.Checked)
+                items << (bare ? ColumnText(design, f.Name) : Designation(design, box, f.Name));
     return items;
 }
 

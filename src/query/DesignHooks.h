@@ -4,6 +4,7 @@
 // member is optional, and an empty one takes the default named beside it.
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 namespace quillary {
@@ -29,6 +30,9 @@ struct TDesignHooks {
     // Runs a statement as a test; false when the database refused it (its
     // own message has been shown). Default: accepted.
     std::function<bool(const QString& statement)> TestRun;
+    // The table list as statements name its tables: names read from
+    // documents are looked up in it. Empty: not known.
+    QStringList Tables;
 };
 
 void ShowMessage(const TDesignHooks& hooks, const QString& text, const QString& caption);

@@ -18,7 +18,7 @@ TSqlResult Refusal(const char* text, int page = -1) {
 }
 
 QString QualifiedField(const QueryDesign& design, int box, const QString& field) {
-    return design.Boxes[box].GetTableName() + QLatin1Char('.') + field;
+    return Designation(design, design.Boxes[box], field);
 }
 
 void DropLastComma(QString& s) {

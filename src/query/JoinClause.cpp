@@ -97,7 +97,8 @@ private:
         const auto& [name1, name2] = FNames[index];
         FNew[0] = {name1, NewSlot(BoxText(FDesign.Boxes[link.Table1]))};
         FNew[1] = {name2, NewSlot(BoxText(FDesign.Boxes[link.Table2]))};
-        QString on = QLatin1String(" on ") + Condition(name1, link.Field1, name2, link.Field2);
+        QString on = QLatin1String(" on ") +
+                     Condition(name1, Column(link.Field1), name2, Column(link.Field2));
 
         // The other links between the same two tables, in pending order.
         std::vector<int>& between = FBetween[FPairs[index]];
@@ -107,13 +108,14 @@ private:
             const auto& [other1, other2] = FNames[o];
             if (other1 == name1 && other2 == name2) {
                 if (other.JoinType != link.JoinType) return false;
-                on += QLatin1String(" and ") + Condition(name1, other.Field1, name2, other.Field2);
+                on += QLatin1String(" and ") +
+                      Condition(name1, Column(other.Field1), name2, Column(other.Field2));
             } else {
                 const bool agree = (other.JoinType == 0 && link.JoinType == 0) ||
                                    std::abs(other.JoinType - link.JoinType) == 1;
                 if (!agree) return false;
-                on +=
-                    QLatin1String(" and ") + Condition(other2, other.Field2, other1, other.Field1);
+                on += QLatin1String(" and ") +
+                      Condition(other2, Column(other.Field2), other1, Column(other.Field1));
             }
         }
         const bool several = between.size() > 1;
@@ -129,6 +131,8 @@ private:
         pieces.push_back({on, -1});
         return true;
     }
+
+    QString Column(const QString& field) const { return ColumnText(FDesign, field); }
 
     static QString Condition(const QString& n1, const QString& f1, const QString& n2,
                              const QString& f2) {

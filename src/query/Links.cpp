@@ -140,6 +140,28 @@ QMap<int, int> TFieldIndex::Matches(const QString& operand) const {
     const QString key = operand.toCaseFolded();
     for (const auto& [box, row] : FFields.value(key))
         take(box, row);
+    // Quoted names, as the designer writes them: the column without its
+    // quotes, the box by the name it writes.
+    QStringList parts;
+    if (FDesign.Dialect.ReadName(operand, parts) &&
+        (operand.contains(QLatin1Char('"')) || operand.contains(QLatin1Char('[')) ||
+         operand.contains(QLatin1Char('`')))) {
+        const QString column = parts.takeLast().toCaseFolded();
+        const QList<int> boxes =
+            parts.isEmpty() ? QList<int>()
+                            : FBoxes.value(FDesign.Dialect.QualifiedName(parts).toCaseFolded());
+        if (parts.isEmpty())
+            for (const auto& [box, row] : FFields.value(column))
+                take(box, row);
+        for (const int box : boxes) {
+            const QList<TDesignField>& fields = FDesign.Boxes[box].Fields;
+            for (qsizetype f = 0; f < fields.size(); ++f)
+                if (fields[f].Name.toCaseFolded() == column) {
+                    take(box, int(f));
+                    break;
+                }
+        }
+    }
     // "name.field", cut at any of its dots: names and fields may hold dots.
     for (qsizetype dot = key.indexOf(QLatin1Char('.')); dot >= 0;
          dot = key.indexOf(QLatin1Char('.'), dot + 1)) {

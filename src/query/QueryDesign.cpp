@@ -8,6 +8,14 @@ int QueryDesign::FindTable(const QString& name) const {
     return -1;
 }
 
+QString ColumnText(const QueryDesign& design, const QString& column) {
+    return column == QLatin1String("*") ? column : design.Dialect.Name(column);
+}
+
+QString Designation(const QueryDesign& design, const TDesignBox& box, const QString& column) {
+    return box.GetTableName() + QLatin1Char('.') + ColumnText(design, column);
+}
+
 bool HasBoxes(const QueryDesign& design, const TDesignLink& link) {
     const qsizetype n = design.Boxes.size();
     return link.Table1 >= 0 && link.Table1 < n && link.Table2 >= 0 && link.Table2 < n;

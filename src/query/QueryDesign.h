@@ -6,6 +6,8 @@
 // (index 0 is grid row 1), every cell as the grid holds it, blank rows
 // included, so that applying a design gives the grids back their row counts.
 
+#include "sqltext/SqlDialect.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -67,6 +69,11 @@ struct TUnionSet {
 };
 
 struct QueryDesign {
+    // How the data source writes names: every column designation of the
+    // design (box name + "." + column) writes the column through it. Table
+    // names and aliases are kept as statements write them.
+    TSqlDialect Dialect;
+
     // Canvas, in creation order.
     QList<TDesignBox> Boxes;
     QList<TDesignLink> Links;
@@ -104,6 +111,12 @@ struct QueryDesign {
 
     bool operator==(const QueryDesign&) const = default;
 };
+
+// A column as statements write it: its name through the design's dialect
+// ("*" as it is).
+QString ColumnText(const QueryDesign& design, const QString& column);
+// The designation of `column` of `box`: its GetTableName(), ".", ColumnText.
+QString Designation(const QueryDesign& design, const TDesignBox& box, const QString& column);
 
 // Whether both ends of a link name boxes of the design (links of a damaged
 // design that do not are passed over).

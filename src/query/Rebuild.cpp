@@ -1,10 +1,12 @@
 #include "query/Rebuild.h"
 #include "query/DesignTexts.h"
+#include "query/DocumentNames.h"
 #include "query/Links.h"
 #include "query/TableBox.h"
 #include "sqltext/Common.h"
 #include "sqltext/DataSourceKind.h"
 #include "sqltext/ScanCore.h"
+#include "sqltext/SqlStatements.h"
 
 #include <QHash>
 #include <QRegularExpression>
@@ -122,14 +124,19 @@ QString ConditionText(const QString& statement, int start, const QStringList& ne
 }
 
 // Steps of the analysis that can refuse the text; false after a message.
-// `tried` is the statement as the test run sends it to the database.
-bool Analyse(const QString& statement, const QString& tried, const TDesignHooks& hooks,
-             TStatement& st) {
+// `tried` is the statement as the test run sends it to the database, `whole`
+// the text it comes from, `readings` how the database reads quotes.
+bool Analyse(const QString& whole, const QString& statement, const QString& tried,
+             std::span<const TSqlReading> readings, const TDesignHooks& hooks, TStatement& st) {
     int pos = 0;
     QString keyword;
     const QString error = AnalysisSQLClause(statement, QStringLiteral("select"),
                                             {QStringLiteral("from")}, pos, keyword, st.Items, 1);
     if (!error.isEmpty()) return ShowMessage(hooks, error, kCaption), false;
+    // Nothing reaches the database but one query that only reads.
+    for (const QString& text : {whole, tried})
+        if (const QString fault = SingleSelectFault(text, readings); !fault.isEmpty())
+            return ShowMessage(hooks, fault, kCaption), false;
     if (!TestRun(hooks, tried)) return false;
     if (keyword.isEmpty()) return true; // a select list without FROM clause
 
@@ -209,13 +216,14 @@ private:
             TDesignBox box;
             const QString stripped = TrimSQLElement(name);
             int end = 0;
+            // Names read back are names: looked up, or quoted, never spliced.
             if (IsBeginWith(QStringLiteral("select"), stripped, end, 1, true) > 0) {
                 box.Kind = 'Q';
-                box.TableName = alias;
+                if (!AliasFromDocument(alias, FDesign.Dialect, box.TableName)) continue;
                 box.SourceText = stripped;
             } else {
-                box.TableName = name;
-                box.Alias = alias;
+                box.TableName = TableFromDocument(name, FDesign.Dialect, FHooks.Tables);
+                if (!AliasFromDocument(alias, FDesign.Dialect, box.Alias)) continue;
             }
             box.Left = x;
             box.Top = y;
@@ -235,9 +243,13 @@ private:
         const QString name = box.GetTableName();
         for (qsizetype f = 0; f < box.Fields.size(); ++f) {
             const QString field = box.Fields[f].Name;
-            const QString qualified = name + QLatin1Char('.') + field;
+            const QString column = ColumnText(FDesign, field);
+            const QString qualified = name + QLatin1Char('.') + column;
             std::deque<qsizetype>* best = nullptr;
-            for (const QString& key : {qualified.toLower(), field.toLower()}) {
+            // The item as the designer writes it, or with the bare name.
+            for (const QString& key : {qualified.toLower(), column.toLower(),
+                                       (name + QLatin1Char('.') + field).toLower(),
+                                       field.toLower()}) {
                 const auto it = FByText.find(key);
                 if (it != FByText.end() && !it->empty() && (!best || it->front() < best->front()))
                     best = &*it;
@@ -441,7 +453,7 @@ TForgeResult Forge(const QString& sql, int kind, const QueryDesign& current,
         tried += QLatin1String(" limit ") + limit;
         if (!offset.isEmpty()) tried += QLatin1String(" offset ") + offset;
     }
-    if (!Analyse(statement, tried, hooks, st)) return result;
+    if (!Analyse(text, statement, tried, current.Dialect.Readings(), hooks, st)) return result;
     ReadSelectItems(st, kind);
 
     QueryDesign& design = result.Design;

@@ -8,10 +8,10 @@ namespace quillary {
 
 namespace {
 
-QStringList TickedFields(const TDesignBox& box) {
+QStringList TickedFields(const QueryDesign& design, const TDesignBox& box) {
     QStringList fields;
     for (const TDesignField& f : box.Fields)
-        if (f.Checked) fields << f.Name;
+        if (f.Checked) fields << ColumnText(design, f.Name);
     return fields;
 }
 
@@ -42,7 +42,7 @@ TSkeletonResult InsertSkeleton(const QueryDesign& design) {
     if (design.Boxes.isEmpty()) return Refusal("没有选择表");
     if (design.Boxes.size() > 1) return Refusal("只能选择一张表");
     const TDesignBox& box = design.Boxes.first();
-    const QStringList fields = TickedFields(box);
+    const QStringList fields = TickedFields(design, box);
     if (fields.isEmpty()) return Refusal("没有选中列");
     return {QStringLiteral("Insert into ") + box.TableName + QStringLiteral(" (") +
                 fields.join(QLatin1Char(',')) + QStringLiteral(") values()"),
@@ -54,7 +54,7 @@ TSkeletonResult UpdateSkeleton(const QueryDesign& design, int kind) {
     qsizetype target = -1;
     int ticked = 0;
     for (qsizetype i = 0; i < design.Boxes.size(); ++i) {
-        if (TickedFields(design.Boxes[i]).isEmpty()) continue;
+        if (TickedFields(design, design.Boxes[i]).isEmpty()) continue;
         ++ticked;
         target = i;
     }
@@ -64,7 +64,7 @@ TSkeletonResult UpdateSkeleton(const QueryDesign& design, int kind) {
     const QString crLf = QString::fromLatin1(kCrLf);
     const TDesignBox& box = design.Boxes[target];
     QString text = QStringLiteral("Update ") + box.TableName + QStringLiteral(" set ");
-    for (const QString& field : TickedFields(box))
+    for (const QString& field : TickedFields(design, box))
         text += crLf + field + QStringLiteral("=,");
     text.chop(1);
 
@@ -79,9 +79,10 @@ TSkeletonResult UpdateSkeleton(const QueryDesign& design, int kind) {
     for (const TDesignLink& link : design.Links) {
         if (link.JoinType != 0) return Refusal("存在外连接");
         if (!HasBoxes(design, link)) continue;
-        joins << design.Boxes[link.Table1].TableName + QLatin1Char('.') + link.Field1 +
-                     QLatin1Char('=') + design.Boxes[link.Table2].TableName + QLatin1Char('.') +
-                     link.Field2;
+        joins << design.Boxes[link.Table1].TableName + QLatin1Char('.') +
+                     ColumnText(design, link.Field1) + QLatin1Char('=') +
+                     design.Boxes[link.Table2].TableName + QLatin1Char('.') +
+                     ColumnText(design, link.Field2);
     }
     where += joins.join(QStringLiteral(" and "));
     // Conditions behind the links go in brackets; each later row brings its

@@ -1,11 +1,13 @@
 #include "query/StateText.h"
 #include "query/ColumnPages.h"
 #include "query/DesignTexts.h"
+#include "query/DocumentNames.h"
 #include "query/IniReader.h"
 #include "query/Links.h"
 #include "query/TableBox.h"
 #include "sqltext/Common.h"
 #include "sqltext/DataSourceKind.h"
+#include "sqltext/SqlStatements.h"
 
 #include <QHash>
 
@@ -129,6 +131,35 @@ int Coordinate(const QStringList& parts, qsizetype i, int fallback) {
     return ok ? v : fallback;
 }
 
+// A box of the Table section as the document gives it, made safe: its
+// table looked up by name, its alias or sub-query name one name, its
+// sub-query one query. Why not, when the entry carries more than that.
+QString BoxFromDocument(const QueryDesign& design, const QString& value, const QString& alias,
+                     qsizetype p, const TDesignHooks& hooks, TDesignBox& box) {
+    // The name may hold commas inside its quotes.
+    const QStringList parts = SplitOutsideQuotes(value, 2);
+    const QStringList place = parts.size() > 1 ? parts[1].split(QLatin1Char(',')) : QStringList();
+    const QStringList coordinates = QStringList{parts[0]} + place;
+    box.Left = Coordinate(coordinates, 1, int(qMin<qsizetype>(p, 1 << 20)) * 150 + 20);
+    box.Top = Coordinate(coordinates, 2, 50);
+    // The source as the writer keeps it, whoever wrote the text.
+    box.SourceText = place.size() > 2
+                         ? TrimExp(QStringList(place.mid(2)).join(QLatin1Char(',')))
+                         : QString();
+    const TSqlDialect& dialect = design.Dialect;
+    if (box.SourceText.isEmpty()) {
+        box.TableName = TableFromDocument(parts[0], dialect, hooks.Tables);
+        if (AliasFromDocument(alias, dialect, box.Alias)) return {};
+        return QStringLiteral("别名“%1”不是一个名称。").arg(alias.left(200));
+    }
+    box.Kind = 'Q';
+    if (!AliasFromDocument(parts[0], dialect, box.TableName) || box.TableName.isEmpty())
+        return QStringLiteral("子查询的名称“%1”不是一个名称。").arg(parts[0].left(200));
+    // A sub-query is run to read its columns: it must be one query that
+    // only reads.
+    return SingleSelectFault(box.SourceText, dialect.Readings());
+}
+
 void ReadBoxes(QueryDesign& design, const TIniText& ini, const TDesignHooks& hooks) {
     QHash<QString, int> columns; // ticked designations still to be placed
     for (const TIniText::TEntry& e : ini.Entries(QLatin1String(kColumn.Name)))
@@ -136,24 +167,21 @@ void ReadBoxes(QueryDesign& design, const TIniText& ini, const TDesignHooks& hoo
     const QList<TIniText::TEntry>& tables = ini.Entries(QLatin1String(kTable.Name));
     const int first = int(design.Boxes.size());
     for (qsizetype p = 0; p < tables.size(); ++p) {
-        const QStringList parts = tables[p].Value.split(QLatin1Char(','));
         TDesignBox box;
-        box.TableName = parts[0];
-        box.Left = Coordinate(parts, 1, int(qMin<qsizetype>(p, 1 << 20)) * 150 + 20);
-        box.Top = Coordinate(parts, 2, 50);
-        // The source as the writer keeps it, whoever wrote the text.
-        box.SourceText = parts.size() > 3
-                             ? TrimExp(QStringList(parts.mid(3)).join(QLatin1Char(',')))
-                             : QString();
-        if (box.SourceText.isEmpty())
-            box.Alias = ini.ReadString(QLatin1String(kByName.Name),
-                                       QLatin1Char('B') + QString::number(p + 1));
-        else
-            box.Kind = 'Q';
+        const QString alias =
+            ini.ReadString(QLatin1String(kByName.Name), QLatin1Char('B') + QString::number(p + 1));
+        if (const QString fault = BoxFromDocument(design, tables[p].Value, alias, p, hooks, box);
+            !fault.isEmpty()) {
+            ShowMessage(hooks, QStringLiteral("界面状态中的第%1张表已跳过：").arg(p + 1) + fault,
+                        QStringLiteral("提示!"));
+            continue;
+        }
         if (!LoadBox(hooks, box)) continue;
         const QString prefix = box.GetTableName() + QLatin1Char('.');
         for (TDesignField& f : box.Fields) {
-            const auto it = columns.find((prefix + f.Name).toCaseFolded());
+            // Texts written before names were quoted carry the bare name.
+            auto it = columns.find(Designation(design, box, f.Name).toCaseFolded());
+            if (it == columns.end() || *it == 0) it = columns.find((prefix + f.Name).toCaseFolded());
             if (it == columns.end() || *it == 0) continue;
             --*it;
             f.Checked = true;
@@ -175,13 +203,13 @@ void ReadLinks(QueryDesign& design, const TIniText& ini, const TDesignHooks& hoo
     for (qsizetype i = 0; i < design.Boxes.size(); ++i)
         byName.insert(design.Boxes[i].GetTableName().toCaseFolded(), int(i));
     for (const TIniText::TEntry& e : ini.Entries(QLatin1String(kLink.Name))) {
-        const QStringList parts = e.Value.split(QLatin1Char(','));
+        const QStringList parts = SplitOutsideQuotes(e.Value);
         if (parts.size() < 4) continue;
         const int box1 = byName.value(parts[0].toCaseFolded(), -1);
         const int box2 = byName.value(parts[2].toCaseFolded(), -1);
         if (box1 < 0 || box2 < 0) continue;
-        int rows[2] = {FieldRow(design.Boxes[box1], parts[1]),
-                       FieldRow(design.Boxes[box2], parts[3])};
+        int rows[2] = {FieldRow(design.Boxes[box1], ColumnFromDocument(parts[1])),
+                       FieldRow(design.Boxes[box2], ColumnFromDocument(parts[3]))};
         bool missing = false;
         for (int end = 0; end < 2 && !missing; ++end) {
             if (rows[end] >= 0) continue;
@@ -336,9 +364,10 @@ QStringList GetSQLSet(const QueryDesign& design, const QString& sql, int kind) {
     for (const TDesignLink& link : design.Links) {
         if (link.JoinType < 0 || !HasBoxes(design, link)) continue;
         out << Entry(QLatin1Char('L') + QString::number(++n),
-                     QStringList{design.Boxes[link.Table1].GetTableName(), link.Field1,
-                                 design.Boxes[link.Table2].GetTableName(), link.Field2,
-                                 QString::number(link.JoinType)}
+                     QStringList{design.Boxes[link.Table1].GetTableName(),
+                                 ColumnText(design, link.Field1),
+                                 design.Boxes[link.Table2].GetTableName(),
+                                 ColumnText(design, link.Field2), QString::number(link.JoinType)}
                          .join(QLatin1Char(',')));
     }
     out << Header(kColumn);

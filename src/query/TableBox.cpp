@@ -7,10 +7,10 @@ namespace quillary {
 
 int ActivateBox(QueryDesign& design, const TDesignBox& box) {
     design.Boxes.append(box);
-    const QString prefix = box.GetTableName() + QLatin1Char('.');
     for (qsizetype f = 1; f < box.Fields.size(); ++f) {
-        design.GroupList << prefix + box.Fields[f].Name;
-        design.ConditionPickList << prefix + box.Fields[f].Name;
+        const QString c = Designation(design, box, box.Fields[f].Name);
+        design.GroupList << c;
+        design.ConditionPickList << c;
     }
     return int(design.Boxes.size()) - 1;
 }
@@ -68,9 +68,8 @@ void UpdateOrderColumns(QueryDesign& design, int first, int end) {
     const QString marker = DescendingMarker();
     for (int index = qMax(first, 0); index < end && index < design.Boxes.size(); ++index) {
         const TDesignBox& box = design.Boxes[index];
-        const QString prefix = box.GetTableName() + QLatin1Char('.');
         for (qsizetype f = 1; f < box.Fields.size(); ++f) {
-            const QString c = prefix + box.Fields[f].Name;
+            const QString c = Designation(design, box, box.Fields[f].Name);
             if (box.Fields[f].Checked)
                 lists.Tick(c, marker + c);
             else

@@ -1,4 +1,5 @@
 #include "sqltext/DataSourceKind.h"
+#include "sqltext/SqlDialect.h"
 
 namespace quillary {
 
@@ -15,9 +16,14 @@ bool IsValidByName(const QString& name, int mode) {
     // "as" (the last reserved word) stays usable as an alias.
     for (qsizetype i = 0; i + 1 < sReservedWords.size(); ++i)
         if (lower == sReservedWords[i]) return false;
-    if (name.startsWith(QLatin1Char('"')) && name.endsWith(QLatin1Char('"'))) return true;
+    // A quoted name must be one whole quoted name: a quote inside that is
+    // not doubled would end it and let the rest of the text into the
+    // statement.
+    QString inside;
+    if (name.startsWith(QLatin1Char('"')) && name.endsWith(QLatin1Char('"')))
+        return ReadQuotedName(name, inside);
     if (mode < 2 && name.startsWith(QLatin1Char('[')) && name.endsWith(QLatin1Char(']')))
-        return true;
+        return ReadQuotedName(name, inside);
     auto letter = [](QChar c) { return c >= QLatin1Char('a') && c <= QLatin1Char('z'); };
     auto digit = [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); };
     if (!letter(lower[0])) return false;

@@ -9,7 +9,11 @@ set(QUILLARY_SQLTEXT_SCANNER_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/ClauseAnalysis.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DataSourceKind.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DataSourceKind.h
+    ${CMAKE_CURRENT_LIST_DIR}/SqlDialect.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/SqlDialect.h
     ${CMAKE_CURRENT_LIST_DIR}/SqlKeywords.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SqlKeywords.h
     ${CMAKE_CURRENT_LIST_DIR}/SqlLexer.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/SqlStatements.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/SqlStatements.h
     ${CMAKE_CURRENT_LIST_DIR}/SqlLexer.h)

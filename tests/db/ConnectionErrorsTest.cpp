@@ -95,10 +95,14 @@ TEST(ConnectionErrors, QueriesSayWhatTheyLack) {
     query.SQL() = QStringList{QStringLiteral("  ")};
     EXPECT_EQ(t::ErrorOf([&] { query.Open(); }), L("查询没有要执行的 SQL 语句"));
     EXPECT_EQ(t::ErrorOf([&] { query.ExecSQL(); }), L("查询没有要执行的 SQL 语句"));
-    query.SQL() = QStringList{QStringLiteral("update categories set Description = 'x' where 1=0")};
+    // Open runs queries only: anything else is refused before it runs.
+    query.SQL() = QStringList{QStringLiteral("update categories set Description = 'x'")};
     EXPECT_EQ(t::ErrorOf([&] { query.Open(); }),
-              L("这条 SQL 语句不返回结果集，不能用 Open 打开（请用 ExecSQL 执行）：update "
-                "categories set Description = 'x' where 1=0"));
+              L("这段SQL文本不是SELECT查询（以“UPDATE”开头）。为了不改动数据，这里只运行一条只读的"
+                "SELECT查询，什么也没有执行。"));
+    query.SQL() = QStringList{QStringLiteral("select count(*) from categories where Description = 'x'")};
+    query.Open();
+    EXPECT_EQ(query.Fields(0).AsString(), QStringLiteral("0"));
     query.SQL() = QStringList{QStringLiteral("select 1 as a")};
     query.Open();
     EXPECT_EQ(t::ErrorOf([&] { query.FieldByName(QStringLiteral("b")); }),

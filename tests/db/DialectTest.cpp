@@ -16,30 +16,37 @@ QString Csn(const QString& file) {
 
 } // namespace
 
-TEST(Dialect, NamesAreQuotedOnlyWhereStatementsNeedIt) {
-    TADOConnection c(Csn(test::CreateSqliteDatabase(QStringLiteral("create table t(a);"))));
-    c.Open();
-    const struct {
-        const char* Name;
-        const char* Expected;
-    } cases[] = {
-        {"orders", "orders"},
-        {"Orders", "Orders"}, // SQLite ignores the case of names
-        {"产品销售汇总", "产品销售汇总"},
-        {"order items", "\"order items\""},
-        {"x;y", "\"x;y\""},
-        {"select", "\"select\""},
-        {"a\"b", "\"a\"\"b\""},
-        {"\"already\"", "\"already\""},
-        {"1st", "\"1st\""},
-    };
-    for (const auto& c2 : cases)
-        EXPECT_EQ(dialect::TableNameForStatements(&c, dsOther, QString::fromUtf8(c2.Name)),
-                  QString::fromUtf8(c2.Expected))
-            << c2.Name;
-    // Oracle and Excel hand out names as their statements use them.
-    EXPECT_EQ(dialect::TableNameForStatements(&c, dsExcel, QStringLiteral("order items")),
-              QStringLiteral("order items"));
+TEST(Dialect, TableListNamesEveryTableAsStatementsReachIt) {
+    // Names that look quoted, hold dots, brackets, separators or a second
+    // statement: each listed name reaches its own table and no other.
+    const char* const names[] = {"orders", "Orders2", "产品销售汇总", "order items", "x;y",
+                                 "select", "a\"b", "[y]", "\"y\"", "`y`", "a.b", "1st", "y"};
+    QString script;
+    for (const char* name : names) {
+        QString quoted = QString::fromUtf8(name);
+        quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+        script += QStringLiteral("create table \"%1\"(tag text); insert into \"%1\" values('%2');")
+                      .arg(quoted, QString::fromUtf8(name).replace(QLatin1Char('\''),
+                                                                    QStringLiteral("''")));
+    }
+    const QString file = test::CreateSqliteDatabase(script);
+    for (const QString& csn : {Csn(file), QStringLiteral("Driver={SQLite3};Database=") + file}) {
+        TADOConnection c(csn);
+        QStringList listed;
+        c.GetTableNames(listed, false);
+        ASSERT_EQ(listed.size(), int(std::size(names))) << csn.toStdString();
+        for (const QString& table : listed) {
+            TADOQuery q;
+            q.SetConnection(&c);
+            q.SQL() = QStringList{QStringLiteral("select tag from ") + table};
+            ASSERT_NO_THROW(q.Open()) << table.toStdString();
+            QStringList parts;
+            ASSERT_TRUE(dialect::DialectOf(&c).ReadName(table, parts)) << table.toStdString();
+            EXPECT_EQ(q.Fields(0).AsString(), parts.join(QLatin1Char('.'))) << table.toStdString();
+        }
+        EXPECT_TRUE(listed.contains(QStringLiteral("orders")) && listed.contains(
+                        QString::fromUtf8("产品销售汇总"))) << "plain names stay bare";
+    }
 }
 
 TEST(Dialect, ColumnsOfManyTablesAtOnceWithTypesForViewExpressions) {
@@ -52,7 +59,7 @@ TEST(Dialect, ColumnsOfManyTablesAtOnceWithTypesForViewExpressions) {
         "create view empty_totals as select sum(qty) n from \"order items\" where 0;"));
     TADOConnection c(Csn(file));
     c.Open();
-    const QStringList names = {QStringLiteral("order items"), QStringLiteral("x;y"),
+    const QStringList names = {QStringLiteral("\"order items\""), QStringLiteral("\"x;y\""),
                                QStringLiteral("totals"), QStringLiteral("empty_totals"),
                                QStringLiteral("missing")};
     const QList<dialect::TCatalogueTable> tables = dialect::ReadColumns(&c, names);

@@ -215,7 +215,7 @@ TEST_F(SqliteQuery, NullsAndBooleansAsText) {
 }
 
 TEST_F(SqliteQuery, RefusedStatementsRaiseTheDatabaseText) {
-    query.SQL() = QStringList{QStringLiteral("selec 1")};
+    query.SQL() = QStringList{QStringLiteral("select from from")};
     EXPECT_TRUE(ErrorOf([&] { query.Open(); }).contains(QStringLiteral("syntax error")));
     EXPECT_FALSE(query.Active());
     query.SQL() = QStringList{QStringLiteral("insert into categories values (1, 'dup', null)")};

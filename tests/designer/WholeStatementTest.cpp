@@ -175,6 +175,7 @@ TEST_F(WholeStatementTest, TheExecutePageShowsRowsOrSaysWhatChanged) {
 
     form->PageControl1->setCurrentIndex(TFrm_Quillary::pgExecute);
     form->MExcuteSQL->setPlainText("delete from nowhere");
+    ui.AnswerMessage(mrYes); // it would delete every row
     ui.ExpectMessage("no such table: nowhere", QString());
     form->Sp_Select->click();
 }

@@ -1,0 +1,98 @@
+#pragma once
+// How a data source writes and reads names: which names it takes bare, how
+// it quotes the others, and which words it keeps for itself. Every name that
+// comes from a catalogue or a document reaches a statement through here, so
+// that a name is always data and never SQL: a name holding blanks, quotes,
+// dots, ";" or a second statement comes out as one quoted name.
+
+#include "sqltext/DataSourceKind.h"
+#include "sqltext/SqlStatements.h"
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+namespace quillary {
+
+enum class TQuoteStyle : quint8 {
+    DoubleQuote, // "a b", a doubled " inside
+    Bracket,     // [a b], a doubled ] inside
+    Backquote,   // `a b`, a doubled ` inside
+};
+
+// How the data source reads a name written without quotes.
+enum class TNameCase : quint8 {
+    Insensitive, // as written, letter case ignored
+    FoldsLower,  // PostgreSQL: Users is users
+    FoldsUpper,  // Oracle: users is USERS
+};
+
+// Whose reserved words: those that break a statement or change its meaning
+// when written bare.
+enum class TKeywordSet : quint8 { Odbc, TransactSql, Sqlite, Postgres, MySql };
+
+class TSqlDialect {
+public:
+    // The rules usual for data sources of `kind` (implicit: the kind alone
+    // says enough where no connection tells more).
+    TSqlDialect(int kind = dsNone);
+    TSqlDialect(int kind, TQuoteStyle quote, TNameCase nameCase, TKeywordSet keywords);
+
+    static TSqlDialect Sqlite();
+    static TSqlDialect Postgres();
+    static TSqlDialect MySql();
+
+    int Kind() const { return FKind; }
+    TQuoteStyle QuoteStyle() const { return FQuote; }
+    TNameCase NameCase() const { return FCase; }
+    TKeywordSet Keywords() const { return FKeywords; }
+
+    // How the database reads quotes and comments of a text (all the
+    // readings when the dialect does not say which database it is).
+    std::span<const TSqlReading> Readings() const;
+
+    // A word the data source keeps for itself (letter case ignored).
+    bool IsReserved(QStringView word) const;
+    // Whether `name` can stand bare in a statement and still mean itself.
+    bool IsPlain(QStringView name) const;
+    // `name` in quotes, whatever it holds.
+    QString Quote(QStringView name) const;
+    // `name` as a statement writes it: bare when plain, else quoted.
+    QString Name(QStringView name) const;
+    // Parts joined by dots, each written as Name does.
+    QString QualifiedName(const QStringList& parts) const;
+    // A column of the box called `prefix` (already as statements write it).
+    QString Designation(const QString& prefix, QStringView column) const;
+
+    // `text` read as a name the way the data source reads it: parts
+    // separated by dots, each bare (folded as the data source folds it) or
+    // quoted in a style the data source reads. False for anything else.
+    bool ReadName(QStringView text, QStringList& parts) const;
+    // A name met in a document (a state text, a template, a statement read
+    // back), as statements write it: its parts when it reads as a name,
+    // else the whole text as one name.
+    QString NameFromText(const QString& text) const;
+
+    bool operator==(const TSqlDialect&) const = default;
+
+private:
+    bool Reads(QChar open) const;
+
+    int FKind = dsNone;
+    TQuoteStyle FQuote = TQuoteStyle::DoubleQuote;
+    TNameCase FCase = TNameCase::Insensitive;
+    TKeywordSet FKeywords = TKeywordSet::Odbc;
+    bool FReadsAllQuotes = true;
+};
+
+// `text` when it is exactly one well-formed quoted name ("...", [...] or
+// `...`, the closing character doubled inside) with something inside: the
+// name without its quotes.
+bool ReadQuotedName(QStringView text, QString& name);
+
+// Whether `text` is one name a statement can carry without harm: a bare
+// identifier (letters of any script, digits after the first character, "_"
+// and "$") or one well-formed quoted name.
+bool IsNameToken(QStringView text);
+
+} // namespace quillary

@@ -1,0 +1,385 @@
+#include "sqltext/SqlStatements.h"
+
+#include <QSet>
+
+#include <algorithm>
+
+namespace quillary {
+
+namespace {
+
+struct TRules {
+    bool Brackets = true;        // [name]
+    bool Backquotes = true;      // `name`
+    bool DoubleStrings = false;  // "..." is a string with \ escapes (MySQL)
+    bool Backslashes = false;    // \ escapes in every '...' string
+    bool EStrings = false;       // E'...' with \ escapes (PostgreSQL)
+    bool DollarQuotes = false;   // $tag$...$tag$ (PostgreSQL)
+    bool QStrings = false;       // q'[...]' (Oracle)
+    bool HashComments = false;   // # to the end of the line (MySQL)
+    bool DashNeedsBlank = false; // "--" starts a comment only before a blank (MySQL)
+    bool NestedComments = false; // /* /* */ */ (PostgreSQL, SQL Server)
+    bool CodeComments = false;   // /*! ... */ holds code (MySQL)
+};
+
+TRules RulesOf(TSqlReading reading) {
+    TRules r;
+    switch (reading) {
+    case TSqlReading::Standard:
+        break;
+    case TSqlReading::TransactSql:
+        r.Backquotes = false;
+        r.NestedComments = true;
+        break;
+    case TSqlReading::PostgresOld:
+        r.Backslashes = true;
+        [[fallthrough]];
+    case TSqlReading::Postgres:
+        r.Brackets = false;
+        r.Backquotes = false;
+        r.EStrings = true;
+        r.DollarQuotes = true;
+        r.NestedComments = true;
+        break;
+    case TSqlReading::MySql:
+        r.Backslashes = true;
+        [[fallthrough]];
+    case TSqlReading::MySqlAnsi:
+        r.Brackets = false;
+        r.DoubleStrings = true;
+        r.HashComments = true;
+        r.DashNeedsBlank = true;
+        r.CodeComments = true;
+        break;
+    case TSqlReading::Oracle:
+        r.Brackets = false;
+        r.Backquotes = false;
+        r.QStrings = true;
+        break;
+    }
+    return r;
+}
+
+bool IsBlank(QChar c) {
+    return c.isSpace() || c.unicode() < 0x20;
+}
+
+bool IsWordChar(QChar c, const TRules& rules) {
+    if (c.unicode() >= 0x80) return c.isLetterOrNumber() || c.isSurrogate();
+    return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
+           (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
+           (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('_') ||
+           c == QLatin1Char('$') || c == QLatin1Char('@') ||
+           (c == QLatin1Char('#') && !rules.HashComments);
+}
+
+// Reads a text under one set of rules, statement after statement.
+class TScanner {
+public:
+    TScanner(QStringView text, const TRules& rules) : s(text), n(text.size()), r(rules) {}
+
+    QList<TSqlStatement> Run() {
+        qsizetype i = 0;
+        while (i < n) {
+            const QChar c = s[i];
+            const QChar next = i + 1 < n ? s[i + 1] : QChar();
+            if (IsBlank(c)) {
+                ++i;
+            } else if (c == QLatin1Char('\'')) {
+                i = SkipString(i, r.Backslashes);
+                Token(TKind::Other, i);
+            } else if (c == QLatin1Char('"')) {
+                i = r.DoubleStrings ? SkipString(i, r.Backslashes) : SkipQuoted(i, c);
+                Token(TKind::Other, i);
+            } else if ((c == QLatin1Char('[') && r.Brackets) ||
+                       (c == QLatin1Char('`') && r.Backquotes)) {
+                i = SkipQuoted(i, c == QLatin1Char('[') ? QLatin1Char(']') : c);
+                Token(TKind::Other, i);
+            } else if (c == QLatin1Char('-') && next == QLatin1Char('-') &&
+                       (!r.DashNeedsBlank || i + 2 >= n || IsBlank(s[i + 2]))) {
+                i = LineEnd(i);
+            } else if (c == QLatin1Char('#') && r.HashComments) {
+                i = LineEnd(i);
+            } else if (c == QLatin1Char('/') && next == QLatin1Char('*')) {
+                if (r.CodeComments && i + 2 < n && s[i + 2] == QLatin1Char('!')) {
+                    i += 3; // the code inside is read as code; "*/" is then punctuation
+                    continue;
+                }
+                i = SkipComment(i);
+            } else if (c == QLatin1Char('$') && r.DollarQuotes && DollarTagAt(i) > 0) {
+                i = SkipDollar(i);
+                Token(TKind::Other, i);
+            } else if (c == QLatin1Char(';')) {
+                EndStatement(i);
+                ++i;
+            } else if (c == QLatin1Char('(')) {
+                Begin(i);
+                Token(TKind::Open, i + 1);
+                ++FDepth;
+                ++i;
+            } else if (c == QLatin1Char(')')) {
+                Begin(i);
+                if (FDepth > 0) --FDepth;
+                Token(TKind::Close, i + 1);
+                ++i;
+            } else if (IsWordChar(c, r)) {
+                qsizetype end = i;
+                while (end < n && IsWordChar(s[end], r))
+                    ++end;
+                const QString word = s.mid(i, end - i).toString().toLower();
+                if (end < n && s[end] == QLatin1Char('\'') &&
+                    ((r.EStrings && word == QLatin1String("e")) ||
+                     (r.QStrings && (word == QLatin1String("q") || word == QLatin1String("nq"))))) {
+                    Begin(i);
+                    i = word == QLatin1String("e") ? SkipString(end, true) : SkipQString(end);
+                    Token(TKind::Other, i);
+                    continue;
+                }
+                Begin(i);
+                Word(word);
+                Token(TKind::Word, end);
+                i = end;
+            } else {
+                Begin(i);
+                Token(TKind::Other, i + 1);
+                ++i;
+            }
+        }
+        EndStatement(n);
+        return FStatements;
+    }
+
+private:
+    enum class TKind { Word, Open, Close, Other };
+
+    qsizetype LineEnd(qsizetype i) const {
+        while (i < n && s[i] != QLatin1Char('\n') && s[i] != QLatin1Char('\r'))
+            ++i;
+        return i;
+    }
+
+    // From the opening quote; the position after the string (the end of the
+    // text when it does not close).
+    qsizetype SkipString(qsizetype i, bool backslashes) {
+        Begin(i);
+        const QChar quote = s[i];
+        for (++i; i < n; ++i) {
+            if (backslashes && s[i] == QLatin1Char('\\')) {
+                ++i;
+                continue;
+            }
+            if (s[i] != quote) continue;
+            if (i + 1 < n && s[i + 1] == quote) {
+                ++i;
+                continue;
+            }
+            return i + 1;
+        }
+        return n;
+    }
+
+    qsizetype SkipQuoted(qsizetype i, QChar close) {
+        Begin(i);
+        for (++i; i < n; ++i) {
+            if (s[i] != close) continue;
+            if (i + 1 < n && s[i + 1] == close) {
+                ++i;
+                continue;
+            }
+            return i + 1;
+        }
+        return n;
+    }
+
+    // q'x...x'; x one of ([{< closes with its partner.
+    qsizetype SkipQString(qsizetype quote) {
+        if (quote + 1 >= n) return n;
+        QChar close = s[quote + 1];
+        if (close == QLatin1Char('(')) close = QLatin1Char(')');
+        if (close == QLatin1Char('[')) close = QLatin1Char(']');
+        if (close == QLatin1Char('{')) close = QLatin1Char('}');
+        if (close == QLatin1Char('<')) close = QLatin1Char('>');
+        for (qsizetype i = quote + 2; i + 1 < n; ++i)
+            if (s[i] == close && s[i + 1] == QLatin1Char('\'')) return i + 2;
+        return n;
+    }
+
+    qsizetype SkipComment(qsizetype i) {
+        int depth = 0;
+        while (i < n) {
+            if (s[i] == QLatin1Char('/') && i + 1 < n && s[i + 1] == QLatin1Char('*') &&
+                (depth == 0 || r.NestedComments)) {
+                ++depth;
+                i += 2;
+            } else if (s[i] == QLatin1Char('*') && i + 1 < n && s[i + 1] == QLatin1Char('/')) {
+                i += 2;
+                if (--depth == 0) return i;
+            } else {
+                ++i;
+            }
+        }
+        return n;
+    }
+
+    // The length of the $tag$ at i, 0 when none is there ($1 is a parameter,
+    // a$b a name).
+    qsizetype DollarTagAt(qsizetype i) const {
+        if (i > 0 && IsWordChar(s[i - 1], r)) return 0;
+        qsizetype j = i + 1;
+        while (j < n && s[j] != QLatin1Char('$')) {
+            const QChar c = s[j];
+            const bool letter = c.isLetter() || c == QLatin1Char('_');
+            const bool digit = c >= QLatin1Char('0') && c <= QLatin1Char('9');
+            if (!letter && !(digit && j > i + 1)) return 0;
+            ++j;
+        }
+        return j < n ? j - i + 1 : 0;
+    }
+
+    qsizetype SkipDollar(qsizetype i) {
+        Begin(i);
+        const qsizetype length = DollarTagAt(i);
+        const QStringView tag = s.mid(i, length);
+        const qsizetype end = s.indexOf(tag, i + length);
+        return end < 0 ? n : end + length;
+    }
+
+    void Begin(qsizetype at) {
+        if (!FOpen) {
+            FOpen = true;
+            FCurrent = TSqlStatement();
+            FCurrent.Start = at;
+            FDepth = 0;
+            FKindDepth = -1;
+            FWith = false;
+            FLast = TKind::Other;
+            FLastWasStart = true;
+        }
+    }
+
+    void Token(TKind kind, qsizetype end) {
+        FLast = kind;
+        FLastWasStart = false;
+        FEnd = end;
+    }
+
+    void Word(const QString& word) {
+        static const QSet<QString> writers = {QStringLiteral("insert"), QStringLiteral("update"),
+                                              QStringLiteral("delete"), QStringLiteral("merge")};
+        static const QSet<QString> mains = {QStringLiteral("select"), QStringLiteral("insert"),
+                                            QStringLiteral("update"), QStringLiteral("delete"),
+                                            QStringLiteral("merge"),  QStringLiteral("values")};
+        if (FKindDepth < 0) {
+            // The first word, after any opening brackets.
+            FCurrent.Kind = word;
+            FKindDepth = FDepth;
+            FWith = word == QLatin1String("with");
+            return;
+        }
+        if (FWith && FDepth == FKindDepth && mains.contains(word)) {
+            FCurrent.Kind = word;
+            FWith = false;
+            return;
+        }
+        if (FDepth == FKindDepth && word == QLatin1String("where")) FCurrent.HasWhere = true;
+        if (FCurrent.Writes.isEmpty() &&
+            (word == QLatin1String("into") || (FLast == TKind::Open && writers.contains(word))))
+            FCurrent.Writes = word;
+    }
+
+    void EndStatement(qsizetype at) {
+        if (!FOpen) return;
+        FOpen = false;
+        FCurrent.End = std::min(at, std::max(FEnd, FCurrent.Start));
+        FStatements.append(FCurrent);
+    }
+
+    QStringView s;
+    qsizetype n;
+    const TRules& r;
+    QList<TSqlStatement> FStatements;
+    TSqlStatement FCurrent;
+    bool FOpen = false;
+    int FDepth = 0;
+    int FKindDepth = -1;
+    bool FWith = false;
+    TKind FLast = TKind::Other;
+    bool FLastWasStart = true;
+    qsizetype FEnd = 0;
+};
+
+const char kNothingRun[] = "为了不改动数据，这里只运行一条只读的SELECT查询，什么也没有执行。";
+
+} // namespace
+
+QList<TSqlStatement> SplitStatements(QStringView text, TSqlReading reading) {
+    const TRules rules = RulesOf(reading);
+    return TScanner(text, rules).Run();
+}
+
+QString SingleSelectFault(QStringView text, std::span<const TSqlReading> readings) {
+    const QString tail = QString::fromUtf8(kNothingRun);
+    for (const TSqlReading reading : readings) {
+        const QList<TSqlStatement> statements = SplitStatements(text, reading);
+        if (statements.isEmpty()) return QStringLiteral("没有可以运行的SQL语句。");
+        if (statements.size() > 1)
+            return QStringLiteral("这段SQL文本包含%1条语句。").arg(statements.size()) + tail;
+        const TSqlStatement& st = statements.first();
+        if (st.Kind != QLatin1String("select"))
+            return QStringLiteral("这段SQL文本不是SELECT查询（以“%1”开头）。")
+                       .arg(st.Kind.toUpper()) +
+                   tail;
+        if (!st.Writes.isEmpty())
+            return QStringLiteral("这条查询含有会写入数据的“%1”。").arg(st.Writes.toUpper()) +
+                   tail;
+    }
+    return {};
+}
+
+QList<TSweepingStatement> SweepingStatements(QStringView text,
+                                             std::span<const TSqlReading> readings) {
+    static const QSet<QString> always = {QStringLiteral("drop"), QStringLiteral("truncate"),
+                                         QStringLiteral("alter")};
+    static const QSet<QString> unlessWhere = {QStringLiteral("delete"), QStringLiteral("update")};
+    QList<std::pair<qsizetype, TSweepingStatement>> found;
+    QSet<QString> seen;
+    for (const TSqlReading reading : readings)
+        for (const TSqlStatement& st : SplitStatements(text, reading)) {
+            const bool sweeping =
+                always.contains(st.Kind) || (unlessWhere.contains(st.Kind) && !st.HasWhere);
+            if (!sweeping) continue;
+            const QString statementText = text.mid(st.Start, st.End - st.Start).toString().trimmed();
+            const QString key = st.Kind + QChar(0) + statementText;
+            if (seen.contains(key)) continue;
+            seen.insert(key);
+            found.append({st.Start,
+                          {st.Kind.toUpper(), unlessWhere.contains(st.Kind), statementText}});
+        }
+    std::stable_sort(found.begin(), found.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    QList<TSweepingStatement> result;
+    for (const auto& [start, statement] : found)
+        result.append(statement);
+    return result;
+}
+
+QString SweepingQuestion(const TSweepingStatement& statement) {
+    QString effect;
+    if (statement.Kind == QLatin1String("DROP"))
+        effect = QStringLiteral("它会删除数据库对象");
+    else if (statement.Kind == QLatin1String("TRUNCATE"))
+        effect = QStringLiteral("它会清空表中的全部记录");
+    else if (statement.Kind == QLatin1String("ALTER"))
+        effect = QStringLiteral("它会改变数据库对象的结构");
+    else if (statement.Kind == QLatin1String("DELETE"))
+        effect = QStringLiteral("它会删除表中的全部记录");
+    else
+        effect = QStringLiteral("它会修改表中的全部记录");
+    QString shown = statement.Text;
+    if (shown.size() > 300) shown = shown.left(300) + QStringLiteral("…");
+    return QStringLiteral("确定执行%1%2语句？%3：\n\n%4")
+        .arg(statement.WithoutWhere ? QStringLiteral("没有WHERE条件的") : QString(),
+             statement.Kind, effect, shown);
+}
+
+} // namespace quillary

@@ -1,0 +1,72 @@
+#pragma once
+// The statements of a text as the database will see them. Databases read
+// quotes and comments differently ('\'' is a string in MySQL and the end of
+// one in SQLite; $$;$$ is a string in PostgreSQL; # starts a comment in
+// MySQL), and a text built to be read one way can hide a second statement
+// from a reader that reads it another way. So every judgement here is made
+// under each reading a supported database may apply, and a text passes only
+// when all of them agree.
+
+#include <QList>
+#include <QString>
+#include <QStringView>
+
+#include <span>
+
+namespace quillary {
+
+// One statement of a text under one reading.
+struct TSqlStatement {
+    qsizetype Start = 0; // 0-based, the statement without its ";"
+    qsizetype End = 0;
+    // The word that says what it does, lower case: the first word after any
+    // opening brackets; for WITH, the word of the statement after the
+    // common table expressions ("select", "delete", ...).
+    QString Kind;
+    // A WHERE outside brackets after that word.
+    bool HasWhere = false;
+    // A word that writes inside an otherwise reading statement (INTO of
+    // SELECT ... INTO, INSERT/UPDATE/DELETE/MERGE inside brackets), lower
+    // case; empty when none.
+    QString Writes;
+};
+
+// The ways of reading a text that the supported databases apply.
+enum class TSqlReading {
+    Standard,      // SQLite: '' "" [] `` quotes, -- and flat /* */ comments
+    TransactSql,   // SQL Server, Sybase, Access: nested comments, no backquotes
+    Postgres,      // E'\'' strings, $tag$ quotes, nested comments
+    PostgresOld,   // ... with backslashes escaping in every string
+    MySql,         // \ escapes, "" strings, # and "-- " comments, /*! */ is code
+    MySqlAnsi,     // ... without backslash escapes
+    Oracle,        // q'[...]' strings
+};
+inline constexpr TSqlReading kSqlReadings[] = {
+    TSqlReading::Standard, TSqlReading::TransactSql, TSqlReading::Postgres,
+    TSqlReading::PostgresOld, TSqlReading::MySql, TSqlReading::MySqlAnsi, TSqlReading::Oracle};
+
+// The statements of `text` under `reading`; statements made only of blanks
+// and comments are left out.
+QList<TSqlStatement> SplitStatements(QStringView text, TSqlReading reading);
+
+// Empty when `text` is exactly one query that only reads — SELECT, or
+// brackets or WITH leading to one — under every one of `readings` (those
+// of the database at hand; all when it is not known); otherwise the message
+// (Chinese) that says why it is not run. An empty text gives the message
+// for "no statement".
+QString SingleSelectFault(QStringView text, std::span<const TSqlReading> readings = kSqlReadings);
+
+// A statement of a script that removes or changes data wholesale: DROP,
+// TRUNCATE, ALTER, and DELETE or UPDATE without WHERE.
+struct TSweepingStatement {
+    QString Kind; // upper case: "DROP", "DELETE", ...
+    bool WithoutWhere = false;
+    QString Text; // the statement as written
+};
+// Those of `text` under any of `readings`, each once, in text order.
+QList<TSweepingStatement> SweepingStatements(QStringView text,
+                                             std::span<const TSqlReading> readings = kSqlReadings);
+// The question asked before one runs: "确定执行…？" naming its kind.
+QString SweepingQuestion(const TSweepingStatement& statement);
+
+} // namespace quillary

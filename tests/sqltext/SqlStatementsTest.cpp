@@ -1,0 +1,108 @@
+// Texts judged under every reading a database applies: one query that only
+// reads passes, anything that any database would read as more is refused.
+#include "sqltext/SqlStatements.h"
+#include "QtPrinters.h"
+#include "sqltext/SqlDialect.h"
+
+#include <gtest/gtest.h>
+
+using namespace quillary;
+
+TEST(SingleSelect, PassesOneQueryThatOnlyReads) {
+    const char* const texts[] = {
+        "select * from t",
+        "  -- a note\n/* and one more */ SELECT a FROM t;  ",
+        "select 1;;\n-- done",
+        "(select a from t) union (select b from u)",
+        "with x as (select 1 a) select a from x",
+        "with recursive r(n) as (select 1 union all select n + 1 from r where n < 3) select n from r",
+        "select 'a;b', \"c;d\" from t",
+        "select 'it''s' from t -- ; drop table v",
+        "select a from t where b = 'x' /* ; */",
+    };
+    for (const char* text : texts)
+        EXPECT_EQ(SingleSelectFault(QString::fromUtf8(text)), QString()) << text;
+
+    // Quotes only some databases read pass where the database is known.
+    const struct {
+        TSqlDialect Dialect;
+        const char* Text;
+    } known[] = {
+        {TSqlDialect(dsSqlServer), "select [e;f] from [a]]; b]"},
+        {TSqlDialect::MySql(), "select `g;h`, \"x;y\" from t"},
+        {TSqlDialect::Sqlite(), "select [e;f], `g;h` from t"},
+        {TSqlDialect::Postgres(), "select $$;$$, E'\\';' from t"},
+    };
+    for (const auto& k : known) {
+        const QString text = QString::fromUtf8(k.Text);
+        EXPECT_EQ(SingleSelectFault(text, k.Dialect.Readings()), QString()) << k.Text;
+        EXPECT_NE(SingleSelectFault(text), QString()) << k.Text << " passes every reading";
+    }
+}
+
+TEST(SingleSelect, RefusesWhatAnyDatabaseReadsAsMore) {
+    const struct {
+        const char* Text;
+        const char* Says; // part of the message
+    } cases[] = {
+        {"", "没有可以运行"},
+        {"-- only a note", "没有可以运行"},
+        {"select 1; drop table v", "2条语句"},
+        {"select 1; drop table v;", "2条语句"},
+        {"delete from v", "“DELETE”开头"},
+        {"drop table v", "“DROP”开头"},
+        {"pragma writable_schema = 1", "“PRAGMA”开头"},
+        {"select * into v2 from v", "“INTO”"},
+        {"with d as (delete from v returning *) select * from d", "“DELETE”"},
+        {"with x as (select 1) delete from v", "“DELETE”开头"},
+        // MySQL ends the string at \' no more; SQLite and PostgreSQL do.
+        {"select 'a\\'; drop table v; -- '", "2条语句"},
+        // PostgreSQL's E'' strings escape with a backslash.
+        {"select E'\\''; drop table v; -- '", "2条语句"},
+        // A dollar quote hides a quote from PostgreSQL.
+        {"select $$'$$; drop table v; -- '", "2条语句"},
+        // # is a comment in MySQL; "--" without a blank is not.
+        {"select 1 #'\n; drop table v; -- '", "2条语句"},
+        {"select 1 --x; drop table v", "2条语句"},
+        // MySQL runs the code inside /*! */.
+        {"select 1 /*!; drop table v */", "2条语句"},
+        // Only PostgreSQL reads $$;$$ as a string: the others see two.
+        {"select $$;$$ from t", "2条语句"},
+        // Oracle's q'[...]' strings.
+        {"select q'[';]' from dual; drop table v -- '", "2条语句"},
+    };
+    for (const auto& c : cases) {
+        const QString fault = SingleSelectFault(QString::fromUtf8(c.Text));
+        EXPECT_TRUE(fault.contains(QString::fromUtf8(c.Says))) << c.Text << " -> "
+                                                               << fault.toStdString();
+    }
+}
+
+TEST(SweepingStatements, FindsEveryStatementThatSweepsDataAwayUnderAnyReading) {
+    const struct {
+        const char* Text;
+        const char* Found; // "KIND" per statement asked about, joined by " "
+    } cases[] = {
+        {"select 1", ""},
+        {"delete from t where id = 1; update t set a = 1 where b = 2", ""},
+        {"delete from t", "DELETE"},
+        {"update t set a = (select max(x) from u where u.k = 1)", "UPDATE"},
+        {"drop table t; truncate table u; alter table w add c int", "DROP TRUNCATE ALTER"},
+        {"insert into t values (1); Delete From t", "DELETE"},
+        {"with x as (select 1) delete from t", "DELETE"},
+        {"/* drop table t */ select 1 -- truncate t", ""},
+        // A reading that ends the string early finds the DROP.
+        {"select 'a\\'; drop table t; --'", "DROP"},
+    };
+    for (const auto& c : cases) {
+        QStringList kinds;
+        for (const TSweepingStatement& s : SweepingStatements(QString::fromUtf8(c.Text)))
+            kinds << s.Kind;
+        EXPECT_EQ(kinds.join(QLatin1Char(' ')), QString::fromUtf8(c.Found)) << c.Text;
+    }
+    const QList<TSweepingStatement> found = SweepingStatements(QStringLiteral("delete from t"));
+    ASSERT_EQ(found.size(), 1);
+    EXPECT_EQ(SweepingQuestion(found.first()),
+              QStringLiteral("确定执行没有WHERE条件的DELETE语句？它会删除表中的全部记录：\n\n"
+                             "delete from t"));
+}
