@@ -128,7 +128,10 @@ QString OracleTables() {
     return QStringLiteral("select TName from tab");
 }
 
-QString OracleSystemTables(const QString& user) {
+QString OracleSystemTables(const QString& login) {
+    // The login goes into the statement as a literal.
+    QString user = login;
+    user.replace(QLatin1Char('\''), QStringLiteral("''"));
     return QStringLiteral("select decode(OWNER,'") + user +
            QStringLiteral("',TABLE_NAME,'PUBLIC',TABLE_NAME,OWNER||'.'||TABLE_NAME) TName ") +
            QStringLiteral("from dba_Tables ") + QStringLiteral("union ") +

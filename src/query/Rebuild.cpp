@@ -26,6 +26,108 @@ QString WithCrLf(const QString& text) {
     return copy.replace(breaks, QString::fromLatin1(kCrLf));
 }
 
+// Quoted names as the text scanners can read them. The scanners know "..."
+// and [...] only partly (a ' inside one opens a string for them) and `...`
+// not at all, so the characters inside a quoted name other than letters,
+// digits and "_" stand in for themselves as characters of a private range
+// while the text is cut into its clauses; every piece is given back its own
+// characters before it meets a name of the design or the database.
+class TNameMask {
+public:
+    TNameMask(const QString& text, const TSqlDialect& dialect) : FDialect(dialect) {
+        // A text that holds characters of the range already is left as it is.
+        FOn = std::none_of(text.begin(), text.end(), [](QChar c) { return Private(c); });
+    }
+
+    QString Encode(const QString& text) const {
+        if (!FOn) return text;
+        QString out;
+        out.reserve(text.size());
+        qsizetype i = 0;
+        const qsizetype n = text.size();
+        while (i < n) {
+            const QChar c = text[i];
+            if (c == QLatin1Char('\'')) { // a string, as written
+                const qsizetype end = StringEnd(text, i);
+                out += QStringView(text).mid(i, end - i);
+                i = end;
+                continue;
+            }
+            const bool name = (c == QLatin1Char('"') || c == QLatin1Char('[') ||
+                               c == QLatin1Char('`')) &&
+                              FDialect.ReadsQuote(c);
+            if (!name) {
+                out += c;
+                ++i;
+                continue;
+            }
+            const QChar close = c == QLatin1Char('[') ? QLatin1Char(']') : c;
+            out += c;
+            for (++i; i < n; ++i) {
+                const QChar d = text[i];
+                if (d == close) {
+                    if (i + 1 < n && text[i + 1] == close) {
+                        out += QChar(char16_t(kDoubled + d.unicode())); // one of the name
+                        ++i;
+                        continue;
+                    }
+                    out += d;
+                    ++i;
+                    break;
+                }
+                const bool plain = d.unicode() >= 0x80 ? d.isLetterOrNumber() || d.isSurrogate()
+                                                       : d.isLetterOrNumber() || d == QLatin1Char('_');
+                out += plain ? d : Masked(d);
+            }
+        }
+        return out;
+    }
+
+    QString Decode(const QString& text) const {
+        if (!FOn) return text;
+        QString out;
+        out.reserve(text.size());
+        for (const QChar c : text) {
+            if (!Private(c)) {
+                out += c;
+                continue;
+            }
+            // A closing quote inside a name is written doubled.
+            const bool doubled = c.unicode() >= kDoubled;
+            const QChar original(char16_t(c.unicode() - (doubled ? kDoubled : kBase)));
+            out += original;
+            if (doubled) out += original;
+        }
+        return out;
+    }
+    void Decode(QStringList& texts) const {
+        for (QString& t : texts)
+            t = Decode(t);
+    }
+
+private:
+    static constexpr char16_t kBase = 0xE000;
+    static constexpr char16_t kDoubled = kBase + 0x80;
+    static bool Private(QChar c) { return c.unicode() >= kBase && c.unicode() < kBase + 0x100; }
+    static QChar Masked(QChar c) {
+        return c.unicode() < 0x80 ? QChar(char16_t(kBase + c.unicode())) : c;
+    }
+    static qsizetype StringEnd(const QString& text, qsizetype open) {
+        for (qsizetype i = open + 1; i < text.size(); ++i) {
+            if (text[i] != QLatin1Char('\'')) continue;
+            if (i + 1 < text.size() && text[i + 1] == QLatin1Char('\'')) {
+                ++i;
+                continue;
+            }
+            return i + 1;
+        }
+        return text.size();
+    }
+
+    const TSqlDialect& FDialect;
+    bool FOn = true;
+};
+
 // Whether the parentheses outside quotes and brackets balance.
 bool ParenthesesBalance(const QString& text) {
     scan::MarkStack marks;
@@ -169,7 +271,7 @@ bool Analyse(const QString& whole, const QString& statement, const QString& trie
 }
 
 // Select items as names and aliases; DISTINCT and TOP n of the first item.
-void ReadSelectItems(TStatement& st, int kind) {
+void ReadSelectItems(TStatement& st, int kind, const TNameMask& mask) {
     for (qsizetype i = 0; i < st.Items.size(); ++i) {
         QString item = TrimCell(st.Items[i]);
         if (i == 0) {
@@ -182,16 +284,18 @@ void ReadSelectItems(TStatement& st, int kind) {
         }
         QString name, alias;
         GetByName(TrimAroundDot(item), name, alias, kind);
-        st.Items[i] = name;
-        st.Aliases << alias;
-        st.Kinds << QLatin1Char('0') + alias;
+        st.Items[i] = mask.Decode(name);
+        st.Aliases << mask.Decode(alias);
+        st.Kinds << QLatin1Char('0') + st.Aliases.last();
     }
 }
 
 class TRebuilder {
 public:
-    TRebuilder(QueryDesign& design, TStatement& st, int kind, const TDesignHooks& hooks)
-        : FDesign(design), FSt(st), FKind(kind), FHooks(hooks), FTaken(st.Items.size(), false) {
+    TRebuilder(QueryDesign& design, TStatement& st, int kind, const TDesignHooks& hooks,
+               const TNameMask& mask)
+        : FDesign(design), FSt(st), FKind(kind), FHooks(hooks), FMask(mask),
+          FTaken(st.Items.size(), false) {
         for (qsizetype i = 0; i < st.Items.size(); ++i)
             FByText[st.Items[i].toLower()].push_back(i);
     }
@@ -214,10 +318,14 @@ private:
             QString name, alias;
             GetByName(TrimAroundDot(item), name, alias, FKind);
             TDesignBox box;
-            const QString stripped = TrimSQLElement(name);
+            QString stripped = TrimSQLElement(name);
             int end = 0;
+            const bool select = IsBeginWith(QStringLiteral("select"), stripped, end, 1, true) > 0;
+            name = FMask.Decode(name);
+            alias = FMask.Decode(alias);
+            stripped = FMask.Decode(stripped);
             // Names read back are names: looked up, or quoted, never spliced.
-            if (IsBeginWith(QStringLiteral("select"), stripped, end, 1, true) > 0) {
+            if (select) {
                 box.Kind = 'Q';
                 if (!AliasFromDocument(alias, FDesign.Dialect, box.TableName)) continue;
                 box.SourceText = stripped;
@@ -307,8 +415,9 @@ private:
             const int type = join[0].digitValue() - 1;
             const QString term = join.mid(1);
             const qsizetype eq = term.indexOf(QLatin1Char('='));
-            const QString left = TrimSQLElement(eq < 0 ? term : term.left(eq));
-            const QString right = eq < 0 ? QString() : TrimSQLElement(term.mid(eq + 1));
+            const QString left = FMask.Decode(TrimSQLElement(eq < 0 ? term : term.left(eq)));
+            const QString right =
+                eq < 0 ? QString() : FMask.Decode(TrimSQLElement(term.mid(eq + 1)));
             const QStringList condition{QString(), left,      QStringLiteral("="),
                                         right,     QString(), QString()};
             if (IsLinkList(FDesign, condition, FKind, type, FHooks, &Fields()) >= 0) continue;
@@ -321,6 +430,7 @@ private:
         for (qsizetype i = 0; i < FSt.Where.size(); ++i) {
             QStringList c = FSt.Where[i];
             if (i + 1 < FSt.Where.size() && JoinBetween(c, FSt.Where[i + 1])) ++i;
+            FMask.Decode(c);
             if (IsLinkList(FDesign, c, FKind, -1, FHooks, &Fields()) >= 0) continue;
             AddCondition(row, {c[0] + c[1], c[2], c[3] + c[4], c[5]});
         }
@@ -353,7 +463,8 @@ private:
             if (e.isEmpty()) break;
             FDesign.GroupList << e;
         }
-        for (const QString& g : FSt.Group) {
+        for (const QString& encoded : FSt.Group) {
+            const QString g = FMask.Decode(encoded);
             qsizetype at = IndexOfText(FDesign.GroupList, g);
             for (qsizetype i = 0; at < 0 && i < FDesign.GroupList.size(); ++i)
                 if (FDesign.GroupList[i].endsWith(QLatin1Char('.') + g, Qt::CaseInsensitive))
@@ -365,7 +476,8 @@ private:
     void FillHaving() {
         EnsureGridRows(FDesign.HavingRows, int(FSt.Having.size()), kConditionWidth);
         for (qsizetype r = 0; r < FSt.Having.size(); ++r) {
-            const QStringList& c = FSt.Having[r];
+            QStringList c = FSt.Having[r];
+            FMask.Decode(c);
             FDesign.HavingRows[r] = {c[0] + c[1], c[2], c[3] + c[4], c[5]};
         }
     }
@@ -385,6 +497,7 @@ private:
         for (QString o : FSt.Order) {
             const bool descending = CutDirection(o, QStringLiteral("desc"));
             if (!descending) CutDirection(o, QStringLiteral("asc"));
+            o = FMask.Decode(o);
             if (number.match(o).hasMatch()) {
                 bool ok = false;
                 const qsizetype n = o.toLongLong(&ok);
@@ -412,6 +525,7 @@ private:
     TStatement& FSt;
     const int FKind;
     const TDesignHooks& FHooks;
+    const TNameMask& FMask;
     QList<bool> FTaken;
     QHash<QString, std::deque<qsizetype>> FByText; // lower-case item -> items not yet taken
     std::optional<TFieldIndex> FFields;
@@ -431,7 +545,8 @@ TForgeResult Forge(const QString& sql, int kind, const QueryDesign& current,
                    const TDesignHooks& hooks) {
     TForgeResult result;
     result.Design = current;
-    QString text = TrimSQLElement(sql);
+    const TNameMask mask(sql, current.Dialect);
+    QString text = TrimSQLElement(mask.Encode(sql));
     if (TrimCell(text).isEmpty()) {
         result.Ok = true;
         return result;
@@ -453,15 +568,17 @@ TForgeResult Forge(const QString& sql, int kind, const QueryDesign& current,
         tried += QLatin1String(" limit ") + limit;
         if (!offset.isEmpty()) tried += QLatin1String(" offset ") + offset;
     }
-    if (!Analyse(text, statement, tried, current.Dialect.Readings(), hooks, st)) return result;
-    ReadSelectItems(st, kind);
+    if (!Analyse(sql, statement, mask.Decode(tried), current.Dialect.Readings(), hooks, st))
+        return result;
+    ReadSelectItems(st, kind, mask);
 
     QueryDesign& design = result.Design;
     Init(design);
     design.Distinct = st.Distinct;
     design.RowLimit = kind == dsOther ? limit : st.Limit;
     design.RowOffset = kind == dsOther ? offset : QString();
-    TRebuilder(design, st, kind, hooks).Build();
+    TRebuilder(design, st, kind, hooks, mask).Build();
+    mask.Decode(parts);
     AddUnionSets(design, parts);
     result.Ok = true;
     result.Rebuilt = true;

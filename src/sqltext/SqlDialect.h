@@ -51,6 +51,10 @@ public:
     // readings when the dialect does not say which database it is).
     std::span<const TSqlReading> Readings() const;
 
+    // Whether the database reads `open` ("\"", "[" or "`") as the start of
+    // a quoted name.
+    bool ReadsQuote(QChar open) const { return Reads(open); }
+
     // A word the data source keeps for itself (letter case ignored).
     bool IsReserved(QStringView word) const;
     // Whether `name` can stand bare in a statement and still mean itself.

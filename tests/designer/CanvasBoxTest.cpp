@@ -269,6 +269,21 @@ TEST_F(BoxTest, ViewsAreFoundInTheCatalogueOfTheirKind) {
         box->_CloseBtn();
     }
 
+    // A name with a quote is looked up as a literal of the catalogue statement.
+    for (const char* sql :
+         {"create table \"it's\" (OrderID integer)",
+          "insert into sysobjects values (8, 'V', 'it''s')",
+          "insert into syscomments values (8, 'CREATE VIEW x AS select 2 as OrderID')"}) {
+        setup.SQL() = QStringList{QString::fromUtf8(sql)};
+        setup.ExecSQL();
+    }
+    form->SetDSN(dsSqlServer);
+    auto* quoted = new TQBTable(canvas());
+    ASSERT_TRUE(quoted->Activate(form->Dialect().Name(QStringLiteral("it's")), QString(), 10, 10));
+    EXPECT_EQ(quoted->Kind, 'V');
+    EXPECT_EQ(quoted->SourceText, "select 2 as OrderID");
+    quoted->_CloseBtn();
+
     // Editing the view: a nested designer, then the view statement of the kind.
     form->SetDSN(dsSqlServer);
     auto* view = new TQBTable(canvas());
