@@ -3,6 +3,8 @@
 #include "../../tests/sqltext/model/LiteralModel.h"
 #include "sqltext/Common.h"
 #include "sqltext/ScanCore.h"
+#include "sqltext/SqlDialect.h"
+#include "sqltext/SqlStatements.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -238,6 +240,37 @@ void Stacks(const QString& text) {
     }
 }
 
+// Any text as a name comes back as itself; any text read as a name twice
+// reads the same; the statements of a text lie inside it, in order; a text
+// that passes as one query passes under each of its readings alone.
+void NamesAndStatements(const QString& text, int which) {
+    const TSqlDialect dialects[] = {TSqlDialect::Sqlite(), TSqlDialect::Postgres(),
+                                    TSqlDialect::MySql(), TSqlDialect(dsSqlServer),
+                                    TSqlDialect(dsOracle), TSqlDialect(dsNone)};
+    const TSqlDialect& d = dialects[which % 6];
+    if (!text.isEmpty()) {
+        QStringList parts;
+        const QString written = d.Name(text);
+        if (!d.ReadName(written, parts) || parts != QStringList{text})
+            Fail("TSqlDialect::Name read back", parts.join(QLatin1Char('|')), text);
+    }
+    const QString once = d.NameFromText(text);
+    Same("TSqlDialect::NameFromText twice", d.NameFromText(once), once);
+    const bool passes = SingleSelectFault(text).isEmpty();
+    for (const TSqlReading reading : kSqlReadings) {
+        qsizetype last = 0;
+        for (const TSqlStatement& st : SplitStatements(text, reading)) {
+            if (st.Start < last || st.End < st.Start || st.End > text.size())
+                Fail("SplitStatements bounds", QString::number(st.Start), QString::number(last));
+            last = st.End;
+        }
+        const TSqlReading one[] = {reading};
+        if (passes && !SingleSelectFault(text, one).isEmpty())
+            Fail("SingleSelectFault of one reading", text, QString());
+    }
+    SweepingStatements(text);
+}
+
 } // namespace
 
 void RunSqlTextInput(const std::uint8_t* data, std::size_t size) {
@@ -268,6 +301,7 @@ void RunSqlTextInput(const std::uint8_t* data, std::size_t size) {
     if ((options & 0x30) == 0x30) DataLinkFile(text, extra);
     Clauses(text, extra, extra2, start, keywords);
     Stacks(text.left(256));
+    NamesAndStatements(text, options);
 }
 
 } // namespace quillary::fuzz

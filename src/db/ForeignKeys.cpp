@@ -13,36 +13,11 @@ namespace quillary::dialect {
 
 namespace {
 
-// The parts of a dotted name, each without its quotes.
+// The parts of a dotted name as statements write it, each without its
+// quotes; a text that does not read as a name is one part.
 QStringList NameParts(const QString& name) {
     QStringList parts;
-    QString part;
-    QChar close;
-    for (qsizetype i = 0; i < name.size(); ++i) {
-        const QChar c = name[i];
-        if (!close.isNull()) {
-            if (c == close) {
-                if (i + 1 < name.size() && name[i + 1] == close && close != QLatin1Char(']')) {
-                    part += c;
-                    ++i;
-                } else {
-                    close = QChar();
-                }
-            } else {
-                part += c;
-            }
-        } else if (c == QLatin1Char('"') || c == QLatin1Char('`')) {
-            close = c;
-        } else if (c == QLatin1Char('[')) {
-            close = QLatin1Char(']');
-        } else if (c == QLatin1Char('.')) {
-            parts << part.trimmed();
-            part.clear();
-        } else {
-            part += c;
-        }
-    }
-    parts << part.trimmed();
+    if (!TSqlDialect().ReadName(name, parts)) parts = QStringList{name.trimmed()};
     return parts;
 }
 

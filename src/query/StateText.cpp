@@ -165,11 +165,15 @@ void ReadBoxes(QueryDesign& design, const TIniText& ini, const TDesignHooks& hoo
     for (const TIniText::TEntry& e : ini.Entries(QLatin1String(kColumn.Name)))
         ++columns[e.Value.toCaseFolded()];
     const QList<TIniText::TEntry>& tables = ini.Entries(QLatin1String(kTable.Name));
+    // The aliases by key, the first of a key counting, as the reader reads them.
+    QHash<QString, QString> aliases;
+    for (const TIniText::TEntry& e : ini.Entries(QLatin1String(kByName.Name)))
+        if (const QString key = e.Key.toCaseFolded(); !aliases.contains(key))
+            aliases.insert(key, e.Value);
     const int first = int(design.Boxes.size());
     for (qsizetype p = 0; p < tables.size(); ++p) {
         TDesignBox box;
-        const QString alias =
-            ini.ReadString(QLatin1String(kByName.Name), QLatin1Char('B') + QString::number(p + 1));
+        const QString alias = aliases.value(QLatin1Char('b') + QString::number(p + 1));
         if (const QString fault = BoxFromDocument(design, tables[p].Value, alias, p, hooks, box);
             !fault.isEmpty()) {
             ShowMessage(hooks, QStringLiteral("界面状态中的第%1张表已跳过：").arg(p + 1) + fault,

@@ -373,6 +373,7 @@ bool TSqlDialect::ReadName(QStringView text, QStringList& parts) const {
 }
 
 QString TSqlDialect::NameFromText(const QString& text) const {
+    if (text.isEmpty()) return {}; // no name at all
     QStringList parts;
     if (ReadName(text, parts)) return QualifiedName(parts);
     return Quote(text);

@@ -74,7 +74,7 @@ public:
     bool ReadName(QStringView text, QStringList& parts) const;
     // A name met in a document (a state text, a template, a statement read
     // back), as statements write it: its parts when it reads as a name,
-    // else the whole text as one name.
+    // else the whole text as one name (nothing for an empty text).
     QString NameFromText(const QString& text) const;
 
     bool operator==(const TSqlDialect&) const = default;
