@@ -45,10 +45,28 @@ TADOConnection::~TADOConnection() {
 void TADOConnection::SetConnectionString(const QString& connectionString) {
     if (m_connected) Close();
     m_connectionString = connectionString;
+    m_resolved = false;
 }
 
-TConnectionString TADOConnection::Effective() const {
-    if (!IsDataLinkString(m_connectionString)) return TConnectionString::Parse(m_connectionString);
+const TConnectionString& TADOConnection::Effective() const {
+    if (!m_resolved) {
+        m_effective = TConnectionString();
+        m_resolveError.clear();
+        try {
+            m_effective = Resolve();
+        } catch (const EDatabaseError& e) {
+            m_resolveError = e.Message();
+        }
+        m_resolved = true;
+    }
+    if (!m_resolveError.isEmpty()) throw EDatabaseError(m_resolveError);
+    return m_effective;
+}
+
+TConnectionString TADOConnection::Resolve() const {
+    if (!IsDataLinkString(m_connectionString)) {
+        return TConnectionString::Parse(m_connectionString);
+    }
     const TConnectionString outer = TConnectionString::Parse(m_connectionString);
     const QString file = outer.Value("File Name");
     QString error;
@@ -68,9 +86,9 @@ TConnectionString TADOConnection::Effective() const {
 }
 
 QString TADOConnection::Provider() const {
-    TConnectionString cs;
+    const TConnectionString* cs = nullptr;
     try {
-        cs = Effective();
+        cs = &Effective();
     } catch (const EDatabaseError&) {
         // Unreadable text: report what a plain look-up finds.
         const qsizetype at =
@@ -80,7 +98,7 @@ QString TADOConnection::Provider() const {
         const qsizetype end = m_connectionString.indexOf(QLatin1Char(';'), start);
         return m_connectionString.mid(start, end < 0 ? -1 : end - start).trimmed();
     }
-    const QString provider = cs.Value("Provider");
+    const QString provider = cs->Value("Provider");
     return provider.isEmpty() ? QStringLiteral("MSDASQL") : provider;
 }
 
@@ -89,12 +107,13 @@ TProviderKind TADOConnection::ProviderKind() const {
 }
 
 QString TADOConnection::PropertyValue(const QString& name) const {
-    TConnectionString cs;
+    const TConnectionString* parsed = nullptr;
     try {
-        cs = Effective();
+        parsed = &Effective();
     } catch (const EDatabaseError&) {
         return {};
     }
+    const TConnectionString& cs = *parsed;
     const QString key = name.trimmed();
     if (key.compare(QLatin1String("Provider"), Qt::CaseInsensitive) == 0) return Provider();
     if (key.compare(QLatin1String("Data Source"), Qt::CaseInsensitive) == 0) {
@@ -120,6 +139,8 @@ void TADOConnection::SetConnected(bool value) {
 
 void TADOConnection::Open() {
     if (m_connected) return;
+    // A data-link file is read again for every connection, and once only.
+    if (IsDataLinkString(m_connectionString)) m_resolved = false;
     const TConnectionString cs = Effective();
     if (cs.IsEmpty())
         throw EDatabaseError(QStringLiteral("连接字符串是空的：没有指明要连接的数据源"));

@@ -7,6 +7,8 @@
 // Any other provider is reported by Provider() but cannot be opened.
 // A string "File Name=<path>" reads the connection string from a data-link file.
 
+#include "db/ConnectionString.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -15,7 +17,6 @@
 namespace quillary {
 
 class TADOQuery;
-class TConnectionString;
 
 enum TEventStatus : int {
     esOK = 0,
@@ -83,11 +84,16 @@ private:
     friend class TADOQuery;
     void Attach(TADOQuery* query);
     void Detach(TADOQuery* query);
-    // The connection string with a data-link file resolved; throws when the
-    // file cannot be read or the text is malformed.
-    TConnectionString Effective() const;
+    // The connection string with a data-link file resolved, read once and
+    // kept until the string changes or the next Open; throws when the file
+    // cannot be read or the text is malformed.
+    const TConnectionString& Effective() const;
+    TConnectionString Resolve() const;
 
     QString m_connectionString;
+    mutable bool m_resolved = false;
+    mutable TConnectionString m_effective;
+    mutable QString m_resolveError;
     QString m_qtName;
     TProviderKind m_openKind = TProviderKind::Unknown;
     bool m_loginPrompt = true;

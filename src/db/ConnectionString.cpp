@@ -1,7 +1,7 @@
 #include "db/ConnectionString.h"
 #include "db/DatabaseError.h"
 
-#include <QSet>
+#include <QStringList>
 
 namespace quillary {
 
@@ -14,18 +14,15 @@ bool IsBlank(QChar c) {
 
 } // namespace
 
-bool TConnectionString::TryParse(const QString& text, TConnectionString& result, QString* error) {
-    result.m_items.clear();
+bool TConnectionString::Tokenize(const QString& text, QList<TToken>& tokens, QString* error) {
+    tokens.clear();
     const QStringView s(text);
     const qsizetype n = s.size();
     qsizetype i = 0;
-    // The keys met so far, case folded: one look-up per key keeps a string of
-    // a hundred thousand keys linear.
-    QSet<QString> seen;
     auto fail = [&](const QString& reason) {
         if (error)
             *error = QStringLiteral("连接字符串有误（第 %1 个字符）：%2").arg(i + 1).arg(reason);
-        result.m_items.clear();
+        tokens.clear();
         return false;
     };
 
@@ -33,6 +30,8 @@ bool TConnectionString::TryParse(const QString& text, TConnectionString& result,
         while (i < n && (IsBlank(s[i]) || s[i] == QLatin1Char(';')))
             ++i;
         if (i >= n) break;
+        TToken token;
+        token.Start = i;
 
         // Key, up to a single "=" ("==" is a literal "="); copied in runs.
         QString key;
@@ -67,6 +66,7 @@ bool TConnectionString::TryParse(const QString& text, TConnectionString& result,
             const QChar open = s[i];
             const QChar close = open == QLatin1Char('{') ? QLatin1Char('}') : open;
             const qsizetype start = i;
+            token.ValueStart = i;
             ++i;
             run = i;
             bool closed = false;
@@ -91,6 +91,7 @@ bool TConnectionString::TryParse(const QString& text, TConnectionString& result,
                 return fail(QStringLiteral("“%1”的值以 %2 开头，却没有结束的 %3")
                                 .arg(key, QString(open), QString(close)));
             }
+            token.ValueEnd = i;
             while (i < n && IsBlank(s[i]))
                 ++i;
             if (i < n && s[i] != QLatin1Char(';'))
@@ -99,13 +100,33 @@ bool TConnectionString::TryParse(const QString& text, TConnectionString& result,
             const qsizetype start = i;
             while (i < n && s[i] != QLatin1Char(';'))
                 ++i;
-            value = s.sliced(start, i - start).trimmed().toString();
+            const QStringView raw = s.sliced(start, i - start);
+            const QStringView trimmed = raw.trimmed();
+            value = trimmed.toString();
+            token.ValueStart = trimmed.isEmpty() ? start : start + (trimmed.data() - raw.data());
+            token.ValueEnd = token.ValueStart + trimmed.size();
         }
-        const QString folded = key.toCaseFolded();
-        if (!seen.contains(folded)) {
-            seen.insert(folded);
-            result.m_items.append({key, value});
-        }
+        if (i < n) ++i; // the ";"
+        token.End = i;
+        token.Key = std::move(key);
+        token.Value = std::move(value);
+        tokens.append(std::move(token));
+    }
+    return true;
+}
+
+bool TConnectionString::TryParse(const QString& text, TConnectionString& result, QString* error) {
+    result.m_items.clear();
+    result.m_index.clear();
+    QList<TToken> tokens;
+    if (!Tokenize(text, tokens, error)) return false;
+    result.m_items.reserve(tokens.size());
+    for (TToken& token : tokens) {
+        // When a key appears twice, the first occurrence counts.
+        const QString folded = token.Key.toCaseFolded();
+        if (result.m_index.contains(folded)) continue;
+        result.m_index.insert(folded, result.m_items.size());
+        result.m_items.append({std::move(token.Key), std::move(token.Value)});
     }
     return true;
 }
@@ -118,37 +139,44 @@ TConnectionString TConnectionString::Parse(const QString& text) {
 }
 
 bool TConnectionString::Contains(const QString& key) const {
-    for (const TItem& item : m_items)
-        if (item.first.compare(key, Qt::CaseInsensitive) == 0) return true;
-    return false;
+    return m_index.contains(key.toCaseFolded());
 }
 
 QString TConnectionString::Value(const QString& key) const {
-    for (const TItem& item : m_items)
-        if (item.first.compare(key, Qt::CaseInsensitive) == 0) return item.second;
-    return {};
+    const auto at = m_index.constFind(key.toCaseFolded());
+    return at == m_index.cend() ? QString() : m_items[*at].second;
 }
 
 QString TConnectionString::Value(std::initializer_list<const char*> keys) const {
     for (const char* key : keys) {
-        const QString k = QString::fromLatin1(key);
-        if (Contains(k)) return Value(k);
+        const auto at = m_index.constFind(QString::fromLatin1(key).toCaseFolded());
+        if (at != m_index.cend()) return m_items[*at].second;
     }
     return {};
 }
 
 void TConnectionString::Set(const QString& key, const QString& value) {
-    for (TItem& item : m_items)
-        if (item.first.compare(key, Qt::CaseInsensitive) == 0) {
-            item.second = value;
-            return;
-        }
+    const QString folded = key.toCaseFolded();
+    const auto at = m_index.constFind(folded);
+    if (at != m_index.cend()) {
+        m_items[*at].second = value;
+        return;
+    }
+    m_index.insert(folded, m_items.size());
     m_items.append({key, value});
 }
 
 void TConnectionString::Remove(const QString& key) {
+    if (!Contains(key)) return;
     m_items.removeIf(
         [&](const TItem& item) { return item.first.compare(key, Qt::CaseInsensitive) == 0; });
+    Reindex();
+}
+
+void TConnectionString::Reindex() {
+    m_index.clear();
+    for (qsizetype i = 0; i < m_items.size(); ++i)
+        m_index.insert(m_items[i].first.toCaseFolded(), i);
 }
 
 QString TConnectionString::QuoteValue(const QString& value) {

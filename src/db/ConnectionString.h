@@ -6,6 +6,7 @@
 // braces; otherwise it runs to the next ";" and loses its outer blanks.
 // When a key appears twice, the first occurrence counts.
 
+#include <QHash>
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -40,7 +41,22 @@ public:
     static QString QuoteValue(const QString& value);
 
 private:
+    // One "key=value" of the text as written, duplicates included.
+    struct TToken {
+        QString Key;
+        QString Value;
+        qsizetype Start = 0;      // the key's first character
+        qsizetype ValueStart = 0; // the value as written, quotes included
+        qsizetype ValueEnd = 0;
+        qsizetype End = 0; // after the separator that follows, if any
+    };
+    static bool Tokenize(const QString& text, QList<TToken>& tokens, QString* error);
+    void Reindex();
+
     QList<TItem> m_items;
+    // Case-folded key -> position in m_items: look-ups stay cheap on strings
+    // of a hundred thousand keys.
+    QHash<QString, qsizetype> m_index;
 };
 
 } // namespace quillary
