@@ -14,6 +14,7 @@
 #include <QSqlResult>
 #include <QUrl>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 Q_DECLARE_OPAQUE_POINTER(sqlite3*)
 Q_DECLARE_METATYPE(sqlite3*)
@@ -60,11 +61,18 @@ int ConnectTimeout(const TConnectionString& cs) {
     return seconds;
 }
 
-// A database file that must exist: nothing creates an empty one behind our back.
+// A database file that must exist: nothing creates an empty one behind our
+// back. Only a regular file (links followed) is a database: a device such
+// as /dev/zero would read as an empty one, a pipe would block.
 void RequireDatabaseFile(const QString& path, const QString& owner) {
-    const QFileInfo info(path);
-    if (!info.exists()) Fail(QStringLiteral("%1的数据库文件“%2”不存在").arg(owner, path));
-    if (info.isDir()) Fail(QStringLiteral("%1的数据库文件“%2”是一个文件夹").arg(owner, path));
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        Fail(QStringLiteral("%1的数据库文件“%2”不存在").arg(owner, path));
+    if (S_ISDIR(info.st_mode))
+        Fail(QStringLiteral("%1的数据库文件“%2”是一个文件夹").arg(owner, path));
+    if (!S_ISREG(info.st_mode))
+        Fail(QStringLiteral("%1的数据库文件“%2”不是普通文件（而是设备、管道或套接字）")
+                 .arg(owner, path));
 }
 
 sqlite3* SqliteHandle(const QString& qtName) {
