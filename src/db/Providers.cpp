@@ -183,6 +183,29 @@ void OpenOdbc(const TConnectionString& cs, const QString& user, const QString& p
                                      : QStringLiteral("ODBC 数据源“%1”").arg(dsn));
 }
 
+// A value in libpq's connection text: in single quotes, with "\\" and "'"
+// escaped by a backslash. Qt turns ";" into " " on the way, so none may be
+// inside.
+QString LibpqValue(const QString& value) {
+    Q_ASSERT(!value.contains(QLatin1Char(';')));
+    QString quoted = value;
+    quoted.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    quoted.replace(QLatin1Char('\''), QStringLiteral("\\'"));
+    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
+}
+
+// One of libpq's SSL modes (any letter case), else refused naming the key.
+QString SslMode(const QString& key, const QString& value) {
+    static const QStringList modes = {QStringLiteral("disable"),   QStringLiteral("allow"),
+                                      QStringLiteral("prefer"),    QStringLiteral("require"),
+                                      QStringLiteral("verify-ca"), QStringLiteral("verify-full")};
+    const QString mode = value.trimmed().toLower();
+    if (!modes.contains(mode))
+        Fail(QStringLiteral("连接字符串中“%1”的值“%2”不是 libpq 的 SSL 模式（%3 之一）")
+                 .arg(key, value, modes.join(QStringLiteral("、"))));
+    return mode;
+}
+
 void OpenPostgres(const TConnectionString& cs, const QString& user, const QString& password,
                   const QString& qtName) {
     QString host = cs.Value({"Data Source", "Server", "Host"});
@@ -209,11 +232,17 @@ void OpenPostgres(const TConnectionString& cs, const QString& user, const QStrin
     db.setDatabaseName(cs.Value({"Initial Catalog", "Database"}));
     db.setUserName(user);
     db.setPassword(password);
-    QString options =
-        QStringLiteral("connect_timeout=%1;application_name=Quillary").arg(ConnectTimeout(cs));
-    const QString sslMode = cs.Value({"SSL Mode", "sslmode"});
-    if (!sslMode.isEmpty()) options += QStringLiteral(";sslmode=") + sslMode;
-    db.setConnectOptions(options);
+    // Qt appends the options to libpq's connection text: every value goes in
+    // quotes, and only values we checked go there at all.
+    QStringList options = {
+        QStringLiteral("connect_timeout=") + LibpqValue(QString::number(ConnectTimeout(cs))),
+        QStringLiteral("application_name=") + LibpqValue(QStringLiteral("Quillary"))};
+    const QString sslKey = cs.Contains(QStringLiteral("SSL Mode")) ? QStringLiteral("SSL Mode")
+                                                                   : QStringLiteral("sslmode");
+    const QString sslMode = cs.Value(sslKey);
+    if (!sslMode.isEmpty())
+        options << QStringLiteral("sslmode=") + LibpqValue(SslMode(sslKey, sslMode));
+    db.setConnectOptions(options.join(QLatin1Char(';')));
     QString what = QStringLiteral("PostgreSQL 数据库“%1”").arg(db.databaseName());
     if (!host.isEmpty())
         what += QStringLiteral("（服务器 %1%2）")
