@@ -32,8 +32,8 @@ bool IsDataLinkString(const QString& text) {
 
 TADOConnection::TADOConnection() = default;
 
-TADOConnection::TADOConnection(const QString& connectionString)
-    : m_connectionString(connectionString) {}
+TADOConnection::TADOConnection(const QString& connectionString, TConnectionOrigin origin)
+    : m_connectionString(connectionString), m_origin(origin) {}
 
 TADOConnection::~TADOConnection() {
     Close();
@@ -42,9 +42,11 @@ TADOConnection::~TADOConnection() {
         query->ConnectionGone();
 }
 
-void TADOConnection::SetConnectionString(const QString& connectionString) {
+void TADOConnection::SetConnectionString(const QString& connectionString,
+                                         TConnectionOrigin origin) {
     if (m_connected) Close();
     m_connectionString = connectionString;
+    m_origin = origin;
     m_resolved = false;
 }
 
@@ -65,7 +67,9 @@ const TConnectionString& TADOConnection::Effective() const {
 
 TConnectionString TADOConnection::Resolve() const {
     if (!IsDataLinkString(m_connectionString)) {
-        return TConnectionString::Parse(m_connectionString);
+        TConnectionString cs = TConnectionString::Parse(m_connectionString);
+        if (m_origin == TConnectionOrigin::Document) provider::CheckDocumentString(cs);
+        return cs;
     }
     const TConnectionString outer = TConnectionString::Parse(m_connectionString);
     const QString file = outer.Value("File Name");
@@ -79,7 +83,10 @@ TConnectionString TADOConnection::Resolve() const {
             QStringLiteral("数据链接文件“%1”中的连接字符串又指向一个数据链接文件：%2")
                 .arg(file, stored.trimmed()));
     try {
-        return TConnectionString::Parse(stored);
+        // Whoever hands us the file's name, its text is a document.
+        TConnectionString cs = TConnectionString::Parse(stored);
+        provider::CheckDocumentString(cs);
+        return cs;
     } catch (const EDatabaseError& e) {
         throw EDatabaseError(QStringLiteral("数据链接文件“%1”中的%2").arg(file, e.Message()));
     }

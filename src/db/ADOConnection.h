@@ -30,6 +30,13 @@ enum TConnectOption : int { coConnectUnspecified = -1, coAsyncConnect = 16 };
 
 enum class TProviderKind { SQLite, Odbc, PostgreSQL, Unknown };
 
+// Where a connection string comes from. The application (its code, the
+// command line, the user's own choice in the data-link prompt) may use every
+// form ODBC knows. A document (a template, a designer state text) may name
+// ODBC drivers only by their registered names and may not point ODBC at
+// files; the text of a data-link file is always held to that rule.
+enum class TConnectionOrigin { Application, Document };
+
 class TADOConnection {
 public:
     // Called before every connection attempt with the connection string and,
@@ -41,14 +48,17 @@ public:
         QString& password, int& connectOptions, TEventStatus& eventStatus)>;
 
     TADOConnection();
-    explicit TADOConnection(const QString& connectionString);
+    explicit TADOConnection(const QString& connectionString,
+                            TConnectionOrigin origin = TConnectionOrigin::Application);
     ~TADOConnection();
     TADOConnection(const TADOConnection&) = delete;
     TADOConnection& operator=(const TADOConnection&) = delete;
 
     QString ConnectionString() const { return m_connectionString; }
     // An open connection is closed first.
-    void SetConnectionString(const QString& connectionString);
+    void SetConnectionString(const QString& connectionString,
+                             TConnectionOrigin origin = TConnectionOrigin::Application);
+    TConnectionOrigin Origin() const { return m_origin; }
 
     // The provider named in the connection string; "MSDASQL" (ODBC) when none is.
     QString Provider() const;
@@ -86,11 +96,12 @@ private:
     void Detach(TADOQuery* query);
     // The connection string with a data-link file resolved, read once and
     // kept until the string changes or the next Open; throws when the file
-    // cannot be read or the text is malformed.
+    // cannot be read, the text is malformed or names what its origin may not.
     const TConnectionString& Effective() const;
     TConnectionString Resolve() const;
 
     QString m_connectionString;
+    TConnectionOrigin m_origin = TConnectionOrigin::Application;
     mutable bool m_resolved = false;
     mutable TConnectionString m_effective;
     mutable QString m_resolveError;

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -250,6 +251,22 @@ void OpenPostgres(const TConnectionString& cs, const QString& user, const QStrin
     OpenOrFail(db, what);
 }
 
+// ODBC keywords that make the driver manager or a driver read a file or load
+// a library: a file data source, one to be written, the SQLite driver's
+// extensions, the MySQL family's plug-in folder.
+const char* const kFileKeywords[] = {"FILEDSN", "SAVEFILE", "LoadExt", "PLUGIN_DIR"};
+
+// The key as the string spells it, for messages.
+QString KeyAsWritten(const TConnectionString& cs, const QString& key) {
+    for (const auto& item : cs.Items())
+        if (item.first.compare(key, Qt::CaseInsensitive) == 0) return item.first;
+    return key;
+}
+
+[[noreturn]] void RefuseFromDocument(const QString& key, const QString& reason) {
+    Fail(QStringLiteral("来自文档的连接字符串不能这样指明 ODBC 数据源：“%1”%2").arg(key, reason));
+}
+
 QStringList QueryColumn(const QString& qtName, const QString& sql) {
     QStringList names;
     QSqlQuery q(Database(qtName));
@@ -281,6 +298,51 @@ TProviderKind KindOf(const QString& providerName) {
     if (p.isEmpty() || is("MSDASQL") || is("ODBC")) return TProviderKind::Odbc;
     if (is("PostgreSQL") || is("PGSQL")) return TProviderKind::PostgreSQL;
     return TProviderKind::Unknown;
+}
+
+void CheckDocumentString(const TConnectionString& cs) {
+    if (KindOf(cs.Value("Provider")) != TProviderKind::Odbc) return;
+    const QString driver = cs.Value("Driver").trimmed();
+    if (cs.Contains(QStringLiteral("Driver"))) {
+        const QString key = KeyAsWritten(cs, QStringLiteral("Driver"));
+        // unixODBC loads a driver it does not know by name as a library file.
+        if (driver.contains(QLatin1Char('/')))
+            RefuseFromDocument(key, QStringLiteral("的值“%1”是文件路径；只能写在 unixODBC 中登记的"
+                                                   "驱动程序名称")
+                                        .arg(driver));
+        // The driver manager finds a registered name in any letter case.
+        if (!OdbcDriverNames().contains(driver, Qt::CaseInsensitive))
+            RefuseFromDocument(
+                key, QStringLiteral("的值“%1”不是在 unixODBC 中登记的驱动程序名称").arg(driver));
+    }
+    for (const char* keyword : kFileKeywords)
+        if (cs.Contains(QString::fromLatin1(keyword)))
+            RefuseFromDocument(KeyAsWritten(cs, QString::fromLatin1(keyword)),
+                               QStringLiteral("会让 ODBC 读写文件或载入程序库"));
+    // The data source name goes to ODBC bare: with "=" or ";" in it, Qt
+    // would hand it over as a whole connection string.
+    for (const char* key : {"DSN", "Data Source"}) {
+        const QString dsn = cs.Value(QString::fromLatin1(key));
+        if (dsn.contains(QLatin1Char('=')) || dsn.contains(QLatin1Char(';')) ||
+            dsn.contains(QLatin1Char('/')))
+            RefuseFromDocument(KeyAsWritten(cs, QString::fromLatin1(key)),
+                               QStringLiteral("的值“%1”不是数据源名称").arg(dsn));
+    }
+    // Keywords as the driver manager may read them, wherever they stand in
+    // the text: refused even where another reading would see a value.
+    static const QRegularExpression hidden(
+        QStringLiteral("(?:^|[;{}\\s])(DRIVER|FILEDSN|SAVEFILE|LoadExt|PLUGIN_DIR)\\s*="),
+        QRegularExpression::CaseInsensitiveOption);
+    const QString extended = cs.Value("Extended Properties");
+    if (const QRegularExpressionMatch m = hidden.match(extended); m.hasMatch())
+        RefuseFromDocument(
+            QStringLiteral("Extended Properties"),
+            QStringLiteral("里的“%1”会让 ODBC 载入驱动程序或读写文件").arg(m.captured(1)));
+    // Qt reads any text that holds ".dsn" as the name of a file data source.
+    for (const auto& [key, value] : cs.Items())
+        if (key.contains(QLatin1String(".dsn"), Qt::CaseInsensitive) ||
+            value.contains(QLatin1String(".dsn"), Qt::CaseInsensitive))
+            RefuseFromDocument(key, QStringLiteral("含有“.dsn”，会被当作文件数据源读取"));
 }
 
 void Open(TProviderKind kind, const QString& providerName, const TConnectionString& cs,

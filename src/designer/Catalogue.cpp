@@ -89,12 +89,17 @@ void TFrm_Quillary::QuoteTableList() {
 }
 
 int TFrm_Quillary::ChangeCSN(const QString& connectionString) {
+    return ChangeCSN(connectionString, TConnectionOrigin::Application);
+}
+
+int TFrm_Quillary::ChangeCSN(const QString& connectionString, TConnectionOrigin origin) {
     if (m_dialog->GetCSN() == connectionString) return 0;
     auto connection = std::make_unique<TADOConnection>();
     connection->SetLoginPrompt(false);
-    connection->SetConnectionString(connectionString);
+    connection->SetConnectionString(connectionString, origin);
     const bool persist = TQuillaryDialog::PersistsSecurityInfo(connectionString);
     TQuillaryDialog* dialog = m_dialog;
+    dialog->LoginAsked = false;
     try {
         if (!persist) {
             dialog->LoginCancelled = false;
@@ -102,7 +107,9 @@ int TFrm_Quillary::ChangeCSN(const QString& connectionString) {
         }
         connection->SetConnected(true);
     } catch (const EDatabaseError& e) {
-        if (persist)
+        // Without a stored login the reason shows only when the string
+        // failed before anybody was asked for one.
+        if (persist || !dialog->LoginAsked)
             Ui().MessageBox(QString::fromUtf8(kConnectFailedMessage) + e.Message(),
                             QStringLiteral("提示"));
         else if (!dialog->LoginCancelled)
@@ -114,7 +121,7 @@ int TFrm_Quillary::ChangeCSN(const QString& connectionString) {
     ResQuery->SetConnection(nullptr);
     dialog->SetOwnConnection(nullptr);
     dialog->SetConnection(nullptr);
-    dialog->SetConnectionString(connectionString);
+    dialog->SetConnectionString(connectionString, origin);
     dialog->SetOwnConnection(std::move(connection));
 
     m_dsn = GetDataSourceType(dialog->GetConn());

@@ -101,7 +101,9 @@ void TFrm_Quillary::TB_OPENClick() {
     QString connectionString;
     // A template that names no connection, or one that cannot be opened,
     // stays in the state text without being shown.
-    if (!TemplateConnection(lines, connectionString) || ChangeCSN(connectionString) < 0) return;
+    if (!TemplateConnection(lines, connectionString) ||
+        ChangeCSN(connectionString, TConnectionOrigin::Document) < 0)
+        return;
     m_dialog->SQLSet = lines; // a switch of connection emptied it
     SetSQLSet();
 }

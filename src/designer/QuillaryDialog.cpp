@@ -47,18 +47,21 @@ void TQuillaryDialog::SetConnection(TADOConnection* connection) {
     m_connection = connection;
     SQL.clear();
     m_connectionString.clear();
+    m_connectionOrigin = TConnectionOrigin::Application;
     SetOwnConnection(nullptr);
 }
 
-void TQuillaryDialog::SetConnectionString(const QString& connectionString) {
+void TQuillaryDialog::SetConnectionString(const QString& connectionString,
+                                          TConnectionOrigin origin) {
     // The same text, in any letter case, changes nothing.
     if (connectionString.toLower() == m_connectionString.toLower()) return;
     m_connectionString = connectionString;
+    m_connectionOrigin = origin;
     SQL.clear();
     SQLSet.clear();
     if (m_ownConnection) {
         m_ownConnection->Close();
-        m_ownConnection->SetConnectionString(connectionString);
+        m_ownConnection->SetConnectionString(connectionString, origin);
     }
     // The external component is no longer used.
     m_connection = nullptr;
@@ -85,6 +88,7 @@ void TQuillaryDialog::ADOConnectionWillConnect(TADOConnection*, const QString& c
                                                QString& userID, QString& password, int&,
                                                TEventStatus& eventStatus) {
     LoginCancelled = false;
+    LoginAsked = true;
     QString user = GetProperty(connectionString, QStringLiteral("USER ID"));
     QString typedPassword;
     if (GetLoginParm(user, typedPassword, connectionString)) {
@@ -113,6 +117,7 @@ bool TQuillaryDialog::PersistsSecurityInfo(const QString& connectionString) {
 bool TQuillaryDialog::Connect() {
     TADOConnection* connection = GetConn();
     LoginCancelled = false;
+    LoginAsked = false;
     const auto withLogin = LoginHandler();
     try {
         if (PersistsSecurityInfo(GetCSN())) {
@@ -130,10 +135,11 @@ bool TQuillaryDialog::Connect() {
             connection->SetConnected(true);
         }
         return true;
-    } catch (const EDatabaseError&) {
+    } catch (const EDatabaseError& e) {
         if (!LoginCancelled)
-            Ui().MessageBox(QString::fromUtf8(kConnectFailedMessage), QStringLiteral("提示"),
-                            TMsgButtons::Ok);
+            Ui().MessageBox(QString::fromUtf8(kConnectFailedMessage) +
+                                (LoginAsked ? QString() : e.Message()),
+                            QStringLiteral("提示"), TMsgButtons::Ok);
         return false;
     }
 }
@@ -173,7 +179,8 @@ bool TQuillaryDialog::Execute() {
             else
                 m_connectionString = chosen;
         }
-        if (m_ownConnection) m_ownConnection->SetConnectionString(m_connectionString);
+        if (m_ownConnection)
+            m_ownConnection->SetConnectionString(m_connectionString, m_connectionOrigin);
         if (!GetCSN().isEmpty() && !Connect()) SetOwnConnection(nullptr);
     }
 

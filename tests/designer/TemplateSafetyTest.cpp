@@ -1,0 +1,76 @@
+// Templates are documents: what their connection section may name, what a
+// saved one keeps, and what opening a damaged one says.
+#include "DesignerTestSupport.h"
+
+#include "platform/DataLinkFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+using namespace quillary;
+using namespace quillary::test;
+
+namespace {
+
+QByteArray TemplateWith(const QString& connectionLine) {
+    return (QStringLiteral("[Table]\nT1=customers,10,10,\n[CONNECTION]\n") + connectionLine +
+            QLatin1Char('\n'))
+        .toUtf8();
+}
+
+} // namespace
+
+class TemplateSafetyTest : public DesignerFormTest {};
+
+TEST_F(TemplateSafetyTest, ATemplateNamesOdbcDriversOnlyByTheirRegisteredNames) {
+    Open();
+    const QString csn = dialog.GetCSN();
+    const TMarkerLibrary marker = MarkerLibrary();
+    const QString sample = SharedSampleDatabase();
+    const QString refusal =
+        QStringLiteral("连接数据源失败!\r\n来自文档的连接字符串不能这样指明 ODBC "
+                       "数据源：“Driver”的值“%1”是文件路径；只能写在 unixODBC "
+                       "中登记的驱动程序名称")
+            .arg(marker.Library);
+    // With or without a stored login: refused before anybody is asked.
+    for (const char* persist : {"True", "False"}) {
+        const QString driverFile =
+            QStringLiteral("Persist Security Info=%1;Driver={%2};Database=%3")
+                .arg(QLatin1String(persist), marker.Library, sample);
+        ui.AnswerOpenFile(WriteTestFile("driver.tmb", TemplateWith("CSN=" + driverFile)));
+        ui.ExpectMessage(refusal, "提示");
+        form->TB_OPEN->click();
+        EXPECT_EQ(dialog.GetCSN(), csn);
+        EXPECT_TRUE(dialog.GetConnected());
+    }
+    // Through a data-link file named by the template.
+    const QString udl = QDir(TestDir()).filePath("driver.udl");
+    ASSERT_TRUE(WriteDataLinkFile(
+        udl, QStringLiteral("Driver={%1};Database=%2").arg(marker.Library, sample)));
+    ui.AnswerOpenFile(WriteTestFile("udl.tmb", TemplateWith("CSN=File Name=" + udl)));
+    ui.AnswerMessage(mrOk);
+    form->TB_OPEN->click();
+    EXPECT_TRUE(ui.Log().last().Text.contains(
+        QStringLiteral("“Driver”的值“%1”是文件路径").arg(marker.Library)))
+        << ui.Log().last().Text.toStdString();
+    EXPECT_EQ(dialog.GetCSN(), csn);
+    EXPECT_FALSE(QFile::exists(marker.Marker)) << "a template loaded a library";
+
+    // A registered name is fine, and the design comes along.
+    ui.AnswerOpenFile(WriteTestFile(
+        "registered.tmb",
+        TemplateWith("CSN=Persist Security Info=True;Driver={SQLite3};Database=" + sample)));
+    form->TB_OPEN->click();
+    EXPECT_TRUE(dialog.GetCSN().contains("Driver={SQLite3}"));
+    EXPECT_EQ(form->Canvas()->Tables().size(), 1);
+
+    // The application may name the library itself: the driver manager loads it.
+    ui.AnswerMessage(mrOk);
+    EXPECT_EQ(form->ChangeCSN(QStringLiteral("Persist Security Info=True;Driver={%1};Database=%2")
+                                  .arg(marker.Library, sample)),
+              -1);
+    EXPECT_FALSE(ui.Log().last().Text.contains("来自文档"));
+    EXPECT_TRUE(QFile::exists(marker.Marker));
+}
