@@ -272,8 +272,8 @@ int RunDesigner(int argc, char* argv[]) {
             return 1;
         }
         if (!parser.isSet(screenshotOption))
-            out << "No display found: the designer was shown offscreen on " << connectionString
-                << Qt::endl;
+            out << "No display found: the designer was shown offscreen on "
+                << TConnectionString::Masked(connectionString) << Qt::endl;
         out << "Picture of the designer window saved to "
             << QFileInfo(screenshot).absoluteFilePath() << Qt::endl;
         return 0;

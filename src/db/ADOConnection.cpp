@@ -81,7 +81,7 @@ TConnectionString TADOConnection::Resolve() const {
     if (IsDataLinkString(stored))
         throw EDatabaseError(
             QStringLiteral("数据链接文件“%1”中的连接字符串又指向一个数据链接文件：%2")
-                .arg(file, stored.trimmed()));
+                .arg(file, TConnectionString::Masked(stored.trimmed())));
     try {
         // Whoever hands us the file's name, its text is a document.
         TConnectionString cs = TConnectionString::Parse(stored);

@@ -1,7 +1,7 @@
 #include "db/ConnectionString.h"
 #include "db/DatabaseError.h"
 
-#include <QStringList>
+#include <QRegularExpression>
 
 namespace quillary {
 
@@ -10,6 +10,23 @@ namespace {
 bool IsBlank(QChar c) {
     return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\r') ||
            c == QLatin1Char('\n');
+}
+
+bool IsPasswordKey(const QString& key) {
+    return key.compare(QLatin1String("Password"), Qt::CaseInsensitive) == 0 ||
+           key.compare(QLatin1String("PWD"), Qt::CaseInsensitive) == 0;
+}
+
+bool IsExtendedPropertiesKey(const QString& key) {
+    return key.compare(QLatin1String("Extended Properties"), Qt::CaseInsensitive) == 0;
+}
+
+// A password key of text that does not parse, and what follows it up to the
+// next ";".
+const QRegularExpression& LoosePassword() {
+    static const QRegularExpression re(QStringLiteral("((?:^|;)\\s*(?:password|pwd)\\s*=)[^;]*"),
+                                       QRegularExpression::CaseInsensitiveOption);
+    return re;
 }
 
 } // namespace
@@ -201,6 +218,76 @@ QString TConnectionString::ToString() const {
         parts << key + QLatin1Char('=') + QuoteValue(item.second);
     }
     return parts.join(QLatin1Char(';'));
+}
+
+bool TConnectionString::PersistsSecurityInfo() const {
+    return Value(QStringLiteral("Persist Security Info"))
+               .trimmed()
+               .compare(QLatin1String("True"), Qt::CaseInsensitive) == 0;
+}
+
+QString TConnectionString::Masked(const QString& text) {
+    QList<TToken> tokens;
+    if (!Tokenize(text, tokens, nullptr)) {
+        QString masked = text;
+        return masked.replace(LoosePassword(), QStringLiteral("\\1***"));
+    }
+    QString masked = text;
+    // From the end, so that the positions before stay valid.
+    for (auto token = tokens.crbegin(); token != tokens.crend(); ++token) {
+        QString replacement;
+        if (IsPasswordKey(token->Key)) {
+            replacement = QStringLiteral("***");
+        } else if (IsExtendedPropertiesKey(token->Key)) {
+            const QString inner = Masked(token->Value);
+            if (inner == token->Value) continue;
+            replacement = QuoteValue(inner);
+        } else {
+            continue;
+        }
+        masked.replace(token->ValueStart, token->ValueEnd - token->ValueStart, replacement);
+    }
+    return masked;
+}
+
+QString TConnectionString::ForStorage(const QString& text) {
+    QList<TToken> tokens;
+    if (!Tokenize(text, tokens, nullptr)) {
+        QString kept = text;
+        kept.remove(LoosePassword());
+        // A password that came first leaves its separator behind.
+        if (kept.startsWith(QLatin1Char(';')) && !text.startsWith(QLatin1Char(';')))
+            kept.remove(0, 1);
+        return kept;
+    }
+    TConnectionString parsed;
+    TryParse(text, parsed);
+    if (parsed.PersistsSecurityInfo()) return text;
+    QString kept = text;
+    for (auto token = tokens.crbegin(); token != tokens.crend(); ++token) {
+        if (IsPasswordKey(token->Key)) {
+            kept.remove(token->Start, token->End - token->Start);
+        } else if (IsExtendedPropertiesKey(token->Key)) {
+            const QString inner = ForStorage(token->Value);
+            if (inner != token->Value)
+                kept.replace(token->ValueStart, token->ValueEnd - token->ValueStart,
+                             QuoteValue(inner));
+        }
+    }
+    // A password that was the last item leaves its separator behind.
+    while (kept.endsWith(QLatin1Char(';')) && !text.endsWith(QLatin1Char(';')))
+        kept.chop(1);
+    return kept;
+}
+
+bool TConnectionString::HoldsPassword(const QString& text) {
+    QList<TToken> tokens;
+    if (!Tokenize(text, tokens, nullptr)) return LoosePassword().match(text).hasMatch();
+    for (const TToken& token : tokens) {
+        if (IsPasswordKey(token.Key) && !token.Value.isEmpty()) return true;
+        if (IsExtendedPropertiesKey(token.Key) && HoldsPassword(token.Value)) return true;
+    }
+    return false;
 }
 
 } // namespace quillary

@@ -40,6 +40,20 @@ public:
     QString ToString() const;
     static QString QuoteValue(const QString& value);
 
+    // Whether "Persist Security Info" says True: only then may a stored copy
+    // of the string keep its password (ADO's meaning of the key).
+    bool PersistsSecurityInfo() const;
+
+    // `text` as it may be printed or shown: every value of "Password" and
+    // "PWD" (also inside "Extended Properties") reads "***". Malformed text is
+    // masked too, from each such key to the next ";".
+    static QString Masked(const QString& text);
+    // `text` as it may be kept in a file: without its passwords unless it
+    // says "Persist Security Info=True"; otherwise unchanged, letter for letter.
+    static QString ForStorage(const QString& text);
+    // Whether `text` carries a password that is not empty.
+    static bool HoldsPassword(const QString& text);
+
 private:
     // One "key=value" of the text as written, duplicates included.
     struct TToken {

@@ -2,6 +2,7 @@
 // source and saving the connection string.
 #include "db/ADOConnection.h"
 #include "db/ADOQuery.h"
+#include "db/ConnectionString.h"
 #include "db/DataLinkPrompt.h"
 #include "db/DatabaseError.h"
 #include "db/Dialect.h"
@@ -144,10 +145,14 @@ void TFrm_Quillary::TB_OPENSOURCEClick() {
 void TFrm_Quillary::TB_SaveCSNClick() {
     // The machine store when it can be written (not so for most users), else
     // the user's own; a store that cannot be written is skipped without a word.
+    // A password is kept only where the string allows it, owner-only.
     const QString key = QString::fromLatin1(kForgeKey);
     const QString value = QString::fromLatin1(kConnectionStringValue);
-    if (!TSettingsStore::WriteString(TSettingsScope::Machine, key, value, m_dialog->GetCSN()))
-        TSettingsStore::WriteString(TSettingsScope::User, key, value, m_dialog->GetCSN());
+    const QString stored = TConnectionString::ForStorage(m_dialog->GetCSN());
+    const TFileAccess access =
+        TConnectionString::HoldsPassword(stored) ? TFileAccess::OwnerOnly : TFileAccess::Shared;
+    if (!TSettingsStore::WriteString(TSettingsScope::Machine, key, value, stored, access))
+        TSettingsStore::WriteString(TSettingsScope::User, key, value, stored, access);
 }
 
 } // namespace quillary

@@ -1,6 +1,7 @@
 // The designer's files: SQL scripts saved and opened, and interface
 // templates (the state text of a design with the connection it was made on).
 #include "db/ADOConnection.h"
+#include "db/ConnectionString.h"
 #include "designer/Frm_Quillary.h"
 #include "designer/QuillaryDialog.h"
 #include "platform/TextFile.h"
@@ -80,13 +81,18 @@ void TFrm_Quillary::TB_SAVEClick() {
 
 void TFrm_Quillary::TB_SAVEModelClick() {
     TADOConnection* connection = m_dialog->GetConn();
-    const QStringList lines = TemplateLines(GetSQLSet(), connection ? connection->ConnectionString()
+    // The password goes along only where the string says it may be kept, and
+    // then nobody else may read the file.
+    const QString stored = TConnectionString::ForStorage(connection ? connection->ConnectionString()
                                                                     : m_dialog->GetCSN());
+    const QStringList lines = TemplateLines(GetSQLSet(), stored);
     const QString path = WithDefaultSuffix(
         Ui().SaveFileName(this, TB_SAVEModel->toolTip(), kTemplateSaveFilter, QString()), "tmb");
     if (path.isEmpty()) return;
     QString error;
-    if (!WriteTextFile(path, FileText(lines), &error))
+    if (!WriteTextFile(path, FileText(lines), &error,
+                       TConnectionString::HoldsPassword(stored) ? TFileAccess::OwnerOnly
+                                                                : TFileAccess::Shared))
         Ui().MessageBox(QStringLiteral("无法保存文件“") + path + QStringLiteral("”：") + error,
                         QStringLiteral("提示！"));
 }

@@ -1,6 +1,7 @@
 // Templates are documents: what their connection section may name, what a
 // saved one keeps, and what opening a damaged one says.
 #include "DesignerTestSupport.h"
+#include "platform/SettingsStore.h"
 
 #include "platform/DataLinkFile.h"
 
@@ -8,11 +9,22 @@
 #include <QFile>
 #include <QToolButton>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace quillary;
 using namespace quillary::test;
 
 namespace {
+
+int Mode(const QString& path) {
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode & 0777) : -1;
+}
+
+QString Read(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
 
 QByteArray TemplateWith(const QString& connectionLine) {
     return (QStringLiteral("[Table]\nT1=customers,10,10,\n[CONNECTION]\n") + connectionLine +
@@ -73,4 +85,32 @@ TEST_F(TemplateSafetyTest, ATemplateNamesOdbcDriversOnlyByTheirRegisteredNames) 
               -1);
     EXPECT_FALSE(ui.Log().last().Text.contains("来自文档"));
     EXPECT_TRUE(QFile::exists(marker.Marker));
+}
+
+TEST_F(TemplateSafetyTest, SavedCopiesKeepAPasswordOnlyWhereTheStringAllowsItAndPrivately) {
+    const QString settings = TSettingsStore::FilePath(TSettingsScope::Machine);
+    // Not kept first, then kept: the store's file becomes owner-only.
+    for (const bool persist : {false, true}) {
+        const QString csn = SampleCsn(persist) + ";User ID=u;Password=secret";
+        Open(csn);
+        const QString saved = QDir(TestDir()).filePath(persist ? "kept.tmb" : "dropped.tmb");
+        ui.AnswerSaveFile(saved);
+        form->TB_SAVEModel->click();
+        form->TB_SaveCSN->click();
+        const QString storedCsn =
+            TSettingsStore::ReadString(TSettingsScope::Machine, QString::fromLatin1(kForgeKey),
+                                       QString::fromLatin1(kConnectionStringValue));
+        if (persist) {
+            EXPECT_TRUE(Read(saved).endsWith("[CONNECTION]\nCSN=" + csn + "\n"));
+            EXPECT_EQ(Mode(saved), 0600);
+            EXPECT_EQ(storedCsn, csn);
+            EXPECT_EQ(Mode(settings), 0600);
+        } else {
+            const QString without = csn.left(csn.indexOf(";Password="));
+            EXPECT_TRUE(Read(saved).endsWith("[CONNECTION]\nCSN=" + without + "\n"))
+                << Read(saved).toStdString();
+            EXPECT_EQ(storedCsn, without);
+            EXPECT_FALSE(Read(settings).contains("secret"));
+        }
+    }
 }
