@@ -16,6 +16,9 @@ using namespace quillary::test;
 
 namespace {
 
+// The first bytes of a PNG picture.
+const char kPicture[] = "\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x10";
+
 int Mode(const QString& path) {
     struct stat info {};
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode & 0777) : -1;
@@ -113,4 +116,40 @@ TEST_F(TemplateSafetyTest, SavedCopiesKeepAPasswordOnlyWhereTheStringAllowsItAnd
             EXPECT_FALSE(Read(settings).contains("secret"));
         }
     }
+}
+
+TEST_F(TemplateSafetyTest, ADamagedTemplateSaysWhatIsWrongAndChangesNothing) {
+    Open();
+    ASSERT_NE(Place("orders"), nullptr);
+    const QString csn = dialog.GetCSN();
+    dialog.SQLSet = QStringList{"[SQL]", "SQL=select 1"};
+    const QString noCsnLine =
+        "界面模板“%1”有误：[CONNECTION] 的下一行应以“CSN=”开头，写明连接字符串";
+    struct Case {
+        QString Name;
+        QByteArray Bytes;
+        QString Message;
+    };
+    const Case cases[] = {
+        {"picture.tmb", QByteArray(kPicture, sizeof kPicture - 1),
+         "文件“%1”不是界面模板：它是二进制文件"},
+        {"no-csn.tmb", TemplateWith("Provider=SQLite;Persist Security Info=True;Data Source=x.db"),
+         noCsnLine},
+        {"other-key.tmb", TemplateWith("CSX=Provider=SQLite"), noCsnLine},
+        {"nothing.tmb", "[Table]\nT1=customers,10,10,\n[CONNECTION]\n", noCsnLine},
+    };
+    for (const Case& c : cases) {
+        const QString path = WriteTestFile(c.Name, c.Bytes);
+        ui.AnswerOpenFile(path).ExpectMessage(c.Message.arg(path), "提示！");
+        form->TB_OPEN->click();
+        EXPECT_EQ(dialog.GetCSN(), csn) << c.Name.toStdString();
+        EXPECT_EQ(dialog.SQLSet, QStringList({"[SQL]", "SQL=select 1"})) << c.Name.toStdString();
+        EXPECT_EQ(form->Canvas()->Tables().size(), 1) << c.Name.toStdString();
+    }
+    // Letter case and blanks around the key do not matter.
+    const QString other = SampleCsn();
+    ui.AnswerOpenFile(WriteTestFile("blanks.tmb", TemplateWith("  csn = " + other)));
+    form->TB_OPEN->click();
+    EXPECT_EQ(dialog.GetCSN(), other);
+    EXPECT_EQ(form->Canvas()->Tables().size(), 1) << "the template's box on the new connection";
 }
