@@ -1,5 +1,6 @@
 #include "db/ADOConnection.h"
 #include "db/ADOQuery.h"
+#include "db/ConnectProbe.h"
 #include "db/ConnectionString.h"
 #include "db/DatabaseError.h"
 #include "db/Providers.h"
@@ -161,6 +162,13 @@ void TADOConnection::Open() {
     if (OnWillConnect) OnWillConnect(this, m_connectionString, userID, password, options, status);
     if (status == esCancel) throw EDatabaseError(QStringLiteral("用户取消了登录，没有连接数据源"));
 
+    if (OnConnectWait && (kind == TProviderKind::Odbc || kind == TProviderKind::PostgreSQL)) {
+        // A server that does not answer keeps the probe waiting, not the caller.
+        const provider::TConnectProbe probe(kind, providerName, cs, userID, password);
+        if (!OnConnectWait([&probe] { return probe.Finished(); }))
+            throw EDatabaseError(QString::fromUtf8(kConnectCancelledMessage));
+        if (!probe.Error().isEmpty()) throw EDatabaseError(probe.Error());
+    }
     const QString qtName = NextQtConnectionName();
     provider::Open(kind, providerName, cs, userID, password, qtName);
     m_qtName = qtName;

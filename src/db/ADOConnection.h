@@ -30,6 +30,8 @@ enum TConnectOption : int { coConnectUnspecified = -1, coAsyncConnect = 16 };
 
 enum class TProviderKind { SQLite, Odbc, PostgreSQL, Unknown };
 
+inline constexpr char kConnectCancelledMessage[] = "用户取消了连接，没有连接数据源";
+
 // Where a connection string comes from. The application (its code, the
 // command line, the user's own choice in the data-link prompt) may use every
 // form ODBC knows. A document (a template, a designer state text) may name
@@ -82,6 +84,16 @@ public:
     void Close();
 
     TWillConnectEvent OnWillConnect;
+
+    // Waits while a connection attempt runs on another thread: `finished`
+    // tells whether it is over. Returns false when the user gave up waiting.
+    using TConnectWait = std::function<bool(const std::function<bool()>& finished)>;
+    // Set by a user interface: Open then first tries a database server (ODBC,
+    // PostgreSQL) with a probe connection of the same parameters on a worker
+    // thread and waits for it through this function, so that its event loop
+    // keeps running; a wait given up fails with kConnectCancelledMessage.
+    // Unset, Open blocks until the server answers or the timeout expires.
+    TConnectWait OnConnectWait;
 
     // Names of the tables and views, system tables included when asked.
     // Connects first when needed. Throws EDatabaseError on failure.

@@ -101,6 +101,8 @@ int TFrm_Quillary::ChangeCSN(const QString& connectionString, TConnectionOrigin 
     const bool persist = TQuillaryDialog::PersistsSecurityInfo(connectionString);
     TQuillaryDialog* dialog = m_dialog;
     dialog->LoginAsked = false;
+    dialog->ConnectCancelled = false;
+    connection->OnConnectWait = dialog->ConnectWaitHandler();
     try {
         if (!persist) {
             dialog->LoginCancelled = false;
@@ -108,8 +110,10 @@ int TFrm_Quillary::ChangeCSN(const QString& connectionString, TConnectionOrigin 
         }
         connection->SetConnected(true);
     } catch (const EDatabaseError& e) {
-        // Without a stored login the reason shows only when the string
-        // failed before anybody was asked for one.
+        // Given up by the user: nothing to report. Without a stored login the
+        // reason shows only when the string failed before anybody was asked
+        // for one.
+        if (dialog->ConnectCancelled) return -1;
         if (persist || !dialog->LoginAsked)
             Ui().MessageBox(QString::fromUtf8(kConnectFailedMessage) + e.Message(),
                             QStringLiteral("提示"));

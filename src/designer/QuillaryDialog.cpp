@@ -109,6 +109,14 @@ TADOConnection::TWillConnectEvent TQuillaryDialog::LoginHandler() {
     };
 }
 
+TADOConnection::TConnectWait TQuillaryDialog::ConnectWaitHandler() {
+    return [self = QPointer<TQuillaryDialog>(this)](const std::function<bool()>& finished) {
+        const bool waited = Ui().WaitWithProgress(QStringLiteral("正在连接数据源…"), finished);
+        if (!waited && self) self->ConnectCancelled = true;
+        return waited;
+    };
+}
+
 bool TQuillaryDialog::PersistsSecurityInfo(const QString& connectionString) {
     return GetProperty(connectionString, QStringLiteral("PERSIST SECURITY INFO")).toLower() ==
            QLatin1String("true");
@@ -118,7 +126,16 @@ bool TQuillaryDialog::Connect() {
     TADOConnection* connection = GetConn();
     LoginCancelled = false;
     LoginAsked = false;
+    ConnectCancelled = false;
     const auto withLogin = LoginHandler();
+    // The window stays responsive while a server is tried; the connection
+    // (perhaps the application's) keeps its own wait afterwards.
+    struct TWaitScope {
+        TADOConnection* Connection;
+        TADOConnection::TConnectWait Previous;
+        ~TWaitScope() { Connection->OnConnectWait = Previous; }
+    } waitScope{connection, connection->OnConnectWait};
+    connection->OnConnectWait = ConnectWaitHandler();
     try {
         if (PersistsSecurityInfo(GetCSN())) {
             // Try silently with the stored login first; ask only when that fails.
@@ -127,6 +144,7 @@ bool TQuillaryDialog::Connect() {
                 connection->SetConnected(true);
                 return true;
             } catch (const EDatabaseError&) {
+                if (ConnectCancelled) throw;
                 connection->OnWillConnect = withLogin;
                 connection->SetConnected(true);
             }
@@ -136,7 +154,7 @@ bool TQuillaryDialog::Connect() {
         }
         return true;
     } catch (const EDatabaseError& e) {
-        if (!LoginCancelled)
+        if (!LoginCancelled && !ConnectCancelled)
             Ui().MessageBox(QString::fromUtf8(kConnectFailedMessage) +
                                 (LoginAsked ? QString() : e.Message()),
                             QStringLiteral("提示"), TMsgButtons::Ok);

@@ -59,6 +59,10 @@ public:
     TADOConnection::TWillConnectEvent LoginHandler();
     // Whether `connectionString` says "Persist Security Info=true" (any case).
     static bool PersistsSecurityInfo(const QString& connectionString);
+    // A connection's wait for a server through the user-interaction service:
+    // "正在连接数据源…" with 取消 once it takes half a second. Giving up sets
+    // ConnectCancelled. Guarded like LoginHandler.
+    TADOConnection::TConnectWait ConnectWaitHandler();
 
     // The open designer form, null while Execute is not running.
     TFrm_Quillary* Form() const;
@@ -94,6 +98,9 @@ public:
     // failure before it (a refused or malformed string) is reported with
     // its reason.
     bool LoginAsked = false;
+    // Whether the user gave up waiting for the last connection attempt; like
+    // a cancelled login, no failure message follows.
+    bool ConnectCancelled = false;
 
     // Stream defaults of the published properties (the constructor's
     // geometry differs on purpose, so that the geometry is always stored).
