@@ -54,7 +54,7 @@ void TADOConnection::SetConnectionString(const QString& connectionString,
 const TConnectionString& TADOConnection::Effective() const {
     if (!m_resolved) {
         m_effective = TConnectionString();
-        m_resolveError.clear();
+        m_resolveError.reset();
         try {
             m_effective = Resolve();
         } catch (const EDatabaseError& e) {
@@ -62,7 +62,7 @@ const TConnectionString& TADOConnection::Effective() const {
         }
         m_resolved = true;
     }
-    if (!m_resolveError.isEmpty()) throw EDatabaseError(m_resolveError);
+    if (m_resolveError) throw EDatabaseError(*m_resolveError);
     return m_effective;
 }
 

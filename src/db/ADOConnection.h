@@ -13,6 +13,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 namespace quillary {
 
@@ -116,7 +117,7 @@ private:
     TConnectionOrigin m_origin = TConnectionOrigin::Application;
     mutable bool m_resolved = false;
     mutable TConnectionString m_effective;
-    mutable QString m_resolveError;
+    mutable std::optional<QString> m_resolveError;
     QString m_qtName;
     TProviderKind m_openKind = TProviderKind::Unknown;
     bool m_loginPrompt = true;
