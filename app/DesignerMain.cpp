@@ -106,18 +106,21 @@ bool ConnectUnattended(TADOConnection& connection, const QString& connectionStri
         err << "quillary: " << error << Qt::endl;
         return false;
     }
-    if (!IsFileDatabase(connectionString) &&
+    connection.SetLoginPrompt(false);
+    connection.SetConnectionString(connectionString);
+    // A database server asks for a login; ODBC drivers such as SQLite's
+    // need none and are tried, and a provider that cannot be opened here
+    // is named by the attempt.
+    if (connection.ProviderKind() == TProviderKind::PostgreSQL &&
         !TQuillaryDialog::PersistsSecurityInfo(connectionString) &&
         parsed.Value({"Password", "PWD"}).isEmpty()) {
-        err << "quillary: the data source asks for a user name and password, and there is nobody "
-               "to answer; put \"Persist Security Info=True;User ID=...;Password=...\" into the "
-               "connection string"
+        err << "quillary: " << connection.Provider()
+            << " 数据源需要用户名和口令，而这里没有人可以回答；请在连接字符串中写上"
+               "“Persist Security Info=True;User ID=...;Password=...”"
             << Qt::endl;
         return false;
     }
-    connection.SetLoginPrompt(false);
     try {
-        connection.SetConnectionString(connectionString);
         connection.Open();
         return true;
     } catch (const EDatabaseError& e) {
@@ -235,8 +238,7 @@ int RunDesigner(int argc, char* argv[]) {
         const QString path = DefaultSampleDatabasePath();
         QString error;
         if (!EnsureSampleDatabase(path, &error)) {
-            err << "quillary: cannot build the sample database " << path << ": " << error
-                << Qt::endl;
+            err << "quillary: 无法建立示例数据库“" << path << "”：" << error << Qt::endl;
             return 1;
         }
         connectionString = SqliteConnectionString(path);
@@ -268,12 +270,12 @@ int RunDesigner(int argc, char* argv[]) {
         dialog.Execute();
         SetUi(previous);
         if (!ui.Saved) {
-            err << "quillary: could not save the picture " << screenshot << Qt::endl;
+            err << "quillary: 无法保存设计器窗口的图片“" << screenshot << "”" << Qt::endl;
             return 1;
         }
         if (!parser.isSet(screenshotOption))
-            out << "No display found: the designer was shown offscreen on " << connectionString
-                << Qt::endl;
+            out << "No display found: the designer was shown offscreen on "
+                << TConnectionString::Masked(connectionString) << Qt::endl;
         out << "Picture of the designer window saved to "
             << QFileInfo(screenshot).absoluteFilePath() << Qt::endl;
         return 0;

@@ -36,6 +36,21 @@ void RunConnectionInput(const std::uint8_t* data, std::size_t size) {
             Fail("a written connection string reads back differently", text);
         for (const auto& [key, value] : cs.Items())
             if (cs.Value(key) != value) Fail("an item cannot be looked up under its key", text);
+        // A masked string has the same keys, and no password but "***".
+        TConnectionString masked;
+        if (!TConnectionString::TryParse(TConnectionString::Masked(text), masked))
+            Fail("a masked connection string does not parse", text);
+        if (masked.Items().size() != cs.Items().size()) Fail("masking changes the keys", text);
+        for (const char* key : {"Password", "PWD"})
+            if (cs.Contains(QString::fromLatin1(key)) &&
+                masked.Value(QString::fromLatin1(key)) != QLatin1String("***"))
+                Fail("a password shows through the mask", text);
+        // What is stored keeps a password only when the string says so.
+        const QString stored = TConnectionString::ForStorage(text);
+        if (!cs.PersistsSecurityInfo() && TConnectionString::HoldsPassword(stored))
+            Fail("a stored copy keeps a password it may not", text);
+        if (cs.PersistsSecurityInfo() && stored != text)
+            Fail("a string that may keep its password is stored changed", text);
     } else {
         if (error.isEmpty() || !cs.IsEmpty())
             Fail("a refused string gives no reason or keeps items", text);
@@ -46,13 +61,16 @@ void RunConnectionInput(const std::uint8_t* data, std::size_t size) {
         }
     }
 
-    // Reading properties never raises, whatever the text.
-    TADOConnection connection(text);
-    (void)connection.Provider();
-    (void)connection.ProviderKind();
-    for (const char* name :
-         {"Data Source", "User ID", "Password", "Initial Catalog", "Provider", "X"})
-        (void)connection.PropertyValue(QString::fromLatin1(name));
+    // Reading properties never raises, whatever the text and its origin.
+    for (const TConnectionOrigin origin :
+         {TConnectionOrigin::Application, TConnectionOrigin::Document}) {
+        TADOConnection connection(text, origin);
+        (void)connection.Provider();
+        (void)connection.ProviderKind();
+        for (const char* name :
+             {"Data Source", "User ID", "Password", "Initial Catalog", "Provider", "X"})
+            (void)connection.PropertyValue(QString::fromLatin1(name));
+    }
 }
 
 } // namespace quillary::fuzz

@@ -1,5 +1,6 @@
 #include "db/ADOConnection.h"
 #include "db/ADOQuery.h"
+#include "db/ConnectProbe.h"
 #include "db/ConnectionString.h"
 #include "db/DatabaseError.h"
 #include "db/Dialect.h"
@@ -33,8 +34,8 @@ bool IsDataLinkString(const QString& text) {
 
 TADOConnection::TADOConnection() = default;
 
-TADOConnection::TADOConnection(const QString& connectionString)
-    : m_connectionString(connectionString) {}
+TADOConnection::TADOConnection(const QString& connectionString, TConnectionOrigin origin)
+    : m_connectionString(connectionString), m_origin(origin) {}
 
 TADOConnection::~TADOConnection() {
     Close();
@@ -43,14 +44,36 @@ TADOConnection::~TADOConnection() {
         query->ConnectionGone();
 }
 
-void TADOConnection::SetConnectionString(const QString& connectionString) {
+void TADOConnection::SetConnectionString(const QString& connectionString,
+                                         TConnectionOrigin origin) {
     if (m_connected) Close();
     m_connectionString = connectionString;
+    m_origin = origin;
+    m_resolved = false;
     m_dialect.reset();
 }
 
-TConnectionString TADOConnection::Effective() const {
-    if (!IsDataLinkString(m_connectionString)) return TConnectionString::Parse(m_connectionString);
+const TConnectionString& TADOConnection::Effective() const {
+    if (!m_resolved) {
+        m_effective = TConnectionString();
+        m_resolveError.reset();
+        try {
+            m_effective = Resolve();
+        } catch (const EDatabaseError& e) {
+            m_resolveError = e.Message();
+        }
+        m_resolved = true;
+    }
+    if (m_resolveError) throw EDatabaseError(*m_resolveError);
+    return m_effective;
+}
+
+TConnectionString TADOConnection::Resolve() const {
+    if (!IsDataLinkString(m_connectionString)) {
+        TConnectionString cs = TConnectionString::Parse(m_connectionString);
+        if (m_origin == TConnectionOrigin::Document) provider::CheckDocumentString(cs);
+        return cs;
+    }
     const TConnectionString outer = TConnectionString::Parse(m_connectionString);
     const QString file = outer.Value("File Name");
     QString error;
@@ -61,18 +84,21 @@ TConnectionString TADOConnection::Effective() const {
     if (IsDataLinkString(stored))
         throw EDatabaseError(
             QStringLiteral("数据链接文件“%1”中的连接字符串又指向一个数据链接文件：%2")
-                .arg(file, stored.trimmed()));
+                .arg(file, TConnectionString::Masked(stored.trimmed())));
     try {
-        return TConnectionString::Parse(stored);
+        // Whoever hands us the file's name, its text is a document.
+        TConnectionString cs = TConnectionString::Parse(stored);
+        provider::CheckDocumentString(cs);
+        return cs;
     } catch (const EDatabaseError& e) {
         throw EDatabaseError(QStringLiteral("数据链接文件“%1”中的%2").arg(file, e.Message()));
     }
 }
 
 QString TADOConnection::Provider() const {
-    TConnectionString cs;
+    const TConnectionString* cs = nullptr;
     try {
-        cs = Effective();
+        cs = &Effective();
     } catch (const EDatabaseError&) {
         // Unreadable text: report what a plain look-up finds.
         const qsizetype at =
@@ -82,7 +108,7 @@ QString TADOConnection::Provider() const {
         const qsizetype end = m_connectionString.indexOf(QLatin1Char(';'), start);
         return m_connectionString.mid(start, end < 0 ? -1 : end - start).trimmed();
     }
-    const QString provider = cs.Value("Provider");
+    const QString provider = cs->Value("Provider");
     return provider.isEmpty() ? QStringLiteral("MSDASQL") : provider;
 }
 
@@ -91,12 +117,13 @@ TProviderKind TADOConnection::ProviderKind() const {
 }
 
 QString TADOConnection::PropertyValue(const QString& name) const {
-    TConnectionString cs;
+    const TConnectionString* parsed = nullptr;
     try {
-        cs = Effective();
+        parsed = &Effective();
     } catch (const EDatabaseError&) {
         return {};
     }
+    const TConnectionString& cs = *parsed;
     const QString key = name.trimmed();
     if (key.compare(QLatin1String("Provider"), Qt::CaseInsensitive) == 0) return Provider();
     if (key.compare(QLatin1String("Data Source"), Qt::CaseInsensitive) == 0) {
@@ -122,6 +149,8 @@ void TADOConnection::SetConnected(bool value) {
 
 void TADOConnection::Open() {
     if (m_connected) return;
+    // A data-link file is read again for every connection, and once only.
+    if (IsDataLinkString(m_connectionString)) m_resolved = false;
     const TConnectionString cs = Effective();
     if (cs.IsEmpty())
         throw EDatabaseError(QStringLiteral("连接字符串是空的：没有指明要连接的数据源"));
@@ -135,6 +164,13 @@ void TADOConnection::Open() {
     if (OnWillConnect) OnWillConnect(this, m_connectionString, userID, password, options, status);
     if (status == esCancel) throw EDatabaseError(QStringLiteral("用户取消了登录，没有连接数据源"));
 
+    if (OnConnectWait && (kind == TProviderKind::Odbc || kind == TProviderKind::PostgreSQL)) {
+        // A server that does not answer keeps the probe waiting, not the caller.
+        const provider::TConnectProbe probe(kind, providerName, cs, userID, password);
+        if (!OnConnectWait([&probe] { return probe.Finished(); }))
+            throw EDatabaseError(QString::fromUtf8(kConnectCancelledMessage));
+        if (!probe.Error().isEmpty()) throw EDatabaseError(probe.Error());
+    }
     const QString qtName = NextQtConnectionName();
     provider::Open(kind, providerName, cs, userID, password, qtName);
     m_qtName = qtName;

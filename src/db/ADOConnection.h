@@ -7,6 +7,7 @@
 // Any other provider is reported by Provider() but cannot be opened.
 // A string "File Name=<path>" reads the connection string from a data-link file.
 
+#include "db/ConnectionString.h"
 #include "sqltext/SqlDialect.h"
 
 #include <QList>
@@ -18,7 +19,6 @@
 namespace quillary {
 
 class TADOQuery;
-class TConnectionString;
 
 enum TEventStatus : int {
     esOK = 0,
@@ -32,6 +32,15 @@ enum TConnectOption : int { coConnectUnspecified = -1, coAsyncConnect = 16 };
 
 enum class TProviderKind { SQLite, Odbc, PostgreSQL, Unknown };
 
+inline constexpr char kConnectCancelledMessage[] = "用户取消了连接，没有连接数据源";
+
+// Where a connection string comes from. The application (its code, the
+// command line, the user's own choice in the data-link prompt) may use every
+// form ODBC knows. A document (a template, a designer state text) may name
+// ODBC drivers only by their registered names and may not point ODBC at
+// files; the text of a data-link file is always held to that rule.
+enum class TConnectionOrigin { Application, Document };
+
 class TADOConnection {
 public:
     // Called before every connection attempt with the connection string and,
@@ -43,14 +52,17 @@ public:
         QString& password, int& connectOptions, TEventStatus& eventStatus)>;
 
     TADOConnection();
-    explicit TADOConnection(const QString& connectionString);
+    explicit TADOConnection(const QString& connectionString,
+                            TConnectionOrigin origin = TConnectionOrigin::Application);
     ~TADOConnection();
     TADOConnection(const TADOConnection&) = delete;
     TADOConnection& operator=(const TADOConnection&) = delete;
 
     QString ConnectionString() const { return m_connectionString; }
     // An open connection is closed first.
-    void SetConnectionString(const QString& connectionString);
+    void SetConnectionString(const QString& connectionString,
+                             TConnectionOrigin origin = TConnectionOrigin::Application);
+    TConnectionOrigin Origin() const { return m_origin; }
 
     // How the data source writes names and reads quotes (by its provider and
     // driver); kept until the connection string changes.
@@ -79,6 +91,16 @@ public:
 
     TWillConnectEvent OnWillConnect;
 
+    // Waits while a connection attempt runs on another thread: `finished`
+    // tells whether it is over. Returns false when the user gave up waiting.
+    using TConnectWait = std::function<bool(const std::function<bool()>& finished)>;
+    // Set by a user interface: Open then first tries a database server (ODBC,
+    // PostgreSQL) with a probe connection of the same parameters on a worker
+    // thread and waits for it through this function, so that its event loop
+    // keeps running; a wait given up fails with kConnectCancelledMessage.
+    // Unset, Open blocks until the server answers or the timeout expires.
+    TConnectWait OnConnectWait;
+
     // Names of the tables and views, system tables included when asked, each
     // as statements write it (quoted where the name needs it). Connects
     // first when needed. Throws EDatabaseError on failure.
@@ -97,11 +119,17 @@ private:
     void BeginReadOnly();
     void EndReadOnly();
     void EndReadOnlyRuns();
-    // The connection string with a data-link file resolved; throws when the
-    // file cannot be read or the text is malformed.
-    TConnectionString Effective() const;
+    // The connection string with a data-link file resolved, read once and
+    // kept until the string changes or the next Open; throws when the file
+    // cannot be read, the text is malformed or names what its origin may not.
+    const TConnectionString& Effective() const;
+    TConnectionString Resolve() const;
 
     QString m_connectionString;
+    TConnectionOrigin m_origin = TConnectionOrigin::Application;
+    mutable bool m_resolved = false;
+    mutable TConnectionString m_effective;
+    mutable std::optional<QString> m_resolveError;
     QString m_qtName;
     TProviderKind m_openKind = TProviderKind::Unknown;
     bool m_loginPrompt = true;

@@ -1,7 +1,7 @@
 #include "db/ConnectionString.h"
 #include "db/DatabaseError.h"
 
-#include <QSet>
+#include <QRegularExpression>
 
 namespace quillary {
 
@@ -12,20 +12,34 @@ bool IsBlank(QChar c) {
            c == QLatin1Char('\n');
 }
 
+bool IsPasswordKey(const QString& key) {
+    return key.compare(QLatin1String("Password"), Qt::CaseInsensitive) == 0 ||
+           key.compare(QLatin1String("PWD"), Qt::CaseInsensitive) == 0;
+}
+
+bool IsExtendedPropertiesKey(const QString& key) {
+    return key.compare(QLatin1String("Extended Properties"), Qt::CaseInsensitive) == 0;
+}
+
+// A password key of text that does not parse, and what follows it up to the
+// next ";".
+const QRegularExpression& LoosePassword() {
+    static const QRegularExpression re(QStringLiteral("((?:^|;)\\s*(?:password|pwd)\\s*=)[^;]*"),
+                                       QRegularExpression::CaseInsensitiveOption);
+    return re;
+}
+
 } // namespace
 
-bool TConnectionString::TryParse(const QString& text, TConnectionString& result, QString* error) {
-    result.m_items.clear();
+bool TConnectionString::Tokenize(const QString& text, QList<TToken>& tokens, QString* error) {
+    tokens.clear();
     const QStringView s(text);
     const qsizetype n = s.size();
     qsizetype i = 0;
-    // The keys met so far, case folded: one look-up per key keeps a string of
-    // a hundred thousand keys linear.
-    QSet<QString> seen;
     auto fail = [&](const QString& reason) {
         if (error)
             *error = QStringLiteral("连接字符串有误（第 %1 个字符）：%2").arg(i + 1).arg(reason);
-        result.m_items.clear();
+        tokens.clear();
         return false;
     };
 
@@ -33,6 +47,8 @@ bool TConnectionString::TryParse(const QString& text, TConnectionString& result,
         while (i < n && (IsBlank(s[i]) || s[i] == QLatin1Char(';')))
             ++i;
         if (i >= n) break;
+        TToken token;
+        token.Start = i;
 
         // Key, up to a single "=" ("==" is a literal "="); copied in runs.
         QString key;
@@ -67,6 +83,7 @@ bool TConnectionString::TryParse(const QString& text, TConnectionString& result,
             const QChar open = s[i];
             const QChar close = open == QLatin1Char('{') ? QLatin1Char('}') : open;
             const qsizetype start = i;
+            token.ValueStart = i;
             ++i;
             run = i;
             bool closed = false;
@@ -91,6 +108,7 @@ bool TConnectionString::TryParse(const QString& text, TConnectionString& result,
                 return fail(QStringLiteral("“%1”的值以 %2 开头，却没有结束的 %3")
                                 .arg(key, QString(open), QString(close)));
             }
+            token.ValueEnd = i;
             while (i < n && IsBlank(s[i]))
                 ++i;
             if (i < n && s[i] != QLatin1Char(';'))
@@ -99,13 +117,33 @@ bool TConnectionString::TryParse(const QString& text, TConnectionString& result,
             const qsizetype start = i;
             while (i < n && s[i] != QLatin1Char(';'))
                 ++i;
-            value = s.sliced(start, i - start).trimmed().toString();
+            const QStringView raw = s.sliced(start, i - start);
+            const QStringView trimmed = raw.trimmed();
+            value = trimmed.toString();
+            token.ValueStart = trimmed.isEmpty() ? start : start + (trimmed.data() - raw.data());
+            token.ValueEnd = token.ValueStart + trimmed.size();
         }
-        const QString folded = key.toCaseFolded();
-        if (!seen.contains(folded)) {
-            seen.insert(folded);
-            result.m_items.append({key, value});
-        }
+        if (i < n) ++i; // the ";"
+        token.End = i;
+        token.Key = std::move(key);
+        token.Value = std::move(value);
+        tokens.append(std::move(token));
+    }
+    return true;
+}
+
+bool TConnectionString::TryParse(const QString& text, TConnectionString& result, QString* error) {
+    result.m_items.clear();
+    result.m_index.clear();
+    QList<TToken> tokens;
+    if (!Tokenize(text, tokens, error)) return false;
+    result.m_items.reserve(tokens.size());
+    for (TToken& token : tokens) {
+        // When a key appears twice, the first occurrence counts.
+        const QString folded = token.Key.toCaseFolded();
+        if (result.m_index.contains(folded)) continue;
+        result.m_index.insert(folded, result.m_items.size());
+        result.m_items.append({std::move(token.Key), std::move(token.Value)});
     }
     return true;
 }
@@ -118,37 +156,44 @@ TConnectionString TConnectionString::Parse(const QString& text) {
 }
 
 bool TConnectionString::Contains(const QString& key) const {
-    for (const TItem& item : m_items)
-        if (item.first.compare(key, Qt::CaseInsensitive) == 0) return true;
-    return false;
+    return m_index.contains(key.toCaseFolded());
 }
 
 QString TConnectionString::Value(const QString& key) const {
-    for (const TItem& item : m_items)
-        if (item.first.compare(key, Qt::CaseInsensitive) == 0) return item.second;
-    return {};
+    const auto at = m_index.constFind(key.toCaseFolded());
+    return at == m_index.cend() ? QString() : m_items[*at].second;
 }
 
 QString TConnectionString::Value(std::initializer_list<const char*> keys) const {
     for (const char* key : keys) {
-        const QString k = QString::fromLatin1(key);
-        if (Contains(k)) return Value(k);
+        const auto at = m_index.constFind(QString::fromLatin1(key).toCaseFolded());
+        if (at != m_index.cend()) return m_items[*at].second;
     }
     return {};
 }
 
 void TConnectionString::Set(const QString& key, const QString& value) {
-    for (TItem& item : m_items)
-        if (item.first.compare(key, Qt::CaseInsensitive) == 0) {
-            item.second = value;
-            return;
-        }
+    const QString folded = key.toCaseFolded();
+    const auto at = m_index.constFind(folded);
+    if (at != m_index.cend()) {
+        m_items[*at].second = value;
+        return;
+    }
+    m_index.insert(folded, m_items.size());
     m_items.append({key, value});
 }
 
 void TConnectionString::Remove(const QString& key) {
+    if (!Contains(key)) return;
     m_items.removeIf(
         [&](const TItem& item) { return item.first.compare(key, Qt::CaseInsensitive) == 0; });
+    Reindex();
+}
+
+void TConnectionString::Reindex() {
+    m_index.clear();
+    for (qsizetype i = 0; i < m_items.size(); ++i)
+        m_index.insert(m_items[i].first.toCaseFolded(), i);
 }
 
 QString TConnectionString::QuoteValue(const QString& value) {
@@ -173,6 +218,76 @@ QString TConnectionString::ToString() const {
         parts << key + QLatin1Char('=') + QuoteValue(item.second);
     }
     return parts.join(QLatin1Char(';'));
+}
+
+bool TConnectionString::PersistsSecurityInfo() const {
+    return Value(QStringLiteral("Persist Security Info"))
+               .trimmed()
+               .compare(QLatin1String("True"), Qt::CaseInsensitive) == 0;
+}
+
+QString TConnectionString::Masked(const QString& text) {
+    QList<TToken> tokens;
+    if (!Tokenize(text, tokens, nullptr)) {
+        QString masked = text;
+        return masked.replace(LoosePassword(), QStringLiteral("\\1***"));
+    }
+    QString masked = text;
+    // From the end, so that the positions before stay valid.
+    for (auto token = tokens.crbegin(); token != tokens.crend(); ++token) {
+        QString replacement;
+        if (IsPasswordKey(token->Key)) {
+            replacement = QStringLiteral("***");
+        } else if (IsExtendedPropertiesKey(token->Key)) {
+            const QString inner = Masked(token->Value);
+            if (inner == token->Value) continue;
+            replacement = QuoteValue(inner);
+        } else {
+            continue;
+        }
+        masked.replace(token->ValueStart, token->ValueEnd - token->ValueStart, replacement);
+    }
+    return masked;
+}
+
+QString TConnectionString::ForStorage(const QString& text) {
+    QList<TToken> tokens;
+    if (!Tokenize(text, tokens, nullptr)) {
+        QString kept = text;
+        kept.remove(LoosePassword());
+        // A password that came first leaves its separator behind.
+        if (kept.startsWith(QLatin1Char(';')) && !text.startsWith(QLatin1Char(';')))
+            kept.remove(0, 1);
+        return kept;
+    }
+    TConnectionString parsed;
+    TryParse(text, parsed);
+    if (parsed.PersistsSecurityInfo()) return text;
+    QString kept = text;
+    for (auto token = tokens.crbegin(); token != tokens.crend(); ++token) {
+        if (IsPasswordKey(token->Key)) {
+            kept.remove(token->Start, token->End - token->Start);
+        } else if (IsExtendedPropertiesKey(token->Key)) {
+            const QString inner = ForStorage(token->Value);
+            if (inner != token->Value)
+                kept.replace(token->ValueStart, token->ValueEnd - token->ValueStart,
+                             QuoteValue(inner));
+        }
+    }
+    // A password that was the last item leaves its separator behind.
+    while (kept.endsWith(QLatin1Char(';')) && !text.endsWith(QLatin1Char(';')))
+        kept.chop(1);
+    return kept;
+}
+
+bool TConnectionString::HoldsPassword(const QString& text) {
+    QList<TToken> tokens;
+    if (!Tokenize(text, tokens, nullptr)) return LoosePassword().match(text).hasMatch();
+    for (const TToken& token : tokens) {
+        if (IsPasswordKey(token.Key) && !token.Value.isEmpty()) return true;
+        if (IsExtendedPropertiesKey(token.Key) && HoldsPassword(token.Value)) return true;
+    }
+    return false;
 }
 
 } // namespace quillary

@@ -6,6 +6,7 @@
 // braces; otherwise it runs to the next ";" and loses its outer blanks.
 // When a key appears twice, the first occurrence counts.
 
+#include <QHash>
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -39,8 +40,37 @@ public:
     QString ToString() const;
     static QString QuoteValue(const QString& value);
 
+    // Whether "Persist Security Info" says True: only then may a stored copy
+    // of the string keep its password (ADO's meaning of the key).
+    bool PersistsSecurityInfo() const;
+
+    // `text` as it may be printed or shown: every value of "Password" and
+    // "PWD" (also inside "Extended Properties") reads "***". Malformed text is
+    // masked too, from each such key to the next ";".
+    static QString Masked(const QString& text);
+    // `text` as it may be kept in a file: without its passwords unless it
+    // says "Persist Security Info=True"; otherwise unchanged, letter for letter.
+    static QString ForStorage(const QString& text);
+    // Whether `text` carries a password that is not empty.
+    static bool HoldsPassword(const QString& text);
+
 private:
+    // One "key=value" of the text as written, duplicates included.
+    struct TToken {
+        QString Key;
+        QString Value;
+        qsizetype Start = 0;      // the key's first character
+        qsizetype ValueStart = 0; // the value as written, quotes included
+        qsizetype ValueEnd = 0;
+        qsizetype End = 0; // after the separator that follows, if any
+    };
+    static bool Tokenize(const QString& text, QList<TToken>& tokens, QString* error);
+    void Reindex();
+
     QList<TItem> m_items;
+    // Case-folded key -> position in m_items: look-ups stay cheap on strings
+    // of a hundred thousand keys.
+    QHash<QString, qsizetype> m_index;
 };
 
 } // namespace quillary

@@ -292,9 +292,16 @@ bool TDataLinkDialog::TestConnection() {
                                    int&, TEventStatus&) {
         if (password.isEmpty()) password = typedPassword;
     };
+    // The dialog stays responsive while a server is tried.
+    bool cancelled = false;
+    connection.OnConnectWait = [&](const std::function<bool()>& finished) {
+        cancelled = !Ui().WaitWithProgress(QStringLiteral("正在连接数据源…"), finished);
+        return !cancelled;
+    };
     try {
         connection.Open();
     } catch (const EDatabaseError& e) {
+        if (cancelled) return false; // the user gave up: no news for them
         Ui().MessageBox(QStringLiteral("测试连接失败:\n") + e.Message(),
                         QString::fromUtf8(kCaption), TMsgButtons::Ok, TMsgIcon::Warning);
         return false;

@@ -88,6 +88,16 @@ bool IsFileDatabaseOdbcDriver(const QString& driver) {
     return saysSqlite(ReadValue(ODBC_BOTH_DSN, name, QStringLiteral("Driver"), "odbcinst.ini"));
 }
 
+QStringList OdbcDriverNames() {
+    QByteArray buffer(kBufferSize, '\0');
+    if (!SQLGetInstalledDrivers(buffer.data(), WORD(buffer.size() - 1), nullptr)) return {};
+    // NUL-separated, ending with an empty name.
+    QStringList names;
+    for (const QByteArray& name : buffer.split('\0'))
+        if (!name.isEmpty() && name != "ODBC") names << QString::fromLocal8Bit(name);
+    return names;
+}
+
 QStringList OdbcDataSourceNames() {
     QStringList names;
     for (UWORD mode : {UWORD(ODBC_SYSTEM_DSN), UWORD(ODBC_USER_DSN)}) {

@@ -17,6 +17,10 @@ QString OdbcDriverOfDsn(const QString& dsn);
 // Every data source name of both stores, sorted, without duplicates.
 QStringList OdbcDataSourceNames();
 
+// The names of the drivers registered with unixODBC (the sections of
+// odbcinst.ini in $ODBCSYSINI, else /etc).
+QStringList OdbcDriverNames();
+
 // An entry of a data source's own section ("Driver", "Database", ...): the
 // system store's, else the user store's; empty when there is none.
 QString OdbcDsnValue(const QString& dsn, const QString& entry);

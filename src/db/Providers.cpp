@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -14,6 +15,7 @@
 #include <QSqlResult>
 #include <QUrl>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 Q_DECLARE_OPAQUE_POINTER(sqlite3*)
 Q_DECLARE_METATYPE(sqlite3*)
@@ -60,11 +62,18 @@ int ConnectTimeout(const TConnectionString& cs) {
     return seconds;
 }
 
-// A database file that must exist: nothing creates an empty one behind our back.
+// A database file that must exist: nothing creates an empty one behind our
+// back. Only a regular file (links followed) is a database: a device such
+// as /dev/zero would read as an empty one, a pipe would block.
 void RequireDatabaseFile(const QString& path, const QString& owner) {
-    const QFileInfo info(path);
-    if (!info.exists()) Fail(QStringLiteral("%1的数据库文件“%2”不存在").arg(owner, path));
-    if (info.isDir()) Fail(QStringLiteral("%1的数据库文件“%2”是一个文件夹").arg(owner, path));
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        Fail(QStringLiteral("%1的数据库文件“%2”不存在").arg(owner, path));
+    if (S_ISDIR(info.st_mode))
+        Fail(QStringLiteral("%1的数据库文件“%2”是一个文件夹").arg(owner, path));
+    if (!S_ISREG(info.st_mode))
+        Fail(QStringLiteral("%1的数据库文件“%2”不是普通文件（而是设备、管道或套接字）")
+                 .arg(owner, path));
 }
 
 sqlite3* SqliteHandle(const QString& qtName) {
@@ -175,6 +184,29 @@ void OpenOdbc(const TConnectionString& cs, const QString& user, const QString& p
                                      : QStringLiteral("ODBC 数据源“%1”").arg(dsn));
 }
 
+// A value in libpq's connection text: in single quotes, with "\\" and "'"
+// escaped by a backslash. Qt turns ";" into " " on the way, so none may be
+// inside.
+QString LibpqValue(const QString& value) {
+    Q_ASSERT(!value.contains(QLatin1Char(';')));
+    QString quoted = value;
+    quoted.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    quoted.replace(QLatin1Char('\''), QStringLiteral("\\'"));
+    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
+}
+
+// One of libpq's SSL modes (any letter case), else refused naming the key.
+QString SslMode(const QString& key, const QString& value) {
+    static const QStringList modes = {QStringLiteral("disable"),   QStringLiteral("allow"),
+                                      QStringLiteral("prefer"),    QStringLiteral("require"),
+                                      QStringLiteral("verify-ca"), QStringLiteral("verify-full")};
+    const QString mode = value.trimmed().toLower();
+    if (!modes.contains(mode))
+        Fail(QStringLiteral("连接字符串中“%1”的值“%2”不是 libpq 的 SSL 模式（%3 之一）")
+                 .arg(key, value, modes.join(QStringLiteral("、"))));
+    return mode;
+}
+
 void OpenPostgres(const TConnectionString& cs, const QString& user, const QString& password,
                   const QString& qtName) {
     QString host = cs.Value({"Data Source", "Server", "Host"});
@@ -201,16 +233,38 @@ void OpenPostgres(const TConnectionString& cs, const QString& user, const QStrin
     db.setDatabaseName(cs.Value({"Initial Catalog", "Database"}));
     db.setUserName(user);
     db.setPassword(password);
-    QString options =
-        QStringLiteral("connect_timeout=%1;application_name=Quillary").arg(ConnectTimeout(cs));
-    const QString sslMode = cs.Value({"SSL Mode", "sslmode"});
-    if (!sslMode.isEmpty()) options += QStringLiteral(";sslmode=") + sslMode;
-    db.setConnectOptions(options);
+    // Qt appends the options to libpq's connection text: every value goes in
+    // quotes, and only values we checked go there at all.
+    QStringList options = {
+        QStringLiteral("connect_timeout=") + LibpqValue(QString::number(ConnectTimeout(cs))),
+        QStringLiteral("application_name=") + LibpqValue(QStringLiteral("Quillary"))};
+    const QString sslKey = cs.Contains(QStringLiteral("SSL Mode")) ? QStringLiteral("SSL Mode")
+                                                                   : QStringLiteral("sslmode");
+    const QString sslMode = cs.Value(sslKey);
+    if (!sslMode.isEmpty())
+        options << QStringLiteral("sslmode=") + LibpqValue(SslMode(sslKey, sslMode));
+    db.setConnectOptions(options.join(QLatin1Char(';')));
     QString what = QStringLiteral("PostgreSQL 数据库“%1”").arg(db.databaseName());
     if (!host.isEmpty())
         what += QStringLiteral("（服务器 %1%2）")
                     .arg(host, portNumber > 0 ? QStringLiteral(":%1").arg(portNumber) : QString());
     OpenOrFail(db, what);
+}
+
+// ODBC keywords that make the driver manager or a driver read a file or load
+// a library: a file data source, one to be written, the SQLite driver's
+// extensions, the MySQL family's plug-in folder.
+const char* const kFileKeywords[] = {"FILEDSN", "SAVEFILE", "LoadExt", "PLUGIN_DIR"};
+
+// The key as the string spells it, for messages.
+QString KeyAsWritten(const TConnectionString& cs, const QString& key) {
+    for (const auto& item : cs.Items())
+        if (item.first.compare(key, Qt::CaseInsensitive) == 0) return item.first;
+    return key;
+}
+
+[[noreturn]] void RefuseFromDocument(const QString& key, const QString& reason) {
+    Fail(QStringLiteral("来自文档的连接字符串不能这样指明 ODBC 数据源：“%1”%2").arg(key, reason));
 }
 
 QStringList QueryColumn(const QString& qtName, const QString& sql) {
@@ -244,6 +298,51 @@ TProviderKind KindOf(const QString& providerName) {
     if (p.isEmpty() || is("MSDASQL") || is("ODBC")) return TProviderKind::Odbc;
     if (is("PostgreSQL") || is("PGSQL")) return TProviderKind::PostgreSQL;
     return TProviderKind::Unknown;
+}
+
+void CheckDocumentString(const TConnectionString& cs) {
+    if (KindOf(cs.Value("Provider")) != TProviderKind::Odbc) return;
+    const QString driver = cs.Value("Driver").trimmed();
+    if (cs.Contains(QStringLiteral("Driver"))) {
+        const QString key = KeyAsWritten(cs, QStringLiteral("Driver"));
+        // unixODBC loads a driver it does not know by name as a library file.
+        if (driver.contains(QLatin1Char('/')))
+            RefuseFromDocument(key, QStringLiteral("的值“%1”是文件路径；只能写在 unixODBC 中登记的"
+                                                   "驱动程序名称")
+                                        .arg(driver));
+        // The driver manager finds a registered name in any letter case.
+        if (!OdbcDriverNames().contains(driver, Qt::CaseInsensitive))
+            RefuseFromDocument(
+                key, QStringLiteral("的值“%1”不是在 unixODBC 中登记的驱动程序名称").arg(driver));
+    }
+    for (const char* keyword : kFileKeywords)
+        if (cs.Contains(QString::fromLatin1(keyword)))
+            RefuseFromDocument(KeyAsWritten(cs, QString::fromLatin1(keyword)),
+                               QStringLiteral("会让 ODBC 读写文件或载入程序库"));
+    // The data source name goes to ODBC bare: with "=" or ";" in it, Qt
+    // would hand it over as a whole connection string.
+    for (const char* key : {"DSN", "Data Source"}) {
+        const QString dsn = cs.Value(QString::fromLatin1(key));
+        if (dsn.contains(QLatin1Char('=')) || dsn.contains(QLatin1Char(';')) ||
+            dsn.contains(QLatin1Char('/')))
+            RefuseFromDocument(KeyAsWritten(cs, QString::fromLatin1(key)),
+                               QStringLiteral("的值“%1”不是数据源名称").arg(dsn));
+    }
+    // Keywords as the driver manager may read them, wherever they stand in
+    // the text: refused even where another reading would see a value.
+    static const QRegularExpression hidden(
+        QStringLiteral("(?:^|[;{}\\s])(DRIVER|FILEDSN|SAVEFILE|LoadExt|PLUGIN_DIR)\\s*="),
+        QRegularExpression::CaseInsensitiveOption);
+    const QString extended = cs.Value("Extended Properties");
+    if (const QRegularExpressionMatch m = hidden.match(extended); m.hasMatch())
+        RefuseFromDocument(
+            QStringLiteral("Extended Properties"),
+            QStringLiteral("里的“%1”会让 ODBC 载入驱动程序或读写文件").arg(m.captured(1)));
+    // Qt reads any text that holds ".dsn" as the name of a file data source.
+    for (const auto& [key, value] : cs.Items())
+        if (key.contains(QLatin1String(".dsn"), Qt::CaseInsensitive) ||
+            value.contains(QLatin1String(".dsn"), Qt::CaseInsensitive))
+            RefuseFromDocument(key, QStringLiteral("含有“.dsn”，会被当作文件数据源读取"));
 }
 
 void Open(TProviderKind kind, const QString& providerName, const TConnectionString& cs,

@@ -25,6 +25,14 @@ void Open(TProviderKind kind, const QString& providerName, const TConnectionStri
           const QString& user, const QString& password, const QString& qtName);
 void Close(const QString& qtName);
 
+// Refuses (EDatabaseError naming the key) what a connection string from a
+// document may not ask of ODBC: a driver named by anything but its name
+// registered with unixODBC, file data sources (FILEDSN, SAVEFILE, a name
+// that reads as "*.dsn"), a data source name that is itself a connection
+// string, and driver attributes that load libraries; also inside
+// "Extended Properties", which goes to ODBC as it is.
+void CheckDocumentString(const TConnectionString& cs);
+
 // The tables and views, each as its name parts (schema, name where the
 // database has schemas and the table is not on the search path).
 QList<QStringList> TableNames(TProviderKind kind, const QString& qtName, bool systemTables);

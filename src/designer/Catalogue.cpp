@@ -2,6 +2,7 @@
 // source and saving the connection string.
 #include "db/ADOConnection.h"
 #include "db/ADOQuery.h"
+#include "db/ConnectionString.h"
 #include "db/DataLinkPrompt.h"
 #include "db/DatabaseError.h"
 #include "db/Dialect.h"
@@ -116,12 +117,19 @@ void TFrm_Quillary::QuoteTableList() {
 }
 
 int TFrm_Quillary::ChangeCSN(const QString& connectionString) {
+    return ChangeCSN(connectionString, TConnectionOrigin::Application);
+}
+
+int TFrm_Quillary::ChangeCSN(const QString& connectionString, TConnectionOrigin origin) {
     if (m_dialog->GetCSN() == connectionString) return 0;
     auto connection = std::make_unique<TADOConnection>();
     connection->SetLoginPrompt(false);
-    connection->SetConnectionString(connectionString);
+    connection->SetConnectionString(connectionString, origin);
     const bool persist = TQuillaryDialog::PersistsSecurityInfo(connectionString);
     TQuillaryDialog* dialog = m_dialog;
+    dialog->LoginAsked = false;
+    dialog->ConnectCancelled = false;
+    connection->OnConnectWait = dialog->ConnectWaitHandler();
     try {
         if (!persist) {
             dialog->LoginCancelled = false;
@@ -129,7 +137,11 @@ int TFrm_Quillary::ChangeCSN(const QString& connectionString) {
         }
         connection->SetConnected(true);
     } catch (const EDatabaseError& e) {
-        if (persist)
+        // Given up by the user: nothing to report. Without a stored login the
+        // reason shows only when the string failed before anybody was asked
+        // for one.
+        if (dialog->ConnectCancelled) return -1;
+        if (persist || !dialog->LoginAsked)
             Ui().MessageBox(QString::fromUtf8(kConnectFailedMessage) + e.Message(),
                             QStringLiteral("提示"));
         else if (!dialog->LoginCancelled)
@@ -141,7 +153,7 @@ int TFrm_Quillary::ChangeCSN(const QString& connectionString) {
     ResQuery->SetConnection(nullptr);
     dialog->SetOwnConnection(nullptr);
     dialog->SetConnection(nullptr);
-    dialog->SetConnectionString(connectionString);
+    dialog->SetConnectionString(connectionString, origin);
     dialog->SetOwnConnection(std::move(connection));
 
     SetDSN(GetDataSourceType(dialog->GetConn()));
@@ -164,10 +176,14 @@ void TFrm_Quillary::TB_OPENSOURCEClick() {
 void TFrm_Quillary::TB_SaveCSNClick() {
     // The machine store when it can be written (not so for most users), else
     // the user's own; a store that cannot be written is skipped without a word.
+    // A password is kept only where the string allows it, owner-only.
     const QString key = QString::fromLatin1(kForgeKey);
     const QString value = QString::fromLatin1(kConnectionStringValue);
-    if (!TSettingsStore::WriteString(TSettingsScope::Machine, key, value, m_dialog->GetCSN()))
-        TSettingsStore::WriteString(TSettingsScope::User, key, value, m_dialog->GetCSN());
+    const QString stored = TConnectionString::ForStorage(m_dialog->GetCSN());
+    const TFileAccess access =
+        TConnectionString::HoldsPassword(stored) ? TFileAccess::OwnerOnly : TFileAccess::Shared;
+    if (!TSettingsStore::WriteString(TSettingsScope::Machine, key, value, stored, access))
+        TSettingsStore::WriteString(TSettingsScope::User, key, value, stored, access);
 }
 
 } // namespace quillary

@@ -1,6 +1,7 @@
 // The designer's files: SQL scripts saved and opened, and interface
 // templates (the state text of a design with the connection it was made on).
 #include "db/ADOConnection.h"
+#include "db/ConnectionString.h"
 #include "designer/Frm_Quillary.h"
 #include "designer/QuillaryDialog.h"
 #include "platform/TextFile.h"
@@ -43,6 +44,18 @@ QStringList Lines(const QString& text) {
     return lines;
 }
 
+// Bytes no text file holds: NUL and the other control characters but tab,
+// line ends and form feed, or what no encoding we read could decode.
+bool LooksBinary(const QString& text) {
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if ((u < 0x20 && u != u'\t' && u != u'\n' && u != u'\r' && u != u'\f') ||
+            c == QChar::ReplacementCharacter)
+            return true;
+    }
+    return false;
+}
+
 QString FileText(const QStringList& lines) {
     return lines.isEmpty() ? QString() : lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
@@ -80,13 +93,18 @@ void TFrm_Quillary::TB_SAVEClick() {
 
 void TFrm_Quillary::TB_SAVEModelClick() {
     TADOConnection* connection = m_dialog->GetConn();
-    const QStringList lines = TemplateLines(GetSQLSet(), connection ? connection->ConnectionString()
+    // The password goes along only where the string says it may be kept, and
+    // then nobody else may read the file.
+    const QString stored = TConnectionString::ForStorage(connection ? connection->ConnectionString()
                                                                     : m_dialog->GetCSN());
+    const QStringList lines = TemplateLines(GetSQLSet(), stored);
     const QString path = WithDefaultSuffix(
         Ui().SaveFileName(this, TB_SAVEModel->toolTip(), kTemplateSaveFilter, QString()), "tmb");
     if (path.isEmpty()) return;
     QString error;
-    if (!WriteTextFile(path, FileText(lines), &error))
+    if (!WriteTextFile(path, FileText(lines), &error,
+                       TConnectionString::HoldsPassword(stored) ? TFileAccess::OwnerOnly
+                                                                : TFileAccess::Shared))
         Ui().MessageBox(QStringLiteral("无法保存文件“") + path + QStringLiteral("”：") + error,
                         QStringLiteral("提示！"));
 }
@@ -96,12 +114,28 @@ void TFrm_Quillary::TB_OPENClick() {
         Ui().OpenFileName(this, TB_OPEN->toolTip(), kTemplateOpenFilter, QString());
     QString text;
     if (path.isEmpty() || !ReadFile(path, text)) return;
+    // A file that is not a template, or one whose connection line is
+    // damaged, is reported and changes nothing.
+    if (LooksBinary(text)) {
+        Ui().MessageBox(QStringLiteral("文件“%1”不是界面模板：它是二进制文件").arg(path),
+                        QStringLiteral("提示！"));
+        return;
+    }
     const QStringList lines = Lines(text);
-    m_dialog->SQLSet = lines;
     QString connectionString;
+    bool malformed = false;
+    const bool named = TemplateConnection(lines, connectionString, &malformed);
+    if (malformed) {
+        Ui().MessageBox(QStringLiteral("界面模板“%1”有误：[CONNECTION] 的下一行应以“CSN=”开头，"
+                                       "写明连接字符串")
+                            .arg(path),
+                        QStringLiteral("提示！"));
+        return;
+    }
+    m_dialog->SQLSet = lines;
     // A template that names no connection, or one that cannot be opened,
     // stays in the state text without being shown.
-    if (!TemplateConnection(lines, connectionString) || ChangeCSN(connectionString) < 0) return;
+    if (!named || ChangeCSN(connectionString, TConnectionOrigin::Document) < 0) return;
     m_dialog->SQLSet = lines; // a switch of connection emptied it
     SetSQLSet();
 }

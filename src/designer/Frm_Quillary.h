@@ -32,6 +32,7 @@ class QToolButton;
 namespace quillary {
 
 class TADOConnection;
+enum class TConnectionOrigin;
 class TADOQuery;
 class TADOQueryModel;
 class TQBArea;
@@ -85,6 +86,8 @@ public:
     void QuoteTableList();
     // 0: same string, nothing done; 1: switched; -1: connection failed.
     int ChangeCSN(const QString& connectionString);
+    // The same for a string from `origin` (a template's is a document's).
+    int ChangeCSN(const QString& connectionString, TConnectionOrigin origin);
     void TB_OPENSOURCEClick();
     void TB_SaveCSNClick();
 

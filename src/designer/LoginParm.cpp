@@ -1,4 +1,5 @@
 #include "designer/LoginParm.h"
+#include "db/ConnectionString.h"
 #include "designer/DesignerFont.h"
 #include "platform/UserInteraction.h"
 
@@ -117,7 +118,8 @@ bool GetLoginParm(QString& user, QString& password, const QString& connectionStr
     TForm2 form;
     form.Edit1->setText(user);
     form.Edit2->setText(password);
-    form.label3->setPlainText(connectionString);
+    // The "?" hint shows where the login goes, never a password.
+    form.label3->setPlainText(TConnectionString::Masked(connectionString));
     if (Ui().ShowModal(&form) != mrOk) return true;
     user = form.Edit1->text();
     password = form.Edit2->text();

@@ -47,18 +47,21 @@ void TQuillaryDialog::SetConnection(TADOConnection* connection) {
     m_connection = connection;
     SQL.clear();
     m_connectionString.clear();
+    m_connectionOrigin = TConnectionOrigin::Application;
     SetOwnConnection(nullptr);
 }
 
-void TQuillaryDialog::SetConnectionString(const QString& connectionString) {
+void TQuillaryDialog::SetConnectionString(const QString& connectionString,
+                                          TConnectionOrigin origin) {
     // The same text, in any letter case, changes nothing.
     if (connectionString.toLower() == m_connectionString.toLower()) return;
     m_connectionString = connectionString;
+    m_connectionOrigin = origin;
     SQL.clear();
     SQLSet.clear();
     if (m_ownConnection) {
         m_ownConnection->Close();
-        m_ownConnection->SetConnectionString(connectionString);
+        m_ownConnection->SetConnectionString(connectionString, origin);
     }
     // The external component is no longer used.
     m_connection = nullptr;
@@ -85,6 +88,7 @@ void TQuillaryDialog::ADOConnectionWillConnect(TADOConnection*, const QString& c
                                                QString& userID, QString& password, int&,
                                                TEventStatus& eventStatus) {
     LoginCancelled = false;
+    LoginAsked = true;
     QString user = GetProperty(connectionString, QStringLiteral("USER ID"));
     QString typedPassword;
     if (GetLoginParm(user, typedPassword, connectionString)) {
@@ -105,6 +109,14 @@ TADOConnection::TWillConnectEvent TQuillaryDialog::LoginHandler() {
     };
 }
 
+TADOConnection::TConnectWait TQuillaryDialog::ConnectWaitHandler() {
+    return [self = QPointer<TQuillaryDialog>(this)](const std::function<bool()>& finished) {
+        const bool waited = Ui().WaitWithProgress(QStringLiteral("正在连接数据源…"), finished);
+        if (!waited && self) self->ConnectCancelled = true;
+        return waited;
+    };
+}
+
 bool TQuillaryDialog::PersistsSecurityInfo(const QString& connectionString) {
     return GetProperty(connectionString, QStringLiteral("PERSIST SECURITY INFO")).toLower() ==
            QLatin1String("true");
@@ -113,7 +125,17 @@ bool TQuillaryDialog::PersistsSecurityInfo(const QString& connectionString) {
 bool TQuillaryDialog::Connect() {
     TADOConnection* connection = GetConn();
     LoginCancelled = false;
+    LoginAsked = false;
+    ConnectCancelled = false;
     const auto withLogin = LoginHandler();
+    // The window stays responsive while a server is tried; the connection
+    // (perhaps the application's) keeps its own wait afterwards.
+    struct TWaitScope {
+        TADOConnection* Connection;
+        TADOConnection::TConnectWait Previous;
+        ~TWaitScope() { Connection->OnConnectWait = Previous; }
+    } waitScope{connection, connection->OnConnectWait};
+    connection->OnConnectWait = ConnectWaitHandler();
     try {
         if (PersistsSecurityInfo(GetCSN())) {
             // Try silently with the stored login first; ask only when that fails.
@@ -122,6 +144,7 @@ bool TQuillaryDialog::Connect() {
                 connection->SetConnected(true);
                 return true;
             } catch (const EDatabaseError&) {
+                if (ConnectCancelled) throw;
                 connection->OnWillConnect = withLogin;
                 connection->SetConnected(true);
             }
@@ -130,10 +153,11 @@ bool TQuillaryDialog::Connect() {
             connection->SetConnected(true);
         }
         return true;
-    } catch (const EDatabaseError&) {
-        if (!LoginCancelled)
-            Ui().MessageBox(QString::fromUtf8(kConnectFailedMessage), QStringLiteral("提示"),
-                            TMsgButtons::Ok);
+    } catch (const EDatabaseError& e) {
+        if (!LoginCancelled && !ConnectCancelled)
+            Ui().MessageBox(QString::fromUtf8(kConnectFailedMessage) +
+                                (LoginAsked ? QString() : e.Message()),
+                            QStringLiteral("提示"), TMsgButtons::Ok);
         return false;
     }
 }
@@ -173,7 +197,8 @@ bool TQuillaryDialog::Execute() {
             else
                 m_connectionString = chosen;
         }
-        if (m_ownConnection) m_ownConnection->SetConnectionString(m_connectionString);
+        if (m_ownConnection)
+            m_ownConnection->SetConnectionString(m_connectionString, m_connectionOrigin);
         if (!GetCSN().isEmpty() && !Connect()) SetOwnConnection(nullptr);
     }
 

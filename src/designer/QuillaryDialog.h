@@ -38,8 +38,10 @@ public:
     void SetConnection(TADOConnection* connection);
     QString ConnectionString() const { return m_connectionString; }
     // A string that differs beyond letter case replaces the old one and clears
-    // SQL, SQLSet and the external connection.
-    void SetConnectionString(const QString& connectionString);
+    // SQL, SQLSet and the external connection. `origin` says who wrote it: the
+    // own connection holds a document's string to the rules for documents.
+    void SetConnectionString(const QString& connectionString,
+                             TConnectionOrigin origin = TConnectionOrigin::Application);
 
     // SQL split into lines (a scratch list owned by the component).
     const QStringList& GetSQLS();
@@ -57,6 +59,10 @@ public:
     TADOConnection::TWillConnectEvent LoginHandler();
     // Whether `connectionString` says "Persist Security Info=true" (any case).
     static bool PersistsSecurityInfo(const QString& connectionString);
+    // A connection's wait for a server through the user-interaction service:
+    // "正在连接数据源…" with 取消 once it takes half a second. Giving up sets
+    // ConnectCancelled. Guarded like LoginHandler.
+    TADOConnection::TConnectWait ConnectWaitHandler();
 
     // The open designer form, null while Execute is not running.
     TFrm_Quillary* Form() const;
@@ -91,6 +97,13 @@ public:
     // Run-time state.
     QString SavedSQL;
     bool LoginCancelled = false;
+    // Whether the login dialog was shown for the last connection attempt: a
+    // failure before it (a refused or malformed string) is reported with
+    // its reason.
+    bool LoginAsked = false;
+    // Whether the user gave up waiting for the last connection attempt; like
+    // a cancelled login, no failure message follows.
+    bool ConnectCancelled = false;
 
     // Stream defaults of the published properties (the constructor's
     // geometry differs on purpose, so that the geometry is always stored).
@@ -105,6 +118,7 @@ private:
     bool Connect();
 
     QString m_connectionString;
+    TConnectionOrigin m_connectionOrigin = TConnectionOrigin::Application;
     TADOConnection* m_connection = nullptr;
     std::unique_ptr<TADOConnection> m_ownConnection;
     QStringList m_sqls;

@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QProgressDialog>
 
 namespace quillary {
 
@@ -128,6 +129,23 @@ int TQtUserInteraction::ShowModal(QDialog* form) {
     // accept() ends with 1 (mrOk); reject() and the close box end with 0.
     const int result = form->exec();
     return result == QDialog::Rejected ? mrCancel : result;
+}
+
+bool TQtUserInteraction::WaitWithProgress(const QString& text,
+                                          const std::function<bool()>& finished) {
+    // The windows keep painting; what the user does meanwhile waits, so
+    // that nothing starts twice while an attempt that ends quickly runs.
+    if (WaitUntil(finished, kProgressDelayMs, QEventLoop::ExcludeUserInputEvents)) return true;
+    QProgressDialog dialog(text, QStringLiteral("取消"), 0, 0, ActiveParent());
+    dialog.setWindowTitle(QStringLiteral("提示"));
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.setAutoReset(false);
+    dialog.setAutoClose(false);
+    bool cancelled = false;
+    QObject::connect(&dialog, &QProgressDialog::canceled, &dialog, [&] { cancelled = true; });
+    dialog.show();
+    WaitUntil([&] { return cancelled || finished(); }, -1);
+    return !cancelled;
 }
 
 } // namespace quillary

@@ -23,6 +23,7 @@ public:
     QString SaveFileName(QWidget* parent, const QString& caption, const QString& filter,
                          const QString& initialPath) override;
     int ShowModal(QDialog* form) override;
+    bool WaitWithProgress(const QString& text, const std::function<bool()>& finished) override;
 };
 
 } // namespace quillary

@@ -28,6 +28,8 @@ QString TScriptedUserInteraction::KindName(TKind kind) {
         return QStringLiteral("save dialog");
     case TKind::Modal:
         return QStringLiteral("modal form");
+    case TKind::Progress:
+        return QStringLiteral("progress dialog");
     }
     return {};
 }
@@ -83,6 +85,18 @@ TScriptedUserInteraction& TScriptedUserInteraction::AnswerModal(TModalScript scr
     TStep step{TKind::Modal};
     step.Modal = std::move(script);
     m_steps.push_back(step);
+    return *this;
+}
+
+TScriptedUserInteraction& TScriptedUserInteraction::CancelProgress() {
+    TStep step{TKind::Progress};
+    step.Confirm = false;
+    m_steps.push_back(step);
+    return *this;
+}
+
+TScriptedUserInteraction& TScriptedUserInteraction::WatchProgress() {
+    m_steps.push_back(TStep{TKind::Progress});
     return *this;
 }
 
@@ -172,6 +186,17 @@ int TScriptedUserInteraction::ShowModal(QDialog* form) {
     const QString name = form ? form->objectName() : QString();
     if (!Next(TKind::Modal, {TKind::Modal, caption, className, name}, step)) return mrCancel;
     return step.Modal ? step.Modal(form) : mrCancel;
+}
+
+bool TScriptedUserInteraction::WaitWithProgress(const QString& text,
+                                                const std::function<bool()>& finished) {
+    // As for the real user: an attempt that ends quickly shows nothing.
+    if (WaitUntil(finished, kProgressDelayMs)) return true;
+    if (m_steps.empty() || m_steps.front().Kind != TKind::Progress) return WaitUntil(finished, -1);
+    TStep step;
+    Next(TKind::Progress, {TKind::Progress, QString(), text, {}}, step);
+    if (!step.Confirm) return false; // 取消
+    return WaitUntil(finished, -1);
 }
 
 } // namespace quillary

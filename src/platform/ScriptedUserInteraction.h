@@ -16,7 +16,7 @@ namespace quillary {
 
 class TScriptedUserInteraction final : public TUserInteraction {
 public:
-    enum class TKind { Message, Input, OpenFile, SaveFile, Modal };
+    enum class TKind { Message, Input, OpenFile, SaveFile, Modal, Progress };
 
     struct TRecord {
         TKind Kind;
@@ -45,6 +45,12 @@ public:
     TScriptedUserInteraction& AnswerSaveFile(const QString& path); // empty = cancel
     // The test receives the form, may work on it, and returns its modal result.
     TScriptedUserInteraction& AnswerModal(TModalScript script);
+    // A progress dialog, once it shows (after kProgressDelayMs, as the real
+    // one): 取消 pressed at once, or watched to the end. A progress dialog the
+    // script does not name next is watched to the end without a record: it
+    // asks the user nothing.
+    TScriptedUserInteraction& CancelProgress();
+    TScriptedUserInteraction& WatchProgress();
 
     const QList<TRecord>& Log() const { return m_log; }
     QStringList MessageTexts() const;
@@ -63,6 +69,7 @@ public:
     QString SaveFileName(QWidget* parent, const QString& caption, const QString& filter,
                          const QString& initialPath) override;
     int ShowModal(QDialog* form) override;
+    bool WaitWithProgress(const QString& text, const std::function<bool()>& finished) override;
 
     static QString KindName(TKind kind);
 

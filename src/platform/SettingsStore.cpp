@@ -5,6 +5,10 @@
 #include <QSettings>
 #include <QStandardPaths>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace quillary {
 
 namespace {
@@ -42,9 +46,20 @@ QString TSettingsStore::FilePath(TSettingsScope scope) {
 }
 
 bool TSettingsStore::WriteString(TSettingsScope scope, const QString& key, const QString& valueName,
-                                 const QString& value) {
+                                 const QString& value, TFileAccess access) {
     const QString file = FilePath(scope);
     QDir().mkpath(QFileInfo(file).absolutePath());
+    if (access == TFileAccess::OwnerOnly) {
+        // QSettings replaces the file by a new one with the old one's
+        // permissions: made 0600 first (created empty if need be), it is
+        // never readable by others once the secret is in.
+        const int fd = ::open(QFile::encodeName(file).constData(), O_WRONLY | O_CREAT | O_CLOEXEC,
+                              S_IRUSR | S_IWUSR);
+        if (fd < 0) return false;
+        const bool owned = ::fchmod(fd, S_IRUSR | S_IWUSR) == 0;
+        ::close(fd);
+        if (!owned) return false;
+    }
     QSettings settings(file, QSettings::IniFormat);
     if (!settings.isWritable()) return false;
     settings.setValue(KeyPath(key, valueName), value);

@@ -7,6 +7,8 @@
 // variable QUILLARY_SETTINGS_DIR, or SetLocationOverride(), moves both into one
 // folder as machine.ini and user.ini.
 
+#include "platform/TextFile.h"
+
 #include <QString>
 
 namespace quillary {
@@ -23,9 +25,11 @@ public:
     static void SetLocationOverride(const QString& folder);
 
     // Key paths use backslashes between levels ("Software\Forge").
-    // Returns false when the store could not be written (no message).
+    // Returns false when the store could not be written (no message). For a
+    // secret value the file is made owner-only (0600) before the value goes
+    // in, and stays so.
     static bool WriteString(TSettingsScope scope, const QString& key, const QString& valueName,
-                            const QString& value);
+                            const QString& value, TFileAccess access = TFileAccess::Shared);
     static QString ReadString(TSettingsScope scope, const QString& key, const QString& valueName,
                               const QString& defaultValue = {});
 };

@@ -1,10 +1,12 @@
 #include "platform/TextFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -116,7 +118,53 @@ bool ReadTextFile(const QString& path, QString& text, QString* error) {
     return true;
 }
 
-bool WriteTextFile(const QString& path, const QString& text, QString* error) {
+namespace {
+
+// `bytes` into a temporary file beside `path` made 0600 by mkstemp, renamed
+// over `path` when everything is written.
+bool WriteOwnerOnly(const QString& path, const QByteArray& bytes, QString* error) {
+    const auto cannot = [&](int code) {
+        return Refuse(error, QStringLiteral("无法写入文件“%1”：%2")
+                                 .arg(path, QString::fromLocal8Bit(std::strerror(code))));
+    };
+    // A link is followed, as for every other file we write.
+    const QFileInfo info(path);
+    const QString target = !info.isSymLink() ? info.absoluteFilePath()
+                           : info.exists()   ? info.canonicalFilePath()
+                                             : info.symLinkTarget();
+    QByteArray temporary =
+        QFile::encodeName(QFileInfo(target).absolutePath() + QStringLiteral("/.") +
+                          QFileInfo(target).fileName() + QStringLiteral(".XXXXXX"));
+    TDescriptor file;
+    file.Fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (file.Fd < 0) return cannot(errno);
+    const auto fail = [&](int code) {
+        ::unlink(temporary.constData());
+        return cannot(code);
+    };
+    if (::fchmod(file.Fd, S_IRUSR | S_IWUSR) != 0) return fail(errno);
+    for (qsizetype written = 0; written < bytes.size();) {
+        const ssize_t n =
+            ::write(file.Fd, bytes.constData() + written, size_t(bytes.size() - written));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return fail(errno);
+        }
+        written += n;
+    }
+    if (::fsync(file.Fd) != 0) return fail(errno);
+    const int fd = file.Fd;
+    file.Fd = -1;
+    if (::close(fd) != 0) return fail(errno);
+    if (::rename(temporary.constData(), QFile::encodeName(target).constData()) != 0)
+        return fail(errno);
+    return true;
+}
+
+} // namespace
+
+bool WriteTextFile(const QString& path, const QString& text, QString* error, TFileAccess access) {
+    if (access == TFileAccess::OwnerOnly) return WriteOwnerOnly(path, text.toUtf8(), error);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0 || !file.commit())
         return Refuse(error, QStringLiteral("无法写入文件“%1”：%2").arg(path, file.errorString()));

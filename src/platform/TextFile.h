@@ -24,9 +24,17 @@ QString DecodeText(const QByteArray& bytes);
 bool ReadRegularFile(const QString& path, qint64 maxBytes, QByteArray& bytes,
                      QString* error = nullptr, const QString& kind = QStringLiteral("文件"));
 
+// Who may read a file we write: everybody the user's umask allows, or the
+// owner alone (mode 0600) for files that hold a secret such as a password.
+enum class TFileAccess { Shared, OwnerOnly };
+
 // False with a readable reason when the file cannot be read.
 bool ReadTextFile(const QString& path, QString& text, QString* error = nullptr);
-// Writes atomically: on failure the old file is left as it was.
-bool WriteTextFile(const QString& path, const QString& text, QString* error = nullptr);
+// Writes atomically: on failure the old file is left as it was. An
+// owner-only file is written to a temporary file that is 0600 from the
+// moment it exists, then renamed over the old one, so that the text is never
+// readable by others.
+bool WriteTextFile(const QString& path, const QString& text, QString* error = nullptr,
+                   TFileAccess access = TFileAccess::Shared);
 
 } // namespace quillary

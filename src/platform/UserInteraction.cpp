@@ -1,6 +1,9 @@
 #include "platform/UserInteraction.h"
 #include "platform/QtUserInteraction.h"
 
+#include <QDeadlineTimer>
+#include <QTimer>
+
 namespace quillary {
 
 namespace {
@@ -16,6 +19,27 @@ QString TUserInteraction::InputBox(const QString& caption, const QString& prompt
                                    const QString& defaultValue) {
     QString value = defaultValue;
     return InputQuery(caption, prompt, value) ? value : defaultValue;
+}
+
+bool TUserInteraction::WaitUntil(const std::function<bool()>& finished, int timeoutMs,
+                                 QEventLoop::ProcessEventsFlags flags) {
+    if (finished()) return true;
+    const QDeadlineTimer deadline =
+        timeoutMs < 0 ? QDeadlineTimer(QDeadlineTimer::Forever) : QDeadlineTimer(timeoutMs);
+    QEventLoop loop;
+    QTimer poll;
+    // The work tells nobody when it ends: look often enough not to be noticed.
+    constexpr int kPollMs = 10;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (finished() || deadline.hasExpired()) loop.quit();
+    });
+    poll.start(kPollMs);
+    loop.exec(flags);
+    return finished();
+}
+
+bool TUserInteraction::WaitWithProgress(const QString&, const std::function<bool()>& finished) {
+    return WaitUntil(finished, -1);
 }
 
 TUserInteraction& Ui() {

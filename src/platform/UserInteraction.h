@@ -3,7 +3,9 @@
 // boxes, input boxes, file dialogs and modal forms. Production installs the Qt
 // implementation; tests install a scripted one and play the user.
 
+#include <QEventLoop>
 #include <QString>
+#include <functional>
 
 class QDialog;
 class QWidget;
@@ -33,6 +35,9 @@ enum class TMsgButtons {
 };
 enum class TMsgIcon { None, Information, Warning, Error, Question };
 
+// How long something may take before a progress dialog shows that it runs.
+inline constexpr int kProgressDelayMs = 500;
+
 class TUserInteraction {
 public:
     virtual ~TUserInteraction() = default;
@@ -56,8 +61,22 @@ public:
     // the caller.
     virtual int ShowModal(QDialog* form) = 0;
 
+    // Waits, with the event loop running, until `finished` says the work
+    // done elsewhere (another thread) is over. When that takes more than
+    // kProgressDelayMs a progress dialog shows `text` with a "取消" button.
+    // True when the work finished; false when the user pressed 取消 (the
+    // work is then left to end on its own). This default shows nothing and
+    // always waits.
+    virtual bool WaitWithProgress(const QString& text, const std::function<bool()>& finished);
+
     // Input box: the typed text, or `defaultValue` when the user cancelled.
     QString InputBox(const QString& caption, const QString& prompt, const QString& defaultValue);
+
+protected:
+    // Runs the event loop (with `flags`) until `finished` says so, or for
+    // `timeoutMs` at most when that is not negative; true when finished.
+    static bool WaitUntil(const std::function<bool()>& finished, int timeoutMs,
+                          QEventLoop::ProcessEventsFlags flags = QEventLoop::AllEvents);
 };
 
 // The service in use. Defaults to the Qt implementation.

@@ -451,11 +451,23 @@ QStringList TemplateLines(const QStringList& state, const QString& connectionStr
            QStringList{QStringLiteral("[CONNECTION]"), QStringLiteral("CSN=") + connectionString};
 }
 
-bool TemplateConnection(const QStringList& lines, QString& connectionString) {
-    for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
+bool TemplateConnection(const QStringList& lines, QString& connectionString, bool* malformed) {
+    if (malformed) *malformed = false;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
         if (TrimCell(lines[i]).compare(QLatin1String("[Connection]"), Qt::CaseInsensitive) != 0)
             continue;
-        connectionString = lines[i + 1].mid(4);
+        const QString line = i + 1 < lines.size() ? lines[i + 1] : QString();
+        const qsizetype equals = line.indexOf(QLatin1Char('='));
+        if (equals < 0 ||
+            TrimCell(line.left(equals)).compare(QLatin1String("CSN"), Qt::CaseInsensitive) != 0) {
+            if (malformed) *malformed = true;
+            return false;
+        }
+        qsizetype value = equals + 1;
+        while (value < line.size() &&
+               (line[value] == QLatin1Char(' ') || line[value] == QLatin1Char('\t')))
+            ++value;
+        connectionString = line.mid(value);
         return true;
     }
     return false;

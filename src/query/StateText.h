@@ -40,9 +40,13 @@ void SetSQLSet(QueryDesign& design, const QStringList& lines, int kind, const TD
 QStringList TemplateLines(const QStringList& state, const QString& connectionString);
 // The connection string a template names: the line after the line
 // "[Connection]" (letter case and surrounding blanks ignored) without its
-// first four characters ("CSN="). False when there is no such section or no
-// line follows it.
-bool TemplateConnection(const QStringList& lines, QString& connectionString);
+// "CSN=" (letter case ignored, blanks allowed around the key and before the
+// value).
+// False when there is no such section, and also when no line follows it or
+// that line is not a "CSN=" line: then *malformed (when given) is set and
+// connectionString is left alone.
+bool TemplateConnection(const QStringList& lines, QString& connectionString,
+                        bool* malformed = nullptr);
 
 // The number of condition rows the state text keeps.
 inline constexpr int kStoredConditionRows = 8;

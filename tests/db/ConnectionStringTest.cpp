@@ -75,6 +75,45 @@ TEST(ConnectionString, WritesBackWhatItReads) {
     EXPECT_FALSE(cs.Contains(QStringLiteral("Password")));
 }
 
+TEST(ConnectionString, PasswordsAreMaskedForTheEyeAndKeptOnlyWhenThePersistKeySaysSo) {
+    // text, masked, stored
+    const std::tuple<const char*, const char*, const char*> cases[] = {
+        {"Provider=PostgreSQL;User ID=u;Password=secret;Data Source=h",
+         "Provider=PostgreSQL;User ID=u;Password=***;Data Source=h",
+         "Provider=PostgreSQL;User ID=u;Data Source=h"},
+        {"DSN=x; pwd = \"a;b\"\"c\" ;UID=u", "DSN=x; pwd = *** ;UID=u", "DSN=x; UID=u"},
+        {"Password=first;PASSWORD=second;Data Source=h", "Password=***;PASSWORD=***;Data Source=h",
+         "Data Source=h"},
+        {"Data Source=h;Password={x}}y}", "Data Source=h;Password=***", "Data Source=h"},
+        {"Provider=MSDASQL;Extended Properties=\"DSN=x;PWD=secret\"",
+         "Provider=MSDASQL;Extended Properties=\"DSN=x;PWD=***\"",
+         "Provider=MSDASQL;Extended Properties=DSN=x"},
+        // The key's own word, ADO's meaning: only True keeps the password.
+        {"Persist Security Info=True;User ID=u;Password=p",
+         "Persist Security Info=True;User ID=u;Password=***",
+         "Persist Security Info=True;User ID=u;Password=p"},
+        {"Persist Security Info=yes;Password=p;", "Persist Security Info=yes;Password=***;",
+         "Persist Security Info=yes;"},
+        {"Persist Security Info=False;Password=p", "Persist Security Info=False;Password=***",
+         "Persist Security Info=False"},
+        {"Provider=SQLite;Data Source=/srv/a.db", "Provider=SQLite;Data Source=/srv/a.db",
+         "Provider=SQLite;Data Source=/srv/a.db"},
+        // Text that does not parse is masked from the key to the next ";".
+        {"Password=\"open;User ID=u", "Password=***;User ID=u", "User ID=u"},
+        {"garbage;pwd=x", "garbage;pwd=***", "garbage"},
+    };
+    for (const auto& [text, masked, stored] : cases) {
+        const QString t = QString::fromUtf8(text);
+        EXPECT_EQ(TConnectionString::Masked(t).toStdString(), masked) << text;
+        EXPECT_EQ(TConnectionString::ForStorage(t).toStdString(), stored) << text;
+        EXPECT_EQ(TConnectionString::HoldsPassword(TConnectionString::ForStorage(t)),
+                  QString::fromUtf8(stored).contains(QLatin1String("Password=p")))
+            << text;
+    }
+    EXPECT_FALSE(TConnectionString::HoldsPassword(QStringLiteral("User ID=u;Password=")));
+    EXPECT_TRUE(TConnectionString::HoldsPassword(QStringLiteral("Extended Properties='PWD=x'")));
+}
+
 TEST(FieldTypes, OrdinalsAreTheDesignerClassCodes) {
     EXPECT_EQ((std::vector<int>{ftString, ftInteger, ftBoolean, ftFloat, ftDateTime, ftFixedChar,
                                 ftWideString, ftLargeint}),

@@ -143,6 +143,41 @@ TEST_F(PostgresTest, ClosedPortAndBadPortFailWithoutHanging) {
               QStringLiteral("连接字符串中“Connect Timeout”的值“abc”不是正整数（等待连接的秒数）"));
 }
 
+TEST_F(PostgresTest, SslModeIsOneOfLibpqsModesAndAddsNoOtherOption) {
+    // A value that would bring its own options along (another host, here a
+    // folder without a server) is refused before anything is tried.
+    const std::pair<const char*, const char*> refused[] = {
+        {"SSL Mode", "disable host=/nonexistent"},
+        {"SSL Mode", "disable' host='/nonexistent"},
+        {"sslmode", "disable\\' host=/nonexistent"},
+        {"SSL Mode", "prefer;host=/nonexistent"},
+        {"sslmode", "sometimes"},
+    };
+    for (const auto& [key, value] : refused) {
+        TConnectionString cs = TConnectionString::Parse(server.ConnectionString());
+        cs.Set(QString::fromLatin1(key), QString::fromUtf8(value));
+        TADOConnection c(cs.ToString());
+        EXPECT_EQ(ErrorOf([&] { c.Open(); }).toStdString(),
+                  QStringLiteral("连接字符串中“%1”的值“%2”不是 libpq 的 SSL 模式（disable、allow、"
+                                 "prefer、require、verify-ca、verify-full 之一）")
+                      .arg(QString::fromLatin1(key), QString::fromUtf8(value))
+                      .toStdString());
+        EXPECT_FALSE(c.Connected());
+    }
+    // The modes themselves, in any letter case, reach the intended server.
+    for (const char* mode : {"disable", "Prefer", " allow "}) {
+        TConnectionString cs = TConnectionString::Parse(server.ConnectionString());
+        cs.Set(QStringLiteral("SSL Mode"), QString::fromLatin1(mode));
+        TADOConnection c(cs.ToString());
+        TADOQuery q;
+        q.SetConnection(&c);
+        q.SQL() = QStringList{QStringLiteral("select inet_server_port() as port")};
+        q.Open();
+        EXPECT_EQ(q.FieldByName(QStringLiteral("port")).AsString(), QString::number(server.Port))
+            << mode;
+    }
+}
+
 TEST_F(PostgresTest, RefusedStatementsAndMultipleStatements) {
     TADOConnection c(server.ConnectionString());
     TADOQuery q;

@@ -32,6 +32,18 @@ TEST_F(LoginDialogTest, ConfirmedLoginHandsBackTheTypedTexts) {
     EXPECT_EQ(password, "tiger");
 }
 
+TEST_F(LoginDialogTest, TheConnectionStringHintNeverShowsAPassword) {
+    ui.AnswerModal([](QDialog* d) {
+        auto* form = static_cast<TForm2*>(d);
+        EXPECT_EQ(form->label3->toPlainText(),
+                  "Provider=X;User ID=sa;Password=***;Extended Properties=\"DSN=y;PWD=***\"");
+        return int(mrCancel);
+    });
+    QString user = "sa", password;
+    GetLoginParm(user, password,
+                 "Provider=X;User ID=sa;Password=tiger;Extended Properties=\"DSN=y;PWD=lion\"");
+}
+
 TEST_F(LoginDialogTest, CancelKeepsTheArguments) {
     ui.AnswerModal([](QDialog* d) {
         auto* form = static_cast<TForm2*>(d);

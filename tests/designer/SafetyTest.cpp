@@ -30,16 +30,18 @@ void PrintTo(const TDatabase& database, std::ostream* os) {
     *os << database.Name;
 }
 
-QString MakeSqlite(const QString& script) {
-    return QStringLiteral("Provider=SQLite;Persist Security Info=True;Data Source=") +
-           CreateSqliteDatabase(script);
-}
-
+#ifdef QUILLARY_TEST_POSTGRES
 QString MakePostgres(const QString& script) {
     RunOnPostgres(QStringLiteral("drop schema if exists public cascade; create schema public;") +
                   script);
     return PostgresServer().ConnectionString();
 }
+#else
+QString MakeSqlite(const QString& script) {
+    return QStringLiteral("Provider=SQLite;Persist Security Info=True;Data Source=") +
+           CreateSqliteDatabase(script);
+}
+#endif
 
 const QString kVictim = QStringLiteral(
     "create table victim (id integer); insert into victim values (1); "
@@ -198,11 +200,13 @@ TEST_P(SafetyTest, StateTextsCarryingSqlRunNothing) {
         dialog.SQLSet = c.Lines;
         if (c.Message) ui.AnswerMessage(mrOk);
         form->SetSQLSet();
-        if (c.Message)
+        if (c.Message) {
             EXPECT_TRUE(ui.MessageTexts().last().startsWith(QString::fromUtf8(c.Message)));
+        }
         const QString result = ResultPage();
-        if (!form->GetSQL().isEmpty() && form->GetSQL().contains(drop))
+        if (!form->GetSQL().isEmpty() && form->GetSQL().contains(drop)) {
             EXPECT_TRUE(result.contains(QStringLiteral("什么也没有执行"))) << result.toStdString();
+        }
         EXPECT_EQ(VictimRows(), 3);
     }
 

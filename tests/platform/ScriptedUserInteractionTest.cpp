@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QDialog>
 #include <QLineEdit>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -147,6 +149,56 @@ TEST(QtUserInteraction, EnterAnswersTheDefaultButton) {
         EXPECT_EQ(qt.MessageBox(QStringLiteral("加入?"), QStringLiteral("提示!"), c.Buttons),
                   c.Enter);
     }
+}
+
+TEST(ScriptedUserInteraction, AProgressDialogShowsOnlyForSlowWorkAndMayBeCancelled) {
+    Recorder r;
+    // Quick work shows nothing and takes no step of the script.
+    r.ui.CancelProgress();
+    EXPECT_TRUE(r.ui.WaitWithProgress(QStringLiteral("正在连接数据源…"), [] { return true; }));
+    EXPECT_EQ(r.ui.Remaining(), 1);
+    // Slow work: the dialog shows and 取消 gives up.
+    EXPECT_FALSE(r.ui.WaitWithProgress(QStringLiteral("正在连接数据源…"), [] { return false; }));
+    ASSERT_EQ(r.ui.Log().size(), 1);
+    EXPECT_EQ(r.ui.Log().last().Kind, TScriptedUserInteraction::TKind::Progress);
+    EXPECT_EQ(r.ui.Log().last().Text, QStringLiteral("正在连接数据源…"));
+    // Watched, or not scripted at all: waits until the work is done.
+    int polls = 0;
+    const auto slow = [&polls] { return ++polls > 80; };
+    r.ui.WatchProgress();
+    EXPECT_TRUE(r.ui.WaitWithProgress(QStringLiteral("x"), slow));
+    EXPECT_EQ(r.ui.Remaining(), 0);
+    polls = 0;
+    EXPECT_TRUE(r.ui.WaitWithProgress(QStringLiteral("x"), slow));
+    EXPECT_EQ(r.ui.Log().size(), 2) << "an unscripted wait asks nothing";
+    EXPECT_TRUE(r.problems.isEmpty()) << r.problems.join('\n').toStdString();
+}
+
+TEST(QtUserInteraction, AProgressDialogWithCancelShowsForSlowWork) {
+    TQtUserInteraction service;
+    TUserInteraction& qt = service;
+    // Done before half a second: no dialog.
+    int polls = 0;
+    QString shown;
+    QTimer::singleShot(kProgressDelayMs / 5, [&] {
+        if (QWidget* w = QApplication::activeModalWidget()) shown = w->metaObject()->className();
+    });
+    EXPECT_TRUE(
+        qt.WaitWithProgress(QStringLiteral("正在连接数据源…"), [&] { return ++polls > 3; }));
+    EXPECT_EQ(shown, QString());
+    // Never done: the dialog shows the text, and 取消 ends the wait.
+    QString label;
+    QTimer look;
+    QObject::connect(&look, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        label = dialog->labelText();
+        for (QPushButton* button : dialog->findChildren<QPushButton*>())
+            if (button->text() == QStringLiteral("取消")) button->click();
+    });
+    look.start(50);
+    EXPECT_FALSE(qt.WaitWithProgress(QStringLiteral("正在连接数据源…"), [] { return false; }));
+    EXPECT_EQ(label, QStringLiteral("正在连接数据源…"));
 }
 
 TEST(QtFileFilter, TurnsDescriptionPatternPairsIntoQtFilters) {

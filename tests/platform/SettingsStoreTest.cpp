@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace quillary;
 
@@ -43,6 +44,40 @@ TEST_F(SettingsStoreTest, ConnectionStringIsKeptPerScope) {
     EXPECT_EQ(TSettingsStore::ReadString(TSettingsScope::Machine, QStringLiteral("Software\\Other"),
                                          value, QStringLiteral("none")),
               QStringLiteral("none"));
+}
+
+TEST_F(SettingsStoreTest, ASecretMakesTheFileOwnerOnly) {
+    const QString key = QString::fromLatin1(kForgeKey);
+    const QString value = QString::fromLatin1(kConnectionStringValue);
+    const QString file = TSettingsStore::FilePath(TSettingsScope::User);
+    const auto othersMayRead = [&] {
+        return bool(QFile::permissions(file) &
+                    (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther));
+    };
+    // An older file that everybody may read.
+    ASSERT_TRUE(TSettingsStore::WriteString(TSettingsScope::User, QStringLiteral("Software\\Other"),
+                                            value, QStringLiteral("kept")));
+    ASSERT_TRUE(QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner |
+                                                QFile::ReadGroup | QFile::ReadOther));
+    EXPECT_TRUE(TSettingsStore::WriteString(TSettingsScope::User, key, value,
+                                            QStringLiteral("Password=secret"),
+                                            TFileAccess::OwnerOnly));
+    EXPECT_FALSE(othersMayRead());
+    EXPECT_EQ(TSettingsStore::ReadString(TSettingsScope::User, key, value),
+              QStringLiteral("Password=secret"));
+    EXPECT_EQ(
+        TSettingsStore::ReadString(TSettingsScope::User, QStringLiteral("Software\\Other"), value),
+        QStringLiteral("kept"));
+    // A new file is owner-only from the start.
+    EXPECT_TRUE(TSettingsStore::WriteString(TSettingsScope::Machine, key, value,
+                                            QStringLiteral("Password=secret"),
+                                            TFileAccess::OwnerOnly));
+    struct stat info {};
+    ASSERT_EQ(
+        ::stat(QFile::encodeName(TSettingsStore::FilePath(TSettingsScope::Machine)).constData(),
+               &info),
+        0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
 }
 
 TEST_F(SettingsStoreTest, UnwritableStoreFailsQuietly) {

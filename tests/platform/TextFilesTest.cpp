@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -63,6 +64,39 @@ TEST(TextFile, WritesUtf8AndNeverLosesTheOldFileOnFailure) {
         << error.toStdString();
     EXPECT_FALSE(ReadTextFile(dir.filePath(QStringLiteral("nothing.sql")), text, &error));
     EXPECT_EQ(text, QStringLiteral("select 1 -- 一")) << "a failed read leaves the text alone";
+}
+
+TEST(TextFile, OwnerOnlyFilesAreNeverReadableByOthers) {
+    QTemporaryDir dir;
+    const auto mode = [](const QString& path) {
+        struct stat info {};
+        return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode & 07777)
+                                                                       : -1;
+    };
+    const QString fresh = dir.filePath(QStringLiteral("fresh.tmb"));
+    const QString existing = WriteBytes(dir, QStringLiteral("old.tmb"), "old text");
+    ASSERT_TRUE(QFile::setPermissions(existing, QFile::ReadOwner | QFile::WriteOwner |
+                                                    QFile::ReadGroup | QFile::ReadOther));
+    const QString target = WriteBytes(dir, QStringLiteral("target.tmb"), "old text");
+    const QString link = dir.filePath(QStringLiteral("link.tmb"));
+    ASSERT_TRUE(QFile::link(target, link));
+    for (const QString& path : {fresh, existing, link}) {
+        QString error;
+        ASSERT_TRUE(WriteTextFile(path, QStringLiteral("CSN=Password=秘密"), &error,
+                                  TFileAccess::OwnerOnly))
+            << error.toStdString();
+        QString text;
+        ASSERT_TRUE(ReadTextFile(path, text));
+        EXPECT_EQ(text, QStringLiteral("CSN=Password=秘密"));
+        EXPECT_EQ(mode(path), 0600) << path.toStdString();
+    }
+    EXPECT_TRUE(QFileInfo(link).isSymLink()) << "the link's file is written, not the link";
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 4)
+        << "no temporary file is left";
+    QString error;
+    const QString nowhere = dir.filePath(QStringLiteral("missing/x.tmb"));
+    EXPECT_FALSE(WriteTextFile(nowhere, QStringLiteral("x"), &error, TFileAccess::OwnerOnly));
+    EXPECT_TRUE(error.startsWith(QStringLiteral("无法写入文件“%1”：").arg(nowhere)));
 }
 
 TEST(DataLinkFile, ReadsTheConnectionStringAfterTheMarker) {

@@ -195,9 +195,8 @@ TEST(StateText, KeepsTheUnionGridRowsWithTheUnionSets) {
               "(select id\r\nfrom Emp\r\nunion all\r\nselect id from Dept)\r\nminus\r\nselect 3");
 
     // Rows as reading makes them anyway are not written.
-    b.Design().UnionRows = {{"", "union0", "", "union"},
-                            {"", "union1", "", "union"},
-                            {"", "union2", "", ""}};
+    b.Design().UnionRows = {
+        {"", "union0", "", "union"}, {"", "union1", "", "union"}, {"", "union2", "", ""}};
     const QStringList usual = StateOf(b, dsAccess);
     EXPECT_EQ(usual.mid(usual.indexOf("[Union]   #联合的数目"), 2),
               QStringList({"[Union]   #联合的数目", "Count=2"}));
@@ -246,4 +245,31 @@ TEST(Template, NamesItsConnectionAfterTheStateText) {
     EXPECT_FALSE(TemplateConnection({"SQL=1", "[Connection]"}, csn)) << "nothing follows";
     EXPECT_FALSE(TemplateConnection(state, csn));
     EXPECT_EQ(csn, "kept");
+}
+
+TEST(Template, TakesOnlyACsnLineAfterTheConnectionSection) {
+    // line after the section, connection string named (null: malformed)
+    const std::pair<const char*, const char*> cases[] = {
+        {"CSN=Provider=SQLite", "Provider=SQLite"},
+        {"  csn =  Data Source=b.db", "Data Source=b.db"},
+        {"Csn=", ""},
+        {"Provider=SQLite;Data Source=x.db", nullptr},
+        {"CSNX=Provider=SQLite", nullptr},
+        {"", nullptr},
+    };
+    for (const auto& [line, named] : cases) {
+        QString csn = "kept";
+        bool malformed = true;
+        EXPECT_EQ(TemplateConnection({"SQL=1", "[CONNECTION]", line}, csn, &malformed),
+                  named != nullptr)
+            << line;
+        EXPECT_EQ(malformed, named == nullptr) << line;
+        EXPECT_EQ(csn, named ? QString::fromUtf8(named) : QStringLiteral("kept")) << line;
+    }
+    bool malformed = false;
+    QString csn;
+    EXPECT_FALSE(TemplateConnection({"SQL=1", "[Connection]"}, csn, &malformed));
+    EXPECT_TRUE(malformed) << "a section that names nothing";
+    EXPECT_FALSE(TemplateConnection({"SQL=1"}, csn, &malformed));
+    EXPECT_FALSE(malformed) << "no section at all: a state text";
 }

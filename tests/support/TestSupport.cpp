@@ -124,6 +124,21 @@ QString CreateSqliteDatabase(const QString& script) {
     return path;
 }
 
+TMarkerLibrary MarkerLibrary() {
+    static std::atomic<int> counter{0};
+    const int n = ++counter;
+    const QDir dir(TestDir());
+    TMarkerLibrary marker{dir.filePath(QStringLiteral("libmarker-%1.so").arg(n)),
+                          dir.filePath(QStringLiteral("marker-%1.txt").arg(n))};
+    QFile::remove(marker.Library);
+    QFile::remove(marker.Marker);
+    if (!QFile::copy(QStringLiteral(QUILLARY_MARKER_LIBRARY), marker.Library))
+        qFatal("cannot copy the marker library");
+    // Read by the library's constructor when it is loaded.
+    qputenv("QUILLARY_MARKER_FILE", QFile::encodeName(marker.Marker));
+    return marker;
+}
+
 QString TPostgresServer::ConnectionString(bool withPassword) const {
     TConnectionString cs;
     cs.Set(QStringLiteral("Provider"), QStringLiteral("PostgreSQL"));

@@ -57,6 +57,15 @@ inline constexpr char kExcelDsn[] = "ExcelLike";         // "Microsoft Excel Dri
 inline constexpr char kOracleDsn[] = "OracleLike";       // "Oracle ODBC Driver"
 inline constexpr char kSqlServerDsn[] = "SqlServerLike"; // "SQL Server"
 
+// A fresh copy of a library that writes `Marker` when it is loaded (a
+// library is loaded once per process and path, hence the copy); `Marker`
+// does not exist yet.
+struct TMarkerLibrary {
+    QString Library;
+    QString Marker;
+};
+TMarkerLibrary MarkerLibrary();
+
 // Connection details of the PostgreSQL server that ctest starts.
 struct TPostgresServer {
     QString Host, User, Password, Database;
