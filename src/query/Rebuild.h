@@ -19,6 +19,9 @@ struct TForgeResult {
     QueryDesign Design;
     // GetSQL of the new design, for the SQL page.
     TSqlResult Sql;
+    // The parts of the text (literals, column references, clauses) that the
+    // regenerated statement does not carry; empty when it carries them all.
+    QStringList NotCarried;
 };
 
 // Rebuilds the design of data source `kind` from `sql`: boxes loaded through
