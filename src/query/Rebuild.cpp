@@ -1,4 +1,5 @@
 #include "query/Rebuild.h"
+#include "query/Carried.h"
 #include "query/DesignTexts.h"
 #include "query/DocumentNames.h"
 #include "query/Links.h"
@@ -583,6 +584,15 @@ TForgeResult Forge(const QString& sql, int kind, const QueryDesign& current,
     result.Ok = true;
     result.Rebuilt = true;
     result.Sql = GetSQL(design, kind, hooks.Confirm);
+    // A design that does not carry the whole statement is applied only when
+    // the user says so after being told what it lacks.
+    result.NotCarried = NotCarried(sql, result.Sql.SQL, current.Dialect);
+    if (!result.NotCarried.isEmpty() &&
+        !(hooks.Confirm && hooks.Confirm(NotCarriedQuestion(result.NotCarried)))) {
+        result.Ok = false;
+        result.Rebuilt = false;
+        result.Design = current;
+    }
     return result;
 }
 

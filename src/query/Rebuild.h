@@ -32,7 +32,11 @@ struct TForgeResult {
 // run through hooks.TestRun before anything is built. Messages go through
 // hooks.Message with caption "提示"; a text whose parentheses do not balance
 // is refused with "括号不匹配！". The new design starts from `current`
-// emptied as the designer resets it (its grids keep their rows).
+// emptied as the designer resets it (its grids keep their rows). When the
+// regenerated statement does not carry the whole text (NotCarried), the
+// design is kept only when hooks.Confirm says so to the question that lists
+// what is missing; otherwise, and without a Confirm hook, the result is not
+// Ok and Design is `current`.
 TForgeResult Forge(const QString& sql, int kind, const QueryDesign& current,
                    const TDesignHooks& hooks);
 

@@ -78,23 +78,26 @@ class TScanner {
 public:
     TScanner(QStringView text, const TRules& rules) : s(text), n(text.size()), r(rules) {}
 
-    QList<TSqlStatement> Run() {
+    // Reads the whole text; the tokens go to `words` when given.
+    QList<TSqlStatement> Run(QList<TSqlWord>* words = nullptr) {
+        FWords = words;
         qsizetype i = 0;
         while (i < n) {
             const QChar c = s[i];
             const QChar next = i + 1 < n ? s[i + 1] : QChar();
+            const qsizetype start = i;
             if (IsBlank(c)) {
                 ++i;
             } else if (c == QLatin1Char('\'')) {
                 i = SkipString(i, r.Backslashes);
-                Token(TKind::Other, i);
+                Token(TKind::Other, i, TSqlWord::String, start);
             } else if (c == QLatin1Char('"')) {
                 i = r.DoubleStrings ? SkipString(i, r.Backslashes) : SkipQuoted(i, c);
-                Token(TKind::Other, i);
+                Token(TKind::Other, i, r.DoubleStrings ? TSqlWord::String : TSqlWord::Name, start);
             } else if ((c == QLatin1Char('[') && r.Brackets) ||
                        (c == QLatin1Char('`') && r.Backquotes)) {
                 i = SkipQuoted(i, c == QLatin1Char('[') ? QLatin1Char(']') : c);
-                Token(TKind::Other, i);
+                Token(TKind::Other, i, TSqlWord::Name, start);
             } else if (c == QLatin1Char('-') && next == QLatin1Char('-') &&
                        (!r.DashNeedsBlank || i + 2 >= n || IsBlank(s[i + 2]))) {
                 i = LineEnd(i);
@@ -108,19 +111,20 @@ public:
                 i = SkipComment(i);
             } else if (c == QLatin1Char('$') && r.DollarQuotes && DollarTagAt(i) > 0) {
                 i = SkipDollar(i);
-                Token(TKind::Other, i);
+                Token(TKind::Other, i, TSqlWord::String, start);
             } else if (c == QLatin1Char(';')) {
                 EndStatement(i);
+                Emit(TSqlWord::Separator, i, i + 1);
                 ++i;
             } else if (c == QLatin1Char('(')) {
                 Begin(i);
-                Token(TKind::Open, i + 1);
+                Token(TKind::Open, i + 1, TSqlWord::Open, start);
                 ++FDepth;
                 ++i;
             } else if (c == QLatin1Char(')')) {
                 Begin(i);
                 if (FDepth > 0) --FDepth;
-                Token(TKind::Close, i + 1);
+                Token(TKind::Close, i + 1, TSqlWord::Close, start);
                 ++i;
             } else if (IsWordChar(c, r)) {
                 qsizetype end = i;
@@ -132,16 +136,16 @@ public:
                      (r.QStrings && (word == QLatin1String("q") || word == QLatin1String("nq"))))) {
                     Begin(i);
                     i = word == QLatin1String("e") ? SkipString(end, true) : SkipQString(end);
-                    Token(TKind::Other, i);
+                    Token(TKind::Other, i, TSqlWord::String, start);
                     continue;
                 }
                 Begin(i);
                 Word(word);
-                Token(TKind::Word, end);
+                Token(TKind::Word, end, TSqlWord::Word, start);
                 i = end;
             } else {
                 Begin(i);
-                Token(TKind::Other, i + 1);
+                Token(TKind::Other, i + 1, TSqlWord::Symbol, start);
                 ++i;
             }
         }
@@ -253,14 +257,17 @@ private:
             FKindDepth = -1;
             FWith = false;
             FLast = TKind::Other;
-            FLastWasStart = true;
         }
     }
 
-    void Token(TKind kind, qsizetype end) {
+    void Token(TKind kind, qsizetype end, TSqlWord::TKind wordKind, qsizetype start) {
         FLast = kind;
-        FLastWasStart = false;
         FEnd = end;
+        Emit(wordKind, start, end);
+    }
+
+    void Emit(TSqlWord::TKind kind, qsizetype start, qsizetype end) {
+        if (FWords) FWords->append({kind, start, end, FDepth});
     }
 
     void Word(const QString& word) {
@@ -304,8 +311,8 @@ private:
     int FKindDepth = -1;
     bool FWith = false;
     TKind FLast = TKind::Other;
-    bool FLastWasStart = true;
     qsizetype FEnd = 0;
+    QList<TSqlWord>* FWords = nullptr;
 };
 
 const char kNothingRun[] = "为了不改动数据，这里只运行一条只读的SELECT查询，什么也没有执行。";
@@ -315,6 +322,13 @@ const char kNothingRun[] = "为了不改动数据，这里只运行一条只读�
 QList<TSqlStatement> SplitStatements(QStringView text, TSqlReading reading) {
     const TRules rules = RulesOf(reading);
     return TScanner(text, rules).Run();
+}
+
+QList<TSqlWord> SqlWords(QStringView text, TSqlReading reading) {
+    const TRules rules = RulesOf(reading);
+    QList<TSqlWord> words;
+    TScanner(text, rules).Run(&words);
+    return words;
 }
 
 QString SingleSelectFault(QStringView text, std::span<const TSqlReading> readings) {

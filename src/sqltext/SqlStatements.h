@@ -49,6 +49,19 @@ inline constexpr TSqlReading kSqlReadings[] = {
 // and comments are left out.
 QList<TSqlStatement> SplitStatements(QStringView text, TSqlReading reading);
 
+// One token of a text: a word (key word, bare name or number), a quoted
+// name, a string, a bracket, a ";" or another character. Comments and
+// blanks are no tokens.
+struct TSqlWord {
+    enum TKind : quint8 { Word, Name, String, Open, Close, Separator, Symbol };
+    TKind Kind = Word;
+    qsizetype Start = 0; // 0-based, [Start, End)
+    qsizetype End = 0;
+    int Depth = 0; // brackets open around it (an opening bracket counts itself out)
+};
+// The tokens of `text` under `reading`.
+QList<TSqlWord> SqlWords(QStringView text, TSqlReading reading);
+
 // Empty when `text` is exactly one query that only reads — SELECT, or
 // brackets or WITH leading to one — under every one of `readings` (those
 // of the database at hand; all when it is not known); otherwise the message

@@ -92,8 +92,9 @@ TEST(SqlDialect, ReadsOnlyTheQuotesItsDatabaseReads) {
         QStringList parts;
         const bool read = c.Dialect.ReadName(QString::fromUtf8(c.Text), parts);
         EXPECT_EQ(read, c.Parts != nullptr) << c.Text;
-        if (read && c.Parts)
+        if (read && c.Parts) {
             EXPECT_EQ(parts.join(QLatin1Char('|')), QString::fromUtf8(c.Parts)) << c.Text;
+        }
     }
     // What does not read as a name is one quoted name as a whole.
     EXPECT_EQ(TSqlDialect::Postgres().NameFromText(QStringLiteral("[y]")),
