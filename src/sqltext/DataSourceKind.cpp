@@ -24,11 +24,14 @@ bool IsValidByName(const QString& name, int mode) {
         return ReadQuotedName(name, inside);
     if (mode < 2 && name.startsWith(QLatin1Char('[')) && name.endsWith(QLatin1Char(']')))
         return ReadQuotedName(name, inside);
-    auto letter = [](QChar c) { return c >= QLatin1Char('a') && c <= QLatin1Char('z'); };
-    auto digit = [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); };
-    if (!letter(lower[0])) return false;
-    for (qsizetype i = 1; i < lower.size(); ++i)
-        if (!letter(lower[i]) && !digit(lower[i])) return false;
+    // An SQL identifier: a letter of any script or "_", then letters, digits
+    // or "_".
+    const QList<uint> points = name.toUcs4();
+    for (qsizetype i = 0; i < points.size(); ++i) {
+        const uint c = points[i];
+        const bool letter = QChar::isLetter(c) || c == '_';
+        if (!(letter || (i > 0 && QChar::isLetterOrNumber(c)))) return false;
+    }
     return true;
 }
 

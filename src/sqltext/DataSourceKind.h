@@ -22,8 +22,10 @@ enum TDataSourceKind : int {
 // The reserved words that cannot be aliases; the thirteenth ("as") is allowed.
 extern const QStringList sReservedWords;
 
-// Whether `name` may serve as a table alias or sub-query name. `mode` is the
-// data source kind: below 2, names in square brackets are accepted.
+// Whether `name` may serve as a table alias or sub-query name: an SQL
+// identifier (a letter of any script or "_", then letters, digits or "_")
+// that is not one of the reserved words, or one whole quoted name. `mode` is
+// the data source kind: below 2, names in square brackets are accepted.
 bool IsValidByName(const QString& name, int mode);
 
 inline constexpr char kInvalidAliasMessage[] = "表的别名必须以字母开头中间可含有数字和字母！";

@@ -110,10 +110,16 @@ TEST(AliasRule, AcceptsAndRefuses) {
         {"[order details]", dsSybase, false}, // brackets only below kind 2
         {"[order details]", dsOther, false},
         {"", dsOther, false},
+        // SQL identifiers of any script, with "_".
+        {"_t", dsOther, true},
+        {"t_1", dsOther, true},
+        {"sum_qty", dsOracle, true},
+        {"客户", dsOther, true},
+        {"Größe", dsOther, true},
+        {"客户1", dsOther, true},
     };
     for (const auto& [alias, kind, valid] : cases)
-        EXPECT_EQ(IsValidByName(alias, kind), valid) << alias << " kind " << kind;
-    for (const char* bad :
-         {"1T", "t-1", "Where", "SELECT", "desc", "in", "t 1", "_t", "客户", "t_1"})
-        EXPECT_FALSE(IsValidByName(bad, dsOther)) << bad;
+        EXPECT_EQ(IsValidByName(QString::fromUtf8(alias), kind), valid) << alias << " kind " << kind;
+    for (const char* bad : {"1T", "t-1", "Where", "SELECT", "desc", "in", "t 1", "１a", "t$"})
+        EXPECT_FALSE(IsValidByName(QString::fromUtf8(bad), dsOther)) << bad;
 }
