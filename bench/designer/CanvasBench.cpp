@@ -85,7 +85,7 @@ QueryDesign MakeDesign(int hub) {
         design.Boxes.append(MakeBox(i));
     auto link = [&](int t1, int t2, int r1, int r2) {
         design.Links.append(TDesignLink{t1, t2, r1, r2, QStringLiteral("c%1").arg(r1),
-                                        QStringLiteral("c%1").arg(r2), (t1 + t2) % 4});
+                                        QStringLiteral("c%1").arg(r2), (t1 + t2) % 4, {}});
     };
     const int neighbours[] = {-kGridWidth - 1, -kGridWidth, -kGridWidth + 1, -1, 1,
                               kGridWidth - 1,  kGridWidth,  kGridWidth + 1};

@@ -60,7 +60,7 @@ QList<TQBLink*> LinkByForeignKeys(TQBArea* canvas, TQBTable* box,
             const TLinkVerdict verdict = JudgeNewLink(
                 design.Boxes[other], other, design.Boxes[placed], placed, row1, row2, links);
             refused = row1 < 1 || row2 < 1 || verdict.Refused || !verdict.Notices.isEmpty();
-            links.append(TDesignLink{other, placed, row1, row2, verdict.Field1, verdict.Field2, 0});
+            links.append(TDesignLink{other, placed, row1, row2, verdict.Field1, verdict.Field2, 0, {}});
             rows.append({row1, row2});
         }
         if (refused) continue;

@@ -315,7 +315,7 @@ TQBLink* TQBArea::InsertLink(TQBTable* table1, TQBTable* table2, int row1, int r
     existing.reserve(m_links.size());
     for (const TQBLink* l : m_links)
         existing.append(TDesignLink{position.value(l->Table1, -1), position.value(l->Table2, -1),
-                                    l->Row1, l->Row2, QString(), QString(), l->JoinType});
+                                    l->Row1, l->Row2, QString(), QString(), l->JoinType, {}});
     const TLinkVerdict verdict =
         JudgeNewLink(table1->Design(), position.value(table1, -1), table2->Design(),
                      position.value(table2, -1), row1, row2, existing);
@@ -531,7 +531,7 @@ void TQBArea::ReadDesign(QueryDesign& design) const {
     for (const TQBLink* l : m_links)
         design.Links.append(TDesignLink{position.value(l->Table1, -1),
                                         position.value(l->Table2, -1), l->Row1, l->Row2, l->Field1,
-                                        l->Field2, l->JoinType});
+                                        l->Field2, l->JoinType, l->Condition});
 }
 
 void TQBArea::ApplyDesign(const QueryDesign& design) {
@@ -554,6 +554,7 @@ void TQBArea::ApplyDesign(const QueryDesign& design) {
         link->Field1 = l.Field1;
         link->Field2 = l.Field2;
         link->JoinType = l.JoinType;
+        link->Condition = l.Condition;
         m_links.append(link);
         if (l.Row1 >= 1) t1->FieldList->SelectItemBold(l.Row1);
         if (l.Row2 >= 1) t2->FieldList->SelectItemBold(l.Row2);

@@ -39,6 +39,7 @@ public:
     QString Field1; // column names, to find the rows again after a reload
     QString Field2;
     int JoinType = 0;       // 0 inner, 1 all of Table1, 2 all of Table2, 3 all of both
+    QString Condition;      // a further condition of the join, written in ON after the equality
     int HorizontalCase = 1; // 1 Table1 left of Table2, 4 right of it, 2/3 overlapping
     int VerticalCase = 1;   // 1 Table1's row above Table2's, 2 otherwise
 

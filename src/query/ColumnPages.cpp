@@ -160,9 +160,16 @@ int IsValidDisplayCol(const QueryDesign& design, int kind) {
     return repeated ? -2 : 0;
 }
 
+bool IsUnaryOperator(const QString& op) {
+    return op.compare(QLatin1String("exists"), Qt::CaseInsensitive) == 0 ||
+           op.compare(QLatin1String("not exists"), Qt::CaseInsensitive) == 0;
+}
+
 int IsValidExpression(const QList<QStringList>& rows, int row) {
+    // EXISTS tests its operand alone: the first cell holds brackets or nothing.
+    const bool unary = IsUnaryOperator(TrimCell(GridCell(rows, row, 1)));
     int empty = 0;
-    for (int col = 0; col < 3; ++col)
+    for (int col = unary ? 1 : 0; col < 3; ++col)
         if (TrimCell(GridCell(rows, row, col)).isEmpty()) ++empty;
     if (row > 1 && TrimCell(GridCell(rows, row - 1, 3)).isEmpty()) ++empty;
     return empty == 4 ? -1 : empty == 0 ? 0 : 1;
@@ -174,6 +181,9 @@ QString GetExpression(const QList<QStringList>& rows, int row) {
                                        : connector + QLatin1Char(' ') + GridCell(rows, row, 0);
     const QString op = TrimCell(GridCell(rows, row, 1));
     const QString value = TrimCell(GridCell(rows, row, 2));
+    if (TrimCell(GridCell(rows, row, 0)).isEmpty() && IsUnaryOperator(op))
+        return (connector.isEmpty() ? QString() : connector + QLatin1Char(' ')) + op +
+               QLatin1Char(' ') + value;
     if (kTightOperators.contains(op))
         text += op + value;
     else

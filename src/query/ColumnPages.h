@@ -27,6 +27,10 @@ void TS_DisplayEnter(QueryDesign& design);
 // rule of data source `kind`, -2 when two are equal.
 int IsValidDisplayCol(const QueryDesign& design, int kind);
 
+// Whether `op` is an operator of one operand (EXISTS, NOT EXISTS), which
+// stands in the operator column with its operand in the value column.
+bool IsUnaryOperator(const QString& op);
+
 // For grid row `row` (from 1) of a condition grid: 0 complete, 1 incomplete,
 // -1 empty (blank after a row without connector).
 int IsValidExpression(const QList<QStringList>& rows, int row);

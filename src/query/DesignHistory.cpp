@@ -94,7 +94,7 @@ qsizetype TDesignHistory::EstimateBytes(const QueryDesign& d) {
             n += sizeof(TDesignField) + Bytes(field.Name);
     }
     for (const TDesignLink& link : d.Links)
-        n += sizeof(TDesignLink) + Bytes(link.Field1) + Bytes(link.Field2);
+        n += sizeof(TDesignLink) + Bytes(link.Field1) + Bytes(link.Field2) + Bytes(link.Condition);
     for (const TCheckedItem& item : d.OrderColumn)
         n += sizeof(TCheckedItem) + Bytes(item.Text);
     n +=

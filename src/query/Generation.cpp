@@ -21,6 +21,12 @@ QString QualifiedField(const QueryDesign& design, int box, const QString& field)
     return Designation(design, design.Boxes[box], field);
 }
 
+// A link's further condition as a WHERE condition, followed by " and ".
+QString FurtherCondition(const TDesignLink& link) {
+    return link.Condition.trimmed().isEmpty() ? QString()
+                                              : link.Condition + QLatin1String(" and ");
+}
+
 void DropLastComma(QString& s) {
     if (s.endsWith(QLatin1Char(','))) s.chop(1);
 }
@@ -105,8 +111,10 @@ void WriteOldStyleJoins(const QueryDesign& design, int kind, QString& where) {
             // The longer spellings join as their short forms do.
             where +=
                 first + QLatin1String(sybase[link.JoinType % 4]) + second + QLatin1String(" and ");
+            if (link.JoinType % 4 == 0) where += FurtherCondition(link);
         } else if (link.JoinType == 0) {
-            where += first + QLatin1Char('=') + second + QLatin1String(" and ");
+            where += first + QLatin1Char('=') + second + QLatin1String(" and ") +
+                     FurtherCondition(link);
         } else if (link.JoinType == 1) {
             where += first + QLatin1Char('=') + second + QLatin1String("(+) and ");
         } else if (link.JoinType == 2) {
@@ -237,7 +245,7 @@ TSqlResult GetSQL(QueryDesign& design, int kind, const TConfirm& confirm) {
                 if (HasBoxes(design, link))
                     where += QualifiedField(design, link.Table1, link.Field1) + QLatin1Char('=') +
                              QualifiedField(design, link.Table2, link.Field2) +
-                             QLatin1String(" and ");
+                             QLatin1String(" and ") + FurtherCondition(link);
         } else if (!clause.isEmpty()) {
             join = QStringLiteral(" from ") + TrimCell(clause);
             joined = true;

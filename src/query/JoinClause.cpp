@@ -98,7 +98,8 @@ private:
         FNew[0] = {name1, NewSlot(BoxText(FDesign.Boxes[link.Table1]))};
         FNew[1] = {name2, NewSlot(BoxText(FDesign.Boxes[link.Table2]))};
         QString on = QLatin1String(" on ") +
-                     Condition(name1, Column(link.Field1), name2, Column(link.Field2));
+                     Condition(name1, Column(link.Field1), name2, Column(link.Field2)) +
+                     Further(link);
 
         // The other links between the same two tables, in pending order.
         std::vector<int>& between = FBetween[FPairs[index]];
@@ -109,13 +110,15 @@ private:
             if (other1 == name1 && other2 == name2) {
                 if (other.JoinType != link.JoinType) return false;
                 on += QLatin1String(" and ") +
-                      Condition(name1, Column(other.Field1), name2, Column(other.Field2));
+                      Condition(name1, Column(other.Field1), name2, Column(other.Field2)) +
+                      Further(other);
             } else {
                 const bool agree = (other.JoinType == 0 && link.JoinType == 0) ||
                                    std::abs(other.JoinType - link.JoinType) == 1;
                 if (!agree) return false;
                 on += QLatin1String(" and ") +
-                      Condition(other2, Column(other.Field2), other1, Column(other.Field1));
+                      Condition(other2, Column(other.Field2), other1, Column(other.Field1)) +
+                      Further(other);
             }
         }
         const bool several = between.size() > 1;
@@ -133,6 +136,10 @@ private:
     }
 
     QString Column(const QString& field) const { return ColumnText(FDesign, field); }
+    static QString Further(const TDesignLink& link) {
+        return link.Condition.trimmed().isEmpty() ? QString()
+                                                  : QLatin1String(" and ") + link.Condition;
+    }
 
     static QString Condition(const QString& n1, const QString& f1, const QString& n2,
                              const QString& f2) {

@@ -50,6 +50,9 @@ struct TDesignLink {
     QString Field1;
     QString Field2;
     int JoinType = 0; // index into sOuterJoin: 0 inner, 1 left, 2 right, 3 full, 4-7 spellings
+    // A further condition of the join, written after the column equality in
+    // ON (an outer join keeps it there); empty when none.
+    QString Condition;
     bool operator==(const TDesignLink&) const = default;
 };
 

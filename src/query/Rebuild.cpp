@@ -2,6 +2,7 @@
 #include "query/Carried.h"
 #include "query/DesignTexts.h"
 #include "query/DocumentNames.h"
+#include "query/RebuildText.h"
 #include "query/Links.h"
 #include "query/TableBox.h"
 #include "sqltext/Common.h"
@@ -26,108 +27,6 @@ QString WithCrLf(const QString& text) {
     QString copy = text;
     return copy.replace(breaks, QString::fromLatin1(kCrLf));
 }
-
-// Quoted names as the text scanners can read them. The scanners know "..."
-// and [...] only partly (a ' inside one opens a string for them) and `...`
-// not at all, so the characters inside a quoted name other than letters,
-// digits and "_" stand in for themselves as characters of a private range
-// while the text is cut into its clauses; every piece is given back its own
-// characters before it meets a name of the design or the database.
-class TNameMask {
-public:
-    TNameMask(const QString& text, const TSqlDialect& dialect) : FDialect(dialect) {
-        // A text that holds characters of the range already is left as it is.
-        FOn = std::none_of(text.begin(), text.end(), [](QChar c) { return Private(c); });
-    }
-
-    QString Encode(const QString& text) const {
-        if (!FOn) return text;
-        QString out;
-        out.reserve(text.size());
-        qsizetype i = 0;
-        const qsizetype n = text.size();
-        while (i < n) {
-            const QChar c = text[i];
-            if (c == QLatin1Char('\'')) { // a string, as written
-                const qsizetype end = StringEnd(text, i);
-                out += QStringView(text).mid(i, end - i);
-                i = end;
-                continue;
-            }
-            const bool name = (c == QLatin1Char('"') || c == QLatin1Char('[') ||
-                               c == QLatin1Char('`')) &&
-                              FDialect.ReadsQuote(c);
-            if (!name) {
-                out += c;
-                ++i;
-                continue;
-            }
-            const QChar close = c == QLatin1Char('[') ? QLatin1Char(']') : c;
-            out += c;
-            for (++i; i < n; ++i) {
-                const QChar d = text[i];
-                if (d == close) {
-                    if (i + 1 < n && text[i + 1] == close) {
-                        out += QChar(char16_t(kDoubled + d.unicode())); // one of the name
-                        ++i;
-                        continue;
-                    }
-                    out += d;
-                    ++i;
-                    break;
-                }
-                const bool plain = d.unicode() >= 0x80 ? d.isLetterOrNumber() || d.isSurrogate()
-                                                       : d.isLetterOrNumber() || d == QLatin1Char('_');
-                out += plain ? d : Masked(d);
-            }
-        }
-        return out;
-    }
-
-    QString Decode(const QString& text) const {
-        if (!FOn) return text;
-        QString out;
-        out.reserve(text.size());
-        for (const QChar c : text) {
-            if (!Private(c)) {
-                out += c;
-                continue;
-            }
-            // A closing quote inside a name is written doubled.
-            const bool doubled = c.unicode() >= kDoubled;
-            const QChar original(char16_t(c.unicode() - (doubled ? kDoubled : kBase)));
-            out += original;
-            if (doubled) out += original;
-        }
-        return out;
-    }
-    void Decode(QStringList& texts) const {
-        for (QString& t : texts)
-            t = Decode(t);
-    }
-
-private:
-    static constexpr char16_t kBase = 0xE000;
-    static constexpr char16_t kDoubled = kBase + 0x80;
-    static bool Private(QChar c) { return c.unicode() >= kBase && c.unicode() < kBase + 0x100; }
-    static QChar Masked(QChar c) {
-        return c.unicode() < 0x80 ? QChar(char16_t(kBase + c.unicode())) : c;
-    }
-    static qsizetype StringEnd(const QString& text, qsizetype open) {
-        for (qsizetype i = open + 1; i < text.size(); ++i) {
-            if (text[i] != QLatin1Char('\'')) continue;
-            if (i + 1 < text.size() && text[i + 1] == QLatin1Char('\'')) {
-                ++i;
-                continue;
-            }
-            return i + 1;
-        }
-        return text.size();
-    }
-
-    const TSqlDialect& FDialect;
-    bool FOn = true;
-};
 
 // Whether the parentheses outside quotes and brackets balance.
 bool ParenthesesBalance(const QString& text) {
@@ -166,17 +65,22 @@ bool AtTopLevel(const QString& text, qsizetype at) {
     return marks.IsEmpty();
 }
 
-// Takes a final "limit n [offset m]" off the text.
+// Takes a final "limit n [offset m]" or "limit m, n" off the text.
 void CutLimit(QString& text, QString& limit, QString& offset) {
     static const QRegularExpression tail(
-        QStringLiteral("^limit\\s+(\\d+)(?:\\s+offset\\s+(\\d+))?\\s*$"),
+        QStringLiteral("^limit\\s+(\\d+)(?:\\s+offset\\s+(\\d+)|\\s*,\\s*(\\d+))?\\s*$"),
         QRegularExpression::CaseInsensitiveOption);
     const qsizetype at = text.lastIndexOf(QLatin1String("limit"), -1, Qt::CaseInsensitive);
     if (at < 1 || !scan::IsBlank(text[at - 1].unicode())) return;
     const QRegularExpressionMatch m = tail.match(QStringView(text).mid(at));
     if (!m.hasMatch() || !AtTopLevel(text, at)) return;
-    limit = m.captured(1);
-    offset = m.captured(2);
+    if (m.captured(3).isEmpty()) {
+        limit = m.captured(1);
+        offset = m.captured(2);
+    } else { // the comma form names the offset first
+        limit = m.captured(3);
+        offset = m.captured(1);
+    }
     text = TrimCell(text.left(at));
 }
 
@@ -244,20 +148,23 @@ bool Analyse(const QString& whole, const QString& statement, const QString& trie
     if (keyword.isEmpty()) return true; // a select list without FROM clause
 
     QStringList from;
-    const QString fromError = AnalysisSQLClause(
-        statement, QStringLiteral("from"),
-        {QStringLiteral("where"), QStringLiteral("group by"), QStringLiteral("order by")}, pos,
-        keyword, from, pos);
+    // HAVING may follow without GROUP BY.
+    const QString fromError =
+        AnalysisSQLClause(statement, QStringLiteral("from"),
+                          {QStringLiteral("where"), QStringLiteral("group by"),
+                           QStringLiteral("having"), QStringLiteral("order by")},
+                          pos, keyword, from, pos);
     if (!fromError.isEmpty()) return ShowMessage(hooks, fromError, kCaption), false;
     for (const QString& item : from)
         AnalysisFromClause(item, st.Joins, st.Tables);
 
     // The later clauses are left out quietly when they cannot be read.
     if (keyword == QLatin1String("where"))
-        st.Where = Conditions(
-            ConditionText(statement, pos + 6,
-                          {QStringLiteral("group by"), QStringLiteral("order by")}, keyword, pos),
-            true);
+        st.Where = Conditions(ConditionText(statement, pos + 6,
+                                            {QStringLiteral("group by"), QStringLiteral("having"),
+                                             QStringLiteral("order by")},
+                                            keyword, pos),
+                              true);
     // (The clause keyword is passed as a copy: the analysis clears its result first.)
     if (keyword == QLatin1String("group by"))
         AnalysisSQLClause(statement, QString(keyword),
@@ -272,7 +179,7 @@ bool Analyse(const QString& whole, const QString& statement, const QString& trie
 }
 
 // Select items as names and aliases; DISTINCT and TOP n of the first item.
-void ReadSelectItems(TStatement& st, int kind, const TNameMask& mask) {
+void ReadSelectItems(TStatement& st, int kind, const TStatementText& mask) {
     for (qsizetype i = 0; i < st.Items.size(); ++i) {
         QString item = TrimCell(st.Items[i]);
         if (i == 0) {
@@ -285,8 +192,8 @@ void ReadSelectItems(TStatement& st, int kind, const TNameMask& mask) {
         }
         QString name, alias;
         GetByName(TrimAroundDot(item), name, alias, kind);
-        st.Items[i] = mask.Decode(name);
-        st.Aliases << mask.Decode(alias);
+        st.Items[i] = mask.Restore(name);
+        st.Aliases << mask.Restore(alias);
         st.Kinds << QLatin1Char('0') + st.Aliases.last();
     }
 }
@@ -294,15 +201,16 @@ void ReadSelectItems(TStatement& st, int kind, const TNameMask& mask) {
 class TRebuilder {
 public:
     TRebuilder(QueryDesign& design, TStatement& st, int kind, const TDesignHooks& hooks,
-               const TNameMask& mask)
-        : FDesign(design), FSt(st), FKind(kind), FHooks(hooks), FMask(mask),
-          FTaken(st.Items.size(), false) {
-        for (qsizetype i = 0; i < st.Items.size(); ++i)
-            FByText[st.Items[i].toLower()].push_back(i);
-    }
+               const TStatementText& text)
+        : FDesign(design), FSt(st), FKind(kind), FHooks(hooks), FText(text) {}
 
     void Build() {
-        PlaceTables();
+        const QList<TDesignBox> boxes = ReadBoxes();
+        ExpandStar(boxes);
+        FTaken = QList<bool>(FSt.Items.size(), false);
+        for (qsizetype i = 0; i < FSt.Items.size(); ++i)
+            FByText[FSt.Items[i].toLower()].push_back(i);
+        PlaceBoxes(boxes);
         FillComputeAndDisplay();
         qsizetype row = 0;
         ReadJoins(row);
@@ -313,8 +221,9 @@ public:
     }
 
 private:
-    void PlaceTables() {
-        int x = 10, y = 10;
+    // The boxes the FROM items name, not loaded yet.
+    QList<TDesignBox> ReadBoxes() const {
+        QList<TDesignBox> boxes;
         for (const QString& item : FSt.Tables) {
             QString name, alias;
             GetByName(TrimAroundDot(item), name, alias, FKind);
@@ -322,9 +231,9 @@ private:
             QString stripped = TrimSQLElement(name);
             int end = 0;
             const bool select = IsBeginWith(QStringLiteral("select"), stripped, end, 1, true) > 0;
-            name = FMask.Decode(name);
-            alias = FMask.Decode(alias);
-            stripped = FMask.Decode(stripped);
+            name = FText.Restore(name);
+            alias = FText.Restore(alias);
+            stripped = FText.Restore(stripped);
             // Names read back are names: looked up, or quoted, never spliced.
             if (select) {
                 box.Kind = 'Q';
@@ -334,6 +243,36 @@ private:
                 box.TableName = TableFromDocument(name, FDesign.Dialect, FHooks.Tables);
                 if (!AliasFromDocument(alias, FDesign.Dialect, box.Alias)) continue;
             }
+            boxes.append(box);
+        }
+        return boxes;
+    }
+
+    // "*" over several boxes is every box's "*".
+    void ExpandStar(const QList<TDesignBox>& boxes) {
+        if (boxes.size() < 2) return;
+        for (qsizetype i = FSt.Items.size() - 1; i >= 0; --i) {
+            if (FSt.Items[i] != QLatin1String("*")) continue;
+            QStringList items, aliases, kinds;
+            for (const TDesignBox& box : boxes) {
+                items << box.GetTableName() + QLatin1String(".*");
+                aliases << QString();
+                kinds << QStringLiteral("0");
+            }
+            FSt.Items.remove(i);
+            FSt.Aliases.remove(i);
+            FSt.Kinds.remove(i);
+            for (qsizetype k = items.size() - 1; k >= 0; --k) {
+                FSt.Items.insert(i, items[k]);
+                FSt.Aliases.insert(i, aliases[k]);
+                FSt.Kinds.insert(i, kinds[k]);
+            }
+        }
+    }
+
+    void PlaceBoxes(const QList<TDesignBox>& boxes) {
+        int x = 10, y = 10;
+        for (TDesignBox box : boxes) {
             box.Left = x;
             box.Top = y;
             if (!LoadBox(FHooks, box)) continue;
@@ -410,20 +349,146 @@ private:
             SetGridCell(FDesign.ConditionRows, int(row), c, cells[c], kConditionWidth);
     }
 
+    // A join that the link rules refuse is no message while a statement is
+    // read back: its condition is kept as a row, or reported as not carried.
+    int TryLink(const QStringList& condition, int joinType) {
+        TDesignHooks quiet = FHooks;
+        quiet.Message = nullptr;
+        const qsizetype before = FDesign.Links.size();
+        const int type = IsLinkList(FDesign, condition, FKind, joinType, quiet, &Fields());
+        return type >= 0 && FDesign.Links.size() > before ? int(FDesign.Links.size()) - 1 : -1;
+    }
+
+    // The row of `field` in `box`, letter case ignored; -1 when none.
+    static int FieldRow(const TDesignBox& box, const QString& field) {
+        for (qsizetype f = 1; f < box.Fields.size(); ++f)
+            if (box.Fields[f].Name.compare(field, Qt::CaseInsensitive) == 0) return int(f);
+        return -1;
+    }
+
+    // USING (columns) and NATURAL: the joined box's columns linked to the
+    // same columns of the nearest box before it that has them.
+    void LinkSharedColumns(const TStatementText::TSharedColumns& shared, int type,
+                           QList<int>& made) {
+        const int joined = FDesign.FindTable(FDesign.Dialect.NameFromText(shared.Box));
+        if (joined < 0) return;
+        QStringList columns;
+        for (const QString& c : shared.Columns)
+            columns << ColumnFromDocument(c);
+        if (columns.isEmpty()) // NATURAL: the columns it shares with the boxes before it
+            for (qsizetype f = 1; f < FDesign.Boxes[joined].Fields.size(); ++f)
+                for (int b = 0; b < joined; ++b)
+                    if (FieldRow(FDesign.Boxes[b], FDesign.Boxes[joined].Fields[f].Name) > 0) {
+                        columns << FDesign.Boxes[joined].Fields[f].Name;
+                        break;
+                    }
+        for (const QString& column : columns) {
+            const int row2 = FieldRow(FDesign.Boxes[joined], column);
+            for (int b = joined - 1; b >= 0 && row2 > 0; --b) {
+                const int row1 = FieldRow(FDesign.Boxes[b], column);
+                if (row1 <= 0) continue;
+                TDesignHooks quiet = FHooks;
+                quiet.Message = nullptr;
+                const int link = InsertLink(FDesign, b, joined, row1, row2, quiet);
+                if (link >= 0) {
+                    FDesign.Links[link].JoinType = type;
+                    made << link;
+                }
+                break;
+            }
+        }
+    }
+
     void ReadJoins(qsizetype& row) {
+        // The terms of one ON condition come together, the first marked;
+        // terms an outer join cannot make links of stay with its link.
+        QList<int> made; // links of the current ON condition
+        QStringList extra;
+        const auto close = [&] {
+            // An outer join without a link cannot carry them: the check
+            // after the rebuild says so.
+            if (!made.isEmpty() && !extra.isEmpty()) {
+                QString& condition = FDesign.Links[made.last()].Condition;
+                const QString added = extra.join(QStringLiteral(" and "));
+                condition = condition.isEmpty() ? added : condition + QStringLiteral(" and ") + added;
+            }
+            made.clear();
+            extra.clear();
+        };
         for (const QString& join : FSt.Joins) {
             if (join.isEmpty()) continue;
             const int type = join[0].digitValue() - 1;
-            const QString term = join.mid(1);
+            QString term = join.mid(1);
+            if (TStatementText::TakeConditionStart(term)) close();
+            term = TrimSQLElement(term);
+            TStatementText::TSharedColumns shared;
+            if (FText.TakeSharedColumns(term, shared)) {
+                LinkSharedColumns(shared, type, made);
+                continue;
+            }
             const qsizetype eq = term.indexOf(QLatin1Char('='));
-            const QString left = FMask.Decode(TrimSQLElement(eq < 0 ? term : term.left(eq)));
+            const QString left = FText.Restore(TrimSQLElement(eq < 0 ? term : term.left(eq)));
             const QString right =
-                eq < 0 ? QString() : FMask.Decode(TrimSQLElement(term.mid(eq + 1)));
+                eq < 0 ? QString() : FText.Restore(TrimSQLElement(term.mid(eq + 1)));
             const QStringList condition{QString(), left,      QStringLiteral("="),
                                         right,     QString(), QString()};
-            if (IsLinkList(FDesign, condition, FKind, type, FHooks, &Fields()) >= 0) continue;
-            AddCondition(row, {left, QStringLiteral("="), right, QStringLiteral("and")});
+            if (eq >= 0 && !IsComparison(term, eq)) {
+                // "a >= b", "a <> b": not an equality
+            } else if (eq >= 0) {
+                if (const int link = TryLink(condition, type); link >= 0) {
+                    made << link;
+                    continue;
+                }
+            }
+            const bool inner = type == 0 || type == 4;
+            if (inner && eq >= 0 && IsComparison(term, eq))
+                AddCondition(row, {left, QStringLiteral("="), right, QStringLiteral("and")});
+            else if (inner)
+                AddExpression(row, term);
+            else
+                extra << FText.Restore(term);
         }
+        close();
+    }
+
+    // Whether the "=" at `eq` of `term` is an equality of its own.
+    static bool IsComparison(const QString& term, qsizetype eq) {
+        const QChar before = eq > 0 ? term[eq - 1] : QChar();
+        const QChar after = eq + 1 < term.size() ? term[eq + 1] : QChar();
+        return before != QLatin1Char('<') && before != QLatin1Char('>') &&
+               before != QLatin1Char('!') && after != QLatin1Char('=');
+    }
+
+    // A condition of a join kept as a WHERE row: cut as WHERE text is (the
+    // text as the scanners read it).
+    void AddExpression(qsizetype& row, const QString& text) {
+        for (QStringList c : Conditions(text, true)) {
+            Restore(c);
+            if (TrimCell(c[5]).isEmpty()) c[5] = QStringLiteral("and");
+            AddCondition(row, {c[0] + c[1], c[2], c[3] + c[4], c[5]});
+        }
+    }
+
+    // The cells of a condition row given back their text, a NOT before a
+    // group before its bracket, and EXISTS as the operator of its sub-query.
+    void Restore(QStringList& c) const {
+        const int further = TStatementText::TakeNegatedGroup(c[1]);
+        FText.Restore(c);
+        if (further >= 0) {
+            qsizetype at = c[0].size();
+            for (int seen = 0; at > 0 && seen <= further; --at)
+                if (c[0][at - 1] == QLatin1Char('(')) ++seen;
+            c[0].insert(at, QStringLiteral("not "));
+        }
+        if (!TrimCell(c[2]).isEmpty() || !TrimCell(c[3]).isEmpty()) return;
+        static const QRegularExpression exists(QStringLiteral("^\\s*((?:not\\s+)?exists)\\s*(\\(.*)$"),
+                                               QRegularExpression::CaseInsensitiveOption |
+                                                   QRegularExpression::DotMatchesEverythingOption);
+        const QRegularExpressionMatch m = exists.match(c[1]);
+        if (!m.hasMatch()) return;
+        c[1].clear();
+        c[2] = m.captured(1).toLower().simplified();
+        c[3] = m.captured(2);
     }
 
     void ReadWhere(qsizetype& row) {
@@ -431,10 +496,16 @@ private:
         for (qsizetype i = 0; i < FSt.Where.size(); ++i) {
             QStringList c = FSt.Where[i];
             if (i + 1 < FSt.Where.size() && JoinBetween(c, FSt.Where[i + 1])) ++i;
-            FMask.Decode(c);
-            if (IsLinkList(FDesign, c, FKind, -1, FHooks, &Fields()) >= 0) continue;
+            Restore(c);
+            if (IsLinkList(FDesign, c, FKind, -1, QuietHooks(), &Fields()) >= 0) continue;
             AddCondition(row, {c[0] + c[1], c[2], c[3] + c[4], c[5]});
         }
+    }
+
+    TDesignHooks QuietHooks() const {
+        TDesignHooks quiet = FHooks;
+        quiet.Message = nullptr;
+        return quiet;
     }
 
     // "x between a and b" comes out of the analysis as two rows without an
@@ -464,8 +535,8 @@ private:
             if (e.isEmpty()) break;
             FDesign.GroupList << e;
         }
-        for (const QString& encoded : FSt.Group) {
-            const QString g = FMask.Decode(encoded);
+        for (const QString& cut : FSt.Group) {
+            const QString g = FText.Restore(cut);
             qsizetype at = IndexOfText(FDesign.GroupList, g);
             for (qsizetype i = 0; at < 0 && i < FDesign.GroupList.size(); ++i)
                 if (FDesign.GroupList[i].endsWith(QLatin1Char('.') + g, Qt::CaseInsensitive))
@@ -475,12 +546,16 @@ private:
     }
 
     void FillHaving() {
-        EnsureGridRows(FDesign.HavingRows, int(FSt.Having.size()), kConditionWidth);
-        for (qsizetype r = 0; r < FSt.Having.size(); ++r) {
-            QStringList c = FSt.Having[r];
-            FMask.Decode(c);
-            FDesign.HavingRows[r] = {c[0] + c[1], c[2], c[3] + c[4], c[5]};
+        QList<QStringList> rows;
+        for (qsizetype i = 0; i < FSt.Having.size(); ++i) {
+            QStringList c = FSt.Having[i];
+            if (i + 1 < FSt.Having.size() && JoinBetween(c, FSt.Having[i + 1])) ++i;
+            Restore(c);
+            rows.append({c[0] + c[1], c[2], c[3] + c[4], c[5]});
         }
+        EnsureGridRows(FDesign.HavingRows, int(rows.size()), kConditionWidth);
+        for (qsizetype r = 0; r < rows.size(); ++r)
+            FDesign.HavingRows[r] = rows[r];
     }
 
     // A trailing word "desc" or "asc" of an order item.
@@ -498,7 +573,7 @@ private:
         for (QString o : FSt.Order) {
             const bool descending = CutDirection(o, QStringLiteral("desc"));
             if (!descending) CutDirection(o, QStringLiteral("asc"));
-            o = FMask.Decode(o);
+            o = FText.Restore(o);
             if (number.match(o).hasMatch()) {
                 bool ok = false;
                 const qsizetype n = o.toLongLong(&ok);
@@ -526,16 +601,24 @@ private:
     TStatement& FSt;
     const int FKind;
     const TDesignHooks& FHooks;
-    const TNameMask& FMask;
+    const TStatementText& FText;
     QList<bool> FTaken;
     QHash<QString, std::deque<qsizetype>> FByText; // lower-case item -> items not yet taken
     std::optional<TFieldIndex> FFields;
 };
 
-void AddUnionSets(QueryDesign& design, const QStringList& parts) {
+// The union grid and the union sets; the set operators as the text writes
+// them (EXCEPT where the data source writes that, MINUS for Oracle).
+void AddUnionSets(QueryDesign& design, const QStringList& parts, const QStringList& operators,
+                  int kind) {
     design.UnionRows.clear();
     for (qsizetype k = 0; k + 4 <= parts.size(); k += 4) {
-        design.UnionRows.append({parts[k], UnionRowName(k / 4), parts[k + 2], parts[k + 3]});
+        QString op = parts[k + 3];
+        if (const qsizetype n = k / 4; !op.isEmpty() && n < operators.size()) {
+            op = operators[n];
+            if (kind == dsOracle && op.startsWith(QLatin1String("except"))) op = QStringLiteral("minus");
+        }
+        design.UnionRows.append({parts[k], UnionRowName(k / 4), parts[k + 2], op});
         if (k > 0) design.UnionSets.append({parts[k + 1], {}});
     }
 }
@@ -546,13 +629,16 @@ TForgeResult Forge(const QString& sql, int kind, const QueryDesign& current,
                    const TDesignHooks& hooks) {
     TForgeResult result;
     result.Design = current;
-    const TNameMask mask(sql, current.Dialect);
-    QString text = TrimSQLElement(mask.Encode(sql));
-    if (TrimCell(text).isEmpty()) {
+    const TStatementText prepared(sql, current.Dialect);
+    if (TrimCell(TrimSQLElement(prepared.Reference())).isEmpty() && prepared.Refusal().isEmpty()) {
         result.Ok = true;
         return result;
     }
-    text = WithCrLf(text);
+    if (!prepared.Refusal().isEmpty()) {
+        ShowMessage(hooks, prepared.Refusal(), kCaption);
+        return result;
+    }
+    QString text = WithCrLf(TrimSQLElement(prepared.Scanned()));
     QString limit, offset;
     if (kind == dsOther) CutLimit(text, limit, offset);
     QStringList parts;
@@ -563,30 +649,26 @@ TForgeResult Forge(const QString& sql, int kind, const QueryDesign& current,
     }
     TStatement st;
     const QString statement = TrimExp(parts[1]);
-    // A single statement is tried with its row limit, as it will run.
-    QString tried = statement;
-    if (!limit.isEmpty() && parts.size() == 4) {
-        tried += QLatin1String(" limit ") + limit;
-        if (!offset.isEmpty()) tried += QLatin1String(" offset ") + offset;
-    }
-    if (!Analyse(sql, statement, mask.Decode(tried), current.Dialect.Readings(), hooks, st))
-        return result;
-    ReadSelectItems(st, kind, mask);
+    // The first statement is tried as the database reads it (a single one
+    // with its row limit).
+    const QString tried = TrimExp(prepared.FirstStatement());
+    if (!Analyse(sql, statement, tried, current.Dialect.Readings(), hooks, st)) return result;
+    ReadSelectItems(st, kind, prepared);
 
     QueryDesign& design = result.Design;
     Init(design);
     design.Distinct = st.Distinct;
     design.RowLimit = kind == dsOther ? limit : st.Limit;
     design.RowOffset = kind == dsOther ? offset : QString();
-    TRebuilder(design, st, kind, hooks, mask).Build();
-    mask.Decode(parts);
-    AddUnionSets(design, parts);
+    TRebuilder(design, st, kind, hooks, prepared).Build();
+    prepared.Restore(parts);
+    AddUnionSets(design, parts, prepared.SetOperators(), kind);
     result.Ok = true;
     result.Rebuilt = true;
     result.Sql = GetSQL(design, kind, hooks.Confirm);
     // A design that does not carry the whole statement is applied only when
     // the user says so after being told what it lacks.
-    result.NotCarried = NotCarried(sql, result.Sql.SQL, current.Dialect);
+    result.NotCarried = NotCarried(prepared.Reference(), result.Sql.SQL, current.Dialect);
     if (!result.NotCarried.isEmpty() &&
         !(hooks.Confirm && hooks.Confirm(NotCarriedQuestion(result.NotCarried)))) {
         result.Ok = false;

@@ -83,6 +83,7 @@ TSkeletonResult UpdateSkeleton(const QueryDesign& design, int kind) {
                      ColumnText(design, link.Field1) + QLatin1Char('=') +
                      design.Boxes[link.Table2].TableName + QLatin1Char('.') +
                      ColumnText(design, link.Field2);
+        if (!link.Condition.trimmed().isEmpty()) joins << link.Condition;
     }
     where += joins.join(QStringLiteral(" and "));
     // Conditions behind the links go in brackets; each later row brings its

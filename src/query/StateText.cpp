@@ -23,6 +23,8 @@ struct TSection {
 const TSection kTable{"Table", "[Table]\t\t\t#原表：名称"};
 const TSection kByName{"ByName", "[ByName]\t\t\t#原表别名"};
 const TSection kLink{"Link", "[Link]\t\t\t#原表间的链接"};
+// Written only when a link has a further condition; older readers skip it.
+const TSection kLinkCondition{"LinkCondition", "[LinkCondition]\t#链接的附加条件"};
 const TSection kColumn{"Column", "[Column]\t\t#源表列"};
 const TSection kCompute{"ComputeColumn", "[ComputeColumn]\t\t#计算列"};
 const TSection kWhere{"Where", "[Where]\t\t\t#where条件"};
@@ -32,7 +34,7 @@ const TSection kOrder{"Order", "[Order]\t\t\t#排序列"};
 const TSection kSql{"SQL", "[SQL]\t\t\t#SQL语法"};
 // The sections a union set's own text is made of, numbered in the main text.
 const TSection* const kUnionSetSections[] = {&kTable, &kLink,   &kColumn, &kCompute, &kWhere,
-                                             &kGroup, &kHaving, &kOrder,  &kSql};
+                                             &kGroup, &kHaving, &kOrder,  &kSql, &kLinkCondition};
 
 const char kUnionHeader[] = "[Union]   #联合的数目";
 const char kUnionPartsLine[] = "#下面是联合语句部分";
@@ -206,6 +208,9 @@ void ReadLinks(QueryDesign& design, const TIniText& ini, const TDesignHooks& hoo
     QHash<QString, int> byName; // as FindTable finds them: the last box of a name
     for (qsizetype i = 0; i < design.Boxes.size(); ++i)
         byName.insert(design.Boxes[i].GetTableName().toCaseFolded(), int(i));
+    QHash<QString, QString> conditions;
+    for (const TIniText::TEntry& e : ini.Entries(QLatin1String(kLinkCondition.Name)))
+        conditions.insert(e.Key.toCaseFolded(), e.Value);
     for (const TIniText::TEntry& e : ini.Entries(QLatin1String(kLink.Name))) {
         const QStringList parts = SplitOutsideQuotes(e.Value);
         if (parts.size() < 4) continue;
@@ -229,7 +234,9 @@ void ReadLinks(QueryDesign& design, const TIniText& ini, const TDesignHooks& hoo
         int type = parts.size() > 4 ? TrimCell(parts[4]).toInt(&ok) : 0;
         if (!ok || type < 0 || type >= sOuterJoin.size()) type = 0;
         const int link = InsertLink(design, box1, box2, rows[0], rows[1], hooks);
-        if (link >= 0) design.Links[link].JoinType = type;
+        if (link < 0) continue;
+        design.Links[link].JoinType = type;
+        design.Links[link].Condition = conditions.value(e.Key.toCaseFolded());
     }
 }
 
@@ -336,8 +343,10 @@ void ReadUnionSets(QueryDesign& design, const TIniText& ini, qsizetype lineCount
         TUnionSet set;
         set.SQL = ini.ReadString(QLatin1String(kSql.Name) + number, QStringLiteral("SQL"));
         for (const TSection* s : kUnionSetSections) {
+            const QList<TIniText::TEntry>& entries = ini.Entries(QLatin1String(s->Name) + number);
+            if (s == &kLinkCondition && entries.isEmpty()) continue; // only where there are some
             set.SQLSet << Header(*s);
-            for (const TIniText::TEntry& e : ini.Entries(QLatin1String(s->Name) + number))
+            for (const TIniText::TEntry& e : entries)
                 set.SQLSet << e.Line;
         }
         design.UnionSets.append(set);
@@ -365,15 +374,19 @@ QStringList GetSQLSet(const QueryDesign& design, const QString& sql, int kind) {
         out << Entry(QLatin1Char('B') + QString::number(n + 1), design.Boxes[n].Alias);
     out << Header(kLink);
     int n = 0;
+    QStringList conditions;
     for (const TDesignLink& link : design.Links) {
         if (link.JoinType < 0 || !HasBoxes(design, link)) continue;
-        out << Entry(QLatin1Char('L') + QString::number(++n),
-                     QStringList{design.Boxes[link.Table1].GetTableName(),
-                                 ColumnText(design, link.Field1),
-                                 design.Boxes[link.Table2].GetTableName(),
-                                 ColumnText(design, link.Field2), QString::number(link.JoinType)}
-                         .join(QLatin1Char(',')));
+        const QString key = QLatin1Char('L') + QString::number(++n);
+        out << Entry(key, QStringList{design.Boxes[link.Table1].GetTableName(),
+                                      ColumnText(design, link.Field1),
+                                      design.Boxes[link.Table2].GetTableName(),
+                                      ColumnText(design, link.Field2),
+                                      QString::number(link.JoinType)}
+                              .join(QLatin1Char(',')));
+        if (!TrimCell(link.Condition).isEmpty()) conditions << Entry(key, link.Condition);
     }
+    if (!conditions.isEmpty()) out << Header(kLinkCondition) << conditions;
     out << Header(kColumn);
     const QStringList checked = GetCheckedItems(design, false);
     for (qsizetype i = 0; i < checked.size(); ++i)

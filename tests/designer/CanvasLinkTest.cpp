@@ -186,7 +186,7 @@ TEST_F(LinkTest, AnEndMarkIsAnArrowHeadTouchingTheBox) {
 TEST_F(LinkTest, ALinkOfABoxWithItselfLoopsBesideIt) {
     QueryDesign design;
     canvas()->ReadDesign(design);
-    design.Links.append(TDesignLink{0, 0, 1, 3, "id", "name", 0});
+    design.Links.append(TDesignLink{0, 0, 1, 3, "id", "name", 0, {}});
     design.Boxes.removeAt(1);
     design.Boxes[0].Left = 500;
     canvas()->ApplyDesign(design);
@@ -282,7 +282,7 @@ TEST(LinkRules, JudgedOnValuesAlone) {
                   {"id", int(ftInteger), false},
                   {"d", int(ftDate), false},
                   {"ts", int(ftDateTime), false}};
-    const QList<TDesignLink> links = {TDesignLink{1, 0, 1, 1, {}, {}, 0}};
+    const QList<TDesignLink> links = {TDesignLink{1, 0, 1, 1, {}, {}, 0, {}}};
     EXPECT_FALSE(JudgeNewLink(box, 0, box, 1, 2, 3, links).Refused) << "dates of two types";
     const TLinkVerdict crossed = JudgeNewLink(box, 0, box, 1, 1, 1, links);
     EXPECT_TRUE(crossed.Refused);
@@ -291,6 +291,6 @@ TEST(LinkRules, JudgedOnValuesAlone) {
     EXPECT_FALSE(missing.Refused);
     EXPECT_EQ(missing.Row1, -1);
     EXPECT_EQ(missing.Notices.size(), 2);
-    EXPECT_TRUE(JudgeNewLink(box, 0, box, 1, 7, 8, {TDesignLink{0, 1, -1, -1, {}, {}, 0}}).Refused)
+    EXPECT_TRUE(JudgeNewLink(box, 0, box, 1, 7, 8, {TDesignLink{0, 1, -1, -1, {}, {}, 0, {}}}).Refused)
         << "two missing ends equal another link's";
 }

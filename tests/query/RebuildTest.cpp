@@ -153,7 +153,7 @@ TEST(Forge, GivesBackTheStatementsItReads) {
         EXPECT_EQ(run.Result.Sql.SQL, QString::fromUtf8(k.sql)) << k.sql;
         EXPECT_EQ(run.Messages, QStringList());
     }
-    // LIMIT is the row limit, never a table alias; the test run keeps it.
+    // LIMIT is the row limit, never a table alias; the test run runs it as written.
     QString tried;
     const TCatalogue c = Shop();
     TDesignHooks hooks = c.Hooks();
@@ -161,7 +161,7 @@ TEST(Forge, GivesBackTheStatementsItReads) {
     const QueryDesign limited = Forge("select id from Emp  LIMIT 5", dsOther, {}, hooks).Design;
     EXPECT_EQ(limited.Boxes.value(0).Alias, QString());
     EXPECT_EQ(limited.RowLimit, "5");
-    EXPECT_EQ(tried, "select id from Emp limit 5");
+    EXPECT_EQ(tried, "select id from Emp LIMIT 5");
 }
 TEST(Forge, BetweenStaysOneConditionWithTheConditionsAfterIt) {
     const QPair<const char*, const char*> cases[] = {

@@ -1,0 +1,1 @@
+select ProductName from products where UnitPrice > 50;

@@ -1,0 +1,1 @@
+select o.OrderID, i.Quantity from orders o join order_items i using (OrderID) where i.Quantity > 30

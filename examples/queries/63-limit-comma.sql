@@ -1,0 +1,1 @@
+select ProductID, ProductName from products order by ProductID limit 5, 10

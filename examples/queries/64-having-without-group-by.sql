@@ -1,0 +1,1 @@
+select count(*) as n, sum(UnitPrice) as total from products having count(*) > 10

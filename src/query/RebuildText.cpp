@@ -1,0 +1,466 @@
+#include "query/RebuildText.h"
+#include "sqltext/Common.h"
+#include "sqltext/SqlStatements.h"
+
+#include <QSet>
+
+#include <algorithm>
+
+namespace quillary {
+
+namespace {
+
+// The private range: quoted names' characters, then the marks.
+constexpr char16_t kNameBase = 0xE000;    // a character of a quoted name
+constexpr char16_t kNameDoubled = 0xE080; // a doubled closing quote of one
+constexpr char16_t kGlue = 0xE200;        // a blank the scanners must not see
+constexpr char16_t kNegated = 0xE210;     // + k: NOT before a group, k brackets further out
+constexpr char16_t kConditionStart = 0xE220;
+constexpr char16_t kShared = 0xE230;      // USING / NATURAL: the box, then its columns
+constexpr char16_t kSharedNext = 0xE232;
+constexpr char16_t kRangeEnd = 0xE300;
+
+bool IsPrivate(QChar c) {
+    return c.unicode() >= kNameBase && c.unicode() < kRangeEnd;
+}
+
+struct TEdit {
+    qsizetype At = 0;
+    qsizetype Removed = 0;
+    QString Inserted;
+};
+
+QString Apply(const QString& text, QList<TEdit> edits) {
+    // From the end; at one place what is removed goes before what is put in.
+    std::stable_sort(edits.begin(), edits.end(), [](const TEdit& a, const TEdit& b) {
+        return a.At != b.At ? a.At > b.At : a.Removed > b.Removed;
+    });
+    QString out = text;
+    for (const TEdit& e : edits)
+        out.replace(e.At, e.Removed, e.Inserted);
+    return out;
+}
+
+// A text with its tokens under the data source's reading.
+class TTokens {
+public:
+    TTokens(const QString& text, TSqlReading reading)
+        : Text(text), Words(SqlWords(text, reading)) {}
+
+    qsizetype Size() const { return Words.size(); }
+    const TSqlWord& operator[](qsizetype i) const { return Words[i]; }
+    QString TextOf(qsizetype i) const {
+        return i >= 0 && i < Words.size() ? Text.mid(Words[i].Start, Words[i].End - Words[i].Start)
+                                          : QString();
+    }
+    // The lower-case word at i; empty for anything but a word.
+    QString Word(qsizetype i) const {
+        return i >= 0 && i < Words.size() && Words[i].Kind == TSqlWord::Word ? TextOf(i).toLower()
+                                                                              : QString();
+    }
+    bool Is(qsizetype i, TSqlWord::TKind kind) const {
+        return i >= 0 && i < Words.size() && Words[i].Kind == kind;
+    }
+    bool IsSymbol(qsizetype i, QChar c) const {
+        return Is(i, TSqlWord::Symbol) && Text[Words[i].Start] == c;
+    }
+    // The closing bracket that pairs with the opening one at i; -1 when none.
+    qsizetype Partner(qsizetype i) const {
+        for (qsizetype j = i + 1; j < Words.size(); ++j)
+            if (Words[j].Kind == TSqlWord::Close && Words[j].Depth == Words[i].Depth) return j;
+        return -1;
+    }
+    // A name token (bare or quoted) as a name.
+    QString Name(qsizetype i) const {
+        QString name = TextOf(i);
+        if (Is(i, TSqlWord::Name)) ReadQuotedName(TextOf(i), name);
+        return name;
+    }
+
+    QString Text;
+    QList<TSqlWord> Words;
+};
+
+// Words that end a table reference in a FROM clause.
+bool EndsTableReference(const QString& word) {
+    static const QSet<QString> words = {
+        QStringLiteral("where"),  QStringLiteral("group"),   QStringLiteral("order"),
+        QStringLiteral("having"), QStringLiteral("limit"),   QStringLiteral("offset"),
+        QStringLiteral("union"),  QStringLiteral("except"),  QStringLiteral("intersect"),
+        QStringLiteral("minus"),  QStringLiteral("join"),    QStringLiteral("inner"),
+        QStringLiteral("left"),   QStringLiteral("right"),   QStringLiteral("full"),
+        QStringLiteral("cross"),  QStringLiteral("natural"), QStringLiteral("on"),
+        QStringLiteral("using"),  QStringLiteral("window"),  QStringLiteral("fetch"),
+        QStringLiteral("for"),    QStringLiteral("outer")};
+    return words.contains(word);
+}
+
+bool EndsFromClause(const QString& word) {
+    static const QSet<QString> words = {
+        QStringLiteral("where"),  QStringLiteral("group"),     QStringLiteral("order"),
+        QStringLiteral("having"), QStringLiteral("limit"),     QStringLiteral("offset"),
+        QStringLiteral("union"),  QStringLiteral("except"),    QStringLiteral("intersect"),
+        QStringLiteral("minus"),  QStringLiteral("window"),    QStringLiteral("fetch"),
+        QStringLiteral("for")};
+    return words.contains(word);
+}
+
+// Comments out, a final ";" out: what the database reads, written plainly.
+QString Plain(const QString& text, TSqlReading reading) {
+    const TTokens t(text, reading);
+    qsizetype last = t.Size() - 1;
+    while (last >= 0 && t.Is(last, TSqlWord::Separator))
+        --last;
+    QString out;
+    qsizetype prev = 0;
+    for (qsizetype i = 0; i <= last; ++i) {
+        const QStringView gap = QStringView(text).mid(prev, t[i].Start - prev);
+        const bool comment = std::any_of(gap.begin(), gap.end(), [](QChar c) { return !c.isSpace(); });
+        if (comment)
+            out += QLatin1Char(' ');
+        else if (i > 0)
+            out += gap;
+        out += QStringView(text).mid(t[i].Start, t[i].End - t[i].Start);
+        prev = t[i].End;
+    }
+    return out;
+}
+
+// "in(" and "exists(" as the scanners read words: with a blank.
+QString Spaced(const QString& text, TSqlReading reading) {
+    const TTokens t(text, reading);
+    QList<TEdit> edits;
+    for (qsizetype i = 0; i + 1 < t.Size(); ++i) {
+        const QString w = t.Word(i);
+        if ((w == QLatin1String("in") || w == QLatin1String("exists")) &&
+            t.Is(i + 1, TSqlWord::Open) && t[i + 1].Start == t[i].End)
+            edits.append({t[i].End, 0, QStringLiteral(" ")});
+    }
+    return Apply(text, edits);
+}
+
+} // namespace
+
+TStatementText::TStatementText(const QString& sql, const TSqlDialect& dialect)
+    : FDialect(dialect) {
+    FMasks = std::none_of(sql.begin(), sql.end(), IsPrivate);
+    Prepare(sql);
+}
+
+void TStatementText::Prepare(const QString& sql) {
+    const TSqlReading reading = FDialect.Readings().front();
+    QString text = Spaced(Plain(sql, reading), reading);
+
+    // Common table expressions: each used once takes its place as a
+    // sub-query; the rest cannot be drawn.
+    TTokens t(text, reading);
+    if (t.Word(0) == QLatin1String("with")) {
+        qsizetype i = 1;
+        if (t.Word(i) == QLatin1String("recursive")) {
+            FRefusal = QStringLiteral("这条语句的WITH RECURSIVE（递归的公用表表达式）无法在设计中表示。");
+            return;
+        }
+        QStringList names, bodies;
+        while (true) {
+            if (!t.Is(i, TSqlWord::Word) && !t.Is(i, TSqlWord::Name)) break;
+            const QString name = t.Name(i++);
+            if (t.Is(i, TSqlWord::Open)) {
+                FRefusal = QStringLiteral("WITH子句中的“%1”带有列名列表，无法在设计中表示。").arg(name);
+                return;
+            }
+            if (t.Word(i) != QLatin1String("as")) break;
+            ++i;
+            while (t.Word(i) == QLatin1String("not") || t.Word(i) == QLatin1String("materialized"))
+                ++i;
+            if (!t.Is(i, TSqlWord::Open)) break;
+            const qsizetype close = t.Partner(i);
+            if (close < 0) break;
+            names << name;
+            bodies << text.mid(t[i].End, t[close].Start - t[i].End).trimmed();
+            i = close + 1;
+            if (!t.IsSymbol(i, QLatin1Char(','))) break;
+            ++i;
+        }
+        if (names.isEmpty() || i >= t.Size() || t.Is(i, TSqlWord::Symbol)) {
+            FRefusal = QStringLiteral("无法读懂这条语句的WITH子句。");
+            return;
+        }
+        QStringList targets = bodies;
+        targets << text.mid(t[i].Start);
+        for (qsizetype k = 0; k < names.size(); ++k) {
+            // The references to it: a name standing for a table, not a
+            // qualifier and not a function.
+            QList<std::pair<qsizetype, qsizetype>> uses; // (target, token)
+            for (qsizetype g = k + 1; g < targets.size(); ++g) {
+                const TTokens u(targets[g], reading);
+                for (qsizetype j = 0; j < u.Size(); ++j)
+                    if ((u.Is(j, TSqlWord::Word) || u.Is(j, TSqlWord::Name)) &&
+                        u.Name(j).compare(names[k], Qt::CaseInsensitive) == 0 &&
+                        !u.IsSymbol(j - 1, QLatin1Char('.')) && !u.IsSymbol(j + 1, QLatin1Char('.')) &&
+                        !u.Is(j + 1, TSqlWord::Open))
+                        uses.append({g, j});
+            }
+            if (uses.size() > 1) {
+                FRefusal = QStringLiteral("WITH子句中的“%1”被使用了%2次；设计中的一个子查询表只能代表其中一处。")
+                               .arg(names[k])
+                               .arg(uses.size());
+                return;
+            }
+            if (uses.isEmpty()) continue;
+            const auto [g, j] = uses.first();
+            const TTokens u(targets[g], reading);
+            const QString after = u.Word(j + 1);
+            const bool aliased = after == QLatin1String("as") ||
+                                 (u.Is(j + 1, TSqlWord::Word) && !EndsTableReference(after)) ||
+                                 u.Is(j + 1, TSqlWord::Name);
+            const QString inserted = QLatin1Char('(') + bodies[k] + QLatin1Char(')') +
+                                     (aliased ? QString() : QLatin1Char(' ') + u.TextOf(j));
+            targets[g] = Apply(targets[g], {{u[j].Start, u[j].End - u[j].Start, inserted}});
+            if (g < bodies.size()) bodies[g] = targets[g];
+        }
+        text = targets.last();
+    }
+    FReference = text;
+    FScanned = ForScanners(text);
+}
+
+QString TStatementText::ForScanners(const QString& text) {
+    const TSqlReading reading = FDialect.Readings().front();
+    QList<TEdit> edits;
+    TTokens t(text, reading);
+
+    // The first statement ends at the first set operator outside brackets;
+    // the others are kept as text, for nested designers to read.
+    qsizetype firstEnd = t.Size();
+    FFirst = TrimSQLElement(text);
+    for (qsizetype i = 0; i < t.Size(); ++i) {
+        if (t[i].Depth != 0 || !t.Is(i, TSqlWord::Word)) continue;
+        const QString w = t.Word(i);
+        if (w != QLatin1String("union") && w != QLatin1String("except") &&
+            w != QLatin1String("intersect") && w != QLatin1String("minus"))
+            continue;
+        const bool all = t.Word(i + 1) == QLatin1String("all");
+        FSetOperators << (all ? w + QLatin1String(" all") : w);
+        if (i < firstEnd) FFirst = TrimSQLElement(text.left(t[i].Start));
+        firstEnd = std::min(firstEnd, i);
+        // The scanners split at union [all], minus and intersect only.
+        const qsizetype end = all ? t[i + 1].End : t[i].End;
+        const qsizetype length = end - t[i].Start;
+        if (w == QLatin1String("except") || ((w == QLatin1String("intersect")) && all))
+            edits.append({t[i].Start, length,
+                          (w == QLatin1String("except") ? QStringLiteral("minus")
+                                                        : QStringLiteral("intersect"))
+                              .leftJustified(length, QLatin1Char(' '))});
+    }
+
+    // Joins of the first statement's FROM clause.
+    qsizetype from = -1;
+    for (qsizetype i = 0; i < firstEnd; ++i)
+        if (t[i].Depth == 0 && t.Word(i) == QLatin1String("from")) {
+            from = i;
+            break;
+        }
+    qsizetype fromEnd = firstEnd;
+    for (qsizetype i = from + 1; from >= 0 && i < firstEnd; ++i)
+        if (t[i].Depth == 0 && EndsFromClause(t.Word(i))) {
+            fromEnd = i;
+            break;
+        }
+    const auto isJoinWord = [](const QString& w) {
+        return w == QLatin1String("join") || w == QLatin1String("inner") ||
+               w == QLatin1String("left") || w == QLatin1String("right") ||
+               w == QLatin1String("full") || w == QLatin1String("cross") ||
+               w == QLatin1String("natural") || w == QLatin1String("outer");
+    };
+    for (qsizetype i = from + 1; from >= 0 && i < fromEnd; ++i) {
+        if (t[i].Depth != 0) continue;
+        const QString w = t.Word(i);
+        if (w == QLatin1String("on") && i + 1 < fromEnd) {
+            edits.append({t[i + 1].Start, 0, QString(QChar(kConditionStart))});
+            continue;
+        }
+        if (!isJoinWord(w)) continue;
+        // One join: its words, the table it brings, its ON or USING.
+        qsizetype j = i;
+        qsizetype natural = -1;
+        bool cross = false, outer = false;
+        while (j < fromEnd && t[j].Depth == 0 && isJoinWord(t.Word(j)) &&
+               t.Word(j) != QLatin1String("join")) {
+            if (t.Word(j) == QLatin1String("natural")) natural = j;
+            cross = cross || t.Word(j) == QLatin1String("cross");
+            outer = outer || t.Word(j) == QLatin1String("left") ||
+                    t.Word(j) == QLatin1String("right") || t.Word(j) == QLatin1String("full");
+            ++j;
+        }
+        if (t.Word(j) != QLatin1String("join")) continue;
+        const qsizetype keywordEnd = j; // the word join
+        qsizetype k = j + 1;
+        while (k < fromEnd && !(t[k].Depth == 0 && (isJoinWord(t.Word(k)) ||
+                                                     t.Word(k) == QLatin1String("on") ||
+                                                     t.Word(k) == QLatin1String("using") ||
+                                                     t.IsSymbol(k, QLatin1Char(',')))))
+            ++k;
+        const qsizetype tableEnd = k; // the table reference is [keywordEnd + 1, tableEnd)
+        if (tableEnd <= keywordEnd + 1) continue;
+        const QString box = t.TextOf(tableEnd - 1);
+        const QString using_ = t.Word(tableEnd);
+        if (natural >= 0) {
+            // NATURAL: the columns the two sides share, found once the boxes are there.
+            edits.append({t[natural].Start, t[natural + 1].Start - t[natural].Start, QString()});
+            edits.append({t[tableEnd - 1].End, 0,
+                          QStringLiteral(" on ") + QChar(kConditionStart) + QChar(kShared) + box});
+        } else if (using_ == QLatin1String("using") && t.Is(tableEnd + 1, TSqlWord::Open)) {
+            const qsizetype close = t.Partner(tableEnd + 1);
+            if (close < 0) continue;
+            QString columns;
+            for (qsizetype c = tableEnd + 2; c < close; ++c)
+                if (!t.IsSymbol(c, QLatin1Char(','))) columns += QChar(kSharedNext) + t.TextOf(c);
+            edits.append({t[tableEnd].Start, t[close].End - t[tableEnd].Start,
+                          QStringLiteral("on ") + QChar(kConditionStart) + QChar(kShared) + box +
+                              columns});
+        } else if (cross || (!outer && using_ != QLatin1String("on"))) {
+            // CROSS JOIN, or a JOIN without ON: every row with every row.
+            edits.append({t[i].Start, t[keywordEnd].End - t[i].Start, QStringLiteral(",")});
+        }
+        i = keywordEnd;
+    }
+
+    // NOT before a condition: glued to what it negates, or, before a group,
+    // carried into the group's first condition.
+    QList<bool> subSelect; // per open bracket: whether it holds a query
+    for (qsizetype i = 0; i < firstEnd; ++i) {
+        if (t.Is(i, TSqlWord::Open)) {
+            const QString next = t.Word(i + 1);
+            subSelect << (next == QLatin1String("select") || next == QLatin1String("with"));
+            continue;
+        }
+        if (t.Is(i, TSqlWord::Close)) {
+            if (!subSelect.isEmpty()) subSelect.removeLast();
+            continue;
+        }
+        if (subSelect.contains(true) || t.Word(i) != QLatin1String("not") || i + 1 >= t.Size())
+            continue;
+        const QString before = t.Word(i - 1);
+        const bool start = i == 0 || t.Is(i - 1, TSqlWord::Open) ||
+                           before == QLatin1String("where") || before == QLatin1String("having") ||
+                           before == QLatin1String("on") || before == QLatin1String("and") ||
+                           before == QLatin1String("or") || before == QLatin1String("when") ||
+                           before == QLatin1String("not");
+        if (!start) continue;
+        if (t.Is(i + 1, TSqlWord::Open) && t.Word(i + 2) != QLatin1String("select") &&
+            t.Word(i + 2) != QLatin1String("with")) {
+            qsizetype first = i + 2;
+            int further = 0;
+            while (t.Is(first, TSqlWord::Open) && t.Word(first + 1) != QLatin1String("select")) {
+                ++first;
+                ++further;
+            }
+            if (first >= t.Size() || further > 15) continue;
+            edits.append({t[i].Start, t[i + 1].Start - t[i].Start, QString()});
+            edits.append({t[first].Start, 0, QString(QChar(char16_t(kNegated + further)))});
+            continue;
+        }
+        edits.append({t[i].End, t[i + 1].Start - t[i].End, QString(QChar(kGlue))});
+    }
+    QString out = Apply(text, edits);
+
+    // Quoted names last: their characters stand in for themselves.
+    if (!FMasks) return out;
+    QString masked;
+    masked.reserve(out.size());
+    const TTokens m(out, reading);
+    qsizetype prev = 0;
+    for (qsizetype i = 0; i < m.Size(); ++i) {
+        if (!m.Is(i, TSqlWord::Name)) continue;
+        masked += QStringView(out).mid(prev, m[i].Start - prev);
+        const QString name = m.TextOf(i);
+        const QChar close = name[0] == QLatin1Char('[') ? QLatin1Char(']') : name[0];
+        masked += name[0];
+        for (qsizetype c = 1; c < name.size(); ++c) {
+            const QChar d = name[c];
+            if (d == close && c + 1 < name.size() && name[c + 1] == close) {
+                masked += QChar(char16_t(kNameDoubled + d.unicode()));
+                ++c;
+            } else if (d == close && c + 1 == name.size()) {
+                masked += d;
+            } else if (d.unicode() < 0x80 && !d.isLetterOrNumber() && d != QLatin1Char('_')) {
+                masked += QChar(char16_t(kNameBase + d.unicode()));
+            } else {
+                masked += d;
+            }
+        }
+        prev = m[i].End;
+    }
+    masked += QStringView(out).mid(prev);
+    return masked;
+}
+
+QString TStatementText::Restore(const QString& piece) const {
+    if (!FMasks) return piece;
+    if (std::none_of(piece.begin(), piece.end(), IsPrivate)) return piece;
+    QString out;
+    out.reserve(piece.size() + 8);
+    for (qsizetype i = 0; i < piece.size(); ++i) {
+        const char16_t c = piece[i].unicode();
+        if (c >= kNameBase && c < kNameDoubled) {
+            out += QChar(char16_t(c - kNameBase));
+        } else if (c >= kNameDoubled && c < kNameDoubled + 0x80) {
+            out += QChar(char16_t(c - kNameDoubled));
+            out += QChar(char16_t(c - kNameDoubled));
+        } else if (c == kGlue) {
+            out += QLatin1Char(' ');
+        } else if (c >= kNegated && c < kNegated + 16) {
+            // The NOT goes back before its group's bracket.
+            int brackets = c - kNegated + 1;
+            qsizetype at = out.size();
+            while (at > 0 && brackets > 0) {
+                --at;
+                if (out[at] == QLatin1Char('(')) --brackets;
+                else if (!out[at].isSpace()) break;
+            }
+            out.insert(brackets == 0 ? at : out.size(), QStringLiteral("not "));
+        } else if (c == kShared || c == kSharedNext || c == kConditionStart) {
+            out += c == kSharedNext ? QStringLiteral(",") : QString();
+        } else {
+            out += piece[i];
+        }
+    }
+    return out;
+}
+
+void TStatementText::Restore(QStringList& pieces) const {
+    for (QString& p : pieces)
+        p = Restore(p);
+}
+
+bool TStatementText::TakeConditionStart(QString& term) {
+    const qsizetype at = term.indexOf(QChar(kConditionStart));
+    if (at < 0) return false;
+    term.remove(at, 1);
+    return true;
+}
+
+int TStatementText::TakeNegatedGroup(QString& operand) {
+    for (qsizetype i = 0; i < operand.size(); ++i) {
+        const char16_t c = operand[i].unicode();
+        if (c >= kNegated && c < kNegated + 16) {
+            operand.remove(i, 1);
+            return c - kNegated;
+        }
+        if (!operand[i].isSpace() && operand[i] != QLatin1Char('(')) break;
+    }
+    return -1;
+}
+
+bool TStatementText::TakeSharedColumns(const QString& term, TSharedColumns& shared) const {
+    const qsizetype at = term.indexOf(QChar(kShared));
+    if (at < 0) return false;
+    const QStringList parts = term.mid(at + 1).split(QChar(kSharedNext));
+    shared.Box = Restore(parts.first()).trimmed();
+    shared.Columns.clear();
+    for (qsizetype i = 1; i < parts.size(); ++i)
+        shared.Columns << Restore(parts[i]).trimmed();
+    return true;
+}
+
+} // namespace quillary

@@ -1,0 +1,73 @@
+#pragma once
+// A statement's text made ready for the clause scanners. The scanners read
+// the SQL of an older age: they know "..." and [...] only partly and `...`
+// not at all, keep no NOT before a condition that ends at a connector, read
+// "in(" as a word, and know neither comments in every place, EXCEPT, CROSS
+// JOIN, JOIN without ON, USING, NATURAL nor common table expressions. Here
+// the text is first written plainly (what the database reads, nothing
+// less), then made readable for them with characters of a private range
+// that stand in for what they would misread; every piece they cut is given
+// back its own text before it meets a name of the design or the database.
+
+#include "sqltext/SqlDialect.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace quillary {
+
+class TStatementText {
+public:
+    TStatementText(const QString& sql, const TSqlDialect& dialect);
+
+    // Why the statement cannot be carried at all; empty when it can.
+    const QString& Refusal() const { return FRefusal; }
+    // What the database reads, written plainly: comments out, a final ";"
+    // out, common table expressions in their places, "in(" and "exists("
+    // spaced. The design must carry all of it.
+    const QString& Reference() const { return FReference; }
+    // The same for the clause scanners.
+    const QString& Scanned() const { return FScanned; }
+    // The first statement of Reference (the whole of it when there is no
+    // set operator), without brackets around it.
+    const QString& FirstStatement() const { return FFirst; }
+    // The set operators between the statements of the text, in order, as
+    // written (lower case, "except all" one operator).
+    const QStringList& SetOperators() const { return FSetOperators; }
+
+    // A piece the scanners cut, given back its own text.
+    QString Restore(const QString& piece) const;
+    void Restore(QStringList& pieces) const;
+
+    // Whether `term` (a join term as the scanners cut it) begins an ON
+    // condition; the mark is taken off.
+    static bool TakeConditionStart(QString& term);
+    // When `operand` (the left operand of a condition row, still as the
+    // scanners cut it) begins a negated group, how many of the brackets
+    // before it belong to the group's first condition: the NOT stands
+    // before the bracket that many places from the end; -1 when it does not.
+    // The mark is taken off.
+    static int TakeNegatedGroup(QString& operand);
+
+    // A join term made from "USING (columns)" or NATURAL: the box the join
+    // brings (as written) and the columns (none: every column it shares).
+    struct TSharedColumns {
+        QString Box;
+        QStringList Columns;
+    };
+    bool TakeSharedColumns(const QString& term, TSharedColumns& shared) const;
+
+private:
+    void Prepare(const QString& sql);
+    QString ForScanners(const QString& text);
+
+    TSqlDialect FDialect;
+    bool FMasks = true;
+    QString FRefusal;
+    QString FReference;
+    QString FFirst;
+    QString FScanned;
+    QStringList FSetOperators;
+};
+
+} // namespace quillary
