@@ -4,6 +4,7 @@
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -70,7 +71,7 @@ Tfrm_link::Tfrm_link(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("连接属性"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setFont(DesignerFont());
-    setFixedSize(433, 206);
+    setFixedSize(433, 236);
 
     auto label = [this](const char* name, const char* text, int x, int y) {
         auto* l = new QLabel(QString::fromUtf8(text), this);
@@ -101,13 +102,20 @@ Tfrm_link::Tfrm_link(QWidget* parent) : QDialog(parent) {
                          QStringLiteral("包括所有表的记录和那些连接字段相同的记录"),
                          QStringLiteral("包含两表的所有行")});
 
+    // A further condition of the join, written in ON after the equality.
+    Label5 = label("Label5", "附加条件", 16, 178);
+    EditCondition = new QLineEdit(this);
+    EditCondition->setObjectName(QStringLiteral("EditCondition"));
+    EditCondition->setGeometry(72, 174, 357, 22);
+    EditCondition->setPlaceholderText(QStringLiteral("例如：o.Freight > 100（写在 ON 中连接字段之后）"));
+
     bt_ok = new QPushButton(QStringLiteral("确定"), this);
     bt_ok->setObjectName(QStringLiteral("bt_ok"));
-    bt_ok->setGeometry(81, 179, 75, 25);
+    bt_ok->setGeometry(81, 207, 75, 25);
     bt_ok->setDefault(true);
     bt_cancel = new QPushButton(QStringLiteral("取消"), this);
     bt_cancel->setObjectName(QStringLiteral("bt_cancel"));
-    bt_cancel->setGeometry(273, 179, 75, 25);
+    bt_cancel->setGeometry(273, 207, 75, 25);
     connect(bt_ok, &QPushButton::clicked, this, [this] { done(1); });
     connect(bt_cancel, &QPushButton::clicked, this, &QDialog::reject);
 }

@@ -9,6 +9,7 @@
 class QButtonGroup;
 class QComboBox;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QVBoxLayout;
 
@@ -48,6 +49,8 @@ public:
     QComboBox* ComboBox1;
     QComboBox* ComboBox2;
     TRadioGroup* RadioType;
+    QLabel* Label5;
+    QLineEdit* EditCondition;
     QPushButton* bt_ok;
     QPushButton* bt_cancel;
 };

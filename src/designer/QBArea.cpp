@@ -18,6 +18,7 @@
 #include <QDropEvent>
 #include <QHash>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPaintEvent>
 #include <QPainter>
@@ -495,6 +496,7 @@ void TQBArea::SetOptions(QObject* sender) {
     // A full outer join only where the data source writes one.
     if (m_host->GetDSN() >= 2) dialog.RadioType->RemoveItem(3);
     dialog.RadioType->SetItemIndex(link->JoinType);
+    dialog.EditCondition->setText(link->Condition);
     if (Ui().ShowModal(&dialog) != mrOk) return;
 
     auto change = [&](QComboBox* combo, TQBTable* table, int& row, QString& field) {
@@ -509,6 +511,7 @@ void TQBArea::SetOptions(QObject* sender) {
     change(dialog.ComboBox1, t1, link->Row1, link->Field1);
     change(dialog.ComboBox2, t2, link->Row2, link->Field2);
     link->JoinType = dialog.RadioType->ItemIndex();
+    link->Condition = dialog.EditCondition->text().trimmed();
     ReboundLink(link);
     ReboundLinks4Table(t1);
     if (t2 != t1) ReboundLinks4Table(t2);

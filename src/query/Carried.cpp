@@ -25,6 +25,9 @@ QString KeywordClass(const QString& word) {
         QStringLiteral("some"),  QStringLiteral("escape")};
     if (word == QLatin1String("left") || word == QLatin1String("right"))
         return QStringLiteral("left|right");
+    // Oracle writes EXCEPT as MINUS.
+    if (word == QLatin1String("except") || word == QLatin1String("minus"))
+        return QStringLiteral("except|minus");
     return kept.contains(word) ? word : QString();
 }
 

@@ -21,6 +21,75 @@ QString QualifiedField(const QueryDesign& design, int box, const QString& field)
     return Designation(design, design.Boxes[box], field);
 }
 
+// `text` without the single box's prefix `prefix` ("t."): only where it
+// stands for that box. Inside a sub-select "t." may be the outer box's (a
+// correlated reference) and inside quotes it is text, so there it stays; so
+// it does after a letter ("xt." is another name).
+QString WithoutOwnPrefix(const QString& text, const QString& prefix) {
+    QString out;
+    out.reserve(text.size());
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    const auto isWordChar = [](QChar c) {
+        return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('$');
+    };
+    const auto quoteEnd = [&](qsizetype at) {
+        const QChar close = text[at] == QLatin1Char('[') ? QLatin1Char(']') : text[at];
+        for (qsizetype j = at + 1; j < n; ++j) {
+            if (text[j] != close) continue;
+            if (j + 1 < n && text[j + 1] == close && close != QLatin1Char(']')) {
+                ++j;
+                continue;
+            }
+            return j + 1;
+        }
+        return n;
+    };
+    while (i < n) {
+        const QChar c = text[i];
+        if (QStringView(text).mid(i).startsWith(prefix) && (i == 0 || !isWordChar(text[i - 1]))) {
+            i += prefix.size();
+            continue;
+        }
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"') || c == QLatin1Char('`') ||
+            c == QLatin1Char('[')) {
+            const qsizetype end = quoteEnd(i);
+            out += QStringView(text).mid(i, end - i);
+            i = end;
+            continue;
+        }
+        if (c == QLatin1Char('(')) {
+            qsizetype j = i + 1;
+            while (j < n && text[j].isSpace())
+                ++j;
+            if (QStringView(text).mid(j, 6).compare(QLatin1String("select"), Qt::CaseInsensitive) ==
+                    0 &&
+                (j + 6 >= n || !isWordChar(text[j + 6]))) {
+                // The sub-select up to its closing bracket, as it stands.
+                int depth = 0;
+                for (j = i; j < n; ++j) {
+                    const QChar d = text[j];
+                    if (d == QLatin1Char('\'') || d == QLatin1Char('"') || d == QLatin1Char('`') ||
+                        d == QLatin1Char('[')) {
+                        j = quoteEnd(j) - 1;
+                    } else if (d == QLatin1Char('(')) {
+                        ++depth;
+                    } else if (d == QLatin1Char(')') && --depth == 0) {
+                        break;
+                    }
+                }
+                const qsizetype end = std::min(j + 1, n);
+                out += QStringView(text).mid(i, end - i);
+                i = end;
+                continue;
+            }
+        }
+        out += c;
+        ++i;
+    }
+    return out;
+}
+
 // A link's further condition as a WHERE condition, followed by " and ".
 QString FurtherCondition(const TDesignLink& link) {
     return link.Condition.trimmed().isEmpty() ? QString()
@@ -281,7 +350,7 @@ TSqlResult GetSQL(QueryDesign& design, int kind, const TConfirm& confirm) {
     if (!singleTable.isEmpty()) {
         const QString prefix = singleTable + QLatin1Char('.');
         for (QString* text : {&select, &where, &groupBy, &having, &orderBy})
-            *text = ReplaceAll(*text, prefix, QString());
+            *text = WithoutOwnPrefix(*text, prefix);
     }
 
     QString sql = TrimCell(select) + kLineBreak + TrimCell(join);

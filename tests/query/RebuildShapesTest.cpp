@@ -1,0 +1,127 @@
+// Shapes of real SQL read back into a design: where each part lands, and
+// the statement the design writes again.
+#include "DesignBuilder.h"
+
+#include "query/Rebuild.h"
+#include "query/StateText.h"
+#include "sqltext/DataSourceKind.h"
+
+#include <gtest/gtest.h>
+
+using namespace quillary;
+using namespace quillary::test;
+
+namespace {
+
+const TCatalogue& Shop() {
+    static const TCatalogue c = [] {
+        TCatalogue c;
+        c.Table("t", {"k:3", "a", "b"}).Table("u", {"k:3", "f:3", "g"}).Table("w", {"k:3", "h"});
+        return c;
+    }();
+    return c;
+}
+
+struct TRun {
+    TForgeResult Result;
+    QStringList Messages;
+};
+
+TRun Rebuild(const QString& sql, int kind = dsOther) {
+    TRun run;
+    TDesignHooks hooks = Shop().Hooks(&run.Messages);
+    run.Result = Forge(sql, kind, {}, hooks);
+    return run;
+}
+
+} // namespace
+
+TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
+    const struct {
+        const char* Sql;
+        const char* Regenerated;
+    } cases[] = {
+        {"select a from t where exists (select 1 from u where u.k = t.k) and b = 'x'",
+         "select a\r\nfrom t\r\nwhere exists (select 1 from u where u.k = t.k) and b='x'"},
+        {"select a from t where not exists (select 1 from u) and b = 'x'",
+         "select a\r\nfrom t\r\nwhere not exists (select 1 from u) and b='x'"},
+        {"select a from t where b = 'y' and not (a = '1' or a = '2')",
+         "select a\r\nfrom t\r\nwhere b='y' and not (a='1' or a='2')"},
+        {"select a from t where not a like 'x%' and b = 'y'",
+         "select a\r\nfrom t\r\nwhere not a like 'x%' and b='y'"},
+        {"select a from t where k in(1, 2)", "select a\r\nfrom t\r\nwhere k in (1, 2)"},
+        {"/* note */ select a -- a column\nfrom t;", "select a\r\nfrom t"},
+        {"select count(*) n from t having count(*) between 1 and 5",
+         "select count(*) as n\r\nfrom t\r\nhaving count(*) between 1 and 5"},
+        {"select a from t order by a limit 5, 10",
+         "select a\r\nfrom t\r\norder by a\r\nlimit 10 offset 5"},
+        {"select t.a, u.g from t cross join u", "select t.a,u.g\r\nfrom t,u"},
+        {"select t.a, u.g from t join u where t.k = u.k",
+         "select t.a,u.g\r\nfrom t,u\r\nwhere t.k=u.k"},
+        {"select t.a, u.g from t join u using (k)", "select t.a,u.g\r\nfrom t JOIN u on t.k=u.k"},
+        {"select t.a, w.h from t natural join w", "select t.a,w.h\r\nfrom t JOIN w on t.k=w.k"},
+        {"select t.a, u.g from t left join u on t.k = u.k and u.f > 100",
+         "select t.a,u.g\r\nfrom t LEFT JOIN u on t.k=u.k and u.f > 100"},
+        {"with x as (select k, a from t) select x.a from x",
+         "select a\r\nfrom  (select k, a from t) x"},
+        {"select * from t, w", "select t.*,w.*\r\nfrom t,w"},
+        // One box's prefix goes, but not inside a sub-select or a string.
+        {"select t.a from t where t.b = 't.a' and t.k in (select u.k from u where u.g = t.a)",
+         "select a\r\nfrom t\r\nwhere b='t.a' and k in (select u.k from u where u.g = t.a)"},
+    };
+    for (const auto& c : cases) {
+        const TRun run = Rebuild(QString::fromUtf8(c.Sql));
+        EXPECT_TRUE(run.Result.Ok) << c.Sql;
+        EXPECT_EQ(run.Result.NotCarried, QStringList()) << c.Sql;
+        EXPECT_EQ(run.Messages, QStringList()) << c.Sql;
+        EXPECT_EQ(run.Result.Sql.SQL, QString::fromUtf8(c.Regenerated)) << c.Sql;
+    }
+}
+
+TEST(RebuildShapes, ExistsIsARowOfItsOwnAndExceptAUnionOperator) {
+    const QueryDesign exists =
+        Rebuild("select a from t where b = 'x' and not exists (select 1 from u)").Result.Design;
+    EXPECT_EQ(exists.ConditionRows.value(1), QStringList({"", "not exists", "(select 1 from u)", ""}));
+
+    for (const auto& [kind, op] : {std::pair{dsOther, "except"}, std::pair{dsOracle, "minus"}}) {
+        const QueryDesign d = Rebuild("select a from t except select g from u", kind).Result.Design;
+        EXPECT_EQ(d.UnionRows.value(0).value(3), QString::fromLatin1(op)) << kind;
+        ASSERT_EQ(d.UnionSets.size(), 1);
+        EXPECT_EQ(d.UnionSets[0].SQL, "select g from u");
+    }
+}
+
+TEST(RebuildShapes, WhatCannotBeDrawnIsRefusedWithAReason) {
+    const struct {
+        const char* Sql;
+        const char* Says;
+    } cases[] = {
+        {"with x as (select k from t) select a from x, x y", "被使用了2次"},
+        {"with recursive r(n) as (select 1) select n from r", "WITH RECURSIVE"},
+        {"with x(c) as (select k from t) select c from x", "列名列表"},
+    };
+    for (const auto& c : cases) {
+        const TRun run = Rebuild(QString::fromUtf8(c.Sql));
+        EXPECT_FALSE(run.Result.Ok) << c.Sql;
+        ASSERT_EQ(run.Messages.size(), 1) << c.Sql;
+        EXPECT_TRUE(run.Messages.first().contains(QString::fromUtf8(c.Says)))
+            << run.Messages.first().toStdString();
+    }
+}
+
+TEST(RebuildShapes, AFurtherJoinConditionTravelsWithTheLinkThroughTheStateText) {
+    const TRun run = Rebuild("select t.a from t left join u on t.k = u.k and u.f > 100");
+    ASSERT_EQ(run.Result.Design.Links.size(), 1);
+    EXPECT_EQ(run.Result.Design.Links[0].Condition, "u.f > 100");
+    const QStringList state = GetSQLSet(run.Result.Design, run.Result.Sql.SQL, dsOther);
+    EXPECT_TRUE(state.contains("L1=u.f > 100")) << state.join('\n').toStdString();
+    QueryDesign back;
+    SetSQLSet(back, state, dsOther, Shop().Hooks());
+    ASSERT_EQ(back.Links.size(), 1);
+    EXPECT_EQ(back.Links[0].Condition, "u.f > 100");
+    EXPECT_EQ(back.Links[0].JoinType, 1);
+    // A text without further conditions has no section for them.
+    const QStringList plain =
+        GetSQLSet(Rebuild("select t.a from t, u where t.k = u.k").Result.Design, "select 1", dsOther);
+    EXPECT_FALSE(plain.join('\n').contains("LinkCondition"));
+}
