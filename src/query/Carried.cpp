@@ -4,6 +4,8 @@
 #include <QHash>
 #include <QSet>
 
+#include <optional>
+
 namespace quillary {
 
 namespace {
@@ -45,66 +47,102 @@ bool IsStructureWord(const QString& word) {
     return words.contains(word);
 }
 
+// A part of a statement by a hash of its normalised text; the position of
+// its first appearance shows it.
 struct TParts {
-    QHash<QString, int> Count;
-    QHash<QString, QString> Shown; // key -> the part as first written
-    QStringList Order;             // keys in order of first appearance
+    QHash<quint64, int> Count;
+    QHash<quint64, std::pair<qsizetype, qsizetype>> First; // where it is written first
+    QList<quint64> Order;                                  // keys in order of first appearance
+    QHash<quint64, QString> Shown;                         // keyword parts shown upper case
 };
+
+// FNV-1a over a tag and characters, letters folded when asked.
+quint64 Hash(char tag, QStringView text, bool fold) {
+    quint64 h = 1469598103934665603ULL ^ quint64(tag);
+    for (const QChar c : text) {
+        const char16_t u = fold ? (c.unicode() < 0x80 ? (c.unicode() >= u'A' && c.unicode() <= u'Z'
+                                                             ? char16_t(c.unicode() + 32)
+                                                             : c.unicode())
+                                                       : c.toCaseFolded().unicode())
+                                : c.unicode();
+        h = (h ^ (u & 0xFF)) * 1099511628211ULL;
+        h = (h ^ (u >> 8)) * 1099511628211ULL;
+    }
+    return h;
+}
 
 TParts PartsOf(const QString& text, TSqlReading reading) {
     TParts parts;
-    const QList<TSqlWord> words = SqlWords(text, reading);
-    const auto add = [&](const QString& key, const QString& shown) {
+    const auto add = [&](quint64 key, qsizetype start, qsizetype end, const QString& shown = {}) {
         if (++parts.Count[key] == 1) {
-            parts.Shown.insert(key, shown);
+            parts.First.insert(key, {start, end});
             parts.Order << key;
+            if (!shown.isEmpty()) parts.Shown.insert(key, shown);
         }
     };
-    const auto textOf = [&](const TSqlWord& w) { return text.mid(w.Start, w.End - w.Start); };
+    // One token behind: a name followed by "." is a qualifier.
+    std::optional<TSqlWord> held;
+    bool dotAfterHeld = false;
     bool orderBy = false; // inside the ORDER BY of the whole statement
-    for (qsizetype i = 0; i < words.size(); ++i) {
-        const TSqlWord& w = words[i];
-        const QString written = textOf(w);
-        if (w.Kind == TSqlWord::Word && w.Depth == 0) {
-            const QString lower = written.toLower();
-            if (lower == QLatin1String("order") && i + 1 < words.size() &&
-                textOf(words[i + 1]).compare(QLatin1String("by"), Qt::CaseInsensitive) == 0)
+    QString previousWord;
+    const auto count = [&](const TSqlWord& w) {
+        const QStringView written = QStringView(text).mid(w.Start, w.End - w.Start);
+        if (w.Kind == TSqlWord::String) {
+            if (!orderBy) add(Hash('s', written, false), w.Start, w.End);
+            return;
+        }
+        if (w.Kind == TSqlWord::Name) {
+            QString name;
+            if (!ReadQuotedName(written, name)) name = written.toString();
+            if (!orderBy) add(Hash('n', name, true), w.Start, w.End);
+            return;
+        }
+        const QString lower = written.size() <= 12 ? written.toString().toLower() : QString();
+        if (const QString keyword = KeywordClass(lower); !keyword.isEmpty()) {
+            if (!orderBy || keyword == QLatin1String("desc"))
+                add(Hash('k', keyword, false), w.Start, w.End, written.toString().toUpper());
+            return;
+        }
+        if (orderBy || IsStructureWord(lower)) return;
+        if (written[0].isDigit())
+            add(Hash('v', written, false), w.Start, w.End);
+        else
+            add(Hash('n', written, true), w.Start, w.End);
+    };
+    ForEachSqlWord(text, reading, [&](const TSqlWord& w) {
+        const QStringView written = QStringView(text).mid(w.Start, w.End - w.Start);
+        if (w.Kind == TSqlWord::Symbol && written == QLatin1String(".")) {
+            dotAfterHeld = held.has_value();
+            return;
+        }
+        if (held) {
+            // A qualifier stands for its box: only the name after the last dot counts.
+            const bool qualifier =
+                dotAfterHeld && (w.Kind == TSqlWord::Word || w.Kind == TSqlWord::Name);
+            if (!qualifier) count(*held);
+            held.reset();
+        }
+        dotAfterHeld = false;
+        if (w.Kind == TSqlWord::Word && w.Depth == 0 && written.size() <= 9) {
+            const QString lower = written.toString().toLower();
+            if (lower == QLatin1String("by") && previousWord == QLatin1String("order"))
                 orderBy = true;
             else if (lower == QLatin1String("limit") || lower == QLatin1String("offset") ||
                      lower == QLatin1String("fetch") || lower == QLatin1String("union") ||
                      lower == QLatin1String("except") || lower == QLatin1String("intersect") ||
                      lower == QLatin1String("minus"))
                 orderBy = false;
+            previousWord = lower;
+        } else if (w.Kind == TSqlWord::Word && w.Depth == 0) {
+            previousWord.clear();
         }
-        if (w.Kind == TSqlWord::String) {
-            if (!orderBy) add(QStringLiteral("s:") + written, written);
-            continue;
+        if (w.Kind == TSqlWord::Word || w.Kind == TSqlWord::Name) {
+            held = w;
+            return;
         }
-        if (w.Kind != TSqlWord::Word && w.Kind != TSqlWord::Name) continue;
-        // A qualifier stands for its box: only the name after the last dot counts.
-        if (i + 2 < words.size() && words[i + 1].Kind == TSqlWord::Symbol &&
-            textOf(words[i + 1]) == QLatin1String(".") &&
-            (words[i + 2].Kind == TSqlWord::Word || words[i + 2].Kind == TSqlWord::Name))
-            continue;
-        if (w.Kind == TSqlWord::Name) {
-            QString name;
-            if (!ReadQuotedName(written, name)) name = written;
-            if (!orderBy) add(QStringLiteral("n:") + name.toCaseFolded(), written);
-            continue;
-        }
-        const QString lower = written.toLower();
-        if (const QString keyword = KeywordClass(lower); !keyword.isEmpty()) {
-            if (!orderBy || keyword == QLatin1String("desc"))
-                add(QStringLiteral("k:") + keyword, written.toUpper());
-            continue;
-        }
-        if (IsStructureWord(lower) || orderBy) continue;
-        if (written[0].isDigit()) {
-            add(QStringLiteral("v:") + written, written);
-            continue;
-        }
-        add(QStringLiteral("n:") + written.toCaseFolded(), written);
-    }
+        if (w.Kind == TSqlWord::String) count(w);
+    });
+    if (held) count(*held);
     return parts;
 }
 
@@ -116,8 +154,11 @@ QStringList NotCarried(const QString& original, const QString& regenerated,
     const TParts before = PartsOf(original, reading);
     const TParts after = PartsOf(regenerated, reading);
     QStringList missing;
-    for (const QString& key : before.Order)
-        if (before.Count.value(key) > after.Count.value(key)) missing << before.Shown.value(key);
+    for (const quint64 key : before.Order) {
+        if (before.Count.value(key) <= after.Count.value(key)) continue;
+        const auto [start, end] = before.First.value(key);
+        missing << before.Shown.value(key, original.mid(start, end - start));
+    }
     return missing;
 }
 

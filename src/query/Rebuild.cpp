@@ -140,10 +140,10 @@ bool Analyse(const QString& whole, const QString& statement, const QString& trie
     const QString error = AnalysisSQLClause(statement, QStringLiteral("select"),
                                             {QStringLiteral("from")}, pos, keyword, st.Items, 1);
     if (!error.isEmpty()) return ShowMessage(hooks, error, kCaption), false;
-    // Nothing reaches the database but one query that only reads.
-    for (const QString& text : {whole, tried})
-        if (const QString fault = SingleSelectFault(text, readings); !fault.isEmpty())
-            return ShowMessage(hooks, fault, kCaption), false;
+    // Nothing reaches the database but one query that only reads: the whole
+    // text is one, and the statement tried is its first part.
+    if (const QString fault = SingleSelectFault(whole, readings); !fault.isEmpty())
+        return ShowMessage(hooks, fault, kCaption), false;
     if (!TestRun(hooks, tried)) return false;
     if (keyword.isEmpty()) return true; // a select list without FROM clause
 

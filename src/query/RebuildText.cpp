@@ -24,20 +24,52 @@ bool IsPrivate(QChar c) {
     return c.unicode() >= kNameBase && c.unicode() < kRangeEnd;
 }
 
+// A quoted name whose characters other than letters, digits and "_" stand
+// in for themselves (a doubled closing quote as one character).
+QString Masked(const QString& name) {
+    QString masked;
+    masked.reserve(name.size());
+    const QChar close = name[0] == QLatin1Char('[') ? QLatin1Char(']') : name[0];
+    masked += name[0];
+    for (qsizetype c = 1; c < name.size(); ++c) {
+        const QChar d = name[c];
+        if (d == close && c + 1 < name.size() && name[c + 1] == close) {
+            masked += QChar(char16_t(kNameDoubled + d.unicode()));
+            ++c;
+        } else if (d == close && c + 1 == name.size()) {
+            masked += d;
+        } else if (d.unicode() < 0x80 && !d.isLetterOrNumber() && d != QLatin1Char('_')) {
+            masked += QChar(char16_t(kNameBase + d.unicode()));
+        } else {
+            masked += d;
+        }
+    }
+    return masked;
+}
+
 struct TEdit {
     qsizetype At = 0;
     qsizetype Removed = 0;
     QString Inserted;
 };
 
+// The text with its edits made, in one pass; at one place what is put in
+// goes before what follows a removal there.
 QString Apply(const QString& text, QList<TEdit> edits) {
-    // From the end; at one place what is removed goes before what is put in.
+    if (edits.isEmpty()) return text;
     std::stable_sort(edits.begin(), edits.end(), [](const TEdit& a, const TEdit& b) {
-        return a.At != b.At ? a.At > b.At : a.Removed > b.Removed;
+        return a.At != b.At ? a.At < b.At : a.Removed < b.Removed;
     });
-    QString out = text;
-    for (const TEdit& e : edits)
-        out.replace(e.At, e.Removed, e.Inserted);
+    QString out;
+    out.reserve(text.size() + edits.size() * 2);
+    qsizetype at = 0;
+    for (const TEdit& e : edits) {
+        if (e.At < at) continue; // overlapping: the earlier one holds
+        out += QStringView(text).mid(at, e.At - at);
+        out += e.Inserted;
+        at = e.At + e.Removed;
+    }
+    out += QStringView(text).mid(at);
     return out;
 }
 
@@ -105,13 +137,15 @@ bool EndsFromClause(const QString& word) {
     return words.contains(word);
 }
 
-// Comments out, a final ";" out: what the database reads, written plainly.
+// Comments out, a final ";" out, "in(" and "exists(" spaced as the
+// scanners read words: what the database reads, written plainly.
 QString Plain(const QString& text, TSqlReading reading) {
     const TTokens t(text, reading);
     qsizetype last = t.Size() - 1;
     while (last >= 0 && t.Is(last, TSqlWord::Separator))
         --last;
     QString out;
+    out.reserve(text.size() + 16);
     qsizetype prev = 0;
     for (qsizetype i = 0; i <= last; ++i) {
         const QStringView gap = QStringView(text).mid(prev, t[i].Start - prev);
@@ -120,23 +154,16 @@ QString Plain(const QString& text, TSqlReading reading) {
             out += QLatin1Char(' ');
         else if (i > 0)
             out += gap;
-        out += QStringView(text).mid(t[i].Start, t[i].End - t[i].Start);
+        const QStringView token = QStringView(text).mid(t[i].Start, t[i].End - t[i].Start);
+        out += token;
         prev = t[i].End;
+        if (t.Is(i, TSqlWord::Word) && token.size() <= 6 && t.Is(i + 1, TSqlWord::Open) &&
+            t[i + 1].Start == t[i].End &&
+            (token.compare(QLatin1String("in"), Qt::CaseInsensitive) == 0 ||
+             token.compare(QLatin1String("exists"), Qt::CaseInsensitive) == 0))
+            out += QLatin1Char(' ');
     }
     return out;
-}
-
-// "in(" and "exists(" as the scanners read words: with a blank.
-QString Spaced(const QString& text, TSqlReading reading) {
-    const TTokens t(text, reading);
-    QList<TEdit> edits;
-    for (qsizetype i = 0; i + 1 < t.Size(); ++i) {
-        const QString w = t.Word(i);
-        if ((w == QLatin1String("in") || w == QLatin1String("exists")) &&
-            t.Is(i + 1, TSqlWord::Open) && t[i + 1].Start == t[i].End)
-            edits.append({t[i].End, 0, QStringLiteral(" ")});
-    }
-    return Apply(text, edits);
 }
 
 } // namespace
@@ -149,12 +176,12 @@ TStatementText::TStatementText(const QString& sql, const TSqlDialect& dialect)
 
 void TStatementText::Prepare(const QString& sql) {
     const TSqlReading reading = FDialect.Readings().front();
-    QString text = Spaced(Plain(sql, reading), reading);
+    QString text = Plain(sql, reading);
 
     // Common table expressions: each used once takes its place as a
     // sub-query; the rest cannot be drawn.
-    TTokens t(text, reading);
-    if (t.Word(0) == QLatin1String("with")) {
+    if (text.size() >= 4 && text.left(4).compare(QLatin1String("with"), Qt::CaseInsensitive) == 0) {
+        const TTokens t(text, reading);
         qsizetype i = 1;
         if (t.Word(i) == QLatin1String("recursive")) {
             FRefusal = QStringLiteral("这条语句的WITH RECURSIVE（递归的公用表表达式）无法在设计中表示。");
@@ -362,37 +389,11 @@ QString TStatementText::ForScanners(const QString& text) {
         }
         edits.append({t[i].End, t[i + 1].Start - t[i].End, QString(QChar(kGlue))});
     }
-    QString out = Apply(text, edits);
-
-    // Quoted names last: their characters stand in for themselves.
-    if (!FMasks) return out;
-    QString masked;
-    masked.reserve(out.size());
-    const TTokens m(out, reading);
-    qsizetype prev = 0;
-    for (qsizetype i = 0; i < m.Size(); ++i) {
-        if (!m.Is(i, TSqlWord::Name)) continue;
-        masked += QStringView(out).mid(prev, m[i].Start - prev);
-        const QString name = m.TextOf(i);
-        const QChar close = name[0] == QLatin1Char('[') ? QLatin1Char(']') : name[0];
-        masked += name[0];
-        for (qsizetype c = 1; c < name.size(); ++c) {
-            const QChar d = name[c];
-            if (d == close && c + 1 < name.size() && name[c + 1] == close) {
-                masked += QChar(char16_t(kNameDoubled + d.unicode()));
-                ++c;
-            } else if (d == close && c + 1 == name.size()) {
-                masked += d;
-            } else if (d.unicode() < 0x80 && !d.isLetterOrNumber() && d != QLatin1Char('_')) {
-                masked += QChar(char16_t(kNameBase + d.unicode()));
-            } else {
-                masked += d;
-            }
-        }
-        prev = m[i].End;
-    }
-    masked += QStringView(out).mid(prev);
-    return masked;
+    // Quoted names: their characters stand in for themselves.
+    if (FMasks)
+        for (qsizetype i = 0; i < t.Size(); ++i)
+            if (t.Is(i, TSqlWord::Name)) edits.append({t[i].Start, t[i].End - t[i].Start, Masked(t.TextOf(i))});
+    return Apply(text, edits);
 }
 
 QString TStatementText::Restore(const QString& piece) const {

@@ -61,16 +61,18 @@ TRules RulesOf(TSqlReading reading) {
 }
 
 bool IsBlank(QChar c) {
-    return c.isSpace() || c.unicode() < 0x20;
+    return c.unicode() <= 0x20 || (c.unicode() >= 0x80 && c.isSpace());
 }
 
 bool IsWordChar(QChar c, const TRules& rules) {
-    if (c.unicode() >= 0x80) return c.isLetterOrNumber() || c.isSurrogate();
-    return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
-           (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
-           (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('_') ||
-           c == QLatin1Char('$') || c == QLatin1Char('@') ||
-           (c == QLatin1Char('#') && !rules.HashComments);
+    const char16_t u = c.unicode();
+    if (u >= 0x80) return c.isLetterOrNumber() || c.isSurrogate();
+    return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9') ||
+           u == u'_' || u == u'$' || u == u'@' || (u == u'#' && !rules.HashComments);
+}
+
+bool Is(QStringView word, const char* keyword) {
+    return word.compare(QLatin1StringView(keyword), Qt::CaseInsensitive) == 0;
 }
 
 // Reads a text under one set of rules, statement after statement.
@@ -79,7 +81,7 @@ public:
     TScanner(QStringView text, const TRules& rules) : s(text), n(text.size()), r(rules) {}
 
     // Reads the whole text; the tokens go to `words` when given.
-    QList<TSqlStatement> Run(QList<TSqlWord>* words = nullptr) {
+    QList<TSqlStatement> Run(const std::function<void(const TSqlWord&)>* words = nullptr) {
         FWords = words;
         qsizetype i = 0;
         while (i < n) {
@@ -130,12 +132,12 @@ public:
                 qsizetype end = i;
                 while (end < n && IsWordChar(s[end], r))
                     ++end;
-                const QString word = s.mid(i, end - i).toString().toLower();
+                const QStringView word = s.mid(i, end - i);
                 if (end < n && s[end] == QLatin1Char('\'') &&
-                    ((r.EStrings && word == QLatin1String("e")) ||
-                     (r.QStrings && (word == QLatin1String("q") || word == QLatin1String("nq"))))) {
+                    ((r.EStrings && Is(word, "e")) ||
+                     (r.QStrings && (Is(word, "q") || Is(word, "nq"))))) {
                     Begin(i);
-                    i = word == QLatin1String("e") ? SkipString(end, true) : SkipQString(end);
+                    i = Is(word, "e") ? SkipString(end, true) : SkipQString(end);
                     Token(TKind::Other, i, TSqlWord::String, start);
                     continue;
                 }
@@ -267,31 +269,31 @@ private:
     }
 
     void Emit(TSqlWord::TKind kind, qsizetype start, qsizetype end) {
-        if (FWords) FWords->append({kind, start, end, FDepth});
+        if (FWords) (*FWords)(TSqlWord{kind, start, end, FDepth});
     }
 
-    void Word(const QString& word) {
-        static const QSet<QString> writers = {QStringLiteral("insert"), QStringLiteral("update"),
-                                              QStringLiteral("delete"), QStringLiteral("merge")};
-        static const QSet<QString> mains = {QStringLiteral("select"), QStringLiteral("insert"),
-                                            QStringLiteral("update"), QStringLiteral("delete"),
-                                            QStringLiteral("merge"),  QStringLiteral("values")};
+    void Word(QStringView word) {
+        const auto writer = [&word] {
+            return Is(word, "insert") || Is(word, "update") || Is(word, "delete") ||
+                   Is(word, "merge");
+        };
         if (FKindDepth < 0) {
             // The first word, after any opening brackets.
-            FCurrent.Kind = word;
+            FCurrent.Kind = word.toString().toLower();
             FKindDepth = FDepth;
-            FWith = word == QLatin1String("with");
+            FWith = FCurrent.Kind == QLatin1String("with");
             return;
         }
-        if (FWith && FDepth == FKindDepth && mains.contains(word)) {
-            FCurrent.Kind = word;
+        // Most words are none of the few that matter: a quick look first.
+        if (word.size() < 4 || word.size() > 6) return;
+        if (FWith && FDepth == FKindDepth && (Is(word, "select") || Is(word, "values") || writer())) {
+            FCurrent.Kind = word.toString().toLower();
             FWith = false;
             return;
         }
-        if (FDepth == FKindDepth && word == QLatin1String("where")) FCurrent.HasWhere = true;
-        if (FCurrent.Writes.isEmpty() &&
-            (word == QLatin1String("into") || (FLast == TKind::Open && writers.contains(word))))
-            FCurrent.Writes = word;
+        if (FDepth == FKindDepth && Is(word, "where")) FCurrent.HasWhere = true;
+        if (FCurrent.Writes.isEmpty() && (Is(word, "into") || (FLast == TKind::Open && writer())))
+            FCurrent.Writes = word.toString().toLower();
     }
 
     void EndStatement(qsizetype at) {
@@ -312,7 +314,7 @@ private:
     bool FWith = false;
     TKind FLast = TKind::Other;
     qsizetype FEnd = 0;
-    QList<TSqlWord>* FWords = nullptr;
+    const std::function<void(const TSqlWord&)>* FWords = nullptr;
 };
 
 const char kNothingRun[] = "为了不改动数据，这里只运行一条只读的SELECT查询，什么也没有执行。";
@@ -324,10 +326,16 @@ QList<TSqlStatement> SplitStatements(QStringView text, TSqlReading reading) {
     return TScanner(text, rules).Run();
 }
 
-QList<TSqlWord> SqlWords(QStringView text, TSqlReading reading) {
+void ForEachSqlWord(QStringView text, TSqlReading reading,
+                    const std::function<void(const TSqlWord&)>& visit) {
     const TRules rules = RulesOf(reading);
+    TScanner(text, rules).Run(&visit);
+}
+
+QList<TSqlWord> SqlWords(QStringView text, TSqlReading reading) {
     QList<TSqlWord> words;
-    TScanner(text, rules).Run(&words);
+    words.reserve(text.size() / 4);
+    ForEachSqlWord(text, reading, [&words](const TSqlWord& w) { words.append(w); });
     return words;
 }
 

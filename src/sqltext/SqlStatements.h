@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <functional>
 #include <span>
 
 namespace quillary {
@@ -59,8 +60,10 @@ struct TSqlWord {
     qsizetype End = 0;
     int Depth = 0; // brackets open around it (an opening bracket counts itself out)
 };
-// The tokens of `text` under `reading`.
+// The tokens of `text` under `reading`, in order.
 QList<TSqlWord> SqlWords(QStringView text, TSqlReading reading);
+void ForEachSqlWord(QStringView text, TSqlReading reading,
+                    const std::function<void(const TSqlWord&)>& visit);
 
 // Empty when `text` is exactly one query that only reads — SELECT, or
 // brackets or WITH leading to one — under every one of `readings` (those
