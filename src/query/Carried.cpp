@@ -10,41 +10,65 @@ namespace quillary {
 
 namespace {
 
-// Words whose loss changes what a statement returns. LEFT and RIGHT are one
-// class: an outer join may be written from its other side.
-QString KeywordClass(const QString& word) {
-    static const QSet<QString> kept = {
-        QStringLiteral("not"),   QStringLiteral("exists"),    QStringLiteral("in"),
-        QStringLiteral("between"), QStringLiteral("like"),    QStringLiteral("ilike"),
-        QStringLiteral("glob"),  QStringLiteral("regexp"),    QStringLiteral("is"),
-        QStringLiteral("null"),  QStringLiteral("or"),        QStringLiteral("case"),
-        QStringLiteral("when"),  QStringLiteral("then"),      QStringLiteral("else"),
-        QStringLiteral("end"),   QStringLiteral("distinct"),  QStringLiteral("union"),
-        QStringLiteral("all"),   QStringLiteral("except"),    QStringLiteral("intersect"),
-        QStringLiteral("minus"), QStringLiteral("full"),      QStringLiteral("desc"),
-        QStringLiteral("over"),  QStringLiteral("partition"), QStringLiteral("select"),
-        QStringLiteral("true"),  QStringLiteral("false"),     QStringLiteral("any"),
-        QStringLiteral("some"),  QStringLiteral("escape")};
-    if (word == QLatin1String("left") || word == QLatin1String("right"))
-        return QStringLiteral("left|right");
-    // Oracle writes EXCEPT as MINUS.
-    if (word == QLatin1String("except") || word == QLatin1String("minus"))
-        return QStringLiteral("except|minus");
-    return kept.contains(word) ? word : QString();
+// FNV-1a over a tag and characters, letters folded when asked.
+quint64 Hash(char tag, QStringView text, bool fold) {
+    quint64 h = 1469598103934665603ULL ^ quint64(tag);
+    for (const QChar c : text) {
+        char16_t u = c.unicode();
+        if (fold) {
+            if (u < 0x80) {
+                if (u >= u'A' && u <= u'Z') u = char16_t(u + 32);
+            } else {
+                u = c.toCaseFolded().unicode();
+            }
+        }
+        h = (h ^ (u & 0xFF)) * 1099511628211ULL;
+        h = (h ^ (u >> 8)) * 1099511628211ULL;
+    }
+    return h;
 }
 
-// Words that say how a statement is written rather than what it returns.
-bool IsStructureWord(const QString& word) {
-    static const QSet<QString> words = {
-        QStringLiteral("as"),     QStringLiteral("and"),    QStringLiteral("on"),
-        QStringLiteral("join"),   QStringLiteral("inner"),  QStringLiteral("outer"),
-        QStringLiteral("cross"),  QStringLiteral("natural"), QStringLiteral("using"),
-        QStringLiteral("from"),   QStringLiteral("where"),  QStringLiteral("group"),
-        QStringLiteral("by"),     QStringLiteral("order"),  QStringLiteral("having"),
-        QStringLiteral("limit"),  QStringLiteral("offset"), QStringLiteral("top"),
-        QStringLiteral("asc"),    QStringLiteral("with"),   QStringLiteral("recursive"),
-        QStringLiteral("materialized")};
-    return words.contains(word);
+// What a word is to the check.
+enum class TWordRole : quint8 {
+    Name,      // counted as itself
+    Keyword,   // its loss changes what a statement returns: counted by class
+    Structure, // says how the statement is written, not what it returns
+};
+struct TWordInfo {
+    TWordRole Role = TWordRole::Name;
+    quint64 Class = 0; // of a keyword: the hash its class is counted under
+    bool OrderBy = false, OrderByEnd = false, By = false;
+};
+
+// The words the check knows, by the hash of their folded text. LEFT and
+// RIGHT are one class (an outer join may be written from its other side),
+// and so are EXCEPT and MINUS (Oracle's name for it).
+const QHash<quint64, TWordInfo>& KnownWords() {
+    static const QHash<quint64, TWordInfo> words = [] {
+        QHash<quint64, TWordInfo> w;
+        const auto word = [](const char* text) { return Hash('w', QString::fromLatin1(text), true); };
+        for (const char* k :
+             {"not", "exists", "in", "between", "like", "ilike", "glob", "regexp", "is", "null",
+              "or", "case", "when", "then", "else", "end", "distinct", "union", "all", "intersect",
+              "full", "desc", "over", "partition", "select", "true", "false", "any", "some",
+              "escape"})
+            w.insert(word(k), {TWordRole::Keyword, Hash('k', QString::fromLatin1(k), false)});
+        for (const char* k : {"left", "right"})
+            w.insert(word(k), {TWordRole::Keyword, Hash('k', QStringLiteral("left|right"), false)});
+        for (const char* k : {"except", "minus"})
+            w.insert(word(k),
+                     {TWordRole::Keyword, Hash('k', QStringLiteral("except|minus"), false)});
+        for (const char* k : {"as", "and", "on", "join", "inner", "outer", "cross", "natural",
+                              "using", "from", "where", "group", "by", "order", "having", "limit",
+                              "offset", "top", "asc", "with", "recursive", "materialized", "fetch"})
+            w.insert(word(k), {TWordRole::Structure});
+        w[word("order")].OrderBy = true;
+        w[word("by")].By = true;
+        for (const char* k : {"limit", "offset", "fetch", "union", "except", "intersect", "minus"})
+            w[word(k)].OrderByEnd = true;
+        return w;
+    }();
+    return words;
 }
 
 // A part of a statement by a hash of its normalised text; the position of
@@ -53,38 +77,25 @@ struct TParts {
     QHash<quint64, int> Count;
     QHash<quint64, std::pair<qsizetype, qsizetype>> First; // where it is written first
     QList<quint64> Order;                                  // keys in order of first appearance
-    QHash<quint64, QString> Shown;                         // keyword parts shown upper case
+    QSet<quint64> Keywords;                                // shown upper case
 };
-
-// FNV-1a over a tag and characters, letters folded when asked.
-quint64 Hash(char tag, QStringView text, bool fold) {
-    quint64 h = 1469598103934665603ULL ^ quint64(tag);
-    for (const QChar c : text) {
-        const char16_t u = fold ? (c.unicode() < 0x80 ? (c.unicode() >= u'A' && c.unicode() <= u'Z'
-                                                             ? char16_t(c.unicode() + 32)
-                                                             : c.unicode())
-                                                       : c.toCaseFolded().unicode())
-                                : c.unicode();
-        h = (h ^ (u & 0xFF)) * 1099511628211ULL;
-        h = (h ^ (u >> 8)) * 1099511628211ULL;
-    }
-    return h;
-}
 
 TParts PartsOf(const QString& text, TSqlReading reading) {
     TParts parts;
-    const auto add = [&](quint64 key, qsizetype start, qsizetype end, const QString& shown = {}) {
+    parts.Count.reserve(1024);
+    const QHash<quint64, TWordInfo>& known = KnownWords();
+    const auto add = [&](quint64 key, qsizetype start, qsizetype end, bool keyword = false) {
         if (++parts.Count[key] == 1) {
             parts.First.insert(key, {start, end});
             parts.Order << key;
-            if (!shown.isEmpty()) parts.Shown.insert(key, shown);
+            if (keyword) parts.Keywords.insert(key);
         }
     };
     // One token behind: a name followed by "." is a qualifier.
     std::optional<TSqlWord> held;
     bool dotAfterHeld = false;
-    bool orderBy = false; // inside the ORDER BY of the whole statement
-    QString previousWord;
+    bool orderBy = false;      // inside the ORDER BY of the whole statement
+    bool afterOrder = false;   // the last word outside brackets was ORDER
     const auto count = [&](const TSqlWord& w) {
         const QStringView written = QStringView(text).mid(w.Start, w.End - w.Start);
         if (w.Kind == TSqlWord::String) {
@@ -97,13 +108,14 @@ TParts PartsOf(const QString& text, TSqlReading reading) {
             if (!orderBy) add(Hash('n', name, true), w.Start, w.End);
             return;
         }
-        const QString lower = written.size() <= 12 ? written.toString().toLower() : QString();
-        if (const QString keyword = KeywordClass(lower); !keyword.isEmpty()) {
-            if (!orderBy || keyword == QLatin1String("desc"))
-                add(Hash('k', keyword, false), w.Start, w.End, written.toString().toUpper());
+        const quint64 h = Hash('w', written, true);
+        const auto it = known.constFind(h);
+        if (it != known.cend() && it->Role == TWordRole::Keyword) {
+            if (!orderBy || written.compare(QLatin1String("desc"), Qt::CaseInsensitive) == 0)
+                add(it->Class, w.Start, w.End, true);
             return;
         }
-        if (orderBy || IsStructureWord(lower)) return;
+        if (orderBy || (it != known.cend() && it->Role == TWordRole::Structure)) return;
         if (written[0].isDigit())
             add(Hash('v', written, false), w.Start, w.End);
         else
@@ -123,18 +135,12 @@ TParts PartsOf(const QString& text, TSqlReading reading) {
             held.reset();
         }
         dotAfterHeld = false;
-        if (w.Kind == TSqlWord::Word && w.Depth == 0 && written.size() <= 9) {
-            const QString lower = written.toString().toLower();
-            if (lower == QLatin1String("by") && previousWord == QLatin1String("order"))
-                orderBy = true;
-            else if (lower == QLatin1String("limit") || lower == QLatin1String("offset") ||
-                     lower == QLatin1String("fetch") || lower == QLatin1String("union") ||
-                     lower == QLatin1String("except") || lower == QLatin1String("intersect") ||
-                     lower == QLatin1String("minus"))
-                orderBy = false;
-            previousWord = lower;
-        } else if (w.Kind == TSqlWord::Word && w.Depth == 0) {
-            previousWord.clear();
+        if (w.Kind == TSqlWord::Word && w.Depth == 0) {
+            const auto it = known.constFind(Hash('w', written, true));
+            const TWordInfo info = it == known.cend() ? TWordInfo{} : *it;
+            if (info.By && afterOrder) orderBy = true;
+            if (info.OrderByEnd) orderBy = false;
+            afterOrder = info.OrderBy;
         }
         if (w.Kind == TSqlWord::Word || w.Kind == TSqlWord::Name) {
             held = w;
@@ -157,7 +163,8 @@ QStringList NotCarried(const QString& original, const QString& regenerated,
     for (const quint64 key : before.Order) {
         if (before.Count.value(key) <= after.Count.value(key)) continue;
         const auto [start, end] = before.First.value(key);
-        missing << before.Shown.value(key, original.mid(start, end - start));
+        const QString written = original.mid(start, end - start);
+        missing << (before.Keywords.contains(key) ? written.toUpper() : written);
     }
     return missing;
 }

@@ -90,6 +90,13 @@ public:
         return i >= 0 && i < Words.size() && Words[i].Kind == TSqlWord::Word ? TextOf(i).toLower()
                                                                               : QString();
     }
+    // Whether the token at i is the word `word` (lower case), in any case.
+    bool IsWord(qsizetype i, QLatin1StringView word) const {
+        return i >= 0 && i < Words.size() && Words[i].Kind == TSqlWord::Word &&
+               Words[i].End - Words[i].Start == word.size() &&
+               QStringView(Text).mid(Words[i].Start, word.size())
+                       .compare(word, Qt::CaseInsensitive) == 0;
+    }
     bool Is(qsizetype i, TSqlWord::TKind kind) const {
         return i >= 0 && i < Words.size() && Words[i].Kind == kind;
     }
@@ -262,10 +269,10 @@ QString TStatementText::ForScanners(const QString& text) {
     FFirst = TrimSQLElement(text);
     for (qsizetype i = 0; i < t.Size(); ++i) {
         if (t[i].Depth != 0 || !t.Is(i, TSqlWord::Word)) continue;
-        const QString w = t.Word(i);
-        if (w != QLatin1String("union") && w != QLatin1String("except") &&
-            w != QLatin1String("intersect") && w != QLatin1String("minus"))
+        if (!t.IsWord(i, QLatin1StringView("union")) && !t.IsWord(i, QLatin1StringView("except")) &&
+            !t.IsWord(i, QLatin1StringView("intersect")) && !t.IsWord(i, QLatin1StringView("minus")))
             continue;
+        const QString w = t.Word(i);
         const bool all = t.Word(i + 1) == QLatin1String("all");
         FSetOperators << (all ? w + QLatin1String(" all") : w);
         if (i < firstEnd) FFirst = TrimSQLElement(text.left(t[i].Start));
@@ -283,13 +290,14 @@ QString TStatementText::ForScanners(const QString& text) {
     // Joins of the first statement's FROM clause.
     qsizetype from = -1;
     for (qsizetype i = 0; i < firstEnd; ++i)
-        if (t[i].Depth == 0 && t.Word(i) == QLatin1String("from")) {
+        if (t[i].Depth == 0 && t.IsWord(i, QLatin1StringView("from"))) {
             from = i;
             break;
         }
     qsizetype fromEnd = firstEnd;
     for (qsizetype i = from + 1; from >= 0 && i < firstEnd; ++i)
-        if (t[i].Depth == 0 && EndsFromClause(t.Word(i))) {
+        if (t[i].Depth == 0 && t.Is(i, TSqlWord::Word) && t[i].End - t[i].Start <= 9 &&
+            EndsFromClause(t.Word(i))) {
             fromEnd = i;
             break;
         }
@@ -355,17 +363,19 @@ QString TStatementText::ForScanners(const QString& text) {
     // NOT before a condition: glued to what it negates, or, before a group,
     // carried into the group's first condition.
     QList<bool> subSelect; // per open bracket: whether it holds a query
+    int subSelects = 0; // of the brackets open, how many hold a query
     for (qsizetype i = 0; i < firstEnd; ++i) {
         if (t.Is(i, TSqlWord::Open)) {
-            const QString next = t.Word(i + 1);
-            subSelect << (next == QLatin1String("select") || next == QLatin1String("with"));
+            subSelect << (t.IsWord(i + 1, QLatin1StringView("select")) ||
+                          t.IsWord(i + 1, QLatin1StringView("with")));
+            subSelects += subSelect.last();
             continue;
         }
         if (t.Is(i, TSqlWord::Close)) {
-            if (!subSelect.isEmpty()) subSelect.removeLast();
+            if (!subSelect.isEmpty()) subSelects -= subSelect.takeLast();
             continue;
         }
-        if (subSelect.contains(true) || t.Word(i) != QLatin1String("not") || i + 1 >= t.Size())
+        if (subSelects > 0 || !t.IsWord(i, QLatin1StringView("not")) || i + 1 >= t.Size())
             continue;
         const QString before = t.Word(i - 1);
         const bool start = i == 0 || t.Is(i - 1, TSqlWord::Open) ||
