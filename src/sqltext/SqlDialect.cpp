@@ -1,6 +1,7 @@
 #include "sqltext/SqlDialect.h"
 
-#include <QSet>
+#include <string_view>
+#include <unordered_set>
 
 namespace quillary {
 
@@ -124,21 +125,25 @@ const char* const kMySqlWords[] = {
     "varbinary", "varchar", "varcharacter", "varying", "virtual", "when", "where", "while",
     "window", "with", "write", "xor", "year_month", "zerofill"};
 
+// Word sets looked up without copying the word: views of the tables above.
+using TWordSet = std::unordered_set<std::string_view>;
+
 template <std::size_t N>
-QSet<QString> WordSet(const char* const (&words)[N]) {
-    QSet<QString> set;
-    set.reserve(qsizetype(N));
-    for (const char* w : words)
-        set.insert(QString::fromLatin1(w));
-    return set;
+TWordSet WordSet(const char* const (&words)[N]) {
+    return TWordSet(std::begin(words), std::end(words));
 }
 
-const QSet<QString>& Words(TKeywordSet family) {
-    static const QSet<QString> sqlite = WordSet(kSqliteWords);
-    static const QSet<QString> postgres = WordSet(kPostgresWords);
-    static const QSet<QString> odbc = WordSet(kOdbcWords);
-    static const QSet<QString> transact = odbc + WordSet(kTransactSqlWords);
-    static const QSet<QString> mysql = WordSet(kMySqlWords);
+const TWordSet& Words(TKeywordSet family) {
+    static const TWordSet sqlite = WordSet(kSqliteWords);
+    static const TWordSet postgres = WordSet(kPostgresWords);
+    static const TWordSet odbc = WordSet(kOdbcWords);
+    static const TWordSet transact = [] {
+        TWordSet set = WordSet(kOdbcWords);
+        for (const char* w : kTransactSqlWords)
+            set.insert(w);
+        return set;
+    }();
+    static const TWordSet mysql = WordSet(kMySqlWords);
     switch (family) {
     case TKeywordSet::Sqlite:
         return sqlite;
@@ -282,7 +287,15 @@ std::span<const TSqlReading> TSqlDialect::Readings() const {
 }
 
 bool TSqlDialect::IsReserved(QStringView word) const {
-    return Words(FKeywords).contains(word.toString().toLower());
+    // Every key word is short and ASCII.
+    char lower[32];
+    if (word.size() > qsizetype(sizeof lower)) return false;
+    for (qsizetype i = 0; i < word.size(); ++i) {
+        const char16_t c = word[i].unicode();
+        if (c >= 0x80) return false;
+        lower[i] = char(c >= u'A' && c <= u'Z' ? c + 32 : c);
+    }
+    return Words(FKeywords).contains(std::string_view(lower, std::size_t(word.size())));
 }
 
 bool TSqlDialect::IsPlain(QStringView name) const {
