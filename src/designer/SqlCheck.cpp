@@ -215,6 +215,15 @@ TTopLevel ReadTopLevel(const QString& sql) {
         } else if (word(t) == QLatin1String("select") && depth < lowest) {
             lowest = depth;
         }
+    // TOP is a row limit right after SELECT [DISTINCT|ALL], elsewhere a name.
+    const auto afterSelect = [&](qsizetype k) {
+        for (qsizetype j = k - 1; j >= 0; --j) {
+            const QString before = word(tokens[j]);
+            if (before == QLatin1String("select")) return true;
+            if (before != QLatin1String("distinct") && before != QLatin1String("all")) return false;
+        }
+        return false;
+    };
     depth = 0;
     for (qsizetype k = 0; k < tokens.size(); ++k) {
         const TSqlToken& t = tokens[k];
@@ -245,8 +254,8 @@ TTopLevel ReadTopLevel(const QString& sql) {
             orderFrom = tokens[k + 1].Start + tokens[k + 1].Length;
             orderTo = -1;
             ++k;
-        } else if (w == QLatin1String("limit") || w == QLatin1String("top") ||
-                   w == QLatin1String("offset") || w == QLatin1String("fetch")) {
+        } else if (w == QLatin1String("limit") || w == QLatin1String("offset") ||
+                   w == QLatin1String("fetch") || (w == QLatin1String("top") && afterSelect(k))) {
             top.Limited = true;
             if (orderFrom >= 0 && orderTo < 0) orderTo = t.Start;
         } else if (orderFrom >= 0 && orderTo < 0 &&

@@ -79,6 +79,7 @@ TEST_F(SqlCheckTest, RowsAreComparedByTheRuleOfTheOriginalsTopLevel) {
         // Only the top level counts: words in strings, comments and
         // sub-selects are no ORDER BY or limit of the statement.
         {"select v from t /* limit 1 */", "select k from t", false, TRowRule::Multiset},
+        {"select k as top from t", "select k + 10 from t", false, TRowRule::Multiset},
         {"select v, 'order by v limit 1' from t",
          "select v, 'order by v limit 1' from t order by v", true, TRowRule::Multiset},
         {"select k from (select k from t order by k limit 2)",
