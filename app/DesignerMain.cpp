@@ -16,8 +16,11 @@
 #include "designer/QBArea.h"
 #include "designer/QBTable.h"
 #include "designer/QuillaryDialog.h"
+#include "designer/SqlCheck.h"
+#include "platform/TextFile.h"
 #include "platform/UserInteraction.h"
 #include "sqltext/Common.h"
+#include "sqltext/SqlStatements.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -158,6 +161,60 @@ int PrintCatalogue(const QString& connectionString) {
     return 0;
 }
 
+// Exit codes of --check-sql: every statement gave the same rows; some did
+// not; nothing was checked (no file, an unreadable one, no statement in it,
+// or no connection).
+constexpr int kAllSame = 0, kNotAllSame = 1, kNotChecked = 2;
+
+// The first line of `text`, shortened for a report line.
+QString Short(const QString& text) {
+    constexpr qsizetype kMax = 100;
+    QString line = text.section(QLatin1Char('\n'), 0, 0).trimmed();
+    if (line.size() > kMax) line = line.left(kMax) + QStringLiteral("…");
+    return line;
+}
+
+int CheckSqlFile(const QString& path, const QString& connectionString) {
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    QString text, error;
+    if (!ReadTextFile(path, text, &error)) {
+        err << "quillary: " << error << Qt::endl;
+        return kNotChecked;
+    }
+    TADOConnection connection;
+    if (!ConnectUnattended(connection, connectionString)) return kNotChecked;
+    const QList<TSqlStatement> statements =
+        SplitStatements(text, connection.Dialect().Readings().front());
+    if (statements.isEmpty()) {
+        err << "quillary: 文件“" << path << "”中没有SQL语句" << Qt::endl;
+        return kNotChecked;
+    }
+    int counts[4] = {};
+    for (qsizetype i = 0; i < statements.size(); ++i) {
+        const TSqlStatement& s = statements[i];
+        const TStatementCheck check =
+            CheckStatement(&connection, text.mid(s.Start, s.End - s.Start));
+        ++counts[int(check.Outcome)];
+        const qsizetype line = text.left(s.Start).count(QLatin1Char('\n')) + 1;
+        QString report = QStringLiteral("第%1条（第%2行）：%3")
+                             .arg(i + 1)
+                             .arg(line)
+                             .arg(OutcomeName(check.Outcome));
+        if (check.Outcome != TCheckOutcome::SameRows && !check.Reason.isEmpty())
+            report += QStringLiteral("：") + Short(check.Reason);
+        out << report << Qt::endl;
+    }
+    out << QStringLiteral("共%1条语句：行相同%2条，行不同%3条，未能承载%4条，拒绝%5条")
+               .arg(statements.size())
+               .arg(counts[int(TCheckOutcome::SameRows)])
+               .arg(counts[int(TCheckOutcome::DifferentRows)])
+               .arg(counts[int(TCheckOutcome::NotCarried)])
+               .arg(counts[int(TCheckOutcome::Refused)])
+        << Qt::endl;
+    return counts[int(TCheckOutcome::SameRows)] == statements.size() ? kAllSame : kNotAllSame;
+}
+
 // The offscreen platform's notes on what it cannot do are no news to the user.
 void QuietPlatformMessages(QtMsgType type, const QMessageLogContext& context,
                            const QString& message) {
@@ -197,10 +254,13 @@ int RunDesigner(int argc, char* argv[]) {
     }
     if (headless) qInstallMessageHandler(QuietPlatformMessages);
 
-    // A listing needs no windows: it starts without the GUI.
-    bool listing = false;
-    for (int i = 1; i < argc; ++i)
+    // A listing and a check need no windows: they start without the GUI.
+    bool listing = false, checking = false;
+    for (int i = 1; i < argc; ++i) {
         listing = listing || QByteArray(argv[i]) == "--list";
+        checking = checking || QByteArray(argv[i]).startsWith("--check-sql");
+    }
+    listing = listing || checking;
     std::unique_ptr<QCoreApplication> application;
     if (listing)
         application = std::make_unique<QCoreApplication>(argc, argv);
@@ -225,25 +285,41 @@ int RunDesigner(int argc, char* argv[]) {
     const QCommandLineOption listOption(
         QStringLiteral("list"),
         QStringLiteral("Print the tables and views with their columns and exit."));
+    const QCommandLineOption checkOption(
+        QStringLiteral("check-sql"),
+        QStringLiteral("Rebuild a design from each statement of the file, run both statements "
+                       "and tell whether they return the same rows."),
+        QStringLiteral("file.sql"));
     parser.addOption(screenshotOption);
     parser.addOption(listOption);
+    parser.addOption(checkOption);
     parser.addOption(QCommandLineOption(QStringLiteral("grid-demo"),
                                         QStringLiteral("Show the property grid demo.")));
-    parser.process(app);
-
     QTextStream out(stdout);
     QTextStream err(stderr);
+    // A check tells a wrong call from statements that did not survive.
+    if (checking) {
+        const bool parsed = parser.parse(QCoreApplication::arguments());
+        if (!parsed || parser.value(checkOption).isEmpty()) {
+            err << "quillary: 用法：quillary --check-sql 文件.sql [\"连接字符串\"]";
+            if (!parsed) err << "（" << parser.errorText() << "）";
+            err << Qt::endl;
+            return kNotChecked;
+        }
+    }
+    parser.process(app);
     QString connectionString = parser.positionalArguments().join(QLatin1Char(' '));
     if (connectionString.isEmpty()) {
         const QString path = DefaultSampleDatabasePath();
         QString error;
         if (!EnsureSampleDatabase(path, &error)) {
             err << "quillary: 无法建立示例数据库“" << path << "”：" << error << Qt::endl;
-            return 1;
+            return checking ? kNotChecked : 1;
         }
         connectionString = SqliteConnectionString(path);
     }
     connectionString = WithStoredLogin(connectionString);
+    if (parser.isSet(checkOption)) return CheckSqlFile(parser.value(checkOption), connectionString);
     if (parser.isSet(listOption)) return PrintCatalogue(connectionString);
 
     TADOConnection unattended;

@@ -5,7 +5,7 @@
 // messages and switch the pages.
 #include "db/ADOQuery.h"
 #include "db/DatabaseError.h"
-#include "db/Dialect.h"
+#include "designer/BoxColumns.h"
 #include "designer/Frm_Quillary.h"
 #include "designer/QBArea.h"
 #include "designer/QBLink.h"
@@ -183,25 +183,7 @@ TDesignHooks TFrm_Quillary::Hooks() {
 }
 
 bool TFrm_Quillary::LoadBox(TDesignBox& box) {
-    TADOConnection* connection = m_dialog->GetConn();
-    if (box.Kind != 'Q') {
-        box.Kind = 'T';
-        if (dialect::ViewSource(connection, GetDSN(), box.TableName, box.SourceText))
-            box.Kind = 'V';
-    }
-    TADOQuery query;
-    query.SetConnection(connection);
-    query.SetReadOnly(true);
-    query.SQL() = QStringList{box.Kind == 'Q' ? box.SourceText : dialect::ColumnsOf(box.TableName)};
-    try {
-        query.Open();
-    } catch (const EDatabaseError&) {
-        return false; // a source that went away is left out of the design
-    }
-    box.Fields = {TDesignField{QStringLiteral("*"), 0, false}};
-    const TFieldDefs& defs = query.FieldDefs();
-    for (int i = 0; i < defs.Count(); ++i)
-        box.Fields.append({defs[i].Name, int(defs[i].DataType), false});
+    if (!ReadBoxColumns(m_dialog->GetConn(), GetDSN(), box)) return false;
     const QSize size = TQBTable::SizeFor(box);
     box.Width = size.width();
     box.Height = size.height();

@@ -1,6 +1,6 @@
 # Runs the quillary program once and checks how it ended:
-#   cmake -DPROGRAM=... -DARGC=n -DARG0=... -DEXPECT_FAILURE=ON|OFF -DSTDOUT=<regex>
-#         -DSTDERR=<regex> -P RunProgram.cmake
+#   cmake -DPROGRAM=... -DARGC=n -DARG0=... -DEXPECT_FAILURE=ON|OFF [-DEXPECT_EXIT=code]
+#         -DSTDOUT=<regex> -DSTDERR=<regex> -P RunProgram.cmake
 # Semicolons of an argument arrive as "<semicolon>". STDERR "" checks that
 # nothing at all was said on standard error.
 # Quoted one by one, so that semicolons stay inside their argument.
@@ -18,7 +18,11 @@ elseif(ARGC EQUAL 3)
 else()
     message(FATAL_ERROR "RunProgram.cmake takes one to three arguments")
 endif()
-if(EXPECT_FAILURE AND rc EQUAL 0)
+if(DEFINED EXPECT_EXIT)
+    if(NOT rc EQUAL EXPECT_EXIT)
+        message(FATAL_ERROR "expected exit code ${EXPECT_EXIT}, got ${rc}\nstdout: ${out}\nstderr: ${err}")
+    endif()
+elseif(EXPECT_FAILURE AND rc EQUAL 0)
     message(FATAL_ERROR "expected a failure, got exit code 0\nstdout: ${out}\nstderr: ${err}")
 elseif(NOT EXPECT_FAILURE AND NOT rc EQUAL 0)
     message(FATAL_ERROR "expected success, got exit code ${rc}\nstdout: ${out}\nstderr: ${err}")

@@ -1,0 +1,587 @@
+#include "designer/SqlCheck.h"
+#include "db/ADOConnection.h"
+#include "db/ADOQuery.h"
+#include "db/DatabaseError.h"
+#include "db/Dialect.h"
+#include "designer/BoxColumns.h"
+#include "sqltext/Common.h"
+#include "sqltext/SqlDialect.h"
+#include "sqltext/SqlLexer.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QTime>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+namespace quillary {
+
+namespace {
+
+// --- a box without a window ----------------------------------------------------
+
+// A box's size from its texts, near what the canvas gives it: the box is
+// never drawn, but the rebuild places the next box beside it.
+void SizeFromTexts(TDesignBox& box) {
+    constexpr int kCharWidth = 7, kItemHeight = 16, kMaxItems = 10, kFrame = 6 + 16;
+    qsizetype widest = box.GetTableName().size();
+    for (const TDesignField& field : box.Fields)
+        widest = std::max(widest, field.Name.size());
+    box.Width = int(std::max<qsizetype>(150, widest * kCharWidth + 40));
+    box.Height = int(std::min<qsizetype>(box.Fields.size(), kMaxItems)) * kItemHeight + 4 + kFrame;
+}
+
+// --- rows as canonical texts ---------------------------------------------------------
+
+bool IsNumericType(TFieldType type) {
+    switch (type) {
+    case ftSmallint:
+    case ftInteger:
+    case ftWord:
+    case ftFloat:
+    case ftCurrency:
+    case ftBCD:
+    case ftAutoInc:
+    case ftLargeint:
+    case ftFMTBcd:
+        return true;
+    default:
+        return false;
+    }
+}
+
+QString NumberText(double value) {
+    if (value == 0) return QStringLiteral("0"); // -0 too
+    if (std::isfinite(value) && std::floor(value) == value && std::fabs(value) < 1e15)
+        return QString::number(qint64(value));
+    // Sums taken in another order may differ in the last bits.
+    return QString::number(value, 'g', 12);
+}
+
+// Kinds of canonical text, so that the number 1 and the text "1" differ and
+// no text can pass for NULL.
+constexpr QChar kNull(u'\x01'), kNumber(u'n'), kText(u's'), kBytes(u'b');
+constexpr QChar kValueSeparator(u'\x1f');
+
+QString Canonical(const QVariant& value, TFieldType type) {
+    if (!value.isValid() || value.isNull()) return QString(kNull);
+    switch (value.typeId()) {
+    case QMetaType::Bool:
+        return kNumber + QString(value.toBool() ? QStringLiteral("1") : QStringLiteral("0"));
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::LongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+        return kNumber + QString::number(value.toLongLong());
+    case QMetaType::ULongLong:
+        return kNumber + QString::number(value.toULongLong());
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return kNumber + NumberText(value.toDouble());
+    case QMetaType::QByteArray:
+        return kBytes + QString::fromLatin1(value.toByteArray().toHex());
+    case QMetaType::QDate:
+        return kText + value.toDate().toString(Qt::ISODate);
+    case QMetaType::QTime:
+        return kText + value.toTime().toString(Qt::ISODateWithMs);
+    case QMetaType::QDateTime:
+        return kText + value.toDateTime().toString(Qt::ISODateWithMs);
+    default:
+        break;
+    }
+    const QString text = value.toString();
+    if (IsNumericType(type)) { // decimals some drivers hand over as text
+        bool ok = false;
+        const double number = text.trimmed().toDouble(&ok);
+        if (ok) return kNumber + NumberText(number);
+    }
+    return kText + text;
+}
+
+struct TRows {
+    int Columns = 0;
+    QStringList FieldNames;
+    QStringList Rows; // canonical values joined by kValueSeparator
+    QList<QStringList> Values;
+    bool Truncated = false; // more than kMaxComparedRows
+};
+
+// At most `limit` rows, one more to tell that there are more.
+TRows ReadRows(TADOConnection* connection, const QString& sql, int limit = kMaxComparedRows) {
+    TADOQuery query;
+    query.SetConnection(connection);
+    query.SetReadOnly(true);
+    query.SQL() = QStringList{sql};
+    query.Open();
+    TRows rows;
+    rows.Columns = query.FieldCount();
+    QList<TFieldType> types;
+    for (int c = 0; c < rows.Columns; ++c) {
+        rows.FieldNames << query.FieldDefs()[c].Name;
+        types << query.FieldDefs()[c].DataType;
+    }
+    for (; !query.Eof(); query.Next()) {
+        if (rows.Rows.size() == limit) {
+            rows.Truncated = true;
+            break;
+        }
+        QStringList values;
+        values.reserve(rows.Columns);
+        for (int c = 0; c < rows.Columns; ++c)
+            values << Canonical(query.Fields(c).Value(), types[c]);
+        rows.Rows << values.join(kValueSeparator);
+        rows.Values << values;
+    }
+    query.Close(); // a read-only transaction ends with it
+    return rows;
+}
+
+// --- the top level of a statement --------------------------------------------------
+
+// Where the ORDER BY items and select items of a statement's top level are,
+// and whether a row limit follows. Read with the statement lexer, so that
+// words in strings, names and comments and in brackets do not count.
+struct TTopLevel {
+    QStringList SelectItems;
+    QStringList OrderItems;
+    bool Limited = false;
+};
+
+// `text` with strings and comments blanked out (same length), so that
+// commas and words inside them are not taken for the statement's own.
+QString Masked(const QString& text, const QList<TSqlToken>& tokens) {
+    QString masked = text;
+    for (const TSqlToken& t : tokens)
+        if (t.Kind == TSqlTokenKind::String || t.Kind == TSqlTokenKind::Comment)
+            for (qsizetype i = t.Start; i < t.Start + t.Length && i < masked.size(); ++i)
+                masked[i] = QLatin1Char(' ');
+    return masked;
+}
+
+// The pieces of text[from, to) between commas outside brackets and quoted
+// names.
+QStringList SplitTopLevel(const QString& text, const QString& masked, qsizetype from,
+                          qsizetype to) {
+    QStringList items;
+    int depth = 0;
+    QChar quote;
+    qsizetype start = from;
+    for (qsizetype i = from; i < to; ++i) {
+        const QChar c = masked[i];
+        if (!quote.isNull()) {
+            if (c == quote) quote = QChar();
+            continue;
+        }
+        if (c == QLatin1Char('"') || c == QLatin1Char('`')) {
+            quote = c;
+        } else if (c == QLatin1Char('[')) {
+            quote = QLatin1Char(']');
+        } else if (c == QLatin1Char('(')) {
+            ++depth;
+        } else if (c == QLatin1Char(')')) {
+            --depth;
+        } else if (c == QLatin1Char(',') && depth == 0) {
+            items << text.mid(start, i - start).trimmed();
+            start = i + 1;
+        }
+    }
+    const QString last = text.mid(start, to - start).trimmed();
+    if (!last.isEmpty() || !items.isEmpty()) items << last;
+    return items;
+}
+
+TTopLevel ReadTopLevel(const QString& sql) {
+    const QList<TSqlToken> tokens = SqlTokens(sql);
+    const QString masked = Masked(sql, tokens);
+    TTopLevel top;
+    const auto word = [&](const TSqlToken& t) {
+        return t.Kind == TSqlTokenKind::Keyword ? sql.mid(t.Start, t.Length).toLower() : QString();
+    };
+    // The first select list: its select word at the lowest depth, up to the
+    // FROM (or the next clause) at that depth.
+    int depth = 0, selectDepth = -1;
+    qsizetype selectFrom = -1, selectTo = -1, orderFrom = -1, orderTo = -1;
+    int lowest = INT_MAX;
+    for (const TSqlToken& t : tokens)
+        if (t.Kind == TSqlTokenKind::OpenParen) {
+            ++depth;
+        } else if (t.Kind == TSqlTokenKind::CloseParen) {
+            --depth;
+        } else if (word(t) == QLatin1String("select") && depth < lowest) {
+            lowest = depth;
+        }
+    // TOP is a row limit right after SELECT [DISTINCT|ALL], elsewhere a name.
+    const auto afterSelect = [&](qsizetype k) {
+        for (qsizetype j = k - 1; j >= 0; --j) {
+            const QString before = word(tokens[j]);
+            if (before == QLatin1String("select")) return true;
+            if (before != QLatin1String("distinct") && before != QLatin1String("all")) return false;
+        }
+        return false;
+    };
+    depth = 0;
+    for (qsizetype k = 0; k < tokens.size(); ++k) {
+        const TSqlToken& t = tokens[k];
+        if (t.Kind == TSqlTokenKind::OpenParen) {
+            ++depth;
+            continue;
+        }
+        if (t.Kind == TSqlTokenKind::CloseParen) {
+            --depth;
+            continue;
+        }
+        const QString w = word(t);
+        if (w.isEmpty()) continue;
+        if (selectFrom < 0 && w == QLatin1String("select") && depth == lowest) {
+            selectFrom = t.Start + t.Length;
+            selectDepth = depth;
+            continue;
+        }
+        if (selectFrom >= 0 && selectTo < 0 && depth == selectDepth &&
+            (w == QLatin1String("from") || w == QLatin1String("where") ||
+             w == QLatin1String("union") || w == QLatin1String("except") ||
+             w == QLatin1String("intersect") || w == QLatin1String("order") ||
+             w == QLatin1String("limit") || w == QLatin1String("into")))
+            selectTo = t.Start;
+        if (depth != 0) continue;
+        if (w == QLatin1String("order") && k + 1 < tokens.size() &&
+            word(tokens[k + 1]) == QLatin1String("by")) {
+            orderFrom = tokens[k + 1].Start + tokens[k + 1].Length;
+            orderTo = -1;
+            ++k;
+        } else if (w == QLatin1String("limit") || w == QLatin1String("offset") ||
+                   w == QLatin1String("fetch") || (w == QLatin1String("top") && afterSelect(k))) {
+            top.Limited = true;
+            if (orderFrom >= 0 && orderTo < 0) orderTo = t.Start;
+        } else if (orderFrom >= 0 && orderTo < 0 &&
+                   (w == QLatin1String("for") || w == QLatin1String("union") ||
+                    w == QLatin1String("except") || w == QLatin1String("intersect"))) {
+            orderTo = t.Start;
+        }
+    }
+    if (selectFrom >= 0) {
+        if (selectTo < 0) selectTo = sql.size();
+        top.SelectItems = SplitTopLevel(sql, masked, selectFrom, selectTo);
+    }
+    if (orderFrom >= 0) {
+        if (orderTo < 0) orderTo = sql.size();
+        top.OrderItems = SplitTopLevel(sql, masked, orderFrom, orderTo);
+    }
+    return top;
+}
+
+// Letters in lower case, blanks gone where they do not separate words.
+QString Normalized(const QString& text) {
+    QString out;
+    bool blank = false;
+    for (const QChar c : text.trimmed()) {
+        if (c.isSpace()) {
+            blank = true;
+            continue;
+        }
+        const auto joins = [](QChar x) {
+            return x == QLatin1Char('(') || x == QLatin1Char(')') || x == QLatin1Char(',') ||
+                   x == QLatin1Char('.');
+        };
+        if (blank && !out.isEmpty() && !joins(out.back()) && !joins(c)) out += QLatin1Char(' ');
+        blank = false;
+        out += c.toLower();
+    }
+    return out;
+}
+
+// The item without a trailing ASC/DESC and NULLS FIRST/LAST.
+QString WithoutDirection(QString item) {
+    for (;;) {
+        const QString lower = item.toLower();
+        bool cut = false;
+        for (const QLatin1String tail :
+             {QLatin1String("asc"), QLatin1String("desc"), QLatin1String("nulls first"),
+              QLatin1String("nulls last")}) {
+            if (lower.endsWith(tail) && lower.size() > tail.size() &&
+                lower[lower.size() - tail.size() - 1].isSpace()) {
+                item = item.left(item.size() - tail.size()).trimmed();
+                cut = true;
+                break;
+            }
+        }
+        if (!cut) return item;
+    }
+}
+
+// The name a bare or quoted name part stands for.
+QString Unquoted(QString part) {
+    part = part.trimmed();
+    QString name;
+    if (ReadQuotedName(part, name)) return name;
+    return part;
+}
+
+// The result column an ORDER BY item sorts by, or -1.
+int KeyColumn(const QString& orderItem, const TTopLevel& top, const TRows& rows) {
+    const QString item = WithoutDirection(orderItem);
+    bool number = false;
+    const int position = item.toInt(&number);
+    if (number) return position >= 1 && position <= rows.Columns ? position - 1 : -1;
+    const QString wanted = Normalized(item);
+    // Select items stand for result columns one by one unless one is a star.
+    const bool starred = std::any_of(top.SelectItems.begin(), top.SelectItems.end(),
+                                     [](const QString& s) { return s.contains(QLatin1Char('*')); });
+    if (!starred && top.SelectItems.size() == rows.Columns) {
+        for (int i = 0; i < rows.Columns; ++i) {
+            QString select = top.SelectItems[i];
+            if (i == 0) {
+                int end = 0;
+                if (IsBeginWith(QStringLiteral("distinct"), select, end, 1, true) > 0 ||
+                    IsBeginWith(QStringLiteral("all"), select, end, 1, true) > 0)
+                    select = select.mid(end - 1);
+            }
+            QString expression, alias;
+            GetByName(select, expression, alias, 1);
+            if (!alias.isEmpty() && Normalized(Unquoted(alias)) == Normalized(Unquoted(item)))
+                return i;
+            if (Normalized(expression) == wanted || Normalized(select) == wanted) return i;
+        }
+    }
+    // A column by its name, qualified or not, when one column is called so.
+    QStringList parts;
+    if (!TSqlDialect().ReadName(item, parts) || parts.isEmpty()) return -1;
+    const QString name = parts.last();
+    int found = -1;
+    for (int i = 0; i < rows.Columns; ++i) {
+        if (rows.FieldNames[i].compare(name, Qt::CaseInsensitive) != 0) continue;
+        if (found >= 0) return -1;
+        found = i;
+    }
+    return found;
+}
+
+QString Key(const QStringList& values, const QList<int>& keys) {
+    QStringList key;
+    for (const int k : keys)
+        key << values[k];
+    return key.join(kValueSeparator);
+}
+
+QStringList Sorted(QStringList rows) {
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+QString CountText(const TRows& rows) {
+    return rows.Truncated ? QStringLiteral("超过%1").arg(kMaxComparedRows)
+                          : QString::number(rows.Rows.size());
+}
+
+QString FirstLine(const QString& text) {
+    const QString trimmed = text.trimmed();
+    const qsizetype end = trimmed.indexOf(QLatin1Char('\n'));
+    QString line = (end < 0 ? trimmed : trimmed.left(end)).trimmed();
+    if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
+    return line;
+}
+
+} // namespace
+
+// --- comparison ---------------------------------------------------------------------
+
+TRowComparison CompareRows(TADOConnection* connection, const QString& original,
+                           const QString& regenerated) {
+    const TRows a = ReadRows(connection, original);
+    const TRows b = ReadRows(connection, regenerated);
+    TRowComparison result;
+    result.OriginalRows = int(a.Rows.size());
+    result.RegeneratedRows = int(b.Rows.size());
+    const TTopLevel top = ReadTopLevel(original);
+    QList<int> keys;
+    for (const QString& item : top.OrderItems) {
+        const int k = KeyColumn(item, top, a);
+        if (k < 0) {
+            keys.clear();
+            break;
+        }
+        keys << k;
+    }
+    const bool knownKeys = !top.OrderItems.isEmpty() && !keys.isEmpty();
+    result.Rule = knownKeys     ? (top.Limited ? TRowRule::UpToLimit : TRowRule::InOrder)
+                  : top.Limited ? TRowRule::CountOnly
+                                : TRowRule::Multiset;
+    const auto differ = [&](const QString& why) {
+        result.Same = false;
+        result.Difference = why;
+        return result;
+    };
+    const QString counts =
+        QStringLiteral("原语句%1行，生成的语句%2行").arg(CountText(a), CountText(b));
+    if (a.Columns != b.Columns)
+        return differ(QStringLiteral("原语句%1列，生成的语句%2列").arg(a.Columns).arg(b.Columns));
+    if (a.Truncated || b.Truncated) {
+        if (a.Truncated && b.Truncated) {
+            result.Rule = TRowRule::CountOnly;
+            result.Same = true;
+            return result;
+        }
+        return differ(counts);
+    }
+    if (a.Rows.size() != b.Rows.size()) return differ(counts);
+    if (result.Rule == TRowRule::CountOnly) {
+        result.Same = true;
+        return result;
+    }
+    if (knownKeys) {
+        QStringList keysA, keysB;
+        for (const QStringList& v : a.Values)
+            keysA << Key(v, keys);
+        for (const QStringList& v : b.Values)
+            keysB << Key(v, keys);
+        if (keysA != keysB)
+            return differ(QStringLiteral("行的排序不同（%1行）").arg(a.Rows.size()));
+        if (result.Rule == TRowRule::UpToLimit && !keysA.isEmpty()) {
+            // Rows tied on the last key may be any of the tied rows.
+            const QString last = keysA.last();
+            QStringList restA, restB;
+            for (qsizetype i = 0; i < keysA.size(); ++i) {
+                if (keysA[i] != last) restA << a.Rows[i];
+                if (keysB[i] != last) restB << b.Rows[i];
+            }
+            if (Sorted(restA) != Sorted(restB))
+                return differ(QStringLiteral("行数相同（%1行）而内容不同").arg(a.Rows.size()));
+            result.Same = true;
+            return result;
+        }
+    }
+    if (Sorted(a.Rows) != Sorted(b.Rows))
+        return differ(QStringLiteral("行数相同（%1行）而内容不同").arg(a.Rows.size()));
+    result.Same = true;
+    return result;
+}
+
+// --- the check ----------------------------------------------------------------------
+
+TDesignHooks ConnectionHooks(TADOConnection* connection, QStringList* shown) {
+    TDesignHooks hooks;
+    const int kind = GetDataSourceType(connection);
+    hooks.Message = [shown](const QString& text, const QString&) {
+        if (shown) shown->append(text);
+    };
+    hooks.Confirm = [shown](const QString& question) {
+        if (shown) shown->append(question);
+        return true;
+    };
+    hooks.LoadBox = [connection, kind](TDesignBox& box) {
+        if (!ReadBoxColumns(connection, kind, box)) return false;
+        SizeFromTexts(box);
+        return true;
+    };
+    hooks.TestRun = [connection, shown](const QString& statement) {
+        TADOQuery query;
+        query.SetConnection(connection);
+        query.SetReadOnly(true);
+        query.SQL() = QStringList{statement};
+        try {
+            query.Open();
+            query.Close();
+            return true;
+        } catch (const EDatabaseError& e) {
+            if (shown) shown->append(e.Message());
+            return false;
+        }
+    };
+    try {
+        connection->GetTableNames(hooks.Tables, false);
+    } catch (const EDatabaseError&) {
+        hooks.Tables.clear(); // names are then quoted, and the database says what is missing
+    }
+    return hooks;
+}
+
+TStatementCheck CheckStatement(TADOConnection* connection, const QString& statement) {
+    QStringList shown;
+    const TDesignHooks hooks = ConnectionHooks(connection, &shown);
+    QueryDesign start;
+    start.Dialect = connection->Dialect();
+    const TForgeResult forged = Forge(statement, GetDataSourceType(connection), start, hooks);
+    return JudgeRebuild(connection, statement, forged, shown);
+}
+
+TStatementCheck JudgeRebuild(TADOConnection* connection, const QString& statement,
+                             const TForgeResult& forged, const QStringList& shown) {
+    TStatementCheck check;
+    check.Shown = shown;
+    if (!forged.NotCarried.isEmpty()) {
+        check.Outcome = TCheckOutcome::NotCarried;
+        check.Reason = forged.NotCarried.join(QStringLiteral("，"));
+        return check;
+    }
+    if (!forged.Ok) {
+        check.Outcome = TCheckOutcome::Refused;
+        check.Reason = shown.isEmpty() ? QStringLiteral("（没有说明）") : FirstLine(shown.last());
+        return check;
+    }
+    if (forged.Rebuilt && forged.Sql.Refused()) {
+        check.Shown << forged.Sql.Message;
+        check.Outcome = TCheckOutcome::Refused;
+        check.Reason = FirstLine(forged.Sql.Message);
+        return check;
+    }
+    check.Regenerated = forged.Sql.SQL;
+    // A rebuild that told the user something has not lost the rows silently.
+    const auto lost = [&](const QString& what) {
+        if (shown.isEmpty()) {
+            check.Outcome = TCheckOutcome::DifferentRows;
+            check.Reason = what;
+        } else {
+            check.Outcome = TCheckOutcome::NotCarried;
+            check.Reason = FirstLine(shown.first());
+        }
+        return check;
+    };
+    if (!forged.Rebuilt || TrimSQLElement(check.Regenerated).isEmpty())
+        return lost(QStringLiteral("设计没有生成语句"));
+    try {
+        check.Rows = CompareRows(connection, statement, check.Regenerated);
+        check.Compared = true;
+    } catch (const EDatabaseError& e) {
+        // The rebuild's test run has run the original: as a rule the design's
+        // statement failed, but a caller's own rebuild may have had none.
+        try {
+            ReadRows(connection, statement, 1);
+        } catch (const EDatabaseError& original) {
+            check.Outcome = TCheckOutcome::Refused;
+            check.Reason = FirstLine(original.Message());
+            return check;
+        }
+        return lost(QStringLiteral("生成的语句无法运行：") + FirstLine(e.Message()));
+    }
+    if (!check.Rows.Same) return lost(check.Rows.Difference);
+    check.Outcome = TCheckOutcome::SameRows;
+    return check;
+}
+
+QString OutcomeName(TCheckOutcome outcome) {
+    switch (outcome) {
+    case TCheckOutcome::SameRows:
+        return QStringLiteral("行相同");
+    case TCheckOutcome::DifferentRows:
+        return QStringLiteral("行不同");
+    case TCheckOutcome::NotCarried:
+        return QStringLiteral("未能承载");
+    case TCheckOutcome::Refused:
+        return QStringLiteral("拒绝");
+    }
+    return {};
+}
+
+QString CheckLine(const TStatementCheck& check) {
+    QString line = OutcomeName(check.Outcome);
+    if (check.Outcome != TCheckOutcome::SameRows && !check.Reason.isEmpty())
+        line += QStringLiteral("：") + FirstLine(check.Reason);
+    return line;
+}
+
+} // namespace quillary

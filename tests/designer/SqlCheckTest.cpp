@@ -1,0 +1,256 @@
+// The statement check: how two results are compared, how a rebuild's outcome
+// is judged, and the whole check on the sample database without a window.
+#include "DesignerTestSupport.h"
+
+#include "db/DatabaseError.h"
+#include "designer/SqlCheck.h"
+
+#include <gtest/gtest.h>
+
+using namespace quillary;
+using namespace quillary::test;
+
+namespace {
+
+// Ties on k (two rows with k = 2), NULLs, a real column.
+const char kTable[] = "create table t (k integer, v text, x real);"
+                      "insert into t values (1, 'a', 1.0), (2, 'b', null), (2, 'c', 2.5),"
+                      "(3, 'c', null);";
+
+class SqlCheckTest : public ScriptedUiTest {
+protected:
+    void SetUp() override {
+        ScriptedUiTest::SetUp();
+        connection = std::make_unique<TADOConnection>(
+            SqliteConnectionString(CreateSqliteDatabase(QString::fromLatin1(kTable))));
+        connection->Open();
+    }
+    std::unique_ptr<TADOConnection> connection;
+};
+
+struct TCompareCase {
+    const char* Original;
+    const char* Regenerated;
+    bool Same;
+    TRowRule Rule;
+};
+
+} // namespace
+
+TEST_F(SqlCheckTest, RowsAreComparedByTheRuleOfTheOriginalsTopLevel) {
+    const TCompareCase cases[] = {
+        // Values: numbers by value, NULL only with NULL, text is not a number.
+        {"select 1", "select 1.0", true, TRowRule::Multiset},
+        {"select 2.5", "select 5 / 2.0", true, TRowRule::Multiset},
+        {"select null", "select ''", false, TRowRule::Multiset},
+        {"select '1'", "select 1", false, TRowRule::Multiset},
+        {"select x from t", "select coalesce(x, 0) from t", false, TRowRule::Multiset},
+        // Without ORDER BY: multisets, in any order, duplicates counted.
+        {"select v from t", "select v from t order by v desc", true, TRowRule::Multiset},
+        {"select v from t", "select distinct v from t", false, TRowRule::Multiset},
+        {"select k from t", "select k, v from t", false, TRowRule::Multiset},
+        // ORDER BY on result columns: keys in sequence, tied rows in any order.
+        {"select k, v from t order by k", "select k, v from t order by k, v desc", true,
+         TRowRule::InOrder},
+        {"select k, v from t order by k", "select k, v from t order by k desc", false,
+         TRowRule::InOrder},
+        {"select k as key, v from t order by key", "select k, v from t order by v desc", false,
+         TRowRule::InOrder},
+        {"select k, v from t order by 1 desc", "select k, v from t order by k desc", true,
+         TRowRule::InOrder},
+        {"select t.k, v from t order by t.k desc nulls last", "select k, v from t order by k desc",
+         true, TRowRule::InOrder},
+        // A key that is not a result column: the rows, not their order.
+        {"select v from t order by k + 0", "select v from t order by v desc", true,
+         TRowRule::Multiset},
+        // Under a row limit the rows tied on the last key may be any of them.
+        {"select k, v from t order by k limit 2", "select k, v from t order by k, v desc limit 2",
+         true, TRowRule::UpToLimit},
+        {"select k, v from t order by k limit 2", "select k, v from t order by k desc limit 2",
+         false, TRowRule::UpToLimit},
+        {"select k, v from t order by k limit 3",
+         "select k, case k when 1 then 'z' else v end from t order by k limit 3", false,
+         TRowRule::UpToLimit},
+        // A limit without known keys: only the number of rows.
+        {"select v from t limit 2", "select v from t order by v desc limit 2", true,
+         TRowRule::CountOnly},
+        {"select v from t order by k + 0 limit 2", "select v from t limit 3", false,
+         TRowRule::CountOnly},
+        // Only the top level counts: words in strings, comments and
+        // sub-selects are no ORDER BY or limit of the statement.
+        {"select v from t /* limit 1 */", "select k from t", false, TRowRule::Multiset},
+        {"select k as top from t", "select k + 10 from t", false, TRowRule::Multiset},
+        {"select v, 'order by v limit 1' from t",
+         "select v, 'order by v limit 1' from t order by v", true, TRowRule::Multiset},
+        {"select k from (select k from t order by k limit 2)",
+         "select k from t where k > 1 limit 2", false, TRowRule::Multiset},
+    };
+    for (const TCompareCase& c : cases) {
+        SCOPED_TRACE(c.Original);
+        const TRowComparison result = CompareRows(connection.get(), c.Original, c.Regenerated);
+        EXPECT_EQ(result.Same, c.Same) << result.Difference.toStdString();
+        EXPECT_EQ(result.Rule, c.Rule);
+        EXPECT_EQ(result.Difference.isEmpty(), c.Same);
+    }
+}
+
+TEST_F(SqlCheckTest, AStatementThatCannotRunRaisesTheDatabasesMessage) {
+    EXPECT_EQ(
+        ErrorOf([&] { CompareRows(connection.get(), "select k from t", "select nope from t"); }),
+        "no such column: nope");
+}
+
+TEST_F(SqlCheckTest, TheRebuildsOutcomeIsJudgedAndDifferentRowsOnlyWhenNothingWasSaid) {
+    struct TCase {
+        const char* Name;
+        bool Ok;
+        const char* Regenerated;
+        const char* SqlMessage;
+        QStringList NotCarried;
+        QStringList Shown;
+        TCheckOutcome Outcome;
+        const char* Reason;
+    };
+    const char* original = "select k, v from t where k > 1";
+    const TCase cases[] = {
+        {"same rows",
+         true,
+         "select k, v from t where not k <= 1",
+         "",
+         {},
+         {},
+         TCheckOutcome::SameRows,
+         ""},
+        {"other rows, silently",
+         true,
+         "select k, v from t",
+         "",
+         {},
+         {},
+         TCheckOutcome::DifferentRows,
+         "原语句3行，生成的语句4行"},
+        {"other rows after a word",
+         true,
+         "select k, v from t",
+         "",
+         {},
+         {"第一句\n第二行", "以后"},
+         TCheckOutcome::NotCarried,
+         "第一句"},
+        {"parts named",
+         true,
+         "select k, v from t",
+         "",
+         {"k > 1", "where"},
+         {},
+         TCheckOutcome::NotCarried,
+         "k > 1，where"},
+        {"refused text",
+         false,
+         "",
+         "",
+         {},
+         {"括号不匹配！"},
+         TCheckOutcome::Refused,
+         "括号不匹配！"},
+        {"refused design",
+         true,
+         "",
+         "别名不符合命名规范",
+         {},
+         {},
+         TCheckOutcome::Refused,
+         "别名不符合命名规范"},
+        {"nothing written", true, "", "", {}, {}, TCheckOutcome::DifferentRows, "设计没有生成语句"},
+        {"statement fails",
+         true,
+         "select k from nowhere",
+         "",
+         {},
+         {},
+         TCheckOutcome::DifferentRows,
+         "生成的语句无法运行：no such table: nowhere"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TForgeResult forged;
+        forged.Ok = c.Ok;
+        forged.Rebuilt = c.Ok;
+        forged.Sql.SQL = QString::fromUtf8(c.Regenerated);
+        forged.Sql.Message = QString::fromUtf8(c.SqlMessage);
+        forged.NotCarried = c.NotCarried;
+        const TStatementCheck check = JudgeRebuild(connection.get(), original, forged, c.Shown);
+        EXPECT_EQ(check.Outcome, c.Outcome);
+        EXPECT_EQ(check.Reason, QString::fromUtf8(c.Reason));
+    }
+}
+
+TEST_F(SqlCheckTest, AnOriginalThatCannotRunIsRefusedWithItsMessage) {
+    TForgeResult forged;
+    forged.Ok = forged.Rebuilt = true;
+    forged.Sql.SQL = QStringLiteral("select k from t");
+    const TStatementCheck check = JudgeRebuild(connection.get(), "select nope from t", forged, {});
+    EXPECT_EQ(check.Outcome, TCheckOutcome::Refused);
+    EXPECT_EQ(check.Reason, "no such column: nope");
+}
+
+TEST_F(SqlCheckTest, TheWholeCheckRunsOnTheSampleDatabaseWithoutAWindow) {
+    // The scripted user fails the test on any message box or dialog.
+    TADOConnection sample(SampleCsn());
+    sample.Open();
+    struct TCase {
+        const char* Statement;
+        TCheckOutcome Outcome;
+        const char* Reason;
+    };
+    const TCase cases[] = {
+        {"select ProductName, UnitPrice from products where UnitPrice > 20 order by UnitPrice desc",
+         TCheckOutcome::SameRows, ""},
+        {"select p.ProductName, c.CategoryName from products p inner join categories c on "
+         "p.CategoryID = c.CategoryID",
+         TCheckOutcome::SameRows, ""},
+        {"select 产品名称, 销售金额 from 产品销售汇总 where 类别 = '饮料'", TCheckOutcome::SameRows,
+         ""},
+        {"select * from nosuchtable", TCheckOutcome::Refused, "no such table: nosuchtable"},
+        {"select ProductName from products where (UnitPrice > 20", TCheckOutcome::Refused,
+         "括号不匹配！"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Statement);
+        const TStatementCheck check = CheckStatement(&sample, QString::fromUtf8(c.Statement));
+        EXPECT_EQ(check.Outcome, c.Outcome) << CheckLine(check).toStdString();
+        EXPECT_EQ(check.Reason, QString::fromUtf8(c.Reason));
+        if (c.Outcome == TCheckOutcome::SameRows) {
+            EXPECT_TRUE(check.Compared);
+            EXPECT_GT(check.Rows.OriginalRows, 0);
+            EXPECT_FALSE(check.Regenerated.isEmpty());
+        }
+    }
+}
+
+TEST_F(SqlCheckTest, HeadlessHooksReadBoxesRunTestsAndAnswerYes) {
+    TADOConnection sample(SampleCsn());
+    sample.Open();
+    QStringList shown;
+    const TDesignHooks hooks = ConnectionHooks(&sample, &shown);
+    EXPECT_TRUE(hooks.Tables.contains("products"));
+    TDesignBox box;
+    box.TableName = QStringLiteral("categories");
+    ASSERT_TRUE(hooks.LoadBox(box));
+    EXPECT_EQ(box.Kind, 'T');
+    ASSERT_GE(box.Fields.size(), 3);
+    EXPECT_EQ(box.Fields[0].Name, "*");
+    EXPECT_EQ(box.Fields[1].Name, "CategoryID");
+    EXPECT_EQ(box.Fields[1].FieldType, int(ftInteger));
+    EXPECT_GE(box.Width, 150);
+    EXPECT_GT(box.Height, 0);
+    TDesignBox missing;
+    missing.TableName = QStringLiteral("nosuchtable");
+    EXPECT_FALSE(hooks.LoadBox(missing));
+    // The test run leaves nothing open and tells the database's reason.
+    EXPECT_TRUE(hooks.TestRun("select * from categories"));
+    EXPECT_FALSE(hooks.TestRun("select * from nosuchtable"));
+    EXPECT_EQ(shown, QStringList{"no such table: nosuchtable"});
+    EXPECT_TRUE(hooks.Confirm("继续？"));
+    EXPECT_EQ(shown.last(), "继续？");
+}

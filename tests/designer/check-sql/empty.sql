@@ -1,0 +1,2 @@
+-- Only a comment: nothing to check.
+
