@@ -28,6 +28,22 @@ QString WithCrLf(const QString& text) {
     return copy.replace(breaks, QString::fromLatin1(kCrLf));
 }
 
+// The same outer join seen from its other table: left and right trade places.
+int MirroredJoin(int type) {
+    switch (type) {
+    case 1:
+        return 2;
+    case 2:
+        return 1;
+    case 5:
+        return 6;
+    case 6:
+        return 5;
+    default:
+        return type;
+    }
+}
+
 // Whether the parentheses outside quotes and brackets balance.
 bool ParenthesesBalance(const QString& text) {
     scan::MarkStack marks;
@@ -178,6 +194,15 @@ bool Analyse(const QString& whole, const QString& statement, const QString& trie
     return true;
 }
 
+// Whether an expression ends in an operator that wants an operand after it.
+bool EndsWithOperator(const QString& expression) {
+    static const QRegularExpression operatorEnd(
+        QStringLiteral("(?:[-+*/%|&^=<>~!,(]|\\b(?:and|or|not|like|in|is|between|case|when|then|"
+                       "else|distinct|collate|escape))\\s*$"),
+        QRegularExpression::CaseInsensitiveOption);
+    return operatorEnd.match(expression).hasMatch();
+}
+
 // Select items as names and aliases; DISTINCT and TOP n of the first item.
 void ReadSelectItems(TStatement& st, int kind, const TStatementText& mask) {
     for (qsizetype i = 0; i < st.Items.size(); ++i) {
@@ -192,6 +217,11 @@ void ReadSelectItems(TStatement& st, int kind, const TStatementText& mask) {
         }
         QString name, alias;
         GetByName(TrimAroundDot(item), name, alias, kind);
+        // "a + b": the last word is an operand, not an alias.
+        if (!alias.isEmpty() && EndsWithOperator(name)) {
+            name = TrimAroundDot(item);
+            alias.clear();
+        }
         st.Items[i] = mask.Restore(name);
         st.Aliases << mask.Restore(alias);
         st.Kinds << QLatin1Char('0') + st.Aliases.last();
@@ -356,7 +386,12 @@ private:
         quiet.Message = nullptr;
         const qsizetype before = FDesign.Links.size();
         const int type = IsLinkList(FDesign, condition, FKind, joinType, quiet, &Fields());
-        return type >= 0 && FDesign.Links.size() > before ? int(FDesign.Links.size()) - 1 : -1;
+        if (type < 0 || FDesign.Links.size() == before) return -1;
+        // The link runs from the first-named column; when that is the joined
+        // table's (on b.x = a.x), the outer side is the link's other end.
+        TDesignLink& link = FDesign.Links.last();
+        if (link.Table1 > link.Table2) link.JoinType = MirroredJoin(link.JoinType);
+        return int(FDesign.Links.size()) - 1;
     }
 
     // The row of `field` in `box`, letter case ignored; -1 when none.
