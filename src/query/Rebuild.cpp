@@ -250,6 +250,10 @@ public:
         ReadOrder();
     }
 
+    // What the design cannot carry that the check of the written statement
+    // does not see.
+    const QStringList& Lost() const { return FLost; }
+
 private:
     // The boxes the FROM items name, not loaded yet.
     QList<TDesignBox> ReadBoxes() const {
@@ -283,6 +287,7 @@ private:
         if (boxes.size() < 2) return;
         for (qsizetype i = FSt.Items.size() - 1; i >= 0; --i) {
             if (FSt.Items[i] != QLatin1String("*")) continue;
+            FStarExpanded = true;
             QStringList items, aliases, kinds;
             for (const TDesignBox& box : boxes) {
                 items << box.GetTableName() + QLatin1String(".*");
@@ -405,6 +410,10 @@ private:
     // same columns of the nearest box before it that has them.
     void LinkSharedColumns(const TStatementText::TSharedColumns& shared, int type,
                            QList<int>& made) {
+        // "*" shows a column USING or NATURAL shares once; every box's "*"
+        // shows it once per box.
+        if (FStarExpanded && !FLost.contains(QStringLiteral("*")))
+            FLost << QStringLiteral("*");
         const int joined = FDesign.FindTable(FDesign.Dialect.NameFromText(shared.Box));
         if (joined < 0) return;
         QStringList columns;
@@ -637,6 +646,8 @@ private:
     const int FKind;
     const TDesignHooks& FHooks;
     const TStatementText& FText;
+    QStringList FLost;
+    bool FStarExpanded = false;
     QList<bool> FTaken;
     QHash<QString, std::deque<qsizetype>> FByText; // lower-case item -> items not yet taken
     std::optional<TFieldIndex> FFields;
@@ -695,7 +706,8 @@ TForgeResult Forge(const QString& sql, int kind, const QueryDesign& current,
     design.Distinct = st.Distinct;
     design.RowLimit = kind == dsOther ? limit : st.Limit;
     design.RowOffset = kind == dsOther ? offset : QString();
-    TRebuilder(design, st, kind, hooks, prepared).Build();
+    TRebuilder rebuilder(design, st, kind, hooks, prepared);
+    rebuilder.Build();
     prepared.Restore(parts);
     AddUnionSets(design, parts, prepared.SetOperators(), kind);
     result.Ok = true;
@@ -703,7 +715,8 @@ TForgeResult Forge(const QString& sql, int kind, const QueryDesign& current,
     result.Sql = GetSQL(design, kind, hooks.Confirm);
     // A design that does not carry the whole statement is applied only when
     // the user says so after being told what it lacks.
-    result.NotCarried = NotCarried(prepared.Reference(), result.Sql.SQL, current.Dialect);
+    result.NotCarried =
+        rebuilder.Lost() + NotCarried(prepared.Reference(), result.Sql.SQL, current.Dialect);
     if (!result.NotCarried.isEmpty() &&
         !(hooks.Confirm && hooks.Confirm(NotCarriedQuestion(result.NotCarried)))) {
         result.Ok = false;

@@ -221,9 +221,11 @@ TEST_F(LinkTest, LinkDialogChangesColumnsAndJoinType) {
                                "包括所有表'B(bb)'的记录和那些连接字段相同的'A'记录",
                                "包含两表的所有行"}));
         EXPECT_EQ(dialog->RadioType->ItemIndex(), 0);
+        EXPECT_EQ(dialog->EditCondition->text(), "");
         dialog->ComboBox1->setCurrentIndex(2); // name
         dialog->ComboBox2->setCurrentIndex(2);
         dialog->RadioType->SetItemIndex(3);
+        dialog->EditCondition->setText(" bb.price > 10 ");
         return int(mrOk);
     });
     link->mnuOptions->trigger();
@@ -231,6 +233,10 @@ TEST_F(LinkTest, LinkDialogChangesColumnsAndJoinType) {
     EXPECT_EQ(link->Field1, "name");
     EXPECT_EQ(link->Field2, "name");
     EXPECT_EQ(link->JoinType, 3);
+    EXPECT_EQ(link->Condition, "bb.price > 10") << "a further condition of the join, trimmed";
+    QueryDesign design;
+    canvas()->ReadDesign(design);
+    EXPECT_EQ(design.Links.value(0).Condition, "bb.price > 10") << "the design carries it";
     EXPECT_FALSE(a->FieldList->IsItemBold(1));
     EXPECT_TRUE(a->FieldList->IsItemBold(3));
 
@@ -241,6 +247,7 @@ TEST_F(LinkTest, LinkDialogChangesColumnsAndJoinType) {
         auto* dialog = qobject_cast<Tfrm_link*>(d);
         EXPECT_EQ(dialog->RadioType->Items().size(), 3);
         EXPECT_EQ(dialog->RadioType->ItemIndex(), 2);
+        EXPECT_EQ(dialog->EditCondition->text(), "bb.price > 10");
         dialog->ComboBox1->setCurrentIndex(0);
         return int(mrCancel);
     });

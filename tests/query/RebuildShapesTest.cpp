@@ -65,6 +65,13 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
         {"with x as (select k, a from t) select x.a from x",
          "select a\r\nfrom  (select k, a from t) x"},
         {"select * from t, w", "select t.*,w.*\r\nfrom t,w"},
+        // Columns of different kinds: no link, the condition stays a row.
+        {"select t.a, u.g from t join u on t.a = u.k",
+         "select t.a,u.g\r\nfrom t,u\r\nwhere t.a=u.k"},
+        // The joined table named first in ON: still all rows of t.
+        {"select t.a, u.g from t left join u on u.k = t.k",
+         "select t.a,u.g\r\nfrom u RIGHT JOIN t on u.k=t.k"},
+        {"select t.a + t.b + u.f from t, u", "select t.a + t.b + u.f\r\nfrom t,u"},
         // One box's prefix goes, but not inside a sub-select or a string.
         {"select t.a from t where t.b = 't.a' and t.k in (select u.k from u where u.g = t.a)",
          "select a\r\nfrom t\r\nwhere b='t.a' and k in (select u.k from u where u.g = t.a)"},
@@ -89,6 +96,12 @@ TEST(RebuildShapes, ExistsIsARowOfItsOwnAndExceptAUnionOperator) {
         ASSERT_EQ(d.UnionSets.size(), 1);
         EXPECT_EQ(d.UnionSets[0].SQL, "select g from u");
     }
+}
+
+TEST(RebuildShapes, StarOverAJoinThatSharesColumnsIsNotCarried) {
+    const TRun run = Rebuild("select * from t join u using (k)");
+    EXPECT_FALSE(run.Result.Ok);
+    EXPECT_EQ(run.Result.NotCarried.value(0), "*");
 }
 
 TEST(RebuildShapes, WhatCannotBeDrawnIsRefusedWithAReason) {
