@@ -1,6 +1,6 @@
 #include "designer/AutoLink.h"
 #include "designer/CanvasHost.h"
-#include "designer/LinkRules.h"
+#include "query/Links.h"
 #include "designer/QBArea.h"
 #include "designer/QBLbx.h"
 #include "designer/QBLink.h"

@@ -4,9 +4,9 @@
 #include "designer/DropFilter.h"
 #include "designer/Frm_Quillary.h"
 #include "designer/LinkDialog.h"
-#include "designer/LinkRules.h"
 #include "designer/QBLink.h"
 #include "designer/QBTable.h"
+#include "query/Links.h"
 #include "designer/QuillaryDialog.h"
 #include "platform/UserInteraction.h"
 #include "query/QueryDesign.h"
@@ -307,19 +307,29 @@ void TQBArea::_OpenTableList() {
 
 // --- links -------------------------------------------------------------------
 
-TQBLink* TQBArea::InsertLink(TQBTable* table1, TQBTable* table2, int row1, int row2) {
-    if (!table1 || !table2) return nullptr;
+QList<TDesignLink> TQBArea::LinkValues(const TQBLink* extra) const {
     QHash<const TQBTable*, int> position;
     for (qsizetype i = 0; i < m_tables.size(); ++i)
         position.insert(m_tables[i], int(i));
-    QList<TDesignLink> existing;
-    existing.reserve(m_links.size());
+    QList<TDesignLink> links;
+    links.reserve(m_links.size() + 1);
     for (const TQBLink* l : m_links)
-        existing.append(TDesignLink{position.value(l->Table1, -1), position.value(l->Table2, -1),
-                                    l->Row1, l->Row2, QString(), QString(), l->JoinType, {}});
+        links.append(TDesignLink{position.value(l->Table1, -1), position.value(l->Table2, -1),
+                                 l->Row1, l->Row2, QString(), QString(), l->JoinType, {}});
+    if (extra && !m_links.contains(extra))
+        links.append(TDesignLink{position.value(extra->Table1, -1),
+                                 position.value(extra->Table2, -1), extra->Row1, extra->Row2,
+                                 QString(), QString(), extra->JoinType, {}});
+    return links;
+}
+
+TQBLink* TQBArea::InsertLink(TQBTable* table1, TQBTable* table2, int row1, int row2) {
+    if (!table1 || !table2) return nullptr;
+    const QList<TDesignLink> existing = LinkValues();
+    const int position1 = int(m_tables.indexOf(table1));
+    const int position2 = int(m_tables.indexOf(table2));
     const TLinkVerdict verdict =
-        JudgeNewLink(table1->Design(), position.value(table1, -1), table2->Design(),
-                     position.value(table2, -1), row1, row2, existing);
+        JudgeNewLink(table1->Design(), position1, table2->Design(), position2, row1, row2, existing);
     for (const TLinkMessage& notice : verdict.Notices)
         Ui().MessageBox(notice.Text, notice.Caption);
     if (verdict.Refused) {
@@ -345,23 +355,15 @@ TQBLink* TQBArea::InsertLink(TQBTable* table1, TQBTable* table2, int row1, int r
 }
 
 bool TQBArea::FindLink(const TQBLink* link) const {
-    for (const TQBLink* l : m_links) {
-        if (l == link) continue;
-        const bool same = l->Table1 == link->Table1 && l->Row1 == link->Row1 &&
-                          l->Table2 == link->Table2 && l->Row2 == link->Row2;
-        const bool crossed = l->Table1 == link->Table2 && l->Row1 == link->Row2 &&
-                             l->Table2 == link->Table1 && l->Row2 == link->Row1;
-        if (same || crossed) return true;
-    }
-    return false;
+    const QList<TDesignLink> links = LinkValues(link);
+    const qsizetype at = link ? m_links.indexOf(link) : -1;
+    const qsizetype self = at >= 0 ? at : links.size() - 1;
+    return link && IsAlreadyLinked(links, links[self], self);
 }
 
 bool TQBArea::FindOtherLink(const TQBLink* link, const TQBTable* table, int row) const {
-    for (const TQBLink* l : m_links)
-        if (l != link &&
-            ((l->Table1 == table && l->Row1 == row) || (l->Table2 == table && l->Row2 == row)))
-            return true;
-    return false;
+    const qsizetype at = m_links.indexOf(link);
+    return IsLinkedAt(LinkValues(), at, int(m_tables.indexOf(table)), row);
 }
 
 void TQBArea::ReboundLink(TQBLink* link) {

@@ -21,6 +21,7 @@ class TQBLbx;
 class TQBLink;
 class TQBTable;
 struct QueryDesign;
+struct TDesignLink;
 
 class TQBArea : public QScrollArea {
     Q_OBJECT
@@ -135,6 +136,9 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // The links as design values, boxes by canvas position; `extra`, when
+    // it is not on the canvas yet, comes last.
+    QList<TDesignLink> LinkValues(const TQBLink* extra = nullptr) const;
     void Create();
     // Applies the activation rule for a newly inserted box.
     void Activated(TQBTable* box);

@@ -59,60 +59,88 @@ TLinkRefusal CheckNewLink(const TDesignBox& box1, const TDesignBox& box2, bool s
     return {};
 }
 
+TLinkVerdict JudgeNewLink(const TDesignBox& box1, int table1, const TDesignBox& box2, int table2,
+                          int row1, int row2, const QList<TDesignLink>& links) {
+    TLinkVerdict verdict;
+    const TLinkRefusal refusal = CheckNewLink(box1, box2, table1 == table2, row1, row2);
+    if (refusal.Refused) {
+        verdict.Refused = true;
+        verdict.Refusal = {refusal.Text, refusal.Caption};
+        return verdict;
+    }
+    const auto keep = [&](const TDesignBox& box, int row, int& kept, QString& field) {
+        if (row < box.Fields.size()) {
+            kept = row;
+            field = box.Fields[row].Name;
+            return;
+        }
+        kept = -1;
+        field.clear();
+        verdict.Notices.append({QStringLiteral("表") + box.TableName + QStringLiteral("不存在第") +
+                                    QString::number(qint64(row) + 1) + QStringLiteral("列！"),
+                                QStringLiteral("提示！")});
+    };
+    keep(box1, row1, verdict.Row1, verdict.Field1);
+    keep(box2, row2, verdict.Row2, verdict.Field2);
+    TDesignLink made;
+    made.Table1 = table1;
+    made.Table2 = table2;
+    made.Row1 = verdict.Row1;
+    made.Row2 = verdict.Row2;
+    if (IsAlreadyLinked(links, made)) {
+        verdict.Refused = true;
+        verdict.Refusal = {QStringLiteral("These tables are already linked."), QString()};
+    }
+    return verdict;
+}
+
+bool IsAlreadyLinked(const QList<TDesignLink>& links, const TDesignLink& link, qsizetype except) {
+    for (qsizetype i = 0; i < links.size(); ++i)
+        if (i != except && SameColumns(links[i], link)) return true;
+    return false;
+}
+
+bool IsLinkedAt(const QList<TDesignLink>& links, qsizetype except, int table, int row) {
+    for (qsizetype i = 0; i < links.size(); ++i) {
+        if (i == except) continue;
+        const TDesignLink& l = links[i];
+        if ((l.Table1 == table && l.Row1 == row) || (l.Table2 == table && l.Row2 == row))
+            return true;
+    }
+    return false;
+}
+
 int InsertLink(QueryDesign& design, int table1, int table2, int row1, int row2,
                const TDesignHooks& hooks) {
     if (table1 < 0 || table2 < 0 || table1 >= design.Boxes.size() || table2 >= design.Boxes.size())
         return -1;
-    const TLinkRefusal refusal =
-        CheckNewLink(design.Boxes[table1], design.Boxes[table2], table1 == table2, row1, row2);
-    if (refusal.Refused) {
-        if (!refusal.Text.isEmpty()) ShowMessage(hooks, refusal.Text, refusal.Caption);
+    const TLinkVerdict verdict = JudgeNewLink(design.Boxes[table1], table1, design.Boxes[table2],
+                                              table2, row1, row2, design.Links);
+    for (const TLinkMessage& notice : verdict.Notices)
+        ShowMessage(hooks, notice.Text, notice.Caption);
+    if (verdict.Refused) {
+        if (!verdict.Refusal.Text.isEmpty())
+            ShowMessage(hooks, verdict.Refusal.Text, verdict.Refusal.Caption);
         return -1;
     }
     TDesignLink link;
     link.Table1 = table1;
     link.Table2 = table2;
-    const auto placeEnd = [&](int table, int row, int& keptRow, QString& field) {
-        const TDesignBox& box = design.Boxes[table];
-        if (row < box.Fields.size()) {
-            keptRow = row;
-            field = box.Fields[row].Name;
-            return;
-        }
-        keptRow = -1;
-        field.clear();
-        ShowMessage(hooks,
-                    QStringLiteral("表") + box.TableName + QStringLiteral("不存在第") +
-                        QString::number(qint64(row) + 1) + QStringLiteral("列！"),
-                    QStringLiteral("提示！"));
-    };
-    placeEnd(table1, row1, link.Row1, link.Field1);
-    placeEnd(table2, row2, link.Row2, link.Field2);
+    link.Row1 = verdict.Row1;
+    link.Row2 = verdict.Row2;
+    link.Field1 = verdict.Field1;
+    link.Field2 = verdict.Field2;
     design.Links.append(link);
-    const int index = int(design.Links.size()) - 1;
-    if (FindLink(design, index)) {
-        ShowMessage(hooks, QStringLiteral("These tables are already linked."), QString());
-        design.Links.removeLast();
-        return -1;
-    }
-    return index;
+    return int(design.Links.size()) - 1;
 }
 
 bool FindLink(const QueryDesign& design, int index) {
-    if (index < 0 || index >= design.Links.size()) return false;
-    for (qsizetype i = 0; i < design.Links.size(); ++i)
-        if (i != index && SameColumns(design.Links[i], design.Links[index])) return true;
-    return false;
+    return index >= 0 && index < design.Links.size() &&
+           IsAlreadyLinked(design.Links, design.Links[index], index);
 }
 
 bool FindOtherLink(const QueryDesign& design, int index, int table, int row) {
-    for (qsizetype i = 0; i < design.Links.size(); ++i) {
-        if (i == index) continue;
-        const TDesignLink& l = design.Links[i];
-        if ((l.Table1 == table && l.Row1 == row) || (l.Table2 == table && l.Row2 == row))
-            return true;
-    }
-    return false;
+    return IsLinkedAt(design.Links, index, table, row);
 }
 
 TFieldIndex::TFieldIndex(const QueryDesign& design) : FDesign(design) {

@@ -27,6 +27,44 @@ struct TLinkRefusal {
 TLinkRefusal CheckNewLink(const TDesignBox& box1, const TDesignBox& box2, bool sameBox, int row1,
                           int row2);
 
+// A message to show: text and caption. An empty text shows nothing.
+struct TLinkMessage {
+    QString Text;
+    QString Caption;
+    bool operator==(const TLinkMessage&) const = default;
+};
+
+struct TLinkVerdict {
+    bool Refused = false;
+    // Why, when refused (empty text: refused without a word).
+    TLinkMessage Refusal;
+    // Shown before the refusal or the new link: ends whose row lies beyond
+    // their box's columns. Such an end is kept as missing.
+    QList<TLinkMessage> Notices;
+    // The rows the new link keeps (-1 for a missing end) and their columns.
+    int Row1 = -1;
+    int Row2 = -1;
+    QString Field1;
+    QString Field2;
+};
+
+// Judges a link from row `row1` of box `box1` to row `row2` of box `box2`.
+// `table1` and `table2` identify the boxes as Table1/Table2 do in `links`.
+// In order: a negative row, the "*" row (silently), a box with itself, columns
+// of different type classes, then, with ends beyond a box's columns kept as
+// missing, a link that joins the same two columns already. The canvas and a
+// design without widgets both judge by it.
+TLinkVerdict JudgeNewLink(const TDesignBox& box1, int table1, const TDesignBox& box2, int table2,
+                          int row1, int row2, const QList<TDesignLink>& links);
+
+// Whether a link other than links[except] joins the same two columns as
+// `link`, in either direction.
+bool IsAlreadyLinked(const QList<TDesignLink>& links, const TDesignLink& link,
+                     qsizetype except = -1);
+// Whether a link other than links[except] has box `table` and row `row` at
+// an end.
+bool IsLinkedAt(const QList<TDesignLink>& links, qsizetype except, int table, int row);
+
 // Links row1 of box table1 to row2 of box table2 with join type 0. Every
 // refusal is shown through hooks.Message; returns the new link's index, or
 // -1 when the link was refused. A row beyond its box's columns still makes

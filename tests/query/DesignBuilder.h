@@ -15,7 +15,7 @@
 namespace quillary::test {
 
 // TFieldType ordinals the tests use.
-enum : int { ftString = 1, ftInteger = 3, ftFloat = 6, ftDateTime = 11, ftMemo = 16 };
+enum : int { ftString = 1, ftInteger = 3, ftFloat = 6, ftDate = 9, ftDateTime = 11, ftMemo = 16 };
 
 // Tables and their columns ("name" is a string column, "name:3" an integer
 // one), served to the design functions as LoadBox does from a database.

@@ -127,3 +127,23 @@ TEST(IsLinkList, ABareFieldMatchesInTheLastBox) {
     EXPECT_EQ(link.Table1, 2);
     EXPECT_EQ(link.Table2, 1);
 }
+
+TEST(JudgeNewLink, JudgedOnValuesAlone) {
+    TDesignBox box;
+    box.TableName = "T";
+    box.Fields = {{"*", 0, false},
+                  {"id", ftInteger, false},
+                  {"d", ftDate, false},
+                  {"ts", ftDateTime, false}};
+    const QList<TDesignLink> links = {TDesignLink{1, 0, 1, 1, {}, {}, 0, {}}};
+    EXPECT_FALSE(JudgeNewLink(box, 0, box, 1, 2, 3, links).Refused) << "dates of two types";
+    const TLinkVerdict crossed = JudgeNewLink(box, 0, box, 1, 1, 1, links);
+    EXPECT_TRUE(crossed.Refused);
+    EXPECT_EQ(crossed.Refusal.Text, "These tables are already linked.");
+    const TLinkVerdict missing = JudgeNewLink(box, 0, box, 1, 7, 8, links);
+    EXPECT_FALSE(missing.Refused);
+    EXPECT_EQ(missing.Row1, -1);
+    EXPECT_EQ(missing.Notices.size(), 2);
+    EXPECT_TRUE(JudgeNewLink(box, 0, box, 1, 7, 8, {TDesignLink{0, 1, -1, -1, {}, {}, 0, {}}}).Refused)
+        << "two missing ends equal another link's";
+}
