@@ -47,12 +47,9 @@ public:
     bool IsTableList(const QObject*) const override { return false; }
     QPoint NextTablePos() const override { return {10, 10}; }
     void PlaceNextAfter(const QRect&) override {}
-    void AddColumnCandidate(const QString& designation) override { m_columns << designation; }
-    void RemoveColumnCandidates(const QString& prefix) override {
-        m_columns.removeIf([&](const QString& c) { return c.startsWith(prefix); });
+    void EditColumnLists(const std::function<void(QueryDesign&)>& edit) override {
+        edit(m_lists);
     }
-    void RenameColumnPrefix(const QString&, const QString&) override {}
-    void SortCandidateTicked(const QString&, bool) override {}
     void ColumnTickChanged() override {}
     void OpenToolBox() override {}
     void OpenTableList() override {}
@@ -61,7 +58,7 @@ public:
 private:
     QTemporaryDir m_dir;
     TQuillaryDialog m_dialog;
-    QStringList m_columns;
+    QueryDesign m_lists;
 };
 
 constexpr int kColumns = 10;

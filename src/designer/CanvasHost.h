@@ -9,6 +9,7 @@
 #include <QPoint>
 #include <QRect>
 #include <QString>
+#include <functional>
 
 class QObject;
 
@@ -16,6 +17,7 @@ namespace quillary {
 
 class TFrm_Quillary;
 class TQuillaryDialog;
+struct QueryDesign;
 
 class TCanvasHost {
 public:
@@ -40,15 +42,10 @@ public:
     virtual void PlaceNextAfter(const QRect& box) = 0;
 
     // --- lists of column designations (name.column) ---------------------
-    // Offers a column for grouping and in the condition pick lists.
-    virtual void AddColumnCandidate(const QString& designation) = 0;
-    // Removes every entry of a box (prefix name + "."), sort entries included.
-    virtual void RemoveColumnCandidates(const QString& prefix) = 0;
-    // Entries beginning with oldName + "." begin with newName + "." after.
-    virtual void RenameColumnPrefix(const QString& oldName, const QString& newName) = 0;
-    // A ticked column is offered for sorting unless it is offered or chosen
-    // already; an unticked one leaves both sort lists.
-    virtual void SortCandidateTicked(const QString& designation, bool ticked) = 0;
+    // Runs `edit` over the designer's sort, group and pick lists, held in a
+    // design value (its other parts empty), and shows the result: the boxes
+    // change the lists by the design's own functions.
+    virtual void EditColumnLists(const std::function<void(QueryDesign&)>& edit) = 0;
     // A tick changed: the statement shown on the SQL page is written again.
     virtual void ColumnTickChanged() = 0;
 
@@ -71,10 +68,7 @@ public:
     bool IsTableList(const QObject* source) const override;
     QPoint NextTablePos() const override;
     void PlaceNextAfter(const QRect& box) override;
-    void AddColumnCandidate(const QString& designation) override;
-    void RemoveColumnCandidates(const QString& prefix) override;
-    void RenameColumnPrefix(const QString& oldName, const QString& newName) override;
-    void SortCandidateTicked(const QString& designation, bool ticked) override;
+    void EditColumnLists(const std::function<void(QueryDesign&)>& edit) override;
     void ColumnTickChanged() override;
     void OpenToolBox() override;
     void OpenTableList() override;

@@ -4,6 +4,7 @@
 #include "designer/Frm_Quillary.h"
 #include "grid/PropertyInplaceEdit.h"
 #include "grid/StringGridEx.h"
+#include "query/ColumnPages.h"
 #include "sqltext/Common.h"
 
 #include <QAction>
@@ -17,29 +18,11 @@ namespace quillary {
 
 namespace {
 
-QString Marker() {
-    return QString::fromUtf8(kDescendingMarker);
-}
-
-// The selected item of a non-empty list, or null.
-QListWidgetItem* Selected(QListWidget* list) {
-    if (list->count() == 0) return nullptr;
+// The row of the selected item of a non-empty list, or -1.
+int Selected(QListWidget* list) {
+    if (list->count() == 0) return -1;
     QListWidgetItem* item = list->currentItem();
-    return item && item->isSelected() ? item : nullptr;
-}
-
-// List-box searches ignore letter case.
-bool Holds(const QListWidget* list, const QString& text) {
-    for (int i = 0; i < list->count(); ++i)
-        if (list->item(i)->text().compare(text, Qt::CaseInsensitive) == 0) return true;
-    return false;
-}
-
-QListWidgetItem* AddChecked(QListWidget* list, const QString& text) {
-    auto* item = new QListWidgetItem(text, list);
-    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-    item->setCheckState(Qt::Unchecked);
-    return item;
+    return item && item->isSelected() ? list->row(item) : -1;
 }
 
 } // namespace
@@ -47,19 +30,13 @@ QListWidgetItem* AddChecked(QListWidget* list, const QString& text) {
 // --- sort and group columns -------------------------------------------------
 
 void TFrm_Quillary::OrderListDblClick() {
-    QListWidgetItem* item = Selected(OrderList);
-    if (!item) return;
-    const QString chosen = Marker() + item->text();
-    if (Holds(OrderColumn, chosen)) return; // chosen already: it stays offered
-    AddChecked(OrderColumn, chosen);
-    delete OrderList->takeItem(OrderList->row(item));
+    if (const int at = Selected(OrderList); at >= 0)
+        EditColumnLists([at](QueryDesign& lists) { ChooseSortColumn(lists, at); });
 }
 
 void TFrm_Quillary::OrderColumnDblClick() {
-    QListWidgetItem* item = Selected(OrderColumn);
-    if (!item) return;
-    OrderList->addItem(item->text().mid(Marker().size()));
-    delete OrderColumn->takeItem(OrderColumn->row(item));
+    if (const int at = Selected(OrderColumn); at >= 0)
+        EditColumnLists([at](QueryDesign& lists) { ReturnSortColumn(lists, at); });
 }
 
 bool TFrm_Quillary::OrderListDragOver(QObject* source) const {
@@ -79,17 +56,13 @@ void TFrm_Quillary::OrderColumnDragDrop(QObject* source) {
 }
 
 void TFrm_Quillary::GroupListDblClick() {
-    QListWidgetItem* item = Selected(GroupList);
-    if (!item || Holds(GroupColumn, item->text())) return;
-    GroupColumn->addItem(item->text());
-    delete GroupList->takeItem(GroupList->row(item));
+    if (const int at = Selected(GroupList); at >= 0)
+        EditColumnLists([at](QueryDesign& lists) { ChooseGroupColumn(lists, at); });
 }
 
 void TFrm_Quillary::GroupColumnDblClick() {
-    QListWidgetItem* item = Selected(GroupColumn);
-    if (!item) return;
-    GroupList->addItem(item->text());
-    delete GroupColumn->takeItem(GroupColumn->row(item));
+    if (const int at = Selected(GroupColumn); at >= 0)
+        EditColumnLists([at](QueryDesign& lists) { ReturnGroupColumn(lists, at); });
 }
 
 bool TFrm_Quillary::GroupListDragOver(QObject* source) const {

@@ -49,17 +49,29 @@ QList<TCheckedItem> CheckedItems(const QListWidget* list) {
     return items;
 }
 
+// The list shows `texts`: items are changed in place, so that a small change
+// to a long list stays small and the current row stays where it was.
 void SetTexts(QListWidget* list, const QStringList& texts) {
-    list->clear();
-    list->addItems(texts);
+    const int n = int(texts.size());
+    while (list->count() > n)
+        delete list->takeItem(list->count() - 1);
+    for (int i = 0; i < list->count(); ++i)
+        if (list->item(i)->text() != texts[i]) list->item(i)->setText(texts[i]);
+    if (list->count() < n) list->addItems(texts.mid(list->count()));
 }
 
 void SetCheckedItems(QListWidget* list, const QList<TCheckedItem>& items) {
-    list->clear();
-    for (const TCheckedItem& i : items) {
-        auto* item = new QListWidgetItem(i.Text, list);
+    QStringList texts;
+    texts.reserve(items.size());
+    for (const TCheckedItem& i : items)
+        texts << i.Text;
+    SetTexts(list, texts);
+    for (int i = 0; i < list->count(); ++i) {
+        QListWidgetItem* item = list->item(i);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        item->setCheckState(i.Checked ? Qt::Checked : Qt::Unchecked);
+        const Qt::CheckState state = items[i].Checked ? Qt::Checked : Qt::Unchecked;
+        if (item->data(Qt::CheckStateRole).isNull() || item->checkState() != state)
+            item->setCheckState(state);
     }
 }
 
@@ -92,14 +104,34 @@ QList<TQuillaryDialog*> TFrm_Quillary::UnionSets() const {
     return findChildren<TQuillaryDialog*>(Qt::FindDirectChildrenOnly);
 }
 
-QueryDesign TFrm_Quillary::ReadDesign() const {
-    QueryDesign design;
-    m_canvas->ReadDesign(design);
+void TFrm_Quillary::ReadColumnLists(QueryDesign& design) const {
     design.OrderList = Texts(OrderList);
     design.OrderColumn = CheckedItems(OrderColumn);
     design.GroupList = Texts(GroupList);
     design.GroupColumn = Texts(GroupColumn);
     design.ConditionPickList = *ConditionList->PropValues()->Items(0)->PickList();
+}
+
+void TFrm_Quillary::ApplyColumnLists(const QueryDesign& design) {
+    SetTexts(OrderList, design.OrderList);
+    SetCheckedItems(OrderColumn, design.OrderColumn);
+    SetTexts(GroupList, design.GroupList);
+    SetTexts(GroupColumn, design.GroupColumn);
+    for (TStringGridEx* grid : {ConditionList, ConditionListGroup})
+        *grid->PropValues()->Items(0)->PickList() = design.ConditionPickList;
+}
+
+void TFrm_Quillary::EditColumnLists(const std::function<void(QueryDesign&)>& edit) {
+    QueryDesign lists;
+    ReadColumnLists(lists);
+    edit(lists);
+    ApplyColumnLists(lists);
+}
+
+QueryDesign TFrm_Quillary::ReadDesign() const {
+    QueryDesign design;
+    m_canvas->ReadDesign(design);
+    ReadColumnLists(design);
     design.ConditionRows = GridRows(ConditionList, 4);
     design.HavingRows = GridRows(ConditionListGroup, 4);
     design.ComputeRows = GridRows(ComputeColumnList, 2);
@@ -128,12 +160,7 @@ void TFrm_Quillary::ApplyDesign(const QueryDesign& design) {
 }
 
 void TFrm_Quillary::ApplyPages(const QueryDesign& design) {
-    SetTexts(OrderList, design.OrderList);
-    SetCheckedItems(OrderColumn, design.OrderColumn);
-    SetTexts(GroupList, design.GroupList);
-    SetTexts(GroupColumn, design.GroupColumn);
-    for (TStringGridEx* grid : {ConditionList, ConditionListGroup})
-        *grid->PropValues()->Items(0)->PickList() = design.ConditionPickList;
+    ApplyColumnLists(design);
     SetGridRows(ConditionList, design.ConditionRows, 4);
     SetGridRows(ConditionListGroup, design.HavingRows, 4);
     SetGridRows(ComputeColumnList, design.ComputeRows, 2);

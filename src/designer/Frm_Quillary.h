@@ -148,11 +148,10 @@ public:
     void Pan_UnionMouseMove(const QPoint& globalPos);
     void Pan_UnionMouseUp(const QPoint& globalPos);
 
-    // --- column candidates kept for the pages ------------------------------
-    // A column designation (name.column) offered for grouping and conditions.
-    void AddColumnCandidate(const QString& designation);
-    // Removes every candidate that begins with `prefix` (name + ".").
-    void RemoveColumnCandidates(const QString& prefix);
+    // --- column designations kept for the pages ------------------------------
+    // Reads the sort, group and pick lists into `design`, runs `edit` over
+    // it and shows the lists it leaves.
+    void EditColumnLists(const std::function<void(QueryDesign&)>& edit);
 
     // --- side buttons of the grid pages -------------------------------------
     void Sp_UpDownClick(bool up);
@@ -430,6 +429,8 @@ private:
     TStringGridEx* CreateUnionGrid(QWidget* parent);
     void CreatePageGrids();
     void ApplyPages(const QueryDesign& design);
+    void ReadColumnLists(QueryDesign& design) const;
+    void ApplyColumnLists(const QueryDesign& design);
     void CreateUndoRedo();
     void RestoreSnapshot(const QueryDesign& design);
     void UpdateUndoButtons();

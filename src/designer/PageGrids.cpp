@@ -62,11 +62,6 @@ QStringList Operators(bool withIs) {
     return ops;
 }
 
-void RemoveWithPrefix(QListWidget* list, const QString& prefix, int at = 0) {
-    for (int i = list->count() - 1; i >= 0; --i)
-        if (list->item(i)->text().mid(at).startsWith(prefix)) delete list->takeItem(i);
-}
-
 void MoveListItem(QListWidget* list, bool up) {
     const int row = list->currentRow();
     if (list->count() == 0 || row < 0) return;
@@ -191,24 +186,6 @@ void TFrm_Quillary::SpeedButton3Click() {
 }
 void TFrm_Quillary::SpeedButton4Click() {
     MoveListItem(GroupColumn, false);
-}
-
-void TFrm_Quillary::AddColumnCandidate(const QString& designation) {
-    GroupList->addItem(designation);
-    for (TStringGridEx* grid : {ConditionList, ConditionListGroup})
-        grid->PropValues()->Items(0)->PickList()->append(designation);
-}
-
-void TFrm_Quillary::RemoveColumnCandidates(const QString& prefix) {
-    RemoveWithPrefix(OrderList, prefix);
-    RemoveWithPrefix(GroupList, prefix);
-    RemoveWithPrefix(GroupColumn, prefix);
-    RemoveWithPrefix(OrderColumn, prefix, int(QString::fromUtf8(kDescendingMarker).size()));
-    for (TStringGridEx* grid : {ConditionList, ConditionListGroup}) {
-        QStringList* pick = grid->PropValues()->Items(0)->PickList();
-        for (qsizetype i = pick->size() - 1; i >= 0; --i)
-            if (pick->at(i).startsWith(prefix)) pick->removeAt(i);
-    }
 }
 
 } // namespace quillary

@@ -6,6 +6,7 @@
 #include "designer/QBTable.h"
 #include "query/FieldClass.h"
 #include "query/QueryDesign.h"
+#include "query/TableBox.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -170,9 +171,12 @@ void TQBLbx::ClickCheck(QListWidgetItem* changed) {
     const bool ticked = changed->checkState() == Qt::Checked;
     TQBArea* canvas = m_box->Canvas();
     // "*" is never a sort candidate.
-    if (index > 0)
-        canvas->Host()->SortCandidateTicked(
-            canvas->Host()->Dialect().Designation(m_box->GetTableName(), changed->text()), ticked);
+    if (index > 0) {
+        const TSortTick tick{
+            canvas->Host()->Dialect().Designation(m_box->GetTableName(), changed->text()), ticked};
+        canvas->Host()->EditColumnLists(
+            [&tick](QueryDesign& lists) { TickSortCandidates(lists, {tick}); });
+    }
     canvas->Host()->ColumnTickChanged();
     emit canvas->ColumnTicked(m_box, index, ticked);
 }

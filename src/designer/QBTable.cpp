@@ -9,6 +9,7 @@
 #include "designer/QuillaryDialog.h"
 #include "platform/Exception.h"
 #include "platform/UserInteraction.h"
+#include "query/TableBox.h"
 #include "sqltext/DataSourceKind.h"
 #include "sqltext/SqlStatements.h"
 
@@ -239,9 +240,11 @@ bool TQBTable::LoadColumns(const QString& sql) {
     // A reload registers only the columns that are new, so that the
     // designer's lists hold each column once.
     const TSqlDialect dialect = host->Dialect();
+    QStringList added;
     for (int i = 0; i < defs.Count(); ++i)
         if (!listed.contains(defs[i].Name))
-            host->AddColumnCandidate(dialect.Designation(GetTableName(), defs[i].Name));
+            added << dialect.Designation(GetTableName(), defs[i].Name);
+    host->EditColumnLists([&added](QueryDesign& lists) { OfferColumns(lists, added); });
     FieldList->AllocArrBold();
     return true;
 }
@@ -349,13 +352,17 @@ int TQBTable::GetRowY(int row) const {
 void TQBTable::UpdateOrderColumn() {
     TCanvasHost* host = m_canvas->Host();
     const TSqlDialect dialect = host->Dialect();
+    QList<TSortTick> ticks;
+    ticks.reserve(FieldList->count());
     for (int i = 1; i < FieldList->count(); ++i)
-        host->SortCandidateTicked(dialect.Designation(GetTableName(), FieldList->item(i)->text()),
-                                  FieldList->IsChecked(i));
+        ticks.append({dialect.Designation(GetTableName(), FieldList->item(i)->text()),
+                      FieldList->IsChecked(i)});
+    host->EditColumnLists([&ticks](QueryDesign& lists) { TickSortCandidates(lists, ticks); });
 }
 
 void TQBTable::UpdateCriterList(const QString& oldName, const QString& newName) {
-    m_canvas->Host()->RenameColumnPrefix(oldName, newName);
+    m_canvas->Host()->EditColumnLists(
+        [&](QueryDesign& lists) { quillary::UpdateCriterList(lists, oldName, newName); });
 }
 
 void TQBTable::_SelectAll() {
@@ -486,8 +493,11 @@ void TQBTable::_CloseBtn() {
     m_canvas->UnlinkTable(this);
     // A box that never loaded registered nothing (and may share its name
     // with a box that did).
-    if (FieldList->count() > 0)
-        m_canvas->Host()->RemoveColumnCandidates(GetTableName() + QLatin1Char('.'));
+    if (FieldList->count() > 0) {
+        const QString prefix = GetTableName() + QLatin1Char('.');
+        m_canvas->Host()->EditColumnLists(
+            [&prefix](QueryDesign& lists) { WithdrawColumns(lists, prefix); });
+    }
     m_canvas->ActiveName.clear();
     m_closed = true;
     m_canvas->TableGone(this);

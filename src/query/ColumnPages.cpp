@@ -208,4 +208,38 @@ void TS_OrderEnter(QueryDesign& design) {
     });
 }
 
+void ChooseSortColumn(QueryDesign& design, qsizetype candidate, bool descending) {
+    if (candidate < 0 || candidate >= design.OrderList.size()) return;
+    const QString chosen = DescendingMarker() + design.OrderList[candidate];
+    for (const TCheckedItem& item : std::as_const(design.OrderColumn))
+        if (item.Text.compare(chosen, Qt::CaseInsensitive) == 0) return;
+    design.OrderColumn.append({chosen, descending});
+    design.OrderList.removeAt(candidate);
+}
+
+void ReturnSortColumn(QueryDesign& design, qsizetype chosen) {
+    if (chosen < 0 || chosen >= design.OrderColumn.size()) return;
+    design.OrderList << design.OrderColumn.takeAt(chosen).Text.mid(DescendingMarker().size());
+}
+
+void ChooseGroupColumn(QueryDesign& design, qsizetype candidate) {
+    if (candidate < 0 || candidate >= design.GroupList.size() ||
+        HoldsText(design.GroupColumn, design.GroupList[candidate]))
+        return;
+    design.GroupColumn << design.GroupList.takeAt(candidate);
+}
+
+void ReturnGroupColumn(QueryDesign& design, qsizetype chosen) {
+    if (chosen < 0 || chosen >= design.GroupColumn.size()) return;
+    design.GroupList << design.GroupColumn.takeAt(chosen);
+}
+
+qsizetype FindCandidate(const QStringList& candidates, const QString& text) {
+    if (const qsizetype at = IndexOfText(candidates, text); at >= 0) return at;
+    const QString column = QLatin1Char('.') + text;
+    for (qsizetype i = 0; i < candidates.size(); ++i)
+        if (candidates[i].endsWith(column, Qt::CaseInsensitive)) return i;
+    return -1;
+}
+
 } // namespace quillary

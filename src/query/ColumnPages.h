@@ -37,6 +37,21 @@ int IsValidExpression(const QList<QStringList>& rows, int row);
 // The predicate of condition row `row`, led by the previous row's connector.
 QString GetExpression(const QList<QStringList>& rows, int row);
 
+// The moves between the candidate and chosen lists of the order and group
+// pages, by index into the list moved from (an index outside it changes
+// nothing). A candidate chosen already, letter case aside, stays offered;
+// a sort column is chosen with the descending marker before its text and
+// its tick saying descending, and comes back bare.
+void ChooseSortColumn(QueryDesign& design, qsizetype candidate, bool descending = false);
+void ReturnSortColumn(QueryDesign& design, qsizetype chosen);
+void ChooseGroupColumn(QueryDesign& design, qsizetype candidate);
+void ReturnGroupColumn(QueryDesign& design, qsizetype chosen);
+
+// The candidate a statement's text names: equal to it, letter case aside,
+// else the first whose column part (after its box name and ".") is it; -1
+// when none.
+qsizetype FindCandidate(const QStringList& candidates, const QString& text);
+
 // Brings the computed-column entries of the order lists into line with the
 // compute rows.
 void TS_OrderEnter(QueryDesign& design);

@@ -1,5 +1,6 @@
 #include "query/Rebuild.h"
 #include "query/Carried.h"
+#include "query/ColumnPages.h"
 #include "query/DesignTexts.h"
 #include "query/DocumentNames.h"
 #include "query/RebuildText.h"
@@ -581,11 +582,10 @@ private:
         }
         for (const QString& cut : FSt.Group) {
             const QString g = FText.Restore(cut);
-            qsizetype at = IndexOfText(FDesign.GroupList, g);
-            for (qsizetype i = 0; at < 0 && i < FDesign.GroupList.size(); ++i)
-                if (FDesign.GroupList[i].endsWith(QLatin1Char('.') + g, Qt::CaseInsensitive))
-                    at = i;
-            FDesign.GroupColumn << (at < 0 ? g : FDesign.GroupList.takeAt(at));
+            if (const qsizetype at = FindCandidate(FDesign.GroupList, g); at >= 0)
+                ChooseGroupColumn(FDesign, at);
+            else
+                FDesign.GroupColumn << g;
         }
     }
 
@@ -610,8 +610,16 @@ private:
         return true;
     }
 
+    // An ORDER BY item: the candidate `at` when offered, else `text` as
+    // written.
+    void Choose(const QString& text, qsizetype at, bool descending) {
+        if (at >= 0)
+            ChooseSortColumn(FDesign, at, descending);
+        else
+            FDesign.OrderColumn.append({DescendingMarker() + text, descending});
+    }
+
     void ReadOrder() {
-        const QString marker = DescendingMarker();
         const QString computed = ComputedMarker();
         static const QRegularExpression number(QStringLiteral("^\\d+$"));
         for (QString o : FSt.Order) {
@@ -623,21 +631,12 @@ private:
                 const qsizetype n = o.toLongLong(&ok);
                 if (!ok || n < 1 || n > FDesign.DisplayRows.size()) continue;
                 const QString text = FDesign.DisplayRows[n - 1].value(1);
-                FDesign.OrderColumn.append({marker + text, descending});
-                RemoveText(FDesign.OrderList, text);
+                Choose(text, IndexOfText(FDesign.OrderList, text), descending);
                 continue;
             }
-            qsizetype at = IndexOfText(FDesign.OrderList, o);
-            for (qsizetype i = 0; at < 0 && i < FDesign.OrderList.size(); ++i)
-                if (FDesign.OrderList[i].endsWith(QLatin1Char('.') + o, Qt::CaseInsensitive))
-                    at = i;
-            if (at >= 0) {
-                FDesign.OrderColumn.append({marker + FDesign.OrderList.takeAt(at), descending});
-            } else if (RemoveText(FDesign.OrderList, computed + o)) {
-                FDesign.OrderColumn.append({marker + computed + o, descending});
-            } else {
-                FDesign.OrderColumn.append({marker + o, descending});
-            }
+            qsizetype at = FindCandidate(FDesign.OrderList, o);
+            if (at < 0) at = IndexOfText(FDesign.OrderList, computed + o);
+            Choose(o, at, descending);
         }
     }
 

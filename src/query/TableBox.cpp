@@ -7,12 +7,26 @@ namespace quillary {
 
 int ActivateBox(QueryDesign& design, const TDesignBox& box) {
     design.Boxes.append(box);
-    for (qsizetype f = 1; f < box.Fields.size(); ++f) {
-        const QString c = Designation(design, box, box.Fields[f].Name);
-        design.GroupList << c;
-        design.ConditionPickList << c;
-    }
+    QStringList columns;
+    columns.reserve(box.Fields.size());
+    for (qsizetype f = 1; f < box.Fields.size(); ++f)
+        columns << Designation(design, box, box.Fields[f].Name);
+    OfferColumns(design, columns);
     return int(design.Boxes.size()) - 1;
+}
+
+void OfferColumns(QueryDesign& design, const QStringList& designations) {
+    design.GroupList << designations;
+    design.ConditionPickList << designations;
+}
+
+void WithdrawColumns(QueryDesign& design, const QString& prefix) {
+    for (QStringList* list :
+         {&design.OrderList, &design.GroupList, &design.GroupColumn, &design.ConditionPickList})
+        list->removeIf([&](const QString& s) { return s.startsWith(prefix); });
+    const qsizetype marker = DescendingMarker().size();
+    design.OrderColumn.removeIf(
+        [&](const TCheckedItem& item) { return item.Text.mid(marker).startsWith(prefix); });
 }
 
 namespace {
@@ -63,19 +77,25 @@ void UpdateOrderColumn(QueryDesign& design, int index) {
     UpdateOrderColumns(design, index, index + 1);
 }
 
-void UpdateOrderColumns(QueryDesign& design, int first, int end) {
+void TickSortCandidates(QueryDesign& design, const QList<TSortTick>& ticks) {
     TSortLists lists(design);
     const QString marker = DescendingMarker();
+    for (const TSortTick& tick : ticks) {
+        if (tick.Ticked)
+            lists.Tick(tick.Designation, marker + tick.Designation);
+        else
+            lists.Untick(tick.Designation, marker + tick.Designation);
+    }
+}
+
+void UpdateOrderColumns(QueryDesign& design, int first, int end) {
+    QList<TSortTick> ticks;
     for (int index = qMax(first, 0); index < end && index < design.Boxes.size(); ++index) {
         const TDesignBox& box = design.Boxes[index];
-        for (qsizetype f = 1; f < box.Fields.size(); ++f) {
-            const QString c = Designation(design, box, box.Fields[f].Name);
-            if (box.Fields[f].Checked)
-                lists.Tick(c, marker + c);
-            else
-                lists.Untick(c, marker + c);
-        }
+        for (qsizetype f = 1; f < box.Fields.size(); ++f)
+            ticks.append({Designation(design, box, box.Fields[f].Name), box.Fields[f].Checked});
     }
+    TickSortCandidates(design, ticks);
 }
 
 void UpdateCriterList(QueryDesign& design, const QString& oldName, const QString& newName) {
@@ -103,13 +123,7 @@ void CloseBox(QueryDesign& design, int index) {
         if (link.Table1 > index) --link.Table1;
         if (link.Table2 > index) --link.Table2;
     }
-    const QString prefix = design.Boxes[index].GetTableName() + QLatin1Char('.');
-    for (QStringList* list :
-         {&design.OrderList, &design.GroupList, &design.GroupColumn, &design.ConditionPickList})
-        list->removeIf([&](const QString& s) { return s.startsWith(prefix); });
-    const qsizetype marker = DescendingMarker().size();
-    design.OrderColumn.removeIf(
-        [&](const TCheckedItem& item) { return item.Text.mid(marker).startsWith(prefix); });
+    WithdrawColumns(design, design.Boxes[index].GetTableName() + QLatin1Char('.'));
     design.Boxes.removeAt(index);
 }
 

@@ -4,7 +4,9 @@
 
 #include "query/QueryDesign.h"
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace quillary {
 
@@ -12,6 +14,21 @@ namespace quillary {
 // offers its columns as group candidates and condition operands. Returns
 // the box's index.
 int ActivateBox(QueryDesign& design, const TDesignBox& box);
+
+// Offers columns (designations) for grouping and as condition operands.
+void OfferColumns(QueryDesign& design, const QStringList& designations);
+// Removes every entry of a box (designations beginning with `prefix`, its
+// name and "."), from the sort, group and pick lists.
+void WithdrawColumns(QueryDesign& design, const QString& prefix);
+
+// A column whose tick changed.
+struct TSortTick {
+    QString Designation;
+    bool Ticked = false;
+};
+// A ticked column is offered for sorting unless it is offered or chosen
+// already; an unticked one leaves both sort lists. Applied in order.
+void TickSortCandidates(QueryDesign& design, const QList<TSortTick>& ticks);
 
 // Brings the sort lists into line with all ticks of box `index`: a ticked
 // column is offered for sorting, an unticked one leaves both sort lists.

@@ -1,8 +1,10 @@
 #include "DesignBuilder.h"
 
 #include "query/ColumnPages.h"
+#include "query/DesignTexts.h"
 #include "sqltext/DataSourceKind.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace quillary;
@@ -100,4 +102,73 @@ TEST(TS_OrderEnter, OffersComputedColumnsOnceAndForgetsRemovedOnes) {
     EXPECT_EQ(d.OrderList, QStringList({"T.a", "计算列：sum(a)"}));
     const QList<TCheckedItem> chosen{{"降序        计算列：max(b)", true}};
     EXPECT_EQ(d.OrderColumn, chosen);
+}
+
+namespace {
+
+const QString kDesc = DescendingMarker();
+
+QStringList ChosenTexts(const QueryDesign& d) {
+    QStringList texts;
+    for (const TCheckedItem& item : d.OrderColumn)
+        texts << item.Text + (item.Checked ? "+" : "");
+    return texts;
+}
+
+} // namespace
+
+TEST(SortAndGroupMoves, ChooseOnceReturnBareIgnoreOutOfRange) {
+    const QStringList unchangedChosen = {kDesc + "T.A", kDesc + "t.x+"};
+    const struct {
+        const char* What;
+        std::function<void(QueryDesign&)> Move;
+        QStringList Offered, Chosen, Groups, Grouped;
+    } cases[] = {
+        {"choose descending", [](QueryDesign& d) { ChooseSortColumn(d, 1, true); }, {"t.a"},
+         {kDesc + "T.A", kDesc + "t.x+", kDesc + "t.b+"}, {"g.a", "g.b"}, {"G.A"}},
+        {"chosen already, letter case aside: stays offered",
+         [](QueryDesign& d) { ChooseSortColumn(d, 0); }, {"t.a", "t.b"}, unchangedChosen,
+         {"g.a", "g.b"}, {"G.A"}},
+        {"returns bare, the tick gone", [](QueryDesign& d) { ReturnSortColumn(d, 1); },
+         {"t.a", "t.b", "t.x"}, {kDesc + "T.A"}, {"g.a", "g.b"}, {"G.A"}},
+        {"group chosen already", [](QueryDesign& d) { ChooseGroupColumn(d, 0); }, {"t.a", "t.b"},
+         unchangedChosen, {"g.a", "g.b"}, {"G.A"}},
+        {"group both ways",
+         [](QueryDesign& d) {
+             ChooseGroupColumn(d, 1);
+             ReturnGroupColumn(d, 0);
+         },
+         {"t.a", "t.b"}, unchangedChosen, {"g.a", "G.A"}, {"g.b"}},
+        {"outside the lists",
+         [](QueryDesign& d) {
+             ChooseSortColumn(d, 2);
+             ChooseSortColumn(d, -1);
+             ReturnSortColumn(d, 2);
+             ChooseGroupColumn(d, 2);
+             ReturnGroupColumn(d, -1);
+         },
+         {"t.a", "t.b"}, unchangedChosen, {"g.a", "g.b"}, {"G.A"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.What);
+        QueryDesign d;
+        d.OrderList = {"t.a", "t.b"};
+        d.OrderColumn = {{kDesc + "T.A", false}, {kDesc + "t.x", true}};
+        d.GroupList = {"g.a", "g.b"};
+        d.GroupColumn = {"G.A"};
+        c.Move(d);
+        EXPECT_EQ(d.OrderList, c.Offered);
+        EXPECT_EQ(ChosenTexts(d), c.Chosen);
+        EXPECT_EQ(d.GroupList, c.Groups);
+        EXPECT_EQ(d.GroupColumn, c.Grouped);
+    }
+}
+
+TEST(FindCandidate, WholeTextFirstThenTheColumnAfterTheBoxName) {
+    const QStringList list = {"a.id", "b.name", "B.ID", "计算列：sum(x)"};
+    EXPECT_EQ(FindCandidate(list, "b.id"), 2);
+    EXPECT_EQ(FindCandidate(list, "ID"), 0);
+    EXPECT_EQ(FindCandidate(list, "name"), 1);
+    EXPECT_EQ(FindCandidate(list, "me"), -1) << "only a whole column part";
+    EXPECT_EQ(FindCandidate(list, "sum(x)"), -1) << "computed entries are not columns";
 }
