@@ -261,9 +261,17 @@ int TFrm_Quillary::IsLinkList(const QStringList& elements, int kind, int joinTyp
 
 QString TFrm_Quillary::GetSQL() {
     QueryDesign design = ReadDesign();
-    const QList<QStringList> shown = design.DisplayRows;
+    return StatementOf(design);
+}
+
+QString TFrm_Quillary::StatementOf(QueryDesign& design) {
+    // The display list takes up the ticks and computed columns it no longer
+    // shows before the statement is written from it.
+    if (!quillary::IsMatch(design)) {
+        quillary::TS_DisplayEnter(design);
+        SetGridRows(DisplayList, design.DisplayRows, 4);
+    }
     const TSqlResult result = quillary::GetSQL(design, GetDSN(), Hooks().Confirm);
-    if (design.DisplayRows != shown) SetGridRows(DisplayList, design.DisplayRows, 4);
     if (result.Refused()) {
         Ui().MessageBox(result.Message, result.Caption);
         // Only an alias fault sends the user to the display list; a link
@@ -303,8 +311,9 @@ void TFrm_Quillary::TS_OrderEnter() {
 // --- the state text ---------------------------------------------------------------------
 
 QStringList TFrm_Quillary::GetSQLSet() {
-    const QString sql = GetSQL();
-    return quillary::GetSQLSet(ReadDesign(), sql, GetDSN());
+    QueryDesign design = ReadDesign();
+    const QString sql = StatementOf(design);
+    return quillary::GetSQLSet(design, sql, GetDSN());
 }
 
 void TFrm_Quillary::SetSQLSet() {
@@ -349,10 +358,11 @@ void TFrm_Quillary::RestoreDesign() {
 
 void TFrm_Quillary::Sp_ApplySQLClick() {
     if (!m_dialog->GetConnected()) return;
-    if (Forge(Memo1->toPlainText())) {
-        Memo1->setPlainText(GetSQL());
-        Sp_ApplySQL->hide();
-    }
+    const QString text = Memo1->toPlainText();
+    if (!Forge(text)) return;
+    // A rebuilt design has put its statement into the memo already.
+    if (Memo1->toPlainText() == text) Memo1->setPlainText(GetSQL());
+    Sp_ApplySQL->hide();
 }
 
 void TFrm_Quillary::Memo1Change() {

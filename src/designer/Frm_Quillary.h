@@ -430,6 +430,10 @@ private:
     void CreatePageGrids();
     void ApplyPages(const QueryDesign& design);
     void ReadColumnLists(QueryDesign& design) const;
+    // The statement of `design`, read from the form just now: the display
+    // list follows the ticks first (in `design` and on the page); a refusal
+    // is shown and gives an empty text.
+    QString StatementOf(QueryDesign& design);
     void ApplyColumnLists(const QueryDesign& design);
     void CreateUndoRedo();
     void RestoreSnapshot(const QueryDesign& design);

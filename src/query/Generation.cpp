@@ -281,15 +281,13 @@ void AppendUnionParts(const QueryDesign& design, QString& sql) {
     }
 }
 
-} // namespace
-
-TSqlResult GetSQL(QueryDesign& design, int kind, const TConfirm& confirm) {
+// The statement of a design whose display rows follow its ticks.
+TSqlResult Statement(const QueryDesign& design, int kind, const TConfirm& confirm) {
     const QString singleTable = design.Boxes.size() == 1 ? design.Boxes[0].TableName : QString();
     QString select = QStringLiteral("select ");
     if (design.Distinct) select += QLatin1String("distinct ");
     select += TopClause(design, kind);
 
-    if (!IsMatch(design)) TS_DisplayEnter(design);
     switch (IsValidDisplayCol(design, kind)) {
     case -1:
         return Refusal("别名不符合命名规范", kDisplayPage);
@@ -360,6 +358,15 @@ TSqlResult GetSQL(QueryDesign& design, int kind, const TConfirm& confirm) {
     if (const QString t = TrimCell(orderBy); !t.isEmpty()) sql += kLineBreak + t;
     if (const QString limit = LimitLine(design, kind); !limit.isEmpty()) sql += kLineBreak + limit;
     return {sql, {}, {}, -1};
+}
+
+} // namespace
+
+TSqlResult GetSQL(const QueryDesign& design, int kind, const TConfirm& confirm) {
+    if (IsMatch(design)) return Statement(design, kind, confirm);
+    QueryDesign followed = design; // lists are shared until the display rows change
+    TS_DisplayEnter(followed);
+    return Statement(followed, kind, confirm);
 }
 
 } // namespace quillary

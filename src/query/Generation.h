@@ -26,9 +26,10 @@ inline constexpr int kDisplayPage = 5;
 // The statement of `design` in the dialect of data source `kind`, lines
 // separated by CR LF. Empty when nothing is selected, when the design is
 // refused (with the message), or when the user answers No to one of the
-// Sybase and Oracle questions asked through `confirm` (default Yes). May
-// rebuild design.DisplayRows first, when they no longer show the ticked
-// fields and computed columns.
-TSqlResult GetSQL(QueryDesign& design, int kind, const TConfirm& confirm = {});
+// Sybase and Oracle questions asked through `confirm` (default Yes). The
+// select list is the display rows as TS_DisplayEnter leaves them: when they
+// no longer show the ticked fields and computed columns, the statement
+// follows the ticks; `design` itself is not changed.
+TSqlResult GetSQL(const QueryDesign& design, int kind, const TConfirm& confirm = {});
 
 } // namespace quillary

@@ -226,3 +226,12 @@ TEST(GetSQL, OuterJoinsGoIntoTheFromClauseWithTheUnlinkedBoxes) {
     b.Design().Links.clear();
     EXPECT_EQ(Sql(b), Lines({"select A.id", "from A,B,Emp, (select id from D) Q1"}));
 }
+
+TEST(GetSQL, FollowsTheTicksWithoutChangingTheDesign) {
+    const TCatalogue c = Shop();
+    TDesignBuilder b = TwoTables(c);
+    b.Tick("a.price");
+    const QueryDesign before = b.Design();
+    EXPECT_EQ(Sql(b), Lines({"select a.name,a.price,B.qty as q", "from A a,B", "where a.id=B.aid"}));
+    EXPECT_EQ(b.Design(), before) << "the display rows are the caller's to follow";
+}
