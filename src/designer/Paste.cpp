@@ -5,6 +5,7 @@
 #include "designer/DesignerFont.h"
 #include "platform/UserInteraction.h"
 #include "sqltext/DataSourceKind.h"
+#include "sqltext/SqlDialect.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -217,16 +218,18 @@ bool TFrm_Paste::eventFilter(QObject* watched, QEvent* event) {
 // --- function and column lists --------------------------------------------------
 
 QStringList FunctionNames(int kind) {
-    switch (kind) {
-    case dsSqlServer:
+    switch (TSqlDialect(kind).FunctionSet()) {
+    case TFunctionSet::SqlServer:
         return SqlServerFunctions();
-    case dsSybase:
+    case TFunctionSet::Sybase:
         return SybaseFunctions();
-    case dsOracle:
+    case TFunctionSet::Oracle:
         return OracleFunctions();
-    default:
-        return {};
+    case TFunctionSet::FromDatabase:
+    case TFunctionSet::None:
+        break;
     }
+    return {};
 }
 
 QStringList DatabaseFunctionNames(TADOConnection* connection) {
@@ -269,8 +272,9 @@ QString PasteFunction(int kind, TADOConnection* connection) {
     TFrm_Paste form(CallingWindow());
     form.setWindowTitle(QStringLiteral("请选择一个函数"));
     form.SetColumnMode(false);
-    form.ListBox1->addItems(kind == dsOther ? DatabaseFunctionNames(connection)
-                                            : FunctionNames(kind));
+    form.ListBox1->addItems(TSqlDialect(kind).FunctionSet() == TFunctionSet::FromDatabase
+                                ? DatabaseFunctionNames(connection)
+                                : FunctionNames(kind));
     returnvalue.clear();
     Ui().ShowModal(&form);
     return returnvalue;

@@ -103,14 +103,14 @@ void DropLastComma(QString& s) {
 // The row limit as the data source writes it at the head of the select list.
 QString TopClause(const QueryDesign& design, int kind) {
     const QString limit = TrimCell(design.RowLimit);
-    if (kind != dsSqlServer || limit.isEmpty()) return {};
+    if (TSqlDialect(kind).RowLimitStyle() != TRowLimitStyle::Top || limit.isEmpty()) return {};
     return QLatin1String("top ") + limit + QLatin1Char(' ');
 }
 
 // ... or as the last line of the statement.
 QString LimitLine(const QueryDesign& design, int kind) {
     const QString limit = TrimCell(design.RowLimit);
-    if (kind != dsOther || limit.isEmpty()) return {};
+    if (TSqlDialect(kind).RowLimitStyle() != TRowLimitStyle::Limit || limit.isEmpty()) return {};
     QString line = QLatin1String("limit ") + limit;
     const QString offset = TrimCell(design.RowOffset);
     if (!offset.isEmpty()) line += QLatin1String(" offset ") + offset;
@@ -147,7 +147,7 @@ bool IsNumber(const QString& s) {
 bool WriteSelectList(const QueryDesign& design, int kind, QString& select,
                      QStringList& displayColumns) {
     qsizetype lineLength = select.size();
-    const bool blankAlias = kind == dsSqlServer || kind == dsSybase || kind == dsOracle;
+    const bool blankAlias = TSqlDialect(kind).AliasAfterBlank();
     for (const QStringList& row : design.DisplayRows) {
         const QString column = TrimCell(row.value(1));
         if (column.isEmpty()) break;
@@ -168,15 +168,16 @@ bool WriteSelectList(const QueryDesign& design, int kind, QString& select,
     return !displayColumns.isEmpty();
 }
 
-// Joins written as WHERE conditions in the old outer-join styles of Sybase
-// and Oracle.
+// Joins written as WHERE conditions, outer joins with the data source's
+// marks.
 void WriteOldStyleJoins(const QueryDesign& design, int kind, QString& where) {
+    const bool star = TSqlDialect(kind).OuterJoinMark() == TOuterJoinMark::Star;
     static const char* const sybase[] = {"=", "*=", "=*", "*=*"};
     for (const TDesignLink& link : design.Links) {
         if (link.JoinType < 0 || !HasBoxes(design, link)) continue;
         const QString first = QualifiedField(design, link.Table1, link.Field1);
         const QString second = QualifiedField(design, link.Table2, link.Field2);
-        if (kind == dsSybase) {
+        if (star) {
             // The longer spellings join as their short forms do.
             where +=
                 first + QLatin1String(sybase[link.JoinType % 4]) + second + QLatin1String(" and ");
@@ -302,7 +303,7 @@ TSqlResult Statement(const QueryDesign& design, int kind, const TConfirm& confir
     QString where = QStringLiteral(" where ");
     QString join;
     bool joined = false;
-    if (kind != dsSybase && kind != dsOracle) {
+    if (!TSqlDialect(kind).JoinsInWhere()) {
         const QString clause = GetJoinClause(design);
         if (clause == QLatin1String("-1")) return Refusal("链接有闭路！");
         if (clause == QLatin1String("-2"))

@@ -213,7 +213,8 @@ int IsLinkList(QueryDesign& design, const QStringList& elements, int kind, int j
         !TrimSQLElement(elements[0] + elements[4]).isEmpty())
         return -1;
     const QString op = TrimSQLElement(elements[2]);
-    const bool oldStyle = kind == dsSqlServer || kind == dsSybase;
+    const TOuterJoinMark mark = TSqlDialect(kind).OuterJoinMark();
+    const bool oldStyle = mark == TOuterJoinMark::Star;
     if (op != QLatin1String("=") &&
         !(oldStyle && (op == QLatin1String("*=") || op == QLatin1String("=*"))))
         return -1;
@@ -221,7 +222,7 @@ int IsLinkList(QueryDesign& design, const QStringList& elements, int kind, int j
     QString left = elements[1];
     QString right = elements[3];
     int oracleType = 0;
-    if (kind == dsOracle) {
+    if (mark == TOuterJoinMark::Plus) {
         if (TakeOuterMark(left))
             oracleType = 2;
         else if (TakeOuterMark(right))
@@ -259,7 +260,7 @@ int IsLinkList(QueryDesign& design, const QStringList& elements, int kind, int j
         type = joinType;
     else if (oldStyle)
         type = op == QLatin1String("*=") ? 1 : op == QLatin1String("=*") ? 2 : 0;
-    else if (kind == dsOracle)
+    else if (mark == TOuterJoinMark::Plus)
         type = oracleType;
     design.Links[link].JoinType = type;
     return type;

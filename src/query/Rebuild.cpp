@@ -214,7 +214,7 @@ void ReadSelectItems(TStatement& st, int kind, const TStatementText& mask) {
                 st.Distinct = true;
                 item = item.mid(end - 1);
             }
-            if (kind == dsSqlServer) CutTop(item, st.Limit);
+            if (TSqlDialect(kind).RowLimitStyle() == TRowLimitStyle::Top) CutTop(item, st.Limit);
         }
         QString name, alias;
         GetByName(TrimAroundDot(item), name, alias, kind);
@@ -661,7 +661,9 @@ void AddUnionSets(QueryDesign& design, const QStringList& parts, const QStringLi
         QString op = parts[k + 3];
         if (const qsizetype n = k / 4; !op.isEmpty() && n < operators.size()) {
             op = operators[n];
-            if (kind == dsOracle && op.startsWith(QLatin1String("except"))) op = QStringLiteral("minus");
+            // A data source that writes the difference otherwise takes its word.
+            const QString word = TSqlDialect(kind).ExceptWord();
+            if (op.startsWith(QLatin1String("except")) && word != QLatin1String("except")) op = word;
         }
         design.UnionRows.append({parts[k], UnionRowName(k / 4), parts[k + 2], op});
         if (k > 0) design.UnionSets.append({parts[k + 1], {}});
@@ -685,7 +687,8 @@ TForgeResult Forge(const QString& sql, int kind, const QueryDesign& current,
     }
     QString text = WithCrLf(TrimSQLElement(prepared.Scanned()));
     QString limit, offset;
-    if (kind == dsOther) CutLimit(text, limit, offset);
+    const bool limitLine = TSqlDialect(kind).RowLimitStyle() == TRowLimitStyle::Limit;
+    if (limitLine) CutLimit(text, limit, offset);
     QStringList parts;
     if (ParenthesesBalance(text)) AnalysisUnionClause(text, parts, {}, {}, {});
     if (parts.size() < 4) {
@@ -703,8 +706,8 @@ TForgeResult Forge(const QString& sql, int kind, const QueryDesign& current,
     QueryDesign& design = result.Design;
     Init(design);
     design.Distinct = st.Distinct;
-    design.RowLimit = kind == dsOther ? limit : st.Limit;
-    design.RowOffset = kind == dsOther ? offset : QString();
+    design.RowLimit = limitLine ? limit : st.Limit;
+    design.RowOffset = limitLine ? offset : QString();
     TRebuilder rebuilder(design, st, kind, hooks, prepared);
     rebuilder.Build();
     prepared.Restore(parts);

@@ -68,7 +68,7 @@ TSkeletonResult UpdateSkeleton(const QueryDesign& design, int kind) {
         text += crLf + field + QStringLiteral("=,");
     text.chop(1);
 
-    if (kind == dsSqlServer || kind == dsSybase) {
+    if (TSqlDialect(kind).UpdateTakesFrom()) {
         const QString from = FromPart(design, target);
         if (!from.isEmpty()) text += crLf + from;
     }

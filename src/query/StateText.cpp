@@ -421,7 +421,7 @@ QStringList GetSQLSet(const QueryDesign& design, const QString& sql, int kind) {
             WriteUnionBlock(out, design.UnionSets[k], int(k + 1));
         out << QString::fromUtf8(kUnionHeader);
         out << QStringLiteral("Count=") + QString::number(design.UnionSets.size());
-        if (kind == dsOracle) out << QStringLiteral("UnionType=union");
+        if (TSqlDialect(kind).StatesUnionType()) out << QStringLiteral("UnionType=union");
         // The grid row of the main statement and of every union set, when
         // they are not the rows reading gives a text without them.
         const qsizetype parts = design.UnionSets.size();

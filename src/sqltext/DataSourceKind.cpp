@@ -22,7 +22,8 @@ bool IsValidByName(const QString& name, int mode) {
     QString inside;
     if (name.startsWith(QLatin1Char('"')) && name.endsWith(QLatin1Char('"')))
         return ReadQuotedName(name, inside);
-    if (mode < 2 && name.startsWith(QLatin1Char('[')) && name.endsWith(QLatin1Char(']')))
+    if (TSqlDialect(mode).BracketAliases() && name.startsWith(QLatin1Char('[')) &&
+        name.endsWith(QLatin1Char(']')))
         return ReadQuotedName(name, inside);
     // An SQL identifier: a letter of any script or "_", then letters, digits
     // or "_".

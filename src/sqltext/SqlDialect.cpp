@@ -405,4 +405,63 @@ bool IsNameToken(QStringView text) {
     return IsIdentifier(text) || ReadQuotedName(text, ignored);
 }
 
+TRowLimitStyle TSqlDialect::RowLimitStyle() const {
+    if (FKind == dsSqlServer) return TRowLimitStyle::Top;
+    if (FKind == dsOther) return TRowLimitStyle::Limit;
+    return TRowLimitStyle::None;
+}
+
+TOuterJoinMark TSqlDialect::OuterJoinMark() const {
+    if (FKind == dsSqlServer || FKind == dsSybase) return TOuterJoinMark::Star;
+    if (FKind == dsOracle) return TOuterJoinMark::Plus;
+    return TOuterJoinMark::None;
+}
+
+bool TSqlDialect::JoinsInWhere() const {
+    return FKind == dsSybase || FKind == dsOracle;
+}
+
+bool TSqlDialect::AliasAfterBlank() const {
+    return FKind == dsSqlServer || FKind == dsSybase || FKind == dsOracle;
+}
+
+QString TSqlDialect::ExceptWord() const {
+    return FKind == dsOracle ? QStringLiteral("minus") : QStringLiteral("except");
+}
+
+bool TSqlDialect::UpdateTakesFrom() const {
+    return FKind == dsSqlServer || FKind == dsSybase;
+}
+
+bool TSqlDialect::BracketAliases() const {
+    return FKind < dsSybase; // Access, SQL Server, and a source not known yet
+}
+
+bool TSqlDialect::StatesUnionType() const {
+    return FKind == dsOracle;
+}
+
+bool TSqlDialect::TablesAreSheets() const {
+    return FKind == dsExcel;
+}
+
+bool TSqlDialect::ListsTablesByOwner() const {
+    return FKind == dsOracle;
+}
+
+TFunctionSet TSqlDialect::FunctionSet() const {
+    switch (FKind) {
+    case dsSqlServer:
+        return TFunctionSet::SqlServer;
+    case dsSybase:
+        return TFunctionSet::Sybase;
+    case dsOracle:
+        return TFunctionSet::Oracle;
+    case dsOther:
+        return TFunctionSet::FromDatabase;
+    default:
+        return TFunctionSet::None;
+    }
+}
+
 } // namespace quillary

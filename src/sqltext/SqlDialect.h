@@ -27,6 +27,23 @@ enum class TNameCase : quint8 {
     FoldsUpper,  // Oracle: users is USERS
 };
 
+// Where a statement of the data source limits its rows.
+enum class TRowLimitStyle : quint8 {
+    None,  // it has no row limit the designer writes
+    Top,   // "top n" after SELECT [DISTINCT]
+    Limit, // a last line "limit n [offset m]"
+};
+
+// How the data source writes outer joins as WHERE conditions, besides JOIN.
+enum class TOuterJoinMark : quint8 {
+    None,
+    Star, // a *= b (left), a =* b (right)
+    Plus, // a = b(+) (left), a(+) = b (right)
+};
+
+// Whose built-in functions the paste dialog offers.
+enum class TFunctionSet : quint8 { None, SqlServer, Sybase, Oracle, FromDatabase };
+
 // Whose reserved words: those that break a statement or change its meaning
 // when written bare.
 enum class TKeywordSet : quint8 { Odbc, TransactSql, Sqlite, Postgres, MySql };
@@ -76,6 +93,32 @@ public:
     // back), as statements write it: its parts when it reads as a name,
     // else the whole text as one name (nothing for an empty text).
     QString NameFromText(const QString& text) const;
+
+    // --- how its statements are written --------------------------------
+    TRowLimitStyle RowLimitStyle() const;
+    // The outer-join marks it reads in WHERE conditions.
+    TOuterJoinMark OuterJoinMark() const;
+    // Whether the designer writes every join as WHERE conditions (with the
+    // outer-join marks) instead of JOIN ... ON.
+    bool JoinsInWhere() const;
+    // Whether a select-list alias follows its column after a blank ("a x")
+    // instead of " as ".
+    bool AliasAfterBlank() const;
+    // The set operator of a difference: "minus" or "except".
+    QString ExceptWord() const;
+    // Whether an UPDATE names the other tables of its condition in FROM.
+    bool UpdateTakesFrom() const;
+    // Whether a table alias may be a name in square brackets.
+    bool BracketAliases() const;
+    // Whether the union section of a state text says its set operator.
+    bool StatesUnionType() const;
+    // Whether its tables are worksheets: listed among the system tables,
+    // each name quoted in the table list.
+    bool TablesAreSheets() const;
+    // Whether its table list comes from the owner-qualified catalogue
+    // statements rather than the connection's own list.
+    bool ListsTablesByOwner() const;
+    TFunctionSet FunctionSet() const;
 
     bool operator==(const TSqlDialect&) const = default;
 
