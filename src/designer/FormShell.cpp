@@ -232,7 +232,7 @@ void TFrm_Quillary::PageControl1Change(int index) {
 void TFrm_Quillary::CheckBox2Click() {
     if (!m_dialog->GetConnected()) return;
     GetTablesList(CheckBox2->isChecked());
-    if (GetDSN() == dsExcel) QuoteTableList();
+    if (Dialect().TablesAreSheets()) QuoteTableList();
 }
 
 void TFrm_Quillary::Tb_TablistClick() {
