@@ -7,6 +7,7 @@
 #include "db/Providers.h"
 #include "platform/DataLinkFile.h"
 #include "sqltext/Common.h"
+#include "sqltext/ConnectionText.h"
 
 #include <atomic>
 
@@ -24,10 +25,6 @@ namespace {
 QString NextQtConnectionName() {
     static std::atomic<quint64> counter{0};
     return QStringLiteral("quillary-connection-%1").arg(++counter);
-}
-
-bool IsDataLinkString(const QString& text) {
-    return text.trimmed().startsWith(QLatin1String("File Name="), Qt::CaseInsensitive);
 }
 
 } // namespace
@@ -100,13 +97,9 @@ QString TADOConnection::Provider() const {
     try {
         cs = &Effective();
     } catch (const EDatabaseError&) {
-        // Unreadable text: report what a plain look-up finds.
-        const qsizetype at =
-            m_connectionString.indexOf(QLatin1String("Provider="), 0, Qt::CaseInsensitive);
-        if (at < 0) return QStringLiteral("MSDASQL");
-        const qsizetype start = at + qsizetype(qstrlen("Provider="));
-        const qsizetype end = m_connectionString.indexOf(QLatin1Char(';'), start);
-        return m_connectionString.mid(start, end < 0 ? -1 : end - start).trimmed();
+        // Unreadable text: what is read before the fault may still name it.
+        const QString provider = ExtractProperty(m_connectionString, QStringLiteral("Provider"));
+        return provider.isEmpty() ? QStringLiteral("MSDASQL") : provider;
     }
     const QString provider = cs->Value("Provider");
     return provider.isEmpty() ? QStringLiteral("MSDASQL") : provider;
