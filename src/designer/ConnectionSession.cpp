@@ -162,4 +162,17 @@ bool TConnectionSession::Connect(TADOConnection* connection, bool loginAfterSile
     }
 }
 
+bool CheckConnected(const TConnectionSession* session, const QString& noSource,
+                    const QString& noSourceCaption) {
+    if (!session || !session->Connection()) {
+        Ui().MessageBox(noSource, noSourceCaption);
+        return false;
+    }
+    if (!session->Connected()) {
+        Ui().MessageBox(QStringLiteral("数据源尚未连接成功"), QStringLiteral("提示"));
+        return false;
+    }
+    return true;
+}
+
 } // namespace quillary

@@ -102,4 +102,10 @@ private:
 
 inline constexpr char kConnectFailedMessage[] = "连接数据源失败!\r\n";
 
+// Whether `session` (null: none) has an open connection to work on; else
+// says why and gives false. Without any connection the message is
+// `noSource` with `noSourceCaption`, as each command words it.
+bool CheckConnected(const TConnectionSession* session, const QString& noSource,
+                    const QString& noSourceCaption);
+
 } // namespace quillary

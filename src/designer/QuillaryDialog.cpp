@@ -101,4 +101,13 @@ bool TQuillaryDialog::Execute() {
     return confirmed;
 }
 
+void PrepareNestedRun(TQuillaryDialog& nested, const QPoint& windowPos, bool systemTables,
+                      const QString& caption, bool allowUnion) {
+    nested.Form_Left = windowPos.x() + 10;
+    nested.Form_Top = windowPos.y() + 10;
+    nested.SystemTable = systemTables;
+    nested.Caption = caption;
+    nested.IsAllowUnion = allowUnion;
+}
+
 } // namespace quillary

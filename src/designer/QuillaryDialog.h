@@ -8,6 +8,7 @@
 #include "designer/ConnectionSession.h"
 
 #include <QObject>
+#include <QPoint>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -134,5 +135,10 @@ private:
 };
 
 inline constexpr char kDefaultDesignerCaption[] = "SQL语句生成器";
+
+// Sets `nested` up for a run from a designer window at `windowPos`: a
+// little below and right of it, showing system tables as that window does.
+void PrepareNestedRun(TQuillaryDialog& nested, const QPoint& windowPos, bool systemTables,
+                      const QString& caption, bool allowUnion);
 
 } // namespace quillary
