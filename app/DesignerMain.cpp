@@ -19,7 +19,6 @@
 #include "designer/SqlCheck.h"
 #include "platform/TextFile.h"
 #include "platform/UserInteraction.h"
-#include "sqltext/Common.h"
 #include "sqltext/SqlStatements.h"
 
 #include <QApplication>
@@ -91,7 +90,7 @@ bool IsFileDatabase(const QString& connectionString) {
 // gets the login stored, so that the designer connects without asking.
 QString WithStoredLogin(QString connectionString) {
     if (!IsFileDatabase(connectionString) ||
-        !GetProperty(connectionString, QStringLiteral("PERSIST SECURITY INFO")).isEmpty())
+        !ConnectionProperty(connectionString, QStringLiteral("PERSIST SECURITY INFO")).isEmpty())
         return connectionString;
     if (!connectionString.trimmed().endsWith(QLatin1Char(';')))
         connectionString += QLatin1Char(';');

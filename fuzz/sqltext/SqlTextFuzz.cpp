@@ -155,19 +155,19 @@ void Helpers(const QString& text, const QString& extra, const QString& extra2, i
 }
 
 void DataLinkFile(const QString& text, const QString& extra) {
-    // GetProperty hands the value of "File Name" to the installed reader
-    // and reads the string it returns.
+    // GetProperty hands the value of "File Name" to the reader and reads
+    // the string it returns.
     QString asked;
-    SetDataLinkReader([&](const QString& path) {
+    const TDataLinkReader reader = [&](const QString& path) {
         asked = path;
         return text;
-    });
+    };
     const QString name = extra.toUpper();
     const QString dataLink = QStringLiteral("File Name=") + extra;
-    Same("GetProperty (data-link file)", GetProperty(dataLink, name), ExtractProperty(text, name));
+    Same("GetProperty (data-link file)", GetProperty(dataLink, name, reader),
+         ExtractProperty(text, name));
     Same("GetProperty (data-link path)", asked,
          ExtractProperty(dataLink, QStringLiteral("FILE NAME")));
-    SetDataLinkReader(nullptr);
 }
 
 void Clauses(const QString& text, const QString& extra, const QString& extra2, int start,

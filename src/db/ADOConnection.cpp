@@ -15,13 +15,6 @@ namespace quillary {
 
 namespace {
 
-// GetProperty of the SQL text unit reads "FILE NAME=" strings with this
-// layer's reader, from the moment the layer is loaded.
-[[maybe_unused]] const bool kDataLinkReaderInstalled = [] {
-    SetDataLinkReader([](const QString& path) { return ReadDataLinkFile(path); });
-    return true;
-}();
-
 QString NextQtConnectionName() {
     static std::atomic<quint64> counter{0};
     return QStringLiteral("quillary-connection-%1").arg(++counter);
@@ -218,6 +211,11 @@ void TADOConnection::Attach(TADOQuery* query) {
 
 void TADOConnection::Detach(TADOQuery* query) {
     m_queries.removeAll(query);
+}
+
+QString ConnectionProperty(const QString& connectionString, const QString& name) {
+    return GetProperty(connectionString, name,
+                       [](const QString& path) { return ReadDataLinkFile(path); });
 }
 
 } // namespace quillary

@@ -3,7 +3,6 @@
 #include "db/DatabaseError.h"
 #include "designer/LoginParm.h"
 #include "platform/UserInteraction.h"
-#include "sqltext/Common.h"
 
 namespace quillary {
 
@@ -91,7 +90,7 @@ void TConnectionSession::AskLogin(const QString& connectionString, QString& user
                                   QString& password, TEventStatus& eventStatus) {
     LoginCancelled = false;
     LoginAsked = true;
-    QString user = GetProperty(connectionString, QStringLiteral("USER ID"));
+    QString user = ConnectionProperty(connectionString, QStringLiteral("USER ID"));
     QString typedPassword;
     if (GetLoginParm(user, typedPassword, connectionString)) {
         eventStatus = esCancel;
@@ -123,8 +122,8 @@ TADOConnection::TConnectWait TConnectionSession::ConnectWaitHandler() {
 }
 
 bool TConnectionSession::PersistsSecurityInfo(const QString& connectionString) {
-    return GetProperty(connectionString, QStringLiteral("PERSIST SECURITY INFO")).toLower() ==
-           QLatin1String("true");
+    return ConnectionProperty(connectionString, QStringLiteral("PERSIST SECURITY INFO"))
+               .compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
 }
 
 bool TConnectionSession::Connect(TADOConnection* connection, bool loginAfterSilentFailure) {

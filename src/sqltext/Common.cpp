@@ -140,24 +140,11 @@ QString ExtractProperty(const QString& text, const QString& name) {
     return QString();
 }
 
-namespace {
-
-TDataLinkReader& DataLinkReader() {
-    static TDataLinkReader reader;
-    return reader;
-}
-
-} // namespace
-
-void SetDataLinkReader(TDataLinkReader reader) {
-    DataLinkReader() = std::move(reader);
-}
-
-QString GetProperty(const QString& connection, const QString& name) {
+QString GetProperty(const QString& connection, const QString& name,
+                    const TDataLinkReader& readDataLink) {
     if (!IsDataLinkString(connection)) return ExtractProperty(connection, name);
-    const TDataLinkReader& reader = DataLinkReader();
-    if (!reader) return QString();
-    const QString stored = reader(ExtractProperty(connection, QStringLiteral("FILE NAME")));
+    if (!readDataLink) return QString();
+    const QString stored = readDataLink(ExtractProperty(connection, QStringLiteral("FILE NAME")));
     if (stored.isEmpty()) return QString();
     return ExtractProperty(stored, name);
 }

@@ -111,8 +111,9 @@ TEST(SqliteConnection, DataLinkFileStringsConnectThroughTheFile) {
     EXPECT_EQ(c.PropertyValue(QStringLiteral("Data Source")), db);
     c.Open();
     EXPECT_TRUE(c.Connected());
-    // The SQL text unit reads the same file through this layer.
-    EXPECT_EQ(GetProperty(QStringLiteral("FILE NAME=") + udl, QStringLiteral("DATA SOURCE")), db);
+    // The SQL text unit reads the same file with this layer's reader.
+    EXPECT_EQ(ConnectionProperty(QStringLiteral("FILE NAME=") + udl, QStringLiteral("DATA SOURCE")),
+              db);
 
     TADOConnection missing(QStringLiteral("File Name=/nonexistent/x.udl"));
     EXPECT_EQ(missing.PropertyValue(QStringLiteral("Data Source")), QString());

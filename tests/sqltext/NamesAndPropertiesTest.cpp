@@ -107,20 +107,21 @@ TEST(GetProperty, ReadsPlainConnectionStrings) {
     EXPECT_EQ(GetProperty("Provider=SQLOLEDB.1", "USER ID"), QString());
 }
 
-TEST(GetProperty, ReadsADataLinkFileThroughTheInstalledReader) {
+TEST(GetProperty, ReadsADataLinkFileThroughTheReaderHandedIn) {
     // The path is the value of "FILE NAME" (any case) of a string that
     // begins with it; the reader's answer is read like a connection string.
     QStringList asked;
-    SetDataLinkReader([&](const QString& path) {
+    const TDataLinkReader reader = [&](const QString& path) {
         asked << path;
         return path.endsWith(QLatin1String(".udl"))
                    ? QStringLiteral("Provider=SQLite;User ID=张三;Data Source=/srv/shop.db")
                    : QString();
-    });
-    EXPECT_EQ(GetProperty("File Name=/srv/客户库.udl", "USER ID"), QStringLiteral("张三"));
-    EXPECT_EQ(GetProperty("FILE NAME=/srv/a.udl", "DATA SOURCE"), QStringLiteral("/srv/shop.db"));
-    EXPECT_EQ(GetProperty("file name=/srv/a.udl", "PASSWORD"), QString());
-    EXPECT_EQ(GetProperty("File Name=/srv/a.txt", "USER ID"), QString()) << "nothing read";
+    };
+    EXPECT_EQ(GetProperty("File Name=/srv/客户库.udl", "USER ID", reader), QStringLiteral("张三"));
+    EXPECT_EQ(GetProperty("FILE NAME=/srv/a.udl", "DATA SOURCE", reader),
+              QStringLiteral("/srv/shop.db"));
+    EXPECT_EQ(GetProperty("file name=/srv/a.udl", "PASSWORD", reader), QString());
+    EXPECT_EQ(GetProperty("File Name=/srv/a.txt", "USER ID", reader), QString()) << "nothing read";
     EXPECT_EQ(asked, (QStringList{"/srv/客户库.udl", "/srv/a.udl", "/srv/a.udl", "/srv/a.txt"}));
     // The path as the connection reads it; each was handed on as written
     // before, up to 260 characters, and the second not at all.
@@ -133,10 +134,9 @@ TEST(GetProperty, ReadsADataLinkFileThroughTheInstalledReader) {
     };
     for (const auto& [text, path] : paths) {
         asked.clear();
-        GetProperty(text, "USER ID");
+        GetProperty(text, "USER ID", reader);
         EXPECT_EQ(asked, QStringList{path}) << text.left(40).toStdString();
     }
 
-    SetDataLinkReader(nullptr);
     EXPECT_EQ(GetProperty("File Name=/srv/a.udl", "USER ID"), QString()) << "no reader";
 }
