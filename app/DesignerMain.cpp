@@ -19,7 +19,6 @@
 #include "designer/SqlCheck.h"
 #include "platform/TextFile.h"
 #include "platform/UserInteraction.h"
-#include "sqltext/Common.h"
 #include "sqltext/SqlStatements.h"
 
 #include <QApplication>
@@ -91,7 +90,7 @@ bool IsFileDatabase(const QString& connectionString) {
 // gets the login stored, so that the designer connects without asking.
 QString WithStoredLogin(QString connectionString) {
     if (!IsFileDatabase(connectionString) ||
-        !GetProperty(connectionString, QStringLiteral("PERSIST SECURITY INFO")).isEmpty())
+        !ConnectionProperty(connectionString, QStringLiteral("PERSIST SECURITY INFO")).isEmpty())
         return connectionString;
     if (!connectionString.trimmed().endsWith(QLatin1Char(';')))
         connectionString += QLatin1Char(';');
@@ -226,24 +225,21 @@ void QuietPlatformMessages(QtMsgType type, const QMessageLogContext& context,
     if (type == QtFatalMsg) abort();
 }
 
-} // namespace
-
-int RunDesigner(int argc, char* argv[]) {
-    // Decided before the application exists: without a display, offscreen.
-    QString screenshot;
-    bool headless = false;
+bool HasArgument(int argc, char* argv[], const std::function<bool(const QByteArray&)>& matches) {
     for (int i = 1; i < argc; ++i)
-        if (QByteArray(argv[i]) == "--screenshot" ||
-            QByteArray(argv[i]).startsWith("--screenshot="))
-            headless = true;
-    if (!HasDisplay()) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        headless = true;
-    } else if (headless) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
+        if (matches(QByteArray(argv[i]))) return true;
+    return false;
+}
 
-    // Qt warns when the run-time folder is not set; a private one will do.
+// Decided before the application exists: without a display, or for a
+// picture, the offscreen platform; a private run-time folder when none is
+// set (Qt warns otherwise). True when the run is headless.
+bool PrepareEnvironment(int argc, char* argv[]) {
+    bool headless = HasArgument(argc, argv, [](const QByteArray& a) {
+        return a == "--screenshot" || a.startsWith("--screenshot=");
+    });
+    if (!HasDisplay()) headless = true;
+    if (headless) qputenv("QT_QPA_PLATFORM", "offscreen");
     if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
         const QString runtime = QDir::tempPath() + QStringLiteral("/quillary-runtime-") +
                                 QString::number(quint64(getuid()));
@@ -253,111 +249,140 @@ int RunDesigner(int argc, char* argv[]) {
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
     }
     if (headless) qInstallMessageHandler(QuietPlatformMessages);
+    return headless;
+}
+
+// The options of the program on a parser.
+struct TCommandLine {
+    QCommandLineParser Parser;
+    const QCommandLineOption Screenshot{
+        QStringLiteral("screenshot"),
+        QStringLiteral("Show the designer offscreen and save a picture of it."),
+        QStringLiteral("file.png")};
+    const QCommandLineOption List{
+        QStringLiteral("list"),
+        QStringLiteral("Print the tables and views with their columns and exit.")};
+    const QCommandLineOption Check{
+        QStringLiteral("check-sql"),
+        QStringLiteral("Rebuild a design from each statement of the file, run both statements "
+                       "and tell whether they return the same rows."),
+        QStringLiteral("file.sql")};
+
+    TCommandLine() {
+        Parser.setApplicationDescription(QStringLiteral("Quillary visual SQL query designer"));
+        Parser.addHelpOption();
+        Parser.addPositionalArgument(
+            QStringLiteral("connection"),
+            QStringLiteral("Connection string, e.g. \"Provider=SQLite;Data Source=shop.db\" "
+                           "(default: the sample database)."));
+        Parser.addOption(Screenshot);
+        Parser.addOption(List);
+        Parser.addOption(Check);
+        Parser.addOption(QCommandLineOption(QStringLiteral("grid-demo"),
+                                            QStringLiteral("Show the property grid demo.")));
+    }
+};
+
+// The connection string of the command line, else the sample database's
+// (made on first use); empty after the reason when that cannot be made.
+// A string that opens a file database gets its login stored.
+QString ChosenConnectionString(const QCommandLineParser& parser) {
+    QString connectionString = parser.positionalArguments().join(QLatin1Char(' '));
+    if (connectionString.isEmpty()) {
+        const QString path = DefaultSampleDatabasePath();
+        QString error;
+        if (!EnsureSampleDatabase(path, &error)) {
+            QTextStream(stderr) << "quillary: 无法建立示例数据库“" << path << "”：" << error
+                                << Qt::endl;
+            return QString();
+        }
+        connectionString = SqliteConnectionString(path);
+    }
+    return WithStoredLogin(connectionString);
+}
+
+// Nobody can answer a login or read a message box: a data source that
+// cannot be opened unattended ends the run with the reason. The open
+// connection `unattended` then serves the designer, so that it asks
+// nothing, and the designer is photographed into `screenshot`, a place of
+// its own when the user named none (`asked`).
+int ShowOffscreen(TQuillaryDialog& dialog, TADOConnection& unattended,
+                  const QString& connectionString, QString screenshot, bool asked) {
+    if (!ConnectUnattended(unattended, connectionString)) return 1;
+    dialog.SetConnection(&unattended);
+    if (screenshot.isEmpty())
+        screenshot = QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+                         .filePath(QStringLiteral("Quillary/designer.png"));
+    QDir().mkpath(QFileInfo(screenshot).absolutePath());
+    dialog.Form_Width = 900;
+    dialog.Form_Height = 640;
+    TScreenshotUi ui(QFileInfo(screenshot).absoluteFilePath());
+    TUserInteraction* previous = SetUi(&ui);
+    dialog.Execute();
+    SetUi(previous);
+    if (!ui.Saved) {
+        QTextStream(stderr) << "quillary: 无法保存设计器窗口的图片“" << screenshot << "”"
+                            << Qt::endl;
+        return 1;
+    }
+    QTextStream out(stdout);
+    if (!asked)
+        out << "No display found: the designer was shown offscreen on "
+            << TConnectionString::Masked(connectionString) << Qt::endl;
+    out << "Picture of the designer window saved to " << QFileInfo(screenshot).absoluteFilePath()
+        << Qt::endl;
+    return 0;
+}
+
+} // namespace
+
+int RunDesigner(int argc, char* argv[]) {
+    const bool headless = PrepareEnvironment(argc, argv);
 
     // A listing and a check need no windows: they start without the GUI.
-    bool listing = false, checking = false;
-    for (int i = 1; i < argc; ++i) {
-        listing = listing || QByteArray(argv[i]) == "--list";
-        checking = checking || QByteArray(argv[i]).startsWith("--check-sql");
-    }
-    listing = listing || checking;
+    const bool checking =
+        HasArgument(argc, argv, [](const QByteArray& a) { return a.startsWith("--check-sql"); });
+    const bool listing =
+        checking || HasArgument(argc, argv, [](const QByteArray& a) { return a == "--list"; });
     std::unique_ptr<QCoreApplication> application;
     if (listing)
         application = std::make_unique<QCoreApplication>(argc, argv);
     else
         application = std::make_unique<QApplication>(argc, argv);
-    QCoreApplication& app = *application;
     QCoreApplication::setApplicationName(QStringLiteral("quillary"));
     QCoreApplication::setOrganizationName(QStringLiteral("Quillary"));
     if (!listing) QApplication::setFont(DesignerFont());
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Quillary visual SQL query designer"));
-    parser.addHelpOption();
-    parser.addPositionalArgument(
-        QStringLiteral("connection"),
-        QStringLiteral("Connection string, e.g. \"Provider=SQLite;Data Source=shop.db\" "
-                       "(default: the sample database)."));
-    const QCommandLineOption screenshotOption(
-        QStringLiteral("screenshot"),
-        QStringLiteral("Show the designer offscreen and save a picture of it."),
-        QStringLiteral("file.png"));
-    const QCommandLineOption listOption(
-        QStringLiteral("list"),
-        QStringLiteral("Print the tables and views with their columns and exit."));
-    const QCommandLineOption checkOption(
-        QStringLiteral("check-sql"),
-        QStringLiteral("Rebuild a design from each statement of the file, run both statements "
-                       "and tell whether they return the same rows."),
-        QStringLiteral("file.sql"));
-    parser.addOption(screenshotOption);
-    parser.addOption(listOption);
-    parser.addOption(checkOption);
-    parser.addOption(QCommandLineOption(QStringLiteral("grid-demo"),
-                                        QStringLiteral("Show the property grid demo.")));
-    QTextStream out(stdout);
-    QTextStream err(stderr);
+    TCommandLine commandLine;
+    QCommandLineParser& parser = commandLine.Parser;
     // A check tells a wrong call from statements that did not survive.
     if (checking) {
         const bool parsed = parser.parse(QCoreApplication::arguments());
-        if (!parsed || parser.value(checkOption).isEmpty()) {
+        if (!parsed || parser.value(commandLine.Check).isEmpty()) {
+            QTextStream err(stderr);
             err << "quillary: 用法：quillary --check-sql 文件.sql [\"连接字符串\"]";
             if (!parsed) err << "（" << parser.errorText() << "）";
             err << Qt::endl;
             return kNotChecked;
         }
     }
-    parser.process(app);
-    QString connectionString = parser.positionalArguments().join(QLatin1Char(' '));
-    if (connectionString.isEmpty()) {
-        const QString path = DefaultSampleDatabasePath();
-        QString error;
-        if (!EnsureSampleDatabase(path, &error)) {
-            err << "quillary: 无法建立示例数据库“" << path << "”：" << error << Qt::endl;
-            return checking ? kNotChecked : 1;
-        }
-        connectionString = SqliteConnectionString(path);
-    }
-    connectionString = WithStoredLogin(connectionString);
-    if (parser.isSet(checkOption)) return CheckSqlFile(parser.value(checkOption), connectionString);
-    if (parser.isSet(listOption)) return PrintCatalogue(connectionString);
+    parser.process(*application);
+    const QString connectionString = ChosenConnectionString(parser);
+    if (connectionString.isEmpty()) return checking ? kNotChecked : 1;
+    if (parser.isSet(commandLine.Check))
+        return CheckSqlFile(parser.value(commandLine.Check), connectionString);
+    if (parser.isSet(commandLine.List)) return PrintCatalogue(connectionString);
 
-    TADOConnection unattended;
+    TADOConnection unattended; // outlives the dialog that may use it
     TQuillaryDialog dialog;
     dialog.IsAllowChangeCSN = true;
     dialog.IsAllowUnion = true;
     dialog.SetConnectionString(connectionString);
-
-    if (headless) {
-        // Nobody can answer a login or read a message box: a data source that
-        // cannot be opened unattended ends the run with the reason. The open
-        // connection then serves the designer, so that it asks nothing.
-        if (!ConnectUnattended(unattended, connectionString)) return 1;
-        dialog.SetConnection(&unattended);
-        screenshot = parser.value(screenshotOption);
-        if (screenshot.isEmpty())
-            screenshot = QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
-                             .filePath(QStringLiteral("Quillary/designer.png"));
-        QDir().mkpath(QFileInfo(screenshot).absolutePath());
-        dialog.Form_Width = 900;
-        dialog.Form_Height = 640;
-        TScreenshotUi ui(QFileInfo(screenshot).absoluteFilePath());
-        TUserInteraction* previous = SetUi(&ui);
-        dialog.Execute();
-        SetUi(previous);
-        if (!ui.Saved) {
-            err << "quillary: 无法保存设计器窗口的图片“" << screenshot << "”" << Qt::endl;
-            return 1;
-        }
-        if (!parser.isSet(screenshotOption))
-            out << "No display found: the designer was shown offscreen on "
-                << TConnectionString::Masked(connectionString) << Qt::endl;
-        out << "Picture of the designer window saved to "
-            << QFileInfo(screenshot).absoluteFilePath() << Qt::endl;
-        return 0;
-    }
-
-    if (dialog.Execute()) out << dialog.SQL << Qt::endl;
+    if (headless)
+        return ShowOffscreen(dialog, unattended, connectionString,
+                             parser.value(commandLine.Screenshot),
+                             parser.isSet(commandLine.Screenshot));
+    if (dialog.Execute()) QTextStream(stdout) << dialog.SQL << Qt::endl;
     return 0;
 }
 

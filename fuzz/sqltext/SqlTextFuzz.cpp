@@ -2,6 +2,7 @@
 
 #include "../../tests/sqltext/model/LiteralModel.h"
 #include "sqltext/Common.h"
+#include "sqltext/ConnectionText.h"
 #include "sqltext/ScanCore.h"
 #include "sqltext/SqlDialect.h"
 #include "sqltext/SqlStatements.h"
@@ -149,24 +150,24 @@ void Helpers(const QString& text, const QString& extra, const QString& extra2, i
         Same("ReplaceAll", ReplaceAll(text, extra, extra2), expected);
     }
     const QString name = extra.toUpper();
-    Same("ExtractProperty", ExtractProperty(text, name), literal::ExtractProperty(text, name));
-    if (!text.startsWith(QLatin1StringView("file name="), Qt::CaseInsensitive))
+    if (!IsDataLinkString(text))
         Same("GetProperty", GetProperty(text, name), ExtractProperty(text, name));
 }
 
 void DataLinkFile(const QString& text, const QString& extra) {
-    // GetProperty hands the path after "File Name=" (at most 260
-    // characters) to the installed reader and reads the string it returns.
+    // GetProperty hands the value of "File Name" to the reader and reads
+    // the string it returns.
     QString asked;
-    SetDataLinkReader([&](const QString& path) {
+    const TDataLinkReader reader = [&](const QString& path) {
         asked = path;
         return text;
-    });
+    };
     const QString name = extra.toUpper();
-    Same("GetProperty (data-link file)", GetProperty(QStringLiteral("File Name=") + extra, name),
+    const QString dataLink = QStringLiteral("File Name=") + extra;
+    Same("GetProperty (data-link file)", GetProperty(dataLink, name, reader),
          ExtractProperty(text, name));
-    Same("GetProperty (data-link path)", asked, extra.left(260));
-    SetDataLinkReader(nullptr);
+    Same("GetProperty (data-link path)", asked,
+         ExtractProperty(dataLink, QStringLiteral("FILE NAME")));
 }
 
 void Clauses(const QString& text, const QString& extra, const QString& extra2, int start,

@@ -7,6 +7,7 @@
 #include "db/Providers.h"
 #include "platform/DataLinkFile.h"
 #include "sqltext/Common.h"
+#include "sqltext/ConnectionText.h"
 
 #include <atomic>
 
@@ -14,20 +15,9 @@ namespace quillary {
 
 namespace {
 
-// GetProperty of the SQL text unit reads "FILE NAME=" strings with this
-// layer's reader, from the moment the layer is loaded.
-[[maybe_unused]] const bool kDataLinkReaderInstalled = [] {
-    SetDataLinkReader([](const QString& path) { return ReadDataLinkFile(path); });
-    return true;
-}();
-
 QString NextQtConnectionName() {
     static std::atomic<quint64> counter{0};
     return QStringLiteral("quillary-connection-%1").arg(++counter);
-}
-
-bool IsDataLinkString(const QString& text) {
-    return text.trimmed().startsWith(QLatin1String("File Name="), Qt::CaseInsensitive);
 }
 
 } // namespace
@@ -100,13 +90,9 @@ QString TADOConnection::Provider() const {
     try {
         cs = &Effective();
     } catch (const EDatabaseError&) {
-        // Unreadable text: report what a plain look-up finds.
-        const qsizetype at =
-            m_connectionString.indexOf(QLatin1String("Provider="), 0, Qt::CaseInsensitive);
-        if (at < 0) return QStringLiteral("MSDASQL");
-        const qsizetype start = at + qsizetype(qstrlen("Provider="));
-        const qsizetype end = m_connectionString.indexOf(QLatin1Char(';'), start);
-        return m_connectionString.mid(start, end < 0 ? -1 : end - start).trimmed();
+        // Unreadable text: what is read before the fault may still name it.
+        const QString provider = ExtractProperty(m_connectionString, QStringLiteral("Provider"));
+        return provider.isEmpty() ? QStringLiteral("MSDASQL") : provider;
     }
     const QString provider = cs->Value("Provider");
     return provider.isEmpty() ? QStringLiteral("MSDASQL") : provider;
@@ -225,6 +211,11 @@ void TADOConnection::Attach(TADOQuery* query) {
 
 void TADOConnection::Detach(TADOQuery* query) {
     m_queries.removeAll(query);
+}
+
+QString ConnectionProperty(const QString& connectionString, const QString& name) {
+    return GetProperty(connectionString, name,
+                       [](const QString& path) { return ReadDataLinkFile(path); });
 }
 
 } // namespace quillary

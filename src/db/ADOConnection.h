@@ -139,4 +139,8 @@ private:
     mutable std::optional<TSqlDialect> m_dialect;
 };
 
+// The value of property `name` (e.g. "USER ID") of a connection string as
+// GetProperty reads it; a data-link string is read from its file.
+QString ConnectionProperty(const QString& connectionString, const QString& name);
+
 } // namespace quillary

@@ -1,16 +1,12 @@
 #include "db/ConnectionString.h"
 #include "db/DatabaseError.h"
+#include "sqltext/ConnectionText.h"
 
 #include <QRegularExpression>
 
 namespace quillary {
 
 namespace {
-
-bool IsBlank(QChar c) {
-    return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\r') ||
-           c == QLatin1Char('\n');
-}
 
 bool IsPasswordKey(const QString& key) {
     return key.compare(QLatin1String("Password"), Qt::CaseInsensitive) == 0 ||
@@ -31,114 +27,13 @@ const QRegularExpression& LoosePassword() {
 
 } // namespace
 
-bool TConnectionString::Tokenize(const QString& text, QList<TToken>& tokens, QString* error) {
-    tokens.clear();
-    const QStringView s(text);
-    const qsizetype n = s.size();
-    qsizetype i = 0;
-    auto fail = [&](const QString& reason) {
-        if (error)
-            *error = QStringLiteral("连接字符串有误（第 %1 个字符）：%2").arg(i + 1).arg(reason);
-        tokens.clear();
-        return false;
-    };
-
-    while (i < n) {
-        while (i < n && (IsBlank(s[i]) || s[i] == QLatin1Char(';')))
-            ++i;
-        if (i >= n) break;
-        TToken token;
-        token.Start = i;
-
-        // Key, up to a single "=" ("==" is a literal "="); copied in runs.
-        QString key;
-        bool haveEquals = false;
-        qsizetype run = i;
-        while (i < n) {
-            const QChar c = s[i];
-            if (c == QLatin1Char('=')) {
-                if (i + 1 < n && s[i + 1] == QLatin1Char('=')) {
-                    key.append(s.sliced(run, i + 1 - run));
-                    i += 2;
-                    run = i;
-                    continue;
-                }
-                haveEquals = true;
-                break;
-            }
-            if (c == QLatin1Char(';')) break;
-            ++i;
-        }
-        key.append(s.sliced(run, i - run));
-        if (haveEquals) ++i;
-        key = key.trimmed();
-        if (!haveEquals) return fail(QStringLiteral("“%1”后面缺少“=”和值").arg(key));
-        if (key.isEmpty()) return fail(QStringLiteral("有一个值前面没有键名"));
-
-        while (i < n && IsBlank(s[i]))
-            ++i;
-        QString value;
-        if (i < n &&
-            (s[i] == QLatin1Char('"') || s[i] == QLatin1Char('\'') || s[i] == QLatin1Char('{'))) {
-            const QChar open = s[i];
-            const QChar close = open == QLatin1Char('{') ? QLatin1Char('}') : open;
-            const qsizetype start = i;
-            token.ValueStart = i;
-            ++i;
-            run = i;
-            bool closed = false;
-            while (i < n) {
-                if (s[i] != close) {
-                    ++i;
-                    continue;
-                }
-                if (i + 1 < n && s[i + 1] == close) { // doubled: one stands for itself
-                    value.append(s.sliced(run, i + 1 - run));
-                    i += 2;
-                    run = i;
-                    continue;
-                }
-                value.append(s.sliced(run, i - run));
-                closed = true;
-                ++i;
-                break;
-            }
-            if (!closed) {
-                i = start;
-                return fail(QStringLiteral("“%1”的值以 %2 开头，却没有结束的 %3")
-                                .arg(key, QString(open), QString(close)));
-            }
-            token.ValueEnd = i;
-            while (i < n && IsBlank(s[i]))
-                ++i;
-            if (i < n && s[i] != QLatin1Char(';'))
-                return fail(QStringLiteral("“%1”带引号的值后面还有别的文字").arg(key));
-        } else {
-            const qsizetype start = i;
-            while (i < n && s[i] != QLatin1Char(';'))
-                ++i;
-            const QStringView raw = s.sliced(start, i - start);
-            const QStringView trimmed = raw.trimmed();
-            value = trimmed.toString();
-            token.ValueStart = trimmed.isEmpty() ? start : start + (trimmed.data() - raw.data());
-            token.ValueEnd = token.ValueStart + trimmed.size();
-        }
-        if (i < n) ++i; // the ";"
-        token.End = i;
-        token.Key = std::move(key);
-        token.Value = std::move(value);
-        tokens.append(std::move(token));
-    }
-    return true;
-}
-
 bool TConnectionString::TryParse(const QString& text, TConnectionString& result, QString* error) {
     result.m_items.clear();
     result.m_index.clear();
-    QList<TToken> tokens;
-    if (!Tokenize(text, tokens, error)) return false;
+    QList<TConnectionItem> tokens;
+    if (!ReadConnectionItems(text, tokens, error)) return false;
     result.m_items.reserve(tokens.size());
-    for (TToken& token : tokens) {
+    for (TConnectionItem& token : tokens) {
         // When a key appears twice, the first occurrence counts.
         const QString folded = token.Key.toCaseFolded();
         if (result.m_index.contains(folded)) continue;
@@ -227,8 +122,8 @@ bool TConnectionString::PersistsSecurityInfo() const {
 }
 
 QString TConnectionString::Masked(const QString& text) {
-    QList<TToken> tokens;
-    if (!Tokenize(text, tokens, nullptr)) {
+    QList<TConnectionItem> tokens;
+    if (!ReadConnectionItems(text, tokens)) {
         QString masked = text;
         return masked.replace(LoosePassword(), QStringLiteral("\\1***"));
     }
@@ -251,8 +146,8 @@ QString TConnectionString::Masked(const QString& text) {
 }
 
 QString TConnectionString::ForStorage(const QString& text) {
-    QList<TToken> tokens;
-    if (!Tokenize(text, tokens, nullptr)) {
+    QList<TConnectionItem> tokens;
+    if (!ReadConnectionItems(text, tokens)) {
         QString kept = text;
         kept.remove(LoosePassword());
         // A password that came first leaves its separator behind.
@@ -281,9 +176,9 @@ QString TConnectionString::ForStorage(const QString& text) {
 }
 
 bool TConnectionString::HoldsPassword(const QString& text) {
-    QList<TToken> tokens;
-    if (!Tokenize(text, tokens, nullptr)) return LoosePassword().match(text).hasMatch();
-    for (const TToken& token : tokens) {
+    QList<TConnectionItem> tokens;
+    if (!ReadConnectionItems(text, tokens)) return LoosePassword().match(text).hasMatch();
+    for (const TConnectionItem& token : tokens) {
         if (IsPasswordKey(token.Key) && !token.Value.isEmpty()) return true;
         if (IsExtendedPropertiesKey(token.Key) && HoldsPassword(token.Value)) return true;
     }

@@ -1,10 +1,7 @@
 #pragma once
-// ADO-style connection strings: «Key=Value;Key=Value».
-// Keys are compared without regard to case and may be surrounded by blanks; a
-// literal "=" in a key is written "==". A value may be enclosed in double or
-// single quotes (the quote doubled inside stands for itself) or, as in ODBC, in
-// braces; otherwise it runs to the next ";" and loses its outer blanks.
-// When a key appears twice, the first occurrence counts.
+// ADO-style connection strings: «Key=Value;Key=Value», read by the one
+// reader of sqltext/ConnectionText.h (keys in any case, quoted and braced
+// values). When a key appears twice, the first occurrence counts.
 
 #include <QHash>
 #include <QList>
@@ -55,16 +52,6 @@ public:
     static bool HoldsPassword(const QString& text);
 
 private:
-    // One "key=value" of the text as written, duplicates included.
-    struct TToken {
-        QString Key;
-        QString Value;
-        qsizetype Start = 0;      // the key's first character
-        qsizetype ValueStart = 0; // the value as written, quotes included
-        qsizetype ValueEnd = 0;
-        qsizetype End = 0; // after the separator that follows, if any
-    };
-    static bool Tokenize(const QString& text, QList<TToken>& tokens, QString* error);
     void Reindex();
 
     QList<TItem> m_items;

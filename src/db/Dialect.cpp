@@ -195,32 +195,41 @@ QString CreateView(const QString& name, const QString& select) {
     return QStringLiteral("Create View ") + name + QStringLiteral(" as ") + select;
 }
 
-bool ColumnsOfCreateTable(const QString& sql, QList<TCatalogueColumn>& columns) {
-    columns.clear();
+namespace {
+
+// Quotes of names and literals in a CREATE TABLE text; "[...]" quotes in
+// SQLite too.
+bool IsQuote(QChar c) {
+    return c == QLatin1Char('"') || c == QLatin1Char('\'') || c == QLatin1Char('`') ||
+           c == QLatin1Char('[');
+}
+
+// The quoted name or literal that opens at `i`: where it ends (after its
+// closing quote), -1 when it does not; its text into `content`, a doubled
+// quote (not "]]") standing for one.
+qsizetype ReadQuoted(const QString& text, qsizetype i, QString* content = nullptr) {
+    const QChar close = text[i] == QLatin1Char('[') ? QLatin1Char(']') : text[i];
+    for (++i; i < text.size(); ++i) {
+        if (text[i] != close) {
+            if (content) *content += text[i];
+            continue;
+        }
+        if (close == QLatin1Char(']') || i + 1 >= text.size() || text[i + 1] != close) return i + 1;
+        if (content) *content += close;
+        ++i;
+    }
+    return -1;
+}
+
+// The column list of a CREATE TABLE text, from the first "(" outside
+// quotes to its partner, cut at its top-level commas; false when there is
+// none (AS SELECT) or comments are inside.
+bool ColumnDefinitions(const QString& sql, QStringList& parts) {
     const qsizetype n = sql.size();
-    // Quoted names and literals are skipped whole; "[...]" quotes in SQLite too.
-    auto skipQuoted = [&](qsizetype i) {
-        const QChar open = sql[i];
-        const QChar close = open == QLatin1Char('[') ? QLatin1Char(']') : open;
-        for (++i; i < n; ++i)
-            if (sql[i] == close) {
-                if (close != QLatin1Char(']') && i + 1 < n && sql[i + 1] == close) {
-                    ++i;
-                    continue;
-                }
-                return i + 1;
-            }
-        return qsizetype(-1);
-    };
-    auto isQuote = [](QChar c) {
-        return c == QLatin1Char('"') || c == QLatin1Char('\'') || c == QLatin1Char('`') ||
-               c == QLatin1Char('[');
-    };
-    // The column list: from the first "(" outside quotes to its partner.
     qsizetype open = -1;
     for (qsizetype i = 0; i < n && open < 0;) {
-        if (isQuote(sql[i])) {
-            i = skipQuoted(i);
+        if (IsQuote(sql[i])) {
+            i = ReadQuoted(sql, i);
             if (i < 0) return false;
         } else if (sql[i] == QLatin1Char('(')) {
             open = i;
@@ -228,15 +237,13 @@ bool ColumnsOfCreateTable(const QString& sql, QList<TCatalogueColumn>& columns) 
             ++i;
         }
     }
-    if (open < 0) return false; // CREATE TABLE ... AS SELECT
-    QStringList parts;
+    if (open < 0) return false;
     int depth = 0;
     qsizetype start = open + 1;
-    qsizetype close = -1;
-    for (qsizetype i = open + 1; i < n && close < 0;) {
+    for (qsizetype i = open + 1; i < n;) {
         const QChar c = sql[i];
-        if (isQuote(c)) {
-            i = skipQuoted(i);
+        if (IsQuote(c)) {
+            i = ReadQuoted(sql, i);
             if (i < 0) return false;
             continue;
         }
@@ -245,7 +252,7 @@ bool ColumnsOfCreateTable(const QString& sql, QList<TCatalogueColumn>& columns) 
         } else if (c == QLatin1Char(')')) {
             if (depth == 0) {
                 parts << sql.mid(start, i - start);
-                close = i;
+                return true;
             }
             --depth;
         } else if (c == QLatin1Char(',') && depth == 0) {
@@ -258,69 +265,71 @@ bool ColumnsOfCreateTable(const QString& sql, QList<TCatalogueColumn>& columns) 
         }
         ++i;
     }
-    if (close < 0) return false;
+    return false;
+}
 
-    static const QStringList tableConstraints = {
-        QStringLiteral("constraint"), QStringLiteral("primary"), QStringLiteral("unique"),
-        QStringLiteral("check"), QStringLiteral("foreign")};
+// The declared type of a column from what follows its name: the words up
+// to the first column constraint, with a "(n[,m])" size; false when the
+// size is not closed.
+bool DeclaredType(const QString& afterName, QString& type) {
     static const QStringList typeEnds = {
         QStringLiteral("constraint"), QStringLiteral("primary"), QStringLiteral("not"),
         QStringLiteral("null"),       QStringLiteral("unique"),  QStringLiteral("check"),
         QStringLiteral("default"),    QStringLiteral("collate"), QStringLiteral("references"),
         QStringLiteral("generated"),  QStringLiteral("as"),      QStringLiteral("on")};
+    QStringList words;
+    const QString rest = afterName.simplified();
+    qsizetype j = 0;
+    while (j < rest.size()) {
+        if (rest[j] == QLatin1Char(' ')) {
+            ++j;
+            continue;
+        }
+        if (rest[j] == QLatin1Char('(')) {
+            const qsizetype end = rest.indexOf(QLatin1Char(')'), j);
+            if (end < 0) return false;
+            words << rest.mid(j, end - j + 1);
+            break;
+        }
+        qsizetype k = j;
+        while (k < rest.size() && rest[k] != QLatin1Char(' ') && rest[k] != QLatin1Char('('))
+            ++k;
+        const QString word = rest.mid(j, k - j);
+        if (typeEnds.contains(word, Qt::CaseInsensitive) || IsQuote(word[0])) break;
+        words << word;
+        j = k;
+    }
+    type = words.join(QLatin1Char(' '));
+    return true;
+}
+
+} // namespace
+
+bool ColumnsOfCreateTable(const QString& sql, QList<TCatalogueColumn>& columns) {
+    columns.clear();
+    QStringList parts;
+    if (!ColumnDefinitions(sql, parts)) return false;
+    static const QStringList tableConstraints = {
+        QStringLiteral("constraint"), QStringLiteral("primary"), QStringLiteral("unique"),
+        QStringLiteral("check"), QStringLiteral("foreign")};
     for (const QString& raw : std::as_const(parts)) {
         const QString part = raw.trimmed();
         if (part.isEmpty()) return false;
-        // The column name: quoted, or a word.
+        // The column name: quoted, or a word; a table constraint ends the columns.
         QString name;
-        qsizetype i = 0;
-        if (isQuote(part[0])) {
-            const QChar q = part[0];
-            const QChar qc = q == QLatin1Char('[') ? QLatin1Char(']') : q;
-            for (i = 1; i < part.size(); ++i) {
-                if (part[i] == qc) {
-                    if (qc != QLatin1Char(']') && i + 1 < part.size() && part[i + 1] == qc) {
-                        name += qc;
-                        ++i;
-                        continue;
-                    }
-                    ++i;
-                    break;
-                }
-                name += part[i];
-            }
+        qsizetype end = 0;
+        if (IsQuote(part[0])) {
+            end = ReadQuoted(part, 0, &name);
+            if (end < 0) return false;
         } else {
-            while (i < part.size() && !part[i].isSpace() && part[i] != QLatin1Char('('))
-                ++i;
-            name = part.left(i);
+            while (end < part.size() && !part[end].isSpace() && part[end] != QLatin1Char('('))
+                ++end;
+            name = part.left(end);
             if (tableConstraints.contains(name, Qt::CaseInsensitive)) break;
         }
-        // The declared type: the words up to the first column constraint,
-        // with a "(n[,m])" size.
-        QStringList words;
-        const QString rest = part.mid(i).simplified();
-        qsizetype j = 0;
-        while (j < rest.size()) {
-            if (rest[j] == QLatin1Char(' ')) {
-                ++j;
-                continue;
-            }
-            if (rest[j] == QLatin1Char('(')) {
-                const qsizetype end = rest.indexOf(QLatin1Char(')'), j);
-                if (end < 0) return false;
-                words << rest.mid(j, end - j + 1);
-                j = end + 1;
-                break;
-            }
-            qsizetype k = j;
-            while (k < rest.size() && rest[k] != QLatin1Char(' ') && rest[k] != QLatin1Char('('))
-                ++k;
-            const QString word = rest.mid(j, k - j);
-            if (typeEnds.contains(word, Qt::CaseInsensitive) || isQuote(word[0])) break;
-            words << word;
-            j = k;
-        }
-        columns.append({name, FieldTypeFromSqliteDeclaration(words.join(QLatin1Char(' ')))});
+        QString type;
+        if (!DeclaredType(part.mid(end), type)) return false;
+        columns.append({name, FieldTypeFromSqliteDeclaration(type)});
     }
     return !columns.isEmpty();
 }

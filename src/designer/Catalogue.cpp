@@ -6,11 +6,10 @@
 #include "db/DataLinkPrompt.h"
 #include "db/DatabaseError.h"
 #include "db/Dialect.h"
+#include "designer/ConnectionSession.h"
 #include "designer/Frm_Quillary.h"
 #include "designer/QuillaryDialog.h"
 #include "platform/SettingsStore.h"
-#include "platform/UserInteraction.h"
-#include "sqltext/Common.h"
 
 #include <QCheckBox>
 #include <QListWidget>
@@ -53,12 +52,12 @@ public:
 } // namespace
 
 int TFrm_Quillary::GetDSN() {
-    if (m_dsn == dsNone) m_dsn = GetDataSourceType(m_dialog->GetConn());
+    if (m_dsn == dsNone) m_dsn = GetDataSourceType(m_session->Connection());
     return m_dsn;
 }
 
 TSqlDialect TFrm_Quillary::Dialect() {
-    TADOConnection* connection = m_dialog->GetConn();
+    TADOConnection* connection = m_session->Connection();
     const int kind = GetDSN();
     if (!m_dialectKnown || m_dialectConnection != connection || m_dialect.Kind() != kind) {
         const TSqlDialect found = dialect::DialectOf(connection);
@@ -73,7 +72,7 @@ TSqlDialect TFrm_Quillary::Dialect() {
 
 void TFrm_Quillary::GetTablesList(bool systemTables) {
     QBTables->clear();
-    TADOConnection* connection = m_dialog->GetConn();
+    TADOConnection* connection = m_session->Connection();
     QStringList names;
     auto tableNames = [&](bool system) {
         try {
@@ -121,47 +120,18 @@ int TFrm_Quillary::ChangeCSN(const QString& connectionString) {
 }
 
 int TFrm_Quillary::ChangeCSN(const QString& connectionString, TConnectionOrigin origin) {
-    if (m_dialog->GetCSN() == connectionString) return 0;
-    auto connection = std::make_unique<TADOConnection>();
-    connection->SetLoginPrompt(false);
-    connection->SetConnectionString(connectionString, origin);
-    const bool persist = TQuillaryDialog::PersistsSecurityInfo(connectionString);
-    TQuillaryDialog* dialog = m_dialog;
-    dialog->LoginAsked = false;
-    dialog->ConnectCancelled = false;
-    connection->OnConnectWait = dialog->ConnectWaitHandler();
-    try {
-        if (!persist) {
-            dialog->LoginCancelled = false;
-            connection->OnWillConnect = dialog->LoginHandler();
-        }
-        connection->SetConnected(true);
-    } catch (const EDatabaseError& e) {
-        // Given up by the user: nothing to report. Without a stored login the
-        // reason shows only when the string failed before anybody was asked
-        // for one.
-        if (dialog->ConnectCancelled) return -1;
-        if (persist || !dialog->LoginAsked)
-            Ui().MessageBox(QString::fromUtf8(kConnectFailedMessage) + e.Message(),
-                            QStringLiteral("提示"));
-        else if (!dialog->LoginCancelled)
-            Ui().MessageBox(QString::fromUtf8(kConnectFailedMessage), QStringLiteral("提示"));
-        return -1;
-    }
+    if (m_session->CSN() == connectionString) return 0;
+    std::unique_ptr<TADOConnection> connection = m_session->OpenNew(connectionString, origin);
+    if (!connection) return -1;
+    ResQuery->SetConnection(nullptr); // its rows belong to the old source
+    m_session->SwitchTo(std::move(connection), connectionString, origin);
 
-    // The switch: the old own connection goes, the new one takes its place.
-    ResQuery->SetConnection(nullptr);
-    dialog->SetOwnConnection(nullptr);
-    dialog->SetConnection(nullptr);
-    dialog->SetConnectionString(connectionString, origin);
-    dialog->SetOwnConnection(std::move(connection));
-
-    SetDSN(GetDataSourceType(dialog->GetConn()));
-    if (m_dsn == dsExcel) dialog->SystemTable = true;
-    GetTablesList(dialog->SystemTable);
+    SetDSN(GetDataSourceType(m_session->Connection()));
+    if (m_dsn == dsExcel) m_dialog->SystemTable = true;
+    GetTablesList(m_dialog->SystemTable);
     if (m_dsn == dsExcel) QuoteTableList();
-    CheckBox2->setChecked(dialog->SystemTable);
-    ResQuery->SetConnection(dialog->GetConn());
+    CheckBox2->setChecked(m_dialog->SystemTable);
+    ResQuery->SetConnection(m_session->Connection());
     Init();
     ClearHistory(); // another data source: nothing to go back to
     return 1;
@@ -170,7 +140,7 @@ int TFrm_Quillary::ChangeCSN(const QString& connectionString, TConnectionOrigin 
 void TFrm_Quillary::TB_OPENSOURCEClick() {
     if (!GoOnDespiteRewrittenSql(QStringLiteral("SQL语句已经被改写,是否还是要改变数据库连接？")))
         return;
-    ChangeCSN(PromptDataSource(this, m_dialog->GetCSN()));
+    ChangeCSN(PromptDataSource(this, m_session->CSN()));
 }
 
 void TFrm_Quillary::TB_SaveCSNClick() {
@@ -179,7 +149,7 @@ void TFrm_Quillary::TB_SaveCSNClick() {
     // A password is kept only where the string allows it, owner-only.
     const QString key = QString::fromLatin1(kForgeKey);
     const QString value = QString::fromLatin1(kConnectionStringValue);
-    const QString stored = TConnectionString::ForStorage(m_dialog->GetCSN());
+    const QString stored = TConnectionString::ForStorage(m_session->CSN());
     const TFileAccess access =
         TConnectionString::HoldsPassword(stored) ? TFileAccess::OwnerOnly : TFileAccess::Shared;
     if (!TSettingsStore::WriteString(TSettingsScope::Machine, key, value, stored, access))

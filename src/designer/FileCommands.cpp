@@ -2,6 +2,7 @@
 // templates (the state text of a design with the connection it was made on).
 #include "db/ADOConnection.h"
 #include "db/ConnectionString.h"
+#include "designer/ConnectionSession.h"
 #include "designer/Frm_Quillary.h"
 #include "designer/QuillaryDialog.h"
 #include "platform/TextFile.h"
@@ -92,11 +93,11 @@ void TFrm_Quillary::TB_SAVEClick() {
 }
 
 void TFrm_Quillary::TB_SAVEModelClick() {
-    TADOConnection* connection = m_dialog->GetConn();
+    TADOConnection* connection = m_session->Connection();
     // The password goes along only where the string says it may be kept, and
     // then nobody else may read the file.
     const QString stored = TConnectionString::ForStorage(connection ? connection->ConnectionString()
-                                                                    : m_dialog->GetCSN());
+                                                                    : m_session->CSN());
     const QStringList lines = TemplateLines(GetSQLSet(), stored);
     const QString path = WithDefaultSuffix(
         Ui().SaveFileName(this, TB_SAVEModel->toolTip(), kTemplateSaveFilter, QString()), "tmb");
@@ -141,7 +142,7 @@ void TFrm_Quillary::TB_OPENClick() {
 }
 
 void TFrm_Quillary::Tb_QuillaryClick() {
-    if (!m_dialog->GetConnected()) {
+    if (!m_session->Connected()) {
         Ui().MessageBox(QStringLiteral("请先连接数据源"), QString());
         return;
     }

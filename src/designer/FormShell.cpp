@@ -4,6 +4,7 @@
 #include "db/DatabaseError.h"
 #include "db/Dialect.h"
 #include "db/QueryModel.h"
+#include "designer/ConnectionSession.h"
 #include "designer/Frm_Quillary.h"
 #include "designer/QBArea.h"
 #include "designer/QBTable.h"
@@ -47,7 +48,7 @@ static void InitDesignerResources() {
 namespace quillary {
 
 TFrm_Quillary::TFrm_Quillary(TQuillaryDialog* dialog, QWidget* parent)
-    : QDialog(parent), m_dialog(dialog) {
+    : QDialog(parent), m_dialog(dialog), m_session(dialog ? &dialog->Session() : nullptr) {
     InitDesignerResources();
     setObjectName(QStringLiteral("Frm_Quillary"));
     setWindowTitle(QString::fromUtf8(kDefaultDesignerCaption));
@@ -230,7 +231,7 @@ void TFrm_Quillary::PageControl1Change(int index) {
 }
 
 void TFrm_Quillary::CheckBox2Click() {
-    if (!m_dialog->GetConnected()) return;
+    if (!m_session->Connected()) return;
     GetTablesList(CheckBox2->isChecked());
     if (Dialect().TablesAreSheets()) QuoteTableList();
 }
@@ -349,7 +350,7 @@ void TFrm_Quillary::DropFiles(const QStringList& files) {
                         QStringLiteral("提示！"));
         return;
     }
-    if (!m_dialog->GetConnected()) {
+    if (!m_session->Connected()) {
         Ui().MessageBox(QStringLiteral("请先连接数据源"), QStringLiteral("提示！"));
         return;
     }
@@ -394,7 +395,7 @@ bool TFrm_Quillary::eventFilter(QObject* watched, QEvent* event) {
 bool TFrm_Quillary::FormCloseQuery() {
     if (!m_dialog->IsCreateView) return true;
     Memo1->setPlainText(GetSQL());
-    TADOConnection* connection = m_dialog->GetConn();
+    TADOConnection* connection = m_session->Connection();
     for (;;) {
         QString name = m_viewName;
         if (!Ui().InputQuery(QStringLiteral("提示！"), QStringLiteral("请输入视图名称： "), name))

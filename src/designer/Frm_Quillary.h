@@ -35,6 +35,7 @@ class TADOConnection;
 enum class TConnectionOrigin;
 class TADOQuery;
 class TADOQueryModel;
+class TConnectionSession;
 class TQBArea;
 class TDesignHistory;
 struct QueryDesign;
@@ -459,6 +460,8 @@ private:
     bool HoldPointerEvent(QObject* watched, QEvent* event);
 
     TQuillaryDialog* m_dialog;
+    // The dialog's data source: what the form asks about the connection.
+    TConnectionSession* m_session;
     TQBArea* m_canvas = nullptr;
     int m_nextTableX = 10;
     int m_nextTableY = 10;

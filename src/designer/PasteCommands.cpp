@@ -1,6 +1,7 @@
 // The paste commands of the grid menu: a function name, a column of a table
 // on the canvas, or a whole statement built in a nested designer, put in at
 // the caret of the cell being edited.
+#include "designer/ConnectionSession.h"
 #include "designer/Frm_Quillary.h"
 #include "designer/Paste.h"
 #include "designer/QBArea.h"
@@ -23,15 +24,9 @@ void TFrm_Quillary::PasteIntoCellEditor(const QString& text) {
 }
 
 void TFrm_Quillary::N_PasteFunClick() {
-    if (!m_dialog || !m_dialog->GetConn()) {
-        Ui().MessageBox(QStringLiteral("源数据源尚未选定！"), QStringLiteral("提示！"));
+    if (!CheckConnected(m_session, QStringLiteral("源数据源尚未选定！"), QStringLiteral("提示！")))
         return;
-    }
-    if (!m_dialog->GetConnected()) {
-        Ui().MessageBox(QStringLiteral("数据源尚未连接成功"), QStringLiteral("提示"));
-        return;
-    }
-    PasteIntoCellEditor(PasteFunction(GetDSN(), m_dialog->GetConn()).trimmed());
+    PasteIntoCellEditor(PasteFunction(GetDSN(), m_session->Connection()).trimmed());
 }
 
 void TFrm_Quillary::N_PasteColumnClick() {
@@ -50,21 +45,12 @@ void TFrm_Quillary::N_PasteColumnClick() {
 }
 
 void TFrm_Quillary::N_PasteSQLClick() {
-    if (!m_dialog || !m_dialog->GetConn()) {
-        Ui().MessageBox(QStringLiteral("数据源尚未选择"), QStringLiteral("提示"));
+    if (!CheckConnected(m_session, QStringLiteral("数据源尚未选择"), QStringLiteral("提示")))
         return;
-    }
-    if (!m_dialog->GetConnected()) {
-        Ui().MessageBox(QStringLiteral("数据源尚未连接成功"), QStringLiteral("提示"));
-        return;
-    }
     TQuillaryDialog nested;
-    nested.SystemTable = CheckBox2->isChecked();
-    nested.SetConnection(m_dialog->GetConn());
-    nested.Form_Left = x() + 10;
-    nested.Form_Top = y() + 10;
-    nested.Caption = QStringLiteral("SQL语句生成器--粘贴SQL语句");
-    nested.IsAllowUnion = true;
+    nested.SetConnection(m_session->Connection());
+    PrepareNestedRun(nested, pos(), CheckBox2->isChecked(),
+                     QStringLiteral("SQL语句生成器--粘贴SQL语句"), true);
     if (nested.Execute()) PasteIntoCellEditor(TrimExp(nested.SQL));
 }
 

@@ -259,21 +259,13 @@ TQBTable* TQBArea::InsertQTable(int x, int y, const QString& name, const QString
 
 void TQBArea::_InsertQTable() {
     TQuillaryDialog* owner = m_host->Dialog();
-    if (!owner || !owner->GetConn()) {
-        Ui().MessageBox(QStringLiteral("数据源尚未选择"), QStringLiteral("提示"));
+    if (!CheckConnected(owner ? &owner->Session() : nullptr, QStringLiteral("数据源尚未选择"),
+                        QStringLiteral("提示")))
         return;
-    }
-    if (!owner->GetConnected()) {
-        Ui().MessageBox(QStringLiteral("数据源尚未连接成功"), QStringLiteral("提示"));
-        return;
-    }
     TQuillaryDialog nested;
-    nested.SystemTable = m_host->SystemTablesShown();
     nested.SetConnection(owner->GetConn());
-    nested.Form_Left = window()->x() + 10;
-    nested.Form_Top = window()->y() + 10;
-    nested.Caption = QStringLiteral("SQL语句生成器--插入子查询表");
-    nested.IsAllowUnion = true;
+    PrepareNestedRun(nested, window()->pos(), m_host->SystemTablesShown(),
+                     QStringLiteral("SQL语句生成器--插入子查询表"), true);
     nested.IsAutoLink = owner->IsAutoLink;
     if (!nested.Execute()) return;
     const QString sql = nested.SQL.trimmed();
@@ -286,14 +278,9 @@ void TQBArea::_InsertQTable() {
 
 void TQBArea::_OpenUnion() {
     TQuillaryDialog* owner = m_host->Dialog();
-    if (!owner || !owner->GetConn()) {
-        Ui().MessageBox(QStringLiteral("源数据源尚未选择！"), QStringLiteral("提示！"));
+    if (!CheckConnected(owner ? &owner->Session() : nullptr, QStringLiteral("源数据源尚未选择！"),
+                        QStringLiteral("提示！")))
         return;
-    }
-    if (!owner->GetConnected()) {
-        Ui().MessageBox(QStringLiteral("数据源尚未连接成功"), QStringLiteral("提示"));
-        return;
-    }
     m_host->OpenUnionPanel();
 }
 

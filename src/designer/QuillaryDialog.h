@@ -5,8 +5,10 @@
 // the next run.
 
 #include "db/ADOConnection.h"
+#include "designer/ConnectionSession.h"
 
 #include <QObject>
+#include <QPoint>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -26,22 +28,27 @@ public:
     virtual bool Execute();
 
     // The external connection (not owned), or null.
-    TADOConnection* GetConnection() const { return m_connection; }
+    TADOConnection* GetConnection() const { return m_session->External(); }
     // The working connection: the external one when set, else the own one.
-    TADOConnection* GetConn() const { return m_connection ? m_connection : m_ownConnection.get(); }
-    bool GetConnected() const;
+    TADOConnection* GetConn() const { return m_session->Connection(); }
+    bool GetConnected() const { return m_session->Connected(); }
     // The connection string in use: the external connection's, else ConnectionString.
-    QString GetCSN() const;
+    QString GetCSN() const { return m_session->CSN(); }
 
     // A different component replaces the connection and clears SQL,
     // ConnectionString and the own connection; SQLSet stays.
-    void SetConnection(TADOConnection* connection);
-    QString ConnectionString() const { return m_connectionString; }
+    void SetConnection(TADOConnection* connection) { m_session->SetExternal(connection); }
+    QString ConnectionString() const { return m_session->ConnectionString(); }
     // A string that differs beyond letter case replaces the old one and clears
     // SQL, SQLSet and the external connection. `origin` says who wrote it: the
     // own connection holds a document's string to the rules for documents.
     void SetConnectionString(const QString& connectionString,
-                             TConnectionOrigin origin = TConnectionOrigin::Application);
+                             TConnectionOrigin origin = TConnectionOrigin::Application) {
+        m_session->SetConnectionString(connectionString, origin);
+    }
+
+    // The connection, the login and the switch of the data source.
+    TConnectionSession& Session() const { return *m_session; }
 
     // SQL split into lines (a scratch list owned by the component).
     const QStringList& GetSQLS();
@@ -54,15 +61,17 @@ public:
                                   TEventStatus& eventStatus);
 
     // ADOConnectionWillConnect as a connection's before-connect handler. It
-    // may stay on a connection that outlives this component, so it holds a
-    // guarded pointer and does nothing once the component is gone.
-    TADOConnection::TWillConnectEvent LoginHandler();
+    // may stay on a connection that outlives this component, and does
+    // nothing once the component is gone.
+    TADOConnection::TWillConnectEvent LoginHandler() { return m_session->LoginHandler(); }
     // Whether `connectionString` says "Persist Security Info=true" (any case).
-    static bool PersistsSecurityInfo(const QString& connectionString);
+    static bool PersistsSecurityInfo(const QString& connectionString) {
+        return TConnectionSession::PersistsSecurityInfo(connectionString);
+    }
     // A connection's wait for a server through the user-interaction service:
     // "正在连接数据源…" with 取消 once it takes half a second. Giving up sets
     // ConnectCancelled. Guarded like LoginHandler.
-    TADOConnection::TConnectWait ConnectWaitHandler();
+    TADOConnection::TConnectWait ConnectWaitHandler() { return m_session->ConnectWaitHandler(); }
 
     // The open designer form, null while Execute is not running.
     TFrm_Quillary* Form() const;
@@ -89,21 +98,29 @@ public:
     bool IsConfirmChanges = true;
 
     // The connection the component made itself, or null.
-    TADOConnection* OwnConnection() const { return m_ownConnection.get(); }
+    TADOConnection* OwnConnection() const { return m_session->Own(); }
     // Makes `connection` the component's own connection; the previous one is
     // closed and freed. Null only frees.
-    void SetOwnConnection(std::unique_ptr<TADOConnection> connection);
+    void SetOwnConnection(std::unique_ptr<TADOConnection> connection) {
+        m_session->SetOwn(std::move(connection));
+    }
 
     // Run-time state.
     QString SavedSQL;
-    bool LoginCancelled = false;
-    // Whether the login dialog was shown for the last connection attempt: a
-    // failure before it (a refused or malformed string) is reported with
-    // its reason.
-    bool LoginAsked = false;
-    // Whether the user gave up waiting for the last connection attempt; like
-    // a cancelled login, no failure message follows.
-    bool ConnectCancelled = false;
+
+private:
+    // Declared before the flags below, which are its own.
+    std::unique_ptr<TConnectionSession> m_session;
+
+public:
+    // The session's account of the last connection attempt: whether the
+    // login was cancelled; whether the login dialog was shown (a failure
+    // before it, a refused or malformed string, is reported with its
+    // reason); whether the user gave up waiting; like a cancelled login, no
+    // failure message follows.
+    bool& LoginCancelled;
+    bool& LoginAsked;
+    bool& ConnectCancelled;
 
     // Stream defaults of the published properties (the constructor's
     // geometry differs on purpose, so that the geometry is always stored).
@@ -113,19 +130,15 @@ public:
     static constexpr int kDefaultFormHeight = 500;
 
 private:
-    // Connects the working connection; false (after the message, unless the
-    // login was cancelled) when it fails.
-    bool Connect();
-
-    QString m_connectionString;
-    TConnectionOrigin m_connectionOrigin = TConnectionOrigin::Application;
-    TADOConnection* m_connection = nullptr;
-    std::unique_ptr<TADOConnection> m_ownConnection;
     QStringList m_sqls;
     QPointer<TFrm_Quillary> m_form;
 };
 
 inline constexpr char kDefaultDesignerCaption[] = "SQL语句生成器";
-inline constexpr char kConnectFailedMessage[] = "连接数据源失败!\r\n";
+
+// Sets `nested` up for a run from a designer window at `windowPos`: a
+// little below and right of it, showing system tables as that window does.
+void PrepareNestedRun(TQuillaryDialog& nested, const QPoint& windowPos, bool systemTables,
+                      const QString& caption, bool allowUnion);
 
 } // namespace quillary

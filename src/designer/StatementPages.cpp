@@ -3,6 +3,7 @@
 #include "db/ADOQuery.h"
 #include "db/DatabaseError.h"
 #include "db/QueryModel.h"
+#include "designer/ConnectionSession.h"
 #include "designer/Frm_Quillary.h"
 #include "designer/QuillaryDialog.h"
 #include "platform/Clipboard.h"
@@ -206,7 +207,7 @@ void TFrm_Quillary::MenuItem3Click() {
 
 void TFrm_Quillary::TB_CreateViewClick() {
     TQuillaryDialog nested;
-    nested.SetConnection(m_dialog->GetConn());
+    nested.SetConnection(m_session->Connection());
     nested.IsAllowChangeCSN = false;
     nested.IsAllowUnion = true;
     nested.IsCreateView = true;

@@ -1,5 +1,6 @@
 // Union sets: further statements, each designed in a nested designer and
 // listed on the union panel, whose grid joins them to the main statement.
+#include "designer/ConnectionSession.h"
 #include "designer/Frm_Quillary.h"
 #include "designer/QuillaryDialog.h"
 #include "grid/StringGridEx.h"
@@ -11,30 +12,12 @@
 
 namespace quillary {
 
-namespace {
-
-// Gives a union set the place and settings of a nested run from this form.
-void PrepareRun(TQuillaryDialog& set, const TFrm_Quillary& form, const char* caption) {
-    set.Form_Left = form.x() + 10;
-    set.Form_Top = form.y() + 10;
-    set.SystemTable = form.CheckBox2->isChecked();
-    set.Caption = QString::fromUtf8(caption);
-    set.IsAllowUnion = false;
-}
-
-} // namespace
-
 void TFrm_Quillary::btn_NewClick() {
-    if (!m_dialog->GetConn()) {
-        Ui().MessageBox(QStringLiteral("源数据源尚未选择！"), QStringLiteral("提示！"));
+    if (!CheckConnected(m_session, QStringLiteral("源数据源尚未选择！"), QStringLiteral("提示！")))
         return;
-    }
-    if (!m_dialog->GetConnected()) {
-        Ui().MessageBox(QStringLiteral("数据源尚未连接成功"), QStringLiteral("提示"));
-        return;
-    }
     TQuillaryDialog* set = NewUnionSet();
-    PrepareRun(*set, *this, "SQL语句生成器--新建联合子句");
+    PrepareNestedRun(*set, pos(), CheckBox2->isChecked(),
+                     QStringLiteral("SQL语句生成器--新建联合子句"), false);
     Pan_Union->hide();
     ReleaseCursor();
     bool confirmed = false;
@@ -67,7 +50,8 @@ void TFrm_Quillary::btn_OpenClick() {
     const QList<TQuillaryDialog*> sets = UnionSets();
     if (row < 2 || row - 2 >= sets.size()) return; // row 1 is the main statement
     TQuillaryDialog* set = sets[row - 2];
-    PrepareRun(*set, *this, "SQL语句生成器--打开联合子句");
+    PrepareNestedRun(*set, pos(), CheckBox2->isChecked(),
+                     QStringLiteral("SQL语句生成器--打开联合子句"), false);
     Pan_Union->hide();
     ReleaseCursor();
     set->Execute();

@@ -1,6 +1,7 @@
 // Keyword tables, the two stacks, blank trimming, enclosing parentheses,
 // aliases, replacement and connection string properties.
 #include "sqltext/Common.h"
+#include "sqltext/ConnectionText.h"
 #include "sqltext/ScanCore.h"
 
 namespace quillary {
@@ -132,58 +133,20 @@ QString ReplaceAll(const QString& s, const QString& from, const QString& to) {
 }
 
 QString ExtractProperty(const QString& text, const QString& name) {
-    // "NAME=" in the text with its ASCII letters upper-cased; positions stay
-    // those of the text, so the value keeps its case.
-    const QString key = name + u'=';
-    const qsizetype n = text.size();
-    const qsizetype k = key.size();
-    qsizetype at = -1;
-    for (qsizetype i = 0; i + k <= n && at < 0; ++i) {
-        qsizetype j = 0;
-        for (; j < k; ++j) {
-            char16_t c = text[i + j].unicode();
-            if (c >= u'a' && c <= u'z') c = char16_t(c - 32);
-            if (c != key[j].unicode()) break;
-        }
-        if (j == k) at = i;
-    }
-    if (at < 0) return QString();
-    const qsizetype valueStart = at + k;
-    // The value ends at a ";" within the next 255 characters, else at the end.
-    constexpr qsizetype kWindow = 255;
-    const qsizetype windowEnd = std::min(n, valueStart + kWindow);
-    for (qsizetype i = valueStart; i < windowEnd; ++i)
-        if (text[i] == u';') return text.mid(valueStart, i - valueStart);
-    return text.mid(valueStart);
+    QList<TConnectionItem> items;
+    ReadConnectionItems(text, items);
+    for (const TConnectionItem& item : std::as_const(items))
+        if (item.Key.compare(name, Qt::CaseInsensitive) == 0) return item.Value;
+    return QString();
 }
 
-namespace {
-
-TDataLinkReader& DataLinkReader() {
-    static TDataLinkReader reader;
-    return reader;
-}
-
-} // namespace
-
-void SetDataLinkReader(TDataLinkReader reader) {
-    DataLinkReader() = std::move(reader);
-}
-
-QString GetProperty(const QString& connection, const QString& name) {
-    static const QLatin1StringView kFileName("FILE NAME=");
-    if (connection.size() >= kFileName.size() &&
-        QStringView(connection).first(kFileName.size()).compare(kFileName, Qt::CaseInsensitive) ==
-            0) {
-        constexpr qsizetype kMaxPath = 260;
-        const QString path = connection.mid(kFileName.size(), kMaxPath);
-        const TDataLinkReader& reader = DataLinkReader();
-        if (!reader) return QString();
-        const QString stored = reader(path);
-        if (stored.isEmpty()) return QString();
-        return ExtractProperty(stored, name);
-    }
-    return ExtractProperty(connection, name);
+QString GetProperty(const QString& connection, const QString& name,
+                    const TDataLinkReader& readDataLink) {
+    if (!IsDataLinkString(connection)) return ExtractProperty(connection, name);
+    if (!readDataLink) return QString();
+    const QString stored = readDataLink(ExtractProperty(connection, QStringLiteral("FILE NAME")));
+    if (stored.isEmpty()) return QString();
+    return ExtractProperty(stored, name);
 }
 
 } // namespace quillary

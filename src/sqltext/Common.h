@@ -16,7 +16,7 @@
 //    false or an empty text). Long input is analysed without recursion.
 //
 // Depends on QtCore only: the data-link files GetProperty reads come in
-// through a reader installed from outside (SetDataLinkReader).
+// through a reader its caller hands in.
 
 #include <QChar>
 #include <QString>
@@ -111,16 +111,19 @@ void GetByName(const QString& item, QString& name, QString& alias, int mode);
 // s with every occurrence of from replaced by to, left to right, never
 // re-reading inserted text. An empty from changes nothing.
 QString ReplaceAll(const QString& s, const QString& from, const QString& to);
-// The value of property name (upper case, e.g. "USER ID") in a connection
-// string; a "FILE NAME=" string is read from its data-link file. Empty when
-// the file cannot be read or no reader is installed.
-QString GetProperty(const QString& connection, const QString& name);
 // Reads the connection string stored in a data-link file (empty when it
-// cannot). The database layer installs its reader when it is loaded; a
-// program or test without it installs one itself.
+// cannot). This unit reads no files: a caller that wants data-link strings
+// read hands one in.
 using TDataLinkReader = std::function<QString(const QString& path)>;
-void SetDataLinkReader(TDataLinkReader reader);
-// The value of property name in a "NAME=value;NAME=value" text.
+// The value of property name (e.g. "USER ID") in a connection string; a
+// data-link string ("FILE NAME=<path>") is read from its file through
+// readDataLink. Empty when the file cannot be read or no reader is given.
+QString GetProperty(const QString& connection, const QString& name,
+                    const TDataLinkReader& readDataLink = {});
+// The value of property name in a "NAME=value;NAME=value" text, read as
+// every connection string is read (sqltext/ConnectionText.h): keys in any
+// case, quoted values; the first of duplicates; on malformed text only what
+// comes before the fault.
 QString ExtractProperty(const QString& text, const QString& name);
 
 // Cuts one clause ("select", "group by", ...) that begins at start into its

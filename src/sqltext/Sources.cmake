@@ -3,6 +3,8 @@
 set(QUILLARY_SQLTEXT_SCANNER_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/Common.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Common.h
+    ${CMAKE_CURRENT_LIST_DIR}/ConnectionText.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ConnectionText.h
     ${CMAKE_CURRENT_LIST_DIR}/ScanCore.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ScanCore.h
     ${CMAKE_CURRENT_LIST_DIR}/Scanners.cpp

@@ -52,7 +52,18 @@ TEST(SqliteConnection, UnknownProvidersAndMalformedStringsStillReadTheirProperti
     TADOConnection malformed(QStringLiteral("Provider=SQLite;Data Source=\"x.db"));
     EXPECT_EQ(malformed.PropertyValue(QStringLiteral("Data Source")), QString())
         << "a failing read is empty";
-    EXPECT_EQ(malformed.Provider(), QStringLiteral("SQLite")) << "the provider is still found";
+    // The provider of a text that does not read is what is read before the
+    // fault. The rows marked "was" found "Provider=" anywhere before.
+    const std::pair<const char*, const char*> providers[] = {
+        {"Provider=SQLite;Data Source=\"x.db", "SQLite"},
+        {"Data Source=\"x.db;Provider=SQLite", "MSDASQL"}, // was SQLite, inside the quotes
+        {"XProvider=Y;Data Source=\"x", "MSDASQL"},        // was Y
+        {" provider = SQLite ;oops", "SQLite"},            // was MSDASQL
+        {"Provider=;oops", "MSDASQL"},                     // was ""
+    };
+    for (const auto& [text, provider] : providers)
+        EXPECT_EQ(TADOConnection(QString::fromUtf8(text)).Provider(), QString::fromUtf8(provider))
+            << text;
     TADOConnection empty;
     EXPECT_EQ(empty.Provider(), QStringLiteral("MSDASQL"));
     EXPECT_EQ(empty.PropertyValue(QStringLiteral("User ID")), QString());
@@ -100,8 +111,9 @@ TEST(SqliteConnection, DataLinkFileStringsConnectThroughTheFile) {
     EXPECT_EQ(c.PropertyValue(QStringLiteral("Data Source")), db);
     c.Open();
     EXPECT_TRUE(c.Connected());
-    // The SQL text unit reads the same file through this layer.
-    EXPECT_EQ(GetProperty(QStringLiteral("FILE NAME=") + udl, QStringLiteral("DATA SOURCE")), db);
+    // The SQL text unit reads the same file with this layer's reader.
+    EXPECT_EQ(ConnectionProperty(QStringLiteral("FILE NAME=") + udl, QStringLiteral("DATA SOURCE")),
+              db);
 
     TADOConnection missing(QStringLiteral("File Name=/nonexistent/x.udl"));
     EXPECT_EQ(missing.PropertyValue(QStringLiteral("Data Source")), QString());

@@ -194,7 +194,6 @@ protected:
 TEST_F(PasteCommandTest, CommandsRefuseWithoutConnectionOrTables) {
     const std::tuple<QAction * TFrm_Quillary::*, bool, const char*, const char*> cases[] = {
         {&TFrm_Quillary::N_PasteFun, false, "源数据源尚未选定！", "提示！"},
-        {&TFrm_Quillary::N_PasteFun, true, "数据源尚未连接成功", "提示"},
         {&TFrm_Quillary::N_PasteSQL, false, "数据源尚未选择", "提示"},
         {&TFrm_Quillary::N_PasteSQL, true, "数据源尚未连接成功", "提示"},
         {&TFrm_Quillary::N_PasteColumn, false, "源数据表尚未选定！", "提示！"},

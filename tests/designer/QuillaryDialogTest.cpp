@@ -83,6 +83,26 @@ TEST(QuillaryDialogProperties, SqlLinesAndStateCopies) {
     EXPECT_EQ(d.SQLSet.size(), 2) << "a copy, the caller keeps its list";
 }
 
+// --- the session's guard of commands that need the database -------------------
+
+class SessionGuardTest : public ScriptedUiTest {};
+
+TEST_F(SessionGuardTest, CommandsGoOnOnlyOnAnOpenConnection) {
+    // Without a session or a connection, each command's own words; a closed
+    // connection is named alike for all.
+    const QString none = QStringLiteral("没有"), caption = QStringLiteral("标题");
+    TConnectionSession session;
+    ui.ExpectMessage(none, caption).ExpectMessage(none, caption);
+    EXPECT_FALSE(CheckConnected(nullptr, none, caption));
+    EXPECT_FALSE(CheckConnected(&session, none, caption));
+    session.SetOwn(std::make_unique<TADOConnection>(SampleCsn()));
+    ui.ExpectMessage("数据源尚未连接成功", "提示");
+    EXPECT_FALSE(CheckConnected(&session, none, caption));
+    session.Own()->Open();
+    EXPECT_TRUE(CheckConnected(&session, none, caption));
+    EXPECT_EQ(ui.Remaining(), 0);
+}
+
 // --- Execute -------------------------------------------------------------------
 
 class ExecuteTest : public ScriptedUiTest {

@@ -70,9 +70,11 @@ TEST(ReplaceAll, ReplacesLeftToRightWithoutReadingWhatItInserted) {
             << text << " / " << from;
 }
 
-TEST(ExtractProperty, ReadsTheFirstValueUpToASemicolonWithin255Characters) {
-    const QString near = QString(254, u'v');
+TEST(ExtractProperty, ReadsTheTextAsEveryConnectionStringIsRead) {
     const QString far = QString(255, u'v');
+    // text, name, value; the rows marked "was" read otherwise before there
+    // was one reader (a search for "NAME=" in the upper-cased text, its value
+    // cut at a ";" within 255 characters).
     const std::tuple<QString, const char*, QString> cases[] = {
         {"Provider=X;User ID=sa;Password=", "USER ID", "sa"},
         {"Provider=X;User ID=sa;Password=", "PASSWORD", ""},
@@ -80,15 +82,23 @@ TEST(ExtractProperty, ReadsTheFirstValueUpToASemicolonWithin255Characters) {
         {"A=;B=1", "B", "1"},
         {"data source=C:\\Db\\Shop.MDB", "DATA SOURCE", "C:\\Db\\Shop.MDB"},
         {"User ID=张三;", "USER ID", "张三"},
-        {"User ID=sa", "user id", ""}, // the name is expected in upper case
         {"Provider=X", "USER ID", ""},
-        {"XUSER ID=1;USER ID=2", "USER ID", "1"},
-        {"A=" + near + ";B=1", "A", near},
-        {"A=" + far + ";B=1", "A", far + ";B=1"},
+        {"User ID=first;user id=second", "USER ID", "first"},
+        {"User ID=sa", "user id", "sa"},                           // was "": upper case only
+        {"XUSER ID=1;USER ID=2", "USER ID", "2"},                  // was "1": part of a key
+        {"A=" + far + ";B=1", "A", far},                           // was far + ";B=1"
+        {"Password=\"a;b\"\"c\";User ID=u", "PASSWORD", "a;b\"c"}, // was "\"a"
+        {"Driver={SQLite3 ODBC};DSN=x", "DRIVER", "SQLite3 ODBC"},
+        {" User ID = sa ;", "USER ID", "sa"}, // was "": blanks
+        {"a==b=1", "A=B", "1"},               // was ""
+        // Malformed text: what comes before the fault.
+        {"Provider=X;Data Source=\"open;User ID=sa", "PROVIDER", "X"},
+        {"Provider=X;Data Source=\"open;User ID=sa", "USER ID", ""}, // was "sa"
+        {"Provider=X;oops;User ID=sa", "USER ID", ""},               // was "sa"
     };
     for (const auto& [text, name, value] : cases)
         EXPECT_EQ(ExtractProperty(text, QString::fromUtf8(name)), value)
-            << text.left(40).toStdString();
+            << text.left(40).toStdString() << " / " << name;
 }
 
 TEST(GetProperty, ReadsPlainConnectionStrings) {
@@ -97,25 +107,36 @@ TEST(GetProperty, ReadsPlainConnectionStrings) {
     EXPECT_EQ(GetProperty("Provider=SQLOLEDB.1", "USER ID"), QString());
 }
 
-TEST(GetProperty, ReadsADataLinkFileThroughTheInstalledReader) {
-    // The path is the text after "FILE NAME=" (any case), at most 260
-    // characters; the reader's answer is read like a connection string.
+TEST(GetProperty, ReadsADataLinkFileThroughTheReaderHandedIn) {
+    // The path is the value of "FILE NAME" (any case) of a string that
+    // begins with it; the reader's answer is read like a connection string.
     QStringList asked;
-    SetDataLinkReader([&](const QString& path) {
+    const TDataLinkReader reader = [&](const QString& path) {
         asked << path;
         return path.endsWith(QLatin1String(".udl"))
                    ? QStringLiteral("Provider=SQLite;User ID=张三;Data Source=/srv/shop.db")
                    : QString();
-    });
-    EXPECT_EQ(GetProperty("File Name=/srv/客户库.udl", "USER ID"), QStringLiteral("张三"));
-    EXPECT_EQ(GetProperty("FILE NAME=/srv/a.udl", "DATA SOURCE"), QStringLiteral("/srv/shop.db"));
-    EXPECT_EQ(GetProperty("file name=/srv/a.udl", "PASSWORD"), QString());
-    EXPECT_EQ(GetProperty("File Name=/srv/a.txt", "USER ID"), QString()) << "nothing read";
+    };
+    EXPECT_EQ(GetProperty("File Name=/srv/客户库.udl", "USER ID", reader), QStringLiteral("张三"));
+    EXPECT_EQ(GetProperty("FILE NAME=/srv/a.udl", "DATA SOURCE", reader),
+              QStringLiteral("/srv/shop.db"));
+    EXPECT_EQ(GetProperty("file name=/srv/a.udl", "PASSWORD", reader), QString());
+    EXPECT_EQ(GetProperty("File Name=/srv/a.txt", "USER ID", reader), QString()) << "nothing read";
+    EXPECT_EQ(asked, (QStringList{"/srv/客户库.udl", "/srv/a.udl", "/srv/a.udl", "/srv/a.txt"}));
+    // The path as the connection reads it; each was handed on as written
+    // before, up to 260 characters, and the second not at all.
     const QString longPath = QLatin1Char('/') + QString(300, QLatin1Char('x'));
-    GetProperty("File Name=" + longPath, "USER ID");
-    EXPECT_EQ(asked, (QStringList{"/srv/客户库.udl", "/srv/a.udl", "/srv/a.udl", "/srv/a.txt",
-                                  longPath.left(260)}));
+    const std::pair<QString, QString> paths[] = {
+        {"File Name=/srv/a.udl;", "/srv/a.udl"},
+        {"  File Name=/srv/a.udl", "/srv/a.udl"},
+        {"File Name=\"/srv/a;b.udl\"", "/srv/a;b.udl"},
+        {"File Name=" + longPath, longPath},
+    };
+    for (const auto& [text, path] : paths) {
+        asked.clear();
+        GetProperty(text, "USER ID", reader);
+        EXPECT_EQ(asked, QStringList{path}) << text.left(40).toStdString();
+    }
 
-    SetDataLinkReader(nullptr);
     EXPECT_EQ(GetProperty("File Name=/srv/a.udl", "USER ID"), QString()) << "no reader";
 }

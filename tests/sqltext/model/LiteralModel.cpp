@@ -282,17 +282,6 @@ QString TrimAroundDot(const QString& s) {
     return RTrim(s.left(r)) + u'.' + TrimAroundDot(LTrim(s.mid(r + 1)));
 }
 
-QString ExtractProperty(const QString& text, const QString& name) {
-    QString upper = text;
-    for (QChar& c : upper)
-        if (c.unicode() >= 'a' && c.unicode() <= 'z') c = QChar(c.unicode() - 32);
-    const qsizetype at = upper.indexOf(name + u'=');
-    if (at < 0) return QString();
-    const qsizetype value = at + name.size() + 1;
-    const qsizetype semicolon = text.mid(value, 255).indexOf(u';');
-    return semicolon < 0 ? text.mid(value) : text.mid(value, semicolon);
-}
-
 QString AnalysisSQLClause(const QString& sql, const QString& keyword,
                           const QStringList& nextKeywords, int& nextPos, QString& nextKeyword,
                           QStringList& items, int start) {

@@ -23,7 +23,6 @@ int FindKeyWord(const QString& s, const QString& keyword, int start);
 int IsBeginWithPhrase(const QString& phrase, const QString& s, int& endPos, int start,
                       bool ignoreCase);
 bool FindSQLInExp(const QString& exp, int start, int& sqlStart, int& sqlEnd);
-QString ExtractProperty(const QString& text, const QString& name);
 QString AnalysisSQLClause(const QString& sql, const QString& keyword,
                           const QStringList& nextKeywords, int& nextPos, QString& nextKeyword,
                           QStringList& items, int start);
