@@ -81,7 +81,8 @@ void TFrm_Quillary::GetTablesList(bool systemTables) {
             names.clear(); // an unreadable catalogue leaves the list empty
         }
     };
-    if (GetDSN() != dsOracle) {
+    const TSqlDialect dialect = Dialect();
+    if (!dialect.ListsTablesByOwner()) {
         tableNames(systemTables);
     } else if (!systemTables) {
         if (!CollectNames(connection, dialect::OracleTables(), names)) tableNames(false);
@@ -93,18 +94,26 @@ void TFrm_Quillary::GetTablesList(bool systemTables) {
     }
     // The list names tables as statements write them. Oracle's own
     // catalogue statements give owner.name texts: the parts are names.
-    const TSqlDialect oracle = Dialect();
     for (const QString& name : names) {
-        if (GetDSN() != dsOracle) {
+        if (!dialect.ListsTablesByOwner()) {
             new TTableItem(name, QBTables);
             continue;
         }
         const qsizetype dot = name.indexOf(QLatin1Char('.'));
-        new TTableItem(oracle.QualifiedName(dot < 0 ? QStringList{name}
+        new TTableItem(dialect.QualifiedName(dot < 0 ? QStringList{name}
                                                     : QStringList{name.left(dot), name.mid(dot + 1)}),
                        QBTables);
     }
     QBTables->sortItems();
+}
+
+void TFrm_Quillary::ShowTableList(bool& systemTables) {
+    // A workbook's sheets are what the catalogue calls system tables.
+    const bool sheets = Dialect().TablesAreSheets();
+    if (sheets) systemTables = true;
+    GetTablesList(systemTables);
+    if (sheets) QuoteTableList();
+    CheckBox2->setChecked(systemTables);
 }
 
 void TFrm_Quillary::QuoteTableList() {
@@ -127,10 +136,7 @@ int TFrm_Quillary::ChangeCSN(const QString& connectionString, TConnectionOrigin 
     m_session->SwitchTo(std::move(connection), connectionString, origin);
 
     SetDSN(GetDataSourceType(m_session->Connection()));
-    if (m_dsn == dsExcel) m_dialog->SystemTable = true;
-    GetTablesList(m_dialog->SystemTable);
-    if (m_dsn == dsExcel) QuoteTableList();
-    CheckBox2->setChecked(m_dialog->SystemTable);
+    ShowTableList(m_dialog->SystemTable);
     ResQuery->SetConnection(m_session->Connection());
     Init();
     ClearHistory(); // another data source: nothing to go back to

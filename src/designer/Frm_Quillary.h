@@ -83,6 +83,9 @@ public:
     // GetDSN()).
     TSqlDialect Dialect();
     void GetTablesList(bool systemTables);
+    // Fills the table list for the source just connected: a source whose
+    // tables are sheets turns `systemTables` on and quotes them.
+    void ShowTableList(bool& systemTables);
     // Excel sources: every table list entry in double quotes.
     void QuoteTableList();
     // 0: same string, nothing done; 1: switched; -1: connection failed.

@@ -483,7 +483,7 @@ void TQBArea::SetOptions(QObject* sender) {
     dialog.RadioType->SetItem(1, allOf(lname, rname));
     dialog.RadioType->SetItem(2, allOf(rname, lname));
     // A full outer join only where the data source writes one.
-    if (m_host->GetDSN() >= 2) dialog.RadioType->RemoveItem(3);
+    if (!m_host->Dialect().WritesFullJoin()) dialog.RadioType->RemoveItem(3);
     dialog.RadioType->SetItemIndex(link->JoinType);
     dialog.EditCondition->setText(link->Condition);
     if (Ui().ShowModal(&dialog) != mrOk) return;

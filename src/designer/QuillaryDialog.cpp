@@ -78,11 +78,11 @@ bool TQuillaryDialog::Execute() {
     m_session->Prepare(!IsAllowChangeCSN);
 
     if (GetConnected()) form.SetDSN(GetDataSourceType(GetConn()));
-    if (form.GetDSN() == dsExcel) SystemTable = true;
     form.ResQuery->SetConnection(GetConn());
-    if (GetConnected()) form.GetTablesList(SystemTable);
-    if (form.GetDSN() == dsExcel) form.QuoteTableList();
-    form.CheckBox2->setChecked(SystemTable);
+    if (GetConnected())
+        form.ShowTableList(SystemTable);
+    else
+        form.CheckBox2->setChecked(SystemTable);
     form.ToolBar1->setVisible(IsAllowChangeCSN);
     form.setWindowTitle(Caption.isEmpty() ? QString::fromUtf8(kDefaultDesignerCaption) : Caption);
     form.SetUnionMenuVisible(IsAllowUnion);

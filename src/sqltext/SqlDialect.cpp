@@ -449,6 +449,10 @@ bool TSqlDialect::ListsTablesByOwner() const {
     return FKind == dsOracle;
 }
 
+bool TSqlDialect::WritesFullJoin() const {
+    return FKind < dsSybase; // Access, SQL Server, and a source not known yet
+}
+
 TFunctionSet TSqlDialect::FunctionSet() const {
     switch (FKind) {
     case dsSqlServer:

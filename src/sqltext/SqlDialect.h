@@ -118,6 +118,8 @@ public:
     // Whether its table list comes from the owner-qualified catalogue
     // statements rather than the connection's own list.
     bool ListsTablesByOwner() const;
+    // Whether it writes a full outer join, so the link dialog offers one.
+    bool WritesFullJoin() const;
     TFunctionSet FunctionSet() const;
 
     bool operator==(const TSqlDialect&) const = default;
