@@ -204,23 +204,6 @@ bool IsQuote(QChar c) {
            c == QLatin1Char('[');
 }
 
-// The quoted name or literal that opens at `i`: where it ends (after its
-// closing quote), -1 when it does not; its text into `content`, a doubled
-// quote (not "]]") standing for one.
-qsizetype ReadQuoted(const QString& text, qsizetype i, QString* content = nullptr) {
-    const QChar close = text[i] == QLatin1Char('[') ? QLatin1Char(']') : text[i];
-    for (++i; i < text.size(); ++i) {
-        if (text[i] != close) {
-            if (content) *content += text[i];
-            continue;
-        }
-        if (close == QLatin1Char(']') || i + 1 >= text.size() || text[i + 1] != close) return i + 1;
-        if (content) *content += close;
-        ++i;
-    }
-    return -1;
-}
-
 // The column list of a CREATE TABLE text, from the first "(" outside
 // quotes to its partner, cut at its top-level commas; false when there is
 // none (AS SELECT) or comments are inside.
@@ -229,7 +212,7 @@ bool ColumnDefinitions(const QString& sql, QStringList& parts) {
     qsizetype open = -1;
     for (qsizetype i = 0; i < n && open < 0;) {
         if (IsQuote(sql[i])) {
-            i = ReadQuoted(sql, i);
+            i = ReadQuotedText(sql, i, nullptr);
             if (i < 0) return false;
         } else if (sql[i] == QLatin1Char('(')) {
             open = i;
@@ -243,7 +226,7 @@ bool ColumnDefinitions(const QString& sql, QStringList& parts) {
     for (qsizetype i = open + 1; i < n;) {
         const QChar c = sql[i];
         if (IsQuote(c)) {
-            i = ReadQuoted(sql, i);
+            i = ReadQuotedText(sql, i, nullptr);
             if (i < 0) return false;
             continue;
         }
@@ -319,7 +302,7 @@ bool ColumnsOfCreateTable(const QString& sql, QList<TCatalogueColumn>& columns) 
         QString name;
         qsizetype end = 0;
         if (IsQuote(part[0])) {
-            end = ReadQuoted(part, 0, &name);
+            end = ReadQuotedText(part, 0, &name);
             if (end < 0) return false;
         } else {
             while (end < part.size() && !part[end].isSpace() && part[end] != QLatin1Char('('))

@@ -195,18 +195,18 @@ bool IsQuoteOpener(QChar c) {
     return c == QLatin1Char('"') || c == QLatin1Char('[') || c == QLatin1Char('`');
 }
 
-// Reads a quoted name from `at` (on its opening character); returns the
-// position after it, or -1 when it does not close.
-qsizetype ReadQuoted(QStringView text, qsizetype at, QString& name) {
+} // namespace
+
+qsizetype ReadQuotedText(QStringView text, qsizetype at, QString* content) {
     const QChar close = Closer(text[at]);
-    name.clear();
+    if (content) content->clear();
     for (qsizetype i = at + 1; i < text.size(); ++i) {
         if (text[i] != close) {
-            name += text[i];
+            if (content) *content += text[i];
             continue;
         }
         if (i + 1 < text.size() && text[i + 1] == close) {
-            name += close;
+            if (content) *content += close;
             ++i;
             continue;
         }
@@ -214,8 +214,6 @@ qsizetype ReadQuoted(QStringView text, qsizetype at, QString& name) {
     }
     return -1;
 }
-
-} // namespace
 
 TSqlDialect::TSqlDialect(int kind) : FKind(kind) {
     switch (kind) {
@@ -356,7 +354,7 @@ bool TSqlDialect::ReadName(QStringView text, QStringList& parts) const {
         if (IsQuoteOpener(text[i])) {
             if (!Reads(text[i])) return false;
             QString part;
-            const qsizetype end = ReadQuoted(text, i, part);
+            const qsizetype end = ReadQuotedText(text, i, &part);
             if (end < 0 || part.isEmpty()) return false;
             parts << part;
             i = end;
@@ -395,7 +393,7 @@ QString TSqlDialect::NameFromText(const QString& text) const {
 bool ReadQuotedName(QStringView text, QString& name) {
     if (text.size() < 3 || !IsQuoteOpener(text[0])) return false;
     QString inside;
-    if (ReadQuoted(text, 0, inside) != text.size() || inside.isEmpty()) return false;
+    if (ReadQuotedText(text, 0, &inside) != text.size() || inside.isEmpty()) return false;
     name = inside;
     return true;
 }

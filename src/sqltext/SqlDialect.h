@@ -134,6 +134,12 @@ private:
     bool FReadsAllQuotes = true;
 };
 
+// Reads the quoted name or literal that opens at `at` ("...", '...', `...`
+// or [...]): returns the position after its closing quote, or -1 when it
+// does not close; its text into `content` when given, a doubled closing
+// quote ("]]" too) standing for one.
+qsizetype ReadQuotedText(QStringView text, qsizetype at, QString* content);
+
 // `text` when it is exactly one well-formed quoted name ("...", [...] or
 // `...`, the closing character doubled inside) with something inside: the
 // name without its quotes.

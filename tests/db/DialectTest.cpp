@@ -105,6 +105,7 @@ TEST(Dialect, CreateTableTextGivesTheColumnsTheDatabaseGives) {
               "foreign key(a1) references a)"},
         {"g", "create table g(x double precision unique, y blob, z numeric(5,2) default (1 + 2))"},
         {"h", "create table h(v text default 'a,b(c'  , w bool)"},
+        {"i", "create table i([a\"b, c] int, `d``e` text, 'f''g' real)"},
     };
     QString script;
     for (const auto& c : cases)
