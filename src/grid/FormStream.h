@@ -15,10 +15,11 @@
 //     end
 //
 // or the binary encoding that starts with the signature "TPF0". Both carry
-// the same tree; this file reads and writes the tree, GridStreaming.h maps it
-// to a grid.
+// the same tree; this unit (FormValue, FormTextWriter, FormTextParser,
+// FormBinary; a library of its own that knows nothing of the grid) reads
+// and writes the tree, GridStreaming.h maps it to a grid.
 
-#include "grid/GridTypes.h"
+#include "grid/GridError.h"
 
 #include <QByteArray>
 #include <QString>

@@ -2,7 +2,7 @@
 // Value types shared by the property grid: cell coordinates and rectangles,
 // the option and state sets, edit modes, colours and the grid's exceptions.
 
-#include "platform/Exception.h"
+#include "grid/GridError.h"
 
 #include <QByteArray>
 #include <QColor>
@@ -175,12 +175,6 @@ extern const char* const SGridTooLarge;
 extern const char* const STooManyDeleted;
 extern const char* const SInvalidStringGridOp;
 extern const char* const SListIndexError; // "List index out of bounds (%1)"
-
-// Base of the errors raised by the grid and its lists; carries the message.
-class EGridException : public Exception {
-public:
-    using Exception::Exception;
-};
 
 // Misuse of the grid (bad index, fixed count too big, row/column views).
 class EInvalidGridOperation : public EGridException {
