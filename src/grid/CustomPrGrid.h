@@ -337,6 +337,14 @@ private:
     friend class TPropertyInplaceEdit;
     friend class TPopupListbox;
 
+    // Where a navigation key takes the current and the top-left cell.
+    struct TKeyMove;
+    void MoveByControlKey(int Key, TKeyMove& move) const;
+    void MoveByKey(int Key, Qt::KeyboardModifiers Shift, TKeyMove& move);
+    // The next cell with a tab stop after `from`, in reading order, round
+    // the grid; `from`'s column when no other column stops.
+    TGridCoord NextTabStop(TGridCoord from, bool backwards) const;
+
     int GetColWidthsFunc(int Index) const { return std::min(ColWidths(Index), MaxCellExtent); }
     int GetRowHeightsFunc(int Index) const { return std::min(RowHeights(Index), MaxCellExtent); }
     // Cells whose extent plus Extra is not positive take no room, and the

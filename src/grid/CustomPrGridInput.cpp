@@ -111,127 +111,145 @@ void TCustomPrGrid::KeyUp(int& Key, Qt::KeyboardModifiers Shift) {
     if (OnKeyUp) OnKeyUp(this, Key, Shift);
 }
 
+struct TCustomPrGrid::TKeyMove {
+    TGridCoord Current;
+    TGridCoord TopLeft;
+    int PageWidth = 1;  // fully visible columns
+    int PageHeight = 1; // fully visible rows
+    int LastVisibleRow = 0;
+    bool RowSelect = false;
+    bool MoveAnchor = true; // false: the selection grows to the new cell
+};
+
+// With Ctrl: the view scrolls by a row or a page of columns; Page Up/Down
+// go to the first or last visible row, Home and End to the grid's corners.
+void TCustomPrGrid::MoveByControlKey(int Key, TKeyMove& move) const {
+    switch (Key) {
+    case Qt::Key_Up:
+        --move.TopLeft.Y;
+        break;
+    case Qt::Key_Down:
+        ++move.TopLeft.Y;
+        break;
+    case Qt::Key_Left:
+        if (!move.RowSelect) {
+            move.Current.X -= move.PageWidth;
+            move.TopLeft.X -= move.PageWidth;
+        }
+        break;
+    case Qt::Key_Right:
+        if (!move.RowSelect) {
+            move.Current.X += move.PageWidth;
+            move.TopLeft.X += move.PageWidth;
+        }
+        break;
+    case Qt::Key_PageUp:
+        move.Current.Y = TopRow();
+        break;
+    case Qt::Key_PageDown:
+        move.Current.Y = move.LastVisibleRow;
+        break;
+    case Qt::Key_Home:
+        move.Current = TGridCoord{m_fixedCols, m_fixedRows};
+        break;
+    case Qt::Key_End:
+        move.Current = TGridCoord{m_colCount - 1, m_rowCount - 1};
+        break;
+    default:
+        break;
+    }
+}
+
+// Without Ctrl: the current cell moves by a cell or a page; with whole
+// rows selected, left and right scroll instead; Tab goes to the next tab
+// stop; F2 opens the editor.
+void TCustomPrGrid::MoveByKey(int Key, Qt::KeyboardModifiers Shift, TKeyMove& move) {
+    int& column = move.RowSelect ? move.TopLeft.X : move.Current.X;
+    switch (Key) {
+    case Qt::Key_Up:
+        --move.Current.Y;
+        break;
+    case Qt::Key_Down:
+        ++move.Current.Y;
+        break;
+    case Qt::Key_Left:
+        --column;
+        break;
+    case Qt::Key_Right:
+        ++column;
+        break;
+    case Qt::Key_PageDown:
+        move.Current.Y += move.PageHeight;
+        move.TopLeft.Y += move.PageHeight;
+        break;
+    case Qt::Key_PageUp:
+        move.Current.Y -= move.PageHeight;
+        move.TopLeft.Y -= move.PageHeight;
+        break;
+    case Qt::Key_Home:
+        column = m_fixedCols;
+        break;
+    case Qt::Key_End:
+        column = m_colCount - 1;
+        break;
+    case Qt::Key_Tab:
+        if (!Shift.testFlag(Qt::AltModifier)) {
+            move.Current = NextTabStop(move.Current, Shift.testFlag(Qt::ShiftModifier));
+            // Tabbing moves the cell, it never extends the selection.
+            move.MoveAnchor = true;
+        }
+        break;
+    case Qt::Key_F2:
+        SetEditorMode(true);
+        break;
+    default:
+        break;
+    }
+}
+
+TGridCoord TCustomPrGrid::NextTabStop(TGridCoord from, bool backwards) const {
+    TGridCoord next = from;
+    do {
+        if (backwards) {
+            if (--next.X < m_fixedCols) {
+                next.X = m_colCount - 1;
+                if (--next.Y < m_fixedRows) next.Y = m_rowCount - 1;
+            }
+        } else if (++next.X >= m_colCount) {
+            next.X = m_fixedCols;
+            if (++next.Y >= m_rowCount) next.Y = m_fixedRows;
+        }
+    } while (!TabStops(next.X) && next.X != from.X);
+    return next;
+}
+
 void TCustomPrGrid::KeyDown(int& Key, Qt::KeyboardModifiers Shift) {
     if (OnKeyDown) OnKeyDown(this, Key, Shift);
     if (!CanGridAcceptKey(Key, Shift)) Key = 0;
-    TGridCoord newCurrent = m_current;
-    TGridCoord newTopLeft = m_topLeft;
     TGridDrawInfo info;
     CalcDrawInfo(info);
-    const int pageWidth = std::max(1, info.Horz.LastFullVisibleCell - LeftCol());
-    const int pageHeight = std::max(1, info.Vert.LastFullVisibleCell - TopRow());
-    const bool rowSelect = m_options.Contains(goRowSelect);
-    bool moveAnchor = !Shift.testFlag(Qt::ShiftModifier);
+    TKeyMove move;
+    move.Current = m_current;
+    move.TopLeft = m_topLeft;
+    move.PageWidth = std::max(1, info.Horz.LastFullVisibleCell - LeftCol());
+    move.PageHeight = std::max(1, info.Vert.LastFullVisibleCell - TopRow());
+    move.LastVisibleRow = info.Vert.LastFullVisibleCell;
+    move.RowSelect = m_options.Contains(goRowSelect);
+    move.MoveAnchor = !Shift.testFlag(Qt::ShiftModifier);
+    if (Shift.testFlag(Qt::ControlModifier))
+        MoveByControlKey(Key, move);
+    else
+        MoveByKey(Key, Shift, move);
 
-    if (Shift.testFlag(Qt::ControlModifier)) {
-        switch (Key) {
-        case Qt::Key_Up:
-            --newTopLeft.Y;
-            break;
-        case Qt::Key_Down:
-            ++newTopLeft.Y;
-            break;
-        case Qt::Key_Left:
-            if (!rowSelect) {
-                newCurrent.X -= pageWidth;
-                newTopLeft.X -= pageWidth;
-            }
-            break;
-        case Qt::Key_Right:
-            if (!rowSelect) {
-                newCurrent.X += pageWidth;
-                newTopLeft.X += pageWidth;
-            }
-            break;
-        case Qt::Key_PageUp:
-            newCurrent.Y = TopRow();
-            break;
-        case Qt::Key_PageDown:
-            newCurrent.Y = info.Vert.LastFullVisibleCell;
-            break;
-        case Qt::Key_Home:
-            newCurrent.X = m_fixedCols;
-            newCurrent.Y = m_fixedRows;
-            break;
-        case Qt::Key_End:
-            newCurrent.X = m_colCount - 1;
-            newCurrent.Y = m_rowCount - 1;
-            break;
-        default:
-            break;
-        }
-    } else {
-        switch (Key) {
-        case Qt::Key_Up:
-            --newCurrent.Y;
-            break;
-        case Qt::Key_Down:
-            ++newCurrent.Y;
-            break;
-        case Qt::Key_Left:
-            if (rowSelect)
-                --newTopLeft.X;
-            else
-                --newCurrent.X;
-            break;
-        case Qt::Key_Right:
-            if (rowSelect)
-                ++newTopLeft.X;
-            else
-                ++newCurrent.X;
-            break;
-        case Qt::Key_PageDown:
-            newCurrent.Y += pageHeight;
-            newTopLeft.Y += pageHeight;
-            break;
-        case Qt::Key_PageUp:
-            newCurrent.Y -= pageHeight;
-            newTopLeft.Y -= pageHeight;
-            break;
-        case Qt::Key_Home:
-            if (rowSelect)
-                newTopLeft.X = m_fixedCols;
-            else
-                newCurrent.X = m_fixedCols;
-            break;
-        case Qt::Key_End:
-            if (rowSelect)
-                newTopLeft.X = m_colCount - 1;
-            else
-                newCurrent.X = m_colCount - 1;
-            break;
-        case Qt::Key_Tab:
-            if (!Shift.testFlag(Qt::AltModifier)) {
-                const bool backwards = Shift.testFlag(Qt::ShiftModifier);
-                do {
-                    if (backwards) {
-                        if (--newCurrent.X < m_fixedCols) {
-                            newCurrent.X = m_colCount - 1;
-                            if (--newCurrent.Y < m_fixedRows) newCurrent.Y = m_rowCount - 1;
-                        }
-                    } else if (++newCurrent.X >= m_colCount) {
-                        newCurrent.X = m_fixedCols;
-                        if (++newCurrent.Y >= m_rowCount) newCurrent.Y = m_fixedRows;
-                    }
-                } while (!TabStops(newCurrent.X) && newCurrent.X != m_current.X);
-                // Tabbing moves the cell, it never extends the selection.
-                moveAnchor = true;
-            }
-            break;
-        case Qt::Key_F2:
-            SetEditorMode(true);
-            break;
-        default:
-            break;
-        }
-    }
     const TGridCoord maxTopLeft = CalcMaxTopLeft(TGridCoord{m_colCount - 1, m_rowCount - 1}, info);
-    newTopLeft.X = std::clamp(newTopLeft.X, m_fixedCols, std::max(m_fixedCols, maxTopLeft.X));
-    newTopLeft.Y = std::clamp(newTopLeft.Y, m_fixedRows, std::max(m_fixedRows, maxTopLeft.Y));
-    if (newTopLeft != m_topLeft) MoveTopLeft(newTopLeft.X, newTopLeft.Y);
-    newCurrent.X = std::clamp(newCurrent.X, m_fixedCols, m_colCount - 1);
-    newCurrent.Y = std::clamp(newCurrent.Y, m_fixedRows, m_rowCount - 1);
-    if (newCurrent != m_current) FocusCell(newCurrent.X, newCurrent.Y, moveAnchor);
+    TGridCoord topLeft = move.TopLeft;
+    topLeft.X = std::clamp(topLeft.X, m_fixedCols, std::max(m_fixedCols, maxTopLeft.X));
+    topLeft.Y = std::clamp(topLeft.Y, m_fixedRows, std::max(m_fixedRows, maxTopLeft.Y));
+    if (topLeft != m_topLeft) MoveTopLeft(topLeft.X, topLeft.Y);
+    TGridCoord current = move.Current;
+    current.X = std::clamp(current.X, m_fixedCols, m_colCount - 1);
+    current.Y = std::clamp(current.Y, m_fixedRows, m_rowCount - 1);
+    if (current != m_current) FocusCell(current.X, current.Y, move.MoveAnchor);
 }
 
 void TCustomPrGrid::KeyPress(QChar& Key) {
