@@ -354,13 +354,8 @@ void ReadUnionSets(QueryDesign& design, const TIniText& ini, qsizetype lineCount
     if (count > 0) ReadUnionRows(design, ini, before);
 }
 
-} // namespace
-
-QStringList GetSQLSet(const QueryDesign& design, const QString& sql, int kind) {
-    const QString statement = TrimExp(sql);
-    if (TrimCell(statement).isEmpty()) return {};
-    QStringList out;
-
+// The boxes: table, place and source text, then the aliases.
+void WriteBoxes(QStringList& out, const QueryDesign& design) {
     out << Header(kTable);
     for (qsizetype n = 0; n < design.Boxes.size(); ++n) {
         const TDesignBox& box = design.Boxes[n];
@@ -372,6 +367,10 @@ QStringList GetSQLSet(const QueryDesign& design, const QString& sql, int kind) {
     out << Header(kByName);
     for (qsizetype n = 0; n < design.Boxes.size(); ++n)
         out << Entry(QLatin1Char('B') + QString::number(n + 1), design.Boxes[n].Alias);
+}
+
+// The links between boxes, and the further condition of those that have one.
+void WriteLinks(QStringList& out, const QueryDesign& design) {
     out << Header(kLink);
     int n = 0;
     QStringList conditions;
@@ -387,6 +386,10 @@ QStringList GetSQLSet(const QueryDesign& design, const QString& sql, int kind) {
         if (!TrimCell(link.Condition).isEmpty()) conditions << Entry(key, link.Condition);
     }
     if (!conditions.isEmpty()) out << Header(kLinkCondition) << conditions;
+}
+
+// The ticked columns and the computed ones.
+void WriteColumns(QStringList& out, const QueryDesign& design) {
     out << Header(kColumn);
     const QStringList checked = GetCheckedItems(design, false);
     for (qsizetype i = 0; i < checked.size(); ++i)
@@ -399,11 +402,10 @@ QStringList GetSQLSet(const QueryDesign& design, const QString& sql, int kind) {
         out << Entry(QLatin1Char('C') + QString::number(r),
                      TrimCell(alias).isEmpty() ? expression : expression + kSeparator + alias);
     }
-    WriteConditions(out, kWhere, "W", design.ConditionRows);
-    out << Header(kGroup);
-    for (qsizetype i = 0; i < design.GroupColumn.size(); ++i)
-        out << Entry(QLatin1Char('G') + QString::number(i), design.GroupColumn[i]);
-    WriteConditions(out, kHaving, "H", design.HavingRows);
+}
+
+// The sort columns, each with its tick.
+void WriteOrder(QStringList& out, const QueryDesign& design) {
     out << Header(kOrder);
     const QString marker = DescendingMarker();
     for (qsizetype i = 0; i < design.OrderColumn.size(); ++i) {
@@ -413,30 +415,35 @@ QStringList GetSQLSet(const QueryDesign& design, const QString& sql, int kind) {
         out << Entry(QLatin1Char('O') + QString::number(i),
                      (item.Checked ? QLatin1Char('1') : QLatin1Char('0')) + text);
     }
-    out << QString();
+}
 
-    if (!design.UnionSets.isEmpty()) {
-        out << QString::fromUtf8(kUnionPartsLine);
-        for (qsizetype k = 0; k < design.UnionSets.size(); ++k)
-            WriteUnionBlock(out, design.UnionSets[k], int(k + 1));
-        out << QString::fromUtf8(kUnionHeader);
-        out << QStringLiteral("Count=") + QString::number(design.UnionSets.size());
-        if (TSqlDialect(kind).StatesUnionType()) out << QStringLiteral("UnionType=union");
-        // The grid row of the main statement and of every union set, when
-        // they are not the rows reading gives a text without them.
-        const qsizetype parts = design.UnionSets.size();
-        QList<QStringList> rows;
-        bool plain = true;
-        for (qsizetype r = 1; r <= qMin(design.UnionRows.size(), parts + 1); ++r) {
-            QStringList cells;
-            for (int c = 0; c < kUnionWidth; ++c)
-                cells << GridCell(design.UnionRows, int(r), c);
-            plain = plain && cells == PlainUnionRow(r - 1, parts);
-            rows << cells;
-        }
-        for (qsizetype r = 0; !plain && r < rows.size(); ++r)
-            out << Entry(kUnionRowKey + QString::number(r + 1), rows[r].join(kSeparator));
+// The union parts, their count and, when they are not the plain ones, the
+// rows of the union page.
+void WriteUnionParts(QStringList& out, const QueryDesign& design, int kind) {
+    out << QString::fromUtf8(kUnionPartsLine);
+    for (qsizetype k = 0; k < design.UnionSets.size(); ++k)
+        WriteUnionBlock(out, design.UnionSets[k], int(k + 1));
+    out << QString::fromUtf8(kUnionHeader);
+    out << QStringLiteral("Count=") + QString::number(design.UnionSets.size());
+    if (TSqlDialect(kind).StatesUnionType()) out << QStringLiteral("UnionType=union");
+    // The grid row of the main statement and of every union set, when
+    // they are not the rows reading gives a text without them.
+    const qsizetype parts = design.UnionSets.size();
+    QList<QStringList> rows;
+    bool plain = true;
+    for (qsizetype r = 1; r <= qMin(design.UnionRows.size(), parts + 1); ++r) {
+        QStringList cells;
+        for (int c = 0; c < kUnionWidth; ++c)
+            cells << GridCell(design.UnionRows, int(r), c);
+        plain = plain && cells == PlainUnionRow(r - 1, parts);
+        rows << cells;
     }
+    for (qsizetype r = 0; !plain && r < rows.size(); ++r)
+        out << Entry(kUnionRowKey + QString::number(r + 1), rows[r].join(kSeparator));
+}
+
+// The statement itself with what the pages do not show.
+void WriteStatement(QStringList& out, const QueryDesign& design, const QString& statement) {
     out << Header(kSql);
     out << Entry(QStringLiteral("SQL"), statement);
     if (!design.Distinct && ReadsAsDistinct(statement))
@@ -445,6 +452,26 @@ QStringList GetSQLSet(const QueryDesign& design, const QString& sql, int kind) {
         out << Entry(kLimitKey, design.RowLimit);
         if (!TrimCell(design.RowOffset).isEmpty()) out << Entry(kOffsetKey, design.RowOffset);
     }
+}
+
+} // namespace
+
+QStringList GetSQLSet(const QueryDesign& design, const QString& sql, int kind) {
+    const QString statement = TrimExp(sql);
+    if (TrimCell(statement).isEmpty()) return {};
+    QStringList out;
+    WriteBoxes(out, design);
+    WriteLinks(out, design);
+    WriteColumns(out, design);
+    WriteConditions(out, kWhere, "W", design.ConditionRows);
+    out << Header(kGroup);
+    for (qsizetype i = 0; i < design.GroupColumn.size(); ++i)
+        out << Entry(QLatin1Char('G') + QString::number(i), design.GroupColumn[i]);
+    WriteConditions(out, kHaving, "H", design.HavingRows);
+    WriteOrder(out, design);
+    out << QString();
+    if (!design.UnionSets.isEmpty()) WriteUnionParts(out, design, kind);
+    WriteStatement(out, design, statement);
     return out;
 }
 
