@@ -317,78 +317,78 @@ bool ColumnsOfCreateTable(const QString& sql, QList<TCatalogueColumn>& columns) 
     return !columns.isEmpty();
 }
 
-QList<TCatalogueTable> ReadColumns(TADOConnection* connection, const QStringList& tables) {
-    QList<TCatalogueTable> result;
-    result.reserve(tables.size());
-    for (const QString& name : tables)
-        result.append(TCatalogueTable{name, {}, {}});
-    if (!connection || tables.isEmpty()) return result;
+namespace {
 
-    QSqlDatabase db = QSqlDatabase::database(connection->QtConnectionName(), false);
-    if (connection->ProviderKind() == TProviderKind::SQLite && db.isValid()) {
-        // One read of the catalogue: the columns of a table come from its
-        // CREATE TABLE text. Views and tables whose text says too little ask
-        // the database; a column without a declared type (a view expression)
-        // takes the type of its first value.
-        // The list names tables as statements write them; the catalogue
-        // holds them as they are.
-        const TSqlDialect sqlite = TSqlDialect::Sqlite();
-        QStringList raw;
-        QHash<QString, qsizetype> index;
-        for (qsizetype i = 0; i < tables.size(); ++i) {
-            QStringList parts;
-            raw << (sqlite.ReadName(tables[i], parts) && parts.size() == 1 ? parts.first()
-                                                                             : tables[i]);
-            index.insert(raw.last(), i);
+// The columns of one SQLite table or view as the database reports them
+// (`raw`: its name in the catalogue, `written`: as statements write it).
+// table_xinfo lists generated columns too, as "select *" does; a column
+// without a declared type (a view expression) takes the type of its first
+// value.
+void AskSqliteForColumns(QSqlDatabase db, const QString& raw, const QString& written,
+                         QList<TCatalogueColumn>& columns) {
+    QSqlQuery info(db);
+    info.setForwardOnly(true);
+    info.prepare(QStringLiteral(
+        "select name, type from pragma_table_xinfo(?) where hidden <> 1 order by cid"));
+    info.addBindValue(raw);
+    bool untyped = false;
+    if (info.exec())
+        while (info.next()) {
+            const QString declared = info.value(1).toString();
+            columns.append({info.value(0).toString(), FieldTypeFromSqliteDeclaration(declared)});
+            untyped = untyped || declared.isEmpty();
         }
-        QList<qsizetype> askDatabase;
-        QSqlQuery q(db);
-        q.setForwardOnly(true);
-        if (q.exec(QStringLiteral("select name, type, sql from sqlite_master "
-                                  "where type in ('table','view')"))) {
-            while (q.next()) {
-                const auto it = index.constFind(q.value(0).toString());
-                if (it == index.constEnd()) continue;
-                if (q.value(1).toString() != QLatin1String("table") ||
-                    !ColumnsOfCreateTable(q.value(2).toString(), result[*it].Columns))
-                    askDatabase << *it;
-            }
-            q.finish();
-        }
-        for (qsizetype i : std::as_const(askDatabase)) {
-            QSqlQuery info(db);
-            info.setForwardOnly(true);
-            // table_xinfo lists generated columns too, as "select *" does.
-            info.prepare(QStringLiteral(
-                "select name, type from pragma_table_xinfo(?) where hidden <> 1 order by cid"));
-            info.addBindValue(raw[i]);
-            bool untyped = false;
-            if (info.exec())
-                while (info.next()) {
-                    const QString declared = info.value(1).toString();
-                    result[i].Columns.append(
-                        {info.value(0).toString(), FieldTypeFromSqliteDeclaration(declared)});
-                    untyped = untyped || declared.isEmpty();
-                }
-            if (!untyped) continue;
-            QSqlQuery values(db);
-            values.setForwardOnly(true);
-            if (!values.exec(QStringLiteral("select * from ") + tables[i] +
-                             QStringLiteral(" limit 1")) ||
-                !values.next())
-                continue;
-            QList<TCatalogueColumn>& columns = result[i].Columns;
-            for (int c = 0; c < values.record().count() && c < columns.size(); ++c)
-                if (columns[c].Type == ftUnknown)
-                    columns[c].Type = FieldTypeFromMetaType(values.value(c).metaType());
-        }
-        for (TCatalogueTable& table : result)
-            if (table.Columns.isEmpty()) table.Error = QStringLiteral("无法读取该表的列");
-        return result;
+    if (!untyped) return;
+    QSqlQuery values(db);
+    values.setForwardOnly(true);
+    if (!values.exec(QStringLiteral("select * from ") + written + QStringLiteral(" limit 1")) ||
+        !values.next())
+        return;
+    for (int c = 0; c < values.record().count() && c < columns.size(); ++c)
+        if (columns[c].Type == ftUnknown)
+            columns[c].Type = FieldTypeFromMetaType(values.value(c).metaType());
+}
+
+// SQLite: one read of the catalogue, the columns of a table from its
+// CREATE TABLE text; views and tables whose text says too little ask the
+// database.
+void ReadSqliteColumns(QSqlDatabase db, const QStringList& tables,
+                       QList<TCatalogueTable>& result) {
+    // The list names tables as statements write them; the catalogue holds
+    // them as they are.
+    const TSqlDialect sqlite = TSqlDialect::Sqlite();
+    QStringList raw;
+    QHash<QString, qsizetype> index;
+    for (qsizetype i = 0; i < tables.size(); ++i) {
+        QStringList parts;
+        raw << (sqlite.ReadName(tables[i], parts) && parts.size() == 1 ? parts.first()
+                                                                         : tables[i]);
+        index.insert(raw.last(), i);
     }
+    QList<qsizetype> askDatabase;
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (q.exec(QStringLiteral("select name, type, sql from sqlite_master "
+                              "where type in ('table','view')"))) {
+        while (q.next()) {
+            const auto it = index.constFind(q.value(0).toString());
+            if (it == index.constEnd()) continue;
+            if (q.value(1).toString() != QLatin1String("table") ||
+                !ColumnsOfCreateTable(q.value(2).toString(), result[*it].Columns))
+                askDatabase << *it;
+        }
+        q.finish();
+    }
+    for (qsizetype i : std::as_const(askDatabase))
+        AskSqliteForColumns(db, raw[i], tables[i], result[i].Columns);
+    for (TCatalogueTable& table : result)
+        if (table.Columns.isEmpty()) table.Error = QStringLiteral("无法读取该表的列");
+}
 
-    // Elsewhere: each table's columns from a statement without rows, all in
-    // one transaction where the data source offers one.
+// Elsewhere: each table's columns from a statement without rows, all in
+// one transaction where the data source offers one.
+void ReadColumnsByStatement(TADOConnection* connection, QSqlDatabase db,
+                            QList<TCatalogueTable>& result) {
     const bool transaction = db.isValid() && db.transaction();
     TADOQuery query;
     query.SetConnection(connection);
@@ -405,6 +405,21 @@ QList<TCatalogueTable> ReadColumns(TADOConnection* connection, const QStringList
         }
     }
     if (transaction) db.rollback();
+}
+
+} // namespace
+
+QList<TCatalogueTable> ReadColumns(TADOConnection* connection, const QStringList& tables) {
+    QList<TCatalogueTable> result;
+    result.reserve(tables.size());
+    for (const QString& name : tables)
+        result.append(TCatalogueTable{name, {}, {}});
+    if (!connection || tables.isEmpty()) return result;
+    QSqlDatabase db = QSqlDatabase::database(connection->QtConnectionName(), false);
+    if (connection->ProviderKind() == TProviderKind::SQLite && db.isValid())
+        ReadSqliteColumns(db, tables, result);
+    else
+        ReadColumnsByStatement(connection, db, result);
     return result;
 }
 
