@@ -195,36 +195,46 @@ QStringList SplitTopLevel(const QString& text, const QString& masked, qsizetype 
     return items;
 }
 
-TTopLevel ReadTopLevel(const QString& sql) {
-    const QList<TSqlToken> tokens = SqlTokens(sql);
-    const QString masked = Masked(sql, tokens);
-    TTopLevel top;
-    const auto word = [&](const TSqlToken& t) {
-        return t.Kind == TSqlTokenKind::Keyword ? sql.mid(t.Start, t.Length).toLower() : QString();
-    };
-    // The first select list: its select word at the lowest depth, up to the
-    // FROM (or the next clause) at that depth.
-    int depth = 0, selectDepth = -1;
-    qsizetype selectFrom = -1, selectTo = -1, orderFrom = -1, orderTo = -1;
+// The keyword a token is, in lower case; empty for any other token.
+QString KeywordOf(const QString& sql, const TSqlToken& t) {
+    return t.Kind == TSqlTokenKind::Keyword ? sql.mid(t.Start, t.Length).toLower() : QString();
+}
+
+// The lowest bracket depth at which a SELECT stands: the outer statement's.
+int LowestSelectDepth(const QString& sql, const QList<TSqlToken>& tokens) {
+    int depth = 0;
     int lowest = INT_MAX;
     for (const TSqlToken& t : tokens)
         if (t.Kind == TSqlTokenKind::OpenParen) {
             ++depth;
         } else if (t.Kind == TSqlTokenKind::CloseParen) {
             --depth;
-        } else if (word(t) == QLatin1String("select") && depth < lowest) {
+        } else if (depth < lowest && KeywordOf(sql, t) == QLatin1String("select")) {
             lowest = depth;
         }
-    // TOP is a row limit right after SELECT [DISTINCT|ALL], elsewhere a name.
-    const auto afterSelect = [&](qsizetype k) {
-        for (qsizetype j = k - 1; j >= 0; --j) {
-            const QString before = word(tokens[j]);
-            if (before == QLatin1String("select")) return true;
-            if (before != QLatin1String("distinct") && before != QLatin1String("all")) return false;
-        }
-        return false;
-    };
-    depth = 0;
+    return lowest;
+}
+
+// TOP is a row limit right after SELECT [DISTINCT|ALL], elsewhere a name.
+bool FollowsSelect(const QString& sql, const QList<TSqlToken>& tokens, qsizetype k) {
+    for (qsizetype j = k - 1; j >= 0; --j) {
+        const QString before = KeywordOf(sql, tokens[j]);
+        if (before == QLatin1String("select")) return true;
+        if (before != QLatin1String("distinct") && before != QLatin1String("all")) return false;
+    }
+    return false;
+}
+
+TTopLevel ReadTopLevel(const QString& sql) {
+    const QList<TSqlToken> tokens = SqlTokens(sql);
+    const QString masked = Masked(sql, tokens);
+    TTopLevel top;
+    const auto word = [&](const TSqlToken& t) { return KeywordOf(sql, t); };
+    // The first select list: its select word at the lowest depth, up to the
+    // FROM (or the next clause) at that depth.
+    int depth = 0, selectDepth = -1;
+    qsizetype selectFrom = -1, selectTo = -1, orderFrom = -1, orderTo = -1;
+    const int lowest = LowestSelectDepth(sql, tokens);
     for (qsizetype k = 0; k < tokens.size(); ++k) {
         const TSqlToken& t = tokens[k];
         if (t.Kind == TSqlTokenKind::OpenParen) {
@@ -255,7 +265,7 @@ TTopLevel ReadTopLevel(const QString& sql) {
             orderTo = -1;
             ++k;
         } else if (w == QLatin1String("limit") || w == QLatin1String("offset") ||
-                   w == QLatin1String("fetch") || (w == QLatin1String("top") && afterSelect(k))) {
+                   w == QLatin1String("fetch") || (w == QLatin1String("top") && FollowsSelect(sql, tokens, k))) {
             top.Limited = true;
             if (orderFrom >= 0 && orderTo < 0) orderTo = t.Start;
         } else if (orderFrom >= 0 && orderTo < 0 &&
