@@ -311,8 +311,13 @@ void TFrm_Quillary::TS_OrderEnter() {
 // --- the state text ---------------------------------------------------------------------
 
 QStringList TFrm_Quillary::GetSQLSet() {
+    QString sql;
+    return GetSQLSet(sql);
+}
+
+QStringList TFrm_Quillary::GetSQLSet(QString& sql) {
     QueryDesign design = ReadDesign();
-    const QString sql = StatementOf(design);
+    sql = StatementOf(design);
     return quillary::GetSQLSet(design, sql, GetDSN());
 }
 

@@ -281,6 +281,10 @@ public:
     // Page 7: runs the statement and shows its rows.
     void TS_QueryEnter();
     QStringList GetSQLSet();
+    // The same, handing out the statement it was written with: the design
+    // is read and the statement written once (a question asked while
+    // writing it is asked once).
+    QStringList GetSQLSet(QString& sql);
     // Adds the design of the dialog's state text.
     void SetSQLSet();
     // Restores the design from the dialog's state text, or rebuilds it from

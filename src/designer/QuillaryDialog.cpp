@@ -91,13 +91,12 @@ bool TQuillaryDialog::Execute() {
 
     const int result = Ui().ShowModal(&form);
     const bool confirmed = result == mrOk;
-    if (confirmed) SQL = form.GetSQL();
+    if (confirmed) SQLSet = form.GetSQLSet(SQL);
     Form_Left = form.x();
     Form_Top = form.y();
     Form_Width = form.width();
     Form_Height = form.height();
     SystemTable = form.CheckBox2->isChecked();
-    if (confirmed) SQLSet = form.GetSQLSet();
     return confirmed;
 }
 

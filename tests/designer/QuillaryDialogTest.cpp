@@ -152,6 +152,26 @@ TEST_F(ExecuteTest, SilentConnectOpensTheDesignerOnTheCatalogue) {
     EXPECT_EQ(d.Form(), nullptr) << "the form is freed";
 }
 
+TEST_F(ExecuteTest, ADesignThatCannotBeWrittenIsToldOnceWhenTheUserConfirms) {
+    TQuillaryDialog d;
+    d.SetConnectionString(SampleCsn(true));
+    ExpectDesigner(ui, [&](TFrm_Quillary& form) {
+        // Two pairs of linked tables with nothing between them.
+        EXPECT_TRUE(form.Forge("select customers.City from customers join orders on "
+                               "customers.CustomerID=orders.CustomerID, categories, products"));
+        EXPECT_EQ(form.IsLinkList({"", "categories.CategoryID", "=", "products.CategoryID", "", ""},
+                                  dsOther, -1),
+                  0);
+        return int(mrOk);
+    });
+    ui.ExpectMessage("至少有两个以上的链接星形网络之间没有关联", "提示");
+    EXPECT_TRUE(d.Execute());
+    EXPECT_EQ(ui.Remaining(), 0);
+    EXPECT_EQ(ui.MessageTexts().size(), 1) << ui.MessageTexts().join('|').toStdString();
+    EXPECT_TRUE(d.SQL.isEmpty());
+    EXPECT_TRUE(d.SQLSet.isEmpty());
+}
+
 TEST_F(ExecuteTest, WithoutPersistedLoginTheLoginDialogComesFirst) {
     TQuillaryDialog d;
     d.SetConnectionString(LoginCsn() + ";User ID=clerk");
