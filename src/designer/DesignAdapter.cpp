@@ -176,7 +176,7 @@ void TFrm_Quillary::ApplyPages(const QueryDesign& design) {
 
 TQuillaryDialog* TFrm_Quillary::NewUnionSet() {
     auto* set = new TQuillaryDialog(this);
-    set->SetConnection(m_dialog->GetConn());
+    set->SetConnection(m_session->Connection());
     set->IsAllowChangeCSN = false;
     set->IsAllowUnion = false;
     set->IsAllowOrderBy = false;
@@ -210,7 +210,7 @@ TDesignHooks TFrm_Quillary::Hooks() {
 }
 
 bool TFrm_Quillary::LoadBox(TDesignBox& box) {
-    if (!ReadBoxColumns(m_dialog->GetConn(), GetDSN(), box)) return false;
+    if (!ReadBoxColumns(m_session->Connection(), GetDSN(), box)) return false;
     const QSize size = TQBTable::SizeFor(box);
     box.Width = size.width();
     box.Height = size.height();
@@ -362,7 +362,7 @@ void TFrm_Quillary::RestoreDesign() {
 }
 
 void TFrm_Quillary::Sp_ApplySQLClick() {
-    if (!m_dialog->GetConnected()) return;
+    if (!m_session->Connected()) return;
     const QString text = Memo1->toPlainText();
     if (!Forge(text)) return;
     // A rebuilt design has put its statement into the memo already.
@@ -382,7 +382,7 @@ void TFrm_Quillary::ReForgeClick() {
     TQuillaryDialog nested;
     nested.IsAllowChangeCSN = false;
     nested.IsAllowUnion = true;
-    nested.SetConnection(m_dialog->GetConn());
+    nested.SetConnection(m_session->Connection());
     nested.SQL = text.mid(sqlStart - 1, sqlEnd - sqlStart + 1);
     nested.Caption = QStringLiteral("SQL语句生成器--重建子查询");
     nested.Execute();
