@@ -203,13 +203,17 @@ TQBTable* TQBArea::FindTable(const QString& name) const {
 }
 
 void TQBArea::Activated(TQBTable* box) {
-    box->SetActive(true);
-    const QString name = box->GetTableName();
-    if (!ActiveName.isEmpty() && ActiveName != name)
-        if (TQBTable* previous = FindTable(ActiveName); previous && previous != box)
-            previous->SetActive(false);
-    ActiveName = name;
+    MakeActive(box);
     emit TableInserted(box);
+}
+
+void TQBArea::MakeActive(TQBTable* box) {
+    box->SetActive(true);
+    // Every other box goes inactive: names may differ only in letter case,
+    // so the one named ActiveName is not always the one to switch off.
+    for (TQBTable* other : std::as_const(m_tables))
+        if (other != box && other->IsActive()) other->SetActive(false);
+    ActiveName = box->GetTableName();
 }
 
 QString TQBArea::AskAlias(const QString& caption, const QString& prompt) {

@@ -56,6 +56,8 @@ public:
     TQBTable* InsertQTable(int x, int y, const QString& name, const QString& sql);
     // The box whose GetTableName() equals `name` ignoring case, latest first.
     TQBTable* FindTable(const QString& name) const;
+    // `box` becomes the one active box.
+    void MakeActive(TQBTable* box);
     // The boxes and the links in creation order, whatever was raised since.
     const QList<TQBTable*>& Tables() const { return m_tables; }
     const QList<TQBLink*>& Links() const { return m_links; }

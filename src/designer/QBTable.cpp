@@ -181,14 +181,7 @@ void TQBTable::SetActive(bool active) {
 }
 
 void TQBTable::ApplyActivationRule() {
-    if (m_active) return;
-    SetActive(true);
-    const QString name = GetTableName();
-    QString& active = m_canvas->ActiveName;
-    if (!active.isEmpty() && active != name)
-        if (TQBTable* previous = m_canvas->FindTable(active); previous && previous != this)
-            previous->SetActive(false);
-    active = name;
+    if (!m_active) m_canvas->MakeActive(this);
 }
 
 void TQBTable::UpdateTitle() {

@@ -72,6 +72,19 @@ TEST_F(BoxTest, FourTablesPlacedInARowDoNotOverlap) {
     EXPECT_EQ(boxes[0]->FieldList->item(Row(boxes[0], "CreditLimit"))->toolTip(), "浮点型");
 }
 
+TEST_F(BoxTest, OneBoxIsActiveWhenNamesDifferOnlyInLetterCase) {
+    TQBTable* table = Place("customers");
+    TQBTable* query =
+        canvas()->InsertQTable(300, 10, "CUSTOMERS", "select CustomerID from customers");
+    ASSERT_TRUE(table && query);
+    EXPECT_TRUE(query->IsActive());
+    EXPECT_FALSE(table->IsActive());
+    Mouse(table->Title, QEvent::MouseButtonPress, QPoint(20, 8));
+    Mouse(table->Title, QEvent::MouseButtonRelease, QPoint(20, 8), Qt::LeftButton, Qt::NoButton);
+    EXPECT_TRUE(table->IsActive());
+    EXPECT_FALSE(query->IsActive());
+}
+
 TEST_F(BoxTest, CreationOrderSurvivesActivation) {
     TQBTable* a = Place("customers");
     TQBTable* b = Place("orders");
