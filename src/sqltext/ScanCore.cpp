@@ -211,6 +211,10 @@ qsizetype PieceScanner::InView(QStringView s, qsizetype offset, qsizetype absolu
 
 namespace {
 
+// The tight loops below take this many steps for one of the allowance (one
+// step of the general walk).
+constexpr qsizetype kQuickSteps = 4;
+
 // The walk of GroupEnd over a "(" or "'" group in one tight loop. Inside
 // parentheses only parentheses and quotes count, inside quotes only the
 // quote; the walk looks at no more than `most` characters. The index that
@@ -270,8 +274,9 @@ qsizetype PieceScanner::GroupEnd(QStringView s, qsizetype i) {
     const qsizetype n = s.size();
     if (!FTable && (s[i] == u'(' || s[i] == u'\'')) {
         qsizetype steps = 0;
-        const qsizetype end = QuickGroupEnd(s, i, std::max<qsizetype>(FBudget, 0), steps);
-        FBudget -= steps;
+        const qsizetype end =
+            QuickGroupEnd(s, i, std::max<qsizetype>(FBudget, 0) * kQuickSteps, steps);
+        FBudget -= (steps + kQuickSteps - 1) / kQuickSteps;
         if (end >= -1) return end;
         // The walks have cost enough: the table answers from here on.
     }
@@ -313,7 +318,8 @@ qsizetype PieceScanner::FirstTopClose(QStringView s) {
         const qsizetype from = i;
         while (i < n && !IsGroupChar(data[i].unicode()))
             ++i;
-        if (!FTable && i > from && (FBudget -= i - from) < 0) BuildTable();
+        if (!FTable && i > from && (FBudget -= (i - from + kQuickSteps - 1) / kQuickSteps) < 0)
+            BuildTable();
         if (i >= n) break;
         const char16_t c = data[i].unicode();
         if (c == u')') return i;

@@ -202,7 +202,7 @@ private:
 // tests and the fuzz target set both to 0 so that every answer comes from
 // the table; both ways must give the same results.
 struct WalkAllowance {
-    qsizetype PerCharacter = 16;
+    qsizetype PerCharacter = 4;
     qsizetype Fixed = 4096;
 };
 WalkAllowance& PlainWalkAllowance();
