@@ -23,10 +23,39 @@ namespace {
 
 const QString kCaption = QString::fromUtf8(kHintCaption);
 
+// Every line break ("\r\n", "\r" or "\n") written "\r\n".
 QString WithCrLf(const QString& text) {
-    static const QRegularExpression breaks(QStringLiteral("\r\n|\r|\n"));
-    QString copy = text;
-    return copy.replace(breaks, QString::fromLatin1(kCrLf));
+    const QStringView crLf = u"\r\n";
+    QString out;
+    out.reserve(text.size() + 16);
+    const QChar* data = text.constData();
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = data[i].unicode();
+        if (c != u'\r' && c != u'\n') continue;
+        out.append(QStringView(data + from, i - from)).append(crLf);
+        if (c == u'\r' && i + 1 < text.size() && data[i + 1] == u'\n') ++i;
+        from = i + 1;
+    }
+    return out.append(QStringView(data + from, text.size() - from));
+}
+
+// The last place of "limit" in text, letter case folded as Qt folds it; -1
+// when there is none.
+qsizetype LastLimitWord(const QString& text) {
+    static constexpr char16_t kWord[] = u"limit";
+    constexpr qsizetype kLength = 5;
+    const auto folded = [](char16_t c) -> char16_t {
+        if (c < 0x80) return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
+        return QChar(c).toCaseFolded().unicode();
+    };
+    for (qsizetype at = text.size() - kLength; at >= 0; --at) {
+        qsizetype k = 0;
+        while (k < kLength && folded(text[at + k].unicode()) == kWord[k])
+            ++k;
+        if (k == kLength) return at;
+    }
+    return -1;
 }
 
 // The same outer join seen from its other table: left and right trade places.
@@ -87,7 +116,7 @@ void CutLimit(QString& text, QString& limit, QString& offset) {
     static const QRegularExpression tail(
         QStringLiteral("^limit\\s+(\\d+)(?:\\s+offset\\s+(\\d+)|\\s*,\\s*(\\d+))?\\s*$"),
         QRegularExpression::CaseInsensitiveOption);
-    const qsizetype at = text.lastIndexOf(QLatin1String("limit"), -1, Qt::CaseInsensitive);
+    const qsizetype at = LastLimitWord(text);
     if (at < 1 || !scan::IsBlank(text[at - 1].unicode())) return;
     const QRegularExpressionMatch m = tail.match(QStringView(text).mid(at));
     if (!m.hasMatch() || !AtTopLevel(text, at)) return;

@@ -209,8 +209,77 @@ qsizetype PieceScanner::InView(QStringView s, qsizetype offset, qsizetype absolu
     return -2; // not known: walk
 }
 
+namespace {
+
+// The tight loops below take this many steps for one of the allowance (one
+// step of the general walk).
+constexpr qsizetype kQuickSteps = 4;
+
+// The walk of GroupEnd over a "(" or "'" group in one tight loop. Inside
+// parentheses only parentheses and quotes count, inside quotes only the
+// quote; the walk looks at no more than `most` characters. The index that
+// closes the group, -1 when s ends first, -2 when the walk stopped early;
+// `steps` receives how many characters it looked at.
+qsizetype QuickGroupEnd(QStringView s, qsizetype i, qsizetype most, qsizetype& steps) {
+    const qsizetype n = s.size();
+    const qsizetype limit = most < n - i ? i + 1 + most : n;
+    const QChar* data = s.data();
+    qsizetype depth = data[i] == u'(' ? 1 : 0;
+    qsizetype k = data[i] == u'(' ? i + 1 : i; // a quote group starts at its quote
+    qsizetype end = -2;
+    while (k < limit) {
+        const char16_t c = data[k].unicode();
+        // "'", "(" and ")" are the highest of the few characters that matter.
+        if (c > u')' || (c != u'(' && c != u')' && c != u'\'')) {
+            ++k;
+            continue;
+        }
+        if (c == u'(') {
+            ++depth;
+            ++k;
+            continue;
+        }
+        if (c == u')') {
+            if (--depth == 0) {
+                end = k;
+                break;
+            }
+            ++k;
+            continue;
+        }
+        // A string: to its closing quote; a doubled quote stays inside.
+        for (++k; k < limit; ++k) {
+            if (data[k] != u'\'') continue;
+            if (k + 1 < n && data[k + 1] == u'\'') {
+                ++k;
+                continue;
+            }
+            break;
+        }
+        if (k >= limit) break;
+        if (depth == 0) {
+            end = k;
+            break;
+        }
+        ++k;
+    }
+    steps = std::min(k, limit) - i;
+    if (end >= 0) return end;
+    return limit == n ? -1 : -2;
+}
+
+} // namespace
+
 qsizetype PieceScanner::GroupEnd(QStringView s, qsizetype i) {
     const qsizetype n = s.size();
+    if (!FTable && (s[i] == u'(' || s[i] == u'\'')) {
+        qsizetype steps = 0;
+        const qsizetype end =
+            QuickGroupEnd(s, i, std::max<qsizetype>(FBudget, 0) * kQuickSteps, steps);
+        FBudget -= (steps + kQuickSteps - 1) / kQuickSteps;
+        if (end >= -1) return end;
+        // The walks have cost enough: the table answers from here on.
+    }
     MarkStack marks;
     ApplyMark(s, i, marks);
     qsizetype k = i + 1;
@@ -231,21 +300,32 @@ qsizetype PieceScanner::GroupEnd(QStringView s, qsizetype i) {
     return -1;
 }
 
+namespace {
+
+bool IsGroupChar(char16_t c) {
+    return c == u')' || c == u'(' || c == u'\'' || c == u'"' || c == u'[';
+}
+
+} // namespace
+
 qsizetype PieceScanner::FirstTopClose(QStringView s) {
     // The top level of s after its first character; groups are stepped over.
     const qsizetype n = s.size();
+    const QChar* data = s.data();
     qsizetype i = 1;
     while (i < n) {
-        const char16_t c = s[i].unicode();
+        // Plain characters in a run, paid for at once.
+        const qsizetype from = i;
+        while (i < n && !IsGroupChar(data[i].unicode()))
+            ++i;
+        if (!FTable && i > from && (FBudget -= (i - from + kQuickSteps - 1) / kQuickSteps) < 0)
+            BuildTable();
+        if (i >= n) break;
+        const char16_t c = data[i].unicode();
         if (c == u')') return i;
-        if (c == u'(' || c == u'\'' || c == u'"' || c == u'[') {
-            const qsizetype end = GroupEnd(s, i);
-            if (end < 0) return -1;
-            i = end + 1;
-            continue;
-        }
-        Spend();
-        ++i; // a "]" with nothing open changes nothing either
+        const qsizetype end = GroupEnd(s, i);
+        if (end < 0) return -1;
+        i = end + 1;
     }
     return -1;
 }

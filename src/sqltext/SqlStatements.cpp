@@ -20,6 +20,7 @@ struct TRules {
     bool DashNeedsBlank = false; // "--" starts a comment only before a blank (MySQL)
     bool NestedComments = false; // /* /* */ */ (PostgreSQL, SQL Server)
     bool CodeComments = false;   // /*! ... */ holds code (MySQL)
+    bool operator==(const TRules&) const = default;
 };
 
 TRules RulesOf(TSqlReading reading) {
@@ -60,37 +61,154 @@ TRules RulesOf(TSqlReading reading) {
     return r;
 }
 
+// The characters that some rule reads differently, as far as a text holds them.
+struct TSigns {
+    bool Bracket = false, Backquote = false, DoubleQuote = false, Backslash = false;
+    bool Dollar = false, Hash = false, Dashes = false, Comment = false;
+    bool Prefixed = false; // E'...', q'...': a quote right after a letter (or any
+                           // character beyond ASCII, which might fold to one)
+};
+
+TSigns SignsOf(QStringView text) {
+    TSigns g;
+    char16_t before = 0;
+    for (const QChar ch : text) {
+        const char16_t u = ch.unicode();
+        switch (u) {
+        case u'[': g.Bracket = true; break;
+        case u'`': g.Backquote = true; break;
+        case u'"': g.DoubleQuote = true; break;
+        case u'\\': g.Backslash = true; break;
+        case u'$': g.Dollar = true; break;
+        case u'#': g.Hash = true; break;
+        case u'-': g.Dashes = g.Dashes || before == u'-'; break;
+        case u'*': g.Comment = g.Comment || before == u'/'; break;
+        case u'\'':
+            g.Prefixed = g.Prefixed || before >= 0x80 || (before >= u'a' && before <= u'z') ||
+                         (before >= u'A' && before <= u'Z');
+            break;
+        default: break;
+        }
+        before = u;
+    }
+    return g;
+}
+
+// The rules as they bear on a text: a rule whose sign the text does not
+// hold reads it as if it were off, so readings that differ only in such
+// rules read it alike.
+TRules RulesOn(TRules r, const TSigns& g) {
+    r.Brackets = r.Brackets && g.Bracket;
+    r.Backquotes = r.Backquotes && g.Backquote;
+    r.DoubleStrings = r.DoubleStrings && g.DoubleQuote;
+    r.Backslashes = r.Backslashes && g.Backslash;
+    r.DollarQuotes = r.DollarQuotes && g.Dollar;
+    r.HashComments = r.HashComments && g.Hash;
+    r.DashNeedsBlank = r.DashNeedsBlank && g.Dashes;
+    r.NestedComments = r.NestedComments && g.Comment;
+    r.CodeComments = r.CodeComments && g.Comment;
+    r.EStrings = r.EStrings && g.Prefixed;
+    r.QStrings = r.QStrings && g.Prefixed;
+    return r;
+}
+
+// What an ASCII character is to the scanner under one set of rules.
+enum TCharClass : quint8 {
+    kOther = 0,
+    kBlank = 1,     // passed over
+    kWordStart = 2, // begins and continues a word, nothing else to check
+    kWordPart = 4,  // continues a word ("$" may begin a dollar quote first)
+};
+
+struct TCharClasses {
+    explicit TCharClasses(const TRules& rules) {
+        for (char16_t u = 0; u < 128; ++u) {
+            quint8 c = u <= 0x20 ? kBlank : kOther;
+            const bool word = (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') ||
+                              (u >= u'0' && u <= u'9') || u == u'_' || u == u'@' ||
+                              (u == u'#' && !rules.HashComments);
+            if (word) c |= kWordStart | kWordPart;
+            if (u == u'$') c |= kWordPart;
+            Of[u] = c;
+        }
+    }
+    quint8 Of[128];
+};
+
 bool IsBlank(QChar c) {
     return c.unicode() <= 0x20 || (c.unicode() >= 0x80 && c.isSpace());
 }
 
-bool IsWordChar(QChar c, const TRules& rules) {
+inline bool IsWordChar(QChar c, const TCharClasses& classes) {
     const char16_t u = c.unicode();
     if (u >= 0x80) return c.isLetterOrNumber() || c.isSurrogate();
-    return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9') ||
-           u == u'_' || u == u'$' || u == u'@' || (u == u'#' && !rules.HashComments);
+    return classes.Of[u] & kWordPart;
 }
 
 bool Is(QStringView word, const char* keyword) {
     return word.compare(QLatin1StringView(keyword), Qt::CaseInsensitive) == 0;
 }
 
-// Reads a text under one set of rules, statement after statement.
-class TScanner {
-public:
-    TScanner(QStringView text, const TRules& rules) : s(text), n(text.size()), r(rules) {}
+// Is() for a lower-case ASCII keyword, without a library call when the word
+// is ASCII (other letters may fold to ASCII ones: those ask the library).
+inline bool IsKeyword(QStringView word, QLatin1StringView keyword) {
+    if (word.size() != keyword.size()) return false;
+    for (qsizetype k = 0; k < word.size(); ++k) {
+        const char16_t u = word[k].unicode();
+        if (u >= 0x80) return word.compare(keyword, Qt::CaseInsensitive) == 0;
+        const char16_t folded = u >= u'A' && u <= u'Z' ? char16_t(u + 32) : u;
+        if (folded != char16_t(keyword[k].unicode())) return false;
+    }
+    return true;
+}
 
-    // Reads the whole text; the tokens go to `words` when given.
-    QList<TSqlStatement> Run(const std::function<void(const TSqlWord&)>* words = nullptr) {
-        FWords = words;
+// Token sinks of the scanner: none, a list, or a caller's function.
+struct TNoWords {
+    static constexpr bool kWanted = false;
+    void operator()(const TSqlWord&) {}
+};
+struct TWordList {
+    static constexpr bool kWanted = true;
+    QList<TSqlWord>& Words;
+    void operator()(const TSqlWord& w) { Words.append(w); }
+};
+struct TWordVisitor {
+    static constexpr bool kWanted = true;
+    const std::function<void(const TSqlWord&)>& Visit;
+    void operator()(const TSqlWord& w) { Visit(w); }
+};
+
+// Reads a text under one set of rules, statement after statement; the
+// tokens go to the sink.
+template <typename Sink> class TScanner {
+public:
+    TScanner(QStringView text, const TRules& rules, Sink sink)
+        : s(text), n(text.size()), r(rules), FClasses(rules), FSink(sink) {}
+
+    // Reads the whole text.
+    QList<TSqlStatement> Run() {
         qsizetype i = 0;
         while (i < n) {
             const QChar c = s[i];
+            const char16_t u = c.unicode();
+            // Blanks and plain words, most of any text, first.
+            if (u < 0x80) {
+                const quint8 cls = FClasses.Of[u];
+                if (cls & kBlank) {
+                    ++i;
+                    continue;
+                }
+                if (cls & kWordStart) {
+                    i = ReadWord(i);
+                    continue;
+                }
+            } else if (IsBlank(c)) {
+                ++i;
+                continue;
+            }
             const QChar next = i + 1 < n ? s[i + 1] : QChar();
             const qsizetype start = i;
-            if (IsBlank(c)) {
-                ++i;
-            } else if (c == QLatin1Char('\'')) {
+            if (c == QLatin1Char('\'')) {
                 i = SkipString(i, r.Backslashes);
                 Token(TKind::Other, i, TSqlWord::String, start);
             } else if (c == QLatin1Char('"')) {
@@ -128,23 +246,8 @@ public:
                 if (FDepth > 0) --FDepth;
                 Token(TKind::Close, i + 1, TSqlWord::Close, start);
                 ++i;
-            } else if (IsWordChar(c, r)) {
-                qsizetype end = i;
-                while (end < n && IsWordChar(s[end], r))
-                    ++end;
-                const QStringView word = s.mid(i, end - i);
-                if (end < n && s[end] == QLatin1Char('\'') &&
-                    ((r.EStrings && Is(word, "e")) ||
-                     (r.QStrings && (Is(word, "q") || Is(word, "nq"))))) {
-                    Begin(i);
-                    i = Is(word, "e") ? SkipString(end, true) : SkipQString(end);
-                    Token(TKind::Other, i, TSqlWord::String, start);
-                    continue;
-                }
-                Begin(i);
-                Word(word);
-                Token(TKind::Word, end, TSqlWord::Word, start);
-                i = end;
+            } else if (IsWordChar(c, FClasses)) {
+                i = ReadWord(i);
             } else {
                 Begin(i);
                 Token(TKind::Other, i + 1, TSqlWord::Symbol, start);
@@ -158,6 +261,24 @@ public:
 private:
     enum class TKind { Word, Open, Close, Other };
 
+    // A word from i, or a prefixed string (E'...', q'...'); the position after it.
+    qsizetype ReadWord(qsizetype i) {
+        qsizetype end = i + 1;
+        while (end < n && IsWordChar(s[end], FClasses))
+            ++end;
+        const QStringView word = s.mid(i, end - i);
+        Begin(i);
+        if (end < n && s[end] == QLatin1Char('\'') &&
+            ((r.EStrings && Is(word, "e")) || (r.QStrings && (Is(word, "q") || Is(word, "nq"))))) {
+            const qsizetype stringEnd = Is(word, "e") ? SkipString(end, true) : SkipQString(end);
+            Token(TKind::Other, stringEnd, TSqlWord::String, i);
+            return stringEnd;
+        }
+        Word(word);
+        Token(TKind::Word, end, TSqlWord::Word, i);
+        return end;
+    }
+
     qsizetype LineEnd(qsizetype i) const {
         while (i < n && s[i] != QLatin1Char('\n') && s[i] != QLatin1Char('\r'))
             ++i;
@@ -168,14 +289,16 @@ private:
     // text when it does not close).
     qsizetype SkipString(qsizetype i, bool backslashes) {
         Begin(i);
-        const QChar quote = s[i];
+        const char16_t quote = s[i].unicode();
+        const QChar* data = s.data();
         for (++i; i < n; ++i) {
-            if (backslashes && s[i] == QLatin1Char('\\')) {
+            const char16_t u = data[i].unicode();
+            if (backslashes && u == u'\\') {
                 ++i;
                 continue;
             }
-            if (s[i] != quote) continue;
-            if (i + 1 < n && s[i + 1] == quote) {
+            if (u != quote) continue;
+            if (i + 1 < n && data[i + 1].unicode() == quote) {
                 ++i;
                 continue;
             }
@@ -230,7 +353,7 @@ private:
     // The length of the $tag$ at i, 0 when none is there ($1 is a parameter,
     // a$b a name).
     qsizetype DollarTagAt(qsizetype i) const {
-        if (i > 0 && IsWordChar(s[i - 1], r)) return 0;
+        if (i > 0 && IsWordChar(s[i - 1], FClasses)) return 0;
         qsizetype j = i + 1;
         while (j < n && s[j] != QLatin1Char('$')) {
             const QChar c = s[j];
@@ -269,13 +392,13 @@ private:
     }
 
     void Emit(TSqlWord::TKind kind, qsizetype start, qsizetype end) {
-        if (FWords) (*FWords)(TSqlWord{kind, start, end, FDepth});
+        if constexpr (Sink::kWanted) FSink(TSqlWord{start, end, FDepth, kind});
     }
 
     void Word(QStringView word) {
         const auto writer = [&word] {
-            return Is(word, "insert") || Is(word, "update") || Is(word, "delete") ||
-                   Is(word, "merge");
+            return IsKeyword(word, QLatin1StringView("insert")) || IsKeyword(word, QLatin1StringView("update")) ||
+                   IsKeyword(word, QLatin1StringView("delete")) || IsKeyword(word, QLatin1StringView("merge"));
         };
         if (FKindDepth < 0) {
             // The first word, after any opening brackets.
@@ -286,13 +409,17 @@ private:
         }
         // Most words are none of the few that matter: a quick look first.
         if (word.size() < 4 || word.size() > 6) return;
-        if (FWith && FDepth == FKindDepth && (Is(word, "select") || Is(word, "values") || writer())) {
+        if (FWith && FDepth == FKindDepth &&
+            (IsKeyword(word, QLatin1StringView("select")) ||
+             IsKeyword(word, QLatin1StringView("values")) || writer())) {
             FCurrent.Kind = word.toString().toLower();
             FWith = false;
             return;
         }
-        if (FDepth == FKindDepth && Is(word, "where")) FCurrent.HasWhere = true;
-        if (FCurrent.Writes.isEmpty() && (Is(word, "into") || (FLast == TKind::Open && writer())))
+        if (FDepth == FKindDepth && IsKeyword(word, QLatin1StringView("where")))
+            FCurrent.HasWhere = true;
+        if (FCurrent.Writes.isEmpty() &&
+            (IsKeyword(word, QLatin1StringView("into")) || (FLast == TKind::Open && writer())))
             FCurrent.Writes = word.toString().toLower();
     }
 
@@ -314,7 +441,8 @@ private:
     bool FWith = false;
     TKind FLast = TKind::Other;
     qsizetype FEnd = 0;
-    const std::function<void(const TSqlWord&)>* FWords = nullptr;
+    const TCharClasses FClasses;
+    Sink FSink;
 };
 
 const char kNothingRun[] = "为了不改动数据，这里只运行一条只读的SELECT查询，什么也没有执行。";
@@ -323,26 +451,33 @@ const char kNothingRun[] = "为了不改动数据，这里只运行一条只读�
 
 QList<TSqlStatement> SplitStatements(QStringView text, TSqlReading reading) {
     const TRules rules = RulesOf(reading);
-    return TScanner(text, rules).Run();
+    return TScanner(text, rules, TNoWords{}).Run();
 }
 
 void ForEachSqlWord(QStringView text, TSqlReading reading,
                     const std::function<void(const TSqlWord&)>& visit) {
     const TRules rules = RulesOf(reading);
-    TScanner(text, rules).Run(&visit);
+    TScanner(text, rules, TWordVisitor{visit}).Run();
 }
 
 QList<TSqlWord> SqlWords(QStringView text, TSqlReading reading) {
     QList<TSqlWord> words;
     words.reserve(text.size() / 4);
-    ForEachSqlWord(text, reading, [&words](const TSqlWord& w) { words.append(w); });
+    const TRules rules = RulesOf(reading);
+    TScanner(text, rules, TWordList{words}).Run();
     return words;
 }
 
 QString SingleSelectFault(QStringView text, std::span<const TSqlReading> readings) {
     const QString tail = QString::fromUtf8(kNothingRun);
+    // A reading that reads the text as one already judged would judge it alike.
+    const TSigns signs = SignsOf(text);
+    QList<TRules> judged;
     for (const TSqlReading reading : readings) {
-        const QList<TSqlStatement> statements = SplitStatements(text, reading);
+        const TRules rules = RulesOn(RulesOf(reading), signs);
+        if (judged.contains(rules)) continue;
+        judged.append(rules);
+        const QList<TSqlStatement> statements = TScanner(text, rules, TNoWords{}).Run();
         if (statements.isEmpty()) return QStringLiteral("没有可以运行的SQL语句。");
         if (statements.size() > 1)
             return QStringLiteral("这段SQL文本包含%1条语句。").arg(statements.size()) + tail;

@@ -55,10 +55,10 @@ QList<TSqlStatement> SplitStatements(QStringView text, TSqlReading reading);
 // blanks are no tokens.
 struct TSqlWord {
     enum TKind : quint8 { Word, Name, String, Open, Close, Separator, Symbol };
-    TKind Kind = Word;
     qsizetype Start = 0; // 0-based, [Start, End)
     qsizetype End = 0;
     int Depth = 0; // brackets open around it (an opening bracket counts itself out)
+    TKind Kind = Word;
 };
 // The tokens of `text` under `reading`, in order.
 QList<TSqlWord> SqlWords(QStringView text, TSqlReading reading);
