@@ -219,117 +219,181 @@ void AnalysisUnionClause(const QString& sql, QStringList& list, const QString& o
     }
 }
 
-void AnalysisWhereClause(const QString& cond, QStringList& list, const QString& openCarry,
-                         const QString& closeCarry, const QString& nextConnector) {
-    static const QString kNot = QStringLiteral("not");
-    static const Keywords<2> logical(sLogical);
-    static const Keywords<5> wordOperators(sRelaCh2);
-    const ExpKeyword* connectors = logical.Entries;
-    Reserve(list, 6 * (KeywordCandidates(cond, logical).first + 1));
-    PieceScanner scanner(cond);
-    std::vector<Piece> pieces{{cond, {true, 0}, {true, 0}, -1}};
-    while (!pieces.empty()) {
-        const Piece piece = pieces.back();
-        pieces.pop_back();
-        const PieceScanner::Stripped stripped = scanner.Strip(piece.Text);
-        const QStringView s = stripped.Text;
+namespace {
+
+// One analysis of a WHERE text. Pieces wait on a stack; each is read up to
+// its first top-level connector (the two sides become pieces again) or
+// operator (one condition row, and what follows its value a piece again);
+// a piece with neither is a row of its own.
+class TWhereAnalysis {
+public:
+    TWhereAnalysis(const QString& cond, QStringList& list, const QString& openCarry,
+                   const QString& closeCarry, const QString& nextConnector)
+        : FList(list), FOpenCarry(openCarry), FCloseCarry(closeCarry),
+          FNextConnector(nextConnector), FScanner(cond) {
+        Reserve(list, 6 * (KeywordCandidates(cond, Logical()).first + 1));
+        FPieces.push_back({cond, {true, 0}, {true, 0}, -1});
+    }
+
+    void Run() {
+        while (!FPieces.empty()) {
+            const Piece piece = FPieces.back();
+            FPieces.pop_back();
+            const PieceScanner::Stripped stripped = FScanner.Strip(piece.Text);
+            const TCurrent current{stripped.Text, Plus(piece.Open, stripped.Pairs),
+                                   Plus(piece.Close, stripped.Pairs), piece.Next};
+            if (Split(current) == TSplit::None) AppendWhole(current);
+        }
+    }
+
+private:
+    enum class TSplit { None, Done, Unbalanced };
+    // A stripped piece with the brackets it carries and the connector after it.
+    struct TCurrent {
+        QStringView S;
+        Carry Open;
+        Carry Close;
+        qsizetype Next;
+    };
+
+    static const Keywords<2>& Logical() {
+        static const Keywords<2> logical(sLogical);
+        return logical;
+    }
+    static const Keywords<5>& WordOperators() {
+        static const Keywords<5> operators(sRelaCh2);
+        return operators;
+    }
+    const QString& Following(const TCurrent& p) const {
+        return p.Next < 0 ? FNextConnector : sLogical[p.Next];
+    }
+
+    // Walks the piece to its first top-level connector or operator.
+    TSplit Split(const TCurrent& p) {
+        static const QString kNot = QStringLiteral("not");
+        const QStringView s = p.S;
         const qsizetype n = s.size();
-        const Carry open = Plus(piece.Open, stripped.Pairs);
-        const Carry close = Plus(piece.Close, stripped.Pairs);
-        const QString& following = piece.Next < 0 ? nextConnector : sLogical[piece.Next];
-
-        // A condition with its operator: the value runs to the nearest
-        // top-level connector, and what follows that is analysed on.
-        auto condition = [&](qsizetype leftEnd, const QString& op, qsizetype valueStart) {
-            const ExpEnd end = FindExpEndIn(s, 0, false, connectors, 2, valueStart);
-            list.append(OpeningText(open, openCarry));
-            list.append(s.first(leftEnd).toString());
-            list.append(op);
-            if (end.Keyword < 0) {
-                list.append(valueStart < n ? s.sliced(valueStart).toString() : QString());
-                list.append(ClosingText(close, closeCarry));
-                list.append(following);
-                return;
-            }
-            const QString& connector = sLogical[end.Keyword];
-            // The value stops before the blank that precedes the connector.
-            const qsizetype valueEnd = std::max(valueStart, end.KeyPos - 1);
-            list.append(s.sliced(valueStart, valueEnd - valueStart).toString());
-            list.append(QString());
-            list.append(connector);
-            const qsizetype rest = std::min(n, end.KeyPos + connector.size() + 1);
-            pieces.push_back({s.sliced(rest), {}, close, piece.Next});
-        };
-
         // "not ..." reads no word operator; the word stays in the first row.
         PhraseMatch negation;
         const bool negated = MatchPhrase(s, 0, kNot, true, negation);
-        bool done = false;
-        bool unbalanced = false;
         qsizetype i = negated ? negation.Next : 0;
-        while (!done && !unbalanced) {
+        for (;;) {
             i = SkipOrdinary(s, i, kConditionChars);
-            if (i >= n) break;
+            if (i >= n) return TSplit::None;
             const char16_t c = s[i].unicode();
             // Only quotes and parentheses count here; double quotes and
             // brackets are plain characters of a condition.
             if (c == u'(' || c == u'\'') {
-                const qsizetype end = scanner.GroupEnd(s, i);
+                const qsizetype end = FScanner.GroupEnd(s, i);
                 i = end < 0 ? n : end + 1;
                 continue;
             }
-            if (c == u')') {
-                unbalanced = true;
-                continue;
-            }
+            if (c == u')') return TSplit::Unbalanced;
             if (IsSeparator(c)) {
                 const qsizetype next = SkipBlanks(s, i + 1);
-                const char16_t first = FirstOf(s, next);
-                PhraseMatch word;
-                for (qsizetype k = 0; k < sLogical.size() && !done; ++k) {
-                    if (connectors[k].First != first ||
-                        !MatchPhrase(s, next, sLogical[k], true, word))
-                        continue;
-                    pieces.push_back({s.sliced(word.Next), {}, close, piece.Next});
-                    pieces.push_back({s.first(i), open, {}, k});
-                    done = true;
-                }
-                for (qsizetype k = 0; k < sRelaCh2.size() && !done && !negated; ++k) {
-                    if (wordOperators.Entries[k].First != first ||
-                        !MatchPhrase(s, next, sRelaCh2[k], true, word))
-                        continue;
-                    condition(i, sRelaCh2[k], word.Next);
-                    done = true;
-                }
+                if (SplitAtWord(p, i, next, negated)) return TSplit::Done;
                 i = next; // the other blanks of the run would see the same words
                 continue;
             }
-            // Only these characters begin a symbol operator.
-            const bool symbol = c == u'=' || c == u'*' || c == u'<' || c == u'>' || c == u'!';
-            for (qsizetype k = 0; symbol && k < sRelaCh1.size(); ++k) {
-                const QString& op = sRelaCh1[k];
-                if (c != op[0].unicode()) continue;
-                qsizetype opEnd = i + 1;
-                if (op.size() == 2) {
-                    // «< >» reads as "<>": blanks inside the operator go.
-                    const qsizetype second = SkipBlanks(s, i + 1);
-                    if (second >= n || s[second] != op[1]) continue;
-                    opEnd = second + 1;
-                }
-                condition(i, op, opEnd);
-                done = true;
-                break;
-            }
+            if (SplitAtSymbol(p, i)) return TSplit::Done;
             ++i;
         }
-        if (done || unbalanced) continue;
-        list.append(OpeningText(open, openCarry));
-        list.append(s.toString());
-        list.append(QString());
-        list.append(QString());
-        list.append(ClosingText(close, closeCarry));
-        list.append(following);
     }
+
+    // At the blank `blank`, a connector or (unless negated) a word operator
+    // that begins at `next`.
+    bool SplitAtWord(const TCurrent& p, qsizetype blank, qsizetype next, bool negated) {
+        const QStringView s = p.S;
+        const char16_t first = FirstOf(s, next);
+        PhraseMatch word;
+        for (qsizetype k = 0; k < sLogical.size(); ++k) {
+            if (Logical().Entries[k].First != first ||
+                !MatchPhrase(s, next, sLogical[k], true, word))
+                continue;
+            FPieces.push_back({s.sliced(word.Next), {}, p.Close, p.Next});
+            FPieces.push_back({s.first(blank), p.Open, {}, k});
+            return true;
+        }
+        for (qsizetype k = 0; k < sRelaCh2.size() && !negated; ++k) {
+            if (WordOperators().Entries[k].First != first ||
+                !MatchPhrase(s, next, sRelaCh2[k], true, word))
+                continue;
+            AppendCondition(p, blank, sRelaCh2[k], word.Next);
+            return true;
+        }
+        return false;
+    }
+
+    // A symbol operator that begins at `i`.
+    bool SplitAtSymbol(const TCurrent& p, qsizetype i) {
+        const QStringView s = p.S;
+        const char16_t c = s[i].unicode();
+        // Only these characters begin a symbol operator.
+        if (c != u'=' && c != u'*' && c != u'<' && c != u'>' && c != u'!') return false;
+        for (const QString& op : sRelaCh1) {
+            if (c != op[0].unicode()) continue;
+            qsizetype opEnd = i + 1;
+            if (op.size() == 2) {
+                // «< >» reads as "<>": blanks inside the operator go.
+                const qsizetype second = SkipBlanks(s, i + 1);
+                if (second >= s.size() || s[second] != op[1]) continue;
+                opEnd = second + 1;
+            }
+            AppendCondition(p, i, op, opEnd);
+            return true;
+        }
+        return false;
+    }
+
+    // A condition with its operator: the value runs to the nearest
+    // top-level connector, and what follows that is analysed on.
+    void AppendCondition(const TCurrent& p, qsizetype leftEnd, const QString& op,
+                         qsizetype valueStart) {
+        const QStringView s = p.S;
+        const qsizetype n = s.size();
+        const ExpEnd end = FindExpEndIn(s, 0, false, Logical().Entries, 2, valueStart);
+        FList.append(OpeningText(p.Open, FOpenCarry));
+        FList.append(s.first(leftEnd).toString());
+        FList.append(op);
+        if (end.Keyword < 0) {
+            FList.append(valueStart < n ? s.sliced(valueStart).toString() : QString());
+            FList.append(ClosingText(p.Close, FCloseCarry));
+            FList.append(Following(p));
+            return;
+        }
+        const QString& connector = sLogical[end.Keyword];
+        // The value stops before the blank that precedes the connector.
+        const qsizetype valueEnd = std::max(valueStart, end.KeyPos - 1);
+        FList.append(s.sliced(valueStart, valueEnd - valueStart).toString());
+        FList.append(QString());
+        FList.append(connector);
+        const qsizetype rest = std::min(n, end.KeyPos + connector.size() + 1);
+        FPieces.push_back({s.sliced(rest), {}, p.Close, p.Next});
+    }
+
+    // A piece without connector or operator is a row of its own.
+    void AppendWhole(const TCurrent& p) {
+        FList.append(OpeningText(p.Open, FOpenCarry));
+        FList.append(p.S.toString());
+        FList.append(QString());
+        FList.append(QString());
+        FList.append(ClosingText(p.Close, FCloseCarry));
+        FList.append(Following(p));
+    }
+
+    QStringList& FList;
+    const QString& FOpenCarry;
+    const QString& FCloseCarry;
+    const QString& FNextConnector;
+    PieceScanner FScanner;
+    std::vector<Piece> FPieces;
+};
+
+} // namespace
+
+void AnalysisWhereClause(const QString& cond, QStringList& list, const QString& openCarry,
+                         const QString& closeCarry, const QString& nextConnector) {
+    TWhereAnalysis(cond, list, openCarry, closeCarry, nextConnector).Run();
 }
 
 namespace {
