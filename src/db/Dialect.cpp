@@ -352,8 +352,7 @@ void AskSqliteForColumns(QSqlDatabase db, const QString& raw, const QString& wri
 // SQLite: one read of the catalogue, the columns of a table from its
 // CREATE TABLE text; views and tables whose text says too little ask the
 // database.
-void ReadSqliteColumns(QSqlDatabase db, const QStringList& tables,
-                       QList<TCatalogueTable>& result) {
+void ReadSqliteColumns(QSqlDatabase db, const QStringList& tables, QList<TCatalogueTable>& result) {
     // The list names tables as statements write them; the catalogue holds
     // them as they are.
     const TSqlDialect sqlite = TSqlDialect::Sqlite();
@@ -361,8 +360,7 @@ void ReadSqliteColumns(QSqlDatabase db, const QStringList& tables,
     QHash<QString, qsizetype> index;
     for (qsizetype i = 0; i < tables.size(); ++i) {
         QStringList parts;
-        raw << (sqlite.ReadName(tables[i], parts) && parts.size() == 1 ? parts.first()
-                                                                         : tables[i]);
+        raw << (sqlite.ReadName(tables[i], parts) && parts.size() == 1 ? parts.first() : tables[i]);
         index.insert(raw.last(), i);
     }
     QList<qsizetype> askDatabase;

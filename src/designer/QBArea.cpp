@@ -6,9 +6,9 @@
 #include "designer/LinkDialog.h"
 #include "designer/QBLink.h"
 #include "designer/QBTable.h"
-#include "query/Links.h"
 #include "designer/QuillaryDialog.h"
 #include "platform/UserInteraction.h"
+#include "query/Links.h"
 #include "query/QueryDesign.h"
 #include "sqltext/DataSourceKind.h"
 
@@ -305,12 +305,23 @@ QList<TDesignLink> TQBArea::LinkValues(const TQBLink* extra) const {
     QList<TDesignLink> links;
     links.reserve(m_links.size() + 1);
     for (const TQBLink* l : m_links)
-        links.append(TDesignLink{position.value(l->Table1, -1), position.value(l->Table2, -1),
-                                 l->Row1, l->Row2, QString(), QString(), l->JoinType, {}});
+        links.append(TDesignLink{position.value(l->Table1, -1),
+                                 position.value(l->Table2, -1),
+                                 l->Row1,
+                                 l->Row2,
+                                 QString(),
+                                 QString(),
+                                 l->JoinType,
+                                 {}});
     if (extra && !m_links.contains(extra))
         links.append(TDesignLink{position.value(extra->Table1, -1),
-                                 position.value(extra->Table2, -1), extra->Row1, extra->Row2,
-                                 QString(), QString(), extra->JoinType, {}});
+                                 position.value(extra->Table2, -1),
+                                 extra->Row1,
+                                 extra->Row2,
+                                 QString(),
+                                 QString(),
+                                 extra->JoinType,
+                                 {}});
     return links;
 }
 
@@ -319,8 +330,8 @@ TQBLink* TQBArea::InsertLink(TQBTable* table1, TQBTable* table2, int row1, int r
     const QList<TDesignLink> existing = LinkValues();
     const int position1 = int(m_tables.indexOf(table1));
     const int position2 = int(m_tables.indexOf(table2));
-    const TLinkVerdict verdict =
-        JudgeNewLink(table1->Design(), position1, table2->Design(), position2, row1, row2, existing);
+    const TLinkVerdict verdict = JudgeNewLink(table1->Design(), position1, table2->Design(),
+                                              position2, row1, row2, existing);
     for (const TLinkMessage& notice : verdict.Notices)
         Ui().MessageBox(notice.Text, notice.Caption);
     if (verdict.Refused) {

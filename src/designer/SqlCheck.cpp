@@ -265,7 +265,8 @@ TTopLevel ReadTopLevel(const QString& sql) {
             orderTo = -1;
             ++k;
         } else if (w == QLatin1String("limit") || w == QLatin1String("offset") ||
-                   w == QLatin1String("fetch") || (w == QLatin1String("top") && FollowsSelect(sql, tokens, k))) {
+                   w == QLatin1String("fetch") ||
+                   (w == QLatin1String("top") && FollowsSelect(sql, tokens, k))) {
             top.Limited = true;
             if (orderFrom >= 0 && orderTo < 0) orderTo = t.Start;
         } else if (orderFrom >= 0 && orderTo < 0 &&

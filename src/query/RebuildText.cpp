@@ -16,7 +16,7 @@ constexpr char16_t kNameDoubled = 0xE080; // a doubled closing quote of one
 constexpr char16_t kGlue = 0xE200;        // a blank the scanners must not see
 constexpr char16_t kNegated = 0xE210;     // + k: NOT before a group, k brackets further out
 constexpr char16_t kConditionStart = 0xE220;
-constexpr char16_t kShared = 0xE230;      // USING / NATURAL: the box, then its columns
+constexpr char16_t kShared = 0xE230; // USING / NATURAL: the box, then its columns
 constexpr char16_t kSharedNext = 0xE232;
 constexpr char16_t kRangeEnd = 0xE300;
 
@@ -88,13 +88,14 @@ public:
     // The lower-case word at i; empty for anything but a word.
     QString Word(qsizetype i) const {
         return i >= 0 && i < Words.size() && Words[i].Kind == TSqlWord::Word ? TextOf(i).toLower()
-                                                                              : QString();
+                                                                             : QString();
     }
     // Whether the token at i is the word `word` (lower case), in any case.
     bool IsWord(qsizetype i, QLatin1StringView word) const {
         return i >= 0 && i < Words.size() && Words[i].Kind == TSqlWord::Word &&
                Words[i].End - Words[i].Start == word.size() &&
-               QStringView(Text).mid(Words[i].Start, word.size())
+               QStringView(Text)
+                       .mid(Words[i].Start, word.size())
                        .compare(word, Qt::CaseInsensitive) == 0;
     }
     bool Is(qsizetype i, TSqlWord::TKind kind) const {
@@ -136,10 +137,10 @@ bool EndsTableReference(const QString& word) {
 
 bool EndsFromClause(const QString& word) {
     static const QSet<QString> words = {
-        QStringLiteral("where"),  QStringLiteral("group"),     QStringLiteral("order"),
-        QStringLiteral("having"), QStringLiteral("limit"),     QStringLiteral("offset"),
-        QStringLiteral("union"),  QStringLiteral("except"),    QStringLiteral("intersect"),
-        QStringLiteral("minus"),  QStringLiteral("window"),    QStringLiteral("fetch"),
+        QStringLiteral("where"),  QStringLiteral("group"),  QStringLiteral("order"),
+        QStringLiteral("having"), QStringLiteral("limit"),  QStringLiteral("offset"),
+        QStringLiteral("union"),  QStringLiteral("except"), QStringLiteral("intersect"),
+        QStringLiteral("minus"),  QStringLiteral("window"), QStringLiteral("fetch"),
         QStringLiteral("for")};
     return words.contains(word);
 }
@@ -156,7 +157,8 @@ QString Plain(const QString& text, TSqlReading reading) {
     qsizetype prev = 0;
     for (qsizetype i = 0; i <= last; ++i) {
         const QStringView gap = QStringView(text).mid(prev, t[i].Start - prev);
-        const bool comment = std::any_of(gap.begin(), gap.end(), [](QChar c) { return !c.isSpace(); });
+        const bool comment =
+            std::any_of(gap.begin(), gap.end(), [](QChar c) { return !c.isSpace(); });
         if (comment)
             out += QLatin1Char(' ');
         else if (i > 0)
@@ -175,8 +177,7 @@ QString Plain(const QString& text, TSqlReading reading) {
 
 } // namespace
 
-TStatementText::TStatementText(const QString& sql, const TSqlDialect& dialect)
-    : FDialect(dialect) {
+TStatementText::TStatementText(const QString& sql, const TSqlDialect& dialect) : FDialect(dialect) {
     FMasks = std::none_of(sql.begin(), sql.end(), IsPrivate);
     Prepare(sql);
 }
@@ -191,7 +192,8 @@ void TStatementText::Prepare(const QString& sql) {
         const TTokens t(text, reading);
         qsizetype i = 1;
         if (t.Word(i) == QLatin1String("recursive")) {
-            FRefusal = QStringLiteral("这条语句的WITH RECURSIVE（递归的公用表表达式）无法在设计中表示。");
+            FRefusal =
+                QStringLiteral("这条语句的WITH RECURSIVE（递归的公用表表达式）无法在设计中表示。");
             return;
         }
         QStringList names, bodies;
@@ -199,7 +201,8 @@ void TStatementText::Prepare(const QString& sql) {
             if (!t.Is(i, TSqlWord::Word) && !t.Is(i, TSqlWord::Name)) break;
             const QString name = t.Name(i++);
             if (t.Is(i, TSqlWord::Open)) {
-                FRefusal = QStringLiteral("WITH子句中的“%1”带有列名列表，无法在设计中表示。").arg(name);
+                FRefusal =
+                    QStringLiteral("WITH子句中的“%1”带有列名列表，无法在设计中表示。").arg(name);
                 return;
             }
             if (t.Word(i) != QLatin1String("as")) break;
@@ -230,14 +233,16 @@ void TStatementText::Prepare(const QString& sql) {
                 for (qsizetype j = 0; j < u.Size(); ++j)
                     if ((u.Is(j, TSqlWord::Word) || u.Is(j, TSqlWord::Name)) &&
                         u.Name(j).compare(names[k], Qt::CaseInsensitive) == 0 &&
-                        !u.IsSymbol(j - 1, QLatin1Char('.')) && !u.IsSymbol(j + 1, QLatin1Char('.')) &&
-                        !u.Is(j + 1, TSqlWord::Open))
+                        !u.IsSymbol(j - 1, QLatin1Char('.')) &&
+                        !u.IsSymbol(j + 1, QLatin1Char('.')) && !u.Is(j + 1, TSqlWord::Open))
                         uses.append({g, j});
             }
             if (uses.size() > 1) {
-                FRefusal = QStringLiteral("WITH子句中的“%1”被使用了%2次；设计中的一个子查询表只能代表其中一处。")
-                               .arg(names[k])
-                               .arg(uses.size());
+                FRefusal =
+                    QStringLiteral(
+                        "WITH子句中的“%1”被使用了%2次；设计中的一个子查询表只能代表其中一处。")
+                        .arg(names[k])
+                        .arg(uses.size());
                 return;
             }
             if (uses.isEmpty()) continue;
@@ -258,26 +263,34 @@ void TStatementText::Prepare(const QString& sql) {
     FScanned = ForScanners(text);
 }
 
-QString TStatementText::ForScanners(const QString& text) {
-    const TSqlReading reading = FDialect.Readings().front();
-    QList<TEdit> edits;
-    TTokens t(text, reading);
+namespace {
 
-    // The first statement ends at the first set operator outside brackets;
-    // the others are kept as text, for nested designers to read.
-    qsizetype firstEnd = t.Size();
-    FFirst = TrimSQLElement(text);
+// Where the set operators of a text stand: the first statement ends at the
+// first one outside brackets; the others are kept as text, for nested
+// designers to read.
+struct TSetOperatorReading {
+    qsizetype FirstEnd = 0; // token index
+    QString First;
+    QStringList Operators;
+};
+
+// Reads the set operators; the scanners split at union [all], minus and
+// intersect only, so EXCEPT and INTERSECT ALL are written for them.
+TSetOperatorReading ReadSetOperators(const QString& text, const TTokens& t, QList<TEdit>& edits) {
+    TSetOperatorReading reading;
+    reading.FirstEnd = t.Size();
+    reading.First = TrimSQLElement(text);
     for (qsizetype i = 0; i < t.Size(); ++i) {
         if (t[i].Depth != 0 || !t.Is(i, TSqlWord::Word)) continue;
         if (!t.IsWord(i, QLatin1StringView("union")) && !t.IsWord(i, QLatin1StringView("except")) &&
-            !t.IsWord(i, QLatin1StringView("intersect")) && !t.IsWord(i, QLatin1StringView("minus")))
+            !t.IsWord(i, QLatin1StringView("intersect")) &&
+            !t.IsWord(i, QLatin1StringView("minus")))
             continue;
         const QString w = t.Word(i);
         const bool all = t.Word(i + 1) == QLatin1String("all");
-        FSetOperators << (all ? w + QLatin1String(" all") : w);
-        if (i < firstEnd) FFirst = TrimSQLElement(text.left(t[i].Start));
-        firstEnd = std::min(firstEnd, i);
-        // The scanners split at union [all], minus and intersect only.
+        reading.Operators << (all ? w + QLatin1String(" all") : w);
+        if (i < reading.FirstEnd) reading.First = TrimSQLElement(text.left(t[i].Start));
+        reading.FirstEnd = std::min(reading.FirstEnd, i);
         const qsizetype end = all ? t[i + 1].End : t[i].End;
         const qsizetype length = end - t[i].Start;
         if (w == QLatin1String("except") || ((w == QLatin1String("intersect")) && all))
@@ -286,27 +299,85 @@ QString TStatementText::ForScanners(const QString& text) {
                                                         : QStringLiteral("intersect"))
                               .leftJustified(length, QLatin1Char(' '))});
     }
+    return reading;
+}
 
-    // Joins of the first statement's FROM clause.
+bool IsJoinWord(const QString& w) {
+    return w == QLatin1String("join") || w == QLatin1String("inner") ||
+           w == QLatin1String("left") || w == QLatin1String("right") ||
+           w == QLatin1String("full") || w == QLatin1String("cross") ||
+           w == QLatin1String("natural") || w == QLatin1String("outer");
+}
+
+// The FROM clause of the first statement as token indexes [from, end);
+// from is -1 when there is none.
+std::pair<qsizetype, qsizetype> FromClause(const TTokens& t, qsizetype firstEnd) {
     qsizetype from = -1;
     for (qsizetype i = 0; i < firstEnd; ++i)
         if (t[i].Depth == 0 && t.IsWord(i, QLatin1StringView("from"))) {
             from = i;
             break;
         }
-    qsizetype fromEnd = firstEnd;
-    for (qsizetype i = from + 1; from >= 0 && i < firstEnd; ++i)
+    if (from < 0) return {-1, firstEnd};
+    for (qsizetype i = from + 1; i < firstEnd; ++i)
         if (t[i].Depth == 0 && t.Is(i, TSqlWord::Word) && t[i].End - t[i].Start <= 9 &&
-            EndsFromClause(t.Word(i))) {
-            fromEnd = i;
-            break;
-        }
-    const auto isJoinWord = [](const QString& w) {
-        return w == QLatin1String("join") || w == QLatin1String("inner") ||
-               w == QLatin1String("left") || w == QLatin1String("right") ||
-               w == QLatin1String("full") || w == QLatin1String("cross") ||
-               w == QLatin1String("natural") || w == QLatin1String("outer");
-    };
+            EndsFromClause(t.Word(i)))
+            return {from, i};
+    return {from, firstEnd};
+}
+
+// One join that begins at token i: NATURAL and USING become an ON with the
+// shared columns, found once the boxes are there; CROSS JOIN and a JOIN
+// without ON become a comma. Returns the token of the word JOIN, or i when
+// no join begins there.
+qsizetype JoinEdit(const TTokens& t, qsizetype i, qsizetype fromEnd, QList<TEdit>& edits) {
+    qsizetype j = i;
+    qsizetype natural = -1;
+    bool cross = false, outer = false;
+    while (j < fromEnd && t[j].Depth == 0 && IsJoinWord(t.Word(j)) &&
+           t.Word(j) != QLatin1String("join")) {
+        if (t.Word(j) == QLatin1String("natural")) natural = j;
+        cross = cross || t.Word(j) == QLatin1String("cross");
+        outer = outer || t.Word(j) == QLatin1String("left") ||
+                t.Word(j) == QLatin1String("right") || t.Word(j) == QLatin1String("full");
+        ++j;
+    }
+    if (t.Word(j) != QLatin1String("join")) return i;
+    const qsizetype keywordEnd = j; // the word join
+    qsizetype k = j + 1;
+    while (k < fromEnd &&
+           !(t[k].Depth == 0 &&
+             (IsJoinWord(t.Word(k)) || t.Word(k) == QLatin1String("on") ||
+              t.Word(k) == QLatin1String("using") || t.IsSymbol(k, QLatin1Char(',')))))
+        ++k;
+    const qsizetype tableEnd = k; // the table reference is [keywordEnd + 1, tableEnd)
+    if (tableEnd <= keywordEnd + 1) return i;
+    const QString box = t.TextOf(tableEnd - 1);
+    const QString using_ = t.Word(tableEnd);
+    if (natural >= 0) {
+        edits.append({t[natural].Start, t[natural + 1].Start - t[natural].Start, QString()});
+        edits.append({t[tableEnd - 1].End, 0,
+                      QStringLiteral(" on ") + QChar(kConditionStart) + QChar(kShared) + box});
+    } else if (using_ == QLatin1String("using") && t.Is(tableEnd + 1, TSqlWord::Open)) {
+        const qsizetype close = t.Partner(tableEnd + 1);
+        if (close < 0) return i;
+        QString columns;
+        for (qsizetype c = tableEnd + 2; c < close; ++c)
+            if (!t.IsSymbol(c, QLatin1Char(','))) columns += QChar(kSharedNext) + t.TextOf(c);
+        edits.append(
+            {t[tableEnd].Start, t[close].End - t[tableEnd].Start,
+             QStringLiteral("on ") + QChar(kConditionStart) + QChar(kShared) + box + columns});
+    } else if (cross || (!outer && using_ != QLatin1String("on"))) {
+        // CROSS JOIN, or a JOIN without ON: every row with every row.
+        edits.append({t[i].Start, t[keywordEnd].End - t[i].Start, QStringLiteral(",")});
+    }
+    return keywordEnd;
+}
+
+// The joins of the first statement's FROM clause, and the mark at the
+// start of every ON condition.
+void JoinEdits(const TTokens& t, qsizetype firstEnd, QList<TEdit>& edits) {
+    const auto [from, fromEnd] = FromClause(t, firstEnd);
     for (qsizetype i = from + 1; from >= 0 && i < fromEnd; ++i) {
         if (t[i].Depth != 0) continue;
         const QString w = t.Word(i);
@@ -314,56 +385,15 @@ QString TStatementText::ForScanners(const QString& text) {
             edits.append({t[i + 1].Start, 0, QString(QChar(kConditionStart))});
             continue;
         }
-        if (!isJoinWord(w)) continue;
-        // One join: its words, the table it brings, its ON or USING.
-        qsizetype j = i;
-        qsizetype natural = -1;
-        bool cross = false, outer = false;
-        while (j < fromEnd && t[j].Depth == 0 && isJoinWord(t.Word(j)) &&
-               t.Word(j) != QLatin1String("join")) {
-            if (t.Word(j) == QLatin1String("natural")) natural = j;
-            cross = cross || t.Word(j) == QLatin1String("cross");
-            outer = outer || t.Word(j) == QLatin1String("left") ||
-                    t.Word(j) == QLatin1String("right") || t.Word(j) == QLatin1String("full");
-            ++j;
-        }
-        if (t.Word(j) != QLatin1String("join")) continue;
-        const qsizetype keywordEnd = j; // the word join
-        qsizetype k = j + 1;
-        while (k < fromEnd && !(t[k].Depth == 0 && (isJoinWord(t.Word(k)) ||
-                                                     t.Word(k) == QLatin1String("on") ||
-                                                     t.Word(k) == QLatin1String("using") ||
-                                                     t.IsSymbol(k, QLatin1Char(',')))))
-            ++k;
-        const qsizetype tableEnd = k; // the table reference is [keywordEnd + 1, tableEnd)
-        if (tableEnd <= keywordEnd + 1) continue;
-        const QString box = t.TextOf(tableEnd - 1);
-        const QString using_ = t.Word(tableEnd);
-        if (natural >= 0) {
-            // NATURAL: the columns the two sides share, found once the boxes are there.
-            edits.append({t[natural].Start, t[natural + 1].Start - t[natural].Start, QString()});
-            edits.append({t[tableEnd - 1].End, 0,
-                          QStringLiteral(" on ") + QChar(kConditionStart) + QChar(kShared) + box});
-        } else if (using_ == QLatin1String("using") && t.Is(tableEnd + 1, TSqlWord::Open)) {
-            const qsizetype close = t.Partner(tableEnd + 1);
-            if (close < 0) continue;
-            QString columns;
-            for (qsizetype c = tableEnd + 2; c < close; ++c)
-                if (!t.IsSymbol(c, QLatin1Char(','))) columns += QChar(kSharedNext) + t.TextOf(c);
-            edits.append({t[tableEnd].Start, t[close].End - t[tableEnd].Start,
-                          QStringLiteral("on ") + QChar(kConditionStart) + QChar(kShared) + box +
-                              columns});
-        } else if (cross || (!outer && using_ != QLatin1String("on"))) {
-            // CROSS JOIN, or a JOIN without ON: every row with every row.
-            edits.append({t[i].Start, t[keywordEnd].End - t[i].Start, QStringLiteral(",")});
-        }
-        i = keywordEnd;
+        if (IsJoinWord(w)) i = JoinEdit(t, i, fromEnd, edits);
     }
+}
 
-    // NOT before a condition: glued to what it negates, or, before a group,
-    // carried into the group's first condition.
+// NOT before a condition: glued to what it negates, or, before a group,
+// carried into the group's first condition.
+void NegationEdits(const TTokens& t, qsizetype firstEnd, QList<TEdit>& edits) {
     QList<bool> subSelect; // per open bracket: whether it holds a query
-    int subSelects = 0; // of the brackets open, how many hold a query
+    int subSelects = 0;    // of the brackets open, how many hold a query
     for (qsizetype i = 0; i < firstEnd; ++i) {
         if (t.Is(i, TSqlWord::Open)) {
             subSelect << (t.IsWord(i + 1, QLatin1StringView("select")) ||
@@ -375,8 +405,7 @@ QString TStatementText::ForScanners(const QString& text) {
             if (!subSelect.isEmpty()) subSelects -= subSelect.takeLast();
             continue;
         }
-        if (subSelects > 0 || !t.IsWord(i, QLatin1StringView("not")) || i + 1 >= t.Size())
-            continue;
+        if (subSelects > 0 || !t.IsWord(i, QLatin1StringView("not")) || i + 1 >= t.Size()) continue;
         const QString before = t.Word(i - 1);
         const bool start = i == 0 || t.Is(i - 1, TSqlWord::Open) ||
                            before == QLatin1String("where") || before == QLatin1String("having") ||
@@ -399,10 +428,24 @@ QString TStatementText::ForScanners(const QString& text) {
         }
         edits.append({t[i].End, t[i + 1].Start - t[i].End, QString(QChar(kGlue))});
     }
+}
+
+} // namespace
+
+QString TStatementText::ForScanners(const QString& text) {
+    const TSqlReading reading = FDialect.Readings().front();
+    QList<TEdit> edits;
+    TTokens t(text, reading);
+    TSetOperatorReading parts = ReadSetOperators(text, t, edits);
+    FFirst = std::move(parts.First);
+    FSetOperators = std::move(parts.Operators);
+    JoinEdits(t, parts.FirstEnd, edits);
+    NegationEdits(t, parts.FirstEnd, edits);
     // Quoted names: their characters stand in for themselves.
     if (FMasks)
         for (qsizetype i = 0; i < t.Size(); ++i)
-            if (t.Is(i, TSqlWord::Name)) edits.append({t[i].Start, t[i].End - t[i].Start, Masked(t.TextOf(i))});
+            if (t.Is(i, TSqlWord::Name))
+                edits.append({t[i].Start, t[i].End - t[i].Start, Masked(t.TextOf(i))});
     return Apply(text, edits);
 }
 
@@ -426,8 +469,10 @@ QString TStatementText::Restore(const QString& piece) const {
             qsizetype at = out.size();
             while (at > 0 && brackets > 0) {
                 --at;
-                if (out[at] == QLatin1Char('(')) --brackets;
-                else if (!out[at].isSpace()) break;
+                if (out[at] == QLatin1Char('('))
+                    --brackets;
+                else if (!out[at].isSpace())
+                    break;
             }
             out.insert(brackets == 0 ? at : out.size(), QStringLiteral("not "));
         } else if (c == kShared || c == kSharedNext || c == kConditionStart) {

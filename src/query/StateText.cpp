@@ -33,8 +33,9 @@ const TSection kHaving{"Having", "[Having]\t\t#组内条件"};
 const TSection kOrder{"Order", "[Order]\t\t\t#排序列"};
 const TSection kSql{"SQL", "[SQL]\t\t\t#SQL语法"};
 // The sections a union set's own text is made of, numbered in the main text.
-const TSection* const kUnionSetSections[] = {&kTable, &kLink,   &kColumn, &kCompute, &kWhere,
-                                             &kGroup, &kHaving, &kOrder,  &kSql, &kLinkCondition};
+const TSection* const kUnionSetSections[] = {&kTable, &kLink,         &kColumn, &kCompute,
+                                             &kWhere, &kGroup,        &kHaving, &kOrder,
+                                             &kSql,   &kLinkCondition};
 
 const char kUnionHeader[] = "[Union]   #联合的数目";
 const char kUnionPartsLine[] = "#下面是联合语句部分";
@@ -137,7 +138,7 @@ int Coordinate(const QStringList& parts, qsizetype i, int fallback) {
 // table looked up by name, its alias or sub-query name one name, its
 // sub-query one query. Why not, when the entry carries more than that.
 QString BoxFromDocument(const QueryDesign& design, const QString& value, const QString& alias,
-                     qsizetype p, const TDesignHooks& hooks, TDesignBox& box) {
+                        qsizetype p, const TDesignHooks& hooks, TDesignBox& box) {
     // The name may hold commas inside its quotes.
     const QStringList parts = SplitOutsideQuotes(value, 2);
     const QStringList place = parts.size() > 1 ? parts[1].split(QLatin1Char(',')) : QStringList();
@@ -145,9 +146,8 @@ QString BoxFromDocument(const QueryDesign& design, const QString& value, const Q
     box.Left = Coordinate(coordinates, 1, int(qMin<qsizetype>(p, 1 << 20)) * 150 + 20);
     box.Top = Coordinate(coordinates, 2, 50);
     // The source as the writer keeps it, whoever wrote the text.
-    box.SourceText = place.size() > 2
-                         ? TrimExp(QStringList(place.mid(2)).join(QLatin1Char(',')))
-                         : QString();
+    box.SourceText =
+        place.size() > 2 ? TrimExp(QStringList(place.mid(2)).join(QLatin1Char(','))) : QString();
     const TSqlDialect& dialect = design.Dialect;
     if (box.SourceText.isEmpty()) {
         box.TableName = TableFromDocument(parts[0], dialect, hooks.Tables);
@@ -187,7 +187,8 @@ void ReadBoxes(QueryDesign& design, const TIniText& ini, const TDesignHooks& hoo
         for (TDesignField& f : box.Fields) {
             // Texts written before names were quoted carry the bare name.
             auto it = columns.find(Designation(design, box, f.Name).toCaseFolded());
-            if (it == columns.end() || *it == 0) it = columns.find((prefix + f.Name).toCaseFolded());
+            if (it == columns.end() || *it == 0)
+                it = columns.find((prefix + f.Name).toCaseFolded());
             if (it == columns.end() || *it == 0) continue;
             --*it;
             f.Checked = true;
@@ -377,12 +378,12 @@ void WriteLinks(QStringList& out, const QueryDesign& design) {
     for (const TDesignLink& link : design.Links) {
         if (link.JoinType < 0 || !HasBoxes(design, link)) continue;
         const QString key = QLatin1Char('L') + QString::number(++n);
-        out << Entry(key, QStringList{design.Boxes[link.Table1].GetTableName(),
-                                      ColumnText(design, link.Field1),
-                                      design.Boxes[link.Table2].GetTableName(),
-                                      ColumnText(design, link.Field2),
-                                      QString::number(link.JoinType)}
-                              .join(QLatin1Char(',')));
+        out << Entry(key,
+                     QStringList{design.Boxes[link.Table1].GetTableName(),
+                                 ColumnText(design, link.Field1),
+                                 design.Boxes[link.Table2].GetTableName(),
+                                 ColumnText(design, link.Field2), QString::number(link.JoinType)}
+                         .join(QLatin1Char(',')));
         if (!TrimCell(link.Condition).isEmpty()) conditions << Entry(key, link.Condition);
     }
     if (!conditions.isEmpty()) out << Header(kLinkCondition) << conditions;
