@@ -377,6 +377,8 @@ int RunDesigner(int argc, char* argv[]) {
     TQuillaryDialog dialog;
     dialog.IsAllowChangeCSN = true;
     dialog.IsAllowUnion = true;
+    // The program's own comforts: boxes laid out along their links.
+    dialog.IsAutoArrange = true;
     dialog.SetConnectionString(connectionString);
     if (headless)
         return ShowOffscreen(dialog, unattended, connectionString,

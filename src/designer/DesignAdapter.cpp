@@ -326,6 +326,7 @@ void TFrm_Quillary::SetSQLSet() {
     QueryDesign design = ReadDesign();
     quillary::SetSQLSet(design, m_dialog->SQLSet, GetDSN(), Hooks());
     ApplyDesign(design);
+    AutoArrange();
     Memo1->setPlainText(GetSQL());
 }
 
@@ -340,6 +341,7 @@ bool TFrm_Quillary::Forge(const QString& text) {
     const QStringList statement = ResQuery->SQL();
     Init();
     ApplyDesign(result.Design);
+    AutoArrange();
     if (open) {
         ResQuery->SQL() = statement;
         try {

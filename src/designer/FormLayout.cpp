@@ -115,6 +115,7 @@ QWidget* TFrm_Quillary::CreateToolBar() {
     Tb_Tablist->setCheckable(true);
     Tb_Tablist->setChecked(true);
     TB_CreateView = add("TB_CreateView", "createview", "创建视图");
+    TB_Arrange = add("TB_Arrange", "arrange", "自动排列");
     ToolBar1->addSeparator();
     TB_Undo = add("TB_Undo", "undo", "撤销");
     TB_Redo = add("TB_Redo", "redo", "重做");

@@ -101,6 +101,9 @@ void TFrm_Quillary::ConnectHandlers() {
     connect(TB_OPEN, &QToolButton::clicked, this, &TFrm_Quillary::TB_OPENClick);
     connect(Tb_Quillary, &QToolButton::clicked, this, &TFrm_Quillary::Tb_QuillaryClick);
     connect(TB_CreateView, &QToolButton::clicked, this, &TFrm_Quillary::TB_CreateViewClick);
+    connect(TB_Arrange, &QToolButton::clicked, this, &TFrm_Quillary::ArrangeClick);
+    connect(m_canvas->mnuArrange, &QAction::triggered, this, &TFrm_Quillary::ArrangeClick);
+    connect(m_canvas, &TQBArea::TableInserted, this, &TFrm_Quillary::AutoArrange);
     connect(btn_New, &QPushButton::clicked, this, &TFrm_Quillary::btn_NewClick);
     connect(btn_Open, &QPushButton::clicked, this, &TFrm_Quillary::btn_OpenClick);
     connect(btn_Delete, &QPushButton::clicked, this, &TFrm_Quillary::btn_DeleteClick);

@@ -233,6 +233,8 @@ public:
     void MenuItem2Click();
     void MenuItem3Click();
     void TB_CreateViewClick();
+    // 自动排列: the boxes laid out along their links, one undo step.
+    void ArrangeClick();
 
     // --- the design as a value ---------------------------------------------
     // The canvas, the pages, the distinct box, the row limit and the union
@@ -320,6 +322,7 @@ public:
     QToolButton* tb_ToolBox;
     QToolButton* Tb_Tablist;
     QToolButton* TB_CreateView;
+    QToolButton* TB_Arrange;
     QToolButton* TB_Undo;
     QToolButton* TB_Redo;
 
@@ -445,6 +448,9 @@ private:
     void ApplyColumnLists(const QueryDesign& design);
     void CreateUndoRedo();
     void RestoreSnapshot(const QueryDesign& design);
+    // Arranges the boxes when the dialog asks for it after every change of
+    // boxes (not when undo brings back an arrangement of its own).
+    void AutoArrange();
     void UpdateUndoButtons();
     void ConnectPageHandlers();
     void CreateMenus();

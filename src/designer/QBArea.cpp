@@ -8,6 +8,7 @@
 #include "designer/QBTable.h"
 #include "designer/QuillaryDialog.h"
 #include "platform/UserInteraction.h"
+#include "query/Layout.h"
 #include "query/Links.h"
 #include "query/QueryDesign.h"
 #include "sqltext/DataSourceKind.h"
@@ -99,6 +100,8 @@ void TQBArea::Create() {
     m_items[kMenuToolBox]->setVisible(false);
     m_items[kMenuTableList]->setVisible(false);
     mnuAutoLink = CreateAutoLinkItem(this);
+    mnuArrange = mnu->addAction(QStringLiteral("自动排列"));
+    mnuArrange->setObjectName(QStringLiteral("mnuArrange"));
     UpdateSurfaceSize();
 }
 
@@ -539,6 +542,21 @@ void TQBArea::ReadDesign(QueryDesign& design) const {
         design.Links.append(TDesignLink{position.value(l->Table1, -1),
                                         position.value(l->Table2, -1), l->Row1, l->Row2, l->Field1,
                                         l->Field2, l->JoinType, l->Condition});
+}
+
+void TQBArea::Arrange() {
+    if (m_tables.isEmpty()) return;
+    QueryDesign design;
+    ReadDesign(design);
+    TArrangeSpacing spacing;
+    spacing.Width = viewport()->width();
+    ArrangeBoxes(design, spacing);
+    for (qsizetype i = 0; i < m_tables.size(); ++i)
+        m_tables[i]->move(design.Boxes[i].Left, design.Boxes[i].Top);
+    for (TQBLink* link : std::as_const(m_links))
+        ReboundLink(link);
+    UpdateSurfaceSize();
+    ensureVisible(0, 0);
 }
 
 void TQBArea::ApplyDesign(const QueryDesign& design) {

@@ -43,6 +43,8 @@ public:
     QAction* MenuItem(int index) const { return m_items.value(index); }
     // The check item after them that switches joins from foreign keys.
     QAction* mnuAutoLink = nullptr;
+    // 自动排列: the form arranges the boxes (one undo step).
+    QAction* mnuArrange = nullptr;
 
     // GetTableName() of the active box; empty when none.
     QString ActiveName;
@@ -110,6 +112,8 @@ public:
 
     // Keeps the surface large enough for every box and the viewport.
     void UpdateSurfaceSize();
+    // Lays the boxes out along their links within the visible width.
+    void Arrange();
 
     static constexpr int kMenuInsertQTable = 0;
     static constexpr int kMenuUnion = 1;

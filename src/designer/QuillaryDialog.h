@@ -96,6 +96,9 @@ public:
     // The execute page asks before a statement that removes or changes data
     // wholesale (DROP, TRUNCATE, ALTER, DELETE or UPDATE without WHERE).
     bool IsConfirmChanges = true;
+    // Boxes are laid out along their links after every placement, rebuild
+    // and state text read (as the 自动排列 command does).
+    bool IsAutoArrange = false;
 
     // The connection the component made itself, or null.
     TADOConnection* OwnConnection() const { return m_session->Own(); }

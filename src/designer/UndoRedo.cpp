@@ -2,6 +2,8 @@
 // every completed user action (a mouse button or key let go, a drop) once
 // no other dialog is open, and a snapshot is applied back on undo.
 #include "designer/Frm_Quillary.h"
+#include "designer/QBArea.h"
+#include "designer/QuillaryDialog.h"
 #include "query/DesignHistory.h"
 
 #include <QAction>
@@ -111,6 +113,15 @@ void TFrm_Quillary::RestoreSnapshot(const QueryDesign& design) {
     ApplyDesign(design);
     m_restoringHistory = false;
     UpdateUndoButtons();
+}
+
+void TFrm_Quillary::ArrangeClick() {
+    m_canvas->Arrange();
+    Checkpoint();
+}
+
+void TFrm_Quillary::AutoArrange() {
+    if (m_dialog->IsAutoArrange && !m_restoringHistory) m_canvas->Arrange();
 }
 
 void TFrm_Quillary::UpdateUndoButtons() {

@@ -66,6 +66,7 @@ QList<TPublishedProperty> DialogProperties() {
         Field("Caption", "String", &TDialog::Caption),
         Field("IsAutoLink", "Boolean", &TDialog::IsAutoLink),
         Field("IsConfirmChanges", "Boolean", &TDialog::IsConfirmChanges),
+        Field("IsAutoArrange", "Boolean", &TDialog::IsAutoArrange),
     };
 }
 

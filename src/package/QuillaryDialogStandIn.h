@@ -35,6 +35,7 @@ class TQuillaryDialogStandIn : public QWidget {
     Q_PROPERTY(QString Caption READ Caption WRITE setCaption)
     Q_PROPERTY(bool IsAutoLink READ IsAutoLink WRITE setIsAutoLink)
     Q_PROPERTY(bool IsConfirmChanges READ IsConfirmChanges WRITE setIsConfirmChanges)
+    Q_PROPERTY(bool IsAutoArrange READ IsAutoArrange WRITE setIsAutoArrange)
 
 public:
     explicit TQuillaryDialogStandIn(QWidget* parent = nullptr);
@@ -57,6 +58,8 @@ public:
     void setIsAutoLink(bool v) { m_dialog->IsAutoLink = v; }
     bool IsConfirmChanges() const { return m_dialog->IsConfirmChanges; }
     void setIsConfirmChanges(bool v) { m_dialog->IsConfirmChanges = v; }
+    bool IsAutoArrange() const { return m_dialog->IsAutoArrange; }
+    void setIsAutoArrange(bool v) { m_dialog->IsAutoArrange = v; }
     bool IsAllowChangeCSN() const { return m_dialog->IsAllowChangeCSN; }
     void setIsAllowChangeCSN(bool v) { m_dialog->IsAllowChangeCSN = v; }
     bool Connected() const { return m_dialog->GetConnected(); }

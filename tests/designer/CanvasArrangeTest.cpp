@@ -1,0 +1,101 @@
+#include "CanvasTestSupport.h"
+
+#include "designer/QuillaryDialog.h"
+#include "query/Layout.h"
+
+#include <QDir>
+#include <QPixmap>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+using namespace quillary;
+using namespace quillary::test;
+
+namespace {
+
+// How many pixels of the link's line lie outside every box: what the user
+// sees of it between the boxes.
+int VisibleLength(const TQBLink* link, const QList<TQBTable*>& boxes) {
+    const std::array<QPoint, 4>& p = link->Points();
+    const QPoint origin = link->Geometry().topLeft();
+    int visible = 0;
+    for (int s = 0; s < 3; ++s) {
+        const QPoint a = origin + p[s], b = origin + p[s + 1];
+        const int steps = std::max(std::abs(b.x() - a.x()), std::abs(b.y() - a.y()));
+        for (int k = 0; k < steps; ++k) {
+            const QPoint at = a + (b - a) * k / steps;
+            if (std::none_of(boxes.begin(), boxes.end(),
+                             [&](const TQBTable* box) { return box->geometry().contains(at); }))
+                ++visible;
+        }
+    }
+    return visible;
+}
+
+} // namespace
+
+class ArrangeTest : public CanvasFixture {
+protected:
+    QueryDesign Read() const {
+        QueryDesign design;
+        canvas()->ReadDesign(design);
+        return design;
+    }
+    void ExpectReadable() {
+        EXPECT_FALSE(BoxesOverlap(Read()));
+        for (const TQBLink* link : canvas()->Links())
+            EXPECT_GE(VisibleLength(link, canvas()->Tables()), 40)
+                << link->Table1->GetTableName().toStdString() << " - "
+                << link->Table2->GetTableName().toStdString();
+    }
+    // The canvas as the user sees it, kept where QUILLARY_TEST_PICTURES
+    // names a folder.
+    void Picture(const char* name) {
+        const QString folder = qEnvironmentVariable("QUILLARY_TEST_PICTURES", TestDir());
+        EXPECT_TRUE(form->Canvas()->grab().save(QDir(folder).filePath(QString::fromLatin1(name))));
+    }
+};
+
+TEST_F(ArrangeTest, ARebuiltJoinOfFourTablesIsLaidOutWhenTheDialogAsks) {
+    dialog.IsAutoArrange = true;
+    Open();
+    ASSERT_TRUE(form->Forge("select c.City, p.ProductName from customers c "
+                            "join orders o on c.CustomerID = o.CustomerID "
+                            "left join order_items i on o.OrderID = i.OrderID "
+                            "join products p on i.ProductID = p.ProductID"));
+    ASSERT_EQ(canvas()->Tables().size(), 4);
+    ASSERT_EQ(canvas()->Links().size(), 3);
+    ExpectReadable();
+    Picture("arranged-4.png");
+
+    // Placing one more table arranges again.
+    form->QBTables->setCurrentItem(form->QBTables->findItems("suppliers", Qt::MatchExactly)[0]);
+    form->QBTablesDblClick();
+    ASSERT_EQ(canvas()->Tables().size(), 5);
+    EXPECT_FALSE(BoxesOverlap(Read()));
+}
+
+TEST_F(ArrangeTest, TwentyBoxesArrangedInOneStepThatUndoTakesBack) {
+    Open();
+    // A tree of twenty boxes, each of a few columns, all in one place.
+    for (int i = 0; i < 20; ++i)
+        Box(QStringLiteral("t%1").arg(i), QRect(10 + i * 5, 10 + i * 5, 140, 110),
+            {{"id", ftInteger}, {"parent", ftInteger}, {"name", ftString}});
+    const QList<TQBTable*> boxes = canvas()->Tables();
+    for (int i = 1; i < 20; ++i)
+        ASSERT_TRUE(canvas()->InsertLink(boxes[(i - 1) / 3], boxes[i], 1, 2));
+    form->Checkpoint();
+    const QueryDesign before = Read();
+    ASSERT_TRUE(BoxesOverlap(before));
+
+    form->TB_Arrange->click();
+    ExpectReadable();
+    Picture("arranged-20.png");
+    const QueryDesign arranged = Read();
+    EXPECT_EQ(arranged.Links, before.Links) << "only the places change";
+
+    form->UndoClick();
+    EXPECT_EQ(Read().Boxes, before.Boxes) << "one undo step takes the arrangement back";
+    form->RedoClick();
+    EXPECT_EQ(Read().Boxes, arranged.Boxes);
+}
