@@ -271,6 +271,7 @@ struct TCommandLine {
     TCommandLine() {
         Parser.setApplicationDescription(QStringLiteral("Quillary visual SQL query designer"));
         Parser.addHelpOption();
+        Parser.addVersionOption();
         Parser.addPositionalArgument(
             QStringLiteral("connection"),
             QStringLiteral("Connection string, e.g. \"Provider=SQLite;Data Source=shop.db\" "
@@ -342,8 +343,9 @@ int RunDesigner(int argc, char* argv[]) {
     // A listing and a check need no windows: they start without the GUI.
     const bool checking =
         HasArgument(argc, argv, [](const QByteArray& a) { return a.startsWith("--check-sql"); });
-    const bool listing =
-        checking || HasArgument(argc, argv, [](const QByteArray& a) { return a == "--list"; });
+    const bool listing = checking || HasArgument(argc, argv, [](const QByteArray& a) {
+                             return a == "--list" || a == "--version" || a == "-v";
+                         });
     std::unique_ptr<QCoreApplication> application;
     if (listing)
         application = std::make_unique<QCoreApplication>(argc, argv);
@@ -351,6 +353,7 @@ int RunDesigner(int argc, char* argv[]) {
         application = std::make_unique<QApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quillary"));
     QCoreApplication::setOrganizationName(QStringLiteral("Quillary"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUILLARY_VERSION));
     if (!listing) QApplication::setFont(DesignerFont());
 
     TCommandLine commandLine;

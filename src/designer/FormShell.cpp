@@ -135,11 +135,34 @@ void TFrm_Quillary::ConnectHandlers() {
     });
     connect(Memo1, &QPlainTextEdit::customContextMenuRequested, this,
             [this](const QPoint& at) { PopupMenu2->popup(Memo1->mapToGlobal(at)); });
+    ConnectKeys();
     Edit2->installEventFilter(this);
     QBTables->installEventFilter(this);
     // File drops belong to the window, not to the text boxes under the cursor.
     for (QPlainTextEdit* memo : {Memo1, Memo2, MExcuteSQL})
         memo->viewport()->installEventFilter(this);
+}
+
+void TFrm_Quillary::ConnectKeys() {
+    // Delete on the canvas closes the active box, as its close button does.
+    auto* remove = new QAction(m_canvas);
+    remove->setShortcut(QKeySequence::Delete);
+    remove->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    m_canvas->addAction(remove);
+    connect(remove, &QAction::triggered, this, [this] {
+        for (TQBTable* box : m_canvas->Tables())
+            if (box->IsActive()) {
+                box->_CloseBtn();
+                return;
+            }
+    });
+    // F5 and Ctrl+Enter show the statement's rows.
+    auto* run = new QAction(this);
+    run->setShortcuts({QKeySequence(Qt::Key_F5), QKeySequence(Qt::CTRL | Qt::Key_Return),
+                       QKeySequence(Qt::CTRL | Qt::Key_Enter)});
+    run->setShortcutContext(Qt::WindowShortcut);
+    addAction(run);
+    connect(run, &QAction::triggered, this, [this] { PageControl1->setCurrentWidget(TS_Query); });
 }
 
 void TFrm_Quillary::FormCreate() {

@@ -448,6 +448,7 @@ private:
     void ApplyColumnLists(const QueryDesign& design);
     void CreateUndoRedo();
     void RestoreSnapshot(const QueryDesign& design);
+    void ConnectKeys();
     // Arranges the boxes when the dialog asks for it after every change of
     // boxes (not when undo brings back an arrangement of its own).
     void AutoArrange();

@@ -36,6 +36,12 @@ protected:
     void paintEvent(QPaintEvent* event) override {
         QPainter painter(this);
         m_canvas->PaintLinks(painter, event->region());
+        if (m_canvas->Tables().isEmpty()) {
+            // What to do first, in the middle of what shows of the canvas.
+            painter.setPen(palette().color(QPalette::Light));
+            painter.drawText(visibleRegion().boundingRect(), Qt::AlignCenter,
+                             QString::fromUtf8(kEmptyCanvasHint));
+        }
     }
 
 private:
@@ -189,12 +195,14 @@ TQBLbx* TQBArea::ListAt(const QPoint& globalPos) const {
 
 void TQBArea::AddTable(TQBTable* box) {
     m_tables.append(box);
+    if (m_tables.size() == 1) m_surface->update(); // the hint goes
 }
 
 void TQBArea::TableGone(TQBTable* box) {
     if (m_closing || !m_tables.contains(box)) return;
     UnlinkTable(box);
     m_tables.removeOne(box);
+    if (m_tables.isEmpty()) m_surface->update(); // the hint comes back
     UpdateSurfaceSize();
     emit TableClosed(box->GetTableName());
 }

@@ -23,6 +23,9 @@ class TQBTable;
 struct QueryDesign;
 struct TDesignLink;
 
+// Shown on a canvas without boxes.
+inline constexpr const char* kEmptyCanvasHint = "双击右侧的表，或把表拖到这里";
+
 class TQBArea : public QScrollArea {
     Q_OBJECT
 public:

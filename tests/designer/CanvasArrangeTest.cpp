@@ -5,6 +5,9 @@
 
 #include <QDir>
 #include <QPixmap>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -98,4 +101,25 @@ TEST_F(ArrangeTest, TwentyBoxesArrangedInOneStepThatUndoTakesBack) {
     EXPECT_EQ(Read().Boxes, before.Boxes) << "one undo step takes the arrangement back";
     form->RedoClick();
     EXPECT_EQ(Read().Boxes, arranged.Boxes);
+}
+
+TEST_F(ArrangeTest, DeleteClosesTheActiveBoxAndF5ShowsTheRows) {
+    Open();
+    for (const char* table : {"customers", "orders"}) {
+        form->QBTables->setCurrentItem(form->QBTables->findItems(table, Qt::MatchExactly)[0]);
+        form->QBTablesDblClick();
+    }
+    ASSERT_EQ(canvas()->Tables().size(), 2);
+    QApplication::setActiveWindow(form.get());
+    canvas()->Tables().first()->FieldList->setFocus();
+    QTest::keyClick(canvas()->Tables().first()->FieldList, Qt::Key_Delete);
+    ASSERT_EQ(canvas()->Tables().size(), 1) << "the active box, not the one with the focus";
+    EXPECT_EQ(canvas()->Tables().first()->GetTableName(), "customers");
+    EXPECT_FALSE(Texts(form->GroupList).contains("orders.OrderID")) << "closed with its clean-up";
+
+    form->Memo1->setFocus();
+    QTest::keyClick(form->Memo1, Qt::Key_Delete); // text keys stay the text's
+    EXPECT_EQ(canvas()->Tables().size(), 1);
+    QTest::keyClick(form->Memo1, Qt::Key_F5);
+    EXPECT_EQ(form->PageControl1->currentWidget(), form->TS_Query);
 }
