@@ -380,8 +380,10 @@ int RunDesigner(int argc, char* argv[]) {
     TQuillaryDialog dialog;
     dialog.IsAllowChangeCSN = true;
     dialog.IsAllowUnion = true;
-    // The program's own comforts: boxes laid out along their links.
+    // The program's own comforts: boxes laid out along their links, the
+    // table list filtered by the search text.
     dialog.IsAutoArrange = true;
+    dialog.IsFilterTables = true;
     dialog.SetConnectionString(connectionString);
     if (headless)
         return ShowOffscreen(dialog, unattended, connectionString,

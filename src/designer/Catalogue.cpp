@@ -105,6 +105,7 @@ void TFrm_Quillary::GetTablesList(bool systemTables) {
                        QBTables);
     }
     QBTables->sortItems();
+    FilterTableList();
 }
 
 void TFrm_Quillary::ShowTableList(bool& systemTables) {

@@ -341,11 +341,21 @@ void TFrm_Quillary::QBTablesDblClick() {
         PlaceNextAfter(box->geometry());
 }
 
+void TFrm_Quillary::FilterTableList() {
+    const QString text = m_dialog->IsFilterTables ? Edit2->text() : QString();
+    for (int i = 0; i < QBTables->count(); ++i) {
+        QListWidgetItem* item = QBTables->item(i);
+        item->setHidden(!item->text().contains(text, Qt::CaseInsensitive));
+    }
+}
+
 void TFrm_Quillary::Edit2Change(const QString& text) {
+    FilterTableList();
     if (text.isEmpty()) return;
     const QString wanted = text.toLower();
     auto matches = [&](int row) {
-        return QBTables->item(row)->text().toLower().startsWith(wanted);
+        return !QBTables->item(row)->isHidden() &&
+               QBTables->item(row)->text().toLower().startsWith(wanted);
     };
     const int current = QBTables->currentRow();
     if (current >= 0 && QBTables->item(current)->isSelected() && matches(current)) return;
@@ -359,12 +369,14 @@ void TFrm_Quillary::Edit2Change(const QString& text) {
 }
 
 void TFrm_Quillary::Edit2KeyDown(int key) {
-    const int current = QBTables->currentRow();
-    if (key == kKeyUp) {
-        if (current > 0) QBTables->setCurrentRow(current - 1);
-    } else if (key == kKeyDown) {
-        if (current < QBTables->count() - 1) QBTables->setCurrentRow(current + 1);
-    }
+    // To the neighbour among the entries the filter leaves.
+    const int step = key == kKeyUp ? -1 : key == kKeyDown ? 1 : 0;
+    if (step == 0) return;
+    for (int row = QBTables->currentRow() + step; row >= 0 && row < QBTables->count(); row += step)
+        if (!QBTables->item(row)->isHidden()) {
+            QBTables->setCurrentRow(row);
+            return;
+        }
 }
 
 void TFrm_Quillary::DropFiles(const QStringList& files) {
@@ -405,6 +417,12 @@ bool TFrm_Quillary::eventFilter(QObject* watched, QEvent* event) {
         // The key handlers take the virtual-key codes.
         if (watched == Edit2 && (key == Qt::Key_Up || key == Qt::Key_Down))
             Edit2KeyDown(key == Qt::Key_Up ? kKeyUp : kKeyDown); // and the edit still gets the key
+        // Esc clears a filter rather than closing the window.
+        if (watched == Edit2 && key == Qt::Key_Escape && m_dialog->IsFilterTables &&
+            !Edit2->text().isEmpty()) {
+            Edit2->clear();
+            return true;
+        }
         if (watched == QBTables && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
             QBTablesKeyDown(kKeyReturn);
             return true;

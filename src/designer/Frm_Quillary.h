@@ -449,6 +449,8 @@ private:
     void CreateUndoRedo();
     void RestoreSnapshot(const QueryDesign& design);
     void ConnectKeys();
+    // Hides the tables the search text does not name (IsFilterTables).
+    void FilterTableList();
     // Arranges the boxes when the dialog asks for it after every change of
     // boxes (not when undo brings back an arrangement of its own).
     void AutoArrange();

@@ -99,6 +99,9 @@ public:
     // Boxes are laid out along their links after every placement, rebuild
     // and state text read (as the 自动排列 command does).
     bool IsAutoArrange = false;
+    // Typing in the search box hides the tables whose names do not hold the
+    // text; Esc clears it.
+    bool IsFilterTables = false;
 
     // The connection the component made itself, or null.
     TADOConnection* OwnConnection() const { return m_session->Own(); }

@@ -67,6 +67,7 @@ QList<TPublishedProperty> DialogProperties() {
         Field("IsAutoLink", "Boolean", &TDialog::IsAutoLink),
         Field("IsConfirmChanges", "Boolean", &TDialog::IsConfirmChanges),
         Field("IsAutoArrange", "Boolean", &TDialog::IsAutoArrange),
+        Field("IsFilterTables", "Boolean", &TDialog::IsFilterTables),
     };
 }
 

@@ -36,6 +36,7 @@ class TQuillaryDialogStandIn : public QWidget {
     Q_PROPERTY(bool IsAutoLink READ IsAutoLink WRITE setIsAutoLink)
     Q_PROPERTY(bool IsConfirmChanges READ IsConfirmChanges WRITE setIsConfirmChanges)
     Q_PROPERTY(bool IsAutoArrange READ IsAutoArrange WRITE setIsAutoArrange)
+    Q_PROPERTY(bool IsFilterTables READ IsFilterTables WRITE setIsFilterTables)
 
 public:
     explicit TQuillaryDialogStandIn(QWidget* parent = nullptr);
@@ -60,6 +61,8 @@ public:
     void setIsConfirmChanges(bool v) { m_dialog->IsConfirmChanges = v; }
     bool IsAutoArrange() const { return m_dialog->IsAutoArrange; }
     void setIsAutoArrange(bool v) { m_dialog->IsAutoArrange = v; }
+    bool IsFilterTables() const { return m_dialog->IsFilterTables; }
+    void setIsFilterTables(bool v) { m_dialog->IsFilterTables = v; }
     bool IsAllowChangeCSN() const { return m_dialog->IsAllowChangeCSN; }
     void setIsAllowChangeCSN(bool v) { m_dialog->IsAllowChangeCSN = v; }
     bool Connected() const { return m_dialog->GetConnected(); }
