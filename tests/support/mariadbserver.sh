@@ -30,9 +30,11 @@ stop_server() {
         pid=$(cat "$dir/mariadbd.pid")
         # Nothing to keep: the data goes with the folder.
         kill -KILL "$pid" 2>/dev/null || true
+        # Gone, or a zombie that no longer holds its files and ports.
         for _ in $(seq 1 50); do
-            kill -0 "$pid" 2>/dev/null || break
-            sleep 0.1
+            state=$(awk '{print $3}' "/proc/$pid/stat" 2>/dev/null || true)
+            [ -z "$state" ] || [ "$state" = Z ] && break
+            sleep 0.05
         done
     fi
     [ -n "$dir" ] && rm -rf "$dir"
