@@ -113,7 +113,8 @@ bool ConnectUnattended(TADOConnection& connection, const QString& connectionStri
     // A database server asks for a login; ODBC drivers such as SQLite's
     // need none and are tried, and a provider that cannot be opened here
     // is named by the attempt.
-    if (connection.ProviderKind() == TProviderKind::PostgreSQL &&
+    if ((connection.ProviderKind() == TProviderKind::PostgreSQL ||
+         connection.ProviderKind() == TProviderKind::MySql) &&
         !TQuillaryDialog::PersistsSecurityInfo(connectionString) &&
         parsed.Value({"Password", "PWD"}).isEmpty()) {
         err << "quillary: " << connection.Provider()

@@ -150,7 +150,8 @@ void TADOConnection::Open() {
     if (OnWillConnect) OnWillConnect(this, m_connectionString, userID, password, options, status);
     if (status == esCancel) throw EDatabaseError(QStringLiteral("用户取消了登录，没有连接数据源"));
 
-    if (OnConnectWait && (kind == TProviderKind::Odbc || kind == TProviderKind::PostgreSQL)) {
+    if (OnConnectWait && (kind == TProviderKind::Odbc || kind == TProviderKind::PostgreSQL ||
+                          kind == TProviderKind::MySql)) {
         // A server that does not answer keeps the probe waiting, not the caller.
         const provider::TConnectProbe probe(kind, providerName, cs, userID, password);
         if (!OnConnectWait([&probe] { return probe.Finished(); }))
@@ -162,6 +163,9 @@ void TADOConnection::Open() {
     m_qtName = qtName;
     m_openKind = kind;
     m_connected = true;
+    // What a server's statements may hold can depend on its version, which
+    // is known now.
+    if (kind != TProviderKind::SQLite) m_dialect.reset();
 }
 
 void TADOConnection::Close() {
@@ -184,17 +188,22 @@ void TADOConnection::GetTableNames(QStringList& list, bool systemTables) {
     Open();
     const TSqlDialect& dialect = Dialect();
     list.clear();
-    for (const QStringList& parts : provider::TableNames(m_openKind, m_qtName, systemTables))
+    // MySQL's information schema lists the tables of every database, by
+    // its own driver or by ODBC.
+    const TProviderKind catalogue = dialect.Catalogue() == TSqlCatalogue::InformationSchema
+                                        ? TProviderKind::MySql
+                                        : m_openKind;
+    for (const QStringList& parts : provider::TableNames(catalogue, m_qtName, systemTables))
         list << dialect.QualifiedName(parts);
 }
 
 void TADOConnection::BeginReadOnly() {
-    if (m_openKind == TProviderKind::PostgreSQL && m_readOnlyRuns++ > 0) return;
+    if (provider::ReadOnlyLasts(m_openKind) && m_readOnlyRuns++ > 0) return;
     provider::BeginReadOnly(m_openKind, m_qtName);
 }
 
 void TADOConnection::EndReadOnly() {
-    if (m_openKind == TProviderKind::PostgreSQL && (m_readOnlyRuns == 0 || --m_readOnlyRuns > 0))
+    if (provider::ReadOnlyLasts(m_openKind) && (m_readOnlyRuns == 0 || --m_readOnlyRuns > 0))
         return;
     provider::EndReadOnly(m_openKind, m_qtName);
 }

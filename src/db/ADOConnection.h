@@ -3,7 +3,8 @@
 //
 // Providers: "SQLite" (Data Source = database file), ODBC ("MSDASQL" or no
 // provider; DSN= / Data Source= names a data source, or Driver={...}), and
-// "PostgreSQL" (Data Source/Server = host, Port, Initial Catalog/Database).
+// "PostgreSQL" and "MySQL" (also "MariaDB"; Data Source/Server = host, Port,
+// Initial Catalog/Database).
 // Any other provider is reported by Provider() but cannot be opened.
 // A string "File Name=<path>" reads the connection string from a data-link file.
 
@@ -30,7 +31,7 @@ enum TEventStatus : int {
 
 enum TConnectOption : int { coConnectUnspecified = -1, coAsyncConnect = 16 };
 
-enum class TProviderKind { SQLite, Odbc, PostgreSQL, Unknown };
+enum class TProviderKind { SQLite, Odbc, PostgreSQL, MySql, Unknown };
 
 inline constexpr char kConnectCancelledMessage[] = "用户取消了连接，没有连接数据源";
 
@@ -95,7 +96,7 @@ public:
     // tells whether it is over. Returns false when the user gave up waiting.
     using TConnectWait = std::function<bool(const std::function<bool()>& finished)>;
     // Set by a user interface: Open then first tries a database server (ODBC,
-    // PostgreSQL) with a probe connection of the same parameters on a worker
+    // PostgreSQL, MySQL) with a probe connection of the same parameters on a worker
     // thread and waits for it through this function, so that its event loop
     // keeps running; a wait given up fails with kConnectCancelledMessage.
     // Unset, Open blocks until the server answers or the timeout expires.

@@ -106,7 +106,7 @@ void TADOQuery::Open() {
     if (m_readOnly) connection->BeginReadOnly();
     const bool ran = cursor->exec(text);
     // SQLite decides at the start of a statement whether it may write.
-    const bool lasting = m_readOnly && connection->m_openKind == TProviderKind::PostgreSQL;
+    const bool lasting = m_readOnly && provider::ReadOnlyLasts(connection->m_openKind);
     if (m_readOnly && (!ran || !lasting)) {
         const QSqlError error = cursor->lastError();
         if (!ran) cursor.reset();

@@ -79,8 +79,8 @@ public:
     // Throws EDatabaseError with the database's message (or that refusal).
     void Open();
     // Whether Open runs the statement so that it cannot write where the
-    // database can promise it (SQLite: query_only; PostgreSQL: a read-only
-    // transaction that lasts while the query is open).
+    // database can promise it (SQLite: query_only; PostgreSQL and MySQL: a
+    // read-only transaction that lasts while the query is open).
     bool ReadOnly() const { return m_readOnly; }
     void SetReadOnly(bool value) { m_readOnly = value; }
     // Runs a statement that returns no rows (several statements where the

@@ -24,12 +24,14 @@ namespace quillary {
 namespace {
 
 constexpr int kDefaultPostgresPort = 5432;
+constexpr int kDefaultMySqlPort = 3306;
 const char kCaption[] = "数据链接属性";
 
-enum TPage { SqlitePage, OdbcPage, PostgresPage };
-// The providers offered by name; an unknown provider of the initial string
-// is added after them.
-constexpr int kKnownProviders = 3;
+enum TPage { SqlitePage, OdbcPage, ServerPage };
+// The providers offered by name, in ProviderBox's order; an unknown provider
+// of the initial string is added after them.
+enum TKnownProvider { SqliteItem, OdbcItem, PostgresItem, MySqlItem };
+constexpr int kKnownProviders = 4;
 // Item data of ProviderBox: the page that edits the provider's string.
 constexpr int kPageRole = Qt::UserRole + 1;
 
@@ -64,8 +66,11 @@ TDataLinkDialog::TDataLinkDialog(QWidget* parent) : QDialog(parent) {
     ProviderBox->addItem(QStringLiteral("SQLite 数据库文件"), QStringLiteral("SQLite"));
     ProviderBox->addItem(QStringLiteral("ODBC 数据源"), QStringLiteral("MSDASQL.1"));
     ProviderBox->addItem(QStringLiteral("PostgreSQL 服务器"), QStringLiteral("PostgreSQL"));
-    for (int page : {SqlitePage, OdbcPage, PostgresPage})
-        ProviderBox->setItemData(page, page, kPageRole);
+    ProviderBox->addItem(QStringLiteral("MySQL / MariaDB 服务器"), QStringLiteral("MySQL"));
+    ProviderBox->setItemData(SqliteItem, SqlitePage, kPageRole);
+    ProviderBox->setItemData(OdbcItem, OdbcPage, kPageRole);
+    ProviderBox->setItemData(PostgresItem, ServerPage, kPageRole);
+    ProviderBox->setItemData(MySqlItem, ServerPage, kPageRole);
 
     m_pages = new QStackedWidget(this);
 
@@ -149,6 +154,12 @@ TDataLinkDialog::TDataLinkDialog(QWidget* parent) : QDialog(parent) {
 void TDataLinkDialog::ProviderChanged() {
     const int page = ProviderBox->currentData(kPageRole).toInt();
     m_pages->setCurrentIndex(page);
+    // The other server's usual port becomes this one's.
+    const int item = ProviderBox->currentIndex();
+    if (item == MySqlItem && PortSpin->value() == kDefaultPostgresPort)
+        PortSpin->setValue(kDefaultMySqlPort);
+    if (item == PostgresItem && PortSpin->value() == kDefaultMySqlPort)
+        PortSpin->setValue(kDefaultPostgresPort);
     // A SQLite file has no login.
     const bool login = page != SqlitePage;
     UserEdit->setEnabled(login);
@@ -180,11 +191,13 @@ void TDataLinkDialog::SetConnectionString(const QString& connectionString) {
         const QString provider = cs.Value("Provider");
         switch (provider::KindOf(provider)) {
         case TProviderKind::SQLite:
-            ProviderBox->setCurrentIndex(SqlitePage);
+            ProviderBox->setCurrentIndex(SqliteItem);
             FileEdit->setText(cs.Value({"Data Source", "Database"}));
             break;
         case TProviderKind::PostgreSQL:
-            ProviderBox->setCurrentIndex(PostgresPage);
+        case TProviderKind::MySql:
+            ProviderBox->setCurrentIndex(
+                provider::KindOf(provider) == TProviderKind::MySql ? MySqlItem : PostgresItem);
             HostEdit->setText(cs.Value({"Data Source", "Server", "Host"}));
             if (const int port = cs.Value("Port").toInt(); port > 0 && port <= 65535)
                 PortSpin->setValue(port);
@@ -197,7 +210,7 @@ void TDataLinkDialog::SetConnectionString(const QString& connectionString) {
             DsnBox->setCurrentText(cs.Value({"Data Source", "DSN"}));
             break;
         case TProviderKind::Odbc:
-            ProviderBox->setCurrentIndex(OdbcPage);
+            ProviderBox->setCurrentIndex(OdbcItem);
             DsnBox->setCurrentText(cs.Value({"Data Source", "DSN"}));
             break;
         }

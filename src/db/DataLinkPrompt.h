@@ -1,7 +1,7 @@
 #pragma once
 // The data-link prompt: a dialog that builds a connection string for the
-// providers we open (SQLite file, ODBC data source, PostgreSQL server), with a
-// button that tests the connection. The only widget code of this layer.
+// providers we open (SQLite file, ODBC data source, PostgreSQL or MySQL
+// server), with a button that tests the connection. The only widget code of this layer.
 
 #include <QDialog>
 

@@ -66,6 +66,25 @@ bool FirstValue(TADOConnection* connection, const QString& sql, const QString& f
     }
 }
 
+// Whether the MySQL or MariaDB server behind an open connection runs EXCEPT
+// and INTERSECT: MariaDB from 10.3, MySQL from 8.0.31. False when it cannot
+// tell (not connected yet).
+bool RunsSetOperators(TADOConnection* connection) {
+    if (!connection->Connected()) return false;
+    QSqlQuery q(QSqlDatabase::database(connection->QtConnectionName(), false));
+    if (!q.exec(QStringLiteral("select version()")) || !q.next()) return false;
+    QString version = q.value(0).toString();
+    const bool maria = version.contains(QLatin1String("MariaDB"), Qt::CaseInsensitive);
+    // Replication once made MariaDB say "5.5.5-10.x" first.
+    if (maria && version.startsWith(QLatin1String("5.5.5-"))) version.remove(0, 6);
+    static const QRegularExpression numbers(QStringLiteral("^(\\d+)\\.(\\d+)\\.(\\d+)"));
+    const QRegularExpressionMatch m = numbers.match(version);
+    if (!m.hasMatch()) return false;
+    const std::array<int, 3> v = {m.captured(1).toInt(), m.captured(2).toInt(),
+                                  m.captured(3).toInt()};
+    return maria ? v >= std::array<int, 3>{10, 3, 0} : v >= std::array<int, 3>{8, 0, 31};
+}
+
 } // namespace
 
 int DataSourceTypeOfDriver(const QString& odbcDriver) {
@@ -92,14 +111,14 @@ namespace dialect {
 TSqlDialect DialectOf(TADOConnection* connection) {
     if (!connection) return TSqlDialect(dsNone);
     const int kind = GetDataSourceType(connection);
-    const auto as = [kind](const TSqlDialect& d) {
-        return TSqlDialect(kind, d.QuoteStyle(), d.NameCase(), d.Keywords());
-    };
+    const auto as = [kind](const TSqlDialect& d) { return d.WithKind(kind); };
     switch (connection->ProviderKind()) {
     case TProviderKind::SQLite:
         return as(TSqlDialect::Sqlite());
     case TProviderKind::PostgreSQL:
         return as(TSqlDialect::Postgres());
+    case TProviderKind::MySql:
+        return TSqlDialect::MySql(RunsSetOperators(connection)).WithKind(kind);
     case TProviderKind::Odbc: {
         QString driver = connection->PropertyValue(QStringLiteral("Driver"));
         if (driver.isEmpty())
@@ -109,7 +128,9 @@ TSqlDialect DialectOf(TADOConnection* connection) {
         };
         if (IsFileDatabaseOdbcDriver(driver)) return as(TSqlDialect::Sqlite());
         if (says("postgres") || says("psql")) return as(TSqlDialect::Postgres());
-        if (says("mysql") || says("mariadb")) return as(TSqlDialect::MySql());
+        // By name, or by the library of MariaDB's or MySQL's driver.
+        if (says("mysql") || says("mariadb") || says("maodbc") || says("myodbc"))
+            return TSqlDialect::MySql(RunsSetOperators(connection)).WithKind(kind);
         break;
     }
     case TProviderKind::Unknown:
@@ -122,6 +143,11 @@ QString StringLiteral(const QString& text) {
     QString escaped = text;
     escaped.replace(QLatin1Char('\''), QStringLiteral("''"));
     return QLatin1Char('\'') + escaped + QLatin1Char('\'');
+}
+
+QString MySqlText(const QString& text) {
+    return QStringLiteral("convert(X'") + QString::fromLatin1(text.toUtf8().toHex()) +
+           QStringLiteral("' using utf8mb4)");
 }
 
 QString OracleTables() {
@@ -150,14 +176,30 @@ QString ColumnsOf(const QString& tableName) {
 }
 
 bool ViewSource(TADOConnection* connection, int kind, const QString& tableName, QString& source) {
-    if (!connection || (kind != dsSqlServer && kind != dsOracle)) return false;
+    if (!connection) return false;
+    const TSqlCatalogue catalogue = connection->Dialect().WithKind(kind).Catalogue();
+    if (catalogue == TSqlCatalogue::None) return false;
     // Views are looked up by their own name, without an owner prefix; the
     // name goes into the catalogue statement as a literal.
     QStringList parts;
-    if (!DialectOf(connection).ReadName(tableName, parts)) parts = QStringList{tableName};
+    if (!connection->Dialect().ReadName(tableName, parts)) parts = QStringList{tableName};
     const QString view = parts.last();
     QString text;
-    if (kind == dsSqlServer) {
+    if (catalogue == TSqlCatalogue::InformationSchema) {
+        // A name without schema is in the connection's database.
+        if (!connection->Connected()) return false;
+        QSqlQuery q(QSqlDatabase::database(connection->QtConnectionName(), false));
+        const QString schema = parts.size() > 1 ? parts[parts.size() - 2] : QString();
+        if (!q.exec(QStringLiteral("select view_definition from information_schema.views where "
+                                   "table_schema = coalesce(nullif(%1, ''), database()) and "
+                                   "table_name = %2")
+                        .arg(MySqlText(schema), MySqlText(view))) ||
+            !q.next())
+            return false;
+        source = q.value(0).toString();
+        return !source.isEmpty();
+    }
+    if (catalogue == TSqlCatalogue::SqlServer) {
         if (!FirstValue(connection,
                         QStringLiteral("select def.text,o.name from sysobjects o,syscomments def "
                                        "where def.id=o.id and o.xtype='V' and o.name=") +
@@ -183,11 +225,16 @@ bool ViewSource(TADOConnection* connection, int kind, const QString& tableName, 
     return true;
 }
 
-QString AlterView(int kind, const QString& name, const QString& select) {
-    if (kind == dsOracle)
+QString AlterView(const TSqlDialect& dialect, const QString& name, const QString& select) {
+    switch (dialect.Catalogue()) {
+    case TSqlCatalogue::Oracle:
         return QStringLiteral("replace View ") + name + QStringLiteral(" as ") + select;
-    if (kind == dsSqlServer)
+    case TSqlCatalogue::SqlServer:
+    case TSqlCatalogue::InformationSchema:
         return QStringLiteral("alter View ") + name + QStringLiteral(" as ") + select;
+    case TSqlCatalogue::None:
+        break;
+    }
     return {};
 }
 

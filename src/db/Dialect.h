@@ -41,18 +41,23 @@ QString OracleSystemTables(const QString& user);
 QString ColumnsOf(const QString& tableName);
 
 // The SELECT text behind the view `tableName` (as statements write it), for
-// the kinds that can tell (SQL Server, Oracle); false when it is no view,
-// the kind cannot tell, or the catalogue cannot be read.
+// the data sources that can tell (SQL Server, Oracle, MySQL and MariaDB);
+// false when it is no view, the source cannot tell, or the catalogue cannot
+// be read.
 bool ViewSource(TADOConnection* connection, int kind, const QString& tableName, QString& source);
 
 // The statement that gives the view `name` (as statements write it) a new
-// SELECT text; empty for the kinds where a view is changed in the design
-// only.
-QString AlterView(int kind, const QString& name, const QString& select);
+// SELECT text; empty for the data sources where a view is changed in the
+// design only.
+QString AlterView(const TSqlDialect& dialect, const QString& name, const QString& select);
 QString CreateView(const QString& name, const QString& select);
 
 // `text` as an SQL string literal: in single quotes, a quote inside doubled.
 QString StringLiteral(const QString& text);
+// `text` as a MySQL string expression that reads the same under every
+// sql_mode (backslashes or not) and through every driver (bound parameters
+// of MariaDB's ODBC driver do not compare equal): its UTF-8 bytes in hex.
+QString MySqlText(const QString& text);
 
 // The columns of many tables at once, for listings: one read of the
 // catalogue where the provider has one, else one zero-row statement per

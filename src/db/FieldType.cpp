@@ -161,6 +161,50 @@ TFieldType FieldTypeFromPostgresOid(int oid) {
     }
 }
 
+TFieldType FieldTypeFromMySqlType(int type, QMetaType value) {
+    const bool bytes = value.id() == QMetaType::QByteArray;
+    switch (type) {
+    case 0:   // DECIMAL
+    case 246: // NEWDECIMAL
+        return ftBCD;
+    case 1: // TINY
+    case 2: // SHORT
+    case 13:
+        return ftSmallint; // YEAR
+    case 3: // LONG
+    case 9:
+        return ftInteger; // INT24
+    case 8:
+        return ftLargeint; // LONGLONG
+    case 4: // FLOAT
+    case 5:
+        return ftFloat; // DOUBLE
+    case 10:
+        return ftDate; // DATE
+    case 11:
+        return ftTime; // TIME
+    case 7: // TIMESTAMP
+    case 12:
+        return ftDateTime; // DATETIME
+    case 16:
+        return ftBytes; // BIT
+    case 15:  // VARCHAR
+    case 253: // VAR_STRING: VARCHAR and VARBINARY
+        return bytes ? ftVarBytes : ftString;
+    case 254: // STRING: CHAR and BINARY
+        return bytes ? ftBytes : ftFixedChar;
+    case 245:
+        return ftMemo; // JSON (MySQL; MariaDB's is LONGTEXT)
+    case 249: // TINY_BLOB
+    case 250: // MEDIUM_BLOB
+    case 251: // LONG_BLOB
+    case 252: // BLOB: the TEXT and BLOB types; TEXT is an everyday string type here
+        return bytes ? ftBlob : ftWideString;
+    default:
+        return ftUnknown;
+    }
+}
+
 TFieldType FieldTypeFromMetaType(QMetaType type) {
     switch (type.id()) {
     case QMetaType::Bool:

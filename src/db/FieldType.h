@@ -58,6 +58,9 @@ TFieldType FieldTypeFromSqliteDeclaration(const QString& declaration);
 TFieldType FieldTypeFromOdbcType(int sqlType);
 // PostgreSQL type OIDs of the built-in types; others give ftUnknown.
 TFieldType FieldTypeFromPostgresOid(int oid);
+// MySQL and MariaDB column type codes (MYSQL_TYPE_*); `value` (the Qt value
+// type) tells text from bytes where the code does not.
+TFieldType FieldTypeFromMySqlType(int type, QMetaType value);
 // The Qt value type, when a driver tells nothing better.
 TFieldType FieldTypeFromMetaType(QMetaType type);
 

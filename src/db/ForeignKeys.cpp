@@ -124,6 +124,49 @@ QList<TForeignKey> PostgresKeys(QSqlDatabase db, const QString& table) {
     return keys;
 }
 
+// MySQL and MariaDB, by their own driver or by ODBC: the key columns of the
+// information schema. A name without its database is in the connection's.
+QList<TForeignKey> InformationSchemaKeys(TADOConnection* connection, QSqlDatabase db,
+                                         const QString& table) {
+    QStringList parts;
+    if (!connection->Dialect().ReadName(table, parts)) parts = QStringList{table.trimmed()};
+    const QString schema = MySqlText(parts.size() > 1 ? parts[parts.size() - 2] : QString());
+    const QString name = MySqlText(parts.back());
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    const QString sql = QStringLiteral(
+        "select table_schema, table_name, coalesce(table_schema = database(), 0), "
+        "referenced_table_schema, referenced_table_name, "
+        "coalesce(referenced_table_schema = database(), 0), column_name, referenced_column_name, "
+        "constraint_name "
+        "from information_schema.key_column_usage where referenced_table_name is not null "
+        "and ((table_schema = coalesce(nullif(%1, ''), database()) and table_name = %2) "
+        "or (referenced_table_schema = coalesce(nullif(%1, ''), database()) "
+        "and referenced_table_name = %2)) "
+        "order by table_schema, table_name, constraint_name, ordinal_position");
+    QList<TForeignKey> keys;
+    if (!q.exec(sql.arg(schema, name))) return keys;
+    QString lastKey;
+    while (q.next()) {
+        const QString key = q.value(0).toString() + QLatin1Char('\n') + q.value(1).toString() +
+                            QLatin1Char('\n') + q.value(8).toString();
+        if (keys.isEmpty() || key != lastKey) {
+            lastKey = key;
+            keys.append(TForeignKey{q.value(0).toString(),
+                                    q.value(1).toString(),
+                                    q.value(2).toBool(),
+                                    {},
+                                    q.value(3).toString(),
+                                    q.value(4).toString(),
+                                    q.value(5).toBool(),
+                                    {}});
+        }
+        keys.back().Columns << q.value(6).toString();
+        keys.back().RefColumns << q.value(7).toString();
+    }
+    return keys;
+}
+
 QString OdbcText(SQLHSTMT statement, SQLUSMALLINT column) {
     char buffer[512];
     SQLLEN length = 0;
@@ -182,6 +225,8 @@ QList<TForeignKey> ForeignKeysOf(TADOConnection* connection, const QString& tabl
     if (!connection || !connection->Connected() || table.isEmpty()) return {};
     QSqlDatabase db = QSqlDatabase::database(connection->QtConnectionName(), false);
     if (!db.isValid() || !db.isOpen()) return {};
+    if (connection->Dialect().Catalogue() == TSqlCatalogue::InformationSchema)
+        return InformationSchemaKeys(connection, db, table);
     switch (connection->ProviderKind()) {
     case TProviderKind::SQLite:
         return SqliteKeys(db, table);
@@ -189,6 +234,7 @@ QList<TForeignKey> ForeignKeysOf(TADOConnection* connection, const QString& tabl
         return PostgresKeys(db, table);
     case TProviderKind::Odbc:
         return OdbcKeys(db, table);
+    case TProviderKind::MySql:
     case TProviderKind::Unknown:
         break;
     }

@@ -1,8 +1,8 @@
 #pragma once
 // The foreign keys a database declares, read through its driver: SQLite's
-// foreign key pragma, PostgreSQL's catalogue, and ODBC's SQLForeignKeys
-// where the driver offers it. Kinds of data source whose driver tells none
-// give none.
+// foreign key pragma, PostgreSQL's catalogue, the information schema of
+// MySQL and MariaDB, and ODBC's SQLForeignKeys where the driver offers it.
+// Kinds of data source whose driver tells none give none.
 
 #include <QList>
 #include <QString>

@@ -2,6 +2,7 @@
 #include "db/ConnectionString.h"
 #include "db/DatabaseError.h"
 #include "db/OdbcDataSources.h"
+#include "sqltext/SqlStatements.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -207,32 +208,57 @@ QString SslMode(const QString& key, const QString& value) {
     return mode;
 }
 
-void OpenPostgres(const TConnectionString& cs, const QString& user, const QString& password,
-                  const QString& qtName) {
-    QString host = cs.Value({"Data Source", "Server", "Host"});
+// A database server's host and port: "Data Source" (or Server, Host), and
+// "Port" or, when no Port key is given, "host:port" or "host,port". Port -1
+// when none is given.
+struct TServerAddress {
+    QString Host;
+    int Port = -1;
+    // "（服务器 host:port）" for messages; empty without a host.
+    QString Described() const {
+        if (Host.isEmpty()) return {};
+        return QStringLiteral("（服务器 %1%2）")
+            .arg(Host, Port > 0 ? QStringLiteral(":%1").arg(Port) : QString());
+    }
+};
+
+TServerAddress ServerAddress(const TConnectionString& cs) {
+    TServerAddress address{cs.Value({"Data Source", "Server", "Host"})};
     QString port = cs.Value("Port");
-    // "host:port" or "host,port" when no Port key is given.
     if (port.isEmpty()) {
-        const qsizetype sep =
-            std::max(host.lastIndexOf(QLatin1Char(':')), host.lastIndexOf(QLatin1Char(',')));
-        if (sep > 0 && !host.contains(QLatin1Char(']'), Qt::CaseInsensitive)) {
-            port = host.mid(sep + 1);
-            host.truncate(sep);
+        const qsizetype sep = std::max(address.Host.lastIndexOf(QLatin1Char(':')),
+                                       address.Host.lastIndexOf(QLatin1Char(',')));
+        if (sep > 0 && !address.Host.contains(QLatin1Char(']'), Qt::CaseInsensitive)) {
+            port = address.Host.mid(sep + 1);
+            address.Host.truncate(sep);
         }
     }
-    int portNumber = -1;
     if (!port.isEmpty()) {
         bool ok = false;
-        portNumber = port.trimmed().toInt(&ok);
-        if (!ok || portNumber <= 0 || portNumber > 65535)
+        address.Port = port.trimmed().toInt(&ok);
+        if (!ok || address.Port <= 0 || address.Port > 65535)
             Fail(QStringLiteral("连接字符串中的端口“%1”不是 1 到 65535 之间的整数").arg(port));
     }
-    QSqlDatabase db = AddDatabase("QPSQL", qtName);
-    if (!host.isEmpty()) db.setHostName(host);
-    if (portNumber > 0) db.setPort(portNumber);
+    return address;
+}
+
+// Host, port, database and login go to the driver as parameters of their own.
+QSqlDatabase AddServerDatabase(const char* driver, const TServerAddress& address,
+                               const TConnectionString& cs, const QString& user,
+                               const QString& password, const QString& qtName) {
+    QSqlDatabase db = AddDatabase(driver, qtName);
+    if (!address.Host.isEmpty()) db.setHostName(address.Host);
+    if (address.Port > 0) db.setPort(address.Port);
     db.setDatabaseName(cs.Value({"Initial Catalog", "Database"}));
     db.setUserName(user);
     db.setPassword(password);
+    return db;
+}
+
+void OpenPostgres(const TConnectionString& cs, const QString& user, const QString& password,
+                  const QString& qtName) {
+    const TServerAddress address = ServerAddress(cs);
+    QSqlDatabase db = AddServerDatabase("QPSQL", address, cs, user, password, qtName);
     // Qt appends the options to libpq's connection text: every value goes in
     // quotes, and only values we checked go there at all.
     QStringList options = {
@@ -244,11 +270,28 @@ void OpenPostgres(const TConnectionString& cs, const QString& user, const QStrin
     if (!sslMode.isEmpty())
         options << QStringLiteral("sslmode=") + LibpqValue(SslMode(sslKey, sslMode));
     db.setConnectOptions(options.join(QLatin1Char(';')));
-    QString what = QStringLiteral("PostgreSQL 数据库“%1”").arg(db.databaseName());
-    if (!host.isEmpty())
-        what += QStringLiteral("（服务器 %1%2）")
-                    .arg(host, portNumber > 0 ? QStringLiteral(":%1").arg(portNumber) : QString());
-    OpenOrFail(db, what);
+    OpenOrFail(db, QStringLiteral("PostgreSQL 数据库“%1”").arg(db.databaseName()) +
+                       address.Described());
+}
+
+void OpenMySql(const TConnectionString& cs, const QString& user, const QString& password,
+               const QString& qtName) {
+    // Qt's MySQL driver takes SSL settings only inside its option text, cut
+    // at ";" and without quotes: no value of ours goes there. Saying that
+    // SSL is off is all the string may do about it.
+    for (const auto& [key, value] : cs.Items())
+        if (key.startsWith(QLatin1String("ssl"), Qt::CaseInsensitive) &&
+            value.trimmed().compare(QLatin1String("disable"), Qt::CaseInsensitive) != 0)
+            Fail(QStringLiteral("MySQL 数据源不能用连接字符串中的“%1”设置 SSL；需要 SSL 时请通过 "
+                                "MariaDB 的 ODBC 驱动程序连接")
+                     .arg(key));
+    const TServerAddress address = ServerAddress(cs);
+    QSqlDatabase db = AddServerDatabase("QMYSQL", address, cs, user, password, qtName);
+    // The only option is a number we made: the wait for the connection and
+    // for the server's greeting.
+    db.setConnectOptions(QStringLiteral("MYSQL_OPT_CONNECT_TIMEOUT=%1").arg(ConnectTimeout(cs)));
+    OpenOrFail(db, QStringLiteral("MySQL 数据库“%1”").arg(db.databaseName()) +
+                       address.Described());
 }
 
 // ODBC keywords that make the driver manager or a driver read a file or load
@@ -297,6 +340,7 @@ TProviderKind KindOf(const QString& providerName) {
     if (is("SQLite") || is("SQLite3")) return TProviderKind::SQLite;
     if (p.isEmpty() || is("MSDASQL") || is("ODBC")) return TProviderKind::Odbc;
     if (is("PostgreSQL") || is("PGSQL")) return TProviderKind::PostgreSQL;
+    if (is("MySQL") || is("MariaDB")) return TProviderKind::MySql;
     return TProviderKind::Unknown;
 }
 
@@ -359,11 +403,14 @@ void Open(TProviderKind kind, const QString& providerName, const TConnectionStri
         case TProviderKind::PostgreSQL:
             OpenPostgres(cs, user, password, qtName);
             return;
+        case TProviderKind::MySql:
+            OpenMySql(cs, user, password, qtName);
+            return;
         case TProviderKind::Unknown:
             break;
         }
-        Fail(QStringLiteral("无法打开提供程序“%1”的数据源：这里只能打开 SQLite、ODBC（MSDASQL）"
-                            "和 PostgreSQL 数据源")
+        Fail(QStringLiteral("无法打开提供程序“%1”的数据源：这里只能打开 SQLite、ODBC（MSDASQL）、"
+                            "PostgreSQL 和 MySQL 数据源")
                  .arg(providerName));
     } catch (...) {
         Close(qtName);
@@ -412,6 +459,24 @@ QList<QStringList> TableNames(TProviderKind kind, const QString& qtName, bool sy
                              : QStringList{q.value(1).toString(), q.value(2).toString()});
         return names;
     }
+    case TProviderKind::MySql: {
+        // The tables of the connection's database are named bare, others
+        // with their database; schema and name come apart.
+        QString sql = QStringLiteral(
+            "select coalesce(table_schema = database(), 0), table_schema, table_name "
+            "from information_schema.tables");
+        if (!systemTables)
+            sql += QStringLiteral(" where table_schema not in "
+                                  "('information_schema','mysql','performance_schema','sys')");
+        QSqlQuery q(Database(qtName));
+        q.setForwardOnly(true);
+        if (!q.exec(sql + QStringLiteral(" order by 3, 2"))) Fail(ErrorText(q.lastError()));
+        while (q.next())
+            names.append(q.value(0).toBool()
+                             ? QStringList{q.value(2).toString()}
+                             : QStringList{q.value(1).toString(), q.value(2).toString()});
+        return names;
+    }
     case TProviderKind::Odbc: {
         QSql::TableType types = QSql::TableType(QSql::Tables | QSql::Views);
         if (systemTables) types = QSql::TableType(types | QSql::SystemTables);
@@ -443,11 +508,15 @@ QString ColumnName(TProviderKind kind, const QSqlQuery& query, const QSqlRecord&
     return record.fieldName(column);
 }
 
+bool ReadOnlyLasts(TProviderKind kind) {
+    return kind == TProviderKind::PostgreSQL || kind == TProviderKind::MySql;
+}
+
 void BeginReadOnly(TProviderKind kind, const QString& qtName) {
     QSqlQuery q(Database(qtName));
     if (kind == TProviderKind::SQLite) {
         if (!q.exec(QStringLiteral("pragma query_only = 1"))) Fail(ErrorText(q.lastError()));
-    } else if (kind == TProviderKind::PostgreSQL) {
+    } else if (ReadOnlyLasts(kind)) {
         if (!q.exec(QStringLiteral("start transaction read only"))) Fail(ErrorText(q.lastError()));
     }
 }
@@ -457,7 +526,7 @@ void EndReadOnly(TProviderKind kind, const QString& qtName) {
     QSqlQuery q(Database(qtName));
     if (kind == TProviderKind::SQLite)
         q.exec(QStringLiteral("pragma query_only = 0"));
-    else if (kind == TProviderKind::PostgreSQL)
+    else if (ReadOnlyLasts(kind))
         q.exec(QStringLiteral("rollback"));
 }
 
@@ -481,6 +550,9 @@ TFieldType ColumnType(TProviderKind kind, const QSqlQuery& query, const QSqlReco
         break;
     case TProviderKind::PostgreSQL:
         type = FieldTypeFromPostgresOid(field.typeID());
+        break;
+    case TProviderKind::MySql:
+        type = FieldTypeFromMySqlType(field.typeID(), field.metaType());
         break;
     case TProviderKind::Unknown:
         break;
@@ -533,6 +605,18 @@ int Execute(TProviderKind kind, const QString& qtName, const QString& sql) {
             }
             return sqlite3_total_changes(handle) - before;
         }
+    }
+    if (kind == TProviderKind::MySql) {
+        // The server runs a text of several statements, but reports only the
+        // first one's error: one statement at a time, up to the first error.
+        int affected = 0;
+        for (const TSqlStatement& statement : SplitStatements(sql, TSqlReading::MySql)) {
+            QSqlQuery q(Database(qtName));
+            if (!q.exec(sql.mid(statement.Start, statement.End - statement.Start)))
+                Fail(ErrorText(q.lastError()));
+            affected += std::max(q.numRowsAffected(), 0);
+        }
+        return affected;
     }
     QSqlQuery q(Database(qtName));
     if (!q.exec(sql)) Fail(ErrorText(q.lastError()));

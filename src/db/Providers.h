@@ -42,9 +42,12 @@ QString ColumnName(TProviderKind kind, const QSqlQuery& query, const QSqlRecord&
 
 // A run that cannot write, where the database can promise it: SQLite's
 // query_only while the statement starts, a read-only transaction on
-// PostgreSQL (ended by EndReadOnly). Throws EDatabaseError.
+// PostgreSQL and MySQL (ended by EndReadOnly). Throws EDatabaseError.
 void BeginReadOnly(TProviderKind kind, const QString& qtName);
 void EndReadOnly(TProviderKind kind, const QString& qtName);
+// Whether the read-only run lasts while the cursor reads (a transaction),
+// rather than only while the statement starts.
+bool ReadOnlyLasts(TProviderKind kind);
 // `record` is query.record(), passed in so that wide results stay linear.
 TFieldType ColumnType(TProviderKind kind, const QSqlQuery& query, const QSqlRecord& record,
                       int column);

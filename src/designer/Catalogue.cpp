@@ -9,6 +9,8 @@
 #include "designer/ConnectionSession.h"
 #include "designer/Frm_Quillary.h"
 #include "designer/QuillaryDialog.h"
+#include "grid/CellValueProps.h"
+#include "grid/StringGridEx.h"
 #include "platform/SettingsStore.h"
 
 #include <QCheckBox>
@@ -60,10 +62,7 @@ TSqlDialect TFrm_Quillary::Dialect() {
     TADOConnection* connection = m_session->Connection();
     const int kind = GetDSN();
     if (!m_dialectKnown || m_dialectConnection != connection || m_dialect.Kind() != kind) {
-        const TSqlDialect found = dialect::DialectOf(connection);
-        m_dialect = connection ? TSqlDialect(kind, found.QuoteStyle(), found.NameCase(),
-                                             found.Keywords())
-                               : TSqlDialect(kind);
+        m_dialect = connection ? connection->Dialect().WithKind(kind) : TSqlDialect(kind);
         m_dialectConnection = connection;
         m_dialectKnown = true;
     }
@@ -109,6 +108,8 @@ void TFrm_Quillary::GetTablesList(bool systemTables) {
 }
 
 void TFrm_Quillary::ShowTableList(bool& systemTables) {
+    // The union panel offers the set operators this source runs.
+    UnionGrid->PropValues()->Items(3)->SetPickList(Dialect().SetOperators());
     // A workbook's sheets are what the catalogue calls system tables.
     const bool sheets = Dialect().TablesAreSheets();
     if (sheets) systemTables = true;

@@ -85,6 +85,22 @@ const char kPostgresFunctions[] =
     "and not exists (select 1 from pg_catalog.pg_aggregate g where p.oid in (g.aggtransfn, "
     "g.aggfinalfn, g.aggcombinefn, g.aggmtransfn, g.aggminvtransfn, g.aggmfinalfn))";
 
+// MySQL and MariaDB keep their built-in functions in help tables that an
+// ordinary login cannot read: the usual ones, and the database's own.
+const char* const kMySqlFunctions[] = {
+    "abs",         "avg",        "ceil",           "char_length", "coalesce",  "concat",
+    "concat_ws",   "count",      "curdate",        "date_add",    "date_format", "date_sub",
+    "datediff",    "day",        "dayofweek",      "floor",       "format",    "group_concat",
+    "hour",        "if",         "ifnull",         "instr",       "left",      "length",
+    "locate",      "lower",      "lpad",           "ltrim",       "max",       "min",
+    "minute",      "mod",        "month",          "now",         "nullif",    "replace",
+    "right",       "round",      "rpad",           "rtrim",       "second",    "sign",
+    "sqrt",        "str_to_date", "substring",     "substring_index", "sum",   "sysdate",
+    "timestampdiff", "trim",     "truncate",       "upper",       "year"};
+const char kMySqlOwnFunctions[] =
+    "select routine_name from information_schema.routines "
+    "where routine_type = 'FUNCTION' and routine_schema = database()";
+
 // The first column of every row of `statement`; empty when it fails.
 QStringList FirstColumn(TADOConnection* connection, const char* statement) {
     TADOQuery query;
@@ -242,6 +258,14 @@ QStringList DatabaseFunctionNames(TADOConnection* connection) {
     case TProviderKind::PostgreSQL:
         statements = {kPostgresFunctions};
         break;
+    case TProviderKind::MySql: {
+        QStringList names = FirstColumn(connection, kMySqlOwnFunctions);
+        for (const char* name : kMySqlFunctions)
+            names << QString::fromLatin1(name);
+        names.sort();
+        names.removeDuplicates();
+        return names;
+    }
     case TProviderKind::Odbc: // whichever database answers
         statements = {kSqliteFunctions, kSqliteFunctionTable, kPostgresFunctions};
         break;

@@ -440,7 +440,7 @@ void TQBTable::_BuildSubQuery() {
     if (!nested.Execute()) return;
     SourceText = nested.SQL;
     if (Kind == 'V') {
-        const QString statement = dialect::AlterView(host->GetDSN(), TableName, SourceText);
+        const QString statement = dialect::AlterView(host->Dialect(), TableName, SourceText);
         // The view's new text must be one query, or the statement would
         // carry more than the view.
         if (const QString fault = SingleSelectFault(SourceText, host->Dialect().Readings());

@@ -245,8 +245,16 @@ TSqlDialect TSqlDialect::Postgres() {
     return {dsOther, TQuoteStyle::DoubleQuote, TNameCase::FoldsLower, TKeywordSet::Postgres};
 }
 
-TSqlDialect TSqlDialect::MySql() {
-    return {dsOther, TQuoteStyle::Backquote, TNameCase::Insensitive, TKeywordSet::MySql};
+TSqlDialect TSqlDialect::MySql(bool setOperators) {
+    TSqlDialect d(dsOther, TQuoteStyle::Backquote, TNameCase::Insensitive, TKeywordSet::MySql);
+    d.FSetOperators = setOperators;
+    return d;
+}
+
+TSqlDialect TSqlDialect::WithKind(int kind) const {
+    TSqlDialect d = *this;
+    d.FKind = kind;
+    return d;
 }
 
 bool TSqlDialect::Reads(QChar open) const {
@@ -448,7 +456,27 @@ bool TSqlDialect::ListsTablesByOwner() const {
 }
 
 bool TSqlDialect::WritesFullJoin() const {
+    // MySQL and MariaDB have no full outer join, whatever the kind says.
+    if (FKeywords == TKeywordSet::MySql) return false;
     return FKind < dsSybase; // Access, SQL Server, and a source not known yet
+}
+
+QStringList TSqlDialect::SetOperators() const {
+    QStringList operators = {QStringLiteral("union"), QStringLiteral("union all")};
+    if (!FSetOperators) return operators;
+    // SQLite, PostgreSQL and MySQL (and sources of the other kind) know no MINUS.
+    const bool except = FKind == dsOther || FKeywords == TKeywordSet::Sqlite ||
+                        FKeywords == TKeywordSet::Postgres || FKeywords == TKeywordSet::MySql;
+    operators << (except ? QStringLiteral("except") : QStringLiteral("minus"))
+              << QStringLiteral("intersect");
+    return operators;
+}
+
+TSqlCatalogue TSqlDialect::Catalogue() const {
+    if (FKeywords == TKeywordSet::MySql) return TSqlCatalogue::InformationSchema;
+    if (FKind == dsSqlServer) return TSqlCatalogue::SqlServer;
+    if (FKind == dsOracle) return TSqlCatalogue::Oracle;
+    return TSqlCatalogue::None;
 }
 
 TFunctionSet TSqlDialect::FunctionSet() const {

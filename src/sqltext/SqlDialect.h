@@ -44,6 +44,15 @@ enum class TOuterJoinMark : quint8 {
 // Whose built-in functions the paste dialog offers.
 enum class TFunctionSet : quint8 { None, SqlServer, Sybase, Oracle, FromDatabase };
 
+// Whose catalogue the designer reads where the driver tells too little: the
+// text of a view (and how a view is changed), foreign keys.
+enum class TSqlCatalogue : quint8 {
+    None,              // the driver's; a view's text is edited in the design only
+    SqlServer,         // syscomments; ALTER VIEW
+    Oracle,            // dba_views; REPLACE VIEW
+    InformationSchema, // MySQL and MariaDB: views, key columns; ALTER VIEW
+};
+
 // Whose reserved words: those that break a statement or change its meaning
 // when written bare.
 enum class TKeywordSet : quint8 { Odbc, TransactSql, Sqlite, Postgres, MySql };
@@ -57,7 +66,13 @@ public:
 
     static TSqlDialect Sqlite();
     static TSqlDialect Postgres();
-    static TSqlDialect MySql();
+    // MySQL and MariaDB; `setOperators`: whether the server runs EXCEPT and
+    // INTERSECT (MariaDB from 10.3, MySQL from 8.0.31).
+    static TSqlDialect MySql(bool setOperators = true);
+
+    // The same rules for a data source of `kind` (the kind the designer
+    // caches may be set apart from the connection's).
+    TSqlDialect WithKind(int kind) const;
 
     int Kind() const { return FKind; }
     TQuoteStyle QuoteStyle() const { return FQuote; }
@@ -120,6 +135,9 @@ public:
     bool ListsTablesByOwner() const;
     // Whether it writes a full outer join, so the link dialog offers one.
     bool WritesFullJoin() const;
+    // The set operators the union panel offers, as statements write them.
+    QStringList SetOperators() const;
+    TSqlCatalogue Catalogue() const;
     TFunctionSet FunctionSet() const;
 
     bool operator==(const TSqlDialect&) const = default;
@@ -132,6 +150,7 @@ private:
     TNameCase FCase = TNameCase::Insensitive;
     TKeywordSet FKeywords = TKeywordSet::Odbc;
     bool FReadsAllQuotes = true;
+    bool FSetOperators = true; // EXCEPT and INTERSECT
 };
 
 // Reads the quoted name or literal that opens at `at` ("...", '...', `...`

@@ -48,8 +48,8 @@ TEST(ConnectionErrors, SayWhatIsWrongWithWhichFileKeyOrProvider) {
          L("无法读取 SQLite 数据库“") + notDb + L("”：\nfile is not a database")},
         {L("Provider=SQLite"), L("SQLite 数据源需要用“Data Source=”给出数据库文件的路径")},
         {L("Provider=SQLOLEDB.1;Data Source=server"),
-         L("无法打开提供程序“SQLOLEDB.1”的数据源：这里只能打开 SQLite、ODBC（MSDASQL）和 "
-           "PostgreSQL 数据源")},
+         L("无法打开提供程序“SQLOLEDB.1”的数据源：这里只能打开 SQLite、ODBC（MSDASQL）、"
+           "PostgreSQL 和 MySQL 数据源")},
         {L("Provider=SQLite;Data Source=\"x.db"),
          L("连接字符串有误（第 29 个字符）：“Data Source”的值以 \" 开头，却没有结束的 \"")},
         {L("Provider=SQLite;JustAWord"),

@@ -32,7 +32,7 @@ protected:
             "create schema if not exists sales;"
             "create table if not exists sales.orders (id int, amount numeric);"));
     }
-    const test::TPostgresServer& server = test::PostgresServer();
+    const test::TDatabaseServer& server = test::PostgresServer();
 };
 
 TEST_F(PostgresTest, ConnectsAndReportsTheProvider) {

@@ -1,7 +1,7 @@
 // Names and documents that an attacker writes, tried through the designer on
 // a real database: every name is data, every document is data, and a table
 // called victim survives all of it. The same tests run on SQLite and, in the
-// PostgreSQL test program, on the server ctest starts.
+// PostgreSQL and MariaDB test programs, on the servers ctest starts.
 #include "DesignerTestSupport.h"
 
 #include "db/QueryModel.h"
@@ -30,11 +30,18 @@ void PrintTo(const TDatabase& database, std::ostream* os) {
     *os << database.Name;
 }
 
-#ifdef QUILLARY_TEST_POSTGRES
+#if defined(QUILLARY_TEST_POSTGRES)
 QString MakePostgres(const QString& script) {
     RunOnPostgres(QStringLiteral("drop schema if exists public cascade; create schema public;") +
                   script);
     return PostgresServer().ConnectionString();
+}
+#elif defined(QUILLARY_TEST_MARIADB)
+QString MakeMariaDb(const QString& script) {
+    RunOnServer(MariaDbServer(), QStringLiteral("drop database if exists quillary; "
+                                                "create database quillary; use quillary;") +
+                                     script);
+    return MariaDbServer().ConnectionString();
 }
 #else
 QString MakeSqlite(const QString& script) {
@@ -47,10 +54,15 @@ const QString kVictim = QStringLiteral(
     "create table victim (id integer); insert into victim values (1); "
     "insert into victim values (2); insert into victim values (3);");
 
-// `name` in double quotes, as both databases read a created name.
+// `name` quoted as the database reads a created name: in double quotes, or
+// in backquotes on MariaDB.
 QString Quoted(QString name) {
-    return QLatin1Char('"') + name.replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
-           QLatin1Char('"');
+#ifdef QUILLARY_TEST_MARIADB
+    const QString quote = QStringLiteral("`");
+#else
+    const QString quote = QStringLiteral("\"");
+#endif
+    return quote + name.replace(quote, quote + quote) + quote;
 }
 
 QString Literal(QString text) {
@@ -264,7 +276,11 @@ TEST_P(SafetyTest, AQueryIntoATableIsRefusedBeforeItRuns) {
     EXPECT_THROW(q.Open(), EDatabaseError) << "no table was made";
 }
 
-#ifdef QUILLARY_TEST_POSTGRES
+#if defined(QUILLARY_TEST_MARIADB)
+INSTANTIATE_TEST_SUITE_P(MariaDb, SafetyTest,
+                         ::testing::Values(TDatabase{"MariaDB", MakeMariaDb}),
+                         [](const auto&) { return std::string("MariaDB"); });
+#elif defined(QUILLARY_TEST_POSTGRES)
 INSTANTIATE_TEST_SUITE_P(Postgres, SafetyTest,
                          ::testing::Values(TDatabase{"PostgreSQL", MakePostgres}),
                          [](const auto&) { return std::string("PostgreSQL"); });

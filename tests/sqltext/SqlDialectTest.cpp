@@ -103,6 +103,33 @@ TEST(SqlDialect, ReadsOnlyTheQuotesItsDatabaseReads) {
               QStringLiteral("\"t; drop table v\""));
 }
 
+TEST(SqlDialect, JoinsSetOperatorsAndViewsFollowTheDatabaseNotOnlyTheKind) {
+    const QStringList all = {"union", "union all", "except", "intersect"};
+    const QStringList unionsOnly = {"union", "union all"};
+    const struct {
+        TSqlDialect Dialect;
+        bool FullJoin;
+        QStringList SetOperators;
+        TSqlCatalogue Catalogue;
+    } cases[] = {
+        {TSqlDialect::MySql(), false, all, TSqlCatalogue::InformationSchema},
+        {TSqlDialect::MySql(false), false, unionsOnly, TSqlCatalogue::InformationSchema},
+        // A MySQL driver behind a source of a kind that would write one.
+        {TSqlDialect::MySql().WithKind(dsNone), false, all, TSqlCatalogue::InformationSchema},
+        {TSqlDialect::Postgres(), false, all, TSqlCatalogue::None},
+        {TSqlDialect(dsSqlServer), true, {"union", "union all", "minus", "intersect"},
+         TSqlCatalogue::SqlServer},
+        {TSqlDialect(dsOracle), false, {"union", "union all", "minus", "intersect"},
+         TSqlCatalogue::Oracle},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "kind " << c.Dialect.Kind());
+        EXPECT_EQ(c.Dialect.WritesFullJoin(), c.FullJoin);
+        EXPECT_EQ(c.Dialect.SetOperators(), c.SetOperators);
+        EXPECT_EQ(c.Dialect.Catalogue(), c.Catalogue);
+    }
+}
+
 TEST(IsValidByName, AQuotedAliasMustBeOneWholeQuotedName) {
     const struct {
         const char* Alias;

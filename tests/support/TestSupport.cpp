@@ -139,9 +139,9 @@ TMarkerLibrary MarkerLibrary() {
     return marker;
 }
 
-QString TPostgresServer::ConnectionString(bool withPassword) const {
+QString TDatabaseServer::ConnectionString(bool withPassword) const {
     TConnectionString cs;
-    cs.Set(QStringLiteral("Provider"), QStringLiteral("PostgreSQL"));
+    cs.Set(QStringLiteral("Provider"), Provider);
     cs.Set(QStringLiteral("Data Source"), Host);
     cs.Set(QStringLiteral("Port"), QString::number(Port));
     cs.Set(QStringLiteral("Initial Catalog"), Database);
@@ -150,42 +150,56 @@ QString TPostgresServer::ConnectionString(bool withPassword) const {
     return cs.ToString();
 }
 
-const TPostgresServer& PostgresServer() {
-    static const TPostgresServer server = [] {
-        TPostgresServer s;
-        QFile file(QStringLiteral(QUILLARY_PG_ENV_FILE));
-        if (!file.open(QIODevice::ReadOnly)) {
-            s.Problem = QStringLiteral("no PostgreSQL test server: %1 is missing (run the tests "
-                                       "through ctest, which starts the server)")
-                            .arg(file.fileName());
-            return s;
-        }
-        QTextStream in(&file);
-        while (!in.atEnd()) {
-            const QString line = in.readLine();
-            const qsizetype eq = line.indexOf(QLatin1Char('='));
-            if (eq < 0) continue;
-            const QString key = line.left(eq), value = line.mid(eq + 1);
-            if (key == QLatin1String("host"))
-                s.Host = value;
-            else if (key == QLatin1String("port"))
-                s.Port = value.toInt();
-            else if (key == QLatin1String("user"))
-                s.User = value;
-            else if (key == QLatin1String("password"))
-                s.Password = value;
-            else if (key == QLatin1String("database"))
-                s.Database = value;
-        }
-        s.Available = s.Port > 0;
-        if (!s.Available) s.Problem = QStringLiteral("the PostgreSQL env file is incomplete");
+namespace {
+
+// The server's details from the file its start script wrote.
+TDatabaseServer ReadServer(const QString& provider, const QString& envFile) {
+    TDatabaseServer s;
+    s.Provider = provider;
+    QFile file(envFile);
+    if (!file.open(QIODevice::ReadOnly)) {
+        s.Problem = QStringLiteral("no %1 test server: %2 is missing (run the tests through "
+                                   "ctest, which starts the server)")
+                        .arg(provider, file.fileName());
         return s;
-    }();
+    }
+    QTextStream in(&file);
+    while (!in.atEnd()) {
+        const QString line = in.readLine();
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        if (eq < 0) continue;
+        const QString key = line.left(eq), value = line.mid(eq + 1);
+        if (key == QLatin1String("host"))
+            s.Host = value;
+        else if (key == QLatin1String("port"))
+            s.Port = value.toInt();
+        else if (key == QLatin1String("user"))
+            s.User = value;
+        else if (key == QLatin1String("password"))
+            s.Password = value;
+        else if (key == QLatin1String("database"))
+            s.Database = value;
+    }
+    s.Available = s.Port > 0;
+    if (!s.Available) s.Problem = QStringLiteral("the %1 env file is incomplete").arg(provider);
+    return s;
+}
+
+} // namespace
+
+const TDatabaseServer& PostgresServer() {
+    static const TDatabaseServer server =
+        ReadServer(QStringLiteral("PostgreSQL"), QStringLiteral(QUILLARY_PG_ENV_FILE));
     return server;
 }
 
-void RunOnPostgres(const QString& script) {
-    const TPostgresServer& server = PostgresServer();
+const TDatabaseServer& MariaDbServer() {
+    static const TDatabaseServer server =
+        ReadServer(QStringLiteral("MySQL"), QStringLiteral(QUILLARY_MARIADB_ENV_FILE));
+    return server;
+}
+
+void RunOnServer(const TDatabaseServer& server, const QString& script) {
     ASSERT_TRUE(server.Available) << server.Problem.toStdString();
     TADOConnection connection(server.ConnectionString());
     TADOQuery query;

@@ -66,17 +66,42 @@ struct TMarkerLibrary {
 };
 TMarkerLibrary MarkerLibrary();
 
-// Connection details of the PostgreSQL server that ctest starts.
-struct TPostgresServer {
+// Connection details of a database server that ctest starts.
+struct TDatabaseServer {
+    QString Provider; // "PostgreSQL", "MySQL"
     QString Host, User, Password, Database;
     int Port = 0;
     bool Available = false;
     QString Problem;
     QString ConnectionString(bool withPassword = true) const;
 };
-const TPostgresServer& PostgresServer();
+const TDatabaseServer& PostgresServer();
+const TDatabaseServer& MariaDbServer();
 // Runs `script` on that server; fails the test when there is none.
-void RunOnPostgres(const QString& script);
+void RunOnServer(const TDatabaseServer& server, const QString& script);
+inline void RunOnPostgres(const QString& script) {
+    RunOnServer(PostgresServer(), script);
+}
+
+// The server a test program of a server's tests runs on: MariaDB where it
+// is built with QUILLARY_TEST_MARIADB, else PostgreSQL.
+inline const TDatabaseServer& TestServer() {
+#ifdef QUILLARY_TEST_MARIADB
+    return MariaDbServer();
+#else
+    return PostgresServer();
+#endif
+}
+inline bool OnMariaDb() {
+    return &TestServer() == &MariaDbServer();
+}
+// The statement of each server: PostgreSQL's, or MariaDB's.
+inline QString ForServer(const char* postgres, const char* mariadb) {
+    return QString::fromUtf8(OnMariaDb() ? mariadb : postgres);
+}
+inline void RunOnTestServer(const QString& script) {
+    RunOnServer(TestServer(), script);
+}
 
 // Installs a scripted user for the test; an unexpected interaction or an
 // unused step fails the test.
