@@ -463,12 +463,8 @@ bool TSqlDialect::WritesFullJoin() const {
 
 QStringList TSqlDialect::SetOperators() const {
     QStringList operators = {QStringLiteral("union"), QStringLiteral("union all")};
-    if (!FSetOperators) return operators;
-    // SQLite, PostgreSQL and MySQL (and sources of the other kind) know no MINUS.
-    const bool except = FKind == dsOther || FKeywords == TKeywordSet::Sqlite ||
-                        FKeywords == TKeywordSet::Postgres || FKeywords == TKeywordSet::MySql;
-    operators << (except ? QStringLiteral("except") : QStringLiteral("minus"))
-              << QStringLiteral("intersect");
+    // "minus" is written as the source's own difference word (ExceptWord).
+    if (FSetOperators) operators << QStringLiteral("minus") << QStringLiteral("intersect");
     return operators;
 }
 

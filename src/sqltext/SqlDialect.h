@@ -135,7 +135,8 @@ public:
     bool ListsTablesByOwner() const;
     // Whether it writes a full outer join, so the link dialog offers one.
     bool WritesFullJoin() const;
-    // The set operators the union panel offers, as statements write them.
+    // The set operators the union panel offers: all four where the source
+    // runs a difference and an intersection, else the unions alone.
     QStringList SetOperators() const;
     TSqlCatalogue Catalogue() const;
     TFunctionSet FunctionSet() const;

@@ -84,7 +84,7 @@ TEST_F(MariaDbTest, ConnectsByEitherRouteWithBackquotesAndNoFullJoin) {
         EXPECT_EQ(d.RowLimitStyle(), TRowLimitStyle::Limit);
         EXPECT_FALSE(d.WritesFullJoin());
         // MariaDB 10.11 runs both.
-        EXPECT_EQ(d.SetOperators(), QStringList({"union", "union all", "except", "intersect"}));
+        EXPECT_EQ(d.SetOperators(), QStringList({"union", "union all", "minus", "intersect"}));
 
         QStringList names;
         c.GetTableNames(names, false);

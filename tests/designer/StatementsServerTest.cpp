@@ -75,7 +75,7 @@ TEST_F(StatementsServerTest, TheUnionPanelOffersTheSetOperatorsTheServerRuns) {
     bool systemTables = false;
     form->ShowTableList(systemTables); // as a connected source is shown
     EXPECT_EQ(*form->UnionGrid->PropValues()->Items(3)->PickList(),
-              QStringList({"union", "union all", "except", "intersect"}));
+              QStringList({"union", "union all", "minus", "intersect"}));
     ASSERT_TRUE(form->Forge("select id from lots where id < 4 except select id from lots "
                             "where id = 2"));
     form->PageControl1->setCurrentIndex(TFrm_Quillary::pgQuery);

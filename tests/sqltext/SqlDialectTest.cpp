@@ -104,7 +104,7 @@ TEST(SqlDialect, ReadsOnlyTheQuotesItsDatabaseReads) {
 }
 
 TEST(SqlDialect, JoinsSetOperatorsAndViewsFollowTheDatabaseNotOnlyTheKind) {
-    const QStringList all = {"union", "union all", "except", "intersect"};
+    const QStringList all = {"union", "union all", "minus", "intersect"};
     const QStringList unionsOnly = {"union", "union all"};
     const struct {
         TSqlDialect Dialect;
