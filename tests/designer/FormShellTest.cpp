@@ -16,6 +16,7 @@
 #include <QSplitter>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
 #include <QUrl>
@@ -154,6 +155,43 @@ TEST_F(FormTest, UpAndDownInTheSearchBoxMoveTheSelection) {
     EXPECT_EQ(form->QBTables->currentRow(), form->QBTables->count() - 2);
     form->Edit2KeyDown(40);
     EXPECT_EQ(form->QBTables->currentRow(), form->QBTables->count() - 1);
+}
+
+TEST_F(FormTest, WithTheFilterOnTheSearchHidesWhatItDoesNotName) {
+    dialog.IsFilterTables = true;
+    Open();
+    form->QBTables->clear();
+    form->QBTables->addItems({"xab", "Abc", "zeta", "abd", "order_items"});
+    auto shown = [&] {
+        QStringList names;
+        for (int i = 0; i < form->QBTables->count(); ++i)
+            if (!form->QBTables->item(i)->isHidden()) names << form->QBTables->item(i)->text();
+        return names;
+    };
+    form->Edit2->setText("AB");
+    EXPECT_EQ(shown(), QStringList({"Abc", "abd", "xab"})) << "inside the name, any case";
+    EXPECT_EQ(form->QBTables->currentItem()->text(), "Abc") << "the search's own choice";
+    QTest::keyClick(form->Edit2, Qt::Key_Down);
+    QTest::keyClick(form->Edit2, Qt::Key_Down);
+    EXPECT_EQ(form->QBTables->currentItem()->text(), "xab") << "over the hidden order_items";
+    QTest::keyClick(form->Edit2, Qt::Key_Down);
+    EXPECT_EQ(form->QBTables->currentItem()->text(), "xab") << "not onto the hidden zeta";
+    QTest::keyClick(form->Edit2, Qt::Key_Up);
+    EXPECT_EQ(form->QBTables->currentItem()->text(), "abd");
+    form->Edit2->setText("nothing");
+    EXPECT_TRUE(shown().isEmpty());
+    QSignalSpy rejected(form.get(), &QDialog::rejected);
+    QTest::keyClick(form->Edit2, Qt::Key_Escape);
+    EXPECT_TRUE(form->Edit2->text().isEmpty());
+    EXPECT_EQ(shown().size(), 5);
+    EXPECT_EQ(rejected.count(), 0) << "Esc cleared the filter, it did not close the window";
+
+    // The list filled anew keeps the filter.
+    form->Edit2->setText("ord");
+    form->CheckBox2->toggle();
+    EXPECT_FALSE(shown().isEmpty());
+    for (const QString& name : shown())
+        EXPECT_TRUE(name.contains("ord", Qt::CaseInsensitive)) << name.toStdString();
 }
 
 TEST_F(FormTest, SystemTablesCheckBoxRefillsTheList) {
