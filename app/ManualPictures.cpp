@@ -100,6 +100,20 @@ private:
                            "where CategoryID = 2 -- 调价"));
         Save(form.P_bottom, QStringLiteral("execute"));
 
+        // A rebuilt statement of four tables, laid out along its joins, in a
+        // window wide enough for them.
+        const QSize size = form.size();
+        form.resize(1000, size.height());
+        QApplication::processEvents();
+        form.Forge(QStringLiteral(
+            "select c.CompanyName, o.OrderDate, p.ProductName, i.Quantity\n"
+            "from customers c join orders o on c.CustomerID = o.CustomerID\n"
+            "left join order_items i on o.OrderID = i.OrderID\n"
+            "join products p on i.ProductID = p.ProductID"));
+        form.ArrangeClick();
+        Save(form.Canvas(), QStringLiteral("arranged"));
+        form.resize(size);
+
         form.ShowUnionPanel();
         Save(form.Canvas(), QStringLiteral("union"));
         form.hide();
