@@ -310,6 +310,20 @@ QString KeyAsWritten(const TConnectionString& cs, const QString& key) {
     Fail(QStringLiteral("来自文档的连接字符串不能这样指明 ODBC 数据源：“%1”%2").arg(key, reason));
 }
 
+// The rows of `sql` (visible bare?, schema, name) as table names: bare
+// where the first column says so, else schema and name.
+QList<QStringList> QualifiedNames(const QString& qtName, const QString& sql) {
+    QList<QStringList> names;
+    QSqlQuery q(Database(qtName));
+    q.setForwardOnly(true);
+    if (!q.exec(sql + QStringLiteral(" order by 3, 2"))) Fail(ErrorText(q.lastError()));
+    while (q.next())
+        names.append(q.value(0).toBool()
+                         ? QStringList{q.value(2).toString()}
+                         : QStringList{q.value(1).toString(), q.value(2).toString()});
+    return names;
+}
+
 QStringList QueryColumn(const QString& qtName, const QString& sql) {
     QStringList names;
     QSqlQuery q(Database(qtName));
@@ -450,14 +464,7 @@ QList<QStringList> TableNames(TProviderKind kind, const QString& qtName, bool sy
             "and n.nspname not like 'pg\\_toast%' and n.nspname not like 'pg\\_temp\\_%'");
         if (!systemTables)
             sql += QStringLiteral(" and n.nspname not in ('pg_catalog','information_schema')");
-        QSqlQuery q(Database(qtName));
-        q.setForwardOnly(true);
-        if (!q.exec(sql + QStringLiteral(" order by 3, 2"))) Fail(ErrorText(q.lastError()));
-        while (q.next())
-            names.append(q.value(0).toBool()
-                             ? QStringList{q.value(2).toString()}
-                             : QStringList{q.value(1).toString(), q.value(2).toString()});
-        return names;
+        return QualifiedNames(qtName, sql);
     }
     case TProviderKind::MySql: {
         // The tables of the connection's database are named bare, others
@@ -468,14 +475,7 @@ QList<QStringList> TableNames(TProviderKind kind, const QString& qtName, bool sy
         if (!systemTables)
             sql += QStringLiteral(" where table_schema not in "
                                   "('information_schema','mysql','performance_schema','sys')");
-        QSqlQuery q(Database(qtName));
-        q.setForwardOnly(true);
-        if (!q.exec(sql + QStringLiteral(" order by 3, 2"))) Fail(ErrorText(q.lastError()));
-        while (q.next())
-            names.append(q.value(0).toBool()
-                             ? QStringList{q.value(2).toString()}
-                             : QStringList{q.value(1).toString(), q.value(2).toString()});
-        return names;
+        return QualifiedNames(qtName, sql);
     }
     case TProviderKind::Odbc: {
         QSql::TableType types = QSql::TableType(QSql::Tables | QSql::Views);
