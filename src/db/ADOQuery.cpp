@@ -5,6 +5,7 @@
 #include "sqltext/SqlStatements.h"
 
 #include <QDateTime>
+#include <charconv>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlField>
@@ -280,6 +281,13 @@ QString TADOQuery::DisplayText(const QVariant& value, TFieldType type) {
         return value.toTime().toString(QStringLiteral("hh:mm:ss"));
     case QMetaType::QDateTime:
         return value.toDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+    case QMetaType::Float: {
+        // A single-precision value in its own shortest digits: widened to
+        // double it would show the noise of its binary form.
+        char digits[32];
+        const auto end = std::to_chars(digits, digits + sizeof digits, value.toFloat()).ptr;
+        return QString::fromLatin1(digits, end - digits);
+    }
     case QMetaType::QByteArray:
         if (type == ftMemo || type == ftString || type == ftFixedChar || type == ftWideString)
             return QString::fromUtf8(value.toByteArray());

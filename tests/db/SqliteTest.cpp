@@ -224,6 +224,12 @@ TEST_F(SqliteQuery, NullsAndBooleansAsText) {
     EXPECT_EQ(TADOQuery::DisplayText(QVariant(true), ftBoolean), QStringLiteral("True"));
     EXPECT_EQ(TADOQuery::DisplayText(QVariant(QByteArray("\x01\x02")), ftBlob),
               QStringLiteral("(BLOB)"));
+    // Numbers in the shortest digits that read back as the same value, in
+    // their own precision.
+    EXPECT_EQ(TADOQuery::DisplayText(QVariant(11510.94f), ftFloat), QStringLiteral("11510.94"));
+    EXPECT_EQ(TADOQuery::DisplayText(QVariant(-0.1f), ftFloat), QStringLiteral("-0.1"));
+    EXPECT_EQ(TADOQuery::DisplayText(QVariant(11510.94), ftFloat), QStringLiteral("11510.94"));
+    EXPECT_EQ(TADOQuery::DisplayText(QVariant(1e21), ftFloat), QStringLiteral("1e+21"));
 }
 
 TEST_F(SqliteQuery, RefusedStatementsRaiseTheDatabaseText) {
