@@ -301,6 +301,12 @@ void TFrm_Quillary::CreateQueryPage() {
     Panel3Fetched->setObjectName(QStringLiteral("Panel3Fetched"));
     Panel3Fetched->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     line->addWidget(Panel3Fetched);
+    BtnExport = new QToolButton;
+    BtnExport->setObjectName(QStringLiteral("BtnExport"));
+    BtnExport->setText(QStringLiteral("导出…"));
+    BtnExport->setToolTip(QStringLiteral("把全部记录导出为 CSV 文件"));
+    BtnExport->setAutoRaise(true);
+    line->addWidget(BtnExport);
     status->addLayout(line);
     Memo2 = new QPlainTextEdit;
     Memo2->setObjectName(QStringLiteral("Memo2"));

@@ -136,6 +136,7 @@ void TFrm_Quillary::ConnectHandlers() {
     connect(Memo1, &QPlainTextEdit::customContextMenuRequested, this,
             [this](const QPoint& at) { PopupMenu2->popup(Memo1->mapToGlobal(at)); });
     ConnectKeys();
+    ConnectResultPage();
     Edit2->installEventFilter(this);
     QBTables->installEventFilter(this);
     // File drops belong to the window, not to the text boxes under the cursor.

@@ -282,6 +282,12 @@ public:
     void TS_OrderEnter();
     // Page 7: runs the statement and shows its rows.
     void TS_QueryEnter();
+    // The rows again, ordered by `column` (0-based); a second click on the
+    // same column orders them the other way.
+    void SortResultBy(int column);
+    // The selected cells onto the clipboard, tab-separated.
+    void CopyResultCells();
+    void ExportResultClick();
     QStringList GetSQLSet();
     // The same, handing out the statement it was written with: the design
     // is read and the statement written once (a question asked while
@@ -363,6 +369,8 @@ public:
     QLabel* Label3; // the vertical caption beside CheckBox1
     QToolButton* Sp_ApplySQL;
     QTableView* DBGrid1;
+    // 导出…: every row of the result page into a CSV file.
+    QToolButton* BtnExport;
     QFrame* Panel3;
     QLabel* Panel3Text;
     QLabel* Panel3Fetched; // rows fetched so far, beside the status text
@@ -449,6 +457,7 @@ private:
     void CreateUndoRedo();
     void RestoreSnapshot(const QueryDesign& design);
     void ConnectKeys();
+    void ConnectResultPage();
     // Hides the tables the search text does not name (IsFilterTables).
     void FilterTableList();
     // Arranges the boxes when the dialog asks for it after every change of
@@ -481,6 +490,11 @@ private:
     TQBArea* m_canvas = nullptr;
     int m_nextTableX = 10;
     int m_nextTableY = 10;
+    // The statement the result page sorts, and how it sorted it last.
+    QString m_sortBase;
+    QString m_sortedSql;
+    int m_sortColumn = -1;
+    bool m_sortDescending = false;
     int m_dsn = -1;
     TSqlDialect m_dialect;
     bool m_dialectKnown = false;

@@ -14,6 +14,8 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QHeaderView>
+#include <QTableView>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QTabWidget>
@@ -62,6 +64,7 @@ void TFrm_Quillary::TS_QueryEnter() {
     }
     Memo2->hide();
     Panel3->setFixedHeight(25);
+    DBGrid1->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     const QString sql = GetSQL();
     if (sql.isEmpty()) {
         Panel3Text->clear();
