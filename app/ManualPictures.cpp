@@ -10,6 +10,7 @@
 #include "designer/Frm_Quillary.h"
 #include "designer/LoginParm.h"
 #include "designer/QBArea.h"
+#include "designer/QBLink.h"
 #include "designer/QBTable.h"
 #include "designer/QuillaryDialog.h"
 #include "platform/UserInteraction.h"
@@ -38,11 +39,10 @@ public:
         return mrCancel;
     }
 
-    // Small files: the palette of the picture instead of full colour.
+    // Full colour: a palette of 256 breaks the smoothed glyphs of the text.
     void Save(QWidget* widget, const QString& name) {
         QApplication::processEvents();
-        const QImage image = widget->grab().toImage().convertToFormat(
-            QImage::Format_Indexed8, Qt::ThresholdDither | Qt::AvoidDither);
+        const QImage image = widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
         const QString file = QDir(m_folder).filePath(name + QStringLiteral(".png"));
         if (image.save(file)) {
             QTextStream(stdout) << file << "  " << QFileInfo(file).size() / 1024 << " KB"
@@ -59,14 +59,17 @@ private:
     void Photograph(TFrm_Quillary& form) {
         form.show();
         QApplication::processEvents();
-        // A few ticked columns, as a user would leave them.
-        for (TQBTable* box : PlaceDemoTables(form))
+        // The tables as placed, joined along their foreign keys; then a few
+        // ticked columns, as a user would leave them, and outer joins.
+        const QList<TQBTable*> boxes = PlaceDemoTables(form);
+        Save(form.Canvas(), QStringLiteral("tables"));
+        for (TQBTable* box : boxes)
             for (int row = 1; row < std::min(4, box->FieldList->count()); ++row)
                 box->FieldList->item(row)->setCheckState(Qt::Checked);
+        SetJoinTypes(form, {1, 2});
         Save(&form, QStringLiteral("window"));
         Save(form.ToolBar1, QStringLiteral("toolbar"));
         Save(form.Panel1, QStringLiteral("tablelist"));
-        Save(form.Canvas(), QStringLiteral("tables"));
         Save(form.Canvas(), QStringLiteral("links"));
 
         const QList<QPair<int, const char*>> pages = {
@@ -111,12 +114,23 @@ private:
             "left join order_items i on o.OrderID = i.OrderID\n"
             "join products p on i.ProductID = p.ProductID"));
         form.ArrangeClick();
+        SetJoinTypes(form, {0, 1, 3});
         Save(form.Canvas(), QStringLiteral("arranged"));
         form.resize(size);
 
         form.ShowUnionPanel();
         Save(form.Canvas(), QStringLiteral("union"));
         form.hide();
+    }
+
+    // The links of the canvas in creation order take these join types.
+    static void SetJoinTypes(TFrm_Quillary& form, const QList<int>& types) {
+        const QList<TQBLink*>& links = form.Canvas()->Links();
+        for (qsizetype i = 0; i < links.size() && i < types.size(); ++i) {
+            links[i]->JoinType = types[i];
+            form.Canvas()->ReboundLink(links[i]);
+        }
+        form.Canvas()->Surface()->update();
     }
 
     QString m_folder;
