@@ -48,6 +48,25 @@ private:
     TQBArea* m_canvas;
 };
 
+// Links whose boxes overlap or touch would run under the boxes: they are
+// drawn again above them, on a layer that lets every mouse event through.
+class TLinkOverlay final : public QWidget {
+public:
+    TLinkOverlay(TQBArea* canvas, QWidget* surface) : QWidget(surface), m_canvas(canvas) {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setObjectName(QStringLiteral("QBAreaLinkOverlay"));
+    }
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        QPainter painter(this);
+        m_canvas->PaintCrowdedLinks(painter, event->region());
+    }
+
+private:
+    TQBArea* m_canvas;
+};
+
 TQBArea::TQBArea(TFrm_Quillary* form)
     : QScrollArea(form), m_ownHost(std::make_unique<TFormCanvasHost>(form)),
       m_host(m_ownHost.get()) {
@@ -80,6 +99,7 @@ void TQBArea::Create() {
     QPalette palette = m_surface->palette();
     palette.setColor(QPalette::Window, QColor(114, 143, 143));
     m_surface->setPalette(palette);
+    m_overlay = new TLinkOverlay(this, m_surface);
     m_surface->setAcceptDrops(true);
     m_surface->installEventFilter(this);
     // Only tables dragged from the form's own table list are taken, also
@@ -131,10 +151,27 @@ void TQBArea::UpdateSurfaceSize() {
     for (const TQBLink* link : m_links)
         bounds = bounds.united(link->Geometry().adjusted(0, 0, 10, 10));
     if (m_surface->size() != bounds.size()) m_surface->resize(bounds.size());
+    if (m_overlay) m_overlay->setGeometry(m_surface->rect());
+}
+
+void TQBArea::KeepLinksOnTop() {
+    if (m_overlay) m_overlay->raise();
+}
+
+bool TQBArea::IsCrowded(const TQBLink* link) const {
+    return link->Table1 && link->Table2 &&
+           link->Table1->geometry().adjusted(-1, -1, 1, 1).intersects(link->Table2->geometry());
+}
+
+void TQBArea::PaintCrowdedLinks(QPainter& painter, const QRegion& area) const {
+    for (const TQBLink* link : m_links)
+        if (IsCrowded(link) && area.intersects(link->Geometry().adjusted(-4, -4, 4, 4)))
+            link->Paint(painter);
 }
 
 void TQBArea::Repaint(const QRegion& region) {
     m_surface->update(region);
+    if (m_overlay) m_overlay->update(region);
 }
 
 void TQBArea::RepaintLink(const TQBLink* link) {
@@ -145,6 +182,7 @@ void TQBArea::RepaintLink(const TQBLink* link) {
     for (const TQBTable* box : m_tables)
         if (box->isVisible() && bounds.intersects(box->geometry())) region -= box->geometry();
     if (!region.isEmpty()) m_surface->update(region);
+    if (m_overlay) m_overlay->update(link->PaintRegion());
 }
 
 void TQBArea::PaintLinks(QPainter& painter, const QRegion& area) const {
@@ -195,6 +233,7 @@ TQBLbx* TQBArea::ListAt(const QPoint& globalPos) const {
 
 void TQBArea::AddTable(TQBTable* box) {
     m_tables.append(box);
+    KeepLinksOnTop();
     if (m_tables.size() == 1) m_surface->update(); // the hint goes
 }
 

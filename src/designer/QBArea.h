@@ -117,6 +117,12 @@ public:
     void UpdateSurfaceSize();
     // Lays the boxes out along their links within the visible width.
     void Arrange();
+    // Whether the two boxes of `link` overlap or touch: its line is then
+    // drawn above the boxes too, never hidden under them.
+    bool IsCrowded(const TQBLink* link) const;
+    void PaintCrowdedLinks(QPainter& painter, const QRegion& area) const;
+    // Keeps that layer above every box (after a box is raised).
+    void KeepLinksOnTop();
 
     static constexpr int kMenuInsertQTable = 0;
     static constexpr int kMenuUnion = 1;
@@ -165,6 +171,7 @@ private:
     std::unique_ptr<TCanvasHost> m_ownHost;
     TCanvasHost* m_host;
     QWidget* m_surface = nullptr;
+    QWidget* m_overlay = nullptr; // crowded links, above the boxes
     QObject* m_linkOwner = nullptr;
     QList<QAction*> m_items;
     QList<TQBTable*> m_tables;

@@ -177,7 +177,10 @@ void TQBTable::SetActive(bool active) {
     p.setColor(QPalette::Window, active ? kActiveCaption : kInactiveCaption);
     p.setColor(QPalette::WindowText, active ? kActiveCaptionText : kInactiveCaptionText);
     Title->setPalette(p);
-    if (active) raise(); // painting order only; the canvas keeps creation order
+    if (active) {
+        raise(); // painting order only; the canvas keeps creation order
+        m_canvas->KeepLinksOnTop();
+    }
 }
 
 void TQBTable::ApplyActivationRule() {

@@ -123,3 +123,29 @@ TEST_F(ArrangeTest, DeleteClosesTheActiveBoxAndF5ShowsTheRows) {
     QTest::keyClick(form->Memo1, Qt::Key_F5);
     EXPECT_EQ(form->PageControl1->currentWidget(), form->TS_Query);
 }
+
+TEST_F(ArrangeTest, LinksOfBoxesThatOverlapOrTouchAreDrawnAboveThem) {
+    Open();
+    const QList<std::pair<QString, TFieldType>> columns = {{"id", ftInteger}, {"y", ftInteger}};
+    TQBTable* a = Box("a", QRect(20, 20, 140, 110), columns);
+    TQBTable* b = Box("b", QRect(100, 60, 140, 110), columns); // over a
+    TQBTable* c = Box("c", QRect(300, 20, 140, 110), columns);
+    TQBTable* d = Box("d", QRect(440, 20, 140, 110), columns); // touching c
+    TQBTable* e = Box("e", QRect(300, 250, 140, 110), columns); // apart
+    const QList<TQBLink*> links = {canvas()->InsertLink(a, b, 1, 2),
+                                   canvas()->InsertLink(c, d, 2, 1),
+                                   canvas()->InsertLink(c, e, 1, 1)};
+    ASSERT_FALSE(links.contains(nullptr));
+    EXPECT_TRUE(canvas()->IsCrowded(links[0]));
+    EXPECT_TRUE(canvas()->IsCrowded(links[1]));
+    EXPECT_FALSE(canvas()->IsCrowded(links[2]));
+    // The layer they are drawn on lies above every box, also after a box is
+    // brought forward, covers the canvas and takes no mouse event.
+    c->ApplyActivationRule();
+    const QWidget* layer = canvas()->Surface()->findChild<QWidget*>("QBAreaLinkOverlay");
+    ASSERT_TRUE(layer);
+    EXPECT_EQ(canvas()->Surface()->children().last(), layer);
+    EXPECT_EQ(layer->geometry(), canvas()->Surface()->rect());
+    EXPECT_TRUE(layer->testAttribute(Qt::WA_TransparentForMouseEvents));
+    Picture("crowded.png");
+}
