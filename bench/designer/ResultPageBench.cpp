@@ -6,6 +6,7 @@
 //    scrolling down ten screens, with the rows read by then (bounded by what
 //    was shown, not by the table).
 // A benchmark reports an error when its target is missed.
+#include "MadeOnce.h"
 #include "db/ADOConnection.h"
 #include "db/ADOQuery.h"
 #include "db/QueryModel.h"
@@ -71,15 +72,8 @@ private:
     std::unique_ptr<TFrm_Quillary> m_form;
 };
 
-// Made on first use, gone before the application object.
-std::unique_ptr<TBigDesigner> g_designer;
 TBigDesigner& Designer() {
-    if (!g_designer) {
-        g_designer = std::make_unique<TBigDesigner>();
-        // Its widgets go before the application does.
-        qAddPostRoutine([] { g_designer.reset(); });
-    }
-    return *g_designer;
+    return bench::MadeOnce<TBigDesigner>();
 }
 
 // Enters the result page from the SQL page and lets the view show its rows.

@@ -12,6 +12,7 @@
 //    told.
 // A benchmark reports an error when its target is missed or when the
 // designer shows a message it should not.
+#include "MadeOnce.h"
 #include "RealisticSql.h"
 #include "db/ADOConnection.h"
 #include "db/ADOQuery.h"
@@ -119,13 +120,8 @@ private:
     std::unique_ptr<TFrm_Quillary> m_form;
 };
 
-std::unique_ptr<TSqlPageDesigner> g_designer;
 TSqlPageDesigner& Designer() {
-    if (!g_designer) {
-        g_designer = std::make_unique<TSqlPageDesigner>();
-        qAddPostRoutine([] { g_designer.reset(); });
-    }
-    return *g_designer;
+    return bench::MadeOnce<TSqlPageDesigner>();
 }
 
 // The form back to an empty design with the SQL page shown.
