@@ -50,8 +50,12 @@ TReach Reach(const QList<QList<int>>& neighbours, int start) {
         const int box = reach.Order[k];
         for (int next : neighbours[box]) {
             if (reach.Depth.contains(next)) continue;
-            reach.Depth.insert(next, reach.Depth[box] + 1);
-            reach.Branch.insert(next, box == start ? next : reach.Branch[box]);
+            // Values first: an insert may move what a reference into the
+            // hash points at.
+            const int depth = reach.Depth.value(box) + 1;
+            const int branch = box == start ? next : reach.Branch.value(box);
+            reach.Depth.insert(next, depth);
+            reach.Branch.insert(next, branch);
             reach.Order << next;
         }
     }
