@@ -336,19 +336,11 @@ bool TFrm_Quillary::Forge(const QString& text) {
     const TForgeResult result = quillary::Forge(text, GetDSN(), ReadDesign(), Hooks());
     if (!result.Ok) return false;
     if (!result.Rebuilt) return true;
-    // The test run's rows stay on the result page through the reset.
-    const bool open = ResQuery->Active();
-    const QStringList statement = ResQuery->SQL();
-    Init();
+    // The test run's rows stay on the result page through the reset: they
+    // are not read a second time.
+    ClearDesign();
     ApplyDesign(result.Design);
     AutoArrange();
-    if (open) {
-        ResQuery->SQL() = statement;
-        try {
-            ResQuery->Open();
-        } catch (const EDatabaseError&) {
-        }
-    }
     Memo1->setPlainText(GetSQL());
     return true;
 }

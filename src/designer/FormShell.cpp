@@ -194,6 +194,11 @@ void TFrm_Quillary::showEvent(QShowEvent* event) {
 }
 
 void TFrm_Quillary::Init() {
+    ClearDesign();
+    ResQuery->Close();
+}
+
+void TFrm_Quillary::ClearDesign() {
     // Closing a box removes it from the canvas at once, so walk a snapshot.
     for (TQBTable* box : m_canvas->Tables())
         box->_CloseBtn();
@@ -210,7 +215,6 @@ void TFrm_Quillary::Init() {
     m_dialog->SavedSQL.clear();
     m_fileName.clear();
     Sp_ApplySQL->hide();
-    ResQuery->Close();
     // The row limit belongs to the design that is gone.
     m_rowLimit.clear();
     m_rowOffset.clear();

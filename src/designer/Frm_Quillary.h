@@ -457,6 +457,8 @@ private:
     void CreateUndoRedo();
     void RestoreSnapshot(const QueryDesign& design);
     void ConnectKeys();
+    // Init without closing the result page's rows.
+    void ClearDesign();
     void ConnectResultPage();
     // Hides the tables the search text does not name (IsFilterTables).
     void FilterTableList();

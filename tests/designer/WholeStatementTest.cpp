@@ -154,6 +154,7 @@ TEST_F(WholeStatementTest, TheResultPageCountsAMillionRowsAndReadsOnlyWhatIsShow
 TEST_F(WholeStatementTest, AHeaderClickSortsLazilyAndTheRowsCopyAndExport) {
     Open("Provider=SQLite;Data Source=" + MillionRows());
     ASSERT_TRUE(form->Forge("select id, name from big"));
+    EXPECT_TRUE(form->ResQuery->Active()) << "the test run's rows are kept through the rebuild";
     form->PageControl1->setCurrentIndex(TFrm_Quillary::pgQuery);
     QApplication::processEvents();
     auto cell = [&](int row, int column) {
