@@ -6,7 +6,7 @@
 //    scrolling down ten screens, with the rows read by then (bounded by what
 //    was shown, not by the table).
 // A benchmark reports an error when its target is missed.
-#include "MadeOnce.h"
+#include "BenchDesigner.h"
 #include "db/ADOConnection.h"
 #include "db/ADOQuery.h"
 #include "db/QueryModel.h"
@@ -19,11 +19,9 @@
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <memory>
-#include <sqlite3.h>
 
 using namespace quillary;
 
@@ -41,35 +39,16 @@ long ResidentKb() {
 
 // A designer on a database holding the table big, its design "select id,
 // name from big"; made once, the table takes a few seconds to fill.
-class TBigDesigner {
+class TBigDesigner : public bench::TBenchDesigner {
 public:
-    TBigDesigner() {
-        const QString file = m_dir.path() + QStringLiteral("/big.db");
-        sqlite3* db = nullptr;
-        sqlite3_open(QFile::encodeName(file).constData(), &db);
-        sqlite3_exec(db,
-                     "create table big (id integer primary key, name text, price real);"
-                     "with recursive n(i) as (select 1 union all select i + 1 from n where i < "
-                     "1000000) insert into big select i, 'row ' || i, i * 0.5 from n;",
-                     nullptr, nullptr, nullptr);
-        sqlite3_close(db);
-        m_dialog.SetConnectionString(QStringLiteral("Provider=SQLite;Data Source=") + file);
-        m_dialog.SetOwnConnection(std::make_unique<TADOConnection>(m_dialog.ConnectionString()));
-        m_dialog.OwnConnection()->Open();
-        m_form = std::make_unique<TFrm_Quillary>(&m_dialog);
-        m_form->ResQuery->SetConnection(m_dialog.GetConn());
-        m_form->GetTablesList(false);
-        m_form->resize(900, 650);
-        m_form->show();
-        m_form->Forge(QStringLiteral("select id, name, price from big"));
+    TBigDesigner()
+        : TBenchDesigner(QStringLiteral(
+              "create table big (id integer primary key, name text, price real);"
+              "with recursive n(i) as (select 1 union all select i + 1 from n where i < "
+              "1000000) insert into big select i, 'row ' || i, i * 0.5 from n;")) {
+        Form().Forge(QStringLiteral("select id, name, price from big"));
         QApplication::processEvents();
     }
-    TFrm_Quillary& Form() { return *m_form; }
-
-private:
-    QTemporaryDir m_dir;
-    TQuillaryDialog m_dialog;
-    std::unique_ptr<TFrm_Quillary> m_form;
 };
 
 TBigDesigner& Designer() {

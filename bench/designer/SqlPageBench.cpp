@@ -12,7 +12,7 @@
 //    told.
 // A benchmark reports an error when its target is missed or when the
 // designer shows a message it should not.
-#include "MadeOnce.h"
+#include "BenchDesigner.h"
 #include "RealisticSql.h"
 #include "db/ADOConnection.h"
 #include "db/ADOQuery.h"
@@ -24,11 +24,9 @@
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <memory>
-#include <sqlite3.h>
 
 using namespace quillary;
 
@@ -76,9 +74,6 @@ class TSqlPageDesigner {
 public:
     TSqlPageDesigner() {
         SetUi(&m_user);
-        const QString file = m_dir.path() + QStringLiteral("/tables.db");
-        sqlite3* db = nullptr;
-        sqlite3_open(QFile::encodeName(file).constData(), &db);
         QString script;
         for (int t = 0; t < bench::kRealisticTables; ++t) {
             QStringList columns;
@@ -93,31 +88,19 @@ public:
                           "'x' || i, i, i from n;")
                           .arg(t);
         }
-        sqlite3_exec(db, script.toUtf8().constData(), nullptr, nullptr, nullptr);
-        sqlite3_close(db);
-        m_dialog.SetConnectionString(QStringLiteral("Provider=SQLite;Data Source=") + file);
-        m_dialog.SetOwnConnection(std::make_unique<TADOConnection>(m_dialog.ConnectionString()));
-        m_dialog.OwnConnection()->Open();
-        m_form = std::make_unique<TFrm_Quillary>(&m_dialog);
-        m_form->ResQuery->SetConnection(m_dialog.GetConn());
-        m_form->GetTablesList(false);
-        m_form->resize(900, 650);
-        m_form->show();
-        QApplication::processEvents();
+        m_designer = std::make_unique<bench::TBenchDesigner>(script);
     }
     ~TSqlPageDesigner() {
-        m_form.reset();
+        m_designer.reset();
         SetUi(nullptr);
     }
-    TFrm_Quillary& Form() { return *m_form; }
+    TFrm_Quillary& Form() { return m_designer->Form(); }
     TBenchUser& User() { return m_user; }
-    QString Path(const QString& name) const { return m_dir.filePath(name); }
+    QString Path(const QString& name) const { return m_designer->Path(name); }
 
 private:
     TBenchUser m_user;
-    QTemporaryDir m_dir;
-    TQuillaryDialog m_dialog;
-    std::unique_ptr<TFrm_Quillary> m_form;
+    std::unique_ptr<bench::TBenchDesigner> m_designer;
 };
 
 TSqlPageDesigner& Designer() {
