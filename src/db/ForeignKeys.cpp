@@ -6,6 +6,7 @@
 #include <QSqlDriver>
 #include <QSqlQuery>
 #include <QVariant>
+#include <functional>
 #include <sql.h>
 #include <sqlext.h>
 
@@ -23,6 +24,32 @@ QStringList NameParts(const QString& name) {
 
 bool Same(const QString& a, const QString& b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// The rows of a key query, one column pair a row: from field `at` the
+// referring table's schema, name and whether it is named bare, the same of
+// the referred table, then the two columns. A new key begins where
+// `group` changes.
+QList<TForeignKey> GroupedKeys(QSqlQuery& q, int at, const std::function<QString()>& group) {
+    QList<TForeignKey> keys;
+    QString last;
+    while (q.next()) {
+        const QString key = group();
+        if (keys.isEmpty() || key != last) {
+            last = key;
+            keys.append(TForeignKey{q.value(at).toString(),
+                                    q.value(at + 1).toString(),
+                                    q.value(at + 2).toBool(),
+                                    {},
+                                    q.value(at + 3).toString(),
+                                    q.value(at + 4).toString(),
+                                    q.value(at + 5).toBool(),
+                                    {}});
+        }
+        keys.back().Columns << q.value(at + 6).toString();
+        keys.back().RefColumns << q.value(at + 7).toString();
+    }
+    return keys;
 }
 
 QList<TForeignKey> SqliteKeys(QSqlDatabase db, const QString& table) {
@@ -103,25 +130,8 @@ QList<TForeignKey> PostgresKeys(QSqlDatabase db, const QString& table) {
         "order by k.oid, u.ord"));
     q.addBindValue(name);
     q.addBindValue(name);
-    QList<TForeignKey> keys;
-    if (!q.exec()) return keys;
-    qlonglong lastOid = -1;
-    while (q.next()) {
-        if (q.value(0).toLongLong() != lastOid) {
-            lastOid = q.value(0).toLongLong();
-            keys.append(TForeignKey{q.value(1).toString(),
-                                    q.value(2).toString(),
-                                    q.value(3).toBool(),
-                                    {},
-                                    q.value(4).toString(),
-                                    q.value(5).toString(),
-                                    q.value(6).toBool(),
-                                    {}});
-        }
-        keys.back().Columns << q.value(7).toString();
-        keys.back().RefColumns << q.value(8).toString();
-    }
-    return keys;
+    if (!q.exec()) return {};
+    return GroupedKeys(q, 1, [&q] { return q.value(0).toString(); });
 }
 
 // MySQL and MariaDB, by their own driver or by ODBC: the key columns of the
@@ -144,27 +154,11 @@ QList<TForeignKey> InformationSchemaKeys(TADOConnection* connection, QSqlDatabas
         "or (referenced_table_schema = coalesce(nullif(%1, ''), database()) "
         "and referenced_table_name = %2)) "
         "order by table_schema, table_name, constraint_name, ordinal_position");
-    QList<TForeignKey> keys;
-    if (!q.exec(sql.arg(schema, name))) return keys;
-    QString lastKey;
-    while (q.next()) {
-        const QString key = q.value(0).toString() + QLatin1Char('\n') + q.value(1).toString() +
-                            QLatin1Char('\n') + q.value(8).toString();
-        if (keys.isEmpty() || key != lastKey) {
-            lastKey = key;
-            keys.append(TForeignKey{q.value(0).toString(),
-                                    q.value(1).toString(),
-                                    q.value(2).toBool(),
-                                    {},
-                                    q.value(3).toString(),
-                                    q.value(4).toString(),
-                                    q.value(5).toBool(),
-                                    {}});
-        }
-        keys.back().Columns << q.value(6).toString();
-        keys.back().RefColumns << q.value(7).toString();
-    }
-    return keys;
+    if (!q.exec(sql.arg(schema, name))) return {};
+    return GroupedKeys(q, 0, [&q] {
+        return q.value(0).toString() + QLatin1Char('\n') + q.value(1).toString() +
+               QLatin1Char('\n') + q.value(8).toString();
+    });
 }
 
 QString OdbcText(SQLHSTMT statement, SQLUSMALLINT column) {

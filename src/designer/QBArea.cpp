@@ -352,26 +352,21 @@ QList<TDesignLink> TQBArea::LinkValues(const TQBLink* extra) const {
     QHash<const TQBTable*, int> position;
     for (qsizetype i = 0; i < m_tables.size(); ++i)
         position.insert(m_tables[i], int(i));
+    auto value = [&](const TQBLink* l) {
+        return TDesignLink{position.value(l->Table1, -1),
+                           position.value(l->Table2, -1),
+                           l->Row1,
+                           l->Row2,
+                           QString(),
+                           QString(),
+                           l->JoinType,
+                           {}};
+    };
     QList<TDesignLink> links;
     links.reserve(m_links.size() + 1);
     for (const TQBLink* l : m_links)
-        links.append(TDesignLink{position.value(l->Table1, -1),
-                                 position.value(l->Table2, -1),
-                                 l->Row1,
-                                 l->Row2,
-                                 QString(),
-                                 QString(),
-                                 l->JoinType,
-                                 {}});
-    if (extra && !m_links.contains(extra))
-        links.append(TDesignLink{position.value(extra->Table1, -1),
-                                 position.value(extra->Table2, -1),
-                                 extra->Row1,
-                                 extra->Row2,
-                                 QString(),
-                                 QString(),
-                                 extra->JoinType,
-                                 {}});
+        links.append(value(l));
+    if (extra && !m_links.contains(extra)) links.append(value(extra));
     return links;
 }
 
