@@ -29,8 +29,10 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QTextStream>
+#include <algorithm>
 #include <memory>
 #include <unistd.h>
 
@@ -385,6 +387,12 @@ int RunDesigner(int argc, char* argv[]) {
     // table list filtered by the search text.
     dialog.IsAutoArrange = true;
     dialog.IsFilterTables = true;
+    // A window of today's screens, so that an arranged design shows large.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QSize room = screen->availableSize() * 9 / 10;
+        dialog.Form_Width = std::clamp(room.width(), dialog.Form_Width, 1200);
+        dialog.Form_Height = std::clamp(room.height(), dialog.Form_Height, 820);
+    }
     dialog.SetConnectionString(connectionString);
     if (headless)
         return ShowOffscreen(dialog, unattended, connectionString,

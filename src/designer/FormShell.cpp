@@ -102,6 +102,7 @@ void TFrm_Quillary::ConnectHandlers() {
     connect(Tb_Quillary, &QToolButton::clicked, this, &TFrm_Quillary::Tb_QuillaryClick);
     connect(TB_CreateView, &QToolButton::clicked, this, &TFrm_Quillary::TB_CreateViewClick);
     connect(TB_Arrange, &QToolButton::clicked, this, &TFrm_Quillary::ArrangeClick);
+    connect(TB_Fit, &QToolButton::clicked, m_canvas, [this] { m_canvas->FitToWindow(); });
     connect(m_canvas->mnuArrange, &QAction::triggered, this, &TFrm_Quillary::ArrangeClick);
     connect(m_canvas, &TQBArea::TableInserted, this, &TFrm_Quillary::AutoArrange);
     connect(btn_New, &QPushButton::clicked, this, &TFrm_Quillary::btn_NewClick);

@@ -329,6 +329,7 @@ public:
     QToolButton* Tb_Tablist;
     QToolButton* TB_CreateView;
     QToolButton* TB_Arrange;
+    QToolButton* TB_Fit;
     QToolButton* TB_Undo;
     QToolButton* TB_Redo;
 

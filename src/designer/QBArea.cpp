@@ -23,6 +23,13 @@
 #include <QMenu>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QProxyStyle>
+#include <QToolTip>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <cmath>
 
 namespace quillary {
 
@@ -66,6 +73,35 @@ protected:
 private:
     TQBArea* m_canvas;
 };
+
+namespace {
+
+// The style of the column lists when the canvas is zoomed: the check
+// marks shrink and grow with the rows.
+class TZoomStyle final : public QProxyStyle {
+public:
+    double Zoom = 1.0;
+
+    int pixelMetric(PixelMetric metric, const QStyleOption* option,
+                    const QWidget* widget) const override {
+        const int base = QProxyStyle::pixelMetric(metric, option, widget);
+        switch (metric) {
+        case PM_IndicatorWidth:
+        case PM_IndicatorHeight:
+            return std::max(4, int(std::lround(base * Zoom)));
+        case PM_ScrollBarExtent:
+            return std::max(8, int(std::lround(base * std::min(Zoom, 1.5))));
+        default:
+            return base;
+        }
+    }
+};
+
+// What Ctrl+wheel and the zoom keys step through.
+constexpr double kZoomLevels[] = {0.25, 0.33, 0.5, 0.67, 0.75, 0.9, 1.0,
+                                  1.1,  1.25, 1.5, 1.75, 2.0,  2.5, 3.0};
+
+} // namespace
 
 TQBArea::TQBArea(TFrm_Quillary* form)
     : QScrollArea(form), m_ownHost(std::make_unique<TFormCanvasHost>(form)),
@@ -128,7 +164,137 @@ void TQBArea::Create() {
     mnuAutoLink = CreateAutoLinkItem(this);
     mnuArrange = mnu->addAction(QStringLiteral("自动排列"));
     mnuArrange->setObjectName(QStringLiteral("mnuArrange"));
+    CreateZoomCommands();
     UpdateSurfaceSize();
+}
+
+void TQBArea::CreateZoomCommands() {
+    // Parented to the canvas after its viewport, so that it outlives the
+    // lists that use it.
+    m_zoomStyle = new TZoomStyle;
+    m_zoomStyle->setParent(this);
+
+    mnuFit = mnu->addAction(QStringLiteral("适合窗口"));
+    mnuFit->setObjectName(QStringLiteral("mnuFit"));
+    connect(mnuFit, &QAction::triggered, this, [this] { FitToWindow(); });
+    mnuActualSize = mnu->addAction(QStringLiteral("实际大小"));
+    mnuActualSize->setObjectName(QStringLiteral("mnuActualSize"));
+    connect(mnuActualSize, &QAction::triggered, this, [this] { SetZoom(1.0); });
+
+    // Keys of the canvas and what lies on it.
+    auto key = [this](std::initializer_list<QKeySequence> keys, auto slot) {
+        auto* action = new QAction(this);
+        action->setShortcuts(QList<QKeySequence>(keys));
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        addAction(action);
+        connect(action, &QAction::triggered, this, slot);
+    };
+    key({QKeySequence(Qt::CTRL | Qt::Key_0)}, [this] { SetZoom(1.0); });
+    key({QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)},
+        [this] { ZoomBy(1); });
+    key({QKeySequence(Qt::CTRL | Qt::Key_Minus)}, [this] { ZoomBy(-1); });
+
+    m_zoomLabel = new QLabel(this);
+    m_zoomLabel->setObjectName(QStringLiteral("ZoomLabel"));
+    m_zoomLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_zoomLabel->setAutoFillBackground(true);
+    m_zoomLabel->setMargin(2);
+    m_zoomLabel->hide();
+}
+
+QStyle* TQBArea::ListStyle() const {
+    return m_zoom == 1.0 ? nullptr : m_zoomStyle;
+}
+
+void TQBArea::SetZoom(double zoom, const QPoint& anchor) {
+    zoom = std::clamp(zoom, kMinZoom, kMaxZoom);
+    if (std::abs(zoom - 1.0) < 0.005) zoom = 1.0;
+    if (zoom == m_zoom) return;
+    // The canvas point under the anchor, unscaled.
+    const QPointF offset(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    const QPointF at = (offset + QPointF(anchor)) / m_zoom;
+    QList<QRect> places;
+    places.reserve(m_tables.size());
+    for (const TQBTable* box : std::as_const(m_tables))
+        places << box->DesignRect();
+
+    m_zoom = zoom;
+    static_cast<TZoomStyle*>(m_zoomStyle)->Zoom = zoom;
+    for (qsizetype i = 0; i < m_tables.size(); ++i) {
+        m_tables[i]->ApplyZoom();
+        m_tables[i]->PlaceAt(places[i]);
+    }
+    for (TQBLink* link : std::as_const(m_links))
+        ReboundLink(link);
+    UpdateSurfaceSize();
+    const QPointF scrolled = at * zoom - QPointF(anchor);
+    horizontalScrollBar()->setValue(int(std::lround(scrolled.x())));
+    verticalScrollBar()->setValue(int(std::lround(scrolled.y())));
+    m_surface->update();
+
+    m_zoomLabel->setText(QStringLiteral("%1%").arg(std::lround(zoom * 100)));
+    m_zoomLabel->adjustSize();
+    m_zoomLabel->setVisible(zoom != 1.0);
+    PlaceZoomLabel();
+}
+
+void TQBArea::ZoomBy(int steps, const QPoint& anchor) {
+    double zoom = m_zoom;
+    for (; steps > 0; --steps) {
+        const double* next = std::upper_bound(std::begin(kZoomLevels), std::end(kZoomLevels),
+                                              zoom + 0.001);
+        if (next != std::end(kZoomLevels)) zoom = *next;
+    }
+    for (; steps < 0; ++steps) {
+        const double* below = std::lower_bound(std::begin(kZoomLevels), std::end(kZoomLevels),
+                                               zoom - 0.001);
+        if (below != std::begin(kZoomLevels)) zoom = *(below - 1);
+    }
+    SetZoom(zoom, anchor);
+}
+
+void TQBArea::FitToWindow(double most) {
+    QRect bounds;
+    for (const TQBTable* box : std::as_const(m_tables))
+        if (box->isVisibleTo(m_surface)) bounds |= box->DesignRect();
+    if (bounds.isEmpty()) {
+        SetZoom(std::min(1.0, most));
+        return;
+    }
+    // Room for the boxes with a margin, and for scroll bars in case the
+    // boxes stand away from the canvas's corner.
+    constexpr int kMargin = 10;
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    const QSize room = maximumViewportSize() - QSize(bar + 2 * kMargin, bar + 2 * kMargin);
+    const double zoom = std::min({most, double(room.width()) / bounds.width(),
+                                  double(room.height()) / bounds.height()});
+    SetZoom(zoom);
+    horizontalScrollBar()->setValue(int(std::lround(bounds.left() * m_zoom)) - kMargin);
+    verticalScrollBar()->setValue(int(std::lround(bounds.top() * m_zoom)) - kMargin);
+}
+
+void TQBArea::PlaceZoomLabel() {
+    if (!m_zoomLabel) return;
+    const QRect view = viewport()->geometry();
+    m_zoomLabel->move(view.right() - m_zoomLabel->width() - 4,
+                      view.bottom() - m_zoomLabel->height() - 4);
+    m_zoomLabel->raise();
+}
+
+void TQBArea::wheelEvent(QWheelEvent* event) {
+    if (event->modifiers() & Qt::ControlModifier)
+        WheelZoom(event);
+    else
+        QScrollArea::wheelEvent(event);
+}
+
+void TQBArea::WheelZoom(QWheelEvent* event) {
+    // A step per notch; finer wheels add up to one.
+    m_wheelRest += event->angleDelta().y();
+    const int steps = m_wheelRest / QWheelEvent::DefaultDeltasPerStep;
+    m_wheelRest -= steps * QWheelEvent::DefaultDeltasPerStep;
+    if (steps) ZoomBy(steps, viewport()->mapFromGlobal(event->globalPosition().toPoint()));
+    event->accept();
 }
 
 TQBArea* TQBArea::OfSurface(const QWidget* widget) {
@@ -140,6 +306,7 @@ TQBArea* TQBArea::OfSurface(const QWidget* widget) {
 void TQBArea::resizeEvent(QResizeEvent* event) {
     QScrollArea::resizeEvent(event);
     UpdateSurfaceSize();
+    PlaceZoomLabel();
 }
 
 void TQBArea::UpdateSurfaceSize() {
@@ -193,6 +360,15 @@ void TQBArea::PaintLinks(QPainter& painter, const QRegion& area) const {
 bool TQBArea::eventFilter(QObject* watched, QEvent* event) {
     if (watched != m_surface) return QScrollArea::eventFilter(watched, event);
     switch (event->type()) {
+    case QEvent::ToolTip: {
+        // A link tells its join: readable however small the canvas shows.
+        auto* e = static_cast<QHelpEvent*>(event);
+        if (const TQBLink* link = LinkAt(e->pos())) {
+            QToolTip::showText(e->globalPos(), LinkTip(link), m_surface);
+            return true;
+        }
+        break;
+    }
     case QEvent::ContextMenu: {
         auto* e = static_cast<QContextMenuEvent*>(event);
         if (TQBLink* link = LinkAt(e->pos()))
@@ -205,6 +381,23 @@ bool TQBArea::eventFilter(QObject* watched, QEvent* event) {
         break;
     }
     return QScrollArea::eventFilter(watched, event);
+}
+
+QString TQBArea::LinkTip(const TQBLink* link) {
+    const QString t1 = link->Table1->GetTableName(), t2 = link->Table2->GetTableName();
+    QString tip = t1 + QLatin1Char('.') + link->Field1 + QStringLiteral(" = ") + t2 +
+                  QLatin1Char('.') + link->Field2;
+    if (!link->Condition.isEmpty()) tip += QStringLiteral(" and ") + link->Condition;
+    switch (link->JoinType) {
+    case 1:
+        return tip + QStringLiteral("\n外连接：包括 %1 的所有行").arg(t1);
+    case 2:
+        return tip + QStringLiteral("\n外连接：包括 %1 的所有行").arg(t2);
+    case 3:
+        return tip + QStringLiteral("\n外连接：包括两表的所有行");
+    default:
+        return tip + QStringLiteral("\n内连接：只包括连接字段相等的行");
+    }
 }
 
 bool TQBArea::_DragOver(QObject* source) const {
@@ -593,8 +786,10 @@ void TQBArea::Arrange() {
     TArrangeSpacing spacing;
     spacing.Width = viewport()->width();
     ArrangeBoxes(design, spacing);
-    for (qsizetype i = 0; i < m_tables.size(); ++i)
-        m_tables[i]->move(design.Boxes[i].Left, design.Boxes[i].Top);
+    for (qsizetype i = 0; i < m_tables.size(); ++i) {
+        const TDesignBox& b = design.Boxes[i];
+        m_tables[i]->PlaceAt(QRect(b.Left, b.Top, b.Width, b.Height));
+    }
     for (TQBLink* link : std::as_const(m_links))
         ReboundLink(link);
     UpdateSurfaceSize();

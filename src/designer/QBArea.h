@@ -11,7 +11,10 @@
 #include <memory>
 
 class QAction;
+class QLabel;
 class QMenu;
+class QStyle;
+class QWheelEvent;
 
 namespace quillary {
 
@@ -108,6 +111,8 @@ public:
     bool _DragOver(QObject* source) const;
     void _DragDrop(QObject* source, const QPoint& at);
 
+    // What the tool tip of a link says: its columns, condition and kind.
+    static QString LinkTip(const TQBLink* link);
     // The topmost link whose hit region holds `at` (surface coordinates).
     TQBLink* LinkAt(const QPoint& at) const;
     // The column list under a screen point, or null.
@@ -123,6 +128,29 @@ public:
     void PaintCrowdedLinks(QPainter& painter, const QRegion& area) const;
     // Keeps that layer above every box (after a box is raised).
     void KeepLinksOnTop();
+
+    // --- zoom -------------------------------------------------------------
+    // The scale the boxes are shown at. The design keeps its own
+    // coordinates whatever the zoom: a box's Design() is unscaled.
+    double Zoom() const { return m_zoom; }
+    // Scales the canvas; the canvas point under `anchor` (viewport
+    // coordinates; the top left corner when none) stays where it is.
+    void SetZoom(double zoom, const QPoint& anchor = QPoint());
+    // Steps through the zoom levels: up for positive `steps`.
+    void ZoomBy(int steps, const QPoint& anchor = QPoint());
+    // Ctrl+wheel anywhere on the canvas, the boxes' lists included.
+    void WheelZoom(QWheelEvent* event);
+    // Scales and scrolls so that every box shows, never above `most`.
+    void FitToWindow(double most = 1.0);
+    // The style of the column lists at the current zoom (check marks
+    // scale with the rows); null at 1, where the lists keep the
+    // application's.
+    QStyle* ListStyle() const;
+    static constexpr double kMinZoom = 0.25;
+    static constexpr double kMaxZoom = 3.0;
+    // 适合窗口 and 实际大小 in the canvas menu.
+    QAction* mnuFit = nullptr;
+    QAction* mnuActualSize = nullptr;
 
     static constexpr int kMenuInsertQTable = 0;
     static constexpr int kMenuUnion = 1;
@@ -149,8 +177,12 @@ signals:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
+    void CreateZoomCommands();
+    // The zoom shows in the viewport's lower right corner when it is not 1.
+    void PlaceZoomLabel();
     // The links as design values, boxes by canvas position; `extra`, when
     // it is not on the canvas yet, comes last.
     QList<TDesignLink> LinkValues(const TQBLink* extra = nullptr) const;
@@ -177,6 +209,10 @@ private:
     QList<TQBTable*> m_tables;
     QList<TQBLink*> m_links;
     bool m_closing = false;
+    double m_zoom = 1.0;
+    QStyle* m_zoomStyle = nullptr; // owned by the canvas
+    QLabel* m_zoomLabel = nullptr; // the zoom in the viewport's corner
+    int m_wheelRest = 0;           // wheel turns short of a whole step
 
     friend class TQBSurface;
 };

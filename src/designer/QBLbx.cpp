@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyledItemDelegate>
@@ -82,14 +83,23 @@ int TQBLbx::GetCheckW() const {
     return style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, this);
 }
 
-int TQBLbx::ItemHeightFor(const QFont& font) {
-    const int check = QApplication::style()->pixelMetric(QStyle::PM_IndicatorHeight);
+int TQBLbx::ItemHeightFor(const QFont& font, const QStyle* style) {
+    if (!style) style = QApplication::style();
+    const int check = style->pixelMetric(QStyle::PM_IndicatorHeight);
     return std::max(QFontMetrics(font).height(), check) + 2;
 }
 
 void TQBLbx::changeEvent(QEvent* event) {
     QListWidget::changeEvent(event);
-    if (event->type() == QEvent::FontChange) m_itemHeight = ItemHeightFor(font());
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        m_itemHeight = ItemHeightFor(font(), style());
+}
+
+void TQBLbx::wheelEvent(QWheelEvent* event) {
+    if (event->modifiers() & Qt::ControlModifier)
+        m_box->Canvas()->WheelZoom(event);
+    else
+        QListWidget::wheelEvent(event);
 }
 
 void TQBLbx::AllocArrBold() {

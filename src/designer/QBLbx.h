@@ -10,6 +10,8 @@
 #include <QPoint>
 #include <QStringList>
 
+class QStyle;
+
 namespace quillary {
 
 struct TDesignField;
@@ -28,7 +30,8 @@ public:
     static int CheckWidth();
     // Every row is this high.
     int ItemHeight() const { return m_itemHeight; }
-    static int ItemHeightFor(const QFont& font);
+    // In `style`; the application's when null.
+    static int ItemHeightFor(const QFont& font, const QStyle* style = nullptr);
 
     // Bold flags, one per item; none until allocated, and they do not follow
     // later insertions or deletions of items.
@@ -69,6 +72,8 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    // Ctrl+wheel zooms the canvas, not the list.
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     TQBLbx* TargetAt(const QPoint& globalPos) const;

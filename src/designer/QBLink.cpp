@@ -5,6 +5,8 @@
 #include <QMenu>
 #include <QPainter>
 
+#include <algorithm>
+
 namespace quillary {
 
 TQBLink::TQBLink(TQBArea* canvas, TQBTable* table1, TQBTable* table2)
@@ -113,14 +115,17 @@ void TQBLink::Paint(QPainter& painter) const {
     painter.translate(m_bounds.topLeft());
     painter.setPen(QPen(Qt::black, 1));
     painter.drawPolyline(m_points.data(), int(m_points.size()));
-    if (MarkAtP0()) {
-        const auto mark = EndMark(m_points[0], m_points[1]);
-        painter.drawPolyline(mark.data(), int(mark.size()));
-    }
-    if (MarkAtP3()) {
-        const auto mark = EndMark(m_points[3], m_points[2]);
-        painter.drawPolyline(mark.data(), int(mark.size()));
-    }
+    // Enlarged with the boxes, never made smaller than at full size.
+    const double scale = std::max(1.0, m_canvas->Zoom());
+    auto drawMark = [&](const QPoint& end, const QPoint& neighbour) {
+        const auto mark = EndMark(end, neighbour);
+        QPolygonF shape;
+        for (const QPoint& p : mark)
+            shape << QPointF(end) + QPointF(p - end) * scale;
+        painter.drawPolyline(shape);
+    };
+    if (MarkAtP0()) drawMark(m_points[0], m_points[1]);
+    if (MarkAtP3()) drawMark(m_points[3], m_points[2]);
     painter.restore();
 }
 

@@ -13,6 +13,7 @@
 #include "sqltext/DataSourceKind.h"
 #include "sqltext/SqlStatements.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QLabel>
@@ -20,6 +21,7 @@
 #include <QMouseEvent>
 #include <QRubberBand>
 #include <QSet>
+#include <QStyle>
 #include <QToolButton>
 
 namespace quillary {
@@ -39,28 +41,49 @@ QFont MeasuringFont() {
     return bold;
 }
 
+// The font of the title and of the column list.
 QFont ListFont() {
     QFont font = DesignerFont();
     font.setBold(false);
     return font;
 }
 
-// The size of a box listing `items` under the title `tableName`.
-QSize NaturalSize(const QStringList& items, const QString& tableName) {
-    const QFont listFont = ListFont();
-    const int itemHeight = TQBLbx::ItemHeightFor(listFont);
+QFont Zoomed(QFont font, double zoom) {
+    if (zoom != 1.0) font.setPointSizeF(font.pointSizeF() * zoom);
+    return font;
+}
+
+int Scaled(int length, double zoom) {
+    return zoom == 1.0 ? length : qRound(length * zoom);
+}
+
+QRect Scaled(const QRect& rect, double zoom) {
+    if (zoom == 1.0) return rect;
+    return {qRound(rect.x() * zoom), qRound(rect.y() * zoom), qRound(rect.width() * zoom),
+            qRound(rect.height() * zoom)};
+}
+
+// The size of a box listing `items` under the title `tableName`, at `zoom`
+// with the lists in `style` (the application's when null).
+QSize NaturalSize(const QStringList& items, const QString& tableName, double zoom = 1.0,
+                  const QStyle* style = nullptr) {
+    const QFont listFont = Zoomed(ListFont(), zoom);
+    const int itemHeight = TQBLbx::ItemHeightFor(listFont, style);
     const int rows = std::min(int(items.size()), TQBTable::kMaxVisibleItems);
-    const int listHeight = itemHeight * rows + 4;
+    const int listHeight = itemHeight * rows + Scaled(4, zoom);
     // Items are measured in the font the list draws them with, so that no
     // column name is cut off; the widest counts as at least 110 pixels.
     const QFontMetrics metrics(listFont);
-    int widest = 110;
+    int widest = Scaled(110, zoom);
     for (const QString& item : items)
         widest = std::max(widest, metrics.horizontalAdvance(item));
-    int width = TQBLbx::CheckWidth() + 20 + widest;
-    const int titleWidth = QFontMetrics(MeasuringFont()).horizontalAdvance(tableName);
-    if (titleWidth > width - 34) width = titleWidth + 34;
-    return {width, listHeight + 2 * TQBTable::kBorder + TQBTable::kTitleHeight};
+    const int check =
+        style ? style->pixelMetric(QStyle::PM_IndicatorWidth) : TQBLbx::CheckWidth();
+    int width = check + Scaled(20, zoom) + widest;
+    const int titleWidth =
+        QFontMetrics(Zoomed(MeasuringFont(), zoom)).horizontalAdvance(tableName);
+    if (titleWidth > width - Scaled(34, zoom)) width = titleWidth + Scaled(34, zoom);
+    return {width, listHeight + 2 * TQBTable::kBorder + Scaled(TQBTable::kTitleHeight, zoom)};
 }
 
 } // namespace
@@ -79,9 +102,6 @@ TQBTable::TQBTable(TQBArea* canvas) : QFrame(nullptr), m_canvas(canvas) {
 
     Title = new QLabel(this);
     Title->setObjectName(QStringLiteral("Title"));
-    QFont titleFont = DesignerFont();
-    titleFont.setBold(false);
-    Title->setFont(titleFont);
     Title->setAutoFillBackground(true);
     Title->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     Title->setLineWidth(1);
@@ -100,12 +120,11 @@ TQBTable::TQBTable(TQBArea* canvas) : QFrame(nullptr), m_canvas(canvas) {
     UnlinkButton->setObjectName(QStringLiteral("UnlinkButton"));
     UnlinkButton->setToolTip(QStringLiteral("取消链接"));
     UnlinkButton->setAutoRaise(true);
-    UnlinkButton->setFixedSize(12, 12);
     UnlinkButton->setIcon(QIcon(QStringLiteral(":/quillary/designer/icons/unlink.svg")));
-    UnlinkButton->setIconSize(QSize(10, 10));
     UnlinkButton->setCursor(Qt::ArrowCursor);
     connect(UnlinkButton, &QToolButton::clicked, this, &TQBTable::_UnlinkBtn);
 
+    ApplyZoom();
     CreateMenu();
     SetActive(false);
     m_canvas->AddTable(this);
@@ -199,11 +218,49 @@ void TQBTable::paintEvent(QPaintEvent* event) {
 
 void TQBTable::resizeEvent(QResizeEvent* event) {
     QFrame::resizeEvent(event);
+    LayOutParts();
+}
+
+void TQBTable::LayOutParts() {
     const QRect inner = rect().adjusted(kBorder, kBorder, -kBorder, -kBorder);
-    Title->setGeometry(inner.left(), inner.top(), inner.width(), kTitleHeight);
-    FieldList->setGeometry(inner.left(), inner.top() + kTitleHeight, inner.width(),
-                           inner.height() - kTitleHeight);
-    UnlinkButton->move(width() - 19, kBorder + 1); // centred in the title bar
+    const int title = TitleHeight();
+    Title->setGeometry(inner.left(), inner.top(), inner.width(), title);
+    FieldList->setGeometry(inner.left(), inner.top() + title, inner.width(),
+                           inner.height() - title);
+    // At the title bar's right end, centred in it.
+    const int button = UnlinkButton->width();
+    UnlinkButton->move(width() - kBorder - button - Scaled(4, m_canvas->Zoom()),
+                       kBorder + std::max(0, (title - button) / 2 - 1));
+}
+
+int TQBTable::TitleHeight() const {
+    return Scaled(kTitleHeight, m_canvas->Zoom());
+}
+
+void TQBTable::ApplyZoom() {
+    const double zoom = m_canvas->Zoom();
+    // The style first: the list's row height reads it with the font.
+    QStyle* style = m_canvas->ListStyle();
+    if (FieldList->style() != (style ? style : QApplication::style())) FieldList->setStyle(style);
+    FieldList->setFont(Zoomed(ListFont(), zoom));
+    Title->setFont(Zoomed(ListFont(), zoom));
+    setFont(Zoomed(MeasuringFont(), zoom));
+    UnlinkButton->setFixedSize(Scaled(12, zoom), Scaled(12, zoom));
+    UnlinkButton->setIconSize(QSize(Scaled(10, zoom), Scaled(10, zoom)));
+    LayOutParts();
+}
+
+void TQBTable::PlaceAt(const QRect& design) {
+    m_designRect = design;
+    m_zoomedRect = Scaled(design, m_canvas->Zoom());
+    setGeometry(m_zoomedRect);
+}
+
+QRect TQBTable::DesignRect() const {
+    const QRect shown = geometry();
+    if (shown == m_zoomedRect) return m_designRect;
+    const double zoom = m_canvas->Zoom();
+    return Scaled(shown, 1.0 / zoom);
 }
 
 void TQBTable::DetectView() {
@@ -249,7 +306,7 @@ void TQBTable::Show() {
     QStringList items;
     for (int i = 0; i < FieldList->count(); ++i)
         items << FieldList->item(i)->text();
-    resize(NaturalSize(items, TableName));
+    resize(NaturalSize(items, TableName, m_canvas->Zoom(), m_canvas->ListStyle()));
     CloseButton->hide();
     UnlinkButton->raise();
     UpdateTitle();
@@ -267,7 +324,6 @@ QSize TQBTable::SizeFor(const TDesignBox& design) {
 
 bool TQBTable::Activate(const QString& tableName, const QString& alias, int left, int top) {
     move(left, top);
-    setFont(MeasuringFont());
     setToolTip(tableName);
     TableName = tableName;
     Alias = alias;
@@ -281,7 +337,6 @@ bool TQBTable::Activate(const QString& tableName, const QString& alias, int left
 
 bool TQBTable::ActivateQ(const QString& name, int left, int top, const QString& sql) {
     move(left, top);
-    setFont(MeasuringFont());
     setToolTip(sql);
     TableName = name;
     Alias.clear();
@@ -294,8 +349,8 @@ bool TQBTable::ActivateQ(const QString& name, int left, int top, const QString& 
 
 bool TQBTable::ActivateFrom(const TDesignBox& design) {
     if (design.TableName.isEmpty()) return false;
-    move(design.Left, design.Top);
-    setFont(MeasuringFont());
+    const double zoom = m_canvas->Zoom();
+    move(Scaled(design.Left, zoom), Scaled(design.Top, zoom));
     TableName = design.TableName;
     Alias = design.Alias;
     SourceText = design.SourceText;
@@ -307,7 +362,10 @@ bool TQBTable::ActivateFrom(const TDesignBox& design) {
     FieldList->SetFields(fields);
     FieldList->AllocArrBold();
     Show();
-    if (design.Width > 0 && design.Height > 0) resize(design.Width, design.Height);
+    const QSize size = design.Width > 0 && design.Height > 0
+                           ? QSize(design.Width, design.Height)
+                           : Scaled(QRect(QPoint(), this->size()), 1.0 / zoom).size();
+    PlaceAt(QRect(QPoint(design.Left, design.Top), size));
     return true;
 }
 
@@ -317,10 +375,11 @@ TDesignBox TQBTable::Design() const {
     design.Alias = Alias;
     design.Kind = Kind;
     design.SourceText = SourceText;
-    design.Left = x();
-    design.Top = y();
-    design.Width = width();
-    design.Height = height();
+    const QRect place = DesignRect();
+    design.Left = place.x();
+    design.Top = place.y();
+    design.Width = place.width();
+    design.Height = place.height();
     design.Fields.reserve(FieldList->count());
     for (int i = 0; i < FieldList->count(); ++i) {
         const QListWidgetItem* item = FieldList->item(i);

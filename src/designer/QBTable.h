@@ -51,6 +51,16 @@ public:
     // The natural size of a box showing `design`'s items and name.
     static QSize SizeFor(const TDesignBox& design);
 
+    // Fonts, title bar and rows at the canvas's zoom.
+    void ApplyZoom();
+    // Shows the box at `design` (unscaled canvas coordinates) at the
+    // canvas's zoom.
+    void PlaceAt(const QRect& design);
+    // Where the box stands unscaled: what was placed, unless the user moved
+    // or resized it since, so that zooming back and forth does not drift.
+    QRect DesignRect() const;
+    int TitleHeight() const;
+
     // The alias when there is one, else the table name.
     QString GetTableName() const { return Alias.isEmpty() ? TableName : Alias; }
     void SetActive(bool active);
@@ -149,6 +159,8 @@ private:
     void DetectView();
     void Show();
     void UpdateTitle();
+    // Title, list and unlink button within the frame.
+    void LayOutParts();
     QPoint ClampToCanvas(const QPoint& globalPos) const;
     void EndMove(const QPoint& globalPos);
     // Asks for a name until it is empty or valid and not another box's.
@@ -163,6 +175,8 @@ private:
     QRect m_outlineRect;
     QPointer<QRubberBand> m_outline; // lives on the canvas surface
     int m_zone = 0;
+    QRect m_designRect; // unscaled, as last placed
+    QRect m_zoomedRect; // and as shown then
 };
 
 inline constexpr char kBoxParentMessage[] = "窗体的父类必须是TScrollBox或它的子类";
