@@ -7,6 +7,7 @@
 #include "designer/ConnectionSession.h"
 #include "designer/Frm_Quillary.h"
 #include "designer/QBArea.h"
+#include "designer/QBLink.h"
 #include "designer/QBTable.h"
 #include "designer/QuillaryDialog.h"
 #include "grid/StringGridEx.h"
@@ -146,12 +147,17 @@ void TFrm_Quillary::ConnectHandlers() {
 }
 
 void TFrm_Quillary::ConnectKeys() {
-    // Delete on the canvas closes the active box, as its close button does.
+    // Delete on the canvas removes the selected link, or else closes the
+    // active box, as its close button does.
     auto* remove = new QAction(m_canvas);
     remove->setShortcut(QKeySequence::Delete);
     remove->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     m_canvas->addAction(remove);
     connect(remove, &QAction::triggered, this, [this] {
+        if (TQBLink* link = m_canvas->SelectedLink()) {
+            m_canvas->Unlink(link);
+            return;
+        }
         for (TQBTable* box : m_canvas->Tables())
             if (box->IsActive()) {
                 box->_CloseBtn();

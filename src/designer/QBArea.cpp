@@ -20,6 +20,7 @@
 #include <QHash>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QMenu>
 #include <QPaintEvent>
 #include <QPainter>
@@ -369,6 +370,12 @@ bool TQBArea::eventFilter(QObject* watched, QEvent* event) {
         }
         break;
     }
+    case QEvent::MouseButtonPress: {
+        // A click on a link selects it, for Delete; elsewhere it lets go.
+        auto* e = static_cast<QMouseEvent*>(event);
+        if (e->button() == Qt::LeftButton) SelectLink(LinkAt(e->position().toPoint()));
+        break;
+    }
     case QEvent::ContextMenu: {
         auto* e = static_cast<QContextMenuEvent*>(event);
         if (TQBLink* link = LinkAt(e->pos()))
@@ -450,7 +457,15 @@ void TQBArea::Activated(TQBTable* box) {
     emit TableInserted(box);
 }
 
+void TQBArea::SelectLink(TQBLink* link) {
+    if (link == m_selectedLink) return;
+    if (m_selectedLink) Repaint(m_selectedLink->PaintRegion());
+    m_selectedLink = link;
+    if (link) Repaint(link->PaintRegion());
+}
+
 void TQBArea::MakeActive(TQBTable* box) {
+    SelectLink(nullptr); // one thing at a time is selected
     box->SetActive(true);
     // Every other box goes inactive: names may differ only in letter case,
     // so the one named ActiveName is not always the one to switch off.
@@ -680,6 +695,7 @@ void TQBArea::ClearBold(TQBLink* link, TQBTable* table, int row) {
 
 void TQBArea::RemoveLink(TQBLink* link) {
     if (!m_links.removeOne(link)) return;
+    if (link == m_selectedLink) m_selectedLink = nullptr;
     ClearBold(link, link->Table1, link->Row1);
     ClearBold(link, link->Table2, link->Row2);
     Repaint(link->PaintRegion());

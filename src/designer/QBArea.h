@@ -113,6 +113,10 @@ public:
 
     // What the tool tip of a link says: its columns, condition and kind.
     static QString LinkTip(const TQBLink* link);
+    // The link a click selected (drawn highlighted; Delete removes it), or
+    // null. Activating a box lets it go.
+    TQBLink* SelectedLink() const { return m_selectedLink; }
+    void SelectLink(TQBLink* link);
     // The topmost link whose hit region holds `at` (surface coordinates).
     TQBLink* LinkAt(const QPoint& at) const;
     // The column list under a screen point, or null.
@@ -209,6 +213,7 @@ private:
     QList<TQBTable*> m_tables;
     QList<TQBLink*> m_links;
     bool m_closing = false;
+    TQBLink* m_selectedLink = nullptr;
     double m_zoom = 1.0;
     QStyle* m_zoomStyle = nullptr; // owned by the canvas
     QLabel* m_zoomLabel = nullptr; // the zoom in the viewport's corner

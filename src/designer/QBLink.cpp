@@ -113,7 +113,8 @@ bool TQBLink::CMHitTest(const QPoint& at) const {
 void TQBLink::Paint(QPainter& painter) const {
     painter.save();
     painter.translate(m_bounds.topLeft());
-    painter.setPen(QPen(Qt::black, 1));
+    const bool selected = m_canvas->SelectedLink() == this;
+    painter.setPen(selected ? QPen(QColor(0, 90, 200), 2) : QPen(Qt::black, 1));
     painter.drawPolyline(m_points.data(), int(m_points.size()));
     // Enlarged with the boxes, never made smaller than at full size.
     const double scale = std::max(1.0, m_canvas->Zoom());

@@ -203,6 +203,7 @@ void TQBTable::SetActive(bool active) {
 }
 
 void TQBTable::ApplyActivationRule() {
+    m_canvas->SelectLink(nullptr); // the box is what the user works on now
     if (!m_active) m_canvas->MakeActive(this);
 }
 

@@ -130,9 +130,32 @@ TEST_F(ArrangeTest, DeleteClosesTheActiveBoxAndF5ShowsTheRows) {
         form->QBTablesDblClick();
     }
     ASSERT_EQ(canvas()->Tables().size(), 2);
+    TQBTable* customers = canvas()->Tables().first();
+    TQBTable* orders = canvas()->Tables().last();
+    canvas()->Arrange();
+    const TQBLink* link = canvas()->InsertLink(customers, orders, 1, 2);
+    ASSERT_TRUE(link);
     QApplication::setActiveWindow(form.get());
-    canvas()->Tables().first()->FieldList->setFocus();
-    QTest::keyClick(canvas()->Tables().first()->FieldList, Qt::Key_Delete);
+
+    // A click on the link selects it; Delete then removes the link only.
+    const QPoint middle = link->Geometry().topLeft() + (link->Points()[1] + link->Points()[2]) / 2;
+    Mouse(canvas()->Surface(), QEvent::MouseButtonPress, middle);
+    Mouse(canvas()->Surface(), QEvent::MouseButtonRelease, middle, Qt::LeftButton, Qt::NoButton);
+    ASSERT_EQ(canvas()->SelectedLink(), link);
+    canvas()->Surface()->setFocus();
+    QTest::keyClick(canvas()->Surface(), Qt::Key_Delete);
+    EXPECT_TRUE(canvas()->Links().isEmpty());
+    EXPECT_EQ(canvas()->SelectedLink(), nullptr);
+    EXPECT_FALSE(customers->FieldList->IsItemBold(1)) << "removed with its clean-up";
+    ASSERT_EQ(canvas()->Tables().size(), 2);
+
+    // A box made active lets a selected link go: Delete closes the box.
+    ASSERT_TRUE(canvas()->InsertLink(customers, orders, 1, 2));
+    Mouse(canvas()->Surface(), QEvent::MouseButtonPress, middle);
+    orders->ApplyActivationRule();
+    EXPECT_EQ(canvas()->SelectedLink(), nullptr);
+    customers->FieldList->setFocus();
+    QTest::keyClick(customers->FieldList, Qt::Key_Delete);
     ASSERT_EQ(canvas()->Tables().size(), 1) << "the active box, not the one with the focus";
     EXPECT_EQ(canvas()->Tables().first()->GetTableName(), "customers");
     EXPECT_FALSE(Texts(form->GroupList).contains("orders.OrderID")) << "closed with its clean-up";
