@@ -1,5 +1,6 @@
 #include "query/Carried.h"
 #include "sqltext/SqlStatements.h"
+#include "sqltext/TextHash.h"
 
 #include <QHash>
 #include <QSet>
@@ -10,22 +11,9 @@ namespace quillary {
 
 namespace {
 
-// FNV-1a over a tag and characters, letters folded when asked.
+// A tag, then the characters, letters folded when asked.
 quint64 Hash(char tag, QStringView text, bool fold) {
-    quint64 h = 1469598103934665603ULL ^ quint64(tag);
-    for (const QChar c : text) {
-        char16_t u = c.unicode();
-        if (fold) {
-            if (u < 0x80) {
-                if (u >= u'A' && u <= u'Z') u = char16_t(u + 32);
-            } else {
-                u = c.toCaseFolded().unicode();
-            }
-        }
-        h = (h ^ (u & 0xFF)) * 1099511628211ULL;
-        h = (h ^ (u >> 8)) * 1099511628211ULL;
-    }
-    return h;
+    return TextHash(text, fold, kTextHashSeed ^ quint64(tag));
 }
 
 // What a word is to the check.

@@ -1,6 +1,7 @@
 #include "query/ColumnPages.h"
 #include "query/DesignTexts.h"
 #include "sqltext/DataSourceKind.h"
+#include "sqltext/TextHash.h"
 
 #include <QHash>
 #include <QSet>
@@ -10,11 +11,6 @@
 namespace quillary {
 
 namespace {
-
-// Keys of the display list are found as a string list finds them: ignoring case.
-QString Folded(const QString& key) {
-    return key.toCaseFolded();
-}
 
 // The non-empty compute rows: trimmed expressions and their trimmed aliases.
 void ComputedColumns(const QueryDesign& design, QStringList& expressions, QStringList& aliases) {
@@ -61,11 +57,14 @@ bool IsMatch(const QueryDesign& design) {
         keys << QLatin1Char('0') + e;
     if (design.DisplayRows.size() != keys.size()) return false;
 
-    QHash<QString, qsizetype> first;
+    // Keys of the display list are found as a string list finds them:
+    // ignoring case.
+    QHash<TFoldedKey, qsizetype> first;
+    first.reserve(keys.size());
     for (qsizetype i = keys.size() - 1; i >= 0; --i) // the first occurrence wins
-        first.insert(Folded(keys[i]), i);
+        first.insert(TFoldedKey(keys[i]), i);
     for (const QStringList& row : design.DisplayRows) {
-        const qsizetype at = first.value(Folded(row.value(0) + row.value(1)), -1);
+        const qsizetype at = first.value(TFoldedKey(row.value(0) + row.value(1)), -1);
         if (at < 0) return false;
         if (row.value(0) == QLatin1String("0") &&
             (at < fields || row.value(2) != aliases[at - fields]))
@@ -83,12 +82,14 @@ void TS_DisplayEnter(QueryDesign& design) {
     };
     using Iter = std::list<Entry>::iterator;
     std::list<Entry> entries;
-    QHash<QString, Iter> index; // first entry of each key
-    const auto find = [&](const QString& key) { return index.value(Folded(key), entries.end()); };
+    QHash<TFoldedKey, Iter> index; // first entry of each key, ignoring case
+    const auto find = [&](const QString& key) {
+        return index.value(TFoldedKey(key), entries.end());
+    };
     const auto add = [&](Iter before, Entry e) {
-        const QString folded = Folded(e.Key);
+        TFoldedKey key(e.Key);
         const Iter it = entries.insert(before, std::move(e));
-        if (!index.contains(folded)) index.insert(folded, it);
+        if (!index.contains(key)) index.insert(key, it);
     };
 
     for (const QStringList& row : design.DisplayRows)

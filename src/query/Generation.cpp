@@ -4,6 +4,7 @@
 #include "query/JoinClause.h"
 #include "sqltext/Common.h"
 #include "sqltext/DataSourceKind.h"
+#include "sqltext/TextHash.h"
 
 #include <QHash>
 
@@ -243,9 +244,14 @@ void DropDanglingConnector(QString& where) {
 QString OrderByText(const QueryDesign& design, const QStringList& displayColumns) {
     const QString marker = DescendingMarker();
     const QString computed = ComputedMarker();
-    QHash<QString, qsizetype> position;
-    for (qsizetype p = displayColumns.size() - 1; p >= 0; --p)
-        position.insert(displayColumns[p].toCaseFolded(), p);
+    // Made when a column is first to be written as its position.
+    QHash<TFoldedKey, qsizetype> position;
+    const auto positionOf = [&](const QString& column) {
+        if (position.isEmpty())
+            for (qsizetype p = displayColumns.size() - 1; p >= 0; --p)
+                position.insert(TFoldedKey(displayColumns[p]), p);
+        return position.value(TFoldedKey(column), -1);
+    };
     QString order = QStringLiteral("order by ");
     bool any = false;
     for (const TCheckedItem& item : design.OrderColumn) {
@@ -253,7 +259,7 @@ QString OrderByText(const QueryDesign& design, const QStringList& displayColumns
         if (column.startsWith(marker)) column.remove(0, marker.size());
         if (column.startsWith(computed)) column.remove(0, computed.size());
         if (!design.UnionSets.isEmpty() || IsNumber(column)) {
-            const qsizetype p = position.value(column.toCaseFolded(), -1);
+            const qsizetype p = positionOf(column);
             if (p >= 0) column = QString::number(p + 1);
         }
         order += column + (item.Checked ? QStringLiteral(" desc,") : QStringLiteral(","));

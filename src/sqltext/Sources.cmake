@@ -18,4 +18,6 @@ set(QUILLARY_SQLTEXT_SCANNER_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/SqlLexer.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SqlStatements.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SqlStatements.h
+    ${CMAKE_CURRENT_LIST_DIR}/TextHash.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TextHash.h
     ${CMAKE_CURRENT_LIST_DIR}/SqlLexer.h)

@@ -1,5 +1,6 @@
 #include "SqlTextTestUtil.h"
 #include "sqltext/Common.h"
+#include "sqltext/TextHash.h"
 
 #include <gtest/gtest.h>
 
@@ -139,4 +140,30 @@ TEST(GetProperty, ReadsADataLinkFileThroughTheReaderHandedIn) {
     }
 
     EXPECT_EQ(GetProperty("File Name=/srv/a.udl", "USER ID"), QString()) << "no reader";
+}
+
+// Keys ignoring case must hash alike whenever the comparison ignoring case
+// calls them equal, or a display row or an ORDER BY position is not found.
+TEST(TFoldedKey, EqualIgnoringCaseAsTheComparisonIsAndOnlyThen) {
+    const std::tuple<const char16_t*, const char16_t*, bool> cases[] = {
+        {u"1T0.Name", u"1t0.NAME", true},
+        {u"Straße", u"STRAßE", true},           // ß has no single capital
+        {u"ΣΊΣΥΦΟΣ", u"σίσυφος", true},         // final sigma folds with the others
+        {u"\u212Aelvin", u"kelvin", true},      // the Kelvin sign folds to k
+        {u"\U00010400x", u"\U00010428X", true}, // Deseret: letters outside the BMP
+        {u"金额", u"金额", true},
+        {u"1a", u"0a", false},
+        {u"ab", u"a", false},
+        {u"", u"", true},
+    };
+    for (const auto& [a, b, equal] : cases) {
+        const TFoldedKey ka(QString::fromUtf16(a)), kb(QString::fromUtf16(b));
+        ASSERT_EQ(ka.Text.compare(kb.Text, Qt::CaseInsensitive) == 0, equal)
+            << ka.Text.toStdString() << " / " << kb.Text.toStdString();
+        EXPECT_EQ(ka == kb, equal) << ka.Text.toStdString();
+        if (equal) EXPECT_EQ(qHash(ka), qHash(kb)) << ka.Text.toStdString();
+    }
+    // Chained, a hash of two pieces is the hash of the whole.
+    EXPECT_EQ(TextHash(u"T0.name", true, TextHash(u"1", true)), TextHash(u"1t0.NAME", true));
+    EXPECT_NE(TextHash(u"Name", false), TextHash(u"name", false));
 }

@@ -1,0 +1,32 @@
+#pragma once
+// Hashing of names and texts without copies: FNV-1a over the characters,
+// letters folded when asked exactly as QString::compare folds them ignoring
+// case, so that texts it calls equal hash alike.
+
+#include <QString>
+#include <QStringView>
+
+namespace quillary {
+
+inline constexpr quint64 kTextHashSeed = 1469598103934665603ULL;
+
+// Chainable: the hash of a + b is TextHash(b, fold, TextHash(a, fold)).
+quint64 TextHash(QStringView text, bool fold, quint64 hash = kTextHashSeed);
+
+// A text as a hash key that ignores letter case as a string list's search
+// for it does.
+struct TFoldedKey {
+    explicit TFoldedKey(QString text)
+        : Text(std::move(text)), Hash(TextHash(Text, true)) {}
+    QString Text;
+    quint64 Hash;
+    bool operator==(const TFoldedKey& other) const {
+        return Hash == other.Hash && Text.compare(other.Text, Qt::CaseInsensitive) == 0;
+    }
+};
+
+inline size_t qHash(const TFoldedKey& key, size_t seed = 0) noexcept {
+    return size_t(key.Hash) ^ seed;
+}
+
+} // namespace quillary
