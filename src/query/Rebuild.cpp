@@ -14,7 +14,6 @@
 #include <QHash>
 #include <QRegularExpression>
 
-#include <deque>
 #include <optional>
 
 namespace quillary {
@@ -268,6 +267,7 @@ public:
         const QList<TDesignBox> boxes = ReadBoxes();
         ExpandStar(boxes);
         FTaken = QList<bool>(FSt.Items.size(), false);
+        FByText.reserve(FSt.Items.size());
         for (qsizetype i = 0; i < FSt.Items.size(); ++i)
             FByText[FSt.Items[i].toLower()].push_back(i);
         PlaceBoxes(boxes);
@@ -358,7 +358,7 @@ private:
             const QString field = box.Fields[f].Name;
             const QString column = ColumnText(FDesign, field);
             const QString qualified = name + QLatin1Char('.') + column;
-            std::deque<qsizetype>* best = nullptr;
+            TItemQueue* best = nullptr;
             // The item as the designer writes it, or with the bare name.
             for (const QString& key : {qualified.toLower(), column.toLower(),
                                        (name + QLatin1Char('.') + field).toLower(),
@@ -677,7 +677,17 @@ private:
     QStringList FLost;
     bool FStarExpanded = false;
     QList<bool> FTaken;
-    QHash<QString, std::deque<qsizetype>> FByText; // lower-case item -> items not yet taken
+    // The items of one text, earliest first: a deque's blocks would cost
+    // more than all of them.
+    struct TItemQueue {
+        QList<qsizetype> Items;
+        qsizetype Next = 0;
+        bool empty() const { return Next >= Items.size(); }
+        qsizetype front() const { return Items[Next]; }
+        void pop_front() { ++Next; }
+        void push_back(qsizetype item) { Items << item; }
+    };
+    QHash<QString, TItemQueue> FByText; // lower-case item -> items not yet taken
     std::optional<TFieldIndex> FFields;
 };
 
