@@ -211,6 +211,9 @@ void TQBArea::SetZoom(double zoom, const QPoint& anchor) {
     zoom = std::clamp(zoom, kMinZoom, kMaxZoom);
     if (std::abs(zoom - 1.0) < 0.005) zoom = 1.0;
     if (zoom == m_zoom) return;
+    // A box on the move or being resized keeps the scale it started in.
+    for (const TQBTable* box : std::as_const(m_tables))
+        if (box->Moving() || box->ResizeZone() != 0) return;
     // The canvas point under the anchor, unscaled.
     const QPointF offset(horizontalScrollBar()->value(), verticalScrollBar()->value());
     const QPointF at = (offset + QPointF(anchor)) / m_zoom;

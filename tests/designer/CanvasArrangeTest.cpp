@@ -242,6 +242,8 @@ TEST_F(ArrangeTest, ZoomScalesWhatIsShownAndNeverTheDesign) {
     // Moved by 20 pixels at half size, the box moves 40 in the design.
     const QPoint title = box->Title->mapToGlobal(QPoint(5, 5));
     box->TitleMouseDown(Qt::LeftButton, title);
+    canvas()->SetZoom(2.0);
+    EXPECT_EQ(canvas()->Zoom(), 0.5) << "not while a box moves";
     box->TitleMouseUp(title + QPoint(20, 10));
     EXPECT_EQ(Read().Boxes[0].Left, design.Boxes[0].Left + 40);
     EXPECT_EQ(Read().Boxes[0].Top, design.Boxes[0].Top + 20);
