@@ -109,20 +109,35 @@ TParts PartsOf(const QString& text, TSqlReading reading) {
         else
             add(Hash('n', written, true), w.Start, w.End);
     };
+    // A "*" that stands for columns, bare or after a box's name: the box
+    // named in "t.*" may be left out where t is the only box, so both
+    // count as one part, the star.
+    bool starPlace = false;
+    const quint64 star = Hash('*', u"*", false);
     ForEachSqlWord(text, reading, [&](const TSqlWord& w) {
         const QStringView written = QStringView(text).mid(w.Start, w.End - w.Start);
+        const bool wasStarPlace = starPlace;
+        starPlace = w.Kind == TSqlWord::Open ||
+                    (w.Kind == TSqlWord::Symbol && written == u',') ||
+                    (w.Kind == TSqlWord::Word &&
+                     (written.compare(QLatin1String("select"), Qt::CaseInsensitive) == 0 ||
+                      written.compare(QLatin1String("distinct"), Qt::CaseInsensitive) == 0 ||
+                      written.compare(QLatin1String("all"), Qt::CaseInsensitive) == 0));
         if (w.Kind == TSqlWord::Symbol && written == QLatin1String(".")) {
             dotAfterHeld = held.has_value();
+            starPlace = dotAfterHeld;
             return;
         }
+        const bool columnsStar = wasStarPlace && w.Kind == TSqlWord::Symbol && written == u'*';
         if (held) {
             // A qualifier stands for its box: only the name after the last dot counts.
-            const bool qualifier =
-                dotAfterHeld && (w.Kind == TSqlWord::Word || w.Kind == TSqlWord::Name);
+            const bool qualifier = dotAfterHeld && (w.Kind == TSqlWord::Word ||
+                                                    w.Kind == TSqlWord::Name || columnsStar);
             if (!qualifier) count(*held);
             held.reset();
         }
         dotAfterHeld = false;
+        if (columnsStar && !orderBy) add(star, w.Start, w.End);
         if (w.Kind == TSqlWord::Word && w.Depth == 0) {
             const auto it = known.constFind(Hash('w', written, true));
             const TWordInfo info = it == known.cend() ? TWordInfo{} : *it;

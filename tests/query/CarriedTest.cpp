@@ -25,6 +25,11 @@ TEST(NotCarried, CountsLiteralsNamesAndWordsThatChangeRowsNotHowTheyAreWritten) 
          ""},
         {"select \"a b\" from [t]", "select `a b` from t", ""},
         {"select a from t -- note\nwhere b in(1,2)", "select a from t where b in (1,2)", ""},
+        // The only box's name before its star may go; a multiplication is
+        // no star, nor an old outer-join mark.
+        {"select t.* from (select * from u) t where t.x > 5",
+         "select *\r\nfrom  (select * from u) t\r\nwhere x>5", ""},
+        {"select a*b, count(*) from t where t.k *= u.k", "select a*b,count(*) from t left join u on t.k=u.k", ""},
         // Parts lost.
         {"select a from t where exists (select 1 from u) and b = 2", "select a from t",
          "SELECT|EXISTS|1|u|b|2"},
@@ -35,6 +40,7 @@ TEST(NotCarried, CountsLiteralsNamesAndWordsThatChangeRowsNotHowTheyAreWritten) 
         {"select a from t where b = 'x' or b = 'y'", "select a from t where b='x'", "b|OR|'y'"},
         {"select a from t except select a from u", "select a from t", "SELECT|a|EXCEPT|u"},
         {"select distinct a from t", "select a from t", "DISTINCT"},
+        {"select t.*, u.x from t, u", "select u.x from t,u", "*"},
         {"select a from t order by a desc", "select a from t order by a", "DESC"},
     };
     for (const auto& c : cases)
