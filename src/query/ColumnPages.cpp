@@ -163,7 +163,8 @@ int IsValidDisplayCol(const QueryDesign& design, int kind) {
 
 bool IsUnaryOperator(const QString& op) {
     return op.compare(QLatin1String("exists"), Qt::CaseInsensitive) == 0 ||
-           op.compare(QLatin1String("not exists"), Qt::CaseInsensitive) == 0;
+           op.compare(QLatin1String("not exists"), Qt::CaseInsensitive) == 0 ||
+           op.compare(QLatin1String("not"), Qt::CaseInsensitive) == 0;
 }
 
 int IsValidExpression(const QList<QStringList>& rows, int row) {

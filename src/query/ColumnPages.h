@@ -27,7 +27,7 @@ void TS_DisplayEnter(QueryDesign& design);
 // rule of data source `kind`, -2 when two are equal.
 int IsValidDisplayCol(const QueryDesign& design, int kind);
 
-// Whether `op` is an operator of one operand (EXISTS, NOT EXISTS), which
+// Whether `op` is an operator of one operand (EXISTS, NOT EXISTS, NOT), which
 // stands in the operator column with its operand in the value column.
 bool IsUnaryOperator(const QString& op);
 

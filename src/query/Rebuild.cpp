@@ -536,15 +536,17 @@ private:
     // A condition of a join kept as a WHERE row: cut as WHERE text is (the
     // text as the scanners read it).
     void AddExpression(qsizetype& row, const QString& text) {
+        FBrackets.Reset();
         for (QStringList c : Conditions(text, true)) {
-            Restore(c);
+            ReadRow(c);
             if (TrimCell(c[5]).isEmpty()) c[5] = QStringLiteral("and");
             AddCondition(row, {c[0] + c[1], c[2], c[3] + c[4], c[5]});
         }
     }
 
     // The cells of a condition row given back their text, a NOT before a
-    // group before its bracket, and EXISTS as the operator of its sub-query.
+    // group before its bracket, EXISTS as the operator of its sub-query, and
+    // a truth value written alone given an operator.
     void Restore(QStringList& c) const {
         const int further = TStatementText::TakeNegatedGroup(c[1]);
         FText.Restore(c);
@@ -565,12 +567,71 @@ private:
         c[3] = m.captured(2);
     }
 
+    // A row of a condition clause read back: its text restored, and a truth
+    // value written alone given an operator.
+    void ReadRow(QStringList& c) {
+        Restore(c);
+        FBrackets.Open(c[0]);
+        GiveTruthValueAnOperator(c, FBrackets.Negated());
+        FBrackets.Close(c[4]);
+    }
+
+    // A truth value on its own — a column, a quoted name, a function's
+    // result — is "x is true", which keeps the same rows wherever "where x"
+    // reads, unless a NOT stands around it: NOT turns the unknown of a null
+    // into another answer than false. "not x" takes NOT as its operator.
+    static void GiveTruthValueAnOperator(QStringList& c, bool negated) {
+        if (!TrimCell(c[2]).isEmpty() || !TrimCell(c[3]).isEmpty()) return;
+        static const QRegularExpression bare(
+            QStringLiteral("^\\s*(not\\s+)?([\\w.\"`\\[\\]]+(?:\\s*\\(.*\\))?)\\s*$"),
+            QRegularExpression::CaseInsensitiveOption |
+                QRegularExpression::DotMatchesEverythingOption |
+                QRegularExpression::UseUnicodePropertiesOption);
+        const QRegularExpressionMatch b = bare.match(c[1]);
+        if (!b.hasMatch() || b.captured(2).compare(QLatin1String("not"), Qt::CaseInsensitive) == 0)
+            return;
+        if (b.capturedLength(1) > 0) {
+            c[1].clear();
+            c[2] = QStringLiteral("not");
+            c[3] = b.captured(2);
+        } else if (!negated) {
+            c[1] = b.captured(2);
+            c[2] = QStringLiteral("is");
+            c[3] = QStringLiteral("true");
+        }
+    }
+
+    // The brackets open around the rows of one clause, each marked when a
+    // NOT stands before it.
+    struct TBrackets {
+        QList<bool> Negations;
+        void Reset() { Negations.clear(); }
+        bool Negated() const { return Negations.contains(true); }
+        void Open(const QString& opening) {
+            bool negation = false;
+            for (qsizetype i = 0; i < opening.size(); ++i) {
+                if (opening[i] == QLatin1Char('(')) {
+                    Negations << negation;
+                    negation = false;
+                } else if (opening.mid(i, 3).compare(QLatin1String("not"), Qt::CaseInsensitive) == 0) {
+                    negation = true;
+                    i += 2;
+                }
+            }
+        }
+        void Close(const QString& closing) {
+            for (const QChar ch : closing)
+                if (ch == QLatin1Char(')') && !Negations.isEmpty()) Negations.removeLast();
+        }
+    };
+
     void ReadWhere(qsizetype& row) {
         EnsureGridRows(FDesign.ConditionRows, int(row + FSt.Where.size()), kConditionWidth);
+        FBrackets.Reset();
         for (qsizetype i = 0; i < FSt.Where.size(); ++i) {
             QStringList c = FSt.Where[i];
             if (i + 1 < FSt.Where.size() && JoinBetween(c, FSt.Where[i + 1])) ++i;
-            Restore(c);
+            ReadRow(c);
             if (IsLinkList(FDesign, c, FKind, -1, QuietHooks(), &Fields()) >= 0) continue;
             AddCondition(row, {c[0] + c[1], c[2], c[3] + c[4], c[5]});
         }
@@ -620,10 +681,11 @@ private:
 
     void FillHaving() {
         QList<QStringList> rows;
+        FBrackets.Reset();
         for (qsizetype i = 0; i < FSt.Having.size(); ++i) {
             QStringList c = FSt.Having[i];
             if (i + 1 < FSt.Having.size() && JoinBetween(c, FSt.Having[i + 1])) ++i;
-            Restore(c);
+            ReadRow(c);
             rows.append({c[0] + c[1], c[2], c[3] + c[4], c[5]});
         }
         EnsureGridRows(FDesign.HavingRows, int(rows.size()), kConditionWidth);
@@ -677,6 +739,7 @@ private:
     QStringList FLost;
     bool FStarExpanded = false;
     QList<bool> FTaken;
+    TBrackets FBrackets;
     // The items of one text, earliest first: a deque's blocks would cost
     // more than all of them.
     struct TItemQueue {

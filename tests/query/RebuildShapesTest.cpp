@@ -72,6 +72,13 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
         {"select t.a, u.g from t left join u on u.k = t.k",
          "select t.a,u.g\r\nfrom u RIGHT JOIN t on u.k=t.k"},
         {"select t.a + t.b + u.f from t, u", "select t.a + t.b + u.f\r\nfrom t,u"},
+        // Truth values written alone: "is true" where no NOT stands around
+        // them, NOT as the operator of "not x".
+        {"select a from t where b and k = 1", "select a\r\nfrom t\r\nwhere b is true and k=1"},
+        {"select a from t where k = 1 and (b or f(a)) and not b",
+         "select a\r\nfrom t\r\nwhere k=1 and (b is true or f(a) is true) and not b"},
+        {"select count(*) n from t group by a having max(b)",
+         "select count(*) as n\r\nfrom t\r\ngroup by a\r\nhaving max(b) is true"},
         // One box's prefix goes, but not inside a sub-select or a string.
         {"select t.a from t where t.b = 't.a' and t.k in (select u.k from u where u.g = t.a)",
          "select a\r\nfrom t\r\nwhere b='t.a' and k in (select u.k from u where u.g = t.a)"},
@@ -83,6 +90,19 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
         EXPECT_EQ(run.Messages, QStringList()) << c.Sql;
         EXPECT_EQ(run.Result.Sql.SQL, QString::fromUtf8(c.Regenerated)) << c.Sql;
     }
+}
+
+// Under NOT, "x is true" would turn a null's unknown into true: such a
+// truth value stays unread, and the rebuild says so.
+TEST(RebuildShapes, ATruthValueUnderNotIsAnnouncedNotRewritten) {
+    for (const char* sql : {"select a from t where not (b)", "select a from t where not (k = 1 or b)",
+                            "select a from t where k = 2 and not ((b) and k = 1)"}) {
+        const TRun run = Rebuild(QString::fromUtf8(sql));
+        EXPECT_FALSE(run.Result.Ok) << sql;
+        EXPECT_TRUE(run.Result.NotCarried.contains("b")) << sql;
+    }
+    const QueryDesign d = Rebuild("select a from t where not t.b").Result.Design;
+    EXPECT_EQ(d.ConditionRows.value(0), QStringList({"", "not", "t.b", ""}));
 }
 
 TEST(RebuildShapes, ExistsIsARowOfItsOwnAndExceptAUnionOperator) {

@@ -1,0 +1,1 @@
+select e.LastName, e.Title from employees e where e.ReportsTo or e.Title like '%Sales%'
