@@ -582,6 +582,19 @@ private:
     // into another answer than false. "not x" takes NOT as its operator.
     static void GiveTruthValueAnOperator(QStringList& c, bool negated) {
         if (!TrimCell(c[2]).isEmpty() || !TrimCell(c[3]).isEmpty()) return;
+        // Pattern operators of one database or another: the row writes them
+        // back between its operands as they stood.
+        static const QRegularExpression pattern(
+            QStringLiteral("^(.*?\\S)\\s+((?:not\\s+)?(?:ilike|similar\\s+to|glob|regexp|rlike))"
+                           "\\s+(\\S.*)$"),
+            QRegularExpression::CaseInsensitiveOption |
+                QRegularExpression::DotMatchesEverythingOption);
+        if (const QRegularExpressionMatch p = pattern.match(c[1]); p.hasMatch()) {
+            c[1] = p.captured(1);
+            c[2] = p.captured(2).toLower().simplified();
+            c[3] = p.captured(3);
+            return;
+        }
         static const QRegularExpression bare(
             QStringLiteral("^\\s*(not\\s+)?([\\w.\"`\\[\\]]+(?:\\s*\\(.*\\))?)\\s*$"),
             QRegularExpression::CaseInsensitiveOption |

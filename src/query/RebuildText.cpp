@@ -2,6 +2,7 @@
 #include "sqltext/Common.h"
 #include "sqltext/SqlStatements.h"
 
+#include <QRegularExpression>
 #include <QSet>
 
 #include <algorithm>
@@ -175,6 +176,22 @@ QString Plain(const QString& text, TSqlReading reading) {
     return out;
 }
 
+// Whether a SELECT of the statement itself (not one inside brackets) is
+// DISTINCT ON (...): a distinct that keeps one row per key, which the
+// designer cannot draw. Looked for in the text first: it is rare.
+bool HasDistinctOn(const QString& text, TSqlReading reading) {
+    static const QRegularExpression hint(QStringLiteral("\\bdistinct\\s+on\\s*\\("),
+                                         QRegularExpression::CaseInsensitiveOption);
+    if (!hint.match(text).hasMatch()) return false;
+    const TTokens t(text, reading);
+    for (qsizetype i = 0; i + 3 < t.Size(); ++i)
+        if (t[i].Depth == 0 && t.Word(i) == QLatin1String("select") &&
+            t.Word(i + 1) == QLatin1String("distinct") && t.Word(i + 2) == QLatin1String("on") &&
+            t.Is(i + 3, TSqlWord::Open))
+            return true;
+    return false;
+}
+
 } // namespace
 
 TStatementText::TStatementText(const QString& sql, const TSqlDialect& dialect) : FDialect(dialect) {
@@ -258,6 +275,10 @@ void TStatementText::Prepare(const QString& sql) {
             if (g < bodies.size()) bodies[g] = targets[g];
         }
         text = targets.last();
+    }
+    if (HasDistinctOn(text, reading)) {
+        FRefusal = QStringLiteral("这条语句的SELECT DISTINCT ON无法在设计中表示。");
+        return;
     }
     FReference = text;
     FScanned = ForScanners(text);

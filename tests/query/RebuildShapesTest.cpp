@@ -77,6 +77,12 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
         {"select a from t where b and k = 1", "select a\r\nfrom t\r\nwhere b is true and k=1"},
         {"select a from t where k = 1 and (b or f(a)) and not b",
          "select a\r\nfrom t\r\nwhere k=1 and (b is true or f(a) is true) and not b"},
+        // Pattern operators the analysis does not know stay between their
+        // operands.
+        {"select a from t where a ilike '%x%' and k = 1",
+         "select a\r\nfrom t\r\nwhere a ilike '%x%' and k=1"},
+        {"select a from t where a NOT ILIKE 'x' or b similar to '(x|y)%'",
+         "select a\r\nfrom t\r\nwhere a not ilike 'x' or b similar to '(x|y)%'"},
         {"select count(*) n from t group by a having max(b)",
          "select count(*) as n\r\nfrom t\r\ngroup by a\r\nhaving max(b) is true"},
         // One box's prefix goes, but not inside a sub-select or a string.
@@ -132,6 +138,8 @@ TEST(RebuildShapes, WhatCannotBeDrawnIsRefusedWithAReason) {
         {"with x as (select k from t) select a from x, x y", "被使用了2次"},
         {"with recursive r(n) as (select 1) select n from r", "WITH RECURSIVE"},
         {"with x(c) as (select k from t) select c from x", "列名列表"},
+        {"select distinct on (k) k, a from t order by k", "DISTINCT ON"},
+        {"select a from t union SELECT Distinct On(k) k from u", "DISTINCT ON"},
     };
     for (const auto& c : cases) {
         const TRun run = Rebuild(QString::fromUtf8(c.Sql));

@@ -362,3 +362,17 @@ select na_name, count(su_id) as rich_suppliers
 from nation left join supplier on su_nation = na_id and su_balance > 7000
 group by na_name
 order by na_name;
+
+-- 33. Customers named in any letter case, and parts whose name follows a pattern
+select cu_name, cu_segment
+from customer
+where cu_name ilike '%#00000001%' or cu_id in (select li_order from lineitem where li_ship_mode not ilike 'air%')
+order by cu_name;
+
+-- 34. Notes that mention one of two words, large totals, no ship priority
+select or_id, or_status
+from orders
+where or_note similar to '%(pending|special)%'
+  and (or_total > 100000) is not false
+  and not (or_ship_priority > 0)
+order by or_id;
