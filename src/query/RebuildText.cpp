@@ -176,20 +176,33 @@ QString Plain(const QString& text, TSqlReading reading) {
     return out;
 }
 
-// Whether a SELECT of the statement itself (not one inside brackets) is
-// DISTINCT ON (...): a distinct that keeps one row per key, which the
-// designer cannot draw. Looked for in the text first: it is rare.
-bool HasDistinctOn(const QString& text, TSqlReading reading) {
-    static const QRegularExpression hint(QStringLiteral("\\bdistinct\\s+on\\s*\\("),
-                                         QRegularExpression::CaseInsensitiveOption);
-    if (!hint.match(text).hasMatch()) return false;
+// What follows a SELECT of the statement itself (not one inside brackets)
+// that the designer cannot draw, upper case: "DISTINCT ON", which keeps one
+// row per key, or one of MySQL's modifiers (SQL_CALC_FOUND_ROWS and the
+// like); empty when none. Looked for in the text first: they are rare.
+QString SelectModifier(const QString& text, TSqlReading reading) {
+    static const QRegularExpression hint(
+        QStringLiteral("\\b(?:distinct\\s+on\\s*\\(|sql_\\w+|high_priority|straight_join|"
+                       "distinctrow)"),
+        QRegularExpression::CaseInsensitiveOption);
+    if (!hint.match(text).hasMatch()) return {};
+    static const QSet<QString> modifiers{
+        QStringLiteral("sql_calc_found_rows"), QStringLiteral("sql_no_cache"),
+        QStringLiteral("sql_cache"),           QStringLiteral("sql_small_result"),
+        QStringLiteral("sql_big_result"),      QStringLiteral("sql_buffer_result"),
+        QStringLiteral("high_priority"),       QStringLiteral("straight_join"),
+        QStringLiteral("distinctrow")};
     const TTokens t(text, reading);
-    for (qsizetype i = 0; i + 3 < t.Size(); ++i)
-        if (t[i].Depth == 0 && t.Word(i) == QLatin1String("select") &&
-            t.Word(i + 1) == QLatin1String("distinct") && t.Word(i + 2) == QLatin1String("on") &&
-            t.Is(i + 3, TSqlWord::Open))
-            return true;
-    return false;
+    for (qsizetype i = 0; i + 1 < t.Size(); ++i) {
+        if (t[i].Depth != 0 || t.Word(i) != QLatin1String("select")) continue;
+        qsizetype k = i + 1;
+        if (t.Word(k) == QLatin1String("distinct") && t.Word(k + 1) == QLatin1String("on") &&
+            t.Is(k + 2, TSqlWord::Open))
+            return QStringLiteral("DISTINCT ON");
+        if (t.Word(k) == QLatin1String("distinct") || t.Word(k) == QLatin1String("all")) ++k;
+        if (modifiers.contains(t.Word(k))) return t.Word(k).toUpper();
+    }
+    return {};
 }
 
 } // namespace
@@ -276,8 +289,8 @@ void TStatementText::Prepare(const QString& sql) {
         }
         text = targets.last();
     }
-    if (HasDistinctOn(text, reading)) {
-        FRefusal = QStringLiteral("这条语句的SELECT DISTINCT ON无法在设计中表示。");
+    if (const QString modifier = SelectModifier(text, reading); !modifier.isEmpty()) {
+        FRefusal = QStringLiteral("这条语句的SELECT %1无法在设计中表示。").arg(modifier);
         return;
     }
     FReference = text;

@@ -140,6 +140,8 @@ TEST(RebuildShapes, WhatCannotBeDrawnIsRefusedWithAReason) {
         {"with x(c) as (select k from t) select c from x", "列名列表"},
         {"select distinct on (k) k, a from t order by k", "DISTINCT ON"},
         {"select a from t union SELECT Distinct On(k) k from u", "DISTINCT ON"},
+        {"select sql_calc_found_rows a from t limit 3", "SQL_CALC_FOUND_ROWS"},
+        {"select distinct SQL_NO_CACHE a from t", "SQL_NO_CACHE"},
     };
     for (const auto& c : cases) {
         const TRun run = Rebuild(QString::fromUtf8(c.Sql));
