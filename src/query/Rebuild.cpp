@@ -13,6 +13,7 @@
 
 #include <QHash>
 #include <QRegularExpression>
+#include <QSet>
 
 #include <optional>
 
@@ -422,11 +423,44 @@ private:
         const qsizetype before = FDesign.Links.size();
         const int type = IsLinkList(FDesign, condition, FKind, joinType, quiet, &Fields());
         if (type < 0 || FDesign.Links.size() == before) return -1;
+        // An inner JOIN whose boxes other links join already would close a
+        // ring, which no JOIN clause can write: the term is kept as a row of
+        // WHERE instead, where it means the same. (An outer join's term
+        // could not move: it stays a link, and a design that cannot be
+        // written says what it lacks.)
+        if (type == 4 && AlreadyJoined(FDesign.Links.last())) {
+            FDesign.Links.removeLast();
+            return -1;
+        }
         // The link runs from the first-named column; when that is the joined
         // table's (on b.x = a.x), the outer side is the link's other end.
         TDesignLink& link = FDesign.Links.last();
         if (link.Table1 > link.Table2) link.JoinType = MirroredJoin(link.JoinType);
         return int(FDesign.Links.size()) - 1;
+    }
+
+    // Whether the boxes of `link` (the last link) are joined already through
+    // links between other pairs of boxes.
+    bool AlreadyJoined(const TDesignLink& link) const {
+        const auto pair = [](const TDesignLink& l) {
+            return std::minmax(l.Table1, l.Table2);
+        };
+        QSet<int> reached{link.Table1};
+        QList<int> todo{link.Table1};
+        while (!todo.isEmpty()) {
+            const int box = todo.takeLast();
+            for (qsizetype i = 0; i + 1 < FDesign.Links.size(); ++i) {
+                const TDesignLink& l = FDesign.Links[i];
+                if (pair(l) == pair(link) || (l.Table1 != box && l.Table2 != box)) continue;
+                const int other = l.Table1 == box ? l.Table2 : l.Table1;
+                if (other == link.Table2) return true;
+                if (!reached.contains(other)) {
+                    reached.insert(other);
+                    todo << other;
+                }
+            }
+        }
+        return false;
     }
 
     // The row of `field` in `box`, letter case ignored; -1 when none.

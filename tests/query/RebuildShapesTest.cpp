@@ -77,6 +77,9 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
         {"select a from t where b and k = 1", "select a\r\nfrom t\r\nwhere b is true and k=1"},
         {"select a from t where k = 1 and (b or f(a)) and not b",
          "select a\r\nfrom t\r\nwhere k=1 and (b is true or f(a) is true) and not b"},
+        // An inner join that would close a ring of links stays a condition.
+        {"select t.a from t join u on u.k = t.k join w on w.k = t.k and w.h = u.g",
+         "select t.a\r\nfrom u JOIN (w JOIN t on w.k=t.k) on u.k=t.k\r\nwhere w.h=u.g"},
         // Pattern operators the analysis does not know stay between their
         // operands.
         {"select a from t where a ilike '%x%' and k = 1",
