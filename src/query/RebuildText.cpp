@@ -2,6 +2,7 @@
 #include "sqltext/Common.h"
 #include "sqltext/SqlStatements.h"
 
+#include <QHash>
 #include <QRegularExpression>
 #include <QSet>
 
@@ -176,6 +177,131 @@ QString Plain(const QString& text, TSqlReading reading) {
     return out;
 }
 
+// Whether the name at token j stands where a table does: right after FROM
+// or JOIN, or after a comma of a FROM clause.
+bool InTablePosition(const TTokens& u, qsizetype j) {
+    const QString previous = u.Word(j - 1);
+    if (previous == QLatin1String("from") || previous == QLatin1String("join")) return true;
+    if (!u.IsSymbol(j - 1, QLatin1Char(','))) return false;
+    const int depth = u[j].Depth;
+    for (qsizetype i = j - 2; i >= 0; --i) {
+        if (u[i].Depth < depth) return false;
+        if (u[i].Depth > depth) continue;
+        const QString w = u.Word(i);
+        if (w == QLatin1String("from")) return true;
+        static const QSet<QString> clauses{
+            QStringLiteral("select"), QStringLiteral("where"),  QStringLiteral("by"),
+            QStringLiteral("having"), QStringLiteral("on"),     QStringLiteral("using"),
+            QStringLiteral("values"), QStringLiteral("set"),    QStringLiteral("union"),
+            QStringLiteral("except"), QStringLiteral("minus"),  QStringLiteral("intersect"),
+            QStringLiteral("limit"),  QStringLiteral("window"), QStringLiteral("returning")};
+        if (clauses.contains(w)) return false;
+    }
+    return false;
+}
+
+// Whether a query may give other rows each time it runs: it calls a
+// function of chance or of a sequence.
+bool MayDifferEachTime(const QString& body) {
+    static const QRegularExpression volatileCall(
+        QStringLiteral("\\b(?:random|rand|newid|uuid\\w*|gen_random_uuid|nextval|setseed|"
+                       "clock_timestamp|timeofday|sys_guid|dbms_random\\.\\w+)\\s*\\("),
+        QRegularExpression::CaseInsensitiveOption);
+    return volatileCall.match(body).hasMatch();
+}
+
+// The select list of `body` with its columns named `names`, in order: each
+// item keeps its expression and takes its name as alias. False, leaving
+// the body alone, when it is no single SELECT, lists "*" or another number
+// of items.
+bool NameColumns(QString& body, const QList<QString>& names, TSqlReading reading) {
+    const TTokens t(body, reading);
+    if (t.Size() == 0 || t.Word(0) != QLatin1String("select")) return false;
+    const int depth = t[0].Depth;
+    qsizetype start = 1;
+    if (t.Word(start) == QLatin1String("distinct") || t.Word(start) == QLatin1String("all"))
+        ++start;
+    QList<std::pair<qsizetype, qsizetype>> items; // token ranges [first, end)
+    qsizetype end = t.Size();
+    for (qsizetype i = start; i < t.Size(); ++i) {
+        if (t[i].Depth != depth || t.Is(i, TSqlWord::Open)) continue;
+        const QString w = t.Word(i);
+        if (w == QLatin1String("union") || w == QLatin1String("except") ||
+            w == QLatin1String("intersect") || w == QLatin1String("minus"))
+            return false;
+        if (end == t.Size() && w == QLatin1String("from")) end = i;
+        if (end == t.Size() && t.IsSymbol(i, QLatin1Char(','))) {
+            items.append({start, i});
+            start = i + 1;
+        }
+    }
+    items.append({start, end});
+    if (items.size() != names.size()) return false;
+    QList<TEdit> edits;
+    for (qsizetype k = 0; k < items.size(); ++k) {
+        const auto [first, last] = items[k];
+        if (first >= last) return false;
+        const qsizetype from = t[first].Start, to = t[last - 1].End;
+        const QString item = body.mid(from, to - from);
+        if (item == QLatin1String("*") || item.endsWith(QLatin1String(".*"))) return false;
+        QString expression, alias;
+        GetByName(item, expression, alias, 1);
+        edits.append({from, to - from, expression + QStringLiteral(" as ") + names[k]});
+    }
+    body = Apply(body, edits);
+    return true;
+}
+
+// The names of a bracketed list of names from the opening bracket at
+// `open` (as written); empty when it holds anything else.
+QList<QString> NameList(const TTokens& t, qsizetype open) {
+    const qsizetype close = t.Partner(open);
+    QList<QString> names;
+    for (qsizetype i = open + 1; i < close; i += 2) {
+        if (!t.Is(i, TSqlWord::Word) && !t.Is(i, TSqlWord::Name)) return {};
+        names << t.TextOf(i);
+        if (i + 1 < close && !t.IsSymbol(i + 1, QLatin1Char(','))) return {};
+    }
+    return close < 0 ? QList<QString>() : names;
+}
+
+// "(select a, count(b) from …) [as] x (k, n)": the columns named in the
+// select list itself, so that the sub-query box has them. Empty, or the
+// message that refuses the text when a list cannot be moved in.
+QString NameDerivedColumns(QString& text, TSqlReading reading) {
+    static const QRegularExpression hint(
+        QStringLiteral("\\)\\s*(?:as\\s+)?[\\w\"`\\]\\[]+\\s*\\("),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
+    for (int round = 0; round < 1000 && hint.match(text).hasMatch(); ++round) {
+        const TTokens t(text, reading);
+        bool changed = false;
+        for (qsizetype o = 0; o < t.Size() && !changed; ++o) {
+            if (!t.Is(o, TSqlWord::Open) || t.Word(o + 1) != QLatin1String("select")) continue;
+            const QString before = t.Word(o - 1);
+            if (before != QLatin1String("from") && before != QLatin1String("join") &&
+                !t.IsSymbol(o - 1, QLatin1Char(',')))
+                continue;
+            const qsizetype c = t.Partner(o);
+            if (c < 0) continue;
+            qsizetype k = c + 1;
+            if (t.Word(k) == QLatin1String("as")) ++k;
+            if (!(t.Is(k, TSqlWord::Word) && !EndsTableReference(t.Word(k))) &&
+                !t.Is(k, TSqlWord::Name))
+                continue;
+            if (!t.Is(k + 1, TSqlWord::Open)) continue;
+            const QList<QString> names = NameList(t, k + 1);
+            QString body = text.mid(t[o].End, t[c].Start - t[o].End);
+            if (names.isEmpty() || !NameColumns(body, names, reading))
+                return QStringLiteral("子查询表“%1”带有列名列表，无法在设计中表示。").arg(t.Name(k));
+            text = Apply(text, {{t[o].End, t[c].Start - t[o].End, body},
+                                {t[k].End, t[t.Partner(k + 1)].End - t[k].End, QString()}});
+            changed = true;
+        }
+        if (!changed) break;
+    }
+    return {};
+}
+
 // What follows a SELECT of the statement itself (not one inside brackets)
 // that the designer cannot draw, upper case: "DISTINCT ON", which keeps one
 // row per key, or one of MySQL's modifiers (SQL_CALC_FOUND_ROWS and the
@@ -230,10 +356,12 @@ void TStatementText::Prepare(const QString& sql) {
         while (true) {
             if (!t.Is(i, TSqlWord::Word) && !t.Is(i, TSqlWord::Name)) break;
             const QString name = t.Name(i++);
+            // A list of column names is moved into the body's select list.
+            QList<QString> columns;
             if (t.Is(i, TSqlWord::Open)) {
-                FRefusal =
-                    QStringLiteral("WITH子句中的“%1”带有列名列表，无法在设计中表示。").arg(name);
-                return;
+                columns = NameList(t, i);
+                if (columns.isEmpty()) break;
+                i = t.Partner(i) + 1;
             }
             if (t.Word(i) != QLatin1String("as")) break;
             ++i;
@@ -242,8 +370,14 @@ void TStatementText::Prepare(const QString& sql) {
             if (!t.Is(i, TSqlWord::Open)) break;
             const qsizetype close = t.Partner(i);
             if (close < 0) break;
+            QString body = text.mid(t[i].End, t[close].Start - t[i].End).trimmed();
+            if (!columns.isEmpty() && !NameColumns(body, columns, reading)) {
+                FRefusal =
+                    QStringLiteral("WITH子句中的“%1”带有列名列表，无法在设计中表示。").arg(name);
+                return;
+            }
             names << name;
-            bodies << text.mid(t[i].End, t[close].Start - t[i].End).trimmed();
+            bodies << body;
             i = close + 1;
             if (!t.IsSymbol(i, QLatin1Char(','))) break;
             ++i;
@@ -255,19 +389,22 @@ void TStatementText::Prepare(const QString& sql) {
         QStringList targets = bodies;
         targets << text.mid(t[i].Start);
         for (qsizetype k = 0; k < names.size(); ++k) {
-            // The references to it: a name standing for a table, not a
-            // qualifier and not a function.
+            // The references to it: a name where a table stands, not a
+            // qualifier, an alias or a function.
             QList<std::pair<qsizetype, qsizetype>> uses; // (target, token)
             for (qsizetype g = k + 1; g < targets.size(); ++g) {
                 const TTokens u(targets[g], reading);
                 for (qsizetype j = 0; j < u.Size(); ++j)
                     if ((u.Is(j, TSqlWord::Word) || u.Is(j, TSqlWord::Name)) &&
                         u.Name(j).compare(names[k], Qt::CaseInsensitive) == 0 &&
-                        !u.IsSymbol(j - 1, QLatin1Char('.')) &&
-                        !u.IsSymbol(j + 1, QLatin1Char('.')) && !u.Is(j + 1, TSqlWord::Open))
+                        !u.IsSymbol(j + 1, QLatin1Char('.')) && !u.Is(j + 1, TSqlWord::Open) &&
+                        InTablePosition(u, j))
                         uses.append({g, j});
             }
-            if (uses.size() > 1) {
+            // Each use takes the body's place. Used more than once, a body
+            // whose result may differ from one evaluation to the next would
+            // change the rows.
+            if (uses.size() > 1 && MayDifferEachTime(bodies[k])) {
                 FRefusal =
                     QStringLiteral(
                         "WITH子句中的“%1”被使用了%2次；设计中的一个子查询表只能代表其中一处。")
@@ -275,19 +412,27 @@ void TStatementText::Prepare(const QString& sql) {
                         .arg(uses.size());
                 return;
             }
-            if (uses.isEmpty()) continue;
-            const auto [g, j] = uses.first();
-            const TTokens u(targets[g], reading);
-            const QString after = u.Word(j + 1);
-            const bool aliased = after == QLatin1String("as") ||
-                                 (u.Is(j + 1, TSqlWord::Word) && !EndsTableReference(after)) ||
-                                 u.Is(j + 1, TSqlWord::Name);
-            const QString inserted = QLatin1Char('(') + bodies[k] + QLatin1Char(')') +
-                                     (aliased ? QString() : QLatin1Char(' ') + u.TextOf(j));
-            targets[g] = Apply(targets[g], {{u[j].Start, u[j].End - u[j].Start, inserted}});
-            if (g < bodies.size()) bodies[g] = targets[g];
+            QHash<qsizetype, QList<TEdit>> edits; // by target
+            for (const auto& [g, j] : std::as_const(uses)) {
+                const TTokens u(targets[g], reading);
+                const QString after = u.Word(j + 1);
+                const bool aliased = after == QLatin1String("as") ||
+                                     (u.Is(j + 1, TSqlWord::Word) && !EndsTableReference(after)) ||
+                                     u.Is(j + 1, TSqlWord::Name);
+                const QString inserted = QLatin1Char('(') + bodies[k] + QLatin1Char(')') +
+                                         (aliased ? QString() : QLatin1Char(' ') + u.TextOf(j));
+                edits[g].append({u[j].Start, u[j].End - u[j].Start, inserted});
+            }
+            for (auto it = edits.cbegin(); it != edits.cend(); ++it) {
+                targets[it.key()] = Apply(targets[it.key()], it.value());
+                if (it.key() < bodies.size()) bodies[it.key()] = targets[it.key()];
+            }
         }
         text = targets.last();
+    }
+    if (const QString refusal = NameDerivedColumns(text, reading); !refusal.isEmpty()) {
+        FRefusal = refusal;
+        return;
     }
     if (const QString modifier = SelectModifier(text, reading); !modifier.isEmpty()) {
         FRefusal = QStringLiteral("这条语句的SELECT %1无法在设计中表示。").arg(modifier);

@@ -77,6 +77,17 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
         {"select a from t where b and k = 1", "select a\r\nfrom t\r\nwhere b is true and k=1"},
         {"select a from t where k = 1 and (b or f(a)) and not b",
          "select a\r\nfrom t\r\nwhere k=1 and (b is true or f(a) is true) and not b"},
+        // Column names listed after a derived table or a WITH name become
+        // the aliases of its select list.
+        {"select c.n, c.k from (select k, count(*) from t group by k) as c (k, n) where c.n > 1",
+         "select n,k\r\nfrom  (select k as k, count(*) as n from t group by k) c\r\nwhere n>1"},
+        {"with x(c, d) as (select k, a z from t) select x.d from x",
+         "select d\r\nfrom  (select k as c, a as d from t) x"},
+        // A WITH table used more than once takes each place it is used in.
+        {"with x as (select k, a from t) select x.a from x join x y on y.k = x.k "
+         "where x.k in (select k from x)",
+         "select x.a\r\nfrom (select k, a from t) y JOIN (select k, a from t) x on y.k=x.k\r\n"
+         "where x.k in (select k from (select k, a from t) x)"},
         // An inner join that would close a ring of links stays a condition.
         {"select t.a from t join u on u.k = t.k join w on w.k = t.k and w.h = u.g",
          "select t.a\r\nfrom u JOIN (w JOIN t on w.k=t.k) on u.k=t.k\r\nwhere w.h=u.g"},
@@ -138,9 +149,10 @@ TEST(RebuildShapes, WhatCannotBeDrawnIsRefusedWithAReason) {
         const char* Sql;
         const char* Says;
     } cases[] = {
-        {"with x as (select k from t) select a from x, x y", "被使用了2次"},
+        {"with x as (select k, random() r from t) select x.k from x, x y", "被使用了2次"},
         {"with recursive r(n) as (select 1) select n from r", "WITH RECURSIVE"},
-        {"with x(c) as (select k from t) select c from x", "列名列表"},
+        {"with x(c, d) as (select * from t) select c from x", "列名列表"},
+        {"select n from (select k, count(*) from t group by k) as c (k) ", "列名列表"},
         {"select distinct on (k) k, a from t order by k", "DISTINCT ON"},
         {"select a from t union SELECT Distinct On(k) k from u", "DISTINCT ON"},
         {"select sql_calc_found_rows a from t limit 3", "SQL_CALC_FOUND_ROWS"},

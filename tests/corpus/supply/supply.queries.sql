@@ -376,3 +376,23 @@ where or_note similar to '%(pending|special)%'
   and (or_total > 100000) is not false
   and not (or_ship_priority > 0)
 order by or_id;
+
+-- 35. How many customers have how many orders, the counts named after the derived table
+select order_count, count(*) as customers
+from (select cu_id, count(or_id)
+      from customer left outer join orders on cu_id = or_customer and or_note not like '%special%requests%'
+      group by cu_id) as counted (customer_id, order_count)
+group by order_count
+order by customers desc, order_count desc;
+
+-- 36. The supplier with the most revenue in a quarter, the revenue named once and used twice
+with revenue (supplier_no, total_revenue) as (
+    select li_supplier, sum(li_price * (1 - li_discount))
+    from lineitem
+    where li_ship_date >= date '1996-01-01' and li_ship_date < date '1996-01-01' + interval '3 months'
+    group by li_supplier)
+select su_id, su_name, su_phone, total_revenue
+from supplier, revenue
+where su_id = supplier_no
+  and total_revenue = (select max(total_revenue) from revenue)
+order by su_id;
