@@ -269,8 +269,12 @@ QList<QString> NameList(const TTokens& t, qsizetype open) {
 // select list itself, so that the sub-query box has them. Empty, or the
 // message that refuses the text when a list cannot be moved in.
 QString NameDerivedColumns(QString& text, TSqlReading reading) {
+    // ") [as] name (name, …)", name not a connector: rare enough that the
+    // tokens are read only when the text has it.
     static const QRegularExpression hint(
-        QStringLiteral("\\)\\s*(?:as\\s+)?[\\w\"`\\]\\[]+\\s*\\("),
+        QStringLiteral("\\)\\s*(?:as\\s+)?(?!(?:and|or|not|on|in|exists|using|over|filter|"
+                       "within)\\b)[\\w\"`\\]\\[]+\\s*\\(\\s*[\\w\"`\\]\\[]+"
+                       "(?:\\s*,\\s*[\\w\"`\\]\\[]+)*\\s*\\)"),
         QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
     for (int round = 0; round < 1000 && hint.match(text).hasMatch(); ++round) {
         const TTokens t(text, reading);
