@@ -3,6 +3,7 @@
 // condition pages.
 #include "designer/CanvasHost.h"
 #include "designer/Frm_Quillary.h"
+#include "designer/SqlHighlighter.h"
 
 #include <QCheckBox>
 #include <QListWidget>
@@ -51,7 +52,7 @@ void TFormCanvasHost::EditColumnLists(const std::function<void(QueryDesign&)>& e
 
 void TFormCanvasHost::ColumnTickChanged() {
     if (m_form->PageControl1->currentIndex() != TFrm_Quillary::pgSQL) return;
-    m_form->Memo1->setPlainText(m_form->GetSQL());
+    TSqlHighlighter::SetText(m_form->Memo1, m_form->GetSQL());
     m_form->Sp_ApplySQL->hide();
 }
 

@@ -11,6 +11,7 @@
 #include "designer/QBLink.h"
 #include "designer/QBTable.h"
 #include "designer/QuillaryDialog.h"
+#include "designer/SqlHighlighter.h"
 #include "grid/PropertyInplaceEdit.h"
 #include "grid/StringGridEx.h"
 #include "platform/UserInteraction.h"
@@ -286,7 +287,7 @@ QString TFrm_Quillary::StatementOf(QueryDesign& design) {
 }
 
 void TFrm_Quillary::TS_SQLEnter() {
-    Memo1->setPlainText(GetSQL());
+    TSqlHighlighter::SetText(Memo1, GetSQL());
     Sp_ApplySQL->hide();
 }
 
@@ -327,7 +328,7 @@ void TFrm_Quillary::SetSQLSet() {
     quillary::SetSQLSet(design, m_dialog->SQLSet, GetDSN(), Hooks());
     ApplyDesign(design);
     AutoArrange();
-    Memo1->setPlainText(GetSQL());
+    TSqlHighlighter::SetText(Memo1, GetSQL());
 }
 
 // --- the rebuild ----------------------------------------------------------------------
@@ -341,7 +342,7 @@ bool TFrm_Quillary::Forge(const QString& text) {
     ClearDesign();
     ApplyDesign(result.Design);
     AutoArrange();
-    Memo1->setPlainText(GetSQL());
+    TSqlHighlighter::SetText(Memo1, GetSQL());
     return true;
 }
 
@@ -360,7 +361,7 @@ void TFrm_Quillary::Sp_ApplySQLClick() {
     const QString text = Memo1->toPlainText();
     if (!Forge(text)) return;
     // A rebuilt design has put its statement into the memo already.
-    if (Memo1->toPlainText() == text) Memo1->setPlainText(GetSQL());
+    if (Memo1->toPlainText() == text) TSqlHighlighter::SetText(Memo1, GetSQL());
     Sp_ApplySQL->hide();
 }
 

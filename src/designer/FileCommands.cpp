@@ -5,6 +5,7 @@
 #include "designer/ConnectionSession.h"
 #include "designer/Frm_Quillary.h"
 #include "designer/QuillaryDialog.h"
+#include "designer/SqlHighlighter.h"
 #include "platform/TextFile.h"
 #include "platform/UserInteraction.h"
 #include "query/StateText.h"
@@ -73,7 +74,7 @@ bool TFrm_Quillary::SaveScript(const QString& path) {
 }
 
 void TFrm_Quillary::TB_SAVEClick() {
-    Memo1->setPlainText(GetSQL());
+    TSqlHighlighter::SetText(Memo1, GetSQL());
     Sp_ApplySQL->hide();
     const bool blank = Memo1->toPlainText().trimmed().isEmpty();
     const auto askTarget = [&] {

@@ -10,6 +10,7 @@
 #include "designer/QBLink.h"
 #include "designer/QBTable.h"
 #include "designer/QuillaryDialog.h"
+#include "designer/SqlHighlighter.h"
 #include "grid/StringGridEx.h"
 #include "platform/Clipboard.h"
 #include "platform/Exception.h"
@@ -322,7 +323,7 @@ void TFrm_Quillary::SetUnionMenuVisible(bool visible) {
 }
 
 bool TFrm_Quillary::GoOnDespiteRewrittenSql(const QString& question) {
-    Memo1->setPlainText(GetSQL());
+    TSqlHighlighter::SetText(Memo1, GetSQL());
     const QString text = Memo1->toPlainText();
     return text == m_dialog->SavedSQL || text.isEmpty() ||
            Ui().MessageBox(question, QStringLiteral("提示"), TMsgButtons::YesNo,
@@ -450,7 +451,7 @@ bool TFrm_Quillary::eventFilter(QObject* watched, QEvent* event) {
 
 bool TFrm_Quillary::FormCloseQuery() {
     if (!m_dialog->IsCreateView) return true;
-    Memo1->setPlainText(GetSQL());
+    TSqlHighlighter::SetText(Memo1, GetSQL());
     TADOConnection* connection = m_session->Connection();
     for (;;) {
         QString name = m_viewName;

@@ -87,6 +87,28 @@ TSqlHighlighter* TSqlHighlighter::Of(const QPlainTextEdit* editor) {
                   : nullptr;
 }
 
+void TSqlHighlighter::SetText(QPlainTextEdit* editor, const QString& text) {
+    TSqlHighlighter* highlighter = Of(editor);
+    qsizetype longest = 0;
+    for (qsizetype at = 0; at <= text.size() && longest <= kLongestColouredLine;) {
+        qsizetype end = text.indexOf(QLatin1Char('\n'), at);
+        if (end < 0) end = text.size();
+        longest = std::max(longest, end - at);
+        at = end + 1;
+    }
+    const bool colour = longest <= kLongestColouredLine;
+    if (highlighter && !colour && highlighter->Colouring()) {
+        highlighter->setDocument(nullptr);
+        highlighter->m_index.SetText(QString());
+        highlighter->MarkPair(); // its marks go
+    }
+    editor->setPlainText(text);
+    if (highlighter && colour && !highlighter->Colouring()) {
+        highlighter->m_index.SetText(editor->document()->toPlainText());
+        highlighter->setDocument(editor->document());
+    }
+}
+
 bool TSqlHighlighter::eventFilter(QObject* watched, QEvent* event) {
     // Compared as plain objects: the editor may already be half destroyed
     // when its last focus change comes through here.
@@ -223,7 +245,8 @@ std::pair<int, int> TSqlHighlighter::ParenPairAt(int caret) {
 
 void TSqlHighlighter::MarkPair() {
     if (!m_editor) return;
-    const std::pair<int, int> pair = ParenPairAt(m_editor->textCursor().position());
+    const std::pair<int, int> pair =
+        Colouring() ? ParenPairAt(m_editor->textCursor().position()) : std::pair{-1, -1};
     if (pair == m_markedPair) return;
     m_markedPair = pair;
     QList<QTextEdit::ExtraSelection> selections;

@@ -34,6 +34,14 @@ public:
     static TSqlHighlighter* Attach(QPlainTextEdit* editor);
     // The highlighter attached to `editor`, or null.
     static TSqlHighlighter* Of(const QPlainTextEdit* editor);
+    // Sets `editor`'s text. While a line of it is longer than
+    // kLongestColouredLine the text goes uncoloured: the highlighter's base
+    // class keeps a format for every character of a line it colours, which
+    // for one statement of millions of characters costs more than the text.
+    static void SetText(QPlainTextEdit* editor, const QString& text);
+    static constexpr qsizetype kLongestColouredLine = 256 * 1024;
+    // Whether the text is coloured now.
+    bool Colouring() const { return document() != nullptr; }
 
     // The characters [from, to) of the document are on screen.
     void SetVisibleRange(int from, int to);

@@ -6,6 +6,7 @@
 #include "designer/ConnectionSession.h"
 #include "designer/Frm_Quillary.h"
 #include "designer/QuillaryDialog.h"
+#include "designer/SqlHighlighter.h"
 #include "platform/Clipboard.h"
 #include "platform/UserInteraction.h"
 #include "query/Skeletons.h"
@@ -192,7 +193,7 @@ void ShowSkeleton(TFrm_Quillary& form, const TSkeletonResult& skeleton) {
         Ui().MessageBox(skeleton.Message, QString::fromUtf8(kSkeletonCaption));
         return;
     }
-    form.Memo1->setPlainText(skeleton.Text);
+    TSqlHighlighter::SetText(form.Memo1, skeleton.Text);
     form.Sp_ApplySQL->hide();
 }
 

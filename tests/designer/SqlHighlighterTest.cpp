@@ -165,3 +165,32 @@ TEST(SqlHighlighter, ALongStatementIsColouredWhereItIsShown) {
     EXPECT_EQ(ShownKind(*e.highlighter, last), int(K::Keyword));
     EXPECT_EQ(ShownKind(*e.highlighter, last + 34), int(K::String));
 }
+
+// A statement with a line of millions of characters is shown uncoloured:
+// the colouring machinery would keep a format per character of that line.
+// A text of ordinary lines brings the colours back.
+TEST(SqlHighlighter, ALineTooLongToColourLeavesTheTextPlainUntilTheLinesAreShortAgain) {
+    Editor e;
+    TSqlHighlighter::SetText(&e.edit, "select (a) from t");
+    QTextCursor cursor = e.edit.textCursor();
+    cursor.setPosition(7);
+    e.edit.setTextCursor(cursor);
+    ASSERT_EQ(e.edit.extraSelections().size(), 2) << "the pair is marked";
+
+    const QString longLine = "select a from t where " +
+                             QString("a = 1 or ").repeated(TSqlHighlighter::kLongestColouredLine / 9) +
+                             "a = 2";
+    TSqlHighlighter::SetText(&e.edit, longLine);
+    QApplication::processEvents();
+    EXPECT_EQ(e.edit.toPlainText(), longLine);
+    EXPECT_FALSE(e.highlighter->Colouring());
+    EXPECT_EQ(ShownKind(*e.highlighter, 0), kNone);
+    EXPECT_TRUE(e.edit.extraSelections().isEmpty()) << "no stale pair marks";
+
+    TSqlHighlighter::SetText(&e.edit, "select 'x'\nfrom t");
+    QApplication::processEvents();
+    EXPECT_TRUE(e.highlighter->Colouring());
+    EXPECT_EQ(ShownKind(*e.highlighter, 0), int(K::Keyword));
+    EXPECT_EQ(ShownKind(*e.highlighter, 8), int(K::String));
+    EXPECT_EQ(e.highlighter->ParenPairAt(0), std::make_pair(-1, -1));
+}
