@@ -9,6 +9,7 @@
 #include "sqltext/ScanCore.h"
 
 #include <algorithm>
+#include <array>
 #include <deque>
 #include <vector>
 
@@ -26,14 +27,29 @@ struct Carry {
     qsizetype Parens = 0;
 };
 
+// A few brackets, made once and shared by every row that carries them.
+QString Brackets(char16_t bracket, qsizetype count) {
+    constexpr qsizetype kShared = 8;
+    static const auto made = [](char16_t c) {
+        std::array<QString, kShared + 1> texts;
+        for (qsizetype k = 0; k <= kShared; ++k)
+            texts[std::size_t(k)] = QString(k, c);
+        return texts;
+    };
+    static const std::array<QString, kShared + 1> opening = made(u'('), closing = made(u')');
+    if (count > kShared) return QString(count, bracket);
+    return (bracket == u'(' ? opening : closing)[std::size_t(count)];
+}
+
 QString OpeningText(const Carry& carry, const QString& callerText) {
-    QString text = carry.Caller ? callerText : QString();
-    if (carry.Parens > 0) text.append(QString(carry.Parens, u'('));
+    if (!carry.Caller || callerText.isEmpty()) return Brackets(u'(', std::max<qsizetype>(carry.Parens, 0));
+    QString text = callerText;
+    if (carry.Parens > 0) text.append(Brackets(u'(', carry.Parens));
     return text;
 }
 
 QString ClosingText(const Carry& carry, const QString& callerText) {
-    QString text = carry.Parens > 0 ? QString(carry.Parens, u')') : QString();
+    QString text = Brackets(u')', std::max<qsizetype>(carry.Parens, 0));
     if (carry.Caller) text.append(callerText);
     return text;
 }

@@ -184,7 +184,43 @@ WalkAllowance& PlainWalkAllowance() {
 
 PieceScanner::PieceScanner(QStringView root)
     : FRoot(root),
-      FBudget(PlainWalkAllowance().PerCharacter * root.size() + PlainWalkAllowance().Fixed) {}
+      FBudget(PlainWalkAllowance().PerCharacter * root.size() + PlainWalkAllowance().Fixed) {
+    // Short texts are walked quickly enough.
+    if (root.size() >= 4096) {
+        FGroupCloses = std::make_unique<KnownCloses>();
+        FTopCloses = std::make_unique<KnownCloses>();
+    }
+}
+
+qsizetype PieceScanner::Known(const KnownCloses* table, QStringView s, qsizetype i) {
+    if (!table || s[i] != u'(') return -2;
+    const KnownClose& known = (*table)[Slot(s.data() + i)];
+    if (known.Open != s.data() + i || known.Close >= s.data() + s.size()) return -2;
+    return known.Close - s.data();
+}
+
+void PieceScanner::Remember(KnownCloses* table, QStringView s, qsizetype i, qsizetype close) {
+    if (table && close >= 0 && s[i] == u'(')
+        (*table)[Slot(s.data() + i)] = {s.data() + i, s.data() + close};
+}
+
+qsizetype PieceScanner::GroupEnd(QStringView s, qsizetype i) {
+    if (const qsizetype known = Known(FGroupCloses.get(), s, i); known >= 0) return known;
+    const qsizetype end = WalkGroupEnd(s, i);
+    Remember(FGroupCloses.get(), s, i, end);
+    return end;
+}
+
+qsizetype PieceScanner::FirstTopClose(QStringView s) {
+    if (const qsizetype known = Known(FTopCloses.get(), s, 0); known >= 0) return known;
+    bool namesQuoted = false;
+    const qsizetype close = WalkFirstTopClose(s, namesQuoted);
+    Remember(FTopCloses.get(), s, 0, close);
+    // Without a double quote or a bracket at its top level, the walk of a
+    // "(" group reads it as GroupEnd does: that answer is known too.
+    if (!namesQuoted) Remember(FGroupCloses.get(), s, 0, close);
+    return close;
+}
 
 PieceScanner::~PieceScanner() = default;
 
@@ -270,7 +306,7 @@ qsizetype QuickGroupEnd(QStringView s, qsizetype i, qsizetype most, qsizetype& s
 
 } // namespace
 
-qsizetype PieceScanner::GroupEnd(QStringView s, qsizetype i) {
+qsizetype PieceScanner::WalkGroupEnd(QStringView s, qsizetype i) {
     const qsizetype n = s.size();
     if (!FTable && (s[i] == u'(' || s[i] == u'\'')) {
         qsizetype steps = 0;
@@ -308,11 +344,12 @@ bool IsGroupChar(char16_t c) {
 
 } // namespace
 
-qsizetype PieceScanner::FirstTopClose(QStringView s) {
+qsizetype PieceScanner::WalkFirstTopClose(QStringView s, bool& namesQuoted) {
     // The top level of s after its first character; groups are stepped over.
     const qsizetype n = s.size();
     const QChar* data = s.data();
     qsizetype i = 1;
+    namesQuoted = false;
     while (i < n) {
         // Plain characters in a run, paid for at once.
         const qsizetype from = i;
@@ -323,6 +360,7 @@ qsizetype PieceScanner::FirstTopClose(QStringView s) {
         if (i >= n) break;
         const char16_t c = data[i].unicode();
         if (c == u')') return i;
+        namesQuoted = namesQuoted || c == u'"' || c == u'[';
         const qsizetype end = GroupEnd(s, i);
         if (end < 0) return -1;
         i = end + 1;

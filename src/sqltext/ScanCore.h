@@ -6,6 +6,7 @@
 
 #include <QStringView>
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <unordered_map>
@@ -232,6 +233,28 @@ public:
 private:
     // The index in s of the first top-level ")" of a walk from index 1, -1 if none.
     qsizetype FirstTopClose(QStringView s);
+    qsizetype WalkGroupEnd(QStringView s, qsizetype i);
+    // `namesQuoted`: whether a double quote or a bracket stood at its top level.
+    qsizetype WalkFirstTopClose(QStringView s, bool& namesQuoted);
+
+    // Where "(" groups close, found before, by the address of their "(",
+    // one table for each kind of walk: the pieces of a text are read more
+    // than once (stripped, then split, then stripped inside), and a long
+    // group is walked once. A close found within one view holds for every
+    // view that reaches it: inside parentheses nothing looks past it.
+    struct KnownClose {
+        const QChar* Open = nullptr;
+        const QChar* Close = nullptr;
+    };
+    static constexpr std::size_t kKnownCloses = 1024;
+    using KnownCloses = std::array<KnownClose, kKnownCloses>;
+    static std::size_t Slot(const QChar* open) {
+        return (reinterpret_cast<std::uintptr_t>(open) >> 1) % kKnownCloses;
+    }
+    static qsizetype Known(const KnownCloses* table, QStringView s, qsizetype i);
+    static void Remember(KnownCloses* table, QStringView s, qsizetype i, qsizetype close);
+    std::unique_ptr<KnownCloses> FGroupCloses; // of GroupEnd
+    std::unique_ptr<KnownCloses> FTopCloses;   // of FirstTopClose
     QStringView Trim(QStringView s);
     // Spends budget on a plain walk of one step; false once the table is built.
     bool Spend() { return !FTable && (--FBudget >= 0 || !BuildTable()); }

@@ -188,3 +188,28 @@ TEST(LongText, AgreesWithTheLiteralModelAtModerateSizes) {
     EXPECT_EQ(nestedRows, expectedNested);
     EXPECT_EQ(nestedRows[0], QString(299, u'('));
 }
+
+// Texts long enough that the scanner remembers where groups close: blocks of
+// bracketed pairs, some with a ")" inside a double-quoted name or a
+// bracketed one at the group's own level (where the two walks read a group
+// differently) or inside a string, must read as the literal model reads them.
+TEST(LongText, RememberedGroupClosesAgreeWithTheLiteralModel) {
+    const QStringList pairs = {
+        QStringLiteral("(a.x like '%)%' or b = 1)"),
+        QStringLiteral("(\"c)d\" = 2 or e <> 'f')"),
+        QStringLiteral("([g)h] > 3 or (i = 4 and j like 'k('))"),
+        QStringLiteral("((l = 5) or (m = 6 or \"n(\" = 7))"),
+    };
+    QString where;
+    for (int block = 0; block < 12; ++block) {
+        where += block ? QStringLiteral(" and (") : QStringLiteral("(");
+        for (int p = 0; p < 10; ++p)
+            where += (p ? QStringLiteral(" and ") : QString()) + pairs[(block + p) % pairs.size()];
+        where += u')';
+    }
+    ASSERT_GT(where.size(), 4096);
+    QStringList rows, expected;
+    AnalysisWhereClause(where, rows, QString(), QString(), QString());
+    literal::AnalysisWhereClause(where, expected, QString(), QString(), QString());
+    EXPECT_EQ(rows, expected);
+}
