@@ -36,6 +36,8 @@ bool IsUnaryOperator(const QString& op);
 int IsValidExpression(const QList<QStringList>& rows, int row);
 // The predicate of condition row `row`, led by the previous row's connector.
 QString GetExpression(const QList<QStringList>& rows, int row);
+// The same, written at the end of `text`.
+void AppendExpression(const QList<QStringList>& rows, int row, QString& text);
 
 // The moves between the candidate and chosen lists of the order and group
 // pages, by index into the list moved from (an index outside it changes

@@ -228,8 +228,10 @@ void WriteUnlinkedBoxes(const QueryDesign& design, QString& join) {
 
 // The predicates of the complete rows from row 1, each followed by a blank.
 void AppendConditions(const QList<QStringList>& rows, QString& text) {
-    for (int row = 1; row <= rows.size() && IsValidExpression(rows, row) == 0; ++row)
-        text += GetExpression(rows, row) + QLatin1Char(' ');
+    for (int row = 1; row <= rows.size() && IsValidExpression(rows, row) == 0; ++row) {
+        AppendExpression(rows, row, text);
+        text += QLatin1Char(' ');
+    }
 }
 
 // Link conditions followed by no complete row leave a connector behind.
