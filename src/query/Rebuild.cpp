@@ -262,7 +262,10 @@ class TRebuilder {
 public:
     TRebuilder(QueryDesign& design, TStatement& st, int kind, const TDesignHooks& hooks,
                const TStatementText& text)
-        : FDesign(design), FSt(st), FKind(kind), FHooks(hooks), FText(text) {}
+        : FDesign(design), FSt(st), FKind(kind), FHooks(hooks), FText(text), FQuiet(hooks) {
+        // Links tried while a statement is read back refuse without a word.
+        FQuiet.Message = nullptr;
+    }
 
     void Build() {
         const QList<TDesignBox> boxes = ReadBoxes();
@@ -418,10 +421,8 @@ private:
     // A join that the link rules refuse is no message while a statement is
     // read back: its condition is kept as a row, or reported as not carried.
     int TryLink(const QStringList& condition, int joinType) {
-        TDesignHooks quiet = FHooks;
-        quiet.Message = nullptr;
         const qsizetype before = FDesign.Links.size();
-        const int type = IsLinkList(FDesign, condition, FKind, joinType, quiet, &Fields());
+        const int type = IsLinkList(FDesign, condition, FKind, joinType, FQuiet, &Fields());
         if (type < 0 || FDesign.Links.size() == before) return -1;
         // An inner JOIN whose boxes other links join already would close a
         // ring, which no JOIN clause can write: the term is kept as a row of
@@ -495,9 +496,7 @@ private:
             for (int b = joined - 1; b >= 0 && row2 > 0; --b) {
                 const int row1 = FieldRow(FDesign.Boxes[b], column);
                 if (row1 <= 0) continue;
-                TDesignHooks quiet = FHooks;
-                quiet.Message = nullptr;
-                const int link = InsertLink(FDesign, b, joined, row1, row2, quiet);
+                const int link = InsertLink(FDesign, b, joined, row1, row2, FQuiet);
                 if (link >= 0) {
                     FDesign.Links[link].JoinType = type;
                     made << link;
@@ -679,15 +678,9 @@ private:
             QStringList c = FSt.Where[i];
             if (i + 1 < FSt.Where.size() && JoinBetween(c, FSt.Where[i + 1])) ++i;
             ReadRow(c);
-            if (IsLinkList(FDesign, c, FKind, -1, QuietHooks(), &Fields()) >= 0) continue;
+            if (IsLinkList(FDesign, c, FKind, -1, FQuiet, &Fields()) >= 0) continue;
             AddCondition(row, {c[0] + c[1], c[2], c[3] + c[4], c[5]});
         }
-    }
-
-    TDesignHooks QuietHooks() const {
-        TDesignHooks quiet = FHooks;
-        quiet.Message = nullptr;
-        return quiet;
     }
 
     // "x between a and b" comes out of the analysis as two rows without an
@@ -783,6 +776,7 @@ private:
     const int FKind;
     const TDesignHooks& FHooks;
     const TStatementText& FText;
+    TDesignHooks FQuiet;
     QStringList FLost;
     bool FStarExpanded = false;
     QList<bool> FTaken;
