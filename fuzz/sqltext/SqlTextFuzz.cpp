@@ -292,9 +292,12 @@ void RunSqlTextInput(const std::uint8_t* data, std::size_t size) {
     const QStringList keywords = KeywordList(listChoice, extra);
     const bool ignoreCase = options & 0x40;
     const int mode = (options >> 7) & 1;
-    // Every other input has its groups answered by the table at once.
-    const bool tableAtOnce = position & 1;
-    scan::PlainWalkAllowance() = tableAtOnce ? scan::WalkAllowance{0, 0} : scan::WalkAllowance{};
+    // Every other input has its groups answered by the table at once; every
+    // other one of each kind remembers the closes it found whatever its length.
+    scan::WalkAllowance allowance;
+    if (position & 1) allowance.PerCharacter = allowance.Fixed = 0;
+    if (position & 2) allowance.RememberFrom = 0;
+    scan::PlainWalkAllowance() = allowance;
 
     Scanners(text, extra, start, endChar, (options & 0x0F) == 0x0F ? nullptr : &keywords,
              ignoreCase);

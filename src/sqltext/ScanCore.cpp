@@ -185,8 +185,7 @@ WalkAllowance& PlainWalkAllowance() {
 PieceScanner::PieceScanner(QStringView root)
     : FRoot(root),
       FBudget(PlainWalkAllowance().PerCharacter * root.size() + PlainWalkAllowance().Fixed) {
-    // Short texts are walked quickly enough.
-    if (root.size() >= 4096) {
+    if (root.size() >= PlainWalkAllowance().RememberFrom) {
         FGroupCloses = std::make_unique<KnownCloses>();
         FTopCloses = std::make_unique<KnownCloses>();
     }

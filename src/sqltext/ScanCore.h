@@ -205,6 +205,10 @@ private:
 struct WalkAllowance {
     qsizetype PerCharacter = 4;
     qsizetype Fixed = 4096;
+    // From this length of its root text on, a PieceScanner remembers where
+    // the groups it walked close (shorter texts are walked quickly enough);
+    // the tests and the fuzz target set it to 0 as well.
+    qsizetype RememberFrom = 4096;
 };
 WalkAllowance& PlainWalkAllowance();
 

@@ -167,7 +167,7 @@ TEST(ModelComparison, ClauseAnalysersAgreeOnWellFormedStatements) {
 // here every answer comes from that table, even for short texts.
 class TableAnswers : public ::testing::Test {
 protected:
-    void SetUp() override { scan::PlainWalkAllowance() = scan::WalkAllowance{0, 0}; }
+    void SetUp() override { scan::PlainWalkAllowance() = scan::WalkAllowance{0, 0, 0}; }
     void TearDown() override { scan::PlainWalkAllowance() = scan::WalkAllowance{}; }
 };
 
