@@ -68,7 +68,8 @@ struct TParts {
     QSet<quint64> Keywords;                                // shown upper case
 };
 
-TParts PartsOf(const QString& text, TSqlReading reading) {
+// `words`, when given, are the tokens of `text` under `reading`.
+TParts PartsOf(const QString& text, TSqlReading reading, const QList<TSqlWord>* words) {
     TParts parts;
     parts.Count.reserve(1024);
     const QHash<quint64, TWordInfo>& known = KnownWords();
@@ -114,7 +115,7 @@ TParts PartsOf(const QString& text, TSqlReading reading) {
     // count as one part, the star.
     bool starPlace = false;
     const quint64 star = Hash('*', u"*", false);
-    ForEachSqlWord(text, reading, [&](const TSqlWord& w) {
+    const auto visit = [&](const TSqlWord& w) {
         const QStringView written = QStringView(text).mid(w.Start, w.End - w.Start);
         const bool wasStarPlace = starPlace;
         starPlace = w.Kind == TSqlWord::Open ||
@@ -150,7 +151,12 @@ TParts PartsOf(const QString& text, TSqlReading reading) {
             return;
         }
         if (w.Kind == TSqlWord::String) count(w);
-    });
+    };
+    if (words)
+        for (const TSqlWord& w : *words)
+            visit(w);
+    else
+        ForEachSqlWord(text, reading, visit);
     if (held) count(*held);
     return parts;
 }
@@ -158,10 +164,10 @@ TParts PartsOf(const QString& text, TSqlReading reading) {
 } // namespace
 
 QStringList NotCarried(const QString& original, const QString& regenerated,
-                       const TSqlDialect& dialect) {
+                       const TSqlDialect& dialect, const QList<TSqlWord>* originalWords) {
     const TSqlReading reading = dialect.Readings().front();
-    const TParts before = PartsOf(original, reading);
-    const TParts after = PartsOf(regenerated, reading);
+    const TParts before = PartsOf(original, reading, originalWords);
+    const TParts after = PartsOf(regenerated, reading, nullptr);
     QStringList missing;
     for (const quint64 key : before.Order) {
         if (before.Count.value(key) <= after.Count.value(key)) continue;

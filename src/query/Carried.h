@@ -6,6 +6,7 @@
 // with or without their box's prefix count as the same.
 
 #include "sqltext/SqlDialect.h"
+#include "sqltext/SqlStatements.h"
 
 #include <QString>
 #include <QStringList>
@@ -13,9 +14,11 @@
 namespace quillary {
 
 // The parts of `original` (as written there) that `regenerated` lacks;
-// empty when it carries them all.
+// empty when it carries them all. `originalWords`, when given, are the
+// tokens of `original` under the dialect's first reading, read already.
 QStringList NotCarried(const QString& original, const QString& regenerated,
-                       const TSqlDialect& dialect);
+                       const TSqlDialect& dialect,
+                       const QList<TSqlWord>* originalWords = nullptr);
 
 // The question put to the user when parts are not carried (Chinese).
 QString NotCarriedQuestion(const QStringList& parts);

@@ -862,7 +862,8 @@ TForgeResult Forge(const QString& sql, int kind, const QueryDesign& current,
     // A design that does not carry the whole statement is applied only when
     // the user says so after being told what it lacks.
     result.NotCarried =
-        rebuilder.Lost() + NotCarried(prepared.Reference(), result.Sql.SQL, current.Dialect);
+        rebuilder.Lost() + NotCarried(prepared.Reference(), result.Sql.SQL, current.Dialect,
+                                      &prepared.ReferenceWords());
     if (!result.NotCarried.isEmpty() &&
         !(hooks.Confirm && hooks.Confirm(NotCarriedQuestion(result.NotCarried)))) {
         result.Ok = false;

@@ -619,6 +619,7 @@ QString TStatementText::ForScanners(const QString& text) {
     const TSqlReading reading = FDialect.Readings().front();
     QList<TEdit> edits;
     TTokens t(text, reading);
+    FReferenceWords = t.Words;
     TSetOperatorReading parts = ReadSetOperators(text, t, edits);
     FFirst = std::move(parts.First);
     FSetOperators = std::move(parts.Operators);

@@ -10,6 +10,7 @@
 // back its own text before it meets a name of the design or the database.
 
 #include "sqltext/SqlDialect.h"
+#include "sqltext/SqlStatements.h"
 
 #include <QString>
 #include <QStringList>
@@ -26,6 +27,8 @@ public:
     // out, common table expressions in their places, "in(" and "exists("
     // spaced. The design must carry all of it.
     const QString& Reference() const { return FReference; }
+    // The tokens of Reference under the dialect's first reading.
+    const QList<TSqlWord>& ReferenceWords() const { return FReferenceWords; }
     // The same for the clause scanners.
     const QString& Scanned() const { return FScanned; }
     // The first statement of Reference (the whole of it when there is no
@@ -65,6 +68,7 @@ private:
     bool FMasks = true;
     QString FRefusal;
     QString FReference;
+    QList<TSqlWord> FReferenceWords;
     QString FFirst;
     QString FScanned;
     QStringList FSetOperators;
