@@ -812,7 +812,9 @@ void TQBArea::Arrange() {
     for (TQBLink* link : std::as_const(m_links))
         ReboundLink(link);
     UpdateSurfaceSize();
-    ensureVisible(0, 0);
+    // Laid out for the window at full size, then scaled down until every
+    // box shows: one step makes the whole design readable.
+    FitToWindow();
 }
 
 void TQBArea::ApplyDesign(const QueryDesign& design) {

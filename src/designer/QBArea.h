@@ -124,7 +124,8 @@ public:
 
     // Keeps the surface large enough for every box and the viewport.
     void UpdateSurfaceSize();
-    // Lays the boxes out along their links within the visible width.
+    // Lays the boxes out along their links within the visible width, then
+    // scales the canvas down as far as it takes for every box to show.
     void Arrange();
     // Whether the two boxes of `link` overlap or touch: its line is then
     // drawn above the boxes too, never hidden under them.

@@ -116,17 +116,12 @@ void TFrm_Quillary::RestoreSnapshot(const QueryDesign& design) {
 }
 
 void TFrm_Quillary::ArrangeClick() {
-    // Laid out for the window at full size, then scaled down until every
-    // box shows: one click makes the whole design readable.
     m_canvas->Arrange();
-    m_canvas->FitToWindow();
     Checkpoint();
 }
 
 void TFrm_Quillary::AutoArrange() {
-    if (!m_dialog->IsAutoArrange || m_restoringHistory) return;
-    m_canvas->Arrange();
-    m_canvas->FitToWindow();
+    if (m_dialog->IsAutoArrange && !m_restoringHistory) m_canvas->Arrange();
 }
 
 void TFrm_Quillary::UpdateUndoButtons() {

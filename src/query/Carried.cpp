@@ -26,6 +26,7 @@ struct TWordInfo {
     TWordRole Role = TWordRole::Name;
     quint64 Class = 0; // of a keyword: the hash its class is counted under
     bool OrderBy = false, OrderByEnd = false, By = false;
+    bool BeforeColumns = false; // a "*" after it stands for columns
 };
 
 // The words the check knows, by the hash of their folded text. LEFT and
@@ -34,26 +35,31 @@ struct TWordInfo {
 const QHash<quint64, TWordInfo>& KnownWords() {
     static const QHash<quint64, TWordInfo> words = [] {
         QHash<quint64, TWordInfo> w;
-        const auto word = [](const char* text) { return Hash('w', QString::fromLatin1(text), true); };
+        const auto word = [](const char* text) {
+            return Hash('w', QString::fromLatin1(text), true);
+        };
         for (const char* k :
-             {"not", "exists", "in", "between", "like", "ilike", "glob", "regexp", "is", "null",
-              "or", "case", "when", "then", "else", "end", "distinct", "union", "all", "intersect",
-              "full", "desc", "over", "partition", "select", "true", "false", "any", "some",
-              "escape"})
+             {"not",      "exists", "in",    "between",   "like", "ilike", "glob", "regexp",
+              "is",       "null",   "or",    "case",      "when", "then",  "else", "end",
+              "distinct", "union",  "all",   "intersect", "full", "desc",  "over", "partition",
+              "select",   "true",   "false", "any",       "some", "escape"})
             w.insert(word(k), {TWordRole::Keyword, Hash('k', QString::fromLatin1(k), false)});
         for (const char* k : {"left", "right"})
             w.insert(word(k), {TWordRole::Keyword, Hash('k', QStringLiteral("left|right"), false)});
         for (const char* k : {"except", "minus"})
             w.insert(word(k),
                      {TWordRole::Keyword, Hash('k', QStringLiteral("except|minus"), false)});
-        for (const char* k : {"as", "and", "on", "join", "inner", "outer", "cross", "natural",
-                              "using", "from", "where", "group", "by", "order", "having", "limit",
-                              "offset", "top", "asc", "with", "recursive", "materialized", "fetch"})
+        for (const char* k :
+             {"as",     "and",  "on",    "join",  "inner",     "outer",        "cross",  "natural",
+              "using",  "from", "where", "group", "by",        "order",        "having", "limit",
+              "offset", "top",  "asc",   "with",  "recursive", "materialized", "fetch"})
             w.insert(word(k), {TWordRole::Structure});
         w[word("order")].OrderBy = true;
         w[word("by")].By = true;
         for (const char* k : {"limit", "offset", "fetch", "union", "except", "intersect", "minus"})
             w[word(k)].OrderByEnd = true;
+        for (const char* k : {"select", "distinct", "all"})
+            w[word(k)].BeforeColumns = true;
         return w;
     }();
     return words;
@@ -80,12 +86,14 @@ TParts PartsOf(const QString& text, TSqlReading reading, const QList<TSqlWord>* 
             if (keyword) parts.Keywords.insert(key);
         }
     };
-    // One token behind: a name followed by "." is a qualifier.
+    // One token behind: a name followed by "." is a qualifier. A word is
+    // looked up among the known ones once, when it is read.
     std::optional<TSqlWord> held;
+    const TWordInfo* heldInfo = nullptr;
     bool dotAfterHeld = false;
-    bool orderBy = false;      // inside the ORDER BY of the whole statement
-    bool afterOrder = false;   // the last word outside brackets was ORDER
-    const auto count = [&](const TSqlWord& w) {
+    bool orderBy = false;    // inside the ORDER BY of the whole statement
+    bool afterOrder = false; // the last word outside brackets was ORDER
+    const auto count = [&](const TSqlWord& w, const TWordInfo* info) {
         const QStringView written = QStringView(text).mid(w.Start, w.End - w.Start);
         if (w.Kind == TSqlWord::String) {
             if (!orderBy) add(Hash('s', written, false), w.Start, w.End);
@@ -97,14 +105,12 @@ TParts PartsOf(const QString& text, TSqlReading reading, const QList<TSqlWord>* 
             if (!orderBy) add(Hash('n', name, true), w.Start, w.End);
             return;
         }
-        const quint64 h = Hash('w', written, true);
-        const auto it = known.constFind(h);
-        if (it != known.cend() && it->Role == TWordRole::Keyword) {
+        if (info && info->Role == TWordRole::Keyword) {
             if (!orderBy || written.compare(QLatin1String("desc"), Qt::CaseInsensitive) == 0)
-                add(it->Class, w.Start, w.End, true);
+                add(info->Class, w.Start, w.End, true);
             return;
         }
-        if (orderBy || (it != known.cend() && it->Role == TWordRole::Structure)) return;
+        if (orderBy || (info && info->Role == TWordRole::Structure)) return;
         if (written[0].isDigit())
             add(Hash('v', written, false), w.Start, w.End);
         else
@@ -117,13 +123,13 @@ TParts PartsOf(const QString& text, TSqlReading reading, const QList<TSqlWord>* 
     const quint64 star = Hash('*', u"*", false);
     const auto visit = [&](const TSqlWord& w) {
         const QStringView written = QStringView(text).mid(w.Start, w.End - w.Start);
+        const TWordInfo* info = nullptr;
+        if (w.Kind == TSqlWord::Word)
+            if (const auto it = known.constFind(Hash('w', written, true)); it != known.cend())
+                info = &*it;
         const bool wasStarPlace = starPlace;
-        starPlace = w.Kind == TSqlWord::Open ||
-                    (w.Kind == TSqlWord::Symbol && written == u',') ||
-                    (w.Kind == TSqlWord::Word &&
-                     (written.compare(QLatin1String("select"), Qt::CaseInsensitive) == 0 ||
-                      written.compare(QLatin1String("distinct"), Qt::CaseInsensitive) == 0 ||
-                      written.compare(QLatin1String("all"), Qt::CaseInsensitive) == 0));
+        starPlace = w.Kind == TSqlWord::Open || (w.Kind == TSqlWord::Symbol && written == u',') ||
+                    (info && info->BeforeColumns);
         if (w.Kind == TSqlWord::Symbol && written == QLatin1String(".")) {
             dotAfterHeld = held.has_value();
             starPlace = dotAfterHeld;
@@ -134,30 +140,29 @@ TParts PartsOf(const QString& text, TSqlReading reading, const QList<TSqlWord>* 
             // A qualifier stands for its box: only the name after the last dot counts.
             const bool qualifier = dotAfterHeld && (w.Kind == TSqlWord::Word ||
                                                     w.Kind == TSqlWord::Name || columnsStar);
-            if (!qualifier) count(*held);
+            if (!qualifier) count(*held, heldInfo);
             held.reset();
         }
         dotAfterHeld = false;
         if (columnsStar && !orderBy) add(star, w.Start, w.End);
         if (w.Kind == TSqlWord::Word && w.Depth == 0) {
-            const auto it = known.constFind(Hash('w', written, true));
-            const TWordInfo info = it == known.cend() ? TWordInfo{} : *it;
-            if (info.By && afterOrder) orderBy = true;
-            if (info.OrderByEnd) orderBy = false;
-            afterOrder = info.OrderBy;
+            if (info && info->By && afterOrder) orderBy = true;
+            if (info && info->OrderByEnd) orderBy = false;
+            afterOrder = info && info->OrderBy;
         }
         if (w.Kind == TSqlWord::Word || w.Kind == TSqlWord::Name) {
             held = w;
+            heldInfo = info;
             return;
         }
-        if (w.Kind == TSqlWord::String) count(w);
+        if (w.Kind == TSqlWord::String) count(w, nullptr);
     };
     if (words)
         for (const TSqlWord& w : *words)
             visit(w);
     else
         ForEachSqlWord(text, reading, visit);
-    if (held) count(*held);
+    if (held) count(*held, heldInfo);
     return parts;
 }
 

@@ -161,58 +161,33 @@ int IsValidDisplayCol(const QueryDesign& design, int kind) {
     return repeated ? -2 : 0;
 }
 
-namespace {
-
-// A cell of a grid (rows from 1), without a copy; empty outside it.
-const QString& CellOf(const QList<QStringList>& rows, int row, int col) {
-    static const QString none;
-    if (row < 1 || row > rows.size() || col < 0) return none;
-    const QStringList& cells = rows[row - 1];
-    return col < cells.size() ? cells[col] : none;
-}
-
-// The cell trimmed as TrimCell trims, as a view.
-QStringView Trimmed(const QString& cell) {
-    qsizetype begin = 0, end = cell.size();
-    while (begin < end && cell[begin].unicode() <= 32)
-        ++begin;
-    while (end > begin && cell[end - 1].unicode() <= 32)
-        --end;
-    return QStringView(cell).sliced(begin, end - begin);
-}
-
-bool IsUnary(QStringView op) {
+bool IsUnaryOperator(QStringView op) {
     return op.compare(QLatin1String("exists"), Qt::CaseInsensitive) == 0 ||
            op.compare(QLatin1String("not exists"), Qt::CaseInsensitive) == 0 ||
            op.compare(QLatin1String("not"), Qt::CaseInsensitive) == 0;
 }
 
-} // namespace
-
-bool IsUnaryOperator(const QString& op) {
-    return IsUnary(op);
-}
-
 int IsValidExpression(const QList<QStringList>& rows, int row) {
     // EXISTS tests its operand alone: the first cell holds brackets or nothing.
-    const bool unary = IsUnary(Trimmed(CellOf(rows, row, 1)));
+    const bool unary = IsUnaryOperator(TrimmedCell(GridCellText(rows, row, 1)));
     int empty = 0;
     for (int col = unary ? 1 : 0; col < 3; ++col)
-        if (Trimmed(CellOf(rows, row, col)).isEmpty()) ++empty;
-    if (row > 1 && Trimmed(CellOf(rows, row - 1, 3)).isEmpty()) ++empty;
+        if (TrimmedCell(GridCellText(rows, row, col)).isEmpty()) ++empty;
+    if (row > 1 && TrimmedCell(GridCellText(rows, row - 1, 3)).isEmpty()) ++empty;
     return empty == 4 ? -1 : empty == 0 ? 0 : 1;
 }
 
 void AppendExpression(const QList<QStringList>& rows, int row, QString& text) {
-    const QStringView connector = row > 1 ? Trimmed(CellOf(rows, row - 1, 3)) : QStringView();
-    const QString& field = CellOf(rows, row, 0);
-    const QStringView op = Trimmed(CellOf(rows, row, 1));
-    const QStringView value = Trimmed(CellOf(rows, row, 2));
+    const QStringView connector =
+        row > 1 ? TrimmedCell(GridCellText(rows, row - 1, 3)) : QStringView();
+    const QString& field = GridCellText(rows, row, 0);
+    const QStringView op = TrimmedCell(GridCellText(rows, row, 1));
+    const QStringView value = TrimmedCell(GridCellText(rows, row, 2));
     if (!connector.isEmpty()) {
         text += connector;
         text += QLatin1Char(' ');
     }
-    if (Trimmed(field).isEmpty() && IsUnary(op)) {
+    if (TrimmedCell(field).isEmpty() && IsUnaryOperator(op)) {
         text += op;
         text += QLatin1Char(' ');
         text += value;

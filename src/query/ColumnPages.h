@@ -29,7 +29,7 @@ int IsValidDisplayCol(const QueryDesign& design, int kind);
 
 // Whether `op` is an operator of one operand (EXISTS, NOT EXISTS, NOT), which
 // stands in the operator column with its operand in the value column.
-bool IsUnaryOperator(const QString& op);
+bool IsUnaryOperator(QStringView op);
 
 // For grid row `row` (from 1) of a condition grid: 0 complete, 1 incomplete,
 // -1 empty (blank after a row without connector).

@@ -2,14 +2,19 @@
 
 namespace quillary {
 
-QString TrimCell(const QString& s) {
+QStringView TrimmedCell(const QString& s) {
     qsizetype begin = 0;
     qsizetype end = s.size();
     while (begin < end && s[begin].unicode() <= 32)
         ++begin;
     while (end > begin && s[end - 1].unicode() <= 32)
         --end;
-    return begin == 0 && end == s.size() ? s : s.mid(begin, end - begin);
+    return QStringView(s).sliced(begin, end - begin);
+}
+
+QString TrimCell(const QString& s) {
+    const QStringView trimmed = TrimmedCell(s);
+    return trimmed.size() == s.size() ? s : trimmed.toString();
 }
 
 qsizetype IndexOfText(const QStringList& list, const QString& text) {

@@ -30,6 +30,8 @@ inline QString UnionRowName(qsizetype part) {
 // s without the control characters and blanks (code 32 and below) at both
 // ends: how a cell is trimmed before it is judged empty or written.
 QString TrimCell(const QString& s);
+// The same, as a view of `s`.
+QStringView TrimmedCell(const QString& s);
 
 // List-box searches ignore letter case.
 qsizetype IndexOfText(const QStringList& list, const QString& text);

@@ -21,10 +21,15 @@ bool HasBoxes(const QueryDesign& design, const TDesignLink& link) {
     return link.Table1 >= 0 && link.Table1 < n && link.Table2 >= 0 && link.Table2 < n;
 }
 
-QString GridCell(const QList<QStringList>& rows, int row, int col) {
-    if (row < 1 || row > rows.size() || col < 0) return {};
+const QString& GridCellText(const QList<QStringList>& rows, int row, int col) {
+    static const QString none;
+    if (row < 1 || row > rows.size() || col < 0) return none;
     const QStringList& cells = rows[row - 1];
-    return col < cells.size() ? cells[col] : QString();
+    return col < cells.size() ? cells[col] : none;
+}
+
+QString GridCell(const QList<QStringList>& rows, int row, int col) {
+    return GridCellText(rows, row, col);
 }
 
 void SetGridCell(QList<QStringList>& rows, int row, int col, const QString& text, int width) {

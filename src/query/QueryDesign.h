@@ -128,6 +128,8 @@ bool HasBoxes(const QueryDesign& design, const TDesignLink& link);
 // Grid rows as QueryDesign keeps them: `row` is the grid row (data from 1),
 // `col` the column. Cells beyond the rows or the cells held read as empty.
 QString GridCell(const QList<QStringList>& rows, int row, int col);
+// The same cell without a copy; an empty text outside the grid.
+const QString& GridCellText(const QList<QStringList>& rows, int row, int col);
 // Writes one cell, adding rows of `width` empty cells (and cells to the row)
 // as needed.
 void SetGridCell(QList<QStringList>& rows, int row, int col, const QString& text, int width);

@@ -614,7 +614,7 @@ private:
     // reads, unless a NOT stands around it: NOT turns the unknown of a null
     // into another answer than false. "not x" takes NOT as its operator.
     static void GiveTruthValueAnOperator(QStringList& c, bool negated) {
-        if (!TrimCell(c[2]).isEmpty() || !TrimCell(c[3]).isEmpty()) return;
+        if (!TrimmedCell(c[2]).isEmpty() || !TrimmedCell(c[3]).isEmpty()) return;
         // Pattern operators of one database or another: the row writes them
         // back between its operands as they stood.
         static const QRegularExpression pattern(
