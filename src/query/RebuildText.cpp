@@ -306,6 +306,40 @@ QString NameDerivedColumns(QString& text, TSqlReading reading) {
     return {};
 }
 
+// "(select …)" standing as a table without a name of its own, which SQLite
+// reads: named Q1, Q2, … as no word of the statement is, since a sub-query
+// box is known by its name.
+void NameUnnamedDerivedTables(QString& text, TSqlReading reading) {
+    static const QRegularExpression hint(QStringLiteral("\\(\\s*(?:select|with)\\b"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    if (!hint.match(text).hasMatch()) return;
+    const TTokens t(text, reading);
+    QList<TEdit> edits;
+    QSet<QString> words;
+    int next = 0;
+    for (qsizetype o = 0; o < t.Size(); ++o) {
+        if (t[o].Depth != 0 || !t.Is(o, TSqlWord::Open) ||
+            (t.Word(o + 1) != QLatin1String("select") && t.Word(o + 1) != QLatin1String("with")) ||
+            !InTablePosition(t, o))
+            continue;
+        const qsizetype c = t.Partner(o);
+        if (c < 0) continue;
+        const QString after = t.Word(c + 1);
+        if (after == QLatin1String("as") || t.Is(c + 1, TSqlWord::Name) ||
+            (t.Is(c + 1, TSqlWord::Word) && !EndsTableReference(after)))
+            continue;
+        if (words.isEmpty())
+            for (qsizetype i = 0; i < t.Size(); ++i)
+                if (t.Is(i, TSqlWord::Word) || t.Is(i, TSqlWord::Name)) words << t.Name(i).toLower();
+        QString name;
+        do
+            name = QStringLiteral("Q%1").arg(++next);
+        while (words.contains(name.toLower()));
+        edits.append({t[c].End, 0, QLatin1Char(' ') + name});
+    }
+    text = Apply(text, edits);
+}
+
 // What follows a SELECT of the statement itself (not one inside brackets)
 // that the designer cannot draw, upper case: "DISTINCT ON", which keeps one
 // row per key, or one of MySQL's modifiers (SQL_CALC_FOUND_ROWS and the
@@ -434,6 +468,7 @@ void TStatementText::Prepare(const QString& sql) {
         }
         text = targets.last();
     }
+    NameUnnamedDerivedTables(text, reading);
     if (const QString refusal = NameDerivedColumns(text, reading); !refusal.isEmpty()) {
         FRefusal = refusal;
         return;

@@ -83,6 +83,12 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
          "select n,k\r\nfrom  (select k as k, count(*) as n from t group by k) c\r\nwhere n>1"},
         {"with x(c, d) as (select k, a z from t) select x.d from x",
          "select d\r\nfrom  (select k as c, a as d from t) x"},
+        // A derived table without a name gets one no word of the statement
+        // has; one that has a name keeps it.
+        {"select count(*) from (select k from t intersect select k from u) where 1 = 1",
+         "select count(*)\r\nfrom  (select k from t intersect select k from u) Q1\r\nwhere 1=1"},
+        {"select q1.k from (select k from t) q1, (select k from u)",
+         "select q1.k\r\nfrom  (select k from t) q1, (select k from u) Q2"},
         // A WITH table used more than once takes each place it is used in.
         {"with x as (select k, a from t) select x.a from x join x y on y.k = x.k "
          "where x.k in (select k from x)",
