@@ -1,4 +1,5 @@
 #include "designer/SqlHighlighter.h"
+#include "sqltext/SqlStatements.h"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -102,7 +103,8 @@ void TSqlHighlighter::SetText(QPlainTextEdit* editor, const QString& text) {
         highlighter->m_index.SetText(QString());
         highlighter->MarkPair(); // its marks go
     }
-    editor->setPlainText(text);
+    editor->setPlainText(
+        colour ? text : WithLongLinesBroken(text, kLongestColouredLine, kBrokenLineWidth));
     if (highlighter && colour && !highlighter->Colouring()) {
         highlighter->m_index.SetText(editor->document()->toPlainText());
         highlighter->setDocument(editor->document());

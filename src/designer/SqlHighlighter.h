@@ -38,8 +38,12 @@ public:
     // kLongestColouredLine the text goes uncoloured: the highlighter's base
     // class keeps a format for every character of a line it colours, which
     // for one statement of millions of characters costs more than the text.
+    // Such a line is also shown broken into lines of kBrokenLineWidth at
+    // blanks between tokens (the same statement): the editor lays out a
+    // line whole, at some 30 bytes a character.
     static void SetText(QPlainTextEdit* editor, const QString& text);
     static constexpr qsizetype kLongestColouredLine = 256 * 1024;
+    static constexpr qsizetype kBrokenLineWidth = 1000;
     // Whether the text is coloured now.
     bool Colouring() const { return document() != nullptr; }
 

@@ -3,6 +3,8 @@
 #include <QSet>
 
 #include <algorithm>
+#include <iterator>
+#include <vector>
 
 namespace quillary {
 
@@ -465,7 +467,59 @@ QList<TSqlWord> SqlWords(QStringView text, TSqlReading reading) {
     words.reserve(text.size() / 4);
     const TRules rules = RulesOf(reading);
     TScanner(text, rules, TWordList{words}).Run();
+    if (words.capacity() > words.size() + words.size() / 4) words.squeeze();
     return words;
+}
+
+QString WithLongLinesBroken(const QString& text, qsizetype longest, qsizetype width) {
+    const auto lineEnd = [&](qsizetype at) {
+        const qsizetype end = text.indexOf(QLatin1Char('\n'), at);
+        return end < 0 ? text.size() : end;
+    };
+    bool tooLong = false;
+    for (qsizetype at = 0; at <= text.size() && !tooLong; at = lineEnd(at) + 1)
+        tooLong = lineEnd(at) - at > longest;
+    if (!tooLong) return text;
+
+    const auto isBlank = [](QChar c) { return c == u' ' || c == u'\t'; };
+    // How many readings read each blank as one between two tokens.
+    std::vector<quint8> readings(std::size_t(text.size()), 0);
+    for (const TSqlReading reading : kSqlReadings) {
+        qsizetype previousEnd = -1;
+        bool previousString = false;
+        ForEachSqlWord(text, reading, [&](const TSqlWord& w) {
+            const QStringView gap =
+                previousEnd < 0 ? QStringView() : QStringView(text).sliced(previousEnd, w.Start - previousEnd);
+            if (!(previousString && w.Kind == TSqlWord::String) &&
+                std::all_of(gap.begin(), gap.end(), [](QChar c) { return c.isSpace(); }))
+                for (qsizetype p = previousEnd; p >= 0 && p < w.Start; ++p)
+                    readings[std::size_t(p)] += isBlank(text[p]);
+            previousEnd = w.End;
+            previousString = w.Kind == TSqlWord::String;
+        });
+    }
+    const auto safe = [&](qsizetype p) {
+        return readings[std::size_t(p)] == std::size(kSqlReadings);
+    };
+    QString out = text;
+    for (qsizetype at = 0; at <= text.size(); at = lineEnd(at) + 1) {
+        const qsizetype end = lineEnd(at);
+        if (end - at <= longest) continue;
+        for (qsizetype from = at; end - from > width;) {
+            qsizetype q = from + width;
+            while (q > from && !safe(q))
+                --q;
+            if (q == from) { // no blank within the width: the next one
+                q = from + width + 1;
+                while (q < end && !safe(q))
+                    ++q;
+                if (q >= end) break;
+            }
+            out[q] = QLatin1Char('\n');
+            from = q + 1;
+        }
+    }
+    return out;
 }
 
 QString SingleSelectFault(QStringView text, std::span<const TSqlReading> readings) {

@@ -65,6 +65,14 @@ QList<TSqlWord> SqlWords(QStringView text, TSqlReading reading);
 void ForEachSqlWord(QStringView text, TSqlReading reading,
                     const std::function<void(const TSqlWord&)>& visit);
 
+// `text` with every line longer than `longest` characters broken into
+// lines of about `width` at blanks between tokens: blanks that every
+// reading reads as such, and not between two strings (which some databases
+// join across a line break). Each break takes a blank's place, so the
+// statement stays the same to every database; what a text view cannot lay
+// out in one piece it can in lines.
+QString WithLongLinesBroken(const QString& text, qsizetype longest, qsizetype width);
+
 // Empty when `text` is exactly one query that only reads — SELECT, or
 // brackets or WITH leading to one — under every one of `readings` (those
 // of the database at hand; all when it is not known); otherwise the message

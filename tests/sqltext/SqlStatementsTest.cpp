@@ -106,3 +106,57 @@ TEST(SweepingStatements, FindsEveryStatementThatSweepsDataAwayUnderAnyReading) {
               QStringLiteral("确定执行没有WHERE条件的DELETE语句？它会删除表中的全部记录：\n\n"
                              "delete from t"));
 }
+
+// Long lines broken for a text view: every reading still reads the same
+// tokens, and a break only ever takes the place of a blank.
+TEST(LongLines, BreakOnlyAtBlanksEveryReadingSeesBetweenTokens) {
+    const auto repeated = [](const char* piece, int times) {
+        QString text;
+        for (int i = 0; i < times; ++i)
+            text += QString::fromUtf8(piece).arg(i);
+        return text;
+    };
+    const QString conditions = repeated("a%1 = 'x y %1' and ", 40);
+    const struct {
+        const char* Why;
+        QString Text;
+        bool Broken; // some line was broken
+    } cases[] = {
+        {"short lines stay", QStringLiteral("select a\r\nfrom t where b = 'c d'"), false},
+        {"a long line of conditions", QStringLiteral("select a from t where ") + conditions + "1 = 1",
+         true},
+        {"strings that some database joins across a line break",
+         repeated("'s%1'   ", 80), false},
+        {"a comment runs to the end of the line",
+         QStringLiteral("1 -- ") + repeated("w%1 ", 80), false},
+        {"MySQL's comment is one to every reading",
+         QStringLiteral("1 # ") + repeated("w%1 ", 80), false},
+        {"a token longer than the line", QLatin1Char('\'') + QString(500, u'z') + "' ", false},
+        {"quoted names and brackets keep their blanks",
+         QStringLiteral("select ") + repeated("\"n %1\", [m %1], `k %1`, ", 20) + "1", true},
+    };
+    constexpr qsizetype kLongest = 100, kWidth = 40;
+    for (const auto& c : cases) {
+        const QString broken = WithLongLinesBroken(c.Text, kLongest, kWidth);
+        ASSERT_EQ(broken.size(), c.Text.size()) << c.Why;
+        bool changed = false;
+        for (qsizetype i = 0; i < broken.size(); ++i) {
+            if (broken[i] == c.Text[i]) continue;
+            changed = true;
+            EXPECT_EQ(broken[i], u'\n') << c.Why << " at " << i;
+            EXPECT_TRUE(c.Text[i] == u' ' || c.Text[i] == u'\t') << c.Why << " at " << i;
+        }
+        EXPECT_EQ(changed, c.Broken) << c.Why;
+        for (const TSqlReading reading : kSqlReadings) {
+            const QList<TSqlWord> before = SqlWords(c.Text, reading), after = SqlWords(broken, reading);
+            ASSERT_EQ(after.size(), before.size()) << c.Why;
+            for (qsizetype k = 0; k < before.size(); ++k)
+                EXPECT_EQ(QStringView(broken).mid(after[k].Start, after[k].End - after[k].Start),
+                          QStringView(c.Text).mid(before[k].Start, before[k].End - before[k].Start))
+                    << c.Why;
+        }
+        if (c.Broken)
+            for (const QStringView line : QStringView(broken).split(u'\n'))
+                EXPECT_LE(line.size(), kWidth) << c.Why;
+    }
+}
