@@ -207,6 +207,9 @@ bool TADOQuery::FetchRow() const {
     // raising inside a view's paint.
     if (!m_cursor->next()) {
         m_allFetched = true;
+        // The rows are all here: what the database keeps for the running
+        // statement (its program, for a long one many megabytes) goes now.
+        m_cursor.reset();
         return false;
     }
     QList<QVariant> row;

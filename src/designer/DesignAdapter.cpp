@@ -5,6 +5,7 @@
 // messages and switch the pages.
 #include "db/ADOQuery.h"
 #include "db/DatabaseError.h"
+#include "db/QueryModel.h"
 #include "designer/BoxColumns.h"
 #include "designer/Frm_Quillary.h"
 #include "designer/QBArea.h"
@@ -201,6 +202,9 @@ TDesignHooks TFrm_Quillary::Hooks() {
         ResQuery->SQL() = QStringList{statement};
         try {
             ResQuery->Open();
+            // The first rows the result page shows; a result that ends
+            // among them lets the database drop the statement at once.
+            ResQuery->FetchMore(TADOQueryModel::kBatchSize);
             return true;
         } catch (const EDatabaseError& e) {
             Ui().MessageBox(e.Message(), QString());
@@ -334,13 +338,15 @@ void TFrm_Quillary::SetSQLSet() {
 // --- the rebuild ----------------------------------------------------------------------
 
 bool TFrm_Quillary::Forge(const QString& text) {
-    const TForgeResult result = quillary::Forge(text, GetDSN(), ReadDesign(), Hooks());
-    if (!result.Ok) return false;
-    if (!result.Rebuilt) return true;
-    // The test run's rows stay on the result page through the reset: they
-    // are not read a second time.
-    ClearDesign();
-    ApplyDesign(result.Design);
+    {
+        const TForgeResult result = quillary::Forge(text, GetDSN(), ReadDesign(), Hooks());
+        if (!result.Ok) return false;
+        if (!result.Rebuilt) return true;
+        // The test run's rows stay on the result page through the reset:
+        // they are not read a second time.
+        ClearDesign();
+        ApplyDesign(result.Design);
+    } // the rebuilt design and its statement go before the page's statement is written
     AutoArrange();
     TSqlHighlighter::SetText(Memo1, GetSQL());
     return true;
@@ -358,10 +364,10 @@ void TFrm_Quillary::RestoreDesign() {
 
 void TFrm_Quillary::Sp_ApplySQLClick() {
     if (!m_session->Connected()) return;
-    const QString text = Memo1->toPlainText();
-    if (!Forge(text)) return;
+    const int revision = Memo1->document()->revision();
+    if (!Forge(Memo1->toPlainText())) return;
     // A rebuilt design has put its statement into the memo already.
-    if (Memo1->toPlainText() == text) TSqlHighlighter::SetText(Memo1, GetSQL());
+    if (Memo1->document()->revision() == revision) TSqlHighlighter::SetText(Memo1, GetSQL());
     Sp_ApplySQL->hide();
 }
 
