@@ -70,7 +70,10 @@ public:
     // The statement, one line per item.
     QStringList& SQL() { return m_sql; }
     const QStringList& SQL() const { return m_sql; }
-    QString SQLText() const { return m_sql.join(QLatin1Char('\n')); }
+    // One line is shared, not copied: a statement may be megabytes long.
+    QString SQLText() const {
+        return m_sql.size() == 1 ? m_sql.first() : m_sql.join(QLatin1Char('\n'));
+    }
 
     // Runs the statement and positions on the first row. A query that is open
     // on the same statement stays as it is; changed SQL reopens it. Only one

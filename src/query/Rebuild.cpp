@@ -26,6 +26,14 @@ const QString kCaption = QString::fromUtf8(kHintCaption);
 // Every line break ("\r\n", "\r" or "\n") written "\r\n".
 QString WithCrLf(const QString& text) {
     const QStringView crLf = u"\r\n";
+    const auto bare = [&](qsizetype i) {
+        return text[i] == u'\r' ? i + 1 >= text.size() || text[i + 1] != u'\n'
+                                 : text[i] == u'\n' && (i == 0 || text[i - 1] != u'\r');
+    };
+    qsizetype first = 0;
+    while (first < text.size() && !bare(first))
+        ++first;
+    if (first == text.size()) return text;
     QString out;
     out.reserve(text.size() + 16);
     const QChar* data = text.constData();
@@ -177,9 +185,10 @@ QString ConditionText(const QString& statement, int start, const QStringList& ne
 }
 
 // Steps of the analysis that can refuse the text; false after a message.
-// `tried` is the statement as the test run sends it to the database, `whole`
-// the text it comes from, `readings` how the database reads quotes.
-bool Analyse(const QString& whole, const QString& statement, const QString& tried,
+// `first` is the first statement of `whole`, which the test run sends to the
+// database with its blanks trimmed; `readings` say how the database reads
+// quotes.
+bool Analyse(const QString& whole, const QString& statement, const QString& first,
              std::span<const TSqlReading> readings, const TDesignHooks& hooks, TStatement& st) {
     int pos = 0;
     QString keyword;
@@ -190,7 +199,7 @@ bool Analyse(const QString& whole, const QString& statement, const QString& trie
     // text is one, and the statement tried is its first part.
     if (const QString fault = SingleSelectFault(whole, readings); !fault.isEmpty())
         return ShowMessage(hooks, fault, kCaption), false;
-    if (!TestRun(hooks, tried)) return false;
+    if (!TestRun(hooks, TrimExp(first))) return false;
     if (keyword.isEmpty()) return true; // a select list without FROM clause
 
     QStringList from;
@@ -819,7 +828,7 @@ TForgeResult Forge(const QString& sql, int kind, const QueryDesign& current,
                    const TDesignHooks& hooks) {
     TForgeResult result;
     result.Design = current;
-    const TStatementText prepared(sql, current.Dialect);
+    TStatementText prepared(sql, current.Dialect);
     if (TrimCell(TrimSQLElement(prepared.Reference())).isEmpty() && prepared.Refusal().isEmpty()) {
         result.Ok = true;
         return result;
@@ -828,22 +837,26 @@ TForgeResult Forge(const QString& sql, int kind, const QueryDesign& current,
         ShowMessage(hooks, prepared.Refusal(), kCaption);
         return result;
     }
-    QString text = WithCrLf(TrimSQLElement(prepared.Scanned()));
+    // A statement of millions of characters is not held more often than
+    // needed: each copy goes when it has been read.
     QString limit, offset;
     const bool limitLine = TSqlDialect(kind).RowLimitStyle() == TRowLimitStyle::Limit;
-    if (limitLine) CutLimit(text, limit, offset);
     QStringList parts;
-    if (ParenthesesBalance(text)) AnalysisUnionClause(text, parts, {}, {}, {});
+    {
+        QString text = WithCrLf(TrimSQLElement(prepared.TakeScanned()));
+        if (limitLine) CutLimit(text, limit, offset);
+        if (ParenthesesBalance(text)) AnalysisUnionClause(text, parts, {}, {}, {});
+    }
     if (parts.size() < 4) {
         ShowMessage(hooks, QStringLiteral("括号不匹配！"), kCaption);
         return result;
     }
     TStatement st;
-    const QString statement = TrimExp(parts[1]);
     // The first statement is tried as the database reads it (a single one
-    // with its row limit).
-    const QString tried = TrimExp(prepared.FirstStatement());
-    if (!Analyse(sql, statement, tried, current.Dialect.Readings(), hooks, st)) return result;
+    // with its row limit). The statement analysed is no longer held after.
+    if (!Analyse(sql, TrimExp(std::exchange(parts[1], QString())), prepared.FirstStatement(),
+                 current.Dialect.Readings(), hooks, st))
+        return result;
     ReadSelectItems(st, kind, prepared);
 
     QueryDesign& design = result.Design;

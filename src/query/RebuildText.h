@@ -15,6 +15,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <utility>
+
 namespace quillary {
 
 class TStatementText {
@@ -29,8 +31,9 @@ public:
     const QString& Reference() const { return FReference; }
     // The tokens of Reference under the dialect's first reading.
     const QList<TSqlWord>& ReferenceWords() const { return FReferenceWords; }
-    // The same for the clause scanners.
+    // The same for the clause scanners; taken, it is no longer held here.
     const QString& Scanned() const { return FScanned; }
+    QString TakeScanned() { return std::exchange(FScanned, QString()); }
     // The first statement of Reference (the whole of it when there is no
     // set operator), without brackets around it.
     const QString& FirstStatement() const { return FFirst; }

@@ -175,6 +175,8 @@ QString TrimExp(const QString& s) {
         lastKeptBlank = false;
         out[w++] = in[i++];
     }
+    // Unchanged, the input is returned: a long statement is not held twice.
+    if (w == n && QStringView(result) == QStringView(s)) return s;
     result.truncate(w);
     return result;
 }
