@@ -154,26 +154,36 @@ QString Plain(const QString& text, TSqlReading reading) {
     qsizetype last = t.Size() - 1;
     while (last >= 0 && t.Is(last, TSqlWord::Separator))
         --last;
+    if (last < 0) return {};
+    // Runs of the text that need no change are copied whole, and a text
+    // that needs none is returned as it is.
     QString out;
-    out.reserve(text.size() + 16);
-    qsizetype prev = 0;
+    qsizetype copied = t[0].Start; // the text before is out
+    const auto flush = [&](qsizetype to) {
+        if (out.isNull()) out.reserve(text.size() + 16);
+        out += QStringView(text).mid(copied, to - copied);
+    };
     for (qsizetype i = 0; i <= last; ++i) {
-        const QStringView gap = QStringView(text).mid(prev, t[i].Start - prev);
-        const bool comment =
-            std::any_of(gap.begin(), gap.end(), [](QChar c) { return !c.isSpace(); });
-        if (comment)
+        const qsizetype gapStart = i == 0 ? 0 : t[i - 1].End;
+        const QStringView gap = QStringView(text).mid(gapStart, t[i].Start - gapStart);
+        if (std::any_of(gap.begin(), gap.end(), [](QChar c) { return !c.isSpace(); })) {
+            flush(gapStart > copied ? gapStart : copied);
             out += QLatin1Char(' ');
-        else if (i > 0)
-            out += gap;
+            copied = t[i].Start;
+        }
         const QStringView token = QStringView(text).mid(t[i].Start, t[i].End - t[i].Start);
-        out += token;
-        prev = t[i].End;
         if (t.Is(i, TSqlWord::Word) && token.size() <= 6 && t.Is(i + 1, TSqlWord::Open) &&
             t[i + 1].Start == t[i].End &&
             (token.compare(QLatin1String("in"), Qt::CaseInsensitive) == 0 ||
-             token.compare(QLatin1String("exists"), Qt::CaseInsensitive) == 0))
+             token.compare(QLatin1String("exists"), Qt::CaseInsensitive) == 0)) {
+            flush(t[i].End);
             out += QLatin1Char(' ');
+            copied = t[i].End;
+        }
     }
+    const qsizetype end = t[last].End;
+    if (out.isNull() && copied == 0 && end == text.size()) return text;
+    flush(end);
     return out;
 }
 
