@@ -371,6 +371,10 @@ TSqlResult Statement(const QueryDesign& design, int kind, const TConfirm& confir
 
 } // namespace
 
+TSqlResult GetSQLOfFollowed(const QueryDesign& design, int kind, const TConfirm& confirm) {
+    return Statement(design, kind, confirm);
+}
+
 TSqlResult GetSQL(const QueryDesign& design, int kind, const TConfirm& confirm) {
     if (IsMatch(design)) return Statement(design, kind, confirm);
     QueryDesign followed = design; // lists are shared until the display rows change

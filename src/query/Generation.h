@@ -31,5 +31,8 @@ inline constexpr int kDisplayPage = 5;
 // no longer show the ticked fields and computed columns, the statement
 // follows the ticks; `design` itself is not changed.
 TSqlResult GetSQL(const QueryDesign& design, int kind, const TConfirm& confirm = {});
+// GetSQL of a design whose display rows TS_DisplayEnter has just brought in
+// step: they are not compared with the ticks again.
+TSqlResult GetSQLOfFollowed(const QueryDesign& design, int kind, const TConfirm& confirm = {});
 
 } // namespace quillary

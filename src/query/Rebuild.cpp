@@ -871,7 +871,7 @@ TForgeResult Forge(const QString& sql, int kind, const QueryDesign& current,
     result.Ok = true;
     result.Rebuilt = true;
     TS_DisplayEnter(design);
-    result.Sql = GetSQL(design, kind, hooks.Confirm);
+    result.Sql = GetSQLOfFollowed(design, kind, hooks.Confirm);
     // A design that does not carry the whole statement is applied only when
     // the user says so after being told what it lacks.
     result.NotCarried =
