@@ -324,16 +324,20 @@ void NameUnnamedDerivedTables(QString& text, TSqlReading reading) {
                                          QRegularExpression::CaseInsensitiveOption);
     if (!hint.match(text).hasMatch()) return;
     const TTokens t(text, reading);
+    // The closing bracket of each top-level opening one, found in one pass.
+    QList<std::pair<qsizetype, qsizetype>> pairs;
+    for (qsizetype i = 0, open = -1; i < t.Size(); ++i) {
+        if (t[i].Depth != 0) continue;
+        if (t.Is(i, TSqlWord::Open)) open = i;
+        if (t.Is(i, TSqlWord::Close) && open >= 0) pairs.append({std::exchange(open, -1), i});
+    }
     QList<TEdit> edits;
     QSet<QString> words;
     int next = 0;
-    for (qsizetype o = 0; o < t.Size(); ++o) {
-        if (t[o].Depth != 0 || !t.Is(o, TSqlWord::Open) ||
-            (t.Word(o + 1) != QLatin1String("select") && t.Word(o + 1) != QLatin1String("with")) ||
+    for (const auto& [o, c] : std::as_const(pairs)) {
+        if ((t.Word(o + 1) != QLatin1String("select") && t.Word(o + 1) != QLatin1String("with")) ||
             !InTablePosition(t, o))
             continue;
-        const qsizetype c = t.Partner(o);
-        if (c < 0) continue;
         const QString after = t.Word(c + 1);
         if (after == QLatin1String("as") || t.Is(c + 1, TSqlWord::Name) ||
             (t.Is(c + 1, TSqlWord::Word) && !EndsTableReference(after)))
