@@ -3,7 +3,6 @@
 #include "sqltext/TextHash.h"
 
 #include <QHash>
-#include <QSet>
 
 #include <optional>
 
@@ -11,9 +10,13 @@ namespace quillary {
 
 namespace {
 
+// The hash of a text as a part of the given kind.
+quint64 Tagged(char tag, quint64 textHash) {
+    return (textHash ^ quint64(quint8(tag))) * 1099511628211ULL;
+}
 // A tag, then the characters, letters folded when asked.
 quint64 Hash(char tag, QStringView text, bool fold) {
-    return TextHash(text, fold, kTextHashSeed ^ quint64(tag));
+    return Tagged(tag, TextHash(text, fold));
 }
 
 // What a word is to the check.
@@ -67,23 +70,30 @@ const QHash<quint64, TWordInfo>& KnownWords() {
 
 // A part of a statement by a hash of its normalised text; the position of
 // its first appearance shows it.
+struct TPart {
+    int Count = 0;
+    qsizetype Start = 0, End = 0; // where it is written first
+    bool Keyword = false;         // shown upper case
+};
 struct TParts {
-    QHash<quint64, int> Count;
-    QHash<quint64, std::pair<qsizetype, qsizetype>> First; // where it is written first
-    QList<quint64> Order;                                  // keys in order of first appearance
-    QSet<quint64> Keywords;                                // shown upper case
+    QHash<quint64, TPart> Parts;
+    QList<quint64> Order; // keys in order of first appearance
 };
 
-// `words`, when given, are the tokens of `text` under `reading`.
-TParts PartsOf(const QString& text, TSqlReading reading, const QList<TSqlWord>* words) {
+// `words`, when given, are the tokens of `text` under `reading`. Where
+// parts are written first is kept only when `places` asks for it.
+TParts PartsOf(const QString& text, TSqlReading reading, const QList<TSqlWord>* words,
+               bool places) {
     TParts parts;
-    parts.Count.reserve(1024);
+    parts.Parts.reserve(1024);
     const QHash<quint64, TWordInfo>& known = KnownWords();
     const auto add = [&](quint64 key, qsizetype start, qsizetype end, bool keyword = false) {
-        if (++parts.Count[key] == 1) {
-            parts.First.insert(key, {start, end});
+        TPart& part = parts.Parts[key];
+        if (++part.Count == 1 && places) {
+            part.Start = start;
+            part.End = end;
+            part.Keyword = keyword;
             parts.Order << key;
-            if (keyword) parts.Keywords.insert(key);
         }
     };
     // One token behind: a name followed by "." is a qualifier. A word is
@@ -93,7 +103,7 @@ TParts PartsOf(const QString& text, TSqlReading reading, const QList<TSqlWord>* 
     bool dotAfterHeld = false;
     bool orderBy = false;    // inside the ORDER BY of the whole statement
     bool afterOrder = false; // the last word outside brackets was ORDER
-    const auto count = [&](const TSqlWord& w, const TWordInfo* info) {
+    const auto count = [&](const TSqlWord& w, const TWordInfo* info, quint64 folded) {
         const QStringView written = QStringView(text).mid(w.Start, w.End - w.Start);
         if (w.Kind == TSqlWord::String) {
             if (!orderBy) add(Hash('s', written, false), w.Start, w.End);
@@ -114,19 +124,25 @@ TParts PartsOf(const QString& text, TSqlReading reading, const QList<TSqlWord>* 
         if (written[0].isDigit())
             add(Hash('v', written, false), w.Start, w.End);
         else
-            add(Hash('n', written, true), w.Start, w.End);
+            add(Tagged('n', folded), w.Start, w.End);
     };
     // A "*" that stands for columns, bare or after a box's name: the box
     // named in "t.*" may be left out where t is the only box, so both
     // count as one part, the star.
     bool starPlace = false;
     const quint64 star = Hash('*', u"*", false);
+    quint64 heldHash = 0;
     const auto visit = [&](const TSqlWord& w) {
         const QStringView written = QStringView(text).mid(w.Start, w.End - w.Start);
         const TWordInfo* info = nullptr;
-        if (w.Kind == TSqlWord::Word)
-            if (const auto it = known.constFind(Hash('w', written, true)); it != known.cend())
+        // A word's folded characters are hashed once: for the known words
+        // and as a name. No known word begins with a digit.
+        quint64 folded = 0;
+        if (w.Kind == TSqlWord::Word && !written[0].isDigit()) {
+            folded = TextHash(written, true);
+            if (const auto it = known.constFind(Tagged('w', folded)); it != known.cend())
                 info = &*it;
+        }
         const bool wasStarPlace = starPlace;
         starPlace = w.Kind == TSqlWord::Open || (w.Kind == TSqlWord::Symbol && written == u',') ||
                     (info && info->BeforeColumns);
@@ -140,7 +156,7 @@ TParts PartsOf(const QString& text, TSqlReading reading, const QList<TSqlWord>* 
             // A qualifier stands for its box: only the name after the last dot counts.
             const bool qualifier = dotAfterHeld && (w.Kind == TSqlWord::Word ||
                                                     w.Kind == TSqlWord::Name || columnsStar);
-            if (!qualifier) count(*held, heldInfo);
+            if (!qualifier) count(*held, heldInfo, heldHash);
             held.reset();
         }
         dotAfterHeld = false;
@@ -153,16 +169,17 @@ TParts PartsOf(const QString& text, TSqlReading reading, const QList<TSqlWord>* 
         if (w.Kind == TSqlWord::Word || w.Kind == TSqlWord::Name) {
             held = w;
             heldInfo = info;
+            heldHash = folded;
             return;
         }
-        if (w.Kind == TSqlWord::String) count(w, nullptr);
+        if (w.Kind == TSqlWord::String) count(w, nullptr, 0);
     };
     if (words)
         for (const TSqlWord& w : *words)
             visit(w);
     else
         ForEachSqlWord(text, reading, visit);
-    if (held) count(*held, heldInfo);
+    if (held) count(*held, heldInfo, heldHash);
     return parts;
 }
 
@@ -171,14 +188,14 @@ TParts PartsOf(const QString& text, TSqlReading reading, const QList<TSqlWord>* 
 QStringList NotCarried(const QString& original, const QString& regenerated,
                        const TSqlDialect& dialect, const QList<TSqlWord>* originalWords) {
     const TSqlReading reading = dialect.Readings().front();
-    const TParts before = PartsOf(original, reading, originalWords);
-    const TParts after = PartsOf(regenerated, reading, nullptr);
+    const TParts before = PartsOf(original, reading, originalWords, true);
+    const TParts after = PartsOf(regenerated, reading, nullptr, false);
     QStringList missing;
     for (const quint64 key : before.Order) {
-        if (before.Count.value(key) <= after.Count.value(key)) continue;
-        const auto [start, end] = before.First.value(key);
-        const QString written = original.mid(start, end - start);
-        missing << (before.Keywords.contains(key) ? written.toUpper() : written);
+        const TPart part = before.Parts.value(key);
+        if (part.Count <= after.Parts.value(key).Count) continue;
+        const QString written = original.mid(part.Start, part.End - part.Start);
+        missing << (part.Keyword ? written.toUpper() : written);
     }
     return missing;
 }
