@@ -72,24 +72,37 @@ const QHash<quint64, TWordInfo>& KnownWords() {
 // its first appearance shows it.
 struct TPart {
     int Count = 0;
+    qsizetype Index = 0;          // in the order of first appearance
     qsizetype Start = 0, End = 0; // where it is written first
     bool Keyword = false;         // shown upper case
 };
 struct TParts {
     QHash<quint64, TPart> Parts;
     QList<quint64> Order; // keys in order of first appearance
+    // Read against other parts: how often each of those appears, by its
+    // index; parts of no interest are not kept.
+    QList<int> AgainstCount;
 };
 
-// `words`, when given, are the tokens of `text` under `reading`. Where
-// parts are written first is kept only when `places` asks for it.
+// The parts of `text`, or with `against` how often its parts appear in it.
+// `words`, when given, are the tokens of `text` under `reading`.
 TParts PartsOf(const QString& text, TSqlReading reading, const QList<TSqlWord>* words,
-               bool places) {
+               const TParts* against = nullptr) {
     TParts parts;
-    parts.Parts.reserve(1024);
+    if (against)
+        parts.AgainstCount.resize(against->Order.size());
+    else
+        parts.Parts.reserve(1024);
     const QHash<quint64, TWordInfo>& known = KnownWords();
     const auto add = [&](quint64 key, qsizetype start, qsizetype end, bool keyword = false) {
+        if (against) {
+            if (const auto it = against->Parts.constFind(key); it != against->Parts.cend())
+                ++parts.AgainstCount[it->Index];
+            return;
+        }
         TPart& part = parts.Parts[key];
-        if (++part.Count == 1 && places) {
+        if (++part.Count == 1) {
+            part.Index = parts.Order.size();
             part.Start = start;
             part.End = end;
             part.Keyword = keyword;
@@ -188,12 +201,12 @@ TParts PartsOf(const QString& text, TSqlReading reading, const QList<TSqlWord>* 
 QStringList NotCarried(const QString& original, const QString& regenerated,
                        const TSqlDialect& dialect, const QList<TSqlWord>* originalWords) {
     const TSqlReading reading = dialect.Readings().front();
-    const TParts before = PartsOf(original, reading, originalWords, true);
-    const TParts after = PartsOf(regenerated, reading, nullptr, false);
+    const TParts before = PartsOf(original, reading, originalWords);
+    const TParts after = PartsOf(regenerated, reading, nullptr, &before);
     QStringList missing;
     for (const quint64 key : before.Order) {
         const TPart part = before.Parts.value(key);
-        if (part.Count <= after.Parts.value(key).Count) continue;
+        if (part.Count <= after.AgainstCount[part.Index]) continue;
         const QString written = original.mid(part.Start, part.End - part.Start);
         missing << (part.Keyword ? written.toUpper() : written);
     }

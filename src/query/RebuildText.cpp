@@ -80,6 +80,7 @@ class TTokens {
 public:
     TTokens(const QString& text, TSqlReading reading)
         : Text(text), Words(SqlWords(text, reading)) {}
+    TTokens(const QString& text, QList<TSqlWord> words) : Text(text), Words(std::move(words)) {}
 
     qsizetype Size() const { return Words.size(); }
     const TSqlWord& operator[](qsizetype i) const { return Words[i]; }
@@ -149,8 +150,9 @@ bool EndsFromClause(const QString& word) {
 
 // Comments out, a final ";" out, "in(" and "exists(" spaced as the
 // scanners read words: what the database reads, written plainly.
-QString Plain(const QString& text, TSqlReading reading) {
+QString Plain(const QString& text, TSqlReading reading, QList<TSqlWord>& words) {
     const TTokens t(text, reading);
+    words = t.Words;
     qsizetype last = t.Size() - 1;
     while (last >= 0 && t.Is(last, TSqlWord::Separator))
         --last;
@@ -392,7 +394,10 @@ TStatementText::TStatementText(const QString& sql, const TSqlDialect& dialect) :
 
 void TStatementText::Prepare(const QString& sql) {
     const TSqlReading reading = FDialect.Readings().front();
-    QString text = Plain(sql, reading);
+    QList<TSqlWord> words; // of the text while it is the one read plainly
+    QString text = Plain(sql, reading, words);
+    // The tokens serve the text as long as it is the statement itself.
+    const QChar* const plain = text.constData() == sql.constData() ? sql.constData() : nullptr;
 
     // Common table expressions: each used once takes its place as a
     // sub-query; the rest cannot be drawn.
@@ -492,7 +497,8 @@ void TStatementText::Prepare(const QString& sql) {
         return;
     }
     FReference = text;
-    FScanned = ForScanners(text);
+    if (!plain || text.constData() != plain) words = SqlWords(text, reading);
+    FScanned = ForScanners(text, std::move(words));
 }
 
 namespace {
@@ -664,10 +670,9 @@ void NegationEdits(const TTokens& t, qsizetype firstEnd, QList<TEdit>& edits) {
 
 } // namespace
 
-QString TStatementText::ForScanners(const QString& text) {
-    const TSqlReading reading = FDialect.Readings().front();
+QString TStatementText::ForScanners(const QString& text, QList<TSqlWord> words) {
     QList<TEdit> edits;
-    TTokens t(text, reading);
+    TTokens t(text, std::move(words));
     FReferenceWords = t.Words;
     TSetOperatorReading parts = ReadSetOperators(text, t, edits);
     FFirst = std::move(parts.First);

@@ -65,7 +65,7 @@ public:
 
 private:
     void Prepare(const QString& sql);
-    QString ForScanners(const QString& text);
+    QString ForScanners(const QString& text, QList<TSqlWord> words);
 
     TSqlDialect FDialect;
     bool FMasks = true;
