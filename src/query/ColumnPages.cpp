@@ -46,7 +46,12 @@ QStringList GetCheckedItems(const QueryDesign& design, bool bare) {
     return items;
 }
 
-bool IsMatch(const QueryDesign& design) {
+namespace {
+
+// IsMatch as the keys are written: each display row's status and text
+// looked up among the status and text of every ticked field and computed
+// column, ignoring case as a string list's search does.
+bool IsMatchByKeys(const QueryDesign& design) {
     QStringList keys;
     for (const QString& item : GetCheckedItems(design, false))
         keys << QLatin1Char('1') + item;
@@ -56,9 +61,6 @@ bool IsMatch(const QueryDesign& design) {
     for (const QString& e : expressions)
         keys << QLatin1Char('0') + e;
     if (design.DisplayRows.size() != keys.size()) return false;
-
-    // Keys of the display list are found as a string list finds them:
-    // ignoring case.
     QHash<TFoldedKey, qsizetype> first;
     first.reserve(keys.size());
     for (qsizetype i = keys.size() - 1; i >= 0; --i) // the first occurrence wins
@@ -69,6 +71,42 @@ bool IsMatch(const QueryDesign& design) {
         if (row.value(0) == QLatin1String("0") &&
             (at < fields || row.value(2) != aliases[at - fields]))
             return false;
+    }
+    return true;
+}
+
+} // namespace
+
+// The same answer without writing a key: status and text are hashed one
+// after the other, and a hash that finds a key is checked against it. A
+// row of another form, or two keys with one hash, take the written way.
+bool IsMatch(const QueryDesign& design) {
+    const QStringList items = GetCheckedItems(design, false);
+    QStringList expressions, aliases;
+    ComputedColumns(design, expressions, aliases);
+    const qsizetype fields = items.size(), count = fields + expressions.size();
+    if (design.DisplayRows.size() != count) return false;
+    const auto text = [&](qsizetype i) -> const QString& {
+        return i < fields ? items[i] : expressions[i - fields];
+    };
+    const auto status = [&](qsizetype i) { return i < fields ? QChar(u'1') : QChar(u'0'); };
+    QHash<quint64, qsizetype> first;
+    first.reserve(count);
+    for (qsizetype i = count - 1; i >= 0; --i) { // the first occurrence wins
+        const QChar s = status(i);
+        first.insert(TextHash(text(i), true, TextHash(QStringView(&s, 1), true)), i);
+    }
+    static const QString none;
+    for (const QStringList& row : design.DisplayRows) {
+        const QString& s = row.isEmpty() ? none : row[0];
+        const QString& t = row.size() > 1 ? row[1] : none;
+        if (s.size() != 1) return IsMatchByKeys(design);
+        const auto it = first.constFind(TextHash(t, true, TextHash(s, true)));
+        if (it == first.cend()) return false; // equal keys hash alike
+        const qsizetype at = *it;
+        if (s[0] != status(at) || t.compare(text(at), Qt::CaseInsensitive) != 0)
+            return IsMatchByKeys(design);
+        if (s[0] == u'0' && (at < fields || row.value(2) != aliases[at - fields])) return false;
     }
     return true;
 }

@@ -77,6 +77,31 @@ TEST(TS_DisplayEnter, AFirstNewFieldGoesBeforeTheSecondAndComputedColumnsAfterTh
     EXPECT_TRUE(IsMatch(b));
 }
 
+TEST(IsMatch, FindsEachRowAmongTheTicksIgnoringCaseAndChecksComputedAliases) {
+    const TCatalogue c = Tables();
+    const struct {
+        const char* Why;
+        QList<QStringList> Rows;
+        bool Match;
+    } cases[] = {
+        {"in another order", {{"0", "a+1", "y"}, {"1", "T.c"}, {"1", "T.a"}}, true},
+        {"letter case aside", {{"1", "t.A"}, {"1", "T.C"}, {"0", "A+1", "y"}}, true},
+        {"a computed row with another alias", {{"1", "T.a"}, {"1", "T.c"}, {"0", "a+1", "z"}}, false},
+        {"a field shown as computed", {{"0", "T.a", ""}, {"1", "T.c"}, {"0", "a+1", "y"}}, false},
+        {"a row for no tick", {{"1", "T.a"}, {"1", "T.b"}, {"0", "a+1", "y"}}, false},
+        {"one row short", {{"1", "T.a"}, {"0", "a+1", "y"}}, false},
+        {"a status of two characters read as one key", {{"1T", ".a"}, {"1", "T.c"}, {"0", "a+1", "y"}},
+         true},
+        {"a row without cells", {{}, {"1", "T.c"}, {"0", "a+1", "y"}}, false},
+    };
+    for (const auto& k : cases) {
+        TDesignBuilder b(c);
+        b.Box("T").Tick("T.a").Tick("T.c").Compute("a+1", "y");
+        b.Design().DisplayRows = k.Rows;
+        EXPECT_EQ(IsMatch(b), k.Match) << k.Why;
+    }
+}
+
 TEST(IsValidDisplayCol, ChecksEveryAliasByKind) {
     const struct {
         QStringList aliases;
