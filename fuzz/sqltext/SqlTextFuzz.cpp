@@ -270,6 +270,24 @@ void NamesAndStatements(const QString& text, int which) {
             Fail("SingleSelectFault of one reading", text, QString());
     }
     SweepingStatements(text);
+
+    // Lines broken for a view: only blanks become line breaks, and every
+    // reading reads the same tokens and judges the text alike.
+    const QString broken = WithLongLinesBroken(text, 8, 4);
+    if (broken.size() != text.size()) Fail("WithLongLinesBroken size", broken, text);
+    for (qsizetype i = 0; i < broken.size() && i < text.size(); ++i)
+        if (broken[i] != text[i] && !(broken[i] == u'\n' && (text[i] == u' ' || text[i] == u'\t')))
+            Fail("WithLongLinesBroken changed more than a blank", broken, text);
+    for (const TSqlReading reading : kSqlReadings) {
+        const QList<TSqlWord> before = SqlWords(text, reading), after = SqlWords(broken, reading);
+        bool same = before.size() == after.size();
+        for (qsizetype k = 0; same && k < before.size(); ++k)
+            same = QStringView(text).mid(before[k].Start, before[k].End - before[k].Start) ==
+                   QStringView(broken).mid(after[k].Start, after[k].End - after[k].Start);
+        if (!same) Fail("WithLongLinesBroken tokens", broken, text);
+    }
+    if (SingleSelectFault(broken).isEmpty() != passes)
+        Fail("WithLongLinesBroken judged otherwise", broken, text);
 }
 
 } // namespace
