@@ -234,12 +234,26 @@ bool Analyse(const QString& whole, const QString& statement, const QString& firs
 }
 
 // Whether an expression ends in an operator that wants an operand after it.
+// Read from the end: a regular expression would try every position.
 bool EndsWithOperator(const QString& expression) {
-    static const QRegularExpression operatorEnd(
-        QStringLiteral("(?:[-+*/%|&^=<>~!,(]|\\b(?:and|or|not|like|in|is|between|case|when|then|"
-                       "else|distinct|collate|escape))\\s*$"),
-        QRegularExpression::CaseInsensitiveOption);
-    return operatorEnd.match(expression).hasMatch();
+    qsizetype end = expression.size();
+    while (end > 0 && expression[end - 1].isSpace())
+        --end;
+    if (end == 0) return false;
+    if (QStringView(u"-+*/%|&^=<>~!,(").contains(expression[end - 1])) return true;
+    // A whole word: no letter, digit or "_" right before it.
+    const auto wordChar = [](QChar c) { return c.isLetterOrNumber() || c == u'_'; };
+    qsizetype start = end;
+    while (start > 0 && wordChar(expression[start - 1]))
+        --start;
+    if (end - start > 8) return false;
+    static const QStringView words[] = {u"and",  u"or",   u"not",  u"like",     u"in",
+                                        u"is",   u"between", u"case", u"when",  u"then",
+                                        u"else", u"distinct", u"collate", u"escape"};
+    const QStringView last = QStringView(expression).mid(start, end - start);
+    return std::any_of(std::begin(words), std::end(words), [&](QStringView w) {
+        return last.compare(w, Qt::CaseInsensitive) == 0;
+    });
 }
 
 // Select items as names and aliases; DISTINCT and TOP n of the first item.
