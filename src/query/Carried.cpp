@@ -85,9 +85,7 @@ struct TParts {
 };
 
 // The parts of `text`, or with `against` how often its parts appear in it.
-// `words`, when given, are the tokens of `text` under `reading`.
-TParts PartsOf(const QString& text, TSqlReading reading, const QList<TSqlWord>* words,
-               const TParts* against = nullptr) {
+TParts PartsOf(const QString& text, TSqlReading reading, const TParts* against = nullptr) {
     TParts parts;
     if (against)
         parts.AgainstCount.resize(against->Order.size());
@@ -187,11 +185,7 @@ TParts PartsOf(const QString& text, TSqlReading reading, const QList<TSqlWord>* 
         }
         if (w.Kind == TSqlWord::String) count(w, nullptr, 0);
     };
-    if (words)
-        for (const TSqlWord& w : *words)
-            visit(w);
-    else
-        ForEachSqlWord(text, reading, visit);
+    ForEachSqlWord(text, reading, visit);
     if (held) count(*held, heldInfo, heldHash);
     return parts;
 }
@@ -199,10 +193,10 @@ TParts PartsOf(const QString& text, TSqlReading reading, const QList<TSqlWord>* 
 } // namespace
 
 QStringList NotCarried(const QString& original, const QString& regenerated,
-                       const TSqlDialect& dialect, const QList<TSqlWord>* originalWords) {
+                       const TSqlDialect& dialect) {
     const TSqlReading reading = dialect.Readings().front();
-    const TParts before = PartsOf(original, reading, originalWords);
-    const TParts after = PartsOf(regenerated, reading, nullptr, &before);
+    const TParts before = PartsOf(original, reading);
+    const TParts after = PartsOf(regenerated, reading, &before);
     QStringList missing;
     for (const quint64 key : before.Order) {
         const TPart part = before.Parts.value(key);

@@ -6,7 +6,6 @@
 // with or without their box's prefix count as the same.
 
 #include "sqltext/SqlDialect.h"
-#include "sqltext/SqlStatements.h"
 
 #include <QString>
 #include <QStringList>
@@ -14,11 +13,9 @@
 namespace quillary {
 
 // The parts of `original` (as written there) that `regenerated` lacks;
-// empty when it carries them all. `originalWords`, when given, are the
-// tokens of `original` under the dialect's first reading, read already.
+// empty when it carries them all.
 QStringList NotCarried(const QString& original, const QString& regenerated,
-                       const TSqlDialect& dialect,
-                       const QList<TSqlWord>* originalWords = nullptr);
+                       const TSqlDialect& dialect);
 
 // The question put to the user when parts are not carried (Chinese).
 QString NotCarriedQuestion(const QStringList& parts);

@@ -867,10 +867,14 @@ TForgeResult Forge(const QString& sql, int kind, const QueryDesign& current,
     }
     TStatement st;
     // The first statement is tried as the database reads it (a single one
-    // with its row limit). The statement analysed is no longer held after.
-    if (!Analyse(sql, TrimExp(std::exchange(parts[1], QString())), prepared.FirstStatement(),
-                 current.Dialect.Readings(), hooks, st))
-        return result;
+    // with its row limit). The statement analysed is held only while it is
+    // read, and its untrimmed text not even then.
+    {
+        const QString statement = TrimExp(std::exchange(parts[1], QString()));
+        if (!Analyse(sql, statement, prepared.FirstStatement(), current.Dialect.Readings(), hooks,
+                     st))
+            return result;
+    }
     ReadSelectItems(st, kind, prepared);
 
     QueryDesign& design = result.Design;
@@ -887,10 +891,11 @@ TForgeResult Forge(const QString& sql, int kind, const QueryDesign& current,
     TS_DisplayEnter(design);
     result.Sql = GetSQLOfFollowed(design, kind, hooks.Confirm);
     // A design that does not carry the whole statement is applied only when
-    // the user says so after being told what it lacks.
+    // the user says so after being told what it lacks. (The statement's
+    // tokens are read again here rather than held through the test run:
+    // for a long statement the database needs the memory then.)
     result.NotCarried =
-        rebuilder.Lost() + NotCarried(prepared.Reference(), result.Sql.SQL, current.Dialect,
-                                      &prepared.ReferenceWords());
+        rebuilder.Lost() + NotCarried(prepared.Reference(), result.Sql.SQL, current.Dialect);
     if (!result.NotCarried.isEmpty() &&
         !(hooks.Confirm && hooks.Confirm(NotCarriedQuestion(result.NotCarried)))) {
         result.Ok = false;

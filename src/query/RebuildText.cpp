@@ -673,7 +673,6 @@ void NegationEdits(const TTokens& t, qsizetype firstEnd, QList<TEdit>& edits) {
 QString TStatementText::ForScanners(const QString& text, QList<TSqlWord> words) {
     QList<TEdit> edits;
     TTokens t(text, std::move(words));
-    FReferenceWords = t.Words;
     TSetOperatorReading parts = ReadSetOperators(text, t, edits);
     FFirst = std::move(parts.First);
     FSetOperators = std::move(parts.Operators);

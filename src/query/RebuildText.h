@@ -29,8 +29,6 @@ public:
     // out, common table expressions in their places, "in(" and "exists("
     // spaced. The design must carry all of it.
     const QString& Reference() const { return FReference; }
-    // The tokens of Reference under the dialect's first reading.
-    const QList<TSqlWord>& ReferenceWords() const { return FReferenceWords; }
     // The same for the clause scanners; taken, it is no longer held here.
     const QString& Scanned() const { return FScanned; }
     QString TakeScanned() { return std::exchange(FScanned, QString()); }
@@ -71,7 +69,6 @@ private:
     bool FMasks = true;
     QString FRefusal;
     QString FReference;
-    QList<TSqlWord> FReferenceWords;
     QString FFirst;
     QString FScanned;
     QStringList FSetOperators;
