@@ -226,11 +226,24 @@ public:
             } else if (c == QLatin1Char('#') && r.HashComments) {
                 i = LineEnd(i);
             } else if (c == QLatin1Char('/') && next == QLatin1Char('*')) {
-                if (r.CodeComments && i + 2 < n && s[i + 2] == QLatin1Char('!')) {
-                    i += 3; // the code inside is read as code; "*/" is then punctuation
+                // "/*!" and MariaDB's "/*M!", with the version they ask for,
+                // hold code: it is read as code, and its "*/" is no token.
+                const qsizetype bang =
+                    i + 2 < n && s[i + 2] == QLatin1Char('M') ? i + 3 : i + 2;
+                if (r.CodeComments && bang < n && s[bang] == QLatin1Char('!')) {
+                    Begin(i); // the statement holds its markers
+                    i = bang + 1;
+                    for (int digits = 0; digits < 6 && i < n && s[i].unicode() - u'0' < 10u; ++digits)
+                        ++i;
+                    FInCode = true;
                     continue;
                 }
                 i = SkipComment(i);
+            } else if (FInCode && c == QLatin1Char('*') && next == QLatin1Char('/')) {
+                FInCode = false;
+                Begin(i);
+                i += 2;
+                FEnd = i;
             } else if (c == QLatin1Char('$') && r.DollarQuotes && DollarTagAt(i) > 0) {
                 i = SkipDollar(i);
                 Token(TKind::Other, i, TSqlWord::String, start);
@@ -439,6 +452,7 @@ private:
     TSqlStatement FCurrent;
     bool FOpen = false;
     int FDepth = 0;
+    bool FInCode = false; // inside MySQL's /*! … */
     int FKindDepth = -1;
     bool FWith = false;
     TKind FLast = TKind::Other;

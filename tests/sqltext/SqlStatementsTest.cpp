@@ -107,6 +107,26 @@ TEST(SweepingStatements, FindsEveryStatementThatSweepsDataAwayUnderAnyReading) {
                              "delete from t"));
 }
 
+// MySQL's code comments: the version after "/*!" (or MariaDB's "/*M!") is
+// no token, nor is the closing "*/"; a statement keeps both markers.
+TEST(CodeComments, ReadAsTheServerReadsThem) {
+    const QString text = QStringLiteral(
+        "select /*!40000 distinct */ a from t /*M!100100 where k > 2 */; select /*!b*/ from u");
+    QStringList tokens;
+    for (const TSqlWord& w : SqlWords(text, TSqlReading::MySql))
+        tokens << text.mid(w.Start, w.End - w.Start);
+    EXPECT_EQ(tokens.join(u' '),
+              "select distinct a from t where k > 2 ; select b from u");
+    const QList<TSqlStatement> statements = SplitStatements(text, TSqlReading::MySql);
+    ASSERT_EQ(statements.size(), 2);
+    EXPECT_EQ(text.mid(statements[0].Start, statements[0].End - statements[0].Start),
+              "select /*!40000 distinct */ a from t /*M!100100 where k > 2 */");
+    EXPECT_EQ(text.mid(statements[1].Start, statements[1].End - statements[1].Start),
+              "select /*!b*/ from u");
+    // Elsewhere they are comments.
+    EXPECT_EQ(SqlWords(text, TSqlReading::Standard).size(), 8);
+}
+
 // Long lines broken for a text view: every reading still reads the same
 // tokens, and a break only ever takes the place of a blank.
 TEST(LongLines, BreakOnlyAtBlanksEveryReadingSeesBetweenTokens) {
