@@ -148,8 +148,38 @@ bool EndsFromClause(const QString& word) {
     return words.contains(word);
 }
 
+// A string whose own quote is escaped by a backslash (MySQL, PostgreSQL's
+// E'' and older strings) with that quote doubled instead, which every
+// reading takes as the same value; null when it has none.
+QString QuoteEscapesDoubled(QStringView token, TSqlReading reading) {
+    const bool escapes = reading == TSqlReading::MySql || reading == TSqlReading::PostgresOld ||
+                         (reading == TSqlReading::Postgres && !token.isEmpty() &&
+                          (token[0] == u'E' || token[0] == u'e'));
+    if (!escapes || !token.contains(u'\\')) return {};
+    qsizetype q = 0;
+    while (q < token.size() && token[q] != u'\'' && token[q] != u'"')
+        ++q;
+    if (q + 1 >= token.size() || token.back() != token[q]) return {}; // unclosed
+    const QChar quote = token[q];
+    QString out;
+    out.reserve(token.size() + 8);
+    out += token.first(q + 1);
+    bool changed = false;
+    for (qsizetype k = q + 1; k < token.size(); ++k) {
+        if (token[k] == u'\\' && k + 2 < token.size()) {
+            changed = changed || token[k + 1] == quote;
+            out += token[k + 1] == quote ? quote : token[k];
+            out += token[++k];
+            continue;
+        }
+        out += token[k];
+    }
+    return changed ? out : QString();
+}
+
 // Comments out, a final ";" out, "in(" and "exists(" spaced as the
-// scanners read words: what the database reads, written plainly.
+// scanners read words, quotes escaped by a backslash doubled: what the
+// database reads, written plainly.
 QString Plain(const QString& text, TSqlReading reading, QList<TSqlWord>& words) {
     const TTokens t(text, reading);
     words = t.Words;
@@ -174,6 +204,23 @@ QString Plain(const QString& text, TSqlReading reading, QList<TSqlWord>& words) 
             copied = t[i].Start;
         }
         const QStringView token = QStringView(text).mid(t[i].Start, t[i].End - t[i].Start);
+        if (t.Is(i, TSqlWord::String))
+            if (const QString doubled = QuoteEscapesDoubled(token, reading); !doubled.isNull()) {
+                flush(t[i].Start);
+                out += doubled;
+                copied = t[i].End;
+            }
+        // MySQL's STRAIGHT_JOIN between two tables only fixes the order in
+        // which the server joins them: an inner join, as the design has it.
+        if ((reading == TSqlReading::MySql || reading == TSqlReading::MySqlAnsi) &&
+            t.IsWord(i, QLatin1StringView("straight_join")) && i > 0 &&
+            !t.IsWord(i - 1, QLatin1StringView("select")) &&
+            !t.IsWord(i - 1, QLatin1StringView("distinct")) &&
+            !t.IsWord(i - 1, QLatin1StringView("all"))) {
+            flush(t[i].Start);
+            out += QLatin1String("join");
+            copied = t[i].End;
+        }
         if (t.Is(i, TSqlWord::Word) && token.size() <= 6 && t.Is(i + 1, TSqlWord::Open) &&
             t[i + 1].Start == t[i].End &&
             (token.compare(QLatin1String("in"), Qt::CaseInsensitive) == 0 ||

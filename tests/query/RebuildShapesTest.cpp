@@ -189,3 +189,31 @@ TEST(RebuildShapes, AFurtherJoinConditionTravelsWithTheLinkThroughTheStateText) 
         GetSQLSet(Rebuild("select t.a from t, u where t.k = u.k").Result.Design, "select 1", dsOther);
     EXPECT_FALSE(plain.join('\n').contains("LinkCondition"));
 }
+
+// A quote escaped by a backslash, where the data source reads strings so, is
+// carried as the doubled quote every reading takes for the same value; a
+// MySQL-only way of writing a join as the join.
+TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
+    const struct {
+        TSqlDialect Dialect;
+        const char* Sql;
+        const char* Where;
+    } cases[] = {
+        {TSqlDialect::MySql(), R"(select a from t where b = 'it\'s' or b = "x\"y" or b = 'c\\')",
+         R"(where b='it''s' or b="x""y" or b='c\\')"},
+        {TSqlDialect::Postgres(), R"(select a from t where b = E'it\'s' and a = 'c\')",
+         R"(where b=E'it''s' and a='c\')"},
+        // MySQL's join that only fixes the order is an inner join.
+        {TSqlDialect::MySql(), "select t.a from t straight_join u on u.k = t.k where u.g = 'x'",
+         "from u JOIN t on u.k=t.k\r\nwhere u.g='x'"},
+    };
+    for (const auto& c : cases) {
+        QStringList messages;
+        QueryDesign current;
+        current.Dialect = c.Dialect;
+        const TForgeResult r = Forge(QString::fromUtf8(c.Sql), dsOther, current, Shop().Hooks(&messages));
+        EXPECT_TRUE(r.Ok) << c.Sql;
+        EXPECT_EQ(r.NotCarried, QStringList()) << c.Sql;
+        EXPECT_TRUE(r.Sql.SQL.contains(QString::fromUtf8(c.Where))) << r.Sql.SQL.toStdString();
+    }
+}
