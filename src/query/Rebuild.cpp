@@ -651,6 +651,17 @@ private:
             c[3] = p.captured(3);
             return;
         }
+        // PostgreSQL's pattern symbols (~, ~*, !~, !~*, and ~~ … for LIKE),
+        // after an operand that may hold whole strings but no other quote.
+        static const QRegularExpression symbol(
+            QStringLiteral("^((?:[^']|'[^']*')*?[^\\s!~])\\s*(!?~~?\\*?)\\s*([^\\s~*].*)$"),
+            QRegularExpression::DotMatchesEverythingOption);
+        if (const QRegularExpressionMatch p = symbol.match(c[1]); p.hasMatch()) {
+            c[1] = p.captured(1);
+            c[2] = p.captured(2);
+            c[3] = p.captured(3);
+            return;
+        }
         static const QRegularExpression bare(
             QStringLiteral("^\\s*(not\\s+)?([\\w.\"`\\[\\]]+(?:\\s*\\(.*\\))?)\\s*$"),
             QRegularExpression::CaseInsensitiveOption |

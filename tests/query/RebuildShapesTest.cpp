@@ -103,6 +103,8 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
          "select a\r\nfrom t\r\nwhere a ilike '%x%' and k=1"},
         {"select a from t where a NOT ILIKE 'x' or b similar to '(x|y)%'",
          "select a\r\nfrom t\r\nwhere a not ilike 'x' or b similar to '(x|y)%'"},
+        {"select a from t where a ~ '^x' and b!~*'y' or lower(a) ~~ 'a~%'",
+         "select a\r\nfrom t\r\nwhere a ~ '^x' and b !~* 'y' or lower(a) ~~ 'a~%'"},
         {"select count(*) n from t group by a having max(b)",
          "select count(*) as n\r\nfrom t\r\ngroup by a\r\nhaving max(b) is true"},
         // One box's prefix goes, but not inside a sub-select or a string.
