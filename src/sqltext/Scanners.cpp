@@ -112,18 +112,30 @@ bool FindSQLInExp(const QString& exp, int start, int& sqlStart, int& sqlEnd) {
 }
 
 QString TrimAroundDot(const QString& s) {
+    // Written out only from the first dot with a blank beside it: most
+    // texts have none and are returned as they are.
     QString result;
+    bool writing = false;
     QStringView rest = s;
     for (;;) {
         const ExpEnd dot = FindExpEndIn(rest, u'.', true, nullptr, 0, 0);
         if (dot.Result == 0 || dot.Result == rest.size()) {
-            if (result.isEmpty()) return rest.size() == s.size() ? s : rest.toString();
+            if (!writing) return s;
             result.append(rest);
             return result;
         }
-        result.append(TrimRightBlanks(rest.first(dot.Result)));
-        result.append(u'.');
-        rest = TrimLeftBlanks(rest.sliced(dot.Result + 1));
+        const QStringView before = rest.first(dot.Result), after = rest.sliced(dot.Result + 1);
+        const QStringView trimmedBefore = TrimRightBlanks(before), trimmedAfter = TrimLeftBlanks(after);
+        if (!writing && (trimmedBefore.size() != before.size() || trimmedAfter.size() != after.size())) {
+            writing = true;
+            result.reserve(s.size());
+            result.append(QStringView(s).first(rest.data() - s.constData()));
+        }
+        if (writing) {
+            result.append(trimmedBefore);
+            result.append(u'.');
+        }
+        rest = trimmedAfter;
     }
 }
 
