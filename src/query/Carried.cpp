@@ -154,15 +154,18 @@ TParts PartsOf(const QString& text, TSqlReading reading, const TParts* against =
             if (const auto it = known.constFind(Tagged('w', folded)); it != known.cend())
                 info = &*it;
         }
+        // Symbols are one character: compared as such, not as texts.
+        const char16_t symbol =
+            w.Kind == TSqlWord::Symbol && written.size() == 1 ? written[0].unicode() : 0;
         const bool wasStarPlace = starPlace;
-        starPlace = w.Kind == TSqlWord::Open || (w.Kind == TSqlWord::Symbol && written == u',') ||
+        starPlace = w.Kind == TSqlWord::Open || symbol == u',' ||
                     (info && info->BeforeColumns);
-        if (w.Kind == TSqlWord::Symbol && written == QLatin1String(".")) {
+        if (symbol == u'.') {
             dotAfterHeld = held.has_value();
             starPlace = dotAfterHeld;
             return;
         }
-        const bool columnsStar = wasStarPlace && w.Kind == TSqlWord::Symbol && written == u'*';
+        const bool columnsStar = wasStarPlace && symbol == u'*';
         if (held) {
             // A qualifier stands for its box: only the name after the last dot counts.
             const bool qualifier = dotAfterHeld && (w.Kind == TSqlWord::Word ||
