@@ -90,14 +90,7 @@ TSqlHighlighter* TSqlHighlighter::Of(const QPlainTextEdit* editor) {
 
 void TSqlHighlighter::SetText(QPlainTextEdit* editor, const QString& text) {
     TSqlHighlighter* highlighter = Of(editor);
-    qsizetype longest = 0;
-    for (qsizetype at = 0; at <= text.size() && longest <= kLongestColouredLine;) {
-        qsizetype end = text.indexOf(QLatin1Char('\n'), at);
-        if (end < 0) end = text.size();
-        longest = std::max(longest, end - at);
-        at = end + 1;
-    }
-    const bool colour = longest <= kLongestColouredLine;
+    const bool colour = LongestLine(text, kLongestColouredLine) <= kLongestColouredLine;
     if (highlighter && !colour && highlighter->Colouring()) {
         highlighter->setDocument(nullptr);
         highlighter->m_index.SetText(QString());

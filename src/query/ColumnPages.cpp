@@ -46,67 +46,50 @@ QStringList GetCheckedItems(const QueryDesign& design, bool bare) {
     return items;
 }
 
-namespace {
-
-// IsMatch as the keys are written: each display row's status and text
-// looked up among the status and text of every ticked field and computed
-// column, ignoring case as a string list's search does.
-bool IsMatchByKeys(const QueryDesign& design) {
-    QStringList keys;
-    for (const QString& item : GetCheckedItems(design, false))
-        keys << QLatin1Char('1') + item;
-    const qsizetype fields = keys.size();
-    QStringList expressions, aliases;
-    ComputedColumns(design, expressions, aliases);
-    for (const QString& e : expressions)
-        keys << QLatin1Char('0') + e;
-    if (design.DisplayRows.size() != keys.size()) return false;
-    QHash<TFoldedKey, qsizetype> first;
-    first.reserve(keys.size());
-    for (qsizetype i = keys.size() - 1; i >= 0; --i) // the first occurrence wins
-        first.insert(TFoldedKey(keys[i]), i);
-    for (const QStringList& row : design.DisplayRows) {
-        const qsizetype at = first.value(TFoldedKey(row.value(0) + row.value(1)), -1);
-        if (at < 0) return false;
-        if (row.value(0) == QLatin1String("0") &&
-            (at < fields || row.value(2) != aliases[at - fields]))
-            return false;
-    }
-    return true;
-}
-
-} // namespace
-
-// The same answer without writing a key: status and text are hashed one
-// after the other, and a hash that finds a key is checked against it. A
-// row of another form, or two keys with one hash, take the written way.
+// Each display row's status and text is looked up among the status and text
+// of every ticked field and computed column, ignoring case as a string
+// list's search does: the first key that equals it. Keys are found by a
+// hash of status and text one after the other, so that none is written out;
+// the key a hash finds is compared, and only a shared hash has every key
+// compared.
 bool IsMatch(const QueryDesign& design) {
     const QStringList items = GetCheckedItems(design, false);
     QStringList expressions, aliases;
     ComputedColumns(design, expressions, aliases);
     const qsizetype fields = items.size(), count = fields + expressions.size();
     if (design.DisplayRows.size() != count) return false;
+    static const QString one = QStringLiteral("1"), zero = QStringLiteral("0"), none;
+    const auto status = [&](qsizetype i) -> const QString& { return i < fields ? one : zero; };
     const auto text = [&](qsizetype i) -> const QString& {
         return i < fields ? items[i] : expressions[i - fields];
     };
-    const auto status = [&](qsizetype i) { return i < fields ? QChar(u'1') : QChar(u'0'); };
+    // The hash of s + t; a character cut in two at the join is hashed whole.
+    const auto hash = [](const QString& s, const QString& t) {
+        return !s.isEmpty() && s.back().isHighSurrogate() ? TextHash(s + t, true)
+                                                          : TextHash(t, true, TextHash(s, true));
+    };
+    const auto equals = [&](qsizetype i, const QString& s, const QString& t) {
+        if (s.size() != 1) return (s + t).compare(status(i) + text(i), Qt::CaseInsensitive) == 0;
+        return s.compare(status(i), Qt::CaseInsensitive) == 0 &&
+               t.compare(text(i), Qt::CaseInsensitive) == 0;
+    };
     QHash<quint64, qsizetype> first;
     first.reserve(count);
-    for (qsizetype i = count - 1; i >= 0; --i) { // the first occurrence wins
-        const QChar s = status(i);
-        first.insert(TextHash(text(i), true, TextHash(QStringView(&s, 1), true)), i);
-    }
-    static const QString none;
+    for (qsizetype i = count - 1; i >= 0; --i) // the first occurrence wins
+        first.insert(hash(status(i), text(i)), i);
     for (const QStringList& row : design.DisplayRows) {
         const QString& s = row.isEmpty() ? none : row[0];
         const QString& t = row.size() > 1 ? row[1] : none;
-        if (s.size() != 1) return IsMatchByKeys(design);
-        const auto it = first.constFind(TextHash(t, true, TextHash(s, true)));
-        if (it == first.cend()) return false; // equal keys hash alike
-        const qsizetype at = *it;
-        if (s[0] != status(at) || t.compare(text(at), Qt::CaseInsensitive) != 0)
-            return IsMatchByKeys(design);
-        if (s[0] == u'0' && (at < fields || row.value(2) != aliases[at - fields])) return false;
+        const auto found = first.constFind(hash(s, t));
+        if (found == first.cend()) return false; // equal keys hash alike
+        qsizetype at = *found;
+        if (!equals(at, s, t)) {
+            at = -1;
+            for (qsizetype i = 0; i < count && at < 0; ++i)
+                if (equals(i, s, t)) at = i;
+            if (at < 0) return false;
+        }
+        if (s == zero && (at < fields || row.value(2) != aliases[at - fields])) return false;
     }
     return true;
 }

@@ -37,8 +37,8 @@ QString WithCrLf(const QString& text) {
     QString out;
     out.reserve(text.size() + 16);
     const QChar* data = text.constData();
-    qsizetype from = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
+    qsizetype from = 0; // the text before the first bare break stands as it is
+    for (qsizetype i = first; i < text.size(); ++i) {
         const char16_t c = data[i].unicode();
         if (c != u'\r' && c != u'\n') continue;
         out.append(QStringView(data + from, i - from)).append(crLf);

@@ -138,6 +138,12 @@ bool EndsTableReference(const QString& word) {
     return words.contains(word);
 }
 
+// Whether the token at k names what stands before it: a name that does not
+// end the table reference (an AS before it is the caller's to pass).
+bool IsAliasAt(const TTokens& t, qsizetype k) {
+    return (t.Is(k, TSqlWord::Word) && !EndsTableReference(t.Word(k))) || t.Is(k, TSqlWord::Name);
+}
+
 bool EndsFromClause(const QString& word) {
     static const QSet<QString> words = {
         QStringLiteral("where"),  QStringLiteral("group"),  QStringLiteral("order"),
@@ -152,10 +158,7 @@ bool EndsFromClause(const QString& word) {
 // E'' and older strings) with that quote doubled instead, which every
 // reading takes as the same value; null when it has none.
 QString QuoteEscapesDoubled(QStringView token, TSqlReading reading) {
-    const bool escapes = reading == TSqlReading::MySql || reading == TSqlReading::PostgresOld ||
-                         (reading == TSqlReading::Postgres && !token.isEmpty() &&
-                          (token[0] == u'E' || token[0] == u'e'));
-    if (!escapes || !token.contains(u'\\')) return {};
+    if (!token.contains(u'\\') || !BackslashEscapes(token, reading)) return {};
     qsizetype q = 0;
     while (q < token.size() && token[q] != u'\'' && token[q] != u'"')
         ++q;
@@ -191,48 +194,41 @@ QString Plain(const QString& text, TSqlReading reading, QList<TSqlWord>& words) 
     // that needs none is returned as it is.
     QString out;
     qsizetype copied = t[0].Start; // the text before is out
-    const auto flush = [&](qsizetype to) {
+    // The text [from, to) written `with`, the unchanged text before it first.
+    const auto replace = [&](qsizetype from, qsizetype to, QStringView with) {
         if (out.isNull()) out.reserve(text.size() + 16);
-        out += QStringView(text).mid(copied, to - copied);
+        out += QStringView(text).mid(copied, from - copied);
+        out += with;
+        copied = to;
     };
     for (qsizetype i = 0; i <= last; ++i) {
         const qsizetype gapStart = i == 0 ? 0 : t[i - 1].End;
         const QStringView gap = QStringView(text).mid(gapStart, t[i].Start - gapStart);
-        if (std::any_of(gap.begin(), gap.end(), [](QChar c) { return !c.isSpace(); })) {
-            flush(gapStart > copied ? gapStart : copied);
-            out += QLatin1Char(' ');
-            copied = t[i].Start;
-        }
+        // A gap with a comment is one blank (the text before the first
+        // token is not written at all).
+        if (std::any_of(gap.begin(), gap.end(), [](QChar c) { return !c.isSpace(); }))
+            replace(std::max(gapStart, copied), t[i].Start, u" ");
         const QStringView token = QStringView(text).mid(t[i].Start, t[i].End - t[i].Start);
         if (t.Is(i, TSqlWord::String))
-            if (const QString doubled = QuoteEscapesDoubled(token, reading); !doubled.isNull()) {
-                flush(t[i].Start);
-                out += doubled;
-                copied = t[i].End;
-            }
+            if (const QString doubled = QuoteEscapesDoubled(token, reading); !doubled.isNull())
+                replace(t[i].Start, t[i].End, doubled);
         // MySQL's STRAIGHT_JOIN between two tables only fixes the order in
         // which the server joins them: an inner join, as the design has it.
         if ((reading == TSqlReading::MySql || reading == TSqlReading::MySqlAnsi) &&
             t.IsWord(i, QLatin1StringView("straight_join")) && i > 0 &&
             !t.IsWord(i - 1, QLatin1StringView("select")) &&
             !t.IsWord(i - 1, QLatin1StringView("distinct")) &&
-            !t.IsWord(i - 1, QLatin1StringView("all"))) {
-            flush(t[i].Start);
-            out += QLatin1String("join");
-            copied = t[i].End;
-        }
+            !t.IsWord(i - 1, QLatin1StringView("all")))
+            replace(t[i].Start, t[i].End, u"join");
         if (t.Is(i, TSqlWord::Word) && token.size() <= 6 && t.Is(i + 1, TSqlWord::Open) &&
             t[i + 1].Start == t[i].End &&
             (token.compare(QLatin1String("in"), Qt::CaseInsensitive) == 0 ||
-             token.compare(QLatin1String("exists"), Qt::CaseInsensitive) == 0)) {
-            flush(t[i].End);
-            out += QLatin1Char(' ');
-            copied = t[i].End;
-        }
+             token.compare(QLatin1String("exists"), Qt::CaseInsensitive) == 0))
+            replace(t[i].End, t[i].End, u" ");
     }
     const qsizetype end = t[last].End;
     if (out.isNull() && copied == 0 && end == text.size()) return text;
-    flush(end);
+    replace(end, end, {});
     return out;
 }
 
@@ -339,18 +335,14 @@ QString NameDerivedColumns(QString& text, TSqlReading reading) {
         const TTokens t(text, reading);
         bool changed = false;
         for (qsizetype o = 0; o < t.Size() && !changed; ++o) {
-            if (!t.Is(o, TSqlWord::Open) || t.Word(o + 1) != QLatin1String("select")) continue;
-            const QString before = t.Word(o - 1);
-            if (before != QLatin1String("from") && before != QLatin1String("join") &&
-                !t.IsSymbol(o - 1, QLatin1Char(',')))
+            if (!t.Is(o, TSqlWord::Open) || t.Word(o + 1) != QLatin1String("select") ||
+                !InTablePosition(t, o))
                 continue;
             const qsizetype c = t.Partner(o);
             if (c < 0) continue;
             qsizetype k = c + 1;
             if (t.Word(k) == QLatin1String("as")) ++k;
-            if (!(t.Is(k, TSqlWord::Word) && !EndsTableReference(t.Word(k))) &&
-                !t.Is(k, TSqlWord::Name))
-                continue;
+            if (!IsAliasAt(t, k)) continue;
             if (!t.Is(k + 1, TSqlWord::Open)) continue;
             const QList<QString> names = NameList(t, k + 1);
             QString body = text.mid(t[o].End, t[c].Start - t[o].End);
@@ -387,10 +379,7 @@ void NameUnnamedDerivedTables(QString& text, TSqlReading reading) {
         if ((t.Word(o + 1) != QLatin1String("select") && t.Word(o + 1) != QLatin1String("with")) ||
             !InTablePosition(t, o))
             continue;
-        const QString after = t.Word(c + 1);
-        if (after == QLatin1String("as") || t.Is(c + 1, TSqlWord::Name) ||
-            (t.Is(c + 1, TSqlWord::Word) && !EndsTableReference(after)))
-            continue;
+        if (t.Word(c + 1) == QLatin1String("as") || IsAliasAt(t, c + 1)) continue;
         if (words.isEmpty())
             for (qsizetype i = 0; i < t.Size(); ++i)
                 if (t.Is(i, TSqlWord::Word) || t.Is(i, TSqlWord::Name)) words << t.Name(i).toLower();
@@ -519,10 +508,7 @@ void TStatementText::Prepare(const QString& sql) {
             QHash<qsizetype, QList<TEdit>> edits; // by target
             for (const auto& [g, j] : std::as_const(uses)) {
                 const TTokens u(targets[g], reading);
-                const QString after = u.Word(j + 1);
-                const bool aliased = after == QLatin1String("as") ||
-                                     (u.Is(j + 1, TSqlWord::Word) && !EndsTableReference(after)) ||
-                                     u.Is(j + 1, TSqlWord::Name);
+                const bool aliased = u.Word(j + 1) == QLatin1String("as") || IsAliasAt(u, j + 1);
                 const QString inserted = QLatin1Char('(') + bodies[k] + QLatin1Char(')') +
                                          (aliased ? QString() : QLatin1Char(' ') + u.TextOf(j));
                 edits[g].append({u[j].Start, u[j].End - u[j].Start, inserted});

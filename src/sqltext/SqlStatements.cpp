@@ -485,15 +485,29 @@ QList<TSqlWord> SqlWords(QStringView text, TSqlReading reading) {
     return words;
 }
 
+bool BackslashEscapes(QStringView stringToken, TSqlReading reading) {
+    const TRules r = RulesOf(reading);
+    return r.Backslashes || (r.EStrings && !stringToken.isEmpty() &&
+                             (stringToken[0] == u'E' || stringToken[0] == u'e'));
+}
+
+qsizetype LongestLine(QStringView text, qsizetype enough) {
+    qsizetype longest = 0;
+    for (qsizetype at = 0; at <= text.size() && longest <= enough;) {
+        qsizetype end = text.indexOf(u'\n', at);
+        if (end < 0) end = text.size();
+        longest = std::max(longest, end - at);
+        at = end + 1;
+    }
+    return longest;
+}
+
 QString WithLongLinesBroken(const QString& text, qsizetype longest, qsizetype width) {
+    if (LongestLine(text, longest) <= longest) return text;
     const auto lineEnd = [&](qsizetype at) {
         const qsizetype end = text.indexOf(QLatin1Char('\n'), at);
         return end < 0 ? text.size() : end;
     };
-    bool tooLong = false;
-    for (qsizetype at = 0; at <= text.size() && !tooLong; at = lineEnd(at) + 1)
-        tooLong = lineEnd(at) - at > longest;
-    if (!tooLong) return text;
 
     const auto isBlank = [](QChar c) { return c == u' ' || c == u'\t'; };
     // How many readings read each blank as one between two tokens.

@@ -65,6 +65,15 @@ QList<TSqlWord> SqlWords(QStringView text, TSqlReading reading);
 void ForEachSqlWord(QStringView text, TSqlReading reading,
                     const std::function<void(const TSqlWord&)>& visit);
 
+// Whether a backslash escapes the character after it in `stringToken` (a
+// String token) under `reading`: in MySQL's strings, PostgreSQL's E'' ones
+// and every string of older PostgreSQL.
+bool BackslashEscapes(QStringView stringToken, TSqlReading reading);
+
+// The length of the longest line of `text` (lines end at "\n"), or of the
+// first longer than `enough`: the search stops there.
+qsizetype LongestLine(QStringView text, qsizetype enough);
+
 // `text` with every line longer than `longest` characters broken into
 // lines of about `width` at blanks between tokens: blanks that every
 // reading reads as such, and not between two strings (which some databases
