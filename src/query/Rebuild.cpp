@@ -10,6 +10,7 @@
 #include "sqltext/DataSourceKind.h"
 #include "sqltext/ScanCore.h"
 #include "sqltext/SqlStatements.h"
+#include "sqltext/TextHash.h"
 
 #include <QHash>
 #include <QRegularExpression>
@@ -296,7 +297,7 @@ public:
         FTaken = QList<bool>(FSt.Items.size(), false);
         FByText.reserve(FSt.Items.size());
         for (qsizetype i = 0; i < FSt.Items.size(); ++i)
-            FByText[FSt.Items[i].toLower()].push_back(i);
+            FByText[TFoldedKey(FSt.Items[i])].push_back(i);
         PlaceBoxes(boxes);
         FillComputeAndDisplay();
         qsizetype row = 0;
@@ -387,10 +388,8 @@ private:
             const QString qualified = name + QLatin1Char('.') + column;
             TItemQueue* best = nullptr;
             // The item as the designer writes it, or with the bare name.
-            for (const QString& key : {qualified.toLower(), column.toLower(),
-                                       (name + QLatin1Char('.') + field).toLower(),
-                                       field.toLower()}) {
-                const auto it = FByText.find(key);
+            for (const QString& key : {qualified, column, name + QLatin1Char('.') + field, field}) {
+                const auto it = FByText.find(TFoldedKey(key));
                 if (it != FByText.end() && !it->empty() && (!best || it->front() < best->front()))
                     best = &*it;
             }
@@ -825,7 +824,7 @@ private:
         void pop_front() { ++Next; }
         void push_back(qsizetype item) { Items << item; }
     };
-    QHash<QString, TItemQueue> FByText; // lower-case item -> items not yet taken
+    QHash<TFoldedKey, TItemQueue> FByText; // item, any case -> items not yet taken
     std::optional<TFieldIndex> FFields;
 };
 

@@ -1,5 +1,6 @@
 #include "query/RebuildText.h"
 #include "sqltext/Common.h"
+#include "sqltext/ScanCore.h"
 #include "sqltext/SqlStatements.h"
 
 #include <QHash>
@@ -96,10 +97,8 @@ public:
     // Whether the token at i is the word `word` (lower case), in any case.
     bool IsWord(qsizetype i, QLatin1StringView word) const {
         return i >= 0 && i < Words.size() && Words[i].Kind == TSqlWord::Word &&
-               Words[i].End - Words[i].Start == word.size() &&
-               QStringView(Text)
-                       .mid(Words[i].Start, word.size())
-                       .compare(word, Qt::CaseInsensitive) == 0;
+               scan::IsKeyword(QStringView(Text).mid(Words[i].Start, Words[i].End - Words[i].Start),
+                               word);
     }
     bool Is(qsizetype i, TSqlWord::TKind kind) const {
         return i >= 0 && i < Words.size() && Words[i].Kind == kind;
@@ -320,33 +319,32 @@ QList<QString> NameList(const TTokens& t, qsizetype open) {
     return close < 0 ? QList<QString>() : names;
 }
 
+// The tokens of `text`: those of `t` while no step has changed the text.
+void Follow(TTokens& t, const QString& text, TSqlReading reading) {
+    if (t.Text.constData() != text.constData() || t.Text.size() != text.size())
+        t = TTokens(text, reading);
+}
+
 // "(select a, count(b) from …) [as] x (k, n)": the columns named in the
 // select list itself, so that the sub-query box has them. Empty, or the
 // message that refuses the text when a list cannot be moved in.
-QString NameDerivedColumns(QString& text, TSqlReading reading) {
-    // ") [as] name (name, …)", name not a connector: rare enough that the
-    // tokens are read only when the text has it.
-    static const QRegularExpression hint(
-        QStringLiteral("\\)\\s*(?:as\\s+)?(?!(?:and|or|not|on|in|exists|using|over|filter|"
-                       "within)\\b)[\\w\"`\\]\\[]+\\s*\\(\\s*[\\w\"`\\]\\[]+"
-                       "(?:\\s*,\\s*[\\w\"`\\]\\[]+)*\\s*\\)"),
-        QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
-    for (int round = 0; round < 1000 && hint.match(text).hasMatch(); ++round) {
-        const TTokens t(text, reading);
+QString NameDerivedColumns(QString& text, TTokens& t, TSqlReading reading) {
+    for (int round = 0; round < 1000; ++round) {
+        Follow(t, text, reading);
         bool changed = false;
         for (qsizetype o = 0; o < t.Size() && !changed; ++o) {
-            if (!t.Is(o, TSqlWord::Open) || t.Word(o + 1) != QLatin1String("select") ||
+            if (!t.Is(o, TSqlWord::Open) || !t.IsWord(o + 1, QLatin1StringView("select")) ||
                 !InTablePosition(t, o))
                 continue;
             const qsizetype c = t.Partner(o);
             if (c < 0) continue;
             qsizetype k = c + 1;
-            if (t.Word(k) == QLatin1String("as")) ++k;
-            if (!IsAliasAt(t, k)) continue;
-            if (!t.Is(k + 1, TSqlWord::Open)) continue;
+            if (t.IsWord(k, QLatin1StringView("as"))) ++k;
+            if (!IsAliasAt(t, k) || !t.Is(k + 1, TSqlWord::Open)) continue;
             const QList<QString> names = NameList(t, k + 1);
+            if (names.isEmpty()) continue; // not a list of names
             QString body = text.mid(t[o].End, t[c].Start - t[o].End);
-            if (names.isEmpty() || !NameColumns(body, names, reading))
+            if (!NameColumns(body, names, reading))
                 return QStringLiteral("子查询表“%1”带有列名列表，无法在设计中表示。").arg(t.Name(k));
             text = Apply(text, {{t[o].End, t[c].Start - t[o].End, body},
                                 {t[k].End, t[t.Partner(k + 1)].End - t[k].End, QString()}});
@@ -360,11 +358,7 @@ QString NameDerivedColumns(QString& text, TSqlReading reading) {
 // "(select …)" standing as a table without a name of its own, which SQLite
 // reads: named Q1, Q2, … as no word of the statement is, since a sub-query
 // box is known by its name.
-void NameUnnamedDerivedTables(QString& text, TSqlReading reading) {
-    static const QRegularExpression hint(QStringLiteral("\\(\\s*(?:select|with)\\b"),
-                                         QRegularExpression::CaseInsensitiveOption);
-    if (!hint.match(text).hasMatch()) return;
-    const TTokens t(text, reading);
+void NameUnnamedDerivedTables(QString& text, const TTokens& t) {
     // The closing bracket of each top-level opening one, found in one pass.
     QList<std::pair<qsizetype, qsizetype>> pairs;
     for (qsizetype i = 0, open = -1; i < t.Size(); ++i) {
@@ -376,10 +370,11 @@ void NameUnnamedDerivedTables(QString& text, TSqlReading reading) {
     QSet<QString> words;
     int next = 0;
     for (const auto& [o, c] : std::as_const(pairs)) {
-        if ((t.Word(o + 1) != QLatin1String("select") && t.Word(o + 1) != QLatin1String("with")) ||
+        if ((!t.IsWord(o + 1, QLatin1StringView("select")) &&
+             !t.IsWord(o + 1, QLatin1StringView("with"))) ||
             !InTablePosition(t, o))
             continue;
-        if (t.Word(c + 1) == QLatin1String("as") || IsAliasAt(t, c + 1)) continue;
+        if (t.IsWord(c + 1, QLatin1StringView("as")) || IsAliasAt(t, c + 1)) continue;
         if (words.isEmpty())
             for (qsizetype i = 0; i < t.Size(); ++i)
                 if (t.Is(i, TSqlWord::Word) || t.Is(i, TSqlWord::Name)) words << t.Name(i).toLower();
@@ -395,28 +390,22 @@ void NameUnnamedDerivedTables(QString& text, TSqlReading reading) {
 // What follows a SELECT of the statement itself (not one inside brackets)
 // that the designer cannot draw, upper case: "DISTINCT ON", which keeps one
 // row per key, or one of MySQL's modifiers (SQL_CALC_FOUND_ROWS and the
-// like); empty when none. Looked for in the text first: they are rare.
-QString SelectModifier(const QString& text, TSqlReading reading) {
-    static const QRegularExpression hint(
-        QStringLiteral("\\b(?:distinct\\s+on\\s*\\(|sql_\\w+|high_priority|straight_join|"
-                       "distinctrow)"),
-        QRegularExpression::CaseInsensitiveOption);
-    if (!hint.match(text).hasMatch()) return {};
+// like); empty when none.
+QString SelectModifier(const TTokens& t) {
     static const QSet<QString> modifiers{
         QStringLiteral("sql_calc_found_rows"), QStringLiteral("sql_no_cache"),
         QStringLiteral("sql_cache"),           QStringLiteral("sql_small_result"),
         QStringLiteral("sql_big_result"),      QStringLiteral("sql_buffer_result"),
         QStringLiteral("high_priority"),       QStringLiteral("straight_join"),
         QStringLiteral("distinctrow")};
-    const TTokens t(text, reading);
     for (qsizetype i = 0; i + 1 < t.Size(); ++i) {
-        if (t[i].Depth != 0 || t.Word(i) != QLatin1String("select")) continue;
+        if (t[i].Depth != 0 || !t.IsWord(i, QLatin1StringView("select"))) continue;
         qsizetype k = i + 1;
-        if (t.Word(k) == QLatin1String("distinct") && t.Word(k + 1) == QLatin1String("on") &&
+        if (t.IsWord(k, QLatin1StringView("distinct")) && t.IsWord(k + 1, QLatin1StringView("on")) &&
             t.Is(k + 2, TSqlWord::Open))
             return QStringLiteral("DISTINCT ON");
-        if (t.Word(k) == QLatin1String("distinct") || t.Word(k) == QLatin1String("all")) ++k;
-        if (modifiers.contains(t.Word(k))) return t.Word(k).toUpper();
+        if (t.IsWord(k, QLatin1StringView("distinct")) || t.IsWord(k, QLatin1StringView("all"))) ++k;
+        if (t.Is(k, TSqlWord::Word) && modifiers.contains(t.Word(k))) return t.Word(k).toUpper();
     }
     return {};
 }
@@ -520,18 +509,22 @@ void TStatementText::Prepare(const QString& sql) {
         }
         text = targets.last();
     }
-    NameUnnamedDerivedTables(text, reading);
-    if (const QString refusal = NameDerivedColumns(text, reading); !refusal.isEmpty()) {
+    // The steps below share the text's tokens, read again only after a
+    // step has changed the text.
+    TTokens t = plain && text.constData() == plain ? TTokens(text, std::move(words))
+                                                   : TTokens(text, reading);
+    NameUnnamedDerivedTables(text, t);
+    if (const QString refusal = NameDerivedColumns(text, t, reading); !refusal.isEmpty()) {
         FRefusal = refusal;
         return;
     }
-    if (const QString modifier = SelectModifier(text, reading); !modifier.isEmpty()) {
+    Follow(t, text, reading);
+    if (const QString modifier = SelectModifier(t); !modifier.isEmpty()) {
         FRefusal = QStringLiteral("这条语句的SELECT %1无法在设计中表示。").arg(modifier);
         return;
     }
     FReference = text;
-    if (!plain || text.constData() != plain) words = SqlWords(text, reading);
-    FScanned = ForScanners(text, std::move(words));
+    FScanned = ForScanners(text, std::move(t.Words));
 }
 
 namespace {

@@ -4,6 +4,7 @@
 // translate to 1-based positions. Nothing here copies the text it scans, so
 // analysing a long statement piece by piece stays linear.
 
+#include <QString>
 #include <QStringView>
 
 #include <array>
@@ -23,6 +24,18 @@ inline bool IsSeparator(char16_t c) {
 }
 inline char16_t FoldAscii(char16_t c) {
     return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
+}
+// Whether `word` is the lower-case ASCII `keyword` in any case, without a
+// library call when the word is ASCII (other letters may fold to ASCII
+// ones: those ask the library).
+inline bool IsKeyword(QStringView word, QLatin1StringView keyword) {
+    if (word.size() != keyword.size()) return false;
+    for (qsizetype k = 0; k < word.size(); ++k) {
+        const char16_t u = word[k].unicode();
+        if (u >= 0x80) return word.compare(keyword, Qt::CaseInsensitive) == 0;
+        if (FoldAscii(u) != char16_t(keyword[k].unicode())) return false;
+    }
+    return true;
 }
 inline bool IsAsciiLetter(char16_t c) {
     return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');

@@ -1,4 +1,5 @@
 #include "sqltext/SqlStatements.h"
+#include "sqltext/ScanCore.h"
 
 #include <QSet>
 
@@ -151,18 +152,7 @@ bool Is(QStringView word, const char* keyword) {
     return word.compare(QLatin1StringView(keyword), Qt::CaseInsensitive) == 0;
 }
 
-// Is() for a lower-case ASCII keyword, without a library call when the word
-// is ASCII (other letters may fold to ASCII ones: those ask the library).
-inline bool IsKeyword(QStringView word, QLatin1StringView keyword) {
-    if (word.size() != keyword.size()) return false;
-    for (qsizetype k = 0; k < word.size(); ++k) {
-        const char16_t u = word[k].unicode();
-        if (u >= 0x80) return word.compare(keyword, Qt::CaseInsensitive) == 0;
-        const char16_t folded = u >= u'A' && u <= u'Z' ? char16_t(u + 32) : u;
-        if (folded != char16_t(keyword[k].unicode())) return false;
-    }
-    return true;
-}
+using scan::IsKeyword;
 
 // Token sinks of the scanner: none, a list, or a caller's function.
 struct TNoWords {
@@ -233,7 +223,7 @@ public:
                 if (r.CodeComments && bang < n && s[bang] == QLatin1Char('!')) {
                     Begin(i); // the statement holds its markers
                     i = bang + 1;
-                    for (int digits = 0; digits < 6 && i < n && s[i].unicode() - u'0' < 10u; ++digits)
+                    for (int digits = 0; digits < 6 && i < n && unsigned(s[i].unicode() - u'0') < 10u; ++digits)
                         ++i;
                     FInCode = true;
                     continue;
