@@ -5,6 +5,7 @@
 #include <QHash>
 
 #include <optional>
+#include <vector>
 
 namespace quillary {
 
@@ -71,40 +72,61 @@ const QHash<quint64, TWordInfo>& KnownWords() {
 // A part of a statement by a hash of its normalised text; the position of
 // its first appearance shows it.
 struct TPart {
+    quint64 Key = 0;
     int Count = 0;
-    qsizetype Index = 0;          // in the order of first appearance
     qsizetype Start = 0, End = 0; // where it is written first
     bool Keyword = false;         // shown upper case
 };
+// The parts in order of first appearance, found by key through an open
+// table of their indexes: a statement of a million characters has some
+// hundred thousand parts, each looked up once or twice.
 struct TParts {
-    QHash<quint64, TPart> Parts;
-    QList<quint64> Order; // keys in order of first appearance
+    std::vector<TPart> Parts;
+    std::vector<qint32> Slots{std::vector<qint32>(1024, -1)};
     // Read against other parts: how often each of those appears, by its
     // index; parts of no interest are not kept.
-    QList<int> AgainstCount;
+    std::vector<int> AgainstCount;
+
+    qsizetype SlotOf(quint64 key) const {
+        const std::size_t mask = Slots.size() - 1;
+        std::size_t at = std::size_t((key * 0x9E3779B97F4A7C15ULL) >> 20) & mask;
+        while (Slots[at] >= 0 && Parts[std::size_t(Slots[at])].Key != key)
+            at = (at + 1) & mask;
+        return qsizetype(at);
+    }
+    // The index of the part with `key`; -1 when there is none.
+    qsizetype Find(quint64 key) const { return Slots[std::size_t(SlotOf(key))]; }
+    TPart& Add(quint64 key) {
+        qsizetype slot = SlotOf(key);
+        if (Slots[std::size_t(slot)] >= 0) return Parts[std::size_t(Slots[std::size_t(slot)])];
+        if ((Parts.size() + 1) * 2 > Slots.size()) {
+            Slots.assign(Slots.size() * 2, -1);
+            for (std::size_t i = 0; i < Parts.size(); ++i)
+                Slots[std::size_t(SlotOf(Parts[i].Key))] = qint32(i);
+            slot = SlotOf(key);
+        }
+        Slots[std::size_t(slot)] = qint32(Parts.size());
+        Parts.push_back({key});
+        return Parts.back();
+    }
 };
 
 // The parts of `text`, or with `against` how often its parts appear in it.
 TParts PartsOf(const QString& text, TSqlReading reading, const TParts* against = nullptr) {
     TParts parts;
-    if (against)
-        parts.AgainstCount.resize(against->Order.size());
-    else
-        parts.Parts.reserve(1024);
+    if (against) parts.AgainstCount.resize(against->Parts.size());
     const QHash<quint64, TWordInfo>& known = KnownWords();
     const auto add = [&](quint64 key, qsizetype start, qsizetype end, bool keyword = false) {
         if (against) {
-            if (const auto it = against->Parts.constFind(key); it != against->Parts.cend())
-                ++parts.AgainstCount[it->Index];
+            if (const qsizetype index = against->Find(key); index >= 0)
+                ++parts.AgainstCount[std::size_t(index)];
             return;
         }
-        TPart& part = parts.Parts[key];
+        TPart& part = parts.Add(key);
         if (++part.Count == 1) {
-            part.Index = parts.Order.size();
             part.Start = start;
             part.End = end;
             part.Keyword = keyword;
-            parts.Order << key;
         }
     };
     // One token behind: a name followed by "." is a qualifier. A word is
@@ -201,9 +223,9 @@ QStringList NotCarried(const QString& original, const QString& regenerated,
     const TParts before = PartsOf(original, reading);
     const TParts after = PartsOf(regenerated, reading, &before);
     QStringList missing;
-    for (const quint64 key : before.Order) {
-        const TPart part = before.Parts.value(key);
-        if (part.Count <= after.AgainstCount[part.Index]) continue;
+    for (std::size_t index = 0; index < before.Parts.size(); ++index) {
+        const TPart& part = before.Parts[index];
+        if (part.Count <= after.AgainstCount[index]) continue;
         const QString written = original.mid(part.Start, part.End - part.Start);
         missing << (part.Keyword ? written.toUpper() : written);
     }

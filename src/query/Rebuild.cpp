@@ -166,12 +166,13 @@ QList<QStringList> Conditions(const QString& text, bool trim) {
     QStringList flat;
     AnalysisWhereClause(text, flat, {}, {}, {});
     QList<QStringList> rows;
+    rows.reserve(flat.size() / 6);
     for (qsizetype i = 0; i + 6 <= flat.size(); i += 6) {
-        QStringList row = flat.mid(i, 6);
-        if (trim)
-            for (QString& s : row)
-                s = TrimCell(s);
-        rows.append(row);
+        QStringList row;
+        row.reserve(6);
+        for (qsizetype k = i; k < i + 6; ++k)
+            row.append(trim ? TrimCell(flat.at(k)) : std::move(flat[k]));
+        rows.append(std::move(row));
     }
     return rows;
 }

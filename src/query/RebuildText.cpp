@@ -545,7 +545,11 @@ TSetOperatorReading ReadSetOperators(const QString& text, const TTokens& t, QLis
     reading.FirstEnd = t.Size();
     reading.First = TrimSQLElement(text);
     for (qsizetype i = 0; i < t.Size(); ++i) {
-        if (t[i].Depth != 0 || !t.Is(i, TSqlWord::Word)) continue;
+        // Only words of five, six or nine letters can be set operators.
+        const qsizetype letters = t[i].End - t[i].Start;
+        if (t[i].Depth != 0 || !t.Is(i, TSqlWord::Word) ||
+            (letters != 5 && letters != 6 && letters != 9))
+            continue;
         if (!t.IsWord(i, QLatin1StringView("union")) && !t.IsWord(i, QLatin1StringView("except")) &&
             !t.IsWord(i, QLatin1StringView("intersect")) &&
             !t.IsWord(i, QLatin1StringView("minus")))
@@ -748,8 +752,11 @@ QString TStatementText::Restore(const QString& piece) const {
 }
 
 void TStatementText::Restore(QStringList& pieces) const {
-    for (QString& p : pieces)
-        p = Restore(p);
+    if (!FMasks) return;
+    // A list shared with others is copied only when a piece changes.
+    for (qsizetype i = 0; i < pieces.size(); ++i)
+        if (std::any_of(pieces.at(i).begin(), pieces.at(i).end(), IsPrivate))
+            pieces[i] = Restore(pieces.at(i));
 }
 
 bool TStatementText::TakeConditionStart(QString& term) {
