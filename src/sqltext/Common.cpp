@@ -54,6 +54,14 @@ QString RTrimSQLElement(const QString& s) {
 }
 
 QString TrimSQLElement2(const QString& s, QString& left, QString& right) {
+    // Most texts are not enclosed in parentheses: nothing to walk. A text
+    // of blanks alone stays as it is.
+    const QStringView trimmed = scan::TrimBlanks(s);
+    if (trimmed.isEmpty() || trimmed.front() != u'(' || trimmed.back() != u')') {
+        left.clear();
+        right.clear();
+        return trimmed.isEmpty() || trimmed.size() == s.size() ? s : trimmed.toString();
+    }
     scan::PieceScanner scanner(s);
     const scan::PieceScanner::Stripped stripped = scanner.Strip(s);
     left = QString(stripped.Pairs, u'(');
