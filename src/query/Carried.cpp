@@ -82,30 +82,35 @@ struct TPart {
 // hundred thousand parts, each looked up once or twice.
 struct TParts {
     std::vector<TPart> Parts;
-    std::vector<qint32> Slots{std::vector<qint32>(1024, -1)};
+    // A slot holds its part's key too: a look-up reads one place.
+    struct TSlot {
+        quint64 Key = 0;
+        qint32 Index = -1;
+    };
+    std::vector<TSlot> Slots{std::vector<TSlot>(1024)};
     // Read against other parts: how often each of those appears, by its
     // index; parts of no interest are not kept.
     std::vector<int> AgainstCount;
 
-    qsizetype SlotOf(quint64 key) const {
+    std::size_t SlotOf(quint64 key) const {
         const std::size_t mask = Slots.size() - 1;
         std::size_t at = std::size_t((key * 0x9E3779B97F4A7C15ULL) >> 20) & mask;
-        while (Slots[at] >= 0 && Parts[std::size_t(Slots[at])].Key != key)
+        while (Slots[at].Index >= 0 && Slots[at].Key != key)
             at = (at + 1) & mask;
-        return qsizetype(at);
+        return at;
     }
     // The index of the part with `key`; -1 when there is none.
-    qsizetype Find(quint64 key) const { return Slots[std::size_t(SlotOf(key))]; }
+    qsizetype Find(quint64 key) const { return Slots[SlotOf(key)].Index; }
     TPart& Add(quint64 key) {
-        qsizetype slot = SlotOf(key);
-        if (Slots[std::size_t(slot)] >= 0) return Parts[std::size_t(Slots[std::size_t(slot)])];
+        std::size_t slot = SlotOf(key);
+        if (Slots[slot].Index >= 0) return Parts[std::size_t(Slots[slot].Index)];
         if ((Parts.size() + 1) * 2 > Slots.size()) {
-            Slots.assign(Slots.size() * 2, -1);
+            Slots.assign(Slots.size() * 2, {});
             for (std::size_t i = 0; i < Parts.size(); ++i)
-                Slots[std::size_t(SlotOf(Parts[i].Key))] = qint32(i);
+                Slots[SlotOf(Parts[i].Key)] = {Parts[i].Key, qint32(i)};
             slot = SlotOf(key);
         }
-        Slots[std::size_t(slot)] = qint32(Parts.size());
+        Slots[slot] = {key, qint32(Parts.size())};
         Parts.push_back({key});
         return Parts.back();
     }

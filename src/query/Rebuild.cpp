@@ -414,18 +414,25 @@ private:
         for (qsizetype j = 0; j < remaining.size(); ++j) {
             const QString& item = FSt.Items[remaining[j]];
             if (item == QLatin1String("*")) continue;
-            SetGridCell(FDesign.ComputeRows, int(j + 1), 0, item, kComputeWidth);
-            SetGridCell(FDesign.ComputeRows, int(j + 1), 1, FSt.Aliases[remaining[j]],
-                        kComputeWidth);
+            FDesign.ComputeRows[j] = {item, FSt.Aliases[remaining[j]]};
             FDesign.OrderList << computed + item;
         }
         FDesign.DisplayRows.clear();
         EnsureGridRows(FDesign.DisplayRows, int(qMax<qsizetype>(FSt.Items.size(), 1)),
                        kDisplayWidth);
-        for (qsizetype k = 0; k < FSt.Items.size(); ++k)
-            if (FSt.Items[k] != QLatin1String("*"))
-                FDesign.DisplayRows[k] = {FSt.Kinds[k].left(1), FSt.Items[k], FSt.Aliases[k],
-                                          QString()};
+        // The kinds are few: one text each, shared by the rows.
+        QHash<QChar, QString> kinds;
+        for (qsizetype k = 0; k < FSt.Items.size(); ++k) {
+            if (FSt.Items[k] == QLatin1String("*")) continue;
+            const QString& written = FSt.Kinds[k];
+            QString kind;
+            if (!written.isEmpty()) {
+                auto known = kinds.find(written[0]);
+                if (known == kinds.end()) known = kinds.insert(written[0], written.left(1));
+                kind = *known;
+            }
+            FDesign.DisplayRows[k] = {kind, FSt.Items[k], FSt.Aliases[k], QString()};
+        }
     }
 
     // The boxes' fields, looked up by every join term and WHERE row: the
@@ -437,8 +444,14 @@ private:
 
     void AddCondition(qsizetype& row, const QStringList& cells) {
         ++row;
+        EnsureGridRows(FDesign.ConditionRows, int(row), kConditionWidth);
+        QStringList& target = FDesign.ConditionRows[row - 1];
+        if (target.size() <= kConditionWidth) {
+            target = cells; // the whole row: shared, not copied cell by cell
+            return;
+        }
         for (int c = 0; c < kConditionWidth; ++c)
-            SetGridCell(FDesign.ConditionRows, int(row), c, cells[c], kConditionWidth);
+            target[c] = cells[c];
     }
 
     // A join that the link rules refuse is no message while a statement is
