@@ -170,8 +170,13 @@ QList<QStringList> Conditions(const QString& text, bool trim) {
     for (qsizetype i = 0; i + 6 <= flat.size(); i += 6) {
         QStringList row;
         row.reserve(6);
-        for (qsizetype k = i; k < i + 6; ++k)
-            row.append(trim ? TrimCell(flat.at(k)) : std::move(flat[k]));
+        for (qsizetype k = i; k < i + 6; ++k) {
+            QString& cell = flat[k];
+            if (trim)
+                if (const QStringView t = TrimmedCell(cell); t.size() != cell.size())
+                    cell = t.toString();
+            row.append(std::move(cell));
+        }
         rows.append(std::move(row));
     }
     return rows;
