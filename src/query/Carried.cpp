@@ -148,9 +148,7 @@ TParts PartsOf(const QString& text, TSqlReading reading, const TParts* against =
             return;
         }
         if (w.Kind == TSqlWord::Name) {
-            QString name;
-            if (!ReadQuotedName(written, name)) name = written.toString();
-            if (!orderBy) add(Hash('n', name, true), w.Start, w.End);
+            if (!orderBy) add(Tagged('n', NameHash(written)), w.Start, w.End);
             return;
         }
         if (info && info->Role == TWordRole::Keyword) {

@@ -1,4 +1,5 @@
 #include "sqltext/SqlDialect.h"
+#include "sqltext/TextHash.h"
 
 #include <string_view>
 #include <unordered_set>
@@ -200,18 +201,19 @@ bool IsQuoteOpener(QChar c) {
 qsizetype ReadQuotedText(QStringView text, qsizetype at, QString* content) {
     const QChar close = Closer(text[at]);
     if (content) content->clear();
+    // The characters between doubled closers go over in runs.
+    qsizetype run = at + 1;
     for (qsizetype i = at + 1; i < text.size(); ++i) {
-        if (text[i] != close) {
-            if (content) *content += text[i];
-            continue;
-        }
+        if (text[i] != close) continue;
+        if (content) content->append(text.sliced(run, i - run));
         if (i + 1 < text.size() && text[i + 1] == close) {
             if (content) *content += close;
-            ++i;
+            run = ++i + 1;
             continue;
         }
         return i + 1;
     }
+    if (content) content->append(text.sliced(run));
     return -1;
 }
 
@@ -404,6 +406,27 @@ bool ReadQuotedName(QStringView text, QString& name) {
     if (ReadQuotedText(text, 0, &inside) != text.size() || inside.isEmpty()) return false;
     name = inside;
     return true;
+}
+
+quint64 NameHash(QStringView token) {
+    // ReadQuotedName's reading, hashed run by run instead of copied.
+    if (token.size() >= 3 && IsQuoteOpener(token[0])) {
+        const QChar close = Closer(token[0]);
+        quint64 hash = kTextHashSeed;
+        qsizetype run = 1;
+        for (qsizetype i = 1; i < token.size(); ++i) {
+            if (token[i] != close) continue;
+            hash = TextHash(token.sliced(run, i - run), true, hash);
+            if (i + 1 < token.size() && token[i + 1] == close) {
+                hash = TextHash(token.sliced(i, 1), true, hash);
+                run = ++i + 1;
+                continue;
+            }
+            if (i + 1 == token.size() && i > 1) return hash;
+            break;
+        }
+    }
+    return TextHash(token, true);
 }
 
 bool IsNameToken(QStringView text) {

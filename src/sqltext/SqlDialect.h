@@ -164,6 +164,9 @@ qsizetype ReadQuotedText(QStringView text, qsizetype at, QString* content);
 // `...`, the closing character doubled inside) with something inside: the
 // name without its quotes.
 bool ReadQuotedName(QStringView text, QString& name);
+// TextHash (letters folded) of the name ReadQuotedName reads from `token`,
+// or of the token itself when it reads none; nothing is copied.
+quint64 NameHash(QStringView token);
 
 // Whether `text` is one name a statement can carry without harm: a bare
 // identifier (letters of any script, digits after the first character, "_"

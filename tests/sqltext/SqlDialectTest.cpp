@@ -1,5 +1,6 @@
 // Names written by each dialect and read back: a name is always one name.
 #include "sqltext/SqlDialect.h"
+#include "sqltext/TextHash.h"
 #include "QtPrinters.h"
 
 #include <gtest/gtest.h>
@@ -151,4 +152,18 @@ TEST(IsValidByName, AQuotedAliasMustBeOneWholeQuotedName) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(IsValidByName(QString::fromUtf8(c.Alias), c.Kind), c.Valid) << c.Alias;
+}
+
+TEST(SqlDialect, NameHashHashesTheNameAQuotedTokenStandsFor) {
+    QStringList tokens = {QStringLiteral("\"ab"), QStringLiteral("\"\""), QStringLiteral("\"a\"b\""),
+                          QStringLiteral("[a]]"), QStringLiteral("[a]]]"), QStringLiteral("`x``y`"),
+                          QStringLiteral("\"\"\"\""), QStringLiteral("plain"), QStringLiteral("Ä\"")};
+    for (const TSqlDialect& d : kDialects)
+        for (const QString& name : kHostileNames)
+            tokens << d.Name(name) << d.Name(name.toUpper());
+    for (const QString& token : tokens) {
+        QString name;
+        if (!ReadQuotedName(token, name)) name = token;
+        EXPECT_EQ(NameHash(token), TextHash(name, true)) << token.toStdString();
+    }
 }

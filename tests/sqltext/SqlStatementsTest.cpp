@@ -175,8 +175,9 @@ TEST(LongLines, BreakOnlyAtBlanksEveryReadingSeesBetweenTokens) {
                           QStringView(c.Text).mid(before[k].Start, before[k].End - before[k].Start))
                     << c.Why;
         }
-        if (c.Broken)
+        if (c.Broken) {
             for (const QStringView line : QStringView(broken).split(u'\n'))
                 EXPECT_LE(line.size(), kWidth) << c.Why;
+        }
     }
 }
