@@ -614,7 +614,7 @@ private:
         for (QStringList c : Conditions(text, true)) {
             ReadRow(c);
             if (TrimCell(c[5]).isEmpty()) c[5] = QStringLiteral("and");
-            AddCondition(row, {c[0] + c[1], c[2], c[3] + c[4], c[5]});
+            AddCondition(row, ConditionRow(c));
         }
     }
 
@@ -723,15 +723,24 @@ private:
         }
     };
 
+    // A condition row from the analysis's cells: brackets joined to the
+    // operands (most rows have none, and then no text is made anew).
+    static QStringList ConditionRow(const QStringList& c) {
+        const auto joined = [](const QString& a, const QString& b) {
+            return a.isEmpty() ? b : b.isEmpty() ? a : a + b;
+        };
+        return {joined(c[0], c[1]), c[2], joined(c[3], c[4]), c[5]};
+    }
+
     void ReadWhere(qsizetype& row) {
         EnsureGridRows(FDesign.ConditionRows, int(row + FSt.Where.size()), kConditionWidth);
         FBrackets.Reset();
         for (qsizetype i = 0; i < FSt.Where.size(); ++i) {
-            QStringList c = FSt.Where[i];
+            QStringList c = std::move(FSt.Where[i]); // read once
             if (i + 1 < FSt.Where.size() && JoinBetween(c, FSt.Where[i + 1])) ++i;
             ReadRow(c);
             if (IsLinkList(FDesign, c, FKind, -1, FQuiet, &Fields()) >= 0) continue;
-            AddCondition(row, {c[0] + c[1], c[2], c[3] + c[4], c[5]});
+            AddCondition(row, ConditionRow(c));
         }
     }
 
@@ -775,10 +784,10 @@ private:
         QList<QStringList> rows;
         FBrackets.Reset();
         for (qsizetype i = 0; i < FSt.Having.size(); ++i) {
-            QStringList c = FSt.Having[i];
+            QStringList c = std::move(FSt.Having[i]); // read once
             if (i + 1 < FSt.Having.size() && JoinBetween(c, FSt.Having[i + 1])) ++i;
             ReadRow(c);
-            rows.append({c[0] + c[1], c[2], c[3] + c[4], c[5]});
+            rows.append(ConditionRow(c));
         }
         EnsureGridRows(FDesign.HavingRows, int(rows.size()), kConditionWidth);
         for (qsizetype r = 0; r < rows.size(); ++r)
