@@ -192,11 +192,10 @@ QString ConditionText(const QString& statement, int start, const QStringList& ne
 }
 
 // Steps of the analysis that can refuse the text; false after a message.
-// `first` is the first statement of `whole`, which the test run sends to the
-// database with its blanks trimmed; `readings` say how the database reads
-// quotes.
-bool Analyse(const QString& whole, const QString& statement, const QString& first,
-             std::span<const TSqlReading> readings, const TDesignHooks& hooks, TStatement& st) {
+// `prepared` holds `whole` as the database reads it: its first statement
+// is what the test run sends, with its blanks trimmed.
+bool Analyse(const QString& whole, const QString& statement, const TStatementText& prepared,
+             const TDesignHooks& hooks, TStatement& st) {
     int pos = 0;
     QString keyword;
     const QString error = AnalysisSQLClause(statement, QStringLiteral("select"),
@@ -204,9 +203,11 @@ bool Analyse(const QString& whole, const QString& statement, const QString& firs
     if (!error.isEmpty()) return ShowMessage(hooks, error, kCaption), false;
     // Nothing reaches the database but one query that only reads: the whole
     // text is one, and the statement tried is its first part.
-    if (const QString fault = SingleSelectFault(whole, readings); !fault.isEmpty())
+    if (const QString fault = SingleSelectFault(whole, prepared.Readings(), prepared.Reading(),
+                                                prepared.Statements());
+        !fault.isEmpty())
         return ShowMessage(hooks, fault, kCaption), false;
-    if (!TestRun(hooks, TrimExp(first))) return false;
+    if (!TestRun(hooks, TrimExp(prepared.FirstStatement()))) return false;
     if (keyword.isEmpty()) return true; // a select list without FROM clause
 
     QStringList from;
@@ -909,8 +910,7 @@ TForgeResult Forge(const QString& sql, int kind, const QueryDesign& current,
     // read, and its untrimmed text not even then.
     {
         const QString statement = TrimExp(std::exchange(parts[1], QString()));
-        if (!Analyse(sql, statement, prepared.FirstStatement(), current.Dialect.Readings(), hooks,
-                     st))
+        if (!Analyse(sql, statement, prepared, hooks, st))
             return result;
     }
     ReadSelectItems(st, kind, prepared);

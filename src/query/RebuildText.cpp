@@ -79,8 +79,8 @@ QString Apply(const QString& text, QList<TEdit> edits) {
 // A text with its tokens under the data source's reading.
 class TTokens {
 public:
-    TTokens(const QString& text, TSqlReading reading)
-        : Text(text), Words(SqlWords(text, reading)) {}
+    TTokens(const QString& text, TSqlReading reading, QList<TSqlStatement>* statements = nullptr)
+        : Text(text), Words(SqlWords(text, reading, statements)) {}
     TTokens(const QString& text, QList<TSqlWord> words) : Text(text), Words(std::move(words)) {}
 
     qsizetype Size() const { return Words.size(); }
@@ -182,8 +182,9 @@ QString QuoteEscapesDoubled(QStringView token, TSqlReading reading) {
 // Comments out, a final ";" out, "in(" and "exists(" spaced as the
 // scanners read words, quotes escaped by a backslash doubled: what the
 // database reads, written plainly.
-QString Plain(const QString& text, TSqlReading reading, QList<TSqlWord>& words) {
-    const TTokens t(text, reading);
+QString Plain(const QString& text, TSqlReading reading, QList<TSqlWord>& words,
+              QList<TSqlStatement>& statements) {
+    const TTokens t(text, reading, &statements);
     words = t.Words;
     qsizetype last = t.Size() - 1;
     while (last >= 0 && t.Is(last, TSqlWord::Separator))
@@ -420,7 +421,7 @@ TStatementText::TStatementText(const QString& sql, const TSqlDialect& dialect) :
 void TStatementText::Prepare(const QString& sql) {
     const TSqlReading reading = FDialect.Readings().front();
     QList<TSqlWord> words; // of the text while it is the one read plainly
-    QString text = Plain(sql, reading, words);
+    QString text = Plain(sql, reading, words, FStatements);
     // The tokens serve the text as long as it is the statement itself.
     const QChar* const plain = text.constData() == sql.constData() ? sql.constData() : nullptr;
 

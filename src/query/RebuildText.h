@@ -38,6 +38,11 @@ public:
     // The set operators between the statements of the text, in order, as
     // written (lower case, "except all" one operator).
     const QStringList& SetOperators() const { return FSetOperators; }
+    // The statements of the text given, as the dialect's first reading
+    // splits it.
+    const QList<TSqlStatement>& Statements() const { return FStatements; }
+    TSqlReading Reading() const { return FDialect.Readings().front(); }
+    std::span<const TSqlReading> Readings() const { return FDialect.Readings(); }
 
     // A piece the scanners cut, given back its own text.
     QString Restore(const QString& piece) const;
@@ -72,6 +77,7 @@ private:
     QString FFirst;
     QString FScanned;
     QStringList FSetOperators;
+    QList<TSqlStatement> FStatements;
 };
 
 } // namespace quillary

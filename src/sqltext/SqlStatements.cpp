@@ -466,11 +466,13 @@ void ForEachSqlWord(QStringView text, TSqlReading reading,
     TScanner(text, rules, TWordVisitor{visit}).Run();
 }
 
-QList<TSqlWord> SqlWords(QStringView text, TSqlReading reading) {
+QList<TSqlWord> SqlWords(QStringView text, TSqlReading reading,
+                         QList<TSqlStatement>* statements) {
     QList<TSqlWord> words;
     words.reserve(text.size() / 4);
     const TRules rules = RulesOf(reading);
-    TScanner(text, rules, TWordList{words}).Run();
+    QList<TSqlStatement> read = TScanner(text, rules, TWordList{words}).Run();
+    if (statements) *statements = std::move(read);
     if (words.capacity() > words.size() + words.size() / 4) words.squeeze();
     return words;
 }
@@ -540,29 +542,54 @@ QString WithLongLinesBroken(const QString& text, qsizetype longest, qsizetype wi
     return out;
 }
 
-QString SingleSelectFault(QStringView text, std::span<const TSqlReading> readings) {
+namespace {
+
+// What keeps the statements one reading finds from being run as one
+// read-only query; empty when nothing does.
+QString FaultOf(const QList<TSqlStatement>& statements) {
     const QString tail = QString::fromUtf8(kNothingRun);
-    // A reading that reads the text as one already judged would judge it alike.
+    if (statements.isEmpty()) return QStringLiteral("没有可以运行的SQL语句。");
+    if (statements.size() > 1)
+        return QStringLiteral("这段SQL文本包含%1条语句。").arg(statements.size()) + tail;
+    const TSqlStatement& st = statements.first();
+    if (st.Kind != QLatin1String("select"))
+        return QStringLiteral("这段SQL文本不是SELECT查询（以“%1”开头）。").arg(st.Kind.toUpper()) +
+               tail;
+    if (!st.Writes.isEmpty())
+        return QStringLiteral("这条查询含有会写入数据的“%1”。").arg(st.Writes.toUpper()) + tail;
+    return {};
+}
+
+// The fault of the first reading that finds one. A reading that reads the
+// text as one already judged would judge it alike.
+QString FaultOfReadings(QStringView text, std::span<const TSqlReading> readings,
+                        const TSqlReading* readAlready, const QList<TSqlStatement>* statements) {
     const TSigns signs = SignsOf(text);
     QList<TRules> judged;
+    if (readAlready) judged.append(RulesOn(RulesOf(*readAlready), signs));
     for (const TSqlReading reading : readings) {
         const TRules rules = RulesOn(RulesOf(reading), signs);
+        if (readAlready && rules == judged.first()) {
+            if (const QString fault = FaultOf(*statements); !fault.isEmpty()) return fault;
+            continue;
+        }
         if (judged.contains(rules)) continue;
         judged.append(rules);
-        const QList<TSqlStatement> statements = TScanner(text, rules, TNoWords{}).Run();
-        if (statements.isEmpty()) return QStringLiteral("没有可以运行的SQL语句。");
-        if (statements.size() > 1)
-            return QStringLiteral("这段SQL文本包含%1条语句。").arg(statements.size()) + tail;
-        const TSqlStatement& st = statements.first();
-        if (st.Kind != QLatin1String("select"))
-            return QStringLiteral("这段SQL文本不是SELECT查询（以“%1”开头）。")
-                       .arg(st.Kind.toUpper()) +
-                   tail;
-        if (!st.Writes.isEmpty())
-            return QStringLiteral("这条查询含有会写入数据的“%1”。").arg(st.Writes.toUpper()) +
-                   tail;
+        if (const QString fault = FaultOf(TScanner(text, rules, TNoWords{}).Run()); !fault.isEmpty())
+            return fault;
     }
     return {};
+}
+
+} // namespace
+
+QString SingleSelectFault(QStringView text, std::span<const TSqlReading> readings) {
+    return FaultOfReadings(text, readings, nullptr, nullptr);
+}
+
+QString SingleSelectFault(QStringView text, std::span<const TSqlReading> readings,
+                          TSqlReading readAlready, const QList<TSqlStatement>& statements) {
+    return FaultOfReadings(text, readings, &readAlready, &statements);
 }
 
 QList<TSweepingStatement> SweepingStatements(QStringView text,

@@ -61,7 +61,8 @@ struct TSqlWord {
     TKind Kind = Word;
 };
 // The tokens of `text` under `reading`, in order.
-QList<TSqlWord> SqlWords(QStringView text, TSqlReading reading);
+QList<TSqlWord> SqlWords(QStringView text, TSqlReading reading,
+                         QList<TSqlStatement>* statements = nullptr);
 void ForEachSqlWord(QStringView text, TSqlReading reading,
                     const std::function<void(const TSqlWord&)>& visit);
 
@@ -88,6 +89,10 @@ QString WithLongLinesBroken(const QString& text, qsizetype longest, qsizetype wi
 // (Chinese) that says why it is not run. An empty text gives the message
 // for "no statement".
 QString SingleSelectFault(QStringView text, std::span<const TSqlReading> readings = kSqlReadings);
+// The same, where the text has been read under `readAlready` already: its
+// statements there (SplitStatements' or SqlWords') are not read again.
+QString SingleSelectFault(QStringView text, std::span<const TSqlReading> readings,
+                          TSqlReading readAlready, const QList<TSqlStatement>& statements);
 
 // A statement of a script that removes or changes data wholesale: DROP,
 // TRUNCATE, ALTER, and DELETE or UPDATE without WHERE.

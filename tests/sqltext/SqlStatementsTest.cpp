@@ -8,6 +8,21 @@
 
 using namespace quillary;
 
+namespace {
+
+// A text read under some reading already is judged as one never read.
+void ExpectSameWhenReadAlready(const QString& text, std::span<const TSqlReading> readings) {
+    for (const TSqlReading read : kSqlReadings) {
+        QList<TSqlStatement> statements;
+        SqlWords(text, read, &statements);
+        EXPECT_EQ(SingleSelectFault(text, readings, read, statements),
+                  SingleSelectFault(text, readings))
+            << text.toStdString() << " read as " << int(read);
+    }
+}
+
+} // namespace
+
 TEST(SingleSelect, PassesOneQueryThatOnlyReads) {
     const char* const texts[] = {
         "select * from t",
@@ -20,8 +35,10 @@ TEST(SingleSelect, PassesOneQueryThatOnlyReads) {
         "select 'it''s' from t -- ; drop table v",
         "select a from t where b = 'x' /* ; */",
     };
-    for (const char* text : texts)
+    for (const char* text : texts) {
         EXPECT_EQ(SingleSelectFault(QString::fromUtf8(text)), QString()) << text;
+        ExpectSameWhenReadAlready(QString::fromUtf8(text), kSqlReadings);
+    }
 
     // Quotes only some databases read pass where the database is known.
     const struct {
@@ -37,6 +54,7 @@ TEST(SingleSelect, PassesOneQueryThatOnlyReads) {
         const QString text = QString::fromUtf8(k.Text);
         EXPECT_EQ(SingleSelectFault(text, k.Dialect.Readings()), QString()) << k.Text;
         EXPECT_NE(SingleSelectFault(text), QString()) << k.Text << " passes every reading";
+        ExpectSameWhenReadAlready(text, k.Dialect.Readings());
     }
 }
 
@@ -75,6 +93,7 @@ TEST(SingleSelect, RefusesWhatAnyDatabaseReadsAsMore) {
         const QString fault = SingleSelectFault(QString::fromUtf8(c.Text));
         EXPECT_TRUE(fault.contains(QString::fromUtf8(c.Says))) << c.Text << " -> "
                                                                << fault.toStdString();
+        ExpectSameWhenReadAlready(QString::fromUtf8(c.Text), kSqlReadings);
     }
 }
 
