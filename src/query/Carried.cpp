@@ -213,7 +213,10 @@ TParts PartsOf(const QString& text, TSqlReading reading, const TParts* against =
         }
         if (w.Kind == TSqlWord::String) count(w, nullptr, 0);
     };
-    ForEachSqlWord(text, reading, visit);
+    ForEachSqlWord(text, reading, [&](std::span<const TSqlWord> words) {
+        for (const TSqlWord& w : words)
+            visit(w);
+    });
     if (held) count(*held, heldInfo, heldHash);
     return parts;
 }

@@ -4,6 +4,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <array>
 #include <iterator>
 #include <vector>
 
@@ -164,10 +165,22 @@ struct TWordList {
     QList<TSqlWord>& Words;
     void operator()(const TSqlWord& w) { Words.append(w); }
 };
-struct TWordVisitor {
+struct TWordBatches {
     static constexpr bool kWanted = true;
-    const std::function<void(const TSqlWord&)>& Visit;
-    void operator()(const TSqlWord& w) { Visit(w); }
+    struct TBuffer {
+        const std::function<void(std::span<const TSqlWord>)>& Visit;
+        std::array<TSqlWord, 256> Words{};
+        std::size_t Count = 0;
+        void Flush() {
+            if (Count > 0) Visit(std::span<const TSqlWord>(Words.data(), Count));
+            Count = 0;
+        }
+    };
+    TBuffer& Buffer;
+    void operator()(const TSqlWord& w) {
+        Buffer.Words[Buffer.Count++] = w;
+        if (Buffer.Count == Buffer.Words.size()) Buffer.Flush();
+    }
 };
 
 // Reads a text under one set of rules, statement after statement; the
@@ -461,9 +474,11 @@ QList<TSqlStatement> SplitStatements(QStringView text, TSqlReading reading) {
 }
 
 void ForEachSqlWord(QStringView text, TSqlReading reading,
-                    const std::function<void(const TSqlWord&)>& visit) {
+                    const std::function<void(std::span<const TSqlWord>)>& visit) {
     const TRules rules = RulesOf(reading);
-    TScanner(text, rules, TWordVisitor{visit}).Run();
+    TWordBatches::TBuffer buffer{visit};
+    TScanner(text, rules, TWordBatches{buffer}).Run();
+    buffer.Flush();
 }
 
 QList<TSqlWord> SqlWords(QStringView text, TSqlReading reading,
@@ -507,15 +522,18 @@ QString WithLongLinesBroken(const QString& text, qsizetype longest, qsizetype wi
     for (const TSqlReading reading : kSqlReadings) {
         qsizetype previousEnd = -1;
         bool previousString = false;
-        ForEachSqlWord(text, reading, [&](const TSqlWord& w) {
-            const QStringView gap =
-                previousEnd < 0 ? QStringView() : QStringView(text).sliced(previousEnd, w.Start - previousEnd);
-            if (!(previousString && w.Kind == TSqlWord::String) &&
-                std::all_of(gap.begin(), gap.end(), [](QChar c) { return c.isSpace(); }))
-                for (qsizetype p = previousEnd; p >= 0 && p < w.Start; ++p)
-                    readings[std::size_t(p)] += isBlank(text[p]);
-            previousEnd = w.End;
-            previousString = w.Kind == TSqlWord::String;
+        ForEachSqlWord(text, reading, [&](std::span<const TSqlWord> words) {
+            for (const TSqlWord& w : words) {
+                const QStringView gap = previousEnd < 0 ? QStringView()
+                                                        : QStringView(text).sliced(
+                                                              previousEnd, w.Start - previousEnd);
+                if (!(previousString && w.Kind == TSqlWord::String) &&
+                    std::all_of(gap.begin(), gap.end(), [](QChar c) { return c.isSpace(); }))
+                    for (qsizetype p = previousEnd; p >= 0 && p < w.Start; ++p)
+                        readings[std::size_t(p)] += isBlank(text[p]);
+                previousEnd = w.End;
+                previousString = w.Kind == TSqlWord::String;
+            }
         });
     }
     const auto safe = [&](qsizetype p) {

@@ -63,8 +63,10 @@ struct TSqlWord {
 // The tokens of `text` under `reading`, in order.
 QList<TSqlWord> SqlWords(QStringView text, TSqlReading reading,
                          QList<TSqlStatement>* statements = nullptr);
+// The same without holding them all: handed over in order, some hundred
+// at a time.
 void ForEachSqlWord(QStringView text, TSqlReading reading,
-                    const std::function<void(const TSqlWord&)>& visit);
+                    const std::function<void(std::span<const TSqlWord>)>& visit);
 
 // Whether a backslash escapes the character after it in `stringToken` (a
 // String token) under `reading`: in MySQL's strings, PostgreSQL's E'' ones
