@@ -149,21 +149,26 @@ bool WriteSelectList(const QueryDesign& design, int kind, QString& select,
                      QStringList& displayColumns) {
     qsizetype lineLength = select.size();
     const bool blankAlias = TSqlDialect(kind).AliasAfterBlank();
+    const QLatin1StringView before = blankAlias ? QLatin1StringView(" ") : QLatin1StringView(" as ");
     for (const QStringList& row : design.DisplayRows) {
-        const QString column = TrimCell(row.value(1));
+        const QStringView column = row.size() > 1 ? TrimmedCell(row.at(1)) : QStringView();
         if (column.isEmpty()) break;
-        displayColumns << column;
-        const QString alias = TrimCell(row.value(2));
-        QString item = column;
-        if (!alias.isEmpty())
-            item += (blankAlias ? QStringLiteral(" ") : QStringLiteral(" as ")) + alias;
-        item += QLatin1Char(',');
-        if (lineLength > 50 || lineLength + item.size() > 55) {
+        displayColumns << (column.size() == row.at(1).size() ? row.at(1) : column.toString());
+        const QStringView alias = row.size() > 2 ? TrimmedCell(row.at(2)) : QStringView();
+        // The item is written straight into the list: "column[ as alias],".
+        const qsizetype itemSize =
+            column.size() + (alias.isEmpty() ? 0 : before.size() + alias.size()) + 1;
+        if (lineLength > 50 || lineLength + itemSize > 55) {
             select += kLineBreak;
             lineLength = 0;
         }
-        select += item;
-        lineLength += item.size();
+        select += column;
+        if (!alias.isEmpty()) {
+            select += before;
+            select += alias;
+        }
+        select += QLatin1Char(',');
+        lineLength += itemSize;
     }
     DropLastComma(select);
     return !displayColumns.isEmpty();

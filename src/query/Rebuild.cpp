@@ -285,7 +285,11 @@ void ReadSelectItems(TStatement& st, int kind, const TStatementText& mask) {
         }
         st.Items[i] = mask.Restore(name);
         st.Aliases << mask.Restore(alias);
-        st.Kinds << QLatin1Char('0') + st.Aliases.last();
+        QString kind;
+        kind.reserve(1 + st.Aliases.last().size());
+        kind += QLatin1Char('0');
+        kind += st.Aliases.last();
+        st.Kinds << kind;
     }
 }
 
