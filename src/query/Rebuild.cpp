@@ -15,6 +15,7 @@
 #include <QHash>
 #include <QRegularExpression>
 #include <QSet>
+#include <QVarLengthArray>
 
 #include <optional>
 
@@ -850,7 +851,7 @@ private:
     // The items of one text, earliest first: a deque's blocks would cost
     // more than all of them.
     struct TItemQueue {
-        QList<qsizetype> Items;
+        QVarLengthArray<qsizetype, 2> Items; // most texts are one item's
         qsizetype Next = 0;
         bool empty() const { return Next >= Items.size(); }
         qsizetype front() const { return Items[Next]; }
