@@ -2,7 +2,7 @@
 
 namespace quillary {
 
-quint64 TextHash(QStringView text, bool fold, quint64 hash) {
+quint64 TextHashBeyondAscii(QStringView text, bool fold, quint64 hash) {
     constexpr quint64 kPrime = 1099511628211ULL;
     const char16_t* d = text.utf16();
     const qsizetype n = text.size();

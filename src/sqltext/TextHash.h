@@ -10,8 +10,23 @@ namespace quillary {
 
 inline constexpr quint64 kTextHashSeed = 1469598103934665603ULL;
 
+// From the first character beyond ASCII on (TextHash's slower part).
+quint64 TextHashBeyondAscii(QStringView text, bool fold, quint64 hash);
+
 // Chainable: the hash of a + b is TextHash(b, fold, TextHash(a, fold)).
-quint64 TextHash(QStringView text, bool fold, quint64 hash = kTextHashSeed);
+// ASCII characters, most of any statement, are hashed in line.
+inline quint64 TextHash(QStringView text, bool fold, quint64 hash = kTextHashSeed) {
+    constexpr quint64 kPrime = 1099511628211ULL;
+    const char16_t* d = text.utf16();
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        char16_t u = d[i];
+        if (u >= 0x80) return TextHashBeyondAscii(text.sliced(i), fold, hash);
+        if (fold && char16_t(u - u'A') < 26u) u += 32;
+        hash = (hash ^ u) * kPrime;
+    }
+    return hash;
+}
 
 // A text as a hash key that ignores letter case as a string list's search
 // for it does.
