@@ -4,6 +4,7 @@
 
 #include <QHash>
 
+#include <array>
 #include <optional>
 #include <vector>
 
@@ -36,37 +37,67 @@ struct TWordInfo {
 // The words the check knows, by the hash of their folded text. LEFT and
 // RIGHT are one class (an outer join may be written from its other side),
 // and so are EXCEPT and MINUS (Oracle's name for it).
-const QHash<quint64, TWordInfo>& KnownWords() {
-    static const QHash<quint64, TWordInfo> words = [] {
-        QHash<quint64, TWordInfo> w;
-        const auto word = [](const char* text) {
-            return Hash('w', QString::fromLatin1(text), true);
-        };
-        for (const char* k :
-             {"not",      "exists", "in",    "between",   "like", "ilike", "glob", "regexp",
-              "is",       "null",   "or",    "case",      "when", "then",  "else", "end",
-              "distinct", "union",  "all",   "intersect", "full", "desc",  "over", "partition",
-              "select",   "true",   "false", "any",       "some", "escape"})
-            w.insert(word(k), {TWordRole::Keyword, Hash('k', QString::fromLatin1(k), false)});
-        for (const char* k : {"left", "right"})
-            w.insert(word(k), {TWordRole::Keyword, Hash('k', QStringLiteral("left|right"), false)});
-        for (const char* k : {"except", "minus"})
-            w.insert(word(k),
-                     {TWordRole::Keyword, Hash('k', QStringLiteral("except|minus"), false)});
-        for (const char* k :
-             {"as",     "and",  "on",    "join",  "inner",     "outer",        "cross",  "natural",
-              "using",  "from", "where", "group", "by",        "order",        "having", "limit",
-              "offset", "top",  "asc",   "with",  "recursive", "materialized", "fetch"})
-            w.insert(word(k), {TWordRole::Structure});
-        w[word("order")].OrderBy = true;
-        w[word("by")].By = true;
-        for (const char* k : {"limit", "offset", "fetch", "union", "except", "intersect", "minus"})
-            w[word(k)].OrderByEnd = true;
-        for (const char* k : {"select", "distinct", "all"})
-            w[word(k)].BeforeColumns = true;
-        return w;
-    }();
-    return words;
+QHash<quint64, TWordInfo> KnownWordList() {
+    QHash<quint64, TWordInfo> w;
+    const auto word = [](const char* text) { return Hash('w', QString::fromLatin1(text), true); };
+    for (const char* k :
+         {"not",      "exists", "in",    "between",   "like", "ilike", "glob", "regexp",
+          "is",       "null",   "or",    "case",      "when", "then",  "else", "end",
+          "distinct", "union",  "all",   "intersect", "full", "desc",  "over", "partition",
+          "select",   "true",   "false", "any",       "some", "escape"})
+        w.insert(word(k), {TWordRole::Keyword, Hash('k', QString::fromLatin1(k), false)});
+    for (const char* k : {"left", "right"})
+        w.insert(word(k), {TWordRole::Keyword, Hash('k', QStringLiteral("left|right"), false)});
+    for (const char* k : {"except", "minus"})
+        w.insert(word(k), {TWordRole::Keyword, Hash('k', QStringLiteral("except|minus"), false)});
+    for (const char* k :
+         {"as",     "and",  "on",    "join",  "inner",     "outer",        "cross",  "natural",
+          "using",  "from", "where", "group", "by",        "order",        "having", "limit",
+          "offset", "top",  "asc",   "with",  "recursive", "materialized", "fetch"})
+        w.insert(word(k), {TWordRole::Structure});
+    w[word("order")].OrderBy = true;
+    w[word("by")].By = true;
+    for (const char* k : {"limit", "offset", "fetch", "union", "except", "intersect", "minus"})
+        w[word(k)].OrderByEnd = true;
+    for (const char* k : {"select", "distinct", "all"})
+        w[word(k)].BeforeColumns = true;
+    return w;
+}
+
+// The known words in an open table: every word of a statement is looked
+// up, and a handful of slots answers faster than a general hash.
+class TKnownWords {
+public:
+    explicit TKnownWords(const QHash<quint64, TWordInfo>& words) {
+        for (auto it = words.cbegin(); it != words.cend(); ++it) {
+            std::size_t at = SlotOf(it.key());
+            while (FSlots[at].Used)
+                at = (at + 1) % kSlots;
+            FSlots[at] = {it.key(), true, it.value()};
+        }
+    }
+    const TWordInfo* Find(quint64 key) const {
+        for (std::size_t at = SlotOf(key); FSlots[at].Used; at = (at + 1) % kSlots)
+            if (FSlots[at].Key == key) return &FSlots[at].Info;
+        return nullptr;
+    }
+
+private:
+    static constexpr std::size_t kSlots = 256; // over four times the words
+    static std::size_t SlotOf(quint64 key) {
+        return std::size_t((key * 0x9E3779B97F4A7C15ULL) >> 56) % kSlots;
+    }
+    struct TSlot {
+        quint64 Key = 0;
+        bool Used = false;
+        TWordInfo Info;
+    };
+    std::array<TSlot, kSlots> FSlots{};
+};
+
+const TKnownWords& KnownWords() {
+    static const TKnownWords table(KnownWordList());
+    return table;
 }
 
 // A part of a statement by a hash of its normalised text; the position of
@@ -120,7 +151,7 @@ struct TParts {
 TParts PartsOf(const QString& text, TSqlReading reading, const TParts* against = nullptr) {
     TParts parts;
     if (against) parts.AgainstCount.resize(against->Parts.size());
-    const QHash<quint64, TWordInfo>& known = KnownWords();
+    const TKnownWords& known = KnownWords();
     const auto add = [&](quint64 key, qsizetype start, qsizetype end, bool keyword = false) {
         if (against) {
             if (const qsizetype index = against->Find(key); index >= 0)
@@ -176,8 +207,7 @@ TParts PartsOf(const QString& text, TSqlReading reading, const TParts* against =
         quint64 folded = 0;
         if (w.Kind == TSqlWord::Word && !written[0].isDigit()) {
             folded = TextHash(written, true);
-            if (const auto it = known.constFind(Tagged('w', folded)); it != known.cend())
-                info = &*it;
+            info = known.Find(Tagged('w', folded));
         }
         // Symbols are one character: compared as such, not as texts.
         const char16_t symbol =
