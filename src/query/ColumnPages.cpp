@@ -1,6 +1,7 @@
 #include "query/ColumnPages.h"
 #include "query/DesignTexts.h"
 #include "sqltext/DataSourceKind.h"
+#include "sqltext/ScanCore.h"
 #include "sqltext/TextHash.h"
 
 #include <QHash>
@@ -33,7 +34,14 @@ QStringList LeadingExpressions(const QueryDesign& design) {
     return list;
 }
 
-const QStringList kTightOperators{"=", ">", "<", ">=", "<=", "<>"};
+// The operators written without blanks around them: =, >, <, >=, <=, <>.
+bool IsTightOperator(QStringView op) {
+    if (op.isEmpty() || op.size() > 2) return false;
+    const char16_t a = op[0].unicode();
+    if (op.size() == 1) return a == u'=' || a == u'>' || a == u'<';
+    const char16_t b = op[1].unicode();
+    return b == u'=' ? a == u'>' || a == u'<' : a == u'<' && b == u'>';
+}
 
 } // namespace
 
@@ -183,9 +191,9 @@ int IsValidDisplayCol(const QueryDesign& design, int kind) {
 }
 
 bool IsUnaryOperator(QStringView op) {
-    return op.compare(QLatin1String("exists"), Qt::CaseInsensitive) == 0 ||
-           op.compare(QLatin1String("not exists"), Qt::CaseInsensitive) == 0 ||
-           op.compare(QLatin1String("not"), Qt::CaseInsensitive) == 0;
+    return scan::IsKeyword(op, QLatin1StringView("exists")) ||
+           scan::IsKeyword(op, QLatin1StringView("not exists")) ||
+           scan::IsKeyword(op, QLatin1StringView("not"));
 }
 
 int IsValidExpression(const QList<QStringList>& rows, int row) {
@@ -215,7 +223,7 @@ void AppendExpression(const QList<QStringList>& rows, int row, QString& text) {
         return;
     }
     text += field;
-    if (kTightOperators.contains(op)) {
+    if (IsTightOperator(op)) {
         text += op;
     } else {
         text += QLatin1Char(' ');

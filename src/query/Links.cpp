@@ -209,14 +209,15 @@ QMap<int, int> TFieldIndex::Matches(const QString& operand) const {
 int IsLinkList(QueryDesign& design, const QStringList& elements, int kind, int joinType,
                const TDesignHooks& hooks, const TFieldIndex* index) {
     if (elements.size() != 6) return -2;
-    if (TrimSQLElement(elements[5]).compare(QLatin1String("or"), Qt::CaseInsensitive) == 0 ||
-        !TrimSQLElement(elements[0] + elements[4]).isEmpty())
-        return -1;
+    // The operator first: most conditions are no equality.
     const QString op = TrimSQLElement(elements[2]);
     const TOuterJoinMark mark = TSqlDialect(kind).OuterJoinMark();
     const bool oldStyle = mark == TOuterJoinMark::Star;
     if (op != QLatin1String("=") &&
         !(oldStyle && (op == QLatin1String("*=") || op == QLatin1String("=*"))))
+        return -1;
+    if (TrimSQLElement(elements[5]).compare(QLatin1String("or"), Qt::CaseInsensitive) == 0 ||
+        !TrimSQLElement(elements[0] + elements[4]).isEmpty())
         return -1;
 
     QString left = elements[1];
