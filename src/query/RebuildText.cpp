@@ -96,9 +96,10 @@ public:
     }
     // Whether the token at i is the word `word` (lower case), in any case.
     bool IsWord(qsizetype i, QLatin1StringView word) const {
-        return i >= 0 && i < Words.size() && Words[i].Kind == TSqlWord::Word &&
-               scan::IsKeyword(QStringView(Text).mid(Words[i].Start, Words[i].End - Words[i].Start),
-                               word);
+        if (i < 0 || i >= Words.size()) return false;
+        const TSqlWord& w = Words.at(i);
+        return w.End - w.Start == word.size() && w.Kind == TSqlWord::Word &&
+               scan::IsKeyword(QStringView(Text).sliced(w.Start, word.size()), word);
     }
     bool Is(qsizetype i, TSqlWord::TKind kind) const {
         return i >= 0 && i < Words.size() && Words[i].Kind == kind;
