@@ -265,10 +265,22 @@ bool EndsWithOperator(const QString& expression) {
     });
 }
 
+// An item the clause analysis took out of its brackets, given them back
+// when it is a query of its own (a scalar sub-select): without them it is
+// no expression.
+QString WithQueryBrackets(const QString& item) {
+    const QString text = TrimCell(item);
+    int end = 0;
+    if (IsBeginWith(QStringLiteral("select"), text, end, 1, true) > 0 ||
+        IsBeginWith(QStringLiteral("with"), text, end, 1, true) > 0)
+        return QLatin1Char('(') + text + QLatin1Char(')');
+    return item;
+}
+
 // Select items as names and aliases; DISTINCT and TOP n of the first item.
 void ReadSelectItems(TStatement& st, int kind, const TStatementText& mask) {
     for (qsizetype i = 0; i < st.Items.size(); ++i) {
-        QString item = TrimCell(st.Items[i]);
+        QString item = WithQueryBrackets(TrimCell(st.Items[i]));
         if (i == 0) {
             int end = 0;
             if (IsBeginWith(QStringLiteral("distinct"), item, end, 1, true) > 0) {
@@ -279,8 +291,11 @@ void ReadSelectItems(TStatement& st, int kind, const TStatementText& mask) {
         }
         QString name, alias;
         GetByName(TrimAroundDot(item), name, alias, kind);
-        // "a + b": the last word is an operand, not an alias.
-        if (!alias.isEmpty() && EndsWithOperator(name)) {
+        // "a + b": the last word is an operand, not an alias; nor is the
+        // postfix test of "a isnull", "a notnull" (SQLite, PostgreSQL).
+        if (!alias.isEmpty() &&
+            (EndsWithOperator(name) || alias.compare(QLatin1String("isnull"), Qt::CaseInsensitive) == 0 ||
+             alias.compare(QLatin1String("notnull"), Qt::CaseInsensitive) == 0)) {
             name = TrimAroundDot(item);
             alias.clear();
         }
@@ -453,6 +468,42 @@ private:
         return *FFields;
     }
 
+    // The boxes an outer join of `kind` (1 left, 2 right, 3 full) may give
+    // rows of nulls for, the joined box the later of its links' boxes.
+    void MarkNullSide(int kind, const QList<int>& links) {
+        int joined = -1;
+        for (const int l : links)
+            joined = std::max({joined, FDesign.Links[l].Table1, FDesign.Links[l].Table2});
+        if (kind == 1) FNullSide.insert(joined);
+        for (int b = 0; (kind == 2 && b < joined) || (kind == 3 && b <= joined); ++b)
+            FNullSide.insert(b);
+    }
+
+    // Whether an operand of a condition row names a field of a box an
+    // outer join gives nulls for. Such an equality filters the joined rows
+    // as a condition; as a link the design would join it inside the outer
+    // join, where it keeps them.
+    bool TouchesNullSide(const QStringList& c) {
+        if (FNullSide.isEmpty()) return false;
+        for (const QString& operand : {c.value(1), c.value(3)}) {
+            const QMap<int, int> boxes = Fields().Matches(operand);
+            for (auto it = boxes.cbegin(); it != boxes.cend(); ++it)
+                if (FNullSide.contains(it.key())) return true;
+        }
+        return false;
+    }
+
+    // Whether `text` qualifies a name with the box's name ("b.x").
+    bool NamesBox(const QString& text, int box) const {
+        const QString prefix = FDesign.Boxes[box].GetTableName() + QLatin1Char('.');
+        for (qsizetype at = text.indexOf(prefix, 0, Qt::CaseInsensitive); at >= 0;
+             at = text.indexOf(prefix, at + 1, Qt::CaseInsensitive))
+            if (at == 0 || !(text[at - 1].isLetterOrNumber() || text[at - 1] == u'_' ||
+                             text[at - 1] == u'.'))
+                return true;
+        return false;
+    }
+
     void AddCondition(qsizetype& row, const QStringList& cells) {
         ++row;
         EnsureGridRows(FDesign.ConditionRows, int(row), kConditionWidth);
@@ -558,6 +609,8 @@ private:
         // terms an outer join cannot make links of stay with its link.
         QList<int> made; // links of the current ON condition
         QStringList extra;
+        int groupType = 0;
+        bool apart = false; // a term became no link
         const auto close = [&] {
             // An outer join without a link cannot carry them: the check
             // after the rebuild says so.
@@ -565,7 +618,16 @@ private:
                 QString& condition = FDesign.Links[made.last()].Condition;
                 const QString added = extra.join(QStringLiteral(" and "));
                 condition = condition.isEmpty() ? added : condition + QStringLiteral(" and ") + added;
+                // The design writes its joins in an order of its own: a
+                // term that names a third box might come before that box.
+                const TDesignLink& link = FDesign.Links[made.last()];
+                for (int b = 0; b < FDesign.Boxes.size(); ++b)
+                    if (b != link.Table1 && b != link.Table2 && NamesBox(added, b)) {
+                        FLost << added;
+                        break;
+                    }
             }
+            if (!made.isEmpty()) MarkNullSide(groupType % 4, made);
             made.clear();
             extra.clear();
         };
@@ -574,6 +636,7 @@ private:
             const int type = join[0].digitValue() - 1;
             QString term = join.mid(1);
             if (TStatementText::TakeConditionStart(term)) close();
+            groupType = type;
             term = TrimSQLElement(term);
             TStatementText::TSharedColumns shared;
             if (FText.TakeSharedColumns(term, shared)) {
@@ -588,13 +651,14 @@ private:
                                         right,     QString(), QString()};
             if (eq >= 0 && !IsComparison(term, eq)) {
                 // "a >= b", "a <> b": not an equality
-            } else if (eq >= 0) {
+            } else if (eq >= 0 && !((type == 0 || type == 4) && TouchesNullSide(condition))) {
                 if (const int link = TryLink(condition, type); link >= 0) {
                     made << link;
                     continue;
                 }
             }
             const bool inner = type == 0 || type == 4;
+            apart = true;
             if (inner && eq >= 0 && IsComparison(term, eq))
                 AddCondition(row, {left, QStringLiteral("="), right, QStringLiteral("and")});
             else if (inner)
@@ -603,6 +667,9 @@ private:
                 extra << FText.Restore(term);
         }
         close();
+        // Read as if its brackets were not there, such a join keeps only
+        // the terms that became links where they were.
+        if (apart && !FText.BracketedOuterJoin().isEmpty()) FLost << FText.BracketedOuterJoin();
     }
 
     // Whether the "=" at `eq` of `term` is an equality of its own.
@@ -745,7 +812,8 @@ private:
             QStringList c = std::move(FSt.Where[i]); // read once
             if (i + 1 < FSt.Where.size() && JoinBetween(c, FSt.Where[i + 1])) ++i;
             ReadRow(c);
-            if (IsLinkList(FDesign, c, FKind, -1, FQuiet, &Fields()) >= 0) continue;
+            if (!TouchesNullSide(c) && IsLinkList(FDesign, c, FKind, -1, FQuiet, &Fields()) >= 0)
+                continue;
             AddCondition(row, ConditionRow(c));
         }
     }
@@ -778,7 +846,7 @@ private:
             FDesign.GroupList << e;
         }
         for (const QString& cut : FSt.Group) {
-            const QString g = FText.Restore(cut);
+            const QString g = WithQueryBrackets(FText.Restore(cut));
             if (const qsizetype at = FindCandidate(FDesign.GroupList, g); at >= 0)
                 ChooseGroupColumn(FDesign, at);
             else
@@ -823,7 +891,7 @@ private:
         for (QString o : FSt.Order) {
             const bool descending = CutDirection(o, QStringLiteral("desc"));
             if (!descending) CutDirection(o, QStringLiteral("asc"));
-            o = FText.Restore(o);
+            o = WithQueryBrackets(FText.Restore(o));
             if (number.match(o).hasMatch()) {
                 bool ok = false;
                 const qsizetype n = o.toLongLong(&ok);
@@ -845,6 +913,7 @@ private:
     const TStatementText& FText;
     TDesignHooks FQuiet;
     QStringList FLost;
+    QSet<int> FNullSide; // boxes an outer join read so far may give nulls for
     bool FStarExpanded = false;
     QList<bool> FTaken;
     TBrackets FBrackets;

@@ -659,6 +659,29 @@ void JoinEdits(const TTokens& t, qsizetype firstEnd, QList<TEdit>& edits) {
     }
 }
 
+// A join written in brackets ("a LEFT JOIN (b JOIN c ON …) ON …") where an
+// outer join takes part; empty when there is none.
+QString BracketedJoinWithOuter(const TTokens& t, qsizetype firstEnd) {
+    const auto [from, fromEnd] = FromClause(t, firstEnd);
+    bool outer = false;
+    QString bracketed;
+    for (qsizetype i = from + 1; from >= 0 && i < fromEnd; ++i) {
+        if (t[i].Depth > 1) continue;
+        outer = outer || t.IsWord(i, QLatin1StringView("left")) ||
+                t.IsWord(i, QLatin1StringView("right")) || t.IsWord(i, QLatin1StringView("full"));
+        if (!bracketed.isEmpty() || t[i].Depth != 0 || !t.Is(i, TSqlWord::Open) ||
+            t.IsWord(i + 1, QLatin1StringView("select")) || t.IsWord(i + 1, QLatin1StringView("with")))
+            continue;
+        const qsizetype close = t.Partner(i);
+        for (qsizetype k = i + 1; k < close; ++k)
+            if (t[k].Depth == 1 && t.IsWord(k, QLatin1StringView("join"))) {
+                bracketed = t.Text.mid(t[i].Start, t[close].End - t[i].Start);
+                break;
+            }
+    }
+    return outer ? bracketed : QString();
+}
+
 // NOT before a condition: glued to what it negates, or, before a group,
 // carried into the group's first condition.
 void NegationEdits(const TTokens& t, qsizetype firstEnd, QList<TEdit>& edits) {
@@ -708,6 +731,7 @@ QString TStatementText::ForScanners(const QString& text, QList<TSqlWord> words) 
     TSetOperatorReading parts = ReadSetOperators(text, t, edits);
     FFirst = std::move(parts.First);
     FSetOperators = std::move(parts.Operators);
+    FBracketedOuterJoin = BracketedJoinWithOuter(t, parts.FirstEnd);
     JoinEdits(t, parts.FirstEnd, edits);
     NegationEdits(t, parts.FirstEnd, edits);
     // Quoted names: their characters stand in for themselves.

@@ -38,6 +38,11 @@ public:
     // The set operators between the statements of the text, in order, as
     // written (lower case, "except all" one operator).
     const QStringList& SetOperators() const { return FSetOperators; }
+    // A join in brackets where an outer join takes part ("a LEFT JOIN (b
+    // JOIN c ON …) ON …"), as written; empty when there is none. The
+    // scanners read its ON terms as if the brackets were not there: terms
+    // that become links keep their join, others might not.
+    const QString& BracketedOuterJoin() const { return FBracketedOuterJoin; }
     // The statements of the text given, as the dialect's first reading
     // splits it.
     const QList<TSqlStatement>& Statements() const { return FStatements; }
@@ -78,6 +83,7 @@ private:
     QString FScanned;
     QStringList FSetOperators;
     QList<TSqlStatement> FStatements;
+    QString FBracketedOuterJoin;
 };
 
 } // namespace quillary

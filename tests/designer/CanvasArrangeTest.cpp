@@ -80,8 +80,8 @@ TEST_F(ArrangeTest, ARebuiltJoinOfFourTablesIsLaidOutWhenTheDialogAsks) {
     Open();
     ASSERT_TRUE(form->Forge("select c.City, p.ProductName from customers c "
                             "join orders o on c.CustomerID = o.CustomerID "
-                            "left join order_items i on o.OrderID = i.OrderID "
-                            "join products p on i.ProductID = p.ProductID"));
+                            "join order_items i on o.OrderID = i.OrderID "
+                            "left join products p on i.ProductID = p.ProductID"));
     ASSERT_EQ(canvas()->Tables().size(), 4);
     ASSERT_EQ(canvas()->Links().size(), 3);
     ExpectReadable();

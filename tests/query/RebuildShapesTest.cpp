@@ -110,6 +110,31 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
         // One box's prefix goes, but not inside a sub-select or a string.
         {"select t.a from t where t.b = 't.a' and t.k in (select u.k from u where u.g = t.a)",
          "select a\r\nfrom t\r\nwhere b='t.a' and k in (select u.k from u where u.g = t.a)"},
+        // A scalar sub-select keeps its brackets wherever an item stands,
+        // and its correlated names their prefix.
+        {"select (select count(*) from u where u.k = t.k) from t where t.a = 'x'",
+         "select (select count(*) from u where u.k = t.k)\r\nfrom t\r\nwhere a='x'"},
+        {"select ((select 1)), (select 2) x from t", "select (select 1),(select 2) as x\r\nfrom t"},
+        {"select a from t group by (select 1) order by (select 1) desc",
+         "select a\r\nfrom t\r\ngroup by (select 1)\r\norder by (select 1) desc"},
+        {"select a isnull from t", "select a isnull\r\nfrom t"},
+        // Equalities with a box an outer join may give nulls for filter the
+        // joined rows: they stay conditions, not links the design would
+        // join inside the outer join.
+        {"select t.a from t left join u on t.k = u.k inner join w on w.k = u.f",
+         "select t.a\r\nfrom t LEFT JOIN u on t.k=u.k,w\r\nwhere w.k=u.f"},
+        {"select t.a from t left join u on t.k = u.k where u.f = t.a",
+         "select t.a\r\nfrom t LEFT JOIN u on t.k=u.k\r\nwhere u.f=t.a"},
+        {"select t.a from t right join u on t.k = u.k inner join w on w.k = t.k",
+         "select t.a\r\nfrom t RIGHT JOIN u on t.k=u.k,w\r\nwhere w.k=t.k"},
+        {"select t.a from t left join u on t.k = u.k inner join w on w.k = t.k",
+         "select t.a\r\nfrom (w INNER JOIN t on w.k=t.k) LEFT JOIN u on t.k=u.k"},
+        // Brackets read away keep the rows where every join is inner, or
+        // every term a link.
+        {"select t.a from t inner join (u inner join w on w.k = u.k and u.f < 5) on t.k = u.k",
+         "select t.a\r\nfrom t,u,w\r\nwhere t.k=u.k and w.k=u.k and u.f<5"},
+        {"select t.a from t left join (u inner join w on w.k = u.k) on t.k = u.k",
+         "select t.a\r\nfrom t LEFT JOIN (w INNER JOIN u on w.k=u.k) on t.k=u.k"},
     };
     for (const auto& c : cases) {
         const TRun run = Rebuild(QString::fromUtf8(c.Sql));
@@ -217,5 +242,28 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
         EXPECT_TRUE(r.Ok) << c.Sql;
         EXPECT_EQ(r.NotCarried, QStringList()) << c.Sql;
         EXPECT_TRUE(r.Sql.SQL.contains(QString::fromUtf8(c.Where))) << r.Sql.SQL.toStdString();
+    }
+}
+
+// Joins the design would write in another order or nesting, with other
+// rows, are announced.
+TEST(RebuildShapes, JoinsTheDesignWouldReorderAreAnnounced) {
+    const struct {
+        const char* Sql;
+        const char* Part;
+    } cases[] = {
+        {"select t.a from t left join (u left join w on w.k = u.k) on t.k = u.k and u.f < 5",
+         "(u left join w on w.k = u.k)"},
+        {"select t.a from t left join (u inner join w on w.k = u.k and u.f < 5) on t.k = u.k",
+         "(u inner join w on w.k = u.k and u.f < 5)"},
+        // A further term of an outer join that names a third box.
+        {"select t.a from t inner join u on t.k = u.f left join w on w.k = t.k and u.k = 3",
+         "u.k = 3"},
+    };
+    for (const auto& c : cases) {
+        const TRun run = Rebuild(QString::fromUtf8(c.Sql));
+        EXPECT_FALSE(run.Result.Ok) << c.Sql;
+        EXPECT_TRUE(run.Result.NotCarried.contains(QString::fromUtf8(c.Part)))
+            << c.Sql << " -> " << run.Result.NotCarried.join(u'|').toStdString();
     }
 }
