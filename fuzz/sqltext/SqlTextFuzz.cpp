@@ -6,6 +6,7 @@
 #include "sqltext/ScanCore.h"
 #include "sqltext/SqlDialect.h"
 #include "sqltext/SqlStatements.h"
+#include "sqltext/TextHash.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -268,7 +269,18 @@ void NamesAndStatements(const QString& text, int which) {
         const TSqlReading one[] = {reading};
         if (passes && !SingleSelectFault(text, one).isEmpty())
             Fail("SingleSelectFault of one reading", text, QString());
+        // Judged with the statements one reading found already, alike.
+        QList<TSqlStatement> statements;
+        SqlWords(text, reading, &statements);
+        Same("SingleSelectFault with a reading done",
+             SingleSelectFault(text, kSqlReadings, reading, statements),
+             SingleSelectFault(text));
     }
+    // A token's name hashes as the name it reads.
+    if (QString name; ReadQuotedName(text, name))
+        Same("NameHash", QString::number(NameHash(text)), QString::number(TextHash(name, true)));
+    else
+        Same("NameHash", QString::number(NameHash(text)), QString::number(TextHash(text, true)));
     SweepingStatements(text);
 
     // Lines broken for a view: only blanks become line breaks, and every

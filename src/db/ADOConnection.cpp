@@ -199,13 +199,24 @@ void TADOConnection::GetTableNames(QStringList& list, bool systemTables) {
 
 void TADOConnection::BeginReadOnly() {
     if (provider::ReadOnlyLasts(m_openKind) && m_readOnlyRuns++ > 0) return;
+    ReadOpenCursors();
     provider::BeginReadOnly(m_openKind, m_qtName);
 }
 
 void TADOConnection::EndReadOnly() {
     if (provider::ReadOnlyLasts(m_openKind) && (m_readOnlyRuns == 0 || --m_readOnlyRuns > 0))
         return;
+    ReadOpenCursors();
     provider::EndReadOnly(m_openKind, m_qtName);
+}
+
+void TADOConnection::ReadOpenCursors() {
+    // SQLite expires the statements running when query_only changes: their
+    // rows are read to the end first.
+    if (m_openKind != TProviderKind::SQLite) return;
+    for (TADOQuery* query : std::as_const(m_queries))
+        while (query->FetchRow()) {
+        }
 }
 
 void TADOConnection::EndReadOnlyRuns() {

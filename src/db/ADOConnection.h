@@ -120,6 +120,10 @@ private:
     void BeginReadOnly();
     void EndReadOnly();
     void EndReadOnlyRuns();
+    // Reads every open cursor of the connection to its end, before what
+    // would cut its rows short (SQLite: query_only changing, a schema
+    // changing).
+    void ReadOpenCursors();
     // The connection string with a data-link file resolved, read once and
     // kept until the string changes or the next Open; throws when the file
     // cannot be read, the text is malformed or names what its origin may not.

@@ -141,6 +141,7 @@ void TADOQuery::Adopt(std::unique_ptr<QSqlQuery> cursor, TADOConnection* connect
     m_cursor = std::move(cursor);
     m_rows.clear();
     m_allFetched = false;
+    m_fetchError.clear();
     m_active = true;
     m_openedSql = text;
     First();
@@ -156,6 +157,7 @@ bool TADOQuery::Run(int& affected) {
     TADOConnection* connection = WorkingConnection();
     connection->Open();
     connection->EndReadOnlyRuns(); // what follows may write
+    connection->ReadOpenCursors();
     const QString qtName = connection->QtConnectionName();
     if (!provider::MayReturnRows(connection->m_openKind, qtName, text)) {
         affected = provider::Execute(connection->m_openKind, qtName, text);
@@ -180,6 +182,7 @@ int TADOQuery::ExecSQL() {
     TADOConnection* connection = WorkingConnection();
     connection->Open();
     connection->EndReadOnlyRuns(); // it may write
+    connection->ReadOpenCursors();
     return provider::Execute(connection->m_openKind, connection->QtConnectionName(), text);
 }
 
@@ -204,8 +207,10 @@ void TADOQuery::Close() {
 bool TADOQuery::FetchRow() const {
     if (m_allFetched || !m_cursor) return false;
     // A failing fetch (a dropped connection) ends the rows rather than
-    // raising inside a view's paint.
+    // raising inside a view's paint; FetchError() tells it.
     if (!m_cursor->next()) {
+        if (m_cursor->lastError().isValid())
+            m_fetchError = provider::ErrorText(m_cursor->lastError());
         m_allFetched = true;
         // The rows are all here: what the database keeps for the running
         // statement (its program, for a long one many megabytes) goes now.

@@ -120,6 +120,9 @@ public:
     bool AllFetched() const { return m_allFetched; }
     // Fetches up to `count` more rows; returns how many came.
     int FetchMore(int count) const;
+    // Why the rows ended before the statement's end (the database's
+    // message); empty when they did not.
+    const QString& FetchError() const { return m_fetchError; }
     QVariant ValueAt(int row, int column) const;
     static QString DisplayText(const QVariant& value, TFieldType type);
 
@@ -147,6 +150,7 @@ private:
     mutable std::unique_ptr<QSqlQuery> m_cursor;
     mutable std::vector<QList<QVariant>> m_rows;
     mutable bool m_allFetched = true;
+    mutable QString m_fetchError;
     int m_position = 0;
     bool m_eof = true;
     bool m_bof = true;

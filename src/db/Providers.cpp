@@ -509,7 +509,10 @@ QString ColumnName(TProviderKind kind, const QSqlQuery& query, const QSqlRecord&
 }
 
 bool ReadOnlyLasts(TProviderKind kind) {
-    return kind == TProviderKind::PostgreSQL || kind == TProviderKind::MySql;
+    // SQLite's query_only lasts too: changing it while a statement runs
+    // expires that statement, whose next step would end its rows early.
+    return kind == TProviderKind::PostgreSQL || kind == TProviderKind::MySql ||
+           kind == TProviderKind::SQLite;
 }
 
 void BeginReadOnly(TProviderKind kind, const QString& qtName) {

@@ -41,12 +41,12 @@ QString ColumnName(TProviderKind kind, const QSqlQuery& query, const QSqlRecord&
                    int column);
 
 // A run that cannot write, where the database can promise it: SQLite's
-// query_only while the statement starts, a read-only transaction on
-// PostgreSQL and MySQL (ended by EndReadOnly). Throws EDatabaseError.
+// query_only, a read-only transaction on PostgreSQL and MySQL (ended by
+// EndReadOnly). Throws EDatabaseError.
 void BeginReadOnly(TProviderKind kind, const QString& qtName);
 void EndReadOnly(TProviderKind kind, const QString& qtName);
-// Whether the read-only run lasts while the cursor reads (a transaction),
-// rather than only while the statement starts.
+// Whether the read-only run lasts while the cursor reads, rather than only
+// while the statement starts.
 bool ReadOnlyLasts(TProviderKind kind);
 // `record` is query.record(), passed in so that wide results stay linear.
 TFieldType ColumnType(TProviderKind kind, const QSqlQuery& query, const QSqlRecord& record,

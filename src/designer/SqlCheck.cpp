@@ -137,6 +137,8 @@ TRows ReadRows(TADOConnection* connection, const QString& sql, int limit = kMaxC
         rows.Rows << values.join(kValueSeparator);
         rows.Values << values;
     }
+    // Rows cut short are no result to compare.
+    if (!query.FetchError().isEmpty()) throw EDatabaseError(query.FetchError());
     query.Close(); // a read-only transaction ends with it
     return rows;
 }

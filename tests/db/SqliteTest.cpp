@@ -194,6 +194,48 @@ TEST_F(SqliteQuery, FieldDefsAreThereWithoutRows) {
                     .endsWith(QStringLiteral(":ftDateTime")));
 }
 
+// Rows SQLite makes step by step (a union's later parts, a right join's
+// unmatched rows) all arrive, however read-only runs begin and end around
+// the cursor.
+TEST_F(SqliteQuery, ReadOnlyRunsReadEveryRowOfEveryOpenCursor) {
+    const QString stepwise = QStringLiteral(
+        "select 1 union all select 2 union all select CategoryID from categories");
+    const int expected = 2 + 8; // the sample has eight categories
+    const auto open = [&](TADOQuery& q, bool readOnly, const QString& sql) {
+        q.SetConnection(connection.get());
+        q.SetReadOnly(readOnly);
+        q.SQL() = QStringList{sql};
+        q.Open();
+    };
+    // A second read-only run while the first cursor reads.
+    query.SetReadOnly(true);
+    Run(stepwise);
+    {
+        TADOQuery second;
+        open(second, true, stepwise + QStringLiteral(" "));
+        EXPECT_EQ(second.RecordCount(), expected);
+    }
+    EXPECT_EQ(query.RecordCount(), expected);
+    EXPECT_EQ(query.FetchError(), QString());
+    query.Close();
+
+    // A cursor that may write, open while a read-only run begins and ends
+    // and while the schema changes.
+    TADOQuery writable;
+    open(writable, false, stepwise + QStringLiteral("  "));
+    {
+        TADOQuery reader;
+        open(reader, true, stepwise);
+        EXPECT_EQ(reader.RecordCount(), expected);
+    }
+    TADOQuery writer;
+    writer.SetConnection(connection.get());
+    writer.SQL() = QStringList{QStringLiteral("create table scratch (x integer)")};
+    writer.ExecSQL();
+    EXPECT_EQ(writable.RecordCount(), expected);
+    EXPECT_EQ(writable.FetchError(), QString());
+}
+
 TEST_F(SqliteQuery, WalksRowsAndReadsFieldsAsText) {
     Run(QStringLiteral(
         "select CategoryID, CategoryName, Description from categories order by CategoryID"));
