@@ -643,7 +643,12 @@ private:
                 LinkSharedColumns(shared, type, made);
                 continue;
             }
-            const qsizetype eq = term.indexOf(QLatin1Char('='));
+            // A term of several conditions (an OR, a NOT over a group) came
+            // in brackets, which the analysis took off: it gets them back.
+            // Only a term that is one comparison is read at its "=".
+            const bool several = Conditions(term, true).size() > 1;
+            const QString written = several ? QLatin1Char('(') + term + QLatin1Char(')') : term;
+            const qsizetype eq = several ? -1 : term.indexOf(QLatin1Char('='));
             const QString left = FText.Restore(TrimSQLElement(eq < 0 ? term : term.left(eq)));
             const QString right =
                 eq < 0 ? QString() : FText.Restore(TrimSQLElement(term.mid(eq + 1)));
@@ -662,14 +667,17 @@ private:
             if (inner && eq >= 0 && IsComparison(term, eq))
                 AddCondition(row, {left, QStringLiteral("="), right, QStringLiteral("and")});
             else if (inner)
-                AddExpression(row, term);
+                AddExpression(row, written);
             else
-                extra << FText.Restore(term);
+                extra << FText.Restore(written);
         }
         close();
         // Read as if its brackets were not there, such a join keeps only
         // the terms that became links where they were.
         if (apart && !FText.BracketedOuterJoin().isEmpty()) FLost << FText.BracketedOuterJoin();
+        // An OR outside brackets in ON binds looser than the AND terms the
+        // analysis cuts the condition into.
+        if (!FText.OnWithOr().isEmpty()) FLost << FText.OnWithOr();
     }
 
     // Whether the "=" at `eq` of `term` is an equality of its own.

@@ -682,6 +682,26 @@ QString BracketedJoinWithOuter(const TTokens& t, qsizetype firstEnd) {
     return outer ? bracketed : QString();
 }
 
+// The first ON condition of the FROM clause with both an AND and an OR
+// outside brackets, from its ON; empty when there is none.
+QString FirstOnWithOr(const TTokens& t, qsizetype firstEnd) {
+    const auto [from, fromEnd] = FromClause(t, firstEnd);
+    for (qsizetype i = from + 1; from >= 0 && i < fromEnd; ++i) {
+        if (t[i].Depth != 0 || !t.IsWord(i, QLatin1StringView("on"))) continue;
+        qsizetype end = i + 1;
+        bool orFound = false, andFound = false;
+        for (; end < fromEnd; ++end) {
+            if (t[end].Depth != 0) continue;
+            if (IsJoinWord(t.Word(end)) || t.IsSymbol(end, QLatin1Char(','))) break;
+            orFound = orFound || t.IsWord(end, QLatin1StringView("or"));
+            andFound = andFound || t.IsWord(end, QLatin1StringView("and"));
+        }
+        if (orFound && andFound) return t.Text.mid(t[i].Start, t[end - 1].End - t[i].Start);
+        i = end - 1;
+    }
+    return {};
+}
+
 // NOT before a condition: glued to what it negates, or, before a group,
 // carried into the group's first condition.
 void NegationEdits(const TTokens& t, qsizetype firstEnd, QList<TEdit>& edits) {
@@ -732,6 +752,7 @@ QString TStatementText::ForScanners(const QString& text, QList<TSqlWord> words) 
     FFirst = std::move(parts.First);
     FSetOperators = std::move(parts.Operators);
     FBracketedOuterJoin = BracketedJoinWithOuter(t, parts.FirstEnd);
+    FOnWithOr = FirstOnWithOr(t, parts.FirstEnd);
     JoinEdits(t, parts.FirstEnd, edits);
     NegationEdits(t, parts.FirstEnd, edits);
     // Quoted names: their characters stand in for themselves.

@@ -43,6 +43,10 @@ public:
     // scanners read its ON terms as if the brackets were not there: terms
     // that become links keep their join, others might not.
     const QString& BracketedOuterJoin() const { return FBracketedOuterJoin; }
+    // An ON condition with an AND and an OR outside brackets, from its ON;
+    // empty when there is none. The scanners cut ON conditions at their
+    // ANDs, which bind closer.
+    const QString& OnWithOr() const { return FOnWithOr; }
     // The statements of the text given, as the dialect's first reading
     // splits it.
     const QList<TSqlStatement>& Statements() const { return FStatements; }
@@ -84,6 +88,7 @@ private:
     QStringList FSetOperators;
     QList<TSqlStatement> FStatements;
     QString FBracketedOuterJoin;
+    QString FOnWithOr;
 };
 
 } // namespace quillary

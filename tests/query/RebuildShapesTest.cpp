@@ -135,6 +135,11 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
          "select t.a\r\nfrom t,u,w\r\nwhere t.k=u.k and w.k=u.k and u.f<5"},
         {"select t.a from t left join (u inner join w on w.k = u.k) on t.k = u.k",
          "select t.a\r\nfrom t LEFT JOIN (w INNER JOIN u on w.k=u.k) on t.k=u.k"},
+        // A term of ON holding an OR or a NOT over a group keeps its brackets.
+        {"select t.a from t left join u on t.k = u.k and (u.f = 1 or u.g = 'x')",
+         "select t.a\r\nfrom t LEFT JOIN u on t.k=u.k and (u.f = 1 or u.g = 'x')"},
+        {"select t.a from t join u on t.k = u.k and not (u.f = 1 or u.g = 'x')",
+         "select t.a\r\nfrom t JOIN u on t.k=u.k\r\nwhere not (u.f=1 or u.g='x')"},
     };
     for (const auto& c : cases) {
         const TRun run = Rebuild(QString::fromUtf8(c.Sql));
@@ -259,6 +264,9 @@ TEST(RebuildShapes, JoinsTheDesignWouldReorderAreAnnounced) {
         // A further term of an outer join that names a third box.
         {"select t.a from t inner join u on t.k = u.f left join w on w.k = t.k and u.k = 3",
          "u.k = 3"},
+        // AND binds closer than OR: an ON cut at its ANDs would not.
+        {"select t.a from t join u on t.k = u.k and u.f = 1 or u.g = 'x'",
+         "on t.k = u.k and u.f = 1 or u.g = 'x'"},
     };
     for (const auto& c : cases) {
         const TRun run = Rebuild(QString::fromUtf8(c.Sql));
@@ -267,3 +275,4 @@ TEST(RebuildShapes, JoinsTheDesignWouldReorderAreAnnounced) {
             << c.Sql << " -> " << run.Result.NotCarried.join(u'|').toStdString();
     }
 }
+
