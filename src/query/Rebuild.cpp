@@ -591,6 +591,15 @@ private:
                     }
         for (const QString& column : columns) {
             const int row2 = FieldRow(FDesign.Boxes[joined], column);
+            // Databases differ over which of several boxes before USING
+            // shares the column (SQLite takes the first, others refuse).
+            int having = 0;
+            for (int b = 0; b < joined && !shared.Columns.isEmpty(); ++b)
+                having += FieldRow(FDesign.Boxes[b], column) > 0;
+            if (having > 1) {
+                FLost << QStringLiteral("USING (%1)").arg(column);
+                continue;
+            }
             for (int b = joined - 1; b >= 0 && row2 > 0; --b) {
                 const int row1 = FieldRow(FDesign.Boxes[b], column);
                 if (row1 <= 0) continue;
@@ -610,7 +619,8 @@ private:
         QList<int> made; // links of the current ON condition
         QStringList extra;
         int groupType = 0;
-        bool apart = false; // a term became no link
+        QStringList groupTerms; // as written, for the question
+        bool apart = false;     // a term became no link
         const auto close = [&] {
             // An outer join without a link cannot carry them: the check
             // after the rebuild says so.
@@ -627,17 +637,31 @@ private:
                         break;
                     }
             }
+            if (!made.isEmpty() && groupType % 4 != 0) {
+                // An outer join against two boxes at once (a cross join
+                // before it) is no link between two boxes.
+                QSet<int> boxes;
+                for (const int l : std::as_const(made))
+                    boxes << FDesign.Links[l].Table1 << FDesign.Links[l].Table2;
+                // (Brackets read away join the terms of two joins.)
+                if (boxes.size() > 2 && FText.BracketedOuterJoin().isEmpty())
+                    FLost << groupTerms.join(QStringLiteral(" and "));
+            }
             if (!made.isEmpty()) MarkNullSide(groupType % 4, made);
             made.clear();
             extra.clear();
+            groupTerms.clear();
         };
         for (const QString& join : FSt.Joins) {
             if (join.isEmpty()) continue;
             const int type = join[0].digitValue() - 1;
             QString term = join.mid(1);
-            if (TStatementText::TakeConditionStart(term)) close();
-            groupType = type;
+            if (TStatementText::TakeConditionStart(term)) {
+                close();
+                groupType = type;
+            }
             term = TrimSQLElement(term);
+            groupTerms << FText.Restore(term);
             TStatementText::TSharedColumns shared;
             if (FText.TakeSharedColumns(term, shared)) {
                 LinkSharedColumns(shared, type, made);
@@ -678,6 +702,11 @@ private:
         // An OR outside brackets in ON binds looser than the AND terms the
         // analysis cuts the condition into.
         if (!FText.OnWithOr().isEmpty()) FLost << FText.OnWithOr();
+        // The design nests its joins in an order of its own. That keeps
+        // the rows of inner and left joins, not of a right or full join
+        // after other joins: what it preserves would be joined later.
+        if (!FText.LaterRightJoin().isEmpty()) FLost << FText.LaterRightJoin();
+
     }
 
     // Whether the "=" at `eq` of `term` is an equality of its own.

@@ -682,6 +682,29 @@ QString BracketedJoinWithOuter(const TTokens& t, qsizetype firstEnd) {
     return outer ? bracketed : QString();
 }
 
+// A RIGHT or FULL join that follows another join of the FROM clause outside
+// brackets, as written up to its table; empty when there is none.
+QString RightJoinAfterOthers(const TTokens& t, qsizetype firstEnd) {
+    const auto [from, fromEnd] = FromClause(t, firstEnd);
+    bool joinBefore = false;
+    for (qsizetype i = from + 1; from >= 0 && i < fromEnd; ++i) {
+        if (t[i].Depth != 0) continue;
+        if (t.IsSymbol(i, QLatin1Char(','))) joinBefore = true;
+        if (!t.IsWord(i, QLatin1StringView("join"))) continue;
+        qsizetype first = i;
+        bool rightOrFull = false;
+        while (first > from + 1 && IsJoinWord(t.Word(first - 1))) {
+            --first;
+            rightOrFull = rightOrFull || t.IsWord(first, QLatin1StringView("right")) ||
+                          t.IsWord(first, QLatin1StringView("full"));
+        }
+        if (rightOrFull && joinBefore)
+            return t.Text.mid(t[first].Start, t[std::min(i + 1, fromEnd - 1)].End - t[first].Start);
+        joinBefore = true;
+    }
+    return {};
+}
+
 // The first ON condition of the FROM clause with both an AND and an OR
 // outside brackets, from its ON; empty when there is none.
 QString FirstOnWithOr(const TTokens& t, qsizetype firstEnd) {
@@ -753,6 +776,7 @@ QString TStatementText::ForScanners(const QString& text, QList<TSqlWord> words) 
     FSetOperators = std::move(parts.Operators);
     FBracketedOuterJoin = BracketedJoinWithOuter(t, parts.FirstEnd);
     FOnWithOr = FirstOnWithOr(t, parts.FirstEnd);
+    FLaterRightJoin = RightJoinAfterOthers(t, parts.FirstEnd);
     JoinEdits(t, parts.FirstEnd, edits);
     NegationEdits(t, parts.FirstEnd, edits);
     // Quoted names: their characters stand in for themselves.

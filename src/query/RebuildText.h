@@ -47,6 +47,9 @@ public:
     // empty when there is none. The scanners cut ON conditions at their
     // ANDs, which bind closer.
     const QString& OnWithOr() const { return FOnWithOr; }
+    // A RIGHT or FULL join after another join of the FROM clause outside
+    // brackets, as written up to its table; empty when there is none.
+    const QString& LaterRightJoin() const { return FLaterRightJoin; }
     // The statements of the text given, as the dialect's first reading
     // splits it.
     const QList<TSqlStatement>& Statements() const { return FStatements; }
@@ -89,6 +92,7 @@ private:
     QList<TSqlStatement> FStatements;
     QString FBracketedOuterJoin;
     QString FOnWithOr;
+    QString FLaterRightJoin;
 };
 
 } // namespace quillary

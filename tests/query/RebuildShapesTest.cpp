@@ -267,6 +267,15 @@ TEST(RebuildShapes, JoinsTheDesignWouldReorderAreAnnounced) {
         // AND binds closer than OR: an ON cut at its ANDs would not.
         {"select t.a from t join u on t.k = u.k and u.f = 1 or u.g = 'x'",
          "on t.k = u.k and u.f = 1 or u.g = 'x'"},
+        // What a right or full join after other joins preserves, the design
+        // would join later.
+        {"select t.a from t join u on u.k = t.k right join w on w.k = u.k", "right join w"},
+        {"select t.a from t, u full outer join w on w.k = u.k", "full outer join w"},
+        // An outer join against two boxes at once.
+        {"select t.a from t cross join w left join u on u.k = t.k and u.f = w.k",
+         "u.k = t.k and u.f = w.k"},
+        // USING a column that more than one box before it has.
+        {"select t.a from t join w on w.k = t.k left join u using (k)", "USING (k)"},
     };
     for (const auto& c : cases) {
         const TRun run = Rebuild(QString::fromUtf8(c.Sql));
@@ -274,5 +283,14 @@ TEST(RebuildShapes, JoinsTheDesignWouldReorderAreAnnounced) {
         EXPECT_TRUE(run.Result.NotCarried.contains(QString::fromUtf8(c.Part)))
             << c.Sql << " -> " << run.Result.NotCarried.join(u'|').toStdString();
     }
+    // A right join that comes first, and left joins after any join, keep
+    // their rows however the design nests them.
+    for (const char* sql : {"select t.a from t right join u on u.k = t.k left join w on w.k = u.k",
+                            "select t.a from t join u on u.k = t.k left join w on w.k = u.k"}) {
+        const TRun run = Rebuild(QString::fromUtf8(sql));
+        EXPECT_TRUE(run.Result.Ok) << sql;
+        EXPECT_EQ(run.Result.NotCarried, QStringList()) << sql;
+    }
 }
+
 
