@@ -485,6 +485,9 @@ private:
     // join, where it keeps them.
     bool TouchesNullSide(const QStringList& c) {
         if (FNullSide.isEmpty()) return false;
+        // Only equalities make links.
+        const QStringView op = TrimmedCell(c.value(2));
+        if (op != u"=" && op != u"*=" && op != u"=*") return false;
         for (const QString& operand : {c.value(1), c.value(3)}) {
             const QMap<int, int> boxes = Fields().Matches(operand);
             for (auto it = boxes.cbegin(); it != boxes.cend(); ++it)
