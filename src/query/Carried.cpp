@@ -34,6 +34,11 @@ struct TWordInfo {
     bool BeforeColumns = false; // a "*" after it stands for columns
 };
 
+// The class LEFT and RIGHT are counted under.
+quint64 LeftOrRight() {
+    return Hash('k', QStringLiteral("left|right"), false);
+}
+
 // The words the check knows, by the hash of their folded text. LEFT and
 // RIGHT are one class (an outer join may be written from its other side),
 // and so are EXCEPT and MINUS (Oracle's name for it).
@@ -47,7 +52,7 @@ QHash<quint64, TWordInfo> KnownWordList() {
           "select",   "true",   "false", "any",       "some", "escape"})
         w.insert(word(k), {TWordRole::Keyword, Hash('k', QString::fromLatin1(k), false)});
     for (const char* k : {"left", "right"})
-        w.insert(word(k), {TWordRole::Keyword, Hash('k', QStringLiteral("left|right"), false)});
+        w.insert(word(k), {TWordRole::Keyword, LeftOrRight()});
     for (const char* k : {"except", "minus"})
         w.insert(word(k), {TWordRole::Keyword, Hash('k', QStringLiteral("except|minus"), false)});
     for (const char* k :
@@ -254,10 +259,13 @@ TParts PartsOf(const QString& text, TSqlReading reading, const TParts* against =
 } // namespace
 
 QStringList NotCarried(const QString& original, const QString& regenerated,
-                       const TSqlDialect& dialect) {
+                       const TSqlDialect& dialect, int outerMadeInner) {
     const TSqlReading reading = dialect.Readings().front();
     const TParts before = PartsOf(original, reading);
-    const TParts after = PartsOf(regenerated, reading, &before);
+    TParts after = PartsOf(regenerated, reading, &before);
+    if (outerMadeInner > 0)
+        if (const qsizetype sides = before.Find(LeftOrRight()); sides >= 0)
+            after.AgainstCount[std::size_t(sides)] += outerMadeInner;
     QStringList missing;
     for (std::size_t index = 0; index < before.Parts.size(); ++index) {
         const TPart& part = before.Parts[index];

@@ -13,9 +13,11 @@
 namespace quillary {
 
 // The parts of `original` (as written there) that `regenerated` lacks;
-// empty when it carries them all.
+// empty when it carries them all. `outerMadeInner` outer joins of the
+// original were read as the inner joins they amount to (an inner join
+// after them drops their rows of nulls): their LEFT or RIGHT may be gone.
 QStringList NotCarried(const QString& original, const QString& regenerated,
-                       const TSqlDialect& dialect);
+                       const TSqlDialect& dialect, int outerMadeInner = 0);
 
 // The question put to the user when parts are not carried (Chinese).
 QString NotCarriedQuestion(const QStringList& parts);

@@ -338,6 +338,8 @@ public:
     // What the design cannot carry that the check of the written statement
     // does not see.
     const QStringList& Lost() const { return FLost; }
+    // How many outer joins were read as the inner joins they amount to.
+    int OuterMadeInner() const { return FOuterMadeInner; }
 
 private:
     // The boxes the FROM items name, not loaded yet.
@@ -474,26 +476,51 @@ private:
         int joined = -1;
         for (const int l : links)
             joined = std::max({joined, FDesign.Links[l].Table1, FDesign.Links[l].Table2});
-        if (kind == 1) FNullSide.insert(joined);
+        const TNullSupplier supplier{links, kind};
+        if (kind == 1) FNullSide.insert(joined, supplier);
         for (int b = 0; (kind == 2 && b < joined) || (kind == 3 && b <= joined); ++b)
-            FNullSide.insert(b);
+            FNullSide.insert(b, supplier);
     }
 
-    // Whether an operand of a condition row names a field of a box an
-    // outer join gives nulls for. Such an equality filters the joined rows
-    // as a condition; as a link the design would join it inside the outer
-    // join, where it keeps them.
-    bool TouchesNullSide(const QStringList& c) {
-        if (FNullSide.isEmpty()) return false;
+    // The boxes an operand of an equality names that an outer join may
+    // give nulls for.
+    QSet<int> NullSideBoxes(const QStringList& c) {
+        QSet<int> found;
+        if (FNullSide.isEmpty()) return found;
         // Only equalities make links.
         const QStringView op = TrimmedCell(c.value(2));
-        if (op != u"=" && op != u"*=" && op != u"=*") return false;
+        if (op != u"=" && op != u"*=" && op != u"=*") return found;
         for (const QString& operand : {c.value(1), c.value(3)}) {
             const QMap<int, int> boxes = Fields().Matches(operand);
             for (auto it = boxes.cbegin(); it != boxes.cend(); ++it)
-                if (FNullSide.contains(it.key())) return true;
+                if (FNullSide.contains(it.key())) found << it.key();
         }
-        return false;
+        return found;
+    }
+    bool TouchesNullSide(const QStringList& c) { return !NullSideBoxes(c).isEmpty(); }
+
+    // An inner join whose equality names `box` keeps none of the rows of
+    // nulls an outer join gave it: that outer join is an inner one, and so,
+    // through its own equality, are those that gave nulls to its other
+    // boxes. False when a full join stands in the way (it keeps rows of
+    // nulls on both sides), which the design cannot say.
+    bool JoinedAfterAll(int box) {
+        const auto it = FNullSide.constFind(box);
+        if (it == FNullSide.cend()) return true;
+        const TNullSupplier supplier = *it;
+        if (supplier.Kind == 3) return false;
+        ++FOuterMadeInner;
+        QSet<int> others;
+        for (const int l : supplier.Links) {
+            TDesignLink& link = FDesign.Links[l];
+            link.JoinType = 0;
+            others << link.Table1 << link.Table2;
+        }
+        for (auto n = FNullSide.begin(); n != FNullSide.end();)
+            n = n->Links == supplier.Links ? FNullSide.erase(n) : std::next(n);
+        for (const int other : std::as_const(others))
+            if (!JoinedAfterAll(other)) return false;
+        return true;
     }
 
     // Whether `text` qualifies a name with the box's name ("b.x").
@@ -683,7 +710,14 @@ private:
                                         right,     QString(), QString()};
             if (eq >= 0 && !IsComparison(term, eq)) {
                 // "a >= b", "a <> b": not an equality
-            } else if (eq >= 0 && !((type == 0 || type == 4) && TouchesNullSide(condition))) {
+            } else if (eq >= 0) {
+                // An inner join on a box an outer join gave nulls for drops
+                // those rows: that outer join becomes an inner one.
+                bool joinable = true;
+                if (type == 0 || type == 4)
+                    for (const int box : NullSideBoxes(condition))
+                        joinable = JoinedAfterAll(box) && joinable;
+                if (!joinable) FLost << FText.Restore(term);
                 if (const int link = TryLink(condition, type); link >= 0) {
                     made << link;
                     continue;
@@ -953,7 +987,14 @@ private:
     const TStatementText& FText;
     TDesignHooks FQuiet;
     QStringList FLost;
-    QSet<int> FNullSide; // boxes an outer join read so far may give nulls for
+    // The boxes an outer join read so far may give nulls for, with the
+    // links of that join and its kind.
+    struct TNullSupplier {
+        QList<int> Links;
+        int Kind = 0;
+    };
+    QHash<int, TNullSupplier> FNullSide;
+    int FOuterMadeInner = 0;
     bool FStarExpanded = false;
     QList<bool> FTaken;
     TBrackets FBrackets;
@@ -1047,7 +1088,8 @@ TForgeResult Forge(const QString& sql, int kind, const QueryDesign& current,
     // tokens are read again here rather than held through the test run:
     // for a long statement the database needs the memory then.)
     result.NotCarried =
-        rebuilder.Lost() + NotCarried(prepared.Reference(), result.Sql.SQL, current.Dialect);
+        rebuilder.Lost() + NotCarried(prepared.Reference(), result.Sql.SQL, current.Dialect,
+                                      rebuilder.OuterMadeInner());
     if (!result.NotCarried.isEmpty() &&
         !(hooks.Confirm && hooks.Confirm(NotCarriedQuestion(result.NotCarried)))) {
         result.Ok = false;

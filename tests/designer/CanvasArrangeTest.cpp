@@ -197,7 +197,7 @@ TEST_F(ArrangeTest, ZoomScalesWhatIsShownAndNeverTheDesign) {
     Open();
     ASSERT_TRUE(form->Forge("select c.City, o.OrderDate from customers c "
                             "left join orders o on c.CustomerID = o.CustomerID "
-                            "join order_items i on o.OrderID = i.OrderID"));
+                            "left join order_items i on o.OrderID = i.OrderID"));
     const QueryDesign design = Read();
     const QList<QRect> full = Shown();
     TQBTable* box = canvas()->Tables().first();

@@ -118,15 +118,16 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
         {"select a from t group by (select 1) order by (select 1) desc",
          "select a\r\nfrom t\r\ngroup by (select 1)\r\norder by (select 1) desc"},
         {"select a isnull from t", "select a isnull\r\nfrom t"},
-        // Equalities with a box an outer join may give nulls for filter the
-        // joined rows: they stay conditions, not links the design would
-        // join inside the outer join.
+        // An inner join on a box an outer join gave nulls for drops those
+        // rows: the outer join is the inner join it amounts to, rather than
+        // one the design would nest the inner join in. An equality of WHERE
+        // with such a box stays a condition.
         {"select t.a from t left join u on t.k = u.k inner join w on w.k = u.f",
-         "select t.a\r\nfrom t LEFT JOIN u on t.k=u.k,w\r\nwhere w.k=u.f"},
+         "select t.a\r\nfrom t,u,w\r\nwhere t.k=u.k and w.k=u.f"},
         {"select t.a from t left join u on t.k = u.k where u.f = t.a",
          "select t.a\r\nfrom t LEFT JOIN u on t.k=u.k\r\nwhere u.f=t.a"},
         {"select t.a from t right join u on t.k = u.k inner join w on w.k = t.k",
-         "select t.a\r\nfrom t RIGHT JOIN u on t.k=u.k,w\r\nwhere w.k=t.k"},
+         "select t.a\r\nfrom t,u,w\r\nwhere t.k=u.k and w.k=t.k"},
         {"select t.a from t left join u on t.k = u.k inner join w on w.k = t.k",
          "select t.a\r\nfrom (w INNER JOIN t on w.k=t.k) LEFT JOIN u on t.k=u.k"},
         // Brackets read away keep the rows where every join is inner, or
@@ -276,6 +277,8 @@ TEST(RebuildShapes, JoinsTheDesignWouldReorderAreAnnounced) {
          "u.k = t.k and u.f = w.k"},
         // USING a column that more than one box before it has.
         {"select t.a from t join w on w.k = t.k left join u using (k)", "USING (k)"},
+        // An inner join on the side a full join gives nulls for.
+        {"select t.a from t full join u on t.k = u.k join w on w.k = u.f", "w.k = u.f"},
     };
     for (const auto& c : cases) {
         const TRun run = Rebuild(QString::fromUtf8(c.Sql));
