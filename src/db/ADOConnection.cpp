@@ -223,6 +223,7 @@ void TADOConnection::EndReadOnlyRuns() {
     const QList<TADOQuery*> queries = m_queries;
     for (TADOQuery* query : queries)
         if (query->m_holdsReadOnly) query->Close();
+    ReadOpenCursors(); // what writes may change the schema
 }
 
 void TADOConnection::Attach(TADOQuery* query) {

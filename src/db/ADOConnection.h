@@ -116,7 +116,7 @@ private:
     void Detach(TADOQuery* query);
     // Read-only runs of this connection's queries: the first begins what the
     // database offers, the last ends it. A statement that may write ends
-    // every read-only run first.
+    // every read-only run first, and the other cursors read to their end.
     void BeginReadOnly();
     void EndReadOnly();
     void EndReadOnlyRuns();

@@ -157,7 +157,6 @@ bool TADOQuery::Run(int& affected) {
     TADOConnection* connection = WorkingConnection();
     connection->Open();
     connection->EndReadOnlyRuns(); // what follows may write
-    connection->ReadOpenCursors();
     const QString qtName = connection->QtConnectionName();
     if (!provider::MayReturnRows(connection->m_openKind, qtName, text)) {
         affected = provider::Execute(connection->m_openKind, qtName, text);
@@ -182,7 +181,6 @@ int TADOQuery::ExecSQL() {
     TADOConnection* connection = WorkingConnection();
     connection->Open();
     connection->EndReadOnlyRuns(); // it may write
-    connection->ReadOpenCursors();
     return provider::Execute(connection->m_openKind, connection->QtConnectionName(), text);
 }
 

@@ -4,8 +4,8 @@
 
 #include <QHash>
 
-#include <array>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace quillary {
@@ -69,35 +69,62 @@ QHash<quint64, TWordInfo> KnownWordList() {
     return w;
 }
 
-// The known words in an open table: every word of a statement is looked
-// up, and a handful of slots answers faster than a general hash.
+// Where values stand in a vector, by a 64-bit hash key: an open table of
+// slots, each holding its key, kept at most half full. A statement of a
+// million characters has some hundred thousand parts, each looked up once
+// or twice, and every word is looked up among the known ones.
+class TKeyIndex {
+public:
+    // The index of `key`; -1 when there is none.
+    qsizetype Find(quint64 key) const { return FSlots[SlotOf(key)].Index; }
+    // The index of `key`, `next` when it is new.
+    qsizetype Insert(quint64 key, qsizetype next) {
+        std::size_t at = SlotOf(key);
+        if (FSlots[at].Index >= 0) return FSlots[at].Index;
+        if ((FCount + 1) * 2 > FSlots.size()) {
+            const std::vector<TSlot> old = std::exchange(FSlots, std::vector<TSlot>(FSlots.size() * 2));
+            for (const TSlot& slot : old)
+                if (slot.Index >= 0) FSlots[SlotOf(slot.Key)] = slot;
+            at = SlotOf(key);
+        }
+        FSlots[at] = {key, qint32(next)};
+        ++FCount;
+        return next;
+    }
+
+private:
+    struct TSlot {
+        quint64 Key = 0;
+        qint32 Index = -1;
+    };
+    std::size_t SlotOf(quint64 key) const {
+        const std::size_t mask = FSlots.size() - 1;
+        std::size_t at = std::size_t((key * 0x9E3779B97F4A7C15ULL) >> 20) & mask;
+        while (FSlots[at].Index >= 0 && FSlots[at].Key != key)
+            at = (at + 1) & mask;
+        return at;
+    }
+    std::vector<TSlot> FSlots = std::vector<TSlot>(1024);
+    std::size_t FCount = 0;
+};
+
+// The known words, by the hash of their folded text.
 class TKnownWords {
 public:
     explicit TKnownWords(const QHash<quint64, TWordInfo>& words) {
         for (auto it = words.cbegin(); it != words.cend(); ++it) {
-            std::size_t at = SlotOf(it.key());
-            while (FSlots[at].Used)
-                at = (at + 1) % kSlots;
-            FSlots[at] = {it.key(), true, it.value()};
+            FIndex.Insert(it.key(), qsizetype(FInfos.size()));
+            FInfos.push_back(it.value()); // the keys of a hash are distinct
         }
     }
     const TWordInfo* Find(quint64 key) const {
-        for (std::size_t at = SlotOf(key); FSlots[at].Used; at = (at + 1) % kSlots)
-            if (FSlots[at].Key == key) return &FSlots[at].Info;
-        return nullptr;
+        const qsizetype at = FIndex.Find(key);
+        return at < 0 ? nullptr : &FInfos[std::size_t(at)];
     }
 
 private:
-    static constexpr std::size_t kSlots = 256; // over four times the words
-    static std::size_t SlotOf(quint64 key) {
-        return std::size_t((key * 0x9E3779B97F4A7C15ULL) >> 56) % kSlots;
-    }
-    struct TSlot {
-        quint64 Key = 0;
-        bool Used = false;
-        TWordInfo Info;
-    };
-    std::array<TSlot, kSlots> FSlots{};
+    TKeyIndex FIndex;
+    std::vector<TWordInfo> FInfos;
 };
 
 const TKnownWords& KnownWords() {
@@ -108,47 +135,23 @@ const TKnownWords& KnownWords() {
 // A part of a statement by a hash of its normalised text; the position of
 // its first appearance shows it.
 struct TPart {
-    quint64 Key = 0;
     int Count = 0;
     qsizetype Start = 0, End = 0; // where it is written first
     bool Keyword = false;         // shown upper case
 };
-// The parts in order of first appearance, found by key through an open
-// table of their indexes: a statement of a million characters has some
-// hundred thousand parts, each looked up once or twice.
+// The parts in order of first appearance.
 struct TParts {
     std::vector<TPart> Parts;
-    // A slot holds its part's key too: a look-up reads one place.
-    struct TSlot {
-        quint64 Key = 0;
-        qint32 Index = -1;
-    };
-    std::vector<TSlot> Slots{std::vector<TSlot>(1024)};
+    TKeyIndex Index;
     // Read against other parts: how often each of those appears, by its
     // index; parts of no interest are not kept.
     std::vector<int> AgainstCount;
 
-    std::size_t SlotOf(quint64 key) const {
-        const std::size_t mask = Slots.size() - 1;
-        std::size_t at = std::size_t((key * 0x9E3779B97F4A7C15ULL) >> 20) & mask;
-        while (Slots[at].Index >= 0 && Slots[at].Key != key)
-            at = (at + 1) & mask;
-        return at;
-    }
-    // The index of the part with `key`; -1 when there is none.
-    qsizetype Find(quint64 key) const { return Slots[SlotOf(key)].Index; }
+    qsizetype Find(quint64 key) const { return Index.Find(key); }
     TPart& Add(quint64 key) {
-        std::size_t slot = SlotOf(key);
-        if (Slots[slot].Index >= 0) return Parts[std::size_t(Slots[slot].Index)];
-        if ((Parts.size() + 1) * 2 > Slots.size()) {
-            Slots.assign(Slots.size() * 2, {});
-            for (std::size_t i = 0; i < Parts.size(); ++i)
-                Slots[SlotOf(Parts[i].Key)] = {Parts[i].Key, qint32(i)};
-            slot = SlotOf(key);
-        }
-        Slots[slot] = {key, qint32(Parts.size())};
-        Parts.push_back({key});
-        return Parts.back();
+        const qsizetype at = Index.Insert(key, qsizetype(Parts.size()));
+        if (std::size_t(at) == Parts.size()) Parts.emplace_back();
+        return Parts[std::size_t(at)];
     }
 };
 

@@ -736,14 +736,7 @@ private:
         // Read as if its brackets were not there, such a join keeps only
         // the terms that became links where they were.
         if (apart && !FText.BracketedOuterJoin().isEmpty()) FLost << FText.BracketedOuterJoin();
-        // An OR outside brackets in ON binds looser than the AND terms the
-        // analysis cuts the condition into.
-        if (!FText.OnWithOr().isEmpty()) FLost << FText.OnWithOr();
-        // The design nests its joins in an order of its own. That keeps
-        // the rows of inner and left joins, not of a right or full join
-        // after other joins: what it preserves would be joined later.
-        if (!FText.LaterRightJoin().isEmpty()) FLost << FText.LaterRightJoin();
-
+        FLost << FText.JoinsNotCarried();
     }
 
     // Whether the "=" at `eq` of `term` is an equality of its own.

@@ -421,10 +421,8 @@ TStatementText::TStatementText(const QString& sql, const TSqlDialect& dialect) :
 
 void TStatementText::Prepare(const QString& sql) {
     const TSqlReading reading = FDialect.Readings().front();
-    QList<TSqlWord> words; // of the text while it is the one read plainly
+    QList<TSqlWord> words; // of `sql`
     QString text = Plain(sql, reading, words, FStatements);
-    // The tokens serve the text as long as it is the statement itself.
-    const QChar* const plain = text.constData() == sql.constData() ? sql.constData() : nullptr;
 
     // Common table expressions: each used once takes its place as a
     // sub-query; the rest cannot be drawn.
@@ -512,9 +510,10 @@ void TStatementText::Prepare(const QString& sql) {
         text = targets.last();
     }
     // The steps below share the text's tokens, read again only after a
-    // step has changed the text.
-    TTokens t = plain && text.constData() == plain ? TTokens(text, std::move(words))
-                                                   : TTokens(text, reading);
+    // step has changed the text. Those of `sql` serve while the text is it
+    // (a changed text cannot have its characters where `sql` keeps them).
+    TTokens t = text.constData() == sql.constData() ? TTokens(text, std::move(words))
+                                                    : TTokens(text, reading);
     NameUnnamedDerivedTables(text, t);
     if (const QString refusal = NameDerivedColumns(text, t, reading); !refusal.isEmpty()) {
         FRefusal = refusal;
@@ -646,8 +645,7 @@ qsizetype JoinEdit(const TTokens& t, qsizetype i, qsizetype fromEnd, QList<TEdit
 
 // The joins of the first statement's FROM clause, and the mark at the
 // start of every ON condition.
-void JoinEdits(const TTokens& t, qsizetype firstEnd, QList<TEdit>& edits) {
-    const auto [from, fromEnd] = FromClause(t, firstEnd);
+void JoinEdits(const TTokens& t, qsizetype from, qsizetype fromEnd, QList<TEdit>& edits) {
     for (qsizetype i = from + 1; from >= 0 && i < fromEnd; ++i) {
         if (t[i].Depth != 0) continue;
         const QString w = t.Word(i);
@@ -661,8 +659,7 @@ void JoinEdits(const TTokens& t, qsizetype firstEnd, QList<TEdit>& edits) {
 
 // A join written in brackets ("a LEFT JOIN (b JOIN c ON …) ON …") where an
 // outer join takes part; empty when there is none.
-QString BracketedJoinWithOuter(const TTokens& t, qsizetype firstEnd) {
-    const auto [from, fromEnd] = FromClause(t, firstEnd);
+QString BracketedJoinWithOuter(const TTokens& t, qsizetype from, qsizetype fromEnd) {
     bool outer = false;
     QString bracketed;
     for (qsizetype i = from + 1; from >= 0 && i < fromEnd; ++i) {
@@ -684,8 +681,7 @@ QString BracketedJoinWithOuter(const TTokens& t, qsizetype firstEnd) {
 
 // A RIGHT or FULL join that follows another join of the FROM clause outside
 // brackets, as written up to its table; empty when there is none.
-QString RightJoinAfterOthers(const TTokens& t, qsizetype firstEnd) {
-    const auto [from, fromEnd] = FromClause(t, firstEnd);
+QString RightJoinAfterOthers(const TTokens& t, qsizetype from, qsizetype fromEnd) {
     bool joinBefore = false;
     for (qsizetype i = from + 1; from >= 0 && i < fromEnd; ++i) {
         if (t[i].Depth != 0) continue;
@@ -707,8 +703,7 @@ QString RightJoinAfterOthers(const TTokens& t, qsizetype firstEnd) {
 
 // The first ON condition of the FROM clause with both an AND and an OR
 // outside brackets, from its ON; empty when there is none.
-QString FirstOnWithOr(const TTokens& t, qsizetype firstEnd) {
-    const auto [from, fromEnd] = FromClause(t, firstEnd);
+QString FirstOnWithOr(const TTokens& t, qsizetype from, qsizetype fromEnd) {
     for (qsizetype i = from + 1; from >= 0 && i < fromEnd; ++i) {
         if (t[i].Depth != 0 || !t.IsWord(i, QLatin1StringView("on"))) continue;
         qsizetype end = i + 1;
@@ -774,10 +769,13 @@ QString TStatementText::ForScanners(const QString& text, QList<TSqlWord> words) 
     TSetOperatorReading parts = ReadSetOperators(text, t, edits);
     FFirst = std::move(parts.First);
     FSetOperators = std::move(parts.Operators);
-    FBracketedOuterJoin = BracketedJoinWithOuter(t, parts.FirstEnd);
-    FOnWithOr = FirstOnWithOr(t, parts.FirstEnd);
-    FLaterRightJoin = RightJoinAfterOthers(t, parts.FirstEnd);
-    JoinEdits(t, parts.FirstEnd, edits);
+    // The FROM clause of the first statement as token indexes [from, fromEnd).
+    const auto [from, fromEnd] = FromClause(t, parts.FirstEnd);
+    FBracketedOuterJoin = BracketedJoinWithOuter(t, from, fromEnd);
+    for (const QString& join :
+         {FirstOnWithOr(t, from, fromEnd), RightJoinAfterOthers(t, from, fromEnd)})
+        if (!join.isEmpty()) FJoinsNotCarried << join;
+    JoinEdits(t, from, fromEnd, edits);
     NegationEdits(t, parts.FirstEnd, edits);
     // Quoted names: their characters stand in for themselves.
     if (FMasks)

@@ -43,13 +43,12 @@ public:
     // scanners read its ON terms as if the brackets were not there: terms
     // that become links keep their join, others might not.
     const QString& BracketedOuterJoin() const { return FBracketedOuterJoin; }
-    // An ON condition with an AND and an OR outside brackets, from its ON;
-    // empty when there is none. The scanners cut ON conditions at their
-    // ANDs, which bind closer.
-    const QString& OnWithOr() const { return FOnWithOr; }
-    // A RIGHT or FULL join after another join of the FROM clause outside
-    // brackets, as written up to its table; empty when there is none.
-    const QString& LaterRightJoin() const { return FLaterRightJoin; }
+    // Joins the design would write with other rows, as written: an ON
+    // condition whose OR outside brackets meets an AND (the scanners cut
+    // it at its ANDs, which bind closer), and a RIGHT or FULL join after
+    // other joins outside brackets (the design nests joins in its own
+    // order, which keeps the rows of inner and left joins only).
+    const QStringList& JoinsNotCarried() const { return FJoinsNotCarried; }
     // The statements of the text given, as the dialect's first reading
     // splits it.
     const QList<TSqlStatement>& Statements() const { return FStatements; }
@@ -91,8 +90,7 @@ private:
     QStringList FSetOperators;
     QList<TSqlStatement> FStatements;
     QString FBracketedOuterJoin;
-    QString FOnWithOr;
-    QString FLaterRightJoin;
+    QStringList FJoinsNotCarried;
 };
 
 } // namespace quillary

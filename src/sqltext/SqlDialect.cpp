@@ -198,23 +198,35 @@ bool IsQuoteOpener(QChar c) {
 
 } // namespace
 
-qsizetype ReadQuotedText(QStringView text, qsizetype at, QString* content) {
+namespace {
+
+// Walks the quoted text that opens at `at`: `piece` gets its content run by
+// run, a doubled closing quote as one. The position after its closing
+// quote, or -1 when it does not close (all of the rest was given).
+template <typename Piece> qsizetype WalkQuoted(QStringView text, qsizetype at, Piece&& piece) {
     const QChar close = Closer(text[at]);
-    if (content) content->clear();
-    // The characters between doubled closers go over in runs.
     qsizetype run = at + 1;
     for (qsizetype i = at + 1; i < text.size(); ++i) {
         if (text[i] != close) continue;
-        if (content) content->append(text.sliced(run, i - run));
+        piece(text.sliced(run, i - run));
         if (i + 1 < text.size() && text[i + 1] == close) {
-            if (content) *content += close;
+            piece(text.sliced(i, 1));
             run = ++i + 1;
             continue;
         }
         return i + 1;
     }
-    if (content) content->append(text.sliced(run));
+    piece(text.sliced(run));
     return -1;
+}
+
+} // namespace
+
+qsizetype ReadQuotedText(QStringView text, qsizetype at, QString* content) {
+    if (content) content->clear();
+    return WalkQuoted(text, at, [&](QStringView piece) {
+        if (content) content->append(piece);
+    });
 }
 
 TSqlDialect::TSqlDialect(int kind) : FKind(kind) {
@@ -409,22 +421,15 @@ bool ReadQuotedName(QStringView text, QString& name) {
 }
 
 quint64 NameHash(QStringView token) {
-    // ReadQuotedName's reading, hashed run by run instead of copied.
+    // ReadQuotedName's reading, hashed piece by piece instead of copied.
     if (token.size() >= 3 && IsQuoteOpener(token[0])) {
-        const QChar close = Closer(token[0]);
         quint64 hash = kTextHashSeed;
-        qsizetype run = 1;
-        for (qsizetype i = 1; i < token.size(); ++i) {
-            if (token[i] != close) continue;
-            hash = TextHash(token.sliced(run, i - run), true, hash);
-            if (i + 1 < token.size() && token[i + 1] == close) {
-                hash = TextHash(token.sliced(i, 1), true, hash);
-                run = ++i + 1;
-                continue;
-            }
-            if (i + 1 == token.size() && i > 1) return hash;
-            break;
-        }
+        bool empty = true;
+        const qsizetype end = WalkQuoted(token, 0, [&](QStringView piece) {
+            hash = TextHash(piece, true, hash);
+            empty = empty && piece.isEmpty();
+        });
+        if (end == token.size() && !empty) return hash;
     }
     return TextHash(token, true);
 }
