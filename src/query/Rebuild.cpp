@@ -208,7 +208,7 @@ bool Analyse(const QString& whole, const QString& statement, const TStatementTex
                                                 prepared.Statements());
         !fault.isEmpty())
         return ShowMessage(hooks, fault, kCaption), false;
-    if (!TestRun(hooks, TrimExp(prepared.FirstStatement()))) return false;
+    if (hooks.TestRun && !TestRun(hooks, TrimExp(prepared.FirstStatement()))) return false;
     if (keyword.isEmpty()) return true; // a select list without FROM clause
 
     QStringList from;

@@ -106,27 +106,8 @@ std::pair<qsizetype, qsizetype> KeywordCandidates(QStringView s, const Keywords<
     return {counts[0], counts[1]};
 }
 
-// The characters a walk has to look at; every other one it passes over in a
-// tight loop (all characters beyond ASCII are ordinary).
-struct CharSet {
-    constexpr CharSet(std::initializer_list<char16_t> chars) {
-        for (char16_t c : chars)
-            In[c] = true;
-    }
-    bool In[128] = {};
-};
 constexpr CharSet kStatementChars{u'(', u')', u'\'', u'"', u'[', 8, 9, 13, 32};
 constexpr CharSet kConditionChars{u'(', u')', u'\'', 8, 9, 13, 32, u'=', u'*', u'<', u'>', u'!'};
-
-qsizetype SkipOrdinary(QStringView s, qsizetype i, const CharSet& set) {
-    const qsizetype n = s.size();
-    while (i < n) {
-        const char16_t c = s[i].unicode();
-        if (c < 128 && set.In[c]) break;
-        ++i;
-    }
-    return i;
-}
 
 // Room for `items` more entries; a generous guess costs only address space.
 void Reserve(QStringList& list, qsizetype items) {

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -90,6 +91,25 @@ enum class MarkStep : unsigned char {
     Doubled,   // a doubled quote inside a string: both characters consumed
     Unmatched, // ")" with an empty stack: each scanner decides
 };
+
+// The characters a walk has to look at; every other one it passes over in a
+// tight loop (all characters beyond ASCII are ordinary).
+struct CharSet {
+    constexpr CharSet(std::initializer_list<char16_t> chars) {
+        for (char16_t c : chars)
+            In[c] = true;
+    }
+    bool Has(char16_t c) const { return c < 128 && In[c]; }
+    bool In[128] = {};
+};
+
+// The first index from `i` on whose character is in `set` (the end when none).
+inline qsizetype SkipOrdinary(QStringView s, qsizetype i, const CharSet& set) {
+    const qsizetype n = s.size();
+    while (i < n && !set.Has(s[i].unicode()))
+        ++i;
+    return i;
+}
 
 inline bool IsMarkChar(char16_t c) {
     return c == u'(' || c == u')' || c == u'"' || c == u'\'' || c == u'[' || c == u']';

@@ -148,8 +148,20 @@ QString TrimExp(const QString& s) {
     MarkStack marks;
     bool lastKeptBlank = false;
     qsizetype i = 0;
+    // Marks, blanks and "-" change what is written; runs of other characters
+    // are copied as they are.
+    static constexpr CharSet kTrimChars{u'(', u')', u'"', u'\'', u'[', u']',
+                                        u'-', 8,    9,    10,    13,   32};
     while (i < n) {
         const char16_t c = in[i].unicode();
+        if (!kTrimChars.Has(c)) {
+            const qsizetype end = SkipOrdinary(s, i + 1, kTrimChars);
+            std::copy(in + i, in + end, out + w);
+            w += end - i;
+            i = end;
+            lastKeptBlank = false;
+            continue;
+        }
         if (IsMarkChar(c)) {
             lastKeptBlank = false;
             if (ApplyMark(s, i, marks) == MarkStep::Doubled) {
