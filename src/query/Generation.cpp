@@ -1,6 +1,7 @@
 #include "query/Generation.h"
 #include "query/ColumnPages.h"
 #include "query/DesignTexts.h"
+#include "query/DocumentNames.h"
 #include "query/JoinClause.h"
 #include "sqltext/Common.h"
 #include "sqltext/DataSourceKind.h"
@@ -248,7 +249,25 @@ void DropDanglingConnector(QString& where) {
         }
 }
 
-QString OrderByText(const QueryDesign& design, const QStringList& displayColumns) {
+// An ORDER BY name that names a result column reads as that column: a
+// column of the box written bare (the single box's prefix left out) must not
+// be the alias of another result column.
+bool TakenByAlias(const QueryDesign& design, const QStringList& displayColumns,
+                  const QString& written, const QString& column) {
+    const QString name = ColumnFromDocument(written);
+    for (qsizetype k = 0; k < displayColumns.size(); ++k) {
+        const QStringView alias = TrimmedCell(design.DisplayRows[k].value(2));
+        if (!alias.isEmpty() &&
+            ColumnFromDocument(alias.toString()).compare(name, Qt::CaseInsensitive) == 0 &&
+            TFoldedKey(displayColumns[k]) != TFoldedKey(column))
+            return true;
+    }
+    return false;
+}
+
+// `ownPrefix`: the single box's prefix, left out where it stands for it.
+QString OrderByText(const QueryDesign& design, const QStringList& displayColumns,
+                    const QString& ownPrefix) {
     const QString marker = DescendingMarker();
     const QString computed = ComputedMarker();
     // Made when a column is first to be written as its position.
@@ -268,6 +287,13 @@ QString OrderByText(const QueryDesign& design, const QStringList& displayColumns
         if (!design.UnionSets.isEmpty() || IsNumber(column)) {
             const qsizetype p = positionOf(column);
             if (p >= 0) column = QString::number(p + 1);
+        } else {
+            const QString written =
+                ownPrefix.isEmpty() ? column : WithoutOwnPrefix(column, ownPrefix);
+            if (!TakenByAlias(design, displayColumns, written, column))
+                column = written;
+            else if (const qsizetype p = positionOf(column); p >= 0)
+                column = QString::number(p + 1);
         }
         order += column + (item.Checked ? QStringLiteral(" desc,") : QStringLiteral(","));
         any = true;
@@ -357,13 +383,11 @@ TSqlResult Statement(const QueryDesign& design, int kind, const TConfirm& confir
     QString having = QStringLiteral("having ");
     AppendConditions(design.HavingRows, having);
     if (TrimCell(having) == QLatin1String("having")) having.clear();
-    QString orderBy = OrderByText(design, displayColumns);
-
-    if (!singleTable.isEmpty()) {
-        const QString prefix = singleTable + QLatin1Char('.');
-        for (QString* text : {&select, &where, &groupBy, &having, &orderBy})
-            *text = WithoutOwnPrefix(*text, prefix);
-    }
+    const QString ownPrefix = singleTable.isEmpty() ? QString() : singleTable + QLatin1Char('.');
+    QString orderBy = OrderByText(design, displayColumns, ownPrefix);
+    if (!ownPrefix.isEmpty())
+        for (QString* text : {&select, &where, &groupBy, &having})
+            *text = WithoutOwnPrefix(*text, ownPrefix);
 
     QString sql = TrimCell(select) + kLineBreak + TrimCell(join);
     for (const QString* text : {&where, &groupBy, &having})

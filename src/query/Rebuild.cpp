@@ -321,11 +321,16 @@ public:
     void Build() {
         const QList<TDesignBox> boxes = ReadBoxes();
         ExpandStar(boxes);
+        const QList<int> placed = PlaceBoxes(boxes);
+        ReadSharedColumns();
+        for (QString& item : FSt.Items)
+            Qualify(item);
         FTaken = QList<bool>(FSt.Items.size(), false);
         FByText.reserve(FSt.Items.size());
         for (qsizetype i = 0; i < FSt.Items.size(); ++i)
             FByText[TFoldedKey(FSt.Items[i])].push_back(i);
-        PlaceBoxes(boxes);
+        for (const int index : placed)
+            TickSelected(index);
         FillComputeAndDisplay();
         qsizetype row = 0;
         ReadJoins(row);
@@ -392,25 +397,37 @@ private:
         }
     }
 
-    void PlaceBoxes(const QList<TDesignBox>& boxes) {
+    // The boxes that could be loaded, placed on the canvas; their indexes.
+    QList<int> PlaceBoxes(const QList<TDesignBox>& boxes) {
+        QList<int> placedBoxes;
         int x = 10, y = 10;
         for (TDesignBox box : boxes) {
             box.Left = x;
             box.Top = y;
             if (!LoadBox(FHooks, box)) continue;
             const int index = ActivateBox(FDesign, box);
-            TickSelected(index);
+            placedBoxes << index;
             const TDesignBox& placed = FDesign.Boxes[index];
             if (x + 150 > 500) y = (placed.Top + placed.Height + 10) % 400;
             x = (placed.Left + placed.Width + 10) % 500;
             if (x < 160) x = 10;
         }
+        return placedBoxes;
     }
 
     // Ticks the fields that select items name, the earliest item first.
     void TickSelected(int index) {
         TDesignBox& box = FDesign.Boxes[index];
         const QString name = box.GetTableName();
+        // Columns whose names differ only in case ("Total" and total): an
+        // item names one of them only as it is written, letter for letter.
+        bool twins = false;
+        QSet<QString> folded;
+        for (qsizetype f = 1; f < box.Fields.size() && !twins; ++f) {
+            const QString lower = box.Fields[f].Name.toLower();
+            twins = folded.contains(lower);
+            folded.insert(lower);
+        }
         for (qsizetype f = 0; f < box.Fields.size(); ++f) {
             const QString field = box.Fields[f].Name;
             const QString column = ColumnText(FDesign, field);
@@ -419,7 +436,8 @@ private:
             // The item as the designer writes it, or with the bare name.
             for (const QString& key : {qualified, column, name + QLatin1Char('.') + field, field}) {
                 const auto it = FByText.find(TFoldedKey(key));
-                if (it != FByText.end() && !it->empty() && (!best || it->front() < best->front()))
+                if (it != FByText.end() && !it->empty() && (!best || it->front() < best->front()) &&
+                    (!twins || FSt.Items[it->front()] == key))
                     best = &*it;
             }
             if (!best) continue;
@@ -599,16 +617,13 @@ private:
         return -1;
     }
 
-    // USING (columns) and NATURAL: the joined box's columns linked to the
-    // same columns of the nearest box before it that has them.
-    void LinkSharedColumns(const TStatementText::TSharedColumns& shared, int type,
-                           QList<int>& made) {
-        // "*" shows a column USING or NATURAL shares once; every box's "*"
-        // shows it once per box.
-        if (FStarExpanded && !FLost.contains(QStringLiteral("*")))
-            FLost << QStringLiteral("*");
-        const int joined = FDesign.FindTable(FDesign.Dialect.NameFromText(shared.Box));
-        if (joined < 0) return;
+    // The box a USING or NATURAL join brings; -1 when it is not placed.
+    int SharingBox(const TStatementText::TSharedColumns& shared) const {
+        return FDesign.FindTable(FDesign.Dialect.NameFromText(shared.Box));
+    }
+
+    // The columns a USING or NATURAL join of box `joined` shares.
+    QStringList SharedColumns(const TStatementText::TSharedColumns& shared, int joined) const {
         QStringList columns;
         for (const QString& c : shared.Columns)
             columns << ColumnFromDocument(c);
@@ -619,6 +634,110 @@ private:
                         columns << FDesign.Boxes[joined].Fields[f].Name;
                         break;
                     }
+        return columns;
+    }
+
+    // The nearest box before `joined` that has `column`; -1 when none has.
+    int BoxBefore(int joined, const QString& column) const {
+        for (int b = joined - 1; b >= 0; --b)
+            if (FieldRow(FDesign.Boxes[b], column) > 0) return b;
+        return -1;
+    }
+
+    // A column USING or NATURAL shares is one column of the result: written
+    // bare it is the column of the box before the join (inner and left
+    // joins) or of the joined box (right joins), of neither under a full
+    // join. The design writes ON, after which a bare name would be
+    // ambiguous: bare references are given the box they stand for.
+    void ReadSharedColumns() {
+        for (const QString& join : FSt.Joins) {
+            if (join.isEmpty()) continue;
+            QString term = join.mid(1);
+            TStatementText::TakeConditionStart(term);
+            TStatementText::TSharedColumns shared;
+            if (!FText.TakeSharedColumns(TrimSQLElement(term), shared)) continue;
+            const int joined = SharingBox(shared);
+            if (joined < 0) continue;
+            const int type = (join[0].digitValue() - 1) % 4;
+            for (const QString& column : SharedColumns(shared, joined)) {
+                const int before = BoxBefore(joined, column);
+                if (before < 0) continue;
+                const int side = type == 3 ? -1 : type == 2 ? joined : before;
+                const QString key = column.toLower();
+                // Shared by two joins, or the name of a result column as
+                // well: no one box stands for every bare reference.
+                bool known = side >= 0 && !FShared.contains(key);
+                for (const QString& alias : std::as_const(FSt.Aliases))
+                    known = known && alias.compare(column, Qt::CaseInsensitive) != 0;
+                FShared[key] = known
+                                   ? Designation(FDesign, FDesign.Boxes[side],
+                                                 FDesign.Boxes[side]
+                                                     .Fields[FieldRow(FDesign.Boxes[side], column)]
+                                                     .Name)
+                                   : QString();
+            }
+        }
+    }
+
+    // `text` (as written) with its bare references to shared columns given
+    // their box; one that no box stands for is not carried.
+    void Qualify(QString& text) {
+        if (FShared.isEmpty() || text.isEmpty()) return;
+        const QList<TSqlWord> words = SqlWords(text, FText.Reading());
+        const auto isSymbol = [&](qsizetype i, QChar c) {
+            return i >= 0 && i < words.size() && words[i].Kind == TSqlWord::Symbol &&
+                   words[i].End - words[i].Start == 1 && text[words[i].Start] == c;
+        };
+        const auto isWord = [&](qsizetype i, QLatin1StringView w) {
+            return i >= 0 && i < words.size() && words[i].Kind == TSqlWord::Word &&
+                   QStringView(text)
+                           .mid(words[i].Start, words[i].End - words[i].Start)
+                           .compare(w, Qt::CaseInsensitive) == 0;
+        };
+        QString out;
+        qsizetype done = 0;
+        for (qsizetype i = 0; i < words.size(); ++i) {
+            const TSqlWord& w = words[i];
+            // A sub-select has names of its own.
+            if (w.Kind == TSqlWord::Open && (isWord(i + 1, QLatin1StringView("select")) ||
+                                             isWord(i + 1, QLatin1StringView("with")))) {
+                while (i + 1 < words.size() &&
+                       !(words[i + 1].Kind == TSqlWord::Close && words[i + 1].Depth == w.Depth))
+                    ++i;
+                continue;
+            }
+            if (w.Kind != TSqlWord::Word && w.Kind != TSqlWord::Name) continue;
+            // Not a qualified name, a qualifier, a function or a type.
+            if (isSymbol(i - 1, QLatin1Char('.')) || isSymbol(i + 1, QLatin1Char('.')) ||
+                (i + 1 < words.size() && words[i + 1].Kind == TSqlWord::Open) ||
+                isWord(i - 1, QLatin1StringView("as")))
+                continue;
+            const QString written = text.mid(w.Start, w.End - w.Start);
+            const auto it = FShared.constFind(ColumnFromDocument(written).toLower());
+            if (it == FShared.cend()) continue;
+            if (it->isEmpty()) {
+                if (!FLost.contains(written)) FLost << written;
+                continue;
+            }
+            out += QStringView(text).mid(done, w.Start - done);
+            out += *it;
+            done = w.End;
+        }
+        if (done == 0) return;
+        out += QStringView(text).mid(done);
+        text = out;
+    }
+
+    // USING (columns) and NATURAL: the joined box's columns linked to the
+    // same columns of the nearest box before it that has them.
+    void LinkSharedColumns(const TStatementText::TSharedColumns& shared, int type,
+                           QList<int>& made) {
+        // "*" shows a column USING or NATURAL shares once; every box's "*"
+        // shows it once per box.
+        if (FStarExpanded && !FLost.contains(QStringLiteral("*"))) FLost << QStringLiteral("*");
+        const int joined = SharingBox(shared);
+        if (joined < 0) return;
+        const QStringList columns = SharedColumns(shared, joined);
         for (const QString& column : columns) {
             const int row2 = FieldRow(FDesign.Boxes[joined], column);
             // Databases differ over which of several boxes before USING
@@ -630,15 +749,13 @@ private:
                 FLost << QStringLiteral("USING (%1)").arg(column);
                 continue;
             }
-            for (int b = joined - 1; b >= 0 && row2 > 0; --b) {
-                const int row1 = FieldRow(FDesign.Boxes[b], column);
-                if (row1 <= 0) continue;
-                const int link = InsertLink(FDesign, b, joined, row1, row2, FQuiet);
-                if (link >= 0) {
-                    FDesign.Links[link].JoinType = type;
-                    made << link;
-                }
-                break;
+            const int b = row2 > 0 ? BoxBefore(joined, column) : -1;
+            if (b < 0) continue;
+            const int link =
+                InsertLink(FDesign, b, joined, FieldRow(FDesign.Boxes[b], column), row2, FQuiet);
+            if (link >= 0) {
+                FDesign.Links[link].JoinType = type;
+                made << link;
             }
         }
     }
@@ -703,9 +820,10 @@ private:
             const bool several = Conditions(term, true).size() > 1;
             const QString written = several ? QLatin1Char('(') + term + QLatin1Char(')') : term;
             const qsizetype eq = several ? -1 : term.indexOf(QLatin1Char('='));
-            const QString left = FText.Restore(TrimSQLElement(eq < 0 ? term : term.left(eq)));
-            const QString right =
-                eq < 0 ? QString() : FText.Restore(TrimSQLElement(term.mid(eq + 1)));
+            QString left = FText.Restore(TrimSQLElement(eq < 0 ? term : term.left(eq)));
+            QString right = eq < 0 ? QString() : FText.Restore(TrimSQLElement(term.mid(eq + 1)));
+            Qualify(left);
+            Qualify(right);
             const QStringList condition{QString(), left,      QStringLiteral("="),
                                         right,     QString(), QString()};
             if (eq >= 0 && !IsComparison(term, eq)) {
@@ -729,8 +847,11 @@ private:
                 AddCondition(row, {left, QStringLiteral("="), right, QStringLiteral("and")});
             else if (inner)
                 AddExpression(row, written);
-            else
-                extra << FText.Restore(written);
+            else {
+                QString restored = FText.Restore(written);
+                Qualify(restored);
+                extra << restored;
+            }
         }
         close();
         // Read as if its brackets were not there, such a join keeps only
@@ -785,6 +906,8 @@ private:
     // value written alone given an operator.
     void ReadRow(QStringList& c) {
         Restore(c);
+        Qualify(c[1]);
+        Qualify(c[3]);
         FBrackets.Open(c[0]);
         GiveTruthValueAnOperator(c, FBrackets.Negated());
         FBrackets.Close(c[4]);
@@ -913,7 +1036,8 @@ private:
             FDesign.GroupList << e;
         }
         for (const QString& cut : FSt.Group) {
-            const QString g = WithQueryBrackets(FText.Restore(cut));
+            QString g = WithQueryBrackets(FText.Restore(cut));
+            Qualify(g);
             if (const qsizetype at = FindCandidate(FDesign.GroupList, g); at >= 0)
                 ChooseGroupColumn(FDesign, at);
             else
@@ -954,14 +1078,26 @@ private:
 
     void ReadOrder() {
         const QString computed = ComputedMarker();
+        qsizetype firstStar = FSt.Items.size();
+        for (qsizetype i = 0; i < FSt.Items.size() && firstStar == FSt.Items.size(); ++i)
+            if (FSt.Items[i] == QLatin1String("*") || FSt.Items[i].endsWith(QLatin1String(".*")))
+                firstStar = i;
         static const QRegularExpression number(QStringLiteral("^\\d+$"));
         for (QString o : FSt.Order) {
             const bool descending = CutDirection(o, QStringLiteral("desc"));
             if (!descending) CutDirection(o, QStringLiteral("asc"));
             o = WithQueryBrackets(FText.Restore(o));
+            // A bare result column's alias is no shared column.
+            if (!FSt.Aliases.contains(o, Qt::CaseInsensitive)) Qualify(o);
             if (number.match(o).hasMatch()) {
                 bool ok = false;
                 const qsizetype n = o.toLongLong(&ok);
+                // A star before it stands for columns of its own: the
+                // position is kept as it is written.
+                if (ok && n > firstStar) {
+                    Choose(o, -1, descending);
+                    continue;
+                }
                 if (!ok || n < 1 || n > FDesign.DisplayRows.size()) continue;
                 const QString text = FDesign.DisplayRows[n - 1].value(1);
                 Choose(text, IndexOfText(FDesign.OrderList, text), descending);
@@ -1003,6 +1139,9 @@ private:
     };
     QHash<TFoldedKey, TItemQueue> FByText; // item, any case -> items not yet taken
     std::optional<TFieldIndex> FFields;
+    // Columns USING or NATURAL shares, lower case -> the designation bare
+    // references stand for (empty: none).
+    QHash<QString, QString> FShared;
 };
 
 // The union grid and the union sets; the set operators as the text writes

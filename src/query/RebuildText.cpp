@@ -237,7 +237,9 @@ QString Plain(const QString& text, TSqlReading reading, QList<TSqlWord>& words,
 // or JOIN, or after a comma of a FROM clause.
 bool InTablePosition(const TTokens& u, qsizetype j) {
     const QString previous = u.Word(j - 1);
-    if (previous == QLatin1String("from") || previous == QLatin1String("join")) return true;
+    // "x IS [NOT] DISTINCT FROM (select …)" compares with a sub-select.
+    if (previous == QLatin1String("from")) return u.Word(j - 2) != QLatin1String("distinct");
+    if (previous == QLatin1String("join")) return true;
     if (!u.IsSymbol(j - 1, QLatin1Char(','))) return false;
     const int depth = u[j].Depth;
     for (qsizetype i = j - 2; i >= 0; --i) {

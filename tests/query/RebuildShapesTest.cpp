@@ -17,6 +17,7 @@ const TCatalogue& Shop() {
     static const TCatalogue c = [] {
         TCatalogue c;
         c.Table("t", {"k:3", "a", "b"}).Table("u", {"k:3", "f:3", "g"}).Table("w", {"k:3", "h"});
+        c.Table("p", {"Total:3", "total:3"});
         return c;
     }();
     return c;
@@ -141,6 +142,30 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
          "select t.a\r\nfrom t LEFT JOIN u on t.k=u.k and (u.f = 1 or u.g = 'x')"},
         {"select t.a from t join u on t.k = u.k and not (u.f = 1 or u.g = 'x')",
          "select t.a\r\nfrom t JOIN u on t.k=u.k\r\nwhere not (u.f=1 or u.g='x')"},
+        // A column USING or NATURAL shares, written bare, is the column of
+        // the box before the join, of the joined box under a right join;
+        // with ON in its place it is written with that box's name, but not
+        // inside a sub-select, as a function or as a type.
+        {"select k, g from t right join u using (k)",
+         "select u.k,u.g\r\nfrom t RIGHT JOIN u on t.k=u.k"},
+        {"select count(k) from t left join u using (k) where k < 3 and cast(k as date) > 0 order "
+         "by k",
+         "select count(t.k)\r\nfrom t LEFT JOIN u on t.k=u.k\r\nwhere t.k<3 and cast(t.k as "
+         "date)>0\r\n"
+         "order by t.k"},
+        {"select h from t natural join w where k in (select k from u) group by k",
+         "select w.h\r\nfrom t JOIN w on t.k=w.k\r\nwhere t.k in (select k from u)\r\ngroup by "
+         "t.k"},
+        // Positions from a star on count its columns: they stay as written.
+        {"select * from t order by 2 desc", "select *\r\nfrom t\r\norder by 2 desc"},
+        {"select t.*, u.g from t, u order by 2", "select t.*,u.g\r\nfrom t,u\r\norder by 2"},
+        // A column written bare would be another column's alias.
+        {"select b as a, a as b from t order by 1", "select b as a,a as b\r\nfrom t\r\norder by 1"},
+        {"select a || b as b from t order by t.b", "select a || b as b\r\nfrom t\r\norder by t.b"},
+        {"select a from t where k is not distinct from (select max(k) from u)",
+         "select a\r\nfrom t\r\nwhere k is not distinct from (select max(k) from u)"},
+        // Of two columns alike but for case, the one written.
+        {"select total from p", "select total\r\nfrom p"},
     };
     for (const auto& c : cases) {
         const TRun run = Rebuild(QString::fromUtf8(c.Sql));
@@ -279,6 +304,10 @@ TEST(RebuildShapes, JoinsTheDesignWouldReorderAreAnnounced) {
         {"select t.a from t join w on w.k = t.k left join u using (k)", "USING (k)"},
         // An inner join on the side a full join gives nulls for.
         {"select t.a from t full join u on t.k = u.k join w on w.k = u.f", "w.k = u.f"},
+        // A shared column no one box stands for: under a full join, or when
+        // a result column has its name.
+        {"select k from t full join u using (k)", "k"},
+        {"select a as k from t join u using (k) where k = 1", "k"},
     };
     for (const auto& c : cases) {
         const TRun run = Rebuild(QString::fromUtf8(c.Sql));
