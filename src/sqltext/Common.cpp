@@ -95,9 +95,9 @@ void DropTrailingAs(QString& name) {
 
 void GetByName(const QString& item, QString& name, QString& alias, int mode) {
     const qsizetype n = item.size();
-    // A quoted or bracketed alias: «[my col] [a b]», «x "total"».
-    if (n >= 2 && (item.back() == u'"' || item.back() == u']')) {
-        const QChar open = item.back() == u'"' ? QChar(u'"') : QChar(u'[');
+    // A quoted or bracketed alias: «[my col] [a b]», «x "total"», «t `o`».
+    if (n >= 2 && (item.back() == u'"' || item.back() == u']' || item.back() == u'`')) {
+        const QChar open = item.back() == u']' ? QChar(u'[') : item.back();
         const qsizetype quote = item.lastIndexOf(open, n - 2);
         if (quote >= 2 && scan::IsBlank(item[quote - 1].unicode())) {
             alias = item.mid(quote);

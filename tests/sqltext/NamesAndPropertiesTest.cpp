@@ -34,6 +34,8 @@ TEST(GetByName, SplitsOffTheLastWordAsAliasWhereItCanBeOne) {
         {"[my col] [a b]", 0, "[my col]", "[a b]"},
         {"sum(a) as \"总 计\"", 0, "sum(a)", "\"总 计\""},
         {"x \"\"", 0, "x", "\"\""},
+        {"orders as `o`", 0, "orders", "`o`"},
+        {"`t`.a`b`", 0, "`t`.a`b`", ""},
         {"\"a b\"", 0, "\"a b\"", ""},
         {"x\"y\"", 0, "x\"y\"", ""},
         {"[a]", 0, "[a]", ""},
