@@ -1,0 +1,1 @@
+select * from categories order by 2 desc

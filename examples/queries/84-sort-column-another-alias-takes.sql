@@ -1,0 +1,1 @@
+select LastName as FirstName, FirstName as LastName from employees order by 1
