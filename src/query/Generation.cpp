@@ -5,6 +5,7 @@
 #include "query/JoinClause.h"
 #include "sqltext/Common.h"
 #include "sqltext/DataSourceKind.h"
+#include "sqltext/SqlDialect.h"
 #include "sqltext/TextHash.h"
 
 #include <QHash>
@@ -254,11 +255,14 @@ void DropDanglingConnector(QString& where) {
 // be the alias of another result column.
 bool TakenByAlias(const QueryDesign& design, const QStringList& displayColumns,
                   const QString& written, const QString& column) {
+    if (!IsNameToken(written)) return false; // qualified, or an expression
     const QString name = ColumnFromDocument(written);
     for (qsizetype k = 0; k < displayColumns.size(); ++k) {
         const QStringView alias = TrimmedCell(design.DisplayRows[k].value(2));
-        if (!alias.isEmpty() &&
-            ColumnFromDocument(alias.toString()).compare(name, Qt::CaseInsensitive) == 0 &&
+        if (alias.isEmpty()) continue;
+        const bool quoted = !alias.first().isLetterOrNumber() && alias.first() != QLatin1Char('_');
+        const QString unquoted = quoted ? ColumnFromDocument(alias.toString()) : QString();
+        if ((quoted ? QStringView(unquoted) : alias).compare(name, Qt::CaseInsensitive) == 0 &&
             TFoldedKey(displayColumns[k]) != TFoldedKey(column))
             return true;
     }

@@ -323,8 +323,9 @@ public:
         ExpandStar(boxes);
         const QList<int> placed = PlaceBoxes(boxes);
         ReadSharedColumns();
-        for (QString& item : FSt.Items)
-            Qualify(item);
+        if (!FShared.isEmpty())
+            for (QString& item : FSt.Items)
+                Qualify(item);
         FTaken = QList<bool>(FSt.Items.size(), false);
         FByText.reserve(FSt.Items.size());
         for (qsizetype i = 0; i < FSt.Items.size(); ++i)
