@@ -261,7 +261,7 @@ bool EndsWithOperator(const QString& expression) {
                                         u"else", u"distinct", u"collate", u"escape"};
     const QStringView last = QStringView(expression).mid(start, end - start);
     return std::any_of(std::begin(words), std::end(words), [&](QStringView w) {
-        return last.compare(w, Qt::CaseInsensitive) == 0;
+        return last.size() == w.size() && last.compare(w, Qt::CaseInsensitive) == 0;
     });
 }
 
@@ -269,7 +269,11 @@ bool EndsWithOperator(const QString& expression) {
 // when it is a query of its own (a scalar sub-select): without them it is
 // no expression.
 QString WithQueryBrackets(const QString& item) {
-    const QString text = TrimCell(item);
+    const QStringView trimmed = TrimmedCell(item);
+    // Only a text that begins with one of those words can be one.
+    const QChar first = trimmed.isEmpty() ? QChar() : trimmed.first().toLower();
+    if (first != QLatin1Char('s') && first != QLatin1Char('w')) return item;
+    const QString text = trimmed.toString();
     int end = 0;
     if (IsBeginWith(QStringLiteral("select"), text, end, 1, true) > 0 ||
         IsBeginWith(QStringLiteral("with"), text, end, 1, true) > 0)
