@@ -168,15 +168,16 @@ QList<QStringList> Conditions(const QString& text, bool trim) {
     AnalysisWhereClause(text, flat, {}, {}, {});
     QList<QStringList> rows;
     rows.reserve(flat.size() / 6);
+    QString* cells = flat.data();
     for (qsizetype i = 0; i + 6 <= flat.size(); i += 6) {
-        QStringList row;
-        row.reserve(6);
-        for (qsizetype k = i; k < i + 6; ++k) {
-            QString& cell = flat[k];
+        QStringList row(6); // one allocation, the cells moved in
+        QString* out = row.data();
+        for (qsizetype k = 0; k < 6; ++k) {
+            QString& cell = cells[i + k];
             if (trim)
                 if (const QStringView t = TrimmedCell(cell); t.size() != cell.size())
                     cell = t.toString();
-            row.append(std::move(cell));
+            out[k] = std::move(cell);
         }
         rows.append(std::move(row));
     }
