@@ -17,7 +17,11 @@ QString Unquoted(const QString& value) {
 TIniText::TIniText(const QStringList& lines) {
     qsizetype current = -1; // none: before any header, or in a repeated section
     for (QString line : lines) {
-        if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
+        // The ends of lines written on Windows, and carriage returns a value
+        // cannot hold (written values hold none): a line read again must
+        // not lose one more each time.
+        while (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
         const QString trimmed = TrimCell(line);
         if (trimmed.startsWith(QLatin1Char('['))) {
             const qsizetype close = trimmed.indexOf(QLatin1Char(']'));

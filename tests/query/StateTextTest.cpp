@@ -118,7 +118,7 @@ TEST(StateText, RestoresARichDesign) {
 TEST(TIniText, ReadsWithTheRulesOfTheStateText) {
     const TIniText ini({"x=before any section", "[One] comment", "B=2", "a=1", "not an entry",
                         " A = 3", "[one]", "a=4", "[Two]", "q='quoted'", "r=''", "s='", "[bad",
-                        "t=5\r"});
+                        "t=5\r", "u=6\r\r\r"});
     EXPECT_EQ(ini.ReadString("ONE", "a"), "1");
     QStringList keys;
     for (const TIniText::TEntry& e : ini.Entries("one"))
@@ -128,6 +128,9 @@ TEST(TIniText, ReadsWithTheRulesOfTheStateText) {
     EXPECT_EQ(ini.ReadString("Two", "r"), "");
     EXPECT_EQ(ini.ReadString("Two", "s"), "'");
     EXPECT_EQ(ini.ReadString("Two", "t"), "5");
+    // A line read and written again keeps what it held.
+    EXPECT_EQ(ini.ReadString("Two", "u"), "6");
+    EXPECT_EQ(ini.Entries("Two").last().Line, "u=6");
     EXPECT_EQ(ini.ReadString("Three", "a", "d"), "d");
 }
 
