@@ -297,10 +297,13 @@ void ReadSelectItems(TStatement& st, int kind, const TStatementText& mask) {
         QString name, alias;
         GetByName(TrimAroundDot(item), name, alias, kind);
         // "a + b": the last word is an operand, not an alias; nor is the
-        // postfix test of "a isnull", "a notnull" (SQLite, PostgreSQL).
+        // postfix test of "a isnull", "a notnull" (SQLite, PostgreSQL), nor
+        // the END of a CASE, whatever the data source.
         if (!alias.isEmpty() &&
-            (EndsWithOperator(name) || alias.compare(QLatin1String("isnull"), Qt::CaseInsensitive) == 0 ||
-             alias.compare(QLatin1String("notnull"), Qt::CaseInsensitive) == 0)) {
+            (EndsWithOperator(name) ||
+             alias.compare(QLatin1String("isnull"), Qt::CaseInsensitive) == 0 ||
+             alias.compare(QLatin1String("notnull"), Qt::CaseInsensitive) == 0 ||
+             alias.compare(QLatin1String("end"), Qt::CaseInsensitive) == 0)) {
             name = TrimAroundDot(item);
             alias.clear();
         }
@@ -1028,11 +1031,45 @@ private:
             c[5].trimmed().compare(QLatin1String("and"), Qt::CaseInsensitive) != 0)
             return false;
         const QRegularExpressionMatch m = between.match(c[1]);
-        if (!m.hasMatch()) return false;
-        c = {c[0],          m.captured(1),
-             m.captured(2), m.captured(3) + QLatin1String(" and ") + next[1],
-             next[4],       next[5]};
+        // A BETWEEN inside brackets of the operand has had its AND.
+        if (!m.hasMatch() || !OutsideBrackets(c[1], m.capturedStart(2))) return false;
+        // Brackets around the upper bound open in the next row's first cell
+        // and close in its fifth: they are the value's.
+        const qsizetype opened = next[0].count(QLatin1Char('('));
+        QString closing = next[4], closed;
+        while (closed.count(QLatin1Char(')')) < opened && !closing.isEmpty()) {
+            closed += closing[0];
+            closing.remove(0, 1);
+        }
+        c = {c[0],
+             m.captured(1),
+             m.captured(2),
+             m.captured(3) + QLatin1String(" and ") + TrimCell(next[0]) + next[1] +
+                 TrimCell(closed),
+             closing,
+             next[5]};
         return true;
+    }
+
+    // Whether position `at` of `text` stands outside its brackets (quotes
+    // read as the scanners read them).
+    static bool OutsideBrackets(const QString& text, qsizetype at) {
+        int depth = 0;
+        QChar quote;
+        for (qsizetype i = 0; i < at && i < text.size(); ++i) {
+            const QChar ch = text[i];
+            if (!quote.isNull()) {
+                if (ch == quote) quote = QChar();
+            } else if (ch == QLatin1Char('\'') || ch == QLatin1Char('"') ||
+                       ch == QLatin1Char('`')) {
+                quote = ch;
+            } else if (ch == QLatin1Char('(')) {
+                ++depth;
+            } else if (ch == QLatin1Char(')')) {
+                --depth;
+            }
+        }
+        return depth == 0;
     }
 
     void ReadGroups() {
@@ -1110,9 +1147,29 @@ private:
                 continue;
             }
             qsizetype at = FindCandidate(FDesign.OrderList, o);
+            // A bare name that is the alias of another result column than the
+            // column it names is that result column: the database reads it so.
+            if (const qsizetype k = at >= 0 ? AliasedColumn(o, FDesign.OrderList[at]) : -1;
+                k >= 0) {
+                const QString text = FDesign.DisplayRows[k].value(1);
+                Choose(text, IndexOfText(FDesign.OrderList, text), descending);
+                continue;
+            }
             if (at < 0) at = IndexOfText(FDesign.OrderList, computed + o);
             Choose(o, at, descending);
         }
+    }
+
+    // The display row whose alias is `name` when its column is not
+    // `column`; -1 when there is none.
+    qsizetype AliasedColumn(const QString& name, const QString& column) const {
+        if (!IsNameToken(name)) return -1;
+        const QString bare = ColumnFromDocument(name);
+        for (qsizetype k = 0; k < FSt.Aliases.size() && k < FDesign.DisplayRows.size(); ++k)
+            if (ColumnFromDocument(FSt.Aliases[k]).compare(bare, Qt::CaseInsensitive) == 0 &&
+                FDesign.DisplayRows[k].value(1).compare(column, Qt::CaseInsensitive) != 0)
+                return k;
+        return -1;
     }
 
     QueryDesign& FDesign;

@@ -7,6 +7,8 @@
 #include <QRegularExpression>
 #include <QSet>
 
+#include <QVarLengthArray>
+
 #include <algorithm>
 
 namespace quillary {
@@ -838,13 +840,23 @@ bool TStatementText::TakeConditionStart(QString& term) {
 }
 
 int TStatementText::TakeNegatedGroup(QString& operand) {
+    // Brackets still before the mark are the operand's: those the NOT
+    // stands in front of are written after it, and when the NOT itself
+    // stands inside the operand ("(not (a) or b) = 0"), it goes back there.
+    QVarLengthArray<qsizetype, 4> inside;
     for (qsizetype i = 0; i < operand.size(); ++i) {
         const char16_t c = operand[i].unicode();
         if (c >= kNegated && c < kNegated + 16) {
             operand.remove(i, 1);
-            return c - kNegated;
+            const qsizetype further = c - kNegated;
+            if (further >= inside.size()) return int(further - inside.size());
+            operand.insert(inside[inside.size() - 1 - further], QStringLiteral("not "));
+            return -1;
         }
-        if (!operand[i].isSpace() && operand[i] != QLatin1Char('(')) break;
+        if (operand[i] == QLatin1Char('('))
+            inside << i;
+        else if (!operand[i].isSpace())
+            break;
     }
     return -1;
 }

@@ -64,8 +64,10 @@ public:
     static bool TakeConditionStart(QString& term);
     // When `operand` (the left operand of a condition row, still as the
     // scanners cut it) begins a negated group, how many of the brackets
-    // before it belong to the group's first condition: the NOT stands
-    // before the bracket that many places from the end; -1 when it does not.
+    // before it (in the row's first cell) belong to the group's first
+    // condition: the NOT stands before the bracket that many places from
+    // the end; -1 when it does not, or when the NOT went back into the
+    // operand, before a bracket of its own.
     // The mark is taken off.
     static int TakeNegatedGroup(QString& operand);
 

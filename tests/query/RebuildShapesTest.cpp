@@ -164,6 +164,22 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
         {"select a || b as b from t order by t.b", "select a || b as b\r\nfrom t\r\norder by t.b"},
         {"select a from t where k is not distinct from (select max(k) from u)",
          "select a\r\nfrom t\r\nwhere k is not distinct from (select max(k) from u)"},
+        // A bare sort name that is another column's alias is that column.
+        {"select b as a, a from t order by a", "select b as a,a\r\nfrom t\r\norder by b"},
+        // A CASE keeps its END whatever the data source.
+        {"select case when a = 'x' then 1 end from t",
+         "select case when a = 'x' then 1 end\r\nfrom t"},
+        // Brackets around the upper bound of BETWEEN are the bound's; a
+        // BETWEEN inside brackets has its AND.
+        {"select a from t where (k between 0 and (5)) and b = 'x'",
+         "select a\r\nfrom t\r\nwhere (k between 0 and (5)) and b='x'"},
+        {"select a from t where (f(k between 1 and 2)) and b = 'x'",
+         "select a\r\nfrom t\r\nwhere (f(k between 1 and 2) is true) and b='x'"},
+        // A NOT before an operand's own brackets, or inside an operand.
+        {"select a from t where (not ((k) = 1) or k > 0)",
+         "select a\r\nfrom t\r\nwhere (not ((k)=1) or k>0)"},
+        {"select a from t where (not (k = 1) or k > 0) = 0",
+         "select a\r\nfrom t\r\nwhere (not (k = 1) or k > 0)=0"},
         // Of two columns alike but for case, the one written.
         {"select total from p", "select total\r\nfrom p"},
     };
