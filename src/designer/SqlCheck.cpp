@@ -365,6 +365,13 @@ int KeyColumn(const QString& orderItem, const TTopLevel& top, const TRows& rows)
     QStringList parts;
     if (!TSqlDialect().ReadName(item, parts) || parts.isEmpty()) return -1;
     const QString name = parts.last();
+    // "t.k" is no result column aliased k: which column it is goes unknown.
+    if (parts.size() > 1)
+        for (const QString& select : top.SelectItems) {
+            QString expression, alias;
+            GetByName(select, expression, alias, 1);
+            if (!alias.isEmpty() && Normalized(Unquoted(alias)) == Normalized(name)) return -1;
+        }
     int found = -1;
     for (int i = 0; i < rows.Columns; ++i) {
         if (rows.FieldNames[i].compare(name, Qt::CaseInsensitive) != 0) continue;
