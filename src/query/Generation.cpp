@@ -250,20 +250,32 @@ void DropDanglingConnector(QString& where) {
         }
 }
 
+// Whether `text` begins with the word `word` (any case).
+bool StartsWord(QStringView text, QStringView word) {
+    return text.startsWith(word, Qt::CaseInsensitive) &&
+           (text.size() == word.size() ||
+            !(text[word.size()].isLetterOrNumber() || text[word.size()] == QLatin1Char('_')));
+}
+
 // An ORDER BY name that names a result column reads as that column: a
 // column of the box written bare (the single box's prefix left out) must not
 // be the alias of another result column.
 bool TakenByAlias(const QueryDesign& design, const QStringList& displayColumns,
                   const QString& written, const QString& column) {
-    if (!IsNameToken(written)) return false; // qualified, or an expression
-    const QString name = ColumnFromDocument(written);
+    // A name that lost its prefix is a word of its own in what is written
+    // ("name nulls last"): that word must be no alias.
+    const bool bare = IsNameToken(written);
+    if (!bare && written == column) return false;
+    const QString name = bare ? ColumnFromDocument(written) : QString();
     for (qsizetype k = 0; k < displayColumns.size(); ++k) {
         const QStringView alias = TrimmedCell(design.DisplayRows[k].value(2));
         if (alias.isEmpty()) continue;
         const bool quoted = !alias.first().isLetterOrNumber() && alias.first() != QLatin1Char('_');
         const QString unquoted = quoted ? ColumnFromDocument(alias.toString()) : QString();
-        if ((quoted ? QStringView(unquoted) : alias).compare(name, Qt::CaseInsensitive) == 0 &&
-            TFoldedKey(displayColumns[k]) != TFoldedKey(column))
+        const QStringView aliasName = quoted ? QStringView(unquoted) : alias;
+        if (bare ? aliasName.compare(name, Qt::CaseInsensitive) == 0 &&
+                       TFoldedKey(displayColumns[k]) != TFoldedKey(column)
+                 : StartsWord(written, aliasName))
             return true;
     }
     return false;

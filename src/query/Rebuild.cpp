@@ -330,6 +330,14 @@ public:
         const QList<TDesignBox> boxes = ReadBoxes();
         ExpandStar(boxes);
         const QList<int> placed = PlaceBoxes(boxes);
+        // Two boxes of one name (a table joined to itself without an alias)
+        // are one to every name that points at them.
+        QSet<QString> names;
+        for (const TDesignBox& box : std::as_const(FDesign.Boxes)) {
+            const QString name = box.GetTableName().toLower();
+            if (names.contains(name)) FLost << box.GetTableName();
+            names.insert(name);
+        }
         ReadSharedColumns();
         if (!FShared.isEmpty())
             for (QString& item : FSt.Items)
@@ -352,6 +360,16 @@ public:
     // What the design cannot carry that the check of the written statement
     // does not see.
     const QStringList& Lost() const { return FLost; }
+    // The ORDER BY after set operators names columns of the whole result:
+    // a shared column's bare name there is left as it is, and with ON in
+    // place of USING it is one no longer.
+    void ReadCompoundOrder(const QString& lastPart) {
+        if (FShared.isEmpty()) return;
+        const int at = FindKeyWord(lastPart, QStringLiteral("order by"), 1);
+        if (at <= 0) return;
+        QString order = lastPart.mid(at - 1);
+        Qualify(order, false);
+    }
     // How many outer joins were read as the inner joins they amount to.
     int OuterMadeInner() const { return FOuterMadeInner; }
 
@@ -690,7 +708,7 @@ private:
 
     // `text` (as written) with its bare references to shared columns given
     // their box; one that no box stands for is not carried.
-    void Qualify(QString& text) {
+    void Qualify(QString& text, bool rewrite = true) {
         if (FShared.isEmpty() || text.isEmpty()) return;
         const QList<TSqlWord> words = SqlWords(text, FText.Reading());
         const auto isSymbol = [&](qsizetype i, QChar c) {
@@ -724,8 +742,8 @@ private:
             const QString written = text.mid(w.Start, w.End - w.Start);
             const auto it = FShared.constFind(ColumnFromDocument(written).toLower());
             if (it == FShared.cend()) continue;
-            if (it->isEmpty()) {
-                if (!FLost.contains(written)) FLost << written;
+            if (it->isEmpty() || !rewrite) {
+                Lose(written);
                 continue;
             }
             out += QStringView(text).mid(done, w.Start - done);
@@ -737,34 +755,60 @@ private:
         text = out;
     }
 
+    // `part` is not carried: named once.
+    void Lose(const QString& part) {
+        if (!FLost.contains(part)) FLost << part;
+    }
+
     // USING (columns) and NATURAL: the joined box's columns linked to the
     // same columns of the nearest box before it that has them.
-    void LinkSharedColumns(const TStatementText::TSharedColumns& shared, int type,
-                           QList<int>& made) {
+    void LinkSharedColumns(const TStatementText::TSharedColumns& shared, int type, QList<int>& made,
+                           qsizetype& row) {
         // "*" shows a column USING or NATURAL shares once; every box's "*"
-        // shows it once per box.
-        if (FStarExpanded && !FLost.contains(QStringLiteral("*"))) FLost << QStringLiteral("*");
+        // shows it once per box. After a right or full join some databases
+        // fill a box's "t.*" with the other side's values of it.
+        if (FStarExpanded) Lose(QStringLiteral("*"));
+        if (type % 4 == 2 || type % 4 == 3)
+            for (const QString& item : std::as_const(FSt.Items))
+                if (item == QLatin1String("*") || item.endsWith(QLatin1String(".*"))) Lose(item);
         const int joined = SharingBox(shared);
         if (joined < 0) return;
-        const QStringList columns = SharedColumns(shared, joined);
-        for (const QString& column : columns) {
+        const bool natural = shared.Columns.isEmpty();
+        const bool inner = type == 0 || type == 4;
+        for (const QString& column : SharedColumns(shared, joined)) {
+            const QString written = natural ? QStringLiteral("NATURAL JOIN %1").arg(shared.Box)
+                                            : QStringLiteral("USING (%1)").arg(column);
             const int row2 = FieldRow(FDesign.Boxes[joined], column);
-            // Databases differ over which of several boxes before USING
+            // Databases differ over which of several boxes before the join
             // shares the column (SQLite takes the first, others refuse).
             int having = 0;
-            for (int b = 0; b < joined && !shared.Columns.isEmpty(); ++b)
+            for (int b = 0; b < joined; ++b)
                 having += FieldRow(FDesign.Boxes[b], column) > 0;
             if (having > 1) {
-                FLost << QStringLiteral("USING (%1)").arg(column);
+                Lose(written);
                 continue;
             }
             const int b = row2 > 0 ? BoxBefore(joined, column) : -1;
             if (b < 0) continue;
+            // An inner join on a box an outer join gave nulls for, as with ON.
+            if (inner && !JoinedAfterAll(b)) Lose(written);
             const int link =
                 InsertLink(FDesign, b, joined, FieldRow(FDesign.Boxes[b], column), row2, FQuiet);
             if (link >= 0) {
                 FDesign.Links[link].JoinType = type;
                 made << link;
+            } else if (inner) {
+                // Columns of kinds the link rules keep apart: a condition.
+                AddCondition(
+                    row,
+                    {Designation(FDesign, FDesign.Boxes[b],
+                                 FDesign.Boxes[b].Fields[FieldRow(FDesign.Boxes[b], column)].Name),
+                     QStringLiteral("="),
+                     Designation(FDesign, FDesign.Boxes[joined],
+                                 FDesign.Boxes[joined].Fields[row2].Name),
+                     QStringLiteral("and")});
+            } else {
+                Lose(written);
             }
         }
     }
@@ -820,7 +864,7 @@ private:
             groupTerms << FText.Restore(term);
             TStatementText::TSharedColumns shared;
             if (FText.TakeSharedColumns(term, shared)) {
-                LinkSharedColumns(shared, type, made);
+                LinkSharedColumns(shared, type, made, row);
                 continue;
             }
             // A term of several conditions (an OR, a NOT over a group) came
@@ -1131,7 +1175,9 @@ private:
             if (!descending) CutDirection(o, QStringLiteral("asc"));
             o = WithQueryBrackets(FText.Restore(o));
             // A bare result column's alias is no shared column.
-            if (!FSt.Aliases.contains(o, Qt::CaseInsensitive)) Qualify(o);
+            // (After a set operator it names a column of the whole result.)
+            if (!FSt.Aliases.contains(o, Qt::CaseInsensitive) && FText.SetOperators().isEmpty())
+                Qualify(o);
             if (number.match(o).hasMatch()) {
                 bool ok = false;
                 const qsizetype n = o.toLongLong(&ok);
@@ -1276,6 +1322,7 @@ TForgeResult Forge(const QString& sql, int kind, const QueryDesign& current,
     TRebuilder rebuilder(design, st, kind, hooks, prepared);
     rebuilder.Build();
     prepared.Restore(parts);
+    if (parts.size() >= 8) rebuilder.ReadCompoundOrder(parts[parts.size() - 3]);
     AddUnionSets(design, parts, prepared.SetOperators(), kind);
     result.Ok = true;
     result.Rebuilt = true;

@@ -17,7 +17,7 @@ const TCatalogue& Shop() {
     static const TCatalogue c = [] {
         TCatalogue c;
         c.Table("t", {"k:3", "a", "b"}).Table("u", {"k:3", "f:3", "g"}).Table("w", {"k:3", "h"});
-        c.Table("p", {"Total:3", "total:3"});
+        c.Table("p", {"Total:3", "total:3"}).Table("x", {"k", "h:3"}).Table("z", {"h", "q"});
         return c;
     }();
     return c;
@@ -156,6 +156,14 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
         {"select h from t natural join w where k in (select k from u) and h <> 'k' group by k",
          "select w.h\r\nfrom t JOIN w on t.k=w.k\r\nwhere t.k in (select k from u) and h<>'k'\r\n"
          "group by t.k"},
+        // A shared column of kinds the link rules keep apart, and one of a
+        // box an outer join gave nulls for.
+        {"select t.a from t join x using (k)", "select t.a\r\nfrom t,x\r\nwhere t.k=x.k"},
+        {"select z.q from t left join w on t.k = w.k join z using (h)",
+         "select z.q\r\nfrom t INNER JOIN (w JOIN z on w.h=z.h) on t.k=w.k"},
+        // A sort column written without its box must not be an alias.
+        {"select b as a, t.a from t order by t.a nulls last",
+         "select b as a,a\r\nfrom t\r\norder by t.a nulls last"},
         // Positions from a star on count its columns: they stay as written.
         {"select * from t order by 2 desc", "select *\r\nfrom t\r\norder by 2 desc"},
         {"select t.*, u.g from t, u order by 2", "select t.*,u.g\r\nfrom t,u\r\norder by 2"},
@@ -325,6 +333,14 @@ TEST(RebuildShapes, JoinsTheDesignWouldReorderAreAnnounced) {
         // a result column has its name.
         {"select k from t full join u using (k)", "k"},
         {"select a as k from t join u using (k) where k = 1", "k"},
+        {"select t.k from t join u using (k) union select k from w order by k", "k"},
+        // Some databases fill a box's star from the other side after a right join.
+        {"select u.* from u right join t using (k)", "u.*"},
+        // NATURAL on a column two boxes before it have, a table joined to
+        // itself without a name, an outer USING the link rules refuse.
+        {"select t.a from t natural join u natural join w", "NATURAL JOIN w"},
+        {"select a from t natural join t", "t"},
+        {"select t.a from t left join x using (k)", "USING (k)"},
     };
     for (const auto& c : cases) {
         const TRun run = Rebuild(QString::fromUtf8(c.Sql));
