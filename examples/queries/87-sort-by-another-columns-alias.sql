@@ -1,0 +1,1 @@
+select LastName as FirstName, FirstName from employees order by FirstName
