@@ -6,7 +6,6 @@
 #include <QHash>
 #include <QRegularExpression>
 #include <QSet>
-
 #include <QVarLengthArray>
 
 #include <algorithm>
@@ -393,6 +392,58 @@ void NameUnnamedDerivedTables(QString& text, const TTokens& t) {
     text = Apply(text, edits);
 }
 
+// "x isnull", "x notnull" and SQLite's "x not null" outside select lists:
+// the tests "x is null" and "x is not null", which the designer writes.
+// (In a select list the text stays, as the column's heading.) Whether the
+// text changed.
+bool PostfixNullTests(QString& text, const TTokens& t) {
+    static const QSet<QString> noOperand{
+        QStringLiteral("and"),    QStringLiteral("or"),       QStringLiteral("not"),
+        QStringLiteral("is"),     QStringLiteral("where"),    QStringLiteral("having"),
+        QStringLiteral("on"),     QStringLiteral("when"),     QStringLiteral("then"),
+        QStringLiteral("else"),   QStringLiteral("select"),   QStringLiteral("by"),
+        QStringLiteral("in"),     QStringLiteral("like"),     QStringLiteral("between"),
+        QStringLiteral("case"),   QStringLiteral("distinct"), QStringLiteral("exists"),
+        QStringLiteral("escape"), QStringLiteral("glob"),     QStringLiteral("regexp")};
+    QList<bool> selectList{false}; // per depth: inside a select list
+    QList<TEdit> edits;
+    for (qsizetype i = 0; i < t.Size(); ++i) {
+        const int depth = t[i].Depth;
+        while (selectList.size() < depth + 2)
+            selectList << false;
+        if (t.Is(i, TSqlWord::Open)) {
+            selectList[depth + 1] = false;
+            continue;
+        }
+        const QString w = t.Word(i);
+        if (w.isEmpty()) continue;
+        if (w == QLatin1String("select")) {
+            selectList[depth] = true;
+            continue;
+        }
+        if (w == QLatin1String("from")) selectList[depth] = false;
+        const bool notNull = w == QLatin1String("not") && t.Word(i + 1) == QLatin1String("null");
+        if (selectList[depth] ||
+            (w != QLatin1String("isnull") && w != QLatin1String("notnull") && !notNull))
+            continue;
+        if (t.Is(i + 1, TSqlWord::Open) || t.IsSymbol(i + 1, QLatin1Char('.')) ||
+            t.IsSymbol(i - 1, QLatin1Char('.')))
+            continue;
+        const bool afterOperand =
+            t.Is(i - 1, TSqlWord::Close) || t.Is(i - 1, TSqlWord::Name) ||
+            t.Is(i - 1, TSqlWord::String) ||
+            (t.Is(i - 1, TSqlWord::Word) && !noOperand.contains(t.Word(i - 1)));
+        if (!afterOperand) continue;
+        const qsizetype end = notNull ? t[i + 1].End : t[i].End;
+        edits.append({t[i].Start, end - t[i].Start,
+                      w == QLatin1String("isnull") ? QStringLiteral("is null")
+                                                   : QStringLiteral("is not null")});
+    }
+    if (edits.isEmpty()) return false;
+    text = Apply(text, edits);
+    return true;
+}
+
 // What follows a SELECT of the statement itself (not one inside brackets)
 // that the designer cannot draw, upper case: "DISTINCT ON", which keeps one
 // row per key, or one of MySQL's modifiers (SQL_CALC_FOUND_ROWS and the
@@ -524,6 +575,7 @@ void TStatementText::Prepare(const QString& sql) {
         return;
     }
     Follow(t, text, reading);
+    if (PostfixNullTests(text, t)) Follow(t, text, reading);
     if (const QString modifier = SelectModifier(t); !modifier.isEmpty()) {
         FRefusal = QStringLiteral("这条语句的SELECT %1无法在设计中表示。").arg(modifier);
         return;

@@ -119,6 +119,9 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
         {"select a from t group by (select 1) order by (select 1) desc",
          "select a\r\nfrom t\r\ngroup by (select 1)\r\norder by (select 1) desc"},
         {"select a isnull from t", "select a isnull\r\nfrom t"},
+        // Outside a select list the postfix tests are the IS tests they are.
+        {"select a from t where a isnull or b notnull and (k) not null",
+         "select a\r\nfrom t\r\nwhere a is null or b is not null and (k) is not null"},
         // An inner join on a box an outer join gave nulls for drops those
         // rows: the outer join is the inner join it amounts to, rather than
         // one the design would nest the inner join in. An equality of WHERE
