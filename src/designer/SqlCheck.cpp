@@ -365,7 +365,9 @@ int KeyColumn(const QString& orderItem, const TTopLevel& top, const TRows& rows)
     QStringList parts;
     if (!TSqlDialect().ReadName(item, parts) || parts.isEmpty()) return -1;
     const QString name = parts.last();
-    // "t.k" is no result column aliased k: which column it is goes unknown.
+    // "t.k" is no result column aliased k, and under a star any of the
+    // columns called k: which column it is goes unknown.
+    if (parts.size() > 1 && starred) return -1;
     if (parts.size() > 1)
         for (const QString& select : top.SelectItems) {
             QString expression, alias;

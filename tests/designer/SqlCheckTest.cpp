@@ -60,9 +60,12 @@ TEST_F(SqlCheckTest, RowsAreComparedByTheRuleOfTheOriginalsTopLevel) {
          TRowRule::InOrder},
         {"select t.k, v from t order by t.k desc nulls last", "select k, v from t order by k desc",
          true, TRowRule::InOrder},
-        // A qualified key is no alias of another column.
+        // A qualified key is no alias of another column, nor under a star
+        // known among columns of one name.
         {"select v k from t order by t.k", "select v k from t order by t.k, v", true,
          TRowRule::Multiset},
+        {"select t.*, u.v from t, t u order by u.k",
+         "select t.*, u.v from t, t u order by u.k, t.k desc", true, TRowRule::Multiset},
         // A key that is not a result column: the rows, not their order.
         {"select v from t order by k + 0", "select v from t order by v desc", true,
          TRowRule::Multiset},
