@@ -346,6 +346,9 @@ int KeyColumn(const QString& orderItem, const TTopLevel& top, const TRows& rows)
     const bool starred = std::any_of(top.SelectItems.begin(), top.SelectItems.end(),
                                      [](const QString& s) { return s.contains(QLatin1Char('*')); });
     if (!starred && top.SelectItems.size() == rows.Columns) {
+        // An alias comes first, wherever it stands: "select k, v as k …
+        // order by k" sorts by v.
+        QStringList selects, expressions;
         for (int i = 0; i < rows.Columns; ++i) {
             QString select = top.SelectItems[i];
             if (i == 0) {
@@ -358,8 +361,11 @@ int KeyColumn(const QString& orderItem, const TTopLevel& top, const TRows& rows)
             GetByName(select, expression, alias, 1);
             if (!alias.isEmpty() && Normalized(Unquoted(alias)) == Normalized(Unquoted(item)))
                 return i;
-            if (Normalized(expression) == wanted || Normalized(select) == wanted) return i;
+            selects << select;
+            expressions << expression;
         }
+        for (int i = 0; i < rows.Columns; ++i)
+            if (Normalized(expressions[i]) == wanted || Normalized(selects[i]) == wanted) return i;
     }
     // A column by its name, qualified or not, when one column is called so.
     QStringList parts;

@@ -1193,15 +1193,18 @@ private:
                 continue;
             }
             qsizetype at = FindCandidate(FDesign.OrderList, o);
+            if (at < 0) at = IndexOfText(FDesign.OrderList, computed + o);
             // A bare name that is the alias of another result column than the
             // column it names is that result column: the database reads it so.
-            if (const qsizetype k = at >= 0 ? AliasedColumn(o, FDesign.OrderList[at]) : -1;
-                k >= 0) {
-                const QString text = FDesign.DisplayRows[k].value(1);
-                Choose(text, IndexOfText(FDesign.OrderList, text), descending);
-                continue;
+            if (at >= 0) {
+                QString named = FDesign.OrderList[at];
+                if (named.startsWith(computed)) named.remove(0, computed.size());
+                if (const qsizetype k = AliasedColumn(o, named); k >= 0) {
+                    const QString text = FDesign.DisplayRows[k].value(1);
+                    Choose(text, IndexOfText(FDesign.OrderList, text), descending);
+                    continue;
+                }
             }
-            if (at < 0) at = IndexOfText(FDesign.OrderList, computed + o);
             Choose(o, at, descending);
         }
     }

@@ -56,6 +56,9 @@ TEST_F(SqlCheckTest, RowsAreComparedByTheRuleOfTheOriginalsTopLevel) {
          TRowRule::InOrder},
         {"select k as key, v from t order by key", "select k, v from t order by v desc", false,
          TRowRule::InOrder},
+        // An alias comes before a column's own name, wherever it stands.
+        {"select k, 4 - k as k from t order by k", "select k, 4 - k as k from t order by 2", true,
+         TRowRule::InOrder},
         {"select k, v from t order by 1 desc", "select k, v from t order by k desc", true,
          TRowRule::InOrder},
         {"select t.k, v from t order by t.k desc nulls last", "select k, v from t order by k desc",

@@ -177,6 +177,8 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
          "select a\r\nfrom t\r\nwhere k is not distinct from (select max(k) from u)"},
         // A bare sort name that is another column's alias is that column.
         {"select b as a, a from t order by a", "select b as a,a\r\nfrom t\r\norder by b"},
+        {"select b as a, t.a, a as x from t order by 2 desc, a",
+         "select b as a,a,a as x\r\nfrom t\r\norder by 2 desc,b"},
         // A CASE keeps its END whatever the data source.
         {"select case when a = 'x' then 1 end from t",
          "select case when a = 'x' then 1 end\r\nfrom t"},
