@@ -910,7 +910,7 @@ private:
         // Read as if its brackets were not there, such a join keeps only
         // the terms that became links where they were.
         if (apart && !FText.BracketedOuterJoin().isEmpty()) FLost << FText.BracketedOuterJoin();
-        FLost << FText.JoinsNotCarried();
+        FLost << FText.NotCarried();
     }
 
     // Whether the "=" at `eq` of `term` is an equality of its own.

@@ -360,6 +360,17 @@ QString NameDerivedColumns(QString& text, TTokens& t, TSqlReading reading) {
     return {};
 }
 
+// Whether a set operator joins statements of the text outside brackets.
+bool HasSetOperator(const TTokens& t) {
+    for (qsizetype i = 0; i < t.Size(); ++i)
+        if (t[i].Depth == 0 &&
+            (t.IsWord(i, QLatin1StringView("union")) || t.IsWord(i, QLatin1StringView("except")) ||
+             t.IsWord(i, QLatin1StringView("intersect")) ||
+             t.IsWord(i, QLatin1StringView("minus"))))
+            return true;
+    return false;
+}
+
 // "(select …)" standing as a table without a name of its own, which SQLite
 // reads: named Q1, Q2, … as no word of the statement is, since a sub-query
 // box is known by its name.
@@ -523,6 +534,10 @@ void TStatementText::Prepare(const QString& sql) {
             FRefusal = QStringLiteral("无法读懂这条语句的WITH子句。");
             return;
         }
+        if (FDialect == TSqlDialect::Sqlite())
+            for (qsizetype k = 0; k < bodies.size(); ++k)
+                if (HasSetOperator(TTokens(bodies[k], reading)))
+                    FNotCarried << QStringLiteral("WITH %1").arg(names[k]);
         QStringList targets = bodies;
         targets << text.mid(t[i].Start);
         for (qsizetype k = 0; k < names.size(); ++k) {
@@ -830,7 +845,7 @@ QString TStatementText::ForScanners(const QString& text, QList<TSqlWord> words) 
     FBracketedOuterJoin = BracketedJoinWithOuter(t, from, fromEnd);
     for (const QString& join :
          {FirstOnWithOr(t, from, fromEnd), RightJoinAfterOthers(t, from, fromEnd)})
-        if (!join.isEmpty()) FJoinsNotCarried << join;
+        if (!join.isEmpty()) FNotCarried << join;
     JoinEdits(t, from, fromEnd, edits);
     NegationEdits(t, parts.FirstEnd, edits);
     // Quoted names: their characters stand in for themselves.

@@ -43,12 +43,14 @@ public:
     // scanners read its ON terms as if the brackets were not there: terms
     // that become links keep their join, others might not.
     const QString& BracketedOuterJoin() const { return FBracketedOuterJoin; }
-    // Joins the design would write with other rows, as written: an ON
+    // What the design would write with other rows, as written: an ON
     // condition whose OR outside brackets meets an AND (the scanners cut
-    // it at its ANDs, which bind closer), and a RIGHT or FULL join after
-    // other joins outside brackets (the design nests joins in its own
-    // order, which keeps the rows of inner and left joins only).
-    const QStringList& JoinsNotCarried() const { return FJoinsNotCarried; }
+    // it at its ANDs, which bind closer), a RIGHT or FULL join after other
+    // joins outside brackets (the design nests joins in its own order,
+    // which keeps the rows of inner and left joins only), and in SQLite a
+    // WITH table whose body is a union of parts (as a sub-query its
+    // columns compare with other affinities).
+    const QStringList& NotCarried() const { return FNotCarried; }
     // The statements of the text given, as the dialect's first reading
     // splits it.
     const QList<TSqlStatement>& Statements() const { return FStatements; }
@@ -92,7 +94,7 @@ private:
     QStringList FSetOperators;
     QList<TSqlStatement> FStatements;
     QString FBracketedOuterJoin;
-    QStringList FJoinsNotCarried;
+    QStringList FNotCarried;
 };
 
 } // namespace quillary

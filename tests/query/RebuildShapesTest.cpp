@@ -306,6 +306,21 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
     }
 }
 
+// SQLite compares the columns of a WITH table made of united parts with
+// other affinities than those of the same sub-query in FROM.
+TEST(RebuildShapes, ASqliteWithTableOfUnitedPartsIsAnnounced) {
+    const QString sql =
+        QStringLiteral("with d as (select k from t union all select k from u) select k from d");
+    for (const TSqlDialect& dialect : {TSqlDialect::Sqlite(), TSqlDialect::Postgres()}) {
+        QStringList messages;
+        QueryDesign current;
+        current.Dialect = dialect;
+        const TForgeResult r = Forge(sql, dsOther, current, Shop().Hooks(&messages));
+        EXPECT_EQ(r.NotCarried.contains(QStringLiteral("WITH d")),
+                  dialect == TSqlDialect::Sqlite());
+    }
+}
+
 // Joins the design would write in another order or nesting, with other
 // rows, are announced.
 TEST(RebuildShapes, JoinsTheDesignWouldReorderAreAnnounced) {
