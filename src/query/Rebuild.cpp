@@ -796,6 +796,7 @@ private:
                 InsertLink(FDesign, b, joined, FieldRow(FDesign.Boxes[b], column), row2, FQuiet);
             if (link >= 0) {
                 FDesign.Links[link].JoinType = type;
+                FTermKind[link] = type;
                 made << link;
             } else if (inner) {
                 // Columns of kinds the link rules keep apart: a condition.
@@ -847,7 +848,13 @@ private:
                 if (boxes.size() > 2 && FText.BracketedOuterJoin().isEmpty())
                     FLost << groupTerms.join(QStringLiteral(" and "));
             }
-            if (!made.isEmpty()) MarkNullSide(groupType % 4, made);
+            // Each link by the kind of the join its term stands in: a join
+            // in brackets brings its ON terms among those around it.
+            QMap<int, QList<int>> byKind;
+            for (const int l : std::as_const(made))
+                byKind[FTermKind.value(l, groupType) % 4] << l;
+            for (auto k = byKind.cbegin(); k != byKind.cend(); ++k)
+                MarkNullSide(k.key(), k.value());
             made.clear();
             extra.clear();
             groupTerms.clear();
@@ -890,6 +897,7 @@ private:
                         joinable = JoinedAfterAll(box) && joinable;
                 if (!joinable) FLost << FText.Restore(term);
                 if (const int link = TryLink(condition, type); link >= 0) {
+                    FTermKind[link] = type;
                     made << link;
                     continue;
                 }
@@ -1235,6 +1243,7 @@ private:
         int Kind = 0;
     };
     QHash<int, TNullSupplier> FNullSide;
+    QHash<int, int> FTermKind; // link -> the kind of join its term stands in
     int FOuterMadeInner = 0;
     bool FStarExpanded = false;
     QList<bool> FTaken;

@@ -134,6 +134,12 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
          "select t.a\r\nfrom t,u,w\r\nwhere t.k=u.k and w.k=t.k"},
         {"select t.a from t left join u on t.k = u.k inner join w on w.k = t.k",
          "select t.a\r\nfrom (w INNER JOIN t on w.k=t.k) LEFT JOIN u on t.k=u.k"},
+        // ... also when brackets bring that outer join's ON among those of
+        // the join around them.
+        {"select t.a from u right join (t left join w on w.k = t.k) on t.k = u.k join x on x.h = "
+         "w.k",
+         "select t.a\r\nfrom ((x JOIN w on x.h=w.k) INNER JOIN t on w.k=t.k) LEFT JOIN u on "
+         "t.k=u.k"},
         // Brackets read away keep the rows where every join is inner, or
         // every term a link.
         {"select t.a from t inner join (u inner join w on w.k = u.k and u.f < 5) on t.k = u.k",
