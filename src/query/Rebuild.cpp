@@ -1058,14 +1058,47 @@ private:
 
     void ReadWhere(qsizetype& row) {
         EnsureGridRows(FDesign.ConditionRows, int(row + FSt.Where.size()), kConditionWidth);
+        // Only a row that the whole WHERE joins by AND alone may become a
+        // link: outside brackets, with no OR outside brackets anywhere
+        // (AND binds closer: "a or b = c and d" holds no such row), or in
+        // the run of links that begins it, each followed by AND (where the
+        // design writes its links again).
+        QList<bool> outside(FSt.Where.size());
+        bool orOutside = false;
+        int depth = 0;
+        for (qsizetype i = 0; i < FSt.Where.size(); ++i) {
+            const QStringList& c = FSt.Where[i];
+            const int opens = int(c[0].count(QLatin1Char('('))),
+                      closes = int(c[4].count(QLatin1Char(')')));
+            outside[i] = depth == 0 && opens == 0 && closes == 0;
+            depth += opens - closes;
+            orOutside = orOutside ||
+                        (depth <= 0 &&
+                         TrimmedCell(c[5]).compare(QLatin1String("or"), Qt::CaseInsensitive) == 0);
+        }
+        const qsizetype first = row; // rows before it come from joins
+        bool leading = true;         // every row so far became a link
         FBrackets.Reset();
         for (qsizetype i = 0; i < FSt.Where.size(); ++i) {
             QStringList c = std::move(FSt.Where[i]); // read once
+            const bool top = outside[i];
             if (i + 1 < FSt.Where.size() && JoinBetween(c, FSt.Where[i + 1])) ++i;
+            const bool linkable =
+                top &&
+                (!orOutside || (leading && TrimmedCell(c[5]).compare(QLatin1String("and"),
+                                                                     Qt::CaseInsensitive) == 0));
             ReadRow(c);
-            if (!TouchesNullSide(c) && IsLinkList(FDesign, c, FKind, -1, FQuiet, &Fields()) >= 0)
+            if (linkable && !TouchesNullSide(c) &&
+                IsLinkList(FDesign, c, FKind, -1, FQuiet, &Fields()) >= 0)
                 continue;
+            leading = false;
             AddCondition(row, ConditionRow(c));
+        }
+        // Join conditions kept as rows come first, joined by AND: an OR of
+        // the WHERE goes in brackets after them.
+        if (first > 0 && orOutside && row > first) {
+            FDesign.ConditionRows[first][0].prepend(QLatin1Char('('));
+            FDesign.ConditionRows[row - 1][2].append(QLatin1Char(')'));
         }
     }
 

@@ -185,6 +185,12 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
         {"select b as a, a from t order by a", "select b as a,a\r\nfrom t\r\norder by b"},
         {"select b as a, t.a, a as x from t order by 2 desc, a",
          "select b as a,a,a as x\r\nfrom t\r\norder by 2 desc,b"},
+        // An equality under an OR is no link; join conditions kept as rows
+        // go before a WHERE with an OR in brackets.
+        {"select t.a from t, u where t.b = 'x' or u.k = t.k and u.f > 1",
+         "select t.a\r\nfrom t,u\r\nwhere t.b='x' or u.k=t.k and u.f>1"},
+        {"select t.a from t join u on u.f > t.k where t.b = 'x' or u.g = 'y'",
+         "select t.a\r\nfrom t,u\r\nwhere u.f>t.k and (t.b='x' or u.g='y')"},
         // A CASE keeps its END whatever the data source.
         {"select case when a = 'x' then 1 end from t",
          "select case when a = 'x' then 1 end\r\nfrom t"},
