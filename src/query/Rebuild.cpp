@@ -904,9 +904,14 @@ private:
             }
             const bool inner = type == 0 || type == 4;
             apart = true;
-            if (inner && eq >= 0 && IsComparison(term, eq))
-                AddCondition(row, {left, QStringLiteral("="), right, QStringLiteral("and")});
-            else if (inner)
+            if (inner && eq >= 0 && IsComparison(term, eq)) {
+                // The row keeps the operands' brackets: "(x > 0) = true".
+                QString leftRow = FText.Restore(TrimCell(term.left(eq)));
+                QString rightRow = FText.Restore(TrimCell(term.mid(eq + 1)));
+                Qualify(leftRow);
+                Qualify(rightRow);
+                AddCondition(row, {leftRow, QStringLiteral("="), rightRow, QStringLiteral("and")});
+            } else if (inner)
                 AddExpression(row, written);
             else {
                 QString restored = FText.Restore(written);

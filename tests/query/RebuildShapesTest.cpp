@@ -191,6 +191,9 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
          "select t.a\r\nfrom t,u\r\nwhere t.b='x' or u.k=t.k and u.f>1"},
         {"select t.a from t join u on u.f > t.k where t.b = 'x' or u.g = 'y'",
          "select t.a\r\nfrom t,u\r\nwhere u.f>t.k and (t.b='x' or u.g='y')"},
+        // A join condition kept as a row keeps its operands' brackets.
+        {"select t.a from t join u on u.k = t.k and (u.f > 0) = (t.k < 5)",
+         "select t.a\r\nfrom u JOIN t on u.k=t.k\r\nwhere (u.f > 0)=(t.k < 5)"},
         // A CASE keeps its END whatever the data source.
         {"select case when a = 'x' then 1 end from t",
          "select case when a = 'x' then 1 end\r\nfrom t"},
