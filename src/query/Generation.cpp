@@ -300,7 +300,10 @@ QString OrderByText(const QueryDesign& design, const QStringList& displayColumns
         QString column = item.Text;
         if (column.startsWith(marker)) column.remove(0, marker.size());
         if (column.startsWith(computed)) column.remove(0, computed.size());
-        if (!design.UnionSets.isEmpty() || IsNumber(column)) {
+        // A constant sorts nothing (or is refused): its position does.
+        if (!design.UnionSets.isEmpty() || IsNumber(column) ||
+            (column.size() >= 2 && column.startsWith(QLatin1Char('\'')) &&
+             column.endsWith(QLatin1Char('\'')))) {
             const qsizetype p = positionOf(column);
             if (p >= 0) column = QString::number(p + 1);
         } else {

@@ -250,16 +250,16 @@ bool EndsWithOperator(const QString& expression) {
     while (end > 0 && expression[end - 1].isSpace())
         --end;
     if (end == 0) return false;
-    if (QStringView(u"-+*/%|&^=<>~!,(").contains(expression[end - 1])) return true;
+    if (QStringView(u"-+*/%|&^=<>~!,(:").contains(expression[end - 1])) return true;
     // A whole word: no letter, digit or "_" right before it.
     const auto wordChar = [](QChar c) { return c.isLetterOrNumber() || c == u'_'; };
     qsizetype start = end;
     while (start > 0 && wordChar(expression[start - 1]))
         --start;
     if (end - start > 8) return false;
-    static const QStringView words[] = {u"and",  u"or",   u"not",  u"like",     u"in",
-                                        u"is",   u"between", u"case", u"when",  u"then",
-                                        u"else", u"distinct", u"collate", u"escape"};
+    static const QStringView words[] = {u"and",  u"or",       u"not",     u"like",   u"in",
+                                        u"is",   u"between",  u"case",    u"when",   u"then",
+                                        u"else", u"distinct", u"collate", u"escape", u"from"};
     const QStringView last = QStringView(expression).mid(start, end - start);
     return std::any_of(std::begin(words), std::end(words), [&](QStringView w) {
         return last.size() == w.size() && last.compare(w, Qt::CaseInsensitive) == 0;

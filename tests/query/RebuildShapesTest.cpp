@@ -194,6 +194,11 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
         // A join condition kept as a row keeps its operands' brackets.
         {"select t.a from t join u on u.k = t.k and (u.f > 0) = (t.k < 5)",
          "select t.a\r\nfrom u JOIN t on u.k=t.k\r\nwhere (u.f > 0)=(t.k < 5)"},
+        // The last word of a test or a cast is no alias; a constant is
+        // sorted by its position.
+        {"select (a is distinct from b), '1' :: int from t order by 1",
+         "select a is distinct from b,'1' :: int\r\nfrom t\r\norder by a is distinct from b"},
+        {"select 'x', a from t order by 1", "select 'x',a\r\nfrom t\r\norder by 1"},
         // A CASE keeps its END whatever the data source.
         {"select case when a = 'x' then 1 end from t",
          "select case when a = 'x' then 1 end\r\nfrom t"},
