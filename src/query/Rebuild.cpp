@@ -286,6 +286,11 @@ QString WithQueryBrackets(const QString& item) {
 void ReadSelectItems(TStatement& st, int kind, const TStatementText& mask) {
     for (qsizetype i = 0; i < st.Items.size(); ++i) {
         QString item = WithQueryBrackets(TrimCell(st.Items[i]));
+        // "a is distinct from b" needs its brackets back where it stands
+        // before the FROM clause.
+        if (item.contains(QLatin1String("from"), Qt::CaseInsensitive) &&
+            FindKeyWord(item, QStringLiteral("from"), 1) > 0)
+            item = QLatin1Char('(') + item + QLatin1Char(')');
         if (i == 0) {
             int end = 0;
             if (IsBeginWith(QStringLiteral("distinct"), item, end, 1, true) > 0) {

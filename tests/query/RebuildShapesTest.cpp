@@ -197,7 +197,7 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
         // The last word of a test or a cast is no alias; a constant is
         // sorted by its position.
         {"select (a is distinct from b), '1' :: int from t order by 1",
-         "select a is distinct from b,'1' :: int\r\nfrom t\r\norder by a is distinct from b"},
+         "select (a is distinct from b),'1' :: int\r\nfrom t\r\norder by (a is distinct from b)"},
         {"select 'x', a from t order by 1", "select 'x',a\r\nfrom t\r\norder by 1"},
         // A CASE keeps its END whatever the data source.
         {"select case when a = 'x' then 1 end from t",
