@@ -760,6 +760,18 @@ private:
         text = out;
     }
 
+    // The statement is written up to the first row that is no whole
+    // condition (a truth value under NOT keeps no operator): that row on is
+    // not carried.
+    void LoseUnwritten(const QList<QStringList>& rows, qsizetype count) {
+        for (qsizetype r = 1; r <= count; ++r)
+            if (IsValidExpression(rows, int(r)) != 0) {
+                const QStringList cells = rows.value(r - 1);
+                Lose(cells.mid(0, 3).join(QLatin1Char(' ')).simplified());
+                return;
+            }
+    }
+
     // `part` is not carried: named once.
     void Lose(const QString& part) {
         if (!FLost.contains(part)) FLost << part;
@@ -1104,6 +1116,7 @@ private:
             leading = false;
             AddCondition(row, ConditionRow(c));
         }
+        LoseUnwritten(FDesign.ConditionRows, row);
         // Join conditions kept as rows come first, joined by AND: an OR of
         // the WHERE goes in brackets after them.
         if (first > 0 && orOutside && row > first) {
@@ -1195,6 +1208,7 @@ private:
         EnsureGridRows(FDesign.HavingRows, int(rows.size()), kConditionWidth);
         for (qsizetype r = 0; r < rows.size(); ++r)
             FDesign.HavingRows[r] = rows[r];
+        LoseUnwritten(FDesign.HavingRows, rows.size());
     }
 
     // A trailing word "desc" or "asc" of an order item.

@@ -236,6 +236,11 @@ TEST(RebuildShapes, ATruthValueUnderNotIsAnnouncedNotRewritten) {
     }
     const QueryDesign d = Rebuild("select a from t where not t.b").Result.Design;
     EXPECT_EQ(d.ConditionRows.value(0), QStringList({"", "not", "t.b", ""}));
+    // Said by the rebuild itself, where the words come back elsewhere (in
+    // the links NATURAL makes).
+    const TRun natural = Rebuild("select t.a from t natural join w where not (t.a = 'x' and t.k)");
+    EXPECT_TRUE(natural.Result.NotCarried.contains("t.k )"))
+        << natural.Result.NotCarried.join(u'|').toStdString();
 }
 
 TEST(RebuildShapes, ExistsIsARowOfItsOwnAndExceptAUnionOperator) {
