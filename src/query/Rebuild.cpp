@@ -365,6 +365,19 @@ public:
     // What the design cannot carry that the check of the written statement
     // does not see.
     const QStringList& Lost() const { return FLost; }
+    // Every select item is a column of the design's statement: one the
+    // display order lost (an item written twice) is not carried.
+    void ReadDisplay() {
+        QHash<TFoldedKey, qsizetype> shown;
+        for (const QStringList& row : std::as_const(FDesign.DisplayRows)) {
+            const QString column = TrimCell(row.value(1));
+            if (column.isEmpty()) break;
+            ++shown[TFoldedKey(column)];
+        }
+        for (const QString& item : std::as_const(FSt.Items))
+            if (item != QLatin1String("*") && --shown[TFoldedKey(TrimCell(item))] < 0) Lose(item);
+    }
+
     // The ORDER BY after set operators names columns of the whole result:
     // a shared column's bare name there is left as it is, and with ON in
     // place of USING it is one no longer.
@@ -1396,6 +1409,7 @@ TForgeResult Forge(const QString& sql, int kind, const QueryDesign& current,
     result.Ok = true;
     result.Rebuilt = true;
     TS_DisplayEnter(design);
+    rebuilder.ReadDisplay();
     result.Sql = GetSQLOfFollowed(design, kind, hooks.Confirm);
     // A design that does not carry the whole statement is applied only when
     // the user says so after being told what it lacks.

@@ -386,6 +386,8 @@ TEST(RebuildShapes, JoinsTheDesignWouldReorderAreAnnounced) {
         {"select t.a from t natural join u natural join w", "NATURAL JOIN w"},
         {"select a from t natural join t", "t"},
         {"select t.a from t left join x using (k)", "USING (k)"},
+        // A column written twice that the display order keeps once.
+        {"select t.k, t.k x, t.k from t natural join w", "t.k"},
     };
     for (const auto& c : cases) {
         const TRun run = Rebuild(QString::fromUtf8(c.Sql));
