@@ -9,6 +9,7 @@
 #include "sqltext/TextHash.h"
 
 #include <QHash>
+#include <QSet>
 
 namespace quillary {
 
@@ -28,7 +29,8 @@ QString QualifiedField(const QueryDesign& design, int box, const QString& field)
 // stands for that box. Inside a sub-select "t." may be the outer box's (a
 // correlated reference) and inside quotes it is text, so there it stays; so
 // it does after a letter ("xt." is another name).
-QString WithoutOwnPrefix(const QString& text, const QString& prefix) {
+QString WithoutOwnPrefix(const QString& text, const QString& prefix,
+                         const QSet<QString>& aliases = {}) {
     QString out;
     out.reserve(text.size());
     const qsizetype n = text.size();
@@ -51,7 +53,17 @@ QString WithoutOwnPrefix(const QString& text, const QString& prefix) {
     while (i < n) {
         const QChar c = text[i];
         if (QStringView(text).mid(i).startsWith(prefix) && (i == 0 || !isWordChar(text[i - 1]))) {
-            i += prefix.size();
+            // A name that is also an alias keeps its prefix: bare, some
+            // databases read the alias (in OVER, GROUP BY, HAVING).
+            qsizetype end = i + prefix.size();
+            while (end < n && isWordChar(text[end]))
+                ++end;
+            if (!aliases.contains(text.mid(i + prefix.size(), end - i - prefix.size()).toLower())) {
+                i += prefix.size();
+                continue;
+            }
+            out += QStringView(text).mid(i, end - i);
+            i = end;
             continue;
         }
         if (c == QLatin1Char('\'') || c == QLatin1Char('"') || c == QLatin1Char('`') ||
@@ -404,9 +416,19 @@ TSqlResult Statement(const QueryDesign& design, int kind, const TConfirm& confir
     if (TrimCell(having) == QLatin1String("having")) having.clear();
     const QString ownPrefix = singleTable.isEmpty() ? QString() : singleTable + QLatin1Char('.');
     QString orderBy = OrderByText(design, displayColumns, ownPrefix);
-    if (!ownPrefix.isEmpty())
-        for (QString* text : {&select, &where, &groupBy, &having})
-            *text = WithoutOwnPrefix(*text, ownPrefix);
+    if (!ownPrefix.isEmpty()) {
+        QSet<QString> aliases;
+        for (const QStringList& row : design.DisplayRows)
+            if (const QStringView alias = TrimmedCell(row.value(2)); !alias.isEmpty())
+                aliases << ColumnFromDocument(alias.toString()).toLower();
+        // Where an alias may be read for a bare name: GROUP BY, HAVING and a
+        // window's OVER (in MySQL); WHERE and the select list read columns.
+        const bool windows = select.contains(QLatin1String("over"), Qt::CaseInsensitive);
+        select = WithoutOwnPrefix(select, ownPrefix, windows ? aliases : QSet<QString>());
+        where = WithoutOwnPrefix(where, ownPrefix);
+        groupBy = WithoutOwnPrefix(groupBy, ownPrefix, aliases);
+        having = WithoutOwnPrefix(having, ownPrefix, aliases);
+    }
 
     QString sql = TrimCell(select) + kLineBreak + TrimCell(join);
     for (const QString* text : {&where, &groupBy, &having})

@@ -199,6 +199,11 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
         {"select (a is distinct from b), '1' :: int from t order by 1",
          "select (a is distinct from b),'1' :: int\r\nfrom t\r\norder by (a is distinct from b)"},
         {"select 'x', a from t order by 1", "select 'x',a\r\nfrom t\r\norder by 1"},
+        // Nor a name in GROUP BY, HAVING or OVER where some databases read
+        // the alias.
+        {"select rank() over (order by t.k) k, count(*) n from t group by t.k having t.k > 1",
+         "select rank() over (order by t.k) as k,count(*) as n\r\nfrom t\r\ngroup by t.k\r\n"
+         "having t.k >1"},
         // A CASE keeps its END whatever the data source.
         {"select case when a = 'x' then 1 end from t",
          "select case when a = 'x' then 1 end\r\nfrom t"},
