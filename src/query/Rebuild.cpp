@@ -785,6 +785,38 @@ private:
             }
     }
 
+    // Whether a bare name of `text` (outside sub-selects) is a column of
+    // more than one box.
+    bool NamesSeveralBoxes(const QString& text) const {
+        const QList<TSqlWord> words = SqlWords(text, FText.Reading());
+        for (qsizetype i = 0; i < words.size(); ++i) {
+            const TSqlWord& w = words[i];
+            if (w.Kind == TSqlWord::Open && i + 1 < words.size() &&
+                text.mid(words[i + 1].Start, 6)
+                        .compare(QLatin1String("select"), Qt::CaseInsensitive) == 0) {
+                // A sub-select: its names are its own.
+                while (i + 1 < words.size() &&
+                       !(words[i + 1].Kind == TSqlWord::Close && words[i + 1].Depth == w.Depth))
+                    ++i;
+                continue;
+            }
+            if (w.Kind != TSqlWord::Word && w.Kind != TSqlWord::Name) continue;
+            const auto symbolAt = [&](qsizetype j, QChar c) {
+                return j >= 0 && j < words.size() && words[j].Kind == TSqlWord::Symbol &&
+                       text[words[j].Start] == c;
+            };
+            if (symbolAt(i - 1, QLatin1Char('.')) || symbolAt(i + 1, QLatin1Char('.')) ||
+                (i + 1 < words.size() && words[i + 1].Kind == TSqlWord::Open))
+                continue;
+            const QString name = ColumnFromDocument(text.mid(w.Start, w.End - w.Start));
+            int boxes = 0;
+            for (const TDesignBox& box : FDesign.Boxes)
+                boxes += FieldRow(box, name) > 0;
+            if (boxes > 1) return true;
+        }
+        return false;
+    }
+
     // `part` is not carried: named once.
     void Lose(const QString& part) {
         if (!FLost.contains(part)) FLost << part;
@@ -934,6 +966,9 @@ private:
             }
             const bool inner = type == 0 || type == 4;
             apart = true;
+            // Moved to WHERE a bare name sees every box, not only the two
+            // the join brought together.
+            if (inner && NamesSeveralBoxes(FText.Restore(term))) Lose(FText.Restore(term));
             if (inner && eq >= 0 && IsComparison(term, eq)) {
                 // The row keeps the operands' brackets: "(x > 0) = true".
                 QString leftRow = FText.Restore(TrimCell(term.left(eq)));

@@ -391,6 +391,8 @@ TEST(RebuildShapes, JoinsTheDesignWouldReorderAreAnnounced) {
         {"select t.a from t natural join u natural join w", "NATURAL JOIN w"},
         {"select a from t natural join t", "t"},
         {"select t.a from t left join x using (k)", "USING (k)"},
+        // A bare name of a join condition kept as a row that two boxes have.
+        {"select t.a from t join u on u.f < k", "u.f < k"},
         // A column written twice that the display order keeps once.
         {"select t.k, t.k x, t.k from t natural join w", "t.k"},
     };
