@@ -253,6 +253,31 @@ void AppendConditions(const QList<QStringList>& rows, QString& text) {
     }
 }
 
+// Whether the written condition rows join by an OR outside brackets.
+bool OrOutsideBrackets(const QList<QStringList>& rows) {
+    int depth = 0;
+    for (int row = 1; row <= rows.size() && IsValidExpression(rows, row) == 0; ++row) {
+        QChar quote;
+        for (int col = 0; col < 3; ++col)
+            for (const QChar c : GridCellText(rows, row, col)) {
+                if (!quote.isNull()) {
+                    if (c == quote) quote = QChar();
+                } else if (c == QLatin1Char('\'') || c == QLatin1Char('"') ||
+                           c == QLatin1Char('`')) {
+                    quote = c;
+                } else if (c == QLatin1Char('(')) {
+                    ++depth;
+                } else if (c == QLatin1Char(')')) {
+                    --depth;
+                }
+            }
+        if (depth <= 0 && TrimmedCell(GridCellText(rows, row, 3))
+                                  .compare(QLatin1String("or"), Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
 // Link conditions followed by no complete row leave a connector behind.
 void DropDanglingConnector(QString& where) {
     for (const QLatin1String connector : {QLatin1String(" and"), QLatin1String(" or")})
@@ -405,7 +430,19 @@ TSqlResult Statement(const QueryDesign& design, int kind, const TConfirm& confir
     DropLastComma(join);
     if (TrimCell(join) == QLatin1String("from")) return {};
 
-    AppendConditions(design.ConditionRows, where);
+    if (TrimCell(where) == QLatin1String("where")) {
+        AppendConditions(design.ConditionRows, where);
+    } else {
+        // Joins written before the rows join them by AND: rows with an OR
+        // outside brackets go in brackets, or the OR would take the joins.
+        QString rows;
+        AppendConditions(design.ConditionRows, rows);
+        rows = TrimCell(rows);
+        DropDanglingConnector(rows);
+        if (OrOutsideBrackets(design.ConditionRows))
+            rows = QLatin1Char('(') + rows + QLatin1Char(')');
+        where += rows;
+    }
     if (TrimCell(where) == QLatin1String("where")) where.clear();
     where = TrimCell(where);
     DropDanglingConnector(where);

@@ -1130,9 +1130,7 @@ private:
         EnsureGridRows(FDesign.ConditionRows, int(row + FSt.Where.size()), kConditionWidth);
         // Only a row that the whole WHERE joins by AND alone may become a
         // link: outside brackets, with no OR outside brackets anywhere
-        // (AND binds closer: "a or b = c and d" holds no such row), or in
-        // the run of links that begins it, each followed by AND (where the
-        // design writes its links again).
+        // (AND binds closer: "a or b = c and d" holds no such row).
         QList<bool> outside(FSt.Where.size());
         bool orOutside = false;
         int depth = 0;
@@ -1147,21 +1145,15 @@ private:
                          TrimmedCell(c[5]).compare(QLatin1String("or"), Qt::CaseInsensitive) == 0);
         }
         const qsizetype first = row; // rows before it come from joins
-        bool leading = true;         // every row so far became a link
         FBrackets.Reset();
         for (qsizetype i = 0; i < FSt.Where.size(); ++i) {
             QStringList c = std::move(FSt.Where[i]); // read once
-            const bool top = outside[i];
+            const bool linkable = outside[i] && !orOutside;
             if (i + 1 < FSt.Where.size() && JoinBetween(c, FSt.Where[i + 1])) ++i;
-            const bool linkable =
-                top &&
-                (!orOutside || (leading && TrimmedCell(c[5]).compare(QLatin1String("and"),
-                                                                     Qt::CaseInsensitive) == 0));
             ReadRow(c);
             if (linkable && !TouchesNullSide(c) &&
                 IsLinkList(FDesign, c, FKind, -1, FQuiet, &Fields()) >= 0)
                 continue;
-            leading = false;
             AddCondition(row, ConditionRow(c));
         }
         LoseUnwritten(FDesign.ConditionRows, row);

@@ -204,6 +204,11 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
         {"select rank() over (order by t.k) k, count(*) n from t group by t.k having t.k > 1",
          "select rank() over (order by t.k) as k,count(*) as n\r\nfrom t\r\ngroup by t.k\r\n"
          "having t.k >1"},
+        // Joins written before the rows: an OR of the rows goes in brackets.
+        {"select t.a from t, u where u.k = t.k and (t.b = 'x' or t.a = 'y')",
+         "select t.a\r\nfrom t,u\r\nwhere u.k=t.k and (t.b='x' or t.a='y')"},
+        {"select t.a from t, u where u.k = t.k and t.b = 'x' or t.a = 'y'",
+         "select t.a\r\nfrom t,u\r\nwhere u.k=t.k and t.b='x' or t.a='y'"},
         // A CASE keeps its END whatever the data source.
         {"select case when a = 'x' then 1 end from t",
          "select case when a = 'x' then 1 end\r\nfrom t"},
