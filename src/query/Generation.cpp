@@ -287,6 +287,16 @@ void DropDanglingConnector(QString& where) {
         }
 }
 
+// A string or a truth value written as such.
+bool IsConstant(const QString& column) {
+    if (column.size() >= 2 && column.startsWith(QLatin1Char('\'')) &&
+        column.endsWith(QLatin1Char('\'')))
+        return true;
+    for (const char* word : {"true", "false", "null"})
+        if (column.compare(QLatin1String(word), Qt::CaseInsensitive) == 0) return true;
+    return false;
+}
+
 // Whether `text` begins with the word `word` (any case).
 bool StartsWord(QStringView text, QStringView word) {
     return text.startsWith(word, Qt::CaseInsensitive) &&
@@ -300,9 +310,17 @@ bool StartsWord(QStringView text, QStringView word) {
 bool TakenByAlias(const QueryDesign& design, const QStringList& displayColumns,
                   const QString& written, const QString& column) {
     // A name that lost its prefix is a word of its own in what is written
-    // ("name nulls last"): that word must be no alias.
+    // ("name nulls last"): that word must be no alias, nor the name of two
+    // result columns.
     const bool bare = IsNameToken(written);
     if (!bare && written == column) return false;
+    if (written != column) {
+        const QString word = written.section(QLatin1Char(' '), 0, 0);
+        int named = 0;
+        for (const QString& display : displayColumns)
+            named += display.section(QLatin1Char('.'), -1).compare(word, Qt::CaseInsensitive) == 0;
+        if (named > 1) return true;
+    }
     const QString name = bare ? ColumnFromDocument(written) : QString();
     for (qsizetype k = 0; k < displayColumns.size(); ++k) {
         const QStringView alias = TrimmedCell(design.DisplayRows[k].value(2));
@@ -338,9 +356,7 @@ QString OrderByText(const QueryDesign& design, const QStringList& displayColumns
         if (column.startsWith(marker)) column.remove(0, marker.size());
         if (column.startsWith(computed)) column.remove(0, computed.size());
         // A constant sorts nothing (or is refused): its position does.
-        if (!design.UnionSets.isEmpty() || IsNumber(column) ||
-            (column.size() >= 2 && column.startsWith(QLatin1Char('\'')) &&
-             column.endsWith(QLatin1Char('\'')))) {
+        if (!design.UnionSets.isEmpty() || IsNumber(column) || IsConstant(column)) {
             const qsizetype p = positionOf(column);
             if (p >= 0) column = QString::number(p + 1);
         } else {

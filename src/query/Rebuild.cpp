@@ -157,6 +157,7 @@ bool CutTop(QString& item, QString& limit) {
 struct TStatement {
     QStringList Items, Aliases, Kinds; // select items; Kinds: "0"/"1" + alias
     QStringList Tables, Joins;
+    QList<int> TableGroups;           // per table: which item of the FROM list holds it
     QList<QStringList> Where, Having; // 6 texts per condition
     QStringList Group, Order;
     bool Distinct = false;
@@ -220,8 +221,11 @@ bool Analyse(const QString& whole, const QString& statement, const TStatementTex
                            QStringLiteral("having"), QStringLiteral("order by")},
                           pos, keyword, from, pos);
     if (!fromError.isEmpty()) return ShowMessage(hooks, fromError, kCaption), false;
-    for (const QString& item : from)
+    for (const QString& item : from) {
         AnalysisFromClause(item, st.Joins, st.Tables);
+        st.TableGroups.resize(st.Tables.size(),
+                              int(st.TableGroups.isEmpty() ? 0 : st.TableGroups.last() + 1));
+    }
 
     // The later clauses are left out quietly when they cannot be read.
     if (keyword == QLatin1String("where"))
@@ -393,9 +397,10 @@ public:
 
 private:
     // The boxes the FROM items name, not loaded yet.
-    QList<TDesignBox> ReadBoxes() const {
+    QList<TDesignBox> ReadBoxes() {
         QList<TDesignBox> boxes;
-        for (const QString& item : FSt.Tables) {
+        for (qsizetype t = 0; t < FSt.Tables.size(); ++t) {
+            const QString& item = FSt.Tables[t];
             QString name, alias;
             GetByName(TrimAroundDot(item), name, alias, FKind);
             TDesignBox box;
@@ -415,6 +420,7 @@ private:
                 if (!AliasFromDocument(alias, FDesign.Dialect, box.Alias)) continue;
             }
             boxes.append(box);
+            FGroupOfRead << FSt.TableGroups.value(t);
         }
         return boxes;
     }
@@ -446,12 +452,14 @@ private:
     QList<int> PlaceBoxes(const QList<TDesignBox>& boxes) {
         QList<int> placedBoxes;
         int x = 10, y = 10;
-        for (TDesignBox box : boxes) {
+        for (qsizetype read = 0; read < boxes.size(); ++read) {
+            TDesignBox box = boxes[read];
             box.Left = x;
             box.Top = y;
             if (!LoadBox(FHooks, box)) continue;
             const int index = ActivateBox(FDesign, box);
             placedBoxes << index;
+            FGroup[index] = FGroupOfRead.value(read);
             const TDesignBox& placed = FDesign.Boxes[index];
             if (x + 150 > 500) y = (placed.Top + placed.Height + 10) % 400;
             x = (placed.Left + placed.Width + 10) % 500;
@@ -852,6 +860,12 @@ private:
             }
             const int b = row2 > 0 ? BoxBefore(joined, column) : -1;
             if (b < 0) continue;
+            // A join binds closer than a comma: the boxes before the comma
+            // are not the join's.
+            if (FGroup.value(b) != FGroup.value(joined)) {
+                Lose(written);
+                continue;
+            }
             // An inner join on a box an outer join gave nulls for, as with ON.
             if (inner && !JoinedAfterAll(b)) Lose(written);
             const int link =
@@ -966,9 +980,9 @@ private:
             }
             const bool inner = type == 0 || type == 4;
             apart = true;
-            // Moved to WHERE a bare name sees every box, not only the two
-            // the join brought together.
-            if (inner && NamesSeveralBoxes(FText.Restore(term))) Lose(FText.Restore(term));
+            // Moved to WHERE, or to an ON the design nests otherwise, a bare
+            // name sees other boxes than those the join brought together.
+            if (NamesSeveralBoxes(FText.Restore(term))) Lose(FText.Restore(term));
             if (inner && eq >= 0 && IsComparison(term, eq)) {
                 // The row keeps the operands' brackets: "(x > 0) = true".
                 QString leftRow = FText.Restore(TrimCell(term.left(eq)));
@@ -1168,19 +1182,12 @@ private:
     // "x between a and b" comes out of the analysis as two rows without an
     // operator, cut at its "and": one row again, the operator "between".
     static bool JoinBetween(QStringList& c, const QStringList& next) {
-        static const QRegularExpression between(
-            QStringLiteral("^(.*\\S)\\s+((?:not\\s+)?between)\\s+(\\S.*)$"),
-            QRegularExpression::CaseInsensitiveOption |
-                QRegularExpression::DotMatchesEverythingOption);
         const auto bare = [](const QStringList& row) {
             return row[2].trimmed().isEmpty() && row[3].trimmed().isEmpty();
         };
-        if (!bare(c) || !bare(next) || next[1].trimmed().isEmpty() ||
+        if (!bare(next) || next[1].trimmed().isEmpty() ||
             c[5].trimmed().compare(QLatin1String("and"), Qt::CaseInsensitive) != 0)
             return false;
-        const QRegularExpressionMatch m = between.match(c[1]);
-        // A BETWEEN inside brackets of the operand has had its AND.
-        if (!m.hasMatch() || !OutsideBrackets(c[1], m.capturedStart(2))) return false;
         // Brackets around the upper bound open in the next row's first cell
         // and close in its fifth: they are the value's.
         const qsizetype opened = next[0].count(QLatin1Char('('));
@@ -1189,14 +1196,38 @@ private:
             closed += closing[0];
             closing.remove(0, 1);
         }
-        c = {c[0],
-             m.captured(1),
-             m.captured(2),
-             m.captured(3) + QLatin1String(" and ") + TrimCell(next[0]) + next[1] +
-                 TrimCell(closed),
-             closing,
-             next[5]};
+        const QString upper =
+            QLatin1String(" and ") + TrimCell(next[0]) + next[1] + TrimCell(closed);
+        // "x < case … end between a": the analysis cut at an operator
+        // before the BETWEEN, whose AND then ended the row.
+        if (!bare(c)) {
+            if (LastBetween(c[3]) < 0) return false;
+            c = {c[0], c[1], c[2], c[3] + upper, closing, next[5]};
+            return true;
+        }
+        const qsizetype at = LastBetween(c[1]);
+        if (at < 0) return false;
+        static const QRegularExpression word(QStringLiteral("^((?:not\\s+)?between)\\s+(\\S.*)$"),
+                                             QRegularExpression::CaseInsensitiveOption |
+                                                 QRegularExpression::DotMatchesEverythingOption);
+        const QRegularExpressionMatch m = word.match(QStringView(c[1]).sliced(at));
+        if (!m.hasMatch()) return false;
+        c = {c[0], TrimCell(c[1].left(at)), m.captured(1), m.captured(2) + upper, closing, next[5]};
         return true;
+    }
+
+    // Where the last BETWEEN of `text` outside its brackets begins (with a
+    // NOT before it), still waiting for its AND; -1 when there is none. A
+    // BETWEEN inside brackets has had its AND.
+    static qsizetype LastBetween(const QString& text) {
+        static const QRegularExpression between(QStringLiteral("\\s((?:not\\s+)?between)\\s+\\S"),
+                                                QRegularExpression::CaseInsensitiveOption);
+        qsizetype found = -1;
+        for (auto it = between.globalMatch(text); it.hasNext();) {
+            const QRegularExpressionMatch m = it.next();
+            if (OutsideBrackets(text, m.capturedStart(1))) found = m.capturedStart(1);
+        }
+        return found;
     }
 
     // Whether position `at` of `text` stands outside its brackets (quotes
@@ -1341,6 +1372,9 @@ private:
     };
     QHash<int, TNullSupplier> FNullSide;
     QHash<int, int> FTermKind; // link -> the kind of join its term stands in
+    // Per box: the item of the FROM list it stands in (as read, as placed).
+    QList<int> FGroupOfRead;
+    QHash<int, int> FGroup;
     int FOuterMadeInner = 0;
     bool FStarExpanded = false;
     QList<bool> FTaken;

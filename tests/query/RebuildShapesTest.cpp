@@ -209,6 +209,12 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
          "select t.a\r\nfrom t,u\r\nwhere u.k=t.k and (t.b='x' or t.a='y')"},
         {"select t.a from t, u where u.k = t.k and t.b = 'x' or t.a = 'y'",
          "select t.a\r\nfrom t,u\r\nwhere u.k=t.k and t.b='x' or t.a='y'"},
+        // BETWEEN after an operator the analysis cut at keeps its AND.
+        {"select a from t where k < case when a = 'x' then 1 end between 0 and k",
+         "select a\r\nfrom t\r\nwhere k<case when a = 'x' then 1 end between 0 and k"},
+        {"select a from t where k between (select max(k) from u where k between 1 and 2) and 5",
+         "select a\r\nfrom t\r\nwhere k between (select max(k) from u where k between 1 and 2) and "
+         "5"},
         // A CASE keeps its END whatever the data source.
         {"select case when a = 'x' then 1 end from t",
          "select case when a = 'x' then 1 end\r\nfrom t"},
@@ -395,6 +401,8 @@ TEST(RebuildShapes, JoinsTheDesignWouldReorderAreAnnounced) {
         // itself without a name, an outer USING the link rules refuse.
         {"select t.a from t natural join u natural join w", "NATURAL JOIN w"},
         {"select a from t natural join t", "t"},
+        // NATURAL after a comma joins only what stands after the comma.
+        {"select t.a from t, x, u natural join z", "NATURAL JOIN z"},
         {"select t.a from t left join x using (k)", "USING (k)"},
         // A bare name of a join condition kept as a row that two boxes have.
         {"select t.a from t join u on u.f < k", "u.f < k"},
