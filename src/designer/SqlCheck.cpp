@@ -462,11 +462,17 @@ TRowComparison CompareRows(TADOConnection* connection, const QString& original,
         return result;
     }
     if (knownKeys) {
+        // MySQL's collations sort 'a' and 'A' as one: rows tied so come in
+        // either order.
+        const bool folded = connection->ProviderKind() == TProviderKind::MySql;
+        const auto key = [&](const QStringList& v) {
+            return folded ? Key(v, keys).toCaseFolded() : Key(v, keys);
+        };
         QStringList keysA, keysB;
         for (const QStringList& v : a.Values)
-            keysA << Key(v, keys);
+            keysA << key(v);
         for (const QStringList& v : b.Values)
-            keysB << Key(v, keys);
+            keysB << key(v);
         if (keysA != keysB)
             return differ(QStringLiteral("行的排序不同（%1行）").arg(a.Rows.size()));
         if (result.Rule == TRowRule::UpToLimit && !keysA.isEmpty()) {

@@ -9,6 +9,7 @@
 #include "sqltext/TextHash.h"
 
 #include <QHash>
+#include <QRegularExpression>
 #include <QSet>
 
 namespace quillary {
@@ -287,8 +288,15 @@ void DropDanglingConnector(QString& where) {
         }
 }
 
-// A string or a truth value written as such.
+// A string or a truth value written as such, or a window function (which
+// written again may number rows tied in its window otherwise): sorted by
+// their position.
 bool IsConstant(const QString& column) {
+    static const QRegularExpression window(QStringLiteral("\\)\\s*over\\s*\\("),
+                                           QRegularExpression::CaseInsensitiveOption);
+    if (column.contains(QLatin1String("over"), Qt::CaseInsensitive) &&
+        window.match(column).hasMatch())
+        return true;
     if (column.size() >= 2 && column.startsWith(QLatin1Char('\'')) &&
         column.endsWith(QLatin1Char('\'')))
         return true;

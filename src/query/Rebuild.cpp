@@ -305,6 +305,24 @@ void ReadSelectItems(TStatement& st, int kind, const TStatementText& mask) {
         }
         QString name, alias;
         GetByName(TrimAroundDot(item), name, alias, kind);
+        // Where double quotes hold strings (MySQL), "x" after a blank is
+        // another string the database joins to the one before it.
+        if (alias.startsWith(QLatin1Char('"')) && !mask.Dialect().ReadsQuote(QLatin1Char('"'))) {
+            name = TrimAroundDot(item);
+            alias.clear();
+        }
+        // "x as 'name'" (MySQL, SQLite): the name as the dialect quotes one.
+        static const QRegularExpression stringAlias(
+            QStringLiteral("^(.*\\S)\\s+as\\s+'((?:[^']|'')+)'$"),
+            QRegularExpression::CaseInsensitiveOption |
+                QRegularExpression::DotMatchesEverythingOption);
+        if (alias.isEmpty() && item.endsWith(QLatin1Char('\'')))
+            if (const QRegularExpressionMatch m = stringAlias.match(TrimAroundDot(item));
+                m.hasMatch()) {
+                name = m.captured(1);
+                alias = mask.Dialect().Quote(
+                    m.captured(2).replace(QLatin1String("''"), QLatin1String("'")));
+            }
         // "a + b": the last word is an operand, not an alias; nor is the
         // postfix test of "a isnull", "a notnull" (SQLite, PostgreSQL), nor
         // the END of a CASE, whatever the data source.

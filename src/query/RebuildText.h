@@ -55,6 +55,7 @@ public:
     // splits it.
     const QList<TSqlStatement>& Statements() const { return FStatements; }
     TSqlReading Reading() const { return FDialect.Readings().front(); }
+    const TSqlDialect& Dialect() const { return FDialect; }
     std::span<const TSqlReading> Readings() const { return FDialect.Readings(); }
 
     // A piece the scanners cut, given back its own text.

@@ -332,6 +332,8 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
         {TSqlDialect::Postgres(), R"(select a from t where b = E'it\'s' and a = 'c\')",
          R"(where b=E'it''s' and a='c\')"},
         {TSqlDialect::MySql(), "select `o`.a from t as `o` where o.b = 'x'", "where o.b='x'"},
+        // In MySQL "2" after '1' is a string the server joins to it.
+        {TSqlDialect::MySql(), "select '1' \"2\" from t", "select '1' \"2\""},
         // MySQL's join that only fixes the order is an inner join.
         {TSqlDialect::MySql(), "select t.a from t straight_join u on u.k = t.k where u.g = 'x'",
          "from u JOIN t on u.k=t.k\r\nwhere u.g='x'"},
