@@ -46,6 +46,14 @@ TEST(GetSQL, WritesTheWorkedExampleOnThreeLines) {
     b.Where({"a.name", "like", "'X%'", ""});
     EXPECT_EQ(Sql(b), Lines({"select a.name,B.qty as q", "from A a,B",
                              "where a.id=B.aid and a.name like 'X%'"}));
+    // An OR of the rows, outside brackets, goes in brackets after the links.
+    b.Design().ConditionRows[0][3] = "or";
+    b.Where({"(B.qty", ">", "1", "or"}).Where({"B.qty", "<", "0)", ""});
+    EXPECT_EQ(Sql(b), Lines({"select a.name,B.qty as q", "from A a,B",
+                             "where a.id=B.aid and (a.name like 'X%' or (B.qty>1 or B.qty<0))"}));
+    b.Design().ConditionRows[0][3] = "and";
+    EXPECT_EQ(Sql(b), Lines({"select a.name,B.qty as q", "from A a,B",
+                             "where a.id=B.aid and a.name like 'X%' and (B.qty>1 or B.qty<0)"}));
 }
 
 TEST(GetSQL, WritesAliasesAfterABlankForSqlServerSybaseAndOracle) {
