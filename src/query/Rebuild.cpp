@@ -17,6 +17,7 @@
 #include <QSet>
 #include <QVarLengthArray>
 
+#include <functional>
 #include <optional>
 
 namespace quillary {
@@ -754,6 +755,31 @@ private:
     // their box; one that no box stands for is not carried.
     void Qualify(QString& text, bool rewrite = true) {
         if (FShared.isEmpty() || text.isEmpty()) return;
+        QString out;
+        qsizetype done = 0;
+        ForEachBareName(text, [&](qsizetype start, qsizetype end) {
+            const QString written = text.mid(start, end - start);
+            const auto it = FShared.constFind(ColumnFromDocument(written).toLower());
+            if (it == FShared.cend()) return false;
+            if (it->isEmpty() || !rewrite) {
+                Lose(written);
+                return false;
+            }
+            out += QStringView(text).mid(done, start - done);
+            out += *it;
+            done = end;
+            return false;
+        });
+        if (done == 0) return;
+        out += QStringView(text).mid(done);
+        text = out;
+    }
+
+    // Calls `visit` (start, end) with each bare name of `text` outside
+    // sub-selects, which have names of their own: not a qualified name, a
+    // qualifier, a function or a type after AS. Stops when `visit` says so.
+    void ForEachBareName(const QString& text,
+                         const std::function<bool(qsizetype, qsizetype)>& visit) const {
         const QList<TSqlWord> words = SqlWords(text, FText.Reading());
         const auto isSymbol = [&](qsizetype i, QChar c) {
             return i >= 0 && i < words.size() && words[i].Kind == TSqlWord::Symbol &&
@@ -765,11 +791,8 @@ private:
                            .mid(words[i].Start, words[i].End - words[i].Start)
                            .compare(w, Qt::CaseInsensitive) == 0;
         };
-        QString out;
-        qsizetype done = 0;
         for (qsizetype i = 0; i < words.size(); ++i) {
             const TSqlWord& w = words[i];
-            // A sub-select has names of its own.
             if (w.Kind == TSqlWord::Open && (isWord(i + 1, QLatin1StringView("select")) ||
                                              isWord(i + 1, QLatin1StringView("with")))) {
                 while (i + 1 < words.size() &&
@@ -778,25 +801,12 @@ private:
                 continue;
             }
             if (w.Kind != TSqlWord::Word && w.Kind != TSqlWord::Name) continue;
-            // Not a qualified name, a qualifier, a function or a type.
             if (isSymbol(i - 1, QLatin1Char('.')) || isSymbol(i + 1, QLatin1Char('.')) ||
                 (i + 1 < words.size() && words[i + 1].Kind == TSqlWord::Open) ||
                 isWord(i - 1, QLatin1StringView("as")))
                 continue;
-            const QString written = text.mid(w.Start, w.End - w.Start);
-            const auto it = FShared.constFind(ColumnFromDocument(written).toLower());
-            if (it == FShared.cend()) continue;
-            if (it->isEmpty() || !rewrite) {
-                Lose(written);
-                continue;
-            }
-            out += QStringView(text).mid(done, w.Start - done);
-            out += *it;
-            done = w.End;
+            if (visit(w.Start, w.End)) return;
         }
-        if (done == 0) return;
-        out += QStringView(text).mid(done);
-        text = out;
     }
 
     // The statement is written up to the first row that is no whole
@@ -814,33 +824,16 @@ private:
     // Whether a bare name of `text` (outside sub-selects) is a column of
     // more than one box.
     bool NamesSeveralBoxes(const QString& text) const {
-        const QList<TSqlWord> words = SqlWords(text, FText.Reading());
-        for (qsizetype i = 0; i < words.size(); ++i) {
-            const TSqlWord& w = words[i];
-            if (w.Kind == TSqlWord::Open && i + 1 < words.size() &&
-                text.mid(words[i + 1].Start, 6)
-                        .compare(QLatin1String("select"), Qt::CaseInsensitive) == 0) {
-                // A sub-select: its names are its own.
-                while (i + 1 < words.size() &&
-                       !(words[i + 1].Kind == TSqlWord::Close && words[i + 1].Depth == w.Depth))
-                    ++i;
-                continue;
-            }
-            if (w.Kind != TSqlWord::Word && w.Kind != TSqlWord::Name) continue;
-            const auto symbolAt = [&](qsizetype j, QChar c) {
-                return j >= 0 && j < words.size() && words[j].Kind == TSqlWord::Symbol &&
-                       text[words[j].Start] == c;
-            };
-            if (symbolAt(i - 1, QLatin1Char('.')) || symbolAt(i + 1, QLatin1Char('.')) ||
-                (i + 1 < words.size() && words[i + 1].Kind == TSqlWord::Open))
-                continue;
-            const QString name = ColumnFromDocument(text.mid(w.Start, w.End - w.Start));
+        bool several = false;
+        ForEachBareName(text, [&](qsizetype start, qsizetype end) {
+            const QString name = ColumnFromDocument(text.mid(start, end - start));
             int boxes = 0;
             for (const TDesignBox& box : FDesign.Boxes)
                 boxes += FieldRow(box, name) > 0;
-            if (boxes > 1) return true;
-        }
-        return false;
+            several = boxes > 1;
+            return several;
+        });
+        return several;
     }
 
     // `part` is not carried: named once.
