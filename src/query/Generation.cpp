@@ -12,6 +12,8 @@
 #include <QRegularExpression>
 #include <QSet>
 
+#include <algorithm>
+
 namespace quillary {
 
 namespace {
@@ -256,6 +258,11 @@ void AppendConditions(const QList<QStringList>& rows, QString& text) {
 
 // Whether the written condition rows join by an OR outside brackets.
 bool OrOutsideBrackets(const QList<QStringList>& rows) {
+    const auto isOr = [](const QStringList& row) {
+        return row.size() > 3 &&
+               TrimmedCell(row[3]).compare(QLatin1String("or"), Qt::CaseInsensitive) == 0;
+    };
+    if (std::none_of(rows.begin(), rows.end(), isOr)) return false;
     int depth = 0;
     for (int row = 1; row <= rows.size() && IsValidExpression(rows, row) == 0; ++row) {
         QChar quote;

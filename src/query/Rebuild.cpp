@@ -293,7 +293,7 @@ void ReadSelectItems(TStatement& st, int kind, const TStatementText& mask) {
         QString item = WithQueryBrackets(TrimCell(st.Items[i]));
         // "a is distinct from b" needs its brackets back where it stands
         // before the FROM clause.
-        if (item.contains(QLatin1String("from"), Qt::CaseInsensitive) &&
+        if (scan::HoldsKeyword(item, QLatin1StringView("from")) &&
             FindKeyWord(item, QStringLiteral("from"), 1) > 0)
             item = QLatin1Char('(') + item + QLatin1Char(')');
         if (i == 0) {
@@ -306,9 +306,10 @@ void ReadSelectItems(TStatement& st, int kind, const TStatementText& mask) {
         }
         QString name, alias;
         GetByName(TrimAroundDot(item), name, alias, kind);
-        // Where double quotes hold strings (MySQL), "x" after a blank is
+        // Where double quotes hold strings (MySQL), "x" after a string is
         // another string the database joins to the one before it.
-        if (alias.startsWith(QLatin1Char('"')) && !mask.Dialect().ReadsQuote(QLatin1Char('"'))) {
+        if (alias.startsWith(QLatin1Char('"')) && !mask.Dialect().ReadsQuote(QLatin1Char('"')) &&
+            (name.endsWith(QLatin1Char('\'')) || name.endsWith(QLatin1Char('"')))) {
             name = TrimAroundDot(item);
             alias.clear();
         }
@@ -391,6 +392,15 @@ public:
     // Every select item is a column of the design's statement: one the
     // display order lost (an item written twice) is not carried.
     void ReadDisplay() {
+        // As many columns as items: none lost (the usual case, at no cost).
+        qsizetype columns = 0, items = 0;
+        for (const QStringList& row : std::as_const(FDesign.DisplayRows)) {
+            if (TrimmedCell(row.value(1)).isEmpty()) break;
+            ++columns;
+        }
+        for (const QString& item : std::as_const(FSt.Items))
+            items += item != QLatin1String("*");
+        if (columns >= items) return;
         QHash<TFoldedKey, qsizetype> shown;
         for (const QStringList& row : std::as_const(FDesign.DisplayRows)) {
             const QString column = TrimCell(row.value(1));
@@ -813,12 +823,18 @@ private:
     // condition (a truth value under NOT keeps no operator): that row on is
     // not carried.
     void LoseUnwritten(const QList<QStringList>& rows, qsizetype count) {
-        for (qsizetype r = 1; r <= count; ++r)
+        for (qsizetype r = 1; r <= count; ++r) {
+            // A row with its three texts after one with a connector is whole.
+            const QStringList& cells = rows[r - 1];
+            if (cells.size() >= 3 && !TrimmedCell(cells[0]).isEmpty() &&
+                !TrimmedCell(cells[1]).isEmpty() && !TrimmedCell(cells[2]).isEmpty() &&
+                (r == 1 || !TrimmedCell(rows[r - 2].value(3)).isEmpty()))
+                continue;
             if (IsValidExpression(rows, int(r)) != 0) {
-                const QStringList cells = rows.value(r - 1);
                 Lose(cells.mid(0, 3).join(QLatin1Char(' ')).simplified());
                 return;
             }
+        }
     }
 
     // Whether a bare name of `text` (outside sub-selects) is a column of

@@ -408,14 +408,19 @@ void NameUnnamedDerivedTables(QString& text, const TTokens& t) {
 // (In a select list the text stays, as the column's heading.) Whether the
 // text changed.
 bool PostfixNullTests(QString& text, const TTokens& t) {
-    static const QSet<QString> noOperand{
-        QStringLiteral("and"),    QStringLiteral("or"),       QStringLiteral("not"),
-        QStringLiteral("is"),     QStringLiteral("where"),    QStringLiteral("having"),
-        QStringLiteral("on"),     QStringLiteral("when"),     QStringLiteral("then"),
-        QStringLiteral("else"),   QStringLiteral("select"),   QStringLiteral("by"),
-        QStringLiteral("in"),     QStringLiteral("like"),     QStringLiteral("between"),
-        QStringLiteral("case"),   QStringLiteral("distinct"), QStringLiteral("exists"),
-        QStringLiteral("escape"), QStringLiteral("glob"),     QStringLiteral("regexp")};
+    if (!scan::HoldsKeyword(text, QLatin1StringView("null"))) return false;
+    static const char* const noOperand[] = {
+        "and",     "or",   "not",      "is",     "where",  "having", "on",
+        "when",    "then", "else",     "select", "by",     "in",     "like",
+        "between", "case", "distinct", "exists", "escape", "glob",   "regexp"};
+    const auto afterOperand = [&](qsizetype i) {
+        if (t.Is(i, TSqlWord::Close) || t.Is(i, TSqlWord::Name) || t.Is(i, TSqlWord::String))
+            return true;
+        if (!t.Is(i, TSqlWord::Word)) return false;
+        for (const char* word : noOperand)
+            if (t.IsWord(i, QLatin1StringView(word))) return false;
+        return true;
+    };
     QList<bool> selectList{false}; // per depth: inside a select list
     QList<TEdit> edits;
     for (qsizetype i = 0; i < t.Size(); ++i) {
@@ -426,29 +431,23 @@ bool PostfixNullTests(QString& text, const TTokens& t) {
             selectList[depth + 1] = false;
             continue;
         }
-        const QString w = t.Word(i);
-        if (w.isEmpty()) continue;
-        if (w == QLatin1String("select")) {
+        if (!t.Is(i, TSqlWord::Word)) continue;
+        if (t.IsWord(i, QLatin1StringView("select"))) {
             selectList[depth] = true;
             continue;
         }
-        if (w == QLatin1String("from")) selectList[depth] = false;
-        const bool notNull = w == QLatin1String("not") && t.Word(i + 1) == QLatin1String("null");
-        if (selectList[depth] ||
-            (w != QLatin1String("isnull") && w != QLatin1String("notnull") && !notNull))
+        if (t.IsWord(i, QLatin1StringView("from"))) selectList[depth] = false;
+        const bool isNull = t.IsWord(i, QLatin1StringView("isnull"));
+        const bool notNull =
+            t.IsWord(i, QLatin1StringView("not")) && t.IsWord(i + 1, QLatin1StringView("null"));
+        if (selectList[depth] || !(isNull || notNull || t.IsWord(i, QLatin1StringView("notnull"))))
             continue;
         if (t.Is(i + 1, TSqlWord::Open) || t.IsSymbol(i + 1, QLatin1Char('.')) ||
-            t.IsSymbol(i - 1, QLatin1Char('.')))
+            t.IsSymbol(i - 1, QLatin1Char('.')) || !afterOperand(i - 1))
             continue;
-        const bool afterOperand =
-            t.Is(i - 1, TSqlWord::Close) || t.Is(i - 1, TSqlWord::Name) ||
-            t.Is(i - 1, TSqlWord::String) ||
-            (t.Is(i - 1, TSqlWord::Word) && !noOperand.contains(t.Word(i - 1)));
-        if (!afterOperand) continue;
         const qsizetype end = notNull ? t[i + 1].End : t[i].End;
         edits.append({t[i].Start, end - t[i].Start,
-                      w == QLatin1String("isnull") ? QStringLiteral("is null")
-                                                   : QStringLiteral("is not null")});
+                      isNull ? QStringLiteral("is null") : QStringLiteral("is not null")});
     }
     if (edits.isEmpty()) return false;
     text = Apply(text, edits);

@@ -38,6 +38,18 @@ inline bool IsKeyword(QStringView word, QLatin1StringView keyword) {
     }
     return true;
 }
+
+// Whether `text` holds `keyword` (lower case ASCII) anywhere, in any case of
+// ASCII letters: a quick look before a closer one.
+inline bool HoldsKeyword(QStringView text, QLatin1StringView keyword) {
+    const char16_t first = char16_t(keyword[0].unicode());
+    for (qsizetype i = 0; i + keyword.size() <= text.size(); ++i)
+        if (FoldAscii(text[i].unicode()) == first &&
+            IsKeyword(text.sliced(i, keyword.size()), keyword))
+            return true;
+    return false;
+}
+
 inline bool IsAsciiLetter(char16_t c) {
     return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
 }
