@@ -332,6 +332,9 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
         {TSqlDialect::Postgres(), R"(select a from t where b = E'it\'s' and a = 'c\')",
          R"(where b=E'it''s' and a='c\')"},
         {TSqlDialect::MySql(), "select `o`.a from t as `o` where o.b = 'x'", "where o.b='x'"},
+        // MySQL's && is AND.
+        {TSqlDialect::MySql(), "select a from t where not (k = 1) && not (k = 2)",
+         "where not (k=1) and not (k=2)"},
         // In MySQL "2" after '1' is a string the server joins to it.
         {TSqlDialect::MySql(), "select '1' \"2\" from t", "select '1' \"2\""},
         // MySQL's join that only fixes the order is an inner join.
@@ -347,6 +350,16 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
         EXPECT_EQ(r.NotCarried, QStringList()) << c.Sql;
         EXPECT_TRUE(r.Sql.SQL.contains(QString::fromUtf8(c.Where))) << r.Sql.SQL.toStdString();
     }
+}
+
+// MySQL's || is OR, or in ANSI mode joins strings: the text cannot say.
+TEST(RebuildShapes, AMySqlDoubleBarIsAnnounced) {
+    QStringList messages;
+    QueryDesign current;
+    current.Dialect = TSqlDialect::MySql();
+    const TForgeResult r = Forge(QStringLiteral("select a from t where k = 1 || k = 2"), dsOther,
+                                 current, Shop().Hooks(&messages));
+    EXPECT_TRUE(r.NotCarried.contains(QStringLiteral("||")));
 }
 
 // SQLite compares the columns of a WITH table made of united parts with
