@@ -1123,6 +1123,15 @@ private:
         const QRegularExpressionMatch b = bare.match(c[1]);
         if (!b.hasMatch() || b.captured(2).compare(QLatin1String("not"), Qt::CaseInsensitive) == 0)
             return;
+        // One name or one call, not NOT over brackets: "f(a) || g(b)" is two
+        // calls, which in MySQL an OR joins.
+        const QString operand = b.captured(2);
+        static const QRegularExpression notWord(QStringLiteral("^not\\b"),
+                                                QRegularExpression::CaseInsensitiveOption);
+        if (notWord.match(operand).hasMatch()) return;
+        if (const qsizetype open = operand.indexOf(QLatin1Char('('));
+            open >= 0 && !ClosesAtEnd(operand, open))
+            return;
         if (b.capturedLength(1) > 0) {
             c[1].clear();
             c[2] = QStringLiteral("not");
@@ -1255,6 +1264,27 @@ private:
             if (OutsideBrackets(text, m.capturedStart(1))) found = m.capturedStart(1);
         }
         return found;
+    }
+
+    // Whether the bracket that opens at `open` of `text` closes at its end
+    // (quotes read as the scanners read them).
+    static bool ClosesAtEnd(const QString& text, qsizetype open) {
+        int depth = 0;
+        QChar quote;
+        for (qsizetype i = open; i < text.size(); ++i) {
+            const QChar ch = text[i];
+            if (!quote.isNull()) {
+                if (ch == quote) quote = QChar();
+            } else if (ch == QLatin1Char('\'') || ch == QLatin1Char('"') ||
+                       ch == QLatin1Char('`')) {
+                quote = ch;
+            } else if (ch == QLatin1Char('(')) {
+                ++depth;
+            } else if (ch == QLatin1Char(')') && --depth == 0) {
+                return TrimCell(text.mid(i + 1)).isEmpty();
+            }
+        }
+        return false;
     }
 
     // Whether position `at` of `text` stands outside its brackets (quotes

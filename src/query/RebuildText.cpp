@@ -454,10 +454,10 @@ bool PostfixNullTests(QString& text, const TTokens& t) {
     return true;
 }
 
-// MySQL's "&&" is AND, which the designer writes. Its "||" is OR or, in
-// ANSI mode, a joining of strings: which one the text cannot tell, so it
-// is not carried. Whether the text changed.
-bool MySqlLogicalSymbols(QString& text, const TTokens& t, QStringList& notCarried) {
+// MySQL's "&&" is AND, which the designer writes. (Its "||" is OR, or in
+// ANSI mode a joining of strings: it stays as written.) Whether the text
+// changed.
+bool MySqlLogicalSymbols(QString& text, const TTokens& t) {
     QList<TEdit> edits;
     for (qsizetype i = 0; i < t.Size(); ++i) {
         if (!t.Is(i, TSqlWord::Symbol)) continue;
@@ -466,12 +466,8 @@ bool MySqlLogicalSymbols(QString& text, const TTokens& t, QStringList& notCarrie
         if (end - t[i].Start == 1 && t.Is(i + 1, TSqlWord::Symbol) && t[i + 1].Start == end)
             end = t[i + 1].End;
         const QStringView symbol = QStringView(text).sliced(t[i].Start, end - t[i].Start);
-        if (symbol == u"&&")
-            edits.append({t[i].Start, symbol.size(), QStringLiteral(" and ")});
-        else if (symbol == u"||" && !notCarried.contains(QStringLiteral("||")))
-            notCarried << QStringLiteral("||");
-        else
-            continue;
+        if (symbol != u"&&") continue;
+        edits.append({t[i].Start, symbol.size(), QStringLiteral(" and ")});
         if (end != t[i].End) ++i;
     }
     if (edits.isEmpty()) return false;
@@ -616,7 +612,7 @@ void TStatementText::Prepare(const QString& sql) {
     Follow(t, text, reading);
     if (PostfixNullTests(text, t)) Follow(t, text, reading);
     if ((reading == TSqlReading::MySql || reading == TSqlReading::MySqlAnsi) &&
-        MySqlLogicalSymbols(text, t, FNotCarried))
+        MySqlLogicalSymbols(text, t))
         Follow(t, text, reading);
     if (const QString modifier = SelectModifier(t); !modifier.isEmpty()) {
         FRefusal = QStringLiteral("这条语句的SELECT %1无法在设计中表示。").arg(modifier);
