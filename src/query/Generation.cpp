@@ -295,18 +295,20 @@ void DropDanglingConnector(QString& where) {
         }
 }
 
-// A string or a truth value written as such, or a window function (which
+// A string (double quotes hold strings in MySQL) or a truth value written
+// as such, or a window function (which
 // written again may number rows tied in its window otherwise): sorted by
 // their position.
-bool IsConstant(const QString& column) {
+bool IsConstant(const QString& column, const TSqlDialect& dialect) {
     static const QRegularExpression window(QStringLiteral("\\)\\s*over\\s*\\("),
                                            QRegularExpression::CaseInsensitiveOption);
     if (column.contains(QLatin1String("over"), Qt::CaseInsensitive) &&
         window.match(column).hasMatch())
         return true;
-    if (column.size() >= 2 && column.startsWith(QLatin1Char('\'')) &&
-        column.endsWith(QLatin1Char('\'')))
-        return true;
+    for (const QChar quote : {QLatin1Char('\''), QLatin1Char('"')})
+        if (column.size() >= 2 && column.startsWith(quote) && column.endsWith(quote) &&
+            (quote == QLatin1Char('\'') || !dialect.ReadsQuote(quote)))
+            return true;
     for (const char* word : {"true", "false", "null"})
         if (column.compare(QLatin1String(word), Qt::CaseInsensitive) == 0) return true;
     return false;
@@ -371,7 +373,7 @@ QString OrderByText(const QueryDesign& design, const QStringList& displayColumns
         if (column.startsWith(marker)) column.remove(0, marker.size());
         if (column.startsWith(computed)) column.remove(0, computed.size());
         // A constant sorts nothing (or is refused): its position does.
-        if (!design.UnionSets.isEmpty() || IsNumber(column) || IsConstant(column)) {
+        if (!design.UnionSets.isEmpty() || IsNumber(column) || IsConstant(column, design.Dialect)) {
             const qsizetype p = positionOf(column);
             if (p >= 0) column = QString::number(p + 1);
         } else {

@@ -309,7 +309,9 @@ void ReadSelectItems(TStatement& st, int kind, const TStatementText& mask) {
         // Where double quotes hold strings (MySQL), "x" after a string is
         // another string the database joins to the one before it.
         if (alias.startsWith(QLatin1Char('"')) && !mask.Dialect().ReadsQuote(QLatin1Char('"')) &&
-            (name.endsWith(QLatin1Char('\'')) || name.endsWith(QLatin1Char('"')))) {
+            (name.endsWith(QLatin1Char('\'')) || name.endsWith(QLatin1Char('"'))) &&
+            !TrimCell(TrimAroundDot(item).chopped(alias.size()))
+                 .endsWith(QLatin1String(" as"), Qt::CaseInsensitive)) {
             name = TrimAroundDot(item);
             alias.clear();
         }

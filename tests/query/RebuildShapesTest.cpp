@@ -337,6 +337,7 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
          "where not (k=1) and not (k=2)"},
         // In MySQL "2" after '1' is a string the server joins to it.
         {TSqlDialect::MySql(), "select '1' \"2\" from t", "select '1' \"2\""},
+        {TSqlDialect::MySql(), "select \"1\" as \"2\" from t order by 1", "order by 1"},
         // MySQL's join that only fixes the order is an inner join.
         {TSqlDialect::MySql(), "select t.a from t straight_join u on u.k = t.k where u.g = 'x'",
          "from u JOIN t on u.k=t.k\r\nwhere u.g='x'"},
