@@ -296,9 +296,8 @@ void DropDanglingConnector(QString& where) {
 }
 
 // A string (double quotes hold strings in MySQL) or a truth value written
-// as such, or a window function (which
-// written again may number rows tied in its window otherwise): sorted by
-// their position.
+// as such, or a window function (which written again may number the rows
+// tied in its window otherwise): sorted by their position.
 bool IsConstant(const QString& column, const TSqlDialect& dialect) {
     static const QRegularExpression window(QStringLiteral("\\)\\s*over\\s*\\("),
                                            QRegularExpression::CaseInsensitiveOption);
