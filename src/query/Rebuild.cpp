@@ -1125,24 +1125,25 @@ private:
         const QRegularExpressionMatch b = bare.match(c[1]);
         if (!b.hasMatch() || b.captured(2).compare(QLatin1String("not"), Qt::CaseInsensitive) == 0)
             return;
-        // One name or one call, not NOT over brackets: "f(a) || g(b)" is two
-        // calls, which in MySQL an OR joins.
-        const QString operand = b.captured(2);
-        static const QRegularExpression notWord(QStringLiteral("^not\\b"),
-                                                QRegularExpression::CaseInsensitiveOption);
-        if (notWord.match(operand).hasMatch()) return;
-        if (const qsizetype open = operand.indexOf(QLatin1Char('('));
-            open >= 0 && !ClosesAtEnd(operand, open))
-            return;
         if (b.capturedLength(1) > 0) {
             c[1].clear();
             c[2] = QStringLiteral("not");
             c[3] = b.captured(2);
-        } else if (!negated) {
-            c[1] = b.captured(2);
-            c[2] = QStringLiteral("is");
-            c[3] = QStringLiteral("true");
+            return;
         }
+        // IS TRUE goes after one name or one call, not after NOT over
+        // brackets, nor after two calls an operator joins ("f(a) || g(b)",
+        // an OR in MySQL): it would bind closer than they do.
+        const QString operand = b.captured(2);
+        static const QRegularExpression notWord(QStringLiteral("^not\\b"),
+                                                QRegularExpression::CaseInsensitiveOption);
+        const qsizetype open = operand.indexOf(QLatin1Char('('));
+        if (negated || notWord.match(operand).hasMatch() ||
+            (open >= 0 && !ClosesAtEnd(operand, open)))
+            return;
+        c[1] = operand;
+        c[2] = QStringLiteral("is");
+        c[3] = QStringLiteral("true");
     }
 
     // The brackets open around the rows of one clause, each marked when a
