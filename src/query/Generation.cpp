@@ -372,7 +372,9 @@ QString OrderByText(const QueryDesign& design, const QStringList& displayColumns
         if (column.startsWith(marker)) column.remove(0, marker.size());
         if (column.startsWith(computed)) column.remove(0, computed.size());
         // A constant sorts nothing (or is refused): its position does.
-        if (!design.UnionSets.isEmpty() || IsNumber(column) || IsConstant(column, design.Dialect)) {
+        const bool constant = IsConstant(column, design.Dialect);
+        if (!design.UnionSets.isEmpty() || IsNumber(column) ||
+            (constant && positionOf(column) >= 0)) {
             const qsizetype p = positionOf(column);
             if (p >= 0) column = QString::number(p + 1);
         } else {
