@@ -7,9 +7,8 @@
 //  - the state text of that design written and read back
 //  - Forge on a 100 KB and a 1 MB statement over 20 joined tables, and on
 //    100 tables with 99 joins and 1,000 WHERE rows; the 1 MB statement
-//    should rebuild at 50 MB/s or more (bytes_per_second over wall time, as
-//    the check of a long statement's parts runs on a thread of its own; one
-//    character counted as one byte)
+//    should rebuild at 50 MB/s or more (bytes_per_second over wall time;
+//    one character counted as one byte)
 //  - Forge on a statement written as people write them (RealisticSql.h) of
 //    100 KB and 1 MB on SQLite, the same speed asked
 //  - GetSQL on 100 boxes joined by 99 outer links, as a chain and as a star,

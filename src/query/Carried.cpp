@@ -4,9 +4,7 @@
 
 #include <QHash>
 
-#include <future>
 #include <optional>
-#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -263,36 +261,11 @@ TParts PartsOf(const QString& text, TSqlReading reading, const TParts* against =
 
 } // namespace
 
-// Below this length the parts are read where they are asked for: a thread
-// would cost more than it saves.
-constexpr qsizetype kReadAside = 32 * 1024;
-
-struct TCarriedCheck::TData {
-    QString Original;
-    TSqlReading Reading;
-    std::optional<TParts> Parts;
-    std::future<TParts> Aside;
-};
-
-TCarriedCheck::TCarriedCheck(const QString& original, const TSqlDialect& dialect)
-    : F(std::make_unique<TData>(TData{original, dialect.Readings().front(), {}, {}})) {
-    if (original.size() < kReadAside) return;
-    try {
-        F->Aside = std::async(std::launch::async, [text = original, reading = F->Reading] {
-            return PartsOf(text, reading);
-        });
-    } catch (const std::system_error&) {
-        // No thread to be had: they are read when asked for.
-    }
-}
-
-// A thread still reading is waited for (the future's destructor).
-TCarriedCheck::~TCarriedCheck() = default;
-
-QStringList TCarriedCheck::Missing(const QString& regenerated, int outerMadeInner) {
-    if (!F->Parts) F->Parts = F->Aside.valid() ? F->Aside.get() : PartsOf(F->Original, F->Reading);
-    const TParts& before = *F->Parts;
-    TParts after = PartsOf(regenerated, F->Reading, &before);
+QStringList NotCarried(const QString& original, const QString& regenerated,
+                       const TSqlDialect& dialect, int outerMadeInner) {
+    const TSqlReading reading = dialect.Readings().front();
+    const TParts before = PartsOf(original, reading);
+    TParts after = PartsOf(regenerated, reading, &before);
     if (outerMadeInner > 0)
         if (const qsizetype sides = before.Find(LeftOrRight()); sides >= 0)
             after.AgainstCount[std::size_t(sides)] += outerMadeInner;
@@ -300,15 +273,10 @@ QStringList TCarriedCheck::Missing(const QString& regenerated, int outerMadeInne
     for (std::size_t index = 0; index < before.Parts.size(); ++index) {
         const TPart& part = before.Parts[index];
         if (part.Count <= after.AgainstCount[index]) continue;
-        const QString written = F->Original.mid(part.Start, part.End - part.Start);
+        const QString written = original.mid(part.Start, part.End - part.Start);
         missing << (part.Keyword ? written.toUpper() : written);
     }
     return missing;
-}
-
-QStringList NotCarried(const QString& original, const QString& regenerated,
-                       const TSqlDialect& dialect, int outerMadeInner) {
-    return TCarriedCheck(original, dialect).Missing(regenerated, outerMadeInner);
 }
 
 QString NotCarriedQuestion(const QStringList& parts) {

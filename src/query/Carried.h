@@ -10,28 +10,7 @@
 #include <QString>
 #include <QStringList>
 
-#include <memory>
-
 namespace quillary {
-
-// The check made in two steps: the statement's parts are read when it is
-// given, and compared when the design has written its own statement. A long
-// statement's parts are read on a thread of their own meanwhile, so that
-// the check adds little to the time a rebuild takes.
-class TCarriedCheck {
-public:
-    TCarriedCheck(const QString& original, const TSqlDialect& dialect);
-    ~TCarriedCheck();
-    TCarriedCheck(const TCarriedCheck&) = delete;
-    TCarriedCheck& operator=(const TCarriedCheck&) = delete;
-
-    // As NotCarried below, against the statement given.
-    QStringList Missing(const QString& regenerated, int outerMadeInner = 0);
-
-private:
-    struct TData;
-    std::unique_ptr<TData> F;
-};
 
 // The parts of `original` (as written there) that `regenerated` lacks;
 // empty when it carries them all. `outerMadeInner` outer joins of the

@@ -1512,9 +1512,6 @@ TForgeResult Forge(const QString& sql, int kind, const QueryDesign& current,
         if (!Analyse(sql, statement, prepared, hooks, st))
             return result;
     }
-    // The statement's parts are read (aside, when it is long) while the
-    // design is built: after the test run, which needs the memory.
-    TCarriedCheck carried(prepared.Reference(), current.Dialect);
     ReadSelectItems(st, kind, prepared);
 
     QueryDesign& design = result.Design;
@@ -1533,9 +1530,11 @@ TForgeResult Forge(const QString& sql, int kind, const QueryDesign& current,
     rebuilder.ReadDisplay();
     result.Sql = GetSQLOfFollowed(design, kind, hooks.Confirm);
     // A design that does not carry the whole statement is applied only when
-    // the user says so after being told what it lacks.
-    result.NotCarried =
-        rebuilder.Lost() + carried.Missing(result.Sql.SQL, rebuilder.OuterMadeInner());
+    // the user says so after being told what it lacks. (The statement's
+    // tokens are read again here rather than held through the test run:
+    // for a long statement the database needs the memory then.)
+    result.NotCarried = rebuilder.Lost() + NotCarried(prepared.Reference(), result.Sql.SQL,
+                                                      current.Dialect, rebuilder.OuterMadeInner());
     if (!result.NotCarried.isEmpty() &&
         !(hooks.Confirm && hooks.Confirm(NotCarriedQuestion(result.NotCarried)))) {
         result.Ok = false;

@@ -51,23 +51,6 @@ TEST(NotCarried, CountsLiteralsNamesAndWordsThatChangeRowsNotHowTheyAreWritten) 
             << c.Original;
 }
 
-// A long statement's parts are read on a thread of their own: the answer
-// is the one read in place, and a check never asked still ends cleanly.
-TEST(NotCarried, ALongStatementIsCheckedAlikeWhileItsPartsAreReadAside) {
-    QString where, kept;
-    for (int i = 0; i < 4000; ++i) {
-        where += QStringLiteral(" and b%1 = 'v%1'").arg(i);
-        if (i != 1234) kept += QStringLiteral(" and b%1='v%1'").arg(i);
-    }
-    const QString original = QStringLiteral("select a from t where 1 = 1") + where;
-    const QString regenerated = QStringLiteral("select a from t where 1=1") + kept;
-    ASSERT_GT(original.size(), 64 * 1024);
-    EXPECT_EQ(NotCarried(original, regenerated, TSqlDialect::Sqlite()),
-              QStringList({QStringLiteral("b1234"), QStringLiteral("'v1234'")}));
-    EXPECT_TRUE(NotCarried(original, original, TSqlDialect::Sqlite()).isEmpty());
-    { const TCarriedCheck unused(original, TSqlDialect::Sqlite()); }
-}
-
 TEST(NotCarried, ARebuildThatLosesPartsIsAppliedOnlyWhenTheUserSaysSo) {
     TCatalogue c;
     c.Table("t", {"k:3", "a", "b"}).Table("u", {"k:3", "f:3"});
