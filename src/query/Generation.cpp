@@ -5,6 +5,7 @@
 #include "query/JoinClause.h"
 #include "sqltext/Common.h"
 #include "sqltext/DataSourceKind.h"
+#include "sqltext/ScanCore.h"
 #include "sqltext/SqlDialect.h"
 #include "sqltext/TextHash.h"
 
@@ -263,24 +264,14 @@ bool OrOutsideBrackets(const QList<QStringList>& rows) {
                TrimmedCell(row[3]).compare(QLatin1String("or"), Qt::CaseInsensitive) == 0;
     };
     if (std::none_of(rows.begin(), rows.end(), isOr)) return false;
-    int depth = 0;
+    scan::BracketWalk walk;
     for (int row = 1; row <= rows.size() && IsValidExpression(rows, row) == 0; ++row) {
-        QChar quote;
+        walk.Quote = 0; // a quote ends with its row
         for (int col = 0; col < 3; ++col)
-            for (const QChar c : GridCellText(rows, row, col)) {
-                if (!quote.isNull()) {
-                    if (c == quote) quote = QChar();
-                } else if (c == QLatin1Char('\'') || c == QLatin1Char('"') ||
-                           c == QLatin1Char('`')) {
-                    quote = c;
-                } else if (c == QLatin1Char('(')) {
-                    ++depth;
-                } else if (c == QLatin1Char(')')) {
-                    --depth;
-                }
-            }
-        if (depth <= 0 && TrimmedCell(GridCellText(rows, row, 3))
-                                  .compare(QLatin1String("or"), Qt::CaseInsensitive) == 0)
+            for (const QChar c : GridCellText(rows, row, col))
+                walk.Step(c.unicode());
+        if (walk.Depth <= 0 && TrimmedCell(GridCellText(rows, row, 3))
+                                       .compare(QLatin1String("or"), Qt::CaseInsensitive) == 0)
             return true;
     }
     return false;

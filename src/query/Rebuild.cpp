@@ -721,6 +721,14 @@ private:
         return columns;
     }
 
+    // How many of the first `count` boxes have `column`.
+    int BoxesHaving(const QString& column, qsizetype count) const {
+        int having = 0;
+        for (qsizetype b = 0; b < count; ++b)
+            having += FieldRow(FDesign.Boxes[b], column) > 0;
+        return having;
+    }
+
     // The nearest box before `joined` that has `column`; -1 when none has.
     int BoxBefore(int joined, const QString& column) const {
         for (int b = joined - 1; b >= 0; --b)
@@ -844,11 +852,8 @@ private:
     bool NamesSeveralBoxes(const QString& text) const {
         bool several = false;
         ForEachBareName(text, [&](qsizetype start, qsizetype end) {
-            const QString name = ColumnFromDocument(text.mid(start, end - start));
-            int boxes = 0;
-            for (const TDesignBox& box : FDesign.Boxes)
-                boxes += FieldRow(box, name) > 0;
-            several = boxes > 1;
+            several = BoxesHaving(ColumnFromDocument(text.mid(start, end - start)),
+                                  FDesign.Boxes.size()) > 1;
             return several;
         });
         return several;
@@ -880,10 +885,7 @@ private:
             const int row2 = FieldRow(FDesign.Boxes[joined], column);
             // Databases differ over which of several boxes before the join
             // shares the column (SQLite takes the first, others refuse).
-            int having = 0;
-            for (int b = 0; b < joined; ++b)
-                having += FieldRow(FDesign.Boxes[b], column) > 0;
-            if (having > 1) {
+            if (BoxesHaving(column, joined) > 1) {
                 Lose(written);
                 continue;
             }
@@ -1272,20 +1274,11 @@ private:
     // Whether the bracket that opens at `open` of `text` closes at its end
     // (quotes read as the scanners read them).
     static bool ClosesAtEnd(const QString& text, qsizetype open) {
-        int depth = 0;
-        QChar quote;
+        scan::BracketWalk walk;
         for (qsizetype i = open; i < text.size(); ++i) {
-            const QChar ch = text[i];
-            if (!quote.isNull()) {
-                if (ch == quote) quote = QChar();
-            } else if (ch == QLatin1Char('\'') || ch == QLatin1Char('"') ||
-                       ch == QLatin1Char('`')) {
-                quote = ch;
-            } else if (ch == QLatin1Char('(')) {
-                ++depth;
-            } else if (ch == QLatin1Char(')') && --depth == 0) {
+            const bool closing = text[i] == QLatin1Char(')') && walk.Quote == 0;
+            if (walk.Step(text[i].unicode()) == 0 && closing)
                 return TrimCell(text.mid(i + 1)).isEmpty();
-            }
         }
         return false;
     }
@@ -1293,22 +1286,10 @@ private:
     // Whether position `at` of `text` stands outside its brackets (quotes
     // read as the scanners read them).
     static bool OutsideBrackets(const QString& text, qsizetype at) {
-        int depth = 0;
-        QChar quote;
-        for (qsizetype i = 0; i < at && i < text.size(); ++i) {
-            const QChar ch = text[i];
-            if (!quote.isNull()) {
-                if (ch == quote) quote = QChar();
-            } else if (ch == QLatin1Char('\'') || ch == QLatin1Char('"') ||
-                       ch == QLatin1Char('`')) {
-                quote = ch;
-            } else if (ch == QLatin1Char('(')) {
-                ++depth;
-            } else if (ch == QLatin1Char(')')) {
-                --depth;
-            }
-        }
-        return depth == 0;
+        scan::BracketWalk walk;
+        for (qsizetype i = 0; i < at && i < text.size(); ++i)
+            walk.Step(text[i].unicode());
+        return walk.Depth == 0;
     }
 
     void ReadGroups() {

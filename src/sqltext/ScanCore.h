@@ -123,6 +123,26 @@ inline qsizetype SkipOrdinary(QStringView s, qsizetype i, const CharSet& set) {
     return i;
 }
 
+// Round brackets counted along a text outside its quotes ('…', "…" and
+// `…`): how deep a character stands in the pieces the design keeps.
+struct BracketWalk {
+    int Depth = 0;
+    char16_t Quote = 0;
+    // Takes in `c`; the depth after it.
+    int Step(char16_t c) {
+        if (Quote != 0) {
+            if (c == Quote) Quote = 0;
+        } else if (c == u'\'' || c == u'"' || c == u'`') {
+            Quote = c;
+        } else if (c == u'(') {
+            ++Depth;
+        } else if (c == u')') {
+            --Depth;
+        }
+        return Depth;
+    }
+};
+
 inline bool IsMarkChar(char16_t c) {
     return c == u'(' || c == u')' || c == u'"' || c == u'\'' || c == u'[' || c == u']';
 }

@@ -35,6 +35,15 @@ TRun Rebuild(const QString& sql, int kind = dsOther) {
     return run;
 }
 
+// The same where the design reads the text as `dialect` does.
+TRun RebuildIn(const TSqlDialect& dialect, const QString& sql) {
+    TRun run;
+    QueryDesign current;
+    current.Dialect = dialect;
+    run.Result = Forge(sql, dsOther, current, Shop().Hooks(&run.Messages));
+    return run;
+}
+
 } // namespace
 
 TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
@@ -343,10 +352,7 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
          "from u JOIN t on u.k=t.k\r\nwhere u.g='x'"},
     };
     for (const auto& c : cases) {
-        QStringList messages;
-        QueryDesign current;
-        current.Dialect = c.Dialect;
-        const TForgeResult r = Forge(QString::fromUtf8(c.Sql), dsOther, current, Shop().Hooks(&messages));
+        const TForgeResult r = RebuildIn(c.Dialect, QString::fromUtf8(c.Sql)).Result;
         EXPECT_TRUE(r.Ok) << c.Sql;
         EXPECT_EQ(r.NotCarried, QStringList()) << c.Sql;
         EXPECT_TRUE(r.Sql.SQL.contains(QString::fromUtf8(c.Where))) << r.Sql.SQL.toStdString();
@@ -356,11 +362,10 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
 // MySQL's || (OR there) joining two truth values: no "is true" can be
 // given to them as one, and the rebuild says so.
 TEST(RebuildShapes, TruthValuesJoinedByDoubleBarsAreAnnounced) {
-    QStringList messages;
-    QueryDesign current;
-    current.Dialect = TSqlDialect::MySql();
-    const TForgeResult r = Forge(QStringLiteral("select a from t where not (k = 1) || not (k = 2)"),
-                                 dsOther, current, Shop().Hooks(&messages));
+    const TForgeResult r =
+        RebuildIn(TSqlDialect::MySql(),
+                  QStringLiteral("select a from t where not (k = 1) || not (k = 2)"))
+            .Result;
     EXPECT_FALSE(r.Ok);
     EXPECT_FALSE(r.NotCarried.isEmpty());
 }
@@ -370,14 +375,9 @@ TEST(RebuildShapes, TruthValuesJoinedByDoubleBarsAreAnnounced) {
 TEST(RebuildShapes, ASqliteWithTableOfUnitedPartsIsAnnounced) {
     const QString sql =
         QStringLiteral("with d as (select k from t union all select k from u) select k from d");
-    for (const TSqlDialect& dialect : {TSqlDialect::Sqlite(), TSqlDialect::Postgres()}) {
-        QStringList messages;
-        QueryDesign current;
-        current.Dialect = dialect;
-        const TForgeResult r = Forge(sql, dsOther, current, Shop().Hooks(&messages));
-        EXPECT_EQ(r.NotCarried.contains(QStringLiteral("WITH d")),
+    for (const TSqlDialect& dialect : {TSqlDialect::Sqlite(), TSqlDialect::Postgres()})
+        EXPECT_EQ(RebuildIn(dialect, sql).Result.NotCarried.contains(QStringLiteral("WITH d")),
                   dialect == TSqlDialect::Sqlite());
-    }
 }
 
 // Joins the design would write in another order or nesting, with other
