@@ -389,6 +389,24 @@ int KeyColumn(const QString& orderItem, const TTopLevel& top, const TRows& rows)
     return found;
 }
 
+// MySQL's collations take 'a', 'A' and 'a ' for one value: DISTINCT, UNION
+// and GROUP BY keep whichever of them the server meets first, and rows tied
+// on them sort in either order. Compared so, they are one.
+void FoldCollated(TRows& rows) {
+    rows.Rows.clear();
+    for (QStringList& values : rows.Values) {
+        for (QString& v : values) {
+            if (!v.startsWith(kText)) continue;
+            v = v.toCaseFolded();
+            qsizetype end = v.size();
+            while (end > 1 && v[end - 1] == QLatin1Char(' '))
+                --end;
+            v.truncate(end);
+        }
+        rows.Rows << values.join(kValueSeparator);
+    }
+}
+
 QString Key(const QStringList& values, const QList<int>& keys) {
     QStringList key;
     for (const int k : keys)
@@ -420,8 +438,12 @@ QString FirstLine(const QString& text) {
 
 TRowComparison CompareRows(TADOConnection* connection, const QString& original,
                            const QString& regenerated) {
-    const TRows a = ReadRows(connection, original);
-    const TRows b = ReadRows(connection, regenerated);
+    TRows a = ReadRows(connection, original);
+    TRows b = ReadRows(connection, regenerated);
+    if (connection->ProviderKind() == TProviderKind::MySql) {
+        FoldCollated(a);
+        FoldCollated(b);
+    }
     TRowComparison result;
     result.OriginalRows = int(a.Rows.size());
     result.RegeneratedRows = int(b.Rows.size());
@@ -462,17 +484,11 @@ TRowComparison CompareRows(TADOConnection* connection, const QString& original,
         return result;
     }
     if (knownKeys) {
-        // MySQL's collations sort 'a' and 'A' as one: rows tied so come in
-        // either order.
-        const bool folded = connection->ProviderKind() == TProviderKind::MySql;
-        const auto key = [&](const QStringList& v) {
-            return folded ? Key(v, keys).toCaseFolded() : Key(v, keys);
-        };
         QStringList keysA, keysB;
         for (const QStringList& v : a.Values)
-            keysA << key(v);
+            keysA << Key(v, keys);
         for (const QStringList& v : b.Values)
-            keysB << key(v);
+            keysB << Key(v, keys);
         if (keysA != keysB)
             return differ(QStringLiteral("行的排序不同（%1行）").arg(a.Rows.size()));
         if (result.Rule == TRowRule::UpToLimit && !keysA.isEmpty()) {
