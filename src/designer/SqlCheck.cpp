@@ -152,6 +152,9 @@ struct TTopLevel {
     QStringList SelectItems;
     QStringList OrderItems;
     bool Limited = false;
+    // Where the row limit begins when it closes the statement (LIMIT,
+    // OFFSET, FETCH); -1 for TOP or none.
+    qsizetype LimitFrom = -1;
 };
 
 // `text` with strings and comments blanked out (same length), so that
@@ -269,6 +272,11 @@ TTopLevel ReadTopLevel(const QString& sql) {
         } else if (w == QLatin1String("limit") || w == QLatin1String("offset") ||
                    w == QLatin1String("fetch") ||
                    (w == QLatin1String("top") && FollowsSelect(sql, tokens, k))) {
+            if (w == QLatin1String("top")) {
+                top.LimitFrom = -1;
+            } else if (!top.Limited) {
+                top.LimitFrom = t.Start;
+            }
             top.Limited = true;
             if (orderFrom >= 0 && orderTo < 0) orderTo = t.Start;
         } else if (orderFrom >= 0 && orderTo < 0 &&
@@ -407,6 +415,13 @@ void FoldCollated(TRows& rows) {
     }
 }
 
+// The rows of `sql` as they are compared.
+TRows ComparedRows(TADOConnection* connection, const QString& sql) {
+    TRows rows = ReadRows(connection, sql);
+    if (connection->ProviderKind() == TProviderKind::MySql) FoldCollated(rows);
+    return rows;
+}
+
 QString Key(const QStringList& values, const QList<int>& keys) {
     QStringList key;
     for (const int k : keys)
@@ -438,12 +453,8 @@ QString FirstLine(const QString& text) {
 
 TRowComparison CompareRows(TADOConnection* connection, const QString& original,
                            const QString& regenerated) {
-    TRows a = ReadRows(connection, original);
-    TRows b = ReadRows(connection, regenerated);
-    if (connection->ProviderKind() == TProviderKind::MySql) {
-        FoldCollated(a);
-        FoldCollated(b);
-    }
+    const TRows a = ComparedRows(connection, original);
+    const TRows b = ComparedRows(connection, regenerated);
     TRowComparison result;
     result.OriginalRows = int(a.Rows.size());
     result.RegeneratedRows = int(b.Rows.size());
@@ -480,6 +491,26 @@ TRowComparison CompareRows(TADOConnection* connection, const QString& original,
     }
     if (a.Rows.size() != b.Rows.size()) return differ(counts);
     if (result.Rule == TRowRule::CountOnly) {
+        // Which rows the limit leaves is the database's choice; without it
+        // both must give the same rows.
+        const qsizetype regeneratedFrom = ReadTopLevel(regenerated).LimitFrom;
+        if (top.LimitFrom >= 0 && regeneratedFrom >= 0) {
+            const TRows all = ComparedRows(connection, original.left(top.LimitFrom));
+            const TRows allRegenerated =
+                ComparedRows(connection, regenerated.left(regeneratedFrom));
+            if (!all.Truncated && !allRegenerated.Truncated) {
+                result.Rule = TRowRule::WithoutLimit;
+                const QString unlimited = QStringLiteral("不计行数限制时，");
+                if (all.Rows.size() != allRegenerated.Rows.size())
+                    return differ(unlimited + QStringLiteral("原语句%1行，生成的语句%2行")
+                                                  .arg(all.Rows.size())
+                                                  .arg(allRegenerated.Rows.size()));
+                if (Sorted(all.Rows) != Sorted(allRegenerated.Rows))
+                    return differ(
+                        unlimited +
+                        QStringLiteral("行数相同（%1行）而内容不同").arg(all.Rows.size()));
+            }
+        }
         result.Same = true;
         return result;
     }

@@ -24,11 +24,12 @@ enum class TCheckOutcome {
 
 // How two results were compared.
 enum class TRowRule {
-    Multiset,  // the same rows, each as often, in any order
-    InOrder,   // the ORDER BY keys in the same sequence, and the same rows
-    UpToLimit, // ordered under a row limit: the same keys in sequence, the
-               // same rows except among those tied on the last key
-    CountOnly, // a row limit without known sort keys: the same number of rows
+    Multiset,     // the same rows, each as often, in any order
+    InOrder,      // the ORDER BY keys in the same sequence, and the same rows
+    UpToLimit,    // ordered under a row limit: the same keys in sequence, the
+                  // same rows except among those tied on the last key
+    CountOnly,    // a row limit without known sort keys: the same number of rows
+    WithoutLimit, // as CountOnly, and the same rows once both limits are cut
 };
 
 struct TRowComparison {

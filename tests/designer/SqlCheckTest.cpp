@@ -80,11 +80,18 @@ TEST_F(SqlCheckTest, RowsAreComparedByTheRuleOfTheOriginalsTopLevel) {
         {"select k, v from t order by k limit 3",
          "select k, case k when 1 then 'z' else v end from t order by k limit 3", false,
          TRowRule::UpToLimit},
-        // A limit without known keys: only the number of rows.
+        // A limit without known keys leaves any rows: the number of rows,
+        // and the rows once the limits (LIMIT, OFFSET, FETCH) are cut.
         {"select v from t limit 2", "select v from t order by v desc limit 2", true,
-         TRowRule::CountOnly},
+         TRowRule::WithoutLimit},
         {"select v from t order by k + 0 limit 2", "select v from t limit 3", false,
          TRowRule::CountOnly},
+        {"select v from t order by k + 0 limit 2 offset 1",
+         "select v from t where k > 1 order by k + 0 limit 1, 2", false, TRowRule::WithoutLimit},
+        {"select v from t order by k * -1 limit 1", "select v from t order by k limit 1", true,
+         TRowRule::WithoutLimit},
+        {"select v from t order by (select 1) limit 2",
+         "select coalesce(x, v) from t order by (select 1) limit 2", false, TRowRule::WithoutLimit},
         // Only the top level counts: words in strings, comments and
         // sub-selects are no ORDER BY or limit of the statement.
         {"select v from t /* limit 1 */", "select k from t", false, TRowRule::Multiset},
