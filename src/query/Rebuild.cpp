@@ -1371,6 +1371,11 @@ private:
             }
             qsizetype at = FindCandidate(FDesign.OrderList, o);
             if (at < 0) at = IndexOfText(FDesign.OrderList, computed + o);
+            if (at < 0)
+                if (const QString column = StarColumn(o); !column.isEmpty()) {
+                    o = column;
+                    at = FindCandidate(FDesign.OrderList, o);
+                }
             // A bare name that is the alias of another result column than the
             // column it names is that result column: the database reads it so.
             if (at >= 0) {
@@ -1384,6 +1389,32 @@ private:
             }
             Choose(o, at, descending);
         }
+    }
+
+    // A bare sort name that a box's star gives and more than one box has:
+    // the database reads it as the first such result column, which the
+    // name loses once the design brackets the joins. That column with its
+    // box; empty when there is none, or a result column named so comes first.
+    QString StarColumn(const QString& name) const {
+        if (!IsNameToken(name) || FSt.Aliases.contains(name, Qt::CaseInsensitive)) return {};
+        const QString bare = ColumnFromDocument(name);
+        const auto hasColumn = [&](const TDesignBox& box) {
+            return std::any_of(box.Fields.cbegin(), box.Fields.cend(), [&](const TDesignField& f) {
+                return f.Name.compare(bare, Qt::CaseInsensitive) == 0;
+            });
+        };
+        if (std::count_if(FDesign.Boxes.cbegin(), FDesign.Boxes.cend(), hasColumn) < 2) return {};
+        for (const QString& item : FSt.Items) {
+            if (!item.endsWith(QLatin1String(".*"))) {
+                const QString column = item.mid(item.lastIndexOf(QLatin1Char('.')) + 1);
+                if (ColumnFromDocument(column).compare(bare, Qt::CaseInsensitive) == 0) return {};
+                continue;
+            }
+            const int b = FDesign.FindTable(item.chopped(2));
+            if (b >= 0 && hasColumn(FDesign.Boxes[b]))
+                return FDesign.Boxes[b].GetTableName() + QLatin1Char('.') + name;
+        }
+        return {};
     }
 
     // The display row whose alias is `name` when its column is not

@@ -185,6 +185,14 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
         // Positions from a star on count its columns: they stay as written.
         {"select * from t order by 2 desc", "select *\r\nfrom t\r\norder by 2 desc"},
         {"select t.*, u.g from t, u order by 2", "select t.*,u.g\r\nfrom t,u\r\norder by 2"},
+        // A bare sort name a star gives, of a column more boxes have, is
+        // that result column: bracketed joins would leave it ambiguous.
+        {"select w.* from t join u on t.k = u.f join w on u.k = w.k order by k, h desc",
+         "select w.*\r\nfrom t JOIN (u JOIN w on u.k=w.k) on t.k=u.f\r\norder by w.k,h desc"},
+        {"select t.a, u.* from t join u on t.k = u.f join w on u.k = w.k order by k",
+         "select t.a,u.*\r\nfrom t JOIN (u JOIN w on u.k=w.k) on t.k=u.f\r\norder by u.k"},
+        {"select t.k, w.* from t join u on t.k = u.f join w on u.k = w.k order by k",
+         "select t.k,w.*\r\nfrom t JOIN (u JOIN w on u.k=w.k) on t.k=u.f\r\norder by t.k"},
         // A column written bare would be another column's alias.
         {"select b as a, a as b from t order by 1", "select b as a,a as b\r\nfrom t\r\norder by 1"},
         {"select a || b as b from t order by t.b", "select a || b as b\r\nfrom t\r\norder by t.b"},
