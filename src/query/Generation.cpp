@@ -7,6 +7,7 @@
 #include "sqltext/DataSourceKind.h"
 #include "sqltext/ScanCore.h"
 #include "sqltext/SqlDialect.h"
+#include "sqltext/SqlStatements.h"
 #include "sqltext/TextHash.h"
 
 #include <QHash>
@@ -311,6 +312,77 @@ bool StartsWord(QStringView text, QStringView word) {
             !(text[word.size()].isLetterOrNumber() || text[word.size()] == QLatin1Char('_')));
 }
 
+// The name PostgreSQL gives the result column of words [from, to) of
+// `text`: a column's own name, also through brackets, casts and a CASE's
+// ELSE; empty where it gives one of its own words.
+QString PostgresName(QStringView text, const QList<TSqlWord>& w, qsizetype from, qsizetype to) {
+    const auto word = [&](qsizetype i, const char* k) {
+        return i >= from && i < to && w[i].Kind == TSqlWord::Word &&
+               text.sliced(w[i].Start, w[i].End - w[i].Start)
+                       .compare(QLatin1String(k), Qt::CaseInsensitive) == 0;
+    };
+    const auto symbol = [&](qsizetype i, QStringView s) {
+        return i >= from && i < to && w[i].Kind == TSqlWord::Symbol &&
+               text.sliced(w[i].Start, w[i].End - w[i].Start) == s;
+    };
+    if (from >= to) return {};
+    const int depth = w[from].Depth; // a bracket counts itself out
+    const auto top = [&](qsizetype i) {
+        return w[i].Depth == depth && w[i].Kind != TSqlWord::Open && w[i].Kind != TSqlWord::Close;
+    };
+    // "(x)", "cast(x as t)"
+    const bool castCall = word(from, "cast") && from + 1 < to && w[from + 1].Kind == TSqlWord::Open;
+    const qsizetype open = castCall ? from + 1 : from;
+    if (w[open].Kind == TSqlWord::Open && w[to - 1].Kind == TSqlWord::Close) {
+        qsizetype close = open + 1;
+        while (close < to && !(w[close].Kind == TSqlWord::Close && w[close].Depth == w[open].Depth))
+            ++close;
+        if (close == to - 1) {
+            if (!castCall) return PostgresName(text, w, open + 1, close);
+            for (qsizetype i = close - 1; i > open; --i)
+                if (w[i].Depth == w[open].Depth + 1 && word(i, "as"))
+                    return PostgresName(text, w, open + 1, i);
+            return {};
+        }
+    }
+    // "x::t": the name of x
+    for (qsizetype i = to - 1; i > from; --i) {
+        if (!top(i)) continue;
+        if (symbol(i, u"::")) return PostgresName(text, w, from, i);
+        if (symbol(i, u":") && symbol(i - 1, u":")) return PostgresName(text, w, from, i - 1);
+    }
+    // "case … else x end": the name of x
+    if (word(from, "case") && word(to - 1, "end")) {
+        int nested = 0;
+        for (qsizetype i = from + 1; i < to - 1; ++i) {
+            if (!top(i)) continue;
+            if (word(i, "case")) ++nested;
+            if (word(i, "end")) --nested;
+            if (nested == 0 && word(i, "else")) return PostgresName(text, w, i + 1, to - 1);
+        }
+        return {};
+    }
+    // "t.x", "x": the last name
+    for (qsizetype i = from; i < to; ++i) {
+        const bool name = w[i].Kind == TSqlWord::Word || w[i].Kind == TSqlWord::Name;
+        if ((i - from) % 2 == 0 ? !name : !symbol(i, u".")) return {};
+    }
+    if ((to - from) % 2 == 0) return {};
+    return ColumnFromDocument(
+        text.sliced(w[to - 1].Start, w[to - 1].End - w[to - 1].Start).toString());
+}
+
+// Whether result column `display` is named `word` by the data source.
+bool NamedSo(const QueryDesign& design, const QString& display, const QString& word) {
+    if (display.section(QLatin1Char('.'), -1).compare(word, Qt::CaseInsensitive) == 0) return true;
+    // PostgreSQL also names a cast or a CASE after the column it gives.
+    if (design.Dialect != TSqlDialect::Postgres() || !display.contains(word, Qt::CaseInsensitive))
+        return false;
+    const QList<TSqlWord> w = SqlWords(display, design.Dialect.Readings().front());
+    return PostgresName(display, w, 0, w.size())
+               .compare(ColumnFromDocument(word), Qt::CaseInsensitive) == 0;
+}
+
 // An ORDER BY name that names a result column reads as that column: a
 // column of the box written bare (the single box's prefix left out) must not
 // be the alias of another result column.
@@ -325,7 +397,7 @@ bool TakenByAlias(const QueryDesign& design, const QStringList& displayColumns,
         const QString word = written.section(QLatin1Char(' '), 0, 0);
         int named = 0;
         for (const QString& display : displayColumns)
-            named += display.section(QLatin1Char('.'), -1).compare(word, Qt::CaseInsensitive) == 0;
+            named += NamedSo(design, display, word);
         if (named > 1) return true;
     }
     const QString name = bare ? ColumnFromDocument(written) : QString();

@@ -358,6 +358,15 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
         // MySQL's join that only fixes the order is an inner join.
         {TSqlDialect::MySql(), "select t.a from t straight_join u on u.k = t.k where u.g = 'x'",
          "from u JOIN t on u.k=t.k\r\nwhere u.g='x'"},
+        // PostgreSQL names a CASE after its ELSE column, a cast after what
+        // it casts: a sort column of that name keeps its position.
+        {TSqlDialect::Postgres(),
+         "select case when a = 'x' then b else t.a end, a from t order by t.a", "order by 2"},
+        {TSqlDialect::Postgres(), "select (t.k)::text, a, k from t order by t.k desc",
+         "order by 3 desc"},
+        {TSqlDialect::Postgres(), "select cast(t.k as text), k from t order by t.k", "order by 2"},
+        {TSqlDialect::Sqlite(),
+         "select case when a = 'x' then b else t.a end, a from t order by t.a", "order by a"},
     };
     for (const auto& c : cases) {
         const TForgeResult r = RebuildIn(c.Dialect, QString::fromUtf8(c.Sql)).Result;
