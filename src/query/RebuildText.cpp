@@ -672,12 +672,19 @@ bool IsJoinWord(const QString& w) {
            w == QLatin1String("natural") || w == QLatin1String("outer");
 }
 
+// Whether the FROM at token i is that of "x IS [NOT] DISTINCT FROM y".
+bool IsDistinctFrom(const TTokens& t, qsizetype i) {
+    if (!t.IsWord(i - 1, QLatin1StringView("distinct"))) return false;
+    const qsizetype is = t.IsWord(i - 2, QLatin1StringView("not")) ? i - 3 : i - 2;
+    return t.IsWord(is, QLatin1StringView("is"));
+}
+
 // The FROM clause of the first statement as token indexes [from, end);
 // from is -1 when there is none.
 std::pair<qsizetype, qsizetype> FromClause(const TTokens& t, qsizetype firstEnd) {
     qsizetype from = -1;
     for (qsizetype i = 0; i < firstEnd; ++i)
-        if (t[i].Depth == 0 && t.IsWord(i, QLatin1StringView("from"))) {
+        if (t[i].Depth == 0 && t.IsWord(i, QLatin1StringView("from")) && !IsDistinctFrom(t, i)) {
             from = i;
             break;
         }
@@ -865,6 +872,11 @@ QString TStatementText::ForScanners(const QString& text, QList<TSqlWord> words) 
     FSetOperators = std::move(parts.Operators);
     // The FROM clause of the first statement as token indexes [from, fromEnd).
     const auto [from, fromEnd] = FromClause(t, parts.FirstEnd);
+    // "x is distinct from y" in the select list: its FROM is none of the
+    // statement's to the scanners.
+    for (qsizetype i = 0; i < (from < 0 ? parts.FirstEnd : from); ++i)
+        if (t[i].Depth == 0 && t.IsWord(i, QLatin1StringView("from")) && IsDistinctFrom(t, i))
+            edits.append({t[i - 1].End, t[i].Start - t[i - 1].End, QString(QChar(kGlue))});
     FBracketedOuterJoin = BracketedJoinWithOuter(t, from, fromEnd);
     for (const QString& join :
          {FirstOnWithOr(t, from, fromEnd), RightJoinAfterOthers(t, from, fromEnd)})

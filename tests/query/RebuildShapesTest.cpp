@@ -196,6 +196,9 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
         // A column written bare would be another column's alias.
         {"select b as a, a as b from t order by 1", "select b as a,a as b\r\nfrom t\r\norder by 1"},
         {"select a || b as b from t order by t.b", "select a || b as b\r\nfrom t\r\norder by t.b"},
+        // The FROM of IS DISTINCT FROM in the select list is the operator's.
+        {"select k, a is distinct from b as d, b is not distinct from 'x' from t",
+         "select k,a is distinct from b as d,\r\nb is not distinct from 'x'\r\nfrom t"},
         {"select a from t where k is not distinct from (select max(k) from u)",
          "select a\r\nfrom t\r\nwhere k is not distinct from (select max(k) from u)"},
         // A bare sort name that is another column's alias is that column.
