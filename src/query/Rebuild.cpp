@@ -51,21 +51,26 @@ QString WithCrLf(const QString& text) {
     return out.append(QStringView(data + from, text.size() - from));
 }
 
-// The last place of "limit" in text, letter case folded as Qt folds it; -1
-// when there is none.
-qsizetype LastLimitWord(const QString& text) {
+constexpr qsizetype kLimitLength = 5;
+
+// Whether "limit" stands at `at`, letter case folded as Qt folds it.
+bool IsLimitAt(const QString& text, qsizetype at) {
     static constexpr char16_t kWord[] = u"limit";
-    constexpr qsizetype kLength = 5;
     const auto folded = [](char16_t c) -> char16_t {
         if (c < 0x80) return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
         return QChar(c).toCaseFolded().unicode();
     };
-    for (qsizetype at = text.size() - kLength; at >= 0; --at) {
-        qsizetype k = 0;
-        while (k < kLength && folded(text[at + k].unicode()) == kWord[k])
-            ++k;
-        if (k == kLength) return at;
-    }
+    if (at < 0 || at + kLimitLength > text.size()) return false;
+    qsizetype k = 0;
+    while (k < kLimitLength && folded(text[at + k].unicode()) == kWord[k])
+        ++k;
+    return k == kLimitLength;
+}
+
+// The last place of "limit" in text; -1 when there is none.
+qsizetype LastLimitWord(const QString& text) {
+    for (qsizetype at = text.size() - kLimitLength; at >= 0; --at)
+        if (IsLimitAt(text, at)) return at;
     return -1;
 }
 
@@ -122,22 +127,61 @@ bool AtTopLevel(const QString& text, qsizetype at) {
     return marks.IsEmpty();
 }
 
-// Takes a final "limit n [offset m]" or "limit m, n" off the text.
+// Takes a final "limit n [offset m]" or "limit m, n" off the text; n and m
+// may be expressions ("-1", "all", "2 * 5", a sub-select).
 void CutLimit(QString& text, QString& limit, QString& offset) {
-    static const QRegularExpression tail(
-        QStringLiteral("^limit\\s+(\\d+)(?:\\s+offset\\s+(\\d+)|\\s*,\\s*(\\d+))?\\s*$"),
-        QRegularExpression::CaseInsensitiveOption);
-    const qsizetype at = LastLimitWord(text);
-    if (at < 1 || !scan::IsBlank(text[at - 1].unicode())) return;
-    const QRegularExpressionMatch m = tail.match(QStringView(text).mid(at));
-    if (!m.hasMatch() || !AtTopLevel(text, at)) return;
-    if (m.captured(3).isEmpty()) {
-        limit = m.captured(1);
-        offset = m.captured(2);
-    } else { // the comma form names the offset first
-        limit = m.captured(3);
-        offset = m.captured(1);
+    // The last "limit" of the text is mostly the statement's own; else the
+    // last one outside brackets is, read in one walk.
+    qsizetype at = LastLimitWord(text);
+    if (at > 0 && !AtTopLevel(text, at)) {
+        scan::MarkStack marks;
+        const qsizetype last = at;
+        at = -1;
+        for (qsizetype i = 0; i < last; ++i) {
+            if (marks.IsEmpty() && IsLimitAt(text, i)) at = i;
+            if (scan::IsMarkChar(text[i].unicode()) &&
+                scan::ApplyMark(text, i, marks) == scan::MarkStep::Doubled)
+                ++i;
+        }
     }
+    constexpr qsizetype kWord = kLimitLength;
+    if (at < 1 || !scan::IsBlank(text[at - 1].unicode()) || at + kWord >= text.size() ||
+        !scan::IsBlank(text[at + kWord].unicode()))
+        return;
+    // The place of a top-level OFFSET word and of the top-level commas.
+    const QStringView rest = QStringView(text).mid(at + kWord);
+    scan::BracketWalk walk;
+    qsizetype offsetAt = -1, commaAt = -1;
+    int commas = 0;
+    for (qsizetype i = 0; i < rest.size(); ++i) {
+        const bool outside = walk.Quote == 0 && walk.Depth == 0;
+        if (walk.Step(rest[i].unicode()) < 0) return;
+        if (!outside) continue;
+        if (rest[i] == QLatin1Char(',')) {
+            commaAt = i;
+            ++commas;
+        } else if (offsetAt < 0 && scan::IsBlank(rest[i].unicode()) &&
+                   rest.mid(i + 1, 6).compare(QLatin1String("offset"), Qt::CaseInsensitive) == 0 &&
+                   i + 7 < rest.size() && scan::IsBlank(rest[i + 7].unicode())) {
+            offsetAt = i;
+        }
+    }
+    if (walk.Depth != 0 || walk.Quote != 0 || commas > 1 || (commas == 1 && offsetAt >= 0)) return;
+    QString first, second;
+    if (offsetAt >= 0) {
+        first = rest.first(offsetAt).trimmed().toString();
+        second = rest.sliced(offsetAt + 7).trimmed().toString();
+        if (second.isEmpty()) return;
+    } else if (commas == 1) { // the comma form names the offset first
+        second = rest.first(commaAt).trimmed().toString();
+        first = rest.sliced(commaAt + 1).trimmed().toString();
+        if (second.isEmpty()) return;
+    } else {
+        first = rest.trimmed().toString();
+    }
+    if (first.isEmpty()) return;
+    limit = first;
+    offset = second;
     text = TrimCell(text.left(at));
 }
 

@@ -65,6 +65,12 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
          "select count(*) as n\r\nfrom t\r\nhaving count(*) between 1 and 5"},
         {"select a from t order by a limit 5, 10",
          "select a\r\nfrom t\r\norder by a\r\nlimit 10 offset 5"},
+        // A limit or offset may be an expression.
+        {"select a from t limit -1 offset 2 + 1", "select a\r\nfrom t\r\nlimit -1 offset 2 + 1"},
+        {"select a from t limit (select count(*) from u limit 1)",
+         "select a\r\nfrom t\r\nlimit (select count(*) from u limit 1)"},
+        {"select a from t limit coalesce(null, 5)",
+         "select a\r\nfrom t\r\nlimit coalesce(null, 5)"},
         {"select t.a, u.g from t cross join u", "select t.a,u.g\r\nfrom t,u"},
         {"select t.a, u.g from t join u where t.k = u.k",
          "select t.a,u.g\r\nfrom t,u\r\nwhere t.k=u.k"},
