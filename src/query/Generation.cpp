@@ -314,7 +314,8 @@ bool StartsWord(QStringView text, QStringView word) {
 
 // The name PostgreSQL gives the result column of words [from, to) of
 // `text`: a column's own name, also through brackets, casts and a CASE's
-// ELSE; empty where it gives one of its own words.
+// ELSE; empty where it gives one of its own words (or the reading goes
+// deeper than any name worth finding).
 QString PostgresName(QStringView text, const QList<TSqlWord>& w, qsizetype from, qsizetype to) {
     const auto word = [&](qsizetype i, const char* k) {
         return i >= from && i < to && w[i].Kind == TSqlWord::Word &&
@@ -325,51 +326,67 @@ QString PostgresName(QStringView text, const QList<TSqlWord>& w, qsizetype from,
         return i >= from && i < to && w[i].Kind == TSqlWord::Symbol &&
                text.sliced(w[i].Start, w[i].End - w[i].Start) == s;
     };
-    if (from >= to) return {};
-    const int depth = w[from].Depth; // a bracket counts itself out
-    const auto top = [&](qsizetype i) {
-        return w[i].Depth == depth && w[i].Kind != TSqlWord::Open && w[i].Kind != TSqlWord::Close;
-    };
-    // "(x)", "cast(x as t)"
-    const bool castCall = word(from, "cast") && from + 1 < to && w[from + 1].Kind == TSqlWord::Open;
-    const qsizetype open = castCall ? from + 1 : from;
-    if (w[open].Kind == TSqlWord::Open && w[to - 1].Kind == TSqlWord::Close) {
-        qsizetype close = open + 1;
-        while (close < to && !(w[close].Kind == TSqlWord::Close && w[close].Depth == w[open].Depth))
-            ++close;
-        if (close == to - 1) {
-            if (!castCall) return PostgresName(text, w, open + 1, close);
-            for (qsizetype i = close - 1; i > open; --i)
-                if (w[i].Depth == w[open].Depth + 1 && word(i, "as"))
-                    return PostgresName(text, w, open + 1, i);
-            return {};
+    // Each step reads on in a part of the words: the name is that part's.
+    for (int step = 0; step < 64 && from < to; ++step) {
+        const int depth = w[from].Depth; // a bracket counts itself out
+        const auto top = [&](qsizetype i) {
+            return w[i].Depth == depth && w[i].Kind != TSqlWord::Open &&
+                   w[i].Kind != TSqlWord::Close;
+        };
+        // "(x)", "cast(x as t)"
+        const bool castCall =
+            word(from, "cast") && from + 1 < to && w[from + 1].Kind == TSqlWord::Open;
+        const qsizetype open = castCall ? from + 1 : from;
+        if (w[open].Kind == TSqlWord::Open && w[to - 1].Kind == TSqlWord::Close) {
+            qsizetype close = open + 1;
+            while (close < to &&
+                   !(w[close].Kind == TSqlWord::Close && w[close].Depth == w[open].Depth))
+                ++close;
+            if (close == to - 1) {
+                qsizetype as = close - 1;
+                while (castCall && as > open &&
+                       !(w[as].Depth == w[open].Depth + 1 && word(as, "as")))
+                    --as;
+                if (castCall && as == open) return {};
+                from = open + 1;
+                to = castCall ? as : close;
+                continue;
+            }
         }
-    }
-    // "x::t": the name of x
-    for (qsizetype i = to - 1; i > from; --i) {
-        if (!top(i)) continue;
-        if (symbol(i, u"::")) return PostgresName(text, w, from, i);
-        if (symbol(i, u":") && symbol(i - 1, u":")) return PostgresName(text, w, from, i - 1);
-    }
-    // "case … else x end": the name of x
-    if (word(from, "case") && word(to - 1, "end")) {
-        int nested = 0;
-        for (qsizetype i = from + 1; i < to - 1; ++i) {
-            if (!top(i)) continue;
-            if (word(i, "case")) ++nested;
-            if (word(i, "end")) --nested;
-            if (nested == 0 && word(i, "else")) return PostgresName(text, w, i + 1, to - 1);
+        // "x::t": the name of x
+        qsizetype cast = to - 1;
+        while (cast > from && !(top(cast) && (symbol(cast, u"::") ||
+                                              (symbol(cast, u":") && symbol(cast - 1, u":")))))
+            --cast;
+        if (cast > from) {
+            to = symbol(cast, u"::") ? cast : cast - 1;
+            continue;
         }
-        return {};
+        // "case … else x end": the name of x
+        if (word(from, "case") && word(to - 1, "end")) {
+            int nested = 0;
+            qsizetype otherwise = -1;
+            for (qsizetype i = from + 1; i < to - 1 && otherwise < 0; ++i) {
+                if (!top(i)) continue;
+                if (word(i, "case")) ++nested;
+                if (word(i, "end")) --nested;
+                if (nested == 0 && word(i, "else")) otherwise = i;
+            }
+            if (otherwise < 0) return {};
+            from = otherwise + 1;
+            to = to - 1;
+            continue;
+        }
+        // "t.x", "x": the last name
+        for (qsizetype i = from; i < to; ++i) {
+            const bool name = w[i].Kind == TSqlWord::Word || w[i].Kind == TSqlWord::Name;
+            if ((i - from) % 2 == 0 ? !name : !symbol(i, u".")) return {};
+        }
+        if ((to - from) % 2 == 0) return {};
+        return ColumnFromDocument(
+            text.sliced(w[to - 1].Start, w[to - 1].End - w[to - 1].Start).toString());
     }
-    // "t.x", "x": the last name
-    for (qsizetype i = from; i < to; ++i) {
-        const bool name = w[i].Kind == TSqlWord::Word || w[i].Kind == TSqlWord::Name;
-        if ((i - from) % 2 == 0 ? !name : !symbol(i, u".")) return {};
-    }
-    if ((to - from) % 2 == 0) return {};
-    return ColumnFromDocument(
-        text.sliced(w[to - 1].Start, w[to - 1].End - w[to - 1].Start).toString());
+    return {};
 }
 
 // Whether result column `display` is named `word` by the data source.
