@@ -222,10 +222,24 @@ QString Plain(const QString& text, TSqlReading reading, QList<TSqlWord>& words,
             !t.IsWord(i - 1, QLatin1StringView("distinct")) &&
             !t.IsWord(i - 1, QLatin1StringView("all")))
             replace(t[i].Start, t[i].End, u"join");
+        // ")order by", "'x'and": a word right after a bracket, a string or
+        // a quoted name stands apart from it.
+        if (i > 0 && t.Is(i, TSqlWord::Word) && t[i].Start == t[i - 1].End &&
+            (t.Is(i - 1, TSqlWord::Close) || t.Is(i - 1, TSqlWord::String) ||
+             t.Is(i - 1, TSqlWord::Name)))
+            replace(t[i].Start, t[i].Start, u" ");
+        // "in(", "and(": a word that is no function stands apart from its bracket.
+        static const QLatin1StringView spaced[] = {
+            QLatin1StringView("in"),     QLatin1StringView("exists"), QLatin1StringView("and"),
+            QLatin1StringView("or"),     QLatin1StringView("not"),    QLatin1StringView("where"),
+            QLatin1StringView("having"), QLatin1StringView("on"),     QLatin1StringView("when"),
+            QLatin1StringView("then"),   QLatin1StringView("else"),   QLatin1StringView("from"),
+            QLatin1StringView("join")};
         if (t.Is(i, TSqlWord::Word) && token.size() <= 6 && t.Is(i + 1, TSqlWord::Open) &&
             t[i + 1].Start == t[i].End &&
-            (token.compare(QLatin1String("in"), Qt::CaseInsensitive) == 0 ||
-             token.compare(QLatin1String("exists"), Qt::CaseInsensitive) == 0))
+            std::any_of(std::begin(spaced), std::end(spaced), [&](QLatin1StringView w) {
+                return token.compare(w, Qt::CaseInsensitive) == 0;
+            }))
             replace(t[i].End, t[i].End, u" ");
     }
     const qsizetype end = t[last].End;

@@ -60,6 +60,11 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
         {"select a from t where not a like 'x%' and b = 'y'",
          "select a\r\nfrom t\r\nwhere not a like 'x%' and b='y'"},
         {"select a from t where k in(1, 2)", "select a\r\nfrom t\r\nwhere k in (1, 2)"},
+        // A word right after a bracket or a string stands apart from it.
+        {"select k from (select k from t)order by k",
+         "select k\r\nfrom  (select k from t) Q1\r\norder by k"},
+        {"select a from t where (k > 3)and(b = 'x')or not(a = 'y')order by a",
+         "select a\r\nfrom t\r\nwhere (k>3) and (b='x') or not (a='y')\r\norder by a"},
         {"/* note */ select a -- a column\nfrom t;", "select a\r\nfrom t"},
         {"select count(*) n from t having count(*) between 1 and 5",
          "select count(*) as n\r\nfrom t\r\nhaving count(*) between 1 and 5"},
