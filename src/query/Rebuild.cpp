@@ -384,6 +384,12 @@ void ReadSelectItems(TStatement& st, int kind, const TStatementText& mask) {
         }
         st.Items[i] = mask.Restore(name);
         st.Aliases << mask.Restore(alias);
+        // "x as `y`", "x as [y]" where the data source reads those quotes:
+        // the name as the dialect quotes one.
+        if (QString& a = st.Aliases.last();
+            a.size() > 2 && (a.front() == QLatin1Char('`') || a.front() == QLatin1Char('[')) &&
+            mask.Dialect().ReadsQuote(a.front()) && IsNameToken(a))
+            a = mask.Dialect().Quote(ColumnFromDocument(a));
         QString kind;
         kind.reserve(1 + st.Aliases.last().size());
         kind += QLatin1Char('0');

@@ -381,6 +381,9 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
         {TSqlDialect::Postgres(), "select cast(t.k as text), k from t order by t.k", "order by 2"},
         {TSqlDialect::Sqlite(),
          "select case when a = 'x' then b else t.a end, a from t order by t.a", "order by a"},
+        // An alias in quotes the data source reads, written in its own.
+        {TSqlDialect::Sqlite(), "select a as `x y`, b as [z] from t",
+         "select a as \"x y\",b as \"z\""},
     };
     for (const auto& c : cases) {
         const TForgeResult r = RebuildIn(c.Dialect, QString::fromUtf8(c.Sql)).Result;
