@@ -32,6 +32,7 @@ struct TWordInfo {
     quint64 Class = 0; // of a keyword: the hash its class is counted under
     bool OrderBy = false, OrderByEnd = false, By = false;
     bool BeforeColumns = false; // a "*" after it stands for columns
+    bool As = false;            // a string after it is a name (an alias)
 };
 
 // The class LEFT and RIGHT are counted under.
@@ -66,6 +67,7 @@ QHash<quint64, TWordInfo> KnownWordList() {
         w[word(k)].OrderByEnd = true;
     for (const char* k : {"select", "distinct", "all"})
         w[word(k)].BeforeColumns = true;
+    w[word("as")].As = true;
     return w;
 }
 
@@ -229,6 +231,7 @@ TParts PartsOf(const QString& text, TSqlReading reading, const TParts* against =
             return;
         }
         const bool columnsStar = wasStarPlace && symbol == u'*';
+        const bool afterAs = held && heldInfo && heldInfo->As;
         if (held) {
             // A qualifier stands for its box: only the name after the last dot counts.
             const bool qualifier = dotAfterHeld && (w.Kind == TSqlWord::Word ||
@@ -249,7 +252,18 @@ TParts PartsOf(const QString& text, TSqlReading reading, const TParts* against =
             heldHash = folded;
             return;
         }
-        if (w.Kind == TSqlWord::String) count(w, nullptr, 0);
+        if (w.Kind == TSqlWord::String) {
+            // "x as 'y'" (SQLite, MySQL) names a column: the design writes
+            // the name as a quoted one.
+            if (afterAs && !orderBy && written.size() >= 3 && written[0] == QLatin1Char('\'')) {
+                const QString name = written.sliced(1, written.size() - 2)
+                                         .toString()
+                                         .replace(QLatin1String("''"), QLatin1String("'"));
+                add(Tagged('n', TextHash(name, true)), w.Start, w.End);
+                return;
+            }
+            count(w, nullptr, 0);
+        }
     };
     ForEachSqlWord(text, reading, [&](std::span<const TSqlWord> words) {
         for (const TSqlWord& w : words)

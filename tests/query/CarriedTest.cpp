@@ -21,15 +21,18 @@ TEST(NotCarried, CountsLiteralsNamesAndWordsThatChangeRowsNotHowTheyAreWritten) 
         {"select t.a from t where t.b = 'x'", "select a\r\nfrom t\r\nwhere b='x'", ""},
         {"select a.x from a join b on a.id = b.id", "select a.x from a,b where a.id=b.id", ""},
         {"select a x from t order by 1 desc", "select a as x from t order by a desc", ""},
-        {"select a from t left join u on t.k = u.k", "select a from u right join t on u.k=t.k",
-         ""},
+        {"select a from t left join u on t.k = u.k", "select a from u right join t on u.k=t.k", ""},
         {"select \"a b\" from [t]", "select `a b` from t", ""},
         {"select a from t -- note\nwhere b in(1,2)", "select a from t where b in (1,2)", ""},
+        // A string after AS is the column's name; elsewhere it stays a string.
+        {"select a as 'it''s' from t", "select a as \"it's\" from t", ""},
+        {"select a as 'x' from t where b = 'y'", "select a as \"x\" from t where b=\"y\"", "'y'"},
         // The only box's name before its star may go; a multiplication is
         // no star, nor an old outer-join mark.
         {"select t.* from (select * from u) t where t.x > 5",
          "select *\r\nfrom  (select * from u) t\r\nwhere x>5", ""},
-        {"select a*b, count(*) from t where t.k *= u.k", "select a*b,count(*) from t left join u on t.k=u.k", ""},
+        {"select a*b, count(*) from t where t.k *= u.k",
+         "select a*b,count(*) from t left join u on t.k=u.k", ""},
         // Parts lost.
         {"select a from t where exists (select 1 from u) and b = 2", "select a from t",
          "SELECT|EXISTS|1|u|b|2"},
