@@ -1140,7 +1140,7 @@ private:
     }
 
     // A truth value on its own — a column, a quoted name, a function's
-    // result — is "x is true", which keeps the same rows wherever "where x"
+    // result, a string — is "x is true", which keeps the same rows wherever "where x"
     // reads, unless a NOT stands around it: NOT turns the unknown of a null
     // into another answer than false. "not x" takes NOT as its operator.
     static void GiveTruthValueAnOperator(QStringList& c, bool negated) {
@@ -1170,7 +1170,8 @@ private:
             return;
         }
         static const QRegularExpression bare(
-            QStringLiteral("^\\s*(not\\s+)?([\\w.\"`\\[\\]]+(?:\\s*\\(.*\\))?)\\s*$"),
+            QStringLiteral(
+                "^\\s*(not\\s+)?([\\w.\"`\\[\\]]+(?:\\s*\\(.*\\))?|'(?:[^']|'')*')\\s*$"),
             QRegularExpression::CaseInsensitiveOption |
                 QRegularExpression::DotMatchesEverythingOption |
                 QRegularExpression::UseUnicodePropertiesOption);

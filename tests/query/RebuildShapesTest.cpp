@@ -98,6 +98,8 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
         {"select a from t where b and k = 1", "select a\r\nfrom t\r\nwhere b is true and k=1"},
         {"select a from t where k = 1 and (b or f(a)) and not b",
          "select a\r\nfrom t\r\nwhere k=1 and (b is true or f(a) is true) and not b"},
+        {"select a from t where b = '-' or 'it''s'",
+         "select a\r\nfrom t\r\nwhere b='-' or 'it''s' is true"},
         // Column names listed after a derived table or a WITH name become
         // the aliases of its select list.
         {"select c.n, c.k from (select k, count(*) from t group by k) as c (k, n) where c.n > 1",
