@@ -889,8 +889,10 @@ QString TStatementText::ForScanners(const QString& text, QList<TSqlWord> words) 
     // "x is distinct from y" in the select list: its FROM is none of the
     // statement's to the scanners.
     for (qsizetype i = 0; i < (from < 0 ? parts.FirstEnd : from); ++i)
-        if (t[i].Depth == 0 && t.IsWord(i, QLatin1StringView("from")) && IsDistinctFrom(t, i))
-            edits.append({t[i - 1].End, t[i].Start - t[i - 1].End, QString(QChar(kGlue))});
+        if (const TSqlWord& w = t[i]; w.Depth == 0 && w.End - w.Start == 4 &&
+                                      t.IsWord(i, QLatin1StringView("from")) &&
+                                      IsDistinctFrom(t, i))
+            edits.append({t[i - 1].End, w.Start - t[i - 1].End, QString(QChar(kGlue))});
     FBracketedOuterJoin = BracketedJoinWithOuter(t, from, fromEnd);
     for (const QString& join :
          {FirstOnWithOr(t, from, fromEnd), RightJoinAfterOthers(t, from, fromEnd)})
