@@ -181,6 +181,28 @@ QString QuoteEscapesDoubled(QStringView token, TSqlReading reading) {
     return changed ? out : QString();
 }
 
+// Whether `word` is one of the words that are no function, which the
+// scanners read only with a blank before a bracket that follows them.
+bool IsSpacedBeforeBracket(QStringView word) {
+    const auto is = [&](const char* w) {
+        return word.compare(QLatin1String(w), Qt::CaseInsensitive) == 0;
+    };
+    switch (word.size()) {
+    case 2:
+        return is("in") || is("or") || is("on");
+    case 3:
+        return is("and") || is("not");
+    case 4:
+        return is("when") || is("then") || is("else") || is("from") || is("join");
+    case 5:
+        return is("where");
+    case 6:
+        return is("exists") || is("having");
+    default:
+        return false;
+    }
+}
+
 // Comments out, a final ";" out, "in(" and "exists(" spaced as the
 // scanners read words, quotes escaped by a backslash doubled: what the
 // database reads, written plainly.
@@ -229,17 +251,8 @@ QString Plain(const QString& text, TSqlReading reading, QList<TSqlWord>& words,
              t.Is(i - 1, TSqlWord::Name)))
             replace(t[i].Start, t[i].Start, u" ");
         // "in(", "and(": a word that is no function stands apart from its bracket.
-        static const QLatin1StringView spaced[] = {
-            QLatin1StringView("in"),     QLatin1StringView("exists"), QLatin1StringView("and"),
-            QLatin1StringView("or"),     QLatin1StringView("not"),    QLatin1StringView("where"),
-            QLatin1StringView("having"), QLatin1StringView("on"),     QLatin1StringView("when"),
-            QLatin1StringView("then"),   QLatin1StringView("else"),   QLatin1StringView("from"),
-            QLatin1StringView("join")};
-        if (t.Is(i, TSqlWord::Word) && token.size() <= 6 && t.Is(i + 1, TSqlWord::Open) &&
-            t[i + 1].Start == t[i].End &&
-            std::any_of(std::begin(spaced), std::end(spaced), [&](QLatin1StringView w) {
-                return token.compare(w, Qt::CaseInsensitive) == 0;
-            }))
+        if (t.Is(i, TSqlWord::Word) && t.Is(i + 1, TSqlWord::Open) && t[i + 1].Start == t[i].End &&
+            IsSpacedBeforeBracket(token))
             replace(t[i].End, t[i].End, u" ");
     }
     const qsizetype end = t[last].End;
