@@ -18,6 +18,7 @@
 #include <QVarLengthArray>
 
 #include <functional>
+#include <numeric>
 #include <optional>
 
 namespace quillary {
@@ -397,6 +398,45 @@ void ReadSelectItems(TStatement& st, int kind, const TStatementText& mask) {
         st.Kinds << kind;
     }
 }
+
+// The boxes that links join, as groups. Where the design writes its joins
+// in FROM (a join other than an inner one written in WHERE), a ring of
+// links cannot be written: an equality between two boxes of one group
+// stays a condition row.
+class TBoxGroups {
+public:
+    explicit TBoxGroups(const QueryDesign& design)
+        : FJoinSyntax(std::any_of(design.Links.cbegin(), design.Links.cend(),
+                                  [](const TDesignLink& l) { return l.JoinType != 0; })) {
+        FParent.resize(design.Boxes.size());
+        std::iota(FParent.begin(), FParent.end(), 0);
+        for (const TDesignLink& l : design.Links)
+            Join(l);
+    }
+    void Join(const TDesignLink& link) {
+        const int a = Root(link.Table1), b = Root(link.Table2);
+        if (a >= 0 && b >= 0) FParent[std::size_t(a)] = b;
+    }
+    bool ClosesRing(const QStringList& c, const TFieldIndex& fields) {
+        if (!FJoinSyntax || TrimmedCell(c.value(2)) != u"=") return false;
+        const QMap<int, int> left = fields.Matches(c.value(1));
+        const QMap<int, int> right = fields.Matches(c.value(3));
+        if (left.size() != 1 || right.size() != 1 || left.firstKey() == right.firstKey())
+            return false;
+        const int a = Root(left.firstKey());
+        return a >= 0 && a == Root(right.firstKey());
+    }
+
+private:
+    int Root(int box) {
+        if (box < 0 || std::size_t(box) >= FParent.size()) return -1;
+        while (FParent[std::size_t(box)] != box)
+            box = FParent[std::size_t(box)] = FParent[std::size_t(FParent[std::size_t(box)])];
+        return box;
+    }
+    std::vector<int> FParent;
+    bool FJoinSyntax;
+};
 
 class TRebuilder {
 public:
@@ -1252,14 +1292,17 @@ private:
         }
         const qsizetype first = row; // rows before it come from joins
         FBrackets.Reset();
+        TBoxGroups linked(FDesign);
         for (qsizetype i = 0; i < FSt.Where.size(); ++i) {
             QStringList c = std::move(FSt.Where[i]); // read once
             const bool linkable = outside[i] && !orOutside;
             if (i + 1 < FSt.Where.size() && JoinBetween(c, FSt.Where[i + 1])) ++i;
             ReadRow(c);
-            if (linkable && !TouchesNullSide(c) &&
-                IsLinkList(FDesign, c, FKind, -1, FQuiet, &Fields()) >= 0)
+            if (linkable && !TouchesNullSide(c) && !linked.ClosesRing(c, Fields()) &&
+                IsLinkList(FDesign, c, FKind, -1, FQuiet, &Fields()) >= 0) {
+                linked.Join(FDesign.Links.last());
                 continue;
+            }
             AddCondition(row, ConditionRow(c));
         }
         LoseUnwritten(FDesign.ConditionRows, row);

@@ -60,6 +60,12 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
         {"select a from t where not a like 'x%' and b = 'y'",
          "select a\r\nfrom t\r\nwhere not a like 'x%' and b='y'"},
         {"select a from t where k in(1, 2)", "select a\r\nfrom t\r\nwhere k in (1, 2)"},
+        // Where joins are written in FROM, an equality between boxes that
+        // links join already stays a row: a ring of links cannot be written.
+        {"select t.a from t join u on t.k = u.k where t.b = u.g",
+         "select t.a\r\nfrom t JOIN u on t.k=u.k\r\nwhere t.b=u.g"},
+        {"select t.a from t join u on t.k = u.k, w where w.k = t.k and w.h = u.g",
+         "select t.a\r\nfrom (w INNER JOIN t on w.k=t.k) JOIN u on t.k=u.k\r\nwhere w.h=u.g"},
         // A word right after a bracket or a string stands apart from it.
         {"select k from (select k from t)order by k",
          "select k\r\nfrom  (select k from t) Q1\r\norder by k"},
