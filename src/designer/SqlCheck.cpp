@@ -350,30 +350,37 @@ int KeyColumn(const QString& orderItem, const TTopLevel& top, const TRows& rows)
     const int position = item.toInt(&number);
     if (number) return position >= 1 && position <= rows.Columns ? position - 1 : -1;
     const QString wanted = Normalized(item);
+    // The select items as written (the first without DISTINCT or ALL), as
+    // expressions and aliases.
+    struct TSelect {
+        QString Text, Expression, Alias;
+    };
+    QList<TSelect> selects;
+    for (qsizetype i = 0; i < top.SelectItems.size(); ++i) {
+        TSelect s{top.SelectItems[i], {}, {}};
+        if (i == 0) {
+            int end = 0;
+            if (IsBeginWith(QStringLiteral("distinct"), s.Text, end, 1, true) > 0 ||
+                IsBeginWith(QStringLiteral("all"), s.Text, end, 1, true) > 0)
+                s.Text = s.Text.mid(end - 1);
+        }
+        GetByName(s.Text, s.Expression, s.Alias, 1);
+        selects << s;
+    }
     // Select items stand for result columns one by one unless one is a star.
     const bool starred = std::any_of(top.SelectItems.begin(), top.SelectItems.end(),
                                      [](const QString& s) { return s.contains(QLatin1Char('*')); });
-    if (!starred && top.SelectItems.size() == rows.Columns) {
+    if (!starred && selects.size() == rows.Columns) {
         // An alias comes first, wherever it stands: "select k, v as k …
         // order by k" sorts by v.
-        QStringList selects, expressions;
-        for (int i = 0; i < rows.Columns; ++i) {
-            QString select = top.SelectItems[i];
-            if (i == 0) {
-                int end = 0;
-                if (IsBeginWith(QStringLiteral("distinct"), select, end, 1, true) > 0 ||
-                    IsBeginWith(QStringLiteral("all"), select, end, 1, true) > 0)
-                    select = select.mid(end - 1);
-            }
-            QString expression, alias;
-            GetByName(select, expression, alias, 1);
-            if (!alias.isEmpty() && Normalized(Unquoted(alias)) == Normalized(Unquoted(item)))
-                return i;
-            selects << select;
-            expressions << expression;
-        }
         for (int i = 0; i < rows.Columns; ++i)
-            if (Normalized(expressions[i]) == wanted || Normalized(selects[i]) == wanted) return i;
+            if (!selects[i].Alias.isEmpty() &&
+                Normalized(Unquoted(selects[i].Alias)) == Normalized(Unquoted(item)))
+                return i;
+        for (int i = 0; i < rows.Columns; ++i)
+            if (Normalized(selects[i].Expression) == wanted ||
+                Normalized(selects[i].Text) == wanted)
+                return i;
     }
     // A column by its name, qualified or not, when one column is called so.
     QStringList parts;
@@ -383,11 +390,9 @@ int KeyColumn(const QString& orderItem, const TTopLevel& top, const TRows& rows)
     // columns called k: which column it is goes unknown.
     if (parts.size() > 1 && starred) return -1;
     if (parts.size() > 1)
-        for (const QString& select : top.SelectItems) {
-            QString expression, alias;
-            GetByName(select, expression, alias, 1);
-            if (!alias.isEmpty() && Normalized(Unquoted(alias)) == Normalized(name)) return -1;
-        }
+        for (const TSelect& select : std::as_const(selects))
+            if (!select.Alias.isEmpty() && Normalized(Unquoted(select.Alias)) == Normalized(name))
+                return -1;
     int found = -1;
     for (int i = 0; i < rows.Columns; ++i) {
         if (rows.FieldNames[i].compare(name, Qt::CaseInsensitive) != 0) continue;

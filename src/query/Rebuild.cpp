@@ -145,12 +145,12 @@ void CutLimit(QString& text, QString& limit, QString& offset) {
                 ++i;
         }
     }
-    constexpr qsizetype kWord = kLimitLength;
-    if (at < 1 || !scan::IsBlank(text[at - 1].unicode()) || at + kWord >= text.size() ||
-        !scan::IsBlank(text[at + kWord].unicode()))
+    if (at < 1 || !scan::IsBlank(text[at - 1].unicode()) || at + kLimitLength >= text.size() ||
+        !scan::IsBlank(text[at + kLimitLength].unicode()))
         return;
     // The place of a top-level OFFSET word and of the top-level commas.
-    const QStringView rest = QStringView(text).mid(at + kWord);
+    const QStringView rest = QStringView(text).mid(at + kLimitLength);
+    constexpr qsizetype kOffset = 6; // "offset"
     scan::BracketWalk walk;
     qsizetype offsetAt = -1, commaAt = -1;
     int commas = 0;
@@ -162,8 +162,9 @@ void CutLimit(QString& text, QString& limit, QString& offset) {
             commaAt = i;
             ++commas;
         } else if (offsetAt < 0 && scan::IsBlank(rest[i].unicode()) &&
-                   rest.mid(i + 1, 6).compare(QLatin1String("offset"), Qt::CaseInsensitive) == 0 &&
-                   i + 7 < rest.size() && scan::IsBlank(rest[i + 7].unicode())) {
+                   i + 1 + kOffset < rest.size() &&
+                   scan::IsKeyword(rest.sliced(i + 1, kOffset), QLatin1StringView("offset")) &&
+                   scan::IsBlank(rest[i + 1 + kOffset].unicode())) {
             offsetAt = i;
         }
     }
@@ -171,7 +172,7 @@ void CutLimit(QString& text, QString& limit, QString& offset) {
     QString first, second;
     if (offsetAt >= 0) {
         first = rest.first(offsetAt).trimmed().toString();
-        second = rest.sliced(offsetAt + 7).trimmed().toString();
+        second = rest.sliced(offsetAt + 1 + kOffset).trimmed().toString();
         if (second.isEmpty()) return;
     } else if (commas == 1) { // the comma form names the offset first
         second = rest.first(commaAt).trimmed().toString();
@@ -1492,12 +1493,7 @@ private:
     QString StarColumn(const QString& name) const {
         if (!IsNameToken(name) || FSt.Aliases.contains(name, Qt::CaseInsensitive)) return {};
         const QString bare = ColumnFromDocument(name);
-        const auto hasColumn = [&](const TDesignBox& box) {
-            return std::any_of(box.Fields.cbegin(), box.Fields.cend(), [&](const TDesignField& f) {
-                return f.Name.compare(bare, Qt::CaseInsensitive) == 0;
-            });
-        };
-        if (std::count_if(FDesign.Boxes.cbegin(), FDesign.Boxes.cend(), hasColumn) < 2) return {};
+        if (BoxesHaving(bare, FDesign.Boxes.size()) < 2) return {};
         for (const QString& item : FSt.Items) {
             if (!item.endsWith(QLatin1String(".*"))) {
                 const QString column = item.mid(item.lastIndexOf(QLatin1Char('.')) + 1);
@@ -1505,8 +1501,8 @@ private:
                 continue;
             }
             const int b = FDesign.FindTable(item.chopped(2));
-            if (b >= 0 && hasColumn(FDesign.Boxes[b]))
-                return FDesign.Boxes[b].GetTableName() + QLatin1Char('.') + name;
+            if (const int row = b < 0 ? -1 : FieldRow(FDesign.Boxes[b], bare); row > 0)
+                return Designation(FDesign, FDesign.Boxes[b], FDesign.Boxes[b].Fields[row].Name);
         }
         return {};
     }
