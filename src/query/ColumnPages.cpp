@@ -250,9 +250,13 @@ void TS_OrderEnter(QueryDesign& design) {
     for (const QString& e : expressions)
         if (!HoldsText(design.OrderList, computed + e) && !HoldsText(chosenTexts, chosen + e))
             design.OrderList << computed + e;
+    // A chosen one stays while any compute row has its expression, also
+    // one after an empty row.
+    QStringList all;
+    for (const QStringList& row : design.ComputeRows)
+        if (const QString e = TrimCell(row.value(0)); !e.isEmpty()) all << e;
     design.OrderColumn.removeIf([&](const TCheckedItem& item) {
-        return item.Text.startsWith(chosen) &&
-               !HoldsText(expressions, item.Text.mid(chosen.size()));
+        return item.Text.startsWith(chosen) && !HoldsText(all, item.Text.mid(chosen.size()));
     });
 }
 

@@ -122,10 +122,15 @@ TEST(TS_OrderEnter, OffersComputedColumnsOnceAndForgetsRemovedOnes) {
     QueryDesign d;
     d.ComputeRows = {{"sum(a)", ""}, {"max(b)", ""}, {"", ""}, {"min(c)", ""}};
     d.OrderList = {"T.a", "计算列：old"};
-    d.OrderColumn = {{"降序        计算列：max(b)", true}, {"降序        计算列：gone", false}};
+    // min(c) stands after an empty row: it is not offered, but a sort
+    // column chosen from it stays while its row is there.
+    d.OrderColumn = {{"降序        计算列：max(b)", true},
+                     {"降序        计算列：gone", false},
+                     {"降序        计算列：min(c)", false}};
     TS_OrderEnter(d);
     EXPECT_EQ(d.OrderList, QStringList({"T.a", "计算列：sum(a)"}));
-    const QList<TCheckedItem> chosen{{"降序        计算列：max(b)", true}};
+    const QList<TCheckedItem> chosen{{"降序        计算列：max(b)", true},
+                                     {"降序        计算列：min(c)", false}};
     EXPECT_EQ(d.OrderColumn, chosen);
 }
 
