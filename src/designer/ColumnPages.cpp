@@ -14,6 +14,8 @@
 #include <QTabWidget>
 #include <QToolButton>
 
+#include <functional>
+
 namespace quillary {
 
 namespace {
@@ -25,18 +27,34 @@ int Selected(QListWidget* list) {
     return item && item->isSelected() ? list->row(item) : -1;
 }
 
+// Moves the selected item of `list` with `move`. When the item left the
+// list, nothing stays selected there (as with a list box whose selected
+// item is deleted): another double click or drop moves nothing.
+void MoveSelected(QListWidget* list, const std::function<void(int)>& move) {
+    const int at = Selected(list);
+    if (at < 0) return;
+    const int before = list->count();
+    move(at);
+    if (list->count() < before) {
+        list->clearSelection();
+        list->setCurrentItem(nullptr);
+    }
+}
+
 } // namespace
 
 // --- sort and group columns -------------------------------------------------
 
 void TFrm_Quillary::OrderListDblClick() {
-    if (const int at = Selected(OrderList); at >= 0)
+    MoveSelected(OrderList, [this](int at) {
         EditColumnLists([at](QueryDesign& lists) { ChooseSortColumn(lists, at); });
+    });
 }
 
 void TFrm_Quillary::OrderColumnDblClick() {
-    if (const int at = Selected(OrderColumn); at >= 0)
+    MoveSelected(OrderColumn, [this](int at) {
         EditColumnLists([at](QueryDesign& lists) { ReturnSortColumn(lists, at); });
+    });
 }
 
 bool TFrm_Quillary::OrderListDragOver(QObject* source) const {
@@ -56,13 +74,15 @@ void TFrm_Quillary::OrderColumnDragDrop(QObject* source) {
 }
 
 void TFrm_Quillary::GroupListDblClick() {
-    if (const int at = Selected(GroupList); at >= 0)
+    MoveSelected(GroupList, [this](int at) {
         EditColumnLists([at](QueryDesign& lists) { ChooseGroupColumn(lists, at); });
+    });
 }
 
 void TFrm_Quillary::GroupColumnDblClick() {
-    if (const int at = Selected(GroupColumn); at >= 0)
+    MoveSelected(GroupColumn, [this](int at) {
         EditColumnLists([at](QueryDesign& lists) { ReturnGroupColumn(lists, at); });
+    });
 }
 
 bool TFrm_Quillary::GroupListDragOver(QObject* source) const {

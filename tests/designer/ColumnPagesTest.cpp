@@ -63,6 +63,8 @@ TEST_F(ColumnPagesTest, SortAndGroupListsMoveTheSelectedItem) {
     EXPECT_EQ(Texts(form->OrderColumn), QStringList{kMarker + "t.b"});
     EXPECT_EQ(form->OrderColumn->item(0)->checkState(), Qt::Unchecked) << "ascending";
     EXPECT_EQ(Texts(form->OrderList), QStringList{"t.a"});
+    form->OrderListDblClick(); // the moved item took the selection with it
+    EXPECT_EQ(Texts(form->OrderList), QStringList{"t.a"});
     form->OrderColumn->item(0)->setCheckState(Qt::Checked);
     Select(form->OrderColumn, kMarker + "t.b");
     form->OrderListDragDrop(form->OrderColumn);
@@ -86,6 +88,10 @@ TEST_F(ColumnPagesTest, SortAndGroupListsMoveTheSelectedItem) {
     Select(form->GroupColumn, "t.b");
     form->GroupColumnDblClick();
     EXPECT_EQ(Texts(form->GroupList), (QStringList{"t.a", "t.b"}));
+    Select(form->GroupList, "t.a");
+    form->GroupListDblClick();
+    form->GroupListDblClick();
+    EXPECT_EQ(Texts(form->GroupColumn), QStringList{"t.a"});
     EXPECT_FALSE(form->GroupColumnDragOver(form->OrderList));
 }
 
