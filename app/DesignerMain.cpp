@@ -383,8 +383,9 @@ int RunDesigner(int argc, char* argv[]) {
     TQuillaryDialog dialog;
     dialog.IsAllowChangeCSN = true;
     dialog.IsAllowUnion = true;
-    // The program's own comforts: boxes laid out along their links, the
-    // table list filtered by the search text.
+    // The program's own comforts: joins from foreign keys, boxes laid out
+    // along their links, the table list filtered by the search text.
+    dialog.IsAutoLink = true;
     dialog.IsAutoArrange = true;
     dialog.IsFilterTables = true;
     // A window of today's screens, so that an arranged design shows large.

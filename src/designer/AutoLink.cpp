@@ -91,7 +91,6 @@ QAction* CreateAutoLinkItem(TQBArea* canvas) {
     QAction* item = canvas->mnu->addAction(QString::fromUtf8(kAutoLinkCaption));
     item->setObjectName(QStringLiteral("mnuAutoLink"));
     item->setCheckable(true);
-    item->setChecked(true);
     // The dialog's property is the switch; the tick shows it.
     QObject::connect(canvas->mnu, &QMenu::aboutToShow, item, [canvas, item] {
         if (const TQuillaryDialog* dialog = canvas->Host()->Dialog())

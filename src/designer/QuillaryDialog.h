@@ -91,8 +91,9 @@ public:
     QString Version = QStringLiteral("2.0");
     QString Caption;
     // Placing a table links it along the foreign keys between its table and
-    // the tables already on the canvas.
-    bool IsAutoLink = true;
+    // the tables already on the canvas (off: links come from the user and the
+    // rebuild only; the quillary program turns it on).
+    bool IsAutoLink = false;
     // The execute page asks before a statement that removes or changes data
     // wholesale (DROP, TRUNCATE, ALTER, DELETE or UPDATE without WHERE).
     bool IsConfirmChanges = true;

@@ -61,6 +61,7 @@ protected:
 };
 
 TEST_F(AutoLinkServerTest, PlacedTablesJoinAlongTheirKeys) {
+    dialog.IsAutoLink = true;
     const QString customers = Table("Customers"), orders = Table("orders"),
                   shipments = Table("shipments"), lines = Table("lines");
     Place(orders);
@@ -74,8 +75,7 @@ TEST_F(AutoLinkServerTest, PlacedTablesJoinAlongTheirKeys) {
                                            shipments + ".line_no=" + lines + ".line_no"}));
 }
 
-TEST_F(AutoLinkServerTest, SwitchedOffPlacingLinksNothing) {
-    dialog.IsAutoLink = false;
+TEST_F(AutoLinkServerTest, OffByDefaultPlacingLinksNothing) {
     Place(Table("Customers"));
     Place(Table("orders"));
     EXPECT_TRUE(Links().isEmpty());

@@ -75,6 +75,7 @@ TEST_F(AutoLinkTest, CompositeKeysWholeRefusedKeysSilentlyNotAtAll) {
         "create table mismatch (id integer primary key, kind_code varchar(5) references kind (id));"
         "create table implied (id integer primary key, k integer references kind);"
         "create table other (id integer primary key, child_id integer references child (id));"));
+    dialog.IsAutoLink = true;
     Place("parent");
     Place("mismatch");
     EXPECT_TRUE(Links().isEmpty()) << "keys to tables not on the canvas";
@@ -90,6 +91,7 @@ TEST_F(AutoLinkTest, CompositeKeysWholeRefusedKeysSilentlyNotAtAll) {
 }
 
 TEST_F(AutoLinkTest, TheMenuItemAndThePropertySwitchIt) {
+    EXPECT_FALSE(TQuillaryDialog().IsAutoLink) << "off unless the program turns it on";
     Open(true, true);
     QAction* item = canvas()->mnuAutoLink;
     ASSERT_NE(item, nullptr);

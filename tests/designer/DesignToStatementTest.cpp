@@ -34,6 +34,7 @@ class DesignToStatement : public ScriptedUiTest {};
 TEST_F(DesignToStatement, AFourTableJoinWithPagesIsWrittenShownReturnedAndRuns) {
     TQuillaryDialog d;
     d.SetConnectionString(SampleCsn());
+    d.IsAutoLink = true;
     QString shown;
     ExpectDesigner(ui, [&](TFrm_Quillary& form) {
         TQBTable* customers = PlaceOn(form, "customers");
@@ -42,7 +43,8 @@ TEST_F(DesignToStatement, AFourTableJoinWithPagesIsWrittenShownReturnedAndRuns) 
         TQBTable* products = PlaceOn(form, "products");
         TQBArea* canvas = form.Canvas();
         // The sample database declares its foreign keys: placing the tables
-        // joined them. Every customer, with orders or not; the rest inner.
+        // joined them (auto links on, as in the program). Every customer, with orders or not; the
+        // rest inner.
         EXPECT_EQ(canvas->Links().size(), 3);
         if (canvas->Links().isEmpty()) return int(mrCancel);
         TQBLink* outer = canvas->Links().first();
