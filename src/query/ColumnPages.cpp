@@ -182,7 +182,12 @@ int IsValidDisplayCol(const QueryDesign& design, int kind) {
     for (const QStringList& row : design.DisplayRows) {
         const QString alias = row.value(2);
         if (alias.isEmpty()) continue;
-        if (!IsValidByName(alias, kind)) return -1;
+        // A name in backquotes where the data source quotes names so
+        // (MySQL, MariaDB) is one name, as a double-quoted one is.
+        QString inside;
+        const bool backquoted = design.Dialect.QuoteStyle() == TQuoteStyle::Backquote &&
+                                alias.startsWith(QLatin1Char('`')) && ReadQuotedName(alias, inside);
+        if (!backquoted && !IsValidByName(alias, kind)) return -1;
         const QString trimmed = TrimCell(alias);
         if (seen.contains(trimmed)) repeated = true;
         seen.insert(trimmed);

@@ -392,6 +392,7 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
         // An alias in quotes the data source reads, written in its own.
         {TSqlDialect::Sqlite(), "select a as `x y`, b as [z] from t",
          "select a as \"x y\",b as \"z\""},
+        {TSqlDialect::MySql(), "select a as 'x y', b as `z` from t", "select a as `x y`,b as `z`"},
     };
     for (const auto& c : cases) {
         const TForgeResult r = RebuildIn(c.Dialect, QString::fromUtf8(c.Sql)).Result;
