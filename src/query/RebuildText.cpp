@@ -749,7 +749,11 @@ qsizetype JoinEdit(const TTokens& t, qsizetype i, qsizetype fromEnd, QList<TEdit
         ++k;
     const qsizetype tableEnd = k; // the table reference is [keywordEnd + 1, tableEnd)
     if (tableEnd <= keywordEnd + 1) return i;
-    const QString box = t.TextOf(tableEnd - 1);
+    // The box is named by its alias, else by its whole name ("s.t").
+    qsizetype first = tableEnd - 1;
+    while (first - 2 > keywordEnd && t.IsSymbol(first - 1, QLatin1Char('.')))
+        first -= 2;
+    const QString box = t.Text.mid(t[first].Start, t[tableEnd - 1].End - t[first].Start);
     const QString using_ = t.Word(tableEnd);
     if (natural >= 0) {
         edits.append({t[natural].Start, t[natural + 1].Start - t[natural].Start, QString()});

@@ -18,6 +18,7 @@ const TCatalogue& Shop() {
         TCatalogue c;
         c.Table("t", {"k:3", "a", "b"}).Table("u", {"k:3", "f:3", "g"}).Table("w", {"k:3", "h"});
         c.Table("p", {"Total:3", "total:3"}).Table("x", {"k", "h:3"}).Table("z", {"h", "q"});
+        c.Table("s.v", {"k:3", "e"});
         return c;
     }();
     return c;
@@ -87,6 +88,8 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
          "select t.a,u.g\r\nfrom t,u\r\nwhere t.k=u.k"},
         {"select t.a, u.g from t join u using (k)", "select t.a,u.g\r\nfrom t JOIN u on t.k=u.k"},
         {"select t.a, w.h from t natural join w", "select t.a,w.h\r\nfrom t JOIN w on t.k=w.k"},
+        // A joined table named with its schema is the box of that name.
+        {"select e from t join s.v using (k)", "select s.v.e\r\nfrom t JOIN s.v on t.k=s.v.k"},
         {"select t.a, u.g from t left join u on t.k = u.k and u.f > 100",
          "select t.a,u.g\r\nfrom t LEFT JOIN u on t.k=u.k and u.f > 100"},
         {"with x as (select k, a from t) select x.a from x",
