@@ -827,12 +827,44 @@ private:
         return -1;
     }
 
+    // A column USING or NATURAL joins share, read join by join in FROM
+    // order: how many boxes the joins so far have merged it over, and the
+    // box whose column holds the merged value (the box before after an
+    // inner or left join, the joined box after a right join; none after a
+    // full join, which merges both).
+    struct TMerge {
+        int Boxes = 0;
+        int Stands = -1;
+        bool Inner = true; // merged by inner joins alone: every box holds it
+    };
+    using TMerges = QHash<QString, TMerge>; // by the column, lower case
+
+    // The box whose column the join of box `joined` matches `column` with;
+    // -1 when no one box stands for it. Several boxes before the join may
+    // have the column only when joins before merged it over all of them.
+    int SharedWith(const TMerges& merges, const QString& column, int joined) const {
+        const int having = BoxesHaving(column, joined);
+        if (having <= 1) return BoxBefore(joined, column);
+        const auto it = merges.constFind(column.toLower());
+        if (it == merges.cend() || it->Boxes != having) return -1;
+        // Equal in every box: the nearest, which the join's other columns
+        // are likeliest to link with too.
+        return it->Inner ? BoxBefore(joined, column) : it->Stands;
+    }
+    static void Merge(TMerges& merges, const QString& column, int before, int joined, int type) {
+        TMerge& m = merges[column.toLower()];
+        m.Boxes = std::max(m.Boxes, 1) + 1;
+        m.Stands = type % 4 == 3 ? -1 : type % 4 == 2 ? joined : before;
+        m.Inner = m.Inner && type % 4 == 0;
+    }
+
     // A column USING or NATURAL shares is one column of the result: written
     // bare it is the column of the box before the join (inner and left
     // joins) or of the joined box (right joins), of neither under a full
     // join. The design writes ON, after which a bare name would be
     // ambiguous: bare references are given the box they stand for.
     void ReadSharedColumns() {
+        TMerges merges;
         for (const QString& join : FSt.Joins) {
             if (join.isEmpty()) continue;
             QString term = join.mid(1);
@@ -843,13 +875,18 @@ private:
             if (joined < 0) continue;
             const int type = (join[0].digitValue() - 1) % 4;
             for (const QString& column : SharedColumns(shared, joined)) {
-                const int before = BoxBefore(joined, column);
-                if (before < 0) continue;
-                const int side = type == 3 ? -1 : type == 2 ? joined : before;
+                const int before = SharedWith(merges, column, joined);
                 const QString key = column.toLower();
-                // Shared by two joins, or the name of a result column as
-                // well: no one box stands for every bare reference.
-                bool known = side >= 0 && !FShared.contains(key);
+                if (before < 0) {
+                    // Several boxes have it, not merged: none stands for it.
+                    if (BoxBefore(joined, column) >= 0) FShared[key] = QString();
+                    continue;
+                }
+                Merge(merges, column, before, joined, type);
+                const int side = merges[key].Stands;
+                // The name of a result column as well: no one box stands for
+                // every bare reference.
+                bool known = side >= 0;
                 for (const QString& alias : std::as_const(FSt.Aliases))
                     known = known && alias.compare(column, Qt::CaseInsensitive) != 0;
                 FShared[key] = known
@@ -974,14 +1011,15 @@ private:
             const QString written = natural ? QStringLiteral("NATURAL JOIN %1").arg(shared.Box)
                                             : QStringLiteral("USING (%1)").arg(column);
             const int row2 = FieldRow(FDesign.Boxes[joined], column);
-            // Databases differ over which of several boxes before the join
-            // shares the column (SQLite takes the first, others refuse).
-            if (BoxesHaving(column, joined) > 1) {
+            if (row2 <= 0 || BoxBefore(joined, column) < 0) continue;
+            // Several boxes before the join have the column: databases
+            // differ over which one it joins (SQLite takes the first, others
+            // refuse), unless joins before merged it over all of them.
+            const int b = SharedWith(FMerges, column, joined);
+            if (b < 0) {
                 Lose(written);
                 continue;
             }
-            const int b = row2 > 0 ? BoxBefore(joined, column) : -1;
-            if (b < 0) continue;
             // A join binds closer than a comma: the boxes before the comma
             // are not the join's.
             if (FGroup.value(b) != FGroup.value(joined)) {
@@ -992,6 +1030,7 @@ private:
             if (inner && !JoinedAfterAll(b)) Lose(written);
             const int link =
                 InsertLink(FDesign, b, joined, FieldRow(FDesign.Boxes[b], column), row2, FQuiet);
+            if (link >= 0 || inner) Merge(FMerges, column, b, joined, type);
             if (link >= 0) {
                 FDesign.Links[link].JoinType = type;
                 FTermKind[link] = type;
@@ -1556,6 +1595,7 @@ private:
     // Columns USING or NATURAL shares, lower case -> the designation bare
     // references stand for (empty: none).
     QHash<QString, QString> FShared;
+    TMerges FMerges; // the columns USING or NATURAL joins merged so far
 };
 
 // The union grid and the union sets; the set operators as the text writes

@@ -88,6 +88,14 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
          "select t.a,u.g\r\nfrom t,u\r\nwhere t.k=u.k"},
         {"select t.a, u.g from t join u using (k)", "select t.a,u.g\r\nfrom t JOIN u on t.k=u.k"},
         {"select t.a, w.h from t natural join w", "select t.a,w.h\r\nfrom t JOIN w on t.k=w.k"},
+        // A column USING or NATURAL merged over the boxes before: the join
+        // takes it from the box that holds the merged value.
+        {"select t.a from t natural join u natural join w",
+         "select t.a\r\nfrom t JOIN (u JOIN w on u.k=w.k) on t.k=u.k"},
+        {"select k, h from t right join u using (k) join w using (k)",
+         "select u.k,w.h\r\nfrom t RIGHT JOIN (u JOIN w on u.k=w.k) on t.k=u.k"},
+        {"select k from t left join u using (k) join w using (k)",
+         "select t.k\r\nfrom (t JOIN w on t.k=w.k) LEFT JOIN u on t.k=u.k"},
         // A joined table named with its schema is the box of that name.
         {"select e from t join s.v using (k)", "select s.v.e\r\nfrom t JOIN s.v on t.k=s.v.k"},
         {"select t.a, u.g from t left join u on t.k = u.k and u.f > 100",
@@ -461,9 +469,10 @@ TEST(RebuildShapes, JoinsTheDesignWouldReorderAreAnnounced) {
         {"select t.k from t join u using (k) union select k from w order by k", "k"},
         // Some databases fill a box's star from the other side after a right join.
         {"select u.* from u right join t using (k)", "u.*"},
-        // NATURAL on a column two boxes before it have, a table joined to
-        // itself without a name, an outer USING the link rules refuse.
-        {"select t.a from t natural join u natural join w", "NATURAL JOIN w"},
+        // NATURAL or USING on a column two boxes before it have that a full
+        // join merged (no one box holds it), a table joined to itself
+        // without a name, an outer USING the link rules refuse.
+        {"select t.a from t full join u using (k) natural join w", "NATURAL JOIN w"},
         {"select a from t natural join t", "t"},
         // NATURAL after a comma joins only what stands after the comma.
         {"select t.a from t, x, u natural join z", "NATURAL JOIN z"},
