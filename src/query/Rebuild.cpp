@@ -1028,8 +1028,14 @@ private:
             }
             // An inner join on a box an outer join gave nulls for, as with ON.
             if (inner && !JoinedAfterAll(b)) Lose(written);
-            const int link =
+            int link =
                 InsertLink(FDesign, b, joined, FieldRow(FDesign.Boxes[b], column), row2, FQuiet);
+            // Shared with another box than the join's other columns: a link
+            // would close a ring, so the inner join's equality is a row.
+            if (link >= 0 && inner && AlreadyJoined(FDesign.Links[link])) {
+                FDesign.Links.removeLast();
+                link = -1;
+            }
             if (link >= 0 || inner) Merge(FMerges, column, b, joined, type);
             if (link >= 0) {
                 FDesign.Links[link].JoinType = type;

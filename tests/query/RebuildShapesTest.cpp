@@ -18,7 +18,7 @@ const TCatalogue& Shop() {
         TCatalogue c;
         c.Table("t", {"k:3", "a", "b"}).Table("u", {"k:3", "f:3", "g"}).Table("w", {"k:3", "h"});
         c.Table("p", {"Total:3", "total:3"}).Table("x", {"k", "h:3"}).Table("z", {"h", "q"});
-        c.Table("s.v", {"k:3", "e"});
+        c.Table("s.v", {"k:3", "e"}).Table("y", {"a", "h"});
         return c;
     }();
     return c;
@@ -96,6 +96,10 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
          "select u.k,w.h\r\nfrom t RIGHT JOIN (u JOIN w on u.k=w.k) on t.k=u.k"},
         {"select k from t left join u using (k) join w using (k)",
          "select t.k\r\nfrom (t JOIN w on t.k=w.k) LEFT JOIN u on t.k=u.k"},
+        // Columns shared with two boxes that links join already: the
+        // second equality would close a ring, so it is a row of WHERE.
+        {"select t.b from t join w on t.k = w.k natural join y",
+         "select t.b\r\nfrom (t JOIN y on t.a=y.a) JOIN w on t.k=w.k\r\nwhere w.h=y.h"},
         // A joined table named with its schema is the box of that name.
         {"select e from t join s.v using (k)", "select s.v.e\r\nfrom t JOIN s.v on t.k=s.v.k"},
         {"select t.a, u.g from t left join u on t.k = u.k and u.f > 100",
