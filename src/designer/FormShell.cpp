@@ -196,6 +196,12 @@ void TFrm_Quillary::showEvent(QShowEvent* event) {
     // The table list 180 wide, the tool box 162 high.
     Splitter1->setSizes({std::max(100, width() - 182), 180});
     Splitter3->setSizes({std::max(100, Splitter3->height() - 166), 162});
+    Opening();
+}
+
+void TFrm_Quillary::Opening() {
+    if (m_opened) return;
+    m_opened = true;
     FormShow();
     // The design as the window opens is where undoing ends.
     ClearHistory();

@@ -98,6 +98,10 @@ public:
     // --- shell ------------------------------------------------------------
     void FormCreate();
     void FormShow();
+    // What the window's first showing does to the design's pages (FormShow),
+    // and where undoing ends; once. Execute calls it before the modal loop,
+    // so that a scripted run sees the window as the user does.
+    void Opening();
     void Init();
     void PageControl1Change(int index);
     void CheckBox2Click();
@@ -510,6 +514,7 @@ private:
     bool m_restoringHistory = false;
     bool m_checkpointPending = false;
     bool m_shownOnce = false;
+    bool m_opened = false;
     // Side button actions, rebound on every page switch.
     std::function<void()> m_upAction, m_downAction, m_selectAction;
 

@@ -89,6 +89,7 @@ bool TQuillaryDialog::Execute() {
     if (GetConnected()) form.RestoreDesign();
     form.PageControl1->setTabVisible(TFrm_Quillary::pgOrder, IsAllowOrderBy);
 
+    form.Opening();
     const int result = Ui().ShowModal(&form);
     const bool confirmed = result == mrOk;
     if (confirmed) SQLSet = form.GetSQLSet(SQL);

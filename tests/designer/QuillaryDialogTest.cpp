@@ -1,6 +1,7 @@
 #include "DesignerTestSupport.h"
 
 #include "db/DataLinkPrompt.h"
+#include "grid/StringGridEx.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -136,6 +137,11 @@ TEST_F(ExecuteTest, SilentConnectOpensTheDesignerOnTheCatalogue) {
         EXPECT_EQ(form.GetDSN(), dsOther);
         EXPECT_EQ(form.geometry().topLeft(), QPoint(51, 56));
         EXPECT_EQ(form.size(), QSize(716, 532));
+        // As the window opens: the page of group conditions, the display
+        // list's data columns hidden.
+        EXPECT_EQ(form.PageControl1->currentIndex(), TFrm_Quillary::pgConditionGroup);
+        EXPECT_EQ(form.DisplayList->ColWidths(0), 0);
+        EXPECT_EQ(form.DisplayList->ColWidths(3), 0);
         // The statement was rebuilt into the design and written again.
         EXPECT_EQ(form.Canvas()->Tables().size(), 1);
         EXPECT_EQ(d.SavedSQL, form.Memo1->toPlainText());
