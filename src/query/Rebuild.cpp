@@ -1221,7 +1221,8 @@ private:
         Qualify(c[1]);
         Qualify(c[3]);
         FBrackets.Open(c[0]);
-        GiveTruthValueAnOperator(c, FBrackets.Negated());
+        GiveTruthValueAnOperator(c, FBrackets.Negated(),
+                                 FDesign.Dialect.Keywords() == TKeywordSet::Postgres);
         FBrackets.Close(c[4]);
     }
 
@@ -1229,7 +1230,7 @@ private:
     // result, a string — is "x is true", which keeps the same rows wherever "where x"
     // reads, unless a NOT stands around it: NOT turns the unknown of a null
     // into another answer than false. "not x" takes NOT as its operator.
-    static void GiveTruthValueAnOperator(QStringList& c, bool negated) {
+    static void GiveTruthValueAnOperator(QStringList& c, bool negated, bool postgres) {
         if (!TrimmedCell(c[2]).isEmpty() || !TrimmedCell(c[3]).isEmpty()) return;
         // Pattern operators of one database or another: the row writes them
         // back between its operands as they stood.
@@ -1249,12 +1250,23 @@ private:
         static const QRegularExpression symbol(
             QStringLiteral("^((?:[^']|'[^']*')*?[^\\s!~])\\s*(!?~~?\\*?)\\s*([^\\s~*].*)$"),
             QRegularExpression::DotMatchesEverythingOption);
-        if (const QRegularExpressionMatch p = symbol.match(c[1]); p.hasMatch()) {
-            c[1] = p.captured(1);
-            c[2] = p.captured(2);
-            c[3] = p.captured(3);
-            return;
-        }
+        // PostgreSQL's operators that answer true or false: text search
+        // (@@), containment (@>, <@), overlap (&&), keys of jsonb (?, ?|,
+        // ?&), ranges and geometry (<<, >>, &<, &>, -|-, ~=, …).
+        static const QRegularExpression postgresSymbol(
+            QStringLiteral("^((?:[^']|'[^']*')*?[^\\s@<>&?|#~-])\\s*"
+                           "(@@@?|@>|<@|&&|\\?\\|\\||\\?-\\||\\?[|&#-]?|-\\|-|&<\\||\\|&>|&<|&>|"
+                           "<<\\||\\|>>|<<|>>|~=)\\s*([^\\s@<>&?|#~=].*)$"),
+            QRegularExpression::DotMatchesEverythingOption);
+        for (const QRegularExpression* operators : {&symbol, postgres ? &postgresSymbol : nullptr})
+            if (const QRegularExpressionMatch p =
+                    operators ? operators->match(c[1]) : QRegularExpressionMatch();
+                p.hasMatch()) {
+                c[1] = p.captured(1);
+                c[2] = p.captured(2);
+                c[3] = p.captured(3);
+                return;
+            }
         static const QRegularExpression bare(
             QStringLiteral(
                 "^\\s*(not\\s+)?([\\w.\"`\\[\\]]+(?:\\s*\\(.*\\))?|'(?:[^']|'')*')\\s*$"),

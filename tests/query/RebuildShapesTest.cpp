@@ -408,6 +408,10 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
         {TSqlDialect::Sqlite(), "select a as `x y`, b as [z] from t",
          "select a as \"x y\",b as \"z\""},
         {TSqlDialect::MySql(), "select a as 'x y', b as `z` from t", "select a as `x y`,b as `z`"},
+        // PostgreSQL's operators that answer true or false: rows of theirs.
+        {TSqlDialect::Postgres(),
+         "select a from t where b @@ to_tsquery('x') and (a ? 'k' or a ?| array['m']) and b && a",
+         "where b @@ to_tsquery('x') and (a ? 'k' or a ?| array['m']) and b && a"},
     };
     for (const auto& c : cases) {
         const TForgeResult r = RebuildIn(c.Dialect, QString::fromUtf8(c.Sql)).Result;
