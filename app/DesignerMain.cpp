@@ -192,7 +192,7 @@ int CheckSqlFile(const QString& path, const QString& connectionString) {
         err << "quillary: 文件“" << path << "”中没有SQL语句" << Qt::endl;
         return kNotChecked;
     }
-    int counts[4] = {};
+    int counts[5] = {};
     for (qsizetype i = 0; i < statements.size(); ++i) {
         const TSqlStatement& s = statements[i];
         const TStatementCheck check =
@@ -213,6 +213,9 @@ int CheckSqlFile(const QString& path, const QString& connectionString) {
                .arg(counts[int(TCheckOutcome::DifferentRows)])
                .arg(counts[int(TCheckOutcome::NotCarried)])
                .arg(counts[int(TCheckOutcome::Refused)])
+        << (counts[int(TCheckOutcome::Unsettled)] > 0
+                ? QStringLiteral("，结果不定%1条").arg(counts[int(TCheckOutcome::Unsettled)])
+                : QString())
         << Qt::endl;
     return counts[int(TCheckOutcome::SameRows)] == statements.size() ? kAllSame : kNotAllSame;
 }

@@ -7,6 +7,7 @@
 #include "sqltext/Common.h"
 #include "sqltext/SqlDialect.h"
 #include "sqltext/SqlLexer.h"
+#include "sqltext/SqlStatements.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -549,6 +550,52 @@ TRowComparison CompareRows(TADOConnection* connection, const QString& original,
 
 // --- the check ----------------------------------------------------------------------
 
+namespace {
+
+// Whether `sql` calls a function whose value changes from one run to the
+// next: of the time (now(), current_timestamp, …) or of chance (random(), …).
+bool ChangesBetweenRuns(const QString& sql, TSqlReading reading) {
+    static const QSet<QString> calls = {QStringLiteral("now"),
+                                        QStringLiteral("current_timestamp"),
+                                        QStringLiteral("current_time"),
+                                        QStringLiteral("current_date"),
+                                        QStringLiteral("localtime"),
+                                        QStringLiteral("localtimestamp"),
+                                        QStringLiteral("sysdate"),
+                                        QStringLiteral("systimestamp"),
+                                        QStringLiteral("getdate"),
+                                        QStringLiteral("getutcdate"),
+                                        QStringLiteral("sysdatetime"),
+                                        QStringLiteral("curdate"),
+                                        QStringLiteral("curtime"),
+                                        QStringLiteral("utc_timestamp"),
+                                        QStringLiteral("utc_date"),
+                                        QStringLiteral("utc_time"),
+                                        QStringLiteral("unix_timestamp"),
+                                        QStringLiteral("statement_timestamp"),
+                                        QStringLiteral("transaction_timestamp"),
+                                        QStringLiteral("clock_timestamp"),
+                                        QStringLiteral("timeofday"),
+                                        QStringLiteral("random"),
+                                        QStringLiteral("rand"),
+                                        QStringLiteral("newid"),
+                                        QStringLiteral("uuid"),
+                                        QStringLiteral("uuid_short"),
+                                        QStringLiteral("gen_random_uuid"),
+                                        QStringLiteral("nextval"),
+                                        QStringLiteral("sys_guid")};
+    // SQLite's date('now'), PostgreSQL's 'now'::timestamp: the string asks for the time.
+    for (const TSqlWord& w : SqlWords(sql, reading)) {
+        const QStringView text = QStringView(sql).sliced(w.Start, w.End - w.Start);
+        if ((w.Kind == TSqlWord::Word && calls.contains(text.toString().toLower())) ||
+            (w.Kind == TSqlWord::String && text.compare(u"'now'", Qt::CaseInsensitive) == 0))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 TDesignHooks ConnectionHooks(TADOConnection* connection, QStringList* shown) {
     TDesignHooks hooks;
     const int kind = GetDataSourceType(connection);
@@ -644,6 +691,26 @@ TStatementCheck JudgeRebuild(TADOConnection* connection, const QString& statemen
         }
         return lost(QStringLiteral("生成的语句无法运行：") + FirstLine(e.Message()));
     }
+    if (!check.Rows.Same && shown.isEmpty()) {
+        // Rows that change with the time or by chance differ between any
+        // two runs: the original's calls, or the original against itself,
+        // tell.
+        QString again;
+        if (ChangesBetweenRuns(statement, connection->Dialect().Readings().front())) {
+            again = QStringLiteral("它调用随时间或随机变化的函数");
+        } else {
+            try {
+                again = CompareRows(connection, statement, statement).Difference;
+            } catch (const EDatabaseError&) {
+                // judged on the first comparison
+            }
+        }
+        if (!again.isEmpty()) {
+            check.Outcome = TCheckOutcome::Unsettled;
+            check.Reason = QStringLiteral("原语句每次运行返回的行可能不同（%1）").arg(again);
+            return check;
+        }
+    }
     if (!check.Rows.Same) return lost(check.Rows.Difference);
     check.Outcome = TCheckOutcome::SameRows;
     return check;
@@ -659,6 +726,8 @@ QString OutcomeName(TCheckOutcome outcome) {
         return QStringLiteral("未能承载");
     case TCheckOutcome::Refused:
         return QStringLiteral("拒绝");
+    case TCheckOutcome::Unsettled:
+        return QStringLiteral("结果不定");
     }
     return {};
 }

@@ -20,6 +20,8 @@ enum class TCheckOutcome {
     DifferentRows, // it returns other rows (or none, or fails) and nobody was told
     NotCarried,    // the rebuild said which parts it could not carry
     Refused,       // the rebuild refused the text, with its message
+    Unsettled,     // other rows, but the original's own rows change from one
+                   // run to the next (now(), random(), …): no measure of the design
 };
 
 // How two results were compared.
@@ -72,7 +74,8 @@ TStatementCheck CheckStatement(TADOConnection* connection, const QString& statem
 // Not carried when the rebuild names parts it did not carry; refused when it
 // refused the text or its design writes no statement for a reason it gives;
 // otherwise the rows of both statements decide, and a difference counts as
-// not carried (with the first thing said) when the rebuild said anything.
+// not carried (with the first thing said) when the rebuild said anything,
+// and as unsettled when the original, run once more, differs from itself.
 TStatementCheck JudgeRebuild(TADOConnection* connection, const QString& statement,
                              const TForgeResult& forged, const QStringList& shown);
 
@@ -98,7 +101,7 @@ TRowComparison CompareRows(TADOConnection* connection, const QString& original,
                            const QString& regenerated);
 inline constexpr int kMaxComparedRows = 200000;
 
-// "行相同", "行不同", "未能承载", "拒绝".
+// "行相同", "行不同", "未能承载", "拒绝", "结果不定".
 QString OutcomeName(TCheckOutcome outcome);
 // One line for a report: the outcome and, except for the same rows, the
 // first line of the reason.

@@ -201,6 +201,25 @@ TEST_F(SqlCheckTest, TheRebuildsOutcomeIsJudgedAndDifferentRowsOnlyWhenNothingWa
     }
 }
 
+// Rows that change from run to run are no measure of the design.
+// By the functions it calls, or by a second run of the original.
+TEST_F(SqlCheckTest, AnOriginalWhoseRowsChangeFromRunToRunIsUnsettled) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"select k, random() from t", "select k, 1 from t"},
+        {"select k, julianday('now') from t", "select k, 1 from t"},
+        {"select k, hex(randomblob(8)) from t", "select k, hex(randomblob(8)) from t"},
+    };
+    for (const auto& [original, regenerated] : cases) {
+        TForgeResult forged;
+        forged.Ok = forged.Rebuilt = true;
+        forged.Sql.SQL = QString::fromUtf8(regenerated);
+        const TStatementCheck check = JudgeRebuild(connection.get(), original, forged, {});
+        EXPECT_EQ(check.Outcome, TCheckOutcome::Unsettled) << original;
+        EXPECT_TRUE(check.Reason.startsWith("原语句每次运行返回的行可能不同")) << original;
+    }
+    EXPECT_EQ(OutcomeName(TCheckOutcome::Unsettled), "结果不定");
+}
+
 TEST_F(SqlCheckTest, AnOriginalThatCannotRunIsRefusedWithItsMessage) {
     TForgeResult forged;
     forged.Ok = forged.Rebuilt = true;
