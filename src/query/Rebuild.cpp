@@ -244,6 +244,34 @@ QString ConditionText(const QString& statement, int start, const QStringList& ne
 // Steps of the analysis that can refuse the text; false after a message.
 // `prepared` holds `whole` as the database reads it: its first statement
 // is what the test run sends, with its blanks trimmed.
+// Whether `term` holds a BETWEEN outside brackets whose AND it lacks.
+bool HasOpenBetween(const QString& term, TSqlReading reading) {
+    int open = 0;
+    for (const TSqlWord& w : SqlWords(term, reading)) {
+        if (w.Depth != 0 || w.Kind != TSqlWord::Word) continue;
+        const QStringView word = QStringView(term).sliced(w.Start, w.End - w.Start);
+        if (scan::IsKeyword(word, QLatin1StringView("between")))
+            ++open;
+        else if (open > 0 && scan::IsKeyword(word, QLatin1StringView("and")))
+            --open;
+    }
+    return open > 0;
+}
+
+// The analysis cuts an ON condition at every AND, also the one of a BETWEEN
+// ("a between 1 and 2"): the pieces of one term are joined again.
+void JoinBetweenPieces(QStringList& joins, TSqlReading reading) {
+    for (qsizetype i = 0; i + 1 < joins.size(); ++i) {
+        QString next = joins[i + 1];
+        if (joins[i].isEmpty() || next.isEmpty() || next[0] != joins[i][0] ||
+            TStatementText::TakeConditionStart(next) || !HasOpenBetween(joins[i].mid(1), reading))
+            continue;
+        joins[i] += QStringLiteral(" and ") + next.mid(1);
+        joins.removeAt(i + 1);
+        --i; // "between a and b and c": one more piece may belong to it
+    }
+}
+
 bool Analyse(const QString& whole, const QString& statement, const TStatementText& prepared,
              const TDesignHooks& hooks, TStatement& st) {
     int pos = 0;
@@ -273,6 +301,7 @@ bool Analyse(const QString& whole, const QString& statement, const TStatementTex
         st.TableGroups.resize(st.Tables.size(),
                               int(st.TableGroups.isEmpty() ? 0 : st.TableGroups.last() + 1));
     }
+    JoinBetweenPieces(st.Joins, prepared.Reading());
 
     // The later clauses are left out quietly when they cannot be read.
     if (keyword == QLatin1String("where"))
@@ -1120,7 +1149,7 @@ private:
             // A term of several conditions (an OR, a NOT over a group) came
             // in brackets, which the analysis took off: it gets them back.
             // Only a term that is one comparison is read at its "=".
-            const bool several = Conditions(term, true).size() > 1;
+            const bool several = JoinedConditions(term).size() > 1;
             const QString written = several ? QLatin1Char('(') + term + QLatin1Char(')') : term;
             const qsizetype eq = several ? -1 : term.indexOf(QLatin1Char('='));
             QString left = FText.Restore(TrimSQLElement(eq < 0 ? term : term.left(eq)));
@@ -1184,7 +1213,7 @@ private:
     // text as the scanners read it).
     void AddExpression(qsizetype& row, const QString& text) {
         FBrackets.Reset();
-        for (QStringList c : Conditions(text, true)) {
+        for (QStringList c : JoinedConditions(text)) {
             ReadRow(c);
             if (TrimCell(c[5]).isEmpty()) c[5] = QStringLiteral("and");
             AddCondition(row, ConditionRow(c));
@@ -1370,6 +1399,14 @@ private:
             FDesign.ConditionRows[first][0].prepend(QLatin1Char('('));
             FDesign.ConditionRows[row - 1][2].append(QLatin1Char(')'));
         }
+    }
+
+    // The condition rows of `text`, a BETWEEN and its AND one row.
+    static QList<QStringList> JoinedConditions(const QString& text) {
+        QList<QStringList> rows = Conditions(text, true);
+        for (qsizetype i = 0; i + 1 < rows.size(); ++i)
+            if (JoinBetween(rows[i], rows[i + 1])) rows.removeAt(i + 1);
+        return rows;
     }
 
     // "x between a and b" comes out of the analysis as two rows without an

@@ -100,6 +100,13 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
         // second equality would close a ring, so it is a row of WHERE.
         {"select t.b from t join w on t.k = w.k natural join y",
          "select t.b\r\nfrom (t JOIN y on t.a=y.a) JOIN w on t.k=w.k\r\nwhere w.h=y.h"},
+        // A BETWEEN in ON: its AND is not one of the ON's.
+        {"select t.a from t join u on t.k = u.k and u.f between 1 and 2",
+         "select t.a\r\nfrom t JOIN u on t.k=u.k\r\nwhere u.f between 1 and 2"},
+        {"select t.a from t join u on t.k between u.k and u.f",
+         "select t.a\r\nfrom t,u\r\nwhere t.k between u.k and u.f"},
+        {"select t.a from t left join u on t.k = u.k and u.f not between 1 and 2 and u.g = 'x'",
+         "select t.a\r\nfrom t LEFT JOIN u on t.k=u.k and u.f not between 1 and 2 and u.g = 'x'"},
         // A joined table named with its schema is the box of that name.
         {"select e from t join s.v using (k)", "select s.v.e\r\nfrom t JOIN s.v on t.k=s.v.k"},
         {"select t.a, u.g from t left join u on t.k = u.k and u.f > 100",
