@@ -241,9 +241,6 @@ QString ConditionText(const QString& statement, int start, const QStringList& ne
     return statement.mid(start - 1, end - start + 1);
 }
 
-// Steps of the analysis that can refuse the text; false after a message.
-// `prepared` holds `whole` as the database reads it: its first statement
-// is what the test run sends, with its blanks trimmed.
 // Whether `term` holds a BETWEEN outside brackets whose AND it lacks.
 bool HasOpenBetween(const QString& term, TSqlReading reading) {
     int open = 0;
@@ -272,6 +269,9 @@ void JoinBetweenPieces(QStringList& joins, TSqlReading reading) {
     }
 }
 
+// Steps of the analysis that can refuse the text; false after a message.
+// `prepared` holds `whole` as the database reads it: its first statement
+// is what the test run sends, with its blanks trimmed.
 bool Analyse(const QString& whole, const QString& statement, const TStatementText& prepared,
              const TDesignHooks& hooks, TStatement& st) {
     int pos = 0;
