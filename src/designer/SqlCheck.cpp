@@ -500,10 +500,19 @@ TRowComparison CompareRows(TADOConnection* connection, const QString& original,
         // Which rows the limit leaves is the database's choice; without it
         // both must give the same rows.
         const qsizetype regeneratedFrom = ReadTopLevel(regenerated).LimitFrom;
-        if (top.LimitFrom >= 0 && regeneratedFrom >= 0) {
-            const TRows all = ComparedRows(connection, original.left(top.LimitFrom));
-            const TRows allRegenerated =
-                ComparedRows(connection, regenerated.left(regeneratedFrom));
+        TRows all, allRegenerated;
+        bool withoutLimits = top.LimitFrom >= 0 && regeneratedFrom >= 0;
+        try {
+            if (withoutLimits) {
+                all = ComparedRows(connection, original.left(top.LimitFrom));
+                allRegenerated = ComparedRows(connection, regenerated.left(regeneratedFrom));
+            }
+        } catch (const EDatabaseError&) {
+            // A row the limit kept out fails (a cast, an overflow): the
+            // number of rows is all there is to compare.
+            withoutLimits = false;
+        }
+        if (withoutLimits) {
             if (!all.Truncated && !allRegenerated.Truncated) {
                 result.Rule = TRowRule::WithoutLimit;
                 const QString unlimited = QStringLiteral("不计行数限制时，");
@@ -681,9 +690,10 @@ TStatementCheck JudgeRebuild(TADOConnection* connection, const QString& statemen
         check.Compared = true;
     } catch (const EDatabaseError& e) {
         // The rebuild's test run has run the original: as a rule the design's
-        // statement failed, but a caller's own rebuild may have had none.
+        // statement failed, but a caller's own rebuild may have had none, and
+        // a row after the first may fail the original too.
         try {
-            ReadRows(connection, statement, 1);
+            ReadRows(connection, statement);
         } catch (const EDatabaseError& original) {
             check.Outcome = TCheckOutcome::Refused;
             check.Reason = FirstLine(original.Message());

@@ -15,7 +15,10 @@ namespace {
 // Ties on k (two rows with k = 2), NULLs, a real column.
 const char kTable[] = "create table t (k integer, v text, x real);"
                       "insert into t values (1, 'a', 1.0), (2, 'b', null), (2, 'c', 2.5),"
-                      "(3, 'c', null);";
+                      "(3, 'c', null);"
+                      // abs() overflows on the third row only.
+                      "create table w (n integer);"
+                      "insert into w values (1), (2), (-9223372036854775808);";
 
 class SqlCheckTest : public ScriptedUiTest {
 protected:
@@ -218,6 +221,25 @@ TEST_F(SqlCheckTest, AnOriginalWhoseRowsChangeFromRunToRunIsUnsettled) {
         EXPECT_TRUE(check.Reason.startsWith("原语句每次运行返回的行可能不同")) << original;
     }
     EXPECT_EQ(OutcomeName(TCheckOutcome::Unsettled), "结果不定");
+}
+
+// A row after the first that fails fails the original as well; one the row
+// limit keeps out leaves the number of rows to compare.
+TEST_F(SqlCheckTest, ARowThatFailsLaterIsTheOriginalsOwnFailure) {
+    const std::pair<const char*, TCheckOutcome> cases[] = {
+        {"select abs(n) from w", TCheckOutcome::Refused},
+        {"select abs(n) from w limit 1", TCheckOutcome::SameRows},
+    };
+    for (const auto& [sql, outcome] : cases) {
+        TForgeResult forged;
+        forged.Ok = forged.Rebuilt = true;
+        forged.Sql.SQL = QString::fromUtf8(sql);
+        const TStatementCheck check = JudgeRebuild(connection.get(), sql, forged, {});
+        EXPECT_EQ(check.Outcome, outcome) << sql;
+        if (outcome == TCheckOutcome::Refused) {
+            EXPECT_EQ(check.Reason, "integer overflow");
+        }
+    }
 }
 
 TEST_F(SqlCheckTest, AnOriginalThatCannotRunIsRefusedWithItsMessage) {
