@@ -3,8 +3,9 @@
 #include "query/ColumnPages.h"
 #include "query/DesignTexts.h"
 #include "query/DocumentNames.h"
-#include "query/RebuildText.h"
+#include "query/JoinClause.h"
 #include "query/Links.h"
+#include "query/RebuildText.h"
 #include "query/TableBox.h"
 #include "sqltext/Common.h"
 #include "sqltext/DataSourceKind.h"
@@ -506,6 +507,21 @@ public:
         ReadGroups();
         FillHaving();
         ReadOrder();
+        WriteSeparateNetworksInWhere();
+    }
+
+    // Inner joins whose links fall apart into separate networks (an ON
+    // term kept as a row was all that joined them: "… join c on a.x = c.x
+    // or b.y = c.y join d on c.k = d.k"): no JOIN clause can write them, but
+    // as WHERE equalities between the tables they mean the same.
+    void WriteSeparateNetworksInWhere() {
+        if (FDesign.Links.isEmpty() ||
+            std::any_of(FDesign.Links.cbegin(), FDesign.Links.cend(),
+                        [](const TDesignLink& l) { return l.JoinType != 0 && l.JoinType != 4; }) ||
+            GetJoinClause(FDesign) != QLatin1String("-2"))
+            return;
+        for (TDesignLink& l : FDesign.Links)
+            l.JoinType = 0;
     }
 
     // What the design cannot carry that the check of the written statement

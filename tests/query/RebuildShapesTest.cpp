@@ -107,6 +107,11 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
          "select t.a\r\nfrom t,u\r\nwhere t.k between u.k and u.f"},
         {"select t.a from t left join u on t.k = u.k and u.f not between 1 and 2 and u.g = 'x'",
          "select t.a\r\nfrom t LEFT JOIN u on t.k=u.k and u.f not between 1 and 2 and u.g = 'x'"},
+        // An ON term kept as a row was all that joined two networks of inner
+        // joins: they are written as WHERE equalities.
+        {"select t.a from t join u on t.k = u.k join w on w.k = t.k or w.h = u.g join x on x.h = "
+         "w.k",
+         "select t.a\r\nfrom t,u,w,x\r\nwhere t.k=u.k and x.h=w.k and (w.k=t.k or w.h=u.g)"},
         // A joined table named with its schema is the box of that name.
         {"select e from t join s.v using (k)", "select s.v.e\r\nfrom t JOIN s.v on t.k=s.v.k"},
         {"select t.a, u.g from t left join u on t.k = u.k and u.f > 100",
