@@ -502,6 +502,21 @@ bool MySqlLogicalSymbols(QString& text, const TTokens& t) {
     return true;
 }
 
+// MySQL's "from dual" names no table: the statement without it is the same.
+// Only where it ends the statement: a select list without FROM is read to
+// the end, clauses after it included.
+bool DropFromDual(QString& text, const TTokens& t) {
+    for (qsizetype i = 0; i + 1 < t.Size(); ++i) {
+        if (t[i].Depth != 0 || !t.IsWord(i, QLatin1StringView("from"))) continue;
+        if (!t.IsWord(i + 1, QLatin1StringView("dual")) ||
+            !(i + 2 == t.Size() || t.Is(i + 2, TSqlWord::Separator)))
+            return false;
+        text = Apply(text, {{t[i].Start, t[i + 1].End - t[i].Start, QString()}});
+        return true;
+    }
+    return false;
+}
+
 // What follows a SELECT of the statement itself (not one inside brackets)
 // that the designer cannot draw, upper case: "DISTINCT ON", which keeps one
 // row per key, or one of MySQL's modifiers (SQL_CALC_FOUND_ROWS and the
@@ -640,6 +655,9 @@ void TStatementText::Prepare(const QString& sql) {
     if (PostfixNullTests(text, t)) Follow(t, text, reading);
     if ((reading == TSqlReading::MySql || reading == TSqlReading::MySqlAnsi) &&
         MySqlLogicalSymbols(text, t))
+        Follow(t, text, reading);
+    if ((reading == TSqlReading::MySql || reading == TSqlReading::MySqlAnsi) &&
+        DropFromDual(text, t))
         Follow(t, text, reading);
     if (const QString modifier = SelectModifier(t); !modifier.isEmpty()) {
         FRefusal = QStringLiteral("这条语句的SELECT %1无法在设计中表示。").arg(modifier);

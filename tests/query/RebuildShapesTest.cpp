@@ -420,6 +420,8 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
         {TSqlDialect::Sqlite(), "select a as `x y`, b as [z] from t",
          "select a as \"x y\",b as \"z\""},
         {TSqlDialect::MySql(), "select a as 'x y', b as `z` from t", "select a as `x y`,b as `z`"},
+        // MySQL's DUAL names no table.
+        {TSqlDialect::MySql(), "select now() as x, 2 from dual", "select now() as x,2"},
         // PostgreSQL's operators that answer true or false: rows of theirs.
         {TSqlDialect::Postgres(),
          "select a from t where b @@ to_tsquery('x') and (a ? 'k' or a ?| array['m']) and b && a",
