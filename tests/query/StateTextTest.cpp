@@ -74,6 +74,16 @@ TEST(GetSQLSet, KeepsCompleteConditionRowsUpToTheEighthAndQuotesQuotedValues) {
     EXPECT_EQ(back.ConditionRows.size(), kStoredConditionRows);
 }
 
+// One line per value: a comment a line break ended must not take the rest.
+TEST(GetSQLSet, StoresAValueOfSeveralLinesOnOneLineThatMeansTheSame) {
+    const TCatalogue c = Shop();
+    TDesignBuilder b(c);
+    b.Box("Emp").Tick("Emp.id").Compute("Emp.id -- one\r\n+ 2", "y");
+    const QStringList lines = StateOf(b);
+    const QString compute = Restored(lines, c).ComputeRows.value(0).join('|');
+    EXPECT_EQ(compute.simplified(), "Emp.id + 2|y") << lines.join('\n').toStdString();
+}
+
 TEST(StateText, RestoresARichDesign) {
     const TCatalogue c = Shop();
     TDesignBuilder nested(c);
