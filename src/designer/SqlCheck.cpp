@@ -562,41 +562,33 @@ TRowComparison CompareRows(TADOConnection* connection, const QString& original,
 namespace {
 
 // Whether `sql` calls a function whose value changes from one run to the
-// next: of the time (now(), current_timestamp, …) or of chance (random(), …).
+// next: of chance (MayDifferEachTime) or of the time (now(),
+// current_timestamp, date('now'), …).
 bool ChangesBetweenRuns(const QString& sql, TSqlReading reading) {
-    static const QSet<QString> calls = {QStringLiteral("now"),
-                                        QStringLiteral("current_timestamp"),
-                                        QStringLiteral("current_time"),
-                                        QStringLiteral("current_date"),
-                                        QStringLiteral("localtime"),
-                                        QStringLiteral("localtimestamp"),
-                                        QStringLiteral("sysdate"),
-                                        QStringLiteral("systimestamp"),
-                                        QStringLiteral("getdate"),
-                                        QStringLiteral("getutcdate"),
-                                        QStringLiteral("sysdatetime"),
-                                        QStringLiteral("curdate"),
-                                        QStringLiteral("curtime"),
-                                        QStringLiteral("utc_timestamp"),
-                                        QStringLiteral("utc_date"),
-                                        QStringLiteral("utc_time"),
-                                        QStringLiteral("unix_timestamp"),
-                                        QStringLiteral("statement_timestamp"),
-                                        QStringLiteral("transaction_timestamp"),
-                                        QStringLiteral("clock_timestamp"),
-                                        QStringLiteral("timeofday"),
-                                        QStringLiteral("random"),
-                                        QStringLiteral("rand"),
-                                        QStringLiteral("newid"),
-                                        QStringLiteral("uuid"),
-                                        QStringLiteral("uuid_short"),
-                                        QStringLiteral("gen_random_uuid"),
-                                        QStringLiteral("nextval"),
-                                        QStringLiteral("sys_guid")};
+    if (MayDifferEachTime(sql)) return true;
+    static const QSet<QString> time = {QStringLiteral("now"),
+                                       QStringLiteral("current_timestamp"),
+                                       QStringLiteral("current_time"),
+                                       QStringLiteral("current_date"),
+                                       QStringLiteral("localtime"),
+                                       QStringLiteral("localtimestamp"),
+                                       QStringLiteral("sysdate"),
+                                       QStringLiteral("systimestamp"),
+                                       QStringLiteral("getdate"),
+                                       QStringLiteral("getutcdate"),
+                                       QStringLiteral("sysdatetime"),
+                                       QStringLiteral("curdate"),
+                                       QStringLiteral("curtime"),
+                                       QStringLiteral("utc_timestamp"),
+                                       QStringLiteral("utc_date"),
+                                       QStringLiteral("utc_time"),
+                                       QStringLiteral("unix_timestamp"),
+                                       QStringLiteral("statement_timestamp"),
+                                       QStringLiteral("transaction_timestamp")};
     // SQLite's date('now'), PostgreSQL's 'now'::timestamp: the string asks for the time.
     for (const TSqlWord& w : SqlWords(sql, reading)) {
         const QStringView text = QStringView(sql).sliced(w.Start, w.End - w.Start);
-        if ((w.Kind == TSqlWord::Word && calls.contains(text.toString().toLower())) ||
+        if ((w.Kind == TSqlWord::Word && time.contains(text.toString().toLower())) ||
             (w.Kind == TSqlWord::String && text.compare(u"'now'", Qt::CaseInsensitive) == 0))
             return true;
     }

@@ -244,6 +244,8 @@ QString ConditionText(const QString& statement, int start, const QStringList& ne
 
 // Whether `term` holds a BETWEEN outside brackets whose AND it lacks.
 bool HasOpenBetween(const QString& term, TSqlReading reading) {
+    // Most terms have none: they are not read word by word.
+    if (!term.contains(QLatin1String("between"), Qt::CaseInsensitive)) return false;
     int open = 0;
     for (const TSqlWord& w : SqlWords(term, reading)) {
         if (w.Depth != 0 || w.Kind != TSqlWord::Word) continue;

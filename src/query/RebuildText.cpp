@@ -286,16 +286,6 @@ bool InTablePosition(const TTokens& u, qsizetype j) {
     return false;
 }
 
-// Whether a query may give other rows each time it runs: it calls a
-// function of chance or of a sequence.
-bool MayDifferEachTime(const QString& body) {
-    static const QRegularExpression volatileCall(
-        QStringLiteral("\\b(?:random|rand|newid|uuid\\w*|gen_random_uuid|nextval|setseed|"
-                       "clock_timestamp|timeofday|sys_guid|dbms_random\\.\\w+)\\s*\\("),
-        QRegularExpression::CaseInsensitiveOption);
-    return volatileCall.match(body).hasMatch();
-}
-
 // The select list of `body` with its columns named `names`, in order: each
 // item keeps its expression and takes its name as alias. False, leaving
 // the body alone, when it is no single SELECT, lists "*" or another number
@@ -653,12 +643,10 @@ void TStatementText::Prepare(const QString& sql) {
     }
     Follow(t, text, reading);
     if (PostfixNullTests(text, t)) Follow(t, text, reading);
-    if ((reading == TSqlReading::MySql || reading == TSqlReading::MySqlAnsi) &&
-        MySqlLogicalSymbols(text, t))
-        Follow(t, text, reading);
-    if ((reading == TSqlReading::MySql || reading == TSqlReading::MySqlAnsi) &&
-        DropFromDual(text, t))
-        Follow(t, text, reading);
+    if (reading == TSqlReading::MySql || reading == TSqlReading::MySqlAnsi) {
+        if (MySqlLogicalSymbols(text, t)) Follow(t, text, reading);
+        if (DropFromDual(text, t)) Follow(t, text, reading);
+    }
     if (const QString modifier = SelectModifier(t); !modifier.isEmpty()) {
         FRefusal = QStringLiteral("这条语句的SELECT %1无法在设计中表示。").arg(modifier);
         return;

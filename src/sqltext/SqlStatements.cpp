@@ -1,6 +1,7 @@
 #include "sqltext/SqlStatements.h"
 #include "sqltext/ScanCore.h"
 
+#include <QRegularExpression>
 #include <QSet>
 
 #include <algorithm>
@@ -499,6 +500,14 @@ QList<TSqlWord> SqlWords(QStringView text, TSqlReading reading,
     if (statements) *statements = std::move(read);
     if (words.capacity() > words.size() + words.size() / 4) words.squeeze();
     return words;
+}
+
+bool MayDifferEachTime(const QString& query) {
+    static const QRegularExpression volatileCall(
+        QStringLiteral("\\b(?:random|rand|newid|uuid\\w*|gen_random_uuid|nextval|setseed|"
+                       "clock_timestamp|timeofday|sys_guid|dbms_random\\.\\w+)\\s*\\("),
+        QRegularExpression::CaseInsensitiveOption);
+    return volatileCall.match(query).hasMatch();
 }
 
 bool BackslashEscapes(QStringView stringToken, TSqlReading reading) {

@@ -68,6 +68,10 @@ QList<TSqlWord> SqlWords(QStringView text, TSqlReading reading,
 void ForEachSqlWord(QStringView text, TSqlReading reading,
                     const std::function<void(std::span<const TSqlWord>)>& visit);
 
+// Whether a query may give other rows each time it runs, even within one
+// statement: it calls a function of chance or of a sequence.
+bool MayDifferEachTime(const QString& query);
+
 // Whether a backslash escapes the character after it in `stringToken` (a
 // String token) under `reading`: in MySQL's strings, PostgreSQL's E'' ones
 // and every string of older PostgreSQL.
