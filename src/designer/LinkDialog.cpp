@@ -2,6 +2,7 @@
 #include "designer/DesignerFont.h"
 
 #include <QButtonGroup>
+#include <QHBoxLayout>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,8 +15,12 @@ namespace quillary {
 TRadioGroup::TRadioGroup(QWidget* parent) : QGroupBox(parent) {
     m_group = new QButtonGroup(this);
     m_layout = new QVBoxLayout(this);
-    m_layout->setContentsMargins(8, 4, 8, 4);
-    m_layout->setSpacing(2);
+    m_layout->setContentsMargins(8, 0, 8, 2);
+    m_layout->setSpacing(0);
+}
+
+void TRadioGroup::SetFooter(QWidget* footer) {
+    m_layout->addWidget(footer);
 }
 
 void TRadioGroup::SetItems(const QStringList& items) {
@@ -45,7 +50,8 @@ void TRadioGroup::Rebuild() {
     for (int i = 0; i < m_items.size(); ++i) {
         auto* button = new QRadioButton(m_items[i], this);
         m_group->addButton(button, i);
-        m_layout->addWidget(button);
+        m_layout->insertWidget(i, button); // above a footer
+
     }
 }
 
@@ -71,7 +77,7 @@ Tfrm_link::Tfrm_link(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("连接属性"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setFont(DesignerFont());
-    setFixedSize(433, 236);
+    setFixedSize(433, 206);
 
     auto label = [this](const char* name, const char* text, int x, int y) {
         auto* l = new QLabel(QString::fromUtf8(text), this);
@@ -102,20 +108,28 @@ Tfrm_link::Tfrm_link(QWidget* parent) : QDialog(parent) {
                          QStringLiteral("包括所有表的记录和那些连接字段相同的记录"),
                          QStringLiteral("包含两表的所有行")});
 
-    // A further condition of the join, written in ON after the equality.
-    Label5 = label("Label5", "附加条件", 16, 178);
-    EditCondition = new QLineEdit(this);
+    // A further condition of the join, written in ON after the equality:
+    // a line at the foot of the join types, which it qualifies.
+    auto* footer = new QWidget(RadioType);
+    auto* row = new QHBoxLayout(footer);
+    row->setContentsMargins(0, 2, 0, 0);
+    Label5 = new QLabel(QStringLiteral("附加条件"), footer);
+    Label5->setObjectName(QStringLiteral("Label5"));
+    EditCondition = new QLineEdit(footer);
     EditCondition->setObjectName(QStringLiteral("EditCondition"));
-    EditCondition->setGeometry(72, 174, 357, 22);
+    EditCondition->setFixedHeight(20);
     EditCondition->setPlaceholderText(QStringLiteral("例如：o.Freight > 100（写在 ON 中连接字段之后）"));
+    row->addWidget(Label5);
+    row->addWidget(EditCondition, 1);
+    RadioType->SetFooter(footer);
 
     bt_ok = new QPushButton(QStringLiteral("确定"), this);
     bt_ok->setObjectName(QStringLiteral("bt_ok"));
-    bt_ok->setGeometry(81, 207, 75, 25);
+    bt_ok->setGeometry(81, 179, 75, 25);
     bt_ok->setDefault(true);
     bt_cancel = new QPushButton(QStringLiteral("取消"), this);
     bt_cancel->setObjectName(QStringLiteral("bt_cancel"));
-    bt_cancel->setGeometry(273, 207, 75, 25);
+    bt_cancel->setGeometry(273, 179, 75, 25);
     connect(bt_ok, &QPushButton::clicked, this, [this] { done(1); });
     connect(bt_cancel, &QPushButton::clicked, this, &QDialog::reject);
 }

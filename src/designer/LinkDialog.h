@@ -29,6 +29,8 @@ public:
     void RemoveItem(int index);
     int ItemIndex() const;
     void SetItemIndex(int index);
+    // A widget shown below the entries, inside the group's frame.
+    void SetFooter(QWidget* footer);
 
 private:
     void Rebuild();
