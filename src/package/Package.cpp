@@ -122,7 +122,19 @@ QImage GridBitmap() {
     p.setBrush(QColor(0, 0, 0));
     p.drawPolygon(QPolygon({QPoint(19, 11), QPoint(23, 11), QPoint(21, 13)}));
     p.end();
-    return image.convertToFormat(QImage::Format_Indexed8);
+    // A 256-colour bitmap: the colours drawn first, then the 6x6x6 cube and
+    // greys fill the rest of the table.
+    QImage indexed = image.convertToFormat(QImage::Format_Indexed8);
+    QList<QRgb> table = indexed.colorTable();
+    const auto add = [&table](QRgb c) {
+        if (table.size() < 256 && !table.contains(c)) table.append(c);
+    };
+    for (int i = 0; i < 216; ++i)
+        add(qRgb(i / 36 * 51, i / 6 % 6 * 51, i % 6 * 51));
+    for (int g = 0; g < 256; ++g)
+        add(qRgb(g, g, g));
+    indexed.setColorTable(table);
+    return indexed;
 }
 
 } // namespace
