@@ -387,10 +387,12 @@ int RunDesigner(int argc, char* argv[]) {
     dialog.IsAllowChangeCSN = true;
     dialog.IsAllowUnion = true;
     // The program's own comforts: joins from foreign keys, boxes laid out
-    // along their links, the table list filtered by the search text.
+    // along their links, the table list filtered by the search text, the
+    // database's own functions to paste.
     dialog.IsAutoLink = true;
     dialog.IsAutoArrange = true;
     dialog.IsFilterTables = true;
+    dialog.IsDatabaseFunctions = true;
     // A window of today's screens, so that an arranged design shows large.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QSize room = screen->availableSize() * 9 / 10;

@@ -26,7 +26,11 @@ void TFrm_Quillary::PasteIntoCellEditor(const QString& text) {
 void TFrm_Quillary::N_PasteFunClick() {
     if (!CheckConnected(m_session, QStringLiteral("源数据源尚未选定！"), QStringLiteral("提示！")))
         return;
-    PasteIntoCellEditor(PasteFunction(GetDSN(), m_session->Connection()).trimmed());
+    // A data source without a list of its own offers none unless its
+    // functions are to be read from the database.
+    TADOConnection* functionsFrom =
+        m_dialog && m_dialog->IsDatabaseFunctions ? m_session->Connection() : nullptr;
+    PasteIntoCellEditor(PasteFunction(GetDSN(), functionsFrom).trimmed());
 }
 
 void TFrm_Quillary::N_PasteColumnClick() {

@@ -103,6 +103,9 @@ public:
     // Typing in the search box hides the tables whose names do not hold the
     // text; Esc clears it.
     bool IsFilterTables = false;
+    // The function list of the paste dialog, for a data source without a
+    // list of its own (SQLite, PostgreSQL, MySQL), is read from the database.
+    bool IsDatabaseFunctions = false;
 
     // The connection the component made itself, or null.
     TADOConnection* OwnConnection() const { return m_session->Own(); }

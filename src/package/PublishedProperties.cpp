@@ -68,6 +68,7 @@ QList<TPublishedProperty> DialogProperties() {
         Field("IsConfirmChanges", "Boolean", &TDialog::IsConfirmChanges),
         Field("IsAutoArrange", "Boolean", &TDialog::IsAutoArrange),
         Field("IsFilterTables", "Boolean", &TDialog::IsFilterTables),
+        Field("IsDatabaseFunctions", "Boolean", &TDialog::IsDatabaseFunctions),
     };
 }
 

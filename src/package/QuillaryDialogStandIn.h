@@ -37,6 +37,7 @@ class TQuillaryDialogStandIn : public QWidget {
     Q_PROPERTY(bool IsConfirmChanges READ IsConfirmChanges WRITE setIsConfirmChanges)
     Q_PROPERTY(bool IsAutoArrange READ IsAutoArrange WRITE setIsAutoArrange)
     Q_PROPERTY(bool IsFilterTables READ IsFilterTables WRITE setIsFilterTables)
+    Q_PROPERTY(bool IsDatabaseFunctions READ IsDatabaseFunctions WRITE setIsDatabaseFunctions)
 
 public:
     explicit TQuillaryDialogStandIn(QWidget* parent = nullptr);
@@ -63,6 +64,8 @@ public:
     void setIsAutoArrange(bool v) { m_dialog->IsAutoArrange = v; }
     bool IsFilterTables() const { return m_dialog->IsFilterTables; }
     void setIsFilterTables(bool v) { m_dialog->IsFilterTables = v; }
+    bool IsDatabaseFunctions() const { return m_dialog->IsDatabaseFunctions; }
+    void setIsDatabaseFunctions(bool v) { m_dialog->IsDatabaseFunctions = v; }
     bool IsAllowChangeCSN() const { return m_dialog->IsAllowChangeCSN; }
     void setIsAllowChangeCSN(bool v) { m_dialog->IsAllowChangeCSN = v; }
     bool Connected() const { return m_dialog->GetConnected(); }

@@ -233,11 +233,18 @@ TEST_F(PasteCommandTest, FunctionGoesInAtTheCaretOfTheOpenCellEditor) {
     EXPECT_EQ(TClipboard::AsText(), "len");
 }
 
-TEST_F(PasteCommandTest, CtrlFInACellEditorOffersTheDatabasesOwnFunctions) {
-    Open(); // SQLite: kind 99
+TEST_F(PasteCommandTest, CtrlFOffersTheDatabasesOwnFunctionsOnlyWhenAskedTo) {
+    Open(); // SQLite: kind 99, no list of its own
     TPropertyInplaceEdit* editor = EditCell(0, "x", 1);
     ASSERT_NE(editor, nullptr);
     QApplication::setActiveWindow(form.get());
+    ExpectPaste(ui, [](TFrm_Paste& form) {
+        EXPECT_EQ(form.ListBox1->count(), 0);
+        return int(mrCancel);
+    });
+    QTest::keyClick(editor, Qt::Key_F, Qt::ControlModifier);
+    EXPECT_EQ(editor->text(), "x");
+    dialog.IsDatabaseFunctions = true;
     ExpectPaste(ui, [](TFrm_Paste& form) { return Choose(form, "upper"); });
     QTest::keyClick(editor, Qt::Key_F, Qt::ControlModifier);
     EXPECT_EQ(editor->text(), "xupper");
