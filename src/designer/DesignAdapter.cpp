@@ -31,6 +31,8 @@
 #include <QTabWidget>
 #include <QToolButton>
 
+#include <optional>
+
 namespace quillary {
 
 namespace {
@@ -126,8 +128,20 @@ void TFrm_Quillary::ApplyColumnLists(const QueryDesign& design) {
 void TFrm_Quillary::EditColumnLists(const std::function<void(QueryDesign&)>& edit) {
     QueryDesign lists;
     ReadColumnLists(lists);
+    // The group condition page keeps a pick list of its own, which the
+    // paste dialog can leave different: then it is edited on its own.
+    QStringList* groupPicks = ConditionListGroup->PropValues()->Items(0)->PickList();
+    std::optional<QueryDesign> group;
+    if (*groupPicks != lists.ConditionPickList) {
+        group = lists;
+        group->ConditionPickList = *groupPicks;
+    }
     edit(lists);
     ApplyColumnLists(lists);
+    if (group) {
+        edit(*group);
+        *groupPicks = group->ConditionPickList;
+    }
 }
 
 QueryDesign TFrm_Quillary::ReadDesign() const {

@@ -682,14 +682,6 @@ void TQBArea::ReboundLinks4Table(TQBTable* table) {
     }
 }
 
-void TQBArea::MarkLinkedRows(TQBTable* table) {
-    for (const TQBLink* link : m_links) {
-        if (link->Table1 == table) table->FieldList->SelectItemBold(link->Row1);
-        if (link->Table2 == table) table->FieldList->SelectItemBold(link->Row2);
-    }
-    table->FieldList->viewport()->update();
-}
-
 void TQBArea::ClearBold(TQBLink* link, TQBTable* table, int row) {
     if (row == -1 || FindOtherLink(link, table, row)) return;
     table->FieldList->UnSelectItemBold(row);

@@ -90,8 +90,6 @@ public:
     void ReboundLinks4Table(TQBTable* table);
     // Removes every link that touches `table`.
     void UnlinkTable(TQBTable* table);
-    // The columns of `table` that its links use are drawn in bold.
-    void MarkLinkedRows(TQBTable* table);
 
     // --- the design as a value ------------------------------------------
     // The boxes and links, in canvas order (links name boxes by position).

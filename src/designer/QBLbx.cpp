@@ -51,8 +51,10 @@ QString TypeTip(int fieldType) {
 TQBLbx::TQBLbx(TQBTable* owner) : QListWidget(owner), m_box(owner) {
     setObjectName(QStringLiteral("FieldList"));
     // Set in full, so that the box's bold measuring font does not reach it.
+    // A list of its own is 8 pt; the box gives it the designer's size.
     QFont font = DesignerFont();
     font.setBold(false);
+    font.setPointSize(8);
     setFont(font);
     m_itemHeight = ItemHeightFor(font);
     setFocusPolicy(Qt::ClickFocus);

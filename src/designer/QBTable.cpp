@@ -126,7 +126,12 @@ TQBTable::TQBTable(TQBArea* canvas) : QFrame(nullptr), m_canvas(canvas) {
 
     ApplyZoom();
     CreateMenu();
-    SetActive(false);
+    // Not active yet: the inactive caption colour, with the white text the
+    // title is created with until the box first changes state.
+    QPalette title = Title->palette();
+    title.setColor(QPalette::Window, kInactiveCaption);
+    title.setColor(QPalette::WindowText, kActiveCaptionText);
+    Title->setPalette(title);
     m_canvas->AddTable(this);
 }
 
@@ -532,10 +537,11 @@ void TQBTable::Refresh_new() {
                                     : Activate(TableName, Alias, x(), y());
     if (!loaded) return;
     for (int i = 0; i < FieldList->count(); ++i)
-        if (ticked.contains(FieldList->item(i)->text())) FieldList->SetChecked(i, true);
+        if (ticked.contains(FieldList->item(i)->text(), Qt::CaseInsensitive))
+            FieldList->SetChecked(i, true);
+    // The reload gave the list fresh bold flags; the links that survive
+    // keep their rows but mark nothing anew.
     m_canvas->ReboundLinks4Table(this);
-    // The links that survived the reload mark their columns again.
-    m_canvas->MarkLinkedRows(this);
 }
 
 // --- removal ----------------------------------------------------------------
@@ -725,10 +731,11 @@ void TQBTable::_DragDrop(QObject* source, int, int y) {
     const int itemHeight = FieldList->ItemHeight();
     int row = itemHeight ? y / itemHeight : 0;
     if (row > FieldList->count() - 1) row = FieldList->count() - 1;
-    row += FieldList->TopIndex();
     TQBTable* from = list->Box();
+    // Only a column from another box counts from the first visible row; a
+    // drop on the own list is refused by the link rules either way.
     if (from != this)
-        m_canvas->InsertLink(from, this, list->currentRow(), row);
+        m_canvas->InsertLink(from, this, list->currentRow(), row + FieldList->TopIndex());
     else if (row != FieldList->currentRow())
         m_canvas->InsertLink(this, this, FieldList->currentRow(), row);
 }

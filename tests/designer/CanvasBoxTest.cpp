@@ -85,6 +85,19 @@ TEST_F(BoxTest, OneBoxIsActiveWhenNamesDifferOnlyInLetterCase) {
     EXPECT_FALSE(query->IsActive());
 }
 
+TEST_F(BoxTest, FontsAndTitleColoursAtCreation) {
+    auto* fresh = new TQBTable(canvas());
+    EXPECT_FALSE(fresh->IsActive());
+    EXPECT_EQ(fresh->Title->palette().color(QPalette::WindowText), QColor(Qt::white));
+    EXPECT_EQ(fresh->FieldList->font().pointSize(), 9) << "the box's list";
+    {
+        TQBLbx own(fresh);
+        EXPECT_EQ(own.font().pointSize(), 8) << "a list of its own";
+        EXPECT_FALSE(own.font().bold());
+    }
+    fresh->_CloseBtn();
+}
+
 TEST_F(BoxTest, CreationOrderSurvivesActivation) {
     TQBTable* a = Place("customers");
     TQBTable* b = Place("orders");
@@ -166,9 +179,16 @@ TEST_F(BoxTest, AliasesAreCheckedAndRenameTheListEntries) {
     ASSERT_NE(box, nullptr);
     Tick(box, "City", true);
     box->ApplyActivationRule();
+    // The group condition page's pick list is renamed on its own.
+    QStringList& groupPicks = *form->ConditionListGroup->PropValues()->Items(0)->PickList();
+    groupPicks.prepend("customers.Extra");
     ui.AnswerInput("1x").AnswerInput("ORDERS").AnswerInput("where").AnswerInput("c");
     box->MenuItem(TQBTable::miByName)->trigger();
     EXPECT_EQ(box->Alias, "c");
+    EXPECT_EQ(groupPicks.first(), "c.Extra");
+    EXPECT_FALSE(PickList().contains("c.Extra"));
+    EXPECT_EQ(groupPicks.mid(1), PickList());
+    groupPicks.removeFirst();
     EXPECT_EQ(canvas()->ActiveName, "c");
     EXPECT_EQ(ui.Log()[0].Caption, "请输入别名：");
     EXPECT_EQ(ui.Log()[0].Text, "别名： ");
@@ -320,7 +340,7 @@ TEST_F(BoxTest, RebuildingASubQueryKeepsTicksAndDropsLinksOfVanishedColumns) {
     EXPECT_EQ(q->FieldList->GetCheckedItem(), QStringList{"CustomerID"});
     ASSERT_EQ(canvas()->Links().size(), 1);
     EXPECT_EQ(canvas()->Links()[0]->Row1, 2) << "the row follows the column";
-    EXPECT_TRUE(q->FieldList->IsItemBold(2));
+    EXPECT_FALSE(q->FieldList->IsItemBold(2)) << "the reloaded list's flags start afresh";
     EXPECT_TRUE(orders->FieldList->IsItemBold(customerId));
     EXPECT_FALSE(orders->FieldList->IsItemBold(shipCity));
     EXPECT_EQ(Entries("q.Region").size(), 3) << "group list and two pick lists";
@@ -411,6 +431,12 @@ TEST_F(BoxTest, ScrollingMovesTheLinkEndsWithTheRows) {
     const int h = wide->FieldList->ItemHeight();
     EXPECT_EQ(wide->GetRowY(25), list.top() + h * (25 - top) + h / 2 + 1);
     EXPECT_EQ(wide->GetRowY(3), list.top() - h + h / 2 + 1) << "above the view";
+    // A column dropped on its own list counts from the list's first row.
+    wide->FieldList->setCurrentRow(2);
+    wide->_DragDrop(wide->FieldList, 0, 2 * h + 1);
+    ui.ExpectMessage("表不能与自身建立链接！", QString());
+    wide->_DragDrop(wide->FieldList, 0, 3 * h + 1);
+    EXPECT_EQ(ui.Remaining(), 0);
     EXPECT_EQ(link->Geometry().bottom() + 1, std::max(wide->GetRowY(25), other->GetRowY(1)) + 7);
 }
 
