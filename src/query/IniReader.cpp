@@ -1,5 +1,6 @@
 #include "query/IniReader.h"
 #include "query/DesignTexts.h"
+#include "sqltext/Common.h"
 
 namespace quillary {
 
@@ -14,12 +15,22 @@ QString Unquoted(const QString& value) {
 
 } // namespace
 
+QString OnOneLine(QString value) {
+    if (!value.contains(QLatin1Char('\r')) && !value.contains(QLatin1Char('\n'))) return value;
+    value = TrimExp(value);
+    value.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    value.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    value.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return value;
+}
+
 TIniText::TIniText(const QStringList& lines) {
     qsizetype current = -1; // none: before any header, or in a repeated section
     for (QString line : lines) {
         // The ends of lines written on Windows, and carriage returns a value
         // cannot hold (written values hold none): a line read again must
-        // not lose one more each time.
+        // not lose one more each time, and a value with one inside is read
+        // as it would be written.
         while (line.endsWith(QLatin1Char('\r')))
             line.chop(1);
         const QString trimmed = TrimCell(line);
@@ -38,7 +49,8 @@ TIniText::TIniText(const QStringList& lines) {
         }
         const qsizetype eq = line.indexOf(QLatin1Char('='));
         if (eq < 0 || current < 0) continue;
-        FSections[current].append({TrimCell(line.left(eq)), Unquoted(line.mid(eq + 1)), line});
+        FSections[current].append(
+            {TrimCell(line.left(eq)), OnOneLine(Unquoted(line.mid(eq + 1))), line});
     }
 }
 

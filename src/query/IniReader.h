@@ -35,4 +35,9 @@ private:
     QHash<QString, qsizetype> FIndex; // folded name -> section
 };
 
+// `value` as a value of one line: with a line break in it, its comments are
+// taken out first (a comment the break ended would take the rest of the
+// line) and every break becomes a blank.
+QString OnOneLine(QString value);
+
 } // namespace quillary

@@ -54,14 +54,7 @@ QString Header(const TSection& s) {
 // A value the way the reader gives it back: one line, and an extra pair of
 // quotes where the reader would take the value's own quotes away.
 QString Stored(QString value) {
-    if (value.contains(QLatin1Char('\r')) || value.contains(QLatin1Char('\n'))) {
-        // A comment a line break ended would take the rest of the value
-        // once on one line: comments go first (as TrimExp takes them out).
-        value = TrimExp(value);
-        value.replace(QLatin1String("\r\n"), QLatin1String(" "));
-        value.replace(QLatin1Char('\r'), QLatin1Char(' '));
-        value.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    }
+    value = OnOneLine(value);
     if (value.size() >= 2 && value.startsWith(QLatin1Char('\'')) &&
         value.endsWith(QLatin1Char('\'')))
         return QLatin1Char('\'') + value + QLatin1Char('\'');

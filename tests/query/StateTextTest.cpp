@@ -128,7 +128,7 @@ TEST(StateText, RestoresARichDesign) {
 TEST(TIniText, ReadsWithTheRulesOfTheStateText) {
     const TIniText ini({"x=before any section", "[One] comment", "B=2", "a=1", "not an entry",
                         " A = 3", "[one]", "a=4", "[Two]", "q='quoted'", "r=''", "s='", "[bad",
-                        "t=5\r", "u=6\r\r\r"});
+                        "t=5\r", "u=6\r\r\r", "v=a --x\rb"});
     EXPECT_EQ(ini.ReadString("ONE", "a"), "1");
     QStringList keys;
     for (const TIniText::TEntry& e : ini.Entries("one"))
@@ -140,7 +140,9 @@ TEST(TIniText, ReadsWithTheRulesOfTheStateText) {
     EXPECT_EQ(ini.ReadString("Two", "t"), "5");
     // A line read and written again keeps what it held.
     EXPECT_EQ(ini.ReadString("Two", "u"), "6");
-    EXPECT_EQ(ini.Entries("Two").last().Line, "u=6");
+    EXPECT_EQ(ini.Entries("Two")[4].Line, "u=6");
+    // A carriage return inside a value: read as the value would be written.
+    EXPECT_EQ(ini.ReadString("Two", "v").simplified(), "a b");
     EXPECT_EQ(ini.ReadString("Three", "a", "d"), "d");
 }
 
