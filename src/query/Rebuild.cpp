@@ -655,8 +655,14 @@ private:
             const QString column = ColumnText(FDesign, field);
             const QString qualified = name + QLatin1Char('.') + column;
             TItemQueue* best = nullptr;
-            // The item as the designer writes it, or with the bare name.
-            for (const QString& key : {qualified, column, name + QLatin1Char('.') + field, field}) {
+            // The item as the designer writes it, or with the bare name. A
+            // column named by no identifier ("COUNT(*)" of an unnamed
+            // sub-query column) is named only quoted: bare, it is an
+            // expression.
+            const QString keys[] = {qualified, column, name + QLatin1Char('.') + field, field};
+            const int tried = IsNameToken(field) ? 4 : 2;
+            for (int k = 0; k < tried; ++k) {
+                const QString& key = keys[k];
                 const auto it = FByText.find(TFoldedKey(key));
                 if (it != FByText.end() && !it->empty() && (!best || it->front() < best->front()) &&
                     (!twins || FSt.Items[it->front()] == key))

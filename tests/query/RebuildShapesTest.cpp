@@ -19,6 +19,7 @@ const TCatalogue& Shop() {
         c.Table("t", {"k:3", "a", "b"}).Table("u", {"k:3", "f:3", "g"}).Table("w", {"k:3", "h"});
         c.Table("p", {"Total:3", "total:3"}).Table("x", {"k", "h:3"}).Table("z", {"h", "q"});
         c.Table("s.v", {"k:3", "e"}).Table("y", {"a", "h"});
+        c.Table("n", {"k:3", "count(*):3"}); // as an unnamed column comes back
         return c;
     }();
     return c;
@@ -145,6 +146,11 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
          "select count(*)\r\nfrom  (select k from t intersect select k from u) Q1\r\nwhere 1=1"},
         {"select q1.k from (select k from t) q1, (select k from u)",
          "select q1.k\r\nfrom  (select k from t) q1, (select k from u) Q2"},
+        // A column named by an expression is that column only quoted.
+        {"select count(*) from (select k, count(*) from n group by k)",
+         "select count(*)\r\nfrom  (select k, count(*) from n group by k) Q1"},
+        {"select \"count(*)\" from (select k, count(*) from n group by k)",
+         "select \"count(*)\"\r\nfrom  (select k, count(*) from n group by k) Q1"},
         // A WITH table used more than once takes each place it is used in.
         {"with x as (select k, a from t) select x.a from x join x y on y.k = x.k "
          "where x.k in (select k from x)",
