@@ -4,6 +4,7 @@
 #include "db/DatabaseError.h"
 #include "db/Dialect.h"
 #include "designer/BoxColumns.h"
+#include "query/DesignTexts.h"
 #include "sqltext/Common.h"
 #include "sqltext/SqlDialect.h"
 #include "sqltext/SqlLexer.h"
@@ -11,6 +12,8 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QRegularExpression>
+#include <QSet>
 #include <QTime>
 
 #include <algorithm>
@@ -595,6 +598,64 @@ bool ChangesBetweenRuns(const QString& sql, TSqlReading reading) {
     return false;
 }
 
+// The result columns a query that groups or aggregates leaves to the
+// database: a plain column neither grouped nor inside an aggregate takes its
+// value from any row of its group (SQLite, MySQL). Counted from 0; empty
+// when there is none, the query does not group, or a star stands for
+// columns the design does not list.
+QList<int> ArbitraryColumns(const QueryDesign& design) {
+    static const QRegularExpression aggregate(
+        QStringLiteral("\\b(count|sum|avg|min|max|total|group_concat)\\s*\\("),
+        QRegularExpression::CaseInsensitiveOption);
+    const auto plain = [](const QString& text) {
+        return TrimCell(text).remove(QLatin1Char(' ')).toLower();
+    };
+    QSet<QString> grouped;
+    for (const QString& g : design.GroupColumn)
+        grouped << plain(g);
+    bool aggregates = !grouped.isEmpty();
+    for (const QStringList& row : design.HavingRows)
+        aggregates = aggregates || !TrimCell(row.value(1)).isEmpty();
+    QList<int> bare;
+    for (qsizetype i = 0; i < design.DisplayRows.size(); ++i) {
+        const QStringList& row = design.DisplayRows[i];
+        const QString text = TrimCell(row.value(1));
+        if (text.isEmpty()) break;
+        if (text == QLatin1String("*") || text.endsWith(QLatin1String(".*"))) return {};
+        if (row.value(0).startsWith(QLatin1Char('1'))) {
+            if (!grouped.contains(plain(text))) bare << int(i);
+        } else if (aggregate.match(text).hasMatch()) {
+            aggregates = true;
+        }
+    }
+    return aggregates ? bare : QList<int>();
+}
+
+// Whether the two statements give the same rows (their row limits left
+// out) once the columns `left` are left out.
+bool SameWithout(TADOConnection* connection, const QString& original, const QString& regenerated,
+                 const QList<int>& left) {
+    const TTopLevel topA = ReadTopLevel(original), topB = ReadTopLevel(regenerated);
+    if ((topA.Limited && topA.LimitFrom < 0) || (topB.Limited && topB.LimitFrom < 0)) return false;
+    const TRows a =
+        ComparedRows(connection, topA.Limited ? original.left(topA.LimitFrom) : original);
+    const TRows b =
+        ComparedRows(connection, topB.Limited ? regenerated.left(topB.LimitFrom) : regenerated);
+    if (a.Truncated || b.Truncated || a.Columns != b.Columns || a.Rows.size() != b.Rows.size())
+        return false;
+    const auto kept = [&left](const TRows& rows) {
+        QStringList out;
+        for (const QStringList& values : rows.Values) {
+            QStringList row;
+            for (qsizetype c = 0; c < values.size(); ++c)
+                if (!left.contains(int(c))) row << values[c];
+            out << row.join(kValueSeparator);
+        }
+        return Sorted(out);
+    };
+    return kept(a) == kept(b);
+}
+
 } // namespace
 
 TDesignHooks ConnectionHooks(TADOConnection* connection, QStringList* shown) {
@@ -711,6 +772,26 @@ TStatementCheck JudgeRebuild(TADOConnection* connection, const QString& statemen
             check.Outcome = TCheckOutcome::Unsettled;
             check.Reason = QStringLiteral("原语句每次运行返回的行可能不同（%1）").arg(again);
             return check;
+        }
+        // Columns whose values the database takes from any row of a group
+        // may change with the way it joins; the rest must agree.
+        if (const QList<int> arbitrary = ArbitraryColumns(forged.Design); !arbitrary.isEmpty()) {
+            bool same = false;
+            try {
+                same = SameWithout(connection, statement, check.Regenerated, arbitrary);
+            } catch (const EDatabaseError&) {
+                // judged on the first comparison
+            }
+            if (same) {
+                QStringList numbers;
+                for (const int c : arbitrary)
+                    numbers << QString::number(c + 1);
+                check.Outcome = TCheckOutcome::Unsettled;
+                check.Reason = QStringLiteral("原语句第%1列既不分组也不在聚合函数中，"
+                                              "其值取自组内任意一行，由数据库决定")
+                                   .arg(numbers.join(QStringLiteral("、")));
+                return check;
+            }
         }
     }
     if (!check.Rows.Same) return lost(check.Rows.Difference);

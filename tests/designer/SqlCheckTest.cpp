@@ -223,6 +223,39 @@ TEST_F(SqlCheckTest, AnOriginalWhoseRowsChangeFromRunToRunIsUnsettled) {
     EXPECT_EQ(OutcomeName(TCheckOutcome::Unsettled), "结果不定");
 }
 
+// A column neither grouped nor aggregated takes its value from any row of
+// its group: where only such columns differ, the rows are no measure.
+TEST_F(SqlCheckTest, AColumnTakenFromAnyRowOfItsGroupIsUnsettled) {
+    struct TCase {
+        const char* Regenerated;
+        QStringList Groups;
+        TCheckOutcome Outcome;
+    } cases[] = {
+        {"select k, v from (select * from t order by v desc) t group by k",
+         {"t.k"},
+         TCheckOutcome::Unsettled},
+        // A grouped column that differs is a difference.
+        {"select k + 1, v from t group by k", {"t.k"}, TCheckOutcome::DifferentRows},
+        // Without grouping there is no such column.
+        {"select k, v from (select * from t order by v desc) t group by k",
+         {},
+         TCheckOutcome::DifferentRows},
+    };
+    for (const TCase& c : cases) {
+        TForgeResult forged;
+        forged.Ok = forged.Rebuilt = true;
+        forged.Design.DisplayRows = {{"1", "t.k", "", ""}, {"1", "t.v", "", ""}};
+        forged.Design.GroupColumn = c.Groups;
+        forged.Sql.SQL = QString::fromUtf8(c.Regenerated);
+        const TStatementCheck check =
+            JudgeRebuild(connection.get(), "select k, v from t group by k", forged, {});
+        EXPECT_EQ(check.Outcome, c.Outcome) << c.Regenerated << " " << check.Reason.toStdString();
+        if (c.Outcome == TCheckOutcome::Unsettled)
+            EXPECT_EQ(check.Reason, "原语句第2列既不分组也不在聚合函数中，其值取自组内任意一行，"
+                                    "由数据库决定");
+    }
+}
+
 // A row after the first that fails fails the original as well; one the row
 // limit keeps out leaves the number of rows to compare.
 TEST_F(SqlCheckTest, ARowThatFailsLaterIsTheOriginalsOwnFailure) {
