@@ -94,8 +94,8 @@ QWidget* TFrm_Quillary::CreateToolBar() {
     N_NewWin = PopupMenu3->addAction(QStringLiteral("新窗口"));
     N_NewWin->setObjectName(QStringLiteral("N_NewWin"));
     TB_NEW->setMenu(PopupMenu3);
+    // The drop-down arrow is drawn within the button, as wide as the others.
     TB_NEW->setPopupMode(QToolButton::InstantPopup);
-    TB_NEW->setFixedSize(46, 38); // room for the drop-down arrow
     TB_SAVE = add("TB_SAVE", "save", "保存SQL脚本");
     TB_CopySQL = add("TB_CopySQL", "copysql", "复制SQL");
     TB_SAVEModel = add("TB_SAVEModel", "savemodel", "保存界面");
