@@ -388,6 +388,118 @@ bool HasSetOperator(const TTokens& t) {
     return false;
 }
 
+// Whether tokens [from, to) may name a column: a name that is no function
+// called, literal or word of a type or an expression.
+bool NamesColumns(const TTokens& t, qsizetype from, qsizetype to) {
+    static const QSet<QString> words{QStringLiteral("as"),
+                                     QStringLiteral("and"),
+                                     QStringLiteral("or"),
+                                     QStringLiteral("not"),
+                                     QStringLiteral("is"),
+                                     QStringLiteral("null"),
+                                     QStringLiteral("true"),
+                                     QStringLiteral("false"),
+                                     QStringLiteral("in"),
+                                     QStringLiteral("between"),
+                                     QStringLiteral("case"),
+                                     QStringLiteral("when"),
+                                     QStringLiteral("then"),
+                                     QStringLiteral("else"),
+                                     QStringLiteral("end"),
+                                     QStringLiteral("values"),
+                                     QStringLiteral("date"),
+                                     QStringLiteral("time"),
+                                     QStringLiteral("timestamp"),
+                                     QStringLiteral("interval"),
+                                     QStringLiteral("with"),
+                                     QStringLiteral("without"),
+                                     QStringLiteral("zone"),
+                                     QStringLiteral("integer"),
+                                     QStringLiteral("int"),
+                                     QStringLiteral("bigint"),
+                                     QStringLiteral("numeric"),
+                                     QStringLiteral("decimal"),
+                                     QStringLiteral("real"),
+                                     QStringLiteral("text"),
+                                     QStringLiteral("varchar"),
+                                     QStringLiteral("char"),
+                                     QStringLiteral("boolean"),
+                                     QStringLiteral("current_date"),
+                                     QStringLiteral("current_timestamp"),
+                                     QStringLiteral("current_time"),
+                                     QStringLiteral("localtimestamp"),
+                                     QStringLiteral("localtime"),
+                                     QStringLiteral("day"),
+                                     QStringLiteral("month"),
+                                     QStringLiteral("year"),
+                                     QStringLiteral("hour"),
+                                     QStringLiteral("minute"),
+                                     QStringLiteral("second"),
+                                     QStringLiteral("week"),
+                                     QStringLiteral("array")};
+    for (qsizetype k = from; k < to; ++k) {
+        if (t.Is(k, TSqlWord::Name)) return true;
+        if (!t.Is(k, TSqlWord::Word) || t.Is(k + 1, TSqlWord::Open)) continue;
+        const QString w = t.Word(k);
+        if (!w.isEmpty() && !w[0].isDigit() && !words.contains(w)) return true;
+    }
+    return false;
+}
+
+// A function's rows or a VALUES list standing as a table of the statement
+// ("generate_series(…) as g", "json_each(x)", "(values (1), (2)) v (n)"):
+// the same rows as a sub-query of them, which a sub-query box holds.
+// Arguments that name columns of the other tables (which PostgreSQL allows)
+// cannot run in a sub-query: the box is then not placed, and the rebuild
+// says what it lost. LATERAL and WITH ORDINALITY stay as they are. Whether
+// the text changed.
+bool WrapTableSources(QString& text, const TTokens& t) {
+    QList<TEdit> edits;
+    for (qsizetype i = 0; i < t.Size(); ++i) {
+        if (t[i].Depth != 0 || !InTablePosition(t, i)) continue;
+        qsizetype open = -1;
+        if (t.Is(i, TSqlWord::Open)) {
+            if (t.IsWord(i + 1, QLatin1StringView("values"))) open = i;
+        } else if (t.Is(i, TSqlWord::Word) || t.Is(i, TSqlWord::Name)) {
+            qsizetype j = i;
+            while (t.IsSymbol(j + 1, QLatin1Char('.')) &&
+                   (t.Is(j + 2, TSqlWord::Word) || t.Is(j + 2, TSqlWord::Name)))
+                j += 2;
+            static const QSet<QString> notFunctions{QStringLiteral("lateral"),
+                                                    QStringLiteral("only"), QStringLiteral("rows")};
+            if (t.Is(j + 1, TSqlWord::Open) && !notFunctions.contains(t.Word(i))) open = j + 1;
+        }
+        if (open < 0) continue;
+        const qsizetype close = t.Partner(open);
+        if (close < 0 || t.IsWord(close + 1, QLatin1StringView("with")) ||
+            NamesColumns(t, open + 1, close))
+            continue;
+        qsizetype end = close;
+        qsizetype alias = t.IsWord(close + 1, QLatin1StringView("as")) ? close + 2 : close + 1;
+        if (IsAliasAt(t, alias)) {
+            end = alias;
+            if (t.Is(alias + 1, TSqlWord::Open)) {
+                end = t.Partner(alias + 1);
+                if (end < 0) continue;
+            }
+        } else if (alias == close + 2) {
+            continue; // AS and no name
+        } else {
+            alias = -1;
+        }
+        const qsizetype from = t[i].Start, length = t[end].End - from;
+        // Without a name of its own the sub-query gets one later.
+        edits.append({from, length,
+                      QStringLiteral("(select * from ") + text.mid(from, length) +
+                          QLatin1Char(')') +
+                          (alias < 0 ? QString() : QLatin1Char(' ') + t.TextOf(alias))});
+        i = end;
+    }
+    if (edits.isEmpty()) return false;
+    text = Apply(text, edits);
+    return true;
+}
+
 // "(select …)" standing as a table without a name of its own, which SQLite
 // reads: named Q1, Q2, … as no word of the statement is, since a sub-query
 // box is known by its name.
@@ -636,6 +748,7 @@ void TStatementText::Prepare(const QString& sql) {
     // (a changed text cannot have its characters where `sql` keeps them).
     TTokens t = text.constData() == sql.constData() ? TTokens(text, std::move(words))
                                                     : TTokens(text, reading);
+    if (WrapTableSources(text, t)) Follow(t, text, reading);
     NameUnnamedDerivedTables(text, t);
     if (const QString refusal = NameDerivedColumns(text, t, reading); !refusal.isEmpty()) {
         FRefusal = refusal;

@@ -396,3 +396,17 @@ from supplier, revenue
 where su_id = supplier_no
   and total_revenue = (select max(total_revenue) from revenue)
 order by su_id;
+
+-- 37. Lines shipped on each day of the first week of 1996 (a series of dates as a table)
+select d, count(*) as lines
+from generate_series(date '1996-01-01', date '1996-01-07', interval '1 day') as d, lineitem
+where li_ship_date = d
+group by d
+order by d;
+
+-- 38. Order counts of three priorities named in a VALUES list
+select p.label, count(*) as orders
+from orders, (values ('1-URGENT', 'urgent'), ('2-HIGH', 'high'), ('5-LOW', 'low')) as p (code, label)
+where or_priority = p.code
+group by p.label
+order by p.label;
