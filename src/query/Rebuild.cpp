@@ -1342,9 +1342,17 @@ private:
         static const QRegularExpression notWord(QStringLiteral("^not\\b"),
                                                 QRegularExpression::CaseInsensitiveOption);
         const qsizetype open = operand.indexOf(QLatin1Char('('));
-        if (negated || notWord.match(operand).hasMatch() ||
-            (open >= 0 && !ClosesAtEnd(operand, open)))
-            return;
+        bool one = open < 0 || ClosesAtEnd(operand, open);
+        // MySQL's full-text test "MATCH (…) AGAINST (…)" is one operand too.
+        if (!one && operand.left(open).trimmed().compare(QLatin1String("match"),
+                                                         Qt::CaseInsensitive) == 0) {
+            static const QRegularExpression against(QStringLiteral("^\\s*against\\s*\\("),
+                                                    QRegularExpression::CaseInsensitiveOption);
+            const QString rest = operand.mid(CloseOf(operand, open) + 1);
+            if (const QRegularExpressionMatch m = against.match(rest); m.hasMatch())
+                one = ClosesAtEnd(rest, m.capturedEnd() - 1);
+        }
+        if (negated || notWord.match(operand).hasMatch() || !one) return;
         c[1] = operand;
         c[2] = QStringLiteral("is");
         c[3] = QStringLiteral("true");
@@ -1487,13 +1495,18 @@ private:
     // Whether the bracket that opens at `open` of `text` closes at its end
     // (quotes read as the scanners read them).
     static bool ClosesAtEnd(const QString& text, qsizetype open) {
+        const qsizetype close = CloseOf(text, open);
+        return close >= 0 && TrimCell(text.mid(close + 1)).isEmpty();
+    }
+
+    // The bracket that closes the one at `open`; -1 when none does.
+    static qsizetype CloseOf(const QString& text, qsizetype open) {
         scan::BracketWalk walk;
         for (qsizetype i = open; i < text.size(); ++i) {
             const bool closing = text[i] == QLatin1Char(')') && walk.Quote == 0;
-            if (walk.Step(text[i].unicode()) == 0 && closing)
-                return TrimCell(text.mid(i + 1)).isEmpty();
+            if (walk.Step(text[i].unicode()) == 0 && closing) return i;
         }
-        return false;
+        return -1;
     }
 
     // Whether position `at` of `text` stands outside its brackets (quotes

@@ -428,6 +428,9 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
         {TSqlDialect::MySql(), "select a as 'x y', b as `z` from t", "select a as `x y`,b as `z`"},
         // MySQL's DUAL names no table.
         {TSqlDialect::MySql(), "select now() as x, 2 from dual", "select now() as x,2"},
+        // MySQL's full-text test is one truth value.
+        {TSqlDialect::MySql(), "select a from t where match(a, b) against ('x y') and k = 1",
+         "where match(a, b) against ('x y') is true and k=1"},
         // PostgreSQL's operators that answer true or false: rows of theirs.
         {TSqlDialect::Postgres(),
          "select a from t where b @@ to_tsquery('x') and (a ? 'k' or a ?| array['m']) and b && a",
