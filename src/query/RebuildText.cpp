@@ -446,6 +446,49 @@ bool NamesColumns(const TTokens& t, qsizetype from, qsizetype to) {
     return false;
 }
 
+// The words a FROM clause's tables stand after or before.
+enum class TClause { None, From, Join, Distinct, Other };
+TClause ClauseWord(const TTokens& t, qsizetype i) {
+    const TSqlWord& w = t[i];
+    const qsizetype length = w.End - w.Start;
+    if (length < 2 || length > 9) return TClause::None;
+    const auto is = [&](const char* word) { return t.IsWord(i, QLatin1StringView(word)); };
+    switch (t.Text[w.Start].toLower().unicode()) {
+    case u'f':
+        return is("from") ? TClause::From : TClause::None;
+    case u'j':
+        return is("join") ? TClause::Join : TClause::None;
+    case u'd':
+        return is("distinct") ? TClause::Distinct : TClause::None;
+    case u's':
+        return is("select") || is("set") ? TClause::Other : TClause::None;
+    case u'w':
+        return is("where") || is("window") ? TClause::Other : TClause::None;
+    case u'b':
+        return is("by") ? TClause::Other : TClause::None;
+    case u'h':
+        return is("having") ? TClause::Other : TClause::None;
+    case u'o':
+        return is("on") ? TClause::Other : TClause::None;
+    case u'u':
+        return is("using") || is("union") ? TClause::Other : TClause::None;
+    case u'v':
+        return is("values") ? TClause::Other : TClause::None;
+    case u'e':
+        return is("except") ? TClause::Other : TClause::None;
+    case u'm':
+        return is("minus") ? TClause::Other : TClause::None;
+    case u'i':
+        return is("intersect") ? TClause::Other : TClause::None;
+    case u'l':
+        return is("limit") ? TClause::Other : TClause::None;
+    case u'r':
+        return is("returning") ? TClause::Other : TClause::None;
+    default:
+        return TClause::None;
+    }
+}
+
 // A function's rows or a VALUES list standing as a table of the statement
 // ("generate_series(…) as g", "json_each(x)", "(values (1), (2)) v (n)"):
 // the same rows as a sub-query of them, which a sub-query box holds.
@@ -455,21 +498,40 @@ bool NamesColumns(const TTokens& t, qsizetype from, qsizetype to) {
 // the text changed.
 bool WrapTableSources(QString& text, const TTokens& t) {
     QList<TEdit> edits;
-    for (qsizetype i = 0; i < t.Size(); ++i) {
-        if (t[i].Depth != 0 || !InTablePosition(t, i)) continue;
-        qsizetype open = -1;
-        if (t.Is(i, TSqlWord::Open)) {
-            if (t.IsWord(i + 1, QLatin1StringView("values"))) open = i;
-        } else if (t.Is(i, TSqlWord::Word) || t.Is(i, TSqlWord::Name)) {
-            qsizetype j = i;
-            while (t.IsSymbol(j + 1, QLatin1Char('.')) &&
-                   (t.Is(j + 2, TSqlWord::Word) || t.Is(j + 2, TSqlWord::Name)))
-                j += 2;
-            static const QSet<QString> notFunctions{QStringLiteral("lateral"),
-                                                    QStringLiteral("only"), QStringLiteral("rows")};
-            if (t.Is(j + 1, TSqlWord::Open) && !notFunctions.contains(t.Word(i))) open = j + 1;
+    // Whether a comma separates tables: the last clause word before it was
+    // FROM (InTablePosition's rule), read forward once as far as asked.
+    qsizetype scanned = 0;
+    bool afterFrom = false;
+    const auto inFromList = [&](qsizetype comma) {
+        for (; scanned < comma; ++scanned)
+            if (t[scanned].Depth == 0 && t[scanned].Kind == TSqlWord::Word)
+                if (const TClause c = ClauseWord(t, scanned);
+                    c == TClause::From || c == TClause::Other)
+                    afterFrom = c == TClause::From;
+        return afterFrom;
+    };
+    static const QSet<QString> notFunctions{QStringLiteral("lateral"), QStringLiteral("only"),
+                                            QStringLiteral("rows")};
+    qsizetype done = -1; // the last token of the last item wrapped
+    for (qsizetype o = 0; o < t.Size(); ++o) {
+        // Every candidate has its bracket at the statement's own level.
+        if (t[o].Depth != 0 || t[o].Kind != TSqlWord::Open) continue;
+        qsizetype i = o;
+        if (!t.IsWord(o + 1, QLatin1StringView("values"))) {
+            if (!t.Is(o - 1, TSqlWord::Word) && !t.Is(o - 1, TSqlWord::Name)) continue;
+            i = o - 1;
+            while (t.IsSymbol(i - 1, QLatin1Char('.')) &&
+                   (t.Is(i - 2, TSqlWord::Word) || t.Is(i - 2, TSqlWord::Name)))
+                i -= 2;
+            if (notFunctions.contains(t.Word(i))) continue;
         }
-        if (open < 0) continue;
+        if (i <= done) continue;
+        const bool tablePosition = (t.IsWord(i - 1, QLatin1StringView("from")) &&
+                                    !t.IsWord(i - 2, QLatin1StringView("distinct"))) ||
+                                   t.IsWord(i - 1, QLatin1StringView("join")) ||
+                                   (t.IsSymbol(i - 1, QLatin1Char(',')) && inFromList(i - 1));
+        if (!tablePosition) continue;
+        const qsizetype open = o;
         const qsizetype close = t.Partner(open);
         if (close < 0 || t.IsWord(close + 1, QLatin1StringView("with")) ||
             NamesColumns(t, open + 1, close))
@@ -487,13 +549,12 @@ bool WrapTableSources(QString& text, const TTokens& t) {
         } else {
             alias = -1;
         }
-        const qsizetype from = t[i].Start, length = t[end].End - from;
+        const qsizetype from = t[i].Start, span = t[end].End - from;
         // Without a name of its own the sub-query gets one later.
-        edits.append({from, length,
-                      QStringLiteral("(select * from ") + text.mid(from, length) +
-                          QLatin1Char(')') +
+        edits.append({from, span,
+                      QStringLiteral("(select * from ") + text.mid(from, span) + QLatin1Char(')') +
                           (alias < 0 ? QString() : QLatin1Char(' ') + t.TextOf(alias))});
-        i = end;
+        done = end;
     }
     if (edits.isEmpty()) return false;
     text = Apply(text, edits);
