@@ -261,27 +261,69 @@ QString Plain(const QString& text, TSqlReading reading, QList<TSqlWord>& words,
     return out;
 }
 
-// Whether the name at token j stands where a table does: right after FROM
-// or JOIN, or after a comma of a FROM clause.
-bool InTablePosition(const TTokens& u, qsizetype j) {
-    const QString previous = u.Word(j - 1);
+// The words a FROM clause's tables stand after or before.
+enum class TClause { None, From, Join, Distinct, Other };
+TClause ClauseWord(const TTokens& t, qsizetype i) {
+    const TSqlWord& w = t[i];
+    const qsizetype length = w.End - w.Start;
+    if (length < 2 || length > 9) return TClause::None;
+    const auto is = [&](const char* word) { return t.IsWord(i, QLatin1StringView(word)); };
+    switch (t.Text[w.Start].toLower().unicode()) {
+    case u'f':
+        return is("from") ? TClause::From : TClause::None;
+    case u'j':
+        return is("join") ? TClause::Join : TClause::None;
+    case u'd':
+        return is("distinct") ? TClause::Distinct : TClause::None;
+    case u's':
+        return is("select") || is("set") ? TClause::Other : TClause::None;
+    case u'w':
+        return is("where") || is("window") ? TClause::Other : TClause::None;
+    case u'b':
+        return is("by") ? TClause::Other : TClause::None;
+    case u'h':
+        return is("having") ? TClause::Other : TClause::None;
+    case u'o':
+        return is("on") ? TClause::Other : TClause::None;
+    case u'u':
+        return is("using") || is("union") ? TClause::Other : TClause::None;
+    case u'v':
+        return is("values") ? TClause::Other : TClause::None;
+    case u'e':
+        return is("except") ? TClause::Other : TClause::None;
+    case u'm':
+        return is("minus") ? TClause::Other : TClause::None;
+    case u'i':
+        return is("intersect") ? TClause::Other : TClause::None;
+    case u'l':
+        return is("limit") ? TClause::Other : TClause::None;
+    case u'r':
+        return is("returning") ? TClause::Other : TClause::None;
+    default:
+        return TClause::None;
+    }
+}
+
+// Whether token j stands right after FROM or JOIN: where a table does.
+bool AfterFromOrJoin(const TTokens& u, qsizetype j) {
     // "x IS [NOT] DISTINCT FROM (select …)" compares with a sub-select.
-    if (previous == QLatin1String("from")) return u.Word(j - 2) != QLatin1String("distinct");
-    if (previous == QLatin1String("join")) return true;
+    if (u.IsWord(j - 1, QLatin1StringView("from")))
+        return !u.IsWord(j - 2, QLatin1StringView("distinct"));
+    return u.IsWord(j - 1, QLatin1StringView("join"));
+}
+
+// Whether the name at token j stands where a table does: right after FROM
+// or JOIN, or after a comma of a FROM clause (the last clause word before
+// it at its level is FROM).
+bool InTablePosition(const TTokens& u, qsizetype j) {
+    if (AfterFromOrJoin(u, j)) return true;
     if (!u.IsSymbol(j - 1, QLatin1Char(','))) return false;
     const int depth = u[j].Depth;
     for (qsizetype i = j - 2; i >= 0; --i) {
         if (u[i].Depth < depth) return false;
-        if (u[i].Depth > depth) continue;
-        const QString w = u.Word(i);
-        if (w == QLatin1String("from")) return true;
-        static const QSet<QString> clauses{
-            QStringLiteral("select"), QStringLiteral("where"),  QStringLiteral("by"),
-            QStringLiteral("having"), QStringLiteral("on"),     QStringLiteral("using"),
-            QStringLiteral("values"), QStringLiteral("set"),    QStringLiteral("union"),
-            QStringLiteral("except"), QStringLiteral("minus"),  QStringLiteral("intersect"),
-            QStringLiteral("limit"),  QStringLiteral("window"), QStringLiteral("returning")};
-        if (clauses.contains(w)) return false;
+        if (u[i].Depth > depth || u[i].Kind != TSqlWord::Word) continue;
+        if (const TClause c = ClauseWord(u, i); c == TClause::From || c == TClause::Other)
+            return c == TClause::From;
     }
     return false;
 }
@@ -446,49 +488,6 @@ bool NamesColumns(const TTokens& t, qsizetype from, qsizetype to) {
     return false;
 }
 
-// The words a FROM clause's tables stand after or before.
-enum class TClause { None, From, Join, Distinct, Other };
-TClause ClauseWord(const TTokens& t, qsizetype i) {
-    const TSqlWord& w = t[i];
-    const qsizetype length = w.End - w.Start;
-    if (length < 2 || length > 9) return TClause::None;
-    const auto is = [&](const char* word) { return t.IsWord(i, QLatin1StringView(word)); };
-    switch (t.Text[w.Start].toLower().unicode()) {
-    case u'f':
-        return is("from") ? TClause::From : TClause::None;
-    case u'j':
-        return is("join") ? TClause::Join : TClause::None;
-    case u'd':
-        return is("distinct") ? TClause::Distinct : TClause::None;
-    case u's':
-        return is("select") || is("set") ? TClause::Other : TClause::None;
-    case u'w':
-        return is("where") || is("window") ? TClause::Other : TClause::None;
-    case u'b':
-        return is("by") ? TClause::Other : TClause::None;
-    case u'h':
-        return is("having") ? TClause::Other : TClause::None;
-    case u'o':
-        return is("on") ? TClause::Other : TClause::None;
-    case u'u':
-        return is("using") || is("union") ? TClause::Other : TClause::None;
-    case u'v':
-        return is("values") ? TClause::Other : TClause::None;
-    case u'e':
-        return is("except") ? TClause::Other : TClause::None;
-    case u'm':
-        return is("minus") ? TClause::Other : TClause::None;
-    case u'i':
-        return is("intersect") ? TClause::Other : TClause::None;
-    case u'l':
-        return is("limit") ? TClause::Other : TClause::None;
-    case u'r':
-        return is("returning") ? TClause::Other : TClause::None;
-    default:
-        return TClause::None;
-    }
-}
-
 // A function's rows or a VALUES list standing as a table of the statement
 // ("generate_series(…) as g", "json_each(x)", "(values (1), (2)) v (n)"):
 // the same rows as a sub-query of them, which a sub-query box holds.
@@ -526,10 +525,8 @@ bool WrapTableSources(QString& text, const TTokens& t) {
             if (notFunctions.contains(t.Word(i))) continue;
         }
         if (i <= done) continue;
-        const bool tablePosition = (t.IsWord(i - 1, QLatin1StringView("from")) &&
-                                    !t.IsWord(i - 2, QLatin1StringView("distinct"))) ||
-                                   t.IsWord(i - 1, QLatin1StringView("join")) ||
-                                   (t.IsSymbol(i - 1, QLatin1Char(',')) && inFromList(i - 1));
+        const bool tablePosition =
+            AfterFromOrJoin(t, i) || (t.IsSymbol(i - 1, QLatin1Char(',')) && inFromList(i - 1));
         if (!tablePosition) continue;
         const qsizetype open = o;
         const qsizetype close = t.Partner(open);
