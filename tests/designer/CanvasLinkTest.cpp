@@ -208,6 +208,13 @@ TEST_F(LinkTest, LinkDialogChangesColumnsAndJoinType) {
         EXPECT_EQ(dialog->Label2->text(), "右表名称 B(bb)");
         EXPECT_EQ(dialog->ComboBox1->count(), 6) << "every column but *";
         EXPECT_EQ(dialog->ComboBox2->geometry().topLeft(), QPoint(297, 32));
+        // The further condition lives inside the join types' frame: the
+        // dialog keeps its size and its buttons' places.
+        EXPECT_EQ(dialog->size(), QSize(433, 206));
+        EXPECT_EQ(dialog->RadioType->geometry(), QRect(2, 56, 427, 113));
+        EXPECT_EQ(dialog->bt_ok->geometry().topLeft(), QPoint(81, 179));
+        EXPECT_EQ(dialog->bt_cancel->geometry().topLeft(), QPoint(273, 179));
+        EXPECT_TRUE(dialog->RadioType->isAncestorOf(dialog->EditCondition));
         EXPECT_EQ(dialog->ComboBox1->currentText(), "id");
         EXPECT_EQ(dialog->RadioType->Items(),
                   (QStringList{"只包含来自两个表的连接字段相等处的行",
