@@ -17,6 +17,11 @@ QString Unquoted(const QString& value) {
 
 QString OnOneLine(QString value) {
     if (!value.contains(QLatin1Char('\r')) && !value.contains(QLatin1Char('\n'))) return value;
+    // TrimExp ends a comment at a carriage return; an editor's lines end in
+    // LF alone.
+    value.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    value.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    value.replace(QLatin1String("\n"), QLatin1String("\r\n"));
     value = TrimExp(value);
     value.replace(QLatin1String("\r\n"), QLatin1String(" "));
     value.replace(QLatin1Char('\r'), QLatin1Char(' '));

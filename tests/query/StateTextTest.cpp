@@ -77,11 +77,15 @@ TEST(GetSQLSet, KeepsCompleteConditionRowsUpToTheEighthAndQuotesQuotedValues) {
 // One line per value: a comment a line break ended must not take the rest.
 TEST(GetSQLSet, StoresAValueOfSeveralLinesOnOneLineThatMeansTheSame) {
     const TCatalogue c = Shop();
-    TDesignBuilder b(c);
-    b.Box("Emp").Tick("Emp.id").Compute("Emp.id -- one\r\n+ 2", "y");
-    const QStringList lines = StateOf(b);
-    const QString compute = Restored(lines, c).ComputeRows.value(0).join('|');
-    EXPECT_EQ(compute.simplified(), "Emp.id + 2|y") << lines.join('\n').toStdString();
+    // A cell's lines end in CR LF or, typed in an editor, in LF alone.
+    for (const char* breakText : {"\r\n", "\n"}) {
+        TDesignBuilder b(c);
+        b.Box("Emp").Tick("Emp.id").Compute(QStringLiteral("Emp.id -- one%1+ 2").arg(breakText),
+                                            "y");
+        const QStringList lines = StateOf(b);
+        const QString compute = Restored(lines, c).ComputeRows.value(0).join('|');
+        EXPECT_EQ(compute.simplified(), "Emp.id + 2|y") << lines.join('\n').toStdString();
+    }
 }
 
 TEST(StateText, RestoresARichDesign) {
