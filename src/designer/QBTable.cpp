@@ -128,10 +128,7 @@ TQBTable::TQBTable(TQBArea* canvas) : QFrame(nullptr), m_canvas(canvas) {
     CreateMenu();
     // Not active yet: the inactive caption colour, with the white text the
     // title is created with until the box first changes state.
-    QPalette title = Title->palette();
-    title.setColor(QPalette::Window, kInactiveCaption);
-    title.setColor(QPalette::WindowText, kActiveCaptionText);
-    Title->setPalette(title);
+    ColourTitle(kInactiveCaption, kActiveCaptionText);
     m_canvas->AddTable(this);
 }
 
@@ -195,12 +192,17 @@ void TQBTable::SetParent(QWidget* parent) {
     setParent(canvas->Surface());
 }
 
+void TQBTable::ColourTitle(const QColor& caption, const QColor& text) {
+    QPalette p = Title->palette();
+    p.setColor(QPalette::Window, caption);
+    p.setColor(QPalette::WindowText, text);
+    Title->setPalette(p);
+}
+
 void TQBTable::SetActive(bool active) {
     m_active = active;
-    QPalette p = Title->palette();
-    p.setColor(QPalette::Window, active ? kActiveCaption : kInactiveCaption);
-    p.setColor(QPalette::WindowText, active ? kActiveCaptionText : kInactiveCaptionText);
-    Title->setPalette(p);
+    ColourTitle(active ? kActiveCaption : kInactiveCaption,
+                active ? kActiveCaptionText : kInactiveCaptionText);
     if (active) {
         raise(); // painting order only; the canvas keeps creation order
         m_canvas->KeepLinksOnTop();

@@ -152,6 +152,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // The title bar in these colours: its caption and its text.
+    void ColourTitle(const QColor& caption, const QColor& text);
     void CreateMenu();
     // Reads the columns of `sql` and fills the list, registering the columns
     // it did not list before with the designer's lists.

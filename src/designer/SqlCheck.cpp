@@ -607,12 +607,9 @@ QList<int> ArbitraryColumns(const QueryDesign& design) {
     static const QRegularExpression aggregate(
         QStringLiteral("\\b(count|sum|avg|min|max|total|group_concat)\\s*\\("),
         QRegularExpression::CaseInsensitiveOption);
-    const auto plain = [](const QString& text) {
-        return TrimCell(text).remove(QLatin1Char(' ')).toLower();
-    };
     QSet<QString> grouped;
     for (const QString& g : design.GroupColumn)
-        grouped << plain(g);
+        grouped << Normalized(g);
     bool aggregates = !grouped.isEmpty();
     for (const QStringList& row : design.HavingRows)
         aggregates = aggregates || !TrimCell(row.value(1)).isEmpty();
@@ -623,7 +620,7 @@ QList<int> ArbitraryColumns(const QueryDesign& design) {
         if (text.isEmpty()) break;
         if (text == QLatin1String("*") || text.endsWith(QLatin1String(".*"))) return {};
         if (row.value(0).startsWith(QLatin1Char('1'))) {
-            if (!grouped.contains(plain(text))) bare << int(i);
+            if (!grouped.contains(Normalized(text))) bare << int(i);
         } else if (aggregate.match(text).hasMatch()) {
             aggregates = true;
         }

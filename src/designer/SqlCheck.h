@@ -20,8 +20,9 @@ enum class TCheckOutcome {
     DifferentRows, // it returns other rows (or none, or fails) and nobody was told
     NotCarried,    // the rebuild said which parts it could not carry
     Refused,       // the rebuild refused the text, with its message
-    Unsettled,     // other rows, but the original's own rows change from one
-                   // run to the next (now(), random(), …): no measure of the design
+    Unsettled,     // other rows, but the original's own rows are not fixed: they
+                   // change from one run to the next (now(), random(), …) or
+                   // differ only in columns a group takes from any of its rows
 };
 
 // How two results were compared.
@@ -75,7 +76,8 @@ TStatementCheck CheckStatement(TADOConnection* connection, const QString& statem
 // refused the text or its design writes no statement for a reason it gives;
 // otherwise the rows of both statements decide, and a difference counts as
 // not carried (with the first thing said) when the rebuild said anything,
-// and as unsettled when the original, run once more, differs from itself.
+// and as unsettled when the original, run once more, differs from itself or
+// the rows differ only in columns its groups take from any row.
 TStatementCheck JudgeRebuild(TADOConnection* connection, const QString& statement,
                              const TForgeResult& forged, const QStringList& shown);
 

@@ -264,44 +264,35 @@ QString Plain(const QString& text, TSqlReading reading, QList<TSqlWord>& words,
 // The words a FROM clause's tables stand after or before.
 enum class TClause { None, From, Join, Distinct, Other };
 TClause ClauseWord(const TTokens& t, qsizetype i) {
+    static constexpr struct {
+        QLatin1StringView Word;
+        TClause Clause;
+    } words[] = {{QLatin1StringView("from"), TClause::From},
+                 {QLatin1StringView("join"), TClause::Join},
+                 {QLatin1StringView("distinct"), TClause::Distinct},
+                 {QLatin1StringView("select"), TClause::Other},
+                 {QLatin1StringView("set"), TClause::Other},
+                 {QLatin1StringView("where"), TClause::Other},
+                 {QLatin1StringView("window"), TClause::Other},
+                 {QLatin1StringView("by"), TClause::Other},
+                 {QLatin1StringView("having"), TClause::Other},
+                 {QLatin1StringView("on"), TClause::Other},
+                 {QLatin1StringView("using"), TClause::Other},
+                 {QLatin1StringView("union"), TClause::Other},
+                 {QLatin1StringView("values"), TClause::Other},
+                 {QLatin1StringView("except"), TClause::Other},
+                 {QLatin1StringView("minus"), TClause::Other},
+                 {QLatin1StringView("intersect"), TClause::Other},
+                 {QLatin1StringView("limit"), TClause::Other},
+                 {QLatin1StringView("returning"), TClause::Other}};
+    // Most tokens are no such word: length and first letter tell.
     const TSqlWord& w = t[i];
     const qsizetype length = w.End - w.Start;
-    if (length < 2 || length > 9) return TClause::None;
-    const auto is = [&](const char* word) { return t.IsWord(i, QLatin1StringView(word)); };
-    switch (t.Text[w.Start].toLower().unicode()) {
-    case u'f':
-        return is("from") ? TClause::From : TClause::None;
-    case u'j':
-        return is("join") ? TClause::Join : TClause::None;
-    case u'd':
-        return is("distinct") ? TClause::Distinct : TClause::None;
-    case u's':
-        return is("select") || is("set") ? TClause::Other : TClause::None;
-    case u'w':
-        return is("where") || is("window") ? TClause::Other : TClause::None;
-    case u'b':
-        return is("by") ? TClause::Other : TClause::None;
-    case u'h':
-        return is("having") ? TClause::Other : TClause::None;
-    case u'o':
-        return is("on") ? TClause::Other : TClause::None;
-    case u'u':
-        return is("using") || is("union") ? TClause::Other : TClause::None;
-    case u'v':
-        return is("values") ? TClause::Other : TClause::None;
-    case u'e':
-        return is("except") ? TClause::Other : TClause::None;
-    case u'm':
-        return is("minus") ? TClause::Other : TClause::None;
-    case u'i':
-        return is("intersect") ? TClause::Other : TClause::None;
-    case u'l':
-        return is("limit") ? TClause::Other : TClause::None;
-    case u'r':
-        return is("returning") ? TClause::Other : TClause::None;
-    default:
-        return TClause::None;
-    }
+    const char16_t first = t.Text[w.Start].toLower().unicode();
+    for (const auto& [word, clause] : words)
+        if (word.size() == length && word.front().unicode() == first && t.IsWord(i, word))
+            return clause;
+    return TClause::None;
 }
 
 // Whether token j stands right after FROM or JOIN: where a table does.
