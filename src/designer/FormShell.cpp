@@ -127,7 +127,7 @@ void TFrm_Quillary::ConnectHandlers() {
     connect(DataSource1, &QAbstractItemModel::rowsInserted, this,
             &TFrm_Quillary::UpdateFetchedRows);
     connect(DataSource1, &QAbstractItemModel::modelReset, this, &TFrm_Quillary::UpdateFetchedRows);
-    connect(CheckBox1, &QCheckBox::clicked, this, &TFrm_Quillary::CheckBox1Click);
+    connect(CheckBox1, &QCheckBox::toggled, this, &TFrm_Quillary::CheckBox1Click);
     connect(Sp_ApplySQL, &QToolButton::clicked, this, &TFrm_Quillary::Sp_ApplySQLClick);
     connect(N_ApplySQL, &QAction::triggered, this, &TFrm_Quillary::Sp_ApplySQLClick);
     connect(ReForge, &QAction::triggered, this, &TFrm_Quillary::ReForgeClick);

@@ -235,10 +235,10 @@ void TQBTable::LayOutParts() {
     Title->setGeometry(inner.left(), inner.top(), inner.width(), title);
     FieldList->setGeometry(inner.left(), inner.top() + title, inner.width(),
                            inner.height() - title);
-    // At the title bar's right end, centred in it.
+    // At the title bar's right end, 2 pixels from the box's top.
     const int button = UnlinkButton->width();
     UnlinkButton->move(width() - kBorder - button - Scaled(4, m_canvas->Zoom()),
-                       kBorder + std::max(0, (title - button) / 2 - 1));
+                       Scaled(2, m_canvas->Zoom()));
 }
 
 int TQBTable::TitleHeight() const {

@@ -493,7 +493,9 @@ bool TemplateConnection(const QStringList& lines, QString& connectionString, boo
     for (qsizetype i = 0; i < lines.size(); ++i) {
         if (TrimCell(lines[i]).compare(QLatin1String("[Connection]"), Qt::CaseInsensitive) != 0)
             continue;
-        const QString line = i + 1 < lines.size() ? lines[i + 1] : QString();
+        // A section that ends the text names no connection, as a state text does.
+        if (i + 1 >= lines.size()) return false;
+        const QString& line = lines[i + 1];
         const qsizetype equals = line.indexOf(QLatin1Char('='));
         if (equals < 0 ||
             TrimCell(line.left(equals)).compare(QLatin1String("CSN"), Qt::CaseInsensitive) != 0) {

@@ -42,9 +42,9 @@ QStringList TemplateLines(const QStringList& state, const QString& connectionStr
 // "[Connection]" (letter case and surrounding blanks ignored) without its
 // "CSN=" (letter case ignored, blanks allowed around the key and before the
 // value).
-// False when there is no such section, and also when no line follows it or
-// that line is not a "CSN=" line: then *malformed (when given) is set and
-// connectionString is left alone.
+// False when there is no such section or no line follows it, and also when
+// that line is not a "CSN=" line: then *malformed (when given) is set.
+// connectionString is left alone whenever the result is false.
 bool TemplateConnection(const QStringList& lines, QString& connectionString,
                         bool* malformed = nullptr);
 

@@ -6,6 +6,7 @@
 #include "platform/Exception.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -90,6 +91,7 @@ TEST_F(BoxTest, FontsAndTitleColoursAtCreation) {
     EXPECT_FALSE(fresh->IsActive());
     EXPECT_EQ(fresh->Title->palette().color(QPalette::WindowText), QColor(Qt::white));
     EXPECT_EQ(fresh->FieldList->font().pointSize(), 9) << "the box's list";
+    EXPECT_EQ(fresh->UnlinkButton->geometry(), QRect(fresh->width() - 19, 2, 12, 12));
     {
         TQBLbx own(fresh);
         EXPECT_EQ(own.font().pointSize(), 8) << "a list of its own";
@@ -164,6 +166,13 @@ TEST_F(BoxTest, TicksKeepTheSortCandidatesAndRefreshTheSqlPage) {
     Tick(box, "*", true);
     EXPECT_TRUE(form->Sp_ApplySQL->isHidden());
     EXPECT_TRUE(Texts(form->OrderList).isEmpty()) << "* is never a sort candidate";
+
+    // The distinct box set by code writes the statement again too.
+    form->Sp_ApplySQL->show();
+    form->CheckBox1->setChecked(true);
+    EXPECT_TRUE(form->Memo1->toPlainText().startsWith("select distinct "));
+    EXPECT_TRUE(form->Sp_ApplySQL->isHidden());
+    form->CheckBox1->setChecked(false);
 
     box->_SelectAll();
     EXPECT_EQ(box->FieldList->GetCheckedItem().size(), box->FieldList->count());

@@ -136,7 +136,6 @@ TEST_F(TemplateSafetyTest, ADamagedTemplateSaysWhatIsWrongAndChangesNothing) {
         {"no-csn.tmb", TemplateWith("Provider=SQLite;Persist Security Info=True;Data Source=x.db"),
          noCsnLine},
         {"other-key.tmb", TemplateWith("CSX=Provider=SQLite"), noCsnLine},
-        {"nothing.tmb", "[Table]\nT1=customers,10,10,\n[CONNECTION]\n", noCsnLine},
     };
     for (const Case& c : cases) {
         const QString path = WriteTestFile(c.Name, c.Bytes);
@@ -146,6 +145,13 @@ TEST_F(TemplateSafetyTest, ADamagedTemplateSaysWhatIsWrongAndChangesNothing) {
         EXPECT_EQ(dialog.SQLSet, QStringList({"[SQL]", "SQL=select 1"})) << c.Name.toStdString();
         EXPECT_EQ(form->Canvas()->Tables().size(), 1) << c.Name.toStdString();
     }
+    // A section with nothing after it names no connection: the text is
+    // kept as the state text, not shown.
+    ui.AnswerOpenFile(WriteTestFile("nothing.tmb", "[Table]\nT1=customers,10,10,\n[CONNECTION]\n"));
+    form->TB_OPEN->click();
+    EXPECT_EQ(dialog.GetCSN(), csn);
+    EXPECT_EQ(dialog.SQLSet, QStringList({"[Table]", "T1=customers,10,10,", "[CONNECTION]"}));
+    EXPECT_EQ(form->Canvas()->Tables().size(), 1);
     // Letter case and blanks around the key do not matter.
     const QString other = SampleCsn();
     ui.AnswerOpenFile(WriteTestFile("blanks.tmb", TemplateWith("  csn = " + other)));

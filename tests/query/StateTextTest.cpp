@@ -288,7 +288,7 @@ TEST(Template, TakesOnlyACsnLineAfterTheConnectionSection) {
     bool malformed = false;
     QString csn;
     EXPECT_FALSE(TemplateConnection({"SQL=1", "[Connection]"}, csn, &malformed));
-    EXPECT_TRUE(malformed) << "a section that names nothing";
+    EXPECT_FALSE(malformed) << "a section with no line after it: no connection named";
     EXPECT_FALSE(TemplateConnection({"SQL=1"}, csn, &malformed));
     EXPECT_FALSE(malformed) << "no section at all: a state text";
 }
