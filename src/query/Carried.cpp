@@ -40,6 +40,11 @@ quint64 LeftOrRight() {
     return Hash('k', QStringLiteral("left|right"), false);
 }
 
+// The part a "*" that stands for columns is counted under.
+quint64 Star() {
+    return Hash('*', u"*", false);
+}
+
 // The words the check knows, by the hash of their folded text. LEFT and
 // RIGHT are one class (an outer join may be written from its other side),
 // and so are EXCEPT and MINUS (Oracle's name for it).
@@ -207,7 +212,7 @@ TParts PartsOf(const QString& text, TSqlReading reading, const TParts* against =
     // named in "t.*" may be left out where t is the only box, so both
     // count as one part, the star.
     bool starPlace = false;
-    const quint64 star = Hash('*', u"*", false);
+    const quint64 star = Star();
     quint64 heldHash = 0;
     const auto visit = [&](const TSqlWord& w) {
         const QStringView written = QStringView(text).mid(w.Start, w.End - w.Start);
@@ -276,13 +281,16 @@ TParts PartsOf(const QString& text, TSqlReading reading, const TParts* against =
 } // namespace
 
 QStringList NotCarried(const QString& original, const QString& regenerated,
-                       const TSqlDialect& dialect, int outerMadeInner) {
+                       const TSqlDialect& dialect, int outerMadeInner, int starsSpelled) {
     const TSqlReading reading = dialect.Readings().front();
     const TParts before = PartsOf(original, reading);
     TParts after = PartsOf(regenerated, reading, &before);
     if (outerMadeInner > 0)
         if (const qsizetype sides = before.Find(LeftOrRight()); sides >= 0)
             after.AgainstCount[std::size_t(sides)] += outerMadeInner;
+    if (starsSpelled > 0)
+        if (const qsizetype star = before.Find(Star()); star >= 0)
+            after.AgainstCount[std::size_t(star)] += starsSpelled;
     QStringList missing;
     for (std::size_t index = 0; index < before.Parts.size(); ++index) {
         const TPart& part = before.Parts[index];

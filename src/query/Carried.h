@@ -16,8 +16,9 @@ namespace quillary {
 // empty when it carries them all. `outerMadeInner` outer joins of the
 // original were read as the inner joins they amount to (an inner join
 // after them drops their rows of nulls): their LEFT or RIGHT may be gone.
+// `starsSpelled` "*" were written as the columns they stand for.
 QStringList NotCarried(const QString& original, const QString& regenerated,
-                       const TSqlDialect& dialect, int outerMadeInner = 0);
+                       const TSqlDialect& dialect, int outerMadeInner = 0, int starsSpelled = 0);
 
 // The question put to the user when parts are not carried (Chinese).
 QString NotCarriedQuestion(const QStringList& parts);

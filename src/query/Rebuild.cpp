@@ -482,7 +482,6 @@ public:
 
     void Build() {
         const QList<TDesignBox> boxes = ReadBoxes();
-        ExpandStar(boxes);
         const QList<int> placed = PlaceBoxes(boxes);
         // Two boxes of one name (a table joined to itself without an alias)
         // are one to every name that points at them.
@@ -496,6 +495,7 @@ public:
         if (!FShared.isEmpty())
             for (QString& item : FSt.Items)
                 Qualify(item);
+        ExpandStar(boxes, placed);
         FTaken = QList<bool>(FSt.Items.size(), false);
         FByText.reserve(FSt.Items.size());
         for (qsizetype i = 0; i < FSt.Items.size(); ++i)
@@ -563,6 +563,8 @@ public:
     }
     // How many outer joins were read as the inner joins they amount to.
     int OuterMadeInner() const { return FOuterMadeInner; }
+    // How many "*" were written as the columns they stand for.
+    int StarsSpelled() const { return FStarsSpelled; }
 
 private:
     // The boxes the FROM items name, not loaded yet.
@@ -594,27 +596,99 @@ private:
         return boxes;
     }
 
-    // "*" over several boxes is every box's "*".
-    void ExpandStar(const QList<TDesignBox>& boxes) {
+    // "*" over several boxes is every box's "*"; over USING or NATURAL
+    // joins, the columns it stands for, each shared one once.
+    void ExpandStar(const QList<TDesignBox>& boxes, const QList<int>& placed) {
         if (boxes.size() < 2) return;
         for (qsizetype i = FSt.Items.size() - 1; i >= 0; --i) {
             if (FSt.Items[i] != QLatin1String("*")) continue;
-            FStarExpanded = true;
-            QStringList items, aliases, kinds;
-            for (const TDesignBox& box : boxes) {
-                items << box.GetTableName() + QLatin1String(".*");
-                aliases << QString();
-                kinds << QStringLiteral("0");
+            QStringList items = SpelledStar(placed);
+            if (items.isEmpty()) {
+                FStarExpanded = true;
+                for (const TDesignBox& box : boxes)
+                    items << box.GetTableName() + QLatin1String(".*");
+            } else {
+                ++FStarsSpelled;
             }
             FSt.Items.remove(i);
             FSt.Aliases.remove(i);
             FSt.Kinds.remove(i);
             for (qsizetype k = items.size() - 1; k >= 0; --k) {
                 FSt.Items.insert(i, items[k]);
-                FSt.Aliases.insert(i, aliases[k]);
-                FSt.Kinds.insert(i, kinds[k]);
+                FSt.Aliases.insert(i, QString());
+                FSt.Kinds.insert(i, QStringLiteral("0"));
             }
         }
+    }
+
+    // The columns "*" stands for where USING or NATURAL joins merge some:
+    // the data source's order, each merged column once, as the box whose
+    // column holds its value. Empty when there are no such joins, when a
+    // box or its columns are missing, or when a right or full join merges
+    // (its merged value is neither box's column).
+    QStringList SpelledStar(const QList<int>& placed) const {
+        const qsizetype count = FDesign.Boxes.size();
+        if (placed.size() != FSt.Tables.size() || placed.size() != count) return {};
+        for (qsizetype b = 0; b < count; ++b)
+            if (placed[b] != b || FDesign.Boxes[b].Fields.size() < 2) return {};
+        // By the joined box: its shared columns, and whether NATURAL found them.
+        QHash<int, std::pair<QStringList, bool>> sharedOf;
+        for (const QString& join : FSt.Joins) {
+            if (join.isEmpty()) continue;
+            QString term = join.mid(1);
+            TStatementText::TakeConditionStart(term);
+            TStatementText::TSharedColumns shared;
+            if (!FText.TakeSharedColumns(TrimSQLElement(term), shared)) continue;
+            const int joined = SharingBox(shared);
+            const int type = (join[0].digitValue() - 1) % 4;
+            if (joined <= 0 || type > 1 || sharedOf.contains(joined)) return {};
+            sharedOf.insert(joined, {SharedColumns(shared, joined), shared.Columns.isEmpty()});
+        }
+        if (sharedOf.isEmpty()) return {};
+        const TSharedColumnOrder order = FDesign.Dialect.SharedColumnOrder();
+        using TColumn = std::pair<int, qsizetype>; // box, field row
+        const auto name = [&](const TColumn& c) -> const QString& {
+            return FDesign.Boxes[c.first].Fields[c.second].Name;
+        };
+        QList<TColumn> all, joinedSoFar; // the result; that of the FROM item read
+        for (int b = 0; b < int(count); ++b) {
+            if (b > 0 && FGroup.value(b) != FGroup.value(b - 1))
+                all += std::exchange(joinedSoFar, {});
+            const auto [shared, natural] = sharedOf.value(b);
+            QList<qsizetype> places; // on the left side, in the order shown
+            for (const QString& column : shared) {
+                // The one column of that name the join's left side has.
+                qsizetype at = -1;
+                for (qsizetype k = 0; k < joinedSoFar.size(); ++k) {
+                    if (name(joinedSoFar[k]).compare(column, Qt::CaseInsensitive) != 0) continue;
+                    if (at >= 0) return {};
+                    at = k;
+                }
+                if (at < 0) return {};
+                places << at;
+            }
+            if (order != TSharedColumnOrder::InPlace) {
+                // NATURAL has no list: the left side's order.
+                if (natural || order == TSharedColumnOrder::LeftSideFirst)
+                    std::sort(places.begin(), places.end());
+                QList<TColumn> merged;
+                for (const qsizetype at : std::as_const(places))
+                    merged << joinedSoFar[at];
+                std::sort(places.begin(), places.end(), std::greater<>());
+                for (const qsizetype at : std::as_const(places))
+                    joinedSoFar.remove(at);
+                joinedSoFar = merged + joinedSoFar;
+            }
+            const TDesignBox& box = FDesign.Boxes[b];
+            for (qsizetype f = 1; f < box.Fields.size(); ++f)
+                if (!shared.contains(box.Fields[f].Name, Qt::CaseInsensitive))
+                    joinedSoFar.append({b, f});
+        }
+        all += joinedSoFar;
+        QStringList items;
+        for (const TColumn& c : std::as_const(all))
+            items << Designation(FDesign, FDesign.Boxes[c.first], name(c));
+        return items;
     }
 
     // The boxes that could be loaded, placed on the canvas; their indexes.
@@ -1669,7 +1743,8 @@ private:
     QList<int> FGroupOfRead;
     QHash<int, int> FGroup;
     int FOuterMadeInner = 0;
-    bool FStarExpanded = false;
+    bool FStarExpanded = false; // into every box's "*"
+    int FStarsSpelled = 0;      // "*" written as the columns it stands for
     QList<bool> FTaken;
     TBrackets FBrackets;
     // The items of one text, earliest first: a deque's blocks would cost
@@ -1767,8 +1842,9 @@ TForgeResult Forge(const QString& sql, int kind, const QueryDesign& current,
     // the user says so after being told what it lacks. (The statement's
     // tokens are read again here rather than held through the test run:
     // for a long statement the database needs the memory then.)
-    result.NotCarried = rebuilder.Lost() + NotCarried(prepared.Reference(), result.Sql.SQL,
-                                                      current.Dialect, rebuilder.OuterMadeInner());
+    result.NotCarried =
+        rebuilder.Lost() + NotCarried(prepared.Reference(), result.Sql.SQL, current.Dialect,
+                                      rebuilder.OuterMadeInner(), rebuilder.StarsSpelled());
     if (!result.NotCarried.isEmpty() &&
         !(hooks.Confirm && hooks.Confirm(NotCarriedQuestion(result.NotCarried)))) {
         result.Ok = false;

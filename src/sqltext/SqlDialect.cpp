@@ -489,6 +489,12 @@ bool TSqlDialect::WritesFullJoin() const {
     return FKind < dsSybase; // Access, SQL Server, and a source not known yet
 }
 
+TSharedColumnOrder TSqlDialect::SharedColumnOrder() const {
+    if (FKeywords == TKeywordSet::Sqlite) return TSharedColumnOrder::InPlace;
+    if (FKeywords == TKeywordSet::MySql) return TSharedColumnOrder::LeftSideFirst;
+    return TSharedColumnOrder::ListFirst;
+}
+
 QStringList TSqlDialect::SetOperators() const {
     QStringList operators = {QStringLiteral("union"), QStringLiteral("union all")};
     // "minus" is written as the source's own difference word (ExceptWord).

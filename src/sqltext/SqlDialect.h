@@ -57,6 +57,11 @@ enum class TSqlCatalogue : quint8 {
 // when written bare.
 enum class TKeywordSet : quint8 { Odbc, TransactSql, Sqlite, Postgres, MySql };
 
+// Where "*" over a USING or NATURAL join shows the shared columns: where
+// the left side has them (SQLite), or before all the others, in the left
+// side's order (MySQL) or, for USING, in its list's order (the standard).
+enum class TSharedColumnOrder : quint8 { InPlace, LeftSideFirst, ListFirst };
+
 class TSqlDialect {
 public:
     // The rules usual for data sources of `kind` (implicit: the kind alone
@@ -135,6 +140,8 @@ public:
     bool ListsTablesByOwner() const;
     // Whether it writes a full outer join, so the link dialog offers one.
     bool WritesFullJoin() const;
+    // Where "*" over a USING or NATURAL join shows the columns it shares.
+    TSharedColumnOrder SharedColumnOrder() const;
     // The set operators the union panel offers: all four where the source
     // runs a difference and an intersection, else the unions alone.
     QStringList SetOperators() const;
