@@ -410,3 +410,10 @@ from orders, (values ('1-URGENT', 'urgent'), ('2-HIGH', 'high'), ('5-LOW', 'low'
 where or_priority = p.code
 group by p.label
 order by p.label;
+
+-- every column of the nations of Asia and their region, the region's key once
+select *
+from (select na_region as rg_id, na_name, na_id from nation) n
+    join region using (rg_id)
+where rg_name = 'ASIA'
+order by na_id;
