@@ -633,14 +633,7 @@ private:
             if (placed[b] != b || FDesign.Boxes[b].Fields.size() < 2) return {};
         // By the joined box: its shared columns, and whether NATURAL found them.
         QHash<int, std::pair<QStringList, bool>> sharedOf;
-        for (const QString& join : FSt.Joins) {
-            if (join.isEmpty()) continue;
-            QString term = join.mid(1);
-            TStatementText::TakeConditionStart(term);
-            TStatementText::TSharedColumns shared;
-            if (!FText.TakeSharedColumns(TrimSQLElement(term), shared)) continue;
-            const int joined = SharingBox(shared);
-            const int type = (join[0].digitValue() - 1) % 4;
+        for (const auto& [shared, joined, type] : SharedJoins()) {
             if (joined <= 0 || type > 1 || sharedOf.contains(joined)) return {};
             sharedOf.insert(joined, {SharedColumns(shared, joined), shared.Columns.isEmpty()});
         }
@@ -919,6 +912,29 @@ private:
         return -1;
     }
 
+    // A USING or NATURAL join: what it shares, the box it brings (-1 when
+    // that is not placed) and its kind (0 inner, 1 left, 2 right, 3 full).
+    struct TSharedJoin {
+        TStatementText::TSharedColumns Shared;
+        int Joined = -1;
+        int Type = 0;
+    };
+    // The USING and NATURAL joins of the FROM clause, in order.
+    QList<TSharedJoin> SharedJoins() const {
+        QList<TSharedJoin> joins;
+        for (const QString& join : FSt.Joins) {
+            if (join.isEmpty()) continue;
+            QString term = join.mid(1);
+            TStatementText::TakeConditionStart(term);
+            TSharedJoin shared;
+            if (!FText.TakeSharedColumns(TrimSQLElement(term), shared.Shared)) continue;
+            shared.Joined = SharingBox(shared.Shared);
+            shared.Type = (join[0].digitValue() - 1) % 4;
+            joins << shared;
+        }
+        return joins;
+    }
+
     // The box a USING or NATURAL join brings; -1 when it is not placed.
     int SharingBox(const TStatementText::TSharedColumns& shared) const {
         return FDesign.FindTable(FDesign.Dialect.NameFromText(shared.Box));
@@ -992,15 +1008,8 @@ private:
     // ambiguous: bare references are given the box they stand for.
     void ReadSharedColumns() {
         TMerges merges;
-        for (const QString& join : FSt.Joins) {
-            if (join.isEmpty()) continue;
-            QString term = join.mid(1);
-            TStatementText::TakeConditionStart(term);
-            TStatementText::TSharedColumns shared;
-            if (!FText.TakeSharedColumns(TrimSQLElement(term), shared)) continue;
-            const int joined = SharingBox(shared);
+        for (const auto& [shared, joined, type] : SharedJoins()) {
             if (joined < 0) continue;
-            const int type = (join[0].digitValue() - 1) % 4;
             for (const QString& column : SharedColumns(shared, joined)) {
                 const int before = SharedWith(merges, column, joined);
                 const QString key = column.toLower();
