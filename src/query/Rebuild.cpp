@@ -629,8 +629,15 @@ private:
     QStringList SpelledStar(const QList<int>& placed) const {
         const qsizetype count = FDesign.Boxes.size();
         if (placed.size() != FSt.Tables.size() || placed.size() != count) return {};
-        for (qsizetype b = 0; b < count; ++b)
-            if (placed[b] != b || FDesign.Boxes[b].Fields.size() < 2) return {};
+        // A name that two columns of a box have names only the first.
+        for (qsizetype b = 0; b < count; ++b) {
+            const QList<TDesignField>& fields = FDesign.Boxes[b].Fields;
+            if (placed[b] != b || fields.size() < 2) return {};
+            QSet<QString> names;
+            for (qsizetype f = 1; f < fields.size(); ++f)
+                names.insert(fields[f].Name.toCaseFolded());
+            if (names.size() != fields.size() - 1) return {};
+        }
         // By the joined box: its shared columns, and whether NATURAL found them.
         QHash<int, std::pair<QStringList, bool>> sharedOf;
         for (const auto& [shared, joined, type] : SharedJoins()) {

@@ -370,6 +370,8 @@ TEST(RebuildShapes, StarOverJoinsThatShareColumnsListsThemInTheDataSourcesOrder)
         {"select * from t right join u using (k)", nullptr, nullptr, nullptr},
         {"select * from x join y using (h, a)", nullptr, nullptr, nullptr},
         {"select * from t join u on t.k = u.k join w using (k)", nullptr, nullptr, nullptr},
+        // A box with two columns of one name: a reference means the first.
+        {"select * from p natural join t", nullptr, nullptr, nullptr},
     };
     for (const auto& c : cases) {
         const std::pair<TSqlDialect, const char*> expected[] = {
