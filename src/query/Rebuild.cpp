@@ -326,6 +326,20 @@ bool Analyse(const QString& whole, const QString& statement, const TStatementTex
     return true;
 }
 
+// Whether `word` is the unit that ends "interval n unit" (MySQL, PostgreSQL):
+// microsecond to year, or two of them joined by "_" (day_hour, year_month).
+bool IsIntervalUnit(QStringView word) {
+    static const QStringView units[] = {u"microsecond", u"second", u"minute",  u"hour", u"day",
+                                        u"week",        u"month",  u"quarter", u"year"};
+    const auto isUnit = [](QStringView part) {
+        return std::any_of(std::begin(units), std::end(units), [&](QStringView u) {
+            return part.compare(u, Qt::CaseInsensitive) == 0;
+        });
+    };
+    const qsizetype joint = word.indexOf(QLatin1Char('_'));
+    return joint < 0 ? isUnit(word) : isUnit(word.left(joint)) && isUnit(word.mid(joint + 1));
+}
+
 // Whether an expression ends in an operator that wants an operand after it.
 // Read from the end: a regular expression would try every position.
 bool EndsWithOperator(const QString& expression) {
@@ -406,10 +420,12 @@ void ReadSelectItems(TStatement& st, int kind, const TStatementText& mask) {
                     m.captured(2).replace(QLatin1String("''"), QLatin1String("'")));
             }
         // "a + b": the last word is an operand, not an alias; nor is the
-        // postfix test of "a isnull", "a notnull" (SQLite, PostgreSQL), nor
-        // the END of a CASE, whatever the data source.
+        // postfix test of "a isnull", "a notnull" (SQLite, PostgreSQL), the
+        // END of a CASE, whatever the data source, or the unit of an
+        // interval outside brackets ("d + interval 1 day").
         if (!alias.isEmpty() &&
             (EndsWithOperator(name) ||
+             (IsIntervalUnit(alias) && FindKeyWord(name, QStringLiteral("interval"), 1) > 0) ||
              alias.compare(QLatin1String("isnull"), Qt::CaseInsensitive) == 0 ||
              alias.compare(QLatin1String("notnull"), Qt::CaseInsensitive) == 0 ||
              alias.compare(QLatin1String("end"), Qt::CaseInsensitive) == 0)) {

@@ -22,6 +22,10 @@ constexpr char16_t kNegated = 0xE210;     // + k: NOT before a group, k brackets
 constexpr char16_t kConditionStart = 0xE220;
 constexpr char16_t kShared = 0xE230; // USING / NATURAL: the box, then its columns
 constexpr char16_t kSharedNext = 0xE232;
+// In a string: a line break (CR, LF), and an apostrophe inside double quotes.
+constexpr char16_t kStringCr = 0xE240;
+constexpr char16_t kStringLf = 0xE241;
+constexpr char16_t kStringQuote = 0xE242;
 constexpr char16_t kRangeEnd = 0xE300;
 
 bool IsPrivate(QChar c) {
@@ -181,23 +185,25 @@ QString QuoteEscapesDoubled(QStringView token, TSqlReading reading) {
     return changed ? out : QString();
 }
 
-// Whether `word` is one of the words that are no function, which the
-// scanners read only with a blank before a bracket that follows them.
-bool IsSpacedBeforeBracket(QStringView word) {
+// Whether `word` is one of the words that are no function or name, which
+// the scanners read only with a blank after them.
+bool StandsApart(QStringView word) {
     const auto is = [&](const char* w) {
         return word.compare(QLatin1String(w), Qt::CaseInsensitive) == 0;
     };
     switch (word.size()) {
     case 2:
-        return is("in") || is("or") || is("on");
+        return is("in") || is("or") || is("on") || is("by");
     case 3:
-        return is("and") || is("not");
+        return is("and") || is("not") || is("all");
     case 4:
         return is("when") || is("then") || is("else") || is("from") || is("join");
     case 5:
-        return is("where");
+        return is("where") || is("union");
     case 6:
-        return is("exists") || is("having");
+        return is("exists") || is("having") || is("select");
+    case 8:
+        return is("distinct");
     default:
         return false;
     }
@@ -244,15 +250,20 @@ QString Plain(const QString& text, TSqlReading reading, QList<TSqlWord>& words,
             !t.IsWord(i - 1, QLatin1StringView("distinct")) &&
             !t.IsWord(i - 1, QLatin1StringView("all")))
             replace(t[i].Start, t[i].End, u"join");
-        // ")order by", "'x'and": a word right after a bracket, a string or
-        // a quoted name stands apart from it.
+        // ")order by", "'x'and", "*from": a word right after a bracket, a
+        // string or a quoted name stands apart from it, and so does a word
+        // that is no name from a symbol before it.
         if (i > 0 && t.Is(i, TSqlWord::Word) && t[i].Start == t[i - 1].End &&
             (t.Is(i - 1, TSqlWord::Close) || t.Is(i - 1, TSqlWord::String) ||
-             t.Is(i - 1, TSqlWord::Name)))
+             t.Is(i - 1, TSqlWord::Name) ||
+             (t.Is(i - 1, TSqlWord::Symbol) && !t.IsSymbol(i - 1, QLatin1Char('.')) &&
+              StandsApart(token))))
             replace(t[i].Start, t[i].Start, u" ");
-        // "in(", "and(": a word that is no function stands apart from its bracket.
-        if (t.Is(i, TSqlWord::Word) && t.Is(i + 1, TSqlWord::Open) && t[i + 1].Start == t[i].End &&
-            IsSpacedBeforeBracket(token))
+        // "in(", "select*", "by(", "where\"x\"": a word that is no function
+        // or name stands apart from the bracket, symbol, string or quoted
+        // name right after it (a dot after it makes it a name).
+        if (t.Is(i, TSqlWord::Word) && i < last && t[i + 1].Start == t[i].End &&
+            !t.IsSymbol(i + 1, QLatin1Char('.')) && StandsApart(token))
             replace(t[i].End, t[i].End, u" ");
     }
     const qsizetype end = t[last].End;
@@ -747,7 +758,8 @@ void TStatementText::Prepare(const QString& sql) {
             FRefusal = QStringLiteral("无法读懂这条语句的WITH子句。");
             return;
         }
-        if (FDialect == TSqlDialect::Sqlite())
+        const bool sqlite = FDialect == TSqlDialect::Sqlite();
+        if (sqlite)
             for (qsizetype k = 0; k < bodies.size(); ++k)
                 if (HasSetOperator(TTokens(bodies[k], reading)))
                     FNotCarried << QStringLiteral("WITH %1").arg(names[k]);
@@ -755,7 +767,8 @@ void TStatementText::Prepare(const QString& sql) {
         targets << text.mid(t[i].Start);
         for (qsizetype k = 0; k < names.size(); ++k) {
             // The references to it: a name where a table stands, not a
-            // qualifier, an alias or a function.
+            // qualifier, an alias or a function; in SQLite also the table
+            // of "x in name".
             QList<std::pair<qsizetype, qsizetype>> uses; // (target, token)
             for (qsizetype g = k + 1; g < targets.size(); ++g) {
                 const TTokens u(targets[g], reading);
@@ -763,7 +776,8 @@ void TStatementText::Prepare(const QString& sql) {
                     if ((u.Is(j, TSqlWord::Word) || u.Is(j, TSqlWord::Name)) &&
                         u.Name(j).compare(names[k], Qt::CaseInsensitive) == 0 &&
                         !u.IsSymbol(j + 1, QLatin1Char('.')) && !u.Is(j + 1, TSqlWord::Open) &&
-                        InTablePosition(u, j))
+                        (InTablePosition(u, j) ||
+                         (sqlite && u.IsWord(j - 1, QLatin1StringView("in")))))
                         uses.append({g, j});
             }
             // Each use takes the body's place. Used more than once, a body
@@ -780,7 +794,9 @@ void TStatementText::Prepare(const QString& sql) {
             QHash<qsizetype, QList<TEdit>> edits; // by target
             for (const auto& [g, j] : std::as_const(uses)) {
                 const TTokens u(targets[g], reading);
-                const bool aliased = u.Word(j + 1) == QLatin1String("as") || IsAliasAt(u, j + 1);
+                // The list of "x in name" takes no name of its own.
+                const bool aliased = u.Word(j + 1) == QLatin1String("as") || IsAliasAt(u, j + 1) ||
+                                     !InTablePosition(u, j);
                 const QString inserted = QLatin1Char('(') + bodies[k] + QLatin1Char(')') +
                                          (aliased ? QString() : QLatin1Char(' ') + u.TextOf(j));
                 edits[g].append({u[j].Start, u[j].End - u[j].Start, inserted});
@@ -1084,11 +1100,32 @@ QString TStatementText::ForScanners(const QString& text, QList<TSqlWord> words) 
         if (!join.isEmpty()) FNotCarried << join;
     JoinEdits(t, from, fromEnd, edits);
     NegationEdits(t, parts.FirstEnd, edits);
-    // Quoted names: their characters stand in for themselves.
+    // Quoted names: their characters stand in for themselves. So do the
+    // line breaks of a string, which the scanners would take for the
+    // statement's own, and the apostrophes of a string in double quotes
+    // (MySQL), which they would take for the start of one.
     if (FMasks)
-        for (qsizetype i = 0; i < t.Size(); ++i)
-            if (t.Is(i, TSqlWord::Name))
+        for (qsizetype i = 0; i < t.Size(); ++i) {
+            if (t.Is(i, TSqlWord::Name)) {
                 edits.append({t[i].Start, t[i].End - t[i].Start, Masked(t.TextOf(i))});
+                continue;
+            }
+            if (!t.Is(i, TSqlWord::String)) continue;
+            const QStringView written = QStringView(text).mid(t[i].Start, t[i].End - t[i].Start);
+            const bool doubleQuoted = written.startsWith(QLatin1Char('"'));
+            if (!written.contains(QLatin1Char('\r')) && !written.contains(QLatin1Char('\n')) &&
+                !(doubleQuoted && written.contains(QLatin1Char('\''))))
+                continue;
+            QString masked = written.toString();
+            for (QChar& c : masked)
+                if (c == QLatin1Char('\r'))
+                    c = QChar(kStringCr);
+                else if (c == QLatin1Char('\n'))
+                    c = QChar(kStringLf);
+                else if (doubleQuoted && c == QLatin1Char('\''))
+                    c = QChar(kStringQuote);
+            edits.append({t[i].Start, t[i].End - t[i].Start, masked});
+        }
     return Apply(text, edits);
 }
 
@@ -1118,6 +1155,8 @@ QString TStatementText::Restore(const QString& piece) const {
                     break;
             }
             out.insert(brackets == 0 ? at : out.size(), QStringLiteral("not "));
+        } else if (c == kStringCr || c == kStringLf || c == kStringQuote) {
+            out += QChar(c == kStringCr ? u'\r' : c == kStringLf ? u'\n' : u'\'');
         } else if (c == kShared || c == kSharedNext || c == kConditionStart) {
             out += c == kSharedNext ? QStringLiteral(",") : QString();
         } else {

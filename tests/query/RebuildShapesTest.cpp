@@ -74,6 +74,18 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
         {"select a from t where (k > 3)and(b = 'x')or not(a = 'y')order by a",
          "select a\r\nfrom t\r\nwhere (k>3) and (b='x') or not (a='y')\r\norder by a"},
         {"/* note */ select a -- a column\nfrom t;", "select a\r\nfrom t"},
+        // A word that is no name stands apart from a symbol, bracket or
+        // quoted name right after it.
+        {"select\"a\"from t where(k > 1)order by(a)",
+         "select \"a\"\r\nfrom t\r\nwhere (k>1)\r\norder by a"},
+        // The unit of an interval is no alias, one after its brackets is.
+        {"select k + interval 1 day, k - interval '1' year_month, (k + interval 2 hour) hour from "
+         "t",
+         "select k + interval 1 day,k - interval '1' year_month,\r\n(k + interval 2 hour) as "
+         "hour\r\n"
+         "from t"},
+        {"select*from t where k=1 or(a)in(select b from t)",
+         "select *\r\nfrom t\r\nwhere k=1 or (a) in (select b from t)"},
         {"select count(*) n from t having count(*) between 1 and 5",
          "select count(*) as n\r\nfrom t\r\nhaving count(*) between 1 and 5"},
         {"select a from t order by a limit 5, 10",
@@ -446,6 +458,12 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
         {TSqlDialect::Postgres(), R"(select a from t where b = E'it\'s' and a = 'c\')",
          R"(where b=E'it''s' and a='c\')"},
         {TSqlDialect::MySql(), "select `o`.a from t as `o` where o.b = 'x'", "where o.b='x'"},
+        // An apostrophe in MySQL's double-quoted string, a line break in a
+        // string: the same characters come back.
+        {TSqlDialect::MySql(), "select * from (select a as \"d'x\" from t where b = \"it's\") q",
+         "(select a as \"d'x\" from t where b = \"it's\") q"},
+        {TSqlDialect::Sqlite(), "select 'a\nb' x, a from t where b <> 'c\r\nd'",
+         "select 'a\nb' as x,a\r\nfrom t\r\nwhere b<>'c\r\nd'"},
         // MySQL's && is AND.
         {TSqlDialect::MySql(), "select a from t where not (k = 1) && not (k = 2)",
          "where not (k=1) and not (k=2)"},
@@ -505,6 +523,17 @@ TEST(RebuildShapes, ASqliteWithTableOfUnitedPartsIsAnnounced) {
     for (const TSqlDialect& dialect : {TSqlDialect::Sqlite(), TSqlDialect::Postgres()})
         EXPECT_EQ(RebuildIn(dialect, sql).Result.NotCarried.contains(QStringLiteral("WITH d")),
                   dialect == TSqlDialect::Sqlite());
+}
+
+// SQLite reads "x in name" as the rows of that table: a WITH table named
+// there is its sub-query.
+TEST(RebuildShapes, ASqliteWithTableAfterInIsItsSubQuery) {
+    const TRun run = RebuildIn(
+        TSqlDialect::Sqlite(),
+        "with m as (select k from u where f > 1) select a from t where k in m and k not in m");
+    EXPECT_TRUE(run.Result.Ok) << run.Result.NotCarried.join('|').toStdString();
+    EXPECT_EQ(run.Result.Sql.SQL, "select a\r\nfrom t\r\nwhere k in (select k from u where f > 1) "
+                                  "and k not in (select k from u where f > 1)");
 }
 
 // Joins the design would write in another order or nesting, with other
