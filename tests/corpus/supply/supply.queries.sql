@@ -417,3 +417,9 @@ from (select na_region as rg_id, na_name, na_id from nation) n
     join region using (rg_id)
 where rg_name = 'ASIA'
 order by na_id;
+
+-- the day after each of the first orders, the interval's unit written after its number
+select or_id, or_date + interval '1' day
+from orders
+where or_id <= 5
+order by or_id;
