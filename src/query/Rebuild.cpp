@@ -1043,17 +1043,21 @@ private:
                 }
                 Merge(merges, column, before, joined, type);
                 const int side = merges[key].Stands;
+                if (side < 0) {
+                    FShared[key] = QString();
+                    continue;
+                }
+                const TDesignBox& box = FDesign.Boxes[side];
+                const QString designation =
+                    Designation(FDesign, box, box.Fields[FieldRow(box, column)].Name);
                 // The name of a result column as well: no one box stands for
-                // every bare reference.
-                bool known = side >= 0;
-                for (const QString& alias : std::as_const(FSt.Aliases))
-                    known = known && alias.compare(column, Qt::CaseInsensitive) != 0;
-                FShared[key] = known
-                                   ? Designation(FDesign, FDesign.Boxes[side],
-                                                 FDesign.Boxes[side]
-                                                     .Fields[FieldRow(FDesign.Boxes[side], column)]
-                                                     .Name)
-                                   : QString();
+                // every bare reference, unless that column is the merged one
+                // ("select t.k k … using (k) group by k").
+                bool known = true;
+                for (qsizetype i = 0; i < FSt.Aliases.size() && known; ++i)
+                    known = FSt.Aliases[i].compare(column, Qt::CaseInsensitive) != 0 ||
+                            TrimCell(FSt.Items[i]).compare(designation, Qt::CaseInsensitive) == 0;
+                FShared[key] = known ? designation : QString();
             }
         }
     }

@@ -78,6 +78,9 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
         // quoted name right after it.
         {"select\"a\"from t where(k > 1)order by(a)",
          "select \"a\"\r\nfrom t\r\nwhere (k>1)\r\norder by a"},
+        // A result column named as a shared column that is that column.
+        {"select t.k k, count(*) n from t join u using (k) group by k",
+         "select t.k as k,count(*) as n\r\nfrom t JOIN u on t.k=u.k\r\ngroup by t.k"},
         // The unit of an interval is no alias, one after its brackets is.
         {"select k + interval 1 day, k - interval '1' year_month, (k + interval 2 hour) hour from "
          "t",
@@ -568,6 +571,7 @@ TEST(RebuildShapes, JoinsTheDesignWouldReorderAreAnnounced) {
         // a result column has its name.
         {"select k from t full join u using (k)", "k"},
         {"select a as k from t join u using (k) where k = 1", "k"},
+        {"select u.k k from t left join u using (k) where k > 1", "k"},
         {"select t.k from t join u using (k) union select k from w order by k", "k"},
         // Some databases fill a box's star from the other side after a right join.
         {"select u.* from u right join t using (k)", "u.*"},
