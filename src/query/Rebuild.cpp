@@ -593,7 +593,9 @@ private:
             TDesignBox box;
             QString stripped = TrimSQLElement(name);
             int end = 0;
-            const bool select = IsBeginWith(QStringLiteral("select"), stripped, end, 1, true) > 0;
+            // A derived table may open with its own WITH tables.
+            const bool select = IsBeginWith(QStringLiteral("select"), stripped, end, 1, true) > 0 ||
+                                IsBeginWith(QStringLiteral("with"), stripped, end, 1, true) > 0;
             name = FText.Restore(name);
             alias = FText.Restore(alias);
             stripped = FText.Restore(stripped);

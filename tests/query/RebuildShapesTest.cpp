@@ -78,6 +78,9 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
         // quoted name right after it.
         {"select\"a\"from t where(k > 1)order by(a)",
          "select \"a\"\r\nfrom t\r\nwhere (k>1)\r\norder by a"},
+        // A derived table with WITH tables of its own is a sub-query box.
+        {"select x.a from (with m as (select a, k from t where k > 1) select a from m) x",
+         "select a\r\nfrom  (with m as (select a, k from t where k > 1) select a from m) x"},
         // A result column named as a shared column that is that column.
         {"select t.k k, count(*) n from t join u using (k) group by k",
          "select t.k as k,count(*) as n\r\nfrom t JOIN u on t.k=u.k\r\ngroup by t.k"},
