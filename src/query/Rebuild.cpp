@@ -507,6 +507,7 @@ public:
             if (names.contains(name)) FLost << box.GetTableName();
             names.insert(name);
         }
+        ReadOnScopes(placed);
         ReadSharedColumns();
         if (!FShared.isEmpty())
             for (QString& item : FSt.Items)
@@ -1152,6 +1153,58 @@ private:
         return several;
     }
 
+    // The boxes each ON condition of the FROM clause sees, in order: those
+    // of its FROM item up to the one its join brings, [first, last]. (MySQL
+    // and PostgreSQL read a bare name of an ON among them alone.) None where
+    // the clause nests joins in brackets or a box is missing.
+    void ReadOnScopes(const QList<int>& placed) {
+        const int count = int(FDesign.Boxes.size());
+        if (FText.BracketedJoin() || placed.size() != FSt.Tables.size() || placed.size() != count)
+            return;
+        for (int b = 0; b < count; ++b)
+            if (placed[b] != b) return;
+        QList<std::pair<int, int>> scopes;
+        for (int b = 1, first = 0; b < count; ++b) {
+            if (FGroup.value(b) != FGroup.value(b - 1))
+                first = b; // after a comma
+            else
+                scopes.append({first, b});
+        }
+        qsizetype conditions = 0;
+        for (const QString& join : FSt.Joins) {
+            QString term = join.mid(1);
+            conditions += TStatementText::TakeConditionStart(term);
+        }
+        if (conditions == scopes.size()) FOnScopes = std::move(scopes);
+    }
+
+    // `text` with each bare name that several boxes have but only one of
+    // the boxes [first, last] has given that box.
+    QString Scoped(const QString& text, std::pair<int, int> scope) const {
+        if (scope.first < 0 || text.isEmpty()) return text;
+        QString out;
+        qsizetype done = 0;
+        ForEachBareName(text, [&](qsizetype start, qsizetype end) {
+            const QString name = ColumnFromDocument(text.mid(start, end - start));
+            if (BoxesHaving(name, FDesign.Boxes.size()) < 2) return false;
+            int only = -1;
+            for (int b = scope.first; b <= scope.second; ++b) {
+                if (FieldRow(FDesign.Boxes[b], name) <= 0) continue;
+                if (only >= 0) return false; // the database finds it ambiguous
+                only = b;
+            }
+            if (only < 0) return false;
+            const TDesignBox& box = FDesign.Boxes[only];
+            out += QStringView(text).mid(done, start - done);
+            out += Designation(FDesign, box, box.Fields[FieldRow(box, name)].Name);
+            done = end;
+            return false;
+        });
+        if (done == 0) return text;
+        out += QStringView(text).mid(done);
+        return out;
+    }
+
     // `part` is not carried: named once.
     void Lose(const QString& part) {
         if (!FLost.contains(part)) FLost << part;
@@ -1267,6 +1320,8 @@ private:
             extra.clear();
             groupTerms.clear();
         };
+        qsizetype condition = -1; // the ON condition read
+        std::pair<int, int> scope{-1, -1};
         for (const QString& join : FSt.Joins) {
             if (join.isEmpty()) continue;
             const int type = join[0].digitValue() - 1;
@@ -1274,6 +1329,9 @@ private:
             if (TStatementText::TakeConditionStart(term)) {
                 close();
                 groupType = type;
+                ++condition;
+                scope = condition < FOnScopes.size() ? FOnScopes[condition]
+                                                     : std::pair<int, int>{-1, -1};
             }
             term = TrimSQLElement(term);
             groupTerms << FText.Restore(term);
@@ -1292,6 +1350,12 @@ private:
             QString right = eq < 0 ? QString() : FText.Restore(TrimSQLElement(term.mid(eq + 1)));
             Qualify(left);
             Qualify(right);
+            left = Scoped(left, scope);
+            right = Scoped(right, scope);
+            // Without the boxes the ON sees, a bare name several boxes have
+            // might be linked from another box than the database reads.
+            if (scope.first < 0 && NamesSeveralBoxes(left + QLatin1Char(' ') + right))
+                Lose(FText.Restore(term));
             const QStringList condition{QString(), left,      QStringLiteral("="),
                                         right,     QString(), QString()};
             if (eq >= 0 && !IsComparison(term, eq)) {
@@ -1313,21 +1377,26 @@ private:
             const bool inner = type == 0 || type == 4;
             apart = true;
             // Moved to WHERE, or to an ON the design nests otherwise, a bare
-            // name sees other boxes than those the join brought together.
-            if (NamesSeveralBoxes(FText.Restore(term))) Lose(FText.Restore(term));
-            if (inner && eq >= 0 && IsComparison(term, eq)) {
+            // name sees other boxes than those the join brought together:
+            // it is given the one box its ON sees, or it is not carried.
+            const bool equality = inner && eq >= 0 && IsComparison(term, eq);
+            const QString restoredTerm = FText.Restore(term);
+            if (NamesSeveralBoxes(inner && !equality ? restoredTerm : Scoped(restoredTerm, scope)))
+                Lose(restoredTerm);
+            if (equality) {
                 // The row keeps the operands' brackets: "(x > 0) = true".
                 QString leftRow = FText.Restore(TrimCell(term.left(eq)));
                 QString rightRow = FText.Restore(TrimCell(term.mid(eq + 1)));
                 Qualify(leftRow);
                 Qualify(rightRow);
-                AddCondition(row, {leftRow, QStringLiteral("="), rightRow, QStringLiteral("and")});
+                AddCondition(row, {Scoped(leftRow, scope), QStringLiteral("="),
+                                   Scoped(rightRow, scope), QStringLiteral("and")});
             } else if (inner)
                 AddExpression(row, written);
             else {
                 QString restored = FText.Restore(written);
                 Qualify(restored);
-                extra << restored;
+                extra << Scoped(restored, scope);
             }
         }
         close();
@@ -1781,7 +1850,8 @@ private:
     QList<int> FGroupOfRead;
     QHash<int, int> FGroup;
     int FOuterMadeInner = 0;
-    bool FStarExpanded = false; // into every box's "*"
+    QList<std::pair<int, int>> FOnScopes; // per ON condition: the boxes it sees
+    bool FStarExpanded = false;           // into every box's "*"
     int FStarsSpelled = 0;      // "*" written as the columns it stands for
     QList<bool> FTaken;
     TBrackets FBrackets;

@@ -973,15 +973,18 @@ void JoinEdits(const TTokens& t, qsizetype from, qsizetype fromEnd, QList<TEdit>
     }
 }
 
-// A join written in brackets ("a LEFT JOIN (b JOIN c ON …) ON …") where an
-// outer join takes part; empty when there is none.
-QString BracketedJoinWithOuter(const TTokens& t, qsizetype from, qsizetype fromEnd) {
-    bool outer = false;
+// A join written in brackets ("a LEFT JOIN (b JOIN c ON …) ON …"), the
+// first one; empty when there is none. Whether an outer join takes part
+// in the clause goes to *outer.
+QString FirstBracketedJoin(const TTokens& t, qsizetype from, qsizetype fromEnd, bool* outer) {
+    *outer = false;
+    bool& outerJoin = *outer;
     QString bracketed;
     for (qsizetype i = from + 1; from >= 0 && i < fromEnd; ++i) {
         if (t[i].Depth > 1) continue;
-        outer = outer || t.IsWord(i, QLatin1StringView("left")) ||
-                t.IsWord(i, QLatin1StringView("right")) || t.IsWord(i, QLatin1StringView("full"));
+        outerJoin = outerJoin || t.IsWord(i, QLatin1StringView("left")) ||
+                    t.IsWord(i, QLatin1StringView("right")) ||
+                    t.IsWord(i, QLatin1StringView("full"));
         if (!bracketed.isEmpty() || t[i].Depth != 0 || !t.Is(i, TSqlWord::Open) ||
             t.IsWord(i + 1, QLatin1StringView("select")) || t.IsWord(i + 1, QLatin1StringView("with")))
             continue;
@@ -992,7 +995,7 @@ QString BracketedJoinWithOuter(const TTokens& t, qsizetype from, qsizetype fromE
                 break;
             }
     }
-    return outer ? bracketed : QString();
+    return bracketed;
 }
 
 // A RIGHT or FULL join that follows another join of the FROM clause outside
@@ -1094,7 +1097,10 @@ QString TStatementText::ForScanners(const QString& text, QList<TSqlWord> words) 
                                       t.IsWord(i, QLatin1StringView("from")) &&
                                       IsDistinctFrom(t, i))
             edits.append({t[i - 1].End, w.Start - t[i - 1].End, QString(QChar(kGlue))});
-    FBracketedOuterJoin = BracketedJoinWithOuter(t, from, fromEnd);
+    bool outer = false;
+    const QString bracketed = FirstBracketedJoin(t, from, fromEnd, &outer);
+    FBracketedJoin = !bracketed.isEmpty();
+    FBracketedOuterJoin = outer ? bracketed : QString();
     for (const QString& join :
          {FirstOnWithOr(t, from, fromEnd), RightJoinAfterOthers(t, from, fromEnd)})
         if (!join.isEmpty()) FNotCarried << join;

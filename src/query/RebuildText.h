@@ -43,6 +43,8 @@ public:
     // scanners read its ON terms as if the brackets were not there: terms
     // that become links keep their join, others might not.
     const QString& BracketedOuterJoin() const { return FBracketedOuterJoin; }
+    // Whether the FROM clause writes a join in brackets.
+    bool BracketedJoin() const { return FBracketedJoin; }
     // What the design would write with other rows, as written: an ON
     // condition whose OR outside brackets meets an AND (the scanners cut
     // it at its ANDs, which bind closer), a RIGHT or FULL join after other
@@ -95,6 +97,7 @@ private:
     QStringList FSetOperators;
     QList<TSqlStatement> FStatements;
     QString FBracketedOuterJoin;
+    bool FBracketedJoin = false;
     QStringList FNotCarried;
 };
 

@@ -81,6 +81,11 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
         // A derived table with WITH tables of its own is a sub-query box.
         {"select x.a from (with m as (select a, k from t where k > 1) select a from m) x",
          "select a\r\nfrom  (with m as (select a, k from t where k > 1) select a from m) x"},
+        // A bare name in ON is a column of the boxes joined so far.
+        {"select b from t join x on a = x.k join y on y.a = x.k",
+         "select t.b\r\nfrom t JOIN (y JOIN x on y.a=x.k) on t.a=x.k"},
+        {"select b from t left join x on x.k = a and a > 'm' join y on y.a = x.k",
+         "select t.b\r\nfrom (y JOIN x on y.a=x.k) INNER JOIN t on x.k=t.a and t.a > 'm'"},
         // A result column named as a shared column that is that column.
         {"select t.k k, count(*) n from t join u using (k) group by k",
          "select t.k as k,count(*) as n\r\nfrom t JOIN u on t.k=u.k\r\ngroup by t.k"},
