@@ -952,9 +952,12 @@ qsizetype JoinEdit(const TTokens& t, qsizetype i, qsizetype fromEnd, QList<TEdit
         edits.append(
             {t[tableEnd].Start, t[close].End - t[tableEnd].Start,
              QStringLiteral("on ") + QChar(kConditionStart) + QChar(kShared) + box + columns});
-    } else if (cross || (!outer && using_ != QLatin1String("on"))) {
+    } else if (using_ != QLatin1String("on") && (cross || !outer)) {
         // CROSS JOIN, or a JOIN without ON: every row with every row.
         edits.append({t[i].Start, t[keywordEnd].End - t[i].Start, QStringLiteral(",")});
+    } else if (cross) {
+        // MySQL's CROSS JOIN with ON is an inner join.
+        edits.append({t[i].Start, t[keywordEnd].End - t[i].Start, QStringLiteral("join")});
     }
     return keywordEnd;
 }

@@ -469,6 +469,9 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
         {TSqlDialect::Postgres(), R"(select a from t where b = E'it\'s' and a = 'c\')",
          R"(where b=E'it''s' and a='c\')"},
         {TSqlDialect::MySql(), "select `o`.a from t as `o` where o.b = 'x'", "where o.b='x'"},
+        // MySQL's CROSS JOIN with ON is an inner join.
+        {TSqlDialect::MySql(), "select t.a from t cross join u on t.k = u.k where u.g = 'x'",
+         "from t JOIN u on t.k=u.k\r\nwhere u.g='x'"},
         // An apostrophe in MySQL's double-quoted string, a line break in a
         // string: the same characters come back.
         {TSqlDialect::MySql(), "select * from (select a as \"d'x\" from t where b = \"it's\") q",
