@@ -326,6 +326,26 @@ bool Analyse(const QString& whole, const QString& statement, const TStatementTex
     return true;
 }
 
+// GetByName, and where that finds no alias because the last word has
+// letters of another script than Latin ("customers 사원", "sum(a) as 总数"),
+// that word as the alias: SQL reads such identifiers as it reads ASCII ones.
+void SplitAlias(const QString& item, QString& name, QString& alias, int mode) {
+    GetByName(item, name, alias, mode);
+    if (!alias.isEmpty()) return;
+    qsizetype start = item.size();
+    bool wide = false;
+    while (start > 0 && (item[start - 1].isLetterOrNumber() || item[start - 1] == u'_')) {
+        wide = wide || item[start - 1].unicode() >= 0x80;
+        --start;
+    }
+    if (!wide || start == 0 || !scan::IsBlank(item[start - 1].unicode()) ||
+        !(item[start].isLetter() || item[start] == u'_'))
+        return;
+    alias = item.mid(start);
+    name = scan::TrimRightBlanks(QStringView(item).first(start)).toString();
+    DropTrailingAs(name);
+}
+
 // Whether `word` is the unit that ends "interval n unit" (MySQL, PostgreSQL):
 // microsecond to year, or two of them joined by "_" (day_hour, year_month).
 bool IsIntervalUnit(QStringView word) {
@@ -397,7 +417,7 @@ void ReadSelectItems(TStatement& st, int kind, const TStatementText& mask) {
             if (TSqlDialect(kind).RowLimitStyle() == TRowLimitStyle::Top) CutTop(item, st.Limit);
         }
         QString name, alias;
-        GetByName(TrimAroundDot(item), name, alias, kind);
+        SplitAlias(TrimAroundDot(item), name, alias, kind);
         // Where double quotes hold strings (MySQL), "x" after a string is
         // another string the database joins to the one before it.
         if (alias.startsWith(QLatin1Char('"')) && !mask.Dialect().ReadsQuote(QLatin1Char('"')) &&
@@ -590,7 +610,7 @@ private:
         for (qsizetype t = 0; t < FSt.Tables.size(); ++t) {
             const QString& item = FSt.Tables[t];
             QString name, alias;
-            GetByName(TrimAroundDot(item), name, alias, FKind);
+            SplitAlias(TrimAroundDot(item), name, alias, FKind);
             TDesignBox box;
             QString stripped = TrimSQLElement(name);
             int end = 0;

@@ -83,15 +83,14 @@ bool IsAliasChar(QChar c) {
            u == u'$' || u == u'@';
 }
 
-// Drops a final word "as" (with the blanks before it) from a name.
+} // namespace
+
 void DropTrailingAs(QString& name) {
     const qsizetype n = name.size();
     if (n > 3 && scan::FoldAscii(name[n - 2].unicode()) == u'a' &&
         scan::FoldAscii(name[n - 1].unicode()) == u's' && scan::IsBlank(name[n - 3].unicode()))
         name = scan::TrimRightBlanks(QStringView(name).first(n - 2)).toString();
 }
-
-} // namespace
 
 void GetByName(const QString& item, QString& name, QString& alias, int mode) {
     const qsizetype n = item.size();

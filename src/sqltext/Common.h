@@ -78,6 +78,9 @@ QString TrimAroundDot(const QString& s);
 // of blanks outside quotes and brackets turned into one space.
 QString TrimExp(const QString& s);
 
+// Drops a final word "as" (with the blanks before it) from a name.
+void DropTrailingAs(QString& name);
+
 // Position of the last character of the expression that begins at start:
 // it ends before endChar or before the blank that precedes one of keywords
 // (tried in list order), both only at the top level. found and keyPos

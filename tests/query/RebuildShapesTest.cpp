@@ -81,6 +81,9 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
         // A derived table with WITH tables of its own is a sub-query box.
         {"select x.a from (with m as (select a, k from t where k > 1) select a from m) x",
          "select a\r\nfrom  (with m as (select a, k from t where k > 1) select a from m) x"},
+        // Aliases in other scripts than Latin, with or without AS.
+        {"select 甲.a 名, 甲.b as 乙 from t 甲 where 甲.k > 1",
+         "select 甲.a as 名,甲.b as 乙\r\nfrom t 甲\r\nwhere 甲.k>1"},
         // A bare name in ON is a column of the boxes joined so far.
         {"select b from t join x on a = x.k join y on y.a = x.k",
          "select t.b\r\nfrom t JOIN (y JOIN x on y.a=x.k) on t.a=x.k"},
