@@ -352,9 +352,10 @@ bool IsIntervalUnit(QStringView word) {
     static const QStringView units[] = {u"microsecond", u"second", u"minute",  u"hour", u"day",
                                         u"week",        u"month",  u"quarter", u"year"};
     const auto isUnit = [](QStringView part) {
-        return std::any_of(std::begin(units), std::end(units), [&](QStringView u) {
-            return part.compare(u, Qt::CaseInsensitive) == 0;
-        });
+        return part.size() >= 3 && part.size() <= 11 &&
+               std::any_of(std::begin(units), std::end(units), [&](QStringView u) {
+                   return part.size() == u.size() && part.compare(u, Qt::CaseInsensitive) == 0;
+               });
     };
     const qsizetype joint = word.indexOf(QLatin1Char('_'));
     return joint < 0 ? isUnit(word) : isUnit(word.left(joint)) && isUnit(word.mid(joint + 1));

@@ -188,22 +188,39 @@ QString QuoteEscapesDoubled(QStringView token, TSqlReading reading) {
 // Whether `word` is one of the words that are no function or name, which
 // the scanners read only with a blank after them.
 bool StandsApart(QStringView word) {
-    const auto is = [&](const char* w) {
-        return word.compare(QLatin1String(w), Qt::CaseInsensitive) == 0;
+    const auto is = [&](QLatin1StringView w) {
+        return word.size() == w.size() && word.compare(w, Qt::CaseInsensitive) == 0;
     };
-    switch (word.size()) {
-    case 2:
-        return is("in") || is("or") || is("on") || is("by");
-    case 3:
-        return is("and") || is("not") || is("all");
-    case 4:
-        return is("when") || is("then") || is("else") || is("from") || is("join");
-    case 5:
-        return is("where") || is("union");
-    case 6:
-        return is("exists") || is("having") || is("select");
-    case 8:
-        return is("distinct");
+    if (word.size() < 2 || word.size() > 8) return false;
+    switch (scan::FoldAscii(word[0].unicode())) {
+    case u'a':
+        return is(QLatin1StringView("and")) || is(QLatin1StringView("all"));
+    case u'b':
+        return is(QLatin1StringView("by"));
+    case u'd':
+        return is(QLatin1StringView("distinct"));
+    case u'e':
+        return is(QLatin1StringView("else")) || is(QLatin1StringView("exists"));
+    case u'f':
+        return is(QLatin1StringView("from"));
+    case u'h':
+        return is(QLatin1StringView("having"));
+    case u'i':
+        return is(QLatin1StringView("in"));
+    case u'j':
+        return is(QLatin1StringView("join"));
+    case u'n':
+        return is(QLatin1StringView("not"));
+    case u'o':
+        return is(QLatin1StringView("or")) || is(QLatin1StringView("on"));
+    case u's':
+        return is(QLatin1StringView("select"));
+    case u't':
+        return is(QLatin1StringView("then"));
+    case u'u':
+        return is(QLatin1StringView("union"));
+    case u'w':
+        return is(QLatin1StringView("when")) || is(QLatin1StringView("where"));
     default:
         return false;
     }
