@@ -349,13 +349,13 @@ void SplitAlias(const QString& item, QString& name, QString& alias, int mode) {
 // Whether `word` is the unit that ends "interval n unit" (MySQL, PostgreSQL):
 // microsecond to year, or two of them joined by "_" (day_hour, year_month).
 bool IsIntervalUnit(QStringView word) {
-    static const QStringView units[] = {u"microsecond", u"second", u"minute",  u"hour", u"day",
-                                        u"week",        u"month",  u"quarter", u"year"};
+    static constexpr QLatin1StringView units[] = {
+        QLatin1StringView("microsecond"), QLatin1StringView("second"),  QLatin1StringView("minute"),
+        QLatin1StringView("hour"),        QLatin1StringView("day"),     QLatin1StringView("week"),
+        QLatin1StringView("month"),       QLatin1StringView("quarter"), QLatin1StringView("year")};
     const auto isUnit = [](QStringView part) {
-        return part.size() >= 3 && part.size() <= 11 &&
-               std::any_of(std::begin(units), std::end(units), [&](QStringView u) {
-                   return part.size() == u.size() && part.compare(u, Qt::CaseInsensitive) == 0;
-               });
+        return std::any_of(std::begin(units), std::end(units),
+                           [&](QLatin1StringView u) { return scan::IsKeyword(part, u); });
     };
     const qsizetype joint = word.indexOf(QLatin1Char('_'));
     return joint < 0 ? isUnit(word) : isUnit(word.left(joint)) && isUnit(word.mid(joint + 1));
@@ -667,12 +667,12 @@ private:
     // box or its columns are missing, or when a right or full join merges
     // (its merged value is neither box's column).
     QStringList SpelledStar(const QList<int>& placed) const {
+        if (!PlacedAsRead(placed)) return {};
         const qsizetype count = FDesign.Boxes.size();
-        if (placed.size() != FSt.Tables.size() || placed.size() != count) return {};
         // A name that two columns of a box have names only the first.
         for (qsizetype b = 0; b < count; ++b) {
             const QList<TDesignField>& fields = FDesign.Boxes[b].Fields;
-            if (placed[b] != b || fields.size() < 2) return {};
+            if (fields.size() < 2) return {};
             QSet<QString> names;
             for (qsizetype f = 1; f < fields.size(); ++f)
                 names.insert(fields[f].Name.toCaseFolded());
@@ -729,6 +729,16 @@ private:
         for (const TColumn& c : std::as_const(all))
             items << Designation(FDesign, FDesign.Boxes[c.first], name(c));
         return items;
+    }
+
+    // Whether every FROM item has its box, in the order read (the design
+    // held none before): box b is the b-th item.
+    bool PlacedAsRead(const QList<int>& placed) const {
+        if (placed.size() != FSt.Tables.size() || placed.size() != FDesign.Boxes.size())
+            return false;
+        for (qsizetype b = 0; b < placed.size(); ++b)
+            if (placed[b] != b) return false;
+        return true;
     }
 
     // The boxes that could be loaded, placed on the canvas; their indexes.
@@ -1090,24 +1100,34 @@ private:
     // their box; one that no box stands for is not carried.
     void Qualify(QString& text, bool rewrite = true) {
         if (FShared.isEmpty() || text.isEmpty()) return;
+        text = WithBareNames(text, [&](const QString& written) {
+            const auto it = FShared.constFind(ColumnFromDocument(written).toLower());
+            if (it == FShared.cend()) return QString();
+            if (it->isEmpty() || !rewrite) {
+                Lose(written);
+                return QString();
+            }
+            return *it;
+        });
+    }
+
+    // `text` with each bare name (ForEachBareName's) written as `replaced`
+    // gives it; one it gives no text for stays as it is.
+    QString WithBareNames(const QString& text,
+                          const std::function<QString(const QString&)>& replaced) const {
         QString out;
         qsizetype done = 0;
         ForEachBareName(text, [&](qsizetype start, qsizetype end) {
-            const QString written = text.mid(start, end - start);
-            const auto it = FShared.constFind(ColumnFromDocument(written).toLower());
-            if (it == FShared.cend()) return false;
-            if (it->isEmpty() || !rewrite) {
-                Lose(written);
-                return false;
-            }
+            const QString with = replaced(text.mid(start, end - start));
+            if (with.isNull()) return false;
             out += QStringView(text).mid(done, start - done);
-            out += *it;
+            out += with;
             done = end;
             return false;
         });
-        if (done == 0) return;
+        if (done == 0) return text;
         out += QStringView(text).mid(done);
-        text = out;
+        return out;
     }
 
     // Calls `visit` (start, end) with each bare name of `text` outside
@@ -1179,11 +1199,8 @@ private:
     // and PostgreSQL read a bare name of an ON among them alone.) None where
     // the clause nests joins in brackets or a box is missing.
     void ReadOnScopes(const QList<int>& placed) {
+        if (FText.BracketedJoin() || !PlacedAsRead(placed)) return;
         const int count = int(FDesign.Boxes.size());
-        if (FText.BracketedJoin() || placed.size() != FSt.Tables.size() || placed.size() != count)
-            return;
-        for (int b = 0; b < count; ++b)
-            if (placed[b] != b) return;
         QList<std::pair<int, int>> scopes;
         for (int b = 1, first = 0; b < count; ++b) {
             if (FGroup.value(b) != FGroup.value(b - 1))
@@ -1203,27 +1220,19 @@ private:
     // the boxes [first, last] has given that box.
     QString Scoped(const QString& text, std::pair<int, int> scope) const {
         if (scope.first < 0 || text.isEmpty()) return text;
-        QString out;
-        qsizetype done = 0;
-        ForEachBareName(text, [&](qsizetype start, qsizetype end) {
-            const QString name = ColumnFromDocument(text.mid(start, end - start));
-            if (BoxesHaving(name, FDesign.Boxes.size()) < 2) return false;
+        return WithBareNames(text, [&](const QString& written) {
+            const QString name = ColumnFromDocument(written);
+            if (BoxesHaving(name, FDesign.Boxes.size()) < 2) return QString();
             int only = -1;
             for (int b = scope.first; b <= scope.second; ++b) {
                 if (FieldRow(FDesign.Boxes[b], name) <= 0) continue;
-                if (only >= 0) return false; // the database finds it ambiguous
+                if (only >= 0) return QString(); // the database finds it ambiguous
                 only = b;
             }
-            if (only < 0) return false;
+            if (only < 0) return QString();
             const TDesignBox& box = FDesign.Boxes[only];
-            out += QStringView(text).mid(done, start - done);
-            out += Designation(FDesign, box, box.Fields[FieldRow(box, name)].Name);
-            done = end;
-            return false;
+            return Designation(FDesign, box, box.Fields[FieldRow(box, name)].Name);
         });
-        if (done == 0) return text;
-        out += QStringView(text).mid(done);
-        return out;
     }
 
     // `part` is not carried: named once.

@@ -188,42 +188,15 @@ QString QuoteEscapesDoubled(QStringView token, TSqlReading reading) {
 // Whether `word` is one of the words that are no function or name, which
 // the scanners read only with a blank after them.
 bool StandsApart(QStringView word) {
-    const auto is = [&](QLatin1StringView w) {
-        return word.size() == w.size() && word.compare(w, Qt::CaseInsensitive) == 0;
-    };
-    if (word.size() < 2 || word.size() > 8) return false;
-    switch (scan::FoldAscii(word[0].unicode())) {
-    case u'a':
-        return is(QLatin1StringView("and")) || is(QLatin1StringView("all"));
-    case u'b':
-        return is(QLatin1StringView("by"));
-    case u'd':
-        return is(QLatin1StringView("distinct"));
-    case u'e':
-        return is(QLatin1StringView("else")) || is(QLatin1StringView("exists"));
-    case u'f':
-        return is(QLatin1StringView("from"));
-    case u'h':
-        return is(QLatin1StringView("having"));
-    case u'i':
-        return is(QLatin1StringView("in"));
-    case u'j':
-        return is(QLatin1StringView("join"));
-    case u'n':
-        return is(QLatin1StringView("not"));
-    case u'o':
-        return is(QLatin1StringView("or")) || is(QLatin1StringView("on"));
-    case u's':
-        return is(QLatin1StringView("select"));
-    case u't':
-        return is(QLatin1StringView("then"));
-    case u'u':
-        return is(QLatin1StringView("union"));
-    case u'w':
-        return is(QLatin1StringView("when")) || is(QLatin1StringView("where"));
-    default:
-        return false;
-    }
+    static constexpr QLatin1StringView words[] = {
+        QLatin1StringView("and"),      QLatin1StringView("all"),    QLatin1StringView("by"),
+        QLatin1StringView("distinct"), QLatin1StringView("else"),   QLatin1StringView("exists"),
+        QLatin1StringView("from"),     QLatin1StringView("having"), QLatin1StringView("in"),
+        QLatin1StringView("join"),     QLatin1StringView("not"),    QLatin1StringView("or"),
+        QLatin1StringView("on"),       QLatin1StringView("select"), QLatin1StringView("then"),
+        QLatin1StringView("union"),    QLatin1StringView("when"),   QLatin1StringView("where")};
+    return std::any_of(std::begin(words), std::end(words),
+                       [&](QLatin1StringView w) { return scan::IsKeyword(word, w); });
 }
 
 // Comments out, a final ";" out, "in(" and "exists(" spaced as the
@@ -786,16 +759,23 @@ void TStatementText::Prepare(const QString& sql) {
             // The references to it: a name where a table stands, not a
             // qualifier, an alias or a function; in SQLite also the table
             // of "x in name".
-            QList<std::pair<qsizetype, qsizetype>> uses; // (target, token)
+            struct TUse {
+                qsizetype Target, Token;
+                bool InList; // the list of "x in name": it takes no name of its own
+            };
+            QList<TUse> uses;
             for (qsizetype g = k + 1; g < targets.size(); ++g) {
                 const TTokens u(targets[g], reading);
-                for (qsizetype j = 0; j < u.Size(); ++j)
-                    if ((u.Is(j, TSqlWord::Word) || u.Is(j, TSqlWord::Name)) &&
-                        u.Name(j).compare(names[k], Qt::CaseInsensitive) == 0 &&
-                        !u.IsSymbol(j + 1, QLatin1Char('.')) && !u.Is(j + 1, TSqlWord::Open) &&
-                        (InTablePosition(u, j) ||
-                         (sqlite && u.IsWord(j - 1, QLatin1StringView("in")))))
-                        uses.append({g, j});
+                for (qsizetype j = 0; j < u.Size(); ++j) {
+                    if ((!u.Is(j, TSqlWord::Word) && !u.Is(j, TSqlWord::Name)) ||
+                        u.Name(j).compare(names[k], Qt::CaseInsensitive) != 0 ||
+                        u.IsSymbol(j + 1, QLatin1Char('.')) || u.Is(j + 1, TSqlWord::Open))
+                        continue;
+                    if (InTablePosition(u, j))
+                        uses.append({g, j, false});
+                    else if (sqlite && u.IsWord(j - 1, QLatin1StringView("in")))
+                        uses.append({g, j, true});
+                }
             }
             // Each use takes the body's place. Used more than once, a body
             // whose result may differ from one evaluation to the next would
@@ -809,11 +789,10 @@ void TStatementText::Prepare(const QString& sql) {
                 return;
             }
             QHash<qsizetype, QList<TEdit>> edits; // by target
-            for (const auto& [g, j] : std::as_const(uses)) {
+            for (const auto& [g, j, inList] : std::as_const(uses)) {
                 const TTokens u(targets[g], reading);
-                // The list of "x in name" takes no name of its own.
-                const bool aliased = u.Word(j + 1) == QLatin1String("as") || IsAliasAt(u, j + 1) ||
-                                     !InTablePosition(u, j);
+                const bool aliased =
+                    inList || u.Word(j + 1) == QLatin1String("as") || IsAliasAt(u, j + 1);
                 const QString inserted = QLatin1Char('(') + bodies[k] + QLatin1Char(')') +
                                          (aliased ? QString() : QLatin1Char(' ') + u.TextOf(j));
                 edits[g].append({u[j].Start, u[j].End - u[j].Start, inserted});
@@ -995,16 +974,14 @@ void JoinEdits(const TTokens& t, qsizetype from, qsizetype fromEnd, QList<TEdit>
 
 // A join written in brackets ("a LEFT JOIN (b JOIN c ON …) ON …"), the
 // first one; empty when there is none. Whether an outer join takes part
-// in the clause goes to *outer.
-QString FirstBracketedJoin(const TTokens& t, qsizetype from, qsizetype fromEnd, bool* outer) {
-    *outer = false;
-    bool& outerJoin = *outer;
+// in the clause goes to `outer`.
+QString FirstBracketedJoin(const TTokens& t, qsizetype from, qsizetype fromEnd, bool& outer) {
+    outer = false;
     QString bracketed;
     for (qsizetype i = from + 1; from >= 0 && i < fromEnd; ++i) {
         if (t[i].Depth > 1) continue;
-        outerJoin = outerJoin || t.IsWord(i, QLatin1StringView("left")) ||
-                    t.IsWord(i, QLatin1StringView("right")) ||
-                    t.IsWord(i, QLatin1StringView("full"));
+        outer = outer || t.IsWord(i, QLatin1StringView("left")) ||
+                t.IsWord(i, QLatin1StringView("right")) || t.IsWord(i, QLatin1StringView("full"));
         if (!bracketed.isEmpty() || t[i].Depth != 0 || !t.Is(i, TSqlWord::Open) ||
             t.IsWord(i + 1, QLatin1StringView("select")) || t.IsWord(i + 1, QLatin1StringView("with")))
             continue;
@@ -1118,7 +1095,7 @@ QString TStatementText::ForScanners(const QString& text, QList<TSqlWord> words) 
                                       IsDistinctFrom(t, i))
             edits.append({t[i - 1].End, w.Start - t[i - 1].End, QString(QChar(kGlue))});
     bool outer = false;
-    const QString bracketed = FirstBracketedJoin(t, from, fromEnd, &outer);
+    const QString bracketed = FirstBracketedJoin(t, from, fromEnd, outer);
     FBracketedJoin = !bracketed.isEmpty();
     FBracketedOuterJoin = outer ? bracketed : QString();
     for (const QString& join :
