@@ -480,6 +480,66 @@ bool NamesColumns(const TTokens& t, qsizetype from, qsizetype to) {
     return false;
 }
 
+// "FROM (a NATURAL JOIN b) JOIN c USING (k)": joins are read from the left,
+// so brackets around the joins that begin a FROM clause group them as the
+// reading does anyway. The scanners read such a group when its joins have
+// ON conditions (as the design writes them) but not a NATURAL or USING join
+// in it: that group loses its brackets. Brackets further on change what is
+// joined with what and stay, and so do brackets with a name of their own,
+// around a query, or around a comma (MySQL's comma binds less than JOIN).
+// Whether the text changed.
+bool UnwrapLeadingJoins(QString& text, const TTokens& t) {
+    // What may follow such a group: a join, or what ends the FROM clause.
+    static const char* const followers[] = {"join",   "inner",   "left",      "right",  "full",
+                                            "cross",  "natural", "where",     "group",  "order",
+                                            "having", "window",  "limit",     "offset", "fetch",
+                                            "union",  "except",  "intersect", "minus"};
+    const auto followed = [&](qsizetype k) {
+        return k >= t.Size() || t.Is(k, TSqlWord::Separator) || t.IsSymbol(k, QLatin1Char(',')) ||
+               std::any_of(std::begin(followers), std::end(followers),
+                           [&](const char* w) { return t.IsWord(k, QLatin1StringView(w)); });
+    };
+    QList<TEdit> edits;
+    for (qsizetype i = 0; i + 1 < t.Size(); ++i) {
+        if (t[i].Depth != 0 || !t.IsWord(i, QLatin1StringView("from")) ||
+            t.IsWord(i - 1, QLatin1StringView("distinct")))
+            continue;
+        // The closing brackets taken out so far, the outermost first: a
+        // group they close right after another is followed by what follows them.
+        QList<qsizetype> closes;
+        for (qsizetype open = i + 1; t.Is(open, TSqlWord::Open); ++open) {
+            const qsizetype close = t.Partner(open);
+            qsizetype after = close + 1;
+            for (auto c = closes.crbegin(); c != closes.crend() && *c == after; ++c)
+                ++after;
+            if (close < 0 || !followed(after)) break;
+            qsizetype first = open + 1;
+            while (t.Is(first, TSqlWord::Open))
+                ++first;
+            if (!t.Is(first, TSqlWord::Name) &&
+                (!t.Is(first, TSqlWord::Word) || t.IsWord(first, QLatin1StringView("select")) ||
+                 t.IsWord(first, QLatin1StringView("with")) ||
+                 t.IsWord(first, QLatin1StringView("values")) ||
+                 t.IsWord(first, QLatin1StringView("table")) ||
+                 t.IsWord(first, QLatin1StringView("lateral"))))
+                break;
+            bool comma = false, shared = false;
+            for (qsizetype k = open + 1; k < close && !comma; ++k) {
+                comma = t[k].Depth == t[open].Depth + 1 && t.IsSymbol(k, QLatin1Char(','));
+                shared = shared || t.IsWord(k, QLatin1StringView("natural")) ||
+                         t.IsWord(k, QLatin1StringView("using"));
+            }
+            if (comma || !shared) break;
+            edits.append({t[open].Start, 1, QStringLiteral(" ")});
+            edits.append({t[close].Start, 1, QStringLiteral(" ")});
+            closes.append(close);
+        }
+    }
+    if (edits.isEmpty()) return false;
+    text = Apply(text, edits);
+    return true;
+}
+
 // A function's rows or a VALUES list standing as a table of the statement
 // ("generate_series(…) as g", "json_each(x)", "(values (1), (2)) v (n)"):
 // the same rows as a sub-query of them, which a sub-query box holds.
@@ -809,6 +869,7 @@ void TStatementText::Prepare(const QString& sql) {
     // (a changed text cannot have its characters where `sql` keeps them).
     TTokens t = text.constData() == sql.constData() ? TTokens(text, std::move(words))
                                                     : TTokens(text, reading);
+    if (UnwrapLeadingJoins(text, t)) Follow(t, text, reading);
     if (WrapTableSources(text, t)) Follow(t, text, reading);
     NameUnnamedDerivedTables(text, t);
     if (const QString refusal = NameDerivedColumns(text, t, reading); !refusal.isEmpty()) {

@@ -123,6 +123,12 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
          "select u.k,w.h\r\nfrom t RIGHT JOIN (u JOIN w on u.k=w.k) on t.k=u.k"},
         {"select k from t left join u using (k) join w using (k)",
          "select t.k\r\nfrom (t JOIN w on t.k=w.k) LEFT JOIN u on t.k=u.k"},
+        // Joins read from the left: brackets around the first ones of a
+        // FROM clause change nothing, also around NATURAL and USING joins.
+        {"select t.a, w.h from (t natural join u) join w using (k)",
+         "select t.a,w.h\r\nfrom t JOIN (u JOIN w on u.k=w.k) on t.k=u.k"},
+        {"select t.a from ((t join u using (k))) natural join w",
+         "select t.a\r\nfrom t JOIN (u JOIN w on u.k=w.k) on t.k=u.k"},
         // Columns shared with two boxes that links join already: the
         // second equality would close a ring, so it is a row of WHERE.
         {"select t.b from t join w on t.k = w.k natural join y",
@@ -597,6 +603,9 @@ TEST(RebuildShapes, JoinsTheDesignWouldReorderAreAnnounced) {
         // NATURAL after a comma joins only what stands after the comma.
         {"select t.a from t, x, u natural join z", "NATURAL JOIN z"},
         {"select t.a from t left join x using (k)", "USING (k)"},
+        // Brackets further on in a FROM clause say what is joined with
+        // what: they stay, and NATURAL or USING inside them is not read.
+        {"select t.a from t join (u natural join w) on t.k = u.k", "w"},
         // A bare name of a join condition kept as a row that two boxes have.
         {"select t.a from t join u on u.f < k", "u.f < k"},
         // A column written twice that the display order keeps once.
