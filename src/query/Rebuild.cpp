@@ -585,8 +585,11 @@ public:
             if (column.isEmpty()) break;
             ++shown[TFoldedKey(column)];
         }
+        // PostgreSQL's "select from t" has a list of no columns, which no
+        // design writes: it is named, not shown as an empty part.
         for (const QString& item : std::as_const(FSt.Items))
-            if (item != QLatin1String("*") && --shown[TFoldedKey(TrimCell(item))] < 0) Lose(item);
+            if (item != QLatin1String("*") && --shown[TFoldedKey(TrimCell(item))] < 0)
+                Lose(TrimCell(item).isEmpty() ? QStringLiteral("（空的选择列表）") : item);
     }
 
     // The ORDER BY after set operators names columns of the whole result:
@@ -1788,6 +1791,15 @@ private:
             const bool descending = CutDirection(o, QStringLiteral("desc"));
             if (!descending) CutDirection(o, QStringLiteral("asc"));
             o = WithQueryBrackets(FText.Restore(o));
+            // Where a bare sort name is first the name of a result column,
+            // one without an alias is that column too (`select u.k … order
+            // by k` sorts by u.k, not by a column USING merged).
+            if (FDesign.Dialect.SortNamesResultColumnsFirst() && FText.SetOperators().isEmpty())
+                if (const qsizetype k = UnaliasedResultColumn(o, firstStar); k >= 0) {
+                    const QString text = FDesign.DisplayRows[k].value(1);
+                    Choose(text, IndexOfText(FDesign.OrderList, text), descending);
+                    continue;
+                }
             // A bare result column's alias is no shared column.
             // (After a set operator it names a column of the whole result.)
             if (!FSt.Aliases.contains(o, Qt::CaseInsensitive) && FText.SetOperators().isEmpty())
@@ -1847,6 +1859,34 @@ private:
                 return Designation(FDesign, FDesign.Boxes[b], FDesign.Boxes[b].Fields[row].Name);
         }
         return {};
+    }
+
+    // The display row of the one result column before the first star whose
+    // name is `name` without an alias (a column written as box.column or
+    // column); -1 when there is none, when another has that alias, or when
+    // columns of several boxes have that name (the database refuses that).
+    qsizetype UnaliasedResultColumn(const QString& name, qsizetype firstStar) const {
+        if (!IsNameToken(name)) return -1;
+        const QString bare = ColumnFromDocument(name);
+        qsizetype found = -1;
+        const qsizetype rows =
+            std::min({firstStar, FSt.Aliases.size(), FDesign.DisplayRows.size()});
+        for (qsizetype k = 0; k < FSt.Aliases.size(); ++k) {
+            if (ColumnFromDocument(FSt.Aliases[k]).compare(bare, Qt::CaseInsensitive) == 0)
+                return -1;
+            if (k >= rows || !FSt.Aliases[k].isEmpty()) continue;
+            const QString column = FDesign.DisplayRows[k].value(1);
+            const QStringList parts = column.split(QLatin1Char('.'));
+            if (std::any_of(parts.cbegin(), parts.cend(),
+                            [](const QString& p) { return !IsNameToken(p); }) ||
+                ColumnFromDocument(parts.last()).compare(bare, Qt::CaseInsensitive) != 0)
+                continue;
+            if (found >= 0 &&
+                FDesign.DisplayRows[found].value(1).compare(column, Qt::CaseInsensitive) != 0)
+                return -1;
+            if (found < 0) found = k;
+        }
+        return found;
     }
 
     // The display row whose alias is `name` when its column is not

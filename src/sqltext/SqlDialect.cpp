@@ -495,6 +495,10 @@ TSharedColumnOrder TSqlDialect::SharedColumnOrder() const {
     return TSharedColumnOrder::ListFirst;
 }
 
+bool TSqlDialect::SortNamesResultColumnsFirst() const {
+    return FKeywords == TKeywordSet::Postgres || FKeywords == TKeywordSet::MySql;
+}
+
 QStringList TSqlDialect::SetOperators() const {
     QStringList operators = {QStringLiteral("union"), QStringLiteral("union all")};
     // "minus" is written as the source's own difference word (ExceptWord).

@@ -142,6 +142,11 @@ public:
     bool WritesFullJoin() const;
     // Where "*" over a USING or NATURAL join shows the columns it shares.
     TSharedColumnOrder SharedColumnOrder() const;
+    // Whether a bare name in ORDER BY is first the name of a result column,
+    // with or without an alias (PostgreSQL, MySQL), rather than an alias or
+    // else a column of the tables (SQLite; the others as the design always
+    // read them).
+    bool SortNamesResultColumnsFirst() const;
     // The set operators the union panel offers: all four where the source
     // runs a difference and an intersection, else the unions alone.
     QStringList SetOperators() const;

@@ -505,6 +505,16 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
         {TSqlDialect::Postgres(), "select cast(t.k as text), k from t order by t.k", "order by 2"},
         {TSqlDialect::Sqlite(),
          "select case when a = 'x' then b else t.a end, a from t order by t.a", "order by a"},
+        // A bare sort name is first a result column's name, also one
+        // without an alias (not in SQLite, which reads only aliases so).
+        {TSqlDialect::Postgres(), "select u.k, t.a from t left join u on t.k = u.k order by k",
+         "order by u.k"},
+        {TSqlDialect::MySql(), "select u.k, t.a from t left join u using (k) order by k desc",
+         "order by u.k desc"},
+        {TSqlDialect::Postgres(), "select t.a, u.k from u right join t using (k) order by k, a",
+         "order by u.k,t.a"},
+        {TSqlDialect::Sqlite(), "select u.k, t.a from t left join u using (k) order by k",
+         "order by t.k"},
         // An alias in quotes the data source reads, written in its own.
         {TSqlDialect::Sqlite(), "select a as `x y`, b as [z] from t",
          "select a as \"x y\",b as \"z\""},
@@ -608,6 +618,8 @@ TEST(RebuildShapes, JoinsTheDesignWouldReorderAreAnnounced) {
         {"select t.a from t join (u natural join w) on t.k = u.k", "w"},
         // A bare name of a join condition kept as a row that two boxes have.
         {"select t.a from t join u on u.f < k", "u.f < k"},
+        // A select list of no columns.
+        {"select from t where k > 1", "（空的选择列表）"},
         // A column written twice that the display order keeps once.
         {"select t.k, t.k x, t.k from t natural join w", "t.k"},
     };
