@@ -538,8 +538,11 @@ TRowComparison CompareRows(TADOConnection* connection, const QString& original,
             keysA << Key(v, keys);
         for (const QStringList& v : b.Values)
             keysB << Key(v, keys);
+        // Keys out of step are other rows too when the rows differ as a whole.
         if (keysA != keysB)
-            return differ(QStringLiteral("行的排序不同（%1行）").arg(a.Rows.size()));
+            return differ(Sorted(a.Rows) == Sorted(b.Rows)
+                              ? QStringLiteral("行的排序不同（%1行）").arg(a.Rows.size())
+                              : QStringLiteral("行数相同（%1行）而内容不同").arg(a.Rows.size()));
         if (result.Rule == TRowRule::UpToLimit && !keysA.isEmpty()) {
             // Rows tied on the last key may be any of the tied rows.
             const QString last = keysA.last();

@@ -111,6 +111,15 @@ TEST_F(SqlCheckTest, RowsAreComparedByTheRuleOfTheOriginalsTopLevel) {
         EXPECT_EQ(result.Rule, c.Rule);
         EXPECT_EQ(result.Difference.isEmpty(), c.Same);
     }
+    // Keys out of step: the order alone, or other rows (under a limit).
+    for (const auto& [regenerated, difference] :
+         {std::pair{"select k, v from t order by k desc", "行的排序不同"},
+          std::pair{"select k, v from t order by k desc limit 2", "而内容不同"}}) {
+        const QString original = QString::fromUtf8(regenerated).replace(" desc", "");
+        const TRowComparison result = CompareRows(connection.get(), original, regenerated);
+        EXPECT_TRUE(result.Difference.contains(QString::fromUtf8(difference)))
+            << result.Difference.toStdString();
+    }
 }
 
 TEST_F(SqlCheckTest, AStatementThatCannotRunRaisesTheDatabasesMessage) {
