@@ -540,6 +540,73 @@ bool UnwrapLeadingJoins(QString& text, const TTokens& t) {
     return true;
 }
 
+// "… OVER w … WINDOW w AS (PARTITION BY a)": a named window is the
+// definition it names, written where it is used ("OVER (PARTITION BY a)",
+// "OVER (w ORDER BY b)" as "OVER (PARTITION BY a ORDER BY b)"), and the
+// WINDOW clause goes: a design has none. A sub-query's windows are its own
+// and stay. Whether the text changed.
+bool InlineNamedWindows(QString& text, const TTokens& t) {
+    const auto isName = [&](qsizetype i) {
+        return t.Is(i, TSqlWord::Word) || t.Is(i, TSqlWord::Name);
+    };
+    qsizetype clause = -1;
+    for (qsizetype i = 0; i + 3 < t.Size() && clause < 0; ++i)
+        if (t[i].Depth == 0 && t.IsWord(i, QLatin1StringView("window")) && isName(i + 1) &&
+            t.IsWord(i + 2, QLatin1StringView("as")) && t.Is(i + 3, TSqlWord::Open))
+            clause = i;
+    if (clause < 0) return false;
+    // Name (lower case) -> definition, without its brackets; one that
+    // begins with an earlier window's name has that window's written out.
+    QHash<QString, QString> windows;
+    const auto definition = [&](qsizetype open, qsizetype close) {
+        const qsizetype first = open + 1;
+        if (first < close && isName(first))
+            if (const auto known = windows.constFind(t.Name(first).toLower());
+                known != windows.cend())
+                return (*known + QLatin1Char(' ') +
+                        text.mid(t[first].End, t[close].Start - t[first].End))
+                    .trimmed();
+        return text.mid(t[open].End, t[close].Start - t[open].End).trimmed();
+    };
+    qsizetype end = clause;
+    for (qsizetype i = clause + 1;; i = end + 2) {
+        if (!isName(i) || !t.IsWord(i + 1, QLatin1StringView("as")) || !t.Is(i + 2, TSqlWord::Open))
+            return false;
+        end = t.Partner(i + 2);
+        if (end < 0) return false;
+        windows.insert(t.Name(i).toLower(), definition(i + 2, end));
+        if (!t.IsSymbol(end + 1, QLatin1Char(','))) break;
+    }
+    QList<TEdit> edits;
+    // The brackets open at each token, and how many of them hold a query.
+    QList<bool> opens;
+    qsizetype queries = 0;
+    for (qsizetype k = 0; k < t.Size(); ++k) {
+        if (t.Is(k, TSqlWord::Open)) {
+            const bool query = t.IsWord(k + 1, QLatin1StringView("select")) ||
+                               t.IsWord(k + 1, QLatin1StringView("with")) ||
+                               t.IsWord(k + 1, QLatin1StringView("values"));
+            opens.append(query);
+            queries += query;
+        } else if (t.Is(k, TSqlWord::Close) && !opens.isEmpty()) {
+            queries -= opens.takeLast();
+        }
+        if (queries > 0 || (k >= clause && k <= end) || !t.IsWord(k, QLatin1StringView("over")))
+            continue;
+        if (isName(k + 1)) {
+            if (const auto w = windows.constFind(t.Name(k + 1).toLower()); w != windows.cend())
+                edits.append({t[k + 1].Start, t[k + 1].End - t[k + 1].Start,
+                              QLatin1Char('(') + *w + QLatin1Char(')')});
+        } else if (t.Is(k + 1, TSqlWord::Open) && isName(k + 2)) {
+            if (const auto w = windows.constFind(t.Name(k + 2).toLower()); w != windows.cend())
+                edits.append({t[k + 2].Start, t[k + 2].End - t[k + 2].Start, *w});
+        }
+    }
+    edits.append({t[clause].Start, t[end].End - t[clause].Start, QStringLiteral(" ")});
+    text = Apply(text, edits);
+    return true;
+}
+
 // A function's rows or a VALUES list standing as a table of the statement
 // ("generate_series(…) as g", "json_each(x)", "(values (1), (2)) v (n)"):
 // the same rows as a sub-query of them, which a sub-query box holds.
@@ -870,6 +937,7 @@ void TStatementText::Prepare(const QString& sql) {
     TTokens t = text.constData() == sql.constData() ? TTokens(text, std::move(words))
                                                     : TTokens(text, reading);
     if (UnwrapLeadingJoins(text, t)) Follow(t, text, reading);
+    if (InlineNamedWindows(text, t)) Follow(t, text, reading);
     if (WrapTableSources(text, t)) Follow(t, text, reading);
     NameUnnamedDerivedTables(text, t);
     if (const QString refusal = NameDerivedColumns(text, t, reading); !refusal.isEmpty()) {

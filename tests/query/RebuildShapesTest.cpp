@@ -129,6 +129,14 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
          "select t.a,w.h\r\nfrom t JOIN (u JOIN w on u.k=w.k) on t.k=u.k"},
         {"select t.a from ((t join u using (k))) natural join w",
          "select t.a\r\nfrom t JOIN (u JOIN w on u.k=w.k) on t.k=u.k"},
+        // A named window is written where it is used; a sub-query's stays.
+        {"select a, sum(k) over w s from t where k > 1 window w as (partition by a) order by a",
+         "select a,sum(k) over (partition by a) as s\r\nfrom t\r\nwhere k>1\r\norder by a"},
+        {"select a, rank() over (w2 rows 2 preceding) from t window w1 as (partition by a), w2 "
+         "as (w1 order by k)",
+         "select a,\r\nrank() over (partition by a order by k rows 2 preceding)\r\nfrom t"},
+        {"select x.a from (select a, rank() over w r from t window w as (order by k)) x",
+         "select a\r\nfrom  (select a, rank() over w r from t window w as (order by k)) x"},
         // Columns shared with two boxes that links join already: the
         // second equality would close a ring, so it is a row of WHERE.
         {"select t.b from t join w on t.k = w.k natural join y",
