@@ -544,16 +544,22 @@ bool UnwrapLeadingJoins(QString& text, const TTokens& t) {
 // definition it names, written where it is used ("OVER (PARTITION BY a)",
 // "OVER (w ORDER BY b)" as "OVER (PARTITION BY a ORDER BY b)"), and the
 // WINDOW clause goes: a design has none. A sub-query's windows are its own
-// and stay. Whether the text changed.
+// and stay, and so do those of the parts of a union, each of which may
+// give one name its own window. Whether the text changed.
 bool InlineNamedWindows(QString& text, const TTokens& t) {
     const auto isName = [&](qsizetype i) {
         return t.Is(i, TSqlWord::Word) || t.Is(i, TSqlWord::Name);
     };
     qsizetype clause = -1;
-    for (qsizetype i = 0; i + 3 < t.Size() && clause < 0; ++i)
-        if (t[i].Depth == 0 && t.IsWord(i, QLatin1StringView("window")) && isName(i + 1) &&
+    for (qsizetype i = 0; i < t.Size(); ++i) {
+        if (t[i].Depth != 0) continue;
+        if (t.IsWord(i, QLatin1StringView("union")) || t.IsWord(i, QLatin1StringView("except")) ||
+            t.IsWord(i, QLatin1StringView("intersect")) || t.IsWord(i, QLatin1StringView("minus")))
+            return false;
+        if (clause < 0 && t.IsWord(i, QLatin1StringView("window")) && isName(i + 1) &&
             t.IsWord(i + 2, QLatin1StringView("as")) && t.Is(i + 3, TSqlWord::Open))
             clause = i;
+    }
     if (clause < 0) return false;
     // Name (lower case) -> definition, without its brackets; one that
     // begins with an earlier window's name has that window's written out.

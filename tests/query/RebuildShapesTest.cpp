@@ -626,6 +626,10 @@ TEST(RebuildShapes, JoinsTheDesignWouldReorderAreAnnounced) {
         {"select t.a from t join (u natural join w) on t.k = u.k", "w"},
         // A bare name of a join condition kept as a row that two boxes have.
         {"select t.a from t join u on u.f < k", "u.f < k"},
+        // The parts of a union may each give one name its own window.
+        {"select a, rank() over w from t window w as (order by k) union all select a, rank() "
+         "over w from t window w as (order by a)",
+         "window"},
         // A select list of no columns.
         {"select from t where k > 1", "（空的选择列表）"},
         // A column written twice that the display order keeps once.
