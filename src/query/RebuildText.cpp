@@ -501,7 +501,8 @@ bool UnwrapLeadingJoins(QString& text, const TTokens& t) {
     };
     QList<TEdit> edits;
     for (qsizetype i = 0; i + 1 < t.Size(); ++i) {
-        if (t[i].Depth != 0 || !t.IsWord(i, QLatin1StringView("from")) ||
+        if (t[i].End - t[i].Start != 4 || t[i].Depth != 0 ||
+            !t.IsWord(i, QLatin1StringView("from")) ||
             t.IsWord(i - 1, QLatin1StringView("distinct")))
             continue;
         // The closing brackets taken out so far, the outermost first: a
@@ -551,16 +552,19 @@ bool InlineNamedWindows(QString& text, const TTokens& t) {
         return t.Is(i, TSqlWord::Word) || t.Is(i, TSqlWord::Name);
     };
     qsizetype clause = -1;
-    for (qsizetype i = 0; i < t.Size(); ++i) {
-        if (t[i].Depth != 0) continue;
-        if (t.IsWord(i, QLatin1StringView("union")) || t.IsWord(i, QLatin1StringView("except")) ||
-            t.IsWord(i, QLatin1StringView("intersect")) || t.IsWord(i, QLatin1StringView("minus")))
-            return false;
-        if (clause < 0 && t.IsWord(i, QLatin1StringView("window")) && isName(i + 1) &&
+    // Most statements have none: their words are told by length first.
+    for (qsizetype i = 0; i < t.Size() && clause < 0; ++i)
+        if (t[i].End - t[i].Start == 6 && t[i].Depth == 0 &&
+            t.IsWord(i, QLatin1StringView("window")) && isName(i + 1) &&
             t.IsWord(i + 2, QLatin1StringView("as")) && t.Is(i + 3, TSqlWord::Open))
             clause = i;
-    }
     if (clause < 0) return false;
+    for (qsizetype i = 0; i < t.Size(); ++i)
+        if (t[i].Depth == 0 &&
+            (t.IsWord(i, QLatin1StringView("union")) || t.IsWord(i, QLatin1StringView("except")) ||
+             t.IsWord(i, QLatin1StringView("intersect")) ||
+             t.IsWord(i, QLatin1StringView("minus"))))
+            return false;
     // Name (lower case) -> definition, without its brackets; one that
     // begins with an earlier window's name has that window's written out.
     QHash<QString, QString> windows;
