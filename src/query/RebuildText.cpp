@@ -558,13 +558,7 @@ bool InlineNamedWindows(QString& text, const TTokens& t) {
             t.IsWord(i, QLatin1StringView("window")) && isName(i + 1) &&
             t.IsWord(i + 2, QLatin1StringView("as")) && t.Is(i + 3, TSqlWord::Open))
             clause = i;
-    if (clause < 0) return false;
-    for (qsizetype i = 0; i < t.Size(); ++i)
-        if (t[i].Depth == 0 &&
-            (t.IsWord(i, QLatin1StringView("union")) || t.IsWord(i, QLatin1StringView("except")) ||
-             t.IsWord(i, QLatin1StringView("intersect")) ||
-             t.IsWord(i, QLatin1StringView("minus"))))
-            return false;
+    if (clause < 0 || HasSetOperator(t)) return false;
     // Name (lower case) -> definition, without its brackets; one that
     // begins with an earlier window's name has that window's written out.
     QHash<QString, QString> windows;
