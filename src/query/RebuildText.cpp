@@ -159,6 +159,36 @@ bool EndsFromClause(const QString& word) {
     return words.contains(word);
 }
 
+bool IsJoinWord(const QString& w) {
+    return w == QLatin1String("join") || w == QLatin1String("inner") ||
+           w == QLatin1String("left") || w == QLatin1String("right") ||
+           w == QLatin1String("full") || w == QLatin1String("cross") ||
+           w == QLatin1String("natural") || w == QLatin1String("outer");
+}
+
+// Along the tokens of a text: whether the one read stands inside a
+// bracketed query (a sub-query's words are its own).
+class TSubQueries {
+public:
+    // Takes in token i (an opening or closing bracket changes the answer).
+    void Step(const TTokens& t, qsizetype i) {
+        const TSqlWord::TKind kind = t[i].Kind;
+        if (kind == TSqlWord::Open) {
+            const bool query = t.IsWord(i + 1, QLatin1StringView("select")) ||
+                               t.IsWord(i + 1, QLatin1StringView("with"));
+            FOpens << query;
+            FQueries += query;
+        } else if (kind == TSqlWord::Close && !FOpens.isEmpty()) {
+            FQueries -= FOpens.takeLast();
+        }
+    }
+    bool Inside() const { return FQueries > 0; }
+
+private:
+    QList<bool> FOpens; // per open bracket: whether it holds a query
+    int FQueries = 0;   // of the brackets open, how many hold a query
+};
+
 // A string whose own quote is escaped by a backslash (MySQL, PostgreSQL's
 // E'' and older strings) with that quote doubled instead, which every
 // reading takes as the same value; null when it has none.
@@ -490,14 +520,9 @@ bool NamesColumns(const TTokens& t, qsizetype from, qsizetype to) {
 // Whether the text changed.
 bool UnwrapLeadingJoins(QString& text, const TTokens& t) {
     // What may follow such a group: a join, or what ends the FROM clause.
-    static const char* const followers[] = {"join",   "inner",   "left",      "right",  "full",
-                                            "cross",  "natural", "where",     "group",  "order",
-                                            "having", "window",  "limit",     "offset", "fetch",
-                                            "union",  "except",  "intersect", "minus"};
     const auto followed = [&](qsizetype k) {
         return k >= t.Size() || t.Is(k, TSqlWord::Separator) || t.IsSymbol(k, QLatin1Char(',')) ||
-               std::any_of(std::begin(followers), std::end(followers),
-                           [&](const char* w) { return t.IsWord(k, QLatin1StringView(w)); });
+               IsJoinWord(t.Word(k)) || EndsFromClause(t.Word(k));
     };
     QList<TEdit> edits;
     for (qsizetype i = 0; i + 1 < t.Size(); ++i) {
@@ -582,20 +607,11 @@ bool InlineNamedWindows(QString& text, const TTokens& t) {
         if (!t.IsSymbol(end + 1, QLatin1Char(','))) break;
     }
     QList<TEdit> edits;
-    // The brackets open at each token, and how many of them hold a query.
-    QList<bool> opens;
-    qsizetype queries = 0;
+    TSubQueries subQueries;
     for (qsizetype k = 0; k < t.Size(); ++k) {
-        if (t.Is(k, TSqlWord::Open)) {
-            const bool query = t.IsWord(k + 1, QLatin1StringView("select")) ||
-                               t.IsWord(k + 1, QLatin1StringView("with")) ||
-                               t.IsWord(k + 1, QLatin1StringView("values"));
-            opens.append(query);
-            queries += query;
-        } else if (t.Is(k, TSqlWord::Close) && !opens.isEmpty()) {
-            queries -= opens.takeLast();
-        }
-        if (queries > 0 || (k >= clause && k <= end) || !t.IsWord(k, QLatin1StringView("over")))
+        subQueries.Step(t, k);
+        if (subQueries.Inside() || (k >= clause && k <= end) ||
+            !t.IsWord(k, QLatin1StringView("over")))
             continue;
         if (isName(k + 1)) {
             if (const auto w = windows.constFind(t.Name(k + 1).toLower()); w != windows.cend())
@@ -1005,13 +1021,6 @@ TSetOperatorReading ReadSetOperators(const QString& text, const TTokens& t, QLis
     return reading;
 }
 
-bool IsJoinWord(const QString& w) {
-    return w == QLatin1String("join") || w == QLatin1String("inner") ||
-           w == QLatin1String("left") || w == QLatin1String("right") ||
-           w == QLatin1String("full") || w == QLatin1String("cross") ||
-           w == QLatin1String("natural") || w == QLatin1String("outer");
-}
-
 // Whether the FROM at token i is that of "x IS [NOT] DISTINCT FROM y".
 bool IsDistinctFrom(const TTokens& t, qsizetype i) {
     if (!t.IsWord(i - 1, QLatin1StringView("distinct"))) return false;
@@ -1172,20 +1181,11 @@ QString FirstOnWithOr(const TTokens& t, qsizetype from, qsizetype fromEnd) {
 // NOT before a condition: glued to what it negates, or, before a group,
 // carried into the group's first condition.
 void NegationEdits(const TTokens& t, qsizetype firstEnd, QList<TEdit>& edits) {
-    QList<bool> subSelect; // per open bracket: whether it holds a query
-    int subSelects = 0;    // of the brackets open, how many hold a query
+    TSubQueries subQueries;
     for (qsizetype i = 0; i < firstEnd; ++i) {
-        if (t.Is(i, TSqlWord::Open)) {
-            subSelect << (t.IsWord(i + 1, QLatin1StringView("select")) ||
-                          t.IsWord(i + 1, QLatin1StringView("with")));
-            subSelects += subSelect.last();
+        subQueries.Step(t, i);
+        if (subQueries.Inside() || !t.IsWord(i, QLatin1StringView("not")) || i + 1 >= t.Size())
             continue;
-        }
-        if (t.Is(i, TSqlWord::Close)) {
-            if (!subSelect.isEmpty()) subSelects -= subSelect.takeLast();
-            continue;
-        }
-        if (subSelects > 0 || !t.IsWord(i, QLatin1StringView("not")) || i + 1 >= t.Size()) continue;
         const QString before = t.Word(i - 1);
         const bool start = i == 0 || t.Is(i - 1, TSqlWord::Open) ||
                            before == QLatin1String("where") || before == QLatin1String("having") ||
