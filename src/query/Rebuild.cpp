@@ -548,6 +548,65 @@ public:
         FillHaving();
         ReadOrder();
         WriteSeparateNetworksInWhere();
+        WriteLaterOuterJoinsFirst(PlacedAsRead(placed));
+    }
+
+    // A RIGHT or FULL join after other joins keeps its table's rows against
+    // all that was joined before it. The design writes its first link as the
+    // join and each later one in the place of the box it shares with what
+    // is written: with the links of the joins in reverse order, each join
+    // takes the place of the one box it and the joins after it see of what
+    // came before (the RIGHT join is a LEFT join from its own table). That
+    // holds when every join links its table to one box before it, and the
+    // box the later joins are written at is always the table of the join
+    // before or the box that one links to.
+    void WriteLaterOuterJoinsFirst(bool placedAsRead) {
+        const QString written = FText.RightJoinAfterOthers();
+        // An inner join on a box it gave nulls for made it an inner one.
+        const auto stillOuter = [&](int l) {
+            return FTermKind.value(l) % 4 >= 2 && FDesign.Links[l].JoinType != 0;
+        };
+        bool outer = false;
+        for (int l = 0; l < FDesign.Links.size() && !outer; ++l)
+            outer = stillOuter(l);
+        if (written.isEmpty() || !outer) return;
+        // Moved to WHERE, an ON term of a join before would drop the rows
+        // the outer join keeps.
+        for (const QString& term : std::as_const(FOnRowsBeforeOuter))
+            Lose(term);
+        const qsizetype boxes = FDesign.Boxes.size();
+        QList<int> partner(boxes, -1);
+        QList<bool> inner(boxes, true); // the joins up to the box are inner ones
+        bool chain = placedAsRead && !FText.BracketedJoin() && boxes > 2 &&
+                     !TSqlDialect(FKind).JoinsInWhere();
+        for (const TDesignLink& link : std::as_const(FDesign.Links)) {
+            if (!chain) break;
+            const int earlier = std::min(link.Table1, link.Table2);
+            const int later = std::max(link.Table1, link.Table2);
+            chain = earlier >= 0 && later < boxes && earlier != later &&
+                    FGroup.value(earlier) == FGroup.value(later) &&
+                    (partner[later] < 0 || partner[later] == earlier);
+            if (chain) partner[later] = earlier;
+            if (chain) inner[later] = inner[later] && link.JoinType % 4 == 0;
+        }
+        for (qsizetype b = 1; chain && b < boxes; ++b) {
+            chain = partner[b] >= 0;
+            inner[b] = inner[b] && inner[b - 1];
+        }
+        // Inner joins alone before the place: written there in any order.
+        int place = chain ? partner[boxes - 1] : -1;
+        for (qsizetype b = boxes - 2; chain && b >= 1 && !inner[b]; --b) {
+            chain = place == b || place == partner[b];
+            place = partner[b];
+        }
+        if (!chain) {
+            Lose(written);
+            return;
+        }
+        std::stable_sort(FDesign.Links.begin(), FDesign.Links.end(),
+                         [](const TDesignLink& a, const TDesignLink& b) {
+                             return std::max(a.Table1, a.Table2) > std::max(b.Table1, b.Table2);
+                         });
     }
 
     // Inner joins whose links fall apart into separate networks (an ON
@@ -1294,6 +1353,7 @@ private:
                 made << link;
             } else if (inner) {
                 // Columns of kinds the link rules keep apart: a condition.
+                FOnRows << written;
                 AddCondition(
                     row,
                     {Designation(FDesign, FDesign.Boxes[b],
@@ -1362,6 +1422,7 @@ private:
             if (TStatementText::TakeConditionStart(term)) {
                 close();
                 groupType = type;
+                if (type % 4 == 2 || type % 4 == 3) FOnRowsBeforeOuter = FOnRows;
                 ++condition;
                 scope = condition < FOnScopes.size() ? FOnScopes[condition]
                                                      : std::pair<int, int>{-1, -1};
@@ -1416,6 +1477,7 @@ private:
             const QString restoredTerm = FText.Restore(term);
             if (NamesSeveralBoxes(inner && !equality ? restoredTerm : Scoped(restoredTerm, scope)))
                 Lose(restoredTerm);
+            if (inner) FOnRows << restoredTerm;
             if (equality) {
                 // The row keeps the operands' brackets: "(x > 0) = true".
                 QString leftRow = FText.Restore(TrimCell(term.left(eq)));
@@ -1916,6 +1978,9 @@ private:
     };
     QHash<int, TNullSupplier> FNullSide;
     QHash<int, int> FTermKind; // link -> the kind of join its term stands in
+    // ON terms of inner joins that became condition rows, as written; those
+    // read before the last RIGHT or FULL join.
+    QStringList FOnRows, FOnRowsBeforeOuter;
     // Per box: the item of the FROM list it stands in (as read, as placed).
     QList<int> FGroupOfRead;
     QHash<int, int> FGroup;

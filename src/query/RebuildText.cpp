@@ -1231,9 +1231,8 @@ QString TStatementText::ForScanners(const QString& text, QList<TSqlWord> words) 
     const QString bracketed = FirstBracketedJoin(t, from, fromEnd, outer);
     FBracketedJoin = !bracketed.isEmpty();
     FBracketedOuterJoin = outer ? bracketed : QString();
-    for (const QString& join :
-         {FirstOnWithOr(t, from, fromEnd), RightJoinAfterOthers(t, from, fromEnd)})
-        if (!join.isEmpty()) FNotCarried << join;
+    if (const QString join = FirstOnWithOr(t, from, fromEnd); !join.isEmpty()) FNotCarried << join;
+    FRightJoinAfterOthers = quillary::RightJoinAfterOthers(t, from, fromEnd);
     JoinEdits(t, from, fromEnd, edits);
     NegationEdits(t, parts.FirstEnd, edits);
     // Quoted names: their characters stand in for themselves. So do the

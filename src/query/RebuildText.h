@@ -47,12 +47,15 @@ public:
     bool BracketedJoin() const { return FBracketedJoin; }
     // What the design would write with other rows, as written: an ON
     // condition whose OR outside brackets meets an AND (the scanners cut
-    // it at its ANDs, which bind closer), a RIGHT or FULL join after other
-    // joins outside brackets (the design nests joins in its own order,
-    // which keeps the rows of inner and left joins only), and in SQLite a
-    // WITH table whose body is a union of parts (as a sub-query its
-    // columns compare with other affinities).
+    // it at its ANDs, which bind closer), and in SQLite a WITH table whose
+    // body is a union of parts (as a sub-query its columns compare with
+    // other affinities).
     const QStringList& NotCarried() const { return FNotCarried; }
+    // The first RIGHT or FULL join after other joins outside brackets, as
+    // written up to its table; empty when there is none. The design nests
+    // its joins in an order of its own: only some such statements keep
+    // their rows in it.
+    const QString& RightJoinAfterOthers() const { return FRightJoinAfterOthers; }
     // The statements of the text given, as the dialect's first reading
     // splits it.
     const QList<TSqlStatement>& Statements() const { return FStatements; }
@@ -99,6 +102,7 @@ private:
     QString FBracketedOuterJoin;
     bool FBracketedJoin = false;
     QStringList FNotCarried;
+    QString FRightJoinAfterOthers;
 };
 
 } // namespace quillary

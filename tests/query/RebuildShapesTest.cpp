@@ -577,6 +577,42 @@ TEST(RebuildShapes, ASqliteWithTableAfterInIsItsSubQuery) {
                                   "and k not in (select k from u where f > 1)");
 }
 
+// A right or full join after other joins keeps its table's rows against
+// all joined before it: the design writes it first, as a left join from its
+// table, and the joins before it in its place.
+TEST(RebuildShapes, RightJoinsAfterOthersAreWrittenFirst) {
+    const struct {
+        const char* Sql;
+        const char* Regenerated;
+    } cases[] = {
+        {"select t.a, w.h from t join u on u.k = t.k right join w on w.k = u.k",
+         "select t.a,w.h\r\nfrom w LEFT JOIN (u JOIN t on u.k=t.k) on w.k=u.k"},
+        {"select t.a, w.h from t left join u on u.k = t.k full join w on w.k = u.k",
+         "select t.a,w.h\r\nfrom w FULL JOIN (u RIGHT JOIN t on u.k=t.k) on w.k=u.k"},
+        // Each later join stands where the one before it was written.
+        {"select t.a, x.h from t join u on u.k = t.k right join w on w.k = u.k right join x on "
+         "x.h = w.k",
+         "select t.a,x.h\r\nfrom x LEFT JOIN (w LEFT JOIN (u JOIN t on u.k=t.k) on w.k=u.k) on "
+         "x.h=w.k"},
+        // Inner joins before it alone: in any order.
+        {"select t.a from t join u on u.k = t.k join w on w.k = t.k right join x on x.h = u.k",
+         "select t.a\r\nfrom x LEFT JOIN (u JOIN (w JOIN t on w.k=t.k) on u.k=t.k) on x.h=u.k"},
+        {"select t.a from t join u on u.k = t.k right join w on w.k = u.k join x on x.h = w.k",
+         "select t.a\r\nfrom x JOIN (w LEFT JOIN (u JOIN t on u.k=t.k) on w.k=u.k) on x.h=w.k"},
+        {"select k, t.a from t join u using (k) right join w using (k)",
+         "select w.k,t.a\r\nfrom (t JOIN u on t.k=u.k) RIGHT JOIN w on u.k=w.k"},
+        // An inner join after it on a box before it drops the rows it kept.
+        {"select t.a from t join u on u.k = t.k right join w on w.k = u.k join x on x.h = t.k",
+         "select t.a\r\nfrom (w INNER JOIN u on w.k=u.k) JOIN (x JOIN t on x.h=t.k) on u.k=t.k"},
+    };
+    for (const auto& c : cases) {
+        const TRun run = Rebuild(QString::fromUtf8(c.Sql));
+        EXPECT_TRUE(run.Result.Ok)
+            << c.Sql << " -> " << run.Result.NotCarried.join(u'|').toStdString();
+        EXPECT_EQ(run.Result.Sql.SQL.toStdString(), c.Regenerated) << c.Sql;
+    }
+}
+
 // Joins the design would write in another order or nesting, with other
 // rows, are announced.
 TEST(RebuildShapes, JoinsTheDesignWouldReorderAreAnnounced) {
@@ -594,10 +630,16 @@ TEST(RebuildShapes, JoinsTheDesignWouldReorderAreAnnounced) {
         // AND binds closer than OR: an ON cut at its ANDs would not.
         {"select t.a from t join u on t.k = u.k and u.f = 1 or u.g = 'x'",
          "on t.k = u.k and u.f = 1 or u.g = 'x'"},
-        // What a right or full join after other joins preserves, the design
-        // would join later.
-        {"select t.a from t join u on u.k = t.k right join w on w.k = u.k", "right join w"},
+        // What a right or full join after other joins preserves: a comma or
+        // a join after it on a box before it would nest it inside the
+        // others, and an inner join's ON term moved to WHERE would drop it.
         {"select t.a from t, u full outer join w on w.k = u.k", "full outer join w"},
+        {"select t.a from t join u on u.k = t.k right join w on w.k = u.k left join x on x.h = t.k",
+         "right join w"},
+        {"select t.a from t join u on u.k = t.k right join w on w.k = u.k right join x on x.h = "
+         "t.k",
+         "right join w"},
+        {"select t.a from t join u on u.k = t.k and u.f > 1 right join w on w.k = u.k", "u.f > 1"},
         // An outer join against two boxes at once.
         {"select t.a from t cross join w left join u on u.k = t.k and u.f = w.k",
          "u.k = t.k and u.f = w.k"},
