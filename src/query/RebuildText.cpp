@@ -350,6 +350,25 @@ bool InTablePosition(const TTokens& u, qsizetype j) {
     return false;
 }
 
+// Where `u` reads the table `name`: a name where a table stands, not a
+// qualifier, an alias or a function, and with `inLists` also SQLite's table
+// of "x in name", which takes no name of its own (each use's token, and
+// whether it is such a list).
+QList<std::pair<qsizetype, bool>> TableUses(const TTokens& u, const QString& name, bool inLists) {
+    QList<std::pair<qsizetype, bool>> uses;
+    for (qsizetype j = 0; j < u.Size(); ++j) {
+        if ((!u.Is(j, TSqlWord::Word) && !u.Is(j, TSqlWord::Name)) ||
+            u.Name(j).compare(name, Qt::CaseInsensitive) != 0 ||
+            u.IsSymbol(j + 1, QLatin1Char('.')) || u.Is(j + 1, TSqlWord::Open))
+            continue;
+        if (InTablePosition(u, j))
+            uses.append({j, false});
+        else if (inLists && u.IsWord(j - 1, QLatin1StringView("in")))
+            uses.append({j, true});
+    }
+    return uses;
+}
+
 // The select list of `body` with its columns named `names`, in order: each
 // item keeps its expression and takes its name as alias. False, leaving
 // the body alone, when it is no single SELECT, lists "*" or another number
@@ -856,14 +875,19 @@ void TStatementText::Prepare(const QString& sql) {
     if (text.size() >= 4 && text.left(4).compare(QLatin1String("with"), Qt::CaseInsensitive) == 0) {
         const TTokens t(text, reading);
         qsizetype i = 1;
-        if (t.Word(i) == QLatin1String("recursive")) {
-            FRefusal =
-                QStringLiteral("这条语句的WITH RECURSIVE（递归的公用表表达式）无法在设计中表示。");
-            return;
-        }
+        const bool recursive = t.Word(i) == QLatin1String("recursive");
+        if (recursive) ++i;
+        const QString recursiveRefusal =
+            QStringLiteral("这条语句的WITH RECURSIVE（递归的公用表表达式）无法在设计中表示。");
         QStringList names, bodies;
+        // Of a table whose body reads itself: what stands before its body
+        // ("r (n) as"), written again before it in the derived table that
+        // takes its place (empty for the others).
+        QStringList heads, written;
+        const bool sqlite = FDialect == TSqlDialect::Sqlite();
         while (true) {
             if (!t.Is(i, TSqlWord::Word) && !t.Is(i, TSqlWord::Name)) break;
+            const qsizetype nameToken = i;
             const QString name = t.Name(i++);
             // A list of column names is moved into the body's select list.
             QList<QString> columns;
@@ -880,7 +904,12 @@ void TStatementText::Prepare(const QString& sql) {
             const qsizetype close = t.Partner(i);
             if (close < 0) break;
             QString body = text.mid(t[i].End, t[close].Start - t[i].End).trimmed();
-            if (!columns.isEmpty() && !NameColumns(body, columns, reading)) {
+            const bool self =
+                recursive && !TableUses(TTokens(body, reading), name, sqlite).isEmpty();
+            heads << (self ? text.mid(t[nameToken].Start, t[i].Start - t[nameToken].Start)
+                           : QString());
+            written << t.TextOf(nameToken);
+            if (!self && !columns.isEmpty() && !NameColumns(body, columns, reading)) {
                 FRefusal =
                     QStringLiteral("WITH子句中的“%1”带有列名列表，无法在设计中表示。").arg(name);
                 return;
@@ -895,10 +924,18 @@ void TStatementText::Prepare(const QString& sql) {
             FRefusal = QStringLiteral("无法读懂这条语句的WITH子句。");
             return;
         }
-        const bool sqlite = FDialect == TSqlDialect::Sqlite();
+        // A table read before it is defined: only WITH RECURSIVE allows it,
+        // and the derived table of the one that reads it would lack it.
+        for (qsizetype k = 0; recursive && k < bodies.size(); ++k)
+            for (qsizetype later = k + 1; later < names.size(); ++later)
+                if (!TableUses(TTokens(bodies[k], reading), names[later], sqlite).isEmpty()) {
+                    FRefusal = recursiveRefusal;
+                    return;
+                }
+        // (A table that reads itself is read as itself in its derived table.)
         if (sqlite)
             for (qsizetype k = 0; k < bodies.size(); ++k)
-                if (HasSetOperator(TTokens(bodies[k], reading)))
+                if (heads[k].isEmpty() && HasSetOperator(TTokens(bodies[k], reading)))
                     FNotCarried << QStringLiteral("WITH %1").arg(names[k]);
         QStringList targets = bodies;
         targets << text.mid(t[i].Start);
@@ -911,19 +948,10 @@ void TStatementText::Prepare(const QString& sql) {
                 bool InList; // the list of "x in name": it takes no name of its own
             };
             QList<TUse> uses;
-            for (qsizetype g = k + 1; g < targets.size(); ++g) {
-                const TTokens u(targets[g], reading);
-                for (qsizetype j = 0; j < u.Size(); ++j) {
-                    if ((!u.Is(j, TSqlWord::Word) && !u.Is(j, TSqlWord::Name)) ||
-                        u.Name(j).compare(names[k], Qt::CaseInsensitive) != 0 ||
-                        u.IsSymbol(j + 1, QLatin1Char('.')) || u.Is(j + 1, TSqlWord::Open))
-                        continue;
-                    if (InTablePosition(u, j))
-                        uses.append({g, j, false});
-                    else if (sqlite && u.IsWord(j - 1, QLatin1StringView("in")))
-                        uses.append({g, j, true});
-                }
-            }
+            for (qsizetype g = k + 1; g < targets.size(); ++g)
+                for (const auto& [j, inList] :
+                     TableUses(TTokens(targets[g], reading), names[k], sqlite))
+                    uses.append({g, j, inList});
             // Each use takes the body's place. Used more than once, a body
             // whose result may differ from one evaluation to the next would
             // change the rows.
@@ -940,7 +968,13 @@ void TStatementText::Prepare(const QString& sql) {
                 const TTokens u(targets[g], reading);
                 const bool aliased =
                     inList || u.Word(j + 1) == QLatin1String("as") || IsAliasAt(u, j + 1);
-                const QString inserted = QLatin1Char('(') + bodies[k] + QLatin1Char(')') +
+                // A table that reads itself stands as a derived table that
+                // defines it: "(with recursive r (n) as (…) select * from r)".
+                const QString body = heads[k].isEmpty()
+                                         ? bodies[k]
+                                         : QStringLiteral("with recursive %1(%2) select * from %3")
+                                               .arg(heads[k], bodies[k], written[k]);
+                const QString inserted = QLatin1Char('(') + body + QLatin1Char(')') +
                                          (aliased ? QString() : QLatin1Char(' ') + u.TextOf(j));
                 edits[g].append({u[j].Start, u[j].End - u[j].Start, inserted});
             }

@@ -20,6 +20,7 @@ const TCatalogue& Shop() {
         c.Table("p", {"Total:3", "total:3"}).Table("x", {"k", "h:3"}).Table("z", {"h", "q"});
         c.Table("s.v", {"k:3", "e"}).Table("y", {"a", "h"});
         c.Table("n", {"k:3", "count(*):3"}); // as an unnamed column comes back
+        c.Table("r", {"n:3"});               // what "select * from r" of a recursive table gives
         return c;
     }();
     return c;
@@ -432,13 +433,44 @@ TEST(RebuildShapes, StarOverJoinsThatShareColumnsListsThemInTheDataSourcesOrder)
     }
 }
 
+// A WITH RECURSIVE table that reads itself stands as a derived table that
+// defines it; the others of the list are sub-queries as without RECURSIVE.
+TEST(RebuildShapes, ARecursiveWithTableIsADerivedTableThatDefinesIt) {
+    const struct {
+        const char* Sql;
+        const char* Regenerated;
+    } cases[] = {
+        {"with recursive r(n) as (select 1 union all select n + 1 from r where n < 3) select n "
+         "from r",
+         "select n\r\nfrom  (with recursive r(n) as (select 1 union all select n + 1 from r where "
+         "n < 3) select * from r) r"},
+        {"with recursive r(n) as (select 1 union all select n + 1 from r where n < 3) select "
+         "t.a, r.n from t join r on r.n = t.k",
+         "select t.a,r.n\r\nfrom (with recursive r(n) as (select 1 union all select n + 1 from r "
+         "where n < 3) select * from r) r JOIN t on r.n=t.k"},
+        {"with recursive r(n) as (select 1 union all select n + 1 from r where n < 3) select t.a "
+         "from t where t.k in (select n from r)",
+         "select a\r\nfrom t\r\nwhere k in (select n from (with recursive r(n) as (select 1 union "
+         "all select n + 1 from r where n < 3) select * from r) r)"},
+    };
+    for (const auto& c : cases) {
+        const TRun run = Rebuild(QString::fromUtf8(c.Sql));
+        EXPECT_TRUE(run.Result.Ok)
+            << c.Sql << " -> " << run.Result.NotCarried.join(u'|').toStdString()
+            << run.Messages.join(u'|').toStdString();
+        EXPECT_EQ(run.Result.Sql.SQL.toStdString(), c.Regenerated) << c.Sql;
+    }
+}
+
 TEST(RebuildShapes, WhatCannotBeDrawnIsRefusedWithAReason) {
     const struct {
         const char* Sql;
         const char* Says;
     } cases[] = {
         {"with x as (select k, random() r from t) select x.k from x, x y", "被使用了2次"},
-        {"with recursive r(n) as (select 1) select n from r", "WITH RECURSIVE"},
+        // A table read before it is defined.
+        {"with recursive r(n) as (select k from q), q(k) as (select k from t) select n from r",
+         "WITH RECURSIVE"},
         {"with x(c, d) as (select * from t) select c from x", "列名列表"},
         {"select n from (select k, count(*) from t group by k) as c (k) ", "列名列表"},
         {"select distinct on (k) k, a from t order by k", "DISTINCT ON"},
