@@ -570,8 +570,8 @@ public:
         for (int l = 0; l < FDesign.Links.size() && !outer; ++l)
             outer = stillOuter(l);
         if (written.isEmpty() || !outer) return;
-        // Moved to WHERE, an ON term of a join before would drop the rows
-        // the outer join keeps.
+        // Moved to WHERE, a shared column of a join before would drop the
+        // rows the outer join keeps.
         for (const QString& term : std::as_const(FOnRowsBeforeOuter))
             Lose(term);
         const qsizetype boxes = FDesign.Boxes.size();
@@ -1468,7 +1468,9 @@ private:
                     continue;
                 }
             }
-            const bool inner = type == 0 || type == 4;
+            // Before a later right or full join, WHERE would drop the rows
+            // that join keeps: an inner join's term stays with its link too.
+            const bool inner = (type == 0 || type == 4) && FText.RightJoinAfterOthers().isEmpty();
             apart = true;
             // Moved to WHERE, or to an ON the design nests otherwise, a bare
             // name sees other boxes than those the join brought together:
@@ -1477,7 +1479,6 @@ private:
             const QString restoredTerm = FText.Restore(term);
             if (NamesSeveralBoxes(inner && !equality ? restoredTerm : Scoped(restoredTerm, scope)))
                 Lose(restoredTerm);
-            if (inner) FOnRows << restoredTerm;
             if (equality) {
                 // The row keeps the operands' brackets: "(x > 0) = true".
                 QString leftRow = FText.Restore(TrimCell(term.left(eq)));
@@ -1978,8 +1979,8 @@ private:
     };
     QHash<int, TNullSupplier> FNullSide;
     QHash<int, int> FTermKind; // link -> the kind of join its term stands in
-    // ON terms of inner joins that became condition rows, as written; those
-    // read before the last RIGHT or FULL join.
+    // Shared columns of inner joins that became condition rows, as written;
+    // those read before the last RIGHT or FULL join.
     QStringList FOnRows, FOnRowsBeforeOuter;
     // Per box: the item of the FROM list it stands in (as read, as placed).
     QList<int> FGroupOfRead;

@@ -257,7 +257,7 @@ QString Plain(const QString& text, TSqlReading reading, QList<TSqlWord>& words,
         // A gap with a comment is one blank (the text before the first
         // token is not written at all).
         if (std::any_of(gap.begin(), gap.end(), [](QChar c) { return !c.isSpace(); }))
-            replace(std::max(gapStart, copied), t[i].Start, u" ");
+            replace(std::max(gapStart, copied), t[i].Start, i == 0 ? u"" : u" ");
         const QStringView token = QStringView(text).mid(t[i].Start, t[i].End - t[i].Start);
         if (t.Is(i, TSqlWord::String))
             if (const QString doubled = QuoteEscapesDoubled(token, reading); !doubled.isNull())
@@ -872,7 +872,8 @@ void TStatementText::Prepare(const QString& sql) {
 
     // Common table expressions: each used once takes its place as a
     // sub-query; the rest cannot be drawn.
-    if (text.size() >= 4 && text.left(4).compare(QLatin1String("with"), Qt::CaseInsensitive) == 0) {
+    const QStringView start = QStringView(text).trimmed();
+    if (start.size() >= 4 && start.first(4).compare(u"with", Qt::CaseInsensitive) == 0) {
         const TTokens t(text, reading);
         qsizetype i = 1;
         const bool recursive = t.Word(i) == QLatin1String("recursive");
