@@ -726,8 +726,8 @@ private:
     // The columns "*" stands for where USING or NATURAL joins merge some:
     // the data source's order, each merged column once, as the box whose
     // column holds its value. Empty when there are no such joins, when a
-    // box or its columns are missing, or when a right or full join merges
-    // (its merged value is neither box's column).
+    // box or its columns are missing, or when a full join merges (its
+    // merged value is neither box's column).
     QStringList SpelledStar(const QList<int>& placed) const {
         if (!PlacedAsRead(placed)) return {};
         const qsizetype count = FDesign.Boxes.size();
@@ -740,11 +740,18 @@ private:
                 names.insert(fields[f].Name.toCaseFolded());
             if (names.size() != fields.size() - 1) return {};
         }
-        // By the joined box: its shared columns, and whether NATURAL found them.
-        QHash<int, std::pair<QStringList, bool>> sharedOf;
+        // By the joined box: its shared columns, whether NATURAL found them,
+        // and whether a right join merged them (their value is then the
+        // joined box's: the left side's is null where the join added a row).
+        struct TShared {
+            QStringList Columns;
+            bool Natural = false, Right = false;
+        };
+        QHash<int, TShared> sharedOf;
         for (const auto& [shared, joined, type] : SharedJoins()) {
-            if (joined <= 0 || type > 1 || sharedOf.contains(joined)) return {};
-            sharedOf.insert(joined, {SharedColumns(shared, joined), shared.Columns.isEmpty()});
+            if (joined <= 0 || type == 3 || sharedOf.contains(joined)) return {};
+            sharedOf.insert(joined,
+                            {SharedColumns(shared, joined), shared.Columns.isEmpty(), type == 2});
         }
         if (sharedOf.isEmpty()) return {};
         const TSharedColumnOrder order = FDesign.Dialect.SharedColumnOrder();
@@ -756,7 +763,8 @@ private:
         for (int b = 0; b < int(count); ++b) {
             if (b > 0 && FGroup.value(b) != FGroup.value(b - 1))
                 all += std::exchange(joinedSoFar, {});
-            const auto [shared, natural] = sharedOf.value(b);
+            const auto [shared, natural, right] = sharedOf.value(b);
+            const TDesignBox& box = FDesign.Boxes[b];
             QList<qsizetype> places; // on the left side, in the order shown
             for (const QString& column : shared) {
                 // The one column of that name the join's left side has.
@@ -768,6 +776,23 @@ private:
                 }
                 if (at < 0) return {};
                 places << at;
+                if (right) joinedSoFar[at] = {b, FieldRow(box, column)};
+            }
+            if (right && order == TSharedColumnOrder::LeftSideFirst) {
+                // MySQL reads a right join as a left join from its other
+                // side: the joined box's columns come first, in its order.
+                QList<TColumn> front;
+                for (qsizetype f = 1; f < box.Fields.size(); ++f)
+                    if (shared.contains(box.Fields[f].Name, Qt::CaseInsensitive))
+                        front.append({b, f});
+                for (qsizetype f = 1; f < box.Fields.size(); ++f)
+                    if (!shared.contains(box.Fields[f].Name, Qt::CaseInsensitive))
+                        front.append({b, f});
+                std::sort(places.begin(), places.end(), std::greater<>());
+                for (const qsizetype at : std::as_const(places))
+                    joinedSoFar.remove(at);
+                joinedSoFar = front + joinedSoFar;
+                continue;
             }
             if (order != TSharedColumnOrder::InPlace) {
                 // NATURAL has no list: the left side's order.
@@ -781,7 +806,6 @@ private:
                     joinedSoFar.remove(at);
                 joinedSoFar = merged + joinedSoFar;
             }
-            const TDesignBox& box = FDesign.Boxes[b];
             for (qsizetype f = 1; f < box.Fields.size(); ++f)
                 if (!shared.contains(box.Fields[f].Name, Qt::CaseInsensitive))
                     joinedSoFar.append({b, f});

@@ -430,8 +430,9 @@ TEST(RebuildShapes, ExistsIsARowOfItsOwnAndExceptAUnionOperator) {
 
 TEST(RebuildShapes, StarOverJoinsThatShareColumnsListsThemInTheDataSourcesOrder) {
     // SQLite keeps a shared column where the left side has it; MySQL shows
-    // the shared ones first in the left side's order, the others in the
-    // USING list's. Null: not carried, "*" named.
+    // the shared ones first in the left side's order (the joined box's
+    // after a right join), the others in the USING list's. Null: not
+    // carried, "*" named.
     const struct {
         const char* Sql;
         const char* Sqlite;
@@ -449,9 +450,15 @@ TEST(RebuildShapes, StarOverJoinsThatShareColumnsListsThemInTheDataSourcesOrder)
         {"select *, 1 from y join x using (h)", "y.a,y.h,x.k,1", "y.h,y.a,x.k,1", "y.h,y.a,x.k,1"},
         {"select * from y join t on y.a = t.a join w using (k)", "y.a,y.h,t.k,t.a,t.b,w.h",
          "t.k,y.a,y.h,t.a,t.b,w.h", "t.k,y.a,y.h,t.a,t.b,w.h"},
+        // After a right join the merged value is the joined box's column;
+        // MySQL reads the join from that side.
+        {"select * from t right join u using (k)", "u.k,t.a,t.b,u.f,u.g", "u.k,u.f,u.g,t.a,t.b",
+         "u.k,t.a,t.b,u.f,u.g"},
+        {"select * from t natural right join y", "t.k,y.a,t.b,y.h", "y.a,y.h,t.k,t.b",
+         "y.a,t.k,t.b,y.h"},
         // The merged value is neither box's column, a box lacks the
         // column, or the column is ambiguous on the left.
-        {"select * from t right join u using (k)", nullptr, nullptr, nullptr},
+        {"select * from t full join u using (k)", nullptr, nullptr, nullptr},
         {"select * from x join y using (h, a)", nullptr, nullptr, nullptr},
         {"select * from t join u on t.k = u.k join w using (k)", nullptr, nullptr, nullptr},
         // A box with two columns of one name: a reference means the first.
