@@ -881,9 +881,9 @@ void TStatementText::Prepare(const QString& sql) {
         const QString recursiveRefusal =
             QStringLiteral("这条语句的WITH RECURSIVE（递归的公用表表达式）无法在设计中表示。");
         QStringList names, bodies;
-        // Of a table whose body reads itself: what stands before its body
-        // ("r (n) as"), written again before it in the derived table that
-        // takes its place (empty for the others).
+        // Of a table that stays a WITH table (below): what stands before its
+        // body ("r (n) as"), written again before it in the derived table
+        // that takes its place (empty for the others).
         QStringList heads, written;
         const bool sqlite = FDialect == TSqlDialect::Sqlite();
         while (true) {
@@ -905,8 +905,13 @@ void TStatementText::Prepare(const QString& sql) {
             const qsizetype close = t.Partner(i);
             if (close < 0) break;
             QString body = text.mid(t[i].End, t[close].Start - t[i].End).trimmed();
-            const bool self =
-                recursive && !TableUses(TTokens(body, reading), name, sqlite).isEmpty();
+            // A table that reads itself, and in SQLite one whose body is a
+            // union of parts (in a FROM clause such a sub-query's columns
+            // would compare with other affinities than the table's), stays
+            // a WITH table: in a derived table of its own.
+            const TTokens bodyWords(body, reading);
+            const bool self = (recursive && !TableUses(bodyWords, name, sqlite).isEmpty()) ||
+                              (sqlite && HasSetOperator(bodyWords));
             heads << (self ? text.mid(t[nameToken].Start, t[i].Start - t[nameToken].Start)
                            : QString());
             written << t.TextOf(nameToken);
@@ -933,11 +938,6 @@ void TStatementText::Prepare(const QString& sql) {
                     FRefusal = recursiveRefusal;
                     return;
                 }
-        // (A table that reads itself is read as itself in its derived table.)
-        if (sqlite)
-            for (qsizetype k = 0; k < bodies.size(); ++k)
-                if (heads[k].isEmpty() && HasSetOperator(TTokens(bodies[k], reading)))
-                    FNotCarried << QStringLiteral("WITH %1").arg(names[k]);
         QStringList targets = bodies;
         targets << text.mid(t[i].Start);
         for (qsizetype k = 0; k < names.size(); ++k) {
@@ -969,12 +969,13 @@ void TStatementText::Prepare(const QString& sql) {
                 const TTokens u(targets[g], reading);
                 const bool aliased =
                     inList || u.Word(j + 1) == QLatin1String("as") || IsAliasAt(u, j + 1);
-                // A table that reads itself stands as a derived table that
-                // defines it: "(with recursive r (n) as (…) select * from r)".
+                // "(with recursive r (n) as (…) select * from r)"
                 const QString body = heads[k].isEmpty()
                                          ? bodies[k]
-                                         : QStringLiteral("with recursive %1(%2) select * from %3")
-                                               .arg(heads[k], bodies[k], written[k]);
+                                         : QStringLiteral("%1 %2(%3) select * from %4")
+                                               .arg(recursive ? QStringLiteral("with recursive")
+                                                              : QStringLiteral("with"),
+                                                    heads[k], bodies[k], written[k]);
                 const QString inserted = QLatin1Char('(') + body + QLatin1Char(')') +
                                          (aliased ? QString() : QLatin1Char(' ') + u.TextOf(j));
                 edits[g].append({u[j].Start, u[j].End - u[j].Start, inserted});
