@@ -704,9 +704,17 @@ private:
         if (boxes.size() < 2) return;
         for (qsizetype i = FSt.Items.size() - 1; i >= 0; --i) {
             if (FSt.Items[i] != QLatin1String("*")) continue;
-            QStringList items = SpelledStar(placed);
+            QStringList aliases;
+            QStringList items = SpelledStar(placed, aliases);
+            // A column a full join merges is named by an alias no other
+            // column of the list may have.
+            for (const QString& alias : std::as_const(aliases))
+                if (!alias.isEmpty() &&
+                    (aliases.count(alias) > 1 || FSt.Aliases.contains(alias, Qt::CaseInsensitive)))
+                    items.clear();
             if (items.isEmpty()) {
                 FStarExpanded = true;
+                aliases.clear();
                 for (const TDesignBox& box : boxes)
                     items << box.GetTableName() + QLatin1String(".*");
             } else {
@@ -716,19 +724,20 @@ private:
             FSt.Aliases.remove(i);
             FSt.Kinds.remove(i);
             for (qsizetype k = items.size() - 1; k >= 0; --k) {
+                const QString alias = aliases.value(k);
                 FSt.Items.insert(i, items[k]);
-                FSt.Aliases.insert(i, QString());
-                FSt.Kinds.insert(i, QStringLiteral("0"));
+                FSt.Aliases.insert(i, alias);
+                FSt.Kinds.insert(i, QLatin1Char('0') + alias);
             }
         }
     }
 
     // The columns "*" stands for where USING or NATURAL joins merge some:
     // the data source's order, each merged column once, as the box whose
-    // column holds its value. Empty when there are no such joins, when a
-    // box or its columns are missing, or when a full join merges (its
-    // merged value is neither box's column).
-    QStringList SpelledStar(const QList<int>& placed) const {
+    // column holds its value, or where a full join merges it, as the first
+    // of the two that is not null, named by `aliases`. Empty when there are
+    // no such joins, or when a box or its columns are missing.
+    QStringList SpelledStar(const QList<int>& placed, QStringList& aliases) const {
         if (!PlacedAsRead(placed)) return {};
         const qsizetype count = FDesign.Boxes.size();
         // A name that two columns of a box have names only the first.
@@ -745,25 +754,35 @@ private:
         // joined box's: the left side's is null where the join added a row).
         struct TShared {
             QStringList Columns;
-            bool Natural = false, Right = false;
+            bool Natural = false, Right = false, Full = false;
         };
         QHash<int, TShared> sharedOf;
+        const TSharedColumnOrder order = FDesign.Dialect.SharedColumnOrder();
         for (const auto& [shared, joined, type] : SharedJoins()) {
-            if (joined <= 0 || type == 3 || sharedOf.contains(joined)) return {};
-            sharedOf.insert(joined,
-                            {SharedColumns(shared, joined), shared.Columns.isEmpty(), type == 2});
+            if (joined <= 0 || sharedOf.contains(joined) ||
+                (type == 3 && order == TSharedColumnOrder::LeftSideFirst))
+                return {};
+            sharedOf.insert(joined, {SharedColumns(shared, joined), shared.Columns.isEmpty(),
+                                     type == 2, type == 3});
         }
         if (sharedOf.isEmpty()) return {};
-        const TSharedColumnOrder order = FDesign.Dialect.SharedColumnOrder();
-        using TColumn = std::pair<int, qsizetype>; // box, field row
+        // A box, a field row; a box below 0 stands for the column of
+        // `merged` at -1 - box.
+        using TColumn = std::pair<int, qsizetype>;
+        QStringList merged, mergedNames;
         const auto name = [&](const TColumn& c) -> const QString& {
-            return FDesign.Boxes[c.first].Fields[c.second].Name;
+            return c.first < 0 ? mergedNames[-1 - c.first]
+                               : FDesign.Boxes[c.first].Fields[c.second].Name;
+        };
+        const auto designation = [&](const TColumn& c) {
+            return c.first < 0 ? merged[-1 - c.first]
+                               : Designation(FDesign, FDesign.Boxes[c.first], name(c));
         };
         QList<TColumn> all, joinedSoFar; // the result; that of the FROM item read
         for (int b = 0; b < int(count); ++b) {
             if (b > 0 && FGroup.value(b) != FGroup.value(b - 1))
                 all += std::exchange(joinedSoFar, {});
-            const auto [shared, natural, right] = sharedOf.value(b);
+            const auto [shared, natural, right, full] = sharedOf.value(b);
             const TDesignBox& box = FDesign.Boxes[b];
             QList<qsizetype> places; // on the left side, in the order shown
             for (const QString& column : shared) {
@@ -776,7 +795,16 @@ private:
                 }
                 if (at < 0) return {};
                 places << at;
-                if (right) joinedSoFar[at] = {b, FieldRow(box, column)};
+                const TColumn joinedColumn{b, FieldRow(box, column)};
+                if (right) joinedSoFar[at] = joinedColumn;
+                if (full) {
+                    const QString& shown = name(joinedSoFar[at]);
+                    if (!IsValidByName(shown, FKind)) return {};
+                    merged << QStringLiteral("coalesce(%1, %2)")
+                                  .arg(designation(joinedSoFar[at]), designation(joinedColumn));
+                    mergedNames << shown;
+                    joinedSoFar[at] = {-int(merged.size()), 0};
+                }
             }
             if (right && order == TSharedColumnOrder::LeftSideFirst) {
                 // MySQL reads a right join as a left join from its other
@@ -812,8 +840,11 @@ private:
         }
         all += joinedSoFar;
         QStringList items;
-        for (const TColumn& c : std::as_const(all))
-            items << Designation(FDesign, FDesign.Boxes[c.first], name(c));
+        aliases.clear();
+        for (const TColumn& c : std::as_const(all)) {
+            items << designation(c);
+            aliases << (c.first < 0 ? name(c) : QString());
+        }
         return items;
     }
 

@@ -456,9 +456,15 @@ TEST(RebuildShapes, StarOverJoinsThatShareColumnsListsThemInTheDataSourcesOrder)
          "u.k,t.a,t.b,u.f,u.g"},
         {"select * from t natural right join y", "t.k,y.a,t.b,y.h", "y.a,y.h,t.k,t.b",
          "y.a,t.k,t.b,y.h"},
-        // The merged value is neither box's column, a box lacks the
-        // column, or the column is ambiguous on the left.
-        {"select * from t full join u using (k)", nullptr, nullptr, nullptr},
+        // A box lacks the column, or the column is ambiguous on the left.
+        // After a full join it is the first of the two that is not null
+        // (MySQL has no full join).
+        {"select * from t full join u using (k)", "coalesce(t.k, u.k) as k,t.a,t.b,u.f,u.g",
+         nullptr, "coalesce(t.k, u.k) as k,t.a,t.b,u.f,u.g"},
+        {"select * from t natural full join y", "t.k,coalesce(t.a, y.a) as a,t.b,y.h", nullptr,
+         "coalesce(t.a, y.a) as a,t.k,t.b,y.h"},
+        // ... unless that name is another column's alias.
+        {"select *, t.b as a from t natural full join y", nullptr, nullptr, nullptr},
         {"select * from x join y using (h, a)", nullptr, nullptr, nullptr},
         {"select * from t join u on t.k = u.k join w using (k)", nullptr, nullptr, nullptr},
         // A box with two columns of one name: a reference means the first.
