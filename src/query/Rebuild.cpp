@@ -2105,7 +2105,15 @@ TForgeResult Forge(const QString& sql, int kind, const QueryDesign& current,
     {
         QString text = WithCrLf(TrimSQLElement(prepared.TakeScanned()));
         if (limitLine) CutLimit(text, limit, offset);
-        if (ParenthesesBalance(text)) AnalysisUnionClause(text, parts, {}, {}, {});
+        if (ParenthesesBalance(text)) {
+            // Without set operators, and brackets that might hold it whole,
+            // the statement is the one part: it is not walked for them.
+            const QStringView whole = scan::TrimRightBlanks(scan::TrimLeftBlanks(text));
+            if (prepared.SetOperators().isEmpty() && !whole.isEmpty() && whole.front() != u'(')
+                parts = {QString(), whole.toString(), QString(), QString()};
+            else
+                AnalysisUnionClause(text, parts, {}, {}, {});
+        }
     }
     if (parts.size() < 4) {
         ShowMessage(hooks, QStringLiteral("括号不匹配！"), kCaption);
