@@ -1,6 +1,8 @@
 #include "sqltext/DataSourceKind.h"
 #include "sqltext/SqlDialect.h"
 
+#include <optional>
+
 namespace quillary {
 
 const QStringList sReservedWords = {
@@ -10,8 +12,32 @@ const QStringList sReservedWords = {
     QStringLiteral("or"),     QStringLiteral("not"),    QStringLiteral("in"),
     QStringLiteral("as")};
 
+namespace {
+
+// Of a name of ASCII letters, digits and "_" (no digit first): whether it is
+// no reserved word ("as" aside), told without copying it; empty for other
+// names.
+std::optional<bool> AsciiIdentifier(const QString& name) {
+    char folded[8];
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const char16_t c = name[i].unicode();
+        const bool letter = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_';
+        if (!letter && !(i > 0 && c >= u'0' && c <= u'9')) return std::nullopt;
+        if (i < qsizetype(sizeof folded)) folded[i] = char(c | 0x20);
+    }
+    if (name.size() > qsizetype(sizeof folded)) return true; // no reserved word is as long
+    const QLatin1StringView lower(folded, name.size());
+    for (qsizetype i = 0; i + 1 < sReservedWords.size(); ++i)
+        if (lower == sReservedWords[i]) return false;
+    return true;
+}
+
+} // namespace
+
 bool IsValidByName(const QString& name, int mode) {
     if (name.isEmpty()) return false;
+    // Most names are plain ASCII ones: read without copies.
+    if (const std::optional<bool> ascii = AsciiIdentifier(name)) return *ascii;
     const QString lower = name.toLower();
     // "as" (the last reserved word) stays usable as an alias.
     for (qsizetype i = 0; i + 1 < sReservedWords.size(); ++i)

@@ -117,6 +117,10 @@ TEST(AliasRule, AcceptsAndRefuses) {
         {"客户", dsOther, true},
         {"Größe", dsOther, true},
         {"客户1", dsOther, true},
+        // Reserved words only as whole names.
+        {"Selected", dsOther, true},
+        {"description", dsOther, true},
+        {"or_", dsOther, true},
     };
     for (const auto& [alias, kind, valid] : cases)
         EXPECT_EQ(IsValidByName(QString::fromUtf8(alias), kind), valid) << alias << " kind " << kind;
