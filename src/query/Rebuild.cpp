@@ -1936,13 +1936,11 @@ private:
                 Choose(text, IndexOfText(FDesign.OrderList, text), descending);
                 continue;
             }
+            // A star's column comes before a column of another box that
+            // the name might find ("select c.*, t.n as x … order by n").
+            if (const QString column = StarColumn(o); !column.isEmpty()) o = column;
             qsizetype at = FindCandidate(FDesign.OrderList, o);
             if (at < 0) at = IndexOfText(FDesign.OrderList, computed + o);
-            if (at < 0)
-                if (const QString column = StarColumn(o); !column.isEmpty()) {
-                    o = column;
-                    at = FindCandidate(FDesign.OrderList, o);
-                }
             // A bare name that is the alias of another result column than the
             // column it names is that result column: the database reads it so.
             if (at >= 0) {
@@ -1966,8 +1964,11 @@ private:
         if (!IsNameToken(name) || FSt.Aliases.contains(name, Qt::CaseInsensitive)) return {};
         const QString bare = ColumnFromDocument(name);
         if (BoxesHaving(bare, FDesign.Boxes.size()) < 2) return {};
-        for (const QString& item : FSt.Items) {
+        for (qsizetype k = 0; k < FSt.Items.size(); ++k) {
+            const QString& item = FSt.Items[k];
             if (!item.endsWith(QLatin1String(".*"))) {
+                // A column with an alias is a result column of that name.
+                if (!FSt.Aliases.value(k).isEmpty()) continue;
                 const QString column = item.mid(item.lastIndexOf(QLatin1Char('.')) + 1);
                 if (ColumnFromDocument(column).compare(bare, Qt::CaseInsensitive) == 0) return {};
                 continue;

@@ -289,6 +289,12 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
          "select t.a,u.*\r\nfrom t JOIN (u JOIN w on u.k=w.k) on t.k=u.f\r\norder by u.k"},
         {"select t.k, w.* from t join u on t.k = u.f join w on u.k = w.k order by k",
          "select t.k,w.*\r\nfrom t JOIN (u JOIN w on u.k=w.k) on t.k=u.f\r\norder by t.k"},
+        // A column with an alias is not named by its column's name.
+        {"select w.*, t.k as tk from t join u on t.k = u.f join w on u.k = w.k order by k",
+         "select w.*,t.k as tk\r\nfrom t JOIN (u JOIN w on u.k=w.k) on t.k=u.f\r\norder by w.k"},
+        // Two result columns of the name: the first (SQLite's reading).
+        {"select w.*, t.k from t join u on t.k = u.f join w on u.k = w.k order by k",
+         "select w.*,t.k\r\nfrom t JOIN (u JOIN w on u.k=w.k) on t.k=u.f\r\norder by w.k"},
         // A column written bare would be another column's alias.
         {"select b as a, a as b from t order by 1", "select b as a,a as b\r\nfrom t\r\norder by 1"},
         {"select a || b as b from t order by t.b", "select a || b as b\r\nfrom t\r\norder by t.b"},
