@@ -1107,6 +1107,10 @@ qsizetype JoinEdit(const TTokens& t, qsizetype i, qsizetype fromEnd, QList<TEdit
         ++k;
     const qsizetype tableEnd = k; // the table reference is [keywordEnd + 1, tableEnd)
     if (tableEnd <= keywordEnd + 1) return i;
+    // Joins in brackets without a name of their own: no one box to name.
+    if ((natural >= 0 || t.Word(tableEnd) == QLatin1String("using")) &&
+        t.Is(tableEnd - 1, TSqlWord::Close))
+        return keywordEnd;
     // The box is named by its alias, else by its whole name ("s.t").
     qsizetype first = tableEnd - 1;
     while (first - 2 > keywordEnd && t.IsSymbol(first - 1, QLatin1Char('.')))

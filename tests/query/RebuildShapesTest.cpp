@@ -706,6 +706,9 @@ TEST(RebuildShapes, JoinsTheDesignWouldReorderAreAnnounced) {
         // Brackets further on in a FROM clause say what is joined with
         // what: they stay, and NATURAL or USING inside them is not read.
         {"select t.a from t join (u natural join w) on t.k = u.k", "w"},
+        // USING or NATURAL after joins in brackets: no one box to join.
+        {"select t.a from w join (t join u on t.k = u.f) using (k)", "k"},
+        {"select t.a from w natural join (t join u on t.k = u.f)", "w"},
         // A bare name of a join condition kept as a row that two boxes have.
         {"select t.a from t join u on u.f < k", "u.f < k"},
         // The parts of a union may each give one name its own window.
