@@ -531,8 +531,17 @@ public:
         ReadOnScopes(placed);
         ReadSharedColumns();
         if (!FShared.isEmpty())
-            for (QString& item : FSt.Items)
-                Qualify(item);
+            for (qsizetype i = 0; i < FSt.Items.size(); ++i) {
+                const QString written = TrimCell(FSt.Items[i]);
+                Qualify(FSt.Items[i]);
+                // A column a full join merged, written alone, keeps its name.
+                if (!FSt.Aliases[i].isEmpty() || !IsNameToken(written) ||
+                    !FSt.Items[i].startsWith(QLatin1String("coalesce(")))
+                    continue;
+                if (!IsValidByName(written, FKind)) Lose(written);
+                FSt.Aliases[i] = written;
+                FSt.Kinds[i] = QLatin1Char('0') + written;
+            }
         ExpandStar(boxes, placed);
         FTaken = QList<bool>(FSt.Items.size(), false);
         FByText.reserve(FSt.Items.size());
@@ -1177,9 +1186,10 @@ private:
 
     // A column USING or NATURAL shares is one column of the result: written
     // bare it is the column of the box before the join (inner and left
-    // joins) or of the joined box (right joins), of neither under a full
-    // join. The design writes ON, after which a bare name would be
-    // ambiguous: bare references are given the box they stand for.
+    // joins) or of the joined box (right joins), the first of the two that
+    // is not null under a full join. The design writes ON, after which a
+    // bare name would be ambiguous: bare references are given the box they
+    // stand for.
     void ReadSharedColumns() {
         TMerges merges;
         for (const auto& [shared, joined, type] : SharedJoins()) {
@@ -1194,13 +1204,15 @@ private:
                 }
                 Merge(merges, column, before, joined, type);
                 const int side = merges[key].Stands;
-                if (side < 0) {
-                    FShared[key] = QString();
-                    continue;
-                }
-                const TDesignBox& box = FDesign.Boxes[side];
-                const QString designation =
-                    Designation(FDesign, box, box.Fields[FieldRow(box, column)].Name);
+                const auto columnOf = [&](int b) {
+                    const TDesignBox& box = FDesign.Boxes[b];
+                    return Designation(FDesign, box, box.Fields[FieldRow(box, column)].Name);
+                };
+                // After a full join it is the first of the two that is not null.
+                const QString designation = side >= 0
+                                                ? columnOf(side)
+                                                : QStringLiteral("coalesce(%1, %2)")
+                                                      .arg(columnOf(before), columnOf(joined));
                 // The name of a result column as well: no one box stands for
                 // every bare reference, unless that column is the merged one
                 // ("select t.k k … using (k) group by k").

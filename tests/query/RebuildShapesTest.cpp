@@ -160,6 +160,11 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
          "select t.a,u.g\r\nfrom t LEFT JOIN u on t.k=u.k and u.f > 100"},
         {"with x as (select k, a from t) select x.a from x",
          "select a\r\nfrom  (select k, a from t) x"},
+        // After a full join a shared column is the first of the two that
+        // is not null.
+        {"select k, max(a) from t full join u using (k) where k > 1 group by k order by k",
+         "select coalesce(t.k, u.k) as k,max(a)\r\nfrom t FULL JOIN u on t.k=u.k\r\nwhere "
+         "coalesce(t.k, u.k)>1\r\ngroup by coalesce(t.k, u.k)\r\norder by k"},
         // A comment or blanks before the WITH.
         {"-- x of t\n  /* k, a */ with x as (select k, a from t) select x.a from x",
          "select a\r\nfrom  (select k, a from t) x"},
@@ -689,7 +694,7 @@ TEST(RebuildShapes, JoinsTheDesignWouldReorderAreAnnounced) {
         {"select t.a from t full join u on t.k = u.k join w on w.k = u.f", "w.k = u.f"},
         // A shared column no one box stands for: under a full join, or when
         // a result column has its name.
-        {"select k from t full join u using (k)", "k"},
+        {"select u.f as k, t.a from t full join u using (k) where k > 1", "k"},
         {"select a as k from t join u using (k) where k = 1", "k"},
         {"select u.k k from t left join u using (k) where k > 1", "k"},
         {"select t.k from t join u using (k) union select k from w order by k", "k"},
