@@ -169,11 +169,11 @@ QMap<int, int> TFieldIndex::Matches(const QString& operand) const {
     for (const auto& [box, row] : FFields.value(key))
         take(box, row);
     // Quoted names, as the designer writes them: the column without its
-    // quotes, the box by the name it writes.
-    QStringList parts;
-    if (FDesign.Dialect.ReadName(operand, parts) &&
-        (operand.contains(QLatin1Char('"')) || operand.contains(QLatin1Char('[')) ||
-         operand.contains(QLatin1Char('`')))) {
+    // quotes, the box by the name it writes. (Also a box whose name the
+    // designer quotes, a keyword such as "Match", named without quotes.)
+    const auto byName = [&] {
+        QStringList parts;
+        if (!FDesign.Dialect.ReadName(operand, parts)) return;
         const QString column = parts.takeLast().toCaseFolded();
         const QList<int> boxes =
             parts.isEmpty() ? QList<int>()
@@ -189,7 +189,10 @@ QMap<int, int> TFieldIndex::Matches(const QString& operand) const {
                     break;
                 }
         }
-    }
+    };
+    const bool quoted = operand.contains(QLatin1Char('"')) || operand.contains(QLatin1Char('[')) ||
+                        operand.contains(QLatin1Char('`'));
+    if (quoted) byName();
     // "name.field", cut at any of its dots: names and fields may hold dots.
     for (qsizetype dot = key.indexOf(QLatin1Char('.')); dot >= 0;
          dot = key.indexOf(QLatin1Char('.'), dot + 1)) {
@@ -203,6 +206,7 @@ QMap<int, int> TFieldIndex::Matches(const QString& operand) const {
                 }
         }
     }
+    if (first.isEmpty() && !quoted && key.contains(QLatin1Char('.'))) byName();
     return first;
 }
 

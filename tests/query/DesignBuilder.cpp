@@ -25,6 +25,9 @@ bool TCatalogue::Load(TDesignBox& box) const {
         const qsizetype from = words.indexOf("from");
         table = from >= 0 && from + 1 < words.size() ? words[from + 1] : QString();
     }
+    // A name the designer quotes (a keyword) is the table of that name.
+    if (table.size() > 2 && table.startsWith(QLatin1Char('"')) && table.endsWith(QLatin1Char('"')))
+        table = table.mid(1, table.size() - 2);
     const auto it = FTables.find(table.toLower());
     if (it == FTables.end()) return false;
     box.Fields = *it;

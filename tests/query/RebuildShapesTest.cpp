@@ -21,6 +21,7 @@ const TCatalogue& Shop() {
         c.Table("s.v", {"k:3", "e"}).Table("y", {"a", "h"});
         c.Table("n", {"k:3", "count(*):3"}); // as an unnamed column comes back
         c.Table("r", {"n:3"});               // what "select * from r" of a recursive table gives
+        c.Table("match", {"k:3", "h"});      // a keyword: written quoted
         return c;
     }();
     return c;
@@ -165,6 +166,9 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
         {"select k, max(a) from t full join u using (k) where k > 1 group by k order by k",
          "select coalesce(t.k, u.k) as k,max(a)\r\nfrom t FULL JOIN u on t.k=u.k\r\nwhere "
          "coalesce(t.k, u.k)>1\r\ngroup by coalesce(t.k, u.k)\r\norder by k"},
+        // A table whose name is a keyword, named without quotes in ON.
+        {"select match.h from t left join match on match.k = t.k",
+         "select match.h\r\nfrom \"match\" RIGHT JOIN t on \"match\".k=t.k"},
         // A comment or blanks before the WITH.
         {"-- x of t\n  /* k, a */ with x as (select k, a from t) select x.a from x",
          "select a\r\nfrom  (select k, a from t) x"},
