@@ -571,13 +571,10 @@ public:
     // before or the box that one links to.
     void WriteLaterOuterJoinsFirst(bool placedAsRead) {
         const QString written = FText.RightJoinAfterOthers();
-        // An inner join on a box it gave nulls for made it an inner one.
-        const auto stillOuter = [&](int l) {
-            return FTermKind.value(l) % 4 >= 2 && FDesign.Links[l].JoinType != 0;
-        };
+        // (An inner join on a box it gave nulls for made it an inner one.)
         bool outer = false;
         for (int l = 0; l < FDesign.Links.size() && !outer; ++l)
-            outer = stillOuter(l);
+            outer = FTermKind.value(l) % 4 >= 2 && FDesign.Links[l].JoinType != 0;
         if (written.isEmpty() || !outer) return;
         // Moved to WHERE, a shared column of a join before would drop the
         // rows the outer join keeps.
@@ -595,8 +592,10 @@ public:
             chain = earlier >= 0 && later < boxes && earlier != later &&
                     FGroup.value(earlier) == FGroup.value(later) &&
                     (partner[later] < 0 || partner[later] == earlier);
-            if (chain) partner[later] = earlier;
-            if (chain) inner[later] = inner[later] && link.JoinType % 4 == 0;
+            if (chain) {
+                partner[later] = earlier;
+                inner[later] = inner[later] && link.JoinType % 4 == 0;
+            }
         }
         for (qsizetype b = 1; chain && b < boxes; ++b) {
             chain = partner[b] >= 0;
@@ -741,6 +740,12 @@ private:
         }
     }
 
+    // The value of a column a full join merges: the first of its two
+    // columns that is not null.
+    static QString FullJoinValue(const QString& left, const QString& right) {
+        return QStringLiteral("coalesce(%1, %2)").arg(left, right);
+    }
+
     // The columns "*" stands for where USING or NATURAL joins merge some:
     // the data source's order, each merged column once, as the box whose
     // column holds its value, or where a full join merges it, as the first
@@ -776,15 +781,15 @@ private:
         }
         if (sharedOf.isEmpty()) return {};
         // A box, a field row; a box below 0 stands for the column of
-        // `merged` at -1 - box.
+        // `coalesced` at -1 - box.
         using TColumn = std::pair<int, qsizetype>;
-        QStringList merged, mergedNames;
+        QStringList coalesced, coalescedNames;
         const auto name = [&](const TColumn& c) -> const QString& {
-            return c.first < 0 ? mergedNames[-1 - c.first]
+            return c.first < 0 ? coalescedNames[-1 - c.first]
                                : FDesign.Boxes[c.first].Fields[c.second].Name;
         };
         const auto designation = [&](const TColumn& c) {
-            return c.first < 0 ? merged[-1 - c.first]
+            return c.first < 0 ? coalesced[-1 - c.first]
                                : Designation(FDesign, FDesign.Boxes[c.first], name(c));
         };
         QList<TColumn> all, joinedSoFar; // the result; that of the FROM item read
@@ -809,10 +814,10 @@ private:
                 if (full) {
                     const QString& shown = name(joinedSoFar[at]);
                     if (!IsValidByName(shown, FKind)) return {};
-                    merged << QStringLiteral("coalesce(%1, %2)")
-                                  .arg(designation(joinedSoFar[at]), designation(joinedColumn));
-                    mergedNames << shown;
-                    joinedSoFar[at] = {-int(merged.size()), 0};
+                    coalesced << FullJoinValue(designation(joinedSoFar[at]),
+                                               designation(joinedColumn));
+                    coalescedNames << shown;
+                    joinedSoFar[at] = {-int(coalesced.size()), 0};
                 }
             }
             if (right && order == TSharedColumnOrder::LeftSideFirst) {
@@ -1208,11 +1213,8 @@ private:
                     const TDesignBox& box = FDesign.Boxes[b];
                     return Designation(FDesign, box, box.Fields[FieldRow(box, column)].Name);
                 };
-                // After a full join it is the first of the two that is not null.
-                const QString designation = side >= 0
-                                                ? columnOf(side)
-                                                : QStringLiteral("coalesce(%1, %2)")
-                                                      .arg(columnOf(before), columnOf(joined));
+                const QString designation =
+                    side >= 0 ? columnOf(side) : FullJoinValue(columnOf(before), columnOf(joined));
                 // The name of a result column as well: no one box stands for
                 // every bare reference, unless that column is the merged one
                 // ("select t.k k … using (k) group by k").
@@ -2121,7 +2123,7 @@ TForgeResult Forge(const QString& sql, int kind, const QueryDesign& current,
         if (ParenthesesBalance(text)) {
             // Without set operators, and brackets that might hold it whole,
             // the statement is the one part: it is not walked for them.
-            const QStringView whole = scan::TrimRightBlanks(scan::TrimLeftBlanks(text));
+            const QStringView whole = scan::TrimBlanks(text);
             if (prepared.SetOperators().isEmpty() && !whole.isEmpty() && whole.front() != u'(')
                 parts = {QString(), whole.toString(), QString(), QString()};
             else

@@ -878,8 +878,6 @@ void TStatementText::Prepare(const QString& sql) {
         qsizetype i = 1;
         const bool recursive = t.Word(i) == QLatin1String("recursive");
         if (recursive) ++i;
-        const QString recursiveRefusal =
-            QStringLiteral("这条语句的WITH RECURSIVE（递归的公用表表达式）无法在设计中表示。");
         QStringList names, bodies;
         // Of a table that stays a WITH table (below): what stands before its
         // body ("r (n) as"), written again before it in the derived table
@@ -932,12 +930,15 @@ void TStatementText::Prepare(const QString& sql) {
         }
         // A table read before it is defined: only WITH RECURSIVE allows it,
         // and the derived table of the one that reads it would lack it.
-        for (qsizetype k = 0; recursive && k < bodies.size(); ++k)
+        for (qsizetype k = 0; recursive && k < bodies.size(); ++k) {
+            const TTokens body(bodies[k], reading);
             for (qsizetype later = k + 1; later < names.size(); ++later)
-                if (!TableUses(TTokens(bodies[k], reading), names[later], sqlite).isEmpty()) {
-                    FRefusal = recursiveRefusal;
+                if (!TableUses(body, names[later], sqlite).isEmpty()) {
+                    FRefusal = QStringLiteral(
+                        "这条语句的WITH RECURSIVE（递归的公用表表达式）无法在设计中表示。");
                     return;
                 }
+        }
         QStringList targets = bodies;
         targets << text.mid(t[i].Start);
         for (qsizetype k = 0; k < names.size(); ++k) {

@@ -47,9 +47,7 @@ public:
     bool BracketedJoin() const { return FBracketedJoin; }
     // What the design would write with other rows, as written: an ON
     // condition whose OR outside brackets meets an AND (the scanners cut
-    // it at its ANDs, which bind closer), and in SQLite a WITH table whose
-    // body is a union of parts (as a sub-query its columns compare with
-    // other affinities).
+    // it at its ANDs, which bind closer).
     const QStringList& NotCarried() const { return FNotCarried; }
     // The first RIGHT or FULL join after other joins outside brackets, as
     // written up to its table; empty when there is none. The design nests

@@ -14,6 +14,14 @@ const QStringList sReservedWords = {
 
 namespace {
 
+// Whether a name in lower case is a reserved word; "as" (the last) stays
+// usable as an alias.
+template <typename Text> bool IsReserved(const Text& lower) {
+    for (qsizetype i = 0; i + 1 < sReservedWords.size(); ++i)
+        if (lower == sReservedWords[i]) return true;
+    return false;
+}
+
 // Of a name of ASCII letters, digits and "_" (no digit first): whether it is
 // no reserved word ("as" aside), told without copying it; empty for other
 // names.
@@ -26,10 +34,7 @@ std::optional<bool> AsciiIdentifier(const QString& name) {
         if (i < qsizetype(sizeof folded)) folded[i] = char(c | 0x20);
     }
     if (name.size() > qsizetype(sizeof folded)) return true; // no reserved word is as long
-    const QLatin1StringView lower(folded, name.size());
-    for (qsizetype i = 0; i + 1 < sReservedWords.size(); ++i)
-        if (lower == sReservedWords[i]) return false;
-    return true;
+    return !IsReserved(QLatin1StringView(folded, name.size()));
 }
 
 } // namespace
@@ -38,10 +43,7 @@ bool IsValidByName(const QString& name, int mode) {
     if (name.isEmpty()) return false;
     // Most names are plain ASCII ones: read without copies.
     if (const std::optional<bool> ascii = AsciiIdentifier(name)) return *ascii;
-    const QString lower = name.toLower();
-    // "as" (the last reserved word) stays usable as an alias.
-    for (qsizetype i = 0; i + 1 < sReservedWords.size(); ++i)
-        if (lower == sReservedWords[i]) return false;
+    if (IsReserved(name.toLower())) return false;
     // A quoted name must be one whole quoted name: a quote inside that is
     // not doubled would end it and let the rest of the text into the
     // statement.
