@@ -461,13 +461,15 @@ QString NameDerivedColumns(QString& text, TTokens& t, TSqlReading reading) {
 }
 
 // Whether a set operator joins statements of the text outside brackets.
+// Whether token i is a set operator: UNION, EXCEPT, INTERSECT or MINUS.
+bool IsSetOperator(const TTokens& t, qsizetype i) {
+    return t.IsWord(i, QLatin1StringView("union")) || t.IsWord(i, QLatin1StringView("except")) ||
+           t.IsWord(i, QLatin1StringView("intersect")) || t.IsWord(i, QLatin1StringView("minus"));
+}
+
 bool HasSetOperator(const TTokens& t) {
     for (qsizetype i = 0; i < t.Size(); ++i)
-        if (t[i].Depth == 0 &&
-            (t.IsWord(i, QLatin1StringView("union")) || t.IsWord(i, QLatin1StringView("except")) ||
-             t.IsWord(i, QLatin1StringView("intersect")) ||
-             t.IsWord(i, QLatin1StringView("minus"))))
-            return true;
+        if (t[i].Depth == 0 && IsSetOperator(t, i)) return true;
     return false;
 }
 
@@ -713,6 +715,29 @@ bool WrapTableSources(QString& text, const TTokens& t) {
     }
     if (edits.isEmpty()) return false;
     text = Apply(text, edits);
+    return true;
+}
+
+// "(select … order by x limit 2) union …": the order and the row limit of
+// the first part in brackets are its own, while the design's would order
+// and cut the whole union. The part becomes a derived table that keeps
+// them, "select * from (select … limit 2) union …", named later. (Later
+// parts are kept as they are written.) Whether the text changed.
+bool WrapOrderedFirstPart(QString& text, const TTokens& t) {
+    if (!t.Is(0, TSqlWord::Open) ||
+        (!t.IsWord(1, QLatin1StringView("select")) && !t.IsWord(1, QLatin1StringView("with"))))
+        return false;
+    const qsizetype close = t.Partner(0);
+    if (close < 0 || !IsSetOperator(t, close + 1)) return false;
+    bool own = false;
+    for (qsizetype i = 1; i < close && !own; ++i)
+        own = t[i].Depth == 1 &&
+              ((t.IsWord(i, QLatin1StringView("order")) &&
+                t.IsWord(i + 1, QLatin1StringView("by"))) ||
+               t.IsWord(i, QLatin1StringView("limit")) ||
+               t.IsWord(i, QLatin1StringView("offset")) || t.IsWord(i, QLatin1StringView("fetch")));
+    if (!own) return false;
+    text = Apply(text, {{t[0].Start, 0, QStringLiteral("select * from ")}});
     return true;
 }
 
@@ -996,6 +1021,7 @@ void TStatementText::Prepare(const QString& sql) {
     if (UnwrapLeadingJoins(text, t)) Follow(t, text, reading);
     if (InlineNamedWindows(text, t)) Follow(t, text, reading);
     if (WrapTableSources(text, t)) Follow(t, text, reading);
+    if (WrapOrderedFirstPart(text, t)) Follow(t, text, reading);
     NameUnnamedDerivedTables(text, t);
     if (const QString refusal = NameDerivedColumns(text, t, reading); !refusal.isEmpty()) {
         FRefusal = refusal;
@@ -1038,10 +1064,7 @@ TSetOperatorReading ReadSetOperators(const QString& text, const TTokens& t, QLis
         if (t[i].Depth != 0 || !t.Is(i, TSqlWord::Word) ||
             (letters != 5 && letters != 6 && letters != 9))
             continue;
-        if (!t.IsWord(i, QLatin1StringView("union")) && !t.IsWord(i, QLatin1StringView("except")) &&
-            !t.IsWord(i, QLatin1StringView("intersect")) &&
-            !t.IsWord(i, QLatin1StringView("minus")))
-            continue;
+        if (!IsSetOperator(t, i)) continue;
         const QString w = t.Word(i);
         const bool all = t.Word(i + 1) == QLatin1String("all");
         reading.Operators << (all ? w + QLatin1String(" all") : w);

@@ -402,6 +402,14 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
          "from t where t.k in (select n from r)",
          "select a\r\nfrom t\r\nwhere k in (select n from (with recursive r(n) as (select 1 union "
          "all select n + 1 from r where n < 3) select * from r) r)"},
+        // A first part in brackets with its own order and row limit keeps
+        // them in a derived table; the design's would take the whole union.
+        {"(select a from t order by b desc limit 2) union all (select a from u limit 1)",
+         "select *\r\nfrom  (select a from t order by b desc limit 2) Q1\r\nunion all\r\n"
+         "(select a from u limit 1)"},
+        {"(select a from t order by a) union select a from u order by 1",
+         "select *\r\nfrom  (select a from t order by a) Q1\r\nunion\r\nselect a from u order "
+         "by 1"},
     };
     for (const auto& c : cases) {
         const TRun run = Rebuild(QString::fromUtf8(c.Sql));
