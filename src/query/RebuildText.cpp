@@ -860,6 +860,104 @@ bool DropFromDual(QString& text, const TTokens& t) {
     return false;
 }
 
+// SQLite's "from a, b on b.k = a.k": a comma followed by ON joins as the
+// inner join it is written as here. Whether the text changed.
+bool CommaJoinsWithOn(QString& text, const TTokens& t) {
+    QList<TEdit> edits;
+    bool inFrom = false; // the last clause word was FROM, a join's, its ON or USING
+    for (qsizetype i = 0; i < t.Size(); ++i) {
+        if (t[i].Depth != 0) continue;
+        if (t.Is(i, TSqlWord::Word)) {
+            if (const TClause c = ClauseWord(t, i); c == TClause::From || c == TClause::Join)
+                inFrom = true;
+            else if (c == TClause::Other && !t.IsWord(i, QLatin1StringView("on")) &&
+                     !t.IsWord(i, QLatin1StringView("using")))
+                inFrom = false;
+        }
+        if (!inFrom || !t.IsSymbol(i, QLatin1Char(','))) continue;
+        qsizetype j = i + 1;
+        if (t.Is(j, TSqlWord::Open)) {
+            j = t.Partner(j);
+            if (j < 0) continue;
+            ++j;
+        } else {
+            if (!t.Is(j, TSqlWord::Word) && !t.Is(j, TSqlWord::Name)) continue;
+            for (++j; t.IsSymbol(j, QLatin1Char('.')) &&
+                      (t.Is(j + 1, TSqlWord::Word) || t.Is(j + 1, TSqlWord::Name));
+                 j += 2) {
+            }
+        }
+        if (t.IsWord(j, QLatin1StringView("as"))) ++j;
+        if (IsAliasAt(t, j)) ++j;
+        if (t.IsWord(j, QLatin1StringView("on")))
+            edits.append({t[i].Start, t[i].End - t[i].Start, QStringLiteral(" join")});
+    }
+    if (edits.isEmpty()) return false;
+    text = Apply(text, edits);
+    return true;
+}
+
+// MySQL's words that steer how the server finds the rows, never which ones:
+// select modifiers such as SQL_NO_CACHE or HIGH_PRIORITY, and index hints
+// ("from t force index (k)"). The design has no place for them, so they go;
+// DISTINCTROW is the DISTINCT it means. (SQL_CALC_FOUND_ROWS stays: what it
+// counts is asked for after the statement.) Whether the text changed.
+bool DropServerHints(QString& text, const TTokens& t) {
+    static const QSet<QString> modifiers{
+        QStringLiteral("sql_no_cache"),      QStringLiteral("sql_cache"),
+        QStringLiteral("sql_small_result"),  QStringLiteral("sql_big_result"),
+        QStringLiteral("sql_buffer_result"), QStringLiteral("high_priority"),
+        QStringLiteral("straight_join")};
+    static const QSet<QString> hints{QStringLiteral("use"), QStringLiteral("force"),
+                                     QStringLiteral("ignore")};
+    // The token after the hint that begins at i ("use index for join (k)"),
+    // -1 when none begins there.
+    const auto hintEnd = [&](qsizetype i) -> qsizetype {
+        if (!t.Is(i, TSqlWord::Word) || !hints.contains(t.Word(i)) ||
+            (!t.IsWord(i + 1, QLatin1StringView("index")) &&
+             !t.IsWord(i + 1, QLatin1StringView("key"))))
+            return -1;
+        qsizetype k = i + 2;
+        if (t.IsWord(k, QLatin1StringView("for"))) {
+            if (t.IsWord(k + 1, QLatin1StringView("join")))
+                k += 2;
+            else if ((t.IsWord(k + 1, QLatin1StringView("order")) ||
+                      t.IsWord(k + 1, QLatin1StringView("group"))) &&
+                     t.IsWord(k + 2, QLatin1StringView("by")))
+                k += 3;
+            else
+                return -1;
+        }
+        const qsizetype close = t.Is(k, TSqlWord::Open) ? t.Partner(k) : -1;
+        return close < 0 ? -1 : close + 1;
+    };
+    QList<TEdit> edits;
+    for (qsizetype i = 0; i < t.Size(); ++i) {
+        if (t[i].Depth == 0 && t.IsWord(i, QLatin1StringView("select"))) {
+            qsizetype k = i + 1;
+            if (t.IsWord(k, QLatin1StringView("distinctrow")))
+                edits.append({t[k].Start, t[k].End - t[k].Start, QStringLiteral("distinct")});
+            if (t.IsWord(k, QLatin1StringView("distinctrow")) ||
+                t.IsWord(k, QLatin1StringView("distinct")) || t.IsWord(k, QLatin1StringView("all")))
+                ++k;
+            for (; t.Is(k, TSqlWord::Word) && modifiers.contains(t.Word(k)); ++k)
+                edits.append({t[k].Start, t[k].End - t[k].Start, QString()});
+            i = k - 1;
+            continue;
+        }
+        qsizetype end = hintEnd(i);
+        if (end < 0) continue;
+        // Hints in a list: each comma goes with the hint before it.
+        while (t.IsSymbol(end, QLatin1Char(',')) && hintEnd(end + 1) > 0)
+            end = hintEnd(end + 1);
+        edits.append({t[i].Start, t[end - 1].End - t[i].Start, QString()});
+        i = end - 1;
+    }
+    if (edits.isEmpty()) return false;
+    text = Apply(text, edits);
+    return true;
+}
+
 // What follows a SELECT of the statement itself (not one inside brackets)
 // that the designer cannot draw, upper case: "DISTINCT ON", which keeps one
 // row per key, or one of MySQL's modifiers (SQL_CALC_FOUND_ROWS and the
@@ -1029,9 +1127,11 @@ void TStatementText::Prepare(const QString& sql) {
     }
     Follow(t, text, reading);
     if (PostfixNullTests(text, t)) Follow(t, text, reading);
+    if (FDialect == TSqlDialect::Sqlite() && CommaJoinsWithOn(text, t)) Follow(t, text, reading);
     if (reading == TSqlReading::MySql || reading == TSqlReading::MySqlAnsi) {
         if (MySqlLogicalSymbols(text, t)) Follow(t, text, reading);
         if (DropFromDual(text, t)) Follow(t, text, reading);
+        if (DropServerHints(text, t)) Follow(t, text, reading);
     }
     if (const QString modifier = SelectModifier(t); !modifier.isEmpty()) {
         FRefusal = QStringLiteral("这条语句的SELECT %1无法在设计中表示。").arg(modifier);

@@ -609,6 +609,14 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
         {TSqlDialect::Sqlite(), "select a as `x y`, b as [z] from t",
          "select a as \"x y\",b as \"z\""},
         {TSqlDialect::MySql(), "select a as 'x y', b as `z` from t", "select a as `x y`,b as `z`"},
+        // MySQL's words that steer how the server finds the rows go.
+        {TSqlDialect::MySql(),
+         "select distinctrow sql_no_cache high_priority t.a from t force index (k, g) join u use "
+         "key for join (k), ignore index (g) on u.k = t.k",
+         "select distinct t.a\r\nfrom u JOIN t on u.k=t.k"},
+        // SQLite's comma with ON is an inner join.
+        {TSqlDialect::Sqlite(), "select t.a from t, u as x on x.k = t.k, w where w.k = t.k",
+         "from u x JOIN (w INNER JOIN t on w.k=t.k) on x.k=t.k"},
         // MySQL's DUAL names no table.
         {TSqlDialect::MySql(), "select now() as x, 2 from dual", "select now() as x,2"},
         // MySQL's full-text test is one truth value.
