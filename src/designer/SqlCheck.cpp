@@ -601,34 +601,67 @@ bool ChangesBetweenRuns(const QString& sql, TSqlReading reading) {
     return false;
 }
 
-// The result columns a query that groups or aggregates leaves to the
-// database: a plain column neither grouped nor inside an aggregate takes its
-// value from any row of its group (SQLite, MySQL). Counted from 0; empty
-// when there is none, the query does not group, or a star stands for
-// columns the design does not list.
-QList<int> ArbitraryColumns(const QueryDesign& design) {
+// The result columns a query leaves to the database, counted from 0: in a
+// query that groups or aggregates, a plain column neither grouped nor inside
+// an aggregate takes its value from any row of its group (SQLite, MySQL),
+// also one a star stands for; a window function that numbers rows or reads
+// a neighbour (ROW_NUMBER, LAG, …) takes its value from the order of rows
+// its window's ORDER BY leaves tied. Empty when there is none, or a star
+// stands for columns the design does not list.
+struct TArbitraryColumns {
+    QList<int> Bare, Tied;
+};
+TArbitraryColumns ArbitraryColumns(const QueryDesign& design) {
     static const QRegularExpression aggregate(
         QStringLiteral("\\b(count|sum|avg|min|max|total|group_concat)\\s*\\("),
         QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression tied(
+        QStringLiteral("\\b(row_number|ntile|lag|lead|first_value|last_value|nth_value)\\s*\\("
+                       "[^()]*\\)\\s*over\\b"),
+        QRegularExpression::CaseInsensitiveOption);
+    const auto plain = [](const QString& name) {
+        QString out = name;
+        out.remove(QRegularExpression(QStringLiteral("[\"`\\[\\]]")));
+        return out.toLower();
+    };
     QSet<QString> grouped;
     for (const QString& g : design.GroupColumn)
         grouped << Normalized(g);
     bool aggregates = !grouped.isEmpty();
     for (const QStringList& row : design.HavingRows)
         aggregates = aggregates || !TrimCell(row.value(1)).isEmpty();
-    QList<int> bare;
+    TArbitraryColumns columns;
+    int column = 0;
     for (qsizetype i = 0; i < design.DisplayRows.size(); ++i) {
         const QStringList& row = design.DisplayRows[i];
         const QString text = TrimCell(row.value(1));
         if (text.isEmpty()) break;
-        if (text == QLatin1String("*") || text.endsWith(QLatin1String(".*"))) return {};
-        if (row.value(0).startsWith(QLatin1Char('1'))) {
-            if (!grouped.contains(Normalized(text))) bare << int(i);
+        if (text == QLatin1String("*") || text.endsWith(QLatin1String(".*"))) {
+            const QString box = plain(text.chopped(text == QLatin1String("*") ? 1 : 2));
+            bool found = false;
+            for (const TDesignBox& b : design.Boxes) {
+                if (!box.isEmpty() && plain(b.GetTableName()) != box) continue;
+                found = true;
+                for (qsizetype f = 1; f < b.Fields.size(); ++f, ++column)
+                    if (!grouped.contains(
+                            Normalized(b.GetTableName() + QLatin1Char('.') + b.Fields[f].Name)) &&
+                        !grouped.contains(Normalized(b.Fields[f].Name)))
+                        columns.Bare << column;
+            }
+            if (!found) return {};
+            continue;
+        }
+        if (tied.match(text).hasMatch()) {
+            columns.Tied << column;
+        } else if (row.value(0).startsWith(QLatin1Char('1'))) {
+            if (!grouped.contains(Normalized(text))) columns.Bare << column;
         } else if (aggregate.match(text).hasMatch()) {
             aggregates = true;
         }
+        ++column;
     }
-    return aggregates ? bare : QList<int>();
+    if (!aggregates) columns.Bare.clear();
+    return columns;
 }
 
 // Whether the two statements give the same rows (their row limits left
@@ -775,21 +808,33 @@ TStatementCheck JudgeRebuild(TADOConnection* connection, const QString& statemen
         }
         // Columns whose values the database takes from any row of a group
         // may change with the way it joins; the rest must agree.
-        if (const QList<int> arbitrary = ArbitraryColumns(forged.Design); !arbitrary.isEmpty()) {
+        const TArbitraryColumns arbitrary = ArbitraryColumns(forged.Design);
+        if (!arbitrary.Bare.isEmpty() || !arbitrary.Tied.isEmpty()) {
             bool same = false;
             try {
-                same = SameWithout(connection, statement, check.Regenerated, arbitrary);
+                same = SameWithout(connection, statement, check.Regenerated,
+                                   arbitrary.Bare + arbitrary.Tied);
             } catch (const EDatabaseError&) {
                 // judged on the first comparison
             }
             if (same) {
-                QStringList numbers;
-                for (const int c : arbitrary)
-                    numbers << QString::number(c + 1);
-                check.Outcome = TCheckOutcome::Unsettled;
-                check.Reason = QStringLiteral("原语句第%1列既不分组也不在聚合函数中，"
+                const auto numbers = [](const QList<int>& list) {
+                    QStringList out;
+                    for (const int c : list)
+                        out << QString::number(c + 1);
+                    return out.join(QStringLiteral("、"));
+                };
+                QStringList reasons;
+                if (!arbitrary.Bare.isEmpty())
+                    reasons << QStringLiteral("原语句第%1列既不分组也不在聚合函数中，"
                                               "其值取自组内任意一行，由数据库决定")
-                                   .arg(numbers.join(QStringLiteral("、")));
+                                   .arg(numbers(arbitrary.Bare));
+                if (!arbitrary.Tied.isEmpty())
+                    reasons << QStringLiteral("原语句第%1列的窗口函数在排序相同的行之间"
+                                              "取值不定，由数据库决定")
+                                   .arg(numbers(arbitrary.Tied));
+                check.Outcome = TCheckOutcome::Unsettled;
+                check.Reason = reasons.join(QStringLiteral("；"));
                 return check;
             }
         }

@@ -233,35 +233,72 @@ TEST_F(SqlCheckTest, AnOriginalWhoseRowsChangeFromRunToRunIsUnsettled) {
 }
 
 // A column neither grouped nor aggregated takes its value from any row of
-// its group: where only such columns differ, the rows are no measure.
-TEST_F(SqlCheckTest, AColumnTakenFromAnyRowOfItsGroupIsUnsettled) {
+// its group, also one a star stands for, and a window function that numbers
+// rows from the order ties leave: where only such columns differ, the rows
+// are no measure.
+TEST_F(SqlCheckTest, AColumnTheDatabaseChoosesFreelyIsUnsettled) {
+    const QStringList plain{"1", "t.k", "", ""}, value{"1", "t.v", "", ""};
     struct TCase {
+        const char* Original;
+        QList<QStringList> Display;
         const char* Regenerated;
         QStringList Groups;
-        TCheckOutcome Outcome;
+        const char* Reason; // empty: the rows differ
     } cases[] = {
-        {"select k, v from (select * from t order by v desc) t group by k",
+        {"select k, v from t group by k",
+         {plain, value},
+         "select k, v from (select * from t order by v desc) t group by k",
          {"t.k"},
-         TCheckOutcome::Unsettled},
+         "原语句第2列既不分组也不在聚合函数中，其值取自组内任意一行，由数据库决定"},
         // A grouped column that differs is a difference.
-        {"select k + 1, v from t group by k", {"t.k"}, TCheckOutcome::DifferentRows},
+        {"select k, v from t group by k",
+         {plain, value},
+         "select k + 1, v from t group by k",
+         {"t.k"},
+         ""},
         // Without grouping there is no such column.
-        {"select k, v from (select * from t order by v desc) t group by k",
+        {"select k, v from t group by k",
+         {plain, value},
+         "select k, v from (select * from t order by v desc) t group by k",
          {},
-         TCheckOutcome::DifferentRows},
+         ""},
+        // The star's columns but the grouped one.
+        {"select *, count(*) from t group by k",
+         {{"1", "t.*", "", ""}, {"0", "count(*)", "", ""}},
+         "select *, count(*) from (select * from t order by v desc) t group by k",
+         {"t.k"},
+         "原语句第2、3列既不分组也不在聚合函数中，其值取自组内任意一行，由数据库决定"},
+        {"select k, v, row_number() over (order by k) from t",
+         {plain, value, {"0", "row_number() over (order by k)", "", ""}},
+         "select k, v, row_number() over (order by k, v desc) from t",
+         {},
+         "原语句第3列的窗口函数在排序相同的行之间取值不定，由数据库决定"},
+        // The other columns still count.
+        {"select k, v, row_number() over (order by k) from t",
+         {plain, value, {"0", "row_number() over (order by k)", "", ""}},
+         "select k + 1, v, row_number() over (order by k, v desc) from t",
+         {},
+         ""},
     };
     for (const TCase& c : cases) {
         TForgeResult forged;
         forged.Ok = forged.Rebuilt = true;
-        forged.Design.DisplayRows = {{"1", "t.k", "", ""}, {"1", "t.v", "", ""}};
+        TDesignBox box;
+        box.TableName = "t";
+        box.Fields = {{"*"}, {"k"}, {"v"}, {"x"}};
+        forged.Design.Boxes = {box};
+        forged.Design.DisplayRows = c.Display;
         forged.Design.GroupColumn = c.Groups;
         forged.Sql.SQL = QString::fromUtf8(c.Regenerated);
         const TStatementCheck check =
-            JudgeRebuild(connection.get(), "select k, v from t group by k", forged, {});
-        EXPECT_EQ(check.Outcome, c.Outcome) << c.Regenerated << " " << check.Reason.toStdString();
-        if (c.Outcome == TCheckOutcome::Unsettled)
-            EXPECT_EQ(check.Reason, "原语句第2列既不分组也不在聚合函数中，其值取自组内任意一行，"
-                                    "由数据库决定");
+            JudgeRebuild(connection.get(), QString::fromUtf8(c.Original), forged, {});
+        SCOPED_TRACE(c.Regenerated);
+        EXPECT_EQ(check.Outcome,
+                  *c.Reason ? TCheckOutcome::Unsettled : TCheckOutcome::DifferentRows)
+            << check.Reason.toStdString();
+        if (*c.Reason) {
+            EXPECT_EQ(check.Reason, QString::fromUtf8(c.Reason));
+        }
     }
 }
 
