@@ -1872,6 +1872,15 @@ private:
         }
         for (const QString& cut : FSt.Group) {
             QString g = WithQueryBrackets(FText.Restore(cut));
+            // A bare name that columns of several boxes have is, to MySQL,
+            // the result column of that name (the others refuse it): the
+            // first box's column would group its nulls of an outer join
+            // as one.
+            if (IsNameToken(g) && FText.SetOperators().isEmpty() &&
+                !FShared.contains(ColumnFromDocument(g).toLower()) &&
+                BoxesHaving(ColumnFromDocument(g), FDesign.Boxes.size()) >= 2)
+                if (const qsizetype k = UnaliasedResultColumn(g, FirstStar()); k >= 0)
+                    g = FDesign.DisplayRows[k].value(1);
             Qualify(g);
             if (const qsizetype at = FindCandidate(FDesign.GroupList, g); at >= 0)
                 ChooseGroupColumn(FDesign, at);
@@ -1912,12 +1921,18 @@ private:
             FDesign.OrderColumn.append({DescendingMarker() + text, descending});
     }
 
+    // The index of the first select item that is a star; the number of
+    // items when there is none.
+    qsizetype FirstStar() const {
+        for (qsizetype i = 0; i < FSt.Items.size(); ++i)
+            if (FSt.Items[i] == QLatin1String("*") || FSt.Items[i].endsWith(QLatin1String(".*")))
+                return i;
+        return FSt.Items.size();
+    }
+
     void ReadOrder() {
         const QString computed = ComputedMarker();
-        qsizetype firstStar = FSt.Items.size();
-        for (qsizetype i = 0; i < FSt.Items.size() && firstStar == FSt.Items.size(); ++i)
-            if (FSt.Items[i] == QLatin1String("*") || FSt.Items[i].endsWith(QLatin1String(".*")))
-                firstStar = i;
+        const qsizetype firstStar = FirstStar();
         static const QRegularExpression number(QStringLiteral("^\\d+$"));
         for (QString o : FSt.Order) {
             const bool descending = CutDirection(o, QStringLiteral("desc"));

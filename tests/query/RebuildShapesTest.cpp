@@ -402,6 +402,10 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
          "from t where t.k in (select n from r)",
          "select a\r\nfrom t\r\nwhere k in (select n from (with recursive r(n) as (select 1 union "
          "all select n + 1 from r where n < 3) select * from r) r)"},
+        // A bare GROUP BY name that several boxes have is the result column
+        // of that name (MySQL's reading; the others refuse it).
+        {"select u.k, count(*) from t right join u on t.k = u.k group by k",
+         "select u.k,count(*)\r\nfrom t RIGHT JOIN u on t.k=u.k\r\ngroup by u.k"},
         // A first part in brackets with its own order and row limit keeps
         // them in a derived table; the design's would take the whole union.
         {"(select a from t order by b desc limit 2) union all (select a from u limit 1)",
