@@ -408,11 +408,12 @@ private:
             FDepth = 0;
             FKindDepth = -1;
             FWith = false;
-            FLast = TKind::Other;
+            FLast = FBeforeLast = TKind::Other;
         }
     }
 
     void Token(TKind kind, qsizetype end, TSqlWord::TKind wordKind, qsizetype start) {
+        FBeforeLast = FLast;
         FLast = kind;
         FEnd = end;
         Emit(wordKind, start, end);
@@ -436,7 +437,11 @@ private:
         }
         // Most words are none of the few that matter: a quick look first.
         if (word.size() < 4 || word.size() > 6) return;
-        if (FWith && FDepth == FKindDepth &&
+        // The statement after the WITH list may stand in brackets: "with x
+        // as (…) (select …)", its bracket right after the last body's.
+        const bool bracketedAfterWith =
+            FDepth == FKindDepth + 1 && FLast == TKind::Open && FBeforeLast == TKind::Close;
+        if (FWith && (FDepth == FKindDepth || bracketedAfterWith) &&
             (IsKeyword(word, QLatin1StringView("select")) ||
              IsKeyword(word, QLatin1StringView("values")) || writer())) {
             FCurrent.Kind = word.toString().toLower();
@@ -468,6 +473,7 @@ private:
     int FKindDepth = -1;
     bool FWith = false;
     TKind FLast = TKind::Other;
+    TKind FBeforeLast = TKind::Other; // the kind of the token before the last
     qsizetype FEnd = 0;
     const TCharClasses FClasses;
     Sink FSink;

@@ -402,6 +402,9 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
          "from t where t.k in (select n from r)",
          "select a\r\nfrom t\r\nwhere k in (select n from (with recursive r(n) as (select 1 union "
          "all select n + 1 from r where n < 3) select * from r) r)"},
+        // The statement after a WITH list may stand in brackets.
+        {"with x as (select a from t where b = 'x') (select a from x)",
+         "select a\r\nfrom  (select a from t where b = 'x') x"},
         // A bare GROUP BY name that several boxes have is the result column
         // of that name (MySQL's reading; the others refuse it).
         {"select u.k, count(*) from t right join u on t.k = u.k group by k",

@@ -30,7 +30,9 @@ TEST(SingleSelect, PassesOneQueryThatOnlyReads) {
         "select 1;;\n-- done",
         "(select a from t) union (select b from u)",
         "with x as (select 1 a) select a from x",
-        "with recursive r(n) as (select 1 union all select n + 1 from r where n < 3) select n from r",
+        "with recursive r(n) as (select 1 union all select n + 1 from r where n < 3) select n from "
+        "r",
+        "with x as (select 1 a), y as (select 2 b) (select a from x) union (select b from y)",
         "select 'a;b', \"c;d\" from t",
         "select 'it''s' from t -- ; drop table v",
         "select a from t where b = 'x' /* ; */",
@@ -73,6 +75,7 @@ TEST(SingleSelect, RefusesWhatAnyDatabaseReadsAsMore) {
         {"select * into v2 from v", "“INTO”"},
         {"with d as (delete from v returning *) select * from d", "“DELETE”"},
         {"with x as (select 1) delete from v", "“DELETE”开头"},
+        {"with x as (select 1) (delete from v)", "“DELETE”开头"},
         // MySQL ends the string at \' no more; SQLite and PostgreSQL do.
         {"select 'a\\'; drop table v; -- '", "2条语句"},
         // PostgreSQL's E'' strings escape with a backslash.
