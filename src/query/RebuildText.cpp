@@ -369,10 +369,17 @@ QList<std::pair<qsizetype, bool>> TableUses(const TTokens& u, const QString& nam
     return uses;
 }
 
+// Whether token i is a set operator: UNION, EXCEPT, INTERSECT or MINUS.
+bool IsSetOperator(const TTokens& t, qsizetype i) {
+    return t.IsWord(i, QLatin1StringView("union")) || t.IsWord(i, QLatin1StringView("except")) ||
+           t.IsWord(i, QLatin1StringView("intersect")) || t.IsWord(i, QLatin1StringView("minus"));
+}
+
 // The select list of `body` with its columns named `names`, in order: each
-// item keeps its expression and takes its name as alias. False, leaving
-// the body alone, when it is no single SELECT, lists "*" or another number
-// of items.
+// item keeps its expression and takes its name as alias. Of a union of
+// parts the first part's, which names the union's columns. False, leaving
+// the body alone, when it does not begin with SELECT, lists "*" or another
+// number of items, or orders a union (by names the aliases would hide).
 bool NameColumns(QString& body, const QList<QString>& names, TSqlReading reading) {
     const TTokens t(body, reading);
     if (t.Size() == 0 || t.Word(0) != QLatin1String("select")) return false;
@@ -380,16 +387,19 @@ bool NameColumns(QString& body, const QList<QString>& names, TSqlReading reading
     qsizetype start = 1;
     if (t.Word(start) == QLatin1String("distinct") || t.Word(start) == QLatin1String("all"))
         ++start;
-    QList<std::pair<qsizetype, qsizetype>> items; // token ranges [first, end)
-    qsizetype end = t.Size();
+    qsizetype partEnd = t.Size();
     for (qsizetype i = start; i < t.Size(); ++i) {
+        if (t[i].Depth != depth) continue;
+        if (partEnd == t.Size() && IsSetOperator(t, i)) partEnd = i;
+        if (partEnd < t.Size() && t.IsWord(i, QLatin1StringView("order"))) return false;
+    }
+    QList<std::pair<qsizetype, qsizetype>> items; // token ranges [first, end)
+    qsizetype end = partEnd;
+    for (qsizetype i = start; i < partEnd; ++i) {
         if (t[i].Depth != depth || t.Is(i, TSqlWord::Open)) continue;
         const QString w = t.Word(i);
-        if (w == QLatin1String("union") || w == QLatin1String("except") ||
-            w == QLatin1String("intersect") || w == QLatin1String("minus"))
-            return false;
-        if (end == t.Size() && w == QLatin1String("from")) end = i;
-        if (end == t.Size() && t.IsSymbol(i, QLatin1Char(','))) {
+        if (end == partEnd && w == QLatin1String("from")) end = i;
+        if (end == partEnd && t.IsSymbol(i, QLatin1Char(','))) {
             items.append({start, i});
             start = i + 1;
         }
@@ -461,12 +471,6 @@ QString NameDerivedColumns(QString& text, TTokens& t, TSqlReading reading) {
 }
 
 // Whether a set operator joins statements of the text outside brackets.
-// Whether token i is a set operator: UNION, EXCEPT, INTERSECT or MINUS.
-bool IsSetOperator(const TTokens& t, qsizetype i) {
-    return t.IsWord(i, QLatin1StringView("union")) || t.IsWord(i, QLatin1StringView("except")) ||
-           t.IsWord(i, QLatin1StringView("intersect")) || t.IsWord(i, QLatin1StringView("minus"));
-}
-
 bool HasSetOperator(const TTokens& t) {
     for (qsizetype i = 0; i < t.Size(); ++i)
         if (t[i].Depth == 0 && IsSetOperator(t, i)) return true;

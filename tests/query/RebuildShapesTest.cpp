@@ -402,6 +402,9 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
          "from t where t.k in (select n from r)",
          "select a\r\nfrom t\r\nwhere k in (select n from (with recursive r(n) as (select 1 union "
          "all select n + 1 from r where n < 3) select * from r) r)"},
+        // A WITH table's column list names the first part of its union.
+        {"with x(c) as (select a from t union select b from u) select c from x",
+         "select c\r\nfrom  (select a as c from t union select b from u) x"},
         // The statement after a WITH list may stand in brackets.
         {"with x as (select a from t where b = 'x') (select a from x)",
          "select a\r\nfrom  (select a from t where b = 'x') x"},
@@ -529,6 +532,9 @@ TEST(RebuildShapes, WhatCannotBeDrawnIsRefusedWithAReason) {
         {"with recursive r(n) as (select k from q), q(k) as (select k from t) select n from r",
          "WITH RECURSIVE"},
         {"with x(c, d) as (select * from t) select c from x", "列名列表"},
+        // The aliases would hide the names a union's ORDER BY sorts by.
+        {"with x(c) as (select a from t union select b from u order by a) select c from x",
+         "列名列表"},
         {"select n from (select k, count(*) from t group by k) as c (k) ", "列名列表"},
         {"select distinct on (k) k, a from t order by k", "DISTINCT ON"},
         {"select a from t union SELECT Distinct On(k) k from u", "DISTINCT ON"},
