@@ -1446,8 +1446,10 @@ private:
         QStringList groupTerms; // as written, for the question
         bool apart = false;     // a term became no link
         const auto close = [&] {
-            // An outer join without a link cannot carry them: the check
-            // after the rebuild says so.
+            // An outer join without a link cannot carry its ON (no term is
+            // an equality of two boxes' columns): its condition is named.
+            if (made.isEmpty() && groupType % 4 != 0 && !groupTerms.isEmpty())
+                FLost << groupTerms.join(QStringLiteral(" and "));
             if (!made.isEmpty() && !extra.isEmpty()) {
                 QString& condition = FDesign.Links[made.last()].Condition;
                 const QString added = extra.join(QStringLiteral(" and "));

@@ -721,6 +721,10 @@ TEST(RebuildShapes, JoinsTheDesignWouldReorderAreAnnounced) {
         // An outer join against two boxes at once.
         {"select t.a from t cross join w left join u on u.k = t.k and u.f = w.k",
          "u.k = t.k and u.f = w.k"},
+        // An outer join on no equality of two boxes' columns is named whole.
+        {"select t.a from t left join u on t.k - 1 = u.k", "t.k - 1 = u.k"},
+        {"select t.a from t right join u on u.k between t.k and t.k + 2",
+         "u.k between t.k and t.k + 2"},
         // USING a column that more than one box before it has.
         {"select t.a from t join w on w.k = t.k left join u using (k)", "USING (k)"},
         // An inner join on the side a full join gives nulls for.
@@ -773,5 +777,3 @@ TEST(RebuildShapes, JoinsTheDesignWouldReorderAreAnnounced) {
         EXPECT_EQ(run.Result.NotCarried, QStringList()) << sql;
     }
 }
-
-
