@@ -637,6 +637,20 @@ public:
     // Every select item is a column of the design's statement: one the
     // display order lost (an item written twice) is not carried.
     void ReadDisplay() {
+        // A name that two columns take, which the databases allow and the
+        // display page does not: the later columns go without it, and the
+        // rebuild says so.
+        QSet<QString> aliases;
+        for (QStringList& row : FDesign.DisplayRows) {
+            if (TrimmedCell(row.value(1)).isEmpty()) break;
+            const QString alias = TrimCell(row.value(2));
+            if (alias.isEmpty()) continue;
+            if (aliases.contains(alias)) {
+                Lose(TrimCell(row.value(1)) + QStringLiteral(" as ") + alias);
+                row[2].clear();
+            }
+            aliases.insert(alias);
+        }
         // As many columns as items: none lost (the usual case, at no cost).
         qsizetype columns = 0, items = 0;
         for (const QStringList& row : std::as_const(FDesign.DisplayRows)) {

@@ -539,9 +539,10 @@ bool NamesColumns(const TTokens& t, qsizetype from, qsizetype to) {
 // so brackets around the joins that begin a FROM clause group them as the
 // reading does anyway. The scanners read such a group when its joins have
 // ON conditions (as the design writes them) but not a NATURAL or USING join
-// in it: that group loses its brackets. Brackets further on change what is
-// joined with what and stay, and so do brackets with a name of their own,
-// around a query, or around a comma (MySQL's comma binds less than JOIN).
+// in it: that group loses its brackets, and so do brackets around the whole
+// list of tables. Brackets further on change what is joined with what and
+// stay, and so do brackets with a name of their own, around a query, or
+// around a comma before a join (MySQL's comma binds less than JOIN).
 // Whether the text changed.
 bool UnwrapLeadingJoins(QString& text, const TTokens& t) {
     // What may follow such a group: a join, or what ends the FROM clause.
@@ -564,6 +565,26 @@ bool UnwrapLeadingJoins(QString& text, const TTokens& t) {
             for (auto c = closes.crbegin(); c != closes.crend() && *c == after; ++c)
                 ++after;
             if (close < 0 || !followed(after)) break;
+            bool comma = false, shared = false;
+            for (qsizetype k = open + 1; k < close && !comma; ++k) {
+                comma = t[k].Depth == t[open].Depth + 1 && t.IsSymbol(k, QLatin1Char(','));
+                shared = shared || t.IsWord(k, QLatin1StringView("natural")) ||
+                         t.IsWord(k, QLatin1StringView("using"));
+            }
+            // Brackets around the whole list of tables group nothing either,
+            // commas and queries in it included.
+            const bool query = t.IsWord(open + 1, QLatin1StringView("select")) ||
+                               t.IsWord(open + 1, QLatin1StringView("with")) ||
+                               t.IsWord(open + 1, QLatin1StringView("values")) ||
+                               t.IsWord(open + 1, QLatin1StringView("table"));
+            if (comma && !query &&
+                (after >= t.Size() || t.Is(after, TSqlWord::Separator) ||
+                 EndsFromClause(t.Word(after)))) {
+                edits.append({t[open].Start, 1, QStringLiteral(" ")});
+                edits.append({t[close].Start, 1, QStringLiteral(" ")});
+                closes.append(close);
+                continue;
+            }
             qsizetype first = open + 1;
             while (t.Is(first, TSqlWord::Open))
                 ++first;
@@ -574,12 +595,6 @@ bool UnwrapLeadingJoins(QString& text, const TTokens& t) {
                  t.IsWord(first, QLatin1StringView("table")) ||
                  t.IsWord(first, QLatin1StringView("lateral"))))
                 break;
-            bool comma = false, shared = false;
-            for (qsizetype k = open + 1; k < close && !comma; ++k) {
-                comma = t[k].Depth == t[open].Depth + 1 && t.IsSymbol(k, QLatin1Char(','));
-                shared = shared || t.IsWord(k, QLatin1StringView("natural")) ||
-                         t.IsWord(k, QLatin1StringView("using"));
-            }
             if (comma || !shared) break;
             edits.append({t[open].Start, 1, QStringLiteral(" ")});
             edits.append({t[close].Start, 1, QStringLiteral(" ")});

@@ -405,6 +405,9 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
         // A WITH table's column list names the first part of its union.
         {"with x(c) as (select a from t union select b from u) select c from x",
          "select c\r\nfrom  (select a as c from t union select b from u) x"},
+        // Brackets around the whole list of tables group nothing.
+        {"select A.k, B.h from ((select k from t) as A, (select k, h from w) B) where A.k = B.k",
+         "select A.k,B.h\r\nfrom  (select k from t) A, (select k, h from w) B\r\nwhere A.k=B.k"},
         // The statement after a WITH list may stand in brackets.
         {"with x as (select a from t where b = 'x') (select a from x)",
          "select a\r\nfrom  (select a from t where b = 'x') x"},
@@ -721,6 +724,8 @@ TEST(RebuildShapes, JoinsTheDesignWouldReorderAreAnnounced) {
         // An outer join against two boxes at once.
         {"select t.a from t cross join w left join u on u.k = t.k and u.f = w.k",
          "u.k = t.k and u.f = w.k"},
+        // A name two columns take: the design's display page allows it once.
+        {"select a as rc, b as rc from t", "t.b as rc"},
         // An outer join on no equality of two boxes' columns is named whole.
         {"select t.a from t left join u on t.k - 1 = u.k", "t.k - 1 = u.k"},
         {"select t.a from t right join u on u.k between t.k and t.k + 2",
