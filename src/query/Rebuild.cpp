@@ -699,9 +699,13 @@ private:
             TDesignBox box;
             QString stripped = TrimSQLElement(name);
             int end = 0;
-            // A derived table may open with its own WITH tables.
-            const bool select = IsBeginWith(QStringLiteral("select"), stripped, end, 1, true) > 0 ||
-                                IsBeginWith(QStringLiteral("with"), stripped, end, 1, true) > 0;
+            // A derived table may open with its own WITH tables, or with a
+            // part of a union in brackets ("((select …) except (select …)) q").
+            QString lead = stripped;
+            while (lead.startsWith(QLatin1Char('(')))
+                lead = TrimCell(lead.mid(1));
+            const bool select = IsBeginWith(QStringLiteral("select"), lead, end, 1, true) > 0 ||
+                                IsBeginWith(QStringLiteral("with"), lead, end, 1, true) > 0;
             name = FText.Restore(name);
             alias = FText.Restore(alias);
             stripped = FText.Restore(stripped);
@@ -954,6 +958,19 @@ private:
         for (qsizetype i = 0; i < FSt.Items.size(); ++i)
             if (!FTaken[i]) remaining << i;
         EnsureGridRows(FDesign.ComputeRows, int(remaining.size()), kComputeWidth);
+        // The display page knows a computed column by its text: one written
+        // again under another name ("count(*) c1, count(*) c2") is written
+        // in brackets, the same value under a text of its own.
+        QHash<TFoldedKey, QString> named; // alias by text
+        for (const qsizetype k : std::as_const(remaining)) {
+            QString& item = FSt.Items[k];
+            if (item == QLatin1String("*")) continue;
+            for (auto it = named.constFind(TFoldedKey(item));
+                 it != named.cend() && *it != FSt.Aliases[k];
+                 it = named.constFind(TFoldedKey(item)))
+                item = QLatin1Char('(') + item + QLatin1Char(')');
+            named.insert(TFoldedKey(item), FSt.Aliases[k]);
+        }
         for (qsizetype j = 0; j < remaining.size(); ++j) {
             const QString& item = FSt.Items[remaining[j]];
             if (item == QLatin1String("*")) continue;

@@ -606,6 +606,42 @@ bool UnwrapLeadingJoins(QString& text, const TTokens& t) {
     return true;
 }
 
+// "left join o on (o.id = c.id and o.f > 1)": brackets around a whole ON
+// condition group nothing, and without them its terms are read one by one
+// (an outer join's become its link and the link's further condition).
+// Whether the text changed.
+bool UnwrapOnConditions(QString& text, const TTokens& t) {
+    QList<TEdit> edits;
+    TSubQueries subQueries;
+    for (qsizetype i = 0; i + 1 < t.Size(); ++i) {
+        subQueries.Step(t, i);
+        if (subQueries.Inside() || !t.IsWord(i, QLatin1StringView("on"))) continue;
+        qsizetype outer = -1; // the close of the bracket taken out before
+        for (qsizetype open = i + 1; t.Is(open, TSqlWord::Open); ++open) {
+            const qsizetype close = t.Partner(open);
+            if (close < 0 || t.IsWord(open + 1, QLatin1StringView("select")) ||
+                t.IsWord(open + 1, QLatin1StringView("with")))
+                break;
+            // The condition ends with the bracket: what follows is no
+            // operand of it.
+            const qsizetype after = close + 1;
+            const bool whole = outer >= 0
+                                   ? after == outer
+                                   : after >= t.Size() || t.Is(after, TSqlWord::Separator) ||
+                                         t.Is(after, TSqlWord::Close) ||
+                                         t.IsSymbol(after, QLatin1Char(',')) ||
+                                         IsJoinWord(t.Word(after)) || EndsFromClause(t.Word(after));
+            if (!whole) break;
+            edits.append({t[open].Start, 1, QStringLiteral(" ")});
+            edits.append({t[close].Start, 1, QStringLiteral(" ")});
+            outer = close;
+        }
+    }
+    if (edits.isEmpty()) return false;
+    text = Apply(text, edits);
+    return true;
+}
+
 // "… OVER w … WINDOW w AS (PARTITION BY a)": a named window is the
 // definition it names, written where it is used ("OVER (PARTITION BY a)",
 // "OVER (w ORDER BY b)" as "OVER (PARTITION BY a ORDER BY b)"), and the
@@ -1136,6 +1172,7 @@ void TStatementText::Prepare(const QString& sql) {
     TTokens t = text.constData() == sql.constData() ? TTokens(text, std::move(words))
                                                     : TTokens(text, reading);
     if (UnwrapLeadingJoins(text, t)) Follow(t, text, reading);
+    if (UnwrapOnConditions(text, t)) Follow(t, text, reading);
     if (InlineNamedWindows(text, t)) Follow(t, text, reading);
     if (WrapTableSources(text, t)) Follow(t, text, reading);
     if (WrapOrderedFirstPart(text, t)) Follow(t, text, reading);
