@@ -240,6 +240,11 @@ void WriteUnlinkedBoxes(const QueryDesign& design, QString& join) {
         linked[link.Table1] = true;
         linked[link.Table2] = true;
     }
+    // Those a link's condition names stand in the join text already.
+    const QHash<int, QList<int>> crossed = CrossJoinedBoxes(design);
+    for (const QList<int>& boxes : crossed)
+        for (const int b : boxes)
+            linked[b] = true;
     for (qsizetype i = 0; i < design.Boxes.size(); ++i) {
         if (linked[i]) continue;
         const TDesignBox& box = design.Boxes[i];

@@ -1,8 +1,10 @@
 #include "query/JoinClause.h"
 #include "sqltext/Common.h"
+#include "sqltext/SqlStatements.h"
 
 #include <QHash>
 
+#include <algorithm>
 #include <cstdlib>
 #include <deque>
 #include <vector>
@@ -18,6 +20,16 @@ QString BoxText(const TDesignBox& box) {
     text += box.TableName;
     if (!box.Alias.isEmpty()) text += QLatin1Char(' ') + box.Alias;
     return text;
+}
+
+// The same, with the boxes cross joined with it.
+QString BoxText(const QueryDesign& design, int box, const QHash<int, QList<int>>& crossed) {
+    const auto it = crossed.constFind(box);
+    if (it == crossed.cend()) return BoxText(design.Boxes[box]);
+    QString text = QLatin1Char('(') + BoxText(design.Boxes[box]);
+    for (const int other : *it)
+        text += QLatin1String(" CROSS JOIN ") + BoxText(design.Boxes[other]);
+    return text + QLatin1Char(')');
 }
 
 struct Pending {
@@ -36,7 +48,8 @@ struct Piece {
 class JoinWriter {
 public:
     JoinWriter(const QueryDesign& design, const std::vector<Pending>& pending)
-        : FDesign(design), FPending(pending.begin(), pending.end()), FNames(design.Links.size()),
+        : FDesign(design), FCrossed(CrossJoinedBoxes(design)),
+          FPending(pending.begin(), pending.end()), FNames(design.Links.size()),
           FPairs(design.Links.size()) {
         for (const Pending& p : pending) {
             const TDesignLink& link = design.Links[p.Link];
@@ -95,8 +108,8 @@ private:
         const int index = FPending[p].Link;
         const TDesignLink& link = FDesign.Links[index];
         const auto& [name1, name2] = FNames[index];
-        FNew[0] = {name1, NewSlot(BoxText(FDesign.Boxes[link.Table1]))};
-        FNew[1] = {name2, NewSlot(BoxText(FDesign.Boxes[link.Table2]))};
+        FNew[0] = {name1, NewSlot(BoxText(FDesign, link.Table1, FCrossed))};
+        FNew[1] = {name2, NewSlot(BoxText(FDesign, link.Table2, FCrossed))};
         QString on = QLatin1String(" on ") +
                      Condition(name1, Column(link.Field1), name2, Column(link.Field2)) +
                      Further(link);
@@ -171,6 +184,7 @@ private:
     }
 
     const QueryDesign& FDesign;
+    const QHash<int, QList<int>> FCrossed;  // CrossJoinedBoxes
     std::deque<Pending> FPending;           // erased mostly at the front
     std::vector<std::vector<Piece>> FSlots; // slot 0 holds the first join
     QHash<QString, int> FPlaced;            // table name -> the slot where it stands now
@@ -185,6 +199,36 @@ private:
 
 QString JoinKeyword(int joinType) {
     return joinType >= 0 && joinType < sOuterJoin.size() ? sOuterJoin[joinType] : sOuterJoin[0];
+}
+
+QHash<int, QList<int>> CrossJoinedBoxes(const QueryDesign& design) {
+    QHash<int, QList<int>> crossed;
+    if (std::all_of(design.Links.cbegin(), design.Links.cend(),
+                    [](const TDesignLink& l) { return l.Condition.isEmpty(); }))
+        return crossed;
+    QList<bool> linked(design.Boxes.size(), false);
+    for (const TDesignLink& link : design.Links)
+        if (HasBoxes(design, link)) linked[link.Table1] = linked[link.Table2] = true;
+    QList<bool> taken(design.Boxes.size(), false);
+    for (const TDesignLink& link : design.Links) {
+        if (!HasBoxes(design, link) || link.Condition.isEmpty() || link.JoinType % 4 == 3) continue;
+        const int kept = link.JoinType % 4 == 2 ? link.Table2 : link.Table1;
+        const QString& text = link.Condition;
+        const QList<TSqlWord> words = SqlWords(text, design.Dialect.Readings().front());
+        for (qsizetype i = 0; i + 1 < words.size(); ++i) {
+            const TSqlWord& w = words[i];
+            const TSqlWord& next = words[i + 1];
+            if ((w.Kind != TSqlWord::Word && w.Kind != TSqlWord::Name) ||
+                next.Kind != TSqlWord::Symbol ||
+                text.mid(next.Start, next.End - next.Start) != u".")
+                continue;
+            const int box = design.FindTable(text.mid(w.Start, w.End - w.Start));
+            if (box < 0 || linked[box] || taken[box]) continue;
+            taken[box] = true;
+            crossed[kept] << box;
+        }
+    }
+    return crossed;
 }
 
 QString GetJoinClause(const QueryDesign& design) {

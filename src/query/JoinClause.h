@@ -4,6 +4,8 @@
 
 #include "query/QueryDesign.h"
 
+#include <QHash>
+#include <QList>
 #include <QString>
 
 namespace quillary {
@@ -18,5 +20,12 @@ QString GetJoinClause(const QueryDesign& design);
 // The join keyword of a join type; types outside the keyword table write
 // as an inner join.
 QString JoinKeyword(int joinType);
+
+// The boxes no link joins that a link's further condition names, by the
+// box that link keeps all rows of (the first box of an inner one): the join
+// text writes them cross joined with it, for the condition to see them
+// ("(t CROSS JOIN u) LEFT JOIN w on t.k=w.k and u.g = w.h"), and nowhere
+// else. A full join keeps none.
+QHash<int, QList<int>> CrossJoinedBoxes(const QueryDesign& design);
 
 } // namespace quillary

@@ -556,6 +556,7 @@ public:
         ReadGroups();
         FillHaving();
         ReadOrder();
+        DropCrossJoinedLinks();
         WriteSeparateNetworksInWhere();
         WriteLaterOuterJoinsFirst(PlacedAsRead(placed));
     }
@@ -1472,6 +1473,7 @@ private:
         // The terms of one ON condition come together, the first marked;
         // terms an outer join cannot make links of stay with its link.
         QList<int> made; // links of the current ON condition
+        QHash<int, QString> madeTexts; // their terms as a condition writes them
         QStringList extra;
         int groupType = 0;
         QStringList groupTerms; // as written, for the question
@@ -1501,7 +1503,8 @@ private:
                 for (const int l : std::as_const(made))
                     boxes << FDesign.Links[l].Table1 << FDesign.Links[l].Table2;
                 // (Brackets read away join the terms of two joins.)
-                if (boxes.size() > 2 && FText.BracketedOuterJoin().isEmpty())
+                if (boxes.size() > 2 && FText.BracketedOuterJoin().isEmpty() &&
+                    !CrossJoinTerms(made, madeTexts, groupType, groupTerms))
                     FLost << groupTerms.join(QStringLiteral(" and "));
             }
             // Each link by the kind of the join its term stands in: a join
@@ -1512,6 +1515,7 @@ private:
             for (auto k = byKind.cbegin(); k != byKind.cend(); ++k)
                 MarkNullSide(k.key(), k.value());
             made.clear();
+            madeTexts.clear();
             extra.clear();
             groupTerms.clear();
         };
@@ -1567,6 +1571,7 @@ private:
                 if (const int link = TryLink(condition, type); link >= 0) {
                     FTermKind[link] = type;
                     made << link;
+                    madeTexts.insert(link, left + QStringLiteral(" = ") + right);
                     continue;
                 }
             }
@@ -1602,6 +1607,72 @@ private:
         // the terms that became links where they were.
         if (apart && !FText.BracketedOuterJoin().isEmpty()) FLost << FText.BracketedOuterJoin();
         FLost << FText.NotCarried();
+    }
+
+    // A left join against two boxes at once after a cross join ("t cross
+    // join u left join w on w.k = t.k and w.h = u.g"): the link with the box
+    // it keeps all rows of stays, and the terms with the other boxes go into
+    // its condition, which has the join text cross join those boxes with
+    // that one. Only where the joins are written in FROM, and the other
+    // boxes are joined by nothing else (DropCrossJoinedLinks checks it once
+    // all is read). False when it is no such join.
+    bool CrossJoinTerms(const QList<int>& made, const QHash<int, QString>& texts, int type,
+                        const QStringList& written) {
+        if (type % 4 != 1 || TSqlDialect(FKind).JoinsInWhere() ||
+            !FText.RightJoinAfterOthers().isEmpty())
+            return false;
+        // The box every link joins: the one this join brings in.
+        const TDesignLink& first = FDesign.Links[made.first()];
+        int joined = -1;
+        for (const int box : {first.Table1, first.Table2})
+            if (std::all_of(made.cbegin(), made.cend(), [&](int l) {
+                    return FDesign.Links[l].Table1 == box || FDesign.Links[l].Table2 == box;
+                }))
+                joined = box;
+        if (joined < 0) return false;
+        const int kept = first.Table1 == joined ? first.Table2 : first.Table1;
+        QList<int> moved;
+        for (const int l : made) {
+            const TDesignLink& link = FDesign.Links[l];
+            if ((link.Table1 == joined ? link.Table2 : link.Table1) == kept) continue;
+            if (!texts.contains(l)) return false;
+            moved << l;
+        }
+        QStringList terms;
+        for (const int l : std::as_const(moved)) {
+            const TDesignLink& link = FDesign.Links[l];
+            terms << texts.value(l);
+            if (!link.Condition.isEmpty()) terms << link.Condition;
+            FCrossLinks << l;
+            FCrossBoxes.append({link.Table1 == joined ? link.Table2 : link.Table1,
+                                written.join(QStringLiteral(" and "))});
+        }
+        QString& condition = FDesign.Links[made.first()].Condition;
+        if (!condition.isEmpty()) terms.prepend(condition);
+        condition = terms.join(QStringLiteral(" and "));
+        return true;
+    }
+
+    // The links CrossJoinTerms took the terms of go; a box they joined that
+    // something else joins too, or that the join text would not cross join
+    // where the condition stands, is not carried.
+    void DropCrossJoinedLinks() {
+        if (FCrossLinks.isEmpty()) return;
+        std::sort(FCrossLinks.begin(), FCrossLinks.end(), std::greater<>());
+        for (const int l : std::as_const(FCrossLinks)) {
+            FDesign.Links.removeAt(l);
+            QHash<int, int> kinds;
+            for (auto it = FTermKind.cbegin(); it != FTermKind.cend(); ++it)
+                if (it.key() != l) kinds.insert(it.key() > l ? it.key() - 1 : it.key(), it.value());
+            FTermKind = kinds;
+        }
+        const QHash<int, QList<int>> crossed = CrossJoinedBoxes(FDesign);
+        for (const auto& [box, written] : std::as_const(FCrossBoxes)) {
+            bool found = false;
+            for (const QList<int>& boxes : crossed)
+                found = found || boxes.contains(box);
+            if (!found) FLost << written;
+        }
     }
 
     // Whether the "=" at `eq` of `term` is an equality of its own.
@@ -2097,6 +2168,10 @@ private:
     };
     QHash<int, TNullSupplier> FNullSide;
     QHash<int, int> FTermKind; // link -> the kind of join its term stands in
+    // CrossJoinTerms': the links whose terms went into another's condition,
+    // and each box they joined with the ON condition it stands in.
+    QList<int> FCrossLinks;
+    QList<std::pair<int, QString>> FCrossBoxes;
     // Shared columns of inner joins that became condition rows, as written;
     // those read before the last RIGHT or FULL join.
     QStringList FOnRows, FOnRowsBeforeOuter;

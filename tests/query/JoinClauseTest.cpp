@@ -1,6 +1,8 @@
 #include "DesignBuilder.h"
 
+#include "query/Generation.h"
 #include "query/JoinClause.h"
+#include "sqltext/DataSourceKind.h"
 
 #include <gtest/gtest.h>
 
@@ -92,4 +94,33 @@ TEST(GetJoinClause, SubQueriesAndAliasesStandAsInFromClauses) {
     TDesignBuilder b(c);
     b.Box("A", "x").SubQuery("Q1", "select id from B").Link("x.id", "Q1.id", 5);
     EXPECT_EQ(GetJoinClause(b), "A x LEFT OUTER JOIN (select id from B) Q1 on x.id=Q1.id");
+}
+
+// A link's condition that names a box no link joins has that box cross
+// joined with the box the link keeps all rows of, where the condition sees
+// it, and listed nowhere else; not with a full join, which keeps no box.
+TEST(GetJoinClause, ABoxOnlyALinksConditionNamesIsCrossJoinedWithTheKeptBox) {
+    const struct {
+        int type;
+        const char* condition;
+        const char* clause;
+    } cases[] = {
+        {1, "C.k = B.k", "(A CROSS JOIN C) LEFT JOIN B on A.id=B.aid and C.k = B.k"},
+        {2, "C.k = A.k and d.k > 1",
+         "A RIGHT JOIN (B CROSS JOIN C CROSS JOIN D) on A.id=B.aid and C.k = A.k and d.k > 1"},
+        {3, "C.k = B.k", "A FULL JOIN B on A.id=B.aid and C.k = B.k"},
+    };
+    static const TCatalogue c = Chain();
+    for (const auto& k : cases) {
+        TDesignBuilder b(c);
+        b.Box("A").Box("B").Box("C").Box("D").Link("A.id", "B.aid", k.type).Tick("A.k");
+        QueryDesign& d = b;
+        d.Links[0].Condition = QString::fromUtf8(k.condition);
+        EXPECT_EQ(GetJoinClause(d), QString::fromUtf8(k.clause));
+        const QString from = GetSQL(d, dsOther).SQL.section(QStringLiteral("\r\n"), 1, 1);
+        EXPECT_EQ(from, "from " + GetJoinClause(d) +
+                            (k.type == 3   ? ",C,D"
+                             : k.type == 1 ? ",D"
+                                           : ""));
+    }
 }

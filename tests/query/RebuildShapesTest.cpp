@@ -405,6 +405,12 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
         // A WITH table's column list names the first part of its union.
         {"with x(c) as (select a from t union select b from u) select c from x",
          "select c\r\nfrom  (select a as c from t union select b from u) x"},
+        // A left join against two boxes at once after a cross join: the
+        // boxes it keeps all rows of are cross joined where its ON sees them.
+        {"select t.k, u.g, count(w.h) from t cross join u left join w on w.k = t.k and w.h = u.g "
+         "group by t.k, u.g",
+         "select t.k,u.g,count(w.h)\r\nfrom w RIGHT JOIN (t CROSS JOIN u) on w.k=t.k and w.h = u.g"
+         "\r\ngroup by t.k,u.g"},
         // Brackets around a whole ON condition group nothing either.
         {"select t.a from t left join u on ((t.k = u.k and u.f = 1)) join w on (w.k = t.k)",
          "select t.a\r\nfrom (w JOIN t on w.k=t.k) LEFT JOIN u on t.k=u.k and u.f = 1"},
@@ -732,8 +738,8 @@ TEST(RebuildShapes, JoinsTheDesignWouldReorderAreAnnounced) {
         {"select t.a from t join u on u.k = t.k join w on w.k = u.k and t.a = 'x' right join x on "
          "x.h = w.k",
          "t.a = 'x'"},
-        // An outer join against two boxes at once.
-        {"select t.a from t cross join w left join u on u.k = t.k and u.f = w.k",
+        // A full join against two boxes at once (a left one keeps them).
+        {"select t.a from t cross join w full join u on u.k = t.k and u.f = w.k",
          "u.k = t.k and u.f = w.k"},
         // A name two columns take: the design's display page allows it once.
         {"select a as rc, b as rc from t", "t.b as rc"},
