@@ -1618,7 +1618,8 @@ private:
     // all is read). False when it is no such join.
     bool CrossJoinTerms(const QList<int>& made, const QHash<int, QString>& texts, int type,
                         const QStringList& written) {
-        if (type % 4 != 1 || TSqlDialect(FKind).JoinsInWhere() ||
+        // (Access has no CROSS JOIN.)
+        if (type % 4 != 1 || FKind == dsAccess || TSqlDialect(FKind).JoinsInWhere() ||
             !FText.RightJoinAfterOthers().isEmpty())
             return false;
         // The box every link joins: the one this join brings in.
