@@ -961,16 +961,38 @@ private:
         EnsureGridRows(FDesign.ComputeRows, int(remaining.size()), kComputeWidth);
         // The display page knows a computed column by its text: one written
         // again under another name ("count(*) c1, count(*) c2") is written
-        // in brackets, the same value under a text of its own.
-        QHash<TFoldedKey, QString> named; // alias by text
-        for (const qsizetype k : std::as_const(remaining)) {
-            QString& item = FSt.Items[k];
-            if (item == QLatin1String("*")) continue;
-            for (auto it = named.constFind(TFoldedKey(item));
-                 it != named.cend() && *it != FSt.Aliases[k];
-                 it = named.constFind(TFoldedKey(item)))
-                item = QLatin1Char('(') + item + QLatin1Char(')');
-            named.insert(TFoldedKey(item), FSt.Aliases[k]);
+        // in brackets, the same value under a text of its own. Texts are
+        // compared by their hashes first: most lists repeat few or none.
+        const QStringList& items = FSt.Items;
+        const QStringList& aliases = FSt.Aliases;
+        std::vector<std::pair<quint64, qsizetype>> hashes;
+        hashes.reserve(std::size_t(remaining.size()));
+        for (const qsizetype k : std::as_const(remaining))
+            if (items[k] != QLatin1String("*")) hashes.emplace_back(TextHash(items[k], true), k);
+        std::sort(hashes.begin(), hashes.end());
+        for (std::size_t g = 0, e = 0; g < hashes.size(); g = e) {
+            for (e = g + 1; e < hashes.size() && hashes[e].first == hashes[g].first; ++e) {
+            }
+            // (A text repeated under one name alone stays as it is.)
+            const QString& name = aliases[hashes[g].second];
+            if (std::all_of(hashes.cbegin() + std::ptrdiff_t(g),
+                            hashes.cbegin() + std::ptrdiff_t(e),
+                            [&](const auto& h) { return aliases[h.second] == name; }))
+                continue;
+            QStringList names; // the names the text has had, in order
+            const QString first = FSt.Items[hashes[g].second];
+            for (std::size_t h = g; h < e; ++h) {
+                const qsizetype k = hashes[h].second;
+                if (FSt.Items[k].compare(first, Qt::CaseInsensitive) != 0) continue;
+                qsizetype depth = names.indexOf(FSt.Aliases[k]);
+                if (depth < 0) {
+                    depth = names.size();
+                    names << FSt.Aliases[k];
+                }
+                if (depth > 0)
+                    FSt.Items[k] = QString(depth, QLatin1Char('(')) + FSt.Items[k] +
+                                   QString(depth, QLatin1Char(')'));
+            }
         }
         for (qsizetype j = 0; j < remaining.size(); ++j) {
             const QString& item = FSt.Items[remaining[j]];

@@ -611,11 +611,24 @@ bool UnwrapLeadingJoins(QString& text, const TTokens& t) {
 // (an outer join's become its link and the link's further condition).
 // Whether the text changed.
 bool UnwrapOnConditions(QString& text, const TTokens& t) {
+    // Whether token i stands inside a bracketed query: one of the brackets
+    // around it opens one (looked at for an ON before a bracket alone).
+    const auto inQuery = [&](qsizetype i) {
+        for (int depth = t[i].Depth; i > 0 && depth > 0; --i)
+            if (t.Is(i - 1, TSqlWord::Open) && t[i - 1].Depth < depth) {
+                depth = t[i - 1].Depth;
+                if (t.IsWord(i, QLatin1StringView("select")) ||
+                    t.IsWord(i, QLatin1StringView("with")))
+                    return true;
+            }
+        return false;
+    };
     QList<TEdit> edits;
-    TSubQueries subQueries;
     for (qsizetype i = 0; i + 1 < t.Size(); ++i) {
-        subQueries.Step(t, i);
-        if (subQueries.Inside() || !t.IsWord(i, QLatin1StringView("on"))) continue;
+        const TSqlWord& w = t[i];
+        if (w.Kind != TSqlWord::Word || w.End - w.Start != 2 || !t.Is(i + 1, TSqlWord::Open) ||
+            !t.IsWord(i, QLatin1StringView("on")) || inQuery(i))
+            continue;
         qsizetype outer = -1; // the close of the bracket taken out before
         for (qsizetype open = i + 1; t.Is(open, TSqlWord::Open); ++open) {
             const qsizetype close = t.Partner(open);
