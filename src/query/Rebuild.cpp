@@ -299,10 +299,13 @@ bool Analyse(const QString& whole, const QString& statement, const TStatementTex
                            QStringLiteral("having"), QStringLiteral("order by")},
                           pos, keyword, from, pos);
     if (!fromError.isEmpty()) return ShowMessage(hooks, fromError, kCaption), false;
-    for (const QString& item : from) {
+    for (QString& item : from) {
+        // A cross join stays in the group of the boxes before it.
+        const bool crossJoined = TStatementText::TakeCrossJoined(item);
         AnalysisFromClause(item, st.Joins, st.Tables);
-        st.TableGroups.resize(st.Tables.size(),
-                              int(st.TableGroups.isEmpty() ? 0 : st.TableGroups.last() + 1));
+        st.TableGroups.resize(
+            st.Tables.size(),
+            int(st.TableGroups.isEmpty() ? 0 : st.TableGroups.last() + !crossJoined));
     }
     JoinBetweenPieces(st.Joins, prepared.Reading());
 
@@ -1426,9 +1429,10 @@ private:
     }
 
     // USING (columns) and NATURAL: the joined box's columns linked to the
-    // same columns of the nearest box before it that has them.
+    // same columns of the nearest box before it that has them; each link's
+    // equality as a condition writes it in `texts`.
     void LinkSharedColumns(const TStatementText::TSharedColumns& shared, int type, QList<int>& made,
-                           qsizetype& row) {
+                           QHash<int, QString>& texts, qsizetype& row) {
         // "*" shows a column USING or NATURAL shares once; every box's "*"
         // shows it once per box. After a right or full join some databases
         // fill a box's "t.*" with the other side's values of it.
@@ -1474,6 +1478,9 @@ private:
                 FDesign.Links[link].JoinType = type;
                 FTermKind[link] = type;
                 made << link;
+                texts.insert(link, Designation(FDesign, FDesign.Boxes[b], column) +
+                                       QStringLiteral(" = ") +
+                                       Designation(FDesign, FDesign.Boxes[joined], column));
             } else if (inner) {
                 // Columns of kinds the link rules keep apart: a condition.
                 FOnRows << written;
@@ -1559,7 +1566,7 @@ private:
             groupTerms << FText.Restore(term);
             TStatementText::TSharedColumns shared;
             if (FText.TakeSharedColumns(term, shared)) {
-                LinkSharedColumns(shared, type, made, row);
+                LinkSharedColumns(shared, type, made, madeTexts, row);
                 continue;
             }
             // A term of several conditions (an OR, a NOT over a group) came

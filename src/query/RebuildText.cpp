@@ -26,6 +26,7 @@ constexpr char16_t kSharedNext = 0xE232;
 constexpr char16_t kStringCr = 0xE240;
 constexpr char16_t kStringLf = 0xE241;
 constexpr char16_t kStringQuote = 0xE242;
+constexpr char16_t kCrossJoined = 0xE250; // a FROM item after a CROSS JOIN
 constexpr char16_t kRangeEnd = 0xE300;
 
 bool IsPrivate(QChar c) {
@@ -1324,8 +1325,10 @@ qsizetype JoinEdit(const TTokens& t, qsizetype i, qsizetype fromEnd, QList<TEdit
             {t[tableEnd].Start, t[close].End - t[tableEnd].Start,
              QStringLiteral("on ") + QChar(kConditionStart) + QChar(kShared) + box + columns});
     } else if (using_ != QLatin1String("on") && (cross || !outer)) {
-        // CROSS JOIN, or a JOIN without ON: every row with every row.
-        edits.append({t[i].Start, t[keywordEnd].End - t[i].Start, QStringLiteral(",")});
+        // CROSS JOIN, or a JOIN without ON: every row with every row. (It
+        // binds as a join: USING or NATURAL after it sees the boxes before.)
+        edits.append({t[i].Start, t[keywordEnd].End - t[i].Start,
+                      QStringLiteral(",") + QChar(kCrossJoined)});
     } else if (cross) {
         // MySQL's CROSS JOIN with ON is an inner join.
         edits.append({t[i].Start, t[keywordEnd].End - t[i].Start, QStringLiteral("join")});
@@ -1546,6 +1549,13 @@ bool TStatementText::TakeConditionStart(QString& term) {
     const qsizetype at = term.indexOf(QChar(kConditionStart));
     if (at < 0) return false;
     term.remove(at, 1);
+    return true;
+}
+
+bool TStatementText::TakeCrossJoined(QString& item) {
+    const qsizetype at = item.indexOf(QChar(kCrossJoined));
+    if (at < 0) return false;
+    item.remove(at, 1);
     return true;
 }
 

@@ -68,6 +68,10 @@ public:
     // Whether `term` (a join term as the scanners cut it) begins an ON
     // condition; the mark is taken off.
     static bool TakeConditionStart(QString& term);
+    // Whether `item` (an item of the FROM list as the scanners cut it) was
+    // cross joined with the one before it, which binds as a join does, not
+    // as a comma; the mark is taken off.
+    static bool TakeCrossJoined(QString& item);
     // When `operand` (the left operand of a condition row, still as the
     // scanners cut it) begins a negated group, how many of the brackets
     // before it (in the row's first cell) belong to the group's first

@@ -411,6 +411,11 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
          "group by t.k, u.g",
          "select t.k,u.g,count(w.h)\r\nfrom w RIGHT JOIN (t CROSS JOIN u) on w.k=t.k and w.h = u.g"
          "\r\ngroup by t.k,u.g"},
+        // A cross join binds as a join: USING after it sees the boxes before.
+        {"select t.a, y.a from t cross join y left join w using (k, h)",
+         "select t.a,y.a\r\nfrom (t CROSS JOIN y) LEFT JOIN w on t.k=w.k and y.h = w.h"},
+        {"select t.a from t cross join y join w using (k)",
+         "select t.a\r\nfrom t JOIN w on t.k=w.k,y"},
         // Brackets around a whole ON condition group nothing either.
         {"select t.a from t left join u on ((t.k = u.k and u.f = 1)) join w on (w.k = t.k)",
          "select t.a\r\nfrom (w JOIN t on w.k=t.k) LEFT JOIN u on t.k=u.k and u.f = 1"},
