@@ -1207,6 +1207,14 @@ void TStatementText::Prepare(const QString& sql) {
         FRefusal = QStringLiteral("这条语句的SELECT %1无法在设计中表示。").arg(modifier);
         return;
     }
+    // A LATERAL sub-query reads the tables before it, which no sub-query
+    // box can: the box would be named by its whole text.
+    for (qsizetype i = 0; i + 1 < t.Size(); ++i)
+        if (t[i].Depth == 0 && t.IsWord(i, QLatin1StringView("lateral")) &&
+            t.Is(i + 1, TSqlWord::Open) && InTablePosition(t, i)) {
+            FRefusal = QStringLiteral("这条语句的LATERAL子查询无法在设计中表示。");
+            return;
+        }
     FReference = text;
     FScanned = ForScanners(text, std::move(t.Words));
 }

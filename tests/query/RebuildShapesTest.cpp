@@ -565,6 +565,10 @@ TEST(RebuildShapes, WhatCannotBeDrawnIsRefusedWithAReason) {
         {"select a from t union SELECT Distinct On(k) k from u", "DISTINCT ON"},
         {"select sql_calc_found_rows a from t limit 3", "SQL_CALC_FOUND_ROWS"},
         {"select distinct SQL_NO_CACHE a from t", "SQL_NO_CACHE"},
+        // A sub-query that reads the tables before it.
+        {"select t.a, x.n from t cross join lateral (select count(*) n from u where u.k = t.k) x",
+         "LATERAL"},
+        {"select t.a from t, lateral (select u.g from u where u.k = t.k) x", "LATERAL"},
     };
     for (const auto& c : cases) {
         const TRun run = Rebuild(QString::fromUtf8(c.Sql));
