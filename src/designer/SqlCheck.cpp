@@ -619,11 +619,6 @@ TArbitraryColumns ArbitraryColumns(const QueryDesign& design) {
         QStringLiteral("\\b(row_number|ntile|lag|lead|first_value|last_value|nth_value)\\s*\\("
                        "[^()]*\\)\\s*over\\b"),
         QRegularExpression::CaseInsensitiveOption);
-    const auto plain = [](const QString& name) {
-        QString out = name;
-        out.remove(QRegularExpression(QStringLiteral("[\"`\\[\\]]")));
-        return out.toLower();
-    };
     QSet<QString> grouped;
     for (const QString& g : design.GroupColumn)
         grouped << Normalized(g);
@@ -637,18 +632,22 @@ TArbitraryColumns ArbitraryColumns(const QueryDesign& design) {
         const QString text = TrimCell(row.value(1));
         if (text.isEmpty()) break;
         if (text == QLatin1String("*") || text.endsWith(QLatin1String(".*"))) {
-            const QString box = plain(text.chopped(text == QLatin1String("*") ? 1 : 2));
-            bool found = false;
-            for (const TDesignBox& b : design.Boxes) {
-                if (!box.isEmpty() && plain(b.GetTableName()) != box) continue;
-                found = true;
-                for (qsizetype f = 1; f < b.Fields.size(); ++f, ++column)
+            // Every box's columns, or those of the box the star names.
+            QList<int> boxes;
+            if (text == QLatin1String("*"))
+                for (int b = 0; b < design.Boxes.size(); ++b)
+                    boxes << b;
+            else if (const int b = design.FindTable(text.chopped(2)); b >= 0)
+                boxes << b;
+            if (boxes.isEmpty()) return {};
+            for (const int b : std::as_const(boxes)) {
+                const TDesignBox& box = design.Boxes[b];
+                for (qsizetype f = 1; f < box.Fields.size(); ++f, ++column)
                     if (!grouped.contains(
-                            Normalized(b.GetTableName() + QLatin1Char('.') + b.Fields[f].Name)) &&
-                        !grouped.contains(Normalized(b.Fields[f].Name)))
+                            Normalized(Designation(design, box, box.Fields[f].Name))) &&
+                        !grouped.contains(Normalized(box.Fields[f].Name)))
                         columns.Bare << column;
             }
-            if (!found) return {};
             continue;
         }
         if (tied.match(text).hasMatch()) {

@@ -167,6 +167,24 @@ bool IsJoinWord(const QString& w) {
            w == QLatin1String("natural") || w == QLatin1String("outer");
 }
 
+// Whether token k begins a query (SELECT or WITH), as after a bracket that
+// holds one.
+bool BeginsQuery(const TTokens& t, qsizetype k) {
+    return t.IsWord(k, QLatin1StringView("select")) || t.IsWord(k, QLatin1StringView("with"));
+}
+
+// Whether the FROM clause ends before token k: the text or the statement
+// ends, or a clause word follows.
+bool EndsFromAt(const TTokens& t, qsizetype k) {
+    return k >= t.Size() || t.Is(k, TSqlWord::Separator) || EndsFromClause(t.Word(k));
+}
+
+// Whether a table reference or a group of joins ends before token k: the
+// FROM clause ends, or a comma or a join follows.
+bool EndsTablesAt(const TTokens& t, qsizetype k) {
+    return EndsFromAt(t, k) || t.IsSymbol(k, QLatin1Char(',')) || IsJoinWord(t.Word(k));
+}
+
 // Along the tokens of a text: whether the one read stands inside a
 // bracketed query (a sub-query's words are its own).
 class TSubQueries {
@@ -175,8 +193,7 @@ public:
     void Step(const TTokens& t, qsizetype i) {
         const TSqlWord::TKind kind = t[i].Kind;
         if (kind == TSqlWord::Open) {
-            const bool query = t.IsWord(i + 1, QLatin1StringView("select")) ||
-                               t.IsWord(i + 1, QLatin1StringView("with"));
+            const bool query = BeginsQuery(t, i + 1);
             FOpens << query;
             FQueries += query;
         } else if (kind == TSqlWord::Close && !FOpens.isEmpty()) {
@@ -546,10 +563,10 @@ bool NamesColumns(const TTokens& t, qsizetype from, qsizetype to) {
 // around a comma before a join (MySQL's comma binds less than JOIN).
 // Whether the text changed.
 bool UnwrapLeadingJoins(QString& text, const TTokens& t) {
-    // What may follow such a group: a join, or what ends the FROM clause.
-    const auto followed = [&](qsizetype k) {
-        return k >= t.Size() || t.Is(k, TSqlWord::Separator) || t.IsSymbol(k, QLatin1Char(',')) ||
-               IsJoinWord(t.Word(k)) || EndsFromClause(t.Word(k));
+    // A group's own rows: a query, a VALUES list or a TABLE.
+    const auto rows = [&](qsizetype k) {
+        return BeginsQuery(t, k) || t.IsWord(k, QLatin1StringView("values")) ||
+               t.IsWord(k, QLatin1StringView("table"));
     };
     QList<TEdit> edits;
     for (qsizetype i = 0; i + 1 < t.Size(); ++i) {
@@ -565,7 +582,8 @@ bool UnwrapLeadingJoins(QString& text, const TTokens& t) {
             qsizetype after = close + 1;
             for (auto c = closes.crbegin(); c != closes.crend() && *c == after; ++c)
                 ++after;
-            if (close < 0 || !followed(after)) break;
+            // What may follow such a group: a join, or what ends the FROM clause.
+            if (close < 0 || !EndsTablesAt(t, after)) break;
             bool comma = false, shared = false;
             for (qsizetype k = open + 1; k < close && !comma; ++k) {
                 comma = t[k].Depth == t[open].Depth + 1 && t.IsSymbol(k, QLatin1Char(','));
@@ -574,13 +592,7 @@ bool UnwrapLeadingJoins(QString& text, const TTokens& t) {
             }
             // Brackets around the whole list of tables group nothing either,
             // commas and queries in it included.
-            const bool query = t.IsWord(open + 1, QLatin1StringView("select")) ||
-                               t.IsWord(open + 1, QLatin1StringView("with")) ||
-                               t.IsWord(open + 1, QLatin1StringView("values")) ||
-                               t.IsWord(open + 1, QLatin1StringView("table"));
-            if (comma && !query &&
-                (after >= t.Size() || t.Is(after, TSqlWord::Separator) ||
-                 EndsFromClause(t.Word(after)))) {
+            if (comma && !rows(open + 1) && EndsFromAt(t, after)) {
                 edits.append({t[open].Start, 1, QStringLiteral(" ")});
                 edits.append({t[close].Start, 1, QStringLiteral(" ")});
                 closes.append(close);
@@ -589,12 +601,8 @@ bool UnwrapLeadingJoins(QString& text, const TTokens& t) {
             qsizetype first = open + 1;
             while (t.Is(first, TSqlWord::Open))
                 ++first;
-            if (!t.Is(first, TSqlWord::Name) &&
-                (!t.Is(first, TSqlWord::Word) || t.IsWord(first, QLatin1StringView("select")) ||
-                 t.IsWord(first, QLatin1StringView("with")) ||
-                 t.IsWord(first, QLatin1StringView("values")) ||
-                 t.IsWord(first, QLatin1StringView("table")) ||
-                 t.IsWord(first, QLatin1StringView("lateral"))))
+            if (!t.Is(first, TSqlWord::Name) && (!t.Is(first, TSqlWord::Word) || rows(first) ||
+                                                 t.IsWord(first, QLatin1StringView("lateral"))))
                 break;
             if (comma || !shared) break;
             edits.append({t[open].Start, 1, QStringLiteral(" ")});
@@ -618,9 +626,7 @@ bool UnwrapOnConditions(QString& text, const TTokens& t) {
         for (int depth = t[i].Depth; i > 0 && depth > 0; --i)
             if (t.Is(i - 1, TSqlWord::Open) && t[i - 1].Depth < depth) {
                 depth = t[i - 1].Depth;
-                if (t.IsWord(i, QLatin1StringView("select")) ||
-                    t.IsWord(i, QLatin1StringView("with")))
-                    return true;
+                if (BeginsQuery(t, i)) return true;
             }
         return false;
     };
@@ -633,18 +639,12 @@ bool UnwrapOnConditions(QString& text, const TTokens& t) {
         qsizetype outer = -1; // the close of the bracket taken out before
         for (qsizetype open = i + 1; t.Is(open, TSqlWord::Open); ++open) {
             const qsizetype close = t.Partner(open);
-            if (close < 0 || t.IsWord(open + 1, QLatin1StringView("select")) ||
-                t.IsWord(open + 1, QLatin1StringView("with")))
-                break;
+            if (close < 0 || BeginsQuery(t, open + 1)) break;
             // The condition ends with the bracket: what follows is no
             // operand of it.
             const qsizetype after = close + 1;
-            const bool whole = outer >= 0
-                                   ? after == outer
-                                   : after >= t.Size() || t.Is(after, TSqlWord::Separator) ||
-                                         t.Is(after, TSqlWord::Close) ||
-                                         t.IsSymbol(after, QLatin1Char(',')) ||
-                                         IsJoinWord(t.Word(after)) || EndsFromClause(t.Word(after));
+            const bool whole = outer >= 0 ? after == outer
+                                          : t.Is(after, TSqlWord::Close) || EndsTablesAt(t, after);
             if (!whole) break;
             edits.append({t[open].Start, 1, QStringLiteral(" ")});
             edits.append({t[close].Start, 1, QStringLiteral(" ")});
@@ -793,9 +793,7 @@ bool WrapTableSources(QString& text, const TTokens& t) {
 // them, "select * from (select … limit 2) union …", named later. (Later
 // parts are kept as they are written.) Whether the text changed.
 bool WrapOrderedFirstPart(QString& text, const TTokens& t) {
-    if (!t.Is(0, TSqlWord::Open) ||
-        (!t.IsWord(1, QLatin1StringView("select")) && !t.IsWord(1, QLatin1StringView("with"))))
-        return false;
+    if (!t.Is(0, TSqlWord::Open) || !BeginsQuery(t, 1)) return false;
     const qsizetype close = t.Partner(0);
     if (close < 0 || !IsSetOperator(t, close + 1)) return false;
     bool own = false;
@@ -825,10 +823,7 @@ void NameUnnamedDerivedTables(QString& text, const TTokens& t) {
     QSet<QString> words;
     int next = 0;
     for (const auto& [o, c] : std::as_const(pairs)) {
-        if ((!t.IsWord(o + 1, QLatin1StringView("select")) &&
-             !t.IsWord(o + 1, QLatin1StringView("with"))) ||
-            !InTablePosition(t, o))
-            continue;
+        if (!BeginsQuery(t, o + 1) || !InTablePosition(t, o)) continue;
         if (t.IsWord(c + 1, QLatin1StringView("as")) || IsAliasAt(t, c + 1)) continue;
         if (words.isEmpty())
             for (qsizetype i = 0; i < t.Size(); ++i)
@@ -944,20 +939,12 @@ bool CommaJoinsWithOn(QString& text, const TTokens& t) {
                 inFrom = false;
         }
         if (!inFrom || !t.IsSymbol(i, QLatin1Char(','))) continue;
+        // The table reference after it, to the word or symbol that ends it.
         qsizetype j = i + 1;
-        if (t.Is(j, TSqlWord::Open)) {
-            j = t.Partner(j);
-            if (j < 0) continue;
+        while (j < t.Size() &&
+               (t[j].Depth != 0 || !(EndsTablesAt(t, j) || t.IsWord(j, QLatin1StringView("on")) ||
+                                     t.IsWord(j, QLatin1StringView("using")))))
             ++j;
-        } else {
-            if (!t.Is(j, TSqlWord::Word) && !t.Is(j, TSqlWord::Name)) continue;
-            for (++j; t.IsSymbol(j, QLatin1Char('.')) &&
-                      (t.Is(j + 1, TSqlWord::Word) || t.Is(j + 1, TSqlWord::Name));
-                 j += 2) {
-            }
-        }
-        if (t.IsWord(j, QLatin1StringView("as"))) ++j;
-        if (IsAliasAt(t, j)) ++j;
         if (t.IsWord(j, QLatin1StringView("on")))
             edits.append({t[i].Start, t[i].End - t[i].Start, QStringLiteral(" join")});
     }
@@ -1369,7 +1356,7 @@ QString FirstBracketedJoin(const TTokens& t, qsizetype from, qsizetype fromEnd, 
         outer = outer || t.IsWord(i, QLatin1StringView("left")) ||
                 t.IsWord(i, QLatin1StringView("right")) || t.IsWord(i, QLatin1StringView("full"));
         if (!bracketed.isEmpty() || t[i].Depth != 0 || !t.Is(i, TSqlWord::Open) ||
-            t.IsWord(i + 1, QLatin1StringView("select")) || t.IsWord(i + 1, QLatin1StringView("with")))
+            BeginsQuery(t, i + 1))
             continue;
         const qsizetype close = t.Partner(i);
         for (qsizetype k = i + 1; k < close; ++k)
