@@ -13,6 +13,22 @@ namespace quillary {
 
 namespace {
 
+// The boxes `text` names before a dot ("t.k"), in order, each once.
+QList<int> QualifierBoxes(const QueryDesign& design, const QString& text) {
+    QList<int> boxes;
+    const QList<TSqlWord> words = SqlWords(text, design.Dialect.Readings().front());
+    for (qsizetype i = 0; i + 1 < words.size(); ++i) {
+        const TSqlWord& w = words[i];
+        const TSqlWord& next = words[i + 1];
+        if ((w.Kind != TSqlWord::Word && w.Kind != TSqlWord::Name) ||
+            next.Kind != TSqlWord::Symbol || text.mid(next.Start, next.End - next.Start) != u".")
+            continue;
+        const int box = design.FindTable(text.mid(w.Start, w.End - w.Start));
+        if (box >= 0 && !boxes.contains(box)) boxes << box;
+    }
+    return boxes;
+}
+
 // How a box stands in join text: a sub-query as its bracketed text first.
 QString BoxText(const TDesignBox& box) {
     QString text;
@@ -51,6 +67,7 @@ public:
         : FDesign(design), FCrossed(CrossJoinedBoxes(design)),
           FPending(pending.begin(), pending.end()), FNames(design.Links.size()),
           FPairs(design.Links.size()) {
+        FBoxWritten.resize(std::size_t(design.Boxes.size()));
         for (const Pending& p : pending) {
             const TDesignLink& link = design.Links[p.Link];
             const QString a = Name(link.Table1);
@@ -64,13 +81,15 @@ public:
     QString Run() {
         FSlots.emplace_back(); // slot 0: the first join
         std::vector<Piece> first;
+        if (Reach(FPending[0].Link) != TReach::Within) FOutOfReach << FPending[0].Link;
         if (!WriteLink(0, first)) return QStringLiteral("-1");
         FSlots[0] = std::move(first);
         Record();
         std::size_t k = 0;
         while (!FPending.empty()) {
             if (k >= FPending.size()) k = 0;
-            const auto& [name1, name2] = FNames[FPending[k].Link];
+            const int index = FPending[k].Link;
+            const auto& [name1, name2] = FNames[index];
             const bool has1 = FPlaced.contains(name1);
             const bool has2 = FPlaced.contains(name2);
             if (has1 && has2) return QStringLiteral("-1");
@@ -80,18 +99,35 @@ public:
                 k = (k + 1) % FPending.size();
                 continue;
             }
-            // The table already written is the anchor: the bracketed join,
-            // which repeats it, takes its place.
-            const int anchor = FPlaced.value(has1 ? name1 : name2);
-            std::vector<Piece> written{{QStringLiteral("("), -1}};
-            if (!WriteLink(k, written)) return QStringLiteral("-1");
-            written.push_back({QStringLiteral(")"), -1});
-            FSlots[anchor] = std::move(written);
+            const TReach reach = Reach(index);
+            if (reach == TReach::Written) {
+                // A condition that names boxes written before it: the join
+                // comes after all that is written, as a chain of joins reads.
+                std::vector<Piece> joined = std::move(FSlots[0]);
+                const int whole = int(FSlots.size());
+                FSlots.push_back(std::move(joined));
+                std::vector<Piece> written;
+                if (!WriteLink(k, written, has1 ? 0 : 1, whole)) return QStringLiteral("-1");
+                FSlots[0] = std::move(written);
+            } else {
+                if (reach == TReach::Beyond) FOutOfReach << index;
+                // The table already written is the anchor: the bracketed
+                // join, which repeats it, takes its place.
+                const int anchor = FPlaced.value(has1 ? name1 : name2);
+                std::vector<Piece> written{{QStringLiteral("("), -1}};
+                if (!WriteLink(k, written)) return QStringLiteral("-1");
+                written.push_back({QStringLiteral(")"), -1});
+                FSlots[anchor] = std::move(written);
+            }
             Record();
             ++FRound; // progress: every link may be reachable again
         }
         return Text();
     }
+
+    // The links whose further condition names a box the text has not
+    // written where that condition stands.
+    const QList<int>& OutOfReach() const { return FOutOfReach; }
 
 private:
     QString Name(int box) const { return FDesign.Boxes[box].GetTableName(); }
@@ -104,12 +140,23 @@ private:
     // Appends pending link p (and the other links between the same two
     // boxes) to `pieces`, each table in a new slot kept in FNew until
     // Record(). False when two links between the boxes disagree.
-    bool WriteLink(std::size_t p, std::vector<Piece>& pieces) {
+    // With `whole`, the table on side `placed` (0 or 1) is already written:
+    // the bracketed text written so far, in slot `whole`, stands there.
+    bool WriteLink(std::size_t p, std::vector<Piece>& pieces, int placed = -1, int whole = -1) {
         const int index = FPending[p].Link;
         const TDesignLink& link = FDesign.Links[index];
         const auto& [name1, name2] = FNames[index];
-        FNew[0] = {name1, NewSlot(BoxText(FDesign, link.Table1, FCrossed))};
-        FNew[1] = {name2, NewSlot(BoxText(FDesign, link.Table2, FCrossed))};
+        const auto slotOf = [&](int side, int box) {
+            if (side != placed) return NewSlot(BoxText(FDesign, box, FCrossed));
+            FSlots.push_back(
+                {{QStringLiteral("("), -1}, {QString(), whole}, {QStringLiteral(")"), -1}});
+            return int(FSlots.size()) - 1;
+        };
+        FNew[0] = {name1, slotOf(0, link.Table1)};
+        FNew[1] = {name2, slotOf(1, link.Table2)};
+        FNewBoxes[0] = link.Table1;
+        FNewBoxes[1] = link.Table2;
+        FWritten = placed;
         QString on = QLatin1String(" on ") +
                      Condition(name1, Column(link.Field1), name2, Column(link.Field2)) +
                      Further(link);
@@ -159,9 +206,42 @@ private:
         return n1 + QLatin1Char('.') + f1 + QLatin1Char('=') + n2 + QLatin1Char('.') + f2;
     }
 
+    // The tables just written take their slots; a table written before
+    // keeps its own, which the text written so far holds.
     void Record() {
-        for (const auto& [name, slot] : FNew)
-            FPlaced.insert(name, slot);
+        for (int side = 0; side < 2; ++side) {
+            if (side != FWritten) FPlaced.insert(FNew[side].first, FNew[side].second);
+            const int box = FNewBoxes[side];
+            FBoxWritten[std::size_t(box)] = true;
+            for (const int other : FCrossed.value(box))
+                FBoxWritten[std::size_t(other)] = true;
+        }
+    }
+
+    enum class TReach {
+        Within,  // the further conditions name no box but the link's own
+        Written, // ... and boxes written before
+        Beyond,  // ... and a box not written before
+    };
+    // What the further conditions of a link and those between the same two
+    // boxes name, against what is written.
+    TReach Reach(int index) const {
+        const TDesignLink& link = FDesign.Links[index];
+        const auto own = [&](int box) {
+            return box == link.Table1 || box == link.Table2 ||
+                   FCrossed.value(link.Table1).contains(box) ||
+                   FCrossed.value(link.Table2).contains(box);
+        };
+        TReach reach = TReach::Within;
+        for (const int l : FBetween.value(FPairs[index])) {
+            if (FDesign.Links[l].Condition.trimmed().isEmpty()) continue;
+            for (const int box : QualifierBoxes(FDesign, FDesign.Links[l].Condition)) {
+                if (own(box)) continue;
+                if (!FBoxWritten[std::size_t(box)]) return TReach::Beyond;
+                reach = TReach::Written;
+            }
+        }
+        return reach;
     }
 
     // The slots written out from the first one, without recursion.
@@ -189,6 +269,10 @@ private:
     std::vector<std::vector<Piece>> FSlots; // slot 0 holds the first join
     QHash<QString, int> FPlaced;            // table name -> the slot where it stands now
     std::pair<QString, int> FNew[2];
+    int FNewBoxes[2] = {-1, -1};
+    int FWritten = -1;             // the side of the new link written before, or -1
+    std::vector<bool> FBoxWritten; // by box
+    QList<int> FOutOfReach;        // links
     std::vector<std::pair<QString, QString>> FNames; // of every link: its two table names
     std::vector<QString> FPairs;                     // ... in either order, as one key
     QHash<QString, std::vector<int>> FBetween;       // pending links by that key
@@ -213,17 +297,8 @@ QHash<int, QList<int>> CrossJoinedBoxes(const QueryDesign& design) {
     for (const TDesignLink& link : design.Links) {
         if (!HasBoxes(design, link) || link.Condition.isEmpty() || link.JoinType % 4 == 3) continue;
         const int kept = link.JoinType % 4 == 2 ? link.Table2 : link.Table1;
-        const QString& text = link.Condition;
-        const QList<TSqlWord> words = SqlWords(text, design.Dialect.Readings().front());
-        for (qsizetype i = 0; i + 1 < words.size(); ++i) {
-            const TSqlWord& w = words[i];
-            const TSqlWord& next = words[i + 1];
-            if ((w.Kind != TSqlWord::Word && w.Kind != TSqlWord::Name) ||
-                next.Kind != TSqlWord::Symbol ||
-                text.mid(next.Start, next.End - next.Start) != u".")
-                continue;
-            const int box = design.FindTable(text.mid(w.Start, w.End - w.Start));
-            if (box < 0 || linked[box] || taken[box]) continue;
+        for (const int box : QualifierBoxes(design, link.Condition)) {
+            if (linked[box] || taken[box]) continue;
             taken[box] = true;
             crossed[kept] << box;
         }
@@ -231,7 +306,11 @@ QHash<int, QList<int>> CrossJoinedBoxes(const QueryDesign& design) {
     return crossed;
 }
 
-QString GetJoinClause(const QueryDesign& design) {
+namespace {
+
+// The links a join text writes, in design order; empty when there is no
+// join text (no link, or only inner ones, which go into WHERE).
+std::vector<Pending> JoinedLinks(const QueryDesign& design, bool& innerOnly) {
     std::vector<Pending> pending;
     std::size_t inner = 0;
     for (qsizetype i = 0; i < design.Links.size(); ++i) {
@@ -239,9 +318,30 @@ QString GetJoinClause(const QueryDesign& design) {
         pending.push_back({int(i)});
         if (design.Links[i].JoinType == 0) ++inner;
     }
+    innerOnly = !pending.empty() && inner == pending.size();
+    return pending;
+}
+
+} // namespace
+
+QString GetJoinClause(const QueryDesign& design) {
+    bool innerOnly = false;
+    const std::vector<Pending> pending = JoinedLinks(design, innerOnly);
     if (pending.empty()) return {};
-    if (inner == pending.size()) return QStringLiteral("0");
+    if (innerOnly) return QStringLiteral("0");
     return JoinWriter(design, pending).Run();
+}
+
+QList<int> LinksBeyondReach(const QueryDesign& design) {
+    if (std::all_of(design.Links.cbegin(), design.Links.cend(),
+                    [](const TDesignLink& l) { return l.Condition.trimmed().isEmpty(); }))
+        return {};
+    bool innerOnly = false;
+    const std::vector<Pending> pending = JoinedLinks(design, innerOnly);
+    if (pending.empty() || innerOnly) return {};
+    JoinWriter writer(design, pending);
+    writer.Run();
+    return writer.OutOfReach();
 }
 
 } // namespace quillary

@@ -17,6 +17,13 @@ namespace quillary {
 // in design order.
 QString GetJoinClause(const QueryDesign& design);
 
+// The links whose further condition names a box the join text has not
+// written where the condition stands (a box joined later, or not joined):
+// that condition cannot see it. A condition naming boxes written before
+// has its join written after all of them ("(t JOIN u on …) LEFT JOIN w on
+// t.k=w.k and u.g = w.h").
+QList<int> LinksBeyondReach(const QueryDesign& design);
+
 // The join keyword of a join type; types outside the keyword table write
 // as an inner join.
 QString JoinKeyword(int joinType);

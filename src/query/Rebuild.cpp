@@ -562,6 +562,9 @@ public:
         DropCrossJoinedLinks();
         WriteSeparateNetworksInWhere();
         WriteLaterOuterJoinsFirst(PlacedAsRead(placed));
+        if (!TSqlDialect(FKind).JoinsInWhere())
+            for (const int l : LinksBeyondReach(FDesign))
+                FLost << FDesign.Links[l].Condition;
     }
 
     // A RIGHT or FULL join after other joins keeps its table's rows against
@@ -1516,14 +1519,17 @@ private:
                 QString& condition = FDesign.Links[made.last()].Condition;
                 const QString added = extra.join(QStringLiteral(" and "));
                 condition = condition.isEmpty() ? added : condition + QStringLiteral(" and ") + added;
-                // The design writes its joins in an order of its own: a
-                // term that names a third box might come before that box.
+                // Where the design writes its joins in an order of its own,
+                // a term that names a third box might come before that box
+                // (the join text writes a join after the boxes its condition
+                // names where it can: LinksBeyondReach, once all is read).
                 const TDesignLink& link = FDesign.Links[made.last()];
-                for (int b = 0; b < FDesign.Boxes.size(); ++b)
-                    if (b != link.Table1 && b != link.Table2 && NamesBox(added, b)) {
-                        FLost << added;
-                        break;
-                    }
+                if (TSqlDialect(FKind).JoinsInWhere() || !FText.RightJoinAfterOthers().isEmpty())
+                    for (int b = 0; b < FDesign.Boxes.size(); ++b)
+                        if (b != link.Table1 && b != link.Table2 && NamesBox(added, b)) {
+                            FLost << added;
+                            break;
+                        }
             }
             if (!made.isEmpty() && groupType % 4 != 0) {
                 // An outer join against two boxes at once (a cross join
@@ -1533,7 +1539,7 @@ private:
                     boxes << FDesign.Links[l].Table1 << FDesign.Links[l].Table2;
                 // (Brackets read away join the terms of two joins.)
                 if (boxes.size() > 2 && FText.BracketedOuterJoin().isEmpty() &&
-                    !CrossJoinTerms(made, madeTexts, groupType, groupTerms))
+                    !CrossJoinTerms(made, madeTexts, groupType))
                     FLost << groupTerms.join(QStringLiteral(" and "));
             }
             // Each link by the kind of the join its term stands in: a join
@@ -1638,15 +1644,15 @@ private:
         FLost << FText.NotCarried();
     }
 
-    // A left join against two boxes at once after a cross join ("t cross
-    // join u left join w on w.k = t.k and w.h = u.g"): the link with the box
-    // it keeps all rows of stays, and the terms with the other boxes go into
-    // its condition, which has the join text cross join those boxes with
-    // that one. Only where the joins are written in FROM, and the other
-    // boxes are joined by nothing else (DropCrossJoinedLinks checks it once
-    // all is read). False when it is no such join.
-    bool CrossJoinTerms(const QList<int>& made, const QHash<int, QString>& texts, int type,
-                        const QStringList& written) {
+    // A left join against two boxes at once ("t join u on … left join w on
+    // w.k = t.k and w.h = u.g", or after a cross join): the link with the
+    // box it keeps all rows of stays, and the terms with the other boxes go
+    // into its condition. The join text writes that join after the boxes the
+    // condition names, or cross joins a box no link joins with the one it
+    // keeps all rows of (LinksBeyondReach, once all is read, names what it
+    // cannot). Only where the joins are written in FROM. False when it is no
+    // such join.
+    bool CrossJoinTerms(const QList<int>& made, const QHash<int, QString>& texts, int type) {
         // (Access has no CROSS JOIN.)
         if (type % 4 != 1 || FKind == dsAccess || TSqlDialect(FKind).JoinsInWhere() ||
             !FText.RightJoinAfterOthers().isEmpty())
@@ -1674,8 +1680,6 @@ private:
             terms << texts.value(l);
             if (!link.Condition.isEmpty()) terms << link.Condition;
             FCrossLinks << l;
-            FCrossBoxes.append({link.Table1 == joined ? link.Table2 : link.Table1,
-                                written.join(QStringLiteral(" and "))});
         }
         QString& condition = FDesign.Links[made.first()].Condition;
         if (!condition.isEmpty()) terms.prepend(condition);
@@ -1683,9 +1687,9 @@ private:
         return true;
     }
 
-    // The links CrossJoinTerms took the terms of go; a box they joined that
-    // something else joins too, or that the join text would not cross join
-    // where the condition stands, is not carried.
+    // The links CrossJoinTerms took the terms of go. (A box they joined that
+    // the join text neither cross joins nor writes before the condition is
+    // found by LinksBeyondReach.)
     void DropCrossJoinedLinks() {
         if (FCrossLinks.isEmpty()) return;
         std::sort(FCrossLinks.begin(), FCrossLinks.end(), std::greater<>());
@@ -1695,13 +1699,6 @@ private:
             for (auto it = FTermKind.cbegin(); it != FTermKind.cend(); ++it)
                 if (it.key() != l) kinds.insert(it.key() > l ? it.key() - 1 : it.key(), it.value());
             FTermKind = kinds;
-        }
-        const QHash<int, QList<int>> crossed = CrossJoinedBoxes(FDesign);
-        for (const auto& [box, written] : std::as_const(FCrossBoxes)) {
-            bool found = false;
-            for (const QList<int>& boxes : crossed)
-                found = found || boxes.contains(box);
-            if (!found) FLost << written;
         }
     }
 
@@ -2198,10 +2195,8 @@ private:
     };
     QHash<int, TNullSupplier> FNullSide;
     QHash<int, int> FTermKind; // link -> the kind of join its term stands in
-    // CrossJoinTerms': the links whose terms went into another's condition,
-    // and each box they joined with the ON condition it stands in.
+    // CrossJoinTerms': the links whose terms went into another's condition.
     QList<int> FCrossLinks;
-    QList<std::pair<int, QString>> FCrossBoxes;
     // Shared columns of inner joins that became condition rows, as written;
     // those read before the last RIGHT or FULL join.
     QStringList FOnRows, FOnRowsBeforeOuter;

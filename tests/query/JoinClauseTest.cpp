@@ -124,3 +124,57 @@ TEST(GetJoinClause, ABoxOnlyALinksConditionNamesIsCrossJoinedWithTheKeptBox) {
                                            : ""));
     }
 }
+
+// A link's condition that names a box written before it has its join written
+// after all that is written, where the condition sees that box; one naming a
+// box written only later sees nothing of it, and LinksBeyondReach says so.
+TEST(GetJoinClause, ALinksConditionSeesTheBoxesWrittenBeforeIt) {
+    const struct {
+        std::vector<LinkSpec> links;
+        int conditioned; // the link given the condition "A.k > C.k"
+        const char* clause;
+        QList<int> beyond;
+    } cases[] = {
+        {{{"A.id", "B.aid", 0}, {"B.id", "C.bid", 1}},
+         1,
+         "(A INNER JOIN B on A.id=B.aid) LEFT JOIN C on B.id=C.bid and A.k > C.k",
+         {}},
+        {{{"A.id", "B.aid", 0}, {"C.bid", "B.id", 2}},
+         1,
+         "C RIGHT JOIN (A INNER JOIN B on A.id=B.aid) on C.bid=B.id and A.k > C.k",
+         {}},
+        // Later links still take the place of the box they join.
+        {{{"A.id", "B.aid", 1}, {"B.id", "C.bid", 1}, {"C.id", "D.did", 1}},
+         1,
+         "(A LEFT JOIN B on A.id=B.aid) LEFT JOIN (C LEFT JOIN D on C.id=D.did) on B.id=C.bid "
+         "and A.k > C.k",
+         {}},
+        {{{"A.id", "B.aid", 1}, {"C.id", "D.did", 1}, {"B.id", "C.bid", 1}},
+         1,
+         "(A LEFT JOIN (B LEFT JOIN C on B.id=C.bid) on A.id=B.aid) LEFT JOIN D on C.id=D.did and "
+         "A.k > C.k",
+         {}},
+        // Without a box written before, the text is as it was.
+        {{{"B.id", "C.bid", 1}, {"A.id", "B.aid", 1}},
+         0,
+         "(A LEFT JOIN B on A.id=B.aid) LEFT JOIN C on B.id=C.bid and A.k > C.k",
+         {0}},
+        {{{"B.id", "C.bid", 1}, {"C.id", "D.did", 1}, {"A.id", "B.aid", 1}},
+         1,
+         "(A LEFT JOIN B on A.id=B.aid) LEFT JOIN (C LEFT JOIN D on C.id=D.did and A.k > C.k) on "
+         "B.id=C.bid",
+         {1}},
+    };
+    for (const auto& k : cases) {
+        static const TCatalogue c = Chain();
+        TDesignBuilder b(c);
+        for (const char* box : {"A", "B", "C", "D"})
+            b.Box(box);
+        for (const LinkSpec& l : k.links)
+            b.Link(l.from, l.to, l.type);
+        QueryDesign& d = b;
+        d.Links[k.conditioned].Condition = QStringLiteral("A.k > C.k");
+        EXPECT_EQ(GetJoinClause(d), QString::fromUtf8(k.clause));
+        EXPECT_EQ(LinksBeyondReach(d), k.beyond) << k.clause;
+    }
+}

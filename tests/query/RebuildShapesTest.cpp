@@ -411,6 +411,14 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
          "group by t.k, u.g",
          "select t.k,u.g,count(w.h)\r\nfrom w RIGHT JOIN (t CROSS JOIN u) on w.k=t.k and w.h = u.g"
          "\r\ngroup by t.k,u.g"},
+        // ... and after an inner join: written after the boxes its ON names.
+        {"select t.a from t inner join u on t.k = u.f left join w on w.k = t.k and u.k = 3",
+         "select t.a\r\nfrom w RIGHT JOIN (t INNER JOIN u on t.k=u.f) on w.k=t.k and u.k = 3"},
+        {"select t.a, w.h from t join u on u.f = t.k join y on y.k = u.k left join w on w.k = t.k "
+         "and w.h > y.h",
+         "select t.a,w.h\r\nfrom u JOIN (w RIGHT JOIN (t CROSS JOIN y) on w.k=t.k and w.h > y.h) "
+         "on "
+         "u.f=t.k\r\nwhere y.k=u.k"},
         // A cross join binds as a join: USING after it sees the boxes before.
         {"select t.a, y.a from t cross join y left join w using (k, h)",
          "select t.a,y.a\r\nfrom (t CROSS JOIN y) LEFT JOIN w on t.k=w.k and y.h = w.h"},
@@ -728,9 +736,6 @@ TEST(RebuildShapes, JoinsTheDesignWouldReorderAreAnnounced) {
          "(u left join w on w.k = u.k)"},
         {"select t.a from t left join (u inner join w on w.k = u.k and u.f < 5) on t.k = u.k",
          "(u inner join w on w.k = u.k and u.f < 5)"},
-        // A further term of an outer join that names a third box.
-        {"select t.a from t inner join u on t.k = u.f left join w on w.k = t.k and u.k = 3",
-         "u.k = 3"},
         // AND binds closer than OR: an ON cut at its ANDs would not.
         {"select t.a from t join u on t.k = u.k and u.f = 1 or u.g = 'x'",
          "on t.k = u.k and u.f = 1 or u.g = 'x'"},
