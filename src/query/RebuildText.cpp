@@ -280,6 +280,11 @@ QString Plain(const QString& text, TSqlReading reading, QList<TSqlWord>& words,
         if (t.Is(i, TSqlWord::String))
             if (const QString doubled = QuoteEscapesDoubled(token, reading); !doubled.isNull())
                 replace(t[i].Start, t[i].End, doubled);
+        // "--x" where "--" starts a comment only before a blank (MySQL) is
+        // two minus signs: apart, for scanners that read a comment there.
+        if (i > 0 && t.IsSymbol(i, QLatin1Char('-')) && t.IsSymbol(i - 1, QLatin1Char('-')) &&
+            t[i].Start == t[i - 1].End)
+            replace(t[i].Start, t[i].Start, u" ");
         // MySQL's STRAIGHT_JOIN between two tables only fixes the order in
         // which the server joins them: an inner join, as the design has it.
         if ((reading == TSqlReading::MySql || reading == TSqlReading::MySqlAnsi) &&

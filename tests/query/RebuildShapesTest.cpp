@@ -633,6 +633,9 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
         // In MySQL "2" after '1' is a string the server joins to it.
         {TSqlDialect::MySql(), "select '1' \"2\" from t", "select '1' \"2\""},
         {TSqlDialect::MySql(), "select \"1\" as \"2\" from t order by 1", "order by 1"},
+        // In MySQL "--" before no blank is two minus signs, not a comment.
+        {TSqlDialect::MySql(), "select\n  --k,\n  a from t where k > 1500 --1\n order by 1",
+         "select - -k,a\r\nfrom t\r\nwhere k>1500 - -1"},
         // MySQL's join that only fixes the order is an inner join.
         {TSqlDialect::MySql(), "select t.a from t straight_join u on u.k = t.k where u.g = 'x'",
          "from u JOIN t on u.k=t.k\r\nwhere u.g='x'"},
