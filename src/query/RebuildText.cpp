@@ -763,9 +763,13 @@ bool WrapTableSources(QString& text, const TTokens& t) {
             AfterFromOrJoin(t, i) || (t.IsSymbol(i - 1, QLatin1Char(',')) && inFromList(i - 1));
         if (!tablePosition) continue;
         const qsizetype open = o;
-        const qsizetype close = t.Partner(open);
-        if (close < 0 || t.IsWord(close + 1, QLatin1StringView("with")) ||
-            NamesColumns(t, open + 1, close))
+        qsizetype close = t.Partner(open);
+        if (close < 0 || NamesColumns(t, open + 1, close)) continue;
+        // A function's rows numbered (PostgreSQL): the number is a column too.
+        if (t.IsWord(close + 1, QLatin1StringView("with")) &&
+            t.IsWord(close + 2, QLatin1StringView("ordinality")) && i < o)
+            close += 2;
+        else if (t.IsWord(close + 1, QLatin1StringView("with")))
             continue;
         qsizetype end = close;
         qsizetype alias = t.IsWord(close + 1, QLatin1StringView("as")) ? close + 2 : close + 1;

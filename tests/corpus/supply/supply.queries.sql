@@ -423,3 +423,9 @@ select or_id, or_date + interval '1' day
 from orders
 where or_id <= 5
 order by or_id;
+
+-- the regions numbered by a function's own row numbers, joined to their names
+select r.code, r.n, rg_name
+from unnest(array[3, 1, 4]) with ordinality as r(code, n), region
+where rg_id = r.code
+order by r.n;
