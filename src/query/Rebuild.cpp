@@ -1038,9 +1038,9 @@ private:
         for (const int l : links)
             joined = std::max({joined, FDesign.Links[l].Table1, FDesign.Links[l].Table2});
         const TNullSupplier supplier{links, kind};
-        if (kind == 1) FNullSide.insert(joined, supplier);
+        if (kind == 1) FNullSide[joined] << supplier;
         for (int b = 0; (kind == 2 && b < joined) || (kind == 3 && b <= joined); ++b)
-            FNullSide.insert(b, supplier);
+            FNullSide[b] << supplier;
     }
 
     // The boxes an operand of an equality names that an outer join may
@@ -1061,24 +1061,31 @@ private:
     bool TouchesNullSide(const QStringList& c) { return !NullSideBoxes(c).isEmpty(); }
 
     // An inner join whose equality names `box` keeps none of the rows of
-    // nulls an outer join gave it: that outer join is an inner one, and so,
+    // nulls the outer joins gave it (a left join, then a right join against
+    // both its boxes, give nulls twice): each is an inner one, and so,
     // through its own equality, are those that gave nulls to its other
     // boxes. False when a full join stands in the way (it keeps rows of
     // nulls on both sides), which the design cannot say.
     bool JoinedAfterAll(int box) {
         const auto it = FNullSide.constFind(box);
         if (it == FNullSide.cend()) return true;
-        const TNullSupplier supplier = *it;
-        if (supplier.Kind == 3) return false;
-        ++FOuterMadeInner;
+        const QList<TNullSupplier> suppliers = *it;
+        if (std::any_of(suppliers.cbegin(), suppliers.cend(),
+                        [](const TNullSupplier& s) { return s.Kind == 3; }))
+            return false;
         QSet<int> others;
-        for (const int l : supplier.Links) {
-            TDesignLink& link = FDesign.Links[l];
-            link.JoinType = 0;
-            others << link.Table1 << link.Table2;
+        for (const TNullSupplier& supplier : suppliers) {
+            ++FOuterMadeInner;
+            for (const int l : supplier.Links) {
+                TDesignLink& link = FDesign.Links[l];
+                link.JoinType = 0;
+                others << link.Table1 << link.Table2;
+            }
+            for (auto n = FNullSide.begin(); n != FNullSide.end();) {
+                n->removeIf([&](const TNullSupplier& s) { return s.Links == supplier.Links; });
+                n = n->isEmpty() ? FNullSide.erase(n) : std::next(n);
+            }
         }
-        for (auto n = FNullSide.begin(); n != FNullSide.end();)
-            n = n->Links == supplier.Links ? FNullSide.erase(n) : std::next(n);
         for (const int other : std::as_const(others))
             if (!JoinedAfterAll(other)) return false;
         return true;
@@ -1408,12 +1415,14 @@ private:
     }
 
     // `text` with each bare name that several boxes have but only one of
-    // the boxes [first, last] has given that box.
-    QString Scoped(const QString& text, std::pair<int, int> scope) const {
-        if (scope.first < 0 || text.isEmpty()) return text;
+    // the boxes [first, last] has given that box; with `everyName` also a
+    // name one box alone has (of all boxes, when the scope is not known).
+    QString Scoped(const QString& text, std::pair<int, int> scope, bool everyName = false) const {
+        if ((scope.first < 0 && !everyName) || text.isEmpty()) return text;
+        if (scope.first < 0) scope = {0, int(FDesign.Boxes.size()) - 1};
         return WithBareNames(text, [&](const QString& written) {
             const QString name = ColumnFromDocument(written);
-            if (BoxesHaving(name, FDesign.Boxes.size()) < 2) return QString();
+            if (!everyName && BoxesHaving(name, FDesign.Boxes.size()) < 2) return QString();
             int only = -1;
             for (int b = scope.first; b <= scope.second; ++b) {
                 if (FieldRow(FDesign.Boxes[b], name) <= 0) continue;
@@ -1634,7 +1643,9 @@ private:
             else {
                 QString restored = FText.Restore(written);
                 Qualify(restored);
-                extra << Scoped(restored, scope);
+                // Every name with its box: the join text writes the join
+                // after the boxes its condition names (LinksBeyondReach).
+                extra << Scoped(restored, scope, true);
             }
         }
         close();
@@ -2193,7 +2204,7 @@ private:
         QList<int> Links;
         int Kind = 0;
     };
-    QHash<int, TNullSupplier> FNullSide;
+    QHash<int, QList<TNullSupplier>> FNullSide;
     QHash<int, int> FTermKind; // link -> the kind of join its term stands in
     // CrossJoinTerms': the links whose terms went into another's condition.
     QList<int> FCrossLinks;

@@ -419,6 +419,14 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
          "select t.a,w.h\r\nfrom u JOIN (w RIGHT JOIN (t CROSS JOIN y) on w.k=t.k and w.h > y.h) "
          "on "
          "u.f=t.k\r\nwhere y.k=u.k"},
+        // ... a bare name of such a box too: the box named, the join after it.
+        {"select t.a from t join u on u.k = t.k left join w on w.k = u.k and b = 'x'",
+         "select t.a\r\nfrom w RIGHT JOIN (u JOIN t on u.k=t.k) on w.k=u.k and t.b = 'x'"},
+        // An inner join on a box two outer joins gave nulls for makes both inner.
+        {"select t.a from t left join u on u.k = t.k right join w on w.k = u.f join x on x.h = "
+         "u.k",
+         "select t.a\r\nfrom (w INNER JOIN (x JOIN u on x.h=u.k) on w.k=u.f) INNER JOIN t on "
+         "u.k=t.k"},
         // A cross join binds as a join: USING after it sees the boxes before.
         {"select t.a, y.a from t cross join y left join w using (k, h)",
          "select t.a,y.a\r\nfrom (t CROSS JOIN y) LEFT JOIN w on t.k=w.k and y.h = w.h"},
@@ -755,6 +763,11 @@ TEST(RebuildShapes, JoinsTheDesignWouldReorderAreAnnounced) {
         {"select t.a from t join u on u.k = t.k join w on w.k = u.k and t.a = 'x' right join x on "
          "x.h = w.k",
          "t.a = 'x'"},
+        // An inner join on a box a full join gave nulls for, even after
+        // another outer join gave it nulls again.
+        {"select t.a from t full join u on u.k = t.k right join w on w.k = u.f join x on x.h = "
+         "u.k",
+         "x.h = u.k"},
         // A full join against two boxes at once (a left one keeps them).
         {"select t.a from t cross join w full join u on u.k = t.k and u.f = w.k",
          "u.k = t.k and u.f = w.k"},
