@@ -565,6 +565,11 @@ public:
         if (!TSqlDialect(FKind).JoinsInWhere())
             for (const int l : LinksBeyondReach(FDesign))
                 FLost << FDesign.Links[l].Condition;
+        if (!FNoCrossing.isEmpty()) {
+            const QHash<int, QList<int>> crossed = CrossJoinedBoxes(FDesign);
+            for (const TNoCrossing& n : std::as_const(FNoCrossing))
+                if (crossed.value(n.Kept).contains(n.Box)) Lose(n.Written);
+        }
     }
 
     // A RIGHT or FULL join after other joins keeps its table's rows against
@@ -1091,6 +1096,13 @@ private:
         return true;
     }
 
+    // Whether the join text writes a join whose condition names boxes
+    // after those boxes: not where joins go into WHERE, nor where a right
+    // or full join after others has the design write its joins otherwise.
+    bool WritesJoinsAsRead() const {
+        return !TSqlDialect(FKind).JoinsInWhere() && FText.RightJoinAfterOthers().isEmpty();
+    }
+
     // Whether `text` qualifies a name with the box's name ("b.x").
     bool NamesBox(const QString& text, int box) const {
         const QString prefix = FDesign.Boxes[box].GetTableName() + QLatin1Char('.');
@@ -1533,12 +1545,30 @@ private:
                 // (the join text writes a join after the boxes its condition
                 // names where it can: LinksBeyondReach, once all is read).
                 const TDesignLink& link = FDesign.Links[made.last()];
-                if (TSqlDialect(FKind).JoinsInWhere() || !FText.RightJoinAfterOthers().isEmpty())
+                if (!WritesJoinsAsRead())
                     for (int b = 0; b < FDesign.Boxes.size(); ++b)
                         if (b != link.Table1 && b != link.Table2 && NamesBox(added, b)) {
                             FLost << added;
                             break;
                         }
+            }
+            // A box a left join's condition names besides its two: cross
+            // joined with the box the join keeps all rows of, it would take
+            // that box's rows of nulls from an outer join before.
+            if (!made.isEmpty() && groupType % 4 == 1) {
+                const TDesignLink& first = FDesign.Links[made.first()];
+                const int joined = std::max(first.Table1, first.Table2);
+                const int kept = std::min(first.Table1, first.Table2);
+                if (FNullSide.contains(kept))
+                    for (int b = 0; b < FDesign.Boxes.size(); ++b) {
+                        if (b == kept || b == joined) continue;
+                        const bool linked = std::any_of(made.cbegin(), made.cend(), [&](int l) {
+                            return FDesign.Links[l].Table1 == b || FDesign.Links[l].Table2 == b;
+                        });
+                        if (linked || std::any_of(extra.cbegin(), extra.cend(),
+                                                  [&](const QString& e) { return NamesBox(e, b); }))
+                            FNoCrossing.append({kept, b, groupTerms.join(QStringLiteral(" and "))});
+                    }
             }
             if (!made.isEmpty() && groupType % 4 != 0) {
                 // An outer join against two boxes at once (a cross join
@@ -1643,9 +1673,9 @@ private:
             else {
                 QString restored = FText.Restore(written);
                 Qualify(restored);
-                // Every name with its box: the join text writes the join
-                // after the boxes its condition names (LinksBeyondReach).
-                extra << Scoped(restored, scope, true);
+                // Every name with its box where the join text writes the
+                // join after the boxes its condition names (LinksBeyondReach).
+                extra << Scoped(restored, scope, WritesJoinsAsRead());
             }
         }
         close();
@@ -2208,6 +2238,15 @@ private:
     QHash<int, int> FTermKind; // link -> the kind of join its term stands in
     // CrossJoinTerms': the links whose terms went into another's condition.
     QList<int> FCrossLinks;
+    // Boxes a left join's condition names that the join text must not cross
+    // join with the box it keeps (an outer join before gave that box nulls),
+    // with the ON condition as written.
+    struct TNoCrossing {
+        int Kept = -1;
+        int Box = -1;
+        QString Written;
+    };
+    QList<TNoCrossing> FNoCrossing;
     // Shared columns of inner joins that became condition rows, as written;
     // those read before the last RIGHT or FULL join.
     QStringList FOnRows, FOnRowsBeforeOuter;

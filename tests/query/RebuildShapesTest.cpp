@@ -768,6 +768,12 @@ TEST(RebuildShapes, JoinsTheDesignWouldReorderAreAnnounced) {
         {"select t.a from t full join u on u.k = t.k right join w on w.k = u.f join x on x.h = "
          "u.k",
          "x.h = u.k"},
+        // A left join against two boxes at once whose kept box an outer
+        // join before gave nulls: cross joined with it, the other would take
+        // them too.
+        {"select t.a from t left join u on u.k = t.k cross join y left join w on w.k = u.k and "
+         "w.h = y.h",
+         "w.k = u.k and w.h = y.h"},
         // A full join against two boxes at once (a left one keeps them).
         {"select t.a from t cross join w full join u on u.k = t.k and u.f = w.k",
          "u.k = t.k and u.f = w.k"},
