@@ -1065,6 +1065,37 @@ private:
     }
     bool TouchesNullSide(const QStringList& c) { return !NullSideBoxes(c).isEmpty(); }
 
+    // Whether an inner join's equality names a box of a join in brackets
+    // that an outer join gave nulls for through another of its boxes (the
+    // one it links): the whole group's rows of nulls go, which the design,
+    // knowing only the linked box, would keep.
+    bool DropsNullsOfBracketedGroup(const QStringList& c) {
+        const QList<QStringList>& groups = FText.BracketGroups();
+        if (groups.isEmpty() || FNullSide.isEmpty()) return false;
+        const auto inGroup = [&](int box, const QStringList& group) {
+            return box >= 0 && box < FDesign.Boxes.size() &&
+                   group.contains(FDesign.Boxes[box].GetTableName(), Qt::CaseInsensitive);
+        };
+        for (const QString& operand : {c.value(1), c.value(3)}) {
+            const QMap<int, int> boxes = Fields().Matches(operand);
+            for (auto it = boxes.cbegin(); it != boxes.cend(); ++it) {
+                if (FNullSide.contains(it.key())) continue; // (JoinedAfterAll's)
+                for (const QStringList& group : groups) {
+                    if (!inGroup(it.key(), group)) continue;
+                    for (auto n = FNullSide.cbegin(); n != FNullSide.cend(); ++n) {
+                        if (!inGroup(n.key(), group)) continue;
+                        for (const TNullSupplier& supplier : n.value())
+                            for (const int l : supplier.Links)
+                                if (!inGroup(FDesign.Links[l].Table1, group) ||
+                                    !inGroup(FDesign.Links[l].Table2, group))
+                                    return true;
+                    }
+                }
+            }
+        }
+        return false;
+    }
+
     // An inner join whose equality names `box` keeps none of the rows of
     // nulls the outer joins gave it (a left join, then a right join against
     // both its boxes, give nulls twice): each is an inner one, and so,
@@ -1638,9 +1669,11 @@ private:
                 // An inner join on a box an outer join gave nulls for drops
                 // those rows: that outer join becomes an inner one.
                 bool joinable = true;
-                if (type == 0 || type == 4)
+                if (type == 0 || type == 4) {
+                    joinable = !DropsNullsOfBracketedGroup(condition);
                     for (const int box : NullSideBoxes(condition))
                         joinable = JoinedAfterAll(box) && joinable;
+                }
                 if (!joinable) FLost << FText.Restore(term);
                 if (const int link = TryLink(condition, type); link >= 0) {
                     FTermKind[link] = type;

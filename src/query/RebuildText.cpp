@@ -1377,6 +1377,37 @@ QString FirstBracketedJoin(const TTokens& t, qsizetype from, qsizetype fromEnd, 
     return bracketed;
 }
 
+// The tables of each join written in brackets in the FROM clause (outside
+// sub-queries), by the names the statement gives them.
+QList<QStringList> TablesOfBracketedJoins(const TTokens& t, qsizetype from, qsizetype fromEnd) {
+    QList<QStringList> groups;
+    for (qsizetype i = from + 1; from >= 0 && i < fromEnd; ++i) {
+        if (t[i].Depth != 0 || !t.Is(i, TSqlWord::Open) || BeginsQuery(t, i + 1)) continue;
+        const qsizetype close = t.Partner(i);
+        if (close < 0) break;
+        QStringList names;
+        bool joins = false;
+        TSubQueries subQueries;
+        for (qsizetype k = i + 1; k < close; ++k) {
+            subQueries.Step(t, k);
+            if (subQueries.Inside()) continue;
+            joins = joins || t.IsWord(k, QLatin1StringView("join"));
+            const bool table = (t.Is(k - 1, TSqlWord::Open) && !BeginsQuery(t, k)) ||
+                               t.IsWord(k - 1, QLatin1StringView("join"));
+            if (!table || (!t.Is(k, TSqlWord::Word) && !t.Is(k, TSqlWord::Name))) continue;
+            qsizetype name = k;
+            while (t.IsSymbol(name + 1, QLatin1Char('.')))
+                name += 2;
+            const qsizetype alias =
+                t.IsWord(name + 1, QLatin1StringView("as")) ? name + 2 : name + 1;
+            names << (IsAliasAt(t, alias) ? t.Name(alias) : t.Name(name));
+        }
+        if (joins) groups << names;
+        i = close;
+    }
+    return groups;
+}
+
 // A RIGHT or FULL join that follows another join of the FROM clause outside
 // brackets, as written up to its table; empty when there is none.
 QString RightJoinAfterOthers(const TTokens& t, qsizetype from, qsizetype fromEnd) {
@@ -1414,6 +1445,42 @@ QString FirstOnWithOr(const TTokens& t, qsizetype from, qsizetype fromEnd) {
         }
         if (orFound && andFound) return t.Text.mid(t[i].Start, t[end - 1].End - t[i].Start);
         i = end - 1;
+    }
+    return {};
+}
+
+// A join whose ON comes after another join's ("a LEFT JOIN b JOIN c ON x
+// ON y", which PostgreSQL and MySQL read as "a LEFT JOIN (b JOIN c ON x) ON
+// y"), as written up to that ON; empty when there is none. The scanners
+// would read it as two joins in a row.
+QString NestedJoinWithoutBrackets(const TTokens& t, qsizetype from, qsizetype fromEnd) {
+    struct TOpen {
+        qsizetype First; // the first word of the join
+        bool Extended;   // another join came before its ON
+    };
+    std::vector<TOpen> open; // joins that wait for their ON or USING
+    for (qsizetype i = from + 1; from >= 0 && i < fromEnd; ++i) {
+        if (t[i].Depth != 0) continue;
+        if (t.IsSymbol(i, QLatin1Char(','))) open.clear(); // (a comma ends the joins)
+        if (t.IsWord(i, QLatin1StringView("join"))) {
+            qsizetype first = i;
+            bool qualified = true; // CROSS and NATURAL joins take no condition
+            while (first > from + 1 && t[first - 1].Depth == 0 && IsJoinWord(t.Word(first - 1))) {
+                --first;
+                qualified = qualified && !t.IsWord(first, QLatin1StringView("cross")) &&
+                            !t.IsWord(first, QLatin1StringView("natural"));
+            }
+            if (!open.empty()) open.back().Extended = true;
+            if (qualified) open.push_back({first, false});
+            continue;
+        }
+        if ((t.IsWord(i, QLatin1StringView("on")) || t.IsWord(i, QLatin1StringView("using"))) &&
+            !open.empty()) {
+            const TOpen join = open.back();
+            open.pop_back();
+            if (join.Extended)
+                return t.Text.mid(t[join.First].Start, t[i].End - t[join.First].Start);
+        }
     }
     return {};
 }
@@ -1471,7 +1538,10 @@ QString TStatementText::ForScanners(const QString& text, QList<TSqlWord> words) 
     const QString bracketed = FirstBracketedJoin(t, from, fromEnd, outer);
     FBracketedJoin = !bracketed.isEmpty();
     FBracketedOuterJoin = outer ? bracketed : QString();
+    if (outer) FBracketGroups = TablesOfBracketedJoins(t, from, fromEnd);
     if (const QString join = FirstOnWithOr(t, from, fromEnd); !join.isEmpty()) FNotCarried << join;
+    if (const QString join = NestedJoinWithoutBrackets(t, from, fromEnd); !join.isEmpty())
+        FNotCarried << join;
     FRightJoinAfterOthers = quillary::RightJoinAfterOthers(t, from, fromEnd);
     JoinEdits(t, from, fromEnd, edits);
     NegationEdits(t, parts.FirstEnd, edits);

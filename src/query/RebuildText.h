@@ -43,6 +43,9 @@ public:
     // scanners read its ON terms as if the brackets were not there: terms
     // that become links keep their join, others might not.
     const QString& BracketedOuterJoin() const { return FBracketedOuterJoin; }
+    // Where an outer join takes part: the tables of each join in brackets,
+    // by the names the statement gives them.
+    const QList<QStringList>& BracketGroups() const { return FBracketGroups; }
     // Whether the FROM clause writes a join in brackets.
     bool BracketedJoin() const { return FBracketedJoin; }
     // What the design would write with other rows, as written: an ON
@@ -102,6 +105,7 @@ private:
     QStringList FSetOperators;
     QList<TSqlStatement> FStatements;
     QString FBracketedOuterJoin;
+    QList<QStringList> FBracketGroups;
     bool FBracketedJoin = false;
     QStringList FNotCarried;
     QString FRightJoinAfterOthers;

@@ -774,6 +774,13 @@ TEST(RebuildShapes, JoinsTheDesignWouldReorderAreAnnounced) {
         {"select t.a from t left join u on u.k = t.k cross join y left join w on w.k = u.k and "
          "w.h = y.h",
          "w.k = u.k and w.h = y.h"},
+        // A join whose ON follows another join's nests that join, brackets or not.
+        {"select t.a from t left join u join w on w.k = u.k on u.k = t.k",
+         "left join u join w on w.k = u.k on"},
+        // An inner join on a box of a join in brackets that an outer join
+        // gave nulls for through another of its boxes.
+        {"select t.a from t left join (u join w on w.k = u.k) on u.k = t.k join y on y.h = w.h",
+         "y.h = w.h"},
         // A full join against two boxes at once (a left one keeps them).
         {"select t.a from t cross join w full join u on u.k = t.k and u.f = w.k",
          "u.k = t.k and u.f = w.k"},
