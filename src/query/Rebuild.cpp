@@ -568,7 +568,8 @@ public:
         if (!FNoCrossing.isEmpty()) {
             const QHash<int, QList<int>> crossed = CrossJoinedBoxes(FDesign);
             for (const TNoCrossing& n : std::as_const(FNoCrossing))
-                if (crossed.value(n.Kept).contains(n.Box)) Lose(n.Written);
+                for (const QList<int>& boxes : crossed)
+                    if (boxes.contains(n.Box)) Lose(n.Written);
         }
     }
 
@@ -1063,7 +1064,9 @@ private:
         }
         return found;
     }
-    bool TouchesNullSide(const QStringList& c) { return !NullSideBoxes(c).isEmpty(); }
+    bool TouchesNullSide(const QStringList& c) {
+        return !NullSideBoxes(c).isEmpty() || DropsNullsOfBracketedGroup(c);
+    }
 
     // Whether an inner join's equality names a box of a join in brackets
     // that an outer join gave nulls for through another of its boxes (the
@@ -1598,7 +1601,7 @@ private:
                         });
                         if (linked || std::any_of(extra.cbegin(), extra.cend(),
                                                   [&](const QString& e) { return NamesBox(e, b); }))
-                            FNoCrossing.append({kept, b, groupTerms.join(QStringLiteral(" and "))});
+                            FNoCrossing.append({b, groupTerms.join(QStringLiteral(" and "))});
                     }
             }
             if (!made.isEmpty() && groupType % 4 != 0) {
@@ -2272,10 +2275,9 @@ private:
     // CrossJoinTerms': the links whose terms went into another's condition.
     QList<int> FCrossLinks;
     // Boxes a left join's condition names that the join text must not cross
-    // join with the box it keeps (an outer join before gave that box nulls),
-    // with the ON condition as written.
+    // join with another (an outer join before gave the box the join keeps
+    // nulls), with the ON condition as written.
     struct TNoCrossing {
-        int Kept = -1;
         int Box = -1;
         QString Written;
     };

@@ -427,6 +427,10 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
          "u.k",
          "select t.a\r\nfrom (w INNER JOIN (x JOIN u on x.h=u.k) on w.k=u.f) INNER JOIN t on "
          "u.k=t.k"},
+        // A WHERE equality on a box of a join in brackets that an outer join
+        // gave nulls for through another of its boxes stays a condition row.
+        {"select t.a from t left join (u join w on w.k = u.k) on u.k = t.k, y where y.h = w.h",
+         "select t.a\r\nfrom (w JOIN u on w.k=u.k) RIGHT JOIN t on u.k=t.k,y\r\nwhere y.h=w.h"},
         // A cross join binds as a join: USING after it sees the boxes before.
         {"select t.a, y.a from t cross join y left join w using (k, h)",
          "select t.a,y.a\r\nfrom (t CROSS JOIN y) LEFT JOIN w on t.k=w.k and y.h = w.h"},
