@@ -384,7 +384,12 @@ QList<std::pair<qsizetype, bool>> TableUses(const TTokens& u, const QString& nam
             u.Name(j).compare(name, Qt::CaseInsensitive) != 0 ||
             u.IsSymbol(j + 1, QLatin1Char('.')) || u.Is(j + 1, TSqlWord::Open))
             continue;
-        if (InTablePosition(u, j))
+        // A table first in brackets that stand where a table does: "join (w x)",
+        // "from ((w join v on …) join …)".
+        qsizetype at = j;
+        while (u.Is(at - 1, TSqlWord::Open))
+            --at;
+        if (InTablePosition(u, j) || (at < j && InTablePosition(u, at)))
             uses.append({j, false});
         else if (inLists && u.IsWord(j - 1, QLatin1StringView("in")))
             uses.append({j, true});

@@ -402,6 +402,9 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
          "from t where t.k in (select n from r)",
          "select a\r\nfrom t\r\nwhere k in (select n from (with recursive r(n) as (select 1 union "
          "all select n + 1 from r where n < 3) select * from r) r)"},
+        // A WITH table first in a join in brackets is the sub-query too.
+        {"with x as (select k from u) select t.a from t join (x join w on w.k = x.k) on x.k = t.k",
+         "select t.a\r\nfrom (w JOIN (select k from u) x on w.k=x.k) JOIN t on x.k=t.k"},
         // A WITH table's column list names the first part of its union.
         {"with x(c) as (select a from t union select b from u) select c from x",
          "select c\r\nfrom  (select a as c from t union select b from u) x"},
