@@ -1045,8 +1045,25 @@ private:
             joined = std::max({joined, FDesign.Links[l].Table1, FDesign.Links[l].Table2});
         const TNullSupplier supplier{links, kind};
         if (kind == 1) FNullSide[joined] << supplier;
+        // A join inside brackets gives nulls to the boxes of its brackets
+        // alone: those of the smallest group that holds its links' boxes.
+        const QStringList* group = nullptr;
+        for (const QStringList& g : FText.BracketGroups())
+            if (std::all_of(links.cbegin(), links.cend(),
+                            [&](int l) {
+                                return InGroup(FDesign.Links[l].Table1, g) &&
+                                       InGroup(FDesign.Links[l].Table2, g);
+                            }) &&
+                (!group || g.size() < group->size()))
+                group = &g;
         for (int b = 0; (kind == 2 && b < joined) || (kind == 3 && b <= joined); ++b)
-            FNullSide[b] << supplier;
+            if (!group || InGroup(b, *group)) FNullSide[b] << supplier;
+    }
+
+    // Whether box `box` is one of the tables of a join in brackets.
+    bool InGroup(int box, const QStringList& group) const {
+        return box >= 0 && box < FDesign.Boxes.size() &&
+               group.contains(FDesign.Boxes[box].GetTableName(), Qt::CaseInsensitive);
     }
 
     // The boxes an operand of an equality names that an outer join may
@@ -1075,10 +1092,7 @@ private:
     bool DropsNullsOfBracketedGroup(const QStringList& c) {
         const QList<QStringList>& groups = FText.BracketGroups();
         if (groups.isEmpty() || FNullSide.isEmpty()) return false;
-        const auto inGroup = [&](int box, const QStringList& group) {
-            return box >= 0 && box < FDesign.Boxes.size() &&
-                   group.contains(FDesign.Boxes[box].GetTableName(), Qt::CaseInsensitive);
-        };
+        const auto inGroup = [&](int box, const QStringList& group) { return InGroup(box, group); };
         for (const QString& operand : {c.value(1), c.value(3)}) {
             const QMap<int, int> boxes = Fields().Matches(operand);
             for (auto it = boxes.cbegin(); it != boxes.cend(); ++it) {

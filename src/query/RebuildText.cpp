@@ -1383,22 +1383,32 @@ QString FirstBracketedJoin(const TTokens& t, qsizetype from, qsizetype fromEnd, 
 }
 
 // The tables of each join written in brackets in the FROM clause (outside
-// sub-queries), by the names the statement gives them.
+// sub-queries; a bracket inside another is a group of its own too), by the
+// names the statement gives them.
 QList<QStringList> TablesOfBracketedJoins(const TTokens& t, qsizetype from, qsizetype fromEnd) {
     QList<QStringList> groups;
+    TSubQueries outer;
     for (qsizetype i = from + 1; from >= 0 && i < fromEnd; ++i) {
-        if (t[i].Depth != 0 || !t.Is(i, TSqlWord::Open) || BeginsQuery(t, i + 1)) continue;
+        outer.Step(t, i);
+        if (outer.Inside() || !t.Is(i, TSqlWord::Open) || BeginsQuery(t, i + 1)) continue;
         const qsizetype close = t.Partner(i);
         if (close < 0) break;
         QStringList names;
         bool joins = false;
         TSubQueries subQueries;
         for (qsizetype k = i + 1; k < close; ++k) {
+            const bool table = (t.Is(k - 1, TSqlWord::Open) && !BeginsQuery(t, k)) ||
+                               t.IsWord(k - 1, QLatin1StringView("join"));
+            // A sub-query there by its name.
+            if (table && !subQueries.Inside() && t.Is(k, TSqlWord::Open) && BeginsQuery(t, k + 1))
+                if (const qsizetype end = t.Partner(k); end > 0) {
+                    const qsizetype alias =
+                        t.IsWord(end + 1, QLatin1StringView("as")) ? end + 2 : end + 1;
+                    if (IsAliasAt(t, alias)) names << t.Name(alias);
+                }
             subQueries.Step(t, k);
             if (subQueries.Inside()) continue;
             joins = joins || t.IsWord(k, QLatin1StringView("join"));
-            const bool table = (t.Is(k - 1, TSqlWord::Open) && !BeginsQuery(t, k)) ||
-                               t.IsWord(k - 1, QLatin1StringView("join"));
             if (!table || (!t.Is(k, TSqlWord::Word) && !t.Is(k, TSqlWord::Name))) continue;
             qsizetype name = k;
             while (t.IsSymbol(name + 1, QLatin1Char('.')))
@@ -1408,7 +1418,6 @@ QList<QStringList> TablesOfBracketedJoins(const TTokens& t, qsizetype from, qsiz
             names << (IsAliasAt(t, alias) ? t.Name(alias) : t.Name(name));
         }
         if (joins) groups << names;
-        i = close;
     }
     return groups;
 }

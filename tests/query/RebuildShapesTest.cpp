@@ -434,6 +434,12 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
         // gave nulls for through another of its boxes stays a condition row.
         {"select t.a from t left join (u join w on w.k = u.k) on u.k = t.k, y where y.h = w.h",
          "select t.a\r\nfrom (w JOIN u on w.k=u.k) RIGHT JOIN t on u.k=t.k,y\r\nwhere y.h=w.h"},
+        // A right join inside brackets gives nulls to the boxes of its
+        // brackets alone: an inner join on a box outside leaves it outer.
+        {"select t.a from t left join (u right join w on w.k = u.k) on u.f = t.k join y on y.a = "
+         "t.a",
+         "select t.a\r\nfrom (w LEFT JOIN u on w.k=u.k) RIGHT JOIN (y JOIN t on y.a=t.a) on "
+         "u.f=t.k"},
         // A cross join binds as a join: USING after it sees the boxes before.
         {"select t.a, y.a from t cross join y left join w using (k, h)",
          "select t.a,y.a\r\nfrom (t CROSS JOIN y) LEFT JOIN w on t.k=w.k and y.h = w.h"},
