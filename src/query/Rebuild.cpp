@@ -975,21 +975,20 @@ private:
         // again under another name ("count(*) c1, count(*) c2") is written
         // in brackets, the same value under a text of its own. Texts are
         // compared by their hashes first: most lists repeat few or none.
-        const QStringList& items = FSt.Items;
-        const QStringList& aliases = FSt.Aliases;
         std::vector<std::pair<quint64, qsizetype>> hashes;
         hashes.reserve(std::size_t(remaining.size()));
         for (const qsizetype k : std::as_const(remaining))
-            if (items[k] != QLatin1String("*")) hashes.emplace_back(TextHash(items[k], true), k);
+            if (FSt.Items[k] != QLatin1String("*"))
+                hashes.emplace_back(TextHash(FSt.Items[k], true), k);
         std::sort(hashes.begin(), hashes.end());
         for (std::size_t g = 0, e = 0; g < hashes.size(); g = e) {
             for (e = g + 1; e < hashes.size() && hashes[e].first == hashes[g].first; ++e) {
             }
             // (A text repeated under one name alone stays as it is.)
-            const QString& name = aliases[hashes[g].second];
+            const QString& name = FSt.Aliases[hashes[g].second];
             if (std::all_of(hashes.cbegin() + std::ptrdiff_t(g),
                             hashes.cbegin() + std::ptrdiff_t(e),
-                            [&](const auto& h) { return aliases[h.second] == name; }))
+                            [&](const auto& h) { return FSt.Aliases[h.second] == name; }))
                 continue;
             QStringList names; // the names the text has had, in order
             const QString first = FSt.Items[hashes[g].second];
@@ -1074,12 +1073,20 @@ private:
         // Only equalities make links.
         const QStringView op = TrimmedCell(c.value(2));
         if (op != u"=" && op != u"*=" && op != u"=*") return found;
-        for (const QString& operand : {c.value(1), c.value(3)}) {
-            const QMap<int, int> boxes = Fields().Matches(operand);
-            for (auto it = boxes.cbegin(); it != boxes.cend(); ++it)
-                if (FNullSide.contains(it.key())) found << it.key();
-        }
+        for (const int box : OperandBoxes(c))
+            if (FNullSide.contains(box)) found << box;
         return found;
+    }
+
+    // The boxes the two operands of condition row `c` name.
+    QSet<int> OperandBoxes(const QStringList& c) {
+        QSet<int> boxes;
+        for (const QString& operand : {c.value(1), c.value(3)}) {
+            const QMap<int, int> named = Fields().Matches(operand);
+            for (auto it = named.cbegin(); it != named.cend(); ++it)
+                boxes << it.key();
+        }
+        return boxes;
     }
     bool TouchesNullSide(const QStringList& c) {
         return !NullSideBoxes(c).isEmpty() || DropsNullsOfBracketedGroup(c);
@@ -1092,21 +1099,17 @@ private:
     bool DropsNullsOfBracketedGroup(const QStringList& c) {
         const QList<QStringList>& groups = FText.BracketGroups();
         if (groups.isEmpty() || FNullSide.isEmpty()) return false;
-        const auto inGroup = [&](int box, const QStringList& group) { return InGroup(box, group); };
-        for (const QString& operand : {c.value(1), c.value(3)}) {
-            const QMap<int, int> boxes = Fields().Matches(operand);
-            for (auto it = boxes.cbegin(); it != boxes.cend(); ++it) {
-                if (FNullSide.contains(it.key())) continue; // (JoinedAfterAll's)
-                for (const QStringList& group : groups) {
-                    if (!inGroup(it.key(), group)) continue;
-                    for (auto n = FNullSide.cbegin(); n != FNullSide.cend(); ++n) {
-                        if (!inGroup(n.key(), group)) continue;
-                        for (const TNullSupplier& supplier : n.value())
-                            for (const int l : supplier.Links)
-                                if (!inGroup(FDesign.Links[l].Table1, group) ||
-                                    !inGroup(FDesign.Links[l].Table2, group))
-                                    return true;
-                    }
+        for (const int box : OperandBoxes(c)) {
+            if (FNullSide.contains(box)) continue; // (JoinedAfterAll's)
+            for (const QStringList& group : groups) {
+                if (!InGroup(box, group)) continue;
+                for (auto n = FNullSide.cbegin(); n != FNullSide.cend(); ++n) {
+                    if (!InGroup(n.key(), group)) continue;
+                    for (const TNullSupplier& supplier : n.value())
+                        for (const int l : supplier.Links)
+                            if (!InGroup(FDesign.Links[l].Table1, group) ||
+                                !InGroup(FDesign.Links[l].Table2, group))
+                                return true;
                 }
             }
         }
@@ -1745,9 +1748,7 @@ private:
     // such join.
     bool CrossJoinTerms(const QList<int>& made, const QHash<int, QString>& texts, int type) {
         // (Access has no CROSS JOIN.)
-        if (type % 4 != 1 || FKind == dsAccess || TSqlDialect(FKind).JoinsInWhere() ||
-            !FText.RightJoinAfterOthers().isEmpty())
-            return false;
+        if (type % 4 != 1 || FKind == dsAccess || !WritesJoinsAsRead()) return false;
         // The box every link joins: the one this join brings in.
         const TDesignLink& first = FDesign.Links[made.first()];
         int joined = -1;
@@ -1784,13 +1785,17 @@ private:
     void DropCrossJoinedLinks() {
         if (FCrossLinks.isEmpty()) return;
         std::sort(FCrossLinks.begin(), FCrossLinks.end(), std::greater<>());
-        for (const int l : std::as_const(FCrossLinks)) {
+        for (const int l : std::as_const(FCrossLinks))
             FDesign.Links.removeAt(l);
-            QHash<int, int> kinds;
-            for (auto it = FTermKind.cbegin(); it != FTermKind.cend(); ++it)
-                if (it.key() != l) kinds.insert(it.key() > l ? it.key() - 1 : it.key(), it.value());
-            FTermKind = kinds;
+        // The kinds of the links that stay, by their new indexes.
+        QHash<int, int> kinds;
+        for (auto it = FTermKind.cbegin(); it != FTermKind.cend(); ++it) {
+            if (FCrossLinks.contains(it.key())) continue;
+            const auto below = std::count_if(FCrossLinks.cbegin(), FCrossLinks.cend(),
+                                             [&](int l) { return l < it.key(); });
+            kinds.insert(it.key() - int(below), it.value());
         }
+        FTermKind = kinds;
     }
 
     // Whether the "=" at `eq` of `term` is an equality of its own.

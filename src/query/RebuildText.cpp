@@ -185,6 +185,14 @@ bool EndsTablesAt(const TTokens& t, qsizetype k) {
     return EndsFromAt(t, k) || t.IsSymbol(k, QLatin1Char(',')) || IsJoinWord(t.Word(k));
 }
 
+// The first of the words of the join whose JOIN is token i ("left outer
+// join": "left"), not before token `lowest`.
+qsizetype JoinStart(const TTokens& t, qsizetype lowest, qsizetype i) {
+    while (i > lowest && IsJoinWord(t.Word(i - 1)))
+        --i;
+    return i;
+}
+
 // Along the tokens of a text: whether the one read stands inside a
 // bracketed query (a sub-query's words are its own).
 class TSubQueries {
@@ -403,6 +411,13 @@ bool IsSetOperator(const TTokens& t, qsizetype i) {
            t.IsWord(i, QLatin1StringView("intersect")) || t.IsWord(i, QLatin1StringView("minus"));
 }
 
+// The token of the name an item that ends at token `end` is given ("x",
+// "AS x" after it); -1 when it has none.
+qsizetype NameAfter(const TTokens& t, qsizetype end) {
+    const qsizetype alias = t.IsWord(end + 1, QLatin1StringView("as")) ? end + 2 : end + 1;
+    return IsAliasAt(t, alias) ? alias : -1;
+}
+
 // The select list of `body` with its columns named `names`, in order: each
 // item keeps its expression and takes its name as alias. Of a union of
 // parts the first part's, which names the union's columns. False, leaving
@@ -481,9 +496,8 @@ QString NameDerivedColumns(QString& text, TTokens& t, TSqlReading reading) {
                 continue;
             const qsizetype c = t.Partner(o);
             if (c < 0) continue;
-            qsizetype k = c + 1;
-            if (t.IsWord(k, QLatin1StringView("as"))) ++k;
-            if (!IsAliasAt(t, k) || !t.Is(k + 1, TSqlWord::Open)) continue;
+            const qsizetype k = NameAfter(t, c);
+            if (k < 0 || !t.Is(k + 1, TSqlWord::Open)) continue;
             const QList<QString> names = NameList(t, k + 1);
             if (names.isEmpty()) continue; // not a list of names
             QString body = text.mid(t[o].End, t[c].Start - t[o].End);
@@ -1401,11 +1415,9 @@ QList<QStringList> TablesOfBracketedJoins(const TTokens& t, qsizetype from, qsiz
                                t.IsWord(k - 1, QLatin1StringView("join"));
             // A sub-query there by its name.
             if (table && !subQueries.Inside() && t.Is(k, TSqlWord::Open) && BeginsQuery(t, k + 1))
-                if (const qsizetype end = t.Partner(k); end > 0) {
-                    const qsizetype alias =
-                        t.IsWord(end + 1, QLatin1StringView("as")) ? end + 2 : end + 1;
-                    if (IsAliasAt(t, alias)) names << t.Name(alias);
-                }
+                if (const qsizetype end = t.Partner(k); end > 0)
+                    if (const qsizetype alias = NameAfter(t, end); alias >= 0)
+                        names << t.Name(alias);
             subQueries.Step(t, k);
             if (subQueries.Inside()) continue;
             joins = joins || t.IsWord(k, QLatin1StringView("join"));
@@ -1413,9 +1425,8 @@ QList<QStringList> TablesOfBracketedJoins(const TTokens& t, qsizetype from, qsiz
             qsizetype name = k;
             while (t.IsSymbol(name + 1, QLatin1Char('.')))
                 name += 2;
-            const qsizetype alias =
-                t.IsWord(name + 1, QLatin1StringView("as")) ? name + 2 : name + 1;
-            names << (IsAliasAt(t, alias) ? t.Name(alias) : t.Name(name));
+            const qsizetype alias = NameAfter(t, name);
+            names << t.Name(alias >= 0 ? alias : name);
         }
         if (joins) groups << names;
     }
@@ -1430,13 +1441,11 @@ QString RightJoinAfterOthers(const TTokens& t, qsizetype from, qsizetype fromEnd
         if (t[i].Depth != 0) continue;
         if (t.IsSymbol(i, QLatin1Char(','))) joinBefore = true;
         if (!t.IsWord(i, QLatin1StringView("join"))) continue;
-        qsizetype first = i;
+        const qsizetype first = JoinStart(t, from + 1, i);
         bool rightOrFull = false;
-        while (first > from + 1 && IsJoinWord(t.Word(first - 1))) {
-            --first;
-            rightOrFull = rightOrFull || t.IsWord(first, QLatin1StringView("right")) ||
-                          t.IsWord(first, QLatin1StringView("full"));
-        }
+        for (qsizetype k = first; k < i; ++k)
+            rightOrFull = rightOrFull || t.IsWord(k, QLatin1StringView("right")) ||
+                          t.IsWord(k, QLatin1StringView("full"));
         if (rightOrFull && joinBefore)
             return t.Text.mid(t[first].Start, t[std::min(i + 1, fromEnd - 1)].End - t[first].Start);
         joinBefore = true;
@@ -1477,13 +1486,11 @@ QString NestedJoinWithoutBrackets(const TTokens& t, qsizetype from, qsizetype fr
         if (t[i].Depth != 0) continue;
         if (t.IsSymbol(i, QLatin1Char(','))) open.clear(); // (a comma ends the joins)
         if (t.IsWord(i, QLatin1StringView("join"))) {
-            qsizetype first = i;
+            const qsizetype first = JoinStart(t, from + 1, i);
             bool qualified = true; // CROSS and NATURAL joins take no condition
-            while (first > from + 1 && t[first - 1].Depth == 0 && IsJoinWord(t.Word(first - 1))) {
-                --first;
-                qualified = qualified && !t.IsWord(first, QLatin1StringView("cross")) &&
-                            !t.IsWord(first, QLatin1StringView("natural"));
-            }
+            for (qsizetype k = first; k < i; ++k)
+                qualified = qualified && !t.IsWord(k, QLatin1StringView("cross")) &&
+                            !t.IsWord(k, QLatin1StringView("natural"));
             if (!open.empty()) open.back().Extended = true;
             if (qualified) open.push_back({first, false});
             continue;
