@@ -741,6 +741,21 @@ bool InlineNamedWindows(QString& text, const TTokens& t) {
     return true;
 }
 
+// Whether the bracket at token o holds joins and stands as a table under a
+// name of its own ("from (a join b on …) as m"), without column names.
+bool JoinsUnderAName(const TTokens& t, qsizetype o) {
+    if (BeginsQuery(t, o + 1) || t.IsWord(o + 1, QLatin1StringView("values")) ||
+        !InTablePosition(t, o))
+        return false;
+    const qsizetype close = t.Partner(o);
+    if (close < 0) return false;
+    const qsizetype alias = t.IsWord(close + 1, QLatin1StringView("as")) ? close + 2 : close + 1;
+    if (!IsAliasAt(t, alias) || t.Is(alias + 1, TSqlWord::Open)) return false;
+    for (qsizetype k = o + 1; k < close; ++k)
+        if (t[k].Depth == t[o].Depth + 1 && IsJoinWord(t.Word(k))) return true;
+    return false;
+}
+
 // A function's rows or a VALUES list standing as a table of the statement
 // ("generate_series(…) as g", "json_each(x)", "(values (1), (2)) v (n)"):
 // the same rows as a sub-query of them, which a sub-query box holds.
@@ -769,6 +784,13 @@ bool WrapTableSources(QString& text, const TTokens& t) {
         // Every candidate has its bracket at the statement's own level.
         if (t[o].Depth != 0 || t[o].Kind != TSqlWord::Open) continue;
         qsizetype i = o;
+        if (o > done && JoinsUnderAName(t, o)) {
+            // "(a join b using (k)) m": the name hides the boxes inside, as
+            // it does for the rows of "select *" over the same joins.
+            edits.append({t[o].End, 0, QStringLiteral("select * from ")});
+            done = t.Partner(o);
+            continue;
+        }
         if (!t.IsWord(o + 1, QLatin1StringView("values"))) {
             if (!t.Is(o - 1, TSqlWord::Word) && !t.Is(o - 1, TSqlWord::Name)) continue;
             i = o - 1;

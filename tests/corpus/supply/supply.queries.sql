@@ -429,3 +429,10 @@ select r.code, r.n, rg_name
 from unnest(array[3, 1, 4]) with ordinality as r(code, n), region
 where rg_id = r.code
 order by r.n;
+
+-- the nations of each region, the two tables joined in brackets under one name
+select rn.rg_name, count(*) as nations
+from (region join nation on na_region = rg_id) as rn
+where rn.na_name < 'M'
+group by rn.rg_name
+order by rn.rg_name;
