@@ -702,6 +702,15 @@ public:
     int StarsSpelled() const { return FStarsSpelled; }
 
 private:
+    // A box's name written in quotes that the database reads the same
+    // without them ("p" where bare names fold to lower case): bare, as the
+    // conditions that name the box without quotes know it.
+    QString Unquoted(const QString& name) const {
+        QStringList parts;
+        if (!FDesign.Dialect.ReadName(name, parts) || parts.size() != 1) return name;
+        return FDesign.Dialect.IsPlain(parts.first()) ? parts.first() : name;
+    }
+
     // The boxes the FROM items name, not loaded yet.
     QList<TDesignBox> ReadBoxes() {
         QList<TDesignBox> boxes;
@@ -726,10 +735,12 @@ private:
             if (select) {
                 box.Kind = 'Q';
                 if (!AliasFromDocument(alias, FDesign.Dialect, box.TableName)) continue;
+                box.TableName = Unquoted(box.TableName);
                 box.SourceText = stripped;
             } else {
                 box.TableName = TableFromDocument(name, FDesign.Dialect, FHooks.Tables);
                 if (!AliasFromDocument(alias, FDesign.Dialect, box.Alias)) continue;
+                box.Alias = Unquoted(box.Alias);
             }
             boxes.append(box);
             FGroupOfRead << FSt.TableGroups.value(t);

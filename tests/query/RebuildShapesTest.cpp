@@ -693,6 +693,14 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
          "from u x JOIN (w INNER JOIN t on w.k=t.k) on x.k=t.k"},
         // MySQL's DUAL names no table.
         {TSqlDialect::MySql(), "select now() as x, 2 from dual", "select now() as x,2"},
+        // A name in quotes the database reads as the bare one is that name:
+        // the outer join's condition naming it bare is its link.
+        {TSqlDialect::Postgres(), "select o.a from t \"o\" left join u on o.k = u.k",
+         "from t o LEFT JOIN u on o.k=u.k"},
+        {TSqlDialect::Sqlite(), "select q.k from (select k from w) \"q\" right join u on q.k = u.k",
+         "from (select k from w) q RIGHT JOIN u on q.k=u.k"},
+        {TSqlDialect::Postgres(), "select \"O\".a from t \"O\" left join u on \"O\".k = u.k",
+         "from t \"O\" LEFT JOIN u on \"O\".k=u.k"},
         // MySQL's full-text test is one truth value.
         {TSqlDialect::MySql(), "select a from t where match(a, b) against ('x y') and k = 1",
          "where match(a, b) against ('x y') is true and k=1"},
