@@ -310,6 +310,12 @@ QString Plain(const QString& text, TSqlReading reading, QList<TSqlWord>& words,
              (t.Is(i - 1, TSqlWord::Symbol) && !t.IsSymbol(i - 1, QLatin1Char('.')) &&
               StandsApart(token))))
             replace(t[i].Start, t[i].Start, u" ");
+        // ")\"x\"", "name\"x\"", "'a'\"x\"": a quoted name right after a
+        // bracket, a word or a string is an alias, apart from it.
+        if (i > 0 && t.Is(i, TSqlWord::Name) && t[i].Start == t[i - 1].End &&
+            (t.Is(i - 1, TSqlWord::Close) || t.Is(i - 1, TSqlWord::String) ||
+             (t.Is(i - 1, TSqlWord::Word) && !StandsApart(t.TextOf(i - 1)))))
+            replace(t[i].Start, t[i].Start, u" ");
         // "in(", "select*", "by(", "where\"x\"": a word that is no function
         // or name stands apart from the bracket, symbol, string or quoted
         // name right after it (a dot after it makes it a name).

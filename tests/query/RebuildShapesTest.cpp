@@ -73,6 +73,9 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
         // A word right after a bracket or a string stands apart from it.
         {"select k from (select k from t)order by k",
          "select k\r\nfrom  (select k from t) Q1\r\norder by k"},
+        // A quoted name right after a bracket, a name or a string is an alias.
+        {"select count(*)\"n\", a\"x\", 'v'\"w\" from t",
+         "select count(*) as \"n\",a as \"x\",'v' as \"w\"\r\nfrom t"},
         {"select a from t where (k > 3)and(b = 'x')or not(a = 'y')order by a",
          "select a\r\nfrom t\r\nwhere (k>3) and (b='x') or not (a='y')\r\norder by a"},
         {"/* note */ select a -- a column\nfrom t;", "select a\r\nfrom t"},
