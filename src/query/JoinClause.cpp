@@ -23,7 +23,12 @@ QList<int> QualifierBoxes(const QueryDesign& design, const QString& text) {
         if ((w.Kind != TSqlWord::Word && w.Kind != TSqlWord::Name) ||
             next.Kind != TSqlWord::Symbol || text.mid(next.Start, next.End - next.Start) != u".")
             continue;
-        const int box = design.FindTable(text.mid(w.Start, w.End - w.Start));
+        const QString written = text.mid(w.Start, w.End - w.Start);
+        int box = design.FindTable(written);
+        // A quoted qualifier names the box the database reads it as.
+        QString name;
+        if (box < 0 && w.Kind == TSqlWord::Name && ReadQuotedName(written, name))
+            box = design.FindTable(design.Dialect.Name(name));
         if (box >= 0 && !boxes.contains(box)) boxes << box;
     }
     return boxes;

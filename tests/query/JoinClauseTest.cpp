@@ -131,10 +131,17 @@ TEST(GetJoinClause, ABoxOnlyALinksConditionNamesIsCrossJoinedWithTheKeptBox) {
 TEST(GetJoinClause, ALinksConditionSeesTheBoxesWrittenBeforeIt) {
     const struct {
         std::vector<LinkSpec> links;
-        int conditioned; // the link given the condition "A.k > C.k"
+        int conditioned; // the link given the condition
         const char* clause;
         QList<int> beyond;
+        const char* condition = "A.k > C.k";
     } cases[] = {
+        // A quoted name of a box is that box.
+        {{{"A.id", "B.aid", 0}, {"B.id", "C.bid", 1}},
+         1,
+         "(A INNER JOIN B on A.id=B.aid) LEFT JOIN C on B.id=C.bid and \"A\".k > C.k",
+         {},
+         "\"A\".k > C.k"},
         {{{"A.id", "B.aid", 0}, {"B.id", "C.bid", 1}},
          1,
          "(A INNER JOIN B on A.id=B.aid) LEFT JOIN C on B.id=C.bid and A.k > C.k",
@@ -173,7 +180,7 @@ TEST(GetJoinClause, ALinksConditionSeesTheBoxesWrittenBeforeIt) {
         for (const LinkSpec& l : k.links)
             b.Link(l.from, l.to, l.type);
         QueryDesign& d = b;
-        d.Links[k.conditioned].Condition = QStringLiteral("A.k > C.k");
+        d.Links[k.conditioned].Condition = QString::fromUtf8(k.condition);
         EXPECT_EQ(GetJoinClause(d), QString::fromUtf8(k.clause));
         EXPECT_EQ(LinksBeyondReach(d), k.beyond) << k.clause;
     }
