@@ -1266,7 +1266,10 @@ private:
 
     // The box a USING or NATURAL join brings; -1 when it is not placed.
     int SharingBox(const TStatementText::TSharedColumns& shared) const {
-        return FDesign.FindTable(FDesign.Dialect.NameFromText(shared.Box));
+        // As written first: a bare word the dialect would quote ("first")
+        // names the box it named.
+        const int box = FDesign.FindTable(shared.Box);
+        return box >= 0 ? box : FDesign.FindTable(FDesign.Dialect.NameFromText(shared.Box));
     }
 
     // The columns a USING or NATURAL join of box `joined` shares.
@@ -1526,9 +1529,16 @@ private:
         if (type % 4 == 2 || type % 4 == 3)
             for (const QString& item : std::as_const(FSt.Items))
                 if (item == QLatin1String("*") || item.endsWith(QLatin1String(".*"))) Lose(item);
-        const int joined = SharingBox(shared);
-        if (joined < 0) return;
         const bool natural = shared.Columns.isEmpty();
+        const int joined = SharingBox(shared);
+        if (joined < 0) {
+            // The join's condition has no box to join: without a word it
+            // would be every row with every row.
+            Lose(natural
+                     ? QStringLiteral("NATURAL JOIN %1").arg(shared.Box)
+                     : QStringLiteral("USING (%1)").arg(shared.Columns.join(QStringLiteral(", "))));
+            return;
+        }
         const bool inner = type == 0 || type == 4;
         for (const QString& column : SharedColumns(shared, joined)) {
             const QString written = natural ? QStringLiteral("NATURAL JOIN %1").arg(shared.Box)

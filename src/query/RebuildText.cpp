@@ -113,6 +113,12 @@ public:
     bool IsSymbol(qsizetype i, QChar c) const {
         return Is(i, TSqlWord::Symbol) && Text[Words[i].Start] == c;
     }
+    // The opening bracket that pairs with the closing one at i; -1 when none.
+    qsizetype Opener(qsizetype i) const {
+        for (qsizetype j = i - 1; j >= 0; --j)
+            if (Words[j].Kind == TSqlWord::Open && Words[j].Depth == Words[i].Depth) return j;
+        return -1;
+    }
     // The closing bracket that pairs with the opening one at i; -1 when none.
     qsizetype Partner(qsizetype i) const {
         for (qsizetype j = i + 1; j < Words.size(); ++j)
@@ -581,6 +587,52 @@ bool NamesColumns(const TTokens& t, qsizetype from, qsizetype to) {
         if (!w.isEmpty() && !w[0].isDigit() && !words.contains(w)) return true;
     }
     return false;
+}
+
+// A clause word that SQLite and MySQL take for a table's name where one
+// stands ("from orders offset join …", "t as window"): in the database's
+// quotes, which it reads as the same name, every step below reads a name
+// and no clause. So are its uses before a dot. Whether the text changed.
+bool QuoteClauseWordNames(QString& text, const TTokens& t, const TSqlDialect& dialect) {
+    static const QSet<QString> bare{QStringLiteral("offset"), QStringLiteral("window"),
+                                    QStringLiteral("fetch"), QStringLiteral("for"),
+                                    QStringLiteral("minus")};
+    QSet<QString> names;
+    QSet<qsizetype> given; // where a name is given
+    for (qsizetype k = 1; k < t.Size(); ++k) {
+        if (t[k].Depth != 0 || !t.Is(k, TSqlWord::Word)) continue;
+        const QString w = t.Word(k);
+        const bool afterAs = t.IsWord(k - 1, QLatin1StringView("as"));
+        if (!(afterAs ? EndsTableReference(w) : bare.contains(w))) continue;
+        // What it names: a table's name (perhaps "s.t") or a derived table.
+        qsizetype first = afterAs ? k - 2 : k - 1;
+        if (t.Is(first, TSqlWord::Close)) {
+            first = t.Opener(first);
+        } else {
+            if (!t.Is(first, TSqlWord::Word) && !t.Is(first, TSqlWord::Name)) continue;
+            while (t.IsSymbol(first - 1, QLatin1Char('.')) &&
+                   (t.Is(first - 2, TSqlWord::Word) || t.Is(first - 2, TSqlWord::Name)))
+                first -= 2;
+        }
+        if (first < 0 || !InTablePosition(t, first)) continue;
+        // Where the clause would follow with its count, its name or its
+        // words, the word is that clause.
+        if (!afterAs && k + 1 < t.Size() && !t.Is(k + 1, TSqlWord::Separator) &&
+            !t.IsSymbol(k + 1, QLatin1Char(',')) && !t.Is(k + 1, TSqlWord::Close) &&
+            !EndsTableReference(t.Word(k + 1)))
+            continue;
+        names << w;
+        given << k;
+    }
+    if (names.isEmpty()) return false;
+    QList<TEdit> edits;
+    for (qsizetype k = 0; k < t.Size(); ++k) {
+        if (!t.Is(k, TSqlWord::Word) || !names.contains(t.Word(k))) continue;
+        if (given.contains(k) || t.IsSymbol(k + 1, QLatin1Char('.')))
+            edits.append({t[k].Start, t[k].End - t[k].Start, dialect.Quote(t.TextOf(k))});
+    }
+    text = Apply(text, edits);
+    return !edits.isEmpty();
 }
 
 // "FROM (a NATURAL JOIN b) JOIN c USING (k)": joins are read from the left,
@@ -1228,6 +1280,7 @@ void TStatementText::Prepare(const QString& sql) {
     // (a changed text cannot have its characters where `sql` keeps them).
     TTokens t = text.constData() == sql.constData() ? TTokens(text, std::move(words))
                                                     : TTokens(text, reading);
+    if (QuoteClauseWordNames(text, t, FDialect)) Follow(t, text, reading);
     if (UnwrapLeadingJoins(text, t)) Follow(t, text, reading);
     if (UnwrapOnConditions(text, t)) Follow(t, text, reading);
     if (InlineNamedWindows(text, t)) Follow(t, text, reading);

@@ -704,6 +704,15 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
          "from (select k from w) q RIGHT JOIN u on q.k=u.k"},
         {TSqlDialect::Postgres(), "select \"O\".a from t \"O\" left join u on \"O\".k = u.k",
          "from t \"O\" LEFT JOIN u on \"O\".k=u.k"},
+        // A word SQLite reads as a table's name where one stands is that name.
+        {TSqlDialect::Sqlite(), "select first.h from t natural join w first",
+         "from t JOIN w first on t.k=first.k"},
+        {TSqlDialect::Sqlite(),
+         "select offset.h from t left join w offset on offset.k = t.k and offset.h > 'm' left "
+         "join u on u.k = offset.k",
+         "RIGHT JOIN t on \"offset\".k=t.k and \"offset\".h > 'm'"},
+        {TSqlDialect::Sqlite(), "select window.a from t as window order by 1 limit 2 offset 1",
+         "from t \"window\"\r\norder by \"window\".a\r\nlimit 2 offset 1"},
         // MySQL's full-text test is one truth value.
         {TSqlDialect::MySql(), "select a from t where match(a, b) against ('x y') and k = 1",
          "where match(a, b) against ('x y') is true and k=1"},
