@@ -209,6 +209,19 @@ QString KeywordOf(const QString& sql, const TSqlToken& t) {
     return t.Kind == TSqlTokenKind::Keyword ? sql.mid(t.Start, t.Length).toLower() : QString();
 }
 
+// Whether a count follows the word `t` (a number, a bracketed expression or
+// a parameter), as after OFFSET; SQLite and MySQL also take the word for a
+// table's or column's name ("from t offset join …").
+bool CountFollows(const QString& sql, const TSqlToken& t) {
+    qsizetype i = t.Start + t.Length;
+    while (i < sql.size() && sql[i].isSpace())
+        ++i;
+    if (i >= sql.size()) return false;
+    const QChar c = sql[i];
+    return c.isDigit() || c == u'(' || c == u'?' || c == u':' || c == u'$' || c == u'@' ||
+           c == u'-' || c == u'+';
+}
+
 // The lowest bracket depth at which a SELECT stands: the outer statement's.
 int LowestSelectDepth(const QString& sql, const QList<TSqlToken>& tokens) {
     int depth = 0;
@@ -273,8 +286,11 @@ TTopLevel ReadTopLevel(const QString& sql) {
             orderFrom = tokens[k + 1].Start + tokens[k + 1].Length;
             orderTo = -1;
             ++k;
-        } else if (w == QLatin1String("limit") || w == QLatin1String("offset") ||
-                   w == QLatin1String("fetch") ||
+        } else if (w == QLatin1String("limit") ||
+                   (w == QLatin1String("offset") && CountFollows(sql, t)) ||
+                   (w == QLatin1String("fetch") && k + 1 < tokens.size() &&
+                    (word(tokens[k + 1]) == QLatin1String("first") ||
+                     word(tokens[k + 1]) == QLatin1String("next"))) ||
                    (w == QLatin1String("top") && FollowsSelect(sql, tokens, k))) {
             if (w == QLatin1String("top")) {
                 top.LimitFrom = -1;
