@@ -247,6 +247,25 @@ QString QuoteEscapesDoubled(QStringView token, TSqlReading reading) {
     return changed ? out : QString();
 }
 
+// A PostgreSQL string between dollar quotes ("$$it's$$", "$t$a--b$t$") as
+// the same string in single quotes, which every scanner reads; null for any
+// other token. Where backslashes escape in every string they are doubled.
+QString DollarQuotedAsPlain(QStringView token, TSqlReading reading) {
+    if (token.size() < 4 || token[0] != u'$') return {};
+    const qsizetype tag = token.indexOf(u'$', 1) + 1;
+    if (tag <= 0 || token.size() < 2 * tag || !token.endsWith(token.first(tag))) return {};
+    const QStringView body = token.sliced(tag, token.size() - 2 * tag);
+    QString out;
+    out.reserve(body.size() + 8);
+    out += u'\'';
+    for (const QChar c : body) {
+        out += c;
+        if (c == u'\'' || (c == u'\\' && reading == TSqlReading::PostgresOld)) out += c;
+    }
+    out += u'\'';
+    return out;
+}
+
 // Whether `word` is one of the words that are no function or name, which
 // the scanners read only with a blank after them.
 bool StandsApart(QStringView word) {
@@ -291,9 +310,12 @@ QString Plain(const QString& text, TSqlReading reading, QList<TSqlWord>& words,
         if (std::any_of(gap.begin(), gap.end(), [](QChar c) { return !c.isSpace(); }))
             replace(std::max(gapStart, copied), t[i].Start, i == 0 ? u"" : u" ");
         const QStringView token = QStringView(text).mid(t[i].Start, t[i].End - t[i].Start);
-        if (t.Is(i, TSqlWord::String))
+        if (t.Is(i, TSqlWord::String)) {
             if (const QString doubled = QuoteEscapesDoubled(token, reading); !doubled.isNull())
                 replace(t[i].Start, t[i].End, doubled);
+            else if (const QString plain = DollarQuotedAsPlain(token, reading); !plain.isNull())
+                replace(t[i].Start, t[i].End, plain);
+        }
         // "--x" where "--" starts a comment only before a blank (MySQL) is
         // two minus signs: apart, for scanners that read a comment there.
         if (i > 0 && t.IsSymbol(i, QLatin1Char('-')) && t.IsSymbol(i - 1, QLatin1Char('-')) &&
