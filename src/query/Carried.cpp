@@ -204,7 +204,7 @@ TParts PartsOf(const QString& text, TSqlReading reading, const TParts* against =
         }
         if (orderBy || (info && info->Role == TWordRole::Structure)) return;
         if (written[0].isDigit())
-            add(Hash('v', written, false), w.Start, w.End);
+            add(Hash('v', written, true), w.Start, w.End); // 1E0 is 1e0
         else
             add(Tagged('n', folded), w.Start, w.End);
     };

@@ -24,6 +24,7 @@ TEST(NotCarried, CountsLiteralsNamesAndWordsThatChangeRowsNotHowTheyAreWritten) 
         {"select a from t left join u on t.k = u.k", "select a from u right join t on u.k=t.k", ""},
         {"select \"a b\" from [t]", "select `a b` from t", ""},
         {"select a from t -- note\nwhere b in(1,2)", "select a from t where b in (1,2)", ""},
+        {"select a * 1E0 from t group by a * 1e0", "select a * 1E0 from t group by a * 1E0", ""},
         // A string after AS is the column's name; elsewhere it stays a string.
         {"select a as 'it''s' from t", "select a as \"it's\" from t", ""},
         {"select a as 'x' from t where b = 'y'", "select a as \"x\" from t where b=\"y\"", "'y'"},
