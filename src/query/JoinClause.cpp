@@ -11,28 +11,51 @@
 
 namespace quillary {
 
-namespace {
-
-// The boxes `text` names before a dot ("t.k"), in order, each once.
+// The boxes `text` names before a dot ("t.k", "s.v.k", "\"t\".k", "t.*"),
+// in order, each once: the longest run of parts before the last dot that
+// is a box's name, as written or as the database reads it.
 QList<int> QualifierBoxes(const QueryDesign& design, const QString& text) {
     QList<int> boxes;
     const QList<TSqlWord> words = SqlWords(text, design.Dialect.Readings().front());
-    for (qsizetype i = 0; i + 1 < words.size(); ++i) {
-        const TSqlWord& w = words[i];
-        const TSqlWord& next = words[i + 1];
-        if ((w.Kind != TSqlWord::Word && w.Kind != TSqlWord::Name) ||
-            next.Kind != TSqlWord::Symbol || text.mid(next.Start, next.End - next.Start) != u".")
-            continue;
-        const QString written = text.mid(w.Start, w.End - w.Start);
-        int box = design.FindTable(written);
-        // A quoted qualifier names the box the database reads it as.
-        QString name;
-        if (box < 0 && w.Kind == TSqlWord::Name && ReadQuotedName(written, name))
-            box = design.FindTable(design.Dialect.Name(name));
-        if (box >= 0 && !boxes.contains(box)) boxes << box;
+    const auto isPart = [&](qsizetype i) {
+        return i >= 0 && i < words.size() &&
+               (words[i].Kind == TSqlWord::Word || words[i].Kind == TSqlWord::Name);
+    };
+    const auto isSymbol = [&](qsizetype i, char16_t c) {
+        return i >= 0 && i < words.size() && words[i].Kind == TSqlWord::Symbol &&
+               words[i].End - words[i].Start == 1 && text[words[i].Start] == c;
+    };
+    for (qsizetype i = 0; i < words.size(); ++i) {
+        if (!isPart(i) || isSymbol(i - 1, u'.')) continue;
+        QList<qsizetype> parts{i};
+        while (isSymbol(parts.last() + 1, u'.') && isPart(parts.last() + 2))
+            parts << parts.last() + 2;
+        const bool star = isSymbol(parts.last() + 1, u'.') && isSymbol(parts.last() + 2, u'*');
+        i = parts.last();
+        for (qsizetype n = star ? parts.size() : parts.size() - 1; n >= 1; --n) {
+            const qsizetype from = words[parts[0]].Start, to = words[parts[n - 1]].End;
+            int box = design.FindTable(text.mid(from, to - from));
+            if (box < 0) {
+                QStringList read;
+                for (qsizetype k = 0; k < n; ++k) {
+                    const TSqlWord& w = words[parts[k]];
+                    const QString written = text.mid(w.Start, w.End - w.Start);
+                    QString name;
+                    read << (w.Kind == TSqlWord::Name && ReadQuotedName(written, name)
+                                 ? design.Dialect.Name(name)
+                                 : written);
+                }
+                box = design.FindTable(read.join(QLatin1Char('.')));
+            }
+            if (box < 0) continue;
+            if (!boxes.contains(box)) boxes << box;
+            break;
+        }
     }
     return boxes;
 }
+
+namespace {
 
 // How a box stands in join text: a sub-query as its bracketed text first.
 QString BoxText(const TDesignBox& box) {

@@ -24,6 +24,10 @@ QString GetJoinClause(const QueryDesign& design);
 // t.k=w.k and u.g = w.h").
 QList<int> LinksBeyondReach(const QueryDesign& design);
 
+// The boxes `text` names before a dot ("t.k", "\"t\".k", "s.v.k"), in
+// order, each once.
+QList<int> QualifierBoxes(const QueryDesign& design, const QString& text);
+
 // The join keyword of a join type; types outside the keyword table write
 // as an inner join.
 QString JoinKeyword(int joinType);

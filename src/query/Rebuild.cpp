@@ -1165,17 +1165,6 @@ private:
         return !TSqlDialect(FKind).JoinsInWhere() && FText.RightJoinAfterOthers().isEmpty();
     }
 
-    // Whether `text` qualifies a name with the box's name ("b.x").
-    bool NamesBox(const QString& text, int box) const {
-        const QString prefix = FDesign.Boxes[box].GetTableName() + QLatin1Char('.');
-        for (qsizetype at = text.indexOf(prefix, 0, Qt::CaseInsensitive); at >= 0;
-             at = text.indexOf(prefix, at + 1, Qt::CaseInsensitive))
-            if (at == 0 || !(text[at - 1].isLetterOrNumber() || text[at - 1] == u'_' ||
-                             text[at - 1] == u'.'))
-                return true;
-        return false;
-    }
-
     void AddCondition(qsizetype& row, const QStringList& cells) {
         ++row;
         EnsureGridRows(FDesign.ConditionRows, int(row), kConditionWidth);
@@ -1618,8 +1607,8 @@ private:
                 // names where it can: LinksBeyondReach, once all is read).
                 const TDesignLink& link = FDesign.Links[made.last()];
                 if (!WritesJoinsAsRead())
-                    for (int b = 0; b < FDesign.Boxes.size(); ++b)
-                        if (b != link.Table1 && b != link.Table2 && NamesBox(added, b)) {
+                    for (const int b : QualifierBoxes(FDesign, added))
+                        if (b != link.Table1 && b != link.Table2) {
                             FLost << added;
                             break;
                         }
@@ -1631,16 +1620,18 @@ private:
                 const TDesignLink& first = FDesign.Links[made.first()];
                 const int joined = std::max(first.Table1, first.Table2);
                 const int kept = std::min(first.Table1, first.Table2);
-                if (FNullSide.contains(kept))
+                if (FNullSide.contains(kept)) {
+                    const QList<int> named =
+                        QualifierBoxes(FDesign, extra.join(QStringLiteral(" and ")));
                     for (int b = 0; b < FDesign.Boxes.size(); ++b) {
                         if (b == kept || b == joined) continue;
                         const bool linked = std::any_of(made.cbegin(), made.cend(), [&](int l) {
                             return FDesign.Links[l].Table1 == b || FDesign.Links[l].Table2 == b;
                         });
-                        if (linked || std::any_of(extra.cbegin(), extra.cend(),
-                                                  [&](const QString& e) { return NamesBox(e, b); }))
+                        if (linked || named.contains(b))
                             FNoCrossing.append({b, groupTerms.join(QStringLiteral(" and "))});
                     }
+                }
             }
             if (!made.isEmpty() && groupType % 4 != 0) {
                 // An outer join against two boxes at once (a cross join

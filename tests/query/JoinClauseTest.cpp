@@ -185,3 +185,22 @@ TEST(GetJoinClause, ALinksConditionSeesTheBoxesWrittenBeforeIt) {
         EXPECT_EQ(LinksBeyondReach(d), k.beyond) << k.clause;
     }
 }
+
+// The boxes a condition names: before a dot, quoted or not, never inside a
+// string; a box's schema is part of its name.
+TEST(QualifierBoxes, AreTheBoxesNamedBeforeADot) {
+    TCatalogue c = Chain();
+    c.Table("s.v", {"k:3"});
+    TDesignBuilder b(c);
+    for (const char* box : {"A", "B", "C", "s.v"})
+        b.Box(box);
+    const QueryDesign& d = b;
+    const std::pair<const char*, QList<int>> cases[] = {
+        {"A.k > 1 and b.k = A.id", {0, 1}},
+        {"\"C\".k = 'B.k'", {2}},
+        {"count(B.*) > s.v.k", {1, 3}},
+        {"k > 1", {}},
+    };
+    for (const auto& [text, boxes] : cases)
+        EXPECT_EQ(QualifierBoxes(d, QString::fromUtf8(text)), boxes) << text;
+}

@@ -798,6 +798,9 @@ TEST(RebuildShapes, JoinsTheDesignWouldReorderAreAnnounced) {
         {"select t.a from t join u on u.k = t.k join w on w.k = u.k and t.a = 'x' right join x on "
          "x.h = w.k",
          "t.a = 'x'"},
+        {"select t.a from t join u on u.k = t.k join w on w.k = u.k and \"t\".a = 'x' right join "
+         "x on x.h = w.k",
+         "\"t\".a = 'x'"},
         // An inner join on a box a full join gave nulls for, even after
         // another outer join gave it nulls again.
         {"select t.a from t full join u on u.k = t.k right join w on w.k = u.f join x on x.h = "
@@ -809,6 +812,9 @@ TEST(RebuildShapes, JoinsTheDesignWouldReorderAreAnnounced) {
         {"select t.a from t left join u on u.k = t.k cross join y left join w on w.k = u.k and "
          "w.h = y.h",
          "w.k = u.k and w.h = y.h"},
+        {"select t.a from t left join u on u.k = t.k cross join y left join w on w.k = u.k and "
+         "\"y\".h > 'm'",
+         "w.k = u.k and \"y\".h > 'm'"},
         // A join whose ON follows another join's nests that join, brackets or not.
         {"select t.a from t left join u join w on w.k = u.k on u.k = t.k",
          "left join u join w on w.k = u.k on"},
