@@ -2361,6 +2361,48 @@ void AddUnionSets(QueryDesign& design, const QStringList& parts, const QStringLi
     }
 }
 
+// Whether the design's statement writes the positional parameters ("?")
+// of `sql` in the order `sql` has them, as an application binds their
+// values; true where there are fewer than two, and where "?" is an
+// operator (PostgreSQL). The statement is read again with each "?" a
+// number of its own, and the numbers are looked for in what it writes.
+bool ParametersKeepTheirOrder(const QString& sql, int kind, const QueryDesign& current,
+                              const TDesignHooks& hooks) {
+    const TSqlReading reading = current.Dialect.Readings().front();
+    if (reading == TSqlReading::Postgres || reading == TSqlReading::PostgresOld) return true;
+    QList<qsizetype> at;
+    for (const TSqlWord& w : SqlWords(sql, reading))
+        if (w.Kind == TSqlWord::Symbol && w.End - w.Start == 1 && sql[w.Start] == u'?' &&
+            !(w.End < sql.size() && sql[w.End].isDigit())) // "?2" has its number
+            at << w.Start;
+    if (at.size() < 2) return true;
+    // A number no literal of the statement has, then the parameter's place.
+    QString base = QStringLiteral("7316");
+    while (sql.contains(base))
+        base += QLatin1Char('3');
+    constexpr int kPlaces = 6;
+    QString numbered;
+    qsizetype copied = 0;
+    for (qsizetype k = 0; k < at.size(); ++k) {
+        numbered += QStringView(sql).mid(copied, at[k] - copied);
+        numbered += base + QStringLiteral("%1").arg(k, kPlaces, 10, QLatin1Char('0'));
+        copied = at[k] + 1;
+    }
+    numbered += QStringView(sql).mid(copied);
+    TDesignHooks quiet = hooks;
+    quiet.Message = {};
+    quiet.Confirm = [](const QString&) { return false; };
+    quiet.TestRun = {};
+    const QString written = Forge(numbered, kind, current, quiet).Sql.SQL;
+    if (written.isEmpty()) return true; // nothing rebuilt: nothing reordered
+    qsizetype next = 0;
+    for (qsizetype i = written.indexOf(base); i >= 0; i = written.indexOf(base, i + 1)) {
+        if (written.mid(i + base.size(), kPlaces).toLongLong() != next) return false;
+        ++next;
+    }
+    return next == at.size();
+}
+
 } // namespace
 
 TForgeResult Forge(const QString& sql, int kind, const QueryDesign& current,
@@ -2431,6 +2473,8 @@ TForgeResult Forge(const QString& sql, int kind, const QueryDesign& current,
     result.NotCarried =
         rebuilder.Lost() + NotCarried(prepared.Reference(), result.Sql.SQL, current.Dialect,
                                       rebuilder.OuterMadeInner(), rebuilder.StarsSpelled());
+    if (!ParametersKeepTheirOrder(sql, kind, current, hooks))
+        result.NotCarried << QStringLiteral("?（参数的先后次序）");
     if (!result.NotCarried.isEmpty() &&
         !(hooks.Confirm && hooks.Confirm(NotCarriedQuestion(result.NotCarried)))) {
         result.Ok = false;

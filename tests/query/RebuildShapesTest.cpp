@@ -881,3 +881,33 @@ TEST(RebuildShapes, JoinsTheDesignWouldReorderAreAnnounced) {
         EXPECT_EQ(run.Result.NotCarried, QStringList()) << sql;
     }
 }
+
+// An application binds "?" by its place: a design that writes them in
+// another order says so; numbered and named ones, and PostgreSQL's "?"
+// operator, have no order to keep.
+TEST(RebuildShapes, PositionalParametersKeepTheirOrderOrTheRebuildSaysSo) {
+    const QString moved = QStringLiteral("?（参数的先后次序）");
+    const struct {
+        TSqlDialect Dialect;
+        const char* Sql;
+        bool Moved;
+    } cases[] = {
+        {TSqlDialect::Sqlite(),
+         "select t.a from t left join u on u.k = t.k and u.f = ? left join w on w.k = t.k and "
+         "w.h = ? where t.b = ?",
+         true},
+        {TSqlDialect::MySql(),
+         "select ?, t.a from t join u on u.k = t.k and u.f = ? where t.b = ? limit ?", false},
+        {TSqlDialect::Sqlite(),
+         "select t.a from t left join u on u.k = t.k and u.f = ?2 left join w on w.k = t.k and "
+         "w.h = ?1",
+         false},
+        {TSqlDialect::Postgres(), "select a from t where b ? 'k' and a ?| array['m'] and b = $1",
+         false},
+    };
+    for (const auto& c : cases) {
+        const TForgeResult r = RebuildIn(c.Dialect, QString::fromUtf8(c.Sql)).Result;
+        EXPECT_EQ(r.NotCarried.contains(moved), c.Moved) << c.Sql;
+        EXPECT_EQ(r.Sql.SQL.count(u'?'), QString::fromUtf8(c.Sql).count(u'?')) << c.Sql;
+    }
+}
