@@ -305,6 +305,15 @@ QString Plain(const QString& text, TSqlReading reading, QList<TSqlWord>& words,
     for (qsizetype i = 0; i <= last; ++i) {
         const qsizetype gapStart = i == 0 ? 0 : t[i - 1].End;
         const QStringView gap = QStringView(text).mid(gapStart, t[i].Start - gapStart);
+        // PostgreSQL joins two strings with only blanks and a line break
+        // between them into one: 'a'<newline>'b' is 'ab'.
+        // (Backslashes escape nowhere in such strings.)
+        if (reading == TSqlReading::Postgres && i > 0 && t.Is(i, TSqlWord::String) &&
+            t.Is(i - 1, TSqlWord::String) && text[t[i].Start] == u'\'' &&
+            text[t[i - 1].Start] == u'\'' && gap.contains(u'\n') && copied <= t[i - 1].End - 1) {
+            replace(t[i - 1].End - 1, t[i].Start + 1, u"");
+            continue;
+        }
         // A gap with a comment is one blank (the text before the first
         // token is not written at all).
         if (std::any_of(gap.begin(), gap.end(), [](QChar c) { return !c.isSpace(); }))

@@ -643,6 +643,8 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
          R"(where b=E'it''s' and a='c\')"},
         {TSqlDialect::Postgres(), "select a from t where b = $$it's$$ and a <> $q$x--y$q$",
          "where b='it''s' and a<>'x--y'"},
+        {TSqlDialect::Postgres(), "select a from t where b = 'x'\n  'y' -- z\n 'w'",
+         "where b='xyw'"},
         {TSqlDialect::MySql(), "select `o`.a from t as `o` where o.b = 'x'", "where o.b='x'"},
         // MySQL's CROSS JOIN with ON is an inner join.
         {TSqlDialect::MySql(), "select t.a from t cross join u on t.k = u.k where u.g = 'x'",
