@@ -2369,7 +2369,9 @@ void AddUnionSets(QueryDesign& design, const QStringList& parts, const QStringLi
 bool ParametersKeepTheirOrder(const QString& sql, int kind, const QueryDesign& current,
                               const TDesignHooks& hooks) {
     const TSqlReading reading = current.Dialect.Readings().front();
-    if (reading == TSqlReading::Postgres || reading == TSqlReading::PostgresOld) return true;
+    if (reading == TSqlReading::Postgres || reading == TSqlReading::PostgresOld ||
+        sql.count(u'?') < 2)
+        return true;
     QList<qsizetype> at;
     for (const TSqlWord& w : SqlWords(sql, reading))
         if (w.Kind == TSqlWord::Symbol && w.End - w.Start == 1 && sql[w.Start] == u'?' &&

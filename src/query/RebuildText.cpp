@@ -625,27 +625,58 @@ bool NamesColumns(const TTokens& t, qsizetype from, qsizetype to) {
 // quotes, which it reads as the same name, every step below reads a name
 // and no clause. So are its uses before a dot. Whether the text changed.
 bool QuoteClauseWordNames(QString& text, const TTokens& t, const TSqlDialect& dialect) {
-    static const QSet<QString> bare{QStringLiteral("offset"), QStringLiteral("window"),
-                                    QStringLiteral("fetch"), QStringLiteral("for"),
-                                    QStringLiteral("minus")};
     QSet<QString> names;
     QSet<qsizetype> given; // where a name is given
     for (qsizetype k = 1; k < t.Size(); ++k) {
-        if (t[k].Depth != 0 || !t.Is(k, TSqlWord::Word)) continue;
+        // Every such word has three to nine letters.
+        const qsizetype letters = t[k].End - t[k].Start;
+        if (letters < 3 || letters > 9 || t[k].Depth != 0 || !t.Is(k, TSqlWord::Word)) continue;
+        // After AS any such word names; bare, those SQLite and MySQL take.
+        static constexpr QLatin1StringView clauseWords[] = {
+            QLatin1StringView("offset"),    QLatin1StringView("window"),
+            QLatin1StringView("fetch"),     QLatin1StringView("minus"),
+            QLatin1StringView("for"),       QLatin1StringView("where"),
+            QLatin1StringView("group"),     QLatin1StringView("order"),
+            QLatin1StringView("having"),    QLatin1StringView("limit"),
+            QLatin1StringView("union"),     QLatin1StringView("except"),
+            QLatin1StringView("intersect"), QLatin1StringView("join"),
+            QLatin1StringView("inner"),     QLatin1StringView("left"),
+            QLatin1StringView("right"),     QLatin1StringView("full"),
+            QLatin1StringView("cross"),     QLatin1StringView("natural"),
+            QLatin1StringView("using"),     QLatin1StringView("outer")};
+        constexpr std::size_t kBare = 5;
+        const auto any = [&](const QLatin1StringView* from, const QLatin1StringView* to) {
+            return std::any_of(from, to, [&](QLatin1StringView w) { return t.IsWord(k, w); });
+        };
+        // (The first letter rules out most words: those begin with f, m, o
+        // or w, all with one of these.)
+        const char16_t first = t.Text[t[k].Start].unicode() | 0x20;
+        constexpr auto letterBits = [](std::initializer_list<char> letters) {
+            quint32 bits = 0;
+            for (const char c : letters)
+                bits |= 1u << (c - 'a');
+            return bits;
+        };
+        constexpr quint32 firsts =
+            letterBits({'c', 'e', 'f', 'g', 'h', 'i', 'j', 'l', 'm', 'n', 'o', 'r', 'u', 'w'});
+        if (first < u'a' || first > u'z' || !((firsts >> (first - u'a')) & 1)) continue;
+        const bool bare = (first == u'f' || first == u'm' || first == u'o' || first == u'w') &&
+                          any(std::begin(clauseWords), std::begin(clauseWords) + kBare);
+        const bool afterAs = !bare && t.IsWord(k - 1, QLatin1StringView("as"));
+        if (!bare && !(afterAs && any(std::begin(clauseWords) + kBare, std::end(clauseWords))))
+            continue;
         const QString w = t.Word(k);
-        const bool afterAs = t.IsWord(k - 1, QLatin1StringView("as"));
-        if (!(afterAs ? EndsTableReference(w) : bare.contains(w))) continue;
         // What it names: a table's name (perhaps "s.t") or a derived table.
-        qsizetype first = afterAs ? k - 2 : k - 1;
-        if (t.Is(first, TSqlWord::Close)) {
-            first = t.Opener(first);
+        qsizetype named = afterAs ? k - 2 : k - 1;
+        if (t.Is(named, TSqlWord::Close)) {
+            named = t.Opener(named);
         } else {
-            if (!t.Is(first, TSqlWord::Word) && !t.Is(first, TSqlWord::Name)) continue;
-            while (t.IsSymbol(first - 1, QLatin1Char('.')) &&
-                   (t.Is(first - 2, TSqlWord::Word) || t.Is(first - 2, TSqlWord::Name)))
-                first -= 2;
+            if (!t.Is(named, TSqlWord::Word) && !t.Is(named, TSqlWord::Name)) continue;
+            while (t.IsSymbol(named - 1, QLatin1Char('.')) &&
+                   (t.Is(named - 2, TSqlWord::Word) || t.Is(named - 2, TSqlWord::Name)))
+                named -= 2;
         }
-        if (first < 0 || !InTablePosition(t, first)) continue;
+        if (named < 0 || !InTablePosition(t, named)) continue;
         // Where the clause would follow with its count, its name or its
         // words, the word is that clause.
         if (!afterAs && k + 1 < t.Size() && !t.Is(k + 1, TSqlWord::Separator) &&
