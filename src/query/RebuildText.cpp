@@ -662,7 +662,7 @@ bool QuoteClauseWordNames(QString& text, const TTokens& t, const TSqlDialect& di
         if (first < u'a' || first > u'z' || !((firsts >> (first - u'a')) & 1)) continue;
         const bool bare = (first == u'f' || first == u'm' || first == u'o' || first == u'w') &&
                           any(std::begin(clauseWords), std::begin(clauseWords) + kBare);
-        const bool afterAs = !bare && t.IsWord(k - 1, QLatin1StringView("as"));
+        const bool afterAs = t.IsWord(k - 1, QLatin1StringView("as"));
         if (!bare && !(afterAs && any(std::begin(clauseWords) + kBare, std::end(clauseWords))))
             continue;
         const QString w = t.Word(k);
