@@ -1,6 +1,7 @@
 #include "query/RebuildText.h"
 #include "sqltext/Common.h"
 #include "sqltext/ScanCore.h"
+#include "sqltext/SqlKeywords.h"
 #include "sqltext/SqlStatements.h"
 
 #include <QHash>
@@ -697,6 +698,28 @@ bool QuoteClauseWordNames(QString& text, const TTokens& t, const TSqlDialect& di
     return !edits.isEmpty();
 }
 
+// A column named by a key word after its box's name ("x.null", "x.user"):
+// in the database's quotes, as it reads the name there. The design writes
+// a box's columns without the box where it is the only one, and bare the
+// word would be the key word again. Whether the text changed.
+bool QuoteKeywordColumns(QString& text, const TTokens& t, const TSqlDialect& dialect) {
+    QList<TEdit> edits;
+    QStringList parts;
+    for (qsizetype k = 2; k < t.Size(); ++k) {
+        if (t[k].Depth != 0 || !t.Is(k, TSqlWord::Word) || !t.IsSymbol(k - 1, QLatin1Char('.')) ||
+            t.IsSymbol(k + 1, QLatin1Char('.')) || t.Is(k + 1, TSqlWord::Open) ||
+            (!t.Is(k - 2, TSqlWord::Word) && !t.Is(k - 2, TSqlWord::Name)))
+            continue;
+        const QStringView word = QStringView(t.Text).sliced(t[k].Start, t[k].End - t[k].Start);
+        if (!IsSqlKeyword(word) && !dialect.IsReserved(word)) continue;
+        if (!dialect.ReadName(word, parts) || parts.size() != 1 || dialect.IsPlain(parts.first()))
+            continue;
+        edits.append({t[k].Start, t[k].End - t[k].Start, dialect.Quote(parts.first())});
+    }
+    text = Apply(text, edits);
+    return !edits.isEmpty();
+}
+
 // "FROM (a NATURAL JOIN b) JOIN c USING (k)": joins are read from the left,
 // so brackets around the joins that begin a FROM clause group them as the
 // reading does anyway. The scanners read such a group when its joins have
@@ -1343,6 +1366,7 @@ void TStatementText::Prepare(const QString& sql) {
     TTokens t = text.constData() == sql.constData() ? TTokens(text, std::move(words))
                                                     : TTokens(text, reading);
     if (QuoteClauseWordNames(text, t, FDialect)) Follow(t, text, reading);
+    if (QuoteKeywordColumns(text, t, FDialect)) Follow(t, text, reading);
     if (UnwrapLeadingJoins(text, t)) Follow(t, text, reading);
     if (UnwrapOnConditions(text, t)) Follow(t, text, reading);
     if (InlineNamedWindows(text, t)) Follow(t, text, reading);

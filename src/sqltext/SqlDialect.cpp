@@ -12,7 +12,7 @@ namespace {
 // (its own advice is to quote them all). PostgreSQL: the words its
 // catalogue does not call unreserved (pg_get_keywords). ODBC: the list ODBC
 // reserves for all drivers. Transact-SQL adds the words SQL Server and
-// Sybase reserve beyond it. MySQL: its reserved words.
+// Sybase reserve beyond it. MySQL: its reserved words, and MariaDB's.
 const char* const kSqliteWords[] = {
     "abort", "action", "add", "after", "all", "alter", "always", "analyze", "and", "as", "asc",
     "attach", "autoincrement", "before", "begin", "between", "by", "cascade", "case", "cast",
@@ -104,27 +104,30 @@ const char* const kMySqlWords[] = {
     "float4", "float8", "for", "force", "foreign", "from", "fulltext", "function", "generated",
     "get", "grant", "group", "grouping", "groups", "having", "high_priority", "hour_microsecond",
     "hour_minute", "hour_second", "if", "ignore", "in", "index", "infile", "inner", "inout",
-    "insensitive", "insert", "int", "int1", "int2", "int3", "int4", "int8", "integer",
-    "intersect", "interval", "into", "io_after_gtids", "io_before_gtids", "is", "iterate", "join",
-    "json_table", "key", "keys", "kill", "lag", "last_value", "lateral", "lead", "leading",
-    "leave", "left", "like", "limit", "linear", "lines", "load", "localtime", "localtimestamp",
-    "lock", "long", "longblob", "longtext", "loop", "low_priority", "master_bind",
-    "master_ssl_verify_server_cert", "match", "maxvalue", "mediumblob", "mediumint",
-    "mediumtext", "middleint", "minute_microsecond", "minute_second", "mod", "modifies",
-    "natural", "not", "no_write_to_binlog", "nth_value", "ntile", "null", "numeric", "of",
-    "offset", "on", "optimize", "optimizer_costs", "option", "optionally", "or", "order", "out",
-    "outer", "outfile", "over", "partition", "percent_rank", "precision", "primary", "procedure",
-    "purge", "range", "rank", "read", "reads", "read_write", "real", "recursive", "references",
-    "regexp", "release", "rename", "repeat", "replace", "require", "resignal", "restrict",
-    "return", "returning", "revoke", "right", "rlike", "row", "rows", "row_number", "schema",
-    "schemas", "second_microsecond", "select", "sensitive", "separator", "set", "show", "signal",
-    "smallint", "spatial", "specific", "sql", "sqlexception", "sqlstate", "sqlwarning",
-    "sql_big_result", "sql_calc_found_rows", "sql_small_result", "ssl", "starting", "stored",
-    "straight_join", "system", "table", "terminated", "then", "tinyblob", "tinyint", "tinytext",
-    "to", "trailing", "trigger", "true", "undo", "union", "unique", "unlock", "unsigned",
-    "update", "usage", "use", "using", "utc_date", "utc_time", "utc_timestamp", "values",
-    "varbinary", "varchar", "varcharacter", "varying", "virtual", "when", "where", "while",
-    "window", "with", "write", "xor", "year_month", "zerofill"};
+    "insensitive", "insert", "int", "int1", "int2", "int3", "int4", "int8", "integer", "intersect",
+    "interval", "into", "io_after_gtids", "io_before_gtids", "is", "iterate", "join", "json_table",
+    "key", "keys", "kill", "lag", "last_value", "lateral", "lead", "leading", "leave", "left",
+    "like", "limit", "linear", "lines", "load", "localtime", "localtimestamp", "lock", "long",
+    "longblob", "longtext", "loop", "low_priority", "master_bind", "master_ssl_verify_server_cert",
+    "match", "maxvalue", "mediumblob", "mediumint", "mediumtext", "middleint", "minute_microsecond",
+    "minute_second", "mod", "modifies", "natural", "not", "no_write_to_binlog", "nth_value",
+    "ntile", "null", "numeric", "of", "offset", "on", "optimize", "optimizer_costs", "option",
+    "optionally", "or", "order", "out", "outer", "outfile", "over", "partition", "percent_rank",
+    "precision", "primary", "procedure", "purge", "range", "rank", "read", "reads", "read_write",
+    "real", "recursive", "references", "regexp", "release", "rename", "repeat", "replace",
+    "require", "resignal", "restrict", "return", "returning", "revoke", "right", "rlike", "row",
+    "rows", "row_number", "schema", "schemas", "second_microsecond", "select", "sensitive",
+    "separator", "set", "show", "signal", "smallint", "spatial", "specific", "sql", "sqlexception",
+    "sqlstate", "sqlwarning", "sql_big_result", "sql_calc_found_rows", "sql_small_result", "ssl",
+    "starting", "stored", "straight_join", "system", "table", "terminated", "then", "tinyblob",
+    "tinyint", "tinytext", "to", "trailing", "trigger", "true", "undo", "union", "unique", "unlock",
+    "unsigned", "update", "usage", "use", "using", "utc_date", "utc_time", "utc_timestamp",
+    "values", "varbinary", "varchar", "varcharacter", "varying", "virtual", "when", "where",
+    "while", "window", "with", "write", "xor", "year_month", "zerofill",
+    // MariaDB's own reserved words.
+    "current_role", "delete_domain_id", "do_domain_ids", "ignore_domain_ids",
+    "master_demote_to_replica", "master_demote_to_slave", "page_checksum", "parse_vcol_expr",
+    "portion", "ref_system_id", "stats_auto_recalc", "stats_persistent", "stats_sample_pages"};
 
 // Word sets looked up without copying the word: views of the tables above.
 using TWordSet = std::unordered_set<std::string_view>;

@@ -708,6 +708,15 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
          "from (select k from w) q RIGHT JOIN u on q.k=u.k"},
         {TSqlDialect::Postgres(), "select \"O\".a from t \"O\" left join u on \"O\".k = u.k",
          "from t \"O\" LEFT JOIN u on \"O\".k=u.k"},
+        // A column named by a key word stays a column where its box's name
+        // goes; MariaDB's own key words are quoted.
+        {TSqlDialect::Postgres(),
+         "select x.k from (select k, a as null, b as user from t) x where x.null is null and "
+         "x.user = 'q'",
+         "where \"null\" is null and \"user\"='q'"},
+        {TSqlDialect::MySql(),
+         "select `portion`.a from t `portion` left join u on u.k = `portion`.k",
+         "from u RIGHT JOIN t `portion` on u.k=`portion`.k"},
         // A word SQLite reads as a table's name where one stands is that name.
         {TSqlDialect::Sqlite(), "select first.h from t natural join w first",
          "from t JOIN w first on t.k=first.k"},
