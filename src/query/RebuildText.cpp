@@ -1189,7 +1189,10 @@ bool DropServerHints(QString& text, const TTokens& t) {
             if (t.IsWord(k, QLatin1StringView("distinctrow")) ||
                 t.IsWord(k, QLatin1StringView("distinct")) || t.IsWord(k, QLatin1StringView("all")))
                 ++k;
-            for (; t.Is(k, TSqlWord::Word) && modifiers.contains(t.Word(k)); ++k)
+            // (Before a dot the word names a table: "select sql_cache.k".)
+            for (; t.Is(k, TSqlWord::Word) && !t.IsSymbol(k + 1, QLatin1Char('.')) &&
+                   modifiers.contains(t.Word(k));
+                 ++k)
                 edits.append({t[k].Start, t[k].End - t[k].Start, QString()});
             i = k - 1;
             continue;
@@ -1225,7 +1228,9 @@ QString SelectModifier(const TTokens& t) {
             t.Is(k + 2, TSqlWord::Open))
             return QStringLiteral("DISTINCT ON");
         if (t.IsWord(k, QLatin1StringView("distinct")) || t.IsWord(k, QLatin1StringView("all"))) ++k;
-        if (t.Is(k, TSqlWord::Word) && modifiers.contains(t.Word(k))) return t.Word(k).toUpper();
+        if (t.Is(k, TSqlWord::Word) && !t.IsSymbol(k + 1, QLatin1Char('.')) &&
+            modifiers.contains(t.Word(k)))
+            return t.Word(k).toUpper();
     }
     return {};
 }

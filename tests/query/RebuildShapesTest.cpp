@@ -714,6 +714,8 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
          "select x.k from (select k, a as null, b as user from t) x where x.null is null and "
          "x.user = 'q'",
          "where \"null\" is null and \"user\"='q'"},
+        {TSqlDialect::MySql(), "select sql_cache.a from t sql_cache where sql_cache.k > 1",
+         "select sql_cache.a\r\nfrom t sql_cache\r\nwhere sql_cache.k>1"},
         {TSqlDialect::MySql(),
          "select `portion`.a from t `portion` left join u on u.k = `portion`.k",
          "from u RIGHT JOIN t `portion` on u.k=`portion`.k"},
