@@ -2103,6 +2103,25 @@ private:
         return walk.Depth == 0;
     }
 
+    // The candidate of the group page that `g` names. Where the data source
+    // folds bare names, quoted ones keep their letter case: "Name" and name
+    // are two columns there, and a name is matched as the database reads it.
+    qsizetype GroupCandidate(const QString& g) const {
+        const TSqlDialect& dialect = FDesign.Dialect;
+        QStringList want, have;
+        if (dialect.NameCase() == TNameCase::Insensitive || !dialect.ReadName(g, want))
+            return FindCandidate(FDesign.GroupList, g);
+        const QStringList& list = FDesign.GroupList;
+        for (qsizetype i = 0; i < list.size(); ++i)
+            if (dialect.ReadName(list[i], have) && have == want) return i;
+        if (want.size() == 1) // a bare column: the candidate of its box
+            for (qsizetype i = 0; i < list.size(); ++i)
+                if (dialect.ReadName(list[i], have) && have.size() > 1 &&
+                    have.last() == want.first())
+                    return i;
+        return -1;
+    }
+
     void ReadGroups() {
         for (const QStringList& row : FDesign.ComputeRows) {
             const QString e = TrimCell(row.value(0));
@@ -2121,7 +2140,7 @@ private:
                 if (const qsizetype k = UnaliasedResultColumn(g, FirstStar()); k >= 0)
                     g = FDesign.DisplayRows[k].value(1);
             Qualify(g);
-            if (const qsizetype at = FindCandidate(FDesign.GroupList, g); at >= 0)
+            if (const qsizetype at = GroupCandidate(g); at >= 0)
                 ChooseGroupColumn(FDesign, at);
             else
                 FDesign.GroupColumn << g;

@@ -708,6 +708,12 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
          "from (select k from w) q RIGHT JOIN u on q.k=u.k"},
         {TSqlDialect::Postgres(), "select \"O\".a from t \"O\" left join u on \"O\".k = u.k",
          "from t \"O\" LEFT JOIN u on \"O\".k=u.k"},
+        // Where bare names fold, a quoted one keeps its letter case: "Total"
+        // and total are two columns.
+        {TSqlDialect::Postgres(), "select count(*) from p x group by x.\"total\"",
+         "group by x.total"},
+        {TSqlDialect::Postgres(), "select count(*) from p x group by x.\"Total\"",
+         "group by x.\"Total\""},
         // A column named by a key word stays a column where its box's name
         // goes; MariaDB's own key words are quoted.
         {TSqlDialect::Postgres(),
