@@ -1,7 +1,6 @@
 #include "query/RebuildText.h"
 #include "sqltext/Common.h"
 #include "sqltext/ScanCore.h"
-#include "sqltext/SqlKeywords.h"
 #include "sqltext/SqlStatements.h"
 
 #include <QHash>
@@ -711,7 +710,7 @@ bool QuoteKeywordColumns(QString& text, const TTokens& t, const TSqlDialect& dia
             (!t.Is(k - 2, TSqlWord::Word) && !t.Is(k - 2, TSqlWord::Name)))
             continue;
         const QStringView word = QStringView(t.Text).sliced(t[k].Start, t[k].End - t[k].Start);
-        if (!IsSqlKeyword(word) && !dialect.IsReserved(word)) continue;
+        if (!dialect.IsReserved(word)) continue;
         if (!dialect.ReadName(word, parts) || parts.size() != 1 || dialect.IsPlain(parts.first()))
             continue;
         edits.append({t[k].Start, t[k].End - t[k].Start, dialect.Quote(parts.first())});

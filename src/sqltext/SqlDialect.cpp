@@ -1,6 +1,7 @@
 #include "sqltext/SqlDialect.h"
 #include "sqltext/TextHash.h"
 
+#include <array>
 #include <string_view>
 #include <unordered_set>
 
@@ -309,10 +310,43 @@ std::span<const TSqlReading> TSqlDialect::Readings() const {
     return kSqlReadings;
 }
 
+// Which first letters and lengths the key words of a family have, one bit
+// per length under each letter: most names are ruled out by these alone.
+using TWordShapes = std::array<quint32, 26>;
+const TWordShapes& Shapes(TKeywordSet family) {
+    static const auto shapes = [](TKeywordSet f) {
+        TWordShapes bits{};
+        for (const std::string_view w : Words(f))
+            if (!w.empty() && w.size() < 32 && w[0] >= 'a' && w[0] <= 'z')
+                bits[std::size_t(w[0] - 'a')] |= 1u << w.size();
+        return bits;
+    };
+    static const std::array<TWordShapes, 5> all{
+        shapes(TKeywordSet::Sqlite), shapes(TKeywordSet::Postgres), shapes(TKeywordSet::Odbc),
+        shapes(TKeywordSet::TransactSql), shapes(TKeywordSet::MySql)};
+    switch (family) {
+    case TKeywordSet::Sqlite:
+        return all[0];
+    case TKeywordSet::Postgres:
+        return all[1];
+    case TKeywordSet::TransactSql:
+        return all[3];
+    case TKeywordSet::MySql:
+        return all[4];
+    case TKeywordSet::Odbc:
+        break;
+    }
+    return all[2];
+}
+
 bool TSqlDialect::IsReserved(QStringView word) const {
-    // Every key word is short and ASCII.
+    // Every key word is short and ASCII, and begins with a letter.
     char lower[32];
-    if (word.size() > qsizetype(sizeof lower)) return false;
+    if (word.isEmpty() || word.size() >= qsizetype(sizeof lower)) return false;
+    const char16_t first = word[0].unicode() | 0x20;
+    if (first < u'a' || first > u'z' ||
+        !((Shapes(FKeywords)[std::size_t(first - u'a')] >> word.size()) & 1))
+        return false;
     for (qsizetype i = 0; i < word.size(); ++i) {
         const char16_t c = word[i].unicode();
         if (c >= 0x80) return false;
