@@ -34,19 +34,9 @@ QList<int> QualifierBoxes(const QueryDesign& design, const QString& text) {
         i = parts.last();
         for (qsizetype n = star ? parts.size() : parts.size() - 1; n >= 1; --n) {
             const qsizetype from = words[parts[0]].Start, to = words[parts[n - 1]].End;
-            int box = design.FindTable(text.mid(from, to - from));
-            if (box < 0) {
-                QStringList read;
-                for (qsizetype k = 0; k < n; ++k) {
-                    const TSqlWord& w = words[parts[k]];
-                    const QString written = text.mid(w.Start, w.End - w.Start);
-                    QString name;
-                    read << (w.Kind == TSqlWord::Name && ReadQuotedName(written, name)
-                                 ? design.Dialect.Name(name)
-                                 : written);
-                }
-                box = design.FindTable(read.join(QLatin1Char('.')));
-            }
+            const QString written = text.mid(from, to - from);
+            int box = design.FindTable(written);
+            if (box < 0) box = design.FindTable(design.Dialect.NameFromText(written));
             if (box < 0) continue;
             if (!boxes.contains(box)) boxes << box;
             break;

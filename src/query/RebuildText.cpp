@@ -631,25 +631,9 @@ bool QuoteClauseWordNames(QString& text, const TTokens& t, const TSqlDialect& di
         // Every such word has three to nine letters.
         const qsizetype letters = t[k].End - t[k].Start;
         if (letters < 3 || letters > 9 || t[k].Depth != 0 || !t.Is(k, TSqlWord::Word)) continue;
-        // After AS any such word names; bare, those SQLite and MySQL take.
-        static constexpr QLatin1StringView clauseWords[] = {
-            QLatin1StringView("offset"),    QLatin1StringView("window"),
-            QLatin1StringView("fetch"),     QLatin1StringView("minus"),
-            QLatin1StringView("for"),       QLatin1StringView("where"),
-            QLatin1StringView("group"),     QLatin1StringView("order"),
-            QLatin1StringView("having"),    QLatin1StringView("limit"),
-            QLatin1StringView("union"),     QLatin1StringView("except"),
-            QLatin1StringView("intersect"), QLatin1StringView("join"),
-            QLatin1StringView("inner"),     QLatin1StringView("left"),
-            QLatin1StringView("right"),     QLatin1StringView("full"),
-            QLatin1StringView("cross"),     QLatin1StringView("natural"),
-            QLatin1StringView("using"),     QLatin1StringView("outer")};
-        constexpr std::size_t kBare = 5;
-        const auto any = [&](const QLatin1StringView* from, const QLatin1StringView* to) {
-            return std::any_of(from, to, [&](QLatin1StringView w) { return t.IsWord(k, w); });
-        };
-        // (The first letter rules out most words: those begin with f, m, o
-        // or w, all with one of these.)
+        // After AS any word that ends a table reference names; bare, those
+        // SQLite and MySQL take. (The first letter rules out most words:
+        // those begin with f, m, o or w, all with one of these.)
         const char16_t first = t.Text[t[k].Start].unicode() | 0x20;
         constexpr auto letterBits = [](std::initializer_list<char> letters) {
             quint32 bits = 0;
@@ -660,12 +644,16 @@ bool QuoteClauseWordNames(QString& text, const TTokens& t, const TSqlDialect& di
         constexpr quint32 firsts =
             letterBits({'c', 'e', 'f', 'g', 'h', 'i', 'j', 'l', 'm', 'n', 'o', 'r', 'u', 'w'});
         if (first < u'a' || first > u'z' || !((firsts >> (first - u'a')) & 1)) continue;
+        static constexpr QLatin1StringView bareWords[] = {
+            QLatin1StringView("offset"), QLatin1StringView("window"), QLatin1StringView("fetch"),
+            QLatin1StringView("minus"), QLatin1StringView("for")};
         const bool bare = (first == u'f' || first == u'm' || first == u'o' || first == u'w') &&
-                          any(std::begin(clauseWords), std::begin(clauseWords) + kBare);
+                          std::any_of(std::begin(bareWords), std::end(bareWords),
+                                      [&](QLatin1StringView w) { return t.IsWord(k, w); });
         const bool afterAs = t.IsWord(k - 1, QLatin1StringView("as"));
-        if (!bare && !(afterAs && any(std::begin(clauseWords) + kBare, std::end(clauseWords))))
-            continue;
+        if (!bare && !afterAs) continue;
         const QString w = t.Word(k);
+        if (!bare && !EndsTableReference(w)) continue;
         // What it names: a table's name (perhaps "s.t") or a derived table.
         qsizetype named = afterAs ? k - 2 : k - 1;
         if (t.Is(named, TSqlWord::Close)) {
@@ -891,8 +879,8 @@ bool JoinsUnderAName(const TTokens& t, qsizetype o) {
         return false;
     const qsizetype close = t.Partner(o);
     if (close < 0) return false;
-    const qsizetype alias = t.IsWord(close + 1, QLatin1StringView("as")) ? close + 2 : close + 1;
-    if (!IsAliasAt(t, alias) || t.Is(alias + 1, TSqlWord::Open)) return false;
+    const qsizetype alias = NameAfter(t, close);
+    if (alias < 0 || t.Is(alias + 1, TSqlWord::Open)) return false;
     for (qsizetype k = o + 1; k < close; ++k)
         if (t[k].Depth == t[o].Depth + 1 && IsJoinWord(t.Word(k))) return true;
     return false;
