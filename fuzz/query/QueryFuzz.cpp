@@ -97,7 +97,10 @@ void RunQueryInput(const std::uint8_t* data, std::size_t size) {
 
     QStringList first;
     if (data[0] & 1) {
-        TForgeResult r = Forge(text, kind, {}, Hooks());
+        // Read as the data source of that kind reads its statements.
+        QueryDesign current;
+        current.Dialect = TSqlDialect(kind);
+        TForgeResult r = Forge(text, kind, current, Hooks());
         if (!r.Ok || !r.Rebuilt) return;
         // The rebuilt design is not one read from a state text: its text is.
         first = Reread(StateOf(r.Design, kind), kind);

@@ -1197,6 +1197,104 @@ bool DropServerHints(QString& text, const TTokens& t) {
     return true;
 }
 
+// SQL Server's table hints ("from t with (nolock)", the older "from t
+// (nolock)") and query hints ("option (recompile)"): like MySQL's index
+// hints they steer how the server reads the rows, never which ones, and the
+// design has no place for them. A bracket goes only when every entry in it
+// is a table hint; OPTION goes unless it limits recursion (MAXRECURSION
+// decides whether a recursive query runs at all). Whether the text changed.
+bool DropTableHints(QString& text, const TTokens& t) {
+    static const QSet<QString> single{QStringLiteral("nolock"),
+                                      QStringLiteral("readuncommitted"),
+                                      QStringLiteral("readcommitted"),
+                                      QStringLiteral("readcommittedlock"),
+                                      QStringLiteral("repeatableread"),
+                                      QStringLiteral("serializable"),
+                                      QStringLiteral("snapshot"),
+                                      QStringLiteral("holdlock"),
+                                      QStringLiteral("updlock"),
+                                      QStringLiteral("xlock"),
+                                      QStringLiteral("rowlock"),
+                                      QStringLiteral("paglock"),
+                                      QStringLiteral("tablock"),
+                                      QStringLiteral("tablockx"),
+                                      QStringLiteral("readpast"),
+                                      QStringLiteral("nowait"),
+                                      QStringLiteral("noexpand"),
+                                      QStringLiteral("forcescan"),
+                                      QStringLiteral("keepidentity"),
+                                      QStringLiteral("keepdefaults"),
+                                      QStringLiteral("ignore_constraints"),
+                                      QStringLiteral("ignore_triggers")};
+    // Hints that take an index or a number after them: "index (ix)",
+    // "index = ix", "forceseek (ix (c))".
+    static const QSet<QString> withArguments{QStringLiteral("index"), QStringLiteral("forceseek"),
+                                             QStringLiteral("spatial_window_max_cells")};
+    // The closing bracket of a list of table hints that the bracket at k
+    // opens; -1 when it holds anything else. Without WITH, only words alone.
+    const auto hintList = [&](qsizetype k, bool withWord) -> qsizetype {
+        const qsizetype close = t.Partner(k);
+        if (close < 0) return -1;
+        bool entryStart = true;
+        for (qsizetype j = k + 1; j < close; ++j) {
+            if (t[j].Depth != t[k].Depth + 1) continue;
+            if (entryStart) {
+                const QString w = t.Word(j);
+                if (!single.contains(w) && !(withWord && withArguments.contains(w))) return -1;
+                entryStart = false;
+            } else if (t.IsSymbol(j, QLatin1Char(','))) {
+                entryStart = true;
+            } else if (!withWord) {
+                return -1;
+            }
+        }
+        return entryStart ? -1 : close; // empty, or a comma at the end
+    };
+    // Whether a table's name, qualified or not, ends at token i.
+    const auto tableName = [&](qsizetype i) {
+        if (!t.Is(i, TSqlWord::Word) && !t.Is(i, TSqlWord::Name)) return false;
+        while (t.IsSymbol(i - 1, QLatin1Char('.')) &&
+               (t.Is(i - 2, TSqlWord::Word) || t.Is(i - 2, TSqlWord::Name)))
+            i -= 2;
+        return InTablePosition(t, i);
+    };
+    // Whether token i ends a table reference: the table's name or its alias
+    // (so that "in (nolock)" or "max(nolock)" stay as they are).
+    const auto afterTable = [&](qsizetype i) {
+        if (tableName(i)) return true;
+        if (!IsAliasAt(t, i)) return false;
+        return tableName(t.IsWord(i - 1, QLatin1StringView("as")) ? i - 2 : i - 1);
+    };
+    QList<TEdit> edits;
+    for (qsizetype i = 1; i + 1 < t.Size(); ++i) {
+        const bool withWord = t.IsWord(i, QLatin1StringView("with")) && t.Is(i + 1, TSqlWord::Open);
+        const qsizetype open = withWord ? i + 1 : i;
+        if (!t.Is(open, TSqlWord::Open) || !afterTable(i - 1)) continue;
+        const qsizetype close = hintList(open, withWord);
+        if (close < 0) continue;
+        edits.append({t[i].Start, t[close].End - t[i].Start, QString()});
+        i = close;
+    }
+    for (qsizetype i = 0; i + 1 < t.Size(); ++i) {
+        if (t[i].Depth != 0 || !t.IsWord(i, QLatin1StringView("option")) ||
+            !t.Is(i + 1, TSqlWord::Open))
+            continue;
+        const qsizetype close = t.Partner(i + 1);
+        qsizetype after = close + 1;
+        while (t.Is(after, TSqlWord::Separator))
+            ++after;
+        if (close < 0 || after < t.Size()) continue;
+        bool recursion = false;
+        for (qsizetype j = i + 2; j < close && !recursion; ++j)
+            recursion = t.IsWord(j, QLatin1StringView("maxrecursion"));
+        if (!recursion) edits.append({t[i].Start, t[close].End - t[i].Start, QString()});
+        break;
+    }
+    if (edits.isEmpty()) return false;
+    text = Apply(text, edits);
+    return true;
+}
+
 // What follows a SELECT of the statement itself (not one inside brackets)
 // that the designer cannot draw, upper case: "DISTINCT ON", which keeps one
 // row per key, or one of MySQL's modifiers (SQL_CALC_FOUND_ROWS and the
@@ -1357,6 +1455,7 @@ void TStatementText::Prepare(const QString& sql) {
     // (a changed text cannot have its characters where `sql` keeps them).
     TTokens t = text.constData() == sql.constData() ? TTokens(text, std::move(words))
                                                     : TTokens(text, reading);
+    if (reading == TSqlReading::TransactSql && DropTableHints(text, t)) Follow(t, text, reading);
     if (QuoteClauseWordNames(text, t, FDialect)) Follow(t, text, reading);
     if (QuoteKeywordColumns(text, t, FDialect)) Follow(t, text, reading);
     if (UnwrapLeadingJoins(text, t)) Follow(t, text, reading);

@@ -695,6 +695,16 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
          "select distinctrow sql_no_cache high_priority t.a from t force index (k, g) join u use "
          "key for join (k), ignore index (g) on u.k = t.k",
          "select distinct t.a\r\nfrom u JOIN t on u.k=t.k"},
+        // So do SQL Server's table and query hints, but not a name in
+        // brackets that a hint's word names, nor a limit of recursion.
+        {TSqlDialect(dsSqlServer),
+         "select x.a from t x with (nolock, index = ix_t) join u with (index(ix_u), "
+         "forceseek) on u.k = x.k where x.a in (nolock) option (maxdop 1, recompile);",
+         "from u JOIN t x on u.k=x.k\r\nwhere x.a in (nolock)"},
+        {TSqlDialect(dsSqlServer), "select max(nolock) as m from t as x (nolock), u (holdlock)",
+         "select max(nolock) as m\r\nfrom t x,u"},
+        {TSqlDialect(dsSqlServer), "select t.a from t where t.k > 1 option (maxrecursion 5)",
+         "where k>1 option (maxrecursion 5)"},
         // SQLite's comma with ON is an inner join.
         {TSqlDialect::Sqlite(), "select t.a from t, u as x on x.k = t.k, w where w.k = t.k",
          "from u x JOIN (w INNER JOIN t on w.k=t.k) on x.k=t.k"},
