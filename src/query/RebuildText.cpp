@@ -1198,7 +1198,8 @@ bool DropServerHints(QString& text, const TTokens& t) {
 }
 
 // SQL Server's table hints ("from t with (nolock)", the older "from t
-// (nolock)") and query hints ("option (recompile)"): like MySQL's index
+// (nolock)"), join hints ("inner loop join") and query hints ("option
+// (recompile)"): like MySQL's index
 // hints they steer how the server reads the rows, never which ones, and the
 // design has no place for them. A bracket goes only when every entry in it
 // is a table hint; OPTION goes unless it limits recursion (MAXRECURSION
@@ -1275,6 +1276,16 @@ bool DropTableHints(QString& text, const TTokens& t) {
         edits.append({t[i].Start, t[close].End - t[i].Start, QString()});
         i = close;
     }
+    // Join hints: "inner loop join", "left outer hash join".
+    static const QSet<QString> joinHints{QStringLiteral("loop"), QStringLiteral("hash"),
+                                         QStringLiteral("merge"), QStringLiteral("remote")};
+    static const QSet<QString> joinTypes{QStringLiteral("inner"), QStringLiteral("outer"),
+                                         QStringLiteral("left"), QStringLiteral("right"),
+                                         QStringLiteral("full")};
+    for (qsizetype i = 1; i + 1 < t.Size(); ++i)
+        if (t.IsWord(i + 1, QLatin1StringView("join")) && joinHints.contains(t.Word(i)) &&
+            joinTypes.contains(t.Word(i - 1)))
+            edits.append({t[i - 1].End, t[i].End - t[i - 1].End, QString()});
     for (qsizetype i = 0; i + 1 < t.Size(); ++i) {
         if (t[i].Depth != 0 || !t.IsWord(i, QLatin1StringView("option")) ||
             !t.Is(i + 1, TSqlWord::Open))

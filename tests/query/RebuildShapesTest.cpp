@@ -703,6 +703,9 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
          "from u JOIN t x on u.k=x.k\r\nwhere x.a in (nolock)"},
         {TSqlDialect(dsSqlServer), "select max(nolock) as m from t as x (nolock), u (holdlock)",
          "select max(nolock) as m\r\nfrom t x,u"},
+        {TSqlDialect(dsSqlServer),
+         "select t.a from t inner loop join u on u.k = t.k left outer hash join w on w.k = u.k",
+         "from (w RIGHT OUTER JOIN u on w.k=u.k) INNER JOIN t on u.k=t.k"},
         {TSqlDialect(dsSqlServer), "select t.a from t where t.k > 1 option (maxrecursion 5)",
          "where k>1 option (maxrecursion 5)"},
         // SQLite's comma with ON is an inner join.
