@@ -1306,6 +1306,73 @@ bool DropTableHints(QString& text, const TTokens& t) {
     return true;
 }
 
+// PostgreSQL's standard row limit at the end of a statement, "[offset m
+// rows] fetch first n rows only" or "offset m" alone, as the LIMIT the
+// design keeps ("limit n offset m", "limit all offset m"): the same rows.
+// FETCH … WITH TIES keeps more rows than LIMIT and stays. Whether the text
+// changed.
+bool StandardRowLimit(QString& text, const TTokens& t) {
+    qsizetype end = t.Size();
+    while (end > 0 && t.Is(end - 1, TSqlWord::Separator))
+        --end;
+    // The count (or offset) that ends just before token `after`: one token
+    // or one bracket; its first token, -1 when none stands there.
+    const auto valueBefore = [&](qsizetype after) -> qsizetype {
+        const qsizetype last = after - 1;
+        if (last < 0 || t[last].Depth != 0) return -1;
+        if (t.Is(last, TSqlWord::Close)) return t.Opener(last);
+        const bool value = t.Is(last, TSqlWord::Symbol) ? t.IsSymbol(last, QLatin1Char('?'))
+                                                        : !t.Is(last, TSqlWord::Open);
+        return value && !t.IsWord(last, QLatin1StringView("first")) &&
+                       !t.IsWord(last, QLatin1StringView("next"))
+                   ? last
+                   : -1;
+    };
+    const auto isRows = [&](qsizetype i) {
+        return t.IsWord(i, QLatin1StringView("rows")) || t.IsWord(i, QLatin1StringView("row"));
+    };
+    const auto textOf = [&](qsizetype from, qsizetype to) { // tokens [from, to)
+        return text.mid(t[from].Start, t[to - 1].End - t[from].Start);
+    };
+    QString limit = QStringLiteral("all");
+    qsizetype cut = end; // where the clause begins
+    qsizetype before = end;
+    if (t.IsWord(end - 1, QLatin1StringView("only")) && isRows(end - 2)) {
+        qsizetype k = end - 2;
+        const qsizetype count = valueBefore(k);
+        if (count >= 0) {
+            limit = textOf(count, k);
+            k = count;
+        } else {
+            limit = QStringLiteral("1");
+        }
+        if (!t.IsWord(k - 1, QLatin1StringView("first")) &&
+            !t.IsWord(k - 1, QLatin1StringView("next")))
+            return false;
+        if (!t.IsWord(k - 2, QLatin1StringView("fetch")) || t[k - 2].Depth != 0) return false;
+        cut = before = k - 2;
+    }
+    // "offset m [rows]" before it, or alone.
+    qsizetype k = before;
+    if (isRows(k - 1)) --k;
+    QString offset;
+    if (const qsizetype value = valueBefore(k);
+        value > 0 && t.IsWord(value - 1, QLatin1StringView("offset")) && t[value - 1].Depth == 0 &&
+        !t.IsWord(value - 2, QLatin1StringView("limit"))) {
+        offset = textOf(value, k);
+        cut = value - 1;
+    } else if (cut == end) {
+        return false;
+    }
+    // A LIMIT before it would be a second limit: left to the database.
+    for (qsizetype i = 0; i < cut; ++i)
+        if (t[i].Depth == 0 && t.IsWord(i, QLatin1StringView("limit"))) return false;
+    QString clause = QStringLiteral("limit ") + limit;
+    if (!offset.isEmpty()) clause += QStringLiteral(" offset ") + offset;
+    text = Apply(text, {{t[cut].Start, t[end - 1].End - t[cut].Start, clause}});
+    return true;
+}
+
 // What follows a SELECT of the statement itself (not one inside brackets)
 // that the designer cannot draw, upper case: "DISTINCT ON", which keeps one
 // row per key, or one of MySQL's modifiers (SQL_CALC_FOUND_ROWS and the
@@ -1482,6 +1549,9 @@ void TStatementText::Prepare(const QString& sql) {
     Follow(t, text, reading);
     if (PostfixNullTests(text, t)) Follow(t, text, reading);
     if (FDialect == TSqlDialect::Sqlite() && CommaJoinsWithOn(text, t)) Follow(t, text, reading);
+    if ((reading == TSqlReading::Postgres || reading == TSqlReading::PostgresOld) &&
+        StandardRowLimit(text, t))
+        Follow(t, text, reading);
     if (reading == TSqlReading::MySql || reading == TSqlReading::MySqlAnsi) {
         if (MySqlLogicalSymbols(text, t)) Follow(t, text, reading);
         if (DropFromDual(text, t)) Follow(t, text, reading);

@@ -711,6 +711,16 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
         // SQLite's comma with ON is an inner join.
         {TSqlDialect::Sqlite(), "select t.a from t, u as x on x.k = t.k, w where w.k = t.k",
          "from u x JOIN (w INNER JOIN t on w.k=t.k) on x.k=t.k"},
+        // PostgreSQL's standard row limit is the design's LIMIT; WITH TIES
+        // keeps more rows than a LIMIT and stays as written.
+        {TSqlDialect::Postgres(), "select t.a from t offset 5 rows;",
+         "from t\r\nlimit all offset 5"},
+        {TSqlDialect::Postgres(), "select t.a from t fetch first row only", "from t\r\nlimit 1"},
+        {TSqlDialect::Postgres(),
+         "select t.a from t order by t.a offset 2 rows fetch next (1 + 2) rows only",
+         "order by a\r\nlimit (1 + 2) offset 2"},
+        {TSqlDialect::Postgres(), "select t.a from t order by t.a fetch first 3 rows with ties",
+         "order by a fetch first 3 rows with ties"},
         // MySQL's DUAL names no table.
         {TSqlDialect::MySql(), "select now() as x, 2 from dual", "select now() as x,2"},
         // A name in quotes the database reads as the bare one is that name:
