@@ -1335,8 +1335,10 @@ private:
             for (const QString& column : SharedColumns(shared, joined)) {
                 const int before = SharedWith(merges, column, joined);
                 const QString key = column.toLower();
-                if (before < 0) {
-                    // Several boxes have it, not merged: none stands for it.
+                if (before < 0 || FieldRow(FDesign.Boxes[joined], column) < 0) {
+                    // Several boxes have it, not merged, or the joined box
+                    // lacks it (the database would refuse the join): no box
+                    // stands for it.
                     if (BoxBefore(joined, column) >= 0) FShared[key] = QString();
                     continue;
                 }

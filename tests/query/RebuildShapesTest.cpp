@@ -893,6 +893,9 @@ TEST(RebuildShapes, JoinsTheDesignWouldReorderAreAnnounced) {
         // NATURAL after a comma joins only what stands after the comma.
         {"select t.a from t, x, u natural join z", "NATURAL JOIN z"},
         {"select t.a from t left join x using (k)", "USING (k)"},
+        // USING a column the joined table lacks (the database refuses it).
+        {"select t.a, b from t full join w using (b)", "b"},
+        {"select b from t join w using (b)", "b"},
         // Brackets further on in a FROM clause say what is joined with
         // what: they stay, and NATURAL or USING inside them is not read.
         {"select t.a from t join (u natural join w) on t.k = u.k", "w"},
