@@ -97,9 +97,15 @@ void RunQueryInput(const std::uint8_t* data, std::size_t size) {
 
     QStringList first;
     if (data[0] & 1) {
-        // Read as the data source of that kind reads its statements.
+        // Read as the data source of that kind reads its statements; for
+        // other data sources, as SQLite, PostgreSQL or MySQL does.
         QueryDesign current;
         current.Dialect = TSqlDialect(kind);
+        if (kind == dsOther) {
+            const TSqlDialect others[] = {TSqlDialect(kind), TSqlDialect::Sqlite(),
+                                          TSqlDialect::Postgres(), TSqlDialect::MySql()};
+            current.Dialect = others[(data[0] >> 4) & 3];
+        }
         TForgeResult r = Forge(text, kind, current, Hooks());
         if (!r.Ok || !r.Rebuilt) return;
         // The rebuilt design is not one read from a state text: its text is.
