@@ -1861,8 +1861,12 @@ private:
         Qualify(c[1]);
         Qualify(c[3]);
         FBrackets.Open(c[0]);
+        // SQL Server, Sybase, Access, Oracle and the desktop drivers know no
+        // IS TRUE: a truth value alone stays without an operator there.
+        const int kind = FDesign.Dialect.Kind();
         GiveTruthValueAnOperator(c, FBrackets.Negated(),
-                                 FDesign.Dialect.Keywords() == TKeywordSet::Postgres);
+                                 FDesign.Dialect.Keywords() == TKeywordSet::Postgres,
+                                 kind == dsOther || kind == dsNone);
         FBrackets.Close(c[4]);
     }
 
@@ -1870,7 +1874,7 @@ private:
     // result, a string — is "x is true", which keeps the same rows wherever "where x"
     // reads, unless a NOT stands around it: NOT turns the unknown of a null
     // into another answer than false. "not x" takes NOT as its operator.
-    static void GiveTruthValueAnOperator(QStringList& c, bool negated, bool postgres) {
+    static void GiveTruthValueAnOperator(QStringList& c, bool negated, bool postgres, bool isTrue) {
         if (!TrimmedCell(c[2]).isEmpty() || !TrimmedCell(c[3]).isEmpty()) return;
         // Pattern operators of one database or another: the row writes them
         // back between its operands as they stood.
@@ -1939,7 +1943,7 @@ private:
             if (const QRegularExpressionMatch m = against.match(rest); m.hasMatch())
                 one = ClosesAtEnd(rest, m.capturedEnd() - 1);
         }
-        if (negated || notWord.match(operand).hasMatch() || !one) return;
+        if (negated || notWord.match(operand).hasMatch() || !one || !isTrue) return;
         c[1] = operand;
         c[2] = QStringLiteral("is");
         c[3] = QStringLiteral("true");

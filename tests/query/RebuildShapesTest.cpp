@@ -505,6 +505,23 @@ TEST(RebuildShapes, ATruthValueUnderNotIsAnnouncedNotRewritten) {
         << natural.Result.NotCarried.join(u'|').toStdString();
 }
 
+// Where the data source knows no IS TRUE, a truth value alone (SQL Server's
+// CONTAINS, Oracle's REGEXP_LIKE) cannot be given one: announced.
+TEST(RebuildShapes, ATruthValueAloneTakesIsTrueOnlyWhereTheDataSourceKnowsIt) {
+    const char* sql = "select a from t where k = 1 and contains(t.b, 'x')";
+    for (const int kind : {dsAccess, dsSqlServer, dsSybase, dsOracle, dsExcel}) {
+        const TRun run = RebuildIn(TSqlDialect(kind), QString::fromUtf8(sql));
+        EXPECT_FALSE(run.Result.Ok) << kind;
+        EXPECT_TRUE(run.Result.NotCarried.contains("contains(t.b, 'x')")) << kind;
+    }
+    for (const TSqlDialect& dialect : {TSqlDialect(dsOther), TSqlDialect::Postgres()}) {
+        const TRun run = RebuildIn(dialect, QString::fromUtf8(sql));
+        EXPECT_TRUE(run.Result.Ok);
+        EXPECT_TRUE(run.Result.Sql.SQL.contains("contains(b, 'x') is true"))
+            << run.Result.Sql.SQL.toStdString();
+    }
+}
+
 TEST(RebuildShapes, ExistsIsARowOfItsOwnAndExceptAUnionOperator) {
     const QueryDesign exists =
         Rebuild("select a from t where b = 'x' and not exists (select 1 from u)").Result.Design;
