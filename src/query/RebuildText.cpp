@@ -1199,11 +1199,11 @@ bool DropServerHints(QString& text, const TTokens& t) {
 
 // SQL Server's table hints ("from t with (nolock)", the older "from t
 // (nolock)"), join hints ("inner loop join") and query hints ("option
-// (recompile)"): like MySQL's index
-// hints they steer how the server reads the rows, never which ones, and the
-// design has no place for them. A bracket goes only when every entry in it
-// is a table hint; OPTION goes unless it limits recursion (MAXRECURSION
-// decides whether a recursive query runs at all). Whether the text changed.
+// (recompile)"): like MySQL's index hints they steer how the server reads
+// the rows, never which ones, and the design has no place for them. A
+// bracket goes only when every entry in it is a table hint; OPTION goes
+// unless it limits recursion (MAXRECURSION decides whether a recursive
+// query runs at all). Whether the text changed.
 bool DropTableHints(QString& text, const TTokens& t) {
     static const QSet<QString> single{QStringLiteral("nolock"),
                                       QStringLiteral("readuncommitted"),
