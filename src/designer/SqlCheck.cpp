@@ -745,10 +745,27 @@ TDesignHooks ConnectionHooks(TADOConnection* connection, QStringList* shown) {
 
 TStatementCheck CheckStatement(TADOConnection* connection, const QString& statement) {
     QStringList shown;
-    const TDesignHooks hooks = ConnectionHooks(connection, &shown);
+    TDesignHooks hooks = ConnectionHooks(connection, &shown);
     QueryDesign start;
     start.Dialect = connection->Dialect();
+    // Without the values an application binds, a statement with positional
+    // parameters cannot run: the rebuild is judged without its test run,
+    // and the rows are not compared.
+    const qsizetype parameters =
+        PositionalParameters(statement, start.Dialect.Readings().front()).size();
+    if (parameters > 0) hooks.TestRun = {};
     const TForgeResult forged = Forge(statement, GetDataSourceType(connection), start, hooks);
+    if (parameters > 0 && forged.Ok && forged.Rebuilt && forged.NotCarried.isEmpty() &&
+        !forged.Sql.Refused()) {
+        TStatementCheck check;
+        check.Shown = shown;
+        check.Regenerated = forged.Sql.SQL;
+        check.Outcome = TCheckOutcome::Refused;
+        check.Reason = QStringLiteral("语句含有%1个位置参数（?），没有参数的值无法运行；"
+                                      "设计承载了语句的全部内容")
+                           .arg(parameters);
+        return check;
+    }
     return JudgeRebuild(connection, statement, forged, shown);
 }
 

@@ -2393,15 +2393,8 @@ void AddUnionSets(QueryDesign& design, const QStringList& parts, const QStringLi
 // number of its own, and the numbers are looked for in what it writes.
 bool ParametersKeepTheirOrder(const QString& sql, int kind, const QueryDesign& current,
                               const TDesignHooks& hooks) {
-    const TSqlReading reading = current.Dialect.Readings().front();
-    if (reading == TSqlReading::Postgres || reading == TSqlReading::PostgresOld ||
-        sql.count(u'?') < 2)
-        return true;
-    QList<qsizetype> at;
-    for (const TSqlWord& w : SqlWords(sql, reading))
-        if (w.Kind == TSqlWord::Symbol && w.End - w.Start == 1 && sql[w.Start] == u'?' &&
-            !(w.End < sql.size() && sql[w.End].isDigit())) // "?2" has its number
-            at << w.Start;
+    if (sql.count(u'?') < 2) return true;
+    const QList<qsizetype> at = PositionalParameters(sql, current.Dialect.Readings().front());
     if (at.size() < 2) return true;
     // A number no literal of the statement has, then the parameter's place.
     QString base = QStringLiteral("7316");

@@ -508,6 +508,18 @@ QList<TSqlWord> SqlWords(QStringView text, TSqlReading reading,
     return words;
 }
 
+QList<qsizetype> PositionalParameters(QStringView text, TSqlReading reading) {
+    QList<qsizetype> at;
+    if (reading == TSqlReading::Postgres || reading == TSqlReading::PostgresOld ||
+        !text.contains(u'?'))
+        return at;
+    for (const TSqlWord& w : SqlWords(text, reading))
+        if (w.Kind == TSqlWord::Symbol && w.End - w.Start == 1 && text[w.Start] == u'?' &&
+            !(w.End < text.size() && text[w.End].isDigit()))
+            at << w.Start;
+    return at;
+}
+
 bool MayDifferEachTime(const QString& query) {
     static const QRegularExpression volatileCall(
         QStringLiteral("\\b(?:random|rand|newid|uuid\\w*|gen_random_uuid|nextval|setseed|"

@@ -68,6 +68,11 @@ QList<TSqlWord> SqlWords(QStringView text, TSqlReading reading,
 void ForEachSqlWord(QStringView text, TSqlReading reading,
                     const std::function<void(std::span<const TSqlWord>)>& visit);
 
+// Where the positional parameters ("?") of `text` stand under `reading`, as
+// an application binds their values by their place: not "?2", which has
+// its number, nor PostgreSQL's "?" (an operator there).
+QList<qsizetype> PositionalParameters(QStringView text, TSqlReading reading);
+
 // Whether a query may give other rows each time it runs, even within one
 // statement: it calls a function of chance or of a sequence.
 bool MayDifferEachTime(const QString& query);

@@ -67,9 +67,11 @@ TEST_F(FormTest, PagesToolsAndGridsCarryTheirCaptions) {
     EXPECT_EQ(form->TB_SaveCSN->toolTip(), "保存数据库连接信息");
     EXPECT_TRUE(form->tb_ToolBox->isChecked() && form->Tb_Tablist->isChecked());
     for (const QToolButton* button :
-         form->ToolBar1->findChildren<QToolButton*>(QString(), Qt::FindDirectChildrenOnly))
-        if (!button->objectName().startsWith("qt_")) // the toolbar's own
+         form->ToolBar1->findChildren<QToolButton*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (!button->objectName().startsWith("qt_")) { // the toolbar's own
             EXPECT_EQ(button->size(), QSize(39, 38)) << button->objectName().toStdString();
+        }
+    }
     EXPECT_EQ(form->N_InitWin->text(), "初始化界面");
     EXPECT_EQ(form->N_CopySQL->shortcut(), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_C));
     EXPECT_EQ(form->MenuItem3->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_U));

@@ -355,6 +355,14 @@ TEST_F(SqlCheckTest, TheWholeCheckRunsOnTheSampleDatabaseWithoutAWindow) {
         {"select * from nosuchtable", TCheckOutcome::Refused, "no such table: nosuchtable"},
         {"select ProductName from products where (UnitPrice > 20", TCheckOutcome::Refused,
          "括号不匹配！"},
+        // Positional parameters: the design is judged, the rows cannot be.
+        {"select ProductName from products where UnitPrice > ? and CategoryID = ?",
+         TCheckOutcome::Refused,
+         "语句含有2个位置参数（?），没有参数的值无法运行；设计承载了语句的全部内容"},
+        {"select p.ProductName from products p left join categories c on c.CategoryID = "
+         "p.CategoryID and c.CategoryName = ? left join suppliers s on s.SupplierID = "
+         "p.SupplierID and s.Country = ? where p.UnitPrice > ?",
+         TCheckOutcome::NotCarried, "?（参数的先后次序）"},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Statement);
