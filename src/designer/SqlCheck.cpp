@@ -755,22 +755,12 @@ TStatementCheck CheckStatement(TADOConnection* connection, const QString& statem
         PositionalParameters(statement, start.Dialect.Readings().front()).size();
     if (parameters > 0) hooks.TestRun = {};
     const TForgeResult forged = Forge(statement, GetDataSourceType(connection), start, hooks);
-    if (parameters > 0 && forged.Ok && forged.Rebuilt && forged.NotCarried.isEmpty() &&
-        !forged.Sql.Refused()) {
-        TStatementCheck check;
-        check.Shown = shown;
-        check.Regenerated = forged.Sql.SQL;
-        check.Outcome = TCheckOutcome::Refused;
-        check.Reason = QStringLiteral("语句含有%1个位置参数（?），没有参数的值无法运行；"
-                                      "设计承载了语句的全部内容")
-                           .arg(parameters);
-        return check;
-    }
-    return JudgeRebuild(connection, statement, forged, shown);
+    return JudgeRebuild(connection, statement, forged, shown, parameters);
 }
 
 TStatementCheck JudgeRebuild(TADOConnection* connection, const QString& statement,
-                             const TForgeResult& forged, const QStringList& shown) {
+                             const TForgeResult& forged, const QStringList& shown,
+                             qsizetype parameters) {
     TStatementCheck check;
     check.Shown = shown;
     if (!forged.NotCarried.isEmpty()) {
@@ -790,6 +780,13 @@ TStatementCheck JudgeRebuild(TADOConnection* connection, const QString& statemen
         return check;
     }
     check.Regenerated = forged.Sql.SQL;
+    if (parameters > 0 && forged.Rebuilt) {
+        check.Outcome = TCheckOutcome::Refused;
+        check.Reason = QStringLiteral("语句含有%1个位置参数（?），没有参数的值无法运行；"
+                                      "设计承载了语句的全部内容")
+                           .arg(parameters);
+        return check;
+    }
     // A rebuild that told the user something has not lost the rows silently.
     const auto lost = [&](const QString& what) {
         if (shown.isEmpty()) {

@@ -77,9 +77,12 @@ TStatementCheck CheckStatement(TADOConnection* connection, const QString& statem
 // otherwise the rows of both statements decide, and a difference counts as
 // not carried (with the first thing said) when the rebuild said anything,
 // and as unsettled when the original, run once more, differs from itself or
-// the rows differ only in columns its groups take from any row.
+// the rows differ only in columns its groups take from any row. A statement
+// with `parameters` positional parameters cannot run without their values:
+// a design that carries it is refused with that reason, unrun.
 TStatementCheck JudgeRebuild(TADOConnection* connection, const QString& statement,
-                             const TForgeResult& forged, const QStringList& shown);
+                             const TForgeResult& forged, const QStringList& shown,
+                             qsizetype parameters = 0);
 
 // Runs `original` and `regenerated` read-only on `connection` and compares
 // their rows. Values are compared by a canonical text: numbers by value (1

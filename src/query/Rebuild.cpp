@@ -1861,12 +1861,9 @@ private:
         Qualify(c[1]);
         Qualify(c[3]);
         FBrackets.Open(c[0]);
-        // SQL Server, Sybase, Access, Oracle and the desktop drivers know no
-        // IS TRUE: a truth value alone stays without an operator there.
-        const int kind = FDesign.Dialect.Kind();
         GiveTruthValueAnOperator(c, FBrackets.Negated(),
                                  FDesign.Dialect.Keywords() == TKeywordSet::Postgres,
-                                 kind == dsOther || kind == dsNone);
+                                 FDesign.Dialect.HasIsTrue());
         FBrackets.Close(c[4]);
     }
 
@@ -1874,6 +1871,7 @@ private:
     // result, a string — is "x is true", which keeps the same rows wherever "where x"
     // reads, unless a NOT stands around it: NOT turns the unknown of a null
     // into another answer than false. "not x" takes NOT as its operator.
+    // Where the data source has no IS TRUE, the value stays without one.
     static void GiveTruthValueAnOperator(QStringList& c, bool negated, bool postgres, bool isTrue) {
         if (!TrimmedCell(c[2]).isEmpty() || !TrimmedCell(c[3]).isEmpty()) return;
         // Pattern operators of one database or another: the row writes them

@@ -113,6 +113,21 @@ public:
     bool IsSymbol(qsizetype i, QChar c) const {
         return Is(i, TSqlWord::Symbol) && Text[Words[i].Start] == c;
     }
+    // Whether the token at i is a name, bare or quoted.
+    bool IsName(qsizetype i) const { return Is(i, TSqlWord::Word) || Is(i, TSqlWord::Name); }
+    // The first part of the dotted name ("s.t", "s"."t") that ends at i.
+    qsizetype NameStart(qsizetype i) const {
+        while (IsSymbol(i - 1, QLatin1Char('.')) && IsName(i - 2))
+            i -= 2;
+        return i;
+    }
+    // Past the last token that is no statement separator.
+    qsizetype End() const {
+        qsizetype end = Size();
+        while (end > 0 && Is(end - 1, TSqlWord::Separator))
+            --end;
+        return end;
+    }
     // The opening bracket that pairs with the closing one at i; -1 when none.
     qsizetype Opener(qsizetype i) const {
         for (qsizetype j = i - 1; j >= 0; --j)
@@ -287,9 +302,7 @@ QString Plain(const QString& text, TSqlReading reading, QList<TSqlWord>& words,
               QList<TSqlStatement>& statements) {
     const TTokens t(text, reading, &statements);
     words = t.Words;
-    qsizetype last = t.Size() - 1;
-    while (last >= 0 && t.Is(last, TSqlWord::Separator))
-        --last;
+    const qsizetype last = t.End() - 1;
     if (last < 0) return {};
     // Runs of the text that need no change are copied whole, and a text
     // that needs none is returned as it is.
@@ -659,10 +672,8 @@ bool QuoteClauseWordNames(QString& text, const TTokens& t, const TSqlDialect& di
         if (t.Is(named, TSqlWord::Close)) {
             named = t.Opener(named);
         } else {
-            if (!t.Is(named, TSqlWord::Word) && !t.Is(named, TSqlWord::Name)) continue;
-            while (t.IsSymbol(named - 1, QLatin1Char('.')) &&
-                   (t.Is(named - 2, TSqlWord::Word) || t.Is(named - 2, TSqlWord::Name)))
-                named -= 2;
+            if (!t.IsName(named)) continue;
+            named = t.NameStart(named);
         }
         if (named < 0 || !InTablePosition(t, named)) continue;
         // Where the clause would follow with its count, its name or its
@@ -817,14 +828,11 @@ bool UnwrapOnConditions(QString& text, const TTokens& t) {
 // and stay, and so do those of the parts of a union, each of which may
 // give one name its own window. Whether the text changed.
 bool InlineNamedWindows(QString& text, const TTokens& t) {
-    const auto isName = [&](qsizetype i) {
-        return t.Is(i, TSqlWord::Word) || t.Is(i, TSqlWord::Name);
-    };
     qsizetype clause = -1;
     // Most statements have none: their words are told by length first.
     for (qsizetype i = 0; i < t.Size() && clause < 0; ++i)
         if (t[i].End - t[i].Start == 6 && t[i].Depth == 0 &&
-            t.IsWord(i, QLatin1StringView("window")) && isName(i + 1) &&
+            t.IsWord(i, QLatin1StringView("window")) && t.IsName(i + 1) &&
             t.IsWord(i + 2, QLatin1StringView("as")) && t.Is(i + 3, TSqlWord::Open))
             clause = i;
     if (clause < 0 || HasSetOperator(t)) return false;
@@ -833,7 +841,7 @@ bool InlineNamedWindows(QString& text, const TTokens& t) {
     QHash<QString, QString> windows;
     const auto definition = [&](qsizetype open, qsizetype close) {
         const qsizetype first = open + 1;
-        if (first < close && isName(first))
+        if (first < close && t.IsName(first))
             if (const auto known = windows.constFind(t.Name(first).toLower());
                 known != windows.cend())
                 return (*known + QLatin1Char(' ') +
@@ -843,7 +851,8 @@ bool InlineNamedWindows(QString& text, const TTokens& t) {
     };
     qsizetype end = clause;
     for (qsizetype i = clause + 1;; i = end + 2) {
-        if (!isName(i) || !t.IsWord(i + 1, QLatin1StringView("as")) || !t.Is(i + 2, TSqlWord::Open))
+        if (!t.IsName(i) || !t.IsWord(i + 1, QLatin1StringView("as")) ||
+            !t.Is(i + 2, TSqlWord::Open))
             return false;
         end = t.Partner(i + 2);
         if (end < 0) return false;
@@ -857,11 +866,11 @@ bool InlineNamedWindows(QString& text, const TTokens& t) {
         if (subQueries.Inside() || (k >= clause && k <= end) ||
             !t.IsWord(k, QLatin1StringView("over")))
             continue;
-        if (isName(k + 1)) {
+        if (t.IsName(k + 1)) {
             if (const auto w = windows.constFind(t.Name(k + 1).toLower()); w != windows.cend())
                 edits.append({t[k + 1].Start, t[k + 1].End - t[k + 1].Start,
                               QLatin1Char('(') + *w + QLatin1Char(')')});
-        } else if (t.Is(k + 1, TSqlWord::Open) && isName(k + 2)) {
+        } else if (t.Is(k + 1, TSqlWord::Open) && t.IsName(k + 2)) {
             if (const auto w = windows.constFind(t.Name(k + 2).toLower()); w != windows.cend())
                 edits.append({t[k + 2].Start, t[k + 2].End - t[k + 2].Start, *w});
         }
@@ -922,11 +931,8 @@ bool WrapTableSources(QString& text, const TTokens& t) {
             continue;
         }
         if (!t.IsWord(o + 1, QLatin1StringView("values"))) {
-            if (!t.Is(o - 1, TSqlWord::Word) && !t.Is(o - 1, TSqlWord::Name)) continue;
-            i = o - 1;
-            while (t.IsSymbol(i - 1, QLatin1Char('.')) &&
-                   (t.Is(i - 2, TSqlWord::Word) || t.Is(i - 2, TSqlWord::Name)))
-                i -= 2;
+            if (!t.IsName(o - 1)) continue;
+            i = t.NameStart(o - 1);
             if (notFunctions.contains(t.Word(i))) continue;
         }
         if (i <= done) continue;
@@ -1253,11 +1259,7 @@ bool DropTableHints(QString& text, const TTokens& t) {
     };
     // Whether a table's name, qualified or not, ends at token i.
     const auto tableName = [&](qsizetype i) {
-        if (!t.Is(i, TSqlWord::Word) && !t.Is(i, TSqlWord::Name)) return false;
-        while (t.IsSymbol(i - 1, QLatin1Char('.')) &&
-               (t.Is(i - 2, TSqlWord::Word) || t.Is(i - 2, TSqlWord::Name)))
-            i -= 2;
-        return InTablePosition(t, i);
+        return t.IsName(i) && InTablePosition(t, t.NameStart(i));
     };
     // Whether token i ends a table reference: the table's name or its alias
     // (so that "in (nolock)" or "max(nolock)" stay as they are).
@@ -1291,10 +1293,7 @@ bool DropTableHints(QString& text, const TTokens& t) {
             !t.Is(i + 1, TSqlWord::Open))
             continue;
         const qsizetype close = t.Partner(i + 1);
-        qsizetype after = close + 1;
-        while (t.Is(after, TSqlWord::Separator))
-            ++after;
-        if (close < 0 || after < t.Size()) continue;
+        if (close < 0 || close + 1 != t.End()) continue;
         bool recursion = false;
         for (qsizetype j = i + 2; j < close && !recursion; ++j)
             recursion = t.IsWord(j, QLatin1StringView("maxrecursion"));
@@ -1312,9 +1311,7 @@ bool DropTableHints(QString& text, const TTokens& t) {
 // FETCH … WITH TIES keeps more rows than LIMIT and stays. Whether the text
 // changed.
 bool StandardRowLimit(QString& text, const TTokens& t) {
-    qsizetype end = t.Size();
-    while (end > 0 && t.Is(end - 1, TSqlWord::Separator))
-        --end;
+    const qsizetype end = t.End();
     // The count (or offset) that ends just before token `after`: one token
     // or one bracket; its first token, -1 when none stands there.
     const auto valueBefore = [&](qsizetype after) -> qsizetype {

@@ -321,22 +321,11 @@ const TWordShapes& Shapes(TKeywordSet family) {
                 bits[std::size_t(w[0] - 'a')] |= 1u << w.size();
         return bits;
     };
+    // In the order of the families' values.
     static const std::array<TWordShapes, 5> all{
-        shapes(TKeywordSet::Sqlite), shapes(TKeywordSet::Postgres), shapes(TKeywordSet::Odbc),
-        shapes(TKeywordSet::TransactSql), shapes(TKeywordSet::MySql)};
-    switch (family) {
-    case TKeywordSet::Sqlite:
-        return all[0];
-    case TKeywordSet::Postgres:
-        return all[1];
-    case TKeywordSet::TransactSql:
-        return all[3];
-    case TKeywordSet::MySql:
-        return all[4];
-    case TKeywordSet::Odbc:
-        break;
-    }
-    return all[2];
+        shapes(TKeywordSet::Odbc), shapes(TKeywordSet::TransactSql), shapes(TKeywordSet::Sqlite),
+        shapes(TKeywordSet::Postgres), shapes(TKeywordSet::MySql)};
+    return all[std::size_t(family)];
 }
 
 bool TSqlDialect::IsReserved(QStringView word) const {
@@ -502,6 +491,10 @@ QString TSqlDialect::ExceptWord() const {
 
 bool TSqlDialect::UpdateTakesFrom() const {
     return FKind == dsSqlServer || FKind == dsSybase;
+}
+
+bool TSqlDialect::HasIsTrue() const {
+    return FKind == dsOther || FKind == dsNone;
 }
 
 bool TSqlDialect::BracketAliases() const {

@@ -128,6 +128,9 @@ public:
     QString ExceptWord() const;
     // Whether an UPDATE names the other tables of its condition in FROM.
     bool UpdateTakesFrom() const;
+    // Whether a truth value can be tested with IS TRUE ("x is true"): not in
+    // SQL Server, Sybase, Access, Oracle or the desktop drivers.
+    bool HasIsTrue() const;
     // Whether a table alias may be a name in square brackets.
     bool BracketAliases() const;
     // Whether the union section of a state text says its set operator.
