@@ -389,9 +389,14 @@ void TFrm_Quillary::Edit2Change(const QString& text) {
 
 void TFrm_Quillary::Edit2KeyDown(int key) {
     // To the neighbour among the entries the filter leaves.
-    const int step = key == kKeyUp ? -1 : key == kKeyDown ? 1 : 0;
+    int step = key == kKeyUp ? -1 : key == kKeyDown ? 1 : 0;
     if (step == 0) return;
-    for (int row = QBTables->currentRow() + step; row >= 0 && row < QBTables->count(); row += step)
+    int row = QBTables->currentRow() + step;
+    if (row < 0) { // up stops at the first entry, also from no selection
+        row = 0;
+        step = 1;
+    }
+    for (; row >= 0 && row < QBTables->count(); row += step)
         if (!QBTables->item(row)->isHidden()) {
             QBTables->setCurrentRow(row);
             return;

@@ -20,6 +20,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QRubberBand>
+#include <QScrollArea>
 #include <QSet>
 #include <QStyle>
 #include <QToolButton>
@@ -188,8 +189,14 @@ void TQBTable::SetParent(QWidget* parent) {
     }
     TQBArea* canvas = qobject_cast<TQBArea*>(parent);
     if (!canvas) canvas = TQBArea::OfSurface(parent);
-    if (!canvas) throw Exception(QString::fromUtf8(kBoxParentMessage));
-    setParent(canvas->Surface());
+    if (canvas) {
+        setParent(canvas->Surface());
+        return;
+    }
+    // Any scroll area may hold a box: it stands on the area's contents.
+    auto* area = qobject_cast<QScrollArea*>(parent);
+    if (!area) throw Exception(QString::fromUtf8(kBoxParentMessage));
+    setParent(area->widget() ? area->widget() : area->viewport());
 }
 
 void TQBTable::ColourTitle(const QColor& caption, const QColor& text) {

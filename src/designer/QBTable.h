@@ -32,8 +32,8 @@ public:
 
     TQBArea* Canvas() const { return m_canvas; }
 
-    // Only a canvas may hold a box: any other parent is refused with an
-    // Exception.
+    // Only a scroll area (the canvas, as a rule) may hold a box: any other
+    // parent is refused with an Exception.
     void SetParent(QWidget* parent);
 
     // Loads a table or view; false (after showing the database's message)

@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTest>
@@ -244,6 +245,11 @@ TEST_F(BoxTest, MenuItemsFollowKindAndAlias) {
     EXPECT_TRUE(q->MenuItem(TQBTable::miBuildSubQuery)->isVisible());
     EXPECT_EQ(q->MenuItem(TQBTable::miBuildSubQuery)->text(), "重建子查询表");
     EXPECT_EQ(ErrorOf([&] { box->SetParent(form.get()); }), "窗体的父类必须是TScrollBox或它的子类");
+    EXPECT_EQ(box->parentWidget(), canvas()->Surface());
+    QScrollArea area;
+    EXPECT_EQ(ErrorOf([&] { box->SetParent(&area); }), "<no error>");
+    EXPECT_EQ(box->parentWidget(), area.viewport());
+    box->SetParent(canvas());
     EXPECT_EQ(box->parentWidget(), canvas()->Surface());
 }
 

@@ -145,7 +145,9 @@ TEST_F(FormTest, SearchMatchesTheBeginningIgnoringCase) {
 
 TEST_F(FormTest, UpAndDownInTheSearchBoxMoveTheSelection) {
     Open();
-    form->QBTables->setCurrentRow(0);
+    form->QBTables->setCurrentRow(-1);
+    QTest::keyClick(form->Edit2, Qt::Key_Up);
+    EXPECT_EQ(form->QBTables->currentRow(), 0) << "up from no selection stops at the first";
     QTest::keyClick(form->Edit2, Qt::Key_Up);
     EXPECT_EQ(form->QBTables->currentRow(), 0) << "not above the first entry";
     QTest::keyClick(form->Edit2, Qt::Key_Down);
