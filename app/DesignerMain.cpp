@@ -393,6 +393,7 @@ int RunDesigner(int argc, char* argv[]) {
     dialog.IsAutoArrange = true;
     dialog.IsFilterTables = true;
     dialog.IsDatabaseFunctions = true;
+    dialog.IsDesignCommands = true;
     // A window of today's screens, so that an arranged design shows large.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QSize room = screen->availableSize() * 9 / 10;

@@ -87,8 +87,7 @@ void AutoLinkPlacedTable(TQBArea* canvas, TQBTable* box) {
 }
 
 QAction* CreateAutoLinkItem(TQBArea* canvas) {
-    canvas->mnu->addSeparator();
-    QAction* item = canvas->mnu->addAction(QString::fromUtf8(kAutoLinkCaption));
+    auto* item = new QAction(QString::fromUtf8(kAutoLinkCaption), canvas);
     item->setObjectName(QStringLiteral("mnuAutoLink"));
     item->setCheckable(true);
     // The dialog's property is the switch; the tick shows it.

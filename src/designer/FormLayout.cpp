@@ -117,7 +117,7 @@ QWidget* TFrm_Quillary::CreateToolBar() {
     TB_CreateView = add("TB_CreateView", "createview", "创建视图");
     TB_Arrange = add("TB_Arrange", "arrange", "自动排列");
     TB_Fit = add("TB_Fit", "fit", "适合窗口");
-    ToolBar1->addSeparator();
+    m_commandsSeparator = ToolBar1->addSeparator();
     TB_Undo = add("TB_Undo", "undo", "撤销");
     TB_Redo = add("TB_Redo", "redo", "重做");
     return ToolBar1;

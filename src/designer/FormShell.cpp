@@ -60,6 +60,7 @@ TFrm_Quillary::TFrm_Quillary(TQuillaryDialog* dialog, QWidget* parent)
     CreateLayout();
     ConnectHandlers();
     CreateUndoRedo();
+    SetDesignCommandsVisible(dialog && dialog->IsDesignCommands);
     FormCreate();
 }
 
@@ -326,6 +327,16 @@ void TFrm_Quillary::TB_JOINClick() {
 
 void TFrm_Quillary::SetUnionMenuVisible(bool visible) {
     m_canvas->MenuItem(TQBArea::kMenuUnion)->setVisible(visible);
+}
+
+void TFrm_Quillary::SetDesignCommandsVisible(bool visible) {
+    m_canvas->ShowDesignCommands(visible);
+    for (QAction* action : ToolBar1->actions()) {
+        const QWidget* button = ToolBar1->widgetForAction(action);
+        if (action == m_commandsSeparator || button == TB_Arrange || button == TB_Fit ||
+            button == TB_Undo || button == TB_Redo)
+            action->setVisible(visible);
+    }
 }
 
 bool TFrm_Quillary::GoOnDespiteRewrittenSql(const QString& question) {

@@ -141,6 +141,8 @@ public:
     // Closing in create-view mode; false keeps the form open.
     bool FormCloseQuery();
     void SetUnionMenuVisible(bool visible);
+    // The designer's own commands in the canvas menu and the tool bar.
+    void SetDesignCommandsVisible(bool visible);
     void TB_JOINClick();
     // Opens the help file beside the program at its index.
     void TB_HELPClick();
@@ -439,6 +441,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    QAction* m_commandsSeparator = nullptr; // before 撤销 and 重做 in the tool bar
     void CreateLayout();
     QWidget* CreateToolBar();
     QWidget* CreateTablePanel();

@@ -163,7 +163,7 @@ void TQBArea::Create() {
     m_items[kMenuToolBox]->setVisible(false);
     m_items[kMenuTableList]->setVisible(false);
     mnuAutoLink = CreateAutoLinkItem(this);
-    mnuArrange = mnu->addAction(QStringLiteral("自动排列"));
+    mnuArrange = new QAction(QStringLiteral("自动排列"), this);
     mnuArrange->setObjectName(QStringLiteral("mnuArrange"));
     CreateZoomCommands();
     UpdateSurfaceSize();
@@ -175,10 +175,10 @@ void TQBArea::CreateZoomCommands() {
     m_zoomStyle = new TZoomStyle;
     m_zoomStyle->setParent(this);
 
-    mnuFit = mnu->addAction(QStringLiteral("适合窗口"));
+    mnuFit = new QAction(QStringLiteral("适合窗口"), this);
     mnuFit->setObjectName(QStringLiteral("mnuFit"));
     connect(mnuFit, &QAction::triggered, this, [this] { FitToWindow(); });
-    mnuActualSize = mnu->addAction(QStringLiteral("实际大小"));
+    mnuActualSize = new QAction(QStringLiteral("实际大小"), this);
     mnuActualSize->setObjectName(QStringLiteral("mnuActualSize"));
     connect(mnuActualSize, &QAction::triggered, this, [this] { SetZoom(1.0); });
 
@@ -299,6 +299,20 @@ void TQBArea::WheelZoom(QWheelEvent* event) {
     m_wheelRest -= steps * QWheelEvent::DefaultDeltasPerStep;
     if (steps) ZoomBy(steps, viewport()->mapFromGlobal(event->globalPosition().toPoint()));
     event->accept();
+}
+
+void TQBArea::ShowDesignCommands(bool visible) {
+    const QList<QAction*> commands{mnuAutoLink, mnuArrange, mnuFit, mnuActualSize};
+    if (visible == mnu->actions().contains(mnuArrange)) return;
+    if (!visible) {
+        for (QAction* command : commands)
+            mnu->removeAction(command);
+        delete m_commandsSeparator;
+        m_commandsSeparator = nullptr;
+        return;
+    }
+    m_commandsSeparator = mnu->addSeparator();
+    mnu->addActions(commands);
 }
 
 TQBArea* TQBArea::OfSurface(const QWidget* widget) {
@@ -532,6 +546,7 @@ void TQBArea::_InsertQTable() {
     PrepareNestedRun(nested, window()->pos(), m_host->SystemTablesShown(),
                      QStringLiteral("SQL语句生成器--插入子查询表"), true);
     nested.IsAutoLink = owner->IsAutoLink;
+    nested.IsDesignCommands = owner->IsDesignCommands;
     if (!nested.Execute()) return;
     const QString sql = nested.SQL.trimmed();
     if (sql.isEmpty()) return;

@@ -44,7 +44,8 @@ public:
     // The canvas whose surface `widget` is; null when it is none.
     static TQBArea* OfSurface(const QWidget* widget);
 
-    // The pop-up menu "mnu" and its four items (all named mnuInsertQTable).
+    // The pop-up menu "mnu" and its four items (all named mnuInsertQTable),
+    // and the designer's own commands when ShowDesignCommands asks.
     QMenu* mnu;
     QAction* MenuItem(int index) const { return m_items.value(index); }
     // The check item after them that switches joins from foreign keys.
@@ -154,6 +155,8 @@ public:
     // 适合窗口 and 实际大小 in the canvas menu.
     QAction* mnuFit = nullptr;
     QAction* mnuActualSize = nullptr;
+    // Whether the menu offers the commands above after its four items.
+    void ShowDesignCommands(bool visible);
 
     static constexpr int kMenuInsertQTable = 0;
     static constexpr int kMenuUnion = 1;
@@ -209,6 +212,7 @@ private:
     QWidget* m_overlay = nullptr; // crowded links, above the boxes
     QObject* m_linkOwner = nullptr;
     QList<QAction*> m_items;
+    QAction* m_commandsSeparator = nullptr;
     QList<TQBTable*> m_tables;
     QList<TQBLink*> m_links;
     bool m_closing = false;

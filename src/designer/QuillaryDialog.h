@@ -106,6 +106,10 @@ public:
     // The function list of the paste dialog, for a data source without a
     // list of its own (SQLite, PostgreSQL, MySQL), is read from the database.
     bool IsDatabaseFunctions = false;
+    // The canvas menu and the tool bar also offer the designer's own
+    // commands: joins from foreign keys, 自动排列, 适合窗口, 实际大小, 撤销
+    // and 重做 (their keys work either way).
+    bool IsDesignCommands = false;
 
     // The connection the component made itself, or null.
     TADOConnection* OwnConnection() const { return m_session->Own(); }

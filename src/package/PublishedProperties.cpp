@@ -69,6 +69,7 @@ QList<TPublishedProperty> DialogProperties() {
         Field("IsAutoArrange", "Boolean", &TDialog::IsAutoArrange),
         Field("IsFilterTables", "Boolean", &TDialog::IsFilterTables),
         Field("IsDatabaseFunctions", "Boolean", &TDialog::IsDatabaseFunctions),
+        Field("IsDesignCommands", "Boolean", &TDialog::IsDesignCommands),
     };
 }
 

@@ -12,6 +12,7 @@ namespace {
 
 class AutoLinkTest : public CanvasFixture {
 protected:
+    AutoLinkTest() { dialog.IsDesignCommands = true; }
     // The canvas on a database made by `script`.
     void OpenOn(const QString& script) {
         OpenForm("Provider=SQLite;Data Source=" + CreateSqliteDatabase(script));

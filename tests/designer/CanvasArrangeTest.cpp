@@ -41,6 +41,7 @@ int VisibleLength(const TQBLink* link, const QList<TQBTable*>& boxes) {
 
 class ArrangeTest : public CanvasFixture {
 protected:
+    ArrangeTest() { dialog.IsDesignCommands = true; }
     QueryDesign Read() const {
         QueryDesign design;
         canvas()->ReadDesign(design);

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
@@ -235,6 +236,28 @@ TEST_F(FormTest, PanelsAndTheirCanvasMenuItems) {
     EXPECT_FALSE(form->P_bottom->isVisible());
     EXPECT_FALSE(form->tb_ToolBox->isChecked());
     form->hide();
+}
+
+TEST_F(FormTest, TheDesignersOwnCommandsShowOnlyWhenAsked) {
+    for (const bool asked : {false, true}) {
+        dialog.IsDesignCommands = asked;
+        Open();
+        form->show();
+        const QList<QAction*> items = form->Canvas()->mnu->actions();
+        EXPECT_EQ(items.size(), asked ? 9 : 4);
+        EXPECT_EQ(items.indexOf(form->Canvas()->MenuItem(TQBArea::kMenuTableList)), 3);
+        EXPECT_EQ(items.contains(form->Canvas()->mnuArrange), asked);
+        // Shown in the tool bar or in its overflow menu.
+        const auto shown = [&](const QToolButton* button) {
+            for (QAction* action : form->ToolBar1->actions())
+                if (form->ToolBar1->widgetForAction(action) == button) return action->isVisible();
+            return false;
+        };
+        for (QToolButton* button : {form->TB_Arrange, form->TB_Fit, form->TB_Undo, form->TB_Redo})
+            EXPECT_EQ(shown(button), asked) << button->objectName().toStdString();
+        EXPECT_TRUE(shown(form->TB_CreateView));
+        form->hide();
+    }
 }
 
 // --- page switch -----------------------------------------------------------------
