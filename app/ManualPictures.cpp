@@ -167,6 +167,7 @@ int RunManualPictures(int argc, char* argv[]) {
     TQuillaryDialog dialog;
     dialog.IsAllowChangeCSN = true;
     dialog.IsAllowUnion = true;
+    dialog.IsDesignCommands = true; // the tool bar as the program shows it
     dialog.Form_Width = 860;
     dialog.Form_Height = 600;
     dialog.SetConnectionString(csn);
