@@ -115,11 +115,14 @@ QWidget* TFrm_Quillary::CreateToolBar() {
     Tb_Tablist->setCheckable(true);
     Tb_Tablist->setChecked(true);
     TB_CreateView = add("TB_CreateView", "createview", "创建视图");
+    // The designer's own commands, from here to the end.
+    const qsizetype commandsFrom = ToolBar1->actions().size();
     TB_Arrange = add("TB_Arrange", "arrange", "自动排列");
     TB_Fit = add("TB_Fit", "fit", "适合窗口");
-    m_commandsSeparator = ToolBar1->addSeparator();
+    ToolBar1->addSeparator();
     TB_Undo = add("TB_Undo", "undo", "撤销");
     TB_Redo = add("TB_Redo", "redo", "重做");
+    m_designCommands = ToolBar1->actions().mid(commandsFrom);
     return ToolBar1;
 }
 

@@ -331,12 +331,8 @@ void TFrm_Quillary::SetUnionMenuVisible(bool visible) {
 
 void TFrm_Quillary::SetDesignCommandsVisible(bool visible) {
     m_canvas->ShowDesignCommands(visible);
-    for (QAction* action : ToolBar1->actions()) {
-        const QWidget* button = ToolBar1->widgetForAction(action);
-        if (action == m_commandsSeparator || button == TB_Arrange || button == TB_Fit ||
-            button == TB_Undo || button == TB_Redo)
-            action->setVisible(visible);
-    }
+    for (QAction* action : m_designCommands)
+        action->setVisible(visible);
 }
 
 bool TFrm_Quillary::GoOnDespiteRewrittenSql(const QString& question) {

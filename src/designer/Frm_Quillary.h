@@ -441,7 +441,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QAction* m_commandsSeparator = nullptr; // before 撤销 and 重做 in the tool bar
+    QList<QAction*> m_designCommands; // of the tool bar: 自动排列 to 重做
     void CreateLayout();
     QWidget* CreateToolBar();
     QWidget* CreateTablePanel();

@@ -302,17 +302,18 @@ void TQBArea::WheelZoom(QWheelEvent* event) {
 }
 
 void TQBArea::ShowDesignCommands(bool visible) {
-    const QList<QAction*> commands{mnuAutoLink, mnuArrange, mnuFit, mnuActualSize};
     if (visible == mnu->actions().contains(mnuArrange)) return;
-    if (!visible) {
+    if (!m_commandsSeparator) {
+        m_commandsSeparator = new QAction(this);
+        m_commandsSeparator->setSeparator(true);
+    }
+    const QList<QAction*> commands{m_commandsSeparator, mnuAutoLink, mnuArrange, mnuFit,
+                                   mnuActualSize};
+    if (visible)
+        mnu->addActions(commands);
+    else
         for (QAction* command : commands)
             mnu->removeAction(command);
-        delete m_commandsSeparator;
-        m_commandsSeparator = nullptr;
-        return;
-    }
-    m_commandsSeparator = mnu->addSeparator();
-    mnu->addActions(commands);
 }
 
 TQBArea* TQBArea::OfSurface(const QWidget* widget) {

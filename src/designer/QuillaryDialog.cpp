@@ -86,7 +86,6 @@ bool TQuillaryDialog::Execute() {
     form.ToolBar1->setVisible(IsAllowChangeCSN);
     form.setWindowTitle(Caption.isEmpty() ? QString::fromUtf8(kDefaultDesignerCaption) : Caption);
     form.SetUnionMenuVisible(IsAllowUnion);
-    form.SetDesignCommandsVisible(IsDesignCommands);
     if (GetConnected()) form.RestoreDesign();
     form.PageControl1->setTabVisible(TFrm_Quillary::pgOrder, IsAllowOrderBy);
 
