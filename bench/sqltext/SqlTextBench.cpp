@@ -25,6 +25,8 @@
 #include <ctime>
 #include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 using namespace quillary;
 
@@ -271,7 +273,7 @@ void BM_PlainLoop(benchmark::State& state) {
 }
 BENCHMARK(BM_PlainLoop)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
 
-void RunAnalyser(int which, const QString& text) {
+void RunAnalyser(int which, const QString& text, QStringList* result = nullptr) {
     QStringList a, b;
     switch (which) {
     case 0:
@@ -286,6 +288,7 @@ void RunAnalyser(int which, const QString& text) {
         break;
     }
     benchmark::DoNotOptimize(a.size());
+    if (result) *result = std::move(a);
 }
 
 // With the heap warm, as in a designer that has been running, and with the
@@ -303,6 +306,42 @@ void BM_AnalyserThroughput(benchmark::State& state) {
     state.SetLabel(std::string(StatementNames[which]) + (release ? ", memory given back" : ""));
 }
 BENCHMARK(BM_AnalyserThroughput)->ArgsProduct({{0, 1, 2, 3}, {0, 1}})->Unit(benchmark::kMillisecond);
+
+// What any analyser pays that returns the list this one returns for a
+// statement: its entries made and freed, each string of the statement's
+// text copied from where it stands (texts of up to two characters, such as
+// brackets, operators and connectors, shared). Over the same characters as
+// BM_AnalyserThroughput, so the two rates compare directly.
+void BM_AnalyserResultAlone(benchmark::State& state) {
+    const int which = int(state.range(0));
+    const QString& text = Statement(which);
+    QStringList result;
+    RunAnalyser(which, text, &result);
+    // Each entry: where its text stands (>= 0) or, as -1 - k, shared entry k.
+    std::vector<std::pair<qsizetype, qsizetype>> entries;
+    QStringList shared;
+    qsizetype from = 0;
+    for (const QString& entry : result) {
+        const qsizetype at = entry.size() > 2 ? text.indexOf(entry, from) : -1;
+        if (at >= 0) {
+            entries.emplace_back(at, entry.size());
+            from = at;
+        } else {
+            entries.emplace_back(-1 - shared.size(), 0);
+            shared << entry;
+        }
+    }
+    for (auto _ : state) {
+        QStringList made;
+        made.reserve(qsizetype(entries.size()));
+        for (const auto& [at, size] : entries)
+            made.append(at >= 0 ? QString(text.constData() + at, size) : shared[-1 - at]);
+        benchmark::DoNotOptimize(made.size());
+    }
+    state.SetBytesProcessed(state.iterations() * text.size());
+    state.SetLabel(StatementNames[which]);
+}
+BENCHMARK(BM_AnalyserResultAlone)->Arg(0)->Arg(3)->Unit(benchmark::kMillisecond);
 
 double ThreadSeconds() {
     timespec t{};
