@@ -437,12 +437,79 @@ bool InTablePosition(const TTokens& u, qsizetype j) {
     return false;
 }
 
+// Where a WITH inside a text declares a table again under a name: there
+// the name means that table, not the one of the same name outside.
+struct TInnerWith {
+    // The tokens that declare the name's table and the bodies of the list
+    // (opening and closing bracket), in order; the token past the clause.
+    qsizetype Declared = -1;
+    QList<std::pair<qsizetype, qsizetype>> Bodies;
+    bool Recursive = false;
+    qsizetype End = 0;
+
+    // Whether the name at token j means the inner table: in the query the
+    // clause belongs to, or in the body of a table listed after it (any
+    // body under RECURSIVE). Within its own body and those before it, the
+    // name still means the outer table.
+    bool Holds(qsizetype j) const {
+        if (j <= Bodies.front().first || j >= End) return false;
+        for (qsizetype k = 0; k < Bodies.size(); ++k)
+            if (j > Bodies[k].first && j < Bodies[k].second)
+                return Recursive || Bodies[k].first > Declared;
+        return j > Bodies.back().second;
+    }
+};
+
+// The WITH clauses of `u` that declare `name` again.
+QList<TInnerWith> InnerWiths(const TTokens& u, const QString& name) {
+    QList<TInnerWith> found;
+    for (qsizetype w = 0; w < u.Size(); ++w) {
+        if (!u.IsWord(w, QLatin1StringView("with"))) continue;
+        TInnerWith with;
+        qsizetype i = w + 1;
+        with.Recursive = u.IsWord(i, QLatin1StringView("recursive"));
+        if (with.Recursive) ++i;
+        // name [(columns)] AS [NOT] [MATERIALIZED] (body), …
+        while (u.IsName(i)) {
+            const qsizetype nameToken = i++;
+            if (u.Is(i, TSqlWord::Open)) i = u.Partner(i) + 1;
+            if (i <= 0 || !u.IsWord(i, QLatin1StringView("as"))) break;
+            ++i;
+            while (u.IsWord(i, QLatin1StringView("not")) ||
+                   u.IsWord(i, QLatin1StringView("materialized")))
+                ++i;
+            const qsizetype close = u.Is(i, TSqlWord::Open) ? u.Partner(i) : -1;
+            if (close < 0) break;
+            if (with.Declared < 0 && u.Name(nameToken).compare(name, Qt::CaseInsensitive) == 0)
+                with.Declared = i;
+            with.Bodies.append({i, close});
+            i = close + 1;
+            if (!u.IsSymbol(i, QLatin1Char(','))) break;
+            ++i;
+        }
+        if (with.Declared < 0) continue;
+        // The clause reaches to the end of the brackets it stands in.
+        const int depth = u[w].Depth;
+        with.End = i;
+        while (with.End < u.Size() && u[with.End].Depth >= depth)
+            ++with.End;
+        found.append(with);
+    }
+    return found;
+}
+
 // Where `u` reads the table `name`: a name where a table stands, not a
 // qualifier, an alias or a function, and with `inLists` also SQLite's table
 // of "x in name", which takes no name of its own (each use's token, and
-// whether it is such a list).
+// whether it is such a list). A name that a WITH inside `u` declares again
+// means that WITH's table where it declares it.
 QList<std::pair<qsizetype, bool>> TableUses(const TTokens& u, const QString& name, bool inLists) {
     QList<std::pair<qsizetype, bool>> uses;
+    const QList<TInnerWith> inner = InnerWiths(u, name);
+    const auto shadowed = [&inner](qsizetype j) {
+        return std::any_of(inner.begin(), inner.end(),
+                           [j](const TInnerWith& with) { return with.Holds(j); });
+    };
     for (qsizetype j = 0; j < u.Size(); ++j) {
         if ((!u.Is(j, TSqlWord::Word) && !u.Is(j, TSqlWord::Name)) ||
             u.Name(j).compare(name, Qt::CaseInsensitive) != 0 ||
@@ -453,6 +520,7 @@ QList<std::pair<qsizetype, bool>> TableUses(const TTokens& u, const QString& nam
         qsizetype at = j;
         while (u.Is(at - 1, TSqlWord::Open))
             --at;
+        if (shadowed(j)) continue;
         if (InTablePosition(u, j) || (at < j && InTablePosition(u, at)))
             uses.append({j, false});
         else if (inLists && u.IsWord(j - 1, QLatin1StringView("in")))
@@ -1421,6 +1489,7 @@ void TStatementText::Prepare(const QString& sql) {
         // that takes its place (empty for the others).
         QStringList heads, written;
         const bool sqlite = FDialect == TSqlDialect::Sqlite();
+        const bool mysql = reading == TSqlReading::MySql || reading == TSqlReading::MySqlAnsi;
         while (true) {
             if (!t.Is(i, TSqlWord::Word) && !t.Is(i, TSqlWord::Name)) break;
             const qsizetype nameToken = i;
@@ -1487,10 +1556,19 @@ void TStatementText::Prepare(const QString& sql) {
                 bool InList; // the list of "x in name": it takes no name of its own
             };
             QList<TUse> uses;
-            for (qsizetype g = k + 1; g < targets.size(); ++g)
-                for (const auto& [j, inList] :
-                     TableUses(TTokens(targets[g], reading), names[k], sqlite))
+            for (qsizetype g = k + 1; g < targets.size(); ++g) {
+                const TTokens target(targets[g], reading);
+                // MySQL and MariaDB read a name that an inner WITH declares
+                // again each in its own way, not always as the standard does.
+                if (mysql && !InnerWiths(target, names[k]).isEmpty()) {
+                    FRefusal = QStringLiteral("WITH子句中的“%1”在内层的WITH中又被定义了一次；"
+                                              "这种数据源对同名的表读法不一，无法在设计中表示。")
+                                   .arg(names[k]);
+                    return;
+                }
+                for (const auto& [j, inList] : TableUses(target, names[k], sqlite))
                     uses.append({g, j, inList});
+            }
             // Each use takes the body's place. Used more than once, a body
             // whose result may differ from one evaluation to the next would
             // change the rows.

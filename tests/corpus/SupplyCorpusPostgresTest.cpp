@@ -60,7 +60,7 @@ protected:
 TEST_F(SupplyCorpus, Measure) {
     ASSERT_TRUE(connection);
     const QList<TCorpusStatement> statements = Statements();
-    ASSERT_EQ(statements.size(), 42);
+    ASSERT_EQ(statements.size(), 43);
     PrintCorpusRun("supply", RunCorpus(*connection, statements));
 }
 

@@ -212,6 +212,17 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
          "where x.k in (select k from x)",
          "select x.a\r\nfrom (select k, a from t) y JOIN (select k, a from t) x on y.k=x.k\r\n"
          "where x.k in (select k from (select k, a from t) x)"},
+        // A WITH inside that declares the name again means its own table
+        // after the declaration, the outer one in its body and before it.
+        {"with m as (select k, a from t) select d.a from (with m as (select t.a from t join m o on "
+         "o.k = t.k) select a from m) d",
+         "select a\r\nfrom  (with m as (select t.a from t join (select k, a from t) o on o.k = "
+         "t.k) "
+         "select a from m) d"},
+        {"with m as (select k, a from t), e as (with m as (select t.a from t join m o on o.k = "
+         "t.k), f as (select a from m) select a from f) select e.a from e, m",
+         "select e.a\r\nfrom  (with m as (select t.a from t join (select k, a from t) o on o.k = "
+         "t.k), f as (select a from m) select a from f) e, (select k, a from t) m"},
         // An inner join that would close a ring of links stays a condition.
         {"select t.a from t join u on u.k = t.k join w on w.k = t.k and w.h = u.g",
          "select t.a\r\nfrom u JOIN (w JOIN t on w.k=t.k) on u.k=t.k\r\nwhere w.h=u.g"},
@@ -626,6 +637,19 @@ TEST(RebuildShapes, WhatCannotBeDrawnIsRefusedWithAReason) {
         EXPECT_TRUE(run.Messages.first().contains(QString::fromUtf8(c.Says)))
             << run.Messages.first().toStdString();
     }
+}
+
+// MySQL and MariaDB do not all read a name that an inner WITH declares
+// again as the standard does: such a statement is refused there.
+TEST(RebuildShapes, AWithTableDeclaredAgainInsideIsRefusedOnMySql) {
+    const QString sql = QStringLiteral(
+        "with m as (select k, a from t) select d.a from (with m as (select t.a from t join m o on "
+        "o.k = t.k) select a from m) d");
+    const TRun run = RebuildIn(TSqlDialect::MySql(), sql);
+    EXPECT_FALSE(run.Result.Ok);
+    ASSERT_EQ(run.Messages.size(), 1);
+    EXPECT_TRUE(run.Messages.first().contains(QStringLiteral("“m”在内层的WITH中又被定义")))
+        << run.Messages.first().toStdString();
 }
 
 TEST(RebuildShapes, AFurtherJoinConditionTravelsWithTheLinkThroughTheStateText) {

@@ -436,3 +436,21 @@ from (region join nation on na_region = rg_id) as rn
 where rn.na_name < 'M'
 group by rn.rg_name
 order by rn.rg_name;
+
+-- the orders not yet finished and all orders: a staging query pasted in as a
+-- WITH table declares its own source, which its later table reads
+with source as (
+    select * from orders
+),
+unfinished as (
+    with source as (
+        select * from orders where or_status <> 'F'
+    ),
+    renamed as (
+        select or_id as order_id, or_customer as customer_id, or_date as order_date
+        from source
+    )
+    select * from renamed
+)
+select count(*) as unfinished_orders, (select count(*) from source) as all_orders
+from unfinished;
