@@ -440,8 +440,9 @@ bool InTablePosition(const TTokens& u, qsizetype j) {
 // Where a WITH inside a text declares a table again under a name: there
 // the name means that table, not the one of the same name outside.
 struct TInnerWith {
-    // The tokens that declare the name's table and the bodies of the list
-    // (opening and closing bracket), in order; the token past the clause.
+    // The opening bracket of the body under the name; the bodies of the
+    // list (opening and closing bracket), in order; the token past the
+    // clause.
     qsizetype Declared = -1;
     QList<std::pair<qsizetype, qsizetype>> Bodies;
     bool Recursive = false;
