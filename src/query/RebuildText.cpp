@@ -543,6 +543,67 @@ qsizetype NameAfter(const TTokens& t, qsizetype end) {
     return IsAliasAt(t, alias) ? alias : -1;
 }
 
+// Words after which a name is an operand, not the name of what stands
+// before it.
+bool TakesOperand(const QString& word) {
+    static const QSet<QString> words = {
+        QStringLiteral("and"),    QStringLiteral("or"),       QStringLiteral("not"),
+        QStringLiteral("is"),     QStringLiteral("like"),     QStringLiteral("ilike"),
+        QStringLiteral("glob"),   QStringLiteral("regexp"),   QStringLiteral("rlike"),
+        QStringLiteral("match"),  QStringLiteral("between"),  QStringLiteral("in"),
+        QStringLiteral("escape"), QStringLiteral("collate"),  QStringLiteral("over"),
+        QStringLiteral("case"),   QStringLiteral("when"),     QStringLiteral("then"),
+        QStringLiteral("else"),   QStringLiteral("select"),   QStringLiteral("distinct"),
+        QStringLiteral("all"),    QStringLiteral("interval"), QStringLiteral("div"),
+        QStringLiteral("mod"),    QStringLiteral("xor"),      QStringLiteral("similar"),
+        QStringLiteral("to"),     QStringLiteral("any"),      QStringLiteral("some"),
+        QStringLiteral("exists"), QStringLiteral("as"),       QStringLiteral("binary")};
+    return words.contains(word);
+}
+
+// Words that end an expression rather than name it: postfix operators,
+// truth values, interval units and the end of a CASE.
+bool EndsExpression(const QString& word) {
+    static const QSet<QString> words = {
+        QStringLiteral("null"), QStringLiteral("isnull"), QStringLiteral("notnull"),
+        QStringLiteral("true"), QStringLiteral("false"),  QStringLiteral("unknown"),
+        QStringLiteral("end"),  QStringLiteral("asc"),    QStringLiteral("desc"),
+        QStringLiteral("year"), QStringLiteral("month"),  QStringLiteral("day"),
+        QStringLiteral("hour"), QStringLiteral("minute"), QStringLiteral("second"),
+        QStringLiteral("week"), QStringLiteral("quarter")};
+    return words.contains(word) || TakesOperand(word);
+}
+
+// The token of the name a select item [first, last) gives its column ("x
+// AS n", "x n"); -1 when it gives none. A name after an operator or an
+// operator word is an operand ("v > k", "k is null", "v::text", "v
+// notnull").
+qsizetype ItemAlias(const TTokens& t, qsizetype first, qsizetype last) {
+    const qsizetype n = last - 1;
+    if (n <= first || !t.IsName(n)) return -1;
+    if (t.IsWord(n - 1, QLatin1StringView("as"))) return n;
+    if (t.Is(n, TSqlWord::Word) && EndsExpression(t.Word(n))) return -1;
+    const bool afterOperand = t.Is(n - 1, TSqlWord::Close) || t.Is(n - 1, TSqlWord::String) ||
+                              t.Is(n - 1, TSqlWord::Name) ||
+                              (t.Is(n - 1, TSqlWord::Word) && !TakesOperand(t.Word(n - 1)));
+    return afterOperand ? n : -1;
+}
+
+// Whether tokens [from, to) of the query they stand in (not of its
+// sub-selects) hold a bare name of `names` (lower case).
+bool NamesAny(const TTokens& t, qsizetype from, qsizetype to, const QSet<QString>& names,
+              bool skipSubQueries) {
+    TSubQueries subQueries;
+    for (qsizetype i = std::max<qsizetype>(from, 0); i < to && i < t.Size(); ++i) {
+        subQueries.Step(t, i);
+        if (skipSubQueries && subQueries.Inside()) continue;
+        if (t.IsName(i) && !t.IsSymbol(i - 1, QLatin1Char('.')) &&
+            names.contains(t.Name(i).toLower()))
+            return true;
+    }
+    return false;
+}
+
 // The select list of `body` with its columns named `names`, in order: each
 // item keeps its expression and takes its name as alias. Of a union of
 // parts the first part's, which names the union's columns. False, leaving
@@ -575,16 +636,46 @@ bool NameColumns(QString& body, const QList<QString>& names, TSqlReading reading
     items.append({start, end});
     if (items.size() != names.size()) return false;
     QList<TEdit> edits;
+    // The names the columns take and the names they lose: the rest of the
+    // body must name neither, or it would read another column than before.
+    QSet<QString> renamed;
     for (qsizetype k = 0; k < items.size(); ++k) {
         const auto [first, last] = items[k];
         if (first >= last) return false;
         const qsizetype from = t[first].Start, to = t[last - 1].End;
         const QString item = body.mid(from, to - from);
         if (item == QLatin1String("*") || item.endsWith(QLatin1String(".*"))) return false;
-        QString expression, alias;
-        GetByName(item, expression, alias, 1);
-        edits.append({from, to - from, expression + QStringLiteral(" as ") + names[k]});
+        const qsizetype alias = ItemAlias(t, first, last);
+        qsizetype expressionEnd = last;
+        if (alias >= 0)
+            expressionEnd = t.IsWord(alias - 1, QLatin1StringView("as")) ? alias - 1 : alias;
+        if (expressionEnd <= first) return false;
+        // The name the column had: its alias, or the column it reads.
+        const bool column = t.NameStart(expressionEnd - 1) == first && t.IsName(first);
+        const QString had = alias >= 0 ? t.Name(alias).toLower()
+                            : column   ? t.Name(expressionEnd - 1).toLower()
+                                       : QString();
+        if (had != names[k].toLower()) {
+            renamed << names[k].toLower();
+            if (alias >= 0) renamed << had;
+        }
+        edits.append(
+            {from, to - from,
+             body.mid(from, t[expressionEnd - 1].End - from) + QStringLiteral(" as ") + names[k]});
+        // A window of the item's own: its PARTITION BY and ORDER BY may read
+        // the select list's names.
+        for (qsizetype i = first; i < expressionEnd; ++i)
+            if (t.IsWord(i, QLatin1StringView("over")) && t.Is(i + 1, TSqlWord::Open) &&
+                NamesAny(t, i + 2, t.Partner(i + 1), renamed, false))
+                return false;
     }
+    if (NamesAny(t, end, partEnd, renamed, true)) return false;
+    // (Names taken later in the list are looked for in the earlier windows too.)
+    for (const auto& [first, last] : std::as_const(items))
+        for (qsizetype i = first; i < last; ++i)
+            if (t.IsWord(i, QLatin1StringView("over")) && t.Is(i + 1, TSqlWord::Open) &&
+                NamesAny(t, i + 2, t.Partner(i + 1), renamed, false))
+                return false;
     body = Apply(body, edits);
     return true;
 }

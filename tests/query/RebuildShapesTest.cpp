@@ -196,6 +196,13 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
          "select n,k\r\nfrom  (select k as k, count(*) as n from t group by k) c\r\nwhere n>1"},
         {"with x(c, d) as (select k, a z from t) select x.d from x",
          "select d\r\nfrom  (select k as c, a as d from t) x"},
+        // A name at the end of an expression is no alias of it.
+        {"with m(c, d, e) as (select k, a notnull, a > b from t) select m.d, m.e from m",
+         "select d,e\r\nfrom  (select k as c, a notnull as d, a > b as e from t) m"},
+        {"with m(c, d) as (select k, a collate nocase from t where k > 1 order by k) select m.d "
+         "from m",
+         "select d\r\nfrom  (select k as c, a collate nocase as d from t where k > 1 order by k) "
+         "m"},
         // A derived table without a name gets one no word of the statement
         // has; one that has a name keeps it.
         {"select count(*) from (select k from t intersect select k from u) where 1 = 1",
@@ -617,6 +624,11 @@ TEST(RebuildShapes, WhatCannotBeDrawnIsRefusedWithAReason) {
         {"with recursive r(n) as (select k from q), q(k) as (select k from t) select n from r",
          "WITH RECURSIVE"},
         {"with x(c, d) as (select * from t) select c from x", "列名列表"},
+        // The body would read the new names: its ORDER BY, its windows.
+        {"with x(k) as (select a from t order by k limit 1) select k from x", "列名列表"},
+        {"with x(c, d) as (select a d, k c from t order by d limit 1) select c from x", "列名列表"},
+        {"with x(k, n) as (select a, row_number() over (order by k) from t) select n from x",
+         "列名列表"},
         // The aliases would hide the names a union's ORDER BY sorts by.
         {"with x(c) as (select a from t union select b from u order by a) select c from x",
          "列名列表"},
