@@ -437,6 +437,15 @@ bool InTablePosition(const TTokens& u, qsizetype j) {
     return false;
 }
 
+// The name token i gives a table, as the data source tells such names
+// apart: PostgreSQL folds a bare name to lower case and keeps a quoted one
+// as written ("M" and m are two tables there); the others read names in any
+// case alike.
+QString TableKey(const TTokens& t, qsizetype i, bool quotedExact) {
+    const QString name = t.Name(i);
+    return quotedExact && t.Is(i, TSqlWord::Name) ? name : name.toLower();
+}
+
 // Where a WITH inside a text declares a table again under a name: there
 // the name means that table, not the one of the same name outside.
 struct TInnerWith {
@@ -461,8 +470,8 @@ struct TInnerWith {
     }
 };
 
-// The WITH clauses of `u` that declare `name` again.
-QList<TInnerWith> InnerWiths(const TTokens& u, const QString& name) {
+// The WITH clauses of `u` that declare the table `key` (TableKey) again.
+QList<TInnerWith> InnerWiths(const TTokens& u, const QString& key, bool quotedExact) {
     QList<TInnerWith> found;
     for (qsizetype w = 0; w < u.Size(); ++w) {
         if (!u.IsWord(w, QLatin1StringView("with"))) continue;
@@ -481,8 +490,7 @@ QList<TInnerWith> InnerWiths(const TTokens& u, const QString& name) {
                 ++i;
             const qsizetype close = u.Is(i, TSqlWord::Open) ? u.Partner(i) : -1;
             if (close < 0) break;
-            if (with.Declared < 0 && u.Name(nameToken).compare(name, Qt::CaseInsensitive) == 0)
-                with.Declared = i;
+            if (with.Declared < 0 && TableKey(u, nameToken, quotedExact) == key) with.Declared = i;
             with.Bodies.append({i, close});
             i = close + 1;
             if (!u.IsSymbol(i, QLatin1Char(','))) break;
@@ -499,21 +507,21 @@ QList<TInnerWith> InnerWiths(const TTokens& u, const QString& name) {
     return found;
 }
 
-// Where `u` reads the table `name`: a name where a table stands, not a
-// qualifier, an alias or a function, and with `inLists` also SQLite's table
-// of "x in name", which takes no name of its own (each use's token, and
-// whether it is such a list). A name that a WITH inside `u` declares again
-// means that WITH's table where it declares it.
-QList<std::pair<qsizetype, bool>> TableUses(const TTokens& u, const QString& name, bool inLists) {
+// Where `u` reads the table `key` (TableKey): a name where a table stands,
+// not a qualifier, an alias or a function, and with `inLists` also SQLite's
+// table of "x in name", which takes no name of its own (each use's token,
+// and whether it is such a list). A name that a WITH inside `u` declares
+// again means that WITH's table where it declares it.
+QList<std::pair<qsizetype, bool>> TableUses(const TTokens& u, const QString& key, bool inLists,
+                                            bool quotedExact) {
     QList<std::pair<qsizetype, bool>> uses;
-    const QList<TInnerWith> inner = InnerWiths(u, name);
+    const QList<TInnerWith> inner = InnerWiths(u, key, quotedExact);
     const auto shadowed = [&inner](qsizetype j) {
         return std::any_of(inner.begin(), inner.end(),
                            [j](const TInnerWith& with) { return with.Holds(j); });
     };
     for (qsizetype j = 0; j < u.Size(); ++j) {
-        if ((!u.Is(j, TSqlWord::Word) && !u.Is(j, TSqlWord::Name)) ||
-            u.Name(j).compare(name, Qt::CaseInsensitive) != 0 ||
+        if (!u.IsName(j) || TableKey(u, j, quotedExact) != key ||
             u.IsSymbol(j + 1, QLatin1Char('.')) || u.Is(j + 1, TSqlWord::Open))
             continue;
         // A table first in brackets that stand where a table does: "join (w x)",
@@ -1575,17 +1583,20 @@ void TStatementText::Prepare(const QString& sql) {
         qsizetype i = 1;
         const bool recursive = t.Word(i) == QLatin1String("recursive");
         if (recursive) ++i;
-        QStringList names, bodies;
+        QStringList names, keys, bodies; // keys: as TableKey
         // Of a table that stays a WITH table (below): what stands before its
         // body ("r (n) as"), written again before it in the derived table
         // that takes its place (empty for the others).
         QStringList heads, written;
         const bool sqlite = FDialect == TSqlDialect::Sqlite();
         const bool mysql = reading == TSqlReading::MySql || reading == TSqlReading::MySqlAnsi;
+        const bool quotedExact =
+            reading == TSqlReading::Postgres || reading == TSqlReading::PostgresOld;
         while (true) {
             if (!t.Is(i, TSqlWord::Word) && !t.Is(i, TSqlWord::Name)) break;
             const qsizetype nameToken = i;
             const QString name = t.Name(i++);
+            const QString key = TableKey(t, nameToken, quotedExact);
             // A list of column names is moved into the body's select list.
             QList<QString> columns;
             if (t.Is(i, TSqlWord::Open)) {
@@ -1606,8 +1617,9 @@ void TStatementText::Prepare(const QString& sql) {
             // would compare with other affinities than the table's), stays
             // a WITH table: in a derived table of its own.
             const TTokens bodyWords(body, reading);
-            const bool self = (recursive && !TableUses(bodyWords, name, sqlite).isEmpty()) ||
-                              (sqlite && HasSetOperator(bodyWords));
+            const bool self =
+                (recursive && !TableUses(bodyWords, key, sqlite, quotedExact).isEmpty()) ||
+                (sqlite && HasSetOperator(bodyWords));
             heads << (self ? text.mid(t[nameToken].Start, t[i].Start - t[nameToken].Start)
                            : QString());
             written << t.TextOf(nameToken);
@@ -1617,6 +1629,7 @@ void TStatementText::Prepare(const QString& sql) {
                 return;
             }
             names << name;
+            keys << key;
             bodies << body;
             i = close + 1;
             if (!t.IsSymbol(i, QLatin1Char(','))) break;
@@ -1631,7 +1644,7 @@ void TStatementText::Prepare(const QString& sql) {
         for (qsizetype k = 0; recursive && k < bodies.size(); ++k) {
             const TTokens body(bodies[k], reading);
             for (qsizetype later = k + 1; later < names.size(); ++later)
-                if (!TableUses(body, names[later], sqlite).isEmpty()) {
+                if (!TableUses(body, keys[later], sqlite, quotedExact).isEmpty()) {
                     FRefusal = QStringLiteral(
                         "这条语句的WITH RECURSIVE（递归的公用表表达式）无法在设计中表示。");
                     return;
@@ -1652,13 +1665,13 @@ void TStatementText::Prepare(const QString& sql) {
                 const TTokens target(targets[g], reading);
                 // MySQL and MariaDB read a name that an inner WITH declares
                 // again each in its own way, not always as the standard does.
-                if (mysql && !InnerWiths(target, names[k]).isEmpty()) {
+                if (mysql && !InnerWiths(target, keys[k], quotedExact).isEmpty()) {
                     FRefusal = QStringLiteral("WITH子句中的“%1”在内层的WITH中又被定义了一次；"
                                               "这种数据源对同名的表读法不一，无法在设计中表示。")
                                    .arg(names[k]);
                     return;
                 }
-                for (const auto& [j, inList] : TableUses(target, names[k], sqlite))
+                for (const auto& [j, inList] : TableUses(target, keys[k], sqlite, quotedExact))
                     uses.append({g, j, inList});
             }
             // Each use takes the body's place. Used more than once, a body

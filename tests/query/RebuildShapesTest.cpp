@@ -699,6 +699,13 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
         {TSqlDialect::Postgres(), "select a from t where b = 'x'\n  'y' -- z\n 'w'",
          "where b='xyw'"},
         {TSqlDialect::MySql(), "select `o`.a from t as `o` where o.b = 'x'", "where o.b='x'"},
+        // PostgreSQL tells a quoted WITH name from the bare one.
+        {TSqlDialect::Postgres(),
+         "with \"M\" as (select k from t), m as (select a from t) select m.a from m",
+         "from  (select a from t) m"},
+        {TSqlDialect::Postgres(),
+         "with m as (select a from t), \"M\" as (select k from t) select \"M\".k from \"M\"",
+         "from  (select k from t) \"M\""},
         // MySQL's CROSS JOIN with ON is an inner join.
         {TSqlDialect::MySql(), "select t.a from t cross join u on t.k = u.k where u.g = 'x'",
          "from t JOIN u on t.k=u.k\r\nwhere u.g='x'"},
