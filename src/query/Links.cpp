@@ -151,9 +151,36 @@ TFieldIndex::TFieldIndex(const QueryDesign& design) : FDesign(design) {
     for (qsizetype b = 0; b < design.Boxes.size(); ++b) {
         const TDesignBox& box = design.Boxes[b];
         FBoxes[box.GetTableName().toCaseFolded()].append(int(b));
-        for (qsizetype f = 0; f < box.Fields.size(); ++f)
-            FFields[box.Fields[f].Name.toCaseFolded()].append({int(b), int(f)});
+        QSet<QString> folded;
+        for (qsizetype f = 0; f < box.Fields.size(); ++f) {
+            const QString key = box.Fields[f].Name.toCaseFolded();
+            FFields[key].append({int(b), int(f)});
+            if (folded.contains(key)) FTwins.insert(int(b));
+            folded.insert(key);
+        }
     }
+}
+
+// Of columns whose names differ only in case (PostgreSQL's "Val" and val),
+// the one `operand` names letter for letter, as the data source reads a
+// bare name; `row` is left alone when none is.
+void TFieldIndex::PreferWritten(const QString& operand, int box, int& row) const {
+    QStringList parts;
+    if (!FDesign.Dialect.ReadName(operand, parts) || parts.isEmpty()) return;
+    QString written = parts.last();
+    const QChar end = operand.isEmpty() ? QChar() : operand.back();
+    if (end != QLatin1Char('"') && end != QLatin1Char(']') && end != QLatin1Char('`')) {
+        if (FDesign.Dialect.NameCase() == TNameCase::FoldsLower) written = written.toLower();
+        if (FDesign.Dialect.NameCase() == TNameCase::FoldsUpper) written = written.toUpper();
+    }
+    const QList<TDesignField>& fields = FDesign.Boxes[box].Fields;
+    if (fields[row].Name == written) return;
+    for (qsizetype f = 0; f < fields.size(); ++f)
+        if (fields[f].Name == written &&
+            fields[f].Name.toCaseFolded() == fields[row].Name.toCaseFolded()) {
+            row = int(f);
+            return;
+        }
 }
 
 QMap<int, int> TFieldIndex::Matches(const QString& operand) const {
@@ -207,6 +234,8 @@ QMap<int, int> TFieldIndex::Matches(const QString& operand) const {
         }
     }
     if (first.isEmpty() && !quoted && key.contains(QLatin1Char('.'))) byName();
+    for (auto it = first.begin(); it != first.end(); ++it)
+        if (FTwins.contains(it.key())) PreferWritten(operand, it.key(), *it);
     return first;
 }
 

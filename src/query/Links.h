@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QMap>
 #include <QPair>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -89,9 +90,12 @@ public:
     QMap<int, int> Matches(const QString& operand) const;
 
 private:
+    void PreferWritten(const QString& operand, int box, int& row) const;
+
     const QueryDesign& FDesign;
     QHash<QString, QList<QPair<int, int>>> FFields; // field name -> (box, row)
     QHash<QString, QList<int>> FBoxes;              // box name -> boxes
+    QSet<int> FTwins; // boxes with columns whose names differ only in case
 };
 
 // Reads one condition (opening brackets, left operand, operator, right

@@ -1223,11 +1223,33 @@ private:
         return false;
     }
 
-    // The row of `field` in `box`, letter case ignored; -1 when none.
-    static int FieldRow(const TDesignBox& box, const QString& field) {
+    // The row of `field` in `box`: the column of that name letter for
+    // letter, else (unless `exact`) the first one whose name differs only
+    // in case; -1 when none.
+    static int FieldRow(const TDesignBox& box, const QString& field, bool exact = false) {
         for (qsizetype f = 1; f < box.Fields.size(); ++f)
+            if (box.Fields[f].Name == field) return int(f);
+        for (qsizetype f = 1; f < box.Fields.size() && !exact; ++f)
             if (box.Fields[f].Name.compare(field, Qt::CaseInsensitive) == 0) return int(f);
         return -1;
+    }
+
+    // Whether the data source tells column names apart by letter case
+    // (PostgreSQL's "Val" and val): then NATURAL joins only the columns
+    // named letter for letter alike, and a bare name in USING is folded.
+    bool NamesHaveCase() const { return FDesign.Dialect.NameCase() != TNameCase::Insensitive; }
+    // A column's name as the data source tells names apart.
+    QString ColumnKey(const QString& column) const {
+        return NamesHaveCase() ? column : column.toLower();
+    }
+    // The same of a name as a statement writes it: quoted as it stands,
+    // bare folded as the data source folds it.
+    QString WrittenKey(const QString& written) const {
+        const QString name = ColumnFromDocument(written);
+        if (!NamesHaveCase()) return name.toLower();
+        if (name != written) return name;
+        return FDesign.Dialect.NameCase() == TNameCase::FoldsLower ? name.toLower()
+                                                                   : name.toUpper();
     }
 
     // A USING or NATURAL join: what it shares, the box it brings (-1 when
@@ -1264,12 +1286,18 @@ private:
     // The columns a USING or NATURAL join of box `joined` shares.
     QStringList SharedColumns(const TStatementText::TSharedColumns& shared, int joined) const {
         QStringList columns;
-        for (const QString& c : shared.Columns)
-            columns << ColumnFromDocument(c);
+        for (const QString& c : shared.Columns) {
+            QString column = ColumnFromDocument(c);
+            if (NamesHaveCase() && column == c)
+                column = FDesign.Dialect.NameCase() == TNameCase::FoldsLower ? column.toLower()
+                                                                             : column.toUpper();
+            columns << column;
+        }
         if (columns.isEmpty()) // NATURAL: the columns it shares with the boxes before it
             for (qsizetype f = 1; f < FDesign.Boxes[joined].Fields.size(); ++f)
                 for (int b = 0; b < joined; ++b)
-                    if (FieldRow(FDesign.Boxes[b], FDesign.Boxes[joined].Fields[f].Name) > 0) {
+                    if (FieldRow(FDesign.Boxes[b], FDesign.Boxes[joined].Fields[f].Name,
+                                 NamesHaveCase()) > 0) {
                         columns << FDesign.Boxes[joined].Fields[f].Name;
                         break;
                     }
@@ -1334,7 +1362,7 @@ private:
             if (joined < 0) continue;
             for (const QString& column : SharedColumns(shared, joined)) {
                 const int before = SharedWith(merges, column, joined);
-                const QString key = column.toLower();
+                const QString key = ColumnKey(column);
                 if (before < 0 || FieldRow(FDesign.Boxes[joined], column) < 0) {
                     // Several boxes have it, not merged, or the joined box
                     // lacks it (the database would refuse the join): no box
@@ -1343,7 +1371,7 @@ private:
                     continue;
                 }
                 Merge(merges, column, before, joined, type);
-                const int side = merges[key].Stands;
+                const int side = merges[column.toLower()].Stands;
                 const auto columnOf = [&](int b) {
                     const TDesignBox& box = FDesign.Boxes[b];
                     return Designation(FDesign, box, box.Fields[FieldRow(box, column)].Name);
@@ -1367,7 +1395,7 @@ private:
     void Qualify(QString& text, bool rewrite = true) {
         if (FShared.isEmpty() || text.isEmpty()) return;
         text = WithBareNames(text, [&](const QString& written) {
-            const auto it = FShared.constFind(ColumnFromDocument(written).toLower());
+            const auto it = FShared.constFind(WrittenKey(written));
             if (it == FShared.cend()) return QString();
             if (it->isEmpty() || !rewrite) {
                 Lose(written);
@@ -2139,7 +2167,7 @@ private:
             // first box's column would group its nulls of an outer join
             // as one.
             if (IsNameToken(g) && FText.SetOperators().isEmpty() &&
-                !FShared.contains(ColumnFromDocument(g).toLower()) &&
+                !FShared.contains(WrittenKey(g)) &&
                 BoxesHaving(ColumnFromDocument(g), FDesign.Boxes.size()) >= 2)
                 if (const qsizetype k = UnaliasedResultColumn(g, FirstStar()); k >= 0)
                     g = FDesign.DisplayRows[k].value(1);

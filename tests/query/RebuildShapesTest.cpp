@@ -18,6 +18,7 @@ const TCatalogue& Shop() {
         TCatalogue c;
         c.Table("t", {"k:3", "a", "b"}).Table("u", {"k:3", "f:3", "g"}).Table("w", {"k:3", "h"});
         c.Table("p", {"Total:3", "total:3"}).Table("x", {"k", "h:3"}).Table("z", {"h", "q"});
+        c.Table("pt", {"Total:3", "g"});
         c.Table("s.v", {"k:3", "e"}).Table("y", {"a", "h"});
         c.Table("n", {"k:3", "count(*):3"}); // as an unnamed column comes back
         c.Table("r", {"n:3"});               // what "select * from r" of a recursive table gives
@@ -699,6 +700,12 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
         {TSqlDialect::Postgres(), "select a from t where b = 'x'\n  'y' -- z\n 'w'",
          "where b='xyw'"},
         {TSqlDialect::MySql(), "select `o`.a from t as `o` where o.b = 'x'", "where o.b='x'"},
+        // PostgreSQL tells "Total" from total: a join reads the one it names.
+        {TSqlDialect::Postgres(), "select g from pt join p on pt.\"Total\" = p.total",
+         "on pt.\"Total\"=p.total"},
+        {TSqlDialect::Postgres(), "select g from pt natural join p", "on pt.\"Total\"=p.\"Total\""},
+        {TSqlDialect::Postgres(), "select total from p join pt using (\"Total\")",
+         "select p.total\r\nfrom p JOIN pt on p.\"Total\"=pt.\"Total\""},
         // PostgreSQL tells a quoted WITH name from the bare one.
         {TSqlDialect::Postgres(),
          "with \"M\" as (select k from t), m as (select a from t) select m.a from m",
