@@ -387,9 +387,12 @@ int KeyColumn(const QString& orderItem, const TTopLevel& top, const TRows& rows)
         GetByName(s.Text, s.Expression, s.Alias, 1);
         selects << s;
     }
-    // Select items stand for result columns one by one unless one is a star.
-    const bool starred = std::any_of(top.SelectItems.begin(), top.SelectItems.end(),
-                                     [](const QString& s) { return s.contains(QLatin1Char('*')); });
+    // Select items stand for result columns one by one unless one is a star
+    // ("*", "t.*"; not the * of "k * 2" or "count(*)").
+    const bool starred = std::any_of(selects.begin(), selects.end(), [](const TSelect& s) {
+        const QString text = s.Text.trimmed();
+        return text == QLatin1String("*") || text.endsWith(QLatin1String(".*"));
+    });
     if (!starred && selects.size() == rows.Columns) {
         // An alias comes first, wherever it stands: "select k, v as k …
         // order by k" sorts by v.

@@ -83,6 +83,9 @@ TEST_F(SqlCheckTest, RowsAreComparedByTheRuleOfTheOriginalsTopLevel) {
         {"select k, v from t order by k limit 3",
          "select k, case k when 1 then 'z' else v end from t order by k limit 3", false,
          TRowRule::UpToLimit},
+        // The * of a product is no star: the items still stand for the columns.
+        {"select k + 0, k * 2 from t order by k + 0 limit 2",
+         "select k + 0, k * 2 from t order by k + 0 desc limit 2", false, TRowRule::UpToLimit},
         // A limit without known keys leaves any rows: the number of rows,
         // and the rows once the limits (LIMIT, OFFSET, FETCH) are cut.
         {"select v from t limit 2", "select v from t order by v desc limit 2", true,
