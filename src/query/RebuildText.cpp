@@ -1278,6 +1278,18 @@ bool DropFromDual(QString& text, const TTokens& t) {
     return false;
 }
 
+// "select all …": ALL is what a select list gives without DISTINCT, and
+// no name of the column after it. Whether the text changed.
+bool DropSelectAll(QString& text, const TTokens& t) {
+    QList<TEdit> edits;
+    for (qsizetype i = 0; i + 1 < t.Size(); ++i)
+        if (t.IsWord(i, QLatin1StringView("select")) && t.IsWord(i + 1, QLatin1StringView("all")))
+            edits.append({t[i].End, t[i + 1].End - t[i].End, QString()});
+    if (edits.isEmpty()) return false;
+    text = Apply(text, edits);
+    return true;
+}
+
 // SQLite's "from a, b on b.k = a.k": a comma followed by ON joins as the
 // inner join it is written as here. Whether the text changed.
 bool CommaJoinsWithOn(QString& text, const TTokens& t) {
@@ -1728,6 +1740,7 @@ void TStatementText::Prepare(const QString& sql) {
     }
     Follow(t, text, reading);
     if (PostfixNullTests(text, t)) Follow(t, text, reading);
+    if (DropSelectAll(text, t)) Follow(t, text, reading);
     if (FDialect == TSqlDialect::Sqlite() && CommaJoinsWithOn(text, t)) Follow(t, text, reading);
     if ((reading == TSqlReading::Postgres || reading == TSqlReading::PostgresOld) &&
         StandardRowLimit(text, t))

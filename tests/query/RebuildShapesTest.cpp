@@ -197,6 +197,9 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
          "select n,k\r\nfrom  (select k as k, count(*) as n from t group by k) c\r\nwhere n>1"},
         {"with x(c, d) as (select k, a z from t) select x.d from x",
          "select d\r\nfrom  (select k as c, a as d from t) x"},
+        // ALL after SELECT is the quantifier a select list has anyway.
+        {"select all a from t where k in (select all k from u)",
+         "select a\r\nfrom t\r\nwhere k in (select k from u)"},
         // A name at the end of an expression is no alias of it.
         {"with m(c, d, e) as (select k, a notnull, a > b from t) select m.d, m.e from m",
          "select d,e\r\nfrom  (select k as c, a notnull as d, a > b as e from t) m"},
