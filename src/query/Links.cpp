@@ -170,7 +170,10 @@ void TFieldIndex::PreferWritten(const QString& operand, int box, int& row) const
     QString written = parts.last();
     const QChar end = operand.isEmpty() ? QChar() : operand.back();
     if (end != QLatin1Char('"') && end != QLatin1Char(']') && end != QLatin1Char('`')) {
-        if (FDesign.Dialect.NameCase() == TNameCase::FoldsLower) written = written.toLower();
+        // PostgreSQL folds A-Z only: Ä stays Ä.
+        if (FDesign.Dialect.NameCase() == TNameCase::FoldsLower)
+            for (QChar& c : written)
+                if (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) c = QChar(c.unicode() + 32);
         if (FDesign.Dialect.NameCase() == TNameCase::FoldsUpper) written = written.toUpper();
     }
     const QList<TDesignField>& fields = FDesign.Boxes[box].Fields;

@@ -1238,18 +1238,35 @@ private:
     // (PostgreSQL's "Val" and val): then NATURAL joins only the columns
     // named letter for letter alike, and a bare name in USING is folded.
     bool NamesHaveCase() const { return FDesign.Dialect.NameCase() != TNameCase::Insensitive; }
+    // Letters A-Z in lower case, the others as they are: how SQLite
+    // compares names, and how PostgreSQL folds a bare one (Ä stays Ä).
+    static QString AsciiLower(QString name) {
+        for (QChar& c : name)
+            if (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) c = QChar(c.unicode() + 32);
+        return name;
+    }
+    QString Folded(const QString& name) const {
+        return FDesign.Dialect == TSqlDialect::Sqlite() ? AsciiLower(name) : name.toLower();
+    }
     // A column's name as the data source tells names apart.
     QString ColumnKey(const QString& column) const {
-        return NamesHaveCase() ? column : column.toLower();
+        return NamesHaveCase() ? column : Folded(column);
     }
     // The same of a name as a statement writes it: quoted as it stands,
     // bare folded as the data source folds it.
     QString WrittenKey(const QString& written) const {
         const QString name = ColumnFromDocument(written);
-        if (!NamesHaveCase()) return name.toLower();
+        if (!NamesHaveCase()) return Folded(name);
         if (name != written) return name;
-        return FDesign.Dialect.NameCase() == TNameCase::FoldsLower ? name.toLower()
+        return FDesign.Dialect.NameCase() == TNameCase::FoldsLower ? AsciiLower(name)
                                                                    : name.toUpper();
+    }
+    // Whether a result column has the name `written` as its alias.
+    bool HasAlias(const QString& written) const {
+        const QString key = WrittenKey(written);
+        return std::any_of(FSt.Aliases.cbegin(), FSt.Aliases.cend(), [&](const QString& alias) {
+            return !alias.isEmpty() && WrittenKey(alias) == key;
+        });
     }
 
     // A USING or NATURAL join: what it shares, the box it brings (-1 when
@@ -1289,7 +1306,7 @@ private:
         for (const QString& c : shared.Columns) {
             QString column = ColumnFromDocument(c);
             if (NamesHaveCase() && column == c)
-                column = FDesign.Dialect.NameCase() == TNameCase::FoldsLower ? column.toLower()
+                column = FDesign.Dialect.NameCase() == TNameCase::FoldsLower ? AsciiLower(column)
                                                                              : column.toUpper();
             columns << column;
         }
@@ -2141,8 +2158,15 @@ private:
     qsizetype GroupCandidate(const QString& g) const {
         const TSqlDialect& dialect = FDesign.Dialect;
         QStringList want, have;
-        if (dialect.NameCase() == TNameCase::Insensitive || !dialect.ReadName(g, want))
-            return FindCandidate(FDesign.GroupList, g);
+        if (dialect.NameCase() == TNameCase::Insensitive || !dialect.ReadName(g, want)) {
+            // Letter for letter first: of two columns whose names differ
+            // only in a letter SQLite does not fold (Ä and ä), the one written.
+            const QStringList& list = FDesign.GroupList;
+            if (const qsizetype at = list.indexOf(g); at >= 0) return at;
+            for (qsizetype i = 0; i < list.size(); ++i)
+                if (list[i].endsWith(QLatin1Char('.') + g)) return i;
+            return FindCandidate(list, g);
+        }
         const QStringList& list = FDesign.GroupList;
         for (qsizetype i = 0; i < list.size(); ++i)
             if (dialect.ReadName(list[i], have) && have == want) return i;
@@ -2239,8 +2263,7 @@ private:
                 }
             // A bare result column's alias is no shared column.
             // (After a set operator it names a column of the whole result.)
-            if (!FSt.Aliases.contains(o, Qt::CaseInsensitive) && FText.SetOperators().isEmpty())
-                Qualify(o);
+            if (!HasAlias(o) && FText.SetOperators().isEmpty()) Qualify(o);
             if (number.match(o).hasMatch()) {
                 bool ok = false;
                 const qsizetype n = o.toLongLong(&ok);
@@ -2280,7 +2303,7 @@ private:
     // name loses once the design brackets the joins. That column with its
     // box; empty when there is none, or a result column named so comes first.
     QString StarColumn(const QString& name) const {
-        if (!IsNameToken(name) || FSt.Aliases.contains(name, Qt::CaseInsensitive)) return {};
+        if (!IsNameToken(name) || HasAlias(name)) return {};
         const QString bare = ColumnFromDocument(name);
         if (BoxesHaving(bare, FDesign.Boxes.size()) < 2) return {};
         for (qsizetype k = 0; k < FSt.Items.size(); ++k) {
@@ -2289,7 +2312,7 @@ private:
                 // A column with an alias is a result column of that name.
                 if (!FSt.Aliases.value(k).isEmpty()) continue;
                 const QString column = item.mid(item.lastIndexOf(QLatin1Char('.')) + 1);
-                if (ColumnFromDocument(column).compare(bare, Qt::CaseInsensitive) == 0) return {};
+                if (WrittenKey(column) == WrittenKey(name)) return {};
                 continue;
             }
             const int b = FDesign.FindTable(item.chopped(2));
@@ -2310,14 +2333,14 @@ private:
         const qsizetype rows =
             std::min({firstStar, FSt.Aliases.size(), FDesign.DisplayRows.size()});
         for (qsizetype k = 0; k < FSt.Aliases.size(); ++k) {
-            if (ColumnFromDocument(FSt.Aliases[k]).compare(bare, Qt::CaseInsensitive) == 0)
+            if (!FSt.Aliases[k].isEmpty() && WrittenKey(FSt.Aliases[k]) == WrittenKey(name))
                 return -1;
             if (k >= rows || !FSt.Aliases[k].isEmpty()) continue;
             const QString column = FDesign.DisplayRows[k].value(1);
             const QStringList parts = column.split(QLatin1Char('.'));
             if (std::any_of(parts.cbegin(), parts.cend(),
                             [](const QString& p) { return !IsNameToken(p); }) ||
-                ColumnFromDocument(parts.last()).compare(bare, Qt::CaseInsensitive) != 0)
+                WrittenKey(parts.last()) != WrittenKey(name))
                 continue;
             if (found >= 0 &&
                 FDesign.DisplayRows[found].value(1).compare(column, Qt::CaseInsensitive) != 0)
@@ -2333,7 +2356,7 @@ private:
         if (!IsNameToken(name)) return -1;
         const QString bare = ColumnFromDocument(name);
         for (qsizetype k = 0; k < FSt.Aliases.size() && k < FDesign.DisplayRows.size(); ++k)
-            if (ColumnFromDocument(FSt.Aliases[k]).compare(bare, Qt::CaseInsensitive) == 0 &&
+            if (!FSt.Aliases[k].isEmpty() && WrittenKey(FSt.Aliases[k]) == WrittenKey(name) &&
                 FDesign.DisplayRows[k].value(1).compare(column, Qt::CaseInsensitive) != 0)
                 return k;
         return -1;

@@ -437,13 +437,24 @@ bool InTablePosition(const TTokens& u, qsizetype j) {
     return false;
 }
 
-// The name token i gives a table, as the data source tells such names
-// apart: PostgreSQL folds a bare name to lower case and keeps a quoted one
-// as written ("M" and m are two tables there); the others read names in any
-// case alike.
+// A name as written (bare or quoted), as the data source tells names apart
+// (`quotedExact`: PostgreSQL, which folds a bare name's A-Z to lower case
+// and keeps a quoted one as written: "M" and m are two tables there); the
+// others read names in any case alike.
+QString NameKey(const QString& written, bool quotedExact) {
+    QString name;
+    const bool quoted = ReadQuotedName(written, name);
+    if (!quoted) name = written;
+    if (!quotedExact) return name.toLower();
+    if (quoted) return name;
+    // PostgreSQL folds A-Z only: Ä stays Ä.
+    for (QChar& c : name)
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) c = QChar(c.unicode() + 32);
+    return name;
+}
+// The same of the name token i.
 QString TableKey(const TTokens& t, qsizetype i, bool quotedExact) {
-    const QString name = t.Name(i);
-    return quotedExact && t.Is(i, TSqlWord::Name) ? name : name.toLower();
+    return NameKey(t.TextOf(i), quotedExact);
 }
 
 // Where a WITH inside a text declares a table again under a name: there
@@ -598,15 +609,15 @@ qsizetype ItemAlias(const TTokens& t, qsizetype first, qsizetype last) {
 }
 
 // Whether tokens [from, to) of the query they stand in (not of its
-// sub-selects) hold a bare name of `names` (lower case).
+// sub-selects) hold a bare name of `names` (keys as TableKey gives them).
 bool NamesAny(const TTokens& t, qsizetype from, qsizetype to, const QSet<QString>& names,
-              bool skipSubQueries) {
+              bool skipSubQueries, bool quotedExact) {
     TSubQueries subQueries;
     for (qsizetype i = std::max<qsizetype>(from, 0); i < to && i < t.Size(); ++i) {
         subQueries.Step(t, i);
         if (skipSubQueries && subQueries.Inside()) continue;
         if (t.IsName(i) && !t.IsSymbol(i - 1, QLatin1Char('.')) &&
-            names.contains(t.Name(i).toLower()))
+            names.contains(TableKey(t, i, quotedExact)))
             return true;
     }
     return false;
@@ -619,6 +630,8 @@ bool NamesAny(const TTokens& t, qsizetype from, qsizetype to, const QSet<QString
 // number of items, or orders a union (by names the aliases would hide).
 bool NameColumns(QString& body, const QList<QString>& names, TSqlReading reading) {
     const TTokens t(body, reading);
+    const bool quotedExact =
+        reading == TSqlReading::Postgres || reading == TSqlReading::PostgresOld;
     if (t.Size() == 0 || t.Word(0) != QLatin1String("select")) return false;
     const int depth = t[0].Depth;
     qsizetype start = 1;
@@ -660,11 +673,11 @@ bool NameColumns(QString& body, const QList<QString>& names, TSqlReading reading
         if (expressionEnd <= first) return false;
         // The name the column had: its alias, or the column it reads.
         const bool column = t.NameStart(expressionEnd - 1) == first && t.IsName(first);
-        const QString had = alias >= 0 ? t.Name(alias).toLower()
-                            : column   ? t.Name(expressionEnd - 1).toLower()
+        const QString had = alias >= 0 ? TableKey(t, alias, quotedExact)
+                            : column   ? TableKey(t, expressionEnd - 1, quotedExact)
                                        : QString();
-        if (had != names[k].toLower()) {
-            renamed << names[k].toLower();
+        if (const QString key = NameKey(names[k], quotedExact); had != key) {
+            renamed << key;
             if (alias >= 0) renamed << had;
         }
         edits.append(
@@ -674,15 +687,15 @@ bool NameColumns(QString& body, const QList<QString>& names, TSqlReading reading
         // the select list's names.
         for (qsizetype i = first; i < expressionEnd; ++i)
             if (t.IsWord(i, QLatin1StringView("over")) && t.Is(i + 1, TSqlWord::Open) &&
-                NamesAny(t, i + 2, t.Partner(i + 1), renamed, false))
+                NamesAny(t, i + 2, t.Partner(i + 1), renamed, false, quotedExact))
                 return false;
     }
-    if (NamesAny(t, end, partEnd, renamed, true)) return false;
+    if (NamesAny(t, end, partEnd, renamed, true, quotedExact)) return false;
     // (Names taken later in the list are looked for in the earlier windows too.)
     for (const auto& [first, last] : std::as_const(items))
         for (qsizetype i = first; i < last; ++i)
             if (t.IsWord(i, QLatin1StringView("over")) && t.Is(i + 1, TSqlWord::Open) &&
-                NamesAny(t, i + 2, t.Partner(i + 1), renamed, false))
+                NamesAny(t, i + 2, t.Partner(i + 1), renamed, false, quotedExact))
                 return false;
     body = Apply(body, edits);
     return true;

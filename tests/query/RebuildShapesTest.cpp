@@ -18,7 +18,7 @@ const TCatalogue& Shop() {
         TCatalogue c;
         c.Table("t", {"k:3", "a", "b"}).Table("u", {"k:3", "f:3", "g"}).Table("w", {"k:3", "h"});
         c.Table("p", {"Total:3", "total:3"}).Table("x", {"k", "h:3"}).Table("z", {"h", "q"});
-        c.Table("pt", {"Total:3", "g"});
+        c.Table("pt", {"Total:3", "g"}).Table("tu", {"k:3", "ä:3", "Ä:3"});
         c.Table("s.v", {"k:3", "e"}).Table("y", {"a", "h"});
         c.Table("n", {"k:3", "count(*):3"}); // as an unnamed column comes back
         c.Table("r", {"n:3"});               // what "select * from r" of a recursive table gives
@@ -709,6 +709,15 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
         {TSqlDialect::Postgres(), "select g from pt natural join p", "on pt.\"Total\"=p.\"Total\""},
         {TSqlDialect::Postgres(), "select total from p join pt using (\"Total\")",
          "select p.total\r\nfrom p JOIN pt on p.\"Total\"=pt.\"Total\""},
+        // A sort or group name is the column or alias it names as the data
+        // source reads names: PostgreSQL's b is no "B", and neither
+        // PostgreSQL nor SQLite folds letters beyond A-Z (Ä is no ä).
+        {TSqlDialect::Postgres(), "select a as \"B\", b from t order by b limit 2",
+         "from t\r\norder by 2"},
+        {TSqlDialect::Sqlite(), "select k as Ä, ä from tu order by ä limit 2",
+         "from tu\r\norder by 2"},
+        {TSqlDialect::Sqlite(), "select sum(k) from tu group by Ä", "group by Ä"},
+        {TSqlDialect::Postgres(), "select tu.k from tu join t on t.k = tu.Ä", "on t.k=tu.Ä"},
         // PostgreSQL tells a quoted WITH name from the bare one.
         {TSqlDialect::Postgres(),
          "with \"M\" as (select k from t), m as (select a from t) select m.a from m",
