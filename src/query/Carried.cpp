@@ -235,13 +235,6 @@ TParts PartsOf(const QString& text, TSqlReading reading, const TParts* against =
             starPlace = dotAfterHeld;
             return;
         }
-        // "select all": the quantifier a select list has anyway.
-        if (info && info->BeforeColumns && held && heldInfo && heldInfo->BeforeColumns &&
-            written.compare(QLatin1String("all"), Qt::CaseInsensitive) == 0 &&
-            QStringView(text)
-                    .mid(held->Start, held->End - held->Start)
-                    .compare(QLatin1String("select"), Qt::CaseInsensitive) == 0)
-            return;
         const bool columnsStar = wasStarPlace && symbol == u'*';
         const bool afterAs = held && heldInfo && heldInfo->As;
         if (held) {

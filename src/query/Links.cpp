@@ -162,20 +162,12 @@ TFieldIndex::TFieldIndex(const QueryDesign& design) : FDesign(design) {
 }
 
 // Of columns whose names differ only in case (PostgreSQL's "Val" and val),
-// the one `operand` names letter for letter, as the data source reads a
-// bare name; `row` is left alone when none is.
+// the one `operand` names letter for letter as the data source reads it (a
+// bare name folded as it folds one); `row` is left alone when none is.
 void TFieldIndex::PreferWritten(const QString& operand, int box, int& row) const {
     QStringList parts;
     if (!FDesign.Dialect.ReadName(operand, parts) || parts.isEmpty()) return;
-    QString written = parts.last();
-    const QChar end = operand.isEmpty() ? QChar() : operand.back();
-    if (end != QLatin1Char('"') && end != QLatin1Char(']') && end != QLatin1Char('`')) {
-        // PostgreSQL folds A-Z only: Ä stays Ä.
-        if (FDesign.Dialect.NameCase() == TNameCase::FoldsLower)
-            for (QChar& c : written)
-                if (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) c = QChar(c.unicode() + 32);
-        if (FDesign.Dialect.NameCase() == TNameCase::FoldsUpper) written = written.toUpper();
-    }
+    const QString& written = parts.last();
     const QList<TDesignField>& fields = FDesign.Boxes[box].Fields;
     if (fields[row].Name == written) return;
     for (qsizetype f = 0; f < fields.size(); ++f)

@@ -1238,35 +1238,16 @@ private:
     // (PostgreSQL's "Val" and val): then NATURAL joins only the columns
     // named letter for letter alike, and a bare name in USING is folded.
     bool NamesHaveCase() const { return FDesign.Dialect.NameCase() != TNameCase::Insensitive; }
-    // Letters A-Z in lower case, the others as they are: how SQLite
-    // compares names, and how PostgreSQL folds a bare one (Ä stays Ä).
-    static QString AsciiLower(QString name) {
-        for (QChar& c : name)
-            if (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) c = QChar(c.unicode() + 32);
-        return name;
-    }
-    QString Folded(const QString& name) const {
-        return FDesign.Dialect == TSqlDialect::Sqlite() ? AsciiLower(name) : name.toLower();
-    }
-    // A column's name as the data source tells names apart.
-    QString ColumnKey(const QString& column) const {
-        return NamesHaveCase() ? column : Folded(column);
-    }
-    // The same of a name as a statement writes it: quoted as it stands,
-    // bare folded as the data source folds it.
-    QString WrittenKey(const QString& written) const {
-        const QString name = ColumnFromDocument(written);
-        if (!NamesHaveCase()) return Folded(name);
-        if (name != written) return name;
-        return FDesign.Dialect.NameCase() == TNameCase::FoldsLower ? AsciiLower(name)
-                                                                   : name.toUpper();
-    }
     // Whether a result column has the name `written` as its alias.
     bool HasAlias(const QString& written) const {
         const QString key = WrittenKey(written);
         return std::any_of(FSt.Aliases.cbegin(), FSt.Aliases.cend(), [&](const QString& alias) {
             return !alias.isEmpty() && WrittenKey(alias) == key;
         });
+    }
+    // A name as a statement writes it, as the data source tells names apart.
+    QString WrittenKey(const QString& written) const {
+        return FDesign.Dialect.WrittenNameKey(written);
     }
 
     // A USING or NATURAL join: what it shares, the box it brings (-1 when
@@ -1303,13 +1284,8 @@ private:
     // The columns a USING or NATURAL join of box `joined` shares.
     QStringList SharedColumns(const TStatementText::TSharedColumns& shared, int joined) const {
         QStringList columns;
-        for (const QString& c : shared.Columns) {
-            QString column = ColumnFromDocument(c);
-            if (NamesHaveCase() && column == c)
-                column = FDesign.Dialect.NameCase() == TNameCase::FoldsLower ? AsciiLower(column)
-                                                                             : column.toUpper();
-            columns << column;
-        }
+        for (const QString& c : shared.Columns)
+            columns << (NamesHaveCase() ? WrittenKey(c) : ColumnFromDocument(c));
         if (columns.isEmpty()) // NATURAL: the columns it shares with the boxes before it
             for (qsizetype f = 1; f < FDesign.Boxes[joined].Fields.size(); ++f)
                 for (int b = 0; b < joined; ++b)
@@ -1379,7 +1355,7 @@ private:
             if (joined < 0) continue;
             for (const QString& column : SharedColumns(shared, joined)) {
                 const int before = SharedWith(merges, column, joined);
-                const QString key = ColumnKey(column);
+                const QString key = FDesign.Dialect.NameKey(column);
                 if (before < 0 || FieldRow(FDesign.Boxes[joined], column) < 0) {
                     // Several boxes have it, not merged, or the joined box
                     // lacks it (the database would refuse the join): no box

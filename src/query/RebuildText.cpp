@@ -437,24 +437,10 @@ bool InTablePosition(const TTokens& u, qsizetype j) {
     return false;
 }
 
-// A name as written (bare or quoted), as the data source tells names apart
-// (`quotedExact`: PostgreSQL, which folds a bare name's A-Z to lower case
-// and keeps a quoted one as written: "M" and m are two tables there); the
-// others read names in any case alike.
-QString NameKey(const QString& written, bool quotedExact) {
-    QString name;
-    const bool quoted = ReadQuotedName(written, name);
-    if (!quoted) name = written;
-    if (!quotedExact) return name.toLower();
-    if (quoted) return name;
-    // PostgreSQL folds A-Z only: Ä stays Ä.
-    for (QChar& c : name)
-        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) c = QChar(c.unicode() + 32);
-    return name;
-}
-// The same of the name token i.
-QString TableKey(const TTokens& t, qsizetype i, bool quotedExact) {
-    return NameKey(t.TextOf(i), quotedExact);
+// The name token i as the data source tells names apart ("M" and m are two
+// tables in PostgreSQL).
+QString TableKey(const TTokens& t, qsizetype i, const TSqlDialect& dialect) {
+    return dialect.WrittenNameKey(t.TextOf(i));
 }
 
 // Where a WITH inside a text declares a table again under a name: there
@@ -482,7 +468,7 @@ struct TInnerWith {
 };
 
 // The WITH clauses of `u` that declare the table `key` (TableKey) again.
-QList<TInnerWith> InnerWiths(const TTokens& u, const QString& key, bool quotedExact) {
+QList<TInnerWith> InnerWiths(const TTokens& u, const QString& key, const TSqlDialect& dialect) {
     QList<TInnerWith> found;
     for (qsizetype w = 0; w < u.Size(); ++w) {
         if (!u.IsWord(w, QLatin1StringView("with"))) continue;
@@ -501,7 +487,7 @@ QList<TInnerWith> InnerWiths(const TTokens& u, const QString& key, bool quotedEx
                 ++i;
             const qsizetype close = u.Is(i, TSqlWord::Open) ? u.Partner(i) : -1;
             if (close < 0) break;
-            if (with.Declared < 0 && TableKey(u, nameToken, quotedExact) == key) with.Declared = i;
+            if (with.Declared < 0 && TableKey(u, nameToken, dialect) == key) with.Declared = i;
             with.Bodies.append({i, close});
             i = close + 1;
             if (!u.IsSymbol(i, QLatin1Char(','))) break;
@@ -524,16 +510,16 @@ QList<TInnerWith> InnerWiths(const TTokens& u, const QString& key, bool quotedEx
 // and whether it is such a list). A name that a WITH inside `u` declares
 // again means that WITH's table where it declares it.
 QList<std::pair<qsizetype, bool>> TableUses(const TTokens& u, const QString& key, bool inLists,
-                                            bool quotedExact) {
+                                            const TSqlDialect& dialect) {
     QList<std::pair<qsizetype, bool>> uses;
-    const QList<TInnerWith> inner = InnerWiths(u, key, quotedExact);
+    const QList<TInnerWith> inner = InnerWiths(u, key, dialect);
     const auto shadowed = [&inner](qsizetype j) {
         return std::any_of(inner.begin(), inner.end(),
                            [j](const TInnerWith& with) { return with.Holds(j); });
     };
     for (qsizetype j = 0; j < u.Size(); ++j) {
-        if (!u.IsName(j) || TableKey(u, j, quotedExact) != key ||
-            u.IsSymbol(j + 1, QLatin1Char('.')) || u.Is(j + 1, TSqlWord::Open))
+        if (!u.IsName(j) || TableKey(u, j, dialect) != key || u.IsSymbol(j + 1, QLatin1Char('.')) ||
+            u.Is(j + 1, TSqlWord::Open))
             continue;
         // A table first in brackets that stand where a table does: "join (w x)",
         // "from ((w join v on …) join …)".
@@ -611,13 +597,13 @@ qsizetype ItemAlias(const TTokens& t, qsizetype first, qsizetype last) {
 // Whether tokens [from, to) of the query they stand in (not of its
 // sub-selects) hold a bare name of `names` (keys as TableKey gives them).
 bool NamesAny(const TTokens& t, qsizetype from, qsizetype to, const QSet<QString>& names,
-              bool skipSubQueries, bool quotedExact) {
+              bool skipSubQueries, const TSqlDialect& dialect) {
     TSubQueries subQueries;
     for (qsizetype i = std::max<qsizetype>(from, 0); i < to && i < t.Size(); ++i) {
         subQueries.Step(t, i);
         if (skipSubQueries && subQueries.Inside()) continue;
         if (t.IsName(i) && !t.IsSymbol(i - 1, QLatin1Char('.')) &&
-            names.contains(TableKey(t, i, quotedExact)))
+            names.contains(TableKey(t, i, dialect)))
             return true;
     }
     return false;
@@ -628,10 +614,8 @@ bool NamesAny(const TTokens& t, qsizetype from, qsizetype to, const QSet<QString
 // parts the first part's, which names the union's columns. False, leaving
 // the body alone, when it does not begin with SELECT, lists "*" or another
 // number of items, or orders a union (by names the aliases would hide).
-bool NameColumns(QString& body, const QList<QString>& names, TSqlReading reading) {
-    const TTokens t(body, reading);
-    const bool quotedExact =
-        reading == TSqlReading::Postgres || reading == TSqlReading::PostgresOld;
+bool NameColumns(QString& body, const QList<QString>& names, const TSqlDialect& dialect) {
+    const TTokens t(body, dialect.Readings().front());
     if (t.Size() == 0 || t.Word(0) != QLatin1String("select")) return false;
     const int depth = t[0].Depth;
     qsizetype start = 1;
@@ -673,29 +657,24 @@ bool NameColumns(QString& body, const QList<QString>& names, TSqlReading reading
         if (expressionEnd <= first) return false;
         // The name the column had: its alias, or the column it reads.
         const bool column = t.NameStart(expressionEnd - 1) == first && t.IsName(first);
-        const QString had = alias >= 0 ? TableKey(t, alias, quotedExact)
-                            : column   ? TableKey(t, expressionEnd - 1, quotedExact)
+        const QString had = alias >= 0 ? TableKey(t, alias, dialect)
+                            : column   ? TableKey(t, expressionEnd - 1, dialect)
                                        : QString();
-        if (const QString key = NameKey(names[k], quotedExact); had != key) {
+        if (const QString key = dialect.WrittenNameKey(names[k]); had != key) {
             renamed << key;
             if (alias >= 0) renamed << had;
         }
         edits.append(
             {from, to - from,
              body.mid(from, t[expressionEnd - 1].End - from) + QStringLiteral(" as ") + names[k]});
-        // A window of the item's own: its PARTITION BY and ORDER BY may read
-        // the select list's names.
-        for (qsizetype i = first; i < expressionEnd; ++i)
-            if (t.IsWord(i, QLatin1StringView("over")) && t.Is(i + 1, TSqlWord::Open) &&
-                NamesAny(t, i + 2, t.Partner(i + 1), renamed, false, quotedExact))
-                return false;
     }
-    if (NamesAny(t, end, partEnd, renamed, true, quotedExact)) return false;
-    // (Names taken later in the list are looked for in the earlier windows too.)
+    if (NamesAny(t, end, partEnd, renamed, true, dialect)) return false;
+    // The items' own windows: their PARTITION BY and ORDER BY may read the
+    // select list's names.
     for (const auto& [first, last] : std::as_const(items))
         for (qsizetype i = first; i < last; ++i)
             if (t.IsWord(i, QLatin1StringView("over")) && t.Is(i + 1, TSqlWord::Open) &&
-                NamesAny(t, i + 2, t.Partner(i + 1), renamed, false, quotedExact))
+                NamesAny(t, i + 2, t.Partner(i + 1), renamed, false, dialect))
                 return false;
     body = Apply(body, edits);
     return true;
@@ -723,7 +702,8 @@ void Follow(TTokens& t, const QString& text, TSqlReading reading) {
 // "(select a, count(b) from …) [as] x (k, n)": the columns named in the
 // select list itself, so that the sub-query box has them. Empty, or the
 // message that refuses the text when a list cannot be moved in.
-QString NameDerivedColumns(QString& text, TTokens& t, TSqlReading reading) {
+QString NameDerivedColumns(QString& text, TTokens& t, const TSqlDialect& dialect) {
+    const TSqlReading reading = dialect.Readings().front();
     for (int round = 0; round < 1000; ++round) {
         Follow(t, text, reading);
         bool changed = false;
@@ -738,7 +718,7 @@ QString NameDerivedColumns(QString& text, TTokens& t, TSqlReading reading) {
             const QList<QString> names = NameList(t, k + 1);
             if (names.isEmpty()) continue; // not a list of names
             QString body = text.mid(t[o].End, t[c].Start - t[o].End);
-            if (!NameColumns(body, names, reading))
+            if (!NameColumns(body, names, dialect))
                 return QStringLiteral("子查询表“%1”带有列名列表，无法在设计中表示。").arg(t.Name(k));
             text = Apply(text, {{t[o].End, t[c].Start - t[o].End, body},
                                 {t[k].End, t[t.Partner(k + 1)].End - t[k].End, QString()}});
@@ -1615,13 +1595,11 @@ void TStatementText::Prepare(const QString& sql) {
         QStringList heads, written;
         const bool sqlite = FDialect == TSqlDialect::Sqlite();
         const bool mysql = reading == TSqlReading::MySql || reading == TSqlReading::MySqlAnsi;
-        const bool quotedExact =
-            reading == TSqlReading::Postgres || reading == TSqlReading::PostgresOld;
         while (true) {
             if (!t.Is(i, TSqlWord::Word) && !t.Is(i, TSqlWord::Name)) break;
             const qsizetype nameToken = i;
             const QString name = t.Name(i++);
-            const QString key = TableKey(t, nameToken, quotedExact);
+            const QString key = TableKey(t, nameToken, FDialect);
             // A list of column names is moved into the body's select list.
             QList<QString> columns;
             if (t.Is(i, TSqlWord::Open)) {
@@ -1643,12 +1621,12 @@ void TStatementText::Prepare(const QString& sql) {
             // a WITH table: in a derived table of its own.
             const TTokens bodyWords(body, reading);
             const bool self =
-                (recursive && !TableUses(bodyWords, key, sqlite, quotedExact).isEmpty()) ||
+                (recursive && !TableUses(bodyWords, key, sqlite, FDialect).isEmpty()) ||
                 (sqlite && HasSetOperator(bodyWords));
             heads << (self ? text.mid(t[nameToken].Start, t[i].Start - t[nameToken].Start)
                            : QString());
             written << t.TextOf(nameToken);
-            if (!self && !columns.isEmpty() && !NameColumns(body, columns, reading)) {
+            if (!self && !columns.isEmpty() && !NameColumns(body, columns, FDialect)) {
                 FRefusal =
                     QStringLiteral("WITH子句中的“%1”带有列名列表，无法在设计中表示。").arg(name);
                 return;
@@ -1669,7 +1647,7 @@ void TStatementText::Prepare(const QString& sql) {
         for (qsizetype k = 0; recursive && k < bodies.size(); ++k) {
             const TTokens body(bodies[k], reading);
             for (qsizetype later = k + 1; later < names.size(); ++later)
-                if (!TableUses(body, keys[later], sqlite, quotedExact).isEmpty()) {
+                if (!TableUses(body, keys[later], sqlite, FDialect).isEmpty()) {
                     FRefusal = QStringLiteral(
                         "这条语句的WITH RECURSIVE（递归的公用表表达式）无法在设计中表示。");
                     return;
@@ -1690,13 +1668,13 @@ void TStatementText::Prepare(const QString& sql) {
                 const TTokens target(targets[g], reading);
                 // MySQL and MariaDB read a name that an inner WITH declares
                 // again each in its own way, not always as the standard does.
-                if (mysql && !InnerWiths(target, keys[k], quotedExact).isEmpty()) {
+                if (mysql && !InnerWiths(target, keys[k], FDialect).isEmpty()) {
                     FRefusal = QStringLiteral("WITH子句中的“%1”在内层的WITH中又被定义了一次；"
                                               "这种数据源对同名的表读法不一，无法在设计中表示。")
                                    .arg(names[k]);
                     return;
                 }
-                for (const auto& [j, inList] : TableUses(target, keys[k], sqlite, quotedExact))
+                for (const auto& [j, inList] : TableUses(target, keys[k], sqlite, FDialect))
                     uses.append({g, j, inList});
             }
             // Each use takes the body's place. Used more than once, a body
@@ -1747,7 +1725,7 @@ void TStatementText::Prepare(const QString& sql) {
     if (WrapTableSources(text, t)) Follow(t, text, reading);
     if (WrapOrderedFirstPart(text, t)) Follow(t, text, reading);
     NameUnnamedDerivedTables(text, t);
-    if (const QString refusal = NameDerivedColumns(text, t, reading); !refusal.isEmpty()) {
+    if (const QString refusal = NameDerivedColumns(text, t, FDialect); !refusal.isEmpty()) {
         FRefusal = refusal;
         return;
     }

@@ -431,6 +431,29 @@ bool TSqlDialect::ReadName(QStringView text, QStringList& parts) const {
     }
 }
 
+namespace {
+
+QString AsciiLower(QString name) {
+    for (QChar& c : name)
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) c = QChar(c.unicode() + 32);
+    return name;
+}
+
+} // namespace
+
+QString TSqlDialect::NameKey(QStringView name) const {
+    if (FCase != TNameCase::Insensitive) return name.toString();
+    return *this == Sqlite() ? AsciiLower(name.toString()) : name.toString().toLower();
+}
+
+QString TSqlDialect::WrittenNameKey(QStringView written) const {
+    QString name;
+    const bool quoted = ReadQuotedName(written, name);
+    if (!quoted) name = written.toString();
+    if (quoted || FCase == TNameCase::Insensitive) return NameKey(name);
+    return FCase == TNameCase::FoldsLower ? AsciiLower(name) : name.toUpper();
+}
+
 QString TSqlDialect::NameFromText(const QString& text) const {
     if (text.isEmpty()) return {}; // no name at all
     QStringList parts;

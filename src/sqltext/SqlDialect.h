@@ -113,6 +113,14 @@ public:
     // back), as statements write it: its parts when it reads as a name,
     // else the whole text as one name (nothing for an empty text).
     QString NameFromText(const QString& text) const;
+    // A name as the data source keeps it, in the form in which names it
+    // takes for one meet: where names have no letter case, in lower case
+    // (SQLite folds A-Z only); else as it is.
+    QString NameKey(QStringView name) const;
+    // The same of a name as a statement writes it, one part, bare or
+    // quoted: a quoted one as written, a bare one folded as the data source
+    // folds it (PostgreSQL: A-Z to lower case, Ä stays Ä).
+    QString WrittenNameKey(QStringView written) const;
 
     // --- how its statements are written --------------------------------
     TRowLimitStyle RowLimitStyle() const;
