@@ -630,6 +630,23 @@ bool ChangesBetweenRuns(const QString& sql, TSqlReading reading) {
 struct TArbitraryColumns {
     QList<int> Bare, Tied;
 };
+
+// `text` with every string and quoted name reduced to '', so that the words
+// a test looks for are the expression's own and not what a literal says.
+QString WithoutLiterals(const QString& text, TSqlReading reading) {
+    QString out;
+    qsizetype from = 0;
+    for (const TSqlWord& w : SqlWords(text, reading)) {
+        if (w.Kind != TSqlWord::String && w.Kind != TSqlWord::Name) continue;
+        out += QStringView(text).sliced(from, w.Start - from);
+        out += QLatin1String("''");
+        from = w.End;
+    }
+    if (from == 0) return text;
+    out += QStringView(text).sliced(from);
+    return out;
+}
+
 TArbitraryColumns ArbitraryColumns(const QueryDesign& design) {
     static const QRegularExpression aggregate(
         QStringLiteral("\\b(count|sum|avg|min|max|total|group_concat)\\s*\\("),
@@ -644,12 +661,14 @@ TArbitraryColumns ArbitraryColumns(const QueryDesign& design) {
     bool aggregates = !grouped.isEmpty();
     for (const QStringList& row : design.HavingRows)
         aggregates = aggregates || !TrimCell(row.value(1)).isEmpty();
+    const TSqlReading reading = design.Dialect.Readings().front();
     TArbitraryColumns columns;
     int column = 0;
     for (qsizetype i = 0; i < design.DisplayRows.size(); ++i) {
         const QStringList& row = design.DisplayRows[i];
         const QString text = TrimCell(row.value(1));
         if (text.isEmpty()) break;
+        const QString code = WithoutLiterals(text, reading);
         if (text == QLatin1String("*") || text.endsWith(QLatin1String(".*"))) {
             // Every box's columns, or those of the box the star names.
             QList<int> boxes;
@@ -669,11 +688,11 @@ TArbitraryColumns ArbitraryColumns(const QueryDesign& design) {
             }
             continue;
         }
-        if (tied.match(text).hasMatch()) {
+        if (tied.match(code).hasMatch()) {
             columns.Tied << column;
         } else if (row.value(0).startsWith(QLatin1Char('1'))) {
             if (!grouped.contains(Normalized(text))) columns.Bare << column;
-        } else if (aggregate.match(text).hasMatch()) {
+        } else if (aggregate.match(code).hasMatch()) {
             aggregates = true;
         }
         ++column;

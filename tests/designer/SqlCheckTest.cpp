@@ -281,6 +281,12 @@ TEST_F(SqlCheckTest, AColumnTheDatabaseChoosesFreelyIsUnsettled) {
          "select k, v, row_number() over (order by k, v desc) from t",
          {},
          "原语句第3列的窗口函数在排序相同的行之间取值不定，由数据库决定"},
+        // A string that reads like an aggregate aggregates nothing.
+        {"select k, v, 'count(x)' from t",
+         {plain, value, {"0", "'count(x)'", "", ""}},
+         "select k, v + 1, 'count(x)' from t",
+         {},
+         ""},
         // The other columns still count.
         {"select k, v, row_number() over (order by k) from t",
          {plain, value, {"0", "row_number() over (order by k)", "", ""}},
