@@ -242,6 +242,9 @@ TParts PartsOf(const QString& text, TSqlReading reading, const TParts* against =
             const bool qualifier = dotAfterHeld && (w.Kind == TSqlWord::Word ||
                                                     w.Kind == TSqlWord::Name || columnsStar);
             if (!qualifier) count(*held, heldInfo, heldHash);
+            // After a qualifier a word is a name, whatever it spells
+            // elsewhere (PostgreSQL's t.by, MySQL's t.order).
+            if (qualifier) info = nullptr;
             held.reset();
         }
         dotAfterHeld = false;

@@ -25,6 +25,11 @@ TEST(NotCarried, CountsLiteralsNamesAndWordsThatChangeRowsNotHowTheyAreWritten) 
         {"select \"a b\" from [t]", "select `a b` from t", ""},
         {"select a from t -- note\nwhere b in(1,2)", "select a from t where b in (1,2)", ""},
         {"select a * 1E0 from t group by a * 1e0", "select a * 1E0 from t group by a * 1E0", ""},
+        // After a table's name a word is a column, also one that is a key word elsewhere.
+        {"select t.v from t join u on t.\"by\" = u.\"by\"", "select t.v from t join u on t.by=u.by",
+         ""},
+        {"select t.v from t where t.\"not\" = 1", "select t.v from t where t.not=1", ""},
+        {"select t.v from t join u on t.\"by\" = u.\"by\"", "select t.v from t,u", "\"by\""},
         // A string after AS is the column's name; elsewhere it stays a string.
         {"select a as 'it''s' from t", "select a as \"it's\" from t", ""},
         {"select a as 'x' from t where b = 'y'", "select a as \"x\" from t where b=\"y\"", "'y'"},
