@@ -1054,7 +1054,16 @@ private:
         for (const int l : links)
             joined = std::max({joined, FDesign.Links[l].Table1, FDesign.Links[l].Table2});
         const TNullSupplier supplier{links, kind};
-        if (kind == 1) FNullSide[joined] << supplier;
+        if (kind == 1) {
+            // The ON of a join in brackets comes among the terms of the join
+            // around it: each left join gives nulls to the box it joins, the
+            // later of its link's boxes.
+            QMap<int, QList<int>> byJoined;
+            for (const int l : links)
+                byJoined[std::max(FDesign.Links[l].Table1, FDesign.Links[l].Table2)] << l;
+            for (auto j = byJoined.cbegin(); j != byJoined.cend(); ++j)
+                FNullSide[j.key()] << TNullSupplier{j.value(), kind};
+        }
         // A join inside brackets gives nulls to the boxes of its brackets
         // alone: those of the smallest group that holds its links' boxes.
         const QStringList* group = nullptr;

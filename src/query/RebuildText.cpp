@@ -1902,10 +1902,16 @@ void JoinEdits(const TTokens& t, qsizetype from, qsizetype fromEnd, QList<TEdit>
 QString FirstBracketedJoin(const TTokens& t, qsizetype from, qsizetype fromEnd, bool& outer) {
     outer = false;
     QString bracketed;
+    TSubQueries subQueries;
     for (qsizetype i = from + 1; from >= 0 && i < fromEnd; ++i) {
-        if (t[i].Depth > 1) continue;
-        outer = outer || t.IsWord(i, QLatin1StringView("left")) ||
-                t.IsWord(i, QLatin1StringView("right")) || t.IsWord(i, QLatin1StringView("full"));
+        subQueries.Step(t, i);
+        if (subQueries.Inside()) continue;
+        // An outer join in brackets of brackets takes part as well.
+        outer = outer || ((t.IsWord(i, QLatin1StringView("left")) ||
+                           t.IsWord(i, QLatin1StringView("right")) ||
+                           t.IsWord(i, QLatin1StringView("full"))) &&
+                          (t.IsWord(i + 1, QLatin1StringView("join")) ||
+                           t.IsWord(i + 1, QLatin1StringView("outer"))));
         if (!bracketed.isEmpty() || t[i].Depth != 0 || !t.Is(i, TSqlWord::Open) ||
             BeginsQuery(t, i + 1))
             continue;

@@ -285,6 +285,13 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
          "select t.a\r\nfrom t,u,w\r\nwhere t.k=u.k and w.k=u.k and u.f<5"},
         {"select t.a from t left join (u inner join w on w.k = u.k) on t.k = u.k",
          "select t.a\r\nfrom t LEFT JOIN (w INNER JOIN u on w.k=u.k) on t.k=u.k"},
+        // The left join in brackets gives nulls to u, which the inner join
+        // on u after them drops: it is an inner one, not the outer join
+        // that the ON terms around it read together.
+        {"select t.a from (t left join u on t.k = u.k) left join w on w.k = t.k join x on x.h = "
+         "u.f",
+         "select t.a\r\nfrom w RIGHT JOIN (t INNER JOIN (x JOIN u on x.h=u.f) on t.k=u.k) on "
+         "w.k=t.k"},
         // A term of ON holding an OR or a NOT over a group keeps its brackets.
         {"select t.a from t left join u on t.k = u.k and (u.f = 1 or u.g = 'x')",
          "select t.a\r\nfrom t LEFT JOIN u on t.k=u.k and (u.f = 1 or u.g = 'x')"},
@@ -943,6 +950,11 @@ TEST(RebuildShapes, JoinsTheDesignWouldReorderAreAnnounced) {
         // gave nulls for through another of its boxes.
         {"select t.a from t left join (u join w on w.k = u.k) on u.k = t.k join y on y.h = w.h",
          "y.h = w.h"},
+        // Outer joins in brackets inside brackets take part as well.
+        {"select t.a from ((t left join u on t.k = u.k and t.a > 15) join (w right join y on w.h = "
+         "y.h) on y.h = t.k)",
+         "((t left join u on t.k = u.k and t.a > 15) join (w right join y on w.h = y.h) on y.h = "
+         "t.k)"},
         // A full join against two boxes at once (a left one keeps them).
         {"select t.a from t cross join w full join u on u.k = t.k and u.f = w.k",
          "u.k = t.k and u.f = w.k"},
