@@ -1053,7 +1053,7 @@ private:
         int joined = -1;
         for (const int l : links)
             joined = std::max({joined, FDesign.Links[l].Table1, FDesign.Links[l].Table2});
-        const TNullSupplier supplier{links, kind};
+        const TNullSupplier supplier{links, kind, FPlace};
         if (kind == 1) {
             // The ON of a join in brackets comes among the terms of the join
             // around it: each left join gives nulls to the box it joins, the
@@ -1062,7 +1062,7 @@ private:
             for (const int l : links)
                 byJoined[std::max(FDesign.Links[l].Table1, FDesign.Links[l].Table2)] << l;
             for (auto j = byJoined.cbegin(); j != byJoined.cend(); ++j)
-                FNullSide[j.key()] << TNullSupplier{j.value(), kind};
+                FNullSide[j.key()] << TNullSupplier{j.value(), kind, FPlace};
         }
         // A join inside brackets gives nulls to the boxes of its brackets
         // alone: those of the smallest group that holds its links' boxes.
@@ -1094,7 +1094,7 @@ private:
         const QStringView op = TrimmedCell(c.value(2));
         if (op != u"=" && op != u"*=" && op != u"=*") return found;
         for (const int box : OperandBoxes(c))
-            if (FNullSide.contains(box)) found << box;
+            if (OnNullSide(box)) found << box;
         return found;
     }
 
@@ -1120,20 +1120,35 @@ private:
         const QList<QStringList>& groups = FText.BracketGroups();
         if (groups.isEmpty() || FNullSide.isEmpty()) return false;
         for (const int box : OperandBoxes(c)) {
-            if (FNullSide.contains(box)) continue; // (JoinedAfterAll's)
+            if (OnNullSide(box)) continue; // (JoinedAfterAll's)
             for (const QStringList& group : groups) {
                 if (!InGroup(box, group)) continue;
                 for (auto n = FNullSide.cbegin(); n != FNullSide.cend(); ++n) {
                     if (!InGroup(n.key(), group)) continue;
-                    for (const TNullSupplier& supplier : n.value())
+                    for (const TNullSupplier& supplier : n.value()) {
+                        if (!JoinedBefore(supplier.Place)) continue;
                         for (const int l : supplier.Links)
                             if (!InGroup(FDesign.Links[l].Table1, group) ||
                                 !InGroup(FDesign.Links[l].Table2, group))
                                 return true;
+                    }
                 }
             }
         }
         return false;
+    }
+
+    // Whether an outer join's nulls reach the join read now: it was read
+    // before, and it stands before it as written. (The analysis lists the
+    // ON of a join in the brackets that begin the FROM clause after the
+    // joins around it; the join text writes such a join back in the same
+    // place, so its nulls reach only the joins written after it.)
+    bool JoinedBefore(qsizetype place) const { return place < 0 || FPlace < 0 || place < FPlace; }
+    bool OnNullSide(int box) const {
+        const auto it = FNullSide.constFind(box);
+        return it != FNullSide.cend() &&
+               std::any_of(it->cbegin(), it->cend(),
+                           [this](const auto& s) { return JoinedBefore(s.Place); });
     }
 
     // An inner join whose equality names `box` keeps none of the rows of
@@ -1145,7 +1160,8 @@ private:
     bool JoinedAfterAll(int box) {
         const auto it = FNullSide.constFind(box);
         if (it == FNullSide.cend()) return true;
-        const QList<TNullSupplier> suppliers = *it;
+        QList<TNullSupplier> suppliers = *it;
+        suppliers.removeIf([this](const TNullSupplier& s) { return !JoinedBefore(s.Place); });
         if (std::any_of(suppliers.cbegin(), suppliers.cend(),
                         [](const TNullSupplier& s) { return s.Kind == 3; }))
             return false;
@@ -1164,6 +1180,102 @@ private:
         }
         for (const int other : std::as_const(others))
             if (!JoinedAfterAll(other)) return false;
+        return true;
+    }
+
+    // Where the marks give the ONs' places (joins in the brackets that begin
+    // the FROM clause): the join text writes each link in place of the box
+    // it shares with those written before it (its anchor), inside the joins
+    // around that box. A join the statement joins after another then stands
+    // inside it, and one the statement has inside another may come to stand
+    // on its other side. Where that changes rows, the outer join an inner
+    // join after it drops the nulls of becomes the inner join it amounts
+    // to, and anything else is named as not carried.
+    void JoinAsTheTextNests() {
+        if (FLinkPlace.isEmpty()) return;
+        // Per box: the sides of the links written around it, outermost
+        // first (link, 1 for the side of its first box, 2 for its second's).
+        QHash<int, QList<std::pair<int, int>>> around;
+        QList<int> pending(FDesign.Links.size());
+        std::iota(pending.begin(), pending.end(), 0);
+        QSet<int> written;
+        bool lost = false;
+        const auto write = [&](int x, int anchor) {
+            const TDesignLink& link = FDesign.Links[x];
+            const QList<std::pair<int, int>> outside =
+                anchor < 0 ? QList<std::pair<int, int>>() : around.value(anchor);
+            for (const auto& [y, side] : outside)
+                lost = !SameNesting(x, anchor, y, side) || lost;
+            for (const int box : {link.Table1, link.Table2}) {
+                around[box] = outside;
+                around[box].append({x, box == link.Table1 ? 1 : 2});
+            }
+            written << link.Table1 << link.Table2;
+            // The links between the same two boxes go into the same ON.
+            pending.removeIf([&](int other) {
+                const TDesignLink& o = FDesign.Links[other];
+                return (o.Table1 == link.Table1 && o.Table2 == link.Table2) ||
+                       (o.Table1 == link.Table2 && o.Table2 == link.Table1);
+            });
+        };
+        if (pending.isEmpty()) return;
+        write(pending.takeFirst(), -1);
+        for (qsizetype k = 0, idle = 0; !pending.isEmpty() && idle <= pending.size();) {
+            k %= pending.size();
+            const TDesignLink& link = FDesign.Links[pending[k]];
+            const bool one = written.contains(link.Table1), two = written.contains(link.Table2);
+            if (one == two) {
+                if (one) return; // a ring: no join text
+                ++k;
+                ++idle;
+                continue;
+            }
+            write(pending.takeAt(k), one ? link.Table1 : link.Table2);
+            idle = 0;
+        }
+        // (An outer join takes part wherever the nesting can change rows.)
+        if (lost) FLost << FText.BracketedOuterJoin();
+    }
+
+    // Whether link x, written in place of box `anchor` inside side `side`
+    // of link y, joins as the statement joins them; an outer y that the
+    // statement has x drop the nulls of becomes an inner one.
+    bool SameNesting(int x, int anchor, int y, int side) {
+        const QList<TStatementText::TJoinPlace>& places = FText.JoinPlaces();
+        const qsizetype px = FLinkPlace.value(x, -1), py = FLinkPlace.value(y, -1);
+        if (px < 0 || py < 0 || px == py || px >= places.size() || py >= places.size()) return true;
+        const TDesignLink& inner = FDesign.Links[x];
+        TDesignLink& outer = FDesign.Links[y];
+        const int xType = inner.JoinType % 4, yType = outer.JoinType % 4;
+        // Here x stands in a side of y that keeps its rows, or in one y
+        // gives nulls for.
+        const bool nulls = yType == 3 || (yType == 1 && side == 2) || (yType == 2 && side == 1);
+        // In the statement.
+        const TStatementText::TJoinPlace& of = places[py];
+        const qsizetype on = places[px].On;
+        const bool left = on >= of.LeftFrom && on < of.LeftTo;
+        const bool right = on >= of.RightFrom && on < of.RightTo;
+        if (left || right) {
+            if (yType == 0) return true; // (made an inner join)
+            return nulls == (of.Kind == 3 || (of.Kind == 1 && right) || (of.Kind == 2 && left));
+        }
+        // Joins apart from each other in the statement are judged by those
+        // that hold them.
+        const TStatementText::TJoinPlace& around = places[px];
+        const qsizetype yOn = of.On;
+        if (!(yOn >= around.LeftFrom && yOn < around.LeftTo) &&
+            !(yOn >= around.RightFrom && yOn < around.RightTo))
+            return true;
+        // The statement joins x after y: an inner join, or a left join that
+        // keeps the rows of its anchor, reads the same inside a side that
+        // keeps its rows; inside a side of nulls, an inner join drops the
+        // nulls the statement's inner join drops too, and a left join that
+        // keeps its anchor's rows reads the same.
+        const bool keeps = xType == 0 || (xType == 1 && anchor == inner.Table1) ||
+                           (xType == 2 && anchor == inner.Table2);
+        if (!nulls || xType != 0) return keeps;
+        outer.JoinType = 0;
+        ++FOuterMadeInner;
         return true;
     }
 
@@ -1205,6 +1317,7 @@ private:
         // table's (on b.x = a.x), the outer side is the link's other end.
         TDesignLink& link = FDesign.Links.last();
         if (link.Table1 > link.Table2) link.JoinType = MirroredJoin(link.JoinType);
+        if (FPlace >= 0) FLinkPlace.insert(int(FDesign.Links.size()) - 1, FPlace);
         return int(FDesign.Links.size()) - 1;
     }
 
@@ -1652,7 +1765,7 @@ private:
                 const TDesignLink& first = FDesign.Links[made.first()];
                 const int joined = std::max(first.Table1, first.Table2);
                 const int kept = std::min(first.Table1, first.Table2);
-                if (FNullSide.contains(kept)) {
+                if (OnNullSide(kept)) {
                     const QList<int> named =
                         QualifierBoxes(FDesign, extra.join(QStringLiteral(" and ")));
                     for (int b = 0; b < FDesign.Boxes.size(); ++b) {
@@ -1694,8 +1807,10 @@ private:
             if (join.isEmpty()) continue;
             const int type = join[0].digitValue() - 1;
             QString term = join.mid(1);
+            const qsizetype place = TStatementText::ConditionPlace(term);
             if (TStatementText::TakeConditionStart(term)) {
                 close();
+                FPlace = place;
                 groupType = type;
                 if (type % 4 == 2 || type % 4 == 3) FOnRowsBeforeOuter = FOnRows;
                 ++condition;
@@ -1776,6 +1891,8 @@ private:
             }
         }
         close();
+        JoinAsTheTextNests();
+        FPlace = -1;
         // Read as if its brackets were not there, such a join keeps only
         // the terms that became links where they were.
         if (apart && !FText.BracketedOuterJoin().isEmpty()) FLost << FText.BracketedOuterJoin();
@@ -2359,6 +2476,7 @@ private:
     struct TNullSupplier {
         QList<int> Links;
         int Kind = 0;
+        qsizetype Place = -1; // of its ON as written, -1 when not known
     };
     QHash<int, QList<TNullSupplier>> FNullSide;
     QHash<int, int> FTermKind; // link -> the kind of join its term stands in
@@ -2379,6 +2497,10 @@ private:
     QList<int> FGroupOfRead;
     QHash<int, int> FGroup;
     int FOuterMadeInner = 0;
+    // The place as written of the ON read now (TStatementText::ConditionPlace),
+    // -1 when not known or after the FROM clause.
+    qsizetype FPlace = -1;
+    QHash<int, qsizetype> FLinkPlace;     // link -> the place of the ON it was read from
     QList<std::pair<int, int>> FOnScopes; // per ON condition: the boxes it sees
     bool FStarExpanded = false;           // into every box's "*"
     int FStarsSpelled = 0;      // "*" written as the columns it stands for

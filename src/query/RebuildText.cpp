@@ -20,6 +20,13 @@ constexpr char16_t kNameDoubled = 0xE080; // a doubled closing quote of one
 constexpr char16_t kGlue = 0xE200;        // a blank the scanners must not see
 constexpr char16_t kNegated = 0xE210;     // + k: NOT before a group, k brackets further out
 constexpr char16_t kConditionStart = 0xE220;
+// + n after kConditionStart: the ON's place in the FROM clause as written,
+// where the analysis lists ONs in another order.
+constexpr char16_t kConditionPlace = 0xF000;
+constexpr qsizetype kConditionPlaces = 0x800;
+bool IsConditionPlace(QChar c) {
+    return c.unicode() >= kConditionPlace && c.unicode() < kConditionPlace + kConditionPlaces;
+}
 constexpr char16_t kShared = 0xE230; // USING / NATURAL: the box, then its columns
 constexpr char16_t kSharedNext = 0xE232;
 // In a string: a line break (CR, LF), and an apostrophe inside double quotes.
@@ -884,7 +891,8 @@ bool QuoteKeywordColumns(QString& text, const TTokens& t, const TSqlDialect& dia
 // reading does anyway. The scanners read such a group when its joins have
 // ON conditions (as the design writes them) but not a NATURAL or USING join
 // in it: that group loses its brackets, and so do brackets around the whole
-// list of tables. Brackets further on change what is joined with what and
+// list of tables (the design never writes them, and the joins inside read
+// as the same joins without them). Brackets further on change what is joined with what and
 // stay, and so do brackets with a name of their own, around a query, or
 // around a comma before a join (MySQL's comma binds less than JOIN).
 // Whether the text changed.
@@ -930,7 +938,7 @@ bool UnwrapLeadingJoins(QString& text, const TTokens& t) {
             if (!t.Is(first, TSqlWord::Name) && (!t.Is(first, TSqlWord::Word) || rows(first) ||
                                                  t.IsWord(first, QLatin1StringView("lateral"))))
                 break;
-            if (comma || !shared) break;
+            if (comma || (!shared && !EndsFromAt(t, after))) break;
             edits.append({t[open].Start, 1, QStringLiteral(" ")});
             edits.append({t[close].Start, 1, QStringLiteral(" ")});
             closes.append(close);
@@ -1883,17 +1891,65 @@ qsizetype JoinEdit(const TTokens& t, qsizetype i, qsizetype fromEnd, QList<TEdit
 }
 
 // The joins of the first statement's FROM clause, and the mark at the
-// start of every ON condition.
-void JoinEdits(const TTokens& t, qsizetype from, qsizetype fromEnd, QList<TEdit>& edits) {
+// start of every ON condition. Where joins stand in brackets, the analysis
+// lists the ON of a join in brackets after the ON of the join around it:
+// then every ON is marked with its place as written, and `places` gets
+// where each join and its two sides stand. (Not where USING or NATURAL
+// joins stand, whose conditions are made here.)
+void JoinEdits(const TTokens& t, qsizetype from, qsizetype fromEnd, QList<TEdit>& edits,
+               QList<TStatementText::TJoinPlace>& places) {
+    QList<qsizetype> ons;
+    bool shared = false, inBrackets = false;
+    TSubQueries subQueries;
     for (qsizetype i = from + 1; from >= 0 && i < fromEnd; ++i) {
-        if (t[i].Depth != 0) continue;
-        const QString w = t.Word(i);
-        if (w == QLatin1String("on") && i + 1 < fromEnd) {
-            edits.append({t[i + 1].Start, 0, QString(QChar(kConditionStart))});
-            continue;
+        subQueries.Step(t, i);
+        if (subQueries.Inside()) continue;
+        shared = shared || t.IsWord(i, QLatin1StringView("using")) ||
+                 t.IsWord(i, QLatin1StringView("natural"));
+        if (t.IsWord(i, QLatin1StringView("on")) && i + 1 < fromEnd) {
+            ons << i;
+            inBrackets = inBrackets || t[i].Depth != 0;
         }
-        if (IsJoinWord(w)) i = JoinEdit(t, i, fromEnd, edits);
     }
+    const bool placed = inBrackets && !shared && ons.size() <= kConditionPlaces;
+    for (qsizetype k = 0; k < ons.size(); ++k) {
+        const qsizetype on = ons[k];
+        if (!placed && t[on].Depth != 0) continue;
+        QString mark = QString(QChar(kConditionStart));
+        if (placed) {
+            mark += QChar(char16_t(kConditionPlace + k));
+            // Its join: the word JOIN before its table at its depth, the
+            // kind before that, and the first side from where the
+            // bracket, the FROM clause or the item after a comma begins.
+            const int depth = t[on].Depth;
+            qsizetype join = on - 1;
+            while (join > from &&
+                   !(t[join].Depth == depth && t.IsWord(join, QLatin1StringView("join"))))
+                --join;
+            qsizetype kind = join;
+            TStatementText::TJoinPlace place;
+            while (kind - 1 > from && t[kind - 1].Depth == depth && IsJoinWord(t.Word(kind - 1))) {
+                --kind;
+                if (t.IsWord(kind, QLatin1StringView("left"))) place.Kind = 1;
+                if (t.IsWord(kind, QLatin1StringView("right"))) place.Kind = 2;
+                if (t.IsWord(kind, QLatin1StringView("full"))) place.Kind = 3;
+            }
+            qsizetype first = kind - 1;
+            while (first > from && t[first].Depth >= depth &&
+                   !(t[first].Depth == depth && t.IsSymbol(first, QLatin1Char(','))))
+                --first;
+            place.On = t[on].Start;
+            place.LeftFrom = t[first + 1].Start;
+            place.LeftTo = t[kind].Start;
+            place.RightFrom = t[join].End;
+            place.RightTo = t[on].Start;
+            places << place;
+        }
+        edits.append({t[on + 1].Start, 0, mark});
+    }
+    if (!placed) places.clear();
+    for (qsizetype i = from + 1; from >= 0 && i < fromEnd; ++i)
+        if (t[i].Depth == 0 && IsJoinWord(t.Word(i))) i = JoinEdit(t, i, fromEnd, edits);
 }
 
 // A join written in brackets ("a LEFT JOIN (b JOIN c ON …) ON …"), the
@@ -2093,7 +2149,7 @@ QString TStatementText::ForScanners(const QString& text, QList<TSqlWord> words) 
     if (const QString join = NestedJoinWithoutBrackets(t, from, fromEnd); !join.isEmpty())
         FNotCarried << join;
     FRightJoinAfterOthers = quillary::RightJoinAfterOthers(t, from, fromEnd);
-    JoinEdits(t, from, fromEnd, edits);
+    JoinEdits(t, from, fromEnd, edits, FJoinPlaces);
     NegationEdits(t, parts.FirstEnd, edits);
     // Quoted names: their characters stand in for themselves. So do the
     // line breaks of a string, which the scanners would take for the
@@ -2154,6 +2210,8 @@ QString TStatementText::Restore(const QString& piece) const {
             out += QChar(c == kStringCr ? u'\r' : c == kStringLf ? u'\n' : u'\'');
         } else if (c == kShared || c == kSharedNext || c == kConditionStart) {
             out += c == kSharedNext ? QStringLiteral(",") : QString();
+            if (c == kConditionStart && i + 1 < piece.size() && IsConditionPlace(piece[i + 1]))
+                ++i; // (its place goes with it)
         } else {
             out += piece[i];
         }
@@ -2172,8 +2230,14 @@ void TStatementText::Restore(QStringList& pieces) const {
 bool TStatementText::TakeConditionStart(QString& term) {
     const qsizetype at = term.indexOf(QChar(kConditionStart));
     if (at < 0) return false;
-    term.remove(at, 1);
+    term.remove(at, at + 1 < term.size() && IsConditionPlace(term[at + 1]) ? 2 : 1);
     return true;
+}
+
+qsizetype TStatementText::ConditionPlace(const QString& term) {
+    const qsizetype at = term.indexOf(QChar(kConditionStart));
+    if (at < 0 || at + 1 >= term.size() || !IsConditionPlace(term[at + 1])) return -1;
+    return term[at + 1].unicode() - kConditionPlace;
 }
 
 bool TStatementText::TakeCrossJoined(QString& item) {

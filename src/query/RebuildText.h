@@ -48,6 +48,17 @@ public:
     const QList<QStringList>& BracketGroups() const { return FBracketGroups; }
     // Whether the FROM clause writes a join in brackets.
     bool BracketedJoin() const { return FBracketedJoin; }
+    // Where the FROM clause writes joins in brackets, each join with an ON
+    // (outside sub-queries) in the order of its ON as written, which is
+    // its ConditionPlace: where its ON stands and the text of its two
+    // sides, as positions in the statement; its kind (0 inner, 1 left, 2
+    // right, 3 full). Empty where the analysis's order of ONs serves.
+    struct TJoinPlace {
+        qsizetype On = 0;
+        qsizetype LeftFrom = 0, LeftTo = 0, RightFrom = 0, RightTo = 0;
+        int Kind = 0;
+    };
+    const QList<TJoinPlace>& JoinPlaces() const { return FJoinPlaces; }
     // What the design would write with other rows, as written: an ON
     // condition whose OR outside brackets meets an AND (the scanners cut
     // it at its ANDs, which bind closer).
@@ -71,6 +82,10 @@ public:
     // Whether `term` (a join term as the scanners cut it) begins an ON
     // condition; the mark is taken off.
     static bool TakeConditionStart(QString& term);
+    // Where the ON that `term` begins stands among the ONs of the FROM
+    // clause as written; -1 when the text does not tell (the analysis
+    // lists them in that order but for joins in the brackets that begin it).
+    static qsizetype ConditionPlace(const QString& term);
     // Whether `item` (an item of the FROM list as the scanners cut it) was
     // cross joined with the one before it, which binds as a join does, not
     // as a comma; the mark is taken off.
@@ -107,6 +122,7 @@ private:
     QString FBracketedOuterJoin;
     QList<QStringList> FBracketGroups;
     bool FBracketedJoin = false;
+    QList<TJoinPlace> FJoinPlaces;
     QStringList FNotCarried;
     QString FRightJoinAfterOthers;
 };

@@ -288,6 +288,14 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
         // The left join in brackets gives nulls to u, which the inner join
         // on u after them drops: it is an inner one, not the outer join
         // that the ON terms around it read together.
+        // As Access writes joins: the inner join on u after the left join
+        // that gives nulls for u drops them, wherever the brackets put it.
+        {"select t.a from ((t left join u on t.k = u.k) join w on u.k = w.k) join x on t.k = x.h",
+         "select t.a\r\nfrom (t INNER JOIN (u JOIN w on u.k=w.k) on t.k=u.k) JOIN x on t.k=x.h"},
+        {"select t.a from t left join (u join w on u.k = w.k right join x on w.k = x.h) on t.k = "
+         "x.h",
+         "select t.a\r\nfrom t LEFT JOIN ((u JOIN w on u.k=w.k) RIGHT JOIN x on w.k=x.h) on "
+         "t.k=x.h"},
         {"select t.a from (t left join u on t.k = u.k) left join w on w.k = t.k join x on x.h = "
          "u.f",
          "select t.a\r\nfrom w RIGHT JOIN (t INNER JOIN (x JOIN u on x.h=u.f) on t.k=u.k) on "
@@ -950,11 +958,15 @@ TEST(RebuildShapes, JoinsTheDesignWouldReorderAreAnnounced) {
         // gave nulls for through another of its boxes.
         {"select t.a from t left join (u join w on w.k = u.k) on u.k = t.k join y on y.h = w.h",
          "y.h = w.h"},
+        // The join text would nest a right join inside the inner join the
+        // statement has inside it.
+        {"select t.a from ((t join u on t.k = u.k) right join w on t.k = w.k) full join x on u.k = "
+         "x.h",
+         "((t join u on t.k = u.k) right join w on t.k = w.k)"},
         // Outer joins in brackets inside brackets take part as well.
-        {"select t.a from ((t left join u on t.k = u.k and t.a > 15) join (w right join y on w.h = "
-         "y.h) on y.h = t.k)",
-         "((t left join u on t.k = u.k and t.a > 15) join (w right join y on w.h = y.h) on y.h = "
-         "t.k)"},
+        {"select t.a from ((t left join u on t.k = u.k and t.a > 15) join (w right join x on w.k = "
+         "x.h) on x.h = t.k)",
+         "(t left join u on t.k = u.k and t.a > 15)"},
         // A full join against two boxes at once (a left one keeps them).
         {"select t.a from t cross join w full join u on u.k = t.k and u.f = w.k",
          "u.k = t.k and u.f = w.k"},
