@@ -1054,6 +1054,16 @@ private:
         for (const int l : links)
             joined = std::max({joined, FDesign.Links[l].Table1, FDesign.Links[l].Table2});
         const TNullSupplier supplier{links, kind, FPlace};
+        // Where the join's place is known, the boxes of its sides are.
+        const QList<TStatementText::TJoinPlace>& places = FText.JoinPlaces();
+        if (FPlace >= 0 && FPlace < places.size()) {
+            const TStatementText::TJoinPlace& place = places[FPlace];
+            for (int b = 0; b < FDesign.Boxes.size(); ++b)
+                if (((kind == 1 || kind == 3) && InGroup(b, place.RightTables)) ||
+                    ((kind == 2 || kind == 3) && InGroup(b, place.LeftTables)))
+                    FNullSide[b] << supplier;
+            return;
+        }
         if (kind == 1) {
             // The ON of a join in brackets comes among the terms of the join
             // around it: each left join gives nulls to the box it joins, the
@@ -1737,6 +1747,10 @@ private:
         int groupType = 0;
         QStringList groupTerms; // as written, for the question
         bool apart = false;     // a term became no link
+        // Where the joins' places are known: a term moved out of the ON of
+        // a join inside the side an outer join gives nulls for, or kept with
+        // its link while it names other boxes than the link's.
+        bool moved = false;
         const auto close = [&] {
             // An outer join without a link cannot carry its ON (no term is
             // an equality of two boxes' columns): its condition is named.
@@ -1745,6 +1759,9 @@ private:
             if (!made.isEmpty() && !extra.isEmpty()) {
                 QString& condition = FDesign.Links[made.last()].Condition;
                 const QString added = extra.join(QStringLiteral(" and "));
+                for (const int b : QualifierBoxes(FDesign, added))
+                    moved = moved || (b != FDesign.Links[made.last()].Table1 &&
+                                      b != FDesign.Links[made.last()].Table2);
                 condition = condition.isEmpty() ? added : condition + QStringLiteral(" and ") + added;
                 // Where the design writes its joins in an order of its own,
                 // a term that names a third box might come before that box
@@ -1865,6 +1882,7 @@ private:
             // that join keeps: an inner join's term stays with its link too.
             const bool inner = (type == 0 || type == 4) && FText.RightJoinAfterOthers().isEmpty();
             apart = true;
+            moved = moved || (inner && InsideNullSide(FPlace));
             // Moved to WHERE, or to an ON the design nests otherwise, a bare
             // name sees other boxes than those the join brought together:
             // it is given the one box its ON sees, or it is not carried.
@@ -1895,8 +1913,24 @@ private:
         FPlace = -1;
         // Read as if its brackets were not there, such a join keeps only
         // the terms that became links where they were.
-        if (apart && !FText.BracketedOuterJoin().isEmpty()) FLost << FText.BracketedOuterJoin();
+        // (Where the places are known, each join keeps its own terms.)
+        if ((FText.JoinPlaces().isEmpty() ? apart : moved) && !FText.BracketedOuterJoin().isEmpty())
+            FLost << FText.BracketedOuterJoin();
         FLost << FText.NotCarried();
+    }
+
+    // Whether the join of the ON at `place` stands inside a side that an
+    // outer join of the statement gives nulls for.
+    bool InsideNullSide(qsizetype place) const {
+        const QList<TStatementText::TJoinPlace>& places = FText.JoinPlaces();
+        if (place < 0 || place >= places.size()) return true;
+        const qsizetype on = places[place].On;
+        return std::any_of(places.cbegin(), places.cend(), [on](const auto& p) {
+            const bool left = on >= p.LeftFrom && on < p.LeftTo;
+            const bool right = on >= p.RightFrom && on < p.RightTo;
+            return (left && (p.Kind == 2 || p.Kind == 3)) ||
+                   (right && (p.Kind == 1 || p.Kind == 3));
+        });
     }
 
     // A left join against two boxes at once ("t join u on … left join w on

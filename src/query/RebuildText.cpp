@@ -1890,6 +1890,32 @@ qsizetype JoinEdit(const TTokens& t, qsizetype i, qsizetype fromEnd, QList<TEdit
     return keywordEnd;
 }
 
+// The tables of the FROM items in tokens [first, end), by the names the
+// statement gives them (a sub-query by its name); `joins` tells whether a
+// join stands among them.
+QStringList TableNamesIn(const TTokens& t, qsizetype first, qsizetype end, bool* joins = nullptr) {
+    QStringList names;
+    TSubQueries subQueries;
+    for (qsizetype k = first; k < end; ++k) {
+        const bool table = k == first || (t.Is(k - 1, TSqlWord::Open) && !BeginsQuery(t, k)) ||
+                           t.IsWord(k - 1, QLatin1StringView("join"));
+        // A sub-query there by its name.
+        if (table && !subQueries.Inside() && t.Is(k, TSqlWord::Open) && BeginsQuery(t, k + 1))
+            if (const qsizetype close = t.Partner(k); close > 0)
+                if (const qsizetype alias = NameAfter(t, close); alias >= 0) names << t.Name(alias);
+        subQueries.Step(t, k);
+        if (subQueries.Inside()) continue;
+        if (joins) *joins = *joins || t.IsWord(k, QLatin1StringView("join"));
+        if (!table || (!t.Is(k, TSqlWord::Word) && !t.Is(k, TSqlWord::Name))) continue;
+        qsizetype name = k;
+        while (t.IsSymbol(name + 1, QLatin1Char('.')))
+            name += 2;
+        const qsizetype alias = NameAfter(t, name);
+        names << t.Name(alias >= 0 ? alias : name);
+    }
+    return names;
+}
+
 // The joins of the first statement's FROM clause, and the mark at the
 // start of every ON condition. Where joins stand in brackets, the analysis
 // lists the ON of a join in brackets after the ON of the join around it:
@@ -1943,6 +1969,8 @@ void JoinEdits(const TTokens& t, qsizetype from, qsizetype fromEnd, QList<TEdit>
             place.LeftTo = t[kind].Start;
             place.RightFrom = t[join].End;
             place.RightTo = t[on].Start;
+            place.LeftTables = TableNamesIn(t, first + 1, kind);
+            place.RightTables = TableNamesIn(t, join + 1, on);
             places << place;
         }
         edits.append({t[on + 1].Start, 0, mark});
@@ -1992,27 +2020,8 @@ QList<QStringList> TablesOfBracketedJoins(const TTokens& t, qsizetype from, qsiz
         if (outer.Inside() || !t.Is(i, TSqlWord::Open) || BeginsQuery(t, i + 1)) continue;
         const qsizetype close = t.Partner(i);
         if (close < 0) break;
-        QStringList names;
         bool joins = false;
-        TSubQueries subQueries;
-        for (qsizetype k = i + 1; k < close; ++k) {
-            const bool table = (t.Is(k - 1, TSqlWord::Open) && !BeginsQuery(t, k)) ||
-                               t.IsWord(k - 1, QLatin1StringView("join"));
-            // A sub-query there by its name.
-            if (table && !subQueries.Inside() && t.Is(k, TSqlWord::Open) && BeginsQuery(t, k + 1))
-                if (const qsizetype end = t.Partner(k); end > 0)
-                    if (const qsizetype alias = NameAfter(t, end); alias >= 0)
-                        names << t.Name(alias);
-            subQueries.Step(t, k);
-            if (subQueries.Inside()) continue;
-            joins = joins || t.IsWord(k, QLatin1StringView("join"));
-            if (!table || (!t.Is(k, TSqlWord::Word) && !t.Is(k, TSqlWord::Name))) continue;
-            qsizetype name = k;
-            while (t.IsSymbol(name + 1, QLatin1Char('.')))
-                name += 2;
-            const qsizetype alias = NameAfter(t, name);
-            names << t.Name(alias >= 0 ? alias : name);
-        }
+        const QStringList names = TableNamesIn(t, i + 1, close, &joins);
         if (joins) groups << names;
     }
     return groups;

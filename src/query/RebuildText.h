@@ -57,6 +57,7 @@ public:
         qsizetype On = 0;
         qsizetype LeftFrom = 0, LeftTo = 0, RightFrom = 0, RightTo = 0;
         int Kind = 0;
+        QStringList LeftTables, RightTables; // by the names the statement gives them
     };
     const QList<TJoinPlace>& JoinPlaces() const { return FJoinPlaces; }
     // What the design would write with other rows, as written: an ON
