@@ -1801,8 +1801,10 @@ private:
                 QSet<int> boxes;
                 for (const int l : std::as_const(made))
                     boxes << FDesign.Links[l].Table1 << FDesign.Links[l].Table2;
-                // (Brackets read away join the terms of two joins.)
-                if (boxes.size() > 2 && FText.BracketedOuterJoin().isEmpty() &&
+                // (Brackets read away join the terms of two joins, unless
+                // each ON's place is known.)
+                if (boxes.size() > 2 &&
+                    (FText.BracketedOuterJoin().isEmpty() || !FText.JoinPlaces().isEmpty()) &&
                     !CrossJoinTerms(made, madeTexts, groupType))
                     FLost << groupTerms.join(QStringLiteral(" and "));
             }

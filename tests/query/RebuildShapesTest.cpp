@@ -963,6 +963,9 @@ TEST(RebuildShapes, JoinsTheDesignWouldReorderAreAnnounced) {
         // A join whose ON follows another join's nests that join, brackets or not.
         {"select t.a from t left join u join w on w.k = u.k on u.k = t.k",
          "left join u join w on w.k = u.k on"},
+        // An outer join against two boxes of a join in brackets at once.
+        {"select t.a from w right join (u join t on u.k = t.k) on w.k = t.k and w.h = u.g",
+         "w.k = t.k and w.h = u.g"},
         // The join text would nest a right join inside the inner join the
         // statement has inside it.
         {"select t.a from ((t join u on t.k = u.k) right join w on t.k = w.k) full join x on u.k = "
