@@ -886,6 +886,24 @@ bool QuoteKeywordColumns(QString& text, const TTokens& t, const TSqlDialect& dia
     return !edits.isEmpty();
 }
 
+// "(select …)": brackets around the whole of one statement group nothing.
+// Whether the text changed.
+bool UnwrapWholeStatement(QString& text, TSqlReading reading) {
+    const TTokens t(text, reading);
+    qsizetype opens = 0;
+    while (t.Is(opens, TSqlWord::Open))
+        ++opens;
+    if (opens == 0 || !BeginsQuery(t, opens)) return false;
+    QList<TEdit> edits;
+    for (qsizetype k = 0; k < opens && t.Partner(k) == t.Size() - 1 - k; ++k) {
+        edits.append({t[k].Start, 1, QStringLiteral(" ")});
+        edits.append({t[t.Size() - 1 - k].Start, 1, QStringLiteral(" ")});
+    }
+    if (edits.isEmpty()) return false;
+    text = Apply(text, edits);
+    return true;
+}
+
 // "FROM (a NATURAL JOIN b) JOIN c USING (k)": joins are read from the left,
 // so brackets around the joins that begin a FROM clause group them as the
 // reading does anyway. The scanners read such a group when its joins have
@@ -1587,6 +1605,8 @@ void TStatementText::Prepare(const QString& sql) {
     const TSqlReading reading = FDialect.Readings().front();
     QList<TSqlWord> words; // of `sql`
     QString text = Plain(sql, reading, words, FStatements);
+    if (QStringView(text).trimmed().startsWith(u'(') && UnwrapWholeStatement(text, reading))
+        words.clear();
 
     // Common table expressions: each used once takes its place as a
     // sub-query; the rest cannot be drawn.

@@ -299,6 +299,11 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
          "x.h) on x.h = t.k)",
          "select t.a\r\nfrom (w RIGHT JOIN x on w.k=x.h) JOIN (t LEFT JOIN u on t.k=u.k and t.a > "
          "15) on x.h=t.k"},
+        // Brackets around the whole statement group nothing.
+        {"(select t.a from t left join u on t.k = u.k join w on u.k = w.k)",
+         "select t.a\r\nfrom t INNER JOIN (u JOIN w on u.k=w.k) on t.k=u.k"},
+        {"((select t.a from t cross join w left join u on u.k = t.k))",
+         "select t.a\r\nfrom u RIGHT JOIN t on u.k=t.k,w"},
         // As Access writes joins: the inner join on u after the left join
         // that gives nulls for u drops them, wherever the brackets put it.
         {"select t.a from ((t left join u on t.k = u.k) join w on u.k = w.k) join x on t.k = x.h",
