@@ -292,15 +292,20 @@ void DropDanglingConnector(QString& where) {
         }
 }
 
-// A string (double quotes hold strings in MySQL) or a truth value written
-// as such, or a window function (which written again may number the rows
-// tied in its window otherwise): sorted by their position.
-bool IsConstant(const QString& column, const TSqlDialect& dialect) {
+// A string (double quotes hold strings in MySQL), a number or a truth value
+// written as such, also in brackets (a number there is a position too), or
+// a window function (which written again may number the rows tied in its
+// window otherwise): sorted by their position.
+bool IsConstant(const QString& written, const TSqlDialect& dialect) {
     static const QRegularExpression window(QStringLiteral("\\)\\s*over\\s*\\("),
                                            QRegularExpression::CaseInsensitiveOption);
-    if (column.contains(QLatin1String("over"), Qt::CaseInsensitive) &&
-        window.match(column).hasMatch())
+    if (written.contains(QLatin1String("over"), Qt::CaseInsensitive) &&
+        window.match(written).hasMatch())
         return true;
+    static const QRegularExpression number(
+        QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?$"));
+    const QString column = TrimSQLElement(written).trimmed();
+    if (number.match(column).hasMatch()) return true;
     for (const QChar quote : {QLatin1Char('\''), QLatin1Char('"')})
         if (column.size() >= 2 && column.startsWith(quote) && column.endsWith(quote) &&
             (quote == QLatin1Char('\'') || !dialect.ReadsQuote(quote)))

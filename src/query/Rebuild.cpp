@@ -2294,6 +2294,9 @@ private:
     // folds bare names, quoted ones keep their letter case: "Name" and name
     // are two columns there, and a name is matched as the database reads it.
     qsizetype GroupCandidate(const QString& g) const {
+        // A position is no column ("group by 2" is not the "2" of "1.2").
+        if (!g.isEmpty() && std::all_of(g.cbegin(), g.cend(), [](QChar c) { return c.isDigit(); }))
+            return -1;
         const TSqlDialect& dialect = FDesign.Dialect;
         QStringList want, have;
         if (dialect.NameCase() == TNameCase::Insensitive || !dialect.ReadName(g, want)) {

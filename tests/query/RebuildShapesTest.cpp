@@ -748,6 +748,11 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
         {TSqlDialect::Sqlite(), "select k as Ä, ä from tu order by ä limit 2",
          "from tu\r\norder by 2"},
         {TSqlDialect::Sqlite(), "select sum(k) from tu group by Ä", "group by Ä"},
+        // A position is no name: not the "2" of the constant 1.2, and a
+        // constant, also in brackets, sorts by its position.
+        {TSqlDialect::Sqlite(), "select 1.2, a from t group by 2", "group by 2"},
+        {TSqlDialect::Sqlite(), "select a, (10) as n from t order by 2, a", "order by 2,"},
+        {TSqlDialect::Postgres(), "select 'a' as x, 'a' as y from t order by 2", "order by 2"},
         {TSqlDialect::Postgres(), "select tu.k from tu join t on t.k = tu.Ä", "on t.k=tu.Ä"},
         // PostgreSQL tells a quoted WITH name from the bare one.
         {TSqlDialect::Postgres(),
