@@ -214,8 +214,19 @@ QString KeywordOf(const QString& sql, const TSqlToken& t) {
 // table's or column's name ("from t offset join …").
 bool CountFollows(const QString& sql, const TSqlToken& t) {
     qsizetype i = t.Start + t.Length;
-    while (i < sql.size() && sql[i].isSpace())
-        ++i;
+    // Blanks and comments ("offset /* rows */ 2") come before it.
+    for (qsizetype before = -1; before != i;) {
+        before = i;
+        while (i < sql.size() && sql[i].isSpace())
+            ++i;
+        if (QStringView(sql).sliced(i).startsWith(u"/*")) {
+            const qsizetype end = sql.indexOf(QLatin1String("*/"), i + 2);
+            i = end < 0 ? sql.size() : end + 2;
+        } else if (QStringView(sql).sliced(i).startsWith(u"--")) {
+            const qsizetype end = sql.indexOf(QLatin1Char('\n'), i);
+            i = end < 0 ? sql.size() : end + 1;
+        }
+    }
     if (i >= sql.size()) return false;
     const QChar c = sql[i];
     return c.isDigit() || c == u'(' || c == u'?' || c == u':' || c == u'$' || c == u'@' ||

@@ -83,6 +83,18 @@ TEST_F(StatementsServerTest, TheRowCheckReadsValuesAsTheServerCollatesThem) {
     }
 }
 
+// A comment between OFFSET and its count leaves it the row limit it is.
+TEST_F(StatementsServerTest, TheRowCheckReadsALimitWithACommentInIt) {
+    TADOConnection connection(TestServer().ConnectionString());
+    connection.Open();
+    const TRowComparison r = CompareRows(
+        &connection,
+        QStringLiteral("select id from lots where id > 1 order by id desc "
+                       "offset /* skipped */ 2 rows fetch first 5 rows only"),
+        QStringLiteral("select id from lots where id > 1 order by id desc limit 5 offset 2"));
+    EXPECT_TRUE(r.Same) << r.Difference.toStdString();
+}
+
 TEST_F(StatementsServerTest, TheResultPageKeepsReadingAfterTheCount) {
     ASSERT_TRUE(form->Forge("select id, name from lots"));
     form->PageControl1->setCurrentIndex(TFrm_Quillary::pgQuery);
