@@ -438,6 +438,9 @@ bool InTablePosition(const TTokens& u, qsizetype j) {
     for (qsizetype i = j - 2; i >= 0; --i) {
         if (u[i].Depth < depth) return false;
         if (u[i].Depth > depth || u[i].Kind != TSqlWord::Word) continue;
+        // A comma after a join's condition goes on with the FROM list.
+        if (u.IsWord(i, QLatin1StringView("on")) || u.IsWord(i, QLatin1StringView("using")))
+            return true;
         if (const TClause c = ClauseWord(u, i); c == TClause::From || c == TClause::Other)
             return c == TClause::From;
     }

@@ -165,6 +165,9 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
          "select t.a,u.g\r\nfrom t LEFT JOIN u on t.k=u.k and u.f > 100"},
         {"with x as (select k, a from t) select x.a from x",
          "select a\r\nfrom  (select k, a from t) x"},
+        // A comma after a join's condition lists the next table.
+        {"with x as (select k, a from t) select x.a from t join u on u.k = t.k, x",
+         "select x.a\r\nfrom u JOIN t on u.k=t.k,(select k, a from t) x"},
         // After a full join a shared column is the first of the two that
         // is not null.
         {"select k, max(a) from t full join u using (k) where k > 1 group by k order by k",
