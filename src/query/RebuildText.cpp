@@ -1080,9 +1080,14 @@ bool JoinsUnderAName(const TTokens& t, qsizetype o) {
     if (close < 0) return false;
     const qsizetype alias = NameAfter(t, close);
     if (alias < 0 || t.Is(alias + 1, TSqlWord::Open)) return false;
-    for (qsizetype k = o + 1; k < close; ++k)
-        if (t[k].Depth == t[o].Depth + 1 && IsJoinWord(t.Word(k))) return true;
-    return false;
+    bool joins = false;
+    for (qsizetype k = o + 1; k < close; ++k) {
+        if (t[k].Depth != t[o].Depth + 1) continue;
+        // "((select …) union select … join …) m" holds a query.
+        if (BeginsQuery(t, k) || IsSetOperator(t, k)) return false;
+        joins = joins || IsJoinWord(t.Word(k));
+    }
+    return joins;
 }
 
 // A function's rows or a VALUES list standing as a table of the statement

@@ -454,3 +454,26 @@ unfinished as (
 )
 select count(*) as unfinished_orders, (select count(*) from source) as all_orders
 from unfinished;
+
+-- the customers of two nations with their orders of 1996, every join in
+-- brackets as Access writes them: the inner join on the nation of the
+-- order's customer drops the customers without such an order
+select cu.cu_name, o.or_id, na.na_name
+from ((customer cu left join orders o on o.or_customer = cu.cu_id and o.or_date >= date '1996-01-01')
+      inner join nation na on na.na_id = cu.cu_nation)
+     left join region rg on rg.rg_id = na.na_region
+where na.na_id in (3, 7)
+order by cu.cu_id, o.or_id;
+
+-- the same statement in brackets as a whole: the nations of region 1 with
+-- the suppliers they have, if any
+(select na.na_name, su.su_name
+ from nation na left join supplier su on su.su_nation = na.na_id
+ join region rg on rg.rg_id = na.na_region
+ where rg.rg_id = 1);
+
+-- a derived table of a union whose first part stands in brackets and whose
+-- later part joins: the regions and the nations that have suppliers
+select y.id
+from ((select rg_id as id from region) union select na.na_id from nation na join supplier su on su.su_nation = na.na_id) y
+order by y.id;
