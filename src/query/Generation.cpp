@@ -414,7 +414,9 @@ bool NamedSo(const QueryDesign& design, const QString& display, const QString& w
 // column of the box written bare (the single box's prefix left out) must not
 // be the alias of another result column.
 bool TakenByAlias(const QueryDesign& design, const QStringList& displayColumns,
-                  const QString& written, const QString& column) {
+                  const QString& writtenText, const QString& column) {
+    // A name in brackets is read as the name ("order by (dept)").
+    const QString written = TrimSQLElement(writtenText).trimmed();
     // A name that lost its prefix is a word of its own in what is written
     // ("name nulls last"): that word must be no alias, nor the name of two
     // result columns.

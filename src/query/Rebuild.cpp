@@ -403,6 +403,13 @@ QString WithQueryBrackets(const QString& item) {
     return item;
 }
 
+// `item` without blanks around the dots of its names ("t . k" is t.k), as
+// written where a dot is a number's ("5. x" is 5 named x, "when .5").
+QString WithoutBlanksAtDots(const QString& item) {
+    static const QRegularExpression numberDot(QStringLiteral("\\d\\.\\s|\\s\\.\\d"));
+    return item.contains(numberDot) ? item : TrimAroundDot(item);
+}
+
 // Select items as names and aliases; DISTINCT and TOP n of the first item.
 void ReadSelectItems(TStatement& st, int kind, const TStatementText& mask) {
     for (qsizetype i = 0; i < st.Items.size(); ++i) {
@@ -421,14 +428,14 @@ void ReadSelectItems(TStatement& st, int kind, const TStatementText& mask) {
             if (TSqlDialect(kind).RowLimitStyle() == TRowLimitStyle::Top) CutTop(item, st.Limit);
         }
         QString name, alias;
-        SplitAlias(TrimAroundDot(item), name, alias, kind);
+        SplitAlias(WithoutBlanksAtDots(item), name, alias, kind);
         // Where double quotes hold strings (MySQL), "x" after a string is
         // another string the database joins to the one before it.
         if (alias.startsWith(QLatin1Char('"')) && !mask.Dialect().ReadsQuote(QLatin1Char('"')) &&
             (name.endsWith(QLatin1Char('\'')) || name.endsWith(QLatin1Char('"'))) &&
-            !TrimCell(TrimAroundDot(item).chopped(alias.size()))
+            !TrimCell(WithoutBlanksAtDots(item).chopped(alias.size()))
                  .endsWith(QLatin1String(" as"), Qt::CaseInsensitive)) {
-            name = TrimAroundDot(item);
+            name = WithoutBlanksAtDots(item);
             alias.clear();
         }
         // "x as 'name'" (MySQL, SQLite): the name as the dialect quotes one.
@@ -437,7 +444,7 @@ void ReadSelectItems(TStatement& st, int kind, const TStatementText& mask) {
             QRegularExpression::CaseInsensitiveOption |
                 QRegularExpression::DotMatchesEverythingOption);
         if (alias.isEmpty() && item.endsWith(QLatin1Char('\'')))
-            if (const QRegularExpressionMatch m = stringAlias.match(TrimAroundDot(item));
+            if (const QRegularExpressionMatch m = stringAlias.match(WithoutBlanksAtDots(item));
                 m.hasMatch()) {
                 name = m.captured(1);
                 alias = mask.Dialect().Quote(
@@ -453,7 +460,7 @@ void ReadSelectItems(TStatement& st, int kind, const TStatementText& mask) {
              alias.compare(QLatin1String("isnull"), Qt::CaseInsensitive) == 0 ||
              alias.compare(QLatin1String("notnull"), Qt::CaseInsensitive) == 0 ||
              alias.compare(QLatin1String("end"), Qt::CaseInsensitive) == 0)) {
-            name = TrimAroundDot(item);
+            name = WithoutBlanksAtDots(item);
             alias.clear();
         }
         st.Items[i] = mask.Restore(name);
@@ -717,7 +724,7 @@ private:
         for (qsizetype t = 0; t < FSt.Tables.size(); ++t) {
             const QString& item = FSt.Tables[t];
             QString name, alias;
-            SplitAlias(TrimAroundDot(item), name, alias, FKind);
+            SplitAlias(WithoutBlanksAtDots(item), name, alias, FKind);
             TDesignBox box;
             QString stripped = TrimSQLElement(name);
             int end = 0;
@@ -2235,7 +2242,8 @@ private:
         // "x < case … end between a": the analysis cut at an operator
         // before the BETWEEN, whose AND then ended the row.
         if (!bare(c)) {
-            if (LastBetween(c[3]) < 0) return false;
+            // (Or at one inside the lower bound: "x between case when a = 1 …".)
+            if (LastBetween(c[3]) < 0 && LastBetween(c[1]) < 0) return false;
             c = {c[0], c[1], c[2], c[3] + upper, closing, next[5]};
             return true;
         }

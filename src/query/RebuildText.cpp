@@ -2128,6 +2128,26 @@ QString NestedJoinWithoutBrackets(const TTokens& t, qsizetype from, qsizetype fr
     return {};
 }
 
+// AND and OR inside CASE … END (outside brackets) belong to its WHEN: glued
+// to the words around them, so that no clause is cut there.
+void CaseConnectorEdits(const TTokens& t, qsizetype firstEnd, QList<TEdit>& edits) {
+    QList<int> cases; // the bracket depth of each CASE still open
+    for (qsizetype i = 0; i < firstEnd; ++i) {
+        if (t[i].Kind != TSqlWord::Word || t.IsSymbol(i - 1, QLatin1Char('.'))) continue;
+        if (t.IsWord(i, QLatin1StringView("case"))) {
+            cases << t[i].Depth;
+        } else if (t.IsWord(i, QLatin1StringView("end"))) {
+            if (!cases.isEmpty() && cases.last() == t[i].Depth) cases.removeLast();
+        } else if (!cases.isEmpty() && cases.last() == t[i].Depth && i > 0 &&
+                   (t.IsWord(i, QLatin1StringView("and")) ||
+                    t.IsWord(i, QLatin1StringView("or")))) {
+            edits.append({t[i - 1].End, t[i].Start - t[i - 1].End, QString(QChar(kGlue))});
+            if (i + 1 < t.Size())
+                edits.append({t[i].End, t[i + 1].Start - t[i].End, QString(QChar(kGlue))});
+        }
+    }
+}
+
 // NOT before a condition: glued to what it negates, or, before a group,
 // carried into the group's first condition.
 void NegationEdits(const TTokens& t, qsizetype firstEnd, QList<TEdit>& edits) {
@@ -2188,6 +2208,7 @@ QString TStatementText::ForScanners(const QString& text, QList<TSqlWord> words) 
     FRightJoinAfterOthers = quillary::RightJoinAfterOthers(t, from, fromEnd);
     JoinEdits(t, from, fromEnd, edits, FJoinPlaces);
     NegationEdits(t, parts.FirstEnd, edits);
+    CaseConnectorEdits(t, parts.FirstEnd, edits);
     // Quoted names: their characters stand in for themselves. So do the
     // line breaks of a string, which the scanners would take for the
     // statement's own, and the apostrophes of a string in double quotes

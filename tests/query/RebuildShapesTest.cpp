@@ -751,6 +751,20 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
         {TSqlDialect::Sqlite(), "select k as Ä, ä from tu order by ä limit 2",
          "from tu\r\norder by 2"},
         {TSqlDialect::Sqlite(), "select sum(k) from tu group by Ä", "group by Ä"},
+        // AND and OR inside CASE belong to its WHEN; a CASE as the lower
+        // bound of BETWEEN leaves the AND after it the BETWEEN's.
+        {TSqlDialect::Sqlite(),
+         "select k from t where case when k between 2 and 3 then 1 else 0 end = 1",
+         "where case when k between 2 and 3 then 1 else 0 end=1"},
+        {TSqlDialect::Sqlite(),
+         "select k from t where k between case when k = 1 then 1 else 0 end and (k)",
+         "where k between case when k=1 then 1 else 0 end and (k)"},
+        // A name in brackets that another column's alias would take sorts by
+        // its position; a number's dot keeps its blanks.
+        {TSqlDialect::Sqlite(), "select (t.k) as x, length(t.a) as k from t order by 1",
+         "order by 1"},
+        {TSqlDialect::Sqlite(), "select 5. x, case when .5 > k then 1 end from t",
+         "select 5. as x,case when .5 > k then 1 end"},
         // A position is no name: not the "2" of the constant 1.2, and a
         // constant, also in brackets, sorts by its position.
         {TSqlDialect::Sqlite(), "select 1.2, a from t group by 2", "group by 2"},
