@@ -237,6 +237,11 @@ TParts PartsOf(const QString& text, TSqlReading reading, const TParts* against =
         }
         const bool columnsStar = wasStarPlace && symbol == u'*';
         const bool afterAs = held && heldInfo && heldInfo->As;
+        // TOP is SQL Server's only right after SELECT; elsewhere it is a name.
+        if (info && info->Role == TWordRole::Structure &&
+            !(held && heldInfo && heldInfo->BeforeColumns) &&
+            written.compare(QLatin1String("top"), Qt::CaseInsensitive) == 0)
+            info = nullptr;
         if (held) {
             // A qualifier stands for its box: only the name after the last dot counts.
             const bool qualifier = dotAfterHeld && (w.Kind == TSqlWord::Word ||

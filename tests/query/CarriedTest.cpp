@@ -30,6 +30,9 @@ TEST(NotCarried, CountsLiteralsNamesAndWordsThatChangeRowsNotHowTheyAreWritten) 
          ""},
         {"select t.v from t where t.\"not\" = 1", "select t.v from t where t.not=1", ""},
         {"select t.v from t join u on t.\"by\" = u.\"by\"", "select t.v from t,u", "\"by\""},
+        // TOP is a word of the statement only after SELECT.
+        {"select \"top\".k from (select k from t) \"top\"",
+         "select \"top\".k from (select k from t) top", ""},
         // A string after AS is the column's name; elsewhere it stays a string.
         {"select a as 'it''s' from t", "select a as \"it's\" from t", ""},
         {"select a as 'x' from t where b = 'y'", "select a as \"x\" from t where b=\"y\"", "'y'"},
