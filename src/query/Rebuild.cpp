@@ -1535,6 +1535,100 @@ private:
             }
             return *it;
         });
+        if (rewrite) QualifyInSubSelects(text);
+    }
+
+    // A shared column written bare inside a sub-select whose own tables
+    // lack it names the column the join shares, which ON instead of USING
+    // leaves to two boxes: it is given the box that stands for it. (Where a
+    // table of the sub-select is not known, the name stays as written.)
+    void QualifyInSubSelects(QString& text) {
+        if (!text.contains(QLatin1String("select"), Qt::CaseInsensitive)) return;
+        const QList<TSqlWord> words = SqlWords(text, FText.Reading());
+        const auto textOf = [&](qsizetype i) {
+            return text.mid(words[i].Start, words[i].End - words[i].Start);
+        };
+        const auto isWord = [&](qsizetype i, QLatin1StringView w) {
+            return i >= 0 && i < words.size() && words[i].Kind == TSqlWord::Word &&
+                   textOf(i).compare(w, Qt::CaseInsensitive) == 0;
+        };
+        const auto isDot = [&](qsizetype i) {
+            return i >= 0 && i < words.size() && words[i].Kind == TSqlWord::Symbol &&
+                   textOf(i) == QLatin1String(".");
+        };
+        // Per sub-select open around a token: whether its tables may have the
+        // column (unknown tables may).
+        struct TScope {
+            qsizetype Close = -1;
+            QStringList Tables;
+        };
+        QList<TScope> scopes;
+        QList<std::pair<qsizetype, QString>> replaced;
+        for (qsizetype i = 0; i < words.size(); ++i) {
+            while (!scopes.isEmpty() && i > scopes.last().Close)
+                scopes.removeLast();
+            const TSqlWord& w = words[i];
+            if (w.Kind == TSqlWord::Open && (isWord(i + 1, QLatin1StringView("select")) ||
+                                             isWord(i + 1, QLatin1StringView("with")))) {
+                TScope scope;
+                for (qsizetype k = i + 1; k < words.size(); ++k) {
+                    if (words[k].Kind == TSqlWord::Close && words[k].Depth == w.Depth) {
+                        scope.Close = k;
+                        break;
+                    }
+                    if (words[k].Depth != w.Depth + 1) continue;
+                    if ((isWord(k - 1, QLatin1StringView("from")) ||
+                         isWord(k - 1, QLatin1StringView("join")) ||
+                         (words[k - 1].Kind == TSqlWord::Symbol &&
+                          textOf(k - 1) == QLatin1String(","))) &&
+                        (words[k].Kind == TSqlWord::Word || words[k].Kind == TSqlWord::Name) &&
+                        !isDot(k + 1))
+                        scope.Tables << FDesign.Dialect.NameFromText(textOf(k));
+                    else if (words[k].Kind == TSqlWord::Open &&
+                             (isWord(k - 1, QLatin1StringView("from")) ||
+                              isWord(k - 1, QLatin1StringView("join"))))
+                        scope.Tables << QString(); // a derived table: not known
+                }
+                if (scope.Close < 0) return;
+                scopes << scope;
+                continue;
+            }
+            if (scopes.isEmpty() || (w.Kind != TSqlWord::Word && w.Kind != TSqlWord::Name) ||
+                isDot(i - 1) || isDot(i + 1) ||
+                (i + 1 < words.size() && words[i + 1].Kind == TSqlWord::Open) ||
+                isWord(i - 1, QLatin1StringView("as")))
+                continue;
+            const QString written = textOf(i);
+            const auto it = FShared.constFind(WrittenKey(written));
+            if (it == FShared.cend() || it->isEmpty()) continue;
+            bool own = false;
+            for (const TScope& scope : std::as_const(scopes))
+                for (const QString& table : scope.Tables)
+                    own = own || TableMayHave(table, written);
+            if (!own) replaced.append({i, *it});
+        }
+        for (auto r = replaced.crbegin(); r != replaced.crend(); ++r)
+            text.replace(words[r->first].Start, words[r->first].End - words[r->first].Start,
+                         r->second);
+    }
+
+    // Whether table `table` (a name of the catalogue) has a column written
+    // `column`; true when the table is not known.
+    bool TableMayHave(const QString& table, const QString& column) {
+        if (table.isEmpty() || !FQuiet.LoadBox) return true;
+        auto it = FTableColumns.find(table.toLower());
+        if (it == FTableColumns.end()) {
+            TDesignBox box;
+            box.TableName = table;
+            QStringList keys;
+            if (FQuiet.LoadBox(box))
+                for (const TDesignField& f : std::as_const(box.Fields))
+                    keys << FDesign.Dialect.NameKey(f.Name);
+            else
+                keys << QString(); // not known
+            it = FTableColumns.insert(table.toLower(), keys);
+        }
+        return it->contains(QString()) || it->contains(WrittenKey(column));
     }
 
     // `text` with each bare name (ForEachBareName's) written as `replaced`
@@ -2568,6 +2662,9 @@ private:
     // Columns USING or NATURAL shares, lower case -> the designation bare
     // references stand for (empty: none).
     QHash<QString, QString> FShared;
+    // Columns of the tables sub-selects read, by lower-case table name (an
+    // empty key: the table is not known).
+    QHash<QString, QStringList> FTableColumns;
     TMerges FMerges; // the columns USING or NATURAL joins merged so far
 };
 

@@ -751,6 +751,14 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
         {TSqlDialect::Sqlite(), "select k as Ä, ä from tu order by ä limit 2",
          "from tu\r\norder by 2"},
         {TSqlDialect::Sqlite(), "select sum(k) from tu group by Ä", "group by Ä"},
+        // A shared column written bare in a sub-select names the join's
+        // column where the sub-select's tables lack it, else their own.
+        {TSqlDialect::Sqlite(),
+         "select t.a from t join u using (k) where exists (select 1 from y where y.h = k)",
+         "where exists (select 1 from y where y.h = t.k)"},
+        {TSqlDialect::Sqlite(),
+         "select t.a from t join u using (k) where exists (select 1 from w where w.h = k)",
+         "where exists (select 1 from w where w.h = k)"},
         // AND and OR inside CASE belong to its WHEN; a CASE as the lower
         // bound of BETWEEN leaves the AND after it the BETWEEN's.
         {TSqlDialect::Sqlite(),
