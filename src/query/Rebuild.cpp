@@ -2760,6 +2760,11 @@ TForgeResult Forge(const QString& sql, int kind, const QueryDesign& current,
         ShowMessage(hooks, QStringLiteral("括号不匹配！"), kCaption);
         return result;
     }
+    // The union grid shows the brackets of the first part the text was read without.
+    if (prepared.FirstPartBrackets() > 0 && parts.size() >= 8) {
+        parts[0] = QString(prepared.FirstPartBrackets(), QLatin1Char('(')) + parts[0];
+        parts[2] = QString(prepared.FirstPartBrackets(), QLatin1Char(')')) + parts[2];
+    }
     TStatement st;
     // The first statement is tried as the database reads it (a single one
     // with its row limit). The statement analysed is held only while it is

@@ -891,8 +891,7 @@ bool QuoteKeywordColumns(QString& text, const TTokens& t, const TSqlDialect& dia
 
 // "(select …)": brackets around the whole of one statement group nothing.
 // Whether the text changed.
-bool UnwrapWholeStatement(QString& text, TSqlReading reading) {
-    const TTokens t(text, reading);
+bool UnwrapWholeStatement(QString& text, const TTokens& t) {
     qsizetype opens = 0;
     while (t.Is(opens, TSqlWord::Open))
         ++opens;
@@ -904,6 +903,29 @@ bool UnwrapWholeStatement(QString& text, TSqlReading reading) {
     }
     if (edits.isEmpty()) return false;
     text = Apply(text, edits);
+    return true;
+}
+
+// "(select … join …) union …": the brackets around a first part without an
+// ORDER BY or a row limit of its own (WrapOrderedFirstPart keeps those) group
+// nothing either; the scanners read its joins as they read a statement's.
+// `brackets` counts them, for the union grid that shows them. Whether the
+// text changed.
+bool UnwrapFirstPart(QString& text, const TTokens& t, int& brackets) {
+    if (UnwrapWholeStatement(text, t)) return true;
+    if (!t.Is(0, TSqlWord::Open) || !BeginsQuery(t, 1)) return false;
+    const qsizetype close = t.Partner(0);
+    if (close < 0 || !IsSetOperator(t, close + 1)) return false;
+    for (qsizetype i = 1; i < close; ++i)
+        if (t[i].Depth == 1 &&
+            ((t.IsWord(i, QLatin1StringView("order")) &&
+              t.IsWord(i + 1, QLatin1StringView("by"))) ||
+             t.IsWord(i, QLatin1StringView("limit")) || t.IsWord(i, QLatin1StringView("offset")) ||
+             t.IsWord(i, QLatin1StringView("fetch"))))
+            return false;
+    text = Apply(text,
+                 {{t[0].Start, 1, QStringLiteral(" ")}, {t[close].Start, 1, QStringLiteral(" ")}});
+    ++brackets;
     return true;
 }
 
@@ -1613,7 +1635,8 @@ void TStatementText::Prepare(const QString& sql) {
     const TSqlReading reading = FDialect.Readings().front();
     QList<TSqlWord> words; // of `sql`
     QString text = Plain(sql, reading, words, FStatements);
-    if (QStringView(text).trimmed().startsWith(u'(') && UnwrapWholeStatement(text, reading))
+    if (QStringView(text).trimmed().startsWith(u'(') &&
+        UnwrapWholeStatement(text, TTokens(text, reading)))
         words.clear();
 
     // Common table expressions: each used once takes its place as a
@@ -1759,6 +1782,7 @@ void TStatementText::Prepare(const QString& sql) {
     if (UnwrapOnConditions(text, t)) Follow(t, text, reading);
     if (InlineNamedWindows(text, t)) Follow(t, text, reading);
     if (WrapTableSources(text, t)) Follow(t, text, reading);
+    if (UnwrapFirstPart(text, t, FFirstPartBrackets)) Follow(t, text, reading);
     if (WrapOrderedFirstPart(text, t)) Follow(t, text, reading);
     NameUnnamedDerivedTables(text, t);
     if (const QString refusal = NameDerivedColumns(text, t, FDialect); !refusal.isEmpty()) {

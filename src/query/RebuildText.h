@@ -60,6 +60,9 @@ public:
         QStringList LeftTables, RightTables; // by the names the statement gives them
     };
     const QList<TJoinPlace>& JoinPlaces() const { return FJoinPlaces; }
+    // How many brackets around the first part of a union the text read
+    // without (they group nothing), for the union grid that shows them.
+    int FirstPartBrackets() const { return FFirstPartBrackets; }
     // What the design would write with other rows, as written: an ON
     // condition whose OR outside brackets meets an AND (the scanners cut
     // it at its ANDs, which bind closer).
@@ -124,6 +127,7 @@ private:
     QList<QStringList> FBracketGroups;
     bool FBracketedJoin = false;
     QList<TJoinPlace> FJoinPlaces;
+    int FFirstPartBrackets = 0;
     QStringList FNotCarried;
     QString FRightJoinAfterOthers;
 };

@@ -307,6 +307,11 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
          "select t.a\r\nfrom t INNER JOIN (u JOIN w on u.k=w.k) on t.k=u.k"},
         {"((select t.a from t cross join w left join u on u.k = t.k))",
          "select t.a\r\nfrom u RIGHT JOIN t on u.k=t.k,w"},
+        // So do brackets around the first part of a union, which the union
+        // grid keeps.
+        {"(select t.a from t left join u on t.k = u.k join w on u.k = w.k) union select a from y",
+         "(select t.a\r\nfrom t INNER JOIN (u JOIN w on u.k=w.k) on t.k=u.k)\r\nunion\r\nselect a "
+         "from y"},
         // As Access writes joins: the inner join on u after the left join
         // that gives nulls for u drops them, wherever the brackets put it.
         {"select t.a from ((t left join u on t.k = u.k) join w on u.k = w.k) join x on t.k = x.h",
