@@ -1216,13 +1216,13 @@ private:
         QList<int> pending(FDesign.Links.size());
         std::iota(pending.begin(), pending.end(), 0);
         QSet<int> written;
-        bool lost = false;
+        int lost = -1; // a link whose join the text would nest otherwise
         const auto write = [&](int x, int anchor) {
             const TDesignLink& link = FDesign.Links[x];
             const QList<std::pair<int, int>> outside =
                 anchor < 0 ? QList<std::pair<int, int>>() : around.value(anchor);
             for (const auto& [y, side] : outside)
-                lost = !SameNesting(x, anchor, y, side) || lost;
+                if (!SameNesting(x, anchor, y, side) && lost < 0) lost = y;
             for (const int box : {link.Table1, link.Table2}) {
                 around[box] = outside;
                 around[box].append({x, box == link.Table1 ? 1 : 2});
@@ -1242,7 +1242,7 @@ private:
             const TDesignLink& link = FDesign.Links[pending[k]];
             const bool one = written.contains(link.Table1), two = written.contains(link.Table2);
             if (one == two) {
-                if (one) return; // a ring: no join text
+                if (one) break; // a ring: no join text
                 ++k;
                 ++idle;
                 continue;
@@ -1250,8 +1250,13 @@ private:
             write(pending.takeAt(k), one ? link.Table1 : link.Table2);
             idle = 0;
         }
-        // (An outer join takes part wherever the nesting can change rows.)
-        if (lost) FLost << FText.BracketedOuterJoin();
+        if (lost < 0) return;
+        const TDesignLink& link = FDesign.Links[lost];
+        FLost << (!FText.BracketedOuterJoin().isEmpty()
+                      ? FText.BracketedOuterJoin()
+                      : Designation(FDesign, FDesign.Boxes[link.Table1], link.Field1) +
+                            QStringLiteral(" = ") +
+                            Designation(FDesign, FDesign.Boxes[link.Table2], link.Field2));
     }
 
     // Whether link x, written in place of box `anchor` inside side `side`
