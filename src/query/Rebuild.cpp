@@ -1567,6 +1567,7 @@ private:
             qsizetype Close = -1;
             QStringList Tables;
         };
+        QSet<qsizetype> tableWords; // the tables of sub-selects and their names
         QList<TScope> scopes;
         QList<std::pair<qsizetype, QString>> replaced;
         for (qsizetype i = 0; i < words.size(); ++i) {
@@ -1587,11 +1588,15 @@ private:
                          (words[k - 1].Kind == TSqlWord::Symbol &&
                           textOf(k - 1) == QLatin1String(","))) &&
                         (words[k].Kind == TSqlWord::Word || words[k].Kind == TSqlWord::Name) &&
-                        !isDot(k + 1))
+                        !isDot(k + 1)) {
                         scope.Tables << FDesign.Dialect.NameFromText(textOf(k));
-                    else if (words[k].Kind == TSqlWord::Open &&
-                             (isWord(k - 1, QLatin1StringView("from")) ||
-                              isWord(k - 1, QLatin1StringView("join"))))
+                        // Its name after it, with or without AS.
+                        const qsizetype name =
+                            isWord(k + 1, QLatin1StringView("as")) ? k + 2 : k + 1;
+                        tableWords << k << name;
+                    } else if (words[k].Kind == TSqlWord::Open &&
+                               (isWord(k - 1, QLatin1StringView("from")) ||
+                                isWord(k - 1, QLatin1StringView("join"))))
                         scope.Tables << QString(); // a derived table: not known
                 }
                 if (scope.Close < 0) return;
@@ -1599,7 +1604,7 @@ private:
                 continue;
             }
             if (scopes.isEmpty() || (w.Kind != TSqlWord::Word && w.Kind != TSqlWord::Name) ||
-                isDot(i - 1) || isDot(i + 1) ||
+                tableWords.contains(i) || isDot(i - 1) || isDot(i + 1) ||
                 (i + 1 < words.size() && words[i + 1].Kind == TSqlWord::Open) ||
                 isWord(i - 1, QLatin1StringView("as")))
                 continue;
@@ -2341,8 +2346,9 @@ private:
         // "x < case … end between a": the analysis cut at an operator
         // before the BETWEEN, whose AND then ended the row.
         if (!bare(c)) {
-            // (Or at one inside the lower bound: "x between case when a = 1 …".)
-            if (LastBetween(c[3]) < 0 && LastBetween(c[1]) < 0) return false;
+            // (Or at one inside the lower bound: "x between case when a = 1 …",
+            // whose AND is still to come.)
+            if (LastBetween(c[3]) < 0 && !WaitsForAnd(c[1])) return false;
             c = {c[0], c[1], c[2], c[3] + upper, closing, next[5]};
             return true;
         }
@@ -2355,6 +2361,15 @@ private:
         if (!m.hasMatch()) return false;
         c = {c[0], TrimCell(c[1].left(at)), m.captured(1), m.captured(2) + upper, closing, next[5]};
         return true;
+    }
+
+    // Whether the last BETWEEN of `text` outside its brackets has no AND
+    // after it yet.
+    static bool WaitsForAnd(const QString& text) {
+        static const QRegularExpression andWord(QStringLiteral("\\band\\b"),
+                                                QRegularExpression::CaseInsensitiveOption);
+        const qsizetype at = LastBetween(text);
+        return at >= 0 && !text.sliced(at).contains(andWord);
     }
 
     // Where the last BETWEEN of `text` outside its brackets begins (with a

@@ -2052,11 +2052,15 @@ QString FirstBracketedJoin(const TTokens& t, qsizetype from, qsizetype fromEnd, 
             BeginsQuery(t, i + 1))
             continue;
         const qsizetype close = t.Partner(i);
-        for (qsizetype k = i + 1; k < close; ++k)
-            if (t[k].Depth == 1 && t.IsWord(k, QLatin1StringView("join"))) {
+        // (A join in brackets inside these, "((a join b on …)) join c", counts too.)
+        TSubQueries inner;
+        for (qsizetype k = i + 1; k < close; ++k) {
+            inner.Step(t, k);
+            if (!inner.Inside() && t.IsWord(k, QLatin1StringView("join"))) {
                 bracketed = t.Text.mid(t[i].Start, t[close].End - t[i].Start);
                 break;
             }
+        }
     }
     return bracketed;
 }
@@ -2102,18 +2106,24 @@ QString RightJoinAfterOthers(const TTokens& t, qsizetype from, qsizetype fromEnd
 // The first ON condition of the FROM clause with both an AND and an OR
 // outside brackets, from its ON; empty when there is none.
 QString FirstOnWithOr(const TTokens& t, qsizetype from, qsizetype fromEnd) {
+    // Also the ON of a join in brackets (outside sub-queries), up to the
+    // bracket that closes around it.
+    TSubQueries subQueries;
     for (qsizetype i = from + 1; from >= 0 && i < fromEnd; ++i) {
-        if (t[i].Depth != 0 || !t.IsWord(i, QLatin1StringView("on"))) continue;
+        subQueries.Step(t, i);
+        if (subQueries.Inside() || !t.IsWord(i, QLatin1StringView("on"))) continue;
+        const int depth = t[i].Depth;
         qsizetype end = i + 1;
         bool orFound = false, andFound = false;
-        for (; end < fromEnd; ++end) {
-            if (t[end].Depth != 0) continue;
-            if (IsJoinWord(t.Word(end)) || t.IsSymbol(end, QLatin1Char(','))) break;
+        for (; end < fromEnd && t[end].Depth >= depth; ++end) {
+            if (t[end].Depth != depth) continue;
+            if (IsJoinWord(t.Word(end)) || t.IsSymbol(end, QLatin1Char(',')) ||
+                t.Is(end, TSqlWord::Close))
+                break;
             orFound = orFound || t.IsWord(end, QLatin1StringView("or"));
             andFound = andFound || t.IsWord(end, QLatin1StringView("and"));
         }
         if (orFound && andFound) return t.Text.mid(t[i].Start, t[end - 1].End - t[i].Start);
-        i = end - 1;
     }
     return {};
 }

@@ -764,6 +764,14 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
         {TSqlDialect::Sqlite(),
          "select t.a from t join u using (k) where exists (select 1 from w where w.h = k)",
          "where exists (select 1 from w where w.h = k)"},
+        // A table's name in a sub-select that spells a shared column stays.
+        {TSqlDialect::Sqlite(),
+         "select t.a from t join u using (k) where t.a in (select k.h from w k)",
+         "(select k.h from w k)"},
+        {TSqlDialect::Sqlite(),
+         "select k from t where (case when k between 1 and 3 then 2 end = 2) and exists (select 1 "
+         "from u)",
+         "end=2) and exists (select 1 from u)"},
         // AND and OR inside CASE belong to its WHEN; a CASE as the lower
         // bound of BETWEEN leaves the AND after it the BETWEEN's.
         {TSqlDialect::Sqlite(),
@@ -1003,6 +1011,14 @@ TEST(RebuildShapes, JoinsTheDesignWouldReorderAreAnnounced) {
         // A join whose ON follows another join's nests that join, brackets or not.
         {"select t.a from t left join u join w on w.k = u.k on u.k = t.k",
          "left join u join w on w.k = u.k on"},
+        // OR meets AND in the ON of a join in brackets; an inner join's
+        // further term in doubled brackets on the side a right join gives
+        // nulls for.
+        {"select t.a from (t left join u on t.k = u.k and u.f > 1 or u.g = 'x') join w on w.k = "
+         "t.k",
+         "on t.k = u.k and u.f > 1 or u.g = 'x'"},
+        {"select t.a from ((u join w on w.k = u.k and u.f > 1)) right join t on t.k = u.k",
+         "((u join w on w.k = u.k and u.f > 1))"},
         // An outer join against two boxes of a join in brackets at once.
         {"select t.a from w right join (u join t on u.k = t.k) on w.k = t.k and w.h = u.g",
          "w.k = t.k and w.h = u.g"},
