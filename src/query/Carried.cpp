@@ -231,7 +231,8 @@ TParts PartsOf(const QString& text, TSqlReading reading, const TParts* against =
         starPlace = w.Kind == TSqlWord::Open || symbol == u',' ||
                     (info && info->BeforeColumns);
         if (symbol == u'.') {
-            dotAfterHeld = held.has_value();
+            // (A number's dot, "1. order by", qualifies nothing.)
+            dotAfterHeld = held.has_value() && !text[held->Start].isDigit();
             starPlace = dotAfterHeld;
             return;
         }

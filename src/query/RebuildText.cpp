@@ -877,7 +877,9 @@ bool QuoteKeywordColumns(QString& text, const TTokens& t, const TSqlDialect& dia
     for (qsizetype k = 2; k < t.Size(); ++k) {
         if (t[k].Depth != 0 || !t.Is(k, TSqlWord::Word) || !t.IsSymbol(k - 1, QLatin1Char('.')) ||
             t.IsSymbol(k + 1, QLatin1Char('.')) || t.Is(k + 1, TSqlWord::Open) ||
-            (!t.Is(k - 2, TSqlWord::Word) && !t.Is(k - 2, TSqlWord::Name)))
+            (!t.Is(k - 2, TSqlWord::Word) && !t.Is(k - 2, TSqlWord::Name)) ||
+            // (A number's dot: "5. and" is 5, then AND.)
+            (t.Is(k - 2, TSqlWord::Word) && t.Text[t[k - 2].Start].isDigit()))
             continue;
         const QStringView word = QStringView(t.Text).sliced(t[k].Start, t[k].End - t[k].Start);
         if (!dialect.IsReserved(word)) continue;

@@ -786,6 +786,8 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
          "order by 1"},
         {TSqlDialect::Sqlite(), "select 5. x, case when .5 > k then 1 end from t",
          "select 5. as x,case when .5 > k then 1 end"},
+        {TSqlDialect::Sqlite(), "select k from t where k > 5. and a > 1. order by 1",
+         "where k>5. and a>1.\r\norder by k"},
         // A position is no name: not the "2" of the constant 1.2, and a
         // constant, also in brackets, sorts by its position.
         {TSqlDialect::Sqlite(), "select 1.2, a from t group by 2", "group by 2"},
