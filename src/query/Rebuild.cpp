@@ -403,6 +403,23 @@ QString WithQueryBrackets(const QString& item) {
     return item;
 }
 
+// The tokens of a text, asked one by one (out of range: none).
+struct TWordsOf {
+    const QString& Text;
+    const QList<TSqlWord>& Words;
+    QStringView Of(qsizetype i) const {
+        return QStringView(Text).sliced(Words[i].Start, Words[i].End - Words[i].Start);
+    }
+    bool IsWord(qsizetype i, QLatin1StringView word) const {
+        return i >= 0 && i < Words.size() && Words[i].Kind == TSqlWord::Word &&
+               Of(i).compare(word, Qt::CaseInsensitive) == 0;
+    }
+    bool IsSymbol(qsizetype i, QChar c) const {
+        return i >= 0 && i < Words.size() && Words[i].Kind == TSqlWord::Symbol &&
+               Words[i].End - Words[i].Start == 1 && Text[Words[i].Start] == c;
+    }
+};
+
 // `item` without blanks around the dots of its names ("t . k" is t.k), as
 // written where a dot is a number's ("5. x" is 5 named x, "when .5").
 QString WithoutBlanksAtDots(const QString& item) {
@@ -1274,20 +1291,14 @@ private:
         const bool nulls = yType == 3 || (yType == 1 && side == 2) || (yType == 2 && side == 1);
         // In the statement.
         const TStatementText::TJoinPlace& of = places[py];
-        const qsizetype on = places[px].On;
-        const bool left = on >= of.LeftFrom && on < of.LeftTo;
-        const bool right = on >= of.RightFrom && on < of.RightTo;
-        if (left || right) {
+        const TStatementText::TJoinPlace& around = places[px];
+        if (of.InLeft(around.On) || of.InRight(around.On)) {
             if (yType == 0) return true; // (made an inner join)
-            return nulls == (of.Kind == 3 || (of.Kind == 1 && right) || (of.Kind == 2 && left));
+            return nulls == of.GivesNullsTo(around.On);
         }
         // Joins apart from each other in the statement are judged by those
         // that hold them.
-        const TStatementText::TJoinPlace& around = places[px];
-        const qsizetype yOn = of.On;
-        if (!(yOn >= around.LeftFrom && yOn < around.LeftTo) &&
-            !(yOn >= around.RightFrom && yOn < around.RightTo))
-            return true;
+        if (!around.InLeft(of.On) && !around.InRight(of.On)) return true;
         // The statement joins x after y: an inner join, or a left join that
         // keeps the rows of its anchor, reads the same inside a side that
         // keeps its rows; inside a side of nulls, an inner join drops the
@@ -1550,17 +1561,10 @@ private:
     void QualifyInSubSelects(QString& text) {
         if (!text.contains(QLatin1String("select"), Qt::CaseInsensitive)) return;
         const QList<TSqlWord> words = SqlWords(text, FText.Reading());
-        const auto textOf = [&](qsizetype i) {
-            return text.mid(words[i].Start, words[i].End - words[i].Start);
-        };
-        const auto isWord = [&](qsizetype i, QLatin1StringView w) {
-            return i >= 0 && i < words.size() && words[i].Kind == TSqlWord::Word &&
-                   textOf(i).compare(w, Qt::CaseInsensitive) == 0;
-        };
-        const auto isDot = [&](qsizetype i) {
-            return i >= 0 && i < words.size() && words[i].Kind == TSqlWord::Symbol &&
-                   textOf(i) == QLatin1String(".");
-        };
+        const TWordsOf tokens{text, words};
+        const auto textOf = [&](qsizetype i) { return tokens.Of(i).toString(); };
+        const auto isWord = [&](qsizetype i, QLatin1StringView w) { return tokens.IsWord(i, w); };
+        const auto isDot = [&](qsizetype i) { return tokens.IsSymbol(i, QLatin1Char('.')); };
         // Per sub-select open around a token: whether its tables may have the
         // column (unknown tables may).
         struct TScope {
@@ -1585,8 +1589,7 @@ private:
                     if (words[k].Depth != w.Depth + 1) continue;
                     if ((isWord(k - 1, QLatin1StringView("from")) ||
                          isWord(k - 1, QLatin1StringView("join")) ||
-                         (words[k - 1].Kind == TSqlWord::Symbol &&
-                          textOf(k - 1) == QLatin1String(","))) &&
+                         tokens.IsSymbol(k - 1, QLatin1Char(','))) &&
                         (words[k].Kind == TSqlWord::Word || words[k].Kind == TSqlWord::Name) &&
                         !isDot(k + 1)) {
                         scope.Tables << FDesign.Dialect.NameFromText(textOf(k));
@@ -1666,16 +1669,9 @@ private:
     void ForEachBareName(const QString& text,
                          const std::function<bool(qsizetype, qsizetype)>& visit) const {
         const QList<TSqlWord> words = SqlWords(text, FText.Reading());
-        const auto isSymbol = [&](qsizetype i, QChar c) {
-            return i >= 0 && i < words.size() && words[i].Kind == TSqlWord::Symbol &&
-                   words[i].End - words[i].Start == 1 && text[words[i].Start] == c;
-        };
-        const auto isWord = [&](qsizetype i, QLatin1StringView w) {
-            return i >= 0 && i < words.size() && words[i].Kind == TSqlWord::Word &&
-                   QStringView(text)
-                           .mid(words[i].Start, words[i].End - words[i].Start)
-                           .compare(w, Qt::CaseInsensitive) == 0;
-        };
+        const TWordsOf tokens{text, words};
+        const auto isSymbol = [&](qsizetype i, QChar c) { return tokens.IsSymbol(i, c); };
+        const auto isWord = [&](qsizetype i, QLatin1StringView w) { return tokens.IsWord(i, w); };
         for (qsizetype i = 0; i < words.size(); ++i) {
             const TSqlWord& w = words[i];
             if (w.Kind == TSqlWord::Open && (isWord(i + 1, QLatin1StringView("select")) ||
@@ -2038,12 +2034,8 @@ private:
         const QList<TStatementText::TJoinPlace>& places = FText.JoinPlaces();
         if (place < 0 || place >= places.size()) return true;
         const qsizetype on = places[place].On;
-        return std::any_of(places.cbegin(), places.cend(), [on](const auto& p) {
-            const bool left = on >= p.LeftFrom && on < p.LeftTo;
-            const bool right = on >= p.RightFrom && on < p.RightTo;
-            return (left && (p.Kind == 2 || p.Kind == 3)) ||
-                   (right && (p.Kind == 1 || p.Kind == 3));
-        });
+        return std::any_of(places.cbegin(), places.cend(),
+                           [on](const auto& p) { return p.GivesNullsTo(on); });
     }
 
     // A left join against two boxes at once ("t join u on … left join w on

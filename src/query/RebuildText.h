@@ -58,6 +58,13 @@ public:
         qsizetype LeftFrom = 0, LeftTo = 0, RightFrom = 0, RightTo = 0;
         int Kind = 0;
         QStringList LeftTables, RightTables; // by the names the statement gives them
+        bool InLeft(qsizetype at) const { return at >= LeftFrom && at < LeftTo; }
+        bool InRight(qsizetype at) const { return at >= RightFrom && at < RightTo; }
+        // Whether position `at` stands in a side this join gives nulls for.
+        bool GivesNullsTo(qsizetype at) const {
+            return ((Kind == 2 || Kind == 3) && InLeft(at)) ||
+                   ((Kind == 1 || Kind == 3) && InRight(at));
+        }
     };
     const QList<TJoinPlace>& JoinPlaces() const { return FJoinPlaces; }
     // How many brackets around the first part of a union the text read
