@@ -488,6 +488,11 @@ void ReadSelectItems(TStatement& st, int kind, const TStatementText& mask) {
             a.size() > 2 && (a.front() == QLatin1Char('`') || a.front() == QLatin1Char('[')) &&
             mask.Dialect().ReadsQuote(a.front()) && IsNameToken(a))
             a = mask.Dialect().Quote(ColumnFromDocument(a));
+        // A bare name the database reads that the alias rule refuses
+        // ("total$"): the same name quoted, as the database reads it.
+        else if (QStringList parts; !a.isEmpty() && !IsValidByName(a, mask.Dialect().Kind()) &&
+                                    mask.Dialect().ReadName(a, parts) && parts.size() == 1)
+            a = mask.Dialect().Quote(parts.first());
         QString kind;
         kind.reserve(1 + st.Aliases.last().size());
         kind += QLatin1Char('0');

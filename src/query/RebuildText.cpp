@@ -302,6 +302,10 @@ bool StandsApart(QStringView word) {
                        [&](QLatin1StringView w) { return scan::IsKeyword(word, w); });
 }
 
+// Whether token i is a comparison written as a word ("like", …) where it
+// compares.
+bool IsComparisonWordAt(const TTokens& t, qsizetype i);
+
 // Comments out, a final ";" out, "in(" and "exists(" spaced as the
 // scanners read words, quotes escaped by a backslash doubled: what the
 // database reads, written plainly.
@@ -377,7 +381,8 @@ QString Plain(const QString& text, TSqlReading reading, QList<TSqlWord>& words,
         // or name stands apart from the bracket, symbol, string or quoted
         // name right after it (a dot after it makes it a name).
         if (t.Is(i, TSqlWord::Word) && i < last && t[i + 1].Start == t[i].End &&
-            !t.IsSymbol(i + 1, QLatin1Char('.')) && StandsApart(token))
+            !t.IsSymbol(i + 1, QLatin1Char('.')) &&
+            (StandsApart(token) || IsComparisonWordAt(t, i)))
             replace(t[i].End, t[i].End, u" ");
     }
     const qsizetype end = t[last].End;
@@ -574,6 +579,24 @@ bool TakesOperand(const QString& word) {
         QStringLiteral("to"),     QStringLiteral("any"),      QStringLiteral("some"),
         QStringLiteral("exists"), QStringLiteral("as"),       QStringLiteral("binary")};
     return words.contains(word);
+}
+
+// Whether token i is a comparison written as a word ("like", "between", …)
+// where it compares: after an operand, or after a NOT that follows one.
+// Elsewhere "like(" or "glob(" calls SQLite's function of that name.
+bool IsComparisonWordAt(const TTokens& t, qsizetype i) {
+    static constexpr QLatin1StringView words[] = {
+        QLatin1StringView("like"),   QLatin1StringView("ilike"), QLatin1StringView("glob"),
+        QLatin1StringView("regexp"), QLatin1StringView("rlike"), QLatin1StringView("between")};
+    if (std::none_of(std::begin(words), std::end(words),
+                     [&](QLatin1StringView w) { return t.IsWord(i, w); }))
+        return false;
+    const qsizetype before = t.IsWord(i - 1, QLatin1StringView("not")) ? i - 2 : i - 1;
+    if (t.Is(before, TSqlWord::Close) || t.Is(before, TSqlWord::String) ||
+        t.Is(before, TSqlWord::Name))
+        return true;
+    return t.Is(before, TSqlWord::Word) && !TakesOperand(t.Word(before)) &&
+           ClauseWord(t, before) == TClause::None;
 }
 
 // Words that end an expression rather than name it: postfix operators,

@@ -65,6 +65,15 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
         {"select a from t where not a like 'x%' and b = 'y'",
          "select a\r\nfrom t\r\nwhere not a like 'x%' and b='y'"},
         {"select a from t where k in(1, 2)", "select a\r\nfrom t\r\nwhere k in (1, 2)"},
+        // A comparison word right before its bracket or string compares;
+        // where no operand stands before it, it calls SQLite's function.
+        {"select a from t where b like('x%') and b not like'y%' and k between(1)and 5",
+         "select a\r\nfrom t\r\nwhere b like ('x%') and b not like 'y%' and k between (1) and 5"},
+        {"select a from t where glob('x*', b) and k > 1",
+         "select a\r\nfrom t\r\nwhere glob('x*', b) is true and k>1"},
+        // An alias the database reads that the alias rule refuses, quoted.
+        {"select a as a$, b b$ from t order by a$",
+         "select a as \"a$\",b as \"b$\"\r\nfrom t\r\norder by a$"},
         // Where joins are written in FROM, an equality between boxes that
         // links join already stays a row: a ring of links cannot be written.
         {"select t.a from t join u on t.k = u.k where t.b = u.g",
@@ -912,6 +921,10 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
          "RIGHT JOIN t on \"offset\".k=t.k and \"offset\".h > 'm'"},
         {TSqlDialect::Sqlite(), "select window.a from t as window order by 1 limit 2 offset 1",
          "from t \"window\"\r\norder by \"window\".a\r\nlimit 2 offset 1"},
+        // PostgreSQL folds a bare alias: the quoted one is folded as well.
+        {TSqlDialect::Postgres(), "select a as Total$ from t order by Total$",
+         "select a as \"total$\"\r\nfrom t\r\norder by Total$"},
+        {TSqlDialect::MySql(), "select a as Total$ from t", "select a as `Total$`"},
         // MySQL's full-text test is one truth value.
         {TSqlDialect::MySql(), "select a from t where match(a, b) against ('x y') and k = 1",
          "where match(a, b) against ('x y') is true and k=1"},
