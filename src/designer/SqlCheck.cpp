@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <optional>
 
 namespace quillary {
 
@@ -159,6 +160,10 @@ struct TTopLevel {
     // Where the row limit begins when it closes the statement (LIMIT,
     // OFFSET, FETCH); -1 for TOP or none.
     qsizetype LimitFrom = -1;
+    // Where the first select list ends; -1 without one.
+    qsizetype SelectTo = -1;
+    // A UNION, EXCEPT, INTERSECT or MINUS at the top level.
+    bool SetOperation = false;
 };
 
 // `text` with strings and comments blanked out (same length), so that
@@ -292,6 +297,9 @@ TTopLevel ReadTopLevel(const QString& sql) {
              w == QLatin1String("limit") || w == QLatin1String("into")))
             selectTo = t.Start;
         if (depth != 0) continue;
+        if (w == QLatin1String("union") || w == QLatin1String("except") ||
+            w == QLatin1String("intersect") || w == QLatin1String("minus"))
+            top.SetOperation = true;
         if (w == QLatin1String("order") && k + 1 < tokens.size() &&
             word(tokens[k + 1]) == QLatin1String("by")) {
             orderFrom = tokens[k + 1].Start + tokens[k + 1].Length;
@@ -319,6 +327,7 @@ TTopLevel ReadTopLevel(const QString& sql) {
     if (selectFrom >= 0) {
         if (selectTo < 0) selectTo = sql.size();
         top.SelectItems = SplitTopLevel(sql, masked, selectFrom, selectTo);
+        top.SelectTo = selectTo;
     }
     if (orderFrom >= 0) {
         if (orderTo < 0) orderTo = sql.size();
@@ -473,6 +482,127 @@ QStringList Sorted(QStringList rows) {
     return rows;
 }
 
+// A statement whose ORDER BY keys that are no result column are added to
+// its result, after its own columns; Keys: the columns of all its keys.
+struct TKeysShown {
+    QString Sql;
+    QList<int> Keys;
+    int Added = 0;
+    TRows Rows; // once run
+};
+
+// None where adding them could change the rows: after DISTINCT, in a set
+// operation, or for a position beyond the result.
+std::optional<TKeysShown> WithKeysShown(const QString& sql, const TTopLevel& top,
+                                        const TRows& rows) {
+    if (top.OrderItems.isEmpty() || top.SelectItems.isEmpty() || top.SetOperation) return {};
+    int end = 0;
+    if (IsBeginWith(QStringLiteral("distinct"), top.SelectItems.first(), end, 1, true) > 0)
+        return {};
+    TKeysShown shown;
+    QStringList added;
+    for (const QString& item : top.OrderItems) {
+        if (const int k = KeyColumn(item, top, rows); k >= 0) {
+            shown.Keys << k;
+            continue;
+        }
+        const QString expression = WithoutDirection(item);
+        bool number = false;
+        expression.toInt(&number);
+        if (number || expression.isEmpty()) return {};
+        shown.Keys << rows.Columns + int(added.size());
+        added << expression;
+    }
+    shown.Added = int(added.size());
+    shown.Sql = added.isEmpty() ? sql
+                                : sql.left(top.SelectTo) + QStringLiteral(", ") +
+                                      added.join(QStringLiteral(", ")) + QLatin1Char(' ') +
+                                      sql.mid(top.SelectTo);
+    return shown;
+}
+
+// The first `columns` columns of each row.
+QStringList RowsOf(const TRows& rows, int columns) {
+    if (rows.Columns == columns) return rows.Rows;
+    QStringList cut;
+    for (const QStringList& v : rows.Values)
+        cut << v.mid(0, columns).join(kValueSeparator);
+    return cut;
+}
+
+// Where a limit cuts an ordered result: rows tied on the keys of its edge
+// may be any of the tied rows, as the database may choose any of them.
+struct TCut {
+    bool Limited = false;
+    bool Offset = false; // the first rows are cut too
+    // The rows of the statement without its limit, keys as in a; none
+    // where they cannot be read.
+    const TRows* Whole = nullptr;
+};
+
+// Where b's rows differ from a's in a's order: a's rows grouped by their
+// keys (columns `keys` of a) in sequence, and at the same places in b the
+// same rows, in any order within a group. A group at the edge of a cut
+// may hold any rows the whole result has with its key (without the whole
+// result, any rows). Only the first `columns` columns of a's rows count.
+QString OrderedDifference(const TRows& a, const QList<int>& keys, const TRows& b, const TCut& cut,
+                          int columns) {
+    const QStringList rowsA = RowsOf(a, columns);
+    const QString other = QStringLiteral("行数相同（%1行）而内容不同").arg(rowsA.size());
+    // The rows the whole result has with a key.
+    const auto tied = [&](const QString& key) {
+        QStringList pool;
+        for (qsizetype i = 0; i < cut.Whole->Values.size(); ++i)
+            if (Key(cut.Whole->Values[i], keys) == key)
+                pool << cut.Whole->Values[i].mid(0, columns).join(kValueSeparator);
+        return pool;
+    };
+    QStringList restA, restB; // the rows of the groups not at an edge
+    bool inOrder = true, fromTied = true;
+    for (qsizetype from = 0; from < rowsA.size();) {
+        const QString key = Key(a.Values[from], keys);
+        qsizetype to = from + 1;
+        while (to < rowsA.size() && Key(a.Values[to], keys) == key)
+            ++to;
+        const QStringList groupB = b.Rows.mid(from, to - from);
+        if (cut.Limited && (to == rowsA.size() || (cut.Offset && from == 0))) {
+            if (cut.Whole) {
+                QStringList pool = tied(key);
+                for (const QString& row : groupB)
+                    fromTied = fromTied && pool.removeOne(row);
+            }
+        } else {
+            const QStringList groupA = rowsA.mid(from, to - from);
+            inOrder = inOrder && Sorted(groupA) == Sorted(groupB);
+            restA << groupA;
+            restB << groupB;
+        }
+        from = to;
+    }
+    if (inOrder && fromTied) return {};
+    return inOrder || Sorted(restA) != Sorted(restB)
+               ? other
+               : QStringLiteral("行的排序不同（%1行）").arg(rowsA.size());
+}
+
+// The original's rows once more with its ORDER BY keys that are no result
+// column added to them, with the columns of all its keys; none where that
+// cannot be done or the database refuses it.
+std::optional<TKeysShown> WithShownKeys(TADOConnection* connection, const QString& original,
+                                        const TTopLevel& top, const TRows& a) {
+    std::optional<TKeysShown> shown = WithKeysShown(original, top, a);
+    if (!shown || shown->Added == 0) return {};
+    try {
+        shown->Rows = ComparedRows(connection, shown->Sql);
+    } catch (const EDatabaseError&) {
+        return {}; // a key the select list cannot name (an alias of it, say)
+    }
+    if (shown->Rows.Truncated || shown->Rows.Rows.size() != a.Rows.size() ||
+        shown->Rows.Columns != a.Columns + shown->Added)
+        return {};
+    return shown;
+}
+
 QString CountText(const TRows& rows) {
     return rows.Truncated ? QStringLiteral("超过%1").arg(kMaxComparedRows)
                           : QString::number(rows.Rows.size());
@@ -529,66 +659,72 @@ TRowComparison CompareRows(TADOConnection* connection, const QString& original,
         return differ(counts);
     }
     if (a.Rows.size() != b.Rows.size()) return differ(counts);
-    if (result.Rule == TRowRule::CountOnly) {
-        // Which rows the limit leaves is the database's choice; without it
-        // both must give the same rows.
-        const qsizetype regeneratedFrom = ReadTopLevel(regenerated).LimitFrom;
-        TRows all, allRegenerated;
-        bool withoutLimits = top.LimitFrom >= 0 && regeneratedFrom >= 0;
-        try {
-            if (withoutLimits) {
-                all = ComparedRows(connection, original.left(top.LimitFrom));
-                allRegenerated = ComparedRows(connection, regenerated.left(regeneratedFrom));
-            }
-        } catch (const EDatabaseError&) {
-            // A row the limit kept out fails (a cast, an overflow): the
-            // number of rows is all there is to compare.
-            withoutLimits = false;
-        }
-        if (withoutLimits) {
-            if (!all.Truncated && !allRegenerated.Truncated) {
-                result.Rule = TRowRule::WithoutLimit;
-                const QString unlimited = QStringLiteral("不计行数限制时，");
-                if (all.Rows.size() != allRegenerated.Rows.size())
-                    return differ(unlimited + QStringLiteral("原语句%1行，生成的语句%2行")
-                                                  .arg(all.Rows.size())
-                                                  .arg(allRegenerated.Rows.size()));
-                if (Sorted(all.Rows) != Sorted(allRegenerated.Rows))
-                    return differ(
-                        unlimited +
-                        QStringLiteral("行数相同（%1行）而内容不同").arg(all.Rows.size()));
-            }
-        }
+    const auto judged = [&](const QString& difference) {
+        if (!difference.isEmpty()) return differ(difference);
         result.Same = true;
         return result;
-    }
-    if (knownKeys) {
-        QStringList keysA, keysB;
-        for (const QStringList& v : a.Values)
-            keysA << Key(v, keys);
-        for (const QStringList& v : b.Values)
-            keysB << Key(v, keys);
-        // Keys out of step are other rows too when the rows differ as a whole.
-        if (keysA != keysB)
-            return differ(Sorted(a.Rows) == Sorted(b.Rows)
-                              ? QStringLiteral("行的排序不同（%1行）").arg(a.Rows.size())
-                              : QStringLiteral("行数相同（%1行）而内容不同").arg(a.Rows.size()));
-        if (result.Rule == TRowRule::UpToLimit && !keysA.isEmpty()) {
-            // Rows tied on the last key may be any of the tied rows.
-            const QString last = keysA.last();
-            QStringList restA, restB;
-            for (qsizetype i = 0; i < keysA.size(); ++i) {
-                if (keysA[i] != last) restA << a.Rows[i];
-                if (keysB[i] != last) restB << b.Rows[i];
-            }
-            if (Sorted(restA) != Sorted(restB))
-                return differ(QStringLiteral("行数相同（%1行）而内容不同").arg(a.Rows.size()));
-            result.Same = true;
-            return result;
+    };
+    // The rows of both once their limits are cut (LIMIT, OFFSET and FETCH,
+    // not TOP): which of the rows tied on their keys a limit leaves is the
+    // database's choice, but it takes them from these. Empty when they
+    // agree; none when they cannot be read so.
+    const auto withoutLimits = [&]() -> std::optional<QString> {
+        const qsizetype regeneratedFrom = ReadTopLevel(regenerated).LimitFrom;
+        if (top.LimitFrom < 0 || regeneratedFrom < 0) return {};
+        TRows all, allRegenerated;
+        try {
+            all = ComparedRows(connection, original.left(top.LimitFrom));
+            allRegenerated = ComparedRows(connection, regenerated.left(regeneratedFrom));
+        } catch (const EDatabaseError&) {
+            return {}; // a row the limit kept out fails (a cast, an overflow)
         }
-    }
-    if (Sorted(a.Rows) != Sorted(b.Rows))
+        if (all.Truncated || allRegenerated.Truncated) return {};
+        const QString unlimited = QStringLiteral("不计行数限制时，");
+        if (all.Rows.size() != allRegenerated.Rows.size())
+            return unlimited + QStringLiteral("原语句%1行，生成的语句%2行")
+                                   .arg(all.Rows.size())
+                                   .arg(allRegenerated.Rows.size());
+        if (Sorted(all.Rows) != Sorted(allRegenerated.Rows))
+            return unlimited + QStringLiteral("行数相同（%1行）而内容不同").arg(all.Rows.size());
+        return QString();
+    };
+    // Rows compared in the order of the keys of `ordered` (the original's
+    // rows, or those of `orderedSql`, the original with its keys shown), and
+    // under a limit also without it.
+    const auto keyed = [&](const TRows& ordered, const QList<int>& keyColumns,
+                           const QString& orderedSql) {
+        TCut cut;
+        cut.Limited = top.Limited;
+        std::optional<TRows> whole;
+        if (const TTopLevel orderedTop = ReadTopLevel(orderedSql);
+            top.Limited && orderedTop.LimitFrom >= 0) {
+            const QString limit = orderedSql.mid(orderedTop.LimitFrom).toLower();
+            cut.Offset = limit.contains(QLatin1String("offset")) || limit.contains(u',');
+            try {
+                whole = ComparedRows(connection, orderedSql.left(orderedTop.LimitFrom));
+            } catch (const EDatabaseError&) {
+                // a row the limit kept out fails: tied rows go unchecked
+            }
+            if (whole && !whole->Truncated) cut.Whole = &*whole;
+        }
+        const QString difference = OrderedDifference(ordered, keyColumns, b, cut, a.Columns);
+        if (!difference.isEmpty() || !top.Limited) return judged(difference);
+        return judged(withoutLimits().value_or(QString()));
+    };
+    if (knownKeys) return keyed(a, keys, original);
+    // Without a limit the rows come first, whatever their keys.
+    if (!top.Limited && Sorted(a.Rows) != Sorted(b.Rows))
         return differ(QStringLiteral("行数相同（%1行）而内容不同").arg(a.Rows.size()));
+    // Keys that are no result column: the original runs once more with them.
+    if (const std::optional<TKeysShown> shown = WithShownKeys(connection, original, top, a)) {
+        result.Rule = TRowRule::KeysShown;
+        return keyed(shown->Rows, shown->Keys, shown->Sql);
+    }
+    if (result.Rule == TRowRule::CountOnly)
+        if (const std::optional<QString> unlimited = withoutLimits()) {
+            result.Rule = TRowRule::WithoutLimit;
+            return judged(*unlimited);
+        }
     result.Same = true;
     return result;
 }

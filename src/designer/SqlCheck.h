@@ -33,6 +33,9 @@ enum class TRowRule {
                   // same rows except among those tied on the last key
     CountOnly,    // a row limit without known sort keys: the same number of rows
     WithoutLimit, // as CountOnly, and the same rows once both limits are cut
+    KeysShown,    // ORDER BY keys that are no result column: the original runs
+                  // again with them added to its result, then as InOrder or
+                  // UpToLimit
 };
 
 struct TRowComparison {

@@ -69,12 +69,14 @@ TEST_F(SqlCheckTest, RowsAreComparedByTheRuleOfTheOriginalsTopLevel) {
         // A qualified key is no alias of another column, nor under a star
         // known among columns of one name.
         {"select v k from t order by t.k", "select v k from t order by t.k, v", true,
-         TRowRule::Multiset},
+         TRowRule::KeysShown},
         {"select t.*, u.v from t, t u order by u.k",
-         "select t.*, u.v from t, t u order by u.k, t.k desc", true, TRowRule::Multiset},
-        // A key that is not a result column: the rows, not their order.
-        {"select v from t order by k + 0", "select v from t order by v desc", true,
-         TRowRule::Multiset},
+         "select t.*, u.v from t, t u order by u.k, t.k desc", true, TRowRule::KeysShown},
+        // Keys that are no result column are added to both results.
+        {"select v from t order by k + 0", "select v from t order by v desc", false,
+         TRowRule::KeysShown},
+        {"select v from t order by k + 0", "select v from t order by k, x", true,
+         TRowRule::KeysShown},
         // Under a row limit the rows tied on the last key may be any of them.
         {"select k, v from t order by k limit 2", "select k, v from t order by k, v desc limit 2",
          true, TRowRule::UpToLimit},
@@ -92,12 +94,26 @@ TEST_F(SqlCheckTest, RowsAreComparedByTheRuleOfTheOriginalsTopLevel) {
          TRowRule::WithoutLimit},
         {"select v from t order by k + 0 limit 2", "select v from t limit 3", false,
          TRowRule::CountOnly},
+        {"select v from t order by k * 2 limit 2", "select v from t order by k limit 2", true,
+         TRowRule::KeysShown},
+        {"select v from t order by -k limit 1", "select v from t order by k limit 1", false,
+         TRowRule::KeysShown},
+        // Under OFFSET the first group is cut too.
         {"select v from t order by k + 0 limit 2 offset 1",
-         "select v from t where k > 1 order by k + 0 limit 1, 2", false, TRowRule::WithoutLimit},
-        {"select v from t order by k * -1 limit 1", "select v from t order by k limit 1", true,
-         TRowRule::WithoutLimit},
+         "select v from t order by k + 0, v desc limit 2 offset 1", true, TRowRule::KeysShown},
+        // Tied rows under a limit come from the same rows without it.
+        {"select v from t order by abs(k) - k limit 2",
+         "select coalesce(x, v) from t order by abs(k) - k limit 2", false, TRowRule::KeysShown},
+        // Keys a result cannot show (an alias of the list, after DISTINCT):
+        // the rows without the limits.
+        {"select k + 1 as n, v from t order by n * 2 limit 1",
+         "select k + 1 as n, v from t order by n * 2 limit 1", true, TRowRule::WithoutLimit},
+        {"select distinct v from t order by k limit 2",
+         "select distinct v from t order by k limit 2", true, TRowRule::WithoutLimit},
+        {"select v from t order by k + 0 limit 2 offset 1",
+         "select v from t where k > 1 order by k + 0 limit 1, 2", false, TRowRule::KeysShown},
         {"select v from t order by (select 1) limit 2",
-         "select coalesce(x, v) from t order by (select 1) limit 2", false, TRowRule::WithoutLimit},
+         "select coalesce(x, v) from t order by (select 1) limit 2", false, TRowRule::KeysShown},
         // Only the top level counts: words in strings, comments and
         // sub-selects are no ORDER BY or limit of the statement.
         {"select v from t /* limit 1 */", "select k from t", false, TRowRule::Multiset},
