@@ -482,44 +482,15 @@ QStringList Sorted(QStringList rows) {
     return rows;
 }
 
-// A statement whose ORDER BY keys that are no result column are added to
-// its result, after its own columns; Keys: the columns of all its keys.
+// The original with its ORDER BY keys that are no result column added to
+// its result, after its own columns, and its rows; Keys: the columns of
+// all its keys.
 struct TKeysShown {
     QString Sql;
     QList<int> Keys;
-    int Added = 0;
-    TRows Rows; // once run
+    qsizetype LimitFrom = -1; // as TTopLevel's, in Sql
+    TRows Rows;
 };
-
-// None where adding them could change the rows: after DISTINCT, in a set
-// operation, or for a position beyond the result.
-std::optional<TKeysShown> WithKeysShown(const QString& sql, const TTopLevel& top,
-                                        const TRows& rows) {
-    if (top.OrderItems.isEmpty() || top.SelectItems.isEmpty() || top.SetOperation) return {};
-    int end = 0;
-    if (IsBeginWith(QStringLiteral("distinct"), top.SelectItems.first(), end, 1, true) > 0)
-        return {};
-    TKeysShown shown;
-    QStringList added;
-    for (const QString& item : top.OrderItems) {
-        if (const int k = KeyColumn(item, top, rows); k >= 0) {
-            shown.Keys << k;
-            continue;
-        }
-        const QString expression = WithoutDirection(item);
-        bool number = false;
-        expression.toInt(&number);
-        if (number || expression.isEmpty()) return {};
-        shown.Keys << rows.Columns + int(added.size());
-        added << expression;
-    }
-    shown.Added = int(added.size());
-    shown.Sql = added.isEmpty() ? sql
-                                : sql.left(top.SelectTo) + QStringLiteral(", ") +
-                                      added.join(QStringLiteral(", ")) + QLatin1Char(' ') +
-                                      sql.mid(top.SelectTo);
-    return shown;
-}
 
 // The first `columns` columns of each row.
 QStringList RowsOf(const TRows& rows, int columns) {
@@ -586,19 +557,42 @@ QString OrderedDifference(const TRows& a, const QList<int>& keys, const TRows& b
 }
 
 // The original's rows once more with its ORDER BY keys that are no result
-// column added to them, with the columns of all its keys; none where that
-// cannot be done or the database refuses it.
+// column added to them; none where adding them could change the rows
+// (after DISTINCT, in a set operation), for a position beyond the result,
+// or where the database refuses them.
 std::optional<TKeysShown> WithShownKeys(TADOConnection* connection, const QString& original,
                                         const TTopLevel& top, const TRows& a) {
-    std::optional<TKeysShown> shown = WithKeysShown(original, top, a);
-    if (!shown || shown->Added == 0) return {};
+    if (top.OrderItems.isEmpty() || top.SelectItems.isEmpty() || top.SetOperation) return {};
+    int end = 0;
+    if (IsBeginWith(QStringLiteral("distinct"), top.SelectItems.first(), end, 1, true) > 0)
+        return {};
+    TKeysShown shown;
+    QStringList added;
+    for (const QString& item : top.OrderItems) {
+        if (const int k = KeyColumn(item, top, a); k >= 0) {
+            shown.Keys << k;
+            continue;
+        }
+        const QString expression = WithoutDirection(item);
+        bool number = false;
+        expression.toInt(&number);
+        if (number || expression.isEmpty()) return {};
+        shown.Keys << a.Columns + int(added.size());
+        added << expression;
+    }
+    if (added.isEmpty()) return {};
+    const QString inserted =
+        QStringLiteral(", ") + added.join(QStringLiteral(", ")) + QLatin1Char(' ');
+    shown.Sql = original.left(top.SelectTo) + inserted + original.mid(top.SelectTo);
+    // The limit stands after the select list.
+    shown.LimitFrom = top.LimitFrom < 0 ? -1 : top.LimitFrom + inserted.size();
     try {
-        shown->Rows = ComparedRows(connection, shown->Sql);
+        shown.Rows = ComparedRows(connection, shown.Sql);
     } catch (const EDatabaseError&) {
         return {}; // a key the select list cannot name (an alias of it, say)
     }
-    if (shown->Rows.Truncated || shown->Rows.Rows.size() != a.Rows.size() ||
-        shown->Rows.Columns != a.Columns + shown->Added)
+    if (shown.Rows.Truncated || shown.Rows.Rows.size() != a.Rows.size() ||
+        shown.Rows.Columns != a.Columns + added.size())
         return {};
     return shown;
 }
@@ -666,42 +660,44 @@ TRowComparison CompareRows(TADOConnection* connection, const QString& original,
     };
     // The rows of both once their limits are cut (LIMIT, OFFSET and FETCH,
     // not TOP): which of the rows tied on their keys a limit leaves is the
-    // database's choice, but it takes them from these. Empty when they
+    // database's choice, but it takes them from these. The original's may
+    // be known already (`whole`, its own columns first). Empty when they
     // agree; none when they cannot be read so.
-    const auto withoutLimits = [&]() -> std::optional<QString> {
+    const auto withoutLimits = [&](const TRows* whole) -> std::optional<QString> {
         const qsizetype regeneratedFrom = ReadTopLevel(regenerated).LimitFrom;
         if (top.LimitFrom < 0 || regeneratedFrom < 0) return {};
-        TRows all, allRegenerated;
+        TRows read, allRegenerated;
         try {
-            all = ComparedRows(connection, original.left(top.LimitFrom));
+            if (!whole) read = ComparedRows(connection, original.left(top.LimitFrom));
             allRegenerated = ComparedRows(connection, regenerated.left(regeneratedFrom));
         } catch (const EDatabaseError&) {
             return {}; // a row the limit kept out fails (a cast, an overflow)
         }
+        const TRows& all = whole ? *whole : read;
         if (all.Truncated || allRegenerated.Truncated) return {};
+        const QStringList rows = RowsOf(all, a.Columns);
         const QString unlimited = QStringLiteral("不计行数限制时，");
-        if (all.Rows.size() != allRegenerated.Rows.size())
+        if (rows.size() != allRegenerated.Rows.size())
             return unlimited + QStringLiteral("原语句%1行，生成的语句%2行")
-                                   .arg(all.Rows.size())
+                                   .arg(rows.size())
                                    .arg(allRegenerated.Rows.size());
-        if (Sorted(all.Rows) != Sorted(allRegenerated.Rows))
-            return unlimited + QStringLiteral("行数相同（%1行）而内容不同").arg(all.Rows.size());
+        if (Sorted(rows) != Sorted(allRegenerated.Rows))
+            return unlimited + QStringLiteral("行数相同（%1行）而内容不同").arg(rows.size());
         return QString();
     };
     // Rows compared in the order of the keys of `ordered` (the original's
-    // rows, or those of `orderedSql`, the original with its keys shown), and
-    // under a limit also without it.
+    // rows, or those of `orderedSql`, the original with its keys shown,
+    // whose limit begins at `limitFrom`), and under a limit also without it.
     const auto keyed = [&](const TRows& ordered, const QList<int>& keyColumns,
-                           const QString& orderedSql) {
+                           const QString& orderedSql, qsizetype limitFrom) {
         TCut cut;
         cut.Limited = top.Limited;
         std::optional<TRows> whole;
-        if (const TTopLevel orderedTop = ReadTopLevel(orderedSql);
-            top.Limited && orderedTop.LimitFrom >= 0) {
-            const QString limit = orderedSql.mid(orderedTop.LimitFrom).toLower();
+        if (top.Limited && limitFrom >= 0) {
+            const QString limit = orderedSql.mid(limitFrom).toLower();
             cut.Offset = limit.contains(QLatin1String("offset")) || limit.contains(u',');
             try {
-                whole = ComparedRows(connection, orderedSql.left(orderedTop.LimitFrom));
+                whole = ComparedRows(connection, orderedSql.left(limitFrom));
             } catch (const EDatabaseError&) {
                 // a row the limit kept out fails: tied rows go unchecked
             }
@@ -709,19 +705,19 @@ TRowComparison CompareRows(TADOConnection* connection, const QString& original,
         }
         const QString difference = OrderedDifference(ordered, keyColumns, b, cut, a.Columns);
         if (!difference.isEmpty() || !top.Limited) return judged(difference);
-        return judged(withoutLimits().value_or(QString()));
+        return judged(withoutLimits(cut.Whole).value_or(QString()));
     };
-    if (knownKeys) return keyed(a, keys, original);
+    if (knownKeys) return keyed(a, keys, original, top.LimitFrom);
     // Without a limit the rows come first, whatever their keys.
     if (!top.Limited && Sorted(a.Rows) != Sorted(b.Rows))
         return differ(QStringLiteral("行数相同（%1行）而内容不同").arg(a.Rows.size()));
     // Keys that are no result column: the original runs once more with them.
     if (const std::optional<TKeysShown> shown = WithShownKeys(connection, original, top, a)) {
         result.Rule = TRowRule::KeysShown;
-        return keyed(shown->Rows, shown->Keys, shown->Sql);
+        return keyed(shown->Rows, shown->Keys, shown->Sql, shown->LimitFrom);
     }
     if (result.Rule == TRowRule::CountOnly)
-        if (const std::optional<QString> unlimited = withoutLimits()) {
+        if (const std::optional<QString> unlimited = withoutLimits(nullptr)) {
             result.Rule = TRowRule::WithoutLimit;
             return judged(*unlimited);
         }
