@@ -210,6 +210,7 @@ struct TStatement {
     QStringList Group, Order;
     bool Distinct = false;
     QString Limit;
+    QString Unread; // a clause after a select list without FROM
 };
 
 QList<QStringList> Conditions(const QString& text, bool trim) {
@@ -272,6 +273,30 @@ void JoinBetweenPieces(QStringList& joins, TSqlReading reading) {
     }
 }
 
+// Without FROM the select list runs to the end of the statement: a WHERE,
+// GROUP BY, HAVING, WINDOW or ORDER BY there is cut off its last column
+// into `Unread`, which the design cannot write without a table.
+void CutClauseAfterList(TStatement& st, TSqlReading reading) {
+    if (st.Items.isEmpty()) return;
+    QString& last = st.Items.last();
+    const QList<TSqlWord> words = SqlWords(last, reading);
+    const auto isWord = [&](qsizetype i, QLatin1StringView word) {
+        return i < words.size() && words[i].Depth == 0 && words[i].Kind == TSqlWord::Word &&
+               scan::IsKeyword(
+                   QStringView(last).sliced(words[i].Start, words[i].End - words[i].Start), word);
+    };
+    for (qsizetype i = 1; i < words.size(); ++i) {
+        if (!isWord(i, QLatin1StringView("where")) && !isWord(i, QLatin1StringView("having")) &&
+            !(isWord(i, QLatin1StringView("window")) && i + 2 < words.size()) &&
+            !((isWord(i, QLatin1StringView("group")) || isWord(i, QLatin1StringView("order"))) &&
+              isWord(i + 1, QLatin1StringView("by"))))
+            continue;
+        st.Unread = TrimCell(last.mid(words[i].Start));
+        last = TrimCell(last.first(words[i].Start));
+        return;
+    }
+}
+
 // Steps of the analysis that can refuse the text; false after a message.
 // `prepared` holds `whole` as the database reads it: its first statement
 // is what the test run sends, with its blanks trimmed.
@@ -289,7 +314,10 @@ bool Analyse(const QString& whole, const QString& statement, const TStatementTex
         !fault.isEmpty())
         return ShowMessage(hooks, fault, kCaption), false;
     if (hooks.TestRun && !TestRun(hooks, TrimExp(prepared.FirstStatement()))) return false;
-    if (keyword.isEmpty()) return true; // a select list without FROM clause
+    if (keyword.isEmpty()) { // a select list without FROM clause
+        CutClauseAfterList(st, prepared.Reading());
+        return true;
+    }
 
     QStringList from;
     // HAVING may follow without GROUP BY.
@@ -317,10 +345,15 @@ bool Analyse(const QString& whole, const QString& statement, const TStatementTex
                                             keyword, pos),
                               true);
     // (The clause keyword is passed as a copy: the analysis clears its result first.)
-    if (keyword == QLatin1String("group by"))
+    if (keyword == QLatin1String("group by")) {
         AnalysisSQLClause(statement, QString(keyword),
                           {QStringLiteral("having"), QStringLiteral("order by")}, pos, keyword,
                           st.Group, pos);
+        // "group by ()" (PostgreSQL) makes one group of all rows, which the
+        // analysis left as an empty item.
+        for (QString& g : st.Group)
+            if (TrimCell(g).isEmpty()) g = QStringLiteral("()");
+    }
     if (keyword == QLatin1String("having"))
         st.Having = Conditions(
             ConditionText(statement, pos + 6, {QStringLiteral("order by")}, keyword, pos), false);
@@ -377,10 +410,15 @@ bool EndsWithOperator(const QString& expression) {
     qsizetype start = end;
     while (start > 0 && wordChar(expression[start - 1]))
         --start;
-    if (end - start > 8) return false;
-    static const QStringView words[] = {u"and",  u"or",       u"not",     u"like",   u"in",
-                                        u"is",   u"between",  u"case",    u"when",   u"then",
-                                        u"else", u"distinct", u"collate", u"escape", u"from"};
+    // A qualified name's last part ("t.mod") is no operator.
+    if (end - start > 8 || (start > 0 && expression[start - 1] == u'.')) return false;
+    // The word operators of the databases (regexp, div, xor: MySQL; glob,
+    // match: SQLite; ilike, similar to: PostgreSQL) and MySQL's prefix binary.
+    static const QStringView words[] = {u"and",    u"or",      u"not",    u"like",     u"in",
+                                        u"is",     u"between", u"case",   u"when",     u"then",
+                                        u"else",   u"to",      u"binary", u"distinct", u"collate",
+                                        u"escape", u"from",    u"regexp", u"rlike",    u"glob",
+                                        u"match",  u"ilike",   u"div",    u"mod",      u"xor"};
     const QStringView last = QStringView(expression).mid(start, end - start);
     return std::any_of(std::begin(words), std::end(words), [&](QStringView w) {
         return last.size() == w.size() && last.compare(w, Qt::CaseInsensitive) == 0;
@@ -423,7 +461,9 @@ struct TWordsOf {
 // `item` without blanks around the dots of its names ("t . k" is t.k), as
 // written where a dot is a number's ("5. x" is 5 named x, "when .5").
 QString WithoutBlanksAtDots(const QString& item) {
-    static const QRegularExpression numberDot(QStringLiteral("\\d\\.\\s|\\s\\.\\d"));
+    // "5. x" and "x .5" hold numbers; "t1. a" is a qualified name.
+    static const QRegularExpression numberDot(QStringLiteral("(?:^|[^\\w.])\\d+\\.\\s|\\s\\.\\d"),
+                                              QRegularExpression::UseUnicodePropertiesOption);
     return item.contains(numberDot) ? item : TrimAroundDot(item);
 }
 
@@ -2512,6 +2552,12 @@ private:
             const bool descending = CutDirection(o, QStringLiteral("desc"));
             if (!descending) CutDirection(o, QStringLiteral("asc"));
             o = WithQueryBrackets(FText.Restore(o));
+            // Where double quotes hold strings (MySQL), "a" is a constant
+            // that sorts nothing, not the column a.
+            if (o.startsWith(QLatin1Char('"')) && !FDesign.Dialect.ReadsQuote(QLatin1Char('"'))) {
+                Choose(o, -1, descending);
+                continue;
+            }
             // Where a bare sort name is first the name of a result column,
             // one without an alias is that column too (`select u.k … order
             // by k` sorts by u.k, not by a column USING merged).
@@ -2815,6 +2861,7 @@ TForgeResult Forge(const QString& sql, int kind, const QueryDesign& current,
     result.NotCarried =
         rebuilder.Lost() + NotCarried(prepared.Reference(), result.Sql.SQL, current.Dialect,
                                       rebuilder.OuterMadeInner(), rebuilder.StarsSpelled());
+    if (!st.Unread.isEmpty()) result.NotCarried.prepend(prepared.Restore(st.Unread));
     if (!ParametersKeepTheirOrder(sql, kind, current, hooks))
         result.NotCarried << QStringLiteral("?（参数的先后次序）");
     if (!result.NotCarried.isEmpty() &&

@@ -1560,10 +1560,10 @@ bool DropTableHints(QString& text, const TTokens& t) {
 }
 
 // PostgreSQL's standard row limit at the end of a statement, "[offset m
-// rows] fetch first n rows only" or "offset m" alone, as the LIMIT the
-// design keeps ("limit n offset m", "limit all offset m"): the same rows.
-// FETCH … WITH TIES keeps more rows than LIMIT and stays. Whether the text
-// changed.
+// rows] fetch first n rows only" (the two parts in either order) or
+// "offset m" alone, as the LIMIT the design keeps ("limit n offset m",
+// "limit all offset m"): the same rows. FETCH … WITH TIES keeps more rows
+// than LIMIT and stays. Whether the text changed.
 bool StandardRowLimit(QString& text, const TTokens& t) {
     const qsizetype end = t.End();
     // The count (or offset) that ends just before token `after`: one token
@@ -1585,34 +1585,58 @@ bool StandardRowLimit(QString& text, const TTokens& t) {
     const auto textOf = [&](qsizetype from, qsizetype to) { // tokens [from, to)
         return text.mid(t[from].Start, t[to - 1].End - t[from].Start);
     };
-    QString limit = QStringLiteral("all");
-    qsizetype cut = end; // where the clause begins
-    qsizetype before = end;
-    if (t.IsWord(end - 1, QLatin1StringView("only")) && isRows(end - 2)) {
-        qsizetype k = end - 2;
-        const qsizetype count = valueBefore(k);
-        if (count >= 0) {
-            limit = textOf(count, k);
-            k = count;
-        } else {
-            limit = QStringLiteral("1");
-        }
+    // "fetch first|next [n] row|rows only|ties" ending before token `after`:
+    // its first token (-1 when none) and its count.
+    const auto fetchBefore = [&](qsizetype after, bool& ties, QString& count) -> qsizetype {
+        ties = t.IsWord(after - 1, QLatin1StringView("ties")) &&
+               t.IsWord(after - 2, QLatin1StringView("with"));
+        if (!ties && !t.IsWord(after - 1, QLatin1StringView("only"))) return -1;
+        qsizetype k = after - (ties ? 2 : 1);
+        if (!isRows(k - 1)) return -1;
+        k -= 1;
+        const qsizetype value = valueBefore(k);
+        count = value >= 0 ? textOf(value, k) : QStringLiteral("1");
+        if (value >= 0) k = value;
         if (!t.IsWord(k - 1, QLatin1StringView("first")) &&
             !t.IsWord(k - 1, QLatin1StringView("next")))
-            return false;
-        if (!t.IsWord(k - 2, QLatin1StringView("fetch")) || t[k - 2].Depth != 0) return false;
-        cut = before = k - 2;
-    }
-    // "offset m [rows]" before it, or alone.
-    qsizetype k = before;
-    if (isRows(k - 1)) --k;
-    QString offset;
-    if (const qsizetype value = valueBefore(k);
-        value > 0 && t.IsWord(value - 1, QLatin1StringView("offset")) && t[value - 1].Depth == 0 &&
-        !t.IsWord(value - 2, QLatin1StringView("limit"))) {
+            return -1;
+        return t.IsWord(k - 2, QLatin1StringView("fetch")) && t[k - 2].Depth == 0 ? k - 2 : -1;
+    };
+    // "offset m [rows]" ending before token `after`: its first token, -1 when none.
+    const auto offsetBefore = [&](qsizetype after, QString& offset) -> qsizetype {
+        qsizetype k = after;
+        if (isRows(k - 1)) --k;
+        const qsizetype value = valueBefore(k);
+        if (value <= 0 || !t.IsWord(value - 1, QLatin1StringView("offset")) ||
+            t[value - 1].Depth != 0 || t.IsWord(value - 2, QLatin1StringView("limit")))
+            return -1;
         offset = textOf(value, k);
-        cut = value - 1;
-    } else if (cut == end) {
+        return value - 1;
+    };
+    QString limit = QStringLiteral("all"), offset, count;
+    bool ties = false;
+    qsizetype cut = end; // where the clause begins
+    if (const qsizetype fetch = fetchBefore(end, ties, count); fetch >= 0) {
+        if (ties) return false;
+        limit = count;
+        const qsizetype before = offsetBefore(fetch, offset);
+        cut = before >= 0 ? before : fetch;
+    } else if (const qsizetype at = offsetBefore(end, offset); at >= 0) {
+        cut = at;
+        if (const qsizetype before = fetchBefore(at, ties, count); before >= 0) {
+            // FETCH … WITH TIES first: the offset goes before it, where
+            // the clause reads the same and the design keeps it.
+            if (ties) {
+                const QString fetchText = textOf(before, at);
+                text = Apply(text,
+                             {{t[before].Start, t[end - 1].End - t[before].Start,
+                               QStringLiteral("offset ") + offset + QLatin1Char(' ') + fetchText}});
+                return true;
+            }
+            limit = count;
+            cut = before;
+        }
+    } else {
         return false;
     }
     // A LIMIT before it would be a second limit: left to the database.

@@ -925,6 +925,28 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
         {TSqlDialect::Postgres(), "select a as Total$ from t order by Total$",
          "select a as \"total$\"\r\nfrom t\r\norder by Total$"},
         {TSqlDialect::MySql(), "select a as Total$ from t", "select a as `Total$`"},
+        // A word operator or MySQL's prefix BINARY before the last word: that
+        // word is an operand, no alias; so is a column after "t. ".
+        {TSqlDialect::MySql(), "select null regexp \"a\", a div k, a mod k from t",
+         "select null regexp \"a\",a div k,a mod k\r\nfrom t"},
+        {TSqlDialect::MySql(), "select binary a, a xor k, a not rlike b from t",
+         "select binary a,a xor k,a not rlike b\r\nfrom t"},
+        {TSqlDialect::Sqlite(), "select a glob b, a match b, t. a from t",
+         "select a glob b,a match b,a\r\nfrom t"},
+        {TSqlDialect::Postgres(), "select a ilike b, a similar to b, t.mod x from t",
+         "select a ilike b,a similar to b,mod as x\r\nfrom t"},
+        // One group of all rows; OFFSET after FETCH.
+        {TSqlDialect::Postgres(), "select count(*) from t group by () having count(*) > 1",
+         "group by ()\r\nhaving count(*) >1"},
+        {TSqlDialect::Postgres(),
+         "select t.a from t order by t.a fetch first 5 rows only offset 10",
+         "order by a\r\nlimit 5 offset 10"},
+        {TSqlDialect::Postgres(),
+         "select t.a from t order by t.a fetch next row with ties offset 10 rows",
+         "order by a offset 10 fetch next row with ties"},
+        // Where double quotes hold strings, ORDER BY "a" sorts by a constant.
+        {TSqlDialect::MySql(), "select a from t order by \"a\" desc limit 1",
+         "order by \"a\" desc"},
         // MySQL's full-text test is one truth value.
         {TSqlDialect::MySql(), "select a from t where match(a, b) against ('x y') and k = 1",
          "where match(a, b) against ('x y') is true and k=1"},
@@ -1088,6 +1110,9 @@ TEST(RebuildShapes, JoinsTheDesignWouldReorderAreAnnounced) {
          "window"},
         // A select list of no columns.
         {"select from t where k > 1", "（空的选择列表）"},
+        // Without FROM a clause after the select list has no table to stand with.
+        {"select 1 as x where 1 = 0", "where 1 = 0"},
+        {"select 2 as y order by y desc", "order by y desc"},
     };
     for (const auto& c : cases) {
         const TRun run = Rebuild(QString::fromUtf8(c.Sql));
