@@ -33,7 +33,8 @@ QString QualifiedField(const QueryDesign& design, int box, const QString& field)
 // `text` without the single box's prefix `prefix` ("t."): only where it
 // stands for that box. Inside a sub-select "t." may be the outer box's (a
 // correlated reference) and inside quotes it is text, so there it stays; so
-// it does after a letter ("xt." is another name).
+// it does after a letter ("xt." is another name) and after a dot ("s.t."
+// names the box's table in a schema: the whole name stays).
 QString WithoutOwnPrefix(const QString& text, const QString& prefix,
                          const QSet<QString>& aliases = {}) {
     QString out;
@@ -57,7 +58,8 @@ QString WithoutOwnPrefix(const QString& text, const QString& prefix,
     };
     while (i < n) {
         const QChar c = text[i];
-        if (QStringView(text).mid(i).startsWith(prefix) && (i == 0 || !isWordChar(text[i - 1]))) {
+        if (QStringView(text).mid(i).startsWith(prefix) &&
+            (i == 0 || (!isWordChar(text[i - 1]) && text[i - 1] != QLatin1Char('.')))) {
             // A name that is also an alias keeps its prefix: bare, some
             // databases read the alias (in OVER, GROUP BY, HAVING).
             qsizetype end = i + prefix.size();

@@ -935,6 +935,10 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
          "select a glob b,a match b,a\r\nfrom t"},
         {TSqlDialect::Postgres(), "select a ilike b, a similar to b, t.mod x from t",
          "select a ilike b,a similar to b,mod as x\r\nfrom t"},
+        // A column named with its table's schema keeps the whole name where
+        // the single box's name goes.
+        {TSqlDialect::Sqlite(), "select main.t.a, main.t.b x from t where main.t.k > 0",
+         "select main.t.a,main.t.b as x\r\nfrom t\r\nwhere main.t.k>0"},
         // One group of all rows; OFFSET after FETCH.
         {TSqlDialect::Postgres(), "select count(*) from t group by () having count(*) > 1",
          "group by ()\r\nhaving count(*) >1"},
