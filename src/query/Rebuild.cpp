@@ -397,6 +397,47 @@ bool IsIntervalUnit(QStringView word) {
     return joint < 0 ? isUnit(word) : isUnit(word.left(joint)) && isUnit(word.mid(joint + 1));
 }
 
+// Whether the word INTERVAL stands outside brackets in `expression`: a
+// unit after it ends the value ("interval '1' year", "x::interval day"),
+// no alias.
+bool HasIntervalWord(const QString& expression) {
+    static const QLatin1StringView word("interval");
+    const auto wordChar = [](QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'$'; };
+    int depth = 0;
+    for (qsizetype i = 0; i < expression.size(); ++i) {
+        const QChar c = expression[i];
+        if (c == u'(') ++depth;
+        if (c == u')') --depth;
+        if (depth != 0 || (i > 0 && wordChar(expression[i - 1])) ||
+            !QStringView(expression).sliced(i).startsWith(word, Qt::CaseInsensitive))
+            continue;
+        const qsizetype end = i + word.size();
+        if (end == expression.size() || !wordChar(expression[end])) return true;
+    }
+    return false;
+}
+
+// Whether `last` ends a type of several words that `expression` begins
+// ("::double precision", "character varying", "time with time zone",
+// "integer array"): part of a cast, no alias.
+bool EndsWithTypeWords(const QString& expression, const QString& last) {
+    const auto is = [](QStringView a, QLatin1StringView b) {
+        return a.compare(b, Qt::CaseInsensitive) == 0;
+    };
+    if (is(last, QLatin1StringView("array"))) return true;
+    const QStringView before = QStringView(expression).trimmed();
+    qsizetype start = before.size();
+    while (start > 0 && (before[start - 1].isLetterOrNumber() || before[start - 1] == u'_'))
+        --start;
+    const QStringView word = before.sliced(start);
+    if (is(last, QLatin1StringView("precision"))) return is(word, QLatin1StringView("double"));
+    if (is(last, QLatin1StringView("varying")))
+        return is(word, QLatin1StringView("character")) || is(word, QLatin1StringView("char")) ||
+               is(word, QLatin1StringView("bit")) || is(word, QLatin1StringView("nchar"));
+    if (is(last, QLatin1StringView("zone"))) return is(word, QLatin1StringView("time"));
+    return false;
+}
+
 // Whether an expression ends in an operator that wants an operand after it.
 // Read from the end: a regular expression would try every position.
 bool EndsWithOperator(const QString& expression) {
@@ -404,7 +445,12 @@ bool EndsWithOperator(const QString& expression) {
     while (end > 0 && expression[end - 1].isSpace())
         --end;
     if (end == 0) return false;
-    if (QStringView(u"-+*/%|&^=<>~!,(:").contains(expression[end - 1])) return true;
+    if (QStringView(u"-+*/%|&^=<>~!,(:#@?").contains(expression[end - 1])) return true;
+    // PostgreSQL's "a operator(pg_catalog.+) b".
+    static const QRegularExpression namedOperator(
+        QStringLiteral("\\boperator\\s*\\([^()]*\\)\\s*$"),
+        QRegularExpression::CaseInsensitiveOption);
+    if (expression[end - 1] == u')' && expression.contains(namedOperator)) return true;
     // A whole word: no letter, digit or "_" right before it.
     const auto wordChar = [](QChar c) { return c.isLetterOrNumber() || c == u'_'; };
     qsizetype start = end;
@@ -414,11 +460,11 @@ bool EndsWithOperator(const QString& expression) {
     if (end - start > 8 || (start > 0 && expression[start - 1] == u'.')) return false;
     // The word operators of the databases (regexp, div, xor: MySQL; glob,
     // match: SQLite; ilike, similar to: PostgreSQL) and MySQL's prefix binary.
-    static const QStringView words[] = {u"and",    u"or",      u"not",    u"like",     u"in",
-                                        u"is",     u"between", u"case",   u"when",     u"then",
-                                        u"else",   u"to",      u"binary", u"distinct", u"collate",
-                                        u"escape", u"from",    u"regexp", u"rlike",    u"glob",
-                                        u"match",  u"ilike",   u"div",    u"mod",      u"xor"};
+    static const QStringView words[] = {
+        u"and",     u"or",     u"not",  u"like",   u"in",    u"is",     u"between",
+        u"case",    u"when",   u"then", u"else",   u"to",    u"binary", u"distinct",
+        u"collate", u"escape", u"from", u"regexp", u"rlike", u"glob",   u"match",
+        u"ilike",   u"div",    u"mod",  u"xor",    u"zone"};
     const QStringView last = QStringView(expression).mid(start, end - start);
     return std::any_of(std::begin(words), std::end(words), [&](QStringView w) {
         return last.size() == w.size() && last.compare(w, Qt::CaseInsensitive) == 0;
@@ -512,8 +558,8 @@ void ReadSelectItems(TStatement& st, int kind, const TStatementText& mask) {
         // END of a CASE, whatever the data source, or the unit of an
         // interval outside brackets ("d + interval 1 day").
         if (!alias.isEmpty() &&
-            (EndsWithOperator(name) ||
-             (IsIntervalUnit(alias) && FindKeyWord(name, QStringLiteral("interval"), 1) > 0) ||
+            (EndsWithOperator(name) || (IsIntervalUnit(alias) && HasIntervalWord(name)) ||
+             EndsWithTypeWords(name, alias) ||
              alias.compare(QLatin1String("isnull"), Qt::CaseInsensitive) == 0 ||
              alias.compare(QLatin1String("notnull"), Qt::CaseInsensitive) == 0 ||
              alias.compare(QLatin1String("end"), Qt::CaseInsensitive) == 0)) {

@@ -309,6 +309,20 @@ bool IsComparisonWordAt(const TTokens& t, qsizetype i);
 // Comments out, a final ";" out, "in(" and "exists(" spaced as the
 // scanners read words, quotes escaped by a backslash doubled: what the
 // database reads, written plainly.
+// The words that begin or cut a clause, which an alias after AS may be.
+bool IsClauseWordAlias(QStringView word) {
+    static constexpr QLatin1StringView words[] = {
+        QLatin1StringView("select"),    QLatin1StringView("from"),   QLatin1StringView("where"),
+        QLatin1StringView("group"),     QLatin1StringView("order"),  QLatin1StringView("having"),
+        QLatin1StringView("limit"),     QLatin1StringView("offset"), QLatin1StringView("fetch"),
+        QLatin1StringView("union"),     QLatin1StringView("except"), QLatin1StringView("minus"),
+        QLatin1StringView("intersect"), QLatin1StringView("join"),   QLatin1StringView("on"),
+        QLatin1StringView("desc"),      QLatin1StringView("asc"),    QLatin1StringView("or"),
+        QLatin1StringView("and"),       QLatin1StringView("in")};
+    return std::any_of(std::begin(words), std::end(words),
+                       [&](QLatin1StringView w) { return scan::IsKeyword(word, w); });
+}
+
 QString Plain(const QString& text, TSqlReading reading, QList<TSqlWord>& words,
               QList<TSqlStatement>& statements) {
     const TTokens t(text, reading, &statements);
@@ -377,6 +391,18 @@ QString Plain(const QString& text, TSqlReading reading, QList<TSqlWord>& words,
             (t.Is(i - 1, TSqlWord::Close) || t.Is(i - 1, TSqlWord::String) ||
              (t.Is(i - 1, TSqlWord::Word) && !StandsApart(t.TextOf(i - 1)))))
             replace(t[i].Start, t[i].Start, u" ");
+        // "as limit", "as union": a clause word right after AS names a
+        // column there; quoted, no scanner takes it for its clause.
+        if (i > 0 && t.Is(i, TSqlWord::Word) && t.IsWord(i - 1, QLatin1StringView("as")) &&
+            IsClauseWordAlias(token)) {
+            const QString quoted =
+                reading == TSqlReading::MySql || reading == TSqlReading::MySqlAnsi
+                    ? QLatin1Char('`') + token.toString() + QLatin1Char('`')
+                : reading == TSqlReading::TransactSql
+                    ? QLatin1Char('[') + token.toString() + QLatin1Char(']')
+                    : QLatin1Char('"') + token.toString() + QLatin1Char('"');
+            replace(t[i].Start, t[i].End, quoted);
+        }
         // "in(", "select*", "by(", "where\"x\"": a word that is no function
         // or name stands apart from the bracket, symbol, string or quoted
         // name right after it (a dot after it makes it a name).

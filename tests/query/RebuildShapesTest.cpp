@@ -935,6 +935,20 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
          "select a glob b,a match b,a\r\nfrom t"},
         {TSqlDialect::Postgres(), "select a ilike b, a similar to b, t.mod x from t",
          "select a ilike b,a similar to b,mod as x\r\nfrom t"},
+        // PostgreSQL's operators of symbols, units of an interval, types of
+        // several words and AT TIME ZONE take the word after them too; a
+        // clause word after AS is an alias, quoted.
+        {TSqlDialect::Postgres(), "select a # b, a ? k, @ a, a operator(pg_catalog.+) b from t",
+         "select a # b,a ? k,@ a,a operator(pg_catalog.+) b\r\nfrom t"},
+        {TSqlDialect::Postgres(), "select interval '1' year, k::interval day from t",
+         "select interval '1' year,k::interval day\r\nfrom t"},
+        {TSqlDialect::Postgres(), "select a::double precision, b::character varying from t",
+         "select a::double precision,b::character varying\r\nfrom t"},
+        {TSqlDialect::Postgres(), "select k at time zone a, k::time with time zone from t",
+         "select k at time zone a,k::time with time zone\r\nfrom t"},
+        {TSqlDialect::Postgres(), "select a as limit, b as union from t",
+         "select a as \"limit\",b as \"union\"\r\nfrom t"},
+        {TSqlDialect::MySql(), "select a as limit from t", "select a as `limit`\r\nfrom t"},
         // A column named with its table's schema keeps the whole name where
         // the single box's name goes.
         {TSqlDialect::Sqlite(), "select main.t.a, main.t.b x from t where main.t.k > 0",
