@@ -1390,6 +1390,24 @@ bool DropSelectAll(QString& text, const TTokens& t) {
     return true;
 }
 
+// SQLite's "from 'Order Details'": a string where a table's name stands
+// is that name, quoted as a name. Whether the text changed.
+bool StringTableNames(QString& text, const TTokens& t) {
+    QList<TEdit> edits;
+    for (qsizetype j = 1; j < t.Size(); ++j) {
+        if (!t.Is(j, TSqlWord::String) || text[t[j].Start] != u'\'' || !InTablePosition(t, j))
+            continue;
+        QString name = t.TextOf(j).sliced(1, t[j].End - t[j].Start - 2);
+        name.replace(QLatin1String("''"), QLatin1String("'"));
+        name.replace(QLatin1String("\""), QLatin1String("\"\""));
+        edits.append(
+            {t[j].Start, t[j].End - t[j].Start, QLatin1Char('"') + name + QLatin1Char('"')});
+    }
+    if (edits.isEmpty()) return false;
+    text = Apply(text, edits);
+    return true;
+}
+
 // SQLite's "from a, b on b.k = a.k": a comma followed by ON joins as the
 // inner join it is written as here. Whether the text changed.
 bool CommaJoinsWithOn(QString& text, const TTokens& t) {
@@ -1868,6 +1886,7 @@ void TStatementText::Prepare(const QString& sql) {
     if (PostfixNullTests(text, t)) Follow(t, text, reading);
     if (DropSelectAll(text, t)) Follow(t, text, reading);
     if (FDialect == TSqlDialect::Sqlite() && CommaJoinsWithOn(text, t)) Follow(t, text, reading);
+    if (FDialect == TSqlDialect::Sqlite() && StringTableNames(text, t)) Follow(t, text, reading);
     if ((reading == TSqlReading::Postgres || reading == TSqlReading::PostgresOld) &&
         StandardRowLimit(text, t))
         Follow(t, text, reading);

@@ -953,6 +953,9 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
         // the single box's name goes.
         {TSqlDialect::Sqlite(), "select main.t.a, main.t.b x from t where main.t.k > 0",
          "select main.t.a,main.t.b as x\r\nfrom t\r\nwhere main.t.k>0"},
+        // SQLite reads a string where a table's name stands as that name.
+        {TSqlDialect::Sqlite(), "select x.a from 't' x join 'u' on u.k = x.k",
+         "from u JOIN t x on u.k=x.k"},
         // One group of all rows; OFFSET after FETCH.
         {TSqlDialect::Postgres(), "select count(*) from t group by () having count(*) > 1",
          "group by ()\r\nhaving count(*) >1"},
