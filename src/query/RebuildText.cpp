@@ -957,6 +957,41 @@ bool UnwrapWholeStatement(QString& text, const TTokens& t) {
     return true;
 }
 
+// "(select …) order by … limit …" (MySQL, PostgreSQL): the query in
+// brackets with the statement's own ORDER BY or row limit after it. Without
+// an order or a row limit of its own the brackets group nothing; with a row
+// limit, or an order the statement's ORDER BY replaces, it is a derived
+// table that the statement orders and cuts, "select * from (…) order by …"
+// (named later). Whether the text changed.
+bool UnwrapOrderedStatement(QString& text, const TTokens& t) {
+    if (!t.Is(0, TSqlWord::Open) || !BeginsQuery(t, 1)) return false;
+    const qsizetype close = t.Partner(0);
+    if (close < 0 || close + 1 >= t.Size()) return false;
+    const auto isLimit = [&](qsizetype i) {
+        return t.IsWord(i, QLatin1StringView("limit")) ||
+               t.IsWord(i, QLatin1StringView("offset")) || t.IsWord(i, QLatin1StringView("fetch"));
+    };
+    const auto isOrder = [&](qsizetype i) {
+        return t.IsWord(i, QLatin1StringView("order")) && t.IsWord(i + 1, QLatin1StringView("by"));
+    };
+    const bool outerOrder = isOrder(close + 1);
+    if (!outerOrder && !isLimit(close + 1)) return false;
+    bool innerOrder = false, innerLimit = false;
+    for (qsizetype i = 1; i < close; ++i) {
+        if (t[i].Depth != 1) continue;
+        innerOrder = innerOrder || isOrder(i);
+        innerLimit = innerLimit || isLimit(i);
+    }
+    if (!innerOrder && !innerLimit)
+        text = Apply(
+            text, {{t[0].Start, 1, QStringLiteral(" ")}, {t[close].Start, 1, QStringLiteral(" ")}});
+    else if (innerLimit || outerOrder)
+        text = Apply(text, {{t[0].Start, 0, QStringLiteral("select * from ")}});
+    else
+        return false; // its own order, the statement's limit: left as written
+    return true;
+}
+
 // "(select … join …) union …": the brackets around a first part without an
 // ORDER BY or a row limit of its own (WrapOrderedFirstPart keeps those) group
 // nothing either; the scanners read its joins as they read a statement's.
@@ -1728,9 +1763,11 @@ void TStatementText::Prepare(const QString& sql) {
     const TSqlReading reading = FDialect.Readings().front();
     QList<TSqlWord> words; // of `sql`
     QString text = Plain(sql, reading, words, FStatements);
-    if (QStringView(text).trimmed().startsWith(u'(') &&
-        UnwrapWholeStatement(text, TTokens(text, reading)))
-        words.clear();
+    if (QStringView(text).trimmed().startsWith(u'(')) {
+        const TTokens bracketed(text, reading);
+        if (UnwrapWholeStatement(text, bracketed) || UnwrapOrderedStatement(text, bracketed))
+            words.clear();
+    }
 
     // Common table expressions: each used once takes its place as a
     // sub-query; the rest cannot be drawn.

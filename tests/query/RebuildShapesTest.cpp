@@ -953,6 +953,12 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
         // the single box's name goes.
         {TSqlDialect::Sqlite(), "select main.t.a, main.t.b x from t where main.t.k > 0",
          "select main.t.a,main.t.b as x\r\nfrom t\r\nwhere main.t.k>0"},
+        // A statement in brackets with an ORDER BY or a row limit after it:
+        // a derived table when the brackets hold a row limit of their own.
+        {TSqlDialect::MySql(), "(select a from t where k = 1) order by 1 desc",
+         "select a\r\nfrom t\r\nwhere k=1\r\norder by a desc"},
+        {TSqlDialect::MySql(), "(select a, k from t order by a limit 3) order by 2 limit 2",
+         "(select a, k from t order by a limit 3) Q1\r\norder by 2\r\nlimit 2"},
         // SQLite reads a string where a table's name stands as that name.
         {TSqlDialect::Sqlite(), "select x.a from 't' x join 'u' on u.k = x.k",
          "from u JOIN t x on u.k=x.k"},
