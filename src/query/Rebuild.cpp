@@ -507,6 +507,12 @@ struct TWordsOf {
 // `item` without blanks around the dots of its names ("t . k" is t.k), as
 // written where a dot is a number's ("5. x" is 5 named x, "when .5").
 QString WithoutBlanksAtDots(const QString& item) {
+    // Most items have no blank beside a dot: nothing to join.
+    bool blankAtDot = false;
+    for (qsizetype i = item.indexOf(u'.'); i >= 0 && !blankAtDot; i = item.indexOf(u'.', i + 1))
+        blankAtDot =
+            (i > 0 && item[i - 1].isSpace()) || (i + 1 < item.size() && item[i + 1].isSpace());
+    if (!blankAtDot) return item;
     // "5. x" and "x .5" hold numbers; "t1. a" is a qualified name.
     static const QRegularExpression numberDot(QStringLiteral("(?:^|[^\\w.])\\d+\\.\\s|\\s\\.\\d"),
                                               QRegularExpression::UseUnicodePropertiesOption);
@@ -531,14 +537,15 @@ void ReadSelectItems(TStatement& st, int kind, const TStatementText& mask) {
             if (TSqlDialect(kind).RowLimitStyle() == TRowLimitStyle::Top) CutTop(item, st.Limit);
         }
         QString name, alias;
-        SplitAlias(WithoutBlanksAtDots(item), name, alias, kind);
+        const QString dotted = WithoutBlanksAtDots(item);
+        SplitAlias(dotted, name, alias, kind);
         // Where double quotes hold strings (MySQL), "x" after a string is
         // another string the database joins to the one before it.
         if (alias.startsWith(QLatin1Char('"')) && !mask.Dialect().ReadsQuote(QLatin1Char('"')) &&
             (name.endsWith(QLatin1Char('\'')) || name.endsWith(QLatin1Char('"'))) &&
-            !TrimCell(WithoutBlanksAtDots(item).chopped(alias.size()))
+            !TrimCell(dotted.chopped(alias.size()))
                  .endsWith(QLatin1String(" as"), Qt::CaseInsensitive)) {
-            name = WithoutBlanksAtDots(item);
+            name = dotted;
             alias.clear();
         }
         // "x as 'name'" (MySQL, SQLite): the name as the dialect quotes one.
@@ -547,8 +554,7 @@ void ReadSelectItems(TStatement& st, int kind, const TStatementText& mask) {
             QRegularExpression::CaseInsensitiveOption |
                 QRegularExpression::DotMatchesEverythingOption);
         if (alias.isEmpty() && item.endsWith(QLatin1Char('\'')))
-            if (const QRegularExpressionMatch m = stringAlias.match(WithoutBlanksAtDots(item));
-                m.hasMatch()) {
+            if (const QRegularExpressionMatch m = stringAlias.match(dotted); m.hasMatch()) {
                 name = m.captured(1);
                 alias = mask.Dialect().Quote(
                     m.captured(2).replace(QLatin1String("''"), QLatin1String("'")));
@@ -563,7 +569,7 @@ void ReadSelectItems(TStatement& st, int kind, const TStatementText& mask) {
              alias.compare(QLatin1String("isnull"), Qt::CaseInsensitive) == 0 ||
              alias.compare(QLatin1String("notnull"), Qt::CaseInsensitive) == 0 ||
              alias.compare(QLatin1String("end"), Qt::CaseInsensitive) == 0)) {
-            name = WithoutBlanksAtDots(item);
+            name = dotted;
             alias.clear();
         }
         st.Items[i] = mask.Restore(name);
