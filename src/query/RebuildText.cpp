@@ -33,6 +33,8 @@ constexpr char16_t kSharedNext = 0xE232;
 constexpr char16_t kStringCr = 0xE240;
 constexpr char16_t kStringLf = 0xE241;
 constexpr char16_t kStringQuote = 0xE242;
+constexpr char16_t kStringTab = 0xE243; // a tab in a string in double quotes
+constexpr char16_t kStringBackspace = 0xE244;
 constexpr char16_t kCrossJoined = 0xE250; // a FROM item after a CROSS JOIN
 constexpr char16_t kRangeEnd = 0xE300;
 
@@ -2376,8 +2378,9 @@ QString TStatementText::ForScanners(const QString& text, QList<TSqlWord> words) 
     CaseConnectorEdits(t, parts.FirstEnd, edits);
     // Quoted names: their characters stand in for themselves. So do the
     // line breaks of a string, which the scanners would take for the
-    // statement's own, and the apostrophes of a string in double quotes
-    // (MySQL), which they would take for the start of one.
+    // statement's own, and the apostrophes and blanks of a string in double
+    // quotes (MySQL), which they would take for the start of one, or join
+    // inside brackets (where a double quote is no quote to them).
     if (FMasks)
         for (qsizetype i = 0; i < t.Size(); ++i) {
             if (t.Is(i, TSqlWord::Name)) {
@@ -2387,8 +2390,10 @@ QString TStatementText::ForScanners(const QString& text, QList<TSqlWord> words) 
             if (!t.Is(i, TSqlWord::String)) continue;
             const QStringView written = QStringView(text).mid(t[i].Start, t[i].End - t[i].Start);
             const bool doubleQuoted = written.startsWith(QLatin1Char('"'));
+            const auto blank = [](QChar c) { return c == u' ' || c == u'\t' || c == u'\b'; };
             if (!written.contains(QLatin1Char('\r')) && !written.contains(QLatin1Char('\n')) &&
-                !(doubleQuoted && written.contains(QLatin1Char('\''))))
+                !(doubleQuoted && (written.contains(QLatin1Char('\'')) ||
+                                   std::any_of(written.begin(), written.end(), blank))))
                 continue;
             QString masked = written.toString();
             for (QChar& c : masked)
@@ -2398,6 +2403,8 @@ QString TStatementText::ForScanners(const QString& text, QList<TSqlWord> words) 
                     c = QChar(kStringLf);
                 else if (doubleQuoted && c == QLatin1Char('\''))
                     c = QChar(kStringQuote);
+                else if (doubleQuoted && blank(c))
+                    c = QChar(c == u' ' ? kGlue : c == u'\t' ? kStringTab : kStringBackspace);
             edits.append({t[i].Start, t[i].End - t[i].Start, masked});
         }
     return Apply(text, edits);
@@ -2429,6 +2436,8 @@ QString TStatementText::Restore(const QString& piece) const {
                     break;
             }
             out.insert(brackets == 0 ? at : out.size(), QStringLiteral("not "));
+        } else if (c == kStringTab || c == kStringBackspace) {
+            out += QChar(c == kStringTab ? u'\t' : u'\b');
         } else if (c == kStringCr || c == kStringLf || c == kStringQuote) {
             out += QChar(c == kStringCr ? u'\r' : c == kStringLf ? u'\n' : u'\'');
         } else if (c == kShared || c == kSharedNext || c == kConditionStart) {

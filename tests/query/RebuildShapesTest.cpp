@@ -971,6 +971,9 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
         {TSqlDialect::Postgres(),
          "select t.a from t order by t.a fetch next row with ties offset 10 rows",
          "order by a offset 10 fetch next row with ties"},
+        // Blanks of a string in double quotes stay inside brackets too.
+        {TSqlDialect::MySql(), "select upper(\"  a\") as x, concat(\"b \t  c\", 'd') from t",
+         "select upper(\"  a\") as x,concat(\"b \t  c\", 'd')"},
         // Where double quotes hold strings, ORDER BY "a" sorts by a constant.
         {TSqlDialect::MySql(), "select a from t order by \"a\" desc limit 1",
          "order by \"a\" desc"},
