@@ -768,10 +768,15 @@ bool ChangesBetweenRuns(const QString& sql, TSqlReading reading) {
 // an aggregate takes its value from any row of its group (SQLite, MySQL),
 // also one a star stands for; a window function that numbers rows or reads
 // a neighbour (ROW_NUMBER, LAG, …) takes its value from the order of rows
-// its window's ORDER BY leaves tied. Empty when there is none, or a star
-// stands for columns the design does not list.
+// its window's ORDER BY leaves tied; an aggregate that joins its values in
+// the order rows come (GROUP_CONCAT, STRING_AGG, …) without an ORDER BY of
+// its own takes that order from the way the database joins. Empty when there
+// is none, or a star stands for columns the design does not list.
+// `HavingBare`: a HAVING condition names such a plain column, whose row the
+// database picks, so that even which groups pass may change.
 struct TArbitraryColumns {
-    QList<int> Bare, Tied;
+    QList<int> Bare, Tied, Ordered;
+    bool HavingBare = false;
 };
 
 // `text` with every string and quoted name reduced to '', so that the words
@@ -790,6 +795,46 @@ QString WithoutLiterals(const QString& text, TSqlReading reading) {
     return out;
 }
 
+// Whether a HAVING operand names a column of a box outside every aggregate
+// that the query does not group by (a bare name SQLite reads as the column
+// before an alias; MySQL only where no result column has that alias).
+bool NamesUngroupedColumn(const QueryDesign& design, const QString& operand,
+                          const QSet<QString>& grouped, const QSet<QString>& aliases,
+                          const QRegularExpression& aggregate) {
+    const TSqlReading reading = design.Dialect.Readings().front();
+    QString code = WithoutLiterals(operand, reading);
+    // The aggregates' arguments are left out, brackets and all.
+    for (QRegularExpressionMatch m = aggregate.match(code); m.hasMatch();
+         m = aggregate.match(code, m.capturedStart())) {
+        qsizetype end = m.capturedEnd(), depth = 1;
+        while (end < code.size() && depth > 0) {
+            depth += code[end] == u'(' ? 1 : code[end] == u')' ? -1 : 0;
+            ++end;
+        }
+        code.remove(m.capturedStart(), end - m.capturedStart());
+    }
+    static const QRegularExpression name(QStringLiteral(
+        "(?<![\\w$.])([A-Za-z_][\\w$]*)(?:\\.([A-Za-z_][\\w$]*))?(?![\\w$]|\\s*\\()"));
+    const bool sqlite = design.Dialect == TSqlDialect::Sqlite();
+    for (QRegularExpressionMatchIterator it = name.globalMatch(code); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        const QString qualifier = m.captured(2).isEmpty() ? QString() : m.captured(1);
+        const QString column = m.captured(2).isEmpty() ? m.captured(1) : m.captured(2);
+        if (grouped.contains(Normalized(m.captured(0))) || grouped.contains(Normalized(column)))
+            continue;
+        if (qualifier.isEmpty() && !sqlite && aliases.contains(column.toLower())) continue;
+        for (int b = 0; b < design.Boxes.size(); ++b) {
+            const TDesignBox& box = design.Boxes[b];
+            if (!qualifier.isEmpty() && design.FindTable(qualifier) != b) continue;
+            for (qsizetype f = 1; f < box.Fields.size(); ++f)
+                if (box.Fields[f].Name.compare(column, Qt::CaseInsensitive) == 0 &&
+                    !grouped.contains(Normalized(Designation(design, box, box.Fields[f].Name))))
+                    return true;
+        }
+    }
+    return false;
+}
+
 TArbitraryColumns ArbitraryColumns(const QueryDesign& design) {
     static const QRegularExpression aggregate(
         QStringLiteral("\\b(count|sum|avg|min|max|total|group_concat)\\s*\\("),
@@ -798,6 +843,13 @@ TArbitraryColumns ArbitraryColumns(const QueryDesign& design) {
         QStringLiteral("\\b(row_number|ntile|lag|lead|first_value|last_value|nth_value)\\s*\\("
                        "[^()]*\\)\\s*over\\b"),
         QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression concatenating(
+        QStringLiteral("\\b(group_concat|string_agg|array_agg|listagg|xmlagg|json_group_array|"
+                       "json_group_object|json_agg|jsonb_agg|json_object_agg|jsonb_object_agg|"
+                       "json_arrayagg|json_objectagg)\\s*\\("),
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression orderBy(QStringLiteral("\\border\\s+by\\b"),
+                                            QRegularExpression::CaseInsensitiveOption);
     QSet<QString> grouped;
     for (const QString& g : design.GroupColumn)
         grouped << Normalized(g);
@@ -833,6 +885,9 @@ TArbitraryColumns ArbitraryColumns(const QueryDesign& design) {
         }
         if (tied.match(code).hasMatch()) {
             columns.Tied << column;
+        } else if (concatenating.match(code).hasMatch() && !orderBy.match(code).hasMatch()) {
+            columns.Ordered << column;
+            aggregates = true;
         } else if (row.value(0).startsWith(QLatin1Char('1'))) {
             if (!grouped.contains(Normalized(text))) columns.Bare << column;
         } else if (aggregate.match(code).hasMatch()) {
@@ -841,6 +896,15 @@ TArbitraryColumns ArbitraryColumns(const QueryDesign& design) {
         ++column;
     }
     if (!aggregates) columns.Bare.clear();
+    QSet<QString> aliases;
+    for (const QStringList& row : design.DisplayRows)
+        if (const QString alias = TrimCell(row.value(2)); !alias.isEmpty())
+            aliases << alias.toLower();
+    for (const QStringList& row : design.HavingRows)
+        columns.HavingBare =
+            columns.HavingBare ||
+            NamesUngroupedColumn(design, row.value(0), grouped, aliases, aggregate) ||
+            NamesUngroupedColumn(design, row.value(2), grouped, aliases, aggregate);
     return columns;
 }
 
@@ -1003,11 +1067,18 @@ TStatementCheck JudgeRebuild(TADOConnection* connection, const QString& statemen
         // Columns whose values the database takes from any row of a group
         // may change with the way it joins; the rest must agree.
         const TArbitraryColumns arbitrary = ArbitraryColumns(forged.Design);
-        if (!arbitrary.Bare.isEmpty() || !arbitrary.Tied.isEmpty()) {
+        if (arbitrary.HavingBare) {
+            check.Outcome = TCheckOutcome::Unsettled;
+            check.Reason = QStringLiteral("原语句HAVING中的列既不分组也不在聚合函数中，其值取自组内"
+                                          "任意一行，由数据库决定哪些组留下");
+            return check;
+        }
+        if (!arbitrary.Bare.isEmpty() || !arbitrary.Tied.isEmpty() ||
+            !arbitrary.Ordered.isEmpty()) {
             bool same = false;
             try {
                 same = SameWithout(connection, statement, check.Regenerated,
-                                   arbitrary.Bare + arbitrary.Tied);
+                                   arbitrary.Bare + arbitrary.Tied + arbitrary.Ordered);
             } catch (const EDatabaseError&) {
                 // judged on the first comparison
             }
@@ -1027,6 +1098,10 @@ TStatementCheck JudgeRebuild(TADOConnection* connection, const QString& statemen
                     reasons << QStringLiteral("原语句第%1列的窗口函数在排序相同的行之间"
                                               "取值不定，由数据库决定")
                                    .arg(numbers(arbitrary.Tied));
+                if (!arbitrary.Ordered.isEmpty())
+                    reasons << QStringLiteral("原语句第%1列的聚合函数按行的先后连接各值，"
+                                              "没有指定顺序，由数据库决定")
+                                   .arg(numbers(arbitrary.Ordered));
                 check.Outcome = TCheckOutcome::Unsettled;
                 check.Reason = reasons.join(QStringLiteral("；"));
                 return check;

@@ -268,6 +268,7 @@ TEST_F(SqlCheckTest, AColumnTheDatabaseChoosesFreelyIsUnsettled) {
         const char* Regenerated;
         QStringList Groups;
         const char* Reason; // empty: the rows differ
+        QList<QStringList> Having = {};
     } cases[] = {
         {"select k, v from t group by k",
          {plain, value},
@@ -303,6 +304,30 @@ TEST_F(SqlCheckTest, AColumnTheDatabaseChoosesFreelyIsUnsettled) {
          "select k, v + 1, 'count(x)' from t",
          {},
          ""},
+        // Values joined in the order rows come, without an order of their own.
+        {"select k, group_concat(v) from t group by k",
+         {plain, {"0", "group_concat(v)", "", ""}},
+         "select k, group_concat(v) from (select * from t order by v desc) t group by k",
+         {"t.k"},
+         "原语句第2列的聚合函数按行的先后连接各值，没有指定顺序，由数据库决定"},
+        {"select k, group_concat(v) from t group by k",
+         {plain, {"0", "group_concat(v)", "", ""}},
+         "select k + 1, group_concat(v) from t group by k",
+         {"t.k"},
+         ""},
+        // A HAVING that reads a column from any row of its group.
+        {"select k, sum(x) as s from t group by k having v > 'b'",
+         {plain, {"0", "sum(x)", "s", ""}},
+         "select k, sum(x) as s from (select * from t order by v desc) t group by k having v > 'b'",
+         {"t.k"},
+         "原语句HAVING中的列既不分组也不在聚合函数中，其值取自组内任意一行，由数据库决定哪些组留下",
+         {{"v", ">", "'b'", ""}}},
+        {"select k, sum(x) as s from t group by k having max(v) > 'b'",
+         {plain, {"0", "sum(x)", "s", ""}},
+         "select k, sum(x) as s from t group by k having max(v) > 'c'",
+         {"t.k"},
+         "",
+         {{"max(v)", ">", "'b'", ""}}},
         // The other columns still count.
         {"select k, v, row_number() over (order by k) from t",
          {plain, value, {"0", "row_number() over (order by k)", "", ""}},
@@ -319,6 +344,7 @@ TEST_F(SqlCheckTest, AColumnTheDatabaseChoosesFreelyIsUnsettled) {
         forged.Design.Boxes = {box};
         forged.Design.DisplayRows = c.Display;
         forged.Design.GroupColumn = c.Groups;
+        forged.Design.HavingRows = c.Having;
         forged.Sql.SQL = QString::fromUtf8(c.Regenerated);
         const TStatementCheck check =
             JudgeRebuild(connection.get(), QString::fromUtf8(c.Original), forged, {});
