@@ -2388,6 +2388,7 @@ private:
             QStringList c = std::move(FSt.Where[i]); // read once
             const bool linkable = outside[i] && !orOutside;
             if (i + 1 < FSt.Where.size() && JoinBetween(c, FSt.Where[i + 1])) ++i;
+            SplitGluedBetween(c);
             ReadRow(c);
             if (linkable && !TouchesNullSide(c) && !linked.ClosesRing(c, Fields()) &&
                 IsLinkList(FDesign, c, FKind, -1, FQuiet, &Fields()) >= 0) {
@@ -2410,7 +2411,25 @@ private:
         QList<QStringList> rows = Conditions(text, true);
         for (qsizetype i = 0; i + 1 < rows.size(); ++i)
             if (JoinBetween(rows[i], rows[i + 1])) rows.removeAt(i + 1);
+        for (QStringList& row : rows)
+            SplitGluedBetween(row);
         return rows;
+    }
+
+    // A BETWEEN the analysis left whole (a bound is a sub-select): the
+    // operator "between" and its bounds.
+    static void SplitGluedBetween(QStringList& c) {
+        if (c.size() < 6 || !c[2].trimmed().isEmpty() || !c[3].trimmed().isEmpty() ||
+            !TStatementText::HoldsGluedBetween(c[1]))
+            return;
+        const qsizetype at = LastBetween(c[1]);
+        if (at < 0) return;
+        static const QRegularExpression word(QStringLiteral("^((?:not\\s+)?between)\\s+(\\S.*)$"),
+                                             QRegularExpression::CaseInsensitiveOption |
+                                                 QRegularExpression::DotMatchesEverythingOption);
+        const QRegularExpressionMatch m = word.match(QStringView(c[1]).sliced(at));
+        if (!m.hasMatch()) return;
+        c = {c[0], TrimCell(c[1].left(at)), m.captured(1), m.captured(2), c[4], c[5]};
     }
 
     // "x between a and b" comes out of the analysis as two rows without an
@@ -2561,6 +2580,7 @@ private:
         for (qsizetype i = 0; i < FSt.Having.size(); ++i) {
             QStringList c = std::move(FSt.Having[i]); // read once
             if (i + 1 < FSt.Having.size() && JoinBetween(c, FSt.Having[i + 1])) ++i;
+            SplitGluedBetween(c);
             ReadRow(c);
             rows.append(ConditionRow(c));
         }

@@ -35,6 +35,7 @@ constexpr char16_t kStringLf = 0xE241;
 constexpr char16_t kStringQuote = 0xE242;
 constexpr char16_t kStringTab = 0xE243; // a tab in a string in double quotes
 constexpr char16_t kStringBackspace = 0xE244;
+constexpr char16_t kBetweenAnd = 0xE245;  // the blank before a BETWEEN's glued AND
 constexpr char16_t kCrossJoined = 0xE250; // a FROM item after a CROSS JOIN
 constexpr char16_t kRangeEnd = 0xE300;
 
@@ -2315,6 +2316,37 @@ void CaseConnectorEdits(const TTokens& t, qsizetype firstEnd, QList<TEdit>& edit
     }
 }
 
+// "x between (select …) and (select …)": the AND of a BETWEEN with a
+// sub-select as a bound is glued to its bounds. The analysis would take it
+// for a connector and then read the sub-select, bare, as conditions.
+void BetweenConnectorEdits(const TTokens& t, qsizetype firstEnd, QList<TEdit>& edits) {
+    const auto subSelect = [&](qsizetype i) {
+        return t.Is(i, TSqlWord::Open) && BeginsQuery(t, i + 1);
+    };
+    for (qsizetype i = 0; i < firstEnd; ++i) {
+        if (!t.IsWord(i, QLatin1StringView("between")) || t.IsSymbol(i - 1, QLatin1Char('.')))
+            continue;
+        // Its AND: the first at its depth, past any CASE opened after it.
+        int cases = 0;
+        qsizetype a = i + 1;
+        for (; a < firstEnd && t[a].Depth >= t[i].Depth; ++a) {
+            if (t[a].Depth != t[i].Depth) continue;
+            if (t.IsWord(a, QLatin1StringView("case"))) ++cases;
+            if (t.IsWord(a, QLatin1StringView("end")) && cases > 0) --cases;
+            if (cases == 0 && t.IsWord(a, QLatin1StringView("and"))) break;
+        }
+        if (a >= firstEnd || !t.IsWord(a, QLatin1StringView("and")) ||
+            !(subSelect(i + 1) || subSelect(a + 1)))
+            continue;
+        // (Inside a CASE it may be glued already.)
+        if (std::any_of(edits.cbegin(), edits.cend(),
+                        [&](const TEdit& e) { return e.At == t[a - 1].End; }))
+            continue;
+        edits.append({t[a - 1].End, t[a].Start - t[a - 1].End, QString(QChar(kBetweenAnd))});
+        edits.append({t[a].End, t[a + 1].Start - t[a].End, QString(QChar(kGlue))});
+    }
+}
+
 // NOT before a condition: glued to what it negates, or, before a group,
 // carried into the group's first condition.
 void NegationEdits(const TTokens& t, qsizetype firstEnd, QList<TEdit>& edits) {
@@ -2376,6 +2408,7 @@ QString TStatementText::ForScanners(const QString& text, QList<TSqlWord> words) 
     JoinEdits(t, from, fromEnd, edits, FJoinPlaces);
     NegationEdits(t, parts.FirstEnd, edits);
     CaseConnectorEdits(t, parts.FirstEnd, edits);
+    BetweenConnectorEdits(t, parts.FirstEnd, edits);
     // Quoted names: their characters stand in for themselves. So do the
     // line breaks of a string, which the scanners would take for the
     // statement's own, and the apostrophes and blanks of a string in double
@@ -2436,6 +2469,8 @@ QString TStatementText::Restore(const QString& piece) const {
                     break;
             }
             out.insert(brackets == 0 ? at : out.size(), QStringLiteral("not "));
+        } else if (c == kBetweenAnd) {
+            out += QLatin1Char(' ');
         } else if (c == kStringTab || c == kStringBackspace) {
             out += QChar(c == kStringTab ? u'\t' : u'\b');
         } else if (c == kStringCr || c == kStringLf || c == kStringQuote) {
@@ -2470,6 +2505,10 @@ qsizetype TStatementText::ConditionPlace(const QString& term) {
     const qsizetype at = term.indexOf(QChar(kConditionStart));
     if (at < 0 || at + 1 >= term.size() || !IsConditionPlace(term[at + 1])) return -1;
     return term[at + 1].unicode() - kConditionPlace;
+}
+
+bool TStatementText::HoldsGluedBetween(const QString& text) {
+    return text.contains(QChar(kBetweenAnd));
 }
 
 bool TStatementText::TakeCrossJoined(QString& item) {

@@ -101,6 +101,9 @@ public:
     // cross joined with the one before it, which binds as a join does, not
     // as a comma; the mark is taken off.
     static bool TakeCrossJoined(QString& item);
+    // Whether `text` holds a BETWEEN whose AND was kept from the scanners
+    // (a bound is a sub-select): the whole BETWEEN stands in it.
+    static bool HoldsGluedBetween(const QString& text);
     // When `operand` (the left operand of a condition row, still as the
     // scanners cut it) begins a negated group, how many of the brackets
     // before it (in the row's first cell) belong to the group's first

@@ -959,6 +959,15 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
          "select a\r\nfrom t\r\nwhere k=1\r\norder by a desc"},
         {TSqlDialect::MySql(), "(select a, k from t order by a limit 3) order by 2 limit 2",
          "(select a, k from t order by a limit 3) Q1\r\norder by 2\r\nlimit 2"},
+        // A sub-select as a bound of BETWEEN keeps its conditions inside it.
+        {TSqlDialect::Sqlite(),
+         "select a from t where k between (select min(k) from u) and (select max(k) from u "
+         "where a = 'x') and b > 1",
+         "where k between (select min(k) from u) and (select max(k) from u where a = 'x') and b>1"},
+        {TSqlDialect::Sqlite(),
+         "select k, count(*) from t group by k having count(*) not between 2 and (select 3 "
+         "where 1 = 1)",
+         "having count(*) not between 2 and (select 3 where 1 = 1)"},
         // SQLite reads a string where a table's name stands as that name.
         {TSqlDialect::Sqlite(), "select x.a from 't' x join 'u' on u.k = x.k",
          "from u JOIN t x on u.k=x.k"},
