@@ -60,7 +60,7 @@ protected:
 TEST_F(SupplyCorpus, Measure) {
     ASSERT_TRUE(connection);
     const QList<TCorpusStatement> statements = Statements();
-    ASSERT_EQ(statements.size(), 46);
+    ASSERT_EQ(statements.size(), 51);
     PrintCorpusRun("supply", RunCorpus(*connection, statements));
 }
 

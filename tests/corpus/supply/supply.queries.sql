@@ -477,3 +477,31 @@ order by cu.cu_id, o.or_id;
 select y.id
 from ((select rg_id as id from region) union select na.na_id from nation na join supplier su on su.su_nation = na.na_id) y
 order by y.id;
+
+-- the parts priced between the average price of the smallest parts and
+-- the dearest part of size 10, a sub-select as each bound
+select pa_id, pa_price
+from part
+where pa_price between (select avg(pa_price) from part where pa_size = 1)
+                   and (select max(pa_price) from part where pa_size = 10)
+  and pa_size > 40
+order by pa_id;
+
+-- the suppliers whose balance, read with an operator of symbols (#, xor of
+-- integers) and a cast to a type of two words, stands apart; no aliases
+select su_id, su_id # 1, su_balance::double precision, su_name::character varying
+from supplier
+where su_id < 6
+order by su_id;
+
+-- an order's date moved by an interval with its unit, and the column
+-- names that are clause words
+select or_id as limit, or_date + interval '1' month as union, or_date::timestamp at time zone 'UTC'
+from orders
+where or_id < 4
+order by 1;
+
+-- one group of all rows, and a standard row limit with FETCH before OFFSET
+select count(*) as lines from lineitem group by () having count(*) > 1;
+
+select or_id from orders order by or_id fetch first 3 rows only offset 5;
