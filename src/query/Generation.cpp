@@ -305,7 +305,7 @@ bool IsConstant(const QString& written, const TSqlDialect& dialect) {
         window.match(written).hasMatch())
         return true;
     static const QRegularExpression number(
-        QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?$"));
+        QStringLiteral("^[+-]?\\s*(0[xX][0-9a-fA-F]+|(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?)$"));
     const QString column = TrimSQLElement(written).trimmed();
     if (number.match(column).hasMatch()) return true;
     for (const QChar quote : {QLatin1Char('\''), QLatin1Char('"')})

@@ -417,6 +417,13 @@ bool HasIntervalWord(const QString& expression) {
     return false;
 }
 
+// The word CASE, whose END is no alias.
+const QRegularExpression& CaseWord() {
+    static const QRegularExpression word(QStringLiteral("(^|[^\\w$.])case([^\\w$]|$)"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    return word;
+}
+
 // Whether `last` ends a type of several words that `expression` begins
 // ("::double precision", "character varying", "time with time zone",
 // "integer array"): part of a cast, no alias.
@@ -466,6 +473,10 @@ bool EndsWithOperator(const QString& expression) {
         u"collate", u"escape", u"from", u"regexp", u"rlike", u"glob",   u"match",
         u"ilike",   u"div",    u"mod",  u"xor",    u"zone"};
     const QStringView last = QStringView(expression).mid(start, end - start);
+    // "collate binary" names a collation.
+    if (last.compare(u"binary", Qt::CaseInsensitive) == 0 &&
+        QStringView(expression).first(start).trimmed().endsWith(u"collate", Qt::CaseInsensitive))
+        return false;
     return std::any_of(std::begin(words), std::end(words), [&](QStringView w) {
         return last.size() == w.size() && last.compare(w, Qt::CaseInsensitive) == 0;
     });
@@ -481,8 +492,10 @@ QString WithQueryBrackets(const QString& item) {
     if (first != QLatin1Char('s') && first != QLatin1Char('w')) return item;
     const QString text = trimmed.toString();
     int end = 0;
-    if (IsBeginWith(QStringLiteral("select"), text, end, 1, true) > 0 ||
-        IsBeginWith(QStringLiteral("with"), text, end, 1, true) > 0)
+    // (A word alone is a name: "order by with".)
+    if ((IsBeginWith(QStringLiteral("select"), text, end, 1, true) > 0 ||
+         IsBeginWith(QStringLiteral("with"), text, end, 1, true) > 0) &&
+        !TrimCell(text.mid(end - 1)).isEmpty())
         return QLatin1Char('(') + text + QLatin1Char(')');
     return item;
 }
@@ -568,7 +581,8 @@ void ReadSelectItems(TStatement& st, int kind, const TStatementText& mask) {
              EndsWithTypeWords(name, alias) ||
              alias.compare(QLatin1String("isnull"), Qt::CaseInsensitive) == 0 ||
              alias.compare(QLatin1String("notnull"), Qt::CaseInsensitive) == 0 ||
-             alias.compare(QLatin1String("end"), Qt::CaseInsensitive) == 0)) {
+             (alias.compare(QLatin1String("end"), Qt::CaseInsensitive) == 0 &&
+              name.contains(CaseWord())))) {
             name = dotted;
             alias.clear();
         }
@@ -2050,7 +2064,9 @@ private:
             // A term of several conditions (an OR, a NOT over a group) came
             // in brackets, which the analysis took off: it gets them back.
             // Only a term that is one comparison is read at its "=".
-            const bool several = JoinedConditions(term).size() > 1;
+            // So does a sub-select alone, a truth value.
+            const bool several =
+                JoinedConditions(term).size() > 1 || WithQueryBrackets(term) != term;
             const QString written = several ? QLatin1Char('(') + term + QLatin1Char(')') : term;
             const qsizetype eq = several ? -1 : term.indexOf(QLatin1Char('='));
             QString left = FText.Restore(TrimSQLElement(eq < 0 ? term : term.left(eq)));

@@ -2251,9 +2251,9 @@ QString FirstOnWithOr(const TTokens& t, qsizetype from, qsizetype fromEnd) {
         bool orFound = false, andFound = false;
         for (; end < fromEnd && t[end].Depth >= depth; ++end) {
             if (t[end].Depth != depth) continue;
-            if (IsJoinWord(t.Word(end)) || t.IsSymbol(end, QLatin1Char(',')) ||
-                t.Is(end, TSqlWord::Close))
-                break;
+            // (A bracket at this depth closes a group inside the ON; the
+            // one around a join in brackets stands further out.)
+            if (IsJoinWord(t.Word(end)) || t.IsSymbol(end, QLatin1Char(','))) break;
             orFound = orFound || t.IsWord(end, QLatin1StringView("or"));
             andFound = andFound || t.IsWord(end, QLatin1StringView("and"));
         }
@@ -2316,9 +2316,27 @@ void CaseConnectorEdits(const TTokens& t, qsizetype firstEnd, QList<TEdit>& edit
     }
 }
 
+// Whether token i stands in the ON condition of a join (also inside
+// brackets there): the last clause word before it, further out, is ON.
+bool InOnCondition(const TTokens& t, qsizetype i) {
+    int depth = t[i].Depth;
+    for (qsizetype j = i - 1; j >= 0; --j) {
+        if (t[j].Depth > depth) continue;
+        depth = t[j].Depth;
+        if (t[j].Kind != TSqlWord::Word || t.IsSymbol(j - 1, QLatin1Char('.'))) continue;
+        if (t.IsWord(j, QLatin1StringView("on"))) return true;
+        if (ClauseWord(t, j) != TClause::None || t.IsWord(j, QLatin1StringView("using")) ||
+            t.IsWord(j, QLatin1StringView("case")) || t.IsWord(j, QLatin1StringView("when")))
+            return false;
+    }
+    return false;
+}
+
 // "x between (select …) and (select …)": the AND of a BETWEEN with a
 // sub-select as a bound is glued to its bounds. The analysis would take it
-// for a connector and then read the sub-select, bare, as conditions.
+// for a connector and then read the sub-select, bare, as conditions. So is
+// the AND of every BETWEEN in an ON condition, which the analysis cuts into
+// terms whose brackets it takes off (a bound's among them).
 void BetweenConnectorEdits(const TTokens& t, qsizetype firstEnd, QList<TEdit>& edits) {
     const auto subSelect = [&](qsizetype i) {
         return t.Is(i, TSqlWord::Open) && BeginsQuery(t, i + 1);
@@ -2336,7 +2354,7 @@ void BetweenConnectorEdits(const TTokens& t, qsizetype firstEnd, QList<TEdit>& e
             if (cases == 0 && t.IsWord(a, QLatin1StringView("and"))) break;
         }
         if (a >= firstEnd || !t.IsWord(a, QLatin1StringView("and")) ||
-            !(subSelect(i + 1) || subSelect(a + 1)))
+            !(subSelect(i + 1) || subSelect(a + 1) || InOnCondition(t, i)))
             continue;
         // (Inside a CASE it may be glued already.)
         if (std::any_of(edits.cbegin(), edits.cend(),
@@ -2448,6 +2466,7 @@ QString TStatementText::Restore(const QString& piece) const {
     if (std::none_of(piece.begin(), piece.end(), IsPrivate)) return piece;
     QString out;
     out.reserve(piece.size() + 8);
+    int wrapped = 0; // groups of a NOT written around the whole piece
     for (qsizetype i = 0; i < piece.size(); ++i) {
         const char16_t c = piece[i].unicode();
         if (c >= kNameBase && c < kNameDoubled) {
@@ -2461,14 +2480,25 @@ QString TStatementText::Restore(const QString& piece) const {
             // The NOT goes back before its group's bracket.
             int brackets = c - kNegated + 1;
             qsizetype at = out.size();
+            bool blocked = false;
             while (at > 0 && brackets > 0) {
                 --at;
                 if (out[at] == QLatin1Char('('))
                     --brackets;
                 else if (!out[at].isSpace())
-                    break;
+                    blocked = true;
+                if (blocked) break;
             }
-            out.insert(brackets == 0 ? at : out.size(), QStringLiteral("not "));
+            if (brackets == 0) {
+                out.insert(at, QStringLiteral("not "));
+            } else if (!blocked) {
+                // The group's bracket went with the piece's own, which the
+                // scanners took off: the group is the whole piece.
+                out.insert(0, QStringLiteral("not ("));
+                ++wrapped;
+            } else {
+                out.insert(out.size(), QStringLiteral("not "));
+            }
         } else if (c == kBetweenAnd) {
             out += QLatin1Char(' ');
         } else if (c == kStringTab || c == kStringBackspace) {
@@ -2483,6 +2513,7 @@ QString TStatementText::Restore(const QString& piece) const {
             out += piece[i];
         }
     }
+    out += QString(wrapped, QLatin1Char(')'));
     return out;
 }
 

@@ -968,6 +968,26 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
          "select k, count(*) from t group by k having count(*) not between 2 and (select 3 "
          "where 1 = 1)",
          "having count(*) not between 2 and (select 3 where 1 = 1)"},
+        // NOT over a group whose brackets the reading took off with a term's
+        // or an item's own; a sub-select alone and BETWEEN in ON keep theirs.
+        {TSqlDialect::Sqlite(), "select t.a from t left join u on u.k = t.k and not ((t.a) = 1)",
+         "and not ((t.a) = 1)"},
+        {TSqlDialect::Sqlite(), "select a, (not (a = 1 or b = 2)) from t",
+         "select a,not (a = 1 or b = 2)"},
+        {TSqlDialect::Sqlite(), "select t.a from t left join u on u.k = t.k and (select 1)",
+         "on u.k=t.k and (select 1)"},
+        {TSqlDialect::Sqlite(),
+         "select t.a from t left join u on u.k = t.k and t.a between 0 and (u.k in (1, 2))",
+         "and t.a between 0 and (u.k in (1, 2))"},
+        {TSqlDialect::Sqlite(),
+         "select t.a from t join u on u.k = t.k and (t.a, t.b) between (1, 0) and (2, 15)",
+         "(t.a, t.b) between (1, 0) and (2, 15)"},
+        // A hexadecimal constant keeps its ORDER BY position; a collation
+        // named binary, END without a CASE and WITH alone are no operators.
+        {TSqlDialect::Sqlite(), "select a, 0x1F from t order by 2", "order by 2"},
+        {TSqlDialect::Sqlite(), "select b collate binary x, a end from t order by 1",
+         "select b collate binary as x,a as end\r\nfrom t\r\norder by b collate binary"},
+        {TSqlDialect::Sqlite(), "select a as with from t order by with", "order by with"},
         // SQLite reads a string where a table's name stands as that name.
         {TSqlDialect::Sqlite(), "select x.a from 't' x join 'u' on u.k = x.k",
          "from u JOIN t x on u.k=x.k"},
@@ -1084,6 +1104,9 @@ TEST(RebuildShapes, JoinsTheDesignWouldReorderAreAnnounced) {
         {"select t.a from t left join u on u.k = t.k cross join y left join w on w.k = u.k and "
          "\"y\".h > 'm'",
          "w.k = u.k and \"y\".h > 'm'"},
+        // OR meets AND in an ON after a bracket.
+        {"select t.a from t join u on u.k = t.k and (u.f = 1) or u.g = 'x'",
+         "on u.k = t.k and (u.f = 1) or u.g = 'x'"},
         // A join whose ON follows another join's nests that join, brackets or not.
         {"select t.a from t left join u join w on w.k = u.k on u.k = t.k",
          "left join u join w on w.k = u.k on"},
