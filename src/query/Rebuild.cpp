@@ -2293,11 +2293,13 @@ private:
             QRegularExpression::DotMatchesEverythingOption);
         // PostgreSQL's operators that answer true or false: text search
         // (@@), containment (@>, <@), overlap (&&), keys of jsonb (?, ?|,
-        // ?&), ranges and geometry (<<, >>, &<, &>, -|-, ~=, …).
+        // ?&), a text's start (^@), ranges and geometry (<<, >>, &<, &>,
+        // -|-, ~=, …).
         static const QRegularExpression postgresSymbol(
-            QStringLiteral("^((?:[^']|'[^']*')*?[^\\s@<>&?|#~-])\\s*"
-                           "(@@@?|@>|<@|&&|\\?\\|\\||\\?-\\||\\?[|&#-]?|-\\|-|&<\\||\\|&>|&<|&>|"
-                           "<<\\||\\|>>|<<|>>|~=)\\s*([^\\s@<>&?|#~=].*)$"),
+            QStringLiteral(
+                "^((?:[^']|'[^']*')*?[^\\s@<>&?|#~^-])\\s*"
+                "(\\^@|@@@?|@>|<@|&&|\\?\\|\\||\\?-\\||\\?[|&#-]?|-\\|-|&<\\||\\|&>|&<|&>|"
+                "<<\\||\\|>>|<<|>>|~=)\\s*([^\\s@<>&?|#~=].*)$"),
             QRegularExpression::DotMatchesEverythingOption);
         for (const QRegularExpression* operators : {&symbol, postgres ? &postgresSymbol : nullptr})
             if (const QRegularExpressionMatch p =

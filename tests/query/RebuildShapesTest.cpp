@@ -1013,6 +1013,8 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
         {TSqlDialect::Postgres(),
          "select a from t where b @@ to_tsquery('x') and (a ? 'k' or a ?| array['m']) and b && a",
          "where b @@ to_tsquery('x') and (a ? 'k' or a ?| array['m']) and b && a"},
+        {TSqlDialect::Postgres(), "select a from t where b ^@ 'x' and k > 1",
+         "where b ^@ 'x' and k>1"},
     };
     for (const auto& c : cases) {
         const TForgeResult r = RebuildIn(c.Dialect, QString::fromUtf8(c.Sql)).Result;
