@@ -214,7 +214,26 @@ TParts PartsOf(const QString& text, TSqlReading reading, const TParts* against =
     bool starPlace = false;
     const quint64 star = Star();
     quint64 heldHash = 0;
-    const auto visit = [&](const TSqlWord& w) {
+    // Where a string after an operand names a column ("x 'name'": SQLite,
+    // MySQL), the token before it: its kind, end, and known word.
+    const bool stringNames = reading == TSqlReading::Standard || reading == TSqlReading::MySql ||
+                             reading == TSqlReading::MySqlAnsi;
+    TSqlWord before;
+    const TWordInfo* beforeInfo = nullptr;
+    bool haveBefore = false;
+    const auto namesAfterOperand = [&](const TSqlWord& w) {
+        if (!stringNames || !haveBefore || before.End >= w.Start) return false;
+        if (before.Kind == TSqlWord::Name || before.Kind == TSqlWord::Close) return true;
+        if (before.Kind != TSqlWord::Word) return false;
+        const QStringView word = QStringView(text).mid(before.Start, before.End - before.Start);
+        // (The END of a CASE ends an operand too.)
+        if (beforeInfo && beforeInfo->Role != TWordRole::Name)
+            return word.compare(QLatin1String("end"), Qt::CaseInsensitive) == 0;
+        for (const char* typed : {"date", "time", "timestamp", "interval"})
+            if (word.compare(QLatin1String(typed), Qt::CaseInsensitive) == 0) return false;
+        return !word.startsWith(u'_');
+    };
+    const auto visitOne = [&](const TSqlWord& w, const TWordInfo*& seen) {
         const QStringView written = QStringView(text).mid(w.Start, w.End - w.Start);
         const TWordInfo* info = nullptr;
         // A word's folded characters are hashed once: for the known words
@@ -224,6 +243,7 @@ TParts PartsOf(const QString& text, TSqlReading reading, const TParts* against =
             folded = TextHash(written, true);
             info = known.Find(Tagged('w', folded));
         }
+        seen = info;
         // Symbols are one character: compared as such, not as texts.
         const char16_t symbol =
             w.Kind == TSqlWord::Symbol && written.size() == 1 ? written[0].unicode() : 0;
@@ -269,7 +289,8 @@ TParts PartsOf(const QString& text, TSqlReading reading, const TParts* against =
         if (w.Kind == TSqlWord::String) {
             // "x as 'y'" (SQLite, MySQL) names a column: the design writes
             // the name as a quoted one.
-            if (afterAs && !orderBy && written.size() >= 3 && written[0] == QLatin1Char('\'')) {
+            if ((afterAs || namesAfterOperand(w)) && !orderBy && written.size() >= 3 &&
+                written[0] == QLatin1Char('\'')) {
                 const QString name = written.sliced(1, written.size() - 2)
                                          .toString()
                                          .replace(QLatin1String("''"), QLatin1String("'"));
@@ -278,6 +299,13 @@ TParts PartsOf(const QString& text, TSqlReading reading, const TParts* against =
             }
             count(w, nullptr, 0);
         }
+    };
+    const auto visit = [&](const TSqlWord& w) {
+        const TWordInfo* seen = nullptr;
+        visitOne(w, seen);
+        before = w;
+        beforeInfo = seen;
+        haveBefore = true;
     };
     ForEachSqlWord(text, reading, [&](std::span<const TSqlWord> words) {
         for (const TSqlWord& w : words)

@@ -532,6 +532,49 @@ QString WithoutBlanksAtDots(const QString& item) {
     return item.contains(numberDot) ? item : TrimAroundDot(item);
 }
 
+// Whether the string at token i is a literal with a prefix of its own
+// (N'x', x'41', b'1', _utf8mb4'x', date '…'), which joins no string after it.
+bool PrefixedLiteral(const TWordsOf& t, qsizetype i) {
+    if (i < 1 || t.Words[i].Kind != TSqlWord::String || t.Words[i - 1].Kind != TSqlWord::Word)
+        return false;
+    return t.Words[i - 1].End == t.Words[i].Start || t.IsWord(i - 1, QLatin1StringView("date")) ||
+           t.IsWord(i - 1, QLatin1StringView("time")) ||
+           t.IsWord(i - 1, QLatin1StringView("timestamp"));
+}
+
+// "x 'name'" where a string after an operand names the column (MySQL,
+// SQLite): `name` and `alias` (quoted as the dialect quotes a name) from
+// `item`; unchanged where the string is an operand itself ('a' 'b' joined,
+// a typed literal, a value after an operator).
+void StringAlias(const QString& item, const TStatementText& mask, QString& name, QString& alias) {
+    const TSqlReading reading = mask.Reading();
+    if (reading != TSqlReading::Standard && reading != TSqlReading::MySql &&
+        reading != TSqlReading::MySqlAnsi)
+        return;
+    const QList<TSqlWord> words = SqlWords(item, reading);
+    const qsizetype n = words.size();
+    if (n < 2 || words[n - 1].Kind != TSqlWord::String || item[words[n - 1].Start] != u'\'' ||
+        words[n - 2].End == words[n - 1].Start || words[n - 1].Depth != 0)
+        return;
+    const TWordsOf t{item, words};
+    const TSqlWord& before = words[n - 2];
+    const bool operand = before.Kind == TSqlWord::Name || before.Kind == TSqlWord::Close ||
+                         (before.Kind == TSqlWord::String && PrefixedLiteral(t, n - 2)) ||
+                         (before.Kind == TSqlWord::Word && !item[before.Start].isNull() &&
+                          item[before.Start] != u'_' && !t.IsWord(n - 2, QLatin1StringView("as")) &&
+                          !t.IsWord(n - 2, QLatin1StringView("date")) &&
+                          !t.IsWord(n - 2, QLatin1StringView("time")) &&
+                          !t.IsWord(n - 2, QLatin1StringView("timestamp")) &&
+                          !t.IsWord(n - 2, QLatin1StringView("interval")));
+    const QString rest = TrimCell(item.left(words[n - 1].Start));
+    if (!operand || rest.isEmpty() || EndsWithOperator(rest)) return;
+    const QString written =
+        item.mid(words[n - 1].Start + 1, words[n - 1].End - words[n - 1].Start - 2);
+    if (written.isEmpty()) return;
+    name = rest;
+    alias = mask.Dialect().Quote(QString(written).replace(QLatin1String("''"), QLatin1String("'")));
+}
+
 // Select items as names and aliases; DISTINCT and TOP n of the first item.
 void ReadSelectItems(TStatement& st, int kind, const TStatementText& mask) {
     for (qsizetype i = 0; i < st.Items.size(); ++i) {
@@ -553,13 +596,17 @@ void ReadSelectItems(TStatement& st, int kind, const TStatementText& mask) {
         const QString dotted = WithoutBlanksAtDots(item);
         SplitAlias(dotted, name, alias, kind);
         // Where double quotes hold strings (MySQL), "x" after a string is
-        // another string the database joins to the one before it.
+        // another string the database joins to the one before it (after a
+        // literal with a prefix of its own, x'41' "x", it names the column).
         if (alias.startsWith(QLatin1Char('"')) && !mask.Dialect().ReadsQuote(QLatin1Char('"')) &&
             (name.endsWith(QLatin1Char('\'')) || name.endsWith(QLatin1Char('"'))) &&
             !TrimCell(dotted.chopped(alias.size()))
                  .endsWith(QLatin1String(" as"), Qt::CaseInsensitive)) {
-            name = dotted;
-            alias.clear();
+            const QList<TSqlWord> words = SqlWords(dotted, mask.Reading());
+            if (words.size() < 3 || !PrefixedLiteral({dotted, words}, words.size() - 2)) {
+                name = dotted;
+                alias.clear();
+            }
         }
         // "x as 'name'" (MySQL, SQLite): the name as the dialect quotes one.
         static const QRegularExpression stringAlias(
@@ -572,6 +619,10 @@ void ReadSelectItems(TStatement& st, int kind, const TStatementText& mask) {
                 alias = mask.Dialect().Quote(
                     m.captured(2).replace(QLatin1String("''"), QLatin1String("'")));
             }
+        // "x 'name'" (MySQL, SQLite): a string after an operand names the
+        // column, as the dialect quotes a name.
+        if (alias.isEmpty() && dotted.endsWith(QLatin1Char('\'')))
+            StringAlias(dotted, mask, name, alias);
         // "a + b": the last word is an operand, not an alias; nor is the
         // postfix test of "a isnull", "a notnull" (SQLite, PostgreSQL), the
         // END of a CASE, whatever the data source, or the unit of an
@@ -1797,6 +1848,18 @@ private:
                 (i + 1 < words.size() && words[i + 1].Kind == TSqlWord::Open) ||
                 isWord(i - 1, QLatin1StringView("as")))
                 continue;
+            // The prefix of a literal (N'x', b'1', _utf8mb4'x', date '…',
+            // {d '…'}) is no name.
+            if (w.Kind == TSqlWord::Word && i + 1 < words.size() &&
+                words[i + 1].Kind == TSqlWord::String &&
+                (words[i + 1].Start == w.End || isWord(i, QLatin1StringView("date")) ||
+                 isWord(i, QLatin1StringView("time")) ||
+                 isWord(i, QLatin1StringView("timestamp")) ||
+                 isWord(i, QLatin1StringView("interval")) ||
+                 (isSymbol(i - 1, QLatin1Char('{')) &&
+                  (isWord(i, QLatin1StringView("d")) || isWord(i, QLatin1StringView("t")) ||
+                   isWord(i, QLatin1StringView("ts"))))))
+                continue;
             if (visit(w.Start, w.End)) return;
         }
     }
@@ -2064,9 +2127,12 @@ private:
             // A term of several conditions (an OR, a NOT over a group) came
             // in brackets, which the analysis took off: it gets them back.
             // Only a term that is one comparison is read at its "=".
-            // So does a sub-select alone, a truth value.
-            const bool several =
-                JoinedConditions(term).size() > 1 || WithQueryBrackets(term) != term;
+            // So does a sub-select alone, a truth value, and a term with
+            // MySQL's XOR or || (OR there), which the analysis does not cut.
+            static const QRegularExpression looser(QStringLiteral("\\|\\||\\bxor\\b"),
+                                                   QRegularExpression::CaseInsensitiveOption);
+            const bool several = JoinedConditions(term).size() > 1 ||
+                                 WithQueryBrackets(term) != term || term.contains(looser);
             const QString written = several ? QLatin1Char('(') + term + QLatin1Char(')') : term;
             const qsizetype eq = several ? -1 : term.indexOf(QLatin1Char('='));
             QString left = FText.Restore(TrimSQLElement(eq < 0 ? term : term.left(eq)));

@@ -2238,8 +2238,9 @@ QString RightJoinAfterOthers(const TTokens& t, qsizetype from, qsizetype fromEnd
 }
 
 // The first ON condition of the FROM clause with both an AND and an OR
-// outside brackets, from its ON; empty when there is none.
-QString FirstOnWithOr(const TTokens& t, qsizetype from, qsizetype fromEnd) {
+// outside brackets, from its ON; empty when there is none. `mysql`: the
+// data source reads XOR and || as well.
+QString FirstOnWithOr(const TTokens& t, qsizetype from, qsizetype fromEnd, bool mysql) {
     // Also the ON of a join in brackets (outside sub-queries), up to the
     // bracket that closes around it.
     TSubQueries subQueries;
@@ -2254,7 +2255,11 @@ QString FirstOnWithOr(const TTokens& t, qsizetype from, qsizetype fromEnd) {
             // (A bracket at this depth closes a group inside the ON; the
             // one around a join in brackets stands further out.)
             if (IsJoinWord(t.Word(end)) || t.IsSymbol(end, QLatin1Char(','))) break;
-            orFound = orFound || t.IsWord(end, QLatin1StringView("or"));
+            // (MySQL's XOR and || bind more loosely than AND as well.)
+            orFound = orFound || t.IsWord(end, QLatin1StringView("or")) ||
+                      (mysql && (t.IsWord(end, QLatin1StringView("xor")) ||
+                                 (t.Is(end, TSqlWord::Symbol) &&
+                                  QStringView(t.Text).sliced(t[end].Start).startsWith(u"||"))));
             andFound = andFound || t.IsWord(end, QLatin1StringView("and"));
         }
         if (orFound && andFound) return t.Text.mid(t[i].Start, t[end - 1].End - t[i].Start);
@@ -2419,7 +2424,11 @@ QString TStatementText::ForScanners(const QString& text, QList<TSqlWord> words) 
     FBracketedJoin = !bracketed.isEmpty();
     FBracketedOuterJoin = outer ? bracketed : QString();
     if (outer) FBracketGroups = TablesOfBracketedJoins(t, from, fromEnd);
-    if (const QString join = FirstOnWithOr(t, from, fromEnd); !join.isEmpty()) FNotCarried << join;
+    const TSqlReading reading = FDialect.Readings().front();
+    if (const QString join = FirstOnWithOr(
+            t, from, fromEnd, reading == TSqlReading::MySql || reading == TSqlReading::MySqlAnsi);
+        !join.isEmpty())
+        FNotCarried << join;
     if (const QString join = NestedJoinWithoutBrackets(t, from, fromEnd); !join.isEmpty())
         FNotCarried << join;
     FRightJoinAfterOthers = quillary::RightJoinAfterOthers(t, from, fromEnd);

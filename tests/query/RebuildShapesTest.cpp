@@ -1003,6 +1003,15 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
         // Blanks of a string in double quotes stay inside brackets too.
         {TSqlDialect::MySql(), "select upper(\"  a\") as x, concat(\"b \t  c\", 'd') from t",
          "select upper(\"  a\") as x,concat(\"b \t  c\", 'd')"},
+        // A string after an operand names the column; a literal's prefix is
+        // no column of a box.
+        {TSqlDialect::MySql(), "select k, a 'x', x'41' \"y\" from t order by 2, 3",
+         "select k,a as `x`,x'41' as \"y\"\r\nfrom t\r\norder by a,x'41'"},
+        {TSqlDialect::MySql(), "select t.a from t left join u on u.k = t.k and b'1' = b",
+         "and b'1' = t.b"},
+        // MySQL's || and XOR in brackets in an ON keep their brackets.
+        {TSqlDialect::MySql(), "select t.a from t join u on u.k = t.k and (u.k = 1 || t.a = 2)",
+         "(u.k=1 || t.a = 2)"},
         // Where double quotes hold strings, ORDER BY "a" sorts by a constant.
         {TSqlDialect::MySql(), "select a from t order by \"a\" desc limit 1",
          "order by \"a\" desc"},
@@ -1021,6 +1030,17 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
         EXPECT_TRUE(r.Ok) << c.Sql;
         EXPECT_EQ(r.NotCarried, QStringList()) << c.Sql;
         EXPECT_TRUE(r.Sql.SQL.contains(QString::fromUtf8(c.Where))) << r.Sql.SQL.toStdString();
+    }
+}
+
+// MySQL's XOR and || bind more loosely than AND: an ON that mixes them
+// with AND outside brackets is announced, as one with OR is.
+TEST(RebuildShapes, LooserConnectorsOfMySqlInAnOnAreAnnounced) {
+    for (const char* sql : {"select t.a from t join u on u.k = t.k and t.a > 1 xor t.b > 10",
+                            "select t.a from t left join u on t.a = 1 || t.b = 2 and u.k = t.k"}) {
+        const TForgeResult r = RebuildIn(TSqlDialect::MySql(), QString::fromUtf8(sql)).Result;
+        EXPECT_FALSE(r.Ok) << sql;
+        EXPECT_FALSE(r.NotCarried.isEmpty()) << sql;
     }
 }
 
