@@ -230,6 +230,10 @@ void AppendExpression(const QList<QStringList>& rows, int row, QString& text) {
     text += field;
     if (IsTightOperator(op)) {
         text += op;
+        // A value that opens with a prefix operator (PostgreSQL's "@ a",
+        // "|/ a") stands apart, or the two would read as one ("=@").
+        if (!value.isEmpty() && QStringView(u"@~!#%^&|").contains(value.front()))
+            text += QLatin1Char(' ');
     } else {
         text += QLatin1Char(' ');
         text += op;

@@ -314,7 +314,12 @@ bool IsConstant(const QString& written, const TSqlDialect& dialect) {
             return true;
     for (const char* word : {"true", "false", "null"})
         if (column.compare(QLatin1String(word), Qt::CaseInsensitive) == 0) return true;
-    return false;
+    // A string with a prefix of its own: E'…', U&'…', B'…', X'…', N'…',
+    // _utf8mb4'…'.
+    static const QRegularExpression prefixed(
+        QStringLiteral("^(?:[eEbBxXnN]|[uU]&|_\\w+)'(?:[^']|'')*'(?:\\s+uescape\\s+'.')?$"),
+        QRegularExpression::CaseInsensitiveOption);
+    return column.endsWith(QLatin1Char('\'')) && prefixed.match(column).hasMatch();
 }
 
 // Whether `text` begins with the word `word` (any case).

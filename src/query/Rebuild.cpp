@@ -473,10 +473,24 @@ bool EndsWithOperator(const QString& expression) {
         u"collate", u"escape", u"from", u"regexp", u"rlike", u"glob",   u"match",
         u"ilike",   u"div",    u"mod",  u"xor",    u"zone"};
     const QStringView last = QStringView(expression).mid(start, end - start);
-    // "collate binary" names a collation.
+    const QStringView before = QStringView(expression).first(start).trimmed();
+    // "collate binary" names a collation; ZONE is an operator's only in
+    // "at time zone" ("with time zone" ends a type).
     if (last.compare(u"binary", Qt::CaseInsensitive) == 0 &&
-        QStringView(expression).first(start).trimmed().endsWith(u"collate", Qt::CaseInsensitive))
+        before.endsWith(u"collate", Qt::CaseInsensitive))
         return false;
+    if (last.compare(u"zone", Qt::CaseInsensitive) == 0) {
+        static const QRegularExpression atTime(QStringLiteral("(^|\\W)at\\s+time$"),
+                                               QRegularExpression::CaseInsensitiveOption);
+        return atTime.match(before).hasMatch();
+    }
+    // A word alone is an operator only where it stands before its operand
+    // ("binary a", "not x"); "escape x" names the column escape.
+    if (before.isEmpty())
+        return last.compare(u"not", Qt::CaseInsensitive) == 0 ||
+               last.compare(u"binary", Qt::CaseInsensitive) == 0 ||
+               last.compare(u"distinct", Qt::CaseInsensitive) == 0 ||
+               last.compare(u"case", Qt::CaseInsensitive) == 0;
     return std::any_of(std::begin(words), std::end(words), [&](QStringView w) {
         return last.size() == w.size() && last.compare(w, Qt::CaseInsensitive) == 0;
     });
@@ -579,6 +593,15 @@ void StringAlias(const QString& item, const TStatementText& mask, QString& name,
 void ReadSelectItems(TStatement& st, int kind, const TStatementText& mask) {
     for (qsizetype i = 0; i < st.Items.size(); ++i) {
         QString item = WithQueryBrackets(TrimCell(st.Items[i]));
+        // "(a, b)", a row, came out of its brackets: a comma outside
+        // brackets gets them back.
+        if (item.contains(QLatin1Char(','))) {
+            const QList<TSqlWord> words = SqlWords(item, mask.Reading());
+            if (std::any_of(words.cbegin(), words.cend(), [&](const TSqlWord& w) {
+                    return w.Depth == 0 && w.Kind == TSqlWord::Symbol && item[w.Start] == u',';
+                }))
+                item = QLatin1Char('(') + item + QLatin1Char(')');
+        }
         // "a is distinct from b" needs its brackets back where it stands
         // before the FROM clause.
         if (scan::HoldsKeyword(item, QLatin1StringView("from")) &&
@@ -627,7 +650,11 @@ void ReadSelectItems(TStatement& st, int kind, const TStatementText& mask) {
         // postfix test of "a isnull", "a notnull" (SQLite, PostgreSQL), the
         // END of a CASE, whatever the data source, or the unit of an
         // interval outside brackets ("d + interval 1 day").
-        if (!alias.isEmpty() &&
+        // (A word after AS is the alias whatever it spells.)
+        const bool afterAs = !alias.isEmpty() && alias.size() < dotted.size() &&
+                             TrimCell(dotted.chopped(alias.size()))
+                                 .endsWith(QLatin1String(" as"), Qt::CaseInsensitive);
+        if (!alias.isEmpty() && !afterAs &&
             (EndsWithOperator(name) || (IsIntervalUnit(alias) && HasIntervalWord(name)) ||
              EndsWithTypeWords(name, alias) ||
              alias.compare(QLatin1String("isnull"), Qt::CaseInsensitive) == 0 ||
@@ -1145,6 +1172,9 @@ private:
             const QString keys[] = {qualified, column, name + QLatin1Char('.') + field, field};
             const int tried = IsNameToken(field) ? 4 : 2;
             for (int k = 0; k < tried; ++k) {
+                // Bare, a word the data source reserves is that word (the
+                // function user), not the column.
+                if (k == 3 && FDesign.Dialect.IsReserved(field)) continue;
                 const QString& key = keys[k];
                 const auto it = FByText.find(TFoldedKey(key));
                 if (it != FByText.end() && !it->empty() && (!best || it->front() < best->front()) &&
@@ -1847,6 +1877,21 @@ private:
             if (isSymbol(i - 1, QLatin1Char('.')) || isSymbol(i + 1, QLatin1Char('.')) ||
                 (i + 1 < words.size() && words[i + 1].Kind == TSqlWord::Open) ||
                 isWord(i - 1, QLatin1StringView("as")))
+                continue;
+            // A word the data source reserves (PostgreSQL's user,
+            // current_user, from) written bare is no column; nor is a type
+            // after "::", a unit after a string ("interval '1' day"), the
+            // field of EXTRACT or the words of AT TIME ZONE.
+            if (w.Kind == TSqlWord::Word &&
+                (FDesign.Dialect.IsReserved(tokens.Of(i)) || isSymbol(i - 1, QLatin1Char(':')) ||
+                 (i > 0 && words[i - 1].Kind == TSqlWord::String) ||
+                 (i > 1 && words[i - 1].Kind == TSqlWord::Open &&
+                  isWord(i - 2, QLatin1StringView("extract"))) ||
+                 (isWord(i, QLatin1StringView("zone")) &&
+                  isWord(i - 1, QLatin1StringView("time")) &&
+                  isWord(i - 2, QLatin1StringView("at"))) ||
+                 (isWord(i, QLatin1StringView("time")) && isWord(i - 1, QLatin1StringView("at")) &&
+                  isWord(i + 1, QLatin1StringView("zone")))))
                 continue;
             // The prefix of a literal (N'x', b'1', _utf8mb4'x', date '…',
             // {d '…'}) is no name.

@@ -23,6 +23,7 @@ const TCatalogue& Shop() {
         c.Table("n", {"k:3", "count(*):3"}); // as an unnamed column comes back
         c.Table("r", {"n:3"});               // what "select * from r" of a recursive table gives
         c.Table("match", {"k:3", "h"});      // a keyword: written quoted
+        c.Table("ku", {"kid:3", "user"});    // a column named by a reserved word
         return c;
     }();
     return c;
@@ -949,6 +950,18 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
         {TSqlDialect::Postgres(), "select a as limit, b as union from t",
          "select a as \"limit\",b as \"union\"\r\nfrom t"},
         {TSqlDialect::MySql(), "select a as limit from t", "select a as `limit`\r\nfrom t"},
+        // An alias after a type that ends in "time zone", any alias after
+        // AS, a string with a prefix at its position, a row in brackets, a
+        // prefix operator after a comparison.
+        {TSqlDialect::Postgres(), "select a, k::timestamp with time zone x from t order by 2",
+         "k::timestamp with time zone as x\r\nfrom t\r\norder by k::timestamp with time zone"},
+        {TSqlDialect::Postgres(), "select a as array, b as isnull from t order by 1, 2",
+         "order by a,b"},
+        {TSqlDialect::Postgres(), "select a, E'x\\ty' from t order by 2", "order by 2"},
+        {TSqlDialect::Postgres(), "select (a, b) from t", "select (a, b)\r\nfrom t"},
+        {TSqlDialect::Postgres(), "select a from t where a = @ b", "where a= @ b"},
+        // A reserved word written bare is no column (the function user).
+        {TSqlDialect::Postgres(), "select user, kid from ku", "select user,kid"},
         // A column named with its table's schema keeps the whole name where
         // the single box's name goes.
         {TSqlDialect::Sqlite(), "select main.t.a, main.t.b x from t where main.t.k > 0",
@@ -1006,7 +1019,7 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
         // A string after an operand names the column; a literal's prefix is
         // no column of a box.
         {TSqlDialect::MySql(), "select k, a 'x', x'41' \"y\" from t order by 2, 3",
-         "select k,a as `x`,x'41' as \"y\"\r\nfrom t\r\norder by a,x'41'"},
+         "select k,a as `x`,x'41' as \"y\"\r\nfrom t\r\norder by a,3"},
         {TSqlDialect::MySql(), "select t.a from t left join u on u.k = t.k and b'1' = b",
          "and b'1' = t.b"},
         // MySQL's || and XOR in brackets in an ON keep their brackets.
