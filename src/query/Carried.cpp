@@ -226,9 +226,12 @@ TParts PartsOf(const QString& text, TSqlReading reading, const TParts* against =
         if (before.Kind == TSqlWord::Name || before.Kind == TSqlWord::Close) return true;
         if (before.Kind != TSqlWord::Word) return false;
         const QStringView word = QStringView(text).mid(before.Start, before.End - before.Start);
-        // (The END of a CASE ends an operand too.)
-        if (beforeInfo && beforeInfo->Role != TWordRole::Name)
-            return word.compare(QLatin1String("end"), Qt::CaseInsensitive) == 0;
+        // (The END of a CASE ends an operand too, and so do NULL, TRUE and FALSE.)
+        if (beforeInfo && beforeInfo->Role != TWordRole::Name) {
+            for (const char* value : {"end", "null", "true", "false"})
+                if (word.compare(QLatin1String(value), Qt::CaseInsensitive) == 0) return true;
+            return false;
+        }
         for (const char* typed : {"date", "time", "timestamp", "interval"})
             if (word.compare(QLatin1String(typed), Qt::CaseInsensitive) == 0) return false;
         return !word.startsWith(u'_');

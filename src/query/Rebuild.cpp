@@ -546,12 +546,15 @@ QString WithoutBlanksAtDots(const QString& item) {
     return item.contains(numberDot) ? item : TrimAroundDot(item);
 }
 
-// Whether the string at token i is a literal with a prefix of its own
-// (N'x', x'41', b'1', _utf8mb4'x', date '…'), which joins no string after it.
+// Whether the string at token i is a literal of another type (x'41',
+// b'1', date '…'), which joins no string after it (strings of a character
+// set, N'x' and _utf8mb4'x', do).
 bool PrefixedLiteral(const TWordsOf& t, qsizetype i) {
     if (i < 1 || t.Words[i].Kind != TSqlWord::String || t.Words[i - 1].Kind != TSqlWord::Word)
         return false;
-    return t.Words[i - 1].End == t.Words[i].Start || t.IsWord(i - 1, QLatin1StringView("date")) ||
+    return (t.Words[i - 1].End == t.Words[i].Start &&
+            (t.IsWord(i - 1, QLatin1StringView("x")) || t.IsWord(i - 1, QLatin1StringView("b")))) ||
+           t.IsWord(i - 1, QLatin1StringView("date")) ||
            t.IsWord(i - 1, QLatin1StringView("time")) ||
            t.IsWord(i - 1, QLatin1StringView("timestamp"));
 }
