@@ -1020,6 +1020,8 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
         // no column of a box.
         {TSqlDialect::MySql(), "select k, a 'x', x'41' \"y\" from t order by 2, 3",
          "select k,a as `x`,x'41' as \"y\"\r\nfrom t\r\norder by a,3"},
+        {TSqlDialect::MySql(), "select k, N'x' \"y\", k <=> null 'z' from t",
+         "select k,N'x' \"y\",k <=> null as `z`"},
         {TSqlDialect::MySql(), "select t.a from t left join u on u.k = t.k and b'1' = b",
          "and b'1' = t.b"},
         // MySQL's || and XOR in brackets in an ON keep their brackets.
