@@ -1896,12 +1896,12 @@ private:
                  (isWord(i, QLatin1StringView("time")) && isWord(i - 1, QLatin1StringView("at")) &&
                   isWord(i + 1, QLatin1StringView("zone")))))
                 continue;
-            // The prefix of a literal (N'x', b'1', _utf8mb4'x', date '…',
+            // The prefix of a literal (N'x', b'1', _utf8mb4 'x', date '…',
             // {d '…'}) is no name.
             if (w.Kind == TSqlWord::Word && i + 1 < words.size() &&
                 words[i + 1].Kind == TSqlWord::String &&
-                (words[i + 1].Start == w.End || isWord(i, QLatin1StringView("date")) ||
-                 isWord(i, QLatin1StringView("time")) ||
+                (words[i + 1].Start == w.End || text[w.Start] == u'_' ||
+                 isWord(i, QLatin1StringView("date")) || isWord(i, QLatin1StringView("time")) ||
                  isWord(i, QLatin1StringView("timestamp")) ||
                  isWord(i, QLatin1StringView("interval")) ||
                  (isSymbol(i - 1, QLatin1Char('{')) &&
