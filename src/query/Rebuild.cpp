@@ -592,19 +592,37 @@ void StringAlias(const QString& item, const TStatementText& mask, QString& name,
     alias = mask.Dialect().Quote(QString(written).replace(QLatin1String("''"), QLatin1String("'")));
 }
 
+// Whether `item` holds a comma outside brackets and quotes (one walk: most
+// items hold none, and those with one hold it inside a call's brackets).
+bool HasTopLevelComma(const QString& item) {
+    if (!item.contains(QLatin1Char(','))) return false;
+    int depth = 0;
+    QChar quote;
+    for (const QChar c : item) {
+        if (!quote.isNull()) {
+            if (c == quote) quote = QChar();
+        } else if (c == u'\'' || c == u'"' || c == u'`') {
+            quote = c;
+        } else if (c == u'[') {
+            quote = QLatin1Char(']');
+        } else if (c == u'(') {
+            ++depth;
+        } else if (c == u')') {
+            --depth;
+        } else if (c == u',' && depth == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // Select items as names and aliases; DISTINCT and TOP n of the first item.
 void ReadSelectItems(TStatement& st, int kind, const TStatementText& mask) {
     for (qsizetype i = 0; i < st.Items.size(); ++i) {
         QString item = WithQueryBrackets(TrimCell(st.Items[i]));
         // "(a, b)", a row, came out of its brackets: a comma outside
         // brackets gets them back.
-        if (item.contains(QLatin1Char(','))) {
-            const QList<TSqlWord> words = SqlWords(item, mask.Reading());
-            if (std::any_of(words.cbegin(), words.cend(), [&](const TSqlWord& w) {
-                    return w.Depth == 0 && w.Kind == TSqlWord::Symbol && item[w.Start] == u',';
-                }))
-                item = QLatin1Char('(') + item + QLatin1Char(')');
-        }
+        if (HasTopLevelComma(item)) item = QLatin1Char('(') + item + QLatin1Char(')');
         // "a is distinct from b" needs its brackets back where it stands
         // before the FROM clause.
         if (scan::HoldsKeyword(item, QLatin1StringView("from")) &&
