@@ -1433,7 +1433,12 @@ bool DropSelectAll(QString& text, const TTokens& t) {
 bool StringTableNames(QString& text, const TTokens& t) {
     QList<TEdit> edits;
     for (qsizetype j = 1; j < t.Size(); ++j) {
-        if (!t.Is(j, TSqlWord::String) || text[t[j].Start] != u'\'' || !InTablePosition(t, j))
+        // (Read through the tokens: a write access to `text` would copy it.
+        // A string after a string and a comma is taken for a value of a
+        // list without a walk back to its clause.)
+        if (!t.Is(j, TSqlWord::String) || t.Text[t[j].Start] != u'\'' ||
+            (t.IsSymbol(j - 1, QLatin1Char(',')) && t.Is(j - 2, TSqlWord::String)) ||
+            !InTablePosition(t, j))
             continue;
         QString name = t.TextOf(j).sliced(1, t[j].End - t[j].Start - 2);
         name.replace(QLatin1String("''"), QLatin1String("'"));
