@@ -231,8 +231,12 @@ void AppendExpression(const QList<QStringList>& rows, int row, QString& text) {
     if (IsTightOperator(op)) {
         text += op;
         // A value that opens with a prefix operator (PostgreSQL's "@ a",
-        // "|/ a") stands apart, or the two would read as one ("=@").
-        if (!value.isEmpty() && QStringView(u"@~!#%^&|").contains(value.front()))
+        // "|/ a") stands apart, or the two would read as one ("=@"); but
+        // "<@", "<^" and ">^" are operators of their own that the reading
+        // cut at their first symbol, and stay whole.
+        const bool own = (op.endsWith(u'<') || op.endsWith(u'>')) && !value.isEmpty() &&
+                         (value.front() == u'@' || value.front() == u'^');
+        if (!own && !value.isEmpty() && QStringView(u"@~!#%^&|").contains(value.front()))
             text += QLatin1Char(' ');
     } else {
         text += QLatin1Char(' ');

@@ -959,7 +959,8 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
          "order by a,b"},
         {TSqlDialect::Postgres(), "select a, E'x\\ty' from t order by 2", "order by 2"},
         {TSqlDialect::Postgres(), "select (a, b) from t", "select (a, b)\r\nfrom t"},
-        {TSqlDialect::Postgres(), "select a from t where a = @ b", "where a= @ b"},
+        {TSqlDialect::Postgres(), "select a from t where a = @ b and b <@ k",
+         "where a= @ b and b<@ k"},
         // A reserved word written bare is no column (the function user).
         {TSqlDialect::Postgres(), "select user, kid from ku", "select user,kid"},
         // A column named with its table's schema keeps the whole name where
