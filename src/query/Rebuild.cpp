@@ -639,6 +639,12 @@ void ReadSelectItems(TStatement& st, int kind, const TStatementText& mask) {
         QString name, alias;
         const QString dotted = WithoutBlanksAtDots(item);
         SplitAlias(dotted, name, alias, kind);
+        // "[…]" at the end is an alias only where brackets quote names
+        // (PostgreSQL's "array[1, 2]" ends in its own).
+        if (alias.startsWith(QLatin1Char('[')) && !mask.Dialect().ReadsQuote(QLatin1Char('['))) {
+            name = dotted;
+            alias.clear();
+        }
         // Where double quotes hold strings (MySQL), "x" after a string is
         // another string the database joins to the one before it (after a
         // literal with a prefix of its own, x'41' "x", it names the column).

@@ -36,6 +36,7 @@ constexpr char16_t kStringQuote = 0xE242;
 constexpr char16_t kStringTab = 0xE243; // a tab in a string in double quotes
 constexpr char16_t kStringBackspace = 0xE244;
 constexpr char16_t kBetweenAnd = 0xE245;  // the blank before a BETWEEN's glued AND
+constexpr char16_t kArrayComma = 0xE246;  // a comma inside PostgreSQL's [ ]
 constexpr char16_t kCrossJoined = 0xE250; // a FROM item after a CROSS JOIN
 constexpr char16_t kRangeEnd = 0xE300;
 
@@ -2441,6 +2442,20 @@ QString TStatementText::ForScanners(const QString& text, QList<TSqlWord> words) 
     NegationEdits(t, parts.FirstEnd, edits);
     CaseConnectorEdits(t, parts.FirstEnd, edits);
     BetweenConnectorEdits(t, parts.FirstEnd, edits);
+    // PostgreSQL's "array[[1,2],[3,4]]": a comma inside square brackets
+    // separates no items of a list the scanners cut.
+    if (const TSqlReading reading = FDialect.Readings().front();
+        FMasks && (reading == TSqlReading::Postgres || reading == TSqlReading::PostgresOld)) {
+        int squares = 0;
+        for (qsizetype i = 0; i < parts.FirstEnd; ++i) {
+            if (t.IsSymbol(i, QLatin1Char('[')))
+                ++squares;
+            else if (t.IsSymbol(i, QLatin1Char(']')) && squares > 0)
+                --squares;
+            else if (squares > 0 && t.IsSymbol(i, QLatin1Char(',')))
+                edits.append({t[i].Start, 1, QString(QChar(kArrayComma))});
+        }
+    }
     // Quoted names: their characters stand in for themselves. So do the
     // line breaks of a string, which the scanners would take for the
     // statement's own, and the apostrophes and blanks of a string in double
@@ -2515,6 +2530,8 @@ QString TStatementText::Restore(const QString& piece) const {
             }
         } else if (c == kBetweenAnd) {
             out += QLatin1Char(' ');
+        } else if (c == kArrayComma) {
+            out += QLatin1Char(',');
         } else if (c == kStringTab || c == kStringBackspace) {
             out += QChar(c == kStringTab ? u'\t' : u'\b');
         } else if (c == kStringCr || c == kStringLf || c == kStringQuote) {

@@ -959,6 +959,8 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
          "order by a,b"},
         {TSqlDialect::Postgres(), "select a, E'x\\ty' from t order by 2", "order by 2"},
         {TSqlDialect::Postgres(), "select (a, b) from t", "select (a, b)\r\nfrom t"},
+        {TSqlDialect::Postgres(), "select array[[a, b], [k, a]], k from t order by 1, 2",
+         "order by array[[a, b], [k, a]],k"},
         {TSqlDialect::Postgres(), "select a from t where a = @ b and b <@ k",
          "where a= @ b and b<@ k"},
         // A reserved word written bare is no column (the function user).
