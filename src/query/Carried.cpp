@@ -216,8 +216,7 @@ TParts PartsOf(const QString& text, TSqlReading reading, const TParts* against =
     quint64 heldHash = 0;
     // Where a string after an operand names a column ("x 'name'": SQLite,
     // MySQL), the token before it: its kind, end, and known word.
-    const bool stringNames = reading == TSqlReading::Standard || reading == TSqlReading::MySql ||
-                             reading == TSqlReading::MySqlAnsi;
+    const bool stringNames = reading == TSqlReading::Standard || IsMySqlReading(reading);
     TSqlWord before;
     const TWordInfo* beforeInfo = nullptr;
     bool haveBefore = false;

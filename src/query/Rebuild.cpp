@@ -546,6 +546,16 @@ QString WithoutBlanksAtDots(const QString& item) {
     return item.contains(numberDot) ? item : TrimAroundDot(item);
 }
 
+// Whether `word` types the string after it ("date '2024-01-01'",
+// "interval '1 day'"): a literal, no name and no operand of its own.
+bool IsTypedLiteralWord(QStringView word) {
+    for (const QLatin1StringView typed :
+         {QLatin1StringView("date"), QLatin1StringView("time"), QLatin1StringView("timestamp"),
+          QLatin1StringView("interval")})
+        if (word.compare(typed, Qt::CaseInsensitive) == 0) return true;
+    return false;
+}
+
 // Whether the string at token i is a literal of another type (x'41',
 // b'1', date '…'), which joins no string after it (strings of a character
 // set, N'x' and _utf8mb4'x', do).
@@ -554,9 +564,7 @@ bool PrefixedLiteral(const TWordsOf& t, qsizetype i) {
         return false;
     return (t.Words[i - 1].End == t.Words[i].Start &&
             (t.IsWord(i - 1, QLatin1StringView("x")) || t.IsWord(i - 1, QLatin1StringView("b")))) ||
-           t.IsWord(i - 1, QLatin1StringView("date")) ||
-           t.IsWord(i - 1, QLatin1StringView("time")) ||
-           t.IsWord(i - 1, QLatin1StringView("timestamp"));
+           IsTypedLiteralWord(t.Of(i - 1));
 }
 
 // "x 'name'" where a string after an operand names the column (MySQL,
@@ -565,9 +573,7 @@ bool PrefixedLiteral(const TWordsOf& t, qsizetype i) {
 // a typed literal, a value after an operator).
 void StringAlias(const QString& item, const TStatementText& mask, QString& name, QString& alias) {
     const TSqlReading reading = mask.Reading();
-    if (reading != TSqlReading::Standard && reading != TSqlReading::MySql &&
-        reading != TSqlReading::MySqlAnsi)
-        return;
+    if (reading != TSqlReading::Standard && !IsMySqlReading(reading)) return;
     const QList<TSqlWord> words = SqlWords(item, reading);
     const qsizetype n = words.size();
     if (n < 2 || words[n - 1].Kind != TSqlWord::String || item[words[n - 1].Start] != u'\'' ||
@@ -575,14 +581,11 @@ void StringAlias(const QString& item, const TStatementText& mask, QString& name,
         return;
     const TWordsOf t{item, words};
     const TSqlWord& before = words[n - 2];
-    const bool operand = before.Kind == TSqlWord::Name || before.Kind == TSqlWord::Close ||
-                         (before.Kind == TSqlWord::String && PrefixedLiteral(t, n - 2)) ||
-                         (before.Kind == TSqlWord::Word && !item[before.Start].isNull() &&
-                          item[before.Start] != u'_' && !t.IsWord(n - 2, QLatin1StringView("as")) &&
-                          !t.IsWord(n - 2, QLatin1StringView("date")) &&
-                          !t.IsWord(n - 2, QLatin1StringView("time")) &&
-                          !t.IsWord(n - 2, QLatin1StringView("timestamp")) &&
-                          !t.IsWord(n - 2, QLatin1StringView("interval")));
+    const bool operand =
+        before.Kind == TSqlWord::Name || before.Kind == TSqlWord::Close ||
+        (before.Kind == TSqlWord::String && PrefixedLiteral(t, n - 2)) ||
+        (before.Kind == TSqlWord::Word && item[before.Start] != u'_' &&
+         !t.IsWord(n - 2, QLatin1StringView("as")) && !IsTypedLiteralWord(t.Of(n - 2)));
     const QString rest = TrimCell(item.left(words[n - 1].Start));
     if (!operand || rest.isEmpty() || EndsWithOperator(rest)) return;
     const QString written =
@@ -614,6 +617,12 @@ bool HasTopLevelComma(const QString& item) {
         }
     }
     return false;
+}
+
+// Whether `alias`, split off the end of `item`, stands after an AS.
+bool AliasAfterAs(const QString& item, const QString& alias) {
+    return !alias.isEmpty() && alias.size() < item.size() &&
+           TrimCell(item.chopped(alias.size())).endsWith(QLatin1String(" as"), Qt::CaseInsensitive);
 }
 
 // Select items as names and aliases; DISTINCT and TOP n of the first item.
@@ -650,8 +659,7 @@ void ReadSelectItems(TStatement& st, int kind, const TStatementText& mask) {
         // literal with a prefix of its own, x'41' "x", it names the column).
         if (alias.startsWith(QLatin1Char('"')) && !mask.Dialect().ReadsQuote(QLatin1Char('"')) &&
             (name.endsWith(QLatin1Char('\'')) || name.endsWith(QLatin1Char('"'))) &&
-            !TrimCell(dotted.chopped(alias.size()))
-                 .endsWith(QLatin1String(" as"), Qt::CaseInsensitive)) {
+            !AliasAfterAs(dotted, alias)) {
             const QList<TSqlWord> words = SqlWords(dotted, mask.Reading());
             if (words.size() < 3 || !PrefixedLiteral({dotted, words}, words.size() - 2)) {
                 name = dotted;
@@ -678,10 +686,7 @@ void ReadSelectItems(TStatement& st, int kind, const TStatementText& mask) {
         // END of a CASE, whatever the data source, or the unit of an
         // interval outside brackets ("d + interval 1 day").
         // (A word after AS is the alias whatever it spells.)
-        const bool afterAs = !alias.isEmpty() && alias.size() < dotted.size() &&
-                             TrimCell(dotted.chopped(alias.size()))
-                                 .endsWith(QLatin1String(" as"), Qt::CaseInsensitive);
-        if (!alias.isEmpty() && !afterAs &&
+        if (!alias.isEmpty() && !AliasAfterAs(dotted, alias) &&
             (EndsWithOperator(name) || (IsIntervalUnit(alias) && HasIntervalWord(name)) ||
              EndsWithTypeWords(name, alias) ||
              alias.compare(QLatin1String("isnull"), Qt::CaseInsensitive) == 0 ||
@@ -1925,9 +1930,7 @@ private:
             if (w.Kind == TSqlWord::Word && i + 1 < words.size() &&
                 words[i + 1].Kind == TSqlWord::String &&
                 (words[i + 1].Start == w.End || text[w.Start] == u'_' ||
-                 isWord(i, QLatin1StringView("date")) || isWord(i, QLatin1StringView("time")) ||
-                 isWord(i, QLatin1StringView("timestamp")) ||
-                 isWord(i, QLatin1StringView("interval")) ||
+                 IsTypedLiteralWord(tokens.Of(i)) ||
                  (isSymbol(i - 1, QLatin1Char('{')) &&
                   (isWord(i, QLatin1StringView("d")) || isWord(i, QLatin1StringView("t")) ||
                    isWord(i, QLatin1StringView("ts"))))))
@@ -2580,12 +2583,17 @@ private:
             return;
         const qsizetype at = LastBetween(c[1]);
         if (at < 0) return;
+        const QRegularExpressionMatch m = BetweenWord().match(QStringView(c[1]).sliced(at));
+        if (!m.hasMatch()) return;
+        c = {c[0], TrimCell(c[1].left(at)), m.captured(1), m.captured(2), c[4], c[5]};
+    }
+
+    // "[not] between" and the text after it, at the start of a text.
+    static const QRegularExpression& BetweenWord() {
         static const QRegularExpression word(QStringLiteral("^((?:not\\s+)?between)\\s+(\\S.*)$"),
                                              QRegularExpression::CaseInsensitiveOption |
                                                  QRegularExpression::DotMatchesEverythingOption);
-        const QRegularExpressionMatch m = word.match(QStringView(c[1]).sliced(at));
-        if (!m.hasMatch()) return;
-        c = {c[0], TrimCell(c[1].left(at)), m.captured(1), m.captured(2), c[4], c[5]};
+        return word;
     }
 
     // "x between a and b" comes out of the analysis as two rows without an
@@ -2618,10 +2626,7 @@ private:
         }
         const qsizetype at = LastBetween(c[1]);
         if (at < 0) return false;
-        static const QRegularExpression word(QStringLiteral("^((?:not\\s+)?between)\\s+(\\S.*)$"),
-                                             QRegularExpression::CaseInsensitiveOption |
-                                                 QRegularExpression::DotMatchesEverythingOption);
-        const QRegularExpressionMatch m = word.match(QStringView(c[1]).sliced(at));
+        const QRegularExpressionMatch m = BetweenWord().match(QStringView(c[1]).sliced(at));
         if (!m.hasMatch()) return false;
         c = {c[0], TrimCell(c[1].left(at)), m.captured(1), m.captured(2) + upper, closing, next[5]};
         return true;

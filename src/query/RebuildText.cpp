@@ -310,9 +310,6 @@ bool StandsApart(QStringView word) {
 // compares.
 bool IsComparisonWordAt(const TTokens& t, qsizetype i);
 
-// Comments out, a final ";" out, "in(" and "exists(" spaced as the
-// scanners read words, quotes escaped by a backslash doubled: what the
-// database reads, written plainly.
 // The words that begin or cut a clause, which an alias after AS may be.
 bool IsClauseWordAlias(QStringView word) {
     static constexpr QLatin1StringView words[] = {
@@ -327,8 +324,12 @@ bool IsClauseWordAlias(QStringView word) {
                        [&](QLatin1StringView w) { return scan::IsKeyword(word, w); });
 }
 
-QString Plain(const QString& text, TSqlReading reading, QList<TSqlWord>& words,
+// Comments out, a final ";" out, "in(" and "exists(" spaced as the
+// scanners read words, quotes escaped by a backslash doubled: what the
+// database reads, written plainly.
+QString Plain(const QString& text, const TSqlDialect& dialect, QList<TSqlWord>& words,
               QList<TSqlStatement>& statements) {
+    const TSqlReading reading = dialect.Readings().front();
     const TTokens t(text, reading, &statements);
     words = t.Words;
     const qsizetype last = t.End() - 1;
@@ -374,8 +375,7 @@ QString Plain(const QString& text, TSqlReading reading, QList<TSqlWord>& words,
             replace(t[i].Start, t[i].Start, u" ");
         // MySQL's STRAIGHT_JOIN between two tables only fixes the order in
         // which the server joins them: an inner join, as the design has it.
-        if ((reading == TSqlReading::MySql || reading == TSqlReading::MySqlAnsi) &&
-            t.IsWord(i, QLatin1StringView("straight_join")) && i > 0 &&
+        if (IsMySqlReading(reading) && t.IsWord(i, QLatin1StringView("straight_join")) && i > 0 &&
             !t.IsWord(i - 1, QLatin1StringView("select")) &&
             !t.IsWord(i - 1, QLatin1StringView("distinct")) &&
             !t.IsWord(i - 1, QLatin1StringView("all")))
@@ -398,15 +398,8 @@ QString Plain(const QString& text, TSqlReading reading, QList<TSqlWord>& words,
         // "as limit", "as union": a clause word right after AS names a
         // column there; quoted, no scanner takes it for its clause.
         if (i > 0 && t.Is(i, TSqlWord::Word) && t.IsWord(i - 1, QLatin1StringView("as")) &&
-            IsClauseWordAlias(token)) {
-            const QString quoted =
-                reading == TSqlReading::MySql || reading == TSqlReading::MySqlAnsi
-                    ? QLatin1Char('`') + token.toString() + QLatin1Char('`')
-                : reading == TSqlReading::TransactSql
-                    ? QLatin1Char('[') + token.toString() + QLatin1Char(']')
-                    : QLatin1Char('"') + token.toString() + QLatin1Char('"');
-            replace(t[i].Start, t[i].End, quoted);
-        }
+            IsClauseWordAlias(token))
+            replace(t[i].Start, t[i].End, dialect.Quote(token));
         // "in(", "select*", "by(", "where\"x\"": a word that is no function
         // or name stands apart from the bracket, symbol, string or quoted
         // name right after it (a dot after it makes it a name).
@@ -1771,7 +1764,7 @@ TStatementText::TStatementText(const QString& sql, const TSqlDialect& dialect) :
 void TStatementText::Prepare(const QString& sql) {
     const TSqlReading reading = FDialect.Readings().front();
     QList<TSqlWord> words; // of `sql`
-    QString text = Plain(sql, reading, words, FStatements);
+    QString text = Plain(sql, FDialect, words, FStatements);
     if (QStringView(text).trimmed().startsWith(u'(')) {
         const TTokens bracketed(text, reading);
         if (UnwrapWholeStatement(text, bracketed) || UnwrapOrderedStatement(text, bracketed))
@@ -1792,7 +1785,7 @@ void TStatementText::Prepare(const QString& sql) {
         // that takes its place (empty for the others).
         QStringList heads, written;
         const bool sqlite = FDialect == TSqlDialect::Sqlite();
-        const bool mysql = reading == TSqlReading::MySql || reading == TSqlReading::MySqlAnsi;
+        const bool mysql = IsMySqlReading(reading);
         while (true) {
             if (!t.Is(i, TSqlWord::Word) && !t.Is(i, TSqlWord::Name)) break;
             const qsizetype nameToken = i;
@@ -1936,7 +1929,7 @@ void TStatementText::Prepare(const QString& sql) {
     if ((reading == TSqlReading::Postgres || reading == TSqlReading::PostgresOld) &&
         StandardRowLimit(text, t))
         Follow(t, text, reading);
-    if (reading == TSqlReading::MySql || reading == TSqlReading::MySqlAnsi) {
+    if (IsMySqlReading(reading)) {
         if (MySqlLogicalSymbols(text, t)) Follow(t, text, reading);
         if (DropFromDual(text, t)) Follow(t, text, reading);
         if (DropServerHints(text, t)) Follow(t, text, reading);
@@ -2431,8 +2424,7 @@ QString TStatementText::ForScanners(const QString& text, QList<TSqlWord> words) 
     FBracketedOuterJoin = outer ? bracketed : QString();
     if (outer) FBracketGroups = TablesOfBracketedJoins(t, from, fromEnd);
     const TSqlReading reading = FDialect.Readings().front();
-    if (const QString join = FirstOnWithOr(
-            t, from, fromEnd, reading == TSqlReading::MySql || reading == TSqlReading::MySqlAnsi);
+    if (const QString join = FirstOnWithOr(t, from, fromEnd, IsMySqlReading(reading));
         !join.isEmpty())
         FNotCarried << join;
     if (const QString join = NestedJoinWithoutBrackets(t, from, fromEnd); !join.isEmpty())
@@ -2444,8 +2436,7 @@ QString TStatementText::ForScanners(const QString& text, QList<TSqlWord> words) 
     BetweenConnectorEdits(t, parts.FirstEnd, edits);
     // PostgreSQL's "array[[1,2],[3,4]]": a comma inside square brackets
     // separates no items of a list the scanners cut.
-    if (const TSqlReading reading = FDialect.Readings().front();
-        FMasks && (reading == TSqlReading::Postgres || reading == TSqlReading::PostgresOld)) {
+    if (FMasks && (reading == TSqlReading::Postgres || reading == TSqlReading::PostgresOld)) {
         int squares = 0;
         for (qsizetype i = 0; i < parts.FirstEnd; ++i) {
             if (t.IsSymbol(i, QLatin1Char('[')))
@@ -2510,13 +2501,12 @@ QString TStatementText::Restore(const QString& piece) const {
             int brackets = c - kNegated + 1;
             qsizetype at = out.size();
             bool blocked = false;
-            while (at > 0 && brackets > 0) {
+            while (at > 0 && brackets > 0 && !blocked) {
                 --at;
                 if (out[at] == QLatin1Char('('))
                     --brackets;
-                else if (!out[at].isSpace())
-                    blocked = true;
-                if (blocked) break;
+                else
+                    blocked = !out[at].isSpace();
             }
             if (brackets == 0) {
                 out.insert(at, QStringLiteral("not "));

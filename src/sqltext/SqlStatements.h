@@ -42,6 +42,10 @@ enum class TSqlReading {
     MySqlAnsi,     // ... without backslash escapes
     Oracle,        // q'[...]' strings
 };
+// Whether `reading` is MySQL's, with or without backslash escapes.
+inline bool IsMySqlReading(TSqlReading reading) {
+    return reading == TSqlReading::MySql || reading == TSqlReading::MySqlAnsi;
+}
 inline constexpr TSqlReading kSqlReadings[] = {
     TSqlReading::Standard, TSqlReading::TransactSql, TSqlReading::Postgres,
     TSqlReading::PostgresOld, TSqlReading::MySql, TSqlReading::MySqlAnsi, TSqlReading::Oracle};
