@@ -27,18 +27,15 @@ struct Carry {
     qsizetype Parens = 0;
 };
 
-// A few brackets, made once and shared by every row that carries them.
+// A few brackets, shared by every row that carries them: they point at
+// constant text, so copying them counts no references.
 QString Brackets(char16_t bracket, qsizetype count) {
-    constexpr qsizetype kShared = 8;
-    static const auto made = [](char16_t c) {
-        std::array<QString, kShared + 1> texts;
-        for (qsizetype k = 0; k <= kShared; ++k)
-            texts[std::size_t(k)] = QString(k, c);
-        return texts;
-    };
-    static const std::array<QString, kShared + 1> opening = made(u'('), closing = made(u')');
+    static constexpr char16_t kOpening[] = u"((((((((";
+    static constexpr char16_t kClosing[] = u"))))))))";
+    constexpr qsizetype kShared = std::size(kOpening) - 1;
     if (count > kShared) return QString(count, bracket);
-    return (bracket == u'(' ? opening : closing)[std::size_t(count)];
+    return QString::fromRawData(
+        reinterpret_cast<const QChar*>(bracket == u'(' ? kOpening : kClosing), count);
 }
 
 QString OpeningText(const Carry& carry, const QString& callerText) {
@@ -272,7 +269,8 @@ private:
         const qsizetype n = s.size();
         // "not ..." reads no word operator; the word stays in the first row.
         PhraseMatch negation;
-        const bool negated = MatchPhrase(s, 0, kNot, true, negation);
+        const bool negated =
+            FirstOf(s, SkipBlanks(s, 0)) == u'n' && MatchPhrase(s, 0, kNot, true, negation);
         qsizetype i = negated ? negation.Next : 0;
         for (;;) {
             i = SkipOrdinary(s, i, kConditionChars);

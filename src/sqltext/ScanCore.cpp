@@ -186,7 +186,8 @@ PieceScanner::PieceScanner(QStringView root)
     : FRoot(root),
       FBudget(PlainWalkAllowance().PerCharacter * root.size() + PlainWalkAllowance().Fixed) {
     if (root.size() >= PlainWalkAllowance().RememberFrom) {
-        FGroupCloses = std::make_unique<KnownCloses>();
+        if (root.size() < std::numeric_limits<std::int32_t>::max())
+            FGroupCloses = std::make_unique<CloseMemo>(root.size());
         FTopCloses = std::make_unique<KnownCloses>();
     }
 }
@@ -203,21 +204,40 @@ void PieceScanner::Remember(KnownCloses* table, QStringView s, qsizetype i, qsiz
         (*table)[Slot(s.data() + i)] = {s.data() + i, s.data() + close};
 }
 
+PieceScanner::CloseMemo::Close PieceScanner::MemoClose(QStringView s, qsizetype i) const {
+    if (!FGroupCloses || s[i] != u'(') return {};
+    const qsizetype offset = s.data() - FRoot.data();
+    CloseMemo::Close close = FGroupCloses->Find(offset + i);
+    // A close past the view's end does not hold for the view.
+    if (close.At < 0 || close.At - offset >= s.size()) return {};
+    close.At -= offset;
+    return close;
+}
+
+void PieceScanner::RememberGroupEnd(QStringView s, qsizetype i, qsizetype close, bool sameForTop) {
+    if (!FGroupCloses || close < 0 || s[i] != u'(') return;
+    const qsizetype offset = s.data() - FRoot.data();
+    FGroupCloses->Insert(offset + i, offset + close, sameForTop);
+}
+
 qsizetype PieceScanner::GroupEnd(QStringView s, qsizetype i) {
-    if (const qsizetype known = Known(FGroupCloses.get(), s, i); known >= 0) return known;
-    const qsizetype end = WalkGroupEnd(s, i);
-    Remember(FGroupCloses.get(), s, i, end);
+    if (const qsizetype known = MemoClose(s, i).At; known >= 0) return known;
+    bool sameForTop = false;
+    const qsizetype end = WalkGroupEnd(s, i, sameForTop);
+    RememberGroupEnd(s, i, end, sameForTop);
     return end;
 }
 
 qsizetype PieceScanner::FirstTopClose(QStringView s) {
+    if (const CloseMemo::Close known = MemoClose(s, 0); known.At >= 0 && known.SameForTop)
+        return known.At;
     if (const qsizetype known = Known(FTopCloses.get(), s, 0); known >= 0) return known;
     bool namesQuoted = false;
     const qsizetype close = WalkFirstTopClose(s, namesQuoted);
     Remember(FTopCloses.get(), s, 0, close);
     // Without a double quote or a bracket at its top level, the walk of a
     // "(" group reads it as GroupEnd does: that answer is known too.
-    if (!namesQuoted) Remember(FGroupCloses.get(), s, 0, close);
+    if (!namesQuoted) RememberGroupEnd(s, 0, close, true);
     return close;
 }
 
@@ -254,46 +274,65 @@ constexpr qsizetype kQuickSteps = 4;
 // parentheses only parentheses and quotes count, inside quotes only the
 // quote; the walk looks at no more than `most` characters. The index that
 // closes the group, -1 when s ends first, -2 when the walk stopped early;
-// `steps` receives how many characters it looked at.
-qsizetype QuickGroupEnd(QStringView s, qsizetype i, qsizetype most, qsizetype& steps) {
+// `steps` receives how many characters it looked at. `nested` is told
+// where every "(" inside the group closes, and may already know:
+// nested.Known(open) is its close or -1, nested.Closed(open, close,
+// sameForTop) takes a close found. `sameForTop` receives whether
+// FirstTopClose reads the group the same: a double-quoted name at its top
+// level may hold no quote or parenthesis, and a bracketed one is not
+// looked into.
+template <typename Nested>
+qsizetype QuickGroupEnd(QStringView s, qsizetype i, qsizetype most, qsizetype& steps,
+                        std::vector<OpenParen>& opens, Nested& nested, bool& sameForTop) {
     const qsizetype n = s.size();
     const qsizetype limit = most < n - i ? i + 1 + most : n;
     const QChar* data = s.data();
-    qsizetype depth = data[i] == u'(' ? 1 : 0;
-    qsizetype k = data[i] == u'(' ? i + 1 : i; // a quote group starts at its quote
+    const bool paren = data[i] == u'(';
+    opens.clear();
+    if (paren) opens.push_back({i, true});
+    qsizetype k = paren ? i + 1 : i; // a quote group starts at its quote
     qsizetype end = -2;
     while (k < limit) {
+        k = FindGroupChar(data, k, limit);
+        if (k >= limit) break;
         const char16_t c = data[k].unicode();
-        // "'", "(" and ")" are the highest of the few characters that matter.
-        if (c > u')' || (c != u'(' && c != u')' && c != u'\'')) {
-            ++k;
-            continue;
-        }
         if (c == u'(') {
-            ++depth;
+            if (const qsizetype close = nested.Known(k); close >= 0 && close < limit) {
+                k = close + 1;
+                continue;
+            }
+            opens.push_back({k, true});
             ++k;
             continue;
         }
         if (c == u')') {
-            if (--depth == 0) {
+            const OpenParen closed = opens.back();
+            opens.pop_back();
+            if (opens.empty()) {
                 end = k;
+                sameForTop = closed.SameForTop;
                 break;
             }
+            nested.Closed(closed.At, k, closed.SameForTop);
             ++k;
             continue;
         }
+        if (c == u'"' || c == u'[') {
+            // A name: to the walk here a run of plain characters.
+            const qsizetype next = FindGroupChar(data, k + 1, limit);
+            if (c == u'[' || next >= limit || data[next] != u'"') opens.back().SameForTop = false;
+            k = c == u'"' && next < limit && data[next] == u'"' ? next + 1 : k + 1;
+            continue;
+        }
         // A string: to its closing quote; a doubled quote stays inside.
-        for (++k; k < limit; ++k) {
-            if (data[k] != u'\'') continue;
-            if (k + 1 < n && data[k + 1] == u'\'') {
-                ++k;
-                continue;
-            }
-            break;
+        for (++k;; k += 2) {
+            k = FindInRange(data, k, limit, u'\'', 0);
+            if (k >= limit || k + 1 >= n || data[k + 1] != u'\'') break;
         }
         if (k >= limit) break;
-        if (depth == 0) {
+        if (opens.empty()) {
             end = k;
+            sameForTop = false; // FirstTopClose asks about "(" groups only
             break;
         }
         ++k;
@@ -305,12 +344,21 @@ qsizetype QuickGroupEnd(QStringView s, qsizetype i, qsizetype most, qsizetype& s
 
 } // namespace
 
-qsizetype PieceScanner::WalkGroupEnd(QStringView s, qsizetype i) {
+qsizetype PieceScanner::WalkGroupEnd(QStringView s, qsizetype i, bool& sameForTop) {
+    sameForTop = false;
     const qsizetype n = s.size();
     if (!FTable && (s[i] == u'(' || s[i] == u'\'')) {
         qsizetype steps = 0;
-        const qsizetype end =
-            QuickGroupEnd(s, i, std::max<qsizetype>(FBudget, 0) * kQuickSteps, steps);
+        struct Nested {
+            PieceScanner& Scanner;
+            QStringView S;
+            qsizetype Known(qsizetype open) const { return Scanner.MemoClose(S, open).At; }
+            void Closed(qsizetype open, qsizetype close, bool same) {
+                Scanner.RememberGroupEnd(S, open, close, same);
+            }
+        } nested{*this, s};
+        const qsizetype end = QuickGroupEnd(s, i, std::max<qsizetype>(FBudget, 0) * kQuickSteps,
+                                            steps, FOpenParens, nested, sameForTop);
         FBudget -= (steps + kQuickSteps - 1) / kQuickSteps;
         if (end >= -1) return end;
         // The walks have cost enough: the table answers from here on.
@@ -335,14 +383,6 @@ qsizetype PieceScanner::WalkGroupEnd(QStringView s, qsizetype i) {
     return -1;
 }
 
-namespace {
-
-bool IsGroupChar(char16_t c) {
-    return c == u')' || c == u'(' || c == u'\'' || c == u'"' || c == u'[';
-}
-
-} // namespace
-
 qsizetype PieceScanner::WalkFirstTopClose(QStringView s, bool& namesQuoted) {
     // The top level of s after its first character; groups are stepped over.
     const qsizetype n = s.size();
@@ -352,8 +392,7 @@ qsizetype PieceScanner::WalkFirstTopClose(QStringView s, bool& namesQuoted) {
     while (i < n) {
         // Plain characters in a run, paid for at once.
         const qsizetype from = i;
-        while (i < n && !IsGroupChar(data[i].unicode()))
-            ++i;
+        i = FindGroupChar(data, i, n);
         if (!FTable && i > from && (FBudget -= (i - from + kQuickSteps - 1) / kQuickSteps) < 0)
             BuildTable();
         if (i >= n) break;

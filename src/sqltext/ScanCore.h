@@ -14,6 +14,10 @@
 #include <unordered_map>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace quillary::scan {
 
 inline bool IsBlank(char16_t c) {
@@ -121,6 +125,56 @@ inline qsizetype SkipOrdinary(QStringView s, qsizetype i, const CharSet& set) {
     while (i < n && !set.Has(s[i].unicode()))
         ++i;
     return i;
+}
+
+// The first index in [i, end) whose character lies in [low, low + span]
+// (end when none). Eight characters at a time where the processor can: the
+// group walks spend most of their time looking for the next quote or
+// parenthesis.
+inline qsizetype FindInRange(const QChar* data, qsizetype i, qsizetype end, char16_t low,
+                             char16_t span) {
+#if defined(__SSE2__)
+    const __m128i lows = _mm_set1_epi16(short(low));
+    const __m128i spans = _mm_set1_epi16(short(span));
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 8 <= end; i += 8) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+        // Unsigned: x - low <= span exactly when the saturated difference is 0.
+        const __m128i beyond = _mm_subs_epu16(_mm_sub_epi16(x, lows), spans);
+        const int found = _mm_movemask_epi8(_mm_cmpeq_epi16(beyond, zero));
+        if (found != 0) return i + (__builtin_ctz(unsigned(found)) >> 1);
+    }
+#endif
+    for (; i < end; ++i)
+        if (char16_t(data[i].unicode() - low) <= span) return i;
+    return end;
+}
+
+// The first index in [i, end) holding a character that opens or closes a
+// group: ( ) ' " [ (end when none). Eight characters at a time where the
+// processor can, like FindInRange.
+inline qsizetype FindGroupChar(const QChar* data, qsizetype i, qsizetype end) {
+#if defined(__SSE2__)
+    const __m128i quote = _mm_set1_epi16(u'\'');
+    const __m128i two = _mm_set1_epi16(2);
+    const __m128i doubleQuote = _mm_set1_epi16(u'"');
+    const __m128i bracket = _mm_set1_epi16(u'[');
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 8 <= end; i += 8) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+        const __m128i parensOrQuote =
+            _mm_cmpeq_epi16(_mm_subs_epu16(_mm_sub_epi16(x, quote), two), zero);
+        const __m128i names =
+            _mm_or_si128(_mm_cmpeq_epi16(x, doubleQuote), _mm_cmpeq_epi16(x, bracket));
+        const int found = _mm_movemask_epi8(_mm_or_si128(parensOrQuote, names));
+        if (found != 0) return i + (__builtin_ctz(unsigned(found)) >> 1);
+    }
+#endif
+    for (; i < end; ++i) {
+        const char16_t c = data[i].unicode();
+        if (c == u'(' || c == u')' || c == u'\'' || c == u'"' || c == u'[') return i;
+    }
+    return end;
 }
 
 // Round brackets counted along a text outside its quotes ('…', "…" and
@@ -277,6 +331,13 @@ struct WalkAllowance {
 };
 WalkAllowance& PlainWalkAllowance();
 
+// A "(" a quick walk of a group has open, with whether FirstTopClose would
+// read it the same so far.
+struct OpenParen {
+    qsizetype At;
+    bool SameForTop;
+};
+
 // Reads the pieces of one root text the way the clause analysers cut it:
 // strips enclosing parentheses (TrimSQLElement2) and steps over quoted,
 // bracketed and parenthesised groups. Plain walks answer while they are
@@ -302,7 +363,8 @@ public:
 private:
     // The index in s of the first top-level ")" of a walk from index 1, -1 if none.
     qsizetype FirstTopClose(QStringView s);
-    qsizetype WalkGroupEnd(QStringView s, qsizetype i);
+    // `sameForTop`: whether FirstTopClose of a "(" group reads it the same.
+    qsizetype WalkGroupEnd(QStringView s, qsizetype i, bool& sameForTop);
     // `namesQuoted`: whether a double quote or a bracket stood at its top level.
     qsizetype WalkFirstTopClose(QStringView s, bool& namesQuoted);
 
@@ -322,8 +384,47 @@ private:
     }
     static qsizetype Known(const KnownCloses* table, QStringView s, qsizetype i);
     static void Remember(KnownCloses* table, QStringView s, qsizetype i, qsizetype close);
-    std::unique_ptr<KnownCloses> FGroupCloses; // of GroupEnd
-    std::unique_ptr<KnownCloses> FTopCloses;   // of FirstTopClose
+    // The closes of GroupEnd keep every group a walk passes on the way,
+    // nested ones too (a walk from a nested "(" reads the same characters),
+    // so that the pieces cut later need no walk of their own. With each
+    // close goes whether FirstTopClose of the group gives the same answer:
+    // it does unless a double-quoted or bracketed name at the group's top
+    // level holds a quote or a parenthesis. One entry per kMemoStride
+    // characters of the root, found by where the "(" stands; of two "("
+    // that close together the later one stays.
+    class CloseMemo {
+    public:
+        struct Close {
+            qsizetype At = -1; // -1: not known
+            bool SameForTop = false;
+        };
+        explicit CloseMemo(qsizetype rootSize) : FSlots(std::size_t(rootSize / kMemoStride + 1)) {}
+        Close Find(qsizetype open) const {
+            const Entry& e = FEntries ? FEntries[std::size_t(open / kMemoStride)] : Entry{};
+            if (e.OpenPlusOne != open + 1) return {};
+            return {e.CloseTwice >> 1, (e.CloseTwice & 1) != 0};
+        }
+        void Insert(qsizetype open, qsizetype close, bool sameForTop) {
+            if (!FEntries) FEntries = std::make_unique<Entry[]>(FSlots);
+            FEntries[std::size_t(open / kMemoStride)] = {
+                std::int32_t(open + 1), std::int32_t(2 * close + (sameForTop ? 1 : 0))};
+        }
+
+    private:
+        static constexpr qsizetype kMemoStride = 8;
+        struct Entry {
+            std::int32_t OpenPlusOne = 0;
+            std::int32_t CloseTwice = 0;
+        };
+        std::size_t FSlots;
+        std::unique_ptr<Entry[]> FEntries; // made at the first close
+    };
+    CloseMemo::Close MemoClose(QStringView s, qsizetype i) const;
+    void RememberGroupEnd(QStringView s, qsizetype i, qsizetype close, bool sameForTop);
+    std::unique_ptr<CloseMemo> FGroupCloses; // of GroupEnd
+    std::unique_ptr<KnownCloses> FTopCloses; // of FirstTopClose
+    // Reused from walk to walk.
+    std::vector<OpenParen> FOpenParens;
     QStringView Trim(QStringView s);
     // Spends budget on a plain walk of one step; false once the table is built.
     bool Spend() { return !FTable && (--FBudget >= 0 || !BuildTable()); }
