@@ -898,16 +898,16 @@ public:
         // A name that two columns take, which the databases allow and the
         // display page does not: the later columns go without it, and the
         // rebuild says so.
-        QSet<QString> aliases;
+        QSet<TTextKey> aliases;
         for (QStringList& row : FDesign.DisplayRows) {
             if (TrimmedCell(row.value(1)).isEmpty()) break;
-            const QString alias = TrimCell(row.value(2));
-            if (alias.isEmpty()) continue;
+            TTextKey alias(TrimCell(row.value(2)));
+            if (alias.Text.isEmpty()) continue;
             if (aliases.contains(alias)) {
-                Lose(TrimCell(row.value(1)) + QStringLiteral(" as ") + alias);
+                Lose(TrimCell(row.value(1)) + QStringLiteral(" as ") + alias.Text);
                 row[2].clear();
             }
-            aliases.insert(alias);
+            aliases.insert(std::move(alias));
         }
         // As many columns as items: none lost (the usual case, at no cost).
         qsizetype columns = 0, items = 0;

@@ -44,4 +44,21 @@ inline size_t qHash(const TFoldedKey& key, size_t seed = 0) noexcept {
     return size_t(key.Hash) ^ seed;
 }
 
+// A text as a hash key, compared exactly. Short names hash in line: the
+// library's hash of a QString takes a slow path for texts of fewer than
+// eight characters on some processors, and aliases and column names are
+// mostly that short.
+struct TTextKey {
+    explicit TTextKey(QString text) : Text(std::move(text)), Hash(TextHash(Text, false)) {}
+    QString Text;
+    quint64 Hash;
+    bool operator==(const TTextKey& other) const {
+        return Hash == other.Hash && Text == other.Text;
+    }
+};
+
+inline size_t qHash(const TTextKey& key, size_t seed = 0) noexcept {
+    return size_t(key.Hash) ^ seed;
+}
+
 } // namespace quillary
