@@ -1,6 +1,7 @@
 #include "query/JoinClause.h"
 #include "sqltext/Common.h"
 #include "sqltext/SqlStatements.h"
+#include "sqltext/TextHash.h"
 
 #include <QHash>
 
@@ -91,7 +92,7 @@ public:
             const QString a = Name(link.Table1);
             const QString b = Name(link.Table2);
             FNames[p.Link] = {a, b};
-            FPairs[p.Link] = a < b ? a + QChar(0) + b : b + QChar(0) + a;
+            FPairs[p.Link] = TTextKey(a < b ? a + QChar(0) + b : b + QChar(0) + a);
             FBetween[FPairs[p.Link]].push_back(p.Link);
         }
     }
@@ -108,8 +109,8 @@ public:
             if (k >= FPending.size()) k = 0;
             const int index = FPending[k].Link;
             const auto& [name1, name2] = FNames[index];
-            const bool has1 = FPlaced.contains(name1);
-            const bool has2 = FPlaced.contains(name2);
+            const bool has1 = FPlaced.contains(TTextKey(name1));
+            const bool has2 = FPlaced.contains(TTextKey(name2));
             if (has1 && has2) return QStringLiteral("-1");
             if (!has1 && !has2) {
                 if (FPending[k].Visited == FRound) return QStringLiteral("-2");
@@ -131,7 +132,7 @@ public:
                 if (reach == TReach::Beyond) FOutOfReach << index;
                 // The table already written is the anchor: the bracketed
                 // join, which repeats it, takes its place.
-                const int anchor = FPlaced.value(has1 ? name1 : name2);
+                const int anchor = FPlaced.value(TTextKey(has1 ? name1 : name2));
                 std::vector<Piece> written{{QStringLiteral("("), -1}};
                 if (!WriteLink(k, written)) return QStringLiteral("-1");
                 written.push_back({QStringLiteral(")"), -1});
@@ -228,7 +229,7 @@ private:
     // keeps its own, which the text written so far holds.
     void Record() {
         for (int side = 0; side < 2; ++side) {
-            if (side != FWritten) FPlaced.insert(FNew[side].first, FNew[side].second);
+            if (side != FWritten) FPlaced.insert(TTextKey(FNew[side].first), FNew[side].second);
             const int box = FNewBoxes[side];
             FBoxWritten[std::size_t(box)] = true;
             for (const int other : FCrossed.value(box))
@@ -285,15 +286,15 @@ private:
     const QHash<int, QList<int>> FCrossed;  // CrossJoinedBoxes
     std::deque<Pending> FPending;           // erased mostly at the front
     std::vector<std::vector<Piece>> FSlots; // slot 0 holds the first join
-    QHash<QString, int> FPlaced;            // table name -> the slot where it stands now
+    QHash<TTextKey, int> FPlaced;           // table name -> the slot where it stands now
     std::pair<QString, int> FNew[2];
     int FNewBoxes[2] = {-1, -1};
     int FWritten = -1;             // the side of the new link written before, or -1
     std::vector<bool> FBoxWritten; // by box
     QList<int> FOutOfReach;        // links
     std::vector<std::pair<QString, QString>> FNames; // of every link: its two table names
-    std::vector<QString> FPairs;                     // ... in either order, as one key
-    QHash<QString, std::vector<int>> FBetween;       // pending links by that key
+    std::vector<TTextKey> FPairs;                    // ... in either order, as one key
+    QHash<TTextKey, std::vector<int>> FBetween;      // pending links by that key
     int FRound = 0;
 };
 

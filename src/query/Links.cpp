@@ -151,7 +151,7 @@ TFieldIndex::TFieldIndex(const QueryDesign& design) : FDesign(design) {
     for (qsizetype b = 0; b < design.Boxes.size(); ++b) {
         const TDesignBox& box = design.Boxes[b];
         FBoxes[box.GetTableName().toCaseFolded()].append(int(b));
-        QSet<QString> folded;
+        TTextSet folded;
         for (qsizetype f = 0; f < box.Fields.size(); ++f) {
             const QString key = box.Fields[f].Name.toCaseFolded();
             FFields[key].append({int(b), int(f)});

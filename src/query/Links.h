@@ -4,6 +4,7 @@
 
 #include "query/DesignHooks.h"
 #include "query/QueryDesign.h"
+#include "sqltext/TextHash.h"
 
 #include <QHash>
 #include <QMap>
@@ -93,8 +94,8 @@ private:
     void PreferWritten(const QString& operand, int box, int& row) const;
 
     const QueryDesign& FDesign;
-    QHash<QString, QList<QPair<int, int>>> FFields; // field name -> (box, row)
-    QHash<QString, QList<int>> FBoxes;              // box name -> boxes
+    TTextHash<QList<QPair<int, int>>> FFields; // field name -> (box, row)
+    TTextHash<QList<int>> FBoxes;              // box name -> boxes
     QSet<int> FTwins; // boxes with columns whose names differ only in case
 };
 

@@ -770,7 +770,7 @@ public:
         const QList<int> placed = PlaceBoxes(boxes);
         // Two boxes of one name (a table joined to itself without an alias)
         // are one to every name that points at them.
-        QSet<QString> names;
+        TTextSet names;
         for (const TDesignBox& box : std::as_const(FDesign.Boxes)) {
             const QString name = box.GetTableName().toLower();
             if (names.contains(name)) FLost << box.GetTableName();
@@ -1045,7 +1045,7 @@ private:
         for (qsizetype b = 0; b < count; ++b) {
             const QList<TDesignField>& fields = FDesign.Boxes[b].Fields;
             if (fields.size() < 2) return {};
-            QSet<QString> names;
+            TTextSet names;
             for (qsizetype f = 1; f < fields.size(); ++f)
                 names.insert(fields[f].Name.toCaseFolded());
             if (names.size() != fields.size() - 1) return {};
@@ -1186,7 +1186,7 @@ private:
         // Columns whose names differ only in case ("Total" and total): an
         // item names one of them only as it is written, letter for letter.
         bool twins = false;
-        QSet<QString> folded;
+        TTextSet folded;
         for (qsizetype f = 1; f < box.Fields.size() && !twins; ++f) {
             const QString lower = box.Fields[f].Name.toLower();
             twins = folded.contains(lower);

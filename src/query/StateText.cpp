@@ -8,6 +8,7 @@
 #include "sqltext/Common.h"
 #include "sqltext/DataSourceKind.h"
 #include "sqltext/SqlStatements.h"
+#include "sqltext/TextHash.h"
 
 #include <QHash>
 
@@ -159,12 +160,12 @@ QString BoxFromDocument(const QueryDesign& design, const QString& value, const Q
 }
 
 void ReadBoxes(QueryDesign& design, const TIniText& ini, const TDesignHooks& hooks) {
-    QHash<QString, int> columns; // ticked designations still to be placed
+    TTextHash<int> columns; // ticked designations still to be placed
     for (const TIniText::TEntry& e : ini.Entries(QLatin1String(kColumn.Name)))
         ++columns[e.Value.toCaseFolded()];
     const QList<TIniText::TEntry>& tables = ini.Entries(QLatin1String(kTable.Name));
     // The aliases by key, the first of a key counting, as the reader reads them.
-    QHash<QString, QString> aliases;
+    TTextHash<QString> aliases;
     for (const TIniText::TEntry& e : ini.Entries(QLatin1String(kByName.Name)))
         if (const QString key = e.Key.toCaseFolded(); !aliases.contains(key))
             aliases.insert(key, e.Value);
@@ -202,10 +203,10 @@ int FieldRow(const TDesignBox& box, const QString& field) {
 }
 
 void ReadLinks(QueryDesign& design, const TIniText& ini, const TDesignHooks& hooks) {
-    QHash<QString, int> byName; // as FindTable finds them: the last box of a name
+    TTextHash<int> byName; // as FindTable finds them: the last box of a name
     for (qsizetype i = 0; i < design.Boxes.size(); ++i)
         byName.insert(design.Boxes[i].GetTableName().toCaseFolded(), int(i));
-    QHash<QString, QString> conditions;
+    TTextHash<QString> conditions;
     for (const TIniText::TEntry& e : ini.Entries(QLatin1String(kLinkCondition.Name)))
         conditions.insert(e.Key.toCaseFolded(), e.Value);
     for (const TIniText::TEntry& e : ini.Entries(QLatin1String(kLink.Name))) {

@@ -1,5 +1,6 @@
 #include "query/TableBox.h"
 #include "query/DesignTexts.h"
+#include "sqltext/TextHash.h"
 
 #include <QHash>
 
@@ -68,7 +69,7 @@ public:
 
 private:
     QueryDesign& FDesign;
-    QHash<QString, int> FOffered, FChosen;
+    TTextHash<int> FOffered, FChosen;
 };
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "sqltext/SqlKeywords.h"
 #include "sqltext/Common.h"
 #include "sqltext/DataSourceKind.h"
+#include "sqltext/TextHash.h"
 
 #include <QSet>
 
@@ -39,20 +40,20 @@ const QStringList sMoreKeyWords = {
 namespace {
 
 // Every word of the tables, lower case.
-QSet<QString> BuildKeyWords() {
-    QSet<QString> words;
+QSet<TTextKey> BuildKeyWords() {
+    QSet<TTextKey> words;
     for (const QStringList* table :
          {&sOuterJoin, &sLogical, &sRelaCh2, &sUnion, &sReservedWords, &sMoreKeyWords})
         for (const QString& entry : *table)
             for (const QString& word : entry.split(QLatin1Char(' '), Qt::SkipEmptyParts))
-                words.insert(word.toLower());
+                words.insert(TTextKey(word.toLower()));
     return words;
 }
 
 } // namespace
 
 bool IsSqlKeyword(QStringView word) {
-    static const QSet<QString> words = BuildKeyWords();
+    static const QSet<TTextKey> words = BuildKeyWords();
     // No key word is longer than this; longer words need no look-up.
     constexpr qsizetype kLongest = 16;
     if (word.isEmpty() || word.size() > kLongest) return false;
@@ -62,7 +63,8 @@ bool IsSqlKeyword(QStringView word) {
         if (c >= 0x80) return false;
         lower[i] = c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
     }
-    return words.contains(QString::fromRawData(reinterpret_cast<const QChar*>(lower), word.size()));
+    return words.contains(
+        TTextKey(QString::fromRawData(reinterpret_cast<const QChar*>(lower), word.size())));
 }
 
 } // namespace quillary

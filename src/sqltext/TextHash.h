@@ -3,6 +3,8 @@
 // letters folded when asked exactly as QString::compare folds them ignoring
 // case, so that texts it calls equal hash alike.
 
+#include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringView>
 
@@ -49,9 +51,10 @@ inline size_t qHash(const TFoldedKey& key, size_t seed = 0) noexcept {
 // eight characters on some processors, and aliases and column names are
 // mostly that short.
 struct TTextKey {
+    TTextKey() = default;
     explicit TTextKey(QString text) : Text(std::move(text)), Hash(TextHash(Text, false)) {}
     QString Text;
-    quint64 Hash;
+    quint64 Hash = kTextHashSeed;
     bool operator==(const TTextKey& other) const {
         return Hash == other.Hash && Text == other.Text;
     }
@@ -60,5 +63,39 @@ struct TTextKey {
 inline size_t qHash(const TTextKey& key, size_t seed = 0) noexcept {
     return size_t(key.Hash) ^ seed;
 }
+
+// A set of texts, and a hash from texts to values, with the keys hashed as
+// TTextKey hashes them; for names, looked up many times over.
+class TTextSet {
+public:
+    bool contains(const QString& text) const { return FSet.contains(TTextKey(text)); }
+    void insert(const QString& text) { FSet.insert(TTextKey(text)); }
+    qsizetype size() const { return FSet.size(); }
+    bool isEmpty() const { return FSet.isEmpty(); }
+    void reserve(qsizetype size) { FSet.reserve(size); }
+
+private:
+    QSet<TTextKey> FSet;
+};
+
+template <typename Value> class TTextHash {
+public:
+    bool contains(const QString& text) const { return FHash.contains(TTextKey(text)); }
+    Value value(const QString& text, const Value& otherwise = Value()) const {
+        return FHash.value(TTextKey(text), otherwise);
+    }
+    Value& operator[](const QString& text) { return FHash[TTextKey(text)]; }
+    void insert(const QString& text, const Value& value) { FHash.insert(TTextKey(text), value); }
+    bool remove(const QString& text) { return FHash.remove(TTextKey(text)); }
+    qsizetype size() const { return FHash.size(); }
+    bool isEmpty() const { return FHash.isEmpty(); }
+    void reserve(qsizetype size) { FHash.reserve(size); }
+    void clear() { FHash.clear(); }
+    auto find(const QString& text) { return FHash.find(TTextKey(text)); }
+    auto end() { return FHash.end(); }
+
+private:
+    QHash<TTextKey, Value> FHash;
+};
 
 } // namespace quillary
