@@ -42,8 +42,17 @@ struct TFoldedKey {
     }
 };
 
+// The hash with the table's seed mixed into every bit, so that texts made
+// to agree in some bits of their hashes do not meet in one bucket.
+inline size_t SeededTextHash(quint64 hash, size_t seed) noexcept {
+    quint64 h = hash ^ quint64(seed);
+    h = (h ^ (h >> 33)) * 0xff51afd7ed558ccdULL;
+    h = (h ^ (h >> 33)) * 0xc4ceb9fe1a85ec53ULL;
+    return size_t(h ^ (h >> 33));
+}
+
 inline size_t qHash(const TFoldedKey& key, size_t seed = 0) noexcept {
-    return size_t(key.Hash) ^ seed;
+    return SeededTextHash(key.Hash, seed);
 }
 
 // A text as a hash key, compared exactly. Short names hash in line: the
@@ -61,7 +70,7 @@ struct TTextKey {
 };
 
 inline size_t qHash(const TTextKey& key, size_t seed = 0) noexcept {
-    return size_t(key.Hash) ^ seed;
+    return SeededTextHash(key.Hash, seed);
 }
 
 // A set of texts, and a hash from texts to values, with the keys hashed as
