@@ -3,6 +3,8 @@
 // reader of sqltext/ConnectionText.h (keys in any case, quoted and braced
 // values). When a key appears twice, the first occurrence counts.
 
+#include "sqltext/TextHash.h"
+
 #include <QHash>
 #include <QList>
 #include <QPair>
@@ -57,7 +59,7 @@ private:
     QList<TItem> m_items;
     // Case-folded key -> position in m_items: look-ups stay cheap on strings
     // of a hundred thousand keys.
-    QHash<QString, qsizetype> m_index;
+    TTextHash<qsizetype> m_index;
 };
 
 } // namespace quillary

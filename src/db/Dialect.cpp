@@ -4,6 +4,7 @@
 #include "db/DatabaseError.h"
 #include "db/OdbcDataSources.h"
 #include "sqltext/Common.h"
+#include "sqltext/TextHash.h"
 
 #include <QHash>
 #include <QRegularExpression>
@@ -404,7 +405,7 @@ void ReadSqliteColumns(QSqlDatabase db, const QStringList& tables, QList<TCatalo
     // them as they are.
     const TSqlDialect sqlite = TSqlDialect::Sqlite();
     QStringList raw;
-    QHash<QString, qsizetype> index;
+    TTextHash<qsizetype> index;
     for (qsizetype i = 0; i < tables.size(); ++i) {
         QStringList parts;
         raw << (sqlite.ReadName(tables[i], parts) && parts.size() == 1 ? parts.first() : tables[i]);

@@ -6,6 +6,8 @@
 // enclosing single quotes removed from a value, and every line that is
 // neither a header nor an entry ("key=value") ignored.
 
+#include "sqltext/TextHash.h"
+
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -32,7 +34,7 @@ public:
 
 private:
     QList<QList<TEntry>> FSections;
-    QHash<QString, qsizetype> FIndex; // folded name -> section
+    TTextHash<qsizetype> FIndex; // folded name -> section
 };
 
 // `value` as a value of one line: with a line break in it, its comments are

@@ -102,6 +102,9 @@ public:
     void clear() { FHash.clear(); }
     auto find(const QString& text) { return FHash.find(TTextKey(text)); }
     auto end() { return FHash.end(); }
+    auto constFind(const QString& text) const { return FHash.constFind(TTextKey(text)); }
+    auto cend() const { return FHash.cend(); }
+    auto constEnd() const { return FHash.constEnd(); }
 
 private:
     QHash<TTextKey, Value> FHash;
