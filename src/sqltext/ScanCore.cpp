@@ -288,6 +288,10 @@ qsizetype QuickGroupEnd(QStringView s, qsizetype i, qsizetype most, qsizetype& s
     const qsizetype limit = most < n - i ? i + 1 + most : n;
     const QChar* data = s.data();
     const bool paren = data[i] == u'(';
+    // The groups deeper than this are walked without keeping their closes,
+    // so that deep nesting costs no memory.
+    constexpr qsizetype kTrackedDepth = 1024;
+    qsizetype depth = paren ? 1 : 0;
     opens.clear();
     if (paren) opens.push_back({i, true});
     qsizetype k = paren ? i + 1 : i; // a quote group starts at its quote
@@ -301,26 +305,28 @@ qsizetype QuickGroupEnd(QStringView s, qsizetype i, qsizetype most, qsizetype& s
                 k = close + 1;
                 continue;
             }
-            opens.push_back({k, true});
+            if (++depth <= kTrackedDepth) opens.push_back({k, true});
             ++k;
             continue;
         }
         if (c == u')') {
-            const OpenParen closed = opens.back();
-            opens.pop_back();
-            if (opens.empty()) {
+            const bool tracked = depth-- <= kTrackedDepth;
+            const OpenParen closed = tracked ? opens.back() : OpenParen{-1, false};
+            if (tracked) opens.pop_back();
+            if (depth == 0) {
                 end = k;
                 sameForTop = closed.SameForTop;
                 break;
             }
-            nested.Closed(closed.At, k, closed.SameForTop);
+            if (tracked) nested.Closed(closed.At, k, closed.SameForTop);
             ++k;
             continue;
         }
         if (c == u'"' || c == u'[') {
             // A name: to the walk here a run of plain characters.
             const qsizetype next = FindGroupChar(data, k + 1, limit);
-            if (c == u'[' || next >= limit || data[next] != u'"') opens.back().SameForTop = false;
+            if (depth <= kTrackedDepth && (c == u'[' || next >= limit || data[next] != u'"'))
+                opens.back().SameForTop = false;
             k = c == u'"' && next < limit && data[next] == u'"' ? next + 1 : k + 1;
             continue;
         }
@@ -330,7 +336,7 @@ qsizetype QuickGroupEnd(QStringView s, qsizetype i, qsizetype most, qsizetype& s
             if (k >= limit || k + 1 >= n || data[k + 1] != u'\'') break;
         }
         if (k >= limit) break;
-        if (opens.empty()) {
+        if (depth == 0) {
             end = k;
             sameForTop = false; // FirstTopClose asks about "(" groups only
             break;

@@ -190,7 +190,7 @@ TEST_P(TableAnswers, AgreeWithTheModelOnGeneratedTexts) {
 
 // A group whose close a walk remembered and which is stripped later: a name
 // in double quotes or brackets at its top level can hide a parenthesis or
-// a quote from one kind of walk and not from the other.
+// a quote from one kind of walk and not from the other; in deep nesting too.
 TEST_P(TableAnswers, AgreeWithTheModelOnNamesHidingGroupCharacters) {
     const QStringList names{"\"a)\"", "\"(a\"", "\"it's\"",     "\"a b\"",
                             "[a)]",   "[a'b]",  "[a\"] \"b)\"", "\"x\"\"y\""};
@@ -198,7 +198,9 @@ TEST_P(TableAnswers, AgreeWithTheModelOnNamesHidingGroupCharacters) {
         for (const QString& s :
              {"(" + name + " = 1) and b = 2", "t join (" + name + " x) on t.a = x.b",
               "((" + name + " = 1) or (c = 2)) and (" + name + " like 'x')",
-              "select a from (" + name + ") union (select b from u where (" + name + " = 1))"}) {
+              "select a from (" + name + ") union (select b from u where (" + name + " = 1))",
+              // Deeper than the walks keep closes for.
+              QString(1100, u'(') + name + " = 1" + QString(1100, u')') + " or (" + name + ")"}) {
             SCOPED_TRACE(s.toStdString());
             CompareClauses(s, 1);
         }
