@@ -389,34 +389,41 @@ private:
     // so that the pieces cut later need no walk of their own. With each
     // close goes whether FirstTopClose of the group gives the same answer:
     // it does unless a double-quoted or bracketed name at the group's top
-    // level holds a quote or a parenthesis. One entry per kMemoStride
-    // characters of the root, found by where the "(" stands; of two "("
-    // that close together the later one stays.
+    // level holds a quote or a parenthesis. One entry per eight characters
+    // of the root (more for roots of over 16 million characters, so that
+    // the memo stays under 16 MB), found by where the "(" stands; of two
+    // "(" that close together the later one stays.
     class CloseMemo {
     public:
         struct Close {
             qsizetype At = -1; // -1: not known
             bool SameForTop = false;
         };
-        explicit CloseMemo(qsizetype rootSize) : FSlots(std::size_t(rootSize / kMemoStride + 1)) {}
+        explicit CloseMemo(qsizetype rootSize) {
+            while ((rootSize >> FShift) >= kMostSlots)
+                ++FShift;
+            FSlots = std::size_t(rootSize >> FShift) + 1;
+        }
         Close Find(qsizetype open) const {
-            const Entry& e = FEntries ? FEntries[std::size_t(open / kMemoStride)] : Entry{};
-            if (e.OpenPlusOne != open + 1) return {};
-            return {e.CloseTwice >> 1, (e.CloseTwice & 1) != 0};
+            if (!FEntries) return {};
+            const Entry& e = FEntries[std::size_t(open >> FShift)];
+            if (e.OpenPlusOne != std::uint32_t(open + 1)) return {};
+            return {qsizetype(e.CloseTwice >> 1), (e.CloseTwice & 1) != 0};
         }
         void Insert(qsizetype open, qsizetype close, bool sameForTop) {
             if (!FEntries) FEntries = std::make_unique<Entry[]>(FSlots);
-            FEntries[std::size_t(open / kMemoStride)] = {
-                std::int32_t(open + 1), std::int32_t(2 * close + (sameForTop ? 1 : 0))};
+            FEntries[std::size_t(open >> FShift)] = {
+                std::uint32_t(open + 1), std::uint32_t(2 * close + (sameForTop ? 1 : 0))};
         }
 
     private:
-        static constexpr qsizetype kMemoStride = 8;
+        static constexpr qsizetype kMostSlots = qsizetype(1) << 21;
         struct Entry {
-            std::int32_t OpenPlusOne = 0;
-            std::int32_t CloseTwice = 0;
+            std::uint32_t OpenPlusOne = 0;
+            std::uint32_t CloseTwice = 0;
         };
-        std::size_t FSlots;
+        int FShift = 3;
+        std::size_t FSlots = 0;
         std::unique_ptr<Entry[]> FEntries; // made at the first close
     };
     CloseMemo::Close MemoClose(QStringView s, qsizetype i) const;
