@@ -1565,8 +1565,10 @@ private:
         // ring, which no JOIN clause can write: the term is kept as a row of
         // WHERE instead, where it means the same. (An outer join's term
         // could not move: it stays a link, and a design that cannot be
-        // written says what it lacks.)
-        if (type == 4 && AlreadyJoined(FDesign.Links.last())) {
+        // written says what it lacks.) A ring of INNER JOIN terms stays
+        // links where the design has inner links only: it writes them all
+        // in WHERE.
+        if ((type == 4 || (type == 0 && HasOuterJoin())) && AlreadyJoined(FDesign.Links.last())) {
             FDesign.Links.removeLast();
             return -1;
         }
@@ -1576,6 +1578,13 @@ private:
         if (link.Table1 > link.Table2) link.JoinType = MirroredJoin(link.JoinType);
         if (FPlace >= 0) FLinkPlace.insert(int(FDesign.Links.size()) - 1, FPlace);
         return int(FDesign.Links.size()) - 1;
+    }
+
+    // Whether the statement has a LEFT, RIGHT or FULL join.
+    bool HasOuterJoin() const {
+        return std::any_of(FSt.Joins.cbegin(), FSt.Joins.cend(), [](const QString& join) {
+            return !join.isEmpty() && (join[0].digitValue() - 1) % 4 != 0;
+        });
     }
 
     // Whether the boxes of `link` (the last link) are joined already through

@@ -250,6 +250,14 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
         // An inner join that would close a ring of links stays a condition.
         {"select t.a from t join u on u.k = t.k join w on w.k = t.k and w.h = u.g",
          "select t.a\r\nfrom u JOIN (w JOIN t on w.k=t.k) on u.k=t.k\r\nwhere w.h=u.g"},
+        // So does an INNER JOIN's where an outer join needs the join clause;
+        // without one, all links are written in WHERE, a ring too.
+        {"select t.a from t inner join u on u.k = t.k inner join w on w.k = t.k and w.h = u.g "
+         "left join x on x.h = w.k",
+         "select t.a\r\nfrom u INNER JOIN ((x RIGHT JOIN w on x.h=w.k) INNER JOIN t on w.k=t.k) "
+         "on u.k=t.k\r\nwhere w.h=u.g"},
+        {"select t.a from t inner join u on u.k = t.k inner join w on w.k = t.k and w.h = u.g",
+         "select t.a\r\nfrom t,u,w\r\nwhere u.k=t.k and w.k=t.k and w.h=u.g"},
         // Pattern operators the analysis does not know stay between their
         // operands.
         {"select a from t where a ilike '%x%' and k = 1",
