@@ -1566,9 +1566,10 @@ private:
         // WHERE instead, where it means the same. (An outer join's term
         // could not move: it stays a link, and a design that cannot be
         // written says what it lacks.) A ring of INNER JOIN terms stays
-        // links where the design has inner links only: it writes them all
-        // in WHERE.
-        if ((type == 4 || (type == 0 && HasOuterJoin())) && AlreadyJoined(FDesign.Links.last())) {
+        // links where all joins are spelled so (or written with commas): the
+        // design then writes every link in WHERE.
+        if ((type == 4 || (type == 0 && WritesJoinClause())) &&
+            AlreadyJoined(FDesign.Links.last())) {
             FDesign.Links.removeLast();
             return -1;
         }
@@ -1580,10 +1581,11 @@ private:
         return int(FDesign.Links.size()) - 1;
     }
 
-    // Whether the statement has a LEFT, RIGHT or FULL join.
-    bool HasOuterJoin() const {
+    // Whether the statement has a join other than INNER JOIN (an outer
+    // one, or one spelled JOIN): its links are written in a join clause.
+    bool WritesJoinClause() const {
         return std::any_of(FSt.Joins.cbegin(), FSt.Joins.cend(), [](const QString& join) {
-            return !join.isEmpty() && (join[0].digitValue() - 1) % 4 != 0;
+            return !join.isEmpty() && join[0].digitValue() - 1 != 0;
         });
     }
 
@@ -3100,9 +3102,14 @@ TForgeResult Forge(const QString& sql, int kind, const QueryDesign& current,
     // the user says so after being told what it lacks. (The statement's
     // tokens are read again here rather than held through the test run:
     // for a long statement the database needs the memory then.)
+    // A design that writes no statement carries none of it: its refusal
+    // says why better than every word of the statement would.
     result.NotCarried =
-        rebuilder.Lost() + NotCarried(prepared.Reference(), result.Sql.SQL, current.Dialect,
-                                      rebuilder.OuterMadeInner(), rebuilder.StarsSpelled());
+        rebuilder.Lost() +
+        (result.Sql.Refused() && result.Sql.SQL.isEmpty()
+             ? QStringList{QStringLiteral("按设计写不出语句：") + result.Sql.Message}
+             : NotCarried(prepared.Reference(), result.Sql.SQL, current.Dialect,
+                          rebuilder.OuterMadeInner(), rebuilder.StarsSpelled()));
     if (!st.Unread.isEmpty()) result.NotCarried.prepend(prepared.Restore(st.Unread));
     if (!ParametersKeepTheirOrder(sql, kind, current, hooks))
         result.NotCarried << QStringLiteral("?（参数的先后次序）");

@@ -250,14 +250,17 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
         // An inner join that would close a ring of links stays a condition.
         {"select t.a from t join u on u.k = t.k join w on w.k = t.k and w.h = u.g",
          "select t.a\r\nfrom u JOIN (w JOIN t on w.k=t.k) on u.k=t.k\r\nwhere w.h=u.g"},
-        // So does an INNER JOIN's where an outer join needs the join clause;
-        // without one, all links are written in WHERE, a ring too.
+        // So does an INNER JOIN's where another join (an outer one, or one
+        // spelled JOIN) needs the join clause; without one, all links are
+        // written in WHERE, a ring too.
         {"select t.a from t inner join u on u.k = t.k inner join w on w.k = t.k and w.h = u.g "
          "left join x on x.h = w.k",
          "select t.a\r\nfrom u INNER JOIN ((x RIGHT JOIN w on x.h=w.k) INNER JOIN t on w.k=t.k) "
          "on u.k=t.k\r\nwhere w.h=u.g"},
         {"select t.a from t inner join u on u.k = t.k inner join w on w.k = t.k and w.h = u.g",
          "select t.a\r\nfrom t,u,w\r\nwhere u.k=t.k and w.k=t.k and w.h=u.g"},
+        {"select t.a from t join u on u.k = t.k inner join w on w.k = t.k and w.h = u.g",
+         "select t.a\r\nfrom u JOIN (w INNER JOIN t on w.k=t.k) on u.k=t.k\r\nwhere w.h=u.g"},
         // Pattern operators the analysis does not know stay between their
         // operands.
         {"select a from t where a ilike '%x%' and k = 1",
@@ -1179,6 +1182,10 @@ TEST(RebuildShapes, JoinsTheDesignWouldReorderAreAnnounced) {
          "u.k = t.k and u.f = w.k"},
         // A name two columns take: the design's display page allows it once.
         {"select a as rc, b as rc from t", "t.b as rc"},
+        // A ring of links that takes in an outer join: the design writes no
+        // statement and says why.
+        {"select t.a from t join u on u.k = t.k right join w on w.k = t.k and w.h = u.g",
+         "按设计写不出语句：链接有闭路！"},
         // An outer join on no equality of two boxes' columns is named whole.
         {"select t.a from t left join u on t.k - 1 = u.k", "t.k - 1 = u.k"},
         {"select t.a from t right join u on u.k between t.k and t.k + 2",
