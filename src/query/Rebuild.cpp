@@ -3113,6 +3113,8 @@ TForgeResult Forge(const QString& sql, int kind, const QueryDesign& current,
     if (!st.Unread.isEmpty()) result.NotCarried.prepend(prepared.Restore(st.Unread));
     if (!ParametersKeepTheirOrder(sql, kind, current, hooks))
         result.NotCarried << QStringLiteral("?（参数的先后次序）");
+    // A part two rules found is named once.
+    result.NotCarried.removeDuplicates();
     if (!result.NotCarried.isEmpty() &&
         !(hooks.Confirm && hooks.Confirm(NotCarriedQuestion(result.NotCarried)))) {
         result.Ok = false;

@@ -1237,6 +1237,11 @@ TEST(RebuildShapes, JoinsTheDesignWouldReorderAreAnnounced) {
         EXPECT_TRUE(run.Result.NotCarried.contains(QString::fromUtf8(c.Part)))
             << c.Sql << " -> " << run.Result.NotCarried.join(u'|').toStdString();
     }
+    // A part two rules find is named once.
+    const TRun twice = Rebuild(QStringLiteral(
+        "select t.a from t left join u on u.k = t.k right join w on u.k = w.k and t.f < 20"));
+    EXPECT_EQ(twice.Result.NotCarried.count(QStringLiteral("t.f < 20")), 1)
+        << twice.Result.NotCarried.join(u'|').toStdString();
     // A right join that comes first, and left joins after any join, keep
     // their rows however the design nests them.
     for (const char* sql : {"select t.a from t right join u on u.k = t.k left join w on w.k = u.k",
