@@ -1,0 +1,1 @@
+select o.OrderID, c.CompanyName, e.LastName, m.LastName as Manager from orders o inner join customers c on c.CustomerID = o.CustomerID inner join employees e on e.EmployeeID = o.EmployeeID and e.City = c.City left join employees m on m.EmployeeID = e.ReportsTo order by o.OrderID
