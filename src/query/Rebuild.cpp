@@ -1590,23 +1590,52 @@ private:
     }
 
     // Whether the boxes of `link` (the last link) are joined already through
-    // links between other pairs of boxes.
-    bool AlreadyJoined(const TDesignLink& link) const {
-        const auto pair = [](const TDesignLink& l) {
-            return std::minmax(l.Table1, l.Table2);
+    // links between other pairs of boxes. Links are only added while the
+    // joins are read (a link refused right away being the last), so the
+    // boxes the links before it join are kept merged as they come; only
+    // boxes joined at all are walked.
+    bool AlreadyJoined(const TDesignLink& link) {
+        const qsizetype before = FDesign.Links.size() - 1;
+        if (before < FMergedLinks || FMergedParent.size() < std::size_t(FDesign.Boxes.size())) {
+            FMergedParent.assign(std::size_t(FDesign.Boxes.size()), -1);
+            FMergedLinks = 0;
+        }
+        const auto root = [&](int box) {
+            while (FMergedParent[std::size_t(box)] >= 0) {
+                int& parent = FMergedParent[std::size_t(box)];
+                // Halving the path keeps later walks short.
+                if (FMergedParent[std::size_t(parent)] >= 0)
+                    parent = FMergedParent[std::size_t(parent)];
+                box = parent;
+            }
+            return box;
         };
-        QSet<int> reached{link.Table1};
-        QList<int> todo{link.Table1};
-        while (!todo.isEmpty()) {
-            const int box = todo.takeLast();
-            for (qsizetype i = 0; i + 1 < FDesign.Links.size(); ++i) {
-                const TDesignLink& l = FDesign.Links[i];
-                if (pair(l) == pair(link) || (l.Table1 != box && l.Table2 != box)) continue;
-                const int other = l.Table1 == box ? l.Table2 : l.Table1;
+        for (; FMergedLinks < before; ++FMergedLinks) {
+            const TDesignLink& l = FDesign.Links[FMergedLinks];
+            const int r1 = root(l.Table1), r2 = root(l.Table2);
+            if (r1 != r2) FMergedParent[std::size_t(r1)] = r2;
+        }
+        if (root(link.Table1) != root(link.Table2)) return false;
+        // Joined: through other pairs of boxes, or only by links between these two.
+        const auto pair = [](const TDesignLink& l) { return std::minmax(l.Table1, l.Table2); };
+        std::vector<std::vector<int>> next(std::size_t(FDesign.Boxes.size()));
+        for (qsizetype i = 0; i < before; ++i) {
+            const TDesignLink& l = FDesign.Links[i];
+            if (pair(l) == pair(link)) continue;
+            next[std::size_t(l.Table1)].push_back(l.Table2);
+            next[std::size_t(l.Table2)].push_back(l.Table1);
+        }
+        std::vector<bool> reached(next.size(), false);
+        reached[std::size_t(link.Table1)] = true;
+        std::vector<int> todo{link.Table1};
+        while (!todo.empty()) {
+            const int box = todo.back();
+            todo.pop_back();
+            for (const int other : next[std::size_t(box)]) {
                 if (other == link.Table2) return true;
-                if (!reached.contains(other)) {
-                    reached.insert(other);
-                    todo << other;
+                if (!reached[std::size_t(other)]) {
+                    reached[std::size_t(other)] = true;
+                    todo.push_back(other);
                 }
             }
         }
@@ -2965,6 +2994,10 @@ private:
         void push_back(qsizetype item) { Items << item; }
     };
     QHash<TFoldedKey, TItemQueue> FByText; // item, any case -> items not yet taken
+    // Boxes the links read so far join, as a forest (AlreadyJoined): the
+    // parent of each box (-1 a root), and how many links it holds.
+    std::vector<int> FMergedParent;
+    qsizetype FMergedLinks = 0;
     std::optional<TFieldIndex> FFields;
     // Columns USING or NATURAL shares, lower case -> the designation bare
     // references stand for (empty: none).
