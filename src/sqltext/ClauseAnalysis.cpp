@@ -28,14 +28,16 @@ struct Carry {
 };
 
 // A few brackets, shared by every row that carries them: they point at
-// constant text, so copying them counts no references.
+// constant text (which ends where they end), so copying them counts no
+// references.
 QString Brackets(char16_t bracket, qsizetype count) {
-    static constexpr char16_t kOpening[] = u"((((((((";
-    static constexpr char16_t kClosing[] = u"))))))))";
-    constexpr qsizetype kShared = std::size(kOpening) - 1;
-    if (count > kShared) return QString(count, bracket);
-    return QString::fromRawData(
-        reinterpret_cast<const QChar*>(bracket == u'(' ? kOpening : kClosing), count);
+    static constexpr const char16_t* kOpening[] = {
+        u"", u"(", u"((", u"(((", u"((((", u"(((((", u"((((((", u"(((((((", u"(((((((("};
+    static constexpr const char16_t* kClosing[] = {
+        u"", u")", u"))", u")))", u"))))", u")))))", u"))))))", u")))))))", u"))))))))"};
+    if (count >= qsizetype(std::size(kOpening))) return QString(count, bracket);
+    const char16_t* text = (bracket == u'(' ? kOpening : kClosing)[count];
+    return QString::fromRawData(reinterpret_cast<const QChar*>(text), count);
 }
 
 QString OpeningText(const Carry& carry, const QString& callerText) {
