@@ -177,7 +177,7 @@ void TS_DisplayEnter(QueryDesign& design) {
 }
 
 int IsValidDisplayCol(const QueryDesign& design, int kind) {
-    QSet<TTextKey> seen;
+    TTextSet seen;
     bool repeated = false;
     for (const QStringList& row : design.DisplayRows) {
         const QString alias = row.value(2);
@@ -188,9 +188,9 @@ int IsValidDisplayCol(const QueryDesign& design, int kind) {
         const bool backquoted = design.Dialect.QuoteStyle() == TQuoteStyle::Backquote &&
                                 alias.startsWith(QLatin1Char('`')) && ReadQuotedName(alias, inside);
         if (!backquoted && !IsValidByName(alias, kind)) return -1;
-        TTextKey trimmed(TrimCell(alias));
+        const QString trimmed = TrimCell(alias);
         if (seen.contains(trimmed)) repeated = true;
-        seen.insert(std::move(trimmed));
+        seen.insert(trimmed);
     }
     return repeated ? -2 : 0;
 }

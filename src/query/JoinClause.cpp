@@ -109,8 +109,8 @@ public:
             if (k >= FPending.size()) k = 0;
             const int index = FPending[k].Link;
             const auto& [name1, name2] = FNames[index];
-            const bool has1 = FPlaced.contains(TTextKey(name1));
-            const bool has2 = FPlaced.contains(TTextKey(name2));
+            const bool has1 = FPlaced.contains(name1);
+            const bool has2 = FPlaced.contains(name2);
             if (has1 && has2) return QStringLiteral("-1");
             if (!has1 && !has2) {
                 if (FPending[k].Visited == FRound) return QStringLiteral("-2");
@@ -132,7 +132,7 @@ public:
                 if (reach == TReach::Beyond) FOutOfReach << index;
                 // The table already written is the anchor: the bracketed
                 // join, which repeats it, takes its place.
-                const int anchor = FPlaced.value(TTextKey(has1 ? name1 : name2));
+                const int anchor = FPlaced.value(has1 ? name1 : name2);
                 std::vector<Piece> written{{QStringLiteral("("), -1}};
                 if (!WriteLink(k, written)) return QStringLiteral("-1");
                 written.push_back({QStringLiteral(")"), -1});
@@ -229,7 +229,7 @@ private:
     // keeps its own, which the text written so far holds.
     void Record() {
         for (int side = 0; side < 2; ++side) {
-            if (side != FWritten) FPlaced.insert(TTextKey(FNew[side].first), FNew[side].second);
+            if (side != FWritten) FPlaced.insert(FNew[side].first, FNew[side].second);
             const int box = FNewBoxes[side];
             FBoxWritten[std::size_t(box)] = true;
             for (const int other : FCrossed.value(box))
@@ -286,7 +286,7 @@ private:
     const QHash<int, QList<int>> FCrossed;  // CrossJoinedBoxes
     std::deque<Pending> FPending;           // erased mostly at the front
     std::vector<std::vector<Piece>> FSlots; // slot 0 holds the first join
-    QHash<TTextKey, int> FPlaced;           // table name -> the slot where it stands now
+    TTextHash<int> FPlaced;                 // table name -> the slot where it stands now
     std::pair<QString, int> FNew[2];
     int FNewBoxes[2] = {-1, -1};
     int FWritten = -1;             // the side of the new link written before, or -1

@@ -898,16 +898,16 @@ public:
         // A name that two columns take, which the databases allow and the
         // display page does not: the later columns go without it, and the
         // rebuild says so.
-        QSet<TTextKey> aliases;
+        TTextSet aliases;
         for (QStringList& row : FDesign.DisplayRows) {
             if (TrimmedCell(row.value(1)).isEmpty()) break;
-            TTextKey alias(TrimCell(row.value(2)));
-            if (alias.Text.isEmpty()) continue;
+            const QString alias = TrimCell(row.value(2));
+            if (alias.isEmpty()) continue;
             if (aliases.contains(alias)) {
-                Lose(TrimCell(row.value(1)) + QStringLiteral(" as ") + alias.Text);
+                Lose(TrimCell(row.value(1)) + QStringLiteral(" as ") + alias);
                 row[2].clear();
             }
-            aliases.insert(std::move(alias));
+            aliases.insert(alias);
         }
         // As many columns as items: none lost (the usual case, at no cost).
         qsizetype columns = 0, items = 0;
@@ -2995,7 +2995,7 @@ private:
     };
     QHash<TFoldedKey, TItemQueue> FByText; // item, any case -> items not yet taken
     // Boxes the links read so far join, as a forest (AlreadyJoined): the
-    // parent of each box (-1 a root), and how many links it holds.
+    // parent of each box (-1 a root), and how many links are merged into it.
     std::vector<int> FMergedParent;
     qsizetype FMergedLinks = 0;
     std::optional<TFieldIndex> FFields;
@@ -3139,7 +3139,7 @@ TForgeResult Forge(const QString& sql, int kind, const QueryDesign& current,
     // says why better than every word of the statement would.
     result.NotCarried =
         rebuilder.Lost() +
-        (result.Sql.Refused() && result.Sql.SQL.isEmpty()
+        (result.Sql.Refused()
              ? QStringList{QStringLiteral("按设计写不出语句：") + result.Sql.Message}
              : NotCarried(prepared.Reference(), result.Sql.SQL, current.Dialect,
                           rebuilder.OuterMadeInner(), rebuilder.StarsSpelled()));

@@ -368,11 +368,11 @@ private:
     // `namesQuoted`: whether a double quote or a bracket stood at its top level.
     qsizetype WalkFirstTopClose(QStringView s, bool& namesQuoted);
 
-    // Where "(" groups close, found before, by the address of their "(",
-    // one table for each kind of walk: the pieces of a text are read more
-    // than once (stripped, then split, then stripped inside), and a long
-    // group is walked once. A close found within one view holds for every
-    // view that reaches it: inside parentheses nothing looks past it.
+    // Where the first top-level ")" of FirstTopClose's walks stood, by the
+    // address of their "(": the pieces of a text are read more than once
+    // (stripped, then split, then stripped inside), and a long group is
+    // walked once. A close found within one view holds for every view that
+    // reaches it: inside parentheses nothing looks past it.
     struct KnownClose {
         const QChar* Open = nullptr;
         const QChar* Close = nullptr;

@@ -3,8 +3,6 @@
 #include "sqltext/DataSourceKind.h"
 #include "sqltext/TextHash.h"
 
-#include <QSet>
-
 namespace quillary {
 
 const QStringList sMoreKeyWords = {
@@ -40,20 +38,20 @@ const QStringList sMoreKeyWords = {
 namespace {
 
 // Every word of the tables, lower case.
-QSet<TTextKey> BuildKeyWords() {
-    QSet<TTextKey> words;
+TTextSet BuildKeyWords() {
+    TTextSet words;
     for (const QStringList* table :
          {&sOuterJoin, &sLogical, &sRelaCh2, &sUnion, &sReservedWords, &sMoreKeyWords})
         for (const QString& entry : *table)
             for (const QString& word : entry.split(QLatin1Char(' '), Qt::SkipEmptyParts))
-                words.insert(TTextKey(word.toLower()));
+                words.insert(word.toLower());
     return words;
 }
 
 } // namespace
 
 bool IsSqlKeyword(QStringView word) {
-    static const QSet<TTextKey> words = BuildKeyWords();
+    static const TTextSet words = BuildKeyWords();
     // No key word is longer than this; longer words need no look-up.
     constexpr qsizetype kLongest = 16;
     if (word.isEmpty() || word.size() > kLongest) return false;
@@ -63,8 +61,7 @@ bool IsSqlKeyword(QStringView word) {
         if (c >= 0x80) return false;
         lower[i] = c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
     }
-    return words.contains(
-        TTextKey(QString::fromRawData(reinterpret_cast<const QChar*>(lower), word.size())));
+    return words.contains(QString::fromRawData(reinterpret_cast<const QChar*>(lower), word.size()));
 }
 
 } // namespace quillary

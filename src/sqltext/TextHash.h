@@ -80,8 +80,6 @@ public:
     bool contains(const QString& text) const { return FSet.contains(TTextKey(text)); }
     void insert(const QString& text) { FSet.insert(TTextKey(text)); }
     qsizetype size() const { return FSet.size(); }
-    bool isEmpty() const { return FSet.isEmpty(); }
-    void reserve(qsizetype size) { FSet.reserve(size); }
 
 private:
     QSet<TTextKey> FSet;
@@ -95,8 +93,6 @@ public:
     }
     Value& operator[](const QString& text) { return FHash[TTextKey(text)]; }
     void insert(const QString& text, const Value& value) { FHash.insert(TTextKey(text), value); }
-    bool remove(const QString& text) { return FHash.remove(TTextKey(text)); }
-    qsizetype size() const { return FHash.size(); }
     bool isEmpty() const { return FHash.isEmpty(); }
     void reserve(qsizetype size) { FHash.reserve(size); }
     void clear() { FHash.clear(); }
