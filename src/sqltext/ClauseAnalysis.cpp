@@ -9,7 +9,6 @@
 #include "sqltext/ScanCore.h"
 
 #include <algorithm>
-#include <array>
 #include <deque>
 #include <vector>
 
