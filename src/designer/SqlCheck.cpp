@@ -999,7 +999,12 @@ TStatementCheck JudgeRebuild(TADOConnection* connection, const QString& statemen
     }
     if (!forged.Ok) {
         check.Outcome = TCheckOutcome::Refused;
-        check.Reason = shown.isEmpty() ? QStringLiteral("（没有说明）") : FirstLine(shown.last());
+        // A script's CREATE VIEW or UPDATE is refused for not being a query:
+        // saying so reads better than the missing SELECT the rebuild names.
+        const QString fault = SingleSelectFault(statement, connection->Dialect().Readings());
+        check.Reason = !fault.isEmpty()  ? FirstLine(fault)
+                       : shown.isEmpty() ? QStringLiteral("（没有说明）")
+                                         : FirstLine(shown.last());
         return check;
     }
     if (forged.Rebuilt && forged.Sql.Refused()) {

@@ -406,6 +406,15 @@ TEST_F(SqlCheckTest, TheWholeCheckRunsOnTheSampleDatabaseWithoutAWindow) {
         {"select * from nosuchtable", TCheckOutcome::Refused, "no such table: nosuchtable"},
         {"select ProductName from products where (UnitPrice > 20", TCheckOutcome::Refused,
          "括号不匹配！"},
+        // Statements of a script that are no query: nothing runs, and the line says why.
+        {"create view v as select ProductName from products", TCheckOutcome::Refused,
+         "这段SQL文本不是SELECT查询（以“CREATE”开头）。为了不改动数据，这里只运行一条只读的SELECT查"
+         "询，"
+         "什么也没有执行。"},
+        {"update products set UnitPrice = 0", TCheckOutcome::Refused,
+         "这段SQL文本不是SELECT查询（以“UPDATE”开头）。为了不改动数据，这里只运行一条只读的SELECT查"
+         "询，"
+         "什么也没有执行。"},
         // Positional parameters: the design is judged, the rows cannot be.
         {"select ProductName from products where UnitPrice > ? and CategoryID = ?",
          TCheckOutcome::Refused,
