@@ -2491,14 +2491,16 @@ private:
                 c[3] = p.captured(3);
                 return;
             }
+        // A name may be quoted with blanks or brackets of its own inside.
         static const QRegularExpression bare(
             QStringLiteral(
-                "^\\s*(not\\s+)?([\\w.\"`\\[\\]]+(?:\\s*\\(.*\\))?|'(?:[^']|'')*')\\s*$"),
+                "^\\s*(not\\s+)?((?:[\\w.]|\"(?:[^\"]|\"\")*\"|`(?:[^`]|``)*`|\\[[^\\]]*\\])+"
+                "(?:\\s*\\(.*\\))?|'(?:[^']|'')*')\\s*$"),
             QRegularExpression::CaseInsensitiveOption |
                 QRegularExpression::DotMatchesEverythingOption |
                 QRegularExpression::UseUnicodePropertiesOption);
         const QRegularExpressionMatch b = bare.match(c[1]);
-        if (!b.hasMatch() || b.captured(2).compare(QLatin1String("not"), Qt::CaseInsensitive) == 0)
+        if (b.hasMatch() && b.captured(2).compare(QLatin1String("not"), Qt::CaseInsensitive) == 0)
             return;
         if (b.capturedLength(1) > 0) {
             c[1].clear();
@@ -2506,27 +2508,39 @@ private:
             c[3] = b.captured(2);
             return;
         }
-        // IS TRUE goes after one name or one call, not after NOT over
-        // brackets, nor after two calls an operator joins ("f(a) || g(b)",
-        // an OR in MySQL): it would bind closer than they do.
-        const QString operand = b.captured(2);
+        // IS TRUE goes after one name or one call; any other value (two
+        // calls an operator joins, "f(a) || g(b)", an OR in MySQL; a sum)
+        // goes in brackets first, as IS binds closer than some operators.
+        // Under NOT it stays as it was: a null's unknown would become false.
+        const QString operand = b.hasMatch() ? b.captured(2) : TrimCell(c[1]);
         static const QRegularExpression notWord(QStringLiteral("^not\\b"),
                                                 QRegularExpression::CaseInsensitiveOption);
-        const qsizetype open = operand.indexOf(QLatin1Char('('));
-        bool one = open < 0 || ClosesAtEnd(operand, open);
+        if (negated || !isTrue || operand.isEmpty() || notWord.match(operand).hasMatch() ||
+            !Balanced(operand))
+            return;
+        const qsizetype open = CallOpening(operand);
+        bool one = b.hasMatch() && (open < 0 || ClosesAtEnd(operand, open));
         // MySQL's full-text test "MATCH (…) AGAINST (…)" is one operand too.
-        if (!one && operand.left(open).trimmed().compare(QLatin1String("match"),
-                                                         Qt::CaseInsensitive) == 0) {
+        if (!one && b.hasMatch() &&
+            operand.left(open).trimmed().compare(QLatin1String("match"), Qt::CaseInsensitive) ==
+                0) {
             static const QRegularExpression against(QStringLiteral("^\\s*against\\s*\\("),
                                                     QRegularExpression::CaseInsensitiveOption);
             const QString rest = operand.mid(CloseOf(operand, open) + 1);
             if (const QRegularExpressionMatch m = against.match(rest); m.hasMatch())
                 one = ClosesAtEnd(rest, m.capturedEnd() - 1);
         }
-        if (negated || notWord.match(operand).hasMatch() || !one || !isTrue) return;
-        c[1] = operand;
+        c[1] = one ? operand : QLatin1Char('(') + operand + QLatin1Char(')');
         c[2] = QStringLiteral("is");
         c[3] = QStringLiteral("true");
+    }
+
+    // Whether every bracket of `text` outside its quotes closes in it.
+    static bool Balanced(const QString& text) {
+        scan::BracketWalk walk;
+        for (const QChar ch : text)
+            if (walk.Step(ch.unicode()) < 0) return false;
+        return walk.Depth == 0 && walk.Quote == 0;
     }
 
     // The brackets open around the rows of one clause, each marked when a
@@ -2693,6 +2707,21 @@ private:
             if (OutsideBrackets(text, m.capturedStart(1))) found = m.capturedStart(1);
         }
         return found;
+    }
+
+    // The first bracket of `text` outside its quoted names; -1 when none.
+    static qsizetype CallOpening(const QString& text) {
+        scan::BracketWalk walk;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            if (walk.Quote == 0 && text[i] == QLatin1Char('[')) {
+                i = text.indexOf(QLatin1Char(']'), i);
+                if (i < 0) return -1;
+                continue;
+            }
+            if (walk.Quote == 0 && text[i] == QLatin1Char('(')) return i;
+            walk.Step(text[i].unicode());
+        }
+        return -1;
     }
 
     // Whether the bracket that opens at `open` of `text` closes at its end

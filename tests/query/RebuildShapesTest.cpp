@@ -24,6 +24,7 @@ const TCatalogue& Shop() {
         c.Table("r", {"n:3"});               // what "select * from r" of a recursive table gives
         c.Table("match", {"k:3", "h"});      // a keyword: written quoted
         c.Table("ku", {"kid:3", "user"});    // a column named by a reserved word
+        c.Table("sp", {"k:3", "b c(d):3"});  // a name with a blank and brackets
         return c;
     }();
     return c;
@@ -204,6 +205,12 @@ TEST(RebuildShapes, EachShapeLandsWhereTheDesignerKeepsIt) {
          "select a\r\nfrom t\r\nwhere k=1 and (b is true or f(a) is true) and not b"},
         {"select a from t where b = '-' or 'it''s'",
          "select a\r\nfrom t\r\nwhere b='-' or 'it''s' is true"},
+        // A quoted name with blanks and brackets is one value; a sum, or
+        // two calls an operator joins, takes brackets before IS.
+        {"select k from sp where \"b c(d)\" and k = 1 or sp.\"b c(d)\"",
+         "select k\r\nfrom sp\r\nwhere \"b c(d)\" is true and k=1 or \"b c(d)\" is true"},
+        {"select a from t where k + 1 and (f(a) || f(b) or b)",
+         "select a\r\nfrom t\r\nwhere (k + 1) is true and ((f(a) || f(b)) is true or b is true)"},
         // Column names listed after a derived table or a WITH name become
         // the aliases of its select list.
         {"select c.n, c.k from (select k, count(*) from t group by k) as c (k, n) where c.n > 1",
@@ -1047,6 +1054,8 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
         // MySQL's full-text test is one truth value.
         {TSqlDialect::MySql(), "select a from t where match(a, b) against ('x y') and k = 1",
          "where match(a, b) against ('x y') is true and k=1"},
+        {TSqlDialect::MySql(), "select k from sp where `b c(d)` and k - 1",
+         "where `b c(d)` is true and (k - 1) is true"},
         // PostgreSQL's operators that answer true or false: rows of theirs.
         {TSqlDialect::Postgres(),
          "select a from t where b @@ to_tsquery('x') and (a ? 'k' or a ?| array['m']) and b && a",
