@@ -15,4 +15,9 @@ int FieldClassOf(int fieldType);
 // other mode empties it.
 void GetDataType(int fieldType, int mode, QString& result);
 
+// Whether PostgreSQL converts a value of type `narrow` to type `wide` to
+// compare the two (smallint to integer, integer to numeric, varchar to
+// text, date to timestamp, …): the type both then have is `wide`.
+bool PostgresWidens(int narrow, int wide);
+
 } // namespace quillary

@@ -3,6 +3,7 @@
 #include "query/ColumnPages.h"
 #include "query/DesignTexts.h"
 #include "query/DocumentNames.h"
+#include "query/FieldClass.h"
 #include "query/JoinClause.h"
 #include "query/Links.h"
 #include "query/RebuildText.h"
@@ -1755,10 +1756,16 @@ private:
         // are likeliest to link with too.
         return it->Inner ? BoxBefore(joined, column) : it->Stands;
     }
-    static void Merge(TMerges& merges, const QString& column, int before, int joined, int type) {
+    // `joinedWider`: the inner join's merged column is the joined box's,
+    // as PostgreSQL takes the side it need not convert (which decides what
+    // a GROUP BY of it lets the select list name).
+    static void Merge(TMerges& merges, const QString& column, int before, int joined, int type,
+                      bool joinedWider) {
         TMerge& m = merges[column.toLower()];
         m.Boxes = std::max(m.Boxes, 1) + 1;
-        m.Stands = type % 4 == 3 ? -1 : type % 4 == 2 ? joined : before;
+        m.Stands = type % 4 == 3                                     ? -1
+                   : type % 4 == 2 || (type % 4 == 0 && joinedWider) ? joined
+                                                                     : before;
         m.Inner = m.Inner && type % 4 == 0;
     }
 
@@ -1782,11 +1789,16 @@ private:
                     if (BoxBefore(joined, column) >= 0) FShared[key] = QString();
                     continue;
                 }
-                Merge(merges, column, before, joined, type);
+                const auto fieldOf = [&](int b) -> const TDesignField& {
+                    const TDesignBox& box = FDesign.Boxes[b];
+                    return box.Fields[FieldRow(box, column)];
+                };
+                Merge(merges, column, before, joined, type,
+                      FDesign.Dialect.Keywords() == TKeywordSet::Postgres &&
+                          PostgresWidens(fieldOf(before).FieldType, fieldOf(joined).FieldType));
                 const int side = merges[column.toLower()].Stands;
                 const auto columnOf = [&](int b) {
-                    const TDesignBox& box = FDesign.Boxes[b];
-                    return Designation(FDesign, box, box.Fields[FieldRow(box, column)].Name);
+                    return Designation(FDesign, FDesign.Boxes[b], fieldOf(b).Name);
                 };
                 const QString designation =
                     side >= 0 ? columnOf(side) : FullJoinValue(columnOf(before), columnOf(joined));
@@ -2109,7 +2121,7 @@ private:
                 FDesign.Links.removeLast();
                 link = -1;
             }
-            if (link >= 0 || inner) Merge(FMerges, column, b, joined, type);
+            if (link >= 0 || inner) Merge(FMerges, column, b, joined, type, false);
             if (link >= 0) {
                 FDesign.Links[link].JoinType = type;
                 FTermKind[link] = type;

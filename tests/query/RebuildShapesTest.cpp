@@ -25,6 +25,7 @@ const TCatalogue& Shop() {
         c.Table("match", {"k:3", "h"});      // a keyword: written quoted
         c.Table("ku", {"kid:3", "user"});    // a column named by a reserved word
         c.Table("sp", {"k:3", "b c(d):3"});  // a name with a blank and brackets
+        c.Table("ad", {"ak:3", "ck:2"}).Table("ci", {"ck:3", "cn"}); // smallint against integer
         return c;
     }();
     return c;
@@ -776,6 +777,17 @@ TEST(RebuildShapes, DialectWaysOfWritingAreCarriedAsTheSameRows) {
         {TSqlDialect::Postgres(), "select g from pt natural join p", "on pt.\"Total\"=p.\"Total\""},
         {TSqlDialect::Postgres(), "select total from p join pt using (\"Total\")",
          "select p.total\r\nfrom p JOIN pt on p.\"Total\"=pt.\"Total\""},
+        // PostgreSQL's column of an inner USING join is the side it need not
+        // convert, the integer key here: grouped by it, its table's other
+        // columns may be named.
+        {TSqlDialect::Postgres(), "select cn, count(*) from ad join ci using (ck) group by ck",
+         "group by ci.ck"},
+        {TSqlDialect::Postgres(), "select cn, count(*) from ci join ad using (ck) group by ck",
+         "group by ci.ck"},
+        {TSqlDialect::Postgres(), "select ck from ad left join ci using (ck) group by ck",
+         "select ad.ck\r\nfrom ad LEFT JOIN ci on ad.ck=ci.ck\r\ngroup by ad.ck"},
+        {TSqlDialect::Sqlite(), "select cn, count(*) from ad join ci using (ck) group by ck",
+         "group by ad.ck"},
         // A sort or group name is the column or alias it names as the data
         // source reads names: PostgreSQL's b is no "B", and neither
         // PostgreSQL nor SQLite folds letters beyond A-Z (Ä is no ä).
