@@ -2528,31 +2528,25 @@ private:
         static const QRegularExpression notWord(QStringLiteral("^not\\b"),
                                                 QRegularExpression::CaseInsensitiveOption);
         if (negated || !isTrue || operand.isEmpty() || notWord.match(operand).hasMatch() ||
-            !Balanced(operand))
+            !ParenthesesBalance(operand))
             return;
-        const qsizetype open = CallOpening(operand);
-        bool one = b.hasMatch() && (open < 0 || ClosesAtEnd(operand, open));
-        // MySQL's full-text test "MATCH (…) AGAINST (…)" is one operand too.
-        if (!one && b.hasMatch() &&
-            operand.left(open).trimmed().compare(QLatin1String("match"), Qt::CaseInsensitive) ==
-                0) {
-            static const QRegularExpression against(QStringLiteral("^\\s*against\\s*\\("),
-                                                    QRegularExpression::CaseInsensitiveOption);
-            const QString rest = operand.mid(CloseOf(operand, open) + 1);
-            if (const QRegularExpressionMatch m = against.match(rest); m.hasMatch())
-                one = ClosesAtEnd(rest, m.capturedEnd() - 1);
+        bool one = false;
+        if (b.hasMatch()) {
+            const qsizetype open = CallOpening(operand);
+            one = open < 0 || ClosesAtEnd(operand, open);
+            // MySQL's full-text test "MATCH (…) AGAINST (…)" is one operand too.
+            if (!one && operand.left(open).trimmed().compare(QLatin1String("match"),
+                                                             Qt::CaseInsensitive) == 0) {
+                static const QRegularExpression against(
+                    QStringLiteral("^\\s*against\\s*\\("), QRegularExpression::CaseInsensitiveOption);
+                const QString rest = operand.mid(CloseOf(operand, open) + 1);
+                if (const QRegularExpressionMatch m = against.match(rest); m.hasMatch())
+                    one = ClosesAtEnd(rest, m.capturedEnd() - 1);
+            }
         }
         c[1] = one ? operand : QLatin1Char('(') + operand + QLatin1Char(')');
         c[2] = QStringLiteral("is");
         c[3] = QStringLiteral("true");
-    }
-
-    // Whether every bracket of `text` outside its quotes closes in it.
-    static bool Balanced(const QString& text) {
-        scan::BracketWalk walk;
-        for (const QChar ch : text)
-            if (walk.Step(ch.unicode()) < 0) return false;
-        return walk.Depth == 0 && walk.Quote == 0;
     }
 
     // The brackets open around the rows of one clause, each marked when a
